@@ -1,0 +1,81 @@
+# Project-wide build settings: output folders, warnings, sanitizers and
+# small helpers that the folder CMakeLists files share.
+
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+
+# Where the application finds res/ and fonts/ in a development build.
+set(PAVLUNE_SOURCE_ROOT ${CMAKE_SOURCE_DIR})
+
+set(PAVLUNE_SANITIZE "" CACHE STRING "Sanitizers for the whole build: '', 'address' (ASan+UBSan) or 'thread' (TSan)")
+set_property(CACHE PAVLUNE_SANITIZE PROPERTY STRINGS "" address thread)
+
+set(PAVLUNE_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
+                     -Woverloaded-virtual -Wnull-dereference -Wformat=2)
+option(PAVLUNE_WERROR "Treat warnings as errors" ON)
+if(PAVLUNE_WERROR)
+  list(APPEND PAVLUNE_WARNINGS -Werror)
+endif()
+
+if(PAVLUNE_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+elseif(PAVLUNE_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT PAVLUNE_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "PAVLUNE_SANITIZE must be '', 'address' or 'thread'")
+endif()
+
+# pavlune_library(NAME SOURCES... [DEPS ...]): one static library per folder,
+# with the folder root on the include path ("catalogue/DeviceManager.h").
+function(pavlune_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${PAVLUNE_WARNINGS})
+  if(ARG_DEPS)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  endif()
+endfunction()
+
+# pavlune_executable(NAME SOURCES... [DEPS ...])
+function(pavlune_executable name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${PAVLUNE_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+endfunction()
+
+# pavlune_test(NAME SOURCES... [DEPS ...] [LABELS ...]): a GoogleTest binary
+# registered with ctest, test by test.
+function(pavlune_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${PAVLUNE_WARNINGS})
+  target_compile_definitions(${name} PRIVATE PAVLUNE_SOURCE_ROOT="${CMAKE_SOURCE_DIR}"
+                                             PAVLUNE_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+endfunction()
+
+# pavlune_tsan_test(NAME SOURCES... [DEPS ...]): a test binary whose own sources
+# (the threaded code under test included) are built with ThreadSanitizer,
+# independently of PAVLUNE_SANITIZE, so the normal suite always runs it.
+function(pavlune_tsan_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  if(PAVLUNE_SANITIZE STREQUAL "address")
+    return() # ASan and TSan cannot share a process
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${PAVLUNE_WARNINGS} -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(${name} PRIVATE -fsanitize=thread)
+  target_compile_definitions(${name} PRIVATE PAVLUNE_SOURCE_ROOT="${CMAKE_SOURCE_DIR}")
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "tsan"
+                       ENVIRONMENT "TSAN_OPTIONS=halt_on_error=1 second_deadlock_stack=1")
+endfunction()
