@@ -1,0 +1,101 @@
+#pragma once
+
+#include "engine/2d/events/EventListener.h"
+#include "engine/base/Ref.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace engine {
+
+class Event;
+class EventCustom;
+class EventListenerCustom;
+class EventMouse;
+class EventTouch;
+class Node;
+class Touch;
+
+// Delivers events to listeners. Listeners registered with a node are asked in
+// drawing order, the node drawn last first (children with negative local z,
+// then the node, then its other children; equal z in order of arrival), and
+// only while the node is running, not paused and not inside an invisible
+// ancestor. Fixed-priority listeners with a negative priority come before
+// them and positive ones after, lowest first.
+//
+// Registered listeners are retained until removed. Listeners may be added and
+// removed from inside a handler: additions wait for the end of the outermost
+// dispatch, removals take effect at once (the removed listener hears nothing
+// more) and are purged afterwards.
+//
+// Nodes call removeEventListenersForTarget when they are destroyed, and
+// pause/resumeEventListenersForTarget from onExit/onEnter.
+class EventDispatcher : public Ref {
+public:
+    EventDispatcher();
+    ~EventDispatcher() override;
+
+    void addEventListenerWithSceneGraphPriority(EventListener* listener, Node* node);
+    // `fixedPriority` must not be 0 (that place belongs to the scene graph).
+    void addEventListenerWithFixedPriority(EventListener* listener, int fixedPriority);
+    // Registers a custom listener with fixed priority 1 and returns it.
+    EventListenerCustom* addCustomEventListener(const std::string& eventName,
+                                                const std::function<void(EventCustom*)>& callback);
+
+    void removeEventListener(EventListener* listener);
+    void removeEventListenersForType(EventListener::Type listenerType);
+    void removeEventListenersForTarget(Node* target, bool recursive = false);
+    void removeCustomEventListeners(const std::string& customEventName);
+    void removeAllEventListeners();
+
+    void pauseEventListenersForTarget(Node* target, bool recursive = false);
+    void resumeEventListenersForTarget(Node* target, bool recursive = false);
+
+    void setPriority(EventListener* listener, int fixedPriority);
+
+    // While disabled, touch and mouse events are dropped (a scene transition
+    // blocks input); custom events are still delivered.
+    void setEnabled(bool isEnabled) { enabled_ = isEnabled; }
+    bool isEnabled() const { return enabled_; }
+
+    void dispatchEvent(Event* event);
+    void dispatchCustomEvent(const std::string& eventName, void* optionalUserData = nullptr);
+
+    bool hasEventListener(const EventListener::ListenerID& listenerID) const;
+    bool isDispatching() const { return dispatchDepth_ > 0; }
+
+private:
+    // All listeners of one listener id, split by kind of priority.
+    struct ListenerList {
+        std::vector<EventListener*> fixed;      // sorted by priority when dispatched
+        std::vector<EventListener*> sceneGraph; // sorted by drawing order when dispatched
+    };
+
+    void addListener(EventListener* listener);
+    void forceAddListener(EventListener* listener);
+    void unregister(EventListener* listener);
+    void purgeRemovedListeners();
+    void collectTargets(Node* target, bool recursive, std::vector<Node*>& out) const;
+
+    // Listeners of `listenerID` in dispatch order, those that may hear events now.
+    std::vector<EventListener*> orderedListeners(const EventListener::ListenerID& listenerID);
+    std::unordered_map<const Node*, int> drawingOrderOf(const std::vector<EventListener*>& sceneGraph) const;
+    static bool isReachable(const EventListener* listener);
+
+    void dispatchTouchEvent(EventTouch* event);
+    bool dispatchTouchToListener(EventListener* listener, Touch* touch, EventTouch* event, bool& swallowed);
+    void dispatchMouseEvent(EventMouse* event);
+    void dispatchToListeners(Event* event, const EventListener::ListenerID& listenerID);
+
+    std::map<EventListener::ListenerID, ListenerList> listeners_;
+    std::unordered_map<const Node*, std::vector<EventListener*>> nodeListeners_;
+    std::vector<EventListener*> toAdd_;
+    std::vector<EventListener*> toRelease_;
+    int dispatchDepth_ = 0;
+    bool enabled_ = true;
+};
+
+} // namespace engine
