@@ -1,0 +1,14 @@
+#include "device/PavluneCardSerialData.h"
+
+#include <utility>
+
+namespace pavlune {
+
+PavluneCardSerialData::PavluneCardSerialData(std::string name, std::string description, bool active)
+    : name_(std::move(name)), description_(std::move(description)), active_(active) {}
+
+SerialPortInfo PavluneCardSerialData::toInfo() const {
+    return SerialPortInfo{name_, description_, active_};
+}
+
+} // namespace pavlune

@@ -1,0 +1,186 @@
+#include "device/PavluneCardSerialManager.h"
+
+#include "device/PavluneCardSerialData.h"
+#include "device/PlatformSerialBackend.h"
+
+#include <utility>
+
+namespace pavlune {
+
+PavluneCardSerialManager* PavluneCardSerialManager::getInstance() {
+    // A function-local static is initialised once even when two threads race here.
+    static PavluneCardSerialManager* const instance =
+        new PavluneCardSerialManager(createPlatformSerialBackend());
+    return instance;
+}
+
+PavluneCardSerialManager::PavluneCardSerialManager(std::unique_ptr<SerialBackend> backend)
+    : backend_(std::move(backend)) {
+    init();
+}
+
+PavluneCardSerialManager::~PavluneCardSerialManager() {
+    {
+        std::lock_guard lock(portMutex_);
+        backend_->closePort();
+    }
+    std::lock_guard lock(mutex_);
+    releasePortsLocked();
+}
+
+bool PavluneCardSerialManager::init() {
+    std::lock_guard lock(mutex_);
+    selectedIndex_ = 0;
+    releasePortsLocked();
+    return true;
+}
+
+void PavluneCardSerialManager::releasePortsLocked() {
+    for (PavluneCardSerialData* record : ports_) {
+        record->release();
+    }
+    ports_.clear();
+}
+
+bool PavluneCardSerialManager::activate(const std::function<void(bool)>& done) {
+    {
+        std::lock_guard lock(mutex_);
+        if (started_) {
+            return true;
+        }
+        started_ = true;
+        state_ = stateIdle;
+    }
+    if (done) {
+        done(true);
+    }
+    return true;
+}
+
+bool PavluneCardSerialManager::searchPorts(const std::function<void(bool)>& done) {
+    std::vector<SerialPortInfo> found;
+    bool ok;
+    {
+        std::lock_guard searching(searchMutex_);
+        ok = backend_->enumeratePorts(found);
+    }
+    if (ok) {
+        std::vector<PavluneCardSerialData*> fresh;
+        for (const SerialPortInfo& port : found) {
+            // A port without a name cannot be opened, and one without a
+            // description is not something the user would recognise.
+            if (port.name.empty() || port.description.empty()) {
+                continue;
+            }
+            fresh.push_back(new PavluneCardSerialData(port.name, port.description, fresh.empty()));
+        }
+        std::lock_guard lock(mutex_);
+        std::string selectedName;
+        if (selectedIndex_ >= 0 && static_cast<std::size_t>(selectedIndex_) < ports_.size()) {
+            selectedName = ports_[static_cast<std::size_t>(selectedIndex_)]->getName();
+        }
+        releasePortsLocked();
+        ports_ = std::move(fresh);
+        selectedIndex_ = 0;
+        for (std::size_t i = 0; i < ports_.size(); ++i) {
+            if (!selectedName.empty() && ports_[i]->getName() == selectedName) {
+                selectedIndex_ = static_cast<int>(i);
+                break;
+            }
+        }
+    }
+    if (done) {
+        done(ok);
+    }
+    return ok;
+}
+
+void PavluneCardSerialManager::addPort(const std::string& name, const std::string& description) {
+    std::lock_guard lock(mutex_);
+    ports_.push_back(new PavluneCardSerialData(name, description, ports_.empty()));
+}
+
+bool PavluneCardSerialManager::openSelectedPort() {
+    std::optional<SerialPortInfo> selected = getSelectedPort();
+    std::lock_guard lock(portMutex_);
+    if (!selected) {
+        backend_->closePort();
+        return false;
+    }
+    return backend_->openPort(selected->name);
+}
+
+bool PavluneCardSerialManager::writeByte(std::uint8_t byte) {
+    std::lock_guard lock(portMutex_);
+    return backend_->writeByte(byte);
+}
+
+std::vector<SerialPortInfo> PavluneCardSerialManager::getPorts() const {
+    std::lock_guard lock(mutex_);
+    std::vector<SerialPortInfo> copies;
+    copies.reserve(ports_.size());
+    for (const PavluneCardSerialData* record : ports_) {
+        copies.push_back(record->toInfo());
+    }
+    return copies;
+}
+
+std::optional<SerialPortInfo> PavluneCardSerialManager::getSelectedPort() const {
+    std::lock_guard lock(mutex_);
+    if (selectedIndex_ < 0 || static_cast<std::size_t>(selectedIndex_) >= ports_.size()) {
+        return std::nullopt;
+    }
+    return ports_[static_cast<std::size_t>(selectedIndex_)]->toInfo();
+}
+
+bool PavluneCardSerialManager::isSelectedPortActive() const {
+    std::optional<SerialPortInfo> selected = getSelectedPort();
+    return selected && selected->active;
+}
+
+int PavluneCardSerialManager::getSelectedIndex() const {
+    std::lock_guard lock(mutex_);
+    return selectedIndex_;
+}
+
+void PavluneCardSerialManager::setSelectedIndex(int index) {
+    std::lock_guard lock(mutex_);
+    selectedIndex_ = index;
+}
+
+int PavluneCardSerialManager::getState() const {
+    std::lock_guard lock(mutex_);
+    return state_;
+}
+
+void PavluneCardSerialManager::setCallRequestHandler(std::function<void(SerialCallType)> handler) {
+    std::lock_guard lock(mutex_);
+    callRequestHandler_ = std::move(handler);
+}
+
+void PavluneCardSerialManager::setPortArrivalHandler(std::function<void()> handler) {
+    std::lock_guard lock(mutex_);
+    portArrivalHandler_ = std::move(handler);
+}
+
+void PavluneCardSerialManager::setPortRemovalHandler(std::function<void()> handler) {
+    std::lock_guard lock(mutex_);
+    portRemovalHandler_ = std::move(handler);
+}
+
+std::function<void(SerialCallType)> PavluneCardSerialManager::getCallRequestHandler() const {
+    std::lock_guard lock(mutex_);
+    return callRequestHandler_;
+}
+
+std::function<void()> PavluneCardSerialManager::getPortArrivalHandler() const {
+    std::lock_guard lock(mutex_);
+    return portArrivalHandler_;
+}
+
+std::function<void()> PavluneCardSerialManager::getPortRemovalHandler() const {
+    std::lock_guard lock(mutex_);
+    return portRemovalHandler_;
+}
+
+} // namespace pavlune

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "device/SerialBackend.h"
+#include "device/SerialCallType.h"
+#include "device/SerialPortInfo.h"
+#include "engine/base/Ref.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pavlune {
+
+class PavluneCardSerialData;
+
+// The serial link: the list of present ports, the user's choice among them,
+// the link state, and the one open port. Searches, opens and writes run on
+// worker threads while the main thread reads the list and the choice, so one
+// mutex guards the list, the selection and the state (readers get copies),
+// and a second one serialises every use of the open port.
+class PavluneCardSerialManager : public engine::Ref {
+public:
+    static constexpr int stateIdle = 0;
+    static constexpr int stateSearching = 2;
+    static constexpr int stateConnecting = 3;
+
+    // The process-wide manager on the platform's backend, created on first use
+    // from whichever thread asks first, and never destroyed.
+    static PavluneCardSerialManager* getInstance();
+
+    // A manager of its own on the given backend (tests, tools); runs init.
+    explicit PavluneCardSerialManager(std::unique_ptr<SerialBackend> backend);
+    ~PavluneCardSerialManager() override;
+
+    // Selects index 0 and empties the list.
+    bool init();
+
+    // The first call sets the state to idle and calls `done(true)` on the
+    // calling thread; later calls do nothing. Returns true either way.
+    bool activate(const std::function<void(bool)>& done);
+
+    // Rebuilds the list from the present ports: the first record is the active
+    // one, and the selection stays on the same port name when that port is
+    // still present (otherwise it goes to 0). When the system cannot be asked,
+    // the list stays as it was. Calls `done` with the result, on the calling
+    // thread, and returns it.
+    bool searchPorts(const std::function<void(bool)>& done);
+
+    // Puts one record into the list as a search would have found it (active
+    // when the list is empty). For a device that enumeration does not show,
+    // such as a pseudo-terminal named on a command line.
+    void addPort(const std::string& name, const std::string& description);
+
+    // Closes the open port and opens the selected one. False when the
+    // selection does not index a record or the open fails.
+    bool openSelectedPort();
+
+    // One byte to the open port; false when none is open or the write fails.
+    bool writeByte(std::uint8_t byte);
+
+    std::vector<SerialPortInfo> getPorts() const;
+    std::optional<SerialPortInfo> getSelectedPort() const;
+    // True when the selection indexes a record and that record is active: the
+    // condition for running or stopping a program.
+    bool isSelectedPortActive() const;
+    int getSelectedIndex() const;
+    void setSelectedIndex(int index);
+    int getState() const;
+
+    // Slots that the editor fills; this layer never calls them itself (a
+    // layer that hears from the board or sees ports come and go may).
+    void setCallRequestHandler(std::function<void(SerialCallType)> handler);
+    void setPortArrivalHandler(std::function<void()> handler);
+    void setPortRemovalHandler(std::function<void()> handler);
+    std::function<void(SerialCallType)> getCallRequestHandler() const;
+    std::function<void()> getPortArrivalHandler() const;
+    std::function<void()> getPortRemovalHandler() const;
+
+private:
+    void releasePortsLocked();
+
+    mutable std::mutex mutex_; // ports_, selectedIndex_, state_, started_, the slots
+    std::vector<PavluneCardSerialData*> ports_;
+    int selectedIndex_ = 0;
+    int state_ = stateIdle;
+    bool started_ = false;
+    std::function<void(SerialCallType)> callRequestHandler_;
+    std::function<void()> portArrivalHandler_;
+    std::function<void()> portRemovalHandler_;
+
+    std::mutex searchMutex_; // one enumeration at a time
+    std::mutex portMutex_;   // the open port
+    std::unique_ptr<SerialBackend> backend_;
+};
+
+} // namespace pavlune

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "device/SerialPortInfo.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pavlune {
+
+// The operating system's side of the serial link: enumeration of the present
+// ports and access to one open port. The manager serialises every call to
+// openPort, writeByte and closePort, and every call to enumeratePorts.
+class SerialBackend {
+public:
+    virtual ~SerialBackend() = default;
+
+    // Appends the present ports in the system's order (the `active` marks are the
+    // manager's business). False when the system could not be asked.
+    virtual bool enumeratePorts(std::vector<SerialPortInfo>& found) = 0;
+
+    // Closes the open port, if any, then opens `name` exclusively with the fixed
+    // line settings: 115200 baud, 8 data bits, no parity, 1 stop bit.
+    virtual bool openPort(const std::string& name) = 0;
+
+    // One write call with one byte; true when the system reports it written.
+    virtual bool writeByte(std::uint8_t byte) = 0;
+
+    virtual void closePort() = 0;
+};
+
+} // namespace pavlune

@@ -1,0 +1,37 @@
+#include "device/posix/LibSerialPortEnumeration.h"
+
+#include <libserialport.h>
+
+#include <string>
+
+namespace pavlune {
+
+namespace {
+
+std::string textOrEmpty(const char* text) {
+    return text ? std::string(text) : std::string();
+}
+
+} // namespace
+
+bool enumerateLibSerialPorts(std::vector<SerialPortInfo>& found) {
+    sp_port** list = nullptr;
+    if (sp_list_ports(&list) != SP_OK) {
+        return false;
+    }
+    for (sp_port** port = list; *port != nullptr; ++port) {
+        SerialPortInfo info;
+        info.name = textOrEmpty(sp_get_port_name(*port));
+        if (sp_get_port_transport(*port) == SP_TRANSPORT_USB) {
+            info.description = textOrEmpty(sp_get_port_usb_product(*port));
+        }
+        if (info.description.empty()) {
+            info.description = textOrEmpty(sp_get_port_description(*port));
+        }
+        found.push_back(std::move(info));
+    }
+    sp_free_port_list(list);
+    return true;
+}
+
+} // namespace pavlune

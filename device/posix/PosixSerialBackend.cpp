@@ -1,0 +1,28 @@
+#include "device/posix/PosixSerialBackend.h"
+
+#include "device/PlatformSerialBackend.h"
+#include "device/posix/LibSerialPortEnumeration.h"
+
+namespace pavlune {
+
+bool PosixSerialBackend::enumeratePorts(std::vector<SerialPortInfo>& found) {
+    return enumerateLibSerialPorts(found);
+}
+
+bool PosixSerialBackend::openPort(const std::string& name) {
+    return port_.open(name);
+}
+
+bool PosixSerialBackend::writeByte(std::uint8_t byte) {
+    return port_.writeByte(byte);
+}
+
+void PosixSerialBackend::closePort() {
+    port_.close();
+}
+
+std::unique_ptr<SerialBackend> createPlatformSerialBackend() {
+    return std::make_unique<PosixSerialBackend>();
+}
+
+} // namespace pavlune

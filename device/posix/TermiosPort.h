@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pavlune {
+
+// One serial device opened the POSIX way: read-write, never as the
+// controlling terminal, exclusively (TIOCEXCL plus an advisory lock, so a
+// second program cannot open it while we hold it), in raw mode at 115200 8N1.
+class TermiosPort {
+public:
+    TermiosPort() = default;
+    TermiosPort(const TermiosPort&) = delete;
+    TermiosPort& operator=(const TermiosPort&) = delete;
+    ~TermiosPort();
+
+    // Closes the open device first. False when the device cannot be opened or
+    // is held by someone else; then no device is open.
+    bool open(const std::string& path);
+    // One write call with one byte (repeated only when a signal interrupted it).
+    bool writeByte(std::uint8_t byte);
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+} // namespace pavlune

@@ -1,0 +1,129 @@
+#include "device/win32/Win32SerialBackend.h"
+
+#include "device/PlatformSerialBackend.h"
+
+#include <setupapi.h>
+
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace pavlune {
+
+namespace {
+
+// {86E0D1E0-8089-11D0-9CE4-08003E301F73}
+const GUID comPortInterface = {0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x08, 0x00, 0x3E, 0x30, 0x1F, 0x73}};
+
+// UTF-16 to the narrow encoding of the current C locale; empty when it cannot be converted.
+std::string narrow(const wchar_t* text) {
+    const std::size_t length = std::wcstombs(nullptr, text, 0);
+    if (length == static_cast<std::size_t>(-1)) {
+        return {};
+    }
+    std::string result(length, '\0');
+    std::wcstombs(result.data(), text, length + 1);
+    return result;
+}
+
+std::string readPortName(HDEVINFO devices, SP_DEVINFO_DATA& device) {
+    HKEY key = SetupDiOpenDevRegKey(devices, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_QUERY_VALUE);
+    if (key == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    wchar_t value[256] = {};
+    DWORD size = sizeof(value) - sizeof(wchar_t); // keep room for the terminator
+    const LONG status = RegQueryValueExW(key, L"PortName", nullptr, nullptr, reinterpret_cast<LPBYTE>(value), &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS ? narrow(value) : std::string();
+}
+
+std::string readDescription(HDEVINFO devices, SP_DEVINFO_DATA& device) {
+    DWORD size = 0;
+    std::vector<wchar_t> buffer;
+    while (!SetupDiGetDeviceRegistryPropertyW(devices, &device, SPDRP_DEVICEDESC, nullptr,
+                                              reinterpret_cast<PBYTE>(buffer.data()),
+                                              static_cast<DWORD>(buffer.size() * sizeof(wchar_t)), &size)) {
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+            return {};
+        }
+        buffer.assign(size / sizeof(wchar_t) + 1, L'\0');
+    }
+    return buffer.empty() ? std::string() : narrow(buffer.data());
+}
+
+} // namespace
+
+Win32SerialBackend::~Win32SerialBackend() {
+    closePort();
+}
+
+bool Win32SerialBackend::enumeratePorts(std::vector<SerialPortInfo>& found) {
+    HDEVINFO devices = SetupDiGetClassDevsW(&comPortInterface, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    if (devices == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    SP_DEVINFO_DATA device{};
+    device.cbSize = sizeof(device);
+    for (DWORD index = 0; SetupDiEnumDeviceInfo(devices, index, &device); ++index) {
+        SerialPortInfo info;
+        info.name = readPortName(devices, device);
+        if (info.name.empty()) {
+            continue;
+        }
+        info.description = readDescription(devices, device);
+        if (!info.description.empty()) {
+            found.push_back(std::move(info));
+        }
+    }
+    const DWORD error = GetLastError();
+    SetupDiDestroyDeviceInfoList(devices);
+    return error == 0 || error == ERROR_NO_MORE_ITEMS;
+}
+
+bool Win32SerialBackend::openPort(const std::string& name) {
+    closePort();
+    // The device namespace prefix, and at most 126 characters of path in all.
+    const std::string path = ("\\\\.\\" + name).substr(0, 126);
+    wchar_t widePath[255] = {};
+    std::size_t converted = 0;
+    if (mbstowcs_s(&converted, widePath, 255, path.c_str(), _TRUNCATE) != 0 && converted == 0) {
+        return false;
+    }
+    portHandle_ = CreateFileW(widePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (portHandle_ == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DCB line{};
+    line.DCBlength = sizeof(line);
+    GetCommState(portHandle_, &line);
+    line.BaudRate = 115200;
+    line.ByteSize = 8;
+    line.Parity = NOPARITY;
+    line.StopBits = ONESTOPBIT;
+    line.fParity = FALSE;
+    SetCommState(portHandle_, &line); // a driver that refuses still leaves an open port
+    return true;
+}
+
+bool Win32SerialBackend::writeByte(std::uint8_t byte) {
+    if (portHandle_ == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    return WriteFile(portHandle_, &byte, 1, &written, nullptr) != FALSE;
+}
+
+void Win32SerialBackend::closePort() {
+    if (portHandle_ != INVALID_HANDLE_VALUE) {
+        CloseHandle(portHandle_);
+        portHandle_ = INVALID_HANDLE_VALUE;
+    }
+}
+
+std::unique_ptr<SerialBackend> createPlatformSerialBackend() {
+    return std::make_unique<Win32SerialBackend>();
+}
+
+} // namespace pavlune

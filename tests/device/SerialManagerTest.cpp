@@ -1,0 +1,224 @@
+#include "device/PavluneCardSerialManager.h"
+#include "tests/device/FakeSerialBackend.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace pavlune;
+
+namespace {
+
+class SerialManagerTest : public ::testing::Test {
+protected:
+    SerialManagerTest()
+        : script(std::make_shared<FakeSerialBackend::Script>()),
+          manager(std::make_unique<FakeSerialBackend>(script)) {}
+
+    void present(std::vector<SerialPortInfo> ports) {
+        std::lock_guard lock(script->mutex);
+        script->present = std::move(ports);
+    }
+
+    bool search() {
+        return manager.searchPorts([](bool) {});
+    }
+
+    std::vector<std::string> names() const {
+        std::vector<std::string> result;
+        for (const SerialPortInfo& port : manager.getPorts()) {
+            result.push_back(port.name);
+        }
+        return result;
+    }
+
+    std::shared_ptr<FakeSerialBackend::Script> script;
+    PavluneCardSerialManager manager;
+};
+
+TEST_F(SerialManagerTest, StartsEmptyWithNothingSelected) {
+    EXPECT_TRUE(manager.getPorts().empty());
+    EXPECT_EQ(manager.getSelectedIndex(), 0);
+    EXPECT_FALSE(manager.getSelectedPort().has_value());
+    EXPECT_FALSE(manager.isSelectedPortActive());
+    EXPECT_EQ(manager.getState(), PavluneCardSerialManager::stateIdle);
+}
+
+TEST_F(SerialManagerTest, ActivateCallsBackOnlyTheFirstTime) {
+    int calls = 0;
+    bool result = false;
+    EXPECT_TRUE(manager.activate([&](bool ok) { ++calls; result = ok; }));
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(result);
+    EXPECT_TRUE(manager.activate([&](bool) { ++calls; }));
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(manager.getState(), PavluneCardSerialManager::stateIdle);
+}
+
+TEST_F(SerialManagerTest, SearchWithoutPortsSucceedsAndListsNothing) {
+    std::vector<bool> results;
+    EXPECT_TRUE(manager.searchPorts([&](bool ok) { results.push_back(ok); }));
+    EXPECT_EQ(results, std::vector<bool>{true});
+    EXPECT_TRUE(manager.getPorts().empty());
+}
+
+TEST_F(SerialManagerTest, SearchListsInSystemOrderAndMarksOnlyTheFirstActive) {
+    present({{"/dev/ttyUSB1", "Board B", false}, {"/dev/ttyUSB0", "Board A", true}});
+    ASSERT_TRUE(search());
+    const std::vector<SerialPortInfo> expected{{"/dev/ttyUSB1", "Board B", true},
+                                               {"/dev/ttyUSB0", "Board A", false}};
+    EXPECT_EQ(manager.getPorts(), expected);
+    EXPECT_TRUE(manager.isSelectedPortActive());
+}
+
+TEST_F(SerialManagerTest, SearchSkipsPortsWithoutNameOrDescription) {
+    present({{"/dev/ttyS0", "", false}, {"", "Nameless", false}, {"/dev/ttyACM0", "Board", false}});
+    ASSERT_TRUE(search());
+    const std::vector<SerialPortInfo> expected{{"/dev/ttyACM0", "Board", true}};
+    EXPECT_EQ(manager.getPorts(), expected);
+}
+
+TEST_F(SerialManagerTest, EverySearchRebuildsTheList) {
+    present({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
+    ASSERT_TRUE(search());
+    ASSERT_TRUE(search());
+    ASSERT_TRUE(search());
+    EXPECT_EQ(names(), (std::vector<std::string>{"/dev/ttyUSB0", "/dev/ttyUSB1"}));
+
+    present({{"/dev/ttyUSB1", "B", false}});
+    ASSERT_TRUE(search());
+    const std::vector<SerialPortInfo> expected{{"/dev/ttyUSB1", "B", true}};
+    EXPECT_EQ(manager.getPorts(), expected) << "the remaining port becomes the active one";
+
+    present({});
+    ASSERT_TRUE(search());
+    EXPECT_TRUE(manager.getPorts().empty());
+}
+
+TEST_F(SerialManagerTest, SearchKeepsTheSelectionOnTheSamePortName) {
+    present({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
+    ASSERT_TRUE(search());
+    manager.setSelectedIndex(1);
+
+    present({{"/dev/ttyACM0", "C", false}, {"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
+    ASSERT_TRUE(search());
+    EXPECT_EQ(manager.getSelectedIndex(), 2);
+    EXPECT_EQ(manager.getSelectedPort()->name, "/dev/ttyUSB1");
+    EXPECT_FALSE(manager.isSelectedPortActive()) << "only the first record is active";
+
+    present({{"/dev/ttyUSB1", "B", false}});
+    ASSERT_TRUE(search());
+    EXPECT_EQ(manager.getSelectedIndex(), 0);
+    EXPECT_TRUE(manager.isSelectedPortActive());
+}
+
+TEST_F(SerialManagerTest, SelectionFallsBackToTheFirstPortWhenItsPortIsGone) {
+    present({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
+    ASSERT_TRUE(search());
+    manager.setSelectedIndex(1);
+    present({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB2", "D", false}});
+    ASSERT_TRUE(search());
+    EXPECT_EQ(manager.getSelectedIndex(), 0);
+
+    manager.setSelectedIndex(7); // out of range: nothing to keep
+    ASSERT_TRUE(search());
+    EXPECT_EQ(manager.getSelectedIndex(), 0);
+}
+
+TEST_F(SerialManagerTest, FailedSearchReportsFalseAndKeepsTheList) {
+    present({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
+    ASSERT_TRUE(search());
+    manager.setSelectedIndex(1);
+    {
+        std::lock_guard lock(script->mutex);
+        script->enumerationSucceeds = false;
+        script->present.clear();
+    }
+    std::vector<bool> results;
+    EXPECT_FALSE(manager.searchPorts([&](bool ok) { results.push_back(ok); }));
+    EXPECT_EQ(results, std::vector<bool>{false});
+    EXPECT_EQ(names(), (std::vector<std::string>{"/dev/ttyUSB0", "/dev/ttyUSB1"}));
+    EXPECT_EQ(manager.getSelectedIndex(), 1);
+}
+
+TEST_F(SerialManagerTest, AddedPortIsActiveOnlyInAnEmptyList) {
+    manager.addPort("/dev/pts/7", "pseudo-terminal");
+    manager.addPort("/dev/pts/8", "pseudo-terminal");
+    const std::vector<SerialPortInfo> expected{{"/dev/pts/7", "pseudo-terminal", true},
+                                               {"/dev/pts/8", "pseudo-terminal", false}};
+    EXPECT_EQ(manager.getPorts(), expected);
+}
+
+TEST_F(SerialManagerTest, OpenSelectedPortOpensTheSelectedNameAndClosesThePreviousPort) {
+    present({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
+    ASSERT_TRUE(search());
+    manager.setSelectedIndex(1);
+    EXPECT_TRUE(manager.openSelectedPort());
+    EXPECT_TRUE(manager.openSelectedPort());
+    std::lock_guard lock(script->mutex);
+    EXPECT_EQ(script->opens, (std::vector<std::string>{"/dev/ttyUSB1", "/dev/ttyUSB1"}));
+    EXPECT_EQ(script->closes, 1) << "the first port is closed before the second open";
+    EXPECT_EQ(script->openName, "/dev/ttyUSB1");
+}
+
+TEST_F(SerialManagerTest, OpenFailsWithoutAValidSelectionAndTouchesNoDevice) {
+    EXPECT_FALSE(manager.openSelectedPort()) << "empty list";
+    manager.addPort("/dev/ttyUSB0", "A");
+    manager.setSelectedIndex(1);
+    EXPECT_FALSE(manager.openSelectedPort());
+    manager.setSelectedIndex(-1);
+    EXPECT_FALSE(manager.openSelectedPort());
+    std::lock_guard lock(script->mutex);
+    EXPECT_TRUE(script->opens.empty());
+}
+
+TEST_F(SerialManagerTest, WriteNeedsASuccessfulOpen) {
+    EXPECT_FALSE(manager.writeByte(0x41)) << "before any open";
+    manager.addPort("/dev/ttyUSB0", "A");
+    {
+        std::lock_guard lock(script->mutex);
+        script->openable = {"/dev/ttyUSB9"};
+    }
+    EXPECT_FALSE(manager.openSelectedPort());
+    EXPECT_FALSE(manager.writeByte(0x41)) << "after a failed open";
+    {
+        std::lock_guard lock(script->mutex);
+        script->openable.clear();
+    }
+    ASSERT_TRUE(manager.openSelectedPort());
+    EXPECT_TRUE(manager.writeByte(0x41));
+    EXPECT_TRUE(manager.writeByte(0x0A));
+    std::lock_guard lock(script->mutex);
+    EXPECT_EQ(script->written, "A\n");
+}
+
+TEST_F(SerialManagerTest, HandlerSlotsKeepWhatTheEditorStores) {
+    EXPECT_FALSE(manager.getCallRequestHandler());
+    SerialCallType received = SerialCallType::run;
+    int searches = 0;
+    manager.setCallRequestHandler([&](SerialCallType type) { received = type; });
+    manager.setPortArrivalHandler([&] { ++searches; });
+    manager.setPortRemovalHandler([&] { searches += 10; });
+    manager.getCallRequestHandler()(SerialCallType::stop);
+    manager.getPortArrivalHandler()();
+    manager.getPortRemovalHandler()();
+    EXPECT_EQ(received, SerialCallType::stop);
+    EXPECT_EQ(static_cast<int>(SerialCallType::stop), 2);
+    EXPECT_EQ(searches, 11);
+}
+
+TEST(SerialPortInfoTest, DisplayTextMarksTheActivePort) {
+    EXPECT_EQ((SerialPortInfo{"/dev/ttyUSB0", "Board", true}.displayText()), "\u25CF /dev/ttyUSB0 [ Board ]");
+    EXPECT_EQ((SerialPortInfo{"COM3", "USB Serial", false}.displayText()), "  COM3 [ USB Serial ]");
+}
+
+TEST(SerialManagerSingletonTest, EveryThreadGetsTheSameManager) {
+    PavluneCardSerialManager* fromWorker = nullptr;
+    std::thread worker([&] { fromWorker = PavluneCardSerialManager::getInstance(); });
+    PavluneCardSerialManager* fromMain = PavluneCardSerialManager::getInstance();
+    worker.join();
+    EXPECT_NE(fromMain, nullptr);
+    EXPECT_EQ(fromMain, fromWorker);
+}
+
+} // namespace

@@ -1,0 +1,90 @@
+#include "device/posix/PtyBoard.h"
+#include "device/posix/TermiosPort.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+using namespace pavlune;
+
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(TermiosPortTest, OpensInRawModeAt115200EightNoneOne) {
+    PtyBoard board;
+    ASSERT_TRUE(board.isOpen());
+    ASSERT_TRUE(board.lineSettings().c_oflag & OPOST) << "a fresh pseudo-terminal processes output";
+    TermiosPort port;
+    ASSERT_TRUE(port.open(board.devicePath()));
+    const termios line = board.lineSettings();
+    EXPECT_EQ(cfgetospeed(&line), static_cast<speed_t>(B115200));
+    EXPECT_EQ(line.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(line.c_cflag & (PARENB | CSTOPB), 0u);
+    EXPECT_EQ(line.c_iflag & INPCK, 0u);
+    EXPECT_EQ(line.c_oflag & OPOST, 0u);
+    EXPECT_EQ(line.c_lflag & (ECHO | ICANON | ISIG), 0u);
+
+    // A line feed must leave as the one byte 0x0A, never as CR LF.
+    for (std::uint8_t byte : {0x0A, 0x1B, 0x0D, 0x41, 0xFF}) {
+        ASSERT_TRUE(port.writeByte(byte));
+    }
+    ASSERT_TRUE(board.waitForBytes(5, 2s));
+    EXPECT_EQ(board.received(), std::string("\x0A\x1B\x0D\x41\xFF", 5));
+}
+
+TEST(TermiosPortTest, HoldsTheDeviceExclusivelyUntilClosed) {
+    PtyBoard board;
+    TermiosPort first;
+    TermiosPort second;
+    ASSERT_TRUE(first.open(board.devicePath()));
+    EXPECT_TRUE(board.isExclusive());
+    EXPECT_FALSE(second.open(board.devicePath()));
+    EXPECT_FALSE(second.isOpen());
+    EXPECT_FALSE(second.writeByte(0x41));
+
+    first.close();
+    EXPECT_FALSE(board.isExclusive()) << "the exclusive mark is taken off on close";
+    EXPECT_TRUE(second.open(board.devicePath()));
+    EXPECT_FALSE(first.open(board.devicePath()));
+}
+
+TEST(TermiosPortTest, ReopeningTheSameDeviceReleasesTheFirstHandle) {
+    PtyBoard board;
+    TermiosPort port;
+    ASSERT_TRUE(port.open(board.devicePath()));
+    EXPECT_TRUE(port.open(board.devicePath())) << "our own lock must not block our reopen";
+    ASSERT_TRUE(port.writeByte('x'));
+    ASSERT_TRUE(board.waitForBytes(1, 2s));
+    EXPECT_EQ(board.received(), "x");
+}
+
+TEST(TermiosPortTest, DeviceThatVanishedOrNeverExistedDoesNotOpen) {
+    std::string path;
+    {
+        PtyBoard board;
+        path = board.devicePath();
+        board.vanish();
+    }
+    TermiosPort port;
+    EXPECT_FALSE(port.open(path));
+    EXPECT_FALSE(port.open("/dev/pavlune-no-such-port"));
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(port.writeByte(0x41));
+}
+
+TEST(TermiosPortTest, WriteFailsOnceTheFarEndHasClosed) {
+    PtyBoard board;
+    TermiosPort port;
+    ASSERT_TRUE(port.open(board.devicePath()));
+    ASSERT_TRUE(port.writeByte('a'));
+    board.hangUp();
+    EXPECT_FALSE(port.writeByte('b'));
+}
+
+TEST(TermiosPortTest, WriteBeforeOpenFails) {
+    TermiosPort port;
+    EXPECT_FALSE(port.writeByte(0x00));
+}
+
+} // namespace
