@@ -14,6 +14,7 @@ namespace engine {
 class Event;
 class EventCustom;
 class EventListenerCustom;
+class EventListenerTouchOneByOne;
 class EventMouse;
 class EventTouch;
 class Node;
@@ -86,8 +87,9 @@ private:
     static bool isReachable(const EventListener* listener);
 
     void dispatchTouchEvent(EventTouch* event);
-    bool dispatchTouchToListener(EventListener* listener, Touch* touch, EventTouch* event, bool& swallowed);
-    void dispatchMouseEvent(EventMouse* event);
+    // Returns whether the touch stops at this listener (claimed and swallowed).
+    bool dispatchTouchToListener(EventListenerTouchOneByOne* listener, Touch* touch, EventTouch* event);
+    static void eraseTouch(EventListenerTouchOneByOne* listener, const Touch* touch);
     void dispatchToListeners(Event* event, const EventListener::ListenerID& listenerID);
 
     std::map<EventListener::ListenerID, ListenerList> listeners_;
