@@ -60,6 +60,8 @@ public:
     // original engine; z = 0 maps one design unit to one design unit.
     const Mat4& getProjectionMatrix() const { return projection_; }
     float getZEye() const;
+    // Recomputes the camera after the design resolution changed.
+    void updateProjection();
 
     // Scenes. runWithScene starts the first scene; replaceScene swaps the
     // running one at the start of the next frame (the old one is cleaned up);
@@ -102,7 +104,6 @@ private:
     ~Director() override;
     bool init();
     void setNextScene();
-    void updateProjection();
     void purge();
 
     Scheduler* scheduler_ = nullptr;

@@ -46,8 +46,6 @@ public:
     float getPositionY() const { return position_.y; }
     void setPositionZ(float z);
     float getPositionZ() const { return positionZ_; }
-    // Position as a fraction of the parent's content size.
-    void setNormalizedPosition(const Vec2& position);
 
     // (0, 0) is the bottom left of the content, (1, 1) the top right.
     virtual void setAnchorPoint(const Vec2& anchor);
@@ -211,8 +209,8 @@ public:
     // Draws this node alone; the base node draws nothing.
     virtual void draw(Renderer* renderer, const Mat4& transform, std::uint32_t flags);
 
-    // Flag passed down visit(): the world transform changed since the last frame.
-    static constexpr std::uint32_t FLAGS_TRANSFORM_DIRTY = 1;
+    // Flags passed down visit(); none are defined yet.
+    static constexpr std::uint32_t FLAGS_NONE = 0;
 
 protected:
     Node();
@@ -263,13 +261,13 @@ private:
     Vector<Node*> children_;
     bool reorderChildDirty_ = false;
     bool running_ = false;
+    bool transitionFinished_ = false;
 
     mutable Mat4 transform_;
     mutable bool transformDirty_ = true;
     mutable Mat4 inverse_;
     mutable bool inverseDirty_ = true;
     Mat4 modelViewTransform_;
-    bool transformUpdated_ = true;
 
     Scheduler* scheduler_ = nullptr;
     ActionManager* actionManager_ = nullptr;

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "engine/base/Geometry.h"
+#include "engine/base/Ref.h"
+
+#include <SDL.h>
+
+#include <string>
+
+namespace engine {
+
+// A picture in pixels. It keeps its pixels in an SDL surface and uploads them
+// to a renderer the first time it is drawn there, so pictures can be loaded
+// before a window exists (and in tests without one). Its size in design units
+// is its pixel size divided by the director's content scale factor.
+class Texture2D : public Ref {
+public:
+    Texture2D();
+    ~Texture2D() override;
+
+    // Loads a PNG (or any format SDL_image reads).
+    bool initWithFile(const std::string& path);
+    // Shares the surface (its reference count is raised), as text rendering does.
+    bool initWithSurface(SDL_Surface* surface);
+    // Wraps a texture that already lives in `renderer` (a render target); the
+    // texture is destroyed with this object.
+    bool initWithSDLTexture(SDL_Renderer* renderer, SDL_Texture* texture);
+
+    int getPixelsWide() const { return pixelsWide_; }
+    int getPixelsHigh() const { return pixelsHigh_; }
+    Size getContentSizeInPixels() const { return Size(static_cast<float>(pixelsWide_), static_cast<float>(pixelsHigh_)); }
+    Size getContentSize() const;
+
+    // Smooth (linear) scaling is the default; alias selects nearest pixels.
+    void setAntiAliasTexParameters();
+    void setAliasTexParameters();
+
+    // The texture in `renderer`, uploaded on first use; null when it cannot be made.
+    SDL_Texture* getSDLTexture(SDL_Renderer* renderer);
+    SDL_Surface* getSurface() const { return surface_; }
+
+private:
+    void destroyTexture();
+
+    SDL_Surface* surface_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    SDL_Renderer* textureRenderer_ = nullptr;
+    int pixelsWide_ = 0;
+    int pixelsHigh_ = 0;
+    bool smooth_ = true;
+};
+
+} // namespace engine

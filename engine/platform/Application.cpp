@@ -1,0 +1,75 @@
+#include "engine/platform/Application.h"
+
+#include "engine/2d/Director.h"
+#include "engine/platform/GLView.h"
+
+#include <SDL.h>
+
+#include <cassert>
+#include <chrono>
+#include <thread>
+
+namespace engine {
+
+namespace {
+Application* sharedApplication = nullptr;
+} // namespace
+
+Application::Application() {
+    assert(!sharedApplication && "one application at a time");
+    sharedApplication = this;
+}
+
+Application::~Application() {
+    if (sharedApplication == this) {
+        sharedApplication = nullptr;
+    }
+}
+
+Application* Application::getInstance() { return sharedApplication; }
+
+void Application::setAnimationInterval(double seconds) { Director::getInstance()->setAnimationInterval(seconds); }
+
+int Application::run() {
+    if (!applicationDidFinishLaunching()) {
+        Director::destroyInstance();
+        return 1;
+    }
+    Director* director = Director::getInstance();
+    GLView* view = director->getOpenGLView();
+    if (!view) {
+        Director::destroyInstance();
+        return 1;
+    }
+    view->retain();
+    view->setBackgroundCallback([this](bool background) {
+        if (background) {
+            applicationDidEnterBackground();
+        } else {
+            applicationWillEnterForeground();
+        }
+    });
+
+    using Clock = std::chrono::steady_clock;
+    auto nextFrame = Clock::now();
+    while (!view->windowShouldClose() && !director->isEnding()) {
+        director->mainLoop();
+        view->pollEvents();
+        const auto interval = std::chrono::duration_cast<Clock::duration>(
+            std::chrono::duration<double>(director->getAnimationInterval()));
+        nextFrame += interval;
+        const auto now = Clock::now();
+        if (nextFrame > now) {
+            std::this_thread::sleep_until(nextFrame);
+        } else {
+            nextFrame = now; // behind: do not try to catch up with a burst
+        }
+    }
+    view->setBackgroundCallback(nullptr);
+    Director::destroyInstance();
+    view->release();
+    SDL_Quit();
+    return 0;
+}
+
+} // namespace engine
