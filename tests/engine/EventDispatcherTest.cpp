@@ -215,6 +215,25 @@ TEST_F(EventDispatcherTest, ListenersRemovedOrAddedDuringDispatch) {
     dispatcher->addEventListenerWithSceneGraphPriority(remover, addNode(scene));
     touch(Code::BEGAN, 2);
     EXPECT_EQ(take(), "Rb Nb ");
+    touch(Code::ENDED, 2);
+    EXPECT_EQ(take(), "Ne ");
+
+    // Removed and registered again in one dispatch: afterwards it is there once.
+    dispatcher->removeEventListener(remover);
+    Node* again = addNode(scene);
+    auto* twice = listenOn(again, "W", false);
+    auto* juggler = recorder("J", false);
+    juggler->onTouchBegan = [&](Touch*, Event*) {
+        dispatcher->removeEventListener(twice);
+        dispatcher->addEventListenerWithSceneGraphPriority(twice, again);
+        return false;
+    };
+    dispatcher->addEventListenerWithSceneGraphPriority(juggler, addNode(scene));
+    touch(Code::BEGAN, 3);
+    take();
+    dispatcher->removeEventListener(juggler);
+    touch(Code::BEGAN, 4);
+    EXPECT_EQ(take(), "Wb Nb ");
 }
 
 TEST_F(EventDispatcherTest, InvisibleAncestorsNotRunningAndPausedNodesAreSkipped) {

@@ -116,8 +116,11 @@ void EventDispatcher::unregister(EventListener* listener) {
 }
 
 void EventDispatcher::purgeRemovedListeners() {
+    // A listener removed and registered again during one dispatch is in both
+    // toRelease_ and toAdd_: its old place goes here, the new one is added after.
+    const std::unordered_set<const EventListener*> removed(toRelease_.begin(), toRelease_.end());
     for (auto it = listeners_.begin(); it != listeners_.end();) {
-        auto unregistered = [](const EventListener* l) { return !l->isRegistered(); };
+        auto unregistered = [&removed](const EventListener* l) { return !l->isRegistered() || removed.count(l) > 0; };
         auto& fixed = it->second.fixed;
         auto& sceneGraph = it->second.sceneGraph;
         fixed.erase(std::remove_if(fixed.begin(), fixed.end(), unregistered), fixed.end());
