@@ -1,7 +1,6 @@
 #include "device/posix/LibSerialPortEnumeration.h"
 
 #include <libserialport.h>
-
 #include <string>
 
 namespace pavlune {

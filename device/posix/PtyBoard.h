@@ -51,7 +51,7 @@ private:
     void stopReader();
 
     int master_ = -1;
-    int slave_ = -1;   // kept open so the board's end never sees a hang-up between opens
+    int slave_ = -1; // kept open so the board's end never sees a hang-up between opens
     int wakeRead_ = -1;
     int wakeWrite_ = -1;
     std::string devicePath_;

@@ -2,10 +2,9 @@
 
 #include "device/PlatformSerialBackend.h"
 
-#include <setupapi.h>
-
 #include <cstdlib>
 #include <cwchar>
+#include <setupapi.h>
 #include <string>
 #include <vector>
 
@@ -34,7 +33,8 @@ std::string readPortName(HDEVINFO devices, SP_DEVINFO_DATA& device) {
     }
     wchar_t value[256] = {};
     DWORD size = sizeof(value) - sizeof(wchar_t); // keep room for the terminator
-    const LONG status = RegQueryValueExW(key, L"PortName", nullptr, nullptr, reinterpret_cast<LPBYTE>(value), &size);
+    const LONG status =
+        RegQueryValueExW(key, L"PortName", nullptr, nullptr, reinterpret_cast<LPBYTE>(value), &size);
     RegCloseKey(key);
     return status == ERROR_SUCCESS ? narrow(value) : std::string();
 }
@@ -60,7 +60,8 @@ Win32SerialBackend::~Win32SerialBackend() {
 }
 
 bool Win32SerialBackend::enumeratePorts(std::vector<SerialPortInfo>& found) {
-    HDEVINFO devices = SetupDiGetClassDevsW(&comPortInterface, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    HDEVINFO devices =
+        SetupDiGetClassDevsW(&comPortInterface, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     if (devices == INVALID_HANDLE_VALUE) {
         return false;
     }

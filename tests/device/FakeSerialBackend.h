@@ -28,7 +28,7 @@ public:
         // Decides per write (by its 0-based number) whether it succeeds.
         std::function<bool(std::size_t)> writeSucceeds;
         std::size_t writeAttempts = 0;
-        std::string written;               // the bytes that were written successfully
+        std::string written; // the bytes that were written successfully
         // Called after every write attempt with the byte and the result.
         std::function<void(std::uint8_t, bool)> onWrite;
     };

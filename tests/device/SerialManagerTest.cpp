@@ -2,7 +2,6 @@
 #include "tests/device/FakeSerialBackend.h"
 
 #include <gtest/gtest.h>
-
 #include <thread>
 
 using namespace pavlune;
@@ -47,7 +46,10 @@ TEST_F(SerialManagerTest, StartsEmptyWithNothingSelected) {
 TEST_F(SerialManagerTest, ActivateCallsBackOnlyTheFirstTime) {
     int calls = 0;
     bool result = false;
-    EXPECT_TRUE(manager.activate([&](bool ok) { ++calls; result = ok; }));
+    EXPECT_TRUE(manager.activate([&](bool ok) {
+        ++calls;
+        result = ok;
+    }));
     EXPECT_EQ(calls, 1);
     EXPECT_TRUE(result);
     EXPECT_TRUE(manager.activate([&](bool) { ++calls; }));

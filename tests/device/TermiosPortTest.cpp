@@ -1,9 +1,9 @@
-#include "device/posix/PtyBoard.h"
 #include "device/posix/TermiosPort.h"
 
-#include <gtest/gtest.h>
+#include "device/posix/PtyBoard.h"
 
 #include <chrono>
+#include <gtest/gtest.h>
 
 using namespace pavlune;
 
