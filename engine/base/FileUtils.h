@@ -1,0 +1,111 @@
+#pragma once
+
+#include "engine/base/Value.h"
+
+#include <cstdint>
+#include <ctime>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace engine {
+
+// Files of the application: where it may write (the writable path), where its
+// read-only resources are, and property-list files.
+//
+// Every write is atomic: the bytes go to a temporary file in the target's own
+// folder, are flushed to the disk, and the temporary file is then renamed over
+// the target. A crash or a full disk therefore leaves either the old file or
+// the new one, never a truncated mix, and a failed write returns false with
+// the old file untouched. Readers never change the files they read.
+//
+// Relative names passed to the readers are resolved as resources
+// (`fullPathForFilename`); writers expect full paths.
+class FileUtils {
+public:
+    static FileUtils* getInstance();
+
+    // --- writable path -------------------------------------------------------
+
+    // The per-user data folder, always ending with '/': $XDG_DATA_HOME/PavluneApps/,
+    // or ~/.local/share/PavluneApps/ when XDG_DATA_HOME is not set to an
+    // absolute path. Created (with its parents) when missing.
+    std::string getWritablePath() const;
+    // Points the writable path elsewhere (tests use a temporary folder); a
+    // missing trailing separator is added. An empty path restores the default.
+    void setWritablePath(const std::string& path);
+
+    // --- resources -------------------------------------------------------------
+
+    // The full path of a resource such as "res/r_back.png": an absolute path
+    // that names an existing file is returned as it is; a relative one is
+    // looked up in the search paths in order. Empty when not found.
+    std::string fullPathForFilename(const std::string& filename) const;
+    // Folders searched for resources, each ending with '/'. By default: the
+    // executable's folder, <executable>/../share/pavlune-cards/, the install
+    // prefix's share/pavlune-cards/ and, in a development build, the source tree.
+    std::vector<std::string> getSearchPaths() const;
+    void setSearchPaths(const std::vector<std::string>& paths);
+
+    // --- files and folders ----------------------------------------------------
+
+    // True for a regular file (a directory of that name does not count).
+    bool isFileExist(const std::string& filename) const;
+    bool isDirectoryExist(const std::string& dirPath) const;
+    bool isAbsolutePath(const std::string& path) const;
+    // Creates the folder and any missing parents; true if it exists afterwards.
+    bool createDirectory(const std::string& dirPath) const;
+    // Removes a regular file (never a directory); true if it was removed.
+    bool removeFile(const std::string& filePath) const;
+    // Renames a file, replacing `newFullPath` if it exists.
+    bool renameFile(const std::string& oldFullPath, const std::string& newFullPath) const;
+    // Same, for two names in one folder.
+    bool renameFile(const std::string& dirPath, const std::string& oldName,
+                    const std::string& newName) const;
+    // Size in bytes, or -1 when the file does not exist.
+    std::int64_t getFileSize(const std::string& filePath) const;
+    // Last modification time, or nothing when the file does not exist.
+    std::optional<std::time_t> getFileModificationTime(const std::string& filePath) const;
+    // Names (not paths) of the regular files directly inside a folder, sorted.
+    std::vector<std::string> listFiles(const std::string& dirPath) const;
+
+    // --- whole-file reading ------------------------------------------------------
+
+    // The bytes of a file; empty when it is missing or unreadable.
+    std::vector<unsigned char> getFileData(const std::string& filename) const;
+    std::string getStringFromFile(const std::string& filename) const;
+    // Same, but tells a missing or unreadable file apart from an empty one.
+    std::optional<std::string> readFile(const std::string& filename) const;
+
+    // --- atomic writing ------------------------------------------------------------
+
+    bool writeDataToFile(const std::vector<unsigned char>& data, const std::string& fullPath) const;
+    bool writeStringToFile(const std::string& text, const std::string& fullPath) const;
+
+    // --- property lists ------------------------------------------------------------
+
+    // The root dictionary or array of a property-list file; empty when the file
+    // is missing, cannot be parsed or has a root of the other kind.
+    ValueMap getValueMapFromFile(const std::string& filename) const;
+    ValueVector getValueVectorFromFile(const std::string& filename) const;
+    // The root value of a property-list file, or nothing when the file is
+    // missing or cannot be parsed (so callers can tell damage from emptiness).
+    std::optional<Value> readPropertyList(const std::string& filename) const;
+    // Writes an XML property list atomically.
+    bool writeValueMapToFile(const ValueMap& map, const std::string& fullPath) const;
+    bool writeValueVectorToFile(const ValueVector& vector, const std::string& fullPath) const;
+
+private:
+    FileUtils();
+
+    std::string resolveForReading(const std::string& filename) const;
+    static std::string defaultWritablePath();
+    static std::vector<std::string> defaultSearchPaths();
+
+    mutable std::mutex mutex_;
+    std::string writablePath_;
+    std::vector<std::string> searchPaths_;
+};
+
+} // namespace engine

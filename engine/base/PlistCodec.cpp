@@ -1,0 +1,204 @@
+#include "engine/base/PlistCodec.h"
+
+#include <plist/plist.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+#include <memory>
+#include <vector>
+
+namespace engine {
+
+namespace {
+
+// Seconds from the Unix epoch to 2001-01-01, the epoch of plist dates.
+constexpr std::int64_t plistDateEpoch = 978307200;
+
+struct PlistDeleter {
+    void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
+};
+using PlistPtr = std::unique_ptr<void, PlistDeleter>;
+
+std::string dateText(plist_t node) {
+    std::int32_t seconds = 0;
+    std::int32_t microseconds = 0;
+    plist_get_date_val(node, &seconds, &microseconds);
+    const std::time_t unixTime = static_cast<std::time_t>(seconds + plistDateEpoch);
+    std::tm utc{};
+    if (!gmtime_r(&unixTime, &utc)) {
+        return {};
+    }
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
+Value toValue(plist_t node) {
+    switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: {
+        std::uint8_t flag = 0;
+        plist_get_bool_val(node, &flag);
+        return Value(flag != 0);
+    }
+    case PLIST_UINT: {
+        // libplist keeps every integer in 64 bits; negative numbers read back
+        // as their two's complement.
+        std::uint64_t number = 0;
+        plist_get_uint_val(node, &number);
+        return Value(static_cast<long long>(number));
+    }
+    case PLIST_UID: {
+        std::uint64_t number = 0;
+        plist_get_uid_val(node, &number);
+        return Value(static_cast<long long>(number));
+    }
+    case PLIST_REAL: {
+        double number = 0.0;
+        plist_get_real_val(node, &number);
+        return Value(number);
+    }
+    case PLIST_STRING:
+    case PLIST_KEY: {
+        std::uint64_t length = 0;
+        const char* text = plist_get_string_ptr(node, &length);
+        return Value(text ? std::string(text, static_cast<std::size_t>(length)) : std::string());
+    }
+    case PLIST_DATA: {
+        std::uint64_t length = 0;
+        const char* bytes = plist_get_data_ptr(node, &length);
+        return Value(bytes ? std::string(bytes, static_cast<std::size_t>(length)) : std::string());
+    }
+    case PLIST_DATE:
+        return Value(dateText(node));
+    case PLIST_ARRAY: {
+        ValueVector items;
+        const std::uint32_t count = plist_array_get_size(node);
+        items.reserve(count);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            items.push_back(toValue(plist_array_get_item(node, i)));
+        }
+        return Value(std::move(items));
+    }
+    case PLIST_DICT: {
+        ValueMap entries;
+        entries.reserve(plist_dict_get_size(node));
+        plist_dict_iter iterator = nullptr;
+        plist_dict_new_iter(node, &iterator);
+        for (;;) {
+            char* key = nullptr;
+            plist_t item = nullptr;
+            plist_dict_next_item(node, iterator, &key, &item);
+            if (!item) {
+                std::free(key);
+                break;
+            }
+            if (key) {
+                entries.insert_or_assign(key, toValue(item));
+                std::free(key);
+            }
+        }
+        std::free(iterator);
+        return Value(std::move(entries));
+    }
+    default:
+        return Value();
+    }
+}
+
+plist_t toNode(const Value& value);
+
+plist_t arrayNode(const ValueVector& items) {
+    plist_t array = plist_new_array();
+    for (const Value& item : items) {
+        if (plist_t node = toNode(item)) {
+            plist_array_append_item(array, node);
+        }
+    }
+    return array;
+}
+
+plist_t dictNode(const ValueMap& map) {
+    std::vector<const ValueMap::value_type*> entries;
+    entries.reserve(map.size());
+    for (const auto& entry : map) {
+        entries.push_back(&entry);
+    }
+    std::sort(entries.begin(), entries.end(), [](const auto* a, const auto* b) { return a->first < b->first; });
+    plist_t dict = plist_new_dict();
+    for (const auto* entry : entries) {
+        if (plist_t node = toNode(entry->second)) {
+            plist_dict_set_item(dict, entry->first.c_str(), node);
+        }
+    }
+    return dict;
+}
+
+// A new plist node for `value`, or null for a value that has no plist form.
+plist_t toNode(const Value& value) {
+    switch (value.getType()) {
+    case Value::Type::BYTE:
+    case Value::Type::INTEGER:
+    case Value::Type::UNSIGNED:
+        return plist_new_uint(static_cast<std::uint64_t>(value.asInt64()));
+    case Value::Type::FLOAT:
+    case Value::Type::DOUBLE:
+        return plist_new_real(value.asDouble());
+    case Value::Type::BOOLEAN:
+        return plist_new_bool(value.asBool() ? 1 : 0);
+    case Value::Type::STRING:
+        return plist_new_string(value.asString().c_str());
+    case Value::Type::VECTOR:
+        return arrayNode(value.asValueVector());
+    case Value::Type::MAP:
+        return dictNode(value.asValueMap());
+    default:
+        return nullptr;
+    }
+}
+
+std::string nodeToXml(plist_t root) {
+    PlistPtr owner(root);
+    char* xml = nullptr;
+    std::uint32_t length = 0;
+    plist_to_xml(root, &xml, &length);
+    if (!xml) {
+        return {};
+    }
+    std::string text(xml, length);
+    plist_to_xml_free(xml);
+    return text;
+}
+
+} // namespace
+
+std::optional<Value> PlistCodec::parse(const char* data, std::size_t size) {
+    if (!data || size == 0 || size > std::numeric_limits<std::uint32_t>::max()) {
+        return std::nullopt;
+    }
+    plist_t root = nullptr;
+    plist_from_memory(data, static_cast<std::uint32_t>(size), &root);
+    if (!root) {
+        return std::nullopt;
+    }
+    PlistPtr owner(root);
+    return toValue(root);
+}
+
+std::string PlistCodec::toXml(const Value& root) {
+    if (root.getType() == Value::Type::MAP) {
+        return toXml(root.asValueMap());
+    }
+    if (root.getType() == Value::Type::VECTOR) {
+        return toXml(root.asValueVector());
+    }
+    return {};
+}
+
+std::string PlistCodec::toXml(const ValueMap& root) { return nodeToXml(dictNode(root)); }
+
+std::string PlistCodec::toXml(const ValueVector& root) { return nodeToXml(arrayNode(root)); }
+
+} // namespace engine

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "engine/base/Value.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace engine {
+
+// Converts between `Value` trees and property-list bytes through libplist.
+// Reading accepts XML (with or without a DOCTYPE, as Apple's tools, Python's
+// plistlib and libplist write it) and binary property lists; writing always
+// produces XML, the format that people and other tools can read.
+//
+// Mapping: integers become 64-bit INTEGER values, reals DOUBLE, booleans
+// BOOLEAN, strings STRING; a date reads as its ISO 8601 text in UTC and a data
+// block as a string of its raw bytes, since `Value` has no kinds of its own for
+// them. When writing, null values are left out, and dictionary keys are sorted
+// so that an unchanged map always gives the same file.
+class PlistCodec {
+public:
+    // The root value, or nothing when the bytes are not a property list.
+    static std::optional<Value> parse(const char* data, std::size_t size);
+    static std::optional<Value> parse(const std::string& bytes) {
+        return parse(bytes.data(), bytes.size());
+    }
+
+    // XML text for a dictionary or array root; empty when `root` is of another
+    // kind (a property list file always has a collection at its root here).
+    static std::string toXml(const Value& root);
+    static std::string toXml(const ValueMap& root);
+    static std::string toXml(const ValueVector& root);
+};
+
+} // namespace engine
