@@ -1,0 +1,105 @@
+#pragma once
+
+#include "engine/base/Ref.h"
+#include "engine/base/Value.h"
+#include "engine/base/Vector.h"
+#include "saves/SaveData.h"
+
+#include <ctime>
+#include <functional>
+#include <string>
+
+namespace engine {
+class RenderTexture;
+}
+
+// The store of saved programs, below the writable path W:
+//   W/savedatas/list.plist   the list: {"lastid": int, "datas": [entry...]},
+//                            each entry {"identifer", "title", "path",
+//                            "imagepath", "modify"}, newest first
+//   W/savedatas/<n>.plist    the program of entry n (an array of cards)
+//   W/savedatas/img<n>.png   the thumbnail of entry n
+// Identifiers are handed out in increasing order and never reused. Every file
+// is written atomically, so an interrupted save leaves the previous version.
+//
+// The list file is never overwritten when it cannot be read: a damaged list is
+// renamed aside (list.plist.damaged-<time>) and the list is rebuilt from the
+// program files present, so that no program disappears from the list. The
+// same rebuild runs when the list is missing but program files exist.
+//
+// Main thread only.
+class SaveDataManager : public engine::Ref {
+public:
+    // The local time at which a save happens; tests substitute a fixed one.
+    using Clock = std::function<std::tm()>;
+
+    // The process-wide store on the writable path, loaded on the first call.
+    static SaveDataManager* getInstance();
+
+    // A separate store on the current writable path (not the shared instance),
+    // loaded at once; autoreleased. For tests and tools that need a fresh
+    // store, or to read what another instance wrote.
+    static SaveDataManager* create(Clock clock = nullptr);
+
+    // "2026/12/5 9:3:7": year/month/day hour:minute:second, no leading zeros.
+    static std::string formatTimeStamp(const std::tm& localTime);
+
+    ~SaveDataManager() override;
+
+    // Loads the list (creating or rebuilding it as described above); returns true.
+    virtual bool init();
+
+    // The entries, newest first.
+    const engine::Vector<SaveData*>& getDatas() const { return datas_; }
+    // The highest identifier handed out so far.
+    int getLastId() const { return lastid_; }
+    // W, the folder all paths of the entries are relative to.
+    const std::string& getRootPath() const { return rootPath_; }
+
+    // Writes the program file of `data`. A record that is not in the list yet
+    // becomes a new entry at the front, with the next identifier, its paths and
+    // the current time stamp as title; the list file is written after its first
+    // successful save. If that first write fails, the record is taken back out
+    // of the list and emptied, so that the identifier is not left to a second
+    // record and the next save starts over as new.
+    // Returns true if `data` was already in the list, false if this call added it
+    // (or tried to).
+    bool saveProgram(SaveData* data, engine::ValueVector program);
+    // Writes the list file from the entries; false if it could not be written.
+    bool writeList();
+    // Deletes the entry's program file and thumbnail and the entry itself,
+    // then writes the list. Its identifier is not given out again.
+    void removeData(SaveData* data);
+    // The entry's program; empty when `data` is null, has no path or the
+    // file is missing or unreadable.
+    engine::ValueVector loadProgram(SaveData* data) const;
+    // Writes the texture as the entry's thumbnail (PNG with alpha) and calls
+    // `done` once the file is written. A record that was never saved has no
+    // thumbnail name; then nothing is written and `done` is called at once.
+    // Defined with the screens (it needs the renderer), not in the store library.
+    void saveThumbnail(SaveData* data, engine::RenderTexture* texture, std::function<void()> done);
+    // W + the entry's thumbnail path.
+    std::string getImageFullPath(SaveData* data) const;
+
+    void setClock(Clock clock);
+
+protected:
+    SaveDataManager() = default;
+
+private:
+    static std::tm currentLocalTime();
+
+    void loadList(const engine::ValueMap& list);
+    void rebuildFromFiles(int knownLastId);
+    bool setAsideDamagedList();
+    std::string listFullPath() const;
+    std::string folderFullPath() const;
+
+    engine::Vector<SaveData*> datas_;
+    int lastid_ = 0;
+    std::string rootPath_;
+    Clock clock_;
+    // Set while a damaged list could not be moved aside; the list is then not
+    // written, so the damaged file is never replaced.
+    bool damagedListInPlace_ = false;
+};
