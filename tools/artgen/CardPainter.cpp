@@ -2,8 +2,10 @@
 
 #include "tools/artgen/Paint.h"
 #include "tools/artgen/PictogramPainter.h"
+#include "tools/artgen/PixelFont.h"
 
 #include <algorithm>
+#include <cmath>
 #include <sstream>
 
 namespace pavlune::artgen {
@@ -152,16 +154,21 @@ void CardPainter::back(Canvas& canvas, const CardFacts& facts, int dialect) {
     Paint::fillRoundedRect(cr, 12, 11, tagSize.width + 10, 14, 5, frame);
     Paint::text(cr, name, tag, 17, 18, 0, Align::left);
 
-    // The code, in the monospace board-screen look.
-    TextStyle mono;
-    mono.family = kMonoFamily;
-    mono.weight = 700;
-    mono.size = 10;
-    mono.colour = textColour;
-    const double advancePerSize = Paint::measure(cr, "0000000000", mono).width / 10 / mono.size;
+    // The code, in the board's own pixel font, as on the board's screen.
+    // Font pixels are whole picture pixels (multiples of half a unit).
     const std::vector<std::string> lines = splitLines(facts.code[dialect]);
     constexpr double kLeftLimit = 14, kRightLimit = W - 14;
-    constexpr double kMaxSize = 24;
+    constexpr double kMaxPixel = 2.5;
+    constexpr double kCellUnits = PixelFont::kCell;
+    auto snap = [](double v) { return std::floor(v * kPixelsPerUnit + 0.5) / kPixelsPerUnit; };
+    auto floorPixel = [](double v) { return std::floor(v * kPixelsPerUnit) / kPixelsPerUnit; };
+    auto drawLine = [&](const std::string& text, double left, double cy, double pixel) {
+        cairo_set_source_rgb(cr, textColour.r, textColour.g, textColour.b);
+        // the glyph body (rows 0 to 6) is centred on cy
+        // thin font pixels get one picture pixel more weight, so small code stays readable
+        const double bold = pixel < 2 ? 1.0 / kPixelsPerUnit : 0;
+        PixelFont::draw(cr, text, snap(left), snap(cy - 3.5 * pixel), pixel, bold);
+    };
 
     const bool number = facts.numberCard[dialect] && facts.inputBoxes[dialect].size() >= 3;
     std::size_t atLine = lines.size();
@@ -171,39 +178,39 @@ void CardPainter::back(Canvas& canvas, const CardFacts& facts, int dialect) {
     if (atLine == lines.size()) {
         std::size_t longest = 1;
         for (const std::string& l : lines) longest = std::max(longest, l.size());
-        mono.size = std::min(kMaxSize, (kRightLimit - kLeftLimit) / (longest * advancePerSize));
-        const double advance = advancePerSize * mono.size;
-        const double lineHeight = mono.size * 1.3;
-        const double left = W / 2 - longest * advance / 2;
-        const double top = H / 2 - lines.size() * lineHeight / 2;
-        for (std::size_t i = 0; i < lines.size(); ++i)
-            Paint::text(cr, lines[i], mono, left, top + lineHeight * (i + 0.5), 0, Align::left);
+        const double pixel = floorPixel(std::min(kMaxPixel, (kRightLimit - kLeftLimit) / (longest * kCellUnits)));
+        const double lineHeight = pixel * 10;
+        const double left = W / 2 - longest * kCellUnits * pixel / 2 + pixel / 2;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const double offset = static_cast<double>(i) - (static_cast<double>(lines.size()) - 1) / 2;
+            drawLine(lines[i], left, H / 2 + offset * lineHeight, pixel);
+        }
     } else {
         // The number is drawn by the application into rectangle 2; the code
         // leaves exactly that place free and marks it with a box.
         const ImageBox box = onReadBack(facts.inputBoxes[dialect][2]);
-        constexpr double kGap = 4;
+        constexpr double kGap = 2;
         const std::string& line = lines[atLine];
         const std::size_t at = line.find('@');
         const std::string prefix = line.substr(0, at);
         const std::string suffix = line.substr(at + 1);
-        double size = kMaxSize;
+        double pixel = kMaxPixel;
         if (!prefix.empty())
-            size = std::min(size, (box.left - kGap - kLeftLimit) / (prefix.size() * advancePerSize));
+            pixel = std::min(pixel, (box.left - kGap - kLeftLimit) / (prefix.size() * kCellUnits));
         if (!suffix.empty())
-            size = std::min(size, (kRightLimit - box.right() - kGap) / (suffix.size() * advancePerSize));
-        mono.size = size;
-        const double advance = advancePerSize * size;
+            pixel = std::min(pixel, (kRightLimit - box.right() - kGap) / (suffix.size() * kCellUnits));
+        pixel = floorPixel(pixel);
+        const double advance = kCellUnits * pixel;
         const double left = box.left - kGap - prefix.size() * advance;
-        const double lineHeight = std::max(size * 1.3, box.h / 2 + size * 0.65 + 2);
+        const double lineHeight = std::max(pixel * 10, box.h / 2 + pixel * 5 + 2);
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const double cy = box.cy() + (static_cast<double>(i) - static_cast<double>(atLine)) * lineHeight;
             if (i != atLine) {
-                Paint::text(cr, lines[i], mono, left, cy, kRightLimit - left, Align::left);
+                drawLine(lines[i], left, cy, pixel);
                 continue;
             }
-            Paint::text(cr, prefix, mono, left, cy, 0, Align::left);
-            Paint::text(cr, suffix, mono, box.right() + kGap, cy, 0, Align::left);
+            drawLine(prefix, left, cy, pixel);
+            drawLine(suffix, box.right() + kGap, cy, pixel);
         }
         Paint::roundedRect(cr, box.left - 1, box.top - 1, box.w + 2, box.h + 2, 4);
         Paint::fillPreserve(cr, Rgb(0xFFF6DC));

@@ -3,6 +3,7 @@
 #include "tools/artgen/CardFacts.h"
 #include "tools/artgen/ContactSheet.h"
 #include "tools/artgen/PictureTable.h"
+#include "tools/artgen/TrueTypeWriter.h"
 
 #include <fstream>
 #include <sstream>
@@ -54,6 +55,8 @@ int Generator::run(const Options& options, std::string& error) {
         if (!canvas.writePng(options.root / entry.path, error)) return -1;
         ++written;
     }
+    if (!TrueTypeWriter::write(options.root / kBoardFontPath, error)) return -1;
+    ++written;
     if (options.updateReadme) {
         const std::filesystem::path readme = options.root / "res" / "README.md";
         std::string text;

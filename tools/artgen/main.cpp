@@ -31,6 +31,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pavlune-artgen: %s\n", error.c_str());
         return 1;
     }
-    std::printf("pavlune-artgen: %d pictures written below %s\n", written, options.root.string().c_str());
+    std::printf("pavlune-artgen: %d files written below %s\n", written, options.root.string().c_str());
     return 0;
 }
