@@ -178,8 +178,27 @@ std::optional<Value> PlistCodec::parse(const char* data, std::size_t size) {
     if (!data || size == 0 || size > std::numeric_limits<std::uint32_t>::max()) {
         return std::nullopt;
     }
+    const auto length = static_cast<std::uint32_t>(size);
+    std::string converted;
+    if (plist_is_binary(data, length)) {
+        // libplist asserts (aborts the process) when asked for a dictionary key
+        // that holds a NUL byte, which a damaged binary file can contain. Its
+        // XML writer copes with such keys, so a binary file is read by way of
+        // XML, where they fail to parse like any other damage.
+        plist_t binary = nullptr;
+        plist_from_bin(data, length, &binary);
+        if (!binary) {
+            return std::nullopt;
+        }
+        converted = nodeToXml(binary);
+        if (converted.empty()) {
+            return std::nullopt;
+        }
+        data = converted.data();
+        size = converted.size();
+    }
     plist_t root = nullptr;
-    plist_from_memory(data, static_cast<std::uint32_t>(size), &root);
+    plist_from_xml(data, static_cast<std::uint32_t>(size), &root);
     if (!root) {
         return std::nullopt;
     }

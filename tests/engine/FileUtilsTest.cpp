@@ -199,6 +199,15 @@ TEST_F(FileUtilsTest, DamagedOrMissingFilesReadAsEmptyAndStayUntouched) {
     EXPECT_FALSE(files->readPropertyList(path("zero.plist")).has_value());
 }
 
+// libplist aborts the process when asked for a dictionary key holding a NUL
+// byte, which a damaged binary file can contain; reading it must not abort.
+// (The key comes out cut at the NUL.)
+TEST_F(FileUtilsTest, BinaryFileWithANulInAKeyDoesNotAbort) {
+    const ValueMap map = files->getValueMapFromFile(dataFolder + "binary_key_with_nul.plist");
+    EXPECT_EQ(map.size(), 2u);
+    EXPECT_EQ(engine::valueForKey(map, "ok").asInt(), 1);
+}
+
 TEST_F(FileUtilsTest, RootOfTheOtherKindReadsAsEmpty) {
     ASSERT_TRUE(files->writeValueVectorToFile({Value(1)}, path("array.plist")));
     EXPECT_TRUE(files->getValueMapFromFile(path("array.plist")).empty());

@@ -28,3 +28,7 @@ program = [
 (here / "plistlib_program.plist").write_bytes(plistlib.dumps(program, fmt=plistlib.FMT_XML))
 xml = plistlib.dumps(sample, fmt=plistlib.FMT_XML)
 (here / "truncated.plist").write_bytes(xml[: len(xml) // 2])
+
+# A binary file whose dictionary key holds a NUL byte, as a damaged file can.
+(here / "binary_key_with_nul.plist").write_bytes(
+    plistlib.dumps({"ok": 1, "キー\x00key": "x"}, fmt=plistlib.FMT_BINARY))
