@@ -1,0 +1,70 @@
+#pragma once
+
+#include "catalogue/CardCode.h"
+#include "catalogue/CatalogueView.h"
+#include "engine/base/Geometry.h"
+#include "engine/base/Ref.h"
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+namespace pavlune {
+
+// Process-wide holder of the current dialect and card set, and the door to the
+// card catalogue: each lookup combines its arguments with those selections.
+// Despite the name it knows nothing of serial ports.
+//
+// The selections are atomic because the send and stop routines read them from
+// worker threads while the engine thread may write them. A routine that needs
+// one consistent selection for a whole send takes `getView()` once.
+class DeviceManager : public engine::Ref {
+public:
+    // Created and initialised on the first call; never released.
+    static DeviceManager* getInstance();
+
+    ~DeviceManager() override;
+    // Selects jam and the basic set.
+    virtual bool init();
+
+    int getCurrentDialect() const { return currentDialect_.load(); }
+    int getCurrentCardSet() const { return currentCardSet_.load(); }
+    // Both throw std::out_of_range outside 0..2, leaving the selection unchanged.
+    void setCurrentDialect(int dialect);
+    void setCurrentCardSet(int set);
+
+    // The catalogue as seen with the current selections.
+    CatalogueView getView() const;
+
+    std::string getCardFaceImage(int card) const;
+    std::string getCardFaceImage(int card, int set) const;
+    std::string getCardBackImage(int card, int set) const;
+    CardCode getCardCode(int card, int set) const;
+    std::vector<engine::Rect> getInputRects(int card, int set) const;
+    int getCardCount(int set) const;
+    std::string getCardSetTabImage(int set) const;
+    std::string getDialectButtonImage(int dialect) const;
+    std::vector<CardCode> getPrologue() const;
+    std::vector<CardCode> getEpilogue() const;
+    CardCode getBreakCode() const;
+    CardCode getResetCode() const;
+    int getCharPacing() const;
+    std::string getLineEnd() const;
+    bool isLineNumbered() const;
+    std::string getStatementSeparator() const;
+    std::string getInputNumberImage() const;
+    bool isByteCoded() const;
+    int getInstructionSize() const;
+    char getGapFillByte() const;
+    int getProgramImageSize() const;
+    char getPadByte() const;
+
+protected:
+    DeviceManager();
+
+private:
+    std::atomic<int> currentDialect_{0};
+    std::atomic<int> currentCardSet_{0};
+};
+
+} // namespace pavlune

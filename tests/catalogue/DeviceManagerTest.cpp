@@ -1,0 +1,65 @@
+// The singleton and its selections; each test starts from init().
+#include "catalogue/DeviceManager.h"
+
+#include "catalogue/CardSet.h"
+#include "catalogue/Dialect.h"
+
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+namespace pavlune {
+namespace {
+
+class DeviceManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(manager->init()); }
+    void TearDown() override { manager->init(); }
+
+    DeviceManager* manager = DeviceManager::getInstance();
+};
+
+TEST_F(DeviceManagerTest, OneInstanceStartingWithJamAndBasic) {
+    EXPECT_EQ(DeviceManager::getInstance(), manager);
+    EXPECT_EQ(manager->getCurrentDialect(), jam);
+    EXPECT_EQ(manager->getCurrentCardSet(), basic);
+    EXPECT_EQ(manager->getLineEnd(), "\r\n");
+    EXPECT_TRUE(manager->isLineNumbered());
+    EXPECT_EQ(manager->getCharPacing(), 50);
+}
+
+TEST_F(DeviceManagerTest, LookupsFollowTheCurrentSelections) {
+    manager->setCurrentDialect(latte);
+    manager->setCurrentCardSet(full);
+    EXPECT_EQ(manager->getCardCode(0, basic).code, "led(1);");
+    EXPECT_EQ(manager->getCardFaceImage(3), "res/cards/full/r_beep.png");
+    EXPECT_EQ(manager->getCardSetTabImage(full), "res/cards/r_full_on.png");
+    EXPECT_EQ(manager->getCardSetTabImage(basic), "res/cards/r_basic_off.png");
+    EXPECT_EQ(manager->getPrologue().size(), 2u);
+    EXPECT_EQ(manager->getCharPacing(), 5);
+
+    manager->setCurrentDialect(que);
+    EXPECT_EQ(manager->getCardCode(0, basic).code, "LEDを つける");
+    EXPECT_EQ(static_cast<unsigned char>(manager->getPadByte()), 0xFF);
+    EXPECT_EQ(manager->getProgramImageSize(), 512);
+    EXPECT_EQ(manager->getBreakCode().code, "");
+
+    const CatalogueView view = manager->getView();
+    manager->setCurrentDialect(jam);
+    // A view keeps the selection it was taken with.
+    EXPECT_EQ(view.getDialect(), que);
+    EXPECT_EQ(view.getCardCode(0, basic).code, "LEDを つける");
+    EXPECT_EQ(manager->getCardCode(0, basic).code, "LED 1");
+}
+
+TEST_F(DeviceManagerTest, BadSelectionIsARangeErrorAndChangesNothing) {
+    manager->setCurrentDialect(latte);
+    EXPECT_THROW(manager->setCurrentDialect(3), std::out_of_range);
+    EXPECT_THROW(manager->setCurrentCardSet(-1), std::out_of_range);
+    EXPECT_EQ(manager->getCurrentDialect(), latte);
+    EXPECT_EQ(manager->getCurrentCardSet(), basic);
+    EXPECT_THROW(manager->getCardCode(0, 3), std::out_of_range);
+    EXPECT_EQ(manager->getCardCode(6, basic), CardCode{});
+}
+
+} // namespace
+} // namespace pavlune
