@@ -1,0 +1,54 @@
+#include "program/NumberText.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <locale>
+#include <sstream>
+
+namespace pavlune {
+
+double typedNumber(const std::string& value, double multiplier) {
+    // strtod reads exactly what atof reads and gives 0 when nothing parses.
+    const double typed = std::strtod(value.c_str(), nullptr);
+    if (!std::isfinite(typed)) {
+        return 0.0;
+    }
+    const double number = typed * multiplier;
+    return std::isfinite(number) ? number : 0.0;
+}
+
+std::string formatNumber(double number) {
+    std::ostringstream out;
+    out.imbue(std::locale::classic());
+    out << number;
+    return out.str();
+}
+
+std::string substituteNumber(const std::string& text, const std::string& placeholder, double number) {
+    if (placeholder.empty()) {
+        return text;
+    }
+    const std::string formatted = formatNumber(number);
+    std::string result = text;
+    std::size_t at = result.find(placeholder);
+    while (at != std::string::npos) {
+        result.replace(at, placeholder.size(), formatted);
+        at = result.find(placeholder, at + formatted.size());
+    }
+    return result;
+}
+
+std::uint16_t toInstructionOperand(double number) {
+    if (!std::isfinite(number)) {
+        return 0;
+    }
+    // fmod is exact, so this is the true remainder even where a cast to an
+    // integer type would overflow.
+    double low = std::fmod(std::trunc(number), 65536.0);
+    if (low < 0) {
+        low += 65536.0;
+    }
+    return static_cast<std::uint16_t>(low);
+}
+
+} // namespace pavlune

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pavlune {
+
+// Numbers typed on cards, and how they are written into program text and
+// que instructions.
+
+// The number on a card: the leading number of `value` (as atof reads it; a
+// value that does not start with a number counts as 0) times `multiplier`,
+// in double precision. A result that is not finite ("inf", "nan", "1e999",
+// or an overflowing product) counts as 0: such text comes only from a
+// damaged or hand-edited program file and must not reach the board.
+double typedNumber(const std::string& value, double multiplier);
+
+// A number as a standard output stream writes it by default: at most six
+// significant digits, no trailing zeros, exponent form for large or small
+// magnitudes ("180", "2.5", "0.1", "1.23457e+06"), whatever the locale.
+std::string formatNumber(double number);
+
+// Replaces every occurrence of `placeholder` in `text` by the formatted
+// number, searching on after each inserted number. An empty placeholder
+// replaces nothing.
+std::string substituteNumber(const std::string& text, const std::string& placeholder, double number);
+
+// The 16-bit operand a number becomes in a que instruction: truncated toward
+// zero, then taken modulo 65536 (a negative number gives its two's
+// complement low 16 bits). Exact for every finite number, so a huge value
+// such as 1e30 is well defined; a non-finite number gives 0.
+std::uint16_t toInstructionOperand(double number);
+
+} // namespace pavlune
