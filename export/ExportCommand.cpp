@@ -1,0 +1,125 @@
+#include "export/ExportCommand.h"
+
+#include "catalogue/CardSet.h"
+#include "catalogue/CatalogueView.h"
+#include "catalogue/Dialect.h"
+#include "export/FieldProgramParser.h"
+#include "export/TextEscaping.h"
+#include "export/TransferPrinter.h"
+#include "program/QueProgramAssembler.h"
+#include "program/TextTransferAssembler.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <istream>
+#include <ostream>
+
+namespace pavlune {
+
+namespace {
+
+constexpr const char* kProgramName = "pavlune-export";
+
+// Reads a stream to its end, refusing more than `limit` bytes. False when
+// the stream failed or was too long (`tooLong` tells which).
+bool readAll(std::istream& in, std::size_t limit, std::string& text, bool& tooLong) {
+    text.clear();
+    tooLong = false;
+    char buffer[4096];
+    while (in) {
+        in.read(buffer, sizeof buffer);
+        text.append(buffer, static_cast<std::size_t>(in.gcount()));
+        if (text.size() > limit) {
+            tooLong = true;
+            return false;
+        }
+    }
+    return !in.bad();
+}
+
+} // namespace
+
+ExportCommand::ExportCommand(std::istream& input, std::ostream& output, std::ostream& errors)
+    : input_(input), output_(output), errors_(errors) {}
+
+int ExportCommand::fail(const std::string& message) {
+    errors_ << message << '\n';
+    return kExitBadInput;
+}
+
+int ExportCommand::run(const std::vector<std::string>& arguments) {
+    const ExportArgumentParser parser;
+    ExportOptions options;
+    std::string error;
+    if (!parser.parse(arguments, options, error)) {
+        return fail(std::string(kProgramName) + ": " + error + " (see --help)");
+    }
+    if (options.help) {
+        output_ << parser.usage();
+        return kExitOk;
+    }
+    return printProgram(options);
+}
+
+bool ExportCommand::readProgramFile(const std::string& file, std::string& text, std::string& error) {
+    const std::string shownName = file == "-" ? "<stdin>" : escapeText(file);
+    bool tooLong = false;
+    bool read = false;
+    if (file == "-") {
+        read = readAll(input_, kMaxInputBytes, text, tooLong);
+    } else {
+        errno = 0;
+        std::ifstream in(file, std::ios::binary);
+        if (!in.is_open()) {
+            error = shownName + ": cannot read: " + (errno != 0 ? std::strerror(errno) : "cannot open");
+            return false;
+        }
+        read = readAll(in, kMaxInputBytes, text, tooLong);
+    }
+    if (tooLong) {
+        error = shownName + ": larger than " + std::to_string(kMaxInputBytes) + " bytes";
+        return false;
+    }
+    if (!read) {
+        // Reading a directory, for one, fails here rather than at opening.
+        error = shownName + ": cannot read: " + (errno != 0 ? std::strerror(errno) : "read error");
+        return false;
+    }
+    return true;
+}
+
+int ExportCommand::printProgram(const ExportOptions& options) {
+    if (!options.dialect) {
+        return fail(std::string(kProgramName) + ": --dialect jam|latte|que is required (see --help)");
+    }
+    if (options.file.empty()) {
+        return fail(std::string(kProgramName) + ": FILE is required; use - for standard input (see --help)");
+    }
+    std::string text;
+    std::string error;
+    if (!readProgramFile(options.file, text, error)) {
+        return fail(error);
+    }
+    FieldRows rows;
+    FieldProgramParser::Error parseError;
+    if (!FieldProgramParser().parse(text, rows, parseError)) {
+        const std::string shownName = options.file == "-" ? "<stdin>" : escapeText(options.file);
+        return fail(shownName + ":" + std::to_string(parseError.line) + ": " + parseError.message);
+    }
+
+    const CatalogueView view(*options.dialect, basic);
+    std::string result;
+    if (view.isByteCoded()) {
+        const QueProgram program = QueProgramAssembler(view).assembleQueProgram(rows);
+        result = options.listing ? TransferPrinter::queListing(program) : TransferPrinter::queBytes(program);
+    } else {
+        const std::vector<SendUnit> units = TextTransferAssembler(view).assembleTextTransfer(rows);
+        result = options.listing ? TransferPrinter::textListing(units) : TransferPrinter::textBytes(units);
+    }
+    output_.write(result.data(), static_cast<std::streamsize>(result.size()));
+    output_.flush();
+    return kExitOk;
+}
+
+} // namespace pavlune

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pavlune {
+
+// What the command line of pavlune-export asked for.
+struct ExportOptions {
+    std::optional<int> dialect;
+    bool listing = false;
+    bool help = false;
+    // The field program file; "-" is standard input. Empty when not given.
+    std::string file;
+};
+
+// Parses the command line of pavlune-export. Options are table entries, so a
+// new one is one entry in the constructor plus a field in ExportOptions:
+// "--name VALUE" and "--name=VALUE" both work for options with a value; "--"
+// ends the options; the one remaining operand is FILE.
+class ExportArgumentParser {
+public:
+    ExportArgumentParser();
+
+    // False with a one-line `error` for an unknown option, a missing or bad
+    // value, or a second FILE.
+    bool parse(const std::vector<std::string>& arguments, ExportOptions& options, std::string& error) const;
+    std::string usage() const;
+
+private:
+    struct Option {
+        std::string name;      // "--dialect"
+        std::string valueName; // shown in the usage; empty for a flag
+        std::string help;
+        // Stores the value (empty for a flag); false with `error` on a bad value.
+        std::function<bool(ExportOptions&, const std::string& value, std::string& error)> apply;
+    };
+
+    const Option* find(const std::string& name) const;
+
+    std::vector<Option> options_;
+};
+
+} // namespace pavlune

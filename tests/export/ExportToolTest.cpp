@@ -1,0 +1,219 @@
+// The real pavlune-export binary: the worked examples byte for byte, the
+// golden programs, and every kind of bad input (one line on standard error
+// naming file and line, exit status 2, nothing on standard output).
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kTool = std::string(PAVLUNE_BINARY_DIR) + "/bin/pavlune-export";
+const std::string kGoldenDir = std::string(PAVLUNE_SOURCE_ROOT) + "/tests/program/golden/";
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void writeFile(const fs::path& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class ExportTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/pavlune-export-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    fs::path file(const std::string& name, const std::string& content) {
+        writeFile(dir_ / name, content);
+        return dir_ / name;
+    }
+
+    // Runs the tool with `input` on standard input; output captured in files.
+    ToolRun run(const std::vector<std::string>& arguments, const std::string& input = "") {
+        const fs::path in = file("stdin", input);
+        const fs::path out = dir_ / "stdout";
+        const fs::path err = dir_ / "stderr";
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        std::vector<std::string> argvStrings{kTool};
+        argvStrings.insert(argvStrings.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& s : argvStrings) {
+            argv.push_back(s.data());
+        }
+        argv.push_back(nullptr);
+        pid_t pid = 0;
+        ToolRun result;
+        const int spawned = posix_spawn(&pid, kTool.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        EXPECT_EQ(spawned, 0) << kTool;
+        if (spawned != 0) {
+            return result;
+        }
+        int wstatus = 0;
+        waitpid(pid, &wstatus, 0);
+        result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+        result.out = readFile(out);
+        result.err = readFile(err);
+        return result;
+    }
+
+    // A bad-input run: status 2, empty stdout, one stderr line starting with `prefix`.
+    void expectRejected(const ToolRun& r, const std::string& prefix) {
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err.rfind(prefix, 0), 0u) << r.err;
+        ASSERT_FALSE(r.err.empty());
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "not one line: " << r.err;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(ExportTool, JamLedOnIsSentAsInTheRoadOfOneProgram) {
+    const ToolRun r = run({"--dialect", "jam", "-"}, "basic 0\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "\x1B\nOUT0\n\n\n\n\n\nNEW\r\n10 LED 1\r\nSAVE 0\nRUN\r\n");
+}
+
+TEST_F(ExportTool, JamWaitCardAndEmptyRows) {
+    EXPECT_EQ(run({"--dialect", "jam", "-"}, "full 2 3\n").out,
+              "\x1B\nOUT0\n\n\n\n\n\nNEW\r\n10 WAIT 180\r\nSAVE 0\nRUN\r\n");
+    EXPECT_EQ(run({"--dialect", "jam", "-"}, "full 2 abc\r\n\r\n\r\nbasic 1\r\n").out,
+              "\x1B\nOUT0\n\n\n\n\n\nNEW\r\n10 WAIT 0\r\n40 LED 0\r\nSAVE 0\nRUN\r\n");
+    EXPECT_EQ(run({"--dialect", "jam", "-"}, "").out, "\x1B\nOUT0\n\n\n\n\n\nNEW\r\nSAVE 0\nRUN\r\n");
+}
+
+TEST_F(ExportTool, LatteLoopWorkedExample) {
+    const ToolRun r = run({"--dialect", "latte", "-"}, "full 4\nbasic 0\nfull 5\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, " ms\nout(0)\nexit()\ncat uart > .\nvar i=0;var o=0;\n"
+                     "i=0;\nwhile(i<3){\n  led(1);\ni=i+1;\n}\n"
+                     "while(uart()!=-1);\n\x04\nms .\n");
+}
+
+TEST_F(ExportTool, QueLoopWorkedExample) {
+    const ToolRun r = run({"--dialect", "que", "-"}, "full 4\nbasic 0\nfull 5\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string program("\x09\0\0\0\0\0\0\0"
+                              "\0\0\0\0\0\0\0\0"
+                              "\x01\0\x01\0\0\0\0\0"
+                              "\x0A\0\0\0\x01\0\x01\0"
+                              "\x10\0\x01\0\x02\0\x03\0",
+                              40);
+    EXPECT_EQ(r.out, program + std::string(472, '\xFF'));
+
+    const ToolRun listing = run({"--listing", "--dialect", "que", "-"}, "full 4\nbasic 0\nfull 5\n");
+    EXPECT_EQ(listing.out,
+              "row  1  line   0  09 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00  \"1 はこ# = 0\"  \"2 \"\n"
+              "row  2  line   2  01 00 01 00 00 00 00 00  \"3 LEDを つける\"\n"
+              "row  3  line   3  0A 00 00 00 01 00 01 00 10 00 01 00 02 00 03 00  \"4 はこ# + 1\"  \"5 もし "
+              "#<3 2 へ\"\n"
+              "padding 472 bytes of FF\n");
+}
+
+TEST_F(ExportTool, QueWaitCardWithTwo) {
+    const ToolRun r = run({"--dialect", "que", "-"}, "full 2 2\n");
+    EXPECT_EQ(r.out.substr(0, 8), std::string("\x04\0\x78\0\x01\0\0\0", 8));
+    EXPECT_EQ(r.out.size(), 512u);
+}
+
+TEST_F(ExportTool, TextListingShowsPauseEchoAndEscapedText) {
+    const ToolRun r = run({"--dialect", "jam", "--listing", "-"}, "basic 0\n");
+    EXPECT_EQ(r.out, "  500 ms  silent  \"\\x1B\"\n"
+                     "   50 ms  silent  \"\\nOUT0\\n\"\n"
+                     "   50 ms  echo    \"\\n\\n\\n\\n\\nNEW\\r\\n\"\n"
+                     "   50 ms  echo    \"10 LED 1\\r\\n\"\n"
+                     "   60 ms  echo    \"SAVE 0\"\n"
+                     " 1000 ms  echo    \"\\n\"\n"
+                     "   50 ms  echo    \"RUN\\r\\n\"\n");
+}
+
+TEST_F(ExportTool, ReadsNamedFilesLikeStandardInput) {
+    for (const char* dialect : {"jam", "latte", "que"}) {
+        const ToolRun fromFile = run({"--dialect", dialect, kGoldenDir + "full.txt"});
+        EXPECT_EQ(fromFile.status, 0) << fromFile.err;
+        EXPECT_EQ(fromFile.out, readFile(kGoldenDir + "full." + dialect + ".bin")) << dialect;
+        EXPECT_EQ(run({"--dialect", dialect, "-"}, readFile(kGoldenDir + "full.txt")).out, fromFile.out);
+    }
+}
+
+TEST_F(ExportTool, BadProgramLinesAreRejectedWithFileAndLine) {
+    const fs::path program = file("prog.txt", "basic 0\n\nfull 22\n");
+    expectRejected(run({"--dialect", "jam", program.string()}),
+                   program.string() + ":3: unknown card index \"22\"");
+    expectRejected(run({"--dialect", "que", "-"}, "basic 0\nlatte 1\n"),
+                   "<stdin>:2: unknown card set \"latte\"");
+    expectRejected(run({"--dialect", "latte", "-"}, "basic\n"), "<stdin>:1: missing card index");
+
+    std::string fortyOne;
+    for (int i = 0; i < 41; ++i) {
+        fortyOne += "basic 1\n";
+    }
+    expectRejected(run({"--dialect", "jam", "-"}, fortyOne), "<stdin>:41: more than 40 rows");
+    EXPECT_EQ(run({"--dialect", "jam", "-"}, fortyOne.substr(8)).status, 0);
+}
+
+TEST_F(ExportTool, UnreadableFilesAndBadCommandLinesAreRejected) {
+    const std::string missing = (dir_ / "missing.txt").string();
+    expectRejected(run({"--dialect", "jam", missing}), missing + ": cannot read: No such file or directory");
+    expectRejected(run({"--dialect", "jam", dir_.string()}), dir_.string() + ": cannot read");
+    expectRejected(run({"--dialect", "basic", "-"}), "pavlune-export: unknown dialect \"basic\"");
+    expectRejected(run({"-"}), "pavlune-export: --dialect jam|latte|que is required");
+    expectRejected(run({"--dialect", "jam"}), "pavlune-export: FILE is required");
+    expectRejected(run({"--dialect", "jam", "--frobnicate", "-"}),
+                   "pavlune-export: unknown option \"--frobnicate\"");
+    expectRejected(run({"--dialect", "jam", "a", "b"}), "pavlune-export: more than one FILE");
+}
+
+TEST_F(ExportTool, HostileInputNeverCrashes) {
+    // Binary junk, a huge line, control characters in names: all rejected cleanly.
+    expectRejected(run({"--dialect", "que", "-"}, std::string("\0\xFF\x1B[2J\n", 6)),
+                   "<stdin>:1: unknown card set \"\\x00");
+    expectRejected(run({"--dialect", "jam", "-"}, std::string(2 << 20, 'x')), "<stdin>: larger than");
+    expectRejected(run({"--dialect", "jam", "-"}, "full " + std::string(100000, '9') + "\n"),
+                   "<stdin>:1: unknown card index");
+    const ToolRun damaged = run({"--dialect", "que", "-"}, "full 2 nan\nfull 2 1e30\nfull 2 -inf\n");
+    EXPECT_EQ(damaged.status, 0);
+    EXPECT_EQ(damaged.out.substr(0, 24), std::string("\x04\0\0\0\x01\0\0\0"
+                                                     "\x04\0\0\0\x01\0\0\0"
+                                                     "\x04\0\0\0\x01\0\0\0",
+                                                     24));
+}
+
+TEST_F(ExportTool, HelpGoesToStandardOutput) {
+    const ToolRun r = run({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out.rfind("usage: pavlune-export", 0), 0u);
+}
+
+} // namespace
