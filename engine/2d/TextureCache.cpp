@@ -1,6 +1,7 @@
 #include "engine/2d/TextureCache.h"
 
 #include "engine/2d/Texture2D.h"
+#include "engine/base/FileUtils.h"
 
 namespace engine {
 
@@ -9,10 +10,10 @@ TextureCache::TextureCache() = default;
 TextureCache::~TextureCache() { removeAllTextures(); }
 
 std::string TextureCache::fullPathForFilename(const std::string& path) {
-    if (path.empty() || path.front() == '/') {
+    if (path.empty()) {
         return path;
     }
-    return std::string(PAVLUNE_SOURCE_ROOT) + "/" + path;
+    return FileUtils::getInstance()->fullPathForFilename(path);
 }
 
 Texture2D* TextureCache::addImage(const std::string& path) {

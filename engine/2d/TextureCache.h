@@ -25,8 +25,8 @@ public:
     void removeAllTextures();
     std::size_t getTextureCount() const { return textures_.size(); }
 
-    // A resource path as a full path: absolute paths stay, others are
-    // looked up under the resource root.
+    // A resource path as a full path (through FileUtils' search paths);
+    // empty when there is no such file.
     static std::string fullPathForFilename(const std::string& path);
 
 private:
