@@ -122,7 +122,7 @@ void CardPainter::numberCardFront(cairo_t* cr, const CardArt& art, const CardFac
     }
     numberBox(cr, large, 3, accent, 3);
     // caption line: the small number box, then the words
-    const double bandLeft = std::min(small.left - 5, 14.0);
+    const double bandLeft = small.left - 5;
     Paint::fillRoundedRect(cr, bandLeft, small.top - 4, W - kEar - 6 - bandLeft, small.h + 8, 7, kWhite);
     numberBox(cr, small, 1.5, accent, 2);
     TextStyle style;

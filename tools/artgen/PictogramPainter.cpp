@@ -327,10 +327,11 @@ void PictogramPainter::draw(cairo_t* cr, const CardArt& art, double cx, double c
     case Pictogram::wheelStop:
     case Pictogram::wheelBack:
         mirrored(cr, cx, art.side == Side::right, [&] {
-            car(cr, cx + 10, cy + 2, 1.25, 0x5E9E12, Side::left);
-            const double ax = cx - 42;
+            car(cr, cx + 14, cy + 2, 1.25, 0x5E9E12, Side::left);
+            const double ax = cx - 44;
             if (art.picture == Pictogram::wheelStop) {
-                Paint::fillRoundedRect(cr, ax - 16, cy - 6, 32, 12, 4, Rgb(0xE53935));
+                // the stop sign reads mirrored on the right-wheel cards, so undo the mirror for it
+                mirrored(cr, ax, art.side == Side::right, [&] { stopSign(cr, ax, cy + 2, 42); });
             } else {
                 const bool forward = art.picture == Pictogram::wheelForward;
                 Paint::arrow(cr, ax, forward ? cy + 30 : cy - 26, ax, forward ? cy - 26 : cy + 30, 11, 20,

@@ -34,18 +34,10 @@ void pill(Canvas& c, const Rgb& colour, bool filled, const std::string& label, d
     Paint::text(cr, label, style(textSize, filled ? kWhite : colour, 900), w / 2, h / 2, w - 24);
 }
 
-void dialectButton(Canvas& c, const Rgb& colour, const char* name, bool selected) {
-    pill(c, colour, selected, name, 26);
-    if (selected) { // a small check so the chosen one reads as chosen
-        cairo_t* cr = c.cr();
-        Paint::circle(cr, c.width() - 16, 16, 9);
-        Paint::fillPreserve(cr, kWhite);
-        Paint::stroke(cr, colour, 2);
-        cairo_move_to(cr, c.width() - 21, 16);
-        cairo_line_to(cr, c.width() - 17, 20);
-        cairo_line_to(cr, c.width() - 11, 12);
-        Paint::stroke(cr, colour, 2.5);
-    }
+// "_on" is the bright look: the dialect shown on the toggle, and in the
+// chooser the dialects one can switch to; the plain look is outlined.
+void dialectButton(Canvas& c, const Rgb& colour, const char* name, bool bright) {
+    pill(c, colour, bright, name, 26);
 }
 
 void tab(Canvas& c, const std::string& label, bool selected) {
@@ -278,18 +270,17 @@ void alertWindow(Canvas& c) {
 
 void ScreenPictures::appendTo(std::vector<PictureEntry>& e) {
     const Rgb jam = CardPainter::dialectColour(0), latte = CardPainter::dialectColour(1);
-    // dialect chooser: "_on" is the bright, chosen look
-    e.push_back({"res/r_to_jam.png", 120, 60, "dialect button jam, not chosen",
+    e.push_back({"res/r_to_jam.png", 120, 60, "dialect button jam, plain (outlined)",
                  [=](Canvas& c) { dialectButton(c, jam, "jam", false); }});
-    e.push_back({"res/r_to_jam_on.png", 120, 60, "dialect button jam, chosen",
+    e.push_back({"res/r_to_jam_on.png", 120, 60, "dialect button jam, bright",
                  [=](Canvas& c) { dialectButton(c, jam, "jam", true); }});
-    e.push_back({"res/r_to_latte.png", 120, 60, "dialect button latte, not chosen",
+    e.push_back({"res/r_to_latte.png", 120, 60, "dialect button latte, plain (outlined)",
                  [=](Canvas& c) { dialectButton(c, latte, "latte", false); }});
-    e.push_back({"res/r_to_latte_on.png", 120, 60, "dialect button latte, chosen",
+    e.push_back({"res/r_to_latte_on.png", 120, 60, "dialect button latte, bright",
                  [=](Canvas& c) { dialectButton(c, latte, "latte", true); }});
-    e.push_back({"res/r_to_que.png", 120, 60, "dialect button que, not chosen",
+    e.push_back({"res/r_to_que.png", 120, 60, "dialect button que, plain (outlined)",
                  [](Canvas& c) { dialectButton(c, kQue, "que", false); }});
-    e.push_back({"res/r_to_que_on.png", 120, 60, "dialect button que, chosen",
+    e.push_back({"res/r_to_que_on.png", 120, 60, "dialect button que, bright",
                  [](Canvas& c) { dialectButton(c, kQue, "que", true); }});
 
     const char* tabNames[3][2] = {{"basic", "きほん"}, {"paprika", "パプリカ"}, {"full", "フル"}};

@@ -3,6 +3,9 @@
 // a design, then commit the changed files.
 //
 //   pavlune-artgen [--root DIR] [--contact-sheet FILE] [--no-readme]
+//
+// The contact sheet (every card's front and backs) goes to the build folder
+// unless --contact-sheet names another file.
 #include "tools/artgen/Generator.h"
 
 #include <cstdio>
@@ -12,6 +15,8 @@
 int main(int argc, char** argv) {
     pavlune::artgen::Generator::Options options;
     options.root = PAVLUNE_SOURCE_ROOT;
+    // the overview of all cards goes to the build folder: it is not shipped
+    options.contactSheet = std::string(PAVLUNE_BINARY_DIR) + "/contact-sheet.png";
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--root") == 0 && hasValue) {
