@@ -1,6 +1,8 @@
 // The committed pictures are what the generator draws today, byte for byte,
 // and the generator's own pieces (pixel font outlines, TrueType file, table
 // splicing) hold together.
+#include "tools/artgen/CardArt.h"
+#include "tools/artgen/CardFacts.h"
 #include "tools/artgen/Generator.h"
 #include "tools/artgen/PixelFont.h"
 #include "tools/artgen/TrueTypeWriter.h"
@@ -113,6 +115,27 @@ TEST(TrueTypeWriter, TableAndFileChecksumsAreRight) {
     }
     EXPECT_EQ(sum(0, font.size()), 0xB1B0AFBAu);
     EXPECT_EQ(TrueTypeWriter::build(), font); // no clock, no randomness
+}
+
+} // namespace
+} // namespace pavlune::artgen
+
+namespace pavlune::artgen {
+namespace {
+
+TEST(CardArtTable, HasOneDesignForEachCatalogueCardAndNoMore) {
+    const std::vector<CardFacts> cards = CardFacts::fromCatalogue();
+    ASSERT_EQ(cards.size(), 43u);
+    EXPECT_EQ(CardArtTable::all().size(), cards.size());
+    for (const CardFacts& facts : cards) {
+        const CardArt* art = CardArtTable::find(facts.set, facts.index);
+        ASSERT_NE(art, nullptr) << facts.facePath;
+        EXPECT_FALSE(art->caption.empty()) << facts.facePath;
+        // number cards get their own layout; the design must agree that they take a number
+        if (facts.numberCard[0]) {
+            EXPECT_LT(art->number, 0) << facts.facePath;
+        }
+    }
 }
 
 } // namespace

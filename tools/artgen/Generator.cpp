@@ -1,5 +1,6 @@
 #include "tools/artgen/Generator.h"
 
+#include "tools/artgen/CardArt.h"
 #include "tools/artgen/CardFacts.h"
 #include "tools/artgen/ContactSheet.h"
 #include "tools/artgen/PictureTable.h"
@@ -47,6 +48,13 @@ std::string Generator::spliceTable(const std::string& readme, const std::string&
 
 int Generator::run(const Options& options, std::string& error) {
     const std::vector<CardFacts> cards = CardFacts::fromCatalogue();
+    for (const CardFacts& facts : cards) {
+        if (CardArtTable::find(facts.set, facts.index) == nullptr) {
+            error = "no front design for card " + std::to_string(facts.set) + "/" + std::to_string(facts.index) +
+                    " (add it to tools/artgen/CardArt.cpp)";
+            return -1;
+        }
+    }
     const std::vector<PictureEntry> entries = PictureTable::build(cards);
     int written = 0;
     for (const PictureEntry& entry : entries) {
