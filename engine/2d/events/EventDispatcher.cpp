@@ -272,11 +272,11 @@ bool EventDispatcher::hasEventListener(const EventListener::ListenerID& listener
 
 std::unordered_map<const Node*, int>
 EventDispatcher::drawingOrderOf(const std::vector<EventListener*>& sceneGraph) const {
-    std::unordered_set<const Node*> wanted;
+    std::unordered_map<const Node*, int> order; // -1 until the node is reached
     std::vector<Node*> roots;
     for (const EventListener* l : sceneGraph) {
         Node* node = l->getAssociatedNode();
-        if (!node || !wanted.insert(node).second) {
+        if (!node || !order.emplace(node, -1).second) {
             continue;
         }
         Node* root = node;
@@ -287,26 +287,42 @@ EventDispatcher::drawingOrderOf(const std::vector<EventListener*>& sceneGraph) c
             roots.push_back(root);
         }
     }
-    std::unordered_map<const Node*, int> order;
-    int counter = 0;
-    // Drawing order: children with negative z, the node, then the other children.
-    std::function<void(Node*)> visit = [&](Node* node) {
-        node->sortAllChildren();
-        const auto& children = node->getChildren();
-        std::size_t i = 0;
-        for (; i < children.size() && children.at(i)->getLocalZOrder() < 0; ++i) {
-            visit(children.at(i));
-        }
-        if (wanted.count(node)) {
-            order[node] = counter;
-        }
-        ++counter;
-        for (; i < children.size(); ++i) {
-            visit(children.at(i));
-        }
+    // Drawing order: children with negative z, the node, then the other
+    // children. Walked with an explicit stack: a node entry either expands
+    // (pushes its parts in reverse) or, once expanded, takes its number.
+    struct Step {
+        Node* node;
+        bool expanded;
     };
-    for (Node* root : roots) {
-        visit(root);
+    std::vector<Step> stack;
+    int counter = 0;
+    for (auto root = roots.rbegin(); root != roots.rend(); ++root) {
+        stack.push_back({*root, false});
+    }
+    while (!stack.empty()) {
+        const Step step = stack.back();
+        stack.pop_back();
+        if (step.expanded) {
+            auto found = order.find(step.node);
+            if (found != order.end()) {
+                found->second = counter;
+            }
+            ++counter;
+            continue;
+        }
+        step.node->sortAllChildren();
+        const auto& children = step.node->getChildren();
+        std::size_t firstNonNegative = 0;
+        while (firstNonNegative < children.size() && children.at(firstNonNegative)->getLocalZOrder() < 0) {
+            ++firstNonNegative;
+        }
+        for (std::size_t i = children.size(); i > firstNonNegative; --i) {
+            stack.push_back({children.at(i - 1), false});
+        }
+        stack.push_back({step.node, true});
+        for (std::size_t i = firstNonNegative; i > 0; --i) {
+            stack.push_back({children.at(i - 1), false});
+        }
     }
     return order;
 }
@@ -330,7 +346,8 @@ bool EventDispatcher::isReachable(const EventListener* listener) {
     return true;
 }
 
-std::vector<EventListener*> EventDispatcher::orderedListeners(const EventListener::ListenerID& listenerID) {
+std::vector<EventListener*> EventDispatcher::orderedListeners(
+    const EventListener::ListenerID& listenerID, const std::function<bool(const EventListener*)>& include) {
     auto found = listeners_.find(listenerID);
     if (found == listeners_.end()) {
         return {};
@@ -339,16 +356,26 @@ std::vector<EventListener*> EventDispatcher::orderedListeners(const EventListene
     std::stable_sort(fixed.begin(), fixed.end(), [](const EventListener* a, const EventListener* b) {
         return a->getFixedPriority() < b->getFixedPriority();
     });
-    std::vector<EventListener*> sceneGraph = found->second.sceneGraph;
-    if (!sceneGraph.empty()) {
+    std::vector<EventListener*> sceneGraph;
+    for (EventListener* l : found->second.sceneGraph) {
+        if (!include || include(l)) {
+            sceneGraph.push_back(l);
+        }
+    }
+    if (sceneGraph.size() > 1) {
         const auto order = drawingOrderOf(sceneGraph);
-        auto rank = [&order](const EventListener* l) {
+        std::vector<std::pair<int, EventListener*>> ranked;
+        ranked.reserve(sceneGraph.size());
+        for (EventListener* l : sceneGraph) {
             auto it = order.find(l->getAssociatedNode());
-            return it == order.end() ? -1 : it->second;
-        };
-        // The node drawn last is asked first.
-        std::stable_sort(sceneGraph.begin(), sceneGraph.end(),
-                         [&rank](const EventListener* a, const EventListener* b) { return rank(a) > rank(b); });
+            ranked.emplace_back(it == order.end() ? -1 : it->second, l);
+        }
+        // The node drawn last is asked first; one node's listeners keep their order.
+        std::stable_sort(ranked.begin(), ranked.end(),
+                         [](const auto& a, const auto& b) { return a.first > b.first; });
+        for (std::size_t i = 0; i < ranked.size(); ++i) {
+            sceneGraph[i] = ranked[i].second;
+        }
     }
     std::vector<EventListener*> result;
     result.reserve(fixed.size() + sceneGraph.size());
@@ -422,8 +449,19 @@ void EventDispatcher::dispatchToListeners(Event* event, const EventListener::Lis
 }
 
 void EventDispatcher::dispatchTouchEvent(EventTouch* event) {
-    const std::vector<EventListener*> ordered = orderedListeners(EventListenerTouchOneByOne::LISTENER_ID);
     const std::vector<Touch*> touches = event->getTouches();
+    // After the start, only the listeners that hold one of these touches can
+    // hear them; ordering just those keeps a moving finger cheap.
+    std::function<bool(const EventListener*)> holdsTouch;
+    if (event->getEventCode() != EventTouch::EventCode::BEGAN) {
+        holdsTouch = [&touches](const EventListener* l) {
+            const auto& claimed = static_cast<const EventListenerTouchOneByOne*>(l)->claimedTouches_;
+            return std::any_of(claimed.begin(), claimed.end(), [&touches](const Touch* t) {
+                return std::find(touches.begin(), touches.end(), t) != touches.end();
+            });
+        };
+    }
+    const std::vector<EventListener*> ordered = orderedListeners(EventListenerTouchOneByOne::LISTENER_ID, holdsTouch);
     const bool touchFinishes = event->getEventCode() == EventTouch::EventCode::ENDED ||
                                event->getEventCode() == EventTouch::EventCode::CANCELLED;
     // Each touch on its own: a second finger is a separate claim.

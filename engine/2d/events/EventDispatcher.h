@@ -81,8 +81,10 @@ private:
     void purgeRemovedListeners();
     void collectTargets(Node* target, bool recursive, std::vector<Node*>& out) const;
 
-    // Listeners of `listenerID` in dispatch order, those that may hear events now.
-    std::vector<EventListener*> orderedListeners(const EventListener::ListenerID& listenerID);
+    // Listeners of `listenerID` in dispatch order; scene-graph listeners only
+    // when `include` (if given) accepts them.
+    std::vector<EventListener*> orderedListeners(const EventListener::ListenerID& listenerID,
+                                                 const std::function<bool(const EventListener*)>& include = {});
     std::unordered_map<const Node*, int> drawingOrderOf(const std::vector<EventListener*>& sceneGraph) const;
     static bool isReachable(const EventListener* listener);
 
