@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -126,6 +127,63 @@ TEST_F(EventDispatcherTest, ListenersAreAskedInReverseDrawingOrderBetweenFixedPr
     a1->setLocalZOrder(2);
     touch(Code::BEGAN, 1);
     EXPECT_EQ(take(), "N1b A1b A2b Ab Sb Cb Bb P1b P5b ");
+}
+
+// Drawing order as the renderer visits, written out independently here.
+void visitInDrawingOrder(Node* node, std::vector<Node*>& out) {
+    std::vector<Node*> children(node->getChildren().begin(), node->getChildren().end());
+    std::stable_sort(children.begin(), children.end(), [](const Node* a, const Node* b) {
+        if (a->getLocalZOrder() != b->getLocalZOrder()) return a->getLocalZOrder() < b->getLocalZOrder();
+        return a->getOrderOfArrival() < b->getOrderOfArrival();
+    });
+    std::size_t i = 0;
+    for (; i < children.size() && children[i]->getLocalZOrder() < 0; ++i) visitInDrawingOrder(children[i], out);
+    out.push_back(node);
+    for (; i < children.size(); ++i) visitInDrawingOrder(children[i], out);
+}
+
+TEST_F(EventDispatcherTest, LargeTreesAndSmallGroupsOfClaimersFollowTheSameDrawingOrder) {
+    // 3 levels, z from -2 to 2, so that both the tree walk (many listeners)
+    // and the pairwise comparison (a few claimers) are exercised.
+    std::vector<Node*> all;
+    std::map<Node*, std::string> names;
+    int next = 0;
+    for (int i = 0; i < 6; ++i) {
+        Node* top = addNode(scene, (i * 7) % 5 - 2);
+        all.push_back(top);
+        for (int j = 0; j < 4; ++j) {
+            Node* mid = addNode(top, (i + j * 3) % 5 - 2);
+            all.push_back(mid);
+            if (j % 2 == 0) {
+                all.push_back(addNode(mid, (j + i) % 3 - 1));
+            }
+        }
+    }
+    for (Node* node : all) {
+        const std::string name = std::to_string(next++);
+        names[node] = name;
+        const bool claims = next % 3 == 0; // a third of them claim, none swallows
+        listenOn(node, name, claims);
+    }
+    all[4]->setLocalZOrder(5); // a late change of z, not yet sorted by a visit
+    auto expected = [&](bool claimersOnly, const char* phase) {
+        std::vector<Node*> order;
+        visitInDrawingOrder(scene, order);
+        std::string text;
+        for (auto it = order.rbegin(); it != order.rend(); ++it) {
+            if (!names.count(*it)) continue;
+            if (claimersOnly && std::stoi(names[*it]) % 3 != 2) continue;
+            text += names[*it] + phase + " ";
+        }
+        return text;
+    };
+    ASSERT_GT(all.size(), 16u);
+    touch(Code::BEGAN, 0);
+    EXPECT_EQ(take(), expected(false, "b"));
+    touch(Code::MOVED, 0);
+    EXPECT_EQ(take(), expected(true, "m"));
+    touch(Code::ENDED, 0);
+    EXPECT_EQ(take(), expected(true, "e"));
 }
 
 TEST_F(EventDispatcherTest, OnlyClaimersFollowTheTouchAndASwallowingClaimerStopsIt) {

@@ -327,6 +327,34 @@ EventDispatcher::drawingOrderOf(const std::vector<EventListener*>& sceneGraph) c
     return order;
 }
 
+bool EventDispatcher::drawnBefore(const std::vector<const Node*>& a, const std::vector<const Node*>& b) {
+    if (a.empty() || b.empty()) {
+        return false;
+    }
+    if (a.front() != b.front()) {
+        return a.front() < b.front(); // separate trees: any fixed order will do
+    }
+    std::size_t depth = 0;
+    while (depth < a.size() && depth < b.size() && a[depth] == b[depth]) {
+        ++depth;
+    }
+    if (depth == a.size() && depth == b.size()) {
+        return false; // the same node
+    }
+    if (depth == a.size()) {
+        return b[depth]->getLocalZOrder() >= 0; // b below a: after a unless behind it
+    }
+    if (depth == b.size()) {
+        return a[depth]->getLocalZOrder() < 0; // a below b: before b only when behind it
+    }
+    const Node* branchA = a[depth];
+    const Node* branchB = b[depth];
+    if (branchA->getLocalZOrder() != branchB->getLocalZOrder()) {
+        return branchA->getLocalZOrder() < branchB->getLocalZOrder();
+    }
+    return branchA->getOrderOfArrival() < branchB->getOrderOfArrival();
+}
+
 bool EventDispatcher::isReachable(const EventListener* listener) {
     if (!listener->isRegistered() || !listener->isEnabled() || listener->isPaused()) {
         return false;
@@ -362,7 +390,25 @@ std::vector<EventListener*> EventDispatcher::orderedListeners(
             sceneGraph.push_back(l);
         }
     }
-    if (sceneGraph.size() > 1) {
+    if (sceneGraph.size() > 1 && sceneGraph.size() <= kFewListeners) {
+        // A few listeners (the claimers of a touch): compare their nodes'
+        // places directly instead of walking the whole tree.
+        std::vector<std::pair<std::vector<const Node*>, EventListener*>> paths;
+        paths.reserve(sceneGraph.size());
+        for (EventListener* l : sceneGraph) {
+            std::vector<const Node*> path;
+            for (const Node* n = l->getAssociatedNode(); n; n = n->getParent()) {
+                path.push_back(n);
+            }
+            std::reverse(path.begin(), path.end());
+            paths.emplace_back(std::move(path), l);
+        }
+        std::stable_sort(paths.begin(), paths.end(),
+                         [](const auto& a, const auto& b) { return drawnBefore(b.first, a.first); });
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            sceneGraph[i] = paths[i].second;
+        }
+    } else if (sceneGraph.size() > 1) {
         const auto order = drawingOrderOf(sceneGraph);
         std::vector<std::pair<int, EventListener*>> ranked;
         ranked.reserve(sceneGraph.size());
