@@ -3,6 +3,7 @@
 #include "engine/2d/Scene.h"
 #include "engine/2d/actions/Actions.h"
 #include "engine/base/AutoreleasePool.h"
+#include "engine/base/Scheduler.h"
 
 #include <gtest/gtest.h>
 
@@ -420,6 +421,27 @@ TEST(ActionDirectorTest, DirectorStepDrivesActionsOncePerFrame) {
     node->runAction(Sequence::create(DelayTime::create(0.05f), CallFunc::create([&] { firedAtFrame = frame; })));
     for (frame = 1; frame <= 10; ++frame) director->step(kFrame);
     EXPECT_EQ(firedAtFrame, 4);
+    Director::destroyInstance();
+    AutoreleasePool::current().clear();
+}
+
+TEST(ActionDirectorTest, PostedClosuresRunAtTheStartOfTheFrameBeforeActions) {
+    Director* director = Director::getInstance();
+    Scene* scene = Scene::create();
+    director->runWithScene(scene);
+    director->step(kFrame);
+    std::string log;
+    scene->runAction(RepeatForever::create(Sequence::create(DelayTime::create(0.001f), CallFunc::create([&] {
+        log += 'A';
+    }))));
+    director->step(kFrame); // the action's first step
+    log.clear();
+    director->getScheduler()->performFunctionInCocosThread([&] { log += 'P'; });
+    EXPECT_EQ(log, "");
+    director->step(kFrame);
+    EXPECT_EQ(log, "PA");
+    director->step(kFrame);
+    EXPECT_EQ(log, "PAA");
     Director::destroyInstance();
     AutoreleasePool::current().clear();
 }
