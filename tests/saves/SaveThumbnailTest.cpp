@@ -1,0 +1,94 @@
+#include "saves/SaveDataManager.h"
+
+#include "engine/2d/RenderTexture.h"
+#include "engine/base/AutoreleasePool.h"
+#include "engine/base/FileUtils.h"
+#include "engine/platform/HeadlessDriver.h"
+#include "engine/platform/Image.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SaveThumbnailTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/pavlune-thumbs-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root = pattern;
+        engine::FileUtils::getInstance()->setWritablePath(root.string());
+        store = SaveDataManager::create();
+        store->retain();
+    }
+
+    void TearDown() override {
+        store->release();
+        engine::AutoreleasePool::current().clear();
+        engine::FileUtils::getInstance()->setWritablePath("");
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
+
+    engine::RenderTexture* filledTexture(float red, float green, float blue) {
+        engine::RenderTexture* texture = engine::RenderTexture::create(285, 285);
+        EXPECT_NE(texture, nullptr);
+        if (texture) {
+            texture->beginWithClear(red, green, blue, 1.0f);
+            texture->end();
+        }
+        return texture;
+    }
+
+    engine::HeadlessDriver driver;
+    fs::path root;
+    SaveDataManager* store = nullptr;
+};
+
+TEST_F(SaveThumbnailTest, WritesTheEntrysPictureAndThenCallsDone) {
+    SaveData* data = SaveData::create();
+    store->saveProgram(data, {});
+    int doneCalls = 0;
+    store->saveThumbnail(data, filledTexture(1, 0, 0), [&] { ++doneCalls; });
+    EXPECT_EQ(doneCalls, 0); // reported on the main thread's next frame
+    driver.step();
+    EXPECT_EQ(doneCalls, 1);
+
+    engine::Image picture;
+    ASSERT_TRUE(picture.initWithImageFile(store->getImageFullPath(data)));
+    EXPECT_EQ(store->getImageFullPath(data), root.string() + "/savedatas/img1.png");
+    EXPECT_GE(picture.getWidth(), 285);
+    EXPECT_EQ(picture.getWidth(), picture.getHeight());
+    const engine::Color4B centre = picture.getPixel(picture.getWidth() / 2, picture.getHeight() / 2);
+    EXPECT_EQ(centre.r, 255);
+    EXPECT_EQ(centre.g, 0);
+
+    // A later thumbnail replaces the picture.
+    store->saveThumbnail(data, filledTexture(0, 0, 1), [&] { ++doneCalls; });
+    driver.step();
+    EXPECT_EQ(doneCalls, 2);
+    ASSERT_TRUE(picture.initWithImageFile(store->getImageFullPath(data)));
+    EXPECT_EQ(picture.getPixel(picture.getWidth() / 2, picture.getHeight() / 2).b, 255);
+}
+
+TEST_F(SaveThumbnailTest, ARecordWithoutAPictureNameWritesNothingButStillCallsDone) {
+    SaveData* unsaved = SaveData::create();
+    int doneCalls = 0;
+    store->saveThumbnail(unsaved, filledTexture(1, 1, 1), [&] { ++doneCalls; });
+    store->saveThumbnail(nullptr, filledTexture(1, 1, 1), [&] { ++doneCalls; });
+    driver.step();
+    EXPECT_EQ(doneCalls, 2);
+
+    std::vector<std::string> written;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (entry.is_regular_file()) {
+            written.push_back(fs::relative(entry.path(), root).string());
+        }
+    }
+    EXPECT_EQ(written, std::vector<std::string>{"savedatas/list.plist"});
+}
+
+} // namespace
