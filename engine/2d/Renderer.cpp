@@ -1,5 +1,6 @@
 #include "engine/2d/Renderer.h"
 
+#include "engine/2d/Director.h"
 #include "engine/2d/Texture2D.h"
 
 #include <algorithm>
@@ -18,6 +19,19 @@ constexpr float kMinClipW = 1e-3f;
 Renderer::Renderer(SDL_Renderer* sdlRenderer) : sdl_(sdlRenderer) {
     vertices_.reserve(4 * 256);
     indices_.reserve(6 * 256);
+    SDL_RendererInfo info{};
+    software_ = SDL_GetRendererInfo(sdl_, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+}
+
+void Renderer::updateTextureDownscale() {
+    // A software renderer scales pictures slowly on every draw; pictures are
+    // uploaded at the size they appear at instead (pixels per design unit
+    // over the pixels per design unit the pictures were drawn for).
+    textureDownscale_ = 1.0f;
+    if (software_ && current_.designSize.width > 0) {
+        const float pixelsPerUnit = current_.viewport.w / current_.designSize.width;
+        textureDownscale_ = std::min(1.0f, pixelsPerUnit / Director::getInstance()->getContentScaleFactor());
+    }
 }
 
 void Renderer::beginFrame(const Size& designSize, const SDL_Rect& viewport, const Mat4& projection,
@@ -32,6 +46,8 @@ void Renderer::beginFrame(const Size& designSize, const SDL_Rect& viewport, cons
     SDL_SetRenderDrawColor(sdl_, clearColor.r, clearColor.g, clearColor.b, clearColor.a);
     SDL_RenderClear(sdl_);
     SDL_SetRenderDrawBlendMode(sdl_, SDL_BLENDMODE_BLEND);
+    batchOpaque_ = false;
+    updateTextureDownscale();
     applyClip();
 }
 
@@ -86,14 +102,18 @@ bool Renderer::drawQuad(const Mat4& modelView, const Rect& localRect, Texture2D*
         return false;
     }
 
-    SDL_Texture* sdlTexture = texture ? texture->getSDLTexture(sdl_) : nullptr;
+    SDL_Texture* sdlTexture = texture ? texture->getSDLTexture(sdl_, textureDownscale_) : nullptr;
     if (texture && !sdlTexture) {
         ++stats_.quadsCulled;
         return false;
     }
-    if (sdlTexture != batchTexture_) {
+    // Opaque plain colours need no blending, which saves much of a
+    // software renderer's time for backgrounds.
+    const bool opaque = !sdlTexture && color.a == 255;
+    if (sdlTexture != batchTexture_ || opaque != batchOpaque_) {
         flush();
         batchTexture_ = sdlTexture;
+        batchOpaque_ = opaque;
     }
     const SDL_Color c{color.r, color.g, color.b, color.a};
     const float u0 = uv.getMinX(), u1 = uv.getMaxX();
@@ -113,6 +133,9 @@ bool Renderer::drawQuad(const Mat4& modelView, const Rect& localRect, Texture2D*
 void Renderer::flush() {
     if (indices_.empty()) {
         return;
+    }
+    if (!batchTexture_) {
+        SDL_SetRenderDrawBlendMode(sdl_, batchOpaque_ ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
     }
     SDL_RenderGeometry(sdl_, batchTexture_, vertices_.data(), static_cast<int>(vertices_.size()), indices_.data(),
                        static_cast<int>(indices_.size()));
@@ -153,7 +176,8 @@ void Renderer::popClip() {
 
 Rect Renderer::getClip() const { return current_.clips.back(); }
 
-bool Renderer::pushRenderTarget(SDL_Texture* target, const Size& designSize, const Color4B& clearColor) {
+bool Renderer::pushRenderTarget(SDL_Texture* target, const Size& designSize, const Color4B& clearColor,
+                                bool clear) {
     int w = 0, h = 0;
     if (!target || SDL_QueryTexture(target, nullptr, nullptr, &w, &h) != 0) {
         return false;
@@ -169,8 +193,11 @@ bool Renderer::pushRenderTarget(SDL_Texture* target, const Size& designSize, con
     current_.viewport = SDL_Rect{0, 0, w, h};
     current_.clips.assign(1, Rect(0, 0, designSize.width, designSize.height));
     SDL_RenderSetClipRect(sdl_, nullptr);
-    SDL_SetRenderDrawColor(sdl_, clearColor.r, clearColor.g, clearColor.b, clearColor.a);
-    SDL_RenderClear(sdl_);
+    if (clear) {
+        SDL_SetRenderDrawColor(sdl_, clearColor.r, clearColor.g, clearColor.b, clearColor.a);
+        SDL_RenderClear(sdl_);
+    }
+    updateTextureDownscale();
     applyClip();
     return true;
 }
@@ -183,6 +210,7 @@ void Renderer::popRenderTarget() {
     current_ = savedTargets_.back();
     savedTargets_.pop_back();
     SDL_SetRenderTarget(sdl_, current_.texture);
+    updateTextureDownscale();
     applyClip();
 }
 

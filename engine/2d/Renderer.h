@@ -57,8 +57,10 @@ public:
 
     // Draws into `target` (a texture created with SDL_TEXTUREACCESS_TARGET)
     // whose pixels show the world rectangle (0, 0, designSize); the previous
-    // target, viewport and clips return with popRenderTarget.
-    bool pushRenderTarget(SDL_Texture* target, const Size& designSize, const Color4B& clearColor);
+    // target, viewport and clips return with popRenderTarget. With `clear`
+    // false the target keeps what was drawn into it before.
+    bool pushRenderTarget(SDL_Texture* target, const Size& designSize, const Color4B& clearColor,
+                          bool clear = true);
     void popRenderTarget();
 
     const Stats& getStats() const { return stats_; }
@@ -77,6 +79,7 @@ private:
 
     bool projectCorner(const Mat4& modelView, float x, float y, Vec2& pixel) const;
     void applyClip();
+    void updateTextureDownscale();
     SDL_Rect clipToPixels(const Rect& clip) const;
 
     SDL_Renderer* sdl_;
@@ -87,6 +90,9 @@ private:
     std::vector<SDL_Vertex> vertices_;
     std::vector<int> indices_;
     SDL_Texture* batchTexture_ = nullptr;
+    bool batchOpaque_ = false;
+    bool software_ = false;
+    float textureDownscale_ = 1.0f;
     Stats stats_;
 };
 

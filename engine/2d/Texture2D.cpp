@@ -4,6 +4,9 @@
 
 #include <SDL_image.h>
 
+#include <algorithm>
+#include <cmath>
+
 namespace engine {
 
 Texture2D::Texture2D() = default;
@@ -82,22 +85,86 @@ void Texture2D::setAliasTexParameters() {
     }
 }
 
-SDL_Texture* Texture2D::getSDLTexture(SDL_Renderer* renderer) {
-    if (texture_ && textureRenderer_ == renderer) {
+SDL_Texture* Texture2D::getSDLTexture(SDL_Renderer* renderer, float downscale) {
+    // Quantised so that tiny changes of the window size do not re-upload.
+    const float scale = std::clamp(std::round(downscale * 64.0f) / 64.0f, 1.0f / 64, 1.0f);
+    if (texture_ && textureRenderer_ == renderer && (textureScale_ == scale || !surface_)) {
         return texture_;
     }
     if (!surface_) {
         return nullptr; // a render target of another renderer cannot move
     }
     destroyTexture();
-    texture_ = SDL_CreateTextureFromSurface(renderer, surface_);
+    SDL_Surface* pixels = scaledCopy(surface_, scale);
+    if (!pixels) {
+        return nullptr;
+    }
+    texture_ = SDL_CreateTextureFromSurface(renderer, pixels);
+    SDL_FreeSurface(pixels);
     if (!texture_) {
         return nullptr;
     }
     textureRenderer_ = renderer;
+    textureScale_ = scale;
     SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_BLEND);
     SDL_SetTextureScaleMode(texture_, smooth_ ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
     return texture_;
+}
+
+SDL_Surface* Texture2D::scaledCopy(SDL_Surface* source, float scale) {
+    // ARGB8888 is what the software renderer draws into, so blits need no conversion.
+    SDL_Surface* argb = SDL_ConvertSurfaceFormat(source, SDL_PIXELFORMAT_ARGB8888, 0);
+    if (!argb || scale >= 1.0f) {
+        return argb;
+    }
+    const int w = std::max(1, static_cast<int>(std::lround(argb->w * scale)));
+    const int h = std::max(1, static_cast<int>(std::lround(argb->h * scale)));
+    SDL_Surface* reduced = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (!reduced) {
+        return argb;
+    }
+    const int factor = argb->w / w;
+    if (factor > 1 && argb->w == w * factor && argb->h == h * factor) {
+        boxFilter(argb, reduced, factor);
+    } else {
+        SDL_SoftStretchLinear(argb, nullptr, reduced, nullptr);
+    }
+    SDL_FreeSurface(argb);
+    return reduced;
+}
+
+void Texture2D::boxFilter(SDL_Surface* source, SDL_Surface* target, int factor) {
+    // Averages factor x factor blocks, weighting colours by alpha so that
+    // transparent pixels do not darken the edges of a picture.
+    SDL_LockSurface(source);
+    SDL_LockSurface(target);
+    for (int y = 0; y < target->h; ++y) {
+        auto* out = reinterpret_cast<Uint32*>(static_cast<Uint8*>(target->pixels) + y * target->pitch);
+        for (int x = 0; x < target->w; ++x) {
+            Uint32 a = 0, r = 0, g = 0, b = 0;
+            for (int dy = 0; dy < factor; ++dy) {
+                const auto* in = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(source->pixels) +
+                                                                 (y * factor + dy) * source->pitch) +
+                                 x * factor;
+                for (int dx = 0; dx < factor; ++dx) {
+                    const Uint32 p = in[dx];
+                    const Uint32 pa = p >> 24;
+                    a += pa;
+                    r += ((p >> 16) & 0xff) * pa;
+                    g += ((p >> 8) & 0xff) * pa;
+                    b += (p & 0xff) * pa;
+                }
+            }
+            const Uint32 n = static_cast<Uint32>(factor * factor);
+            if (a == 0) {
+                out[x] = 0;
+            } else {
+                out[x] = ((a / n) << 24) | ((r / a) << 16) | ((g / a) << 8) | (b / a);
+            }
+        }
+    }
+    SDL_UnlockSurface(target);
+    SDL_UnlockSurface(source);
 }
 
 } // namespace engine

@@ -15,6 +15,9 @@ namespace engine {
 // is its pixel size divided by the director's content scale factor.
 class Texture2D : public Ref {
 public:
+    // Pixel layouts a render texture can be made in.
+    enum class PixelFormat { RGBA8888, RGB888 };
+
     Texture2D();
     ~Texture2D() override;
 
@@ -35,16 +38,22 @@ public:
     void setAntiAliasTexParameters();
     void setAliasTexParameters();
 
-    // The texture in `renderer`, uploaded on first use; null when it cannot be made.
-    SDL_Texture* getSDLTexture(SDL_Renderer* renderer);
+    // The texture in `renderer`, uploaded on first use; null when it cannot be
+    // made. `downscale` below 1 uploads the picture reduced by that factor
+    // (once, with alpha-weighted filtering): a software renderer then copies
+    // it without scaling every frame. Texture coordinates are unaffected.
+    SDL_Texture* getSDLTexture(SDL_Renderer* renderer, float downscale = 1.0f);
     SDL_Surface* getSurface() const { return surface_; }
 
 private:
     void destroyTexture();
+    static SDL_Surface* scaledCopy(SDL_Surface* source, float scale);
+    static void boxFilter(SDL_Surface* source, SDL_Surface* target, int factor);
 
     SDL_Surface* surface_ = nullptr;
     SDL_Texture* texture_ = nullptr;
     SDL_Renderer* textureRenderer_ = nullptr;
+    float textureScale_ = 1.0f;
     int pixelsWide_ = 0;
     int pixelsHigh_ = 0;
     bool smooth_ = true;
