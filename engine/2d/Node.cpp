@@ -586,6 +586,12 @@ void Node::resume() {
 
 // --- drawing ---
 
+void Node::visit() {
+    if (Renderer* renderer = Director::getInstance()->getRenderer()) {
+        visit(renderer, Mat4::IDENTITY, FLAGS_NONE);
+    }
+}
+
 void Node::visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t parentFlags) {
     if (!visible_) {
         return;

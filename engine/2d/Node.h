@@ -206,6 +206,9 @@ public:
     // Visits the children in drawing order with the node's world transform;
     // invisible nodes and their subtrees are skipped.
     virtual void visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t parentFlags);
+    // Draws this node and its subtree now with the director's renderer, as if
+    // it had no parent: between a RenderTexture's begin and end.
+    void visit();
     // Draws this node alone; the base node draws nothing.
     virtual void draw(Renderer* renderer, const Mat4& transform, std::uint32_t flags);
 

@@ -13,6 +13,11 @@ namespace engine {
 
 namespace {
 Application* sharedApplication = nullptr;
+
+std::function<bool(const std::string&)>& urlOpener() {
+    static std::function<bool(const std::string&)> opener;
+    return opener;
+}
 } // namespace
 
 Application::Application() {
@@ -70,6 +75,22 @@ int Application::run() {
     view->release();
     SDL_Quit();
     return 0;
+}
+
+void Application::setURLOpener(std::function<bool(const std::string&)> opener) { urlOpener() = std::move(opener); }
+
+bool Application::openURL(const std::string& url) {
+    if (url.empty()) {
+        return false;
+    }
+    if (urlOpener()) {
+        return urlOpener()(url);
+    }
+    const GLView* view = Director::getInstance()->getOpenGLView();
+    if (!view || view->isHeadless()) {
+        return false;
+    }
+    return SDL_OpenURL(url.c_str()) == 0;
 }
 
 } // namespace engine

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <string>
+
 namespace engine {
 
 // The application: its delegate methods are overridden by the program's
@@ -27,6 +30,12 @@ public:
     int run();
 
     void setAnimationInterval(double seconds);
+
+    // Opens `url` in the user's web browser; false when it cannot be opened.
+    bool openURL(const std::string& url);
+    // Replaces the browser (tests); null restores it. Without one, a
+    // headless run opens nothing and answers false.
+    static void setURLOpener(std::function<bool(const std::string&)> opener);
 };
 
 } // namespace engine

@@ -212,6 +212,19 @@ void GLView::handleEvent(const SDL_Event& event) {
             break;
         }
         return;
+    case SDL_TEXTINPUT:
+    case SDL_TEXTEDITING:
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        if (textInputHandler_) {
+            // Copied: the handler may end editing and clear itself.
+            const auto handler = textInputHandler_;
+            if (handler(event)) {
+                return;
+            }
+        }
+        input_->handleEvent(event);
+        return;
     default:
         input_->handleEvent(event);
         return;

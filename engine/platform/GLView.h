@@ -89,6 +89,11 @@ public:
 
     InputTranslator& getInputTranslator() { return *input_; }
 
+    // Receives keyboard and text-input events (SDL_TEXTINPUT, SDL_TEXTEDITING,
+    // SDL_KEYDOWN, SDL_KEYUP) before anything else while set; the open edit
+    // box sets it. It answers whether it used the event.
+    void setTextInputHandler(std::function<bool(const SDL_Event&)> handler) { textInputHandler_ = std::move(handler); }
+
 private:
     GLView();
     void updateFrameSize();
@@ -109,6 +114,7 @@ private:
     float scaleY_ = 1;
 
     std::function<void(bool)> backgroundCallback_;
+    std::function<bool(const SDL_Event&)> textInputHandler_;
     bool inBackground_ = false;
     bool shouldClose_ = false;
 };

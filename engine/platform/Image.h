@@ -12,6 +12,9 @@ namespace engine {
 // back from the renderer and pictures to be saved pass through here.
 class Image {
 public:
+    // File formats pictures are saved in; only PNG is written.
+    enum class Format { PNG, JPG };
+
     Image() = default;
 
     bool initWithRawData(const std::uint8_t* rgba, int width, int height);
