@@ -1,0 +1,236 @@
+#include "engine/2d/Director.h"
+#include "engine/2d/Label.h"
+#include "engine/2d/LayerColor.h"
+#include "engine/2d/Scene.h"
+#include "engine/2d/events/EventDispatcher.h"
+#include "engine/2d/events/EventListenerTouchOneByOne.h"
+#include "engine/platform/Application.h"
+#include "engine/platform/GLView.h"
+#include "engine/platform/HeadlessDriver.h"
+#include "engine/platform/Image.h"
+#include "engine/platform/MessageBox.h"
+#include "engine/ui/EditBox.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace engine;
+using engine::ui::EditBox;
+using engine::ui::EditBoxDelegate;
+
+class RecordingDelegate : public EditBoxDelegate {
+public:
+    void editBoxEditingDidBegin(EditBox*) override { calls.push_back("begin"); }
+    void editBoxEditingDidEnd(EditBox* box) override { calls.push_back(std::string("end:") + box->getText()); }
+    void editBoxTextChanged(EditBox*, const std::string& text) override { calls.push_back("changed:" + text); }
+    void editBoxReturn(EditBox* box) override {
+        calls.push_back(std::string("return:") + box->getText());
+        if (onReturn) {
+            onReturn(box);
+        }
+    }
+    void editBoxEditingDidEndWithAction(EditBox*, EditBoxEndAction action) override {
+        calls.push_back(action == EditBoxEndAction::RETURN ? "endWith:return" : "endWith:other");
+    }
+
+    std::vector<std::string> calls;
+    std::function<void(EditBox*)> onReturn;
+};
+
+class EditBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Scene* scene = Scene::create();
+        scene->addChild(LayerColor::create(Color4B(255, 255, 255, 255)));
+        // Something beneath the box that sees the touches the box does not take.
+        auto* below = EventListenerTouchOneByOne::create();
+        below->onTouchBegan = [this](Touch*, Event*) {
+            ++touchesBelow;
+            return false;
+        };
+        Director::getInstance()->getEventDispatcher()->addEventListenerWithFixedPriority(below, 1);
+        box = EditBox::create(Size(200, 40), "");
+        ASSERT_NE(box, nullptr);
+        box->setFont("Arial", 20);
+        box->setFontColor(Color3B::BLACK);
+        box->setInputMode(EditBox::InputMode::SINGLE_LINE);
+        box->setReturnType(EditBox::KeyboardReturnType::GO);
+        box->setDelegate(&delegate);
+        box->setPosition(512, 384);
+        scene->addChild(box);
+        driver.runWithScene(scene);
+    }
+
+    void text(const char* utf8) {
+        SDL_Event event{};
+        event.type = SDL_TEXTINPUT;
+        std::strncpy(event.text.text, utf8, sizeof(event.text.text) - 1);
+        driver.getView()->handleEvent(event);
+    }
+    void composing(const char* utf8, int start) {
+        SDL_Event event{};
+        event.type = SDL_TEXTEDITING;
+        std::strncpy(event.edit.text, utf8, sizeof(event.edit.text) - 1);
+        event.edit.start = start;
+        driver.getView()->handleEvent(event);
+    }
+    void key(SDL_Keycode code, Uint16 mod = KMOD_NONE) {
+        SDL_Event event{};
+        event.type = SDL_KEYDOWN;
+        event.key.state = SDL_PRESSED;
+        event.key.keysym.sym = code;
+        event.key.keysym.mod = mod;
+        driver.getView()->handleEvent(event);
+    }
+    void tap(const Vec2& point) {
+        driver.touchBegan(point);
+        driver.touchEnded(point);
+    }
+
+    RecordingDelegate delegate; // outlives the scene, which ends with the driver
+    HeadlessDriver driver;
+    EditBox* box = nullptr;
+    int touchesBelow = 0;
+};
+
+TEST_F(EditBoxTest, TypingEditingAndReturnReachTheDelegateInOrder) {
+    box->setText("1");
+    box->touchDownAction(box, ui::Widget::TouchEventType::ENDED);
+    ASSERT_TRUE(box->isEditing());
+    EXPECT_EQ(EditBox::getFocused(), box);
+    text("2");
+    text(".5");
+    key(SDLK_LEFT);
+    key(SDLK_BACKSPACE); // removes the '.' before the caret
+    key(SDLK_RIGHT);
+    text("0");
+    EXPECT_STREQ(box->getText(), "1250");
+    key(SDLK_HOME);
+    key(SDLK_DELETE);
+    EXPECT_STREQ(box->getText(), "250");
+    key(SDLK_RETURN);
+    EXPECT_FALSE(box->isEditing());
+    EXPECT_EQ(EditBox::getFocused(), nullptr);
+    const std::vector<std::string> expected{"begin",       "changed:12",   "changed:12.5", "changed:125",
+                                            "changed:1250", "changed:250", "return:250",   "endWith:return",
+                                            "end:250"};
+    EXPECT_EQ(delegate.calls, expected);
+
+    // Closed, the box no longer takes keys.
+    text("9");
+    EXPECT_STREQ(box->getText(), "250");
+}
+
+TEST_F(EditBoxTest, CompositionShowsWhileTypedAndCommitsAsText) {
+    box->openKeyboard();
+    text("ab");
+    composing("にほ", 2);
+    EXPECT_STREQ(box->getText(), "ab"); // not yet text
+    EXPECT_EQ(box->getComposition(), "にほ");
+    EXPECT_EQ(box->getTextLabel()->getString(), "abにほ");
+    // Keys belong to the input method while it composes.
+    key(SDLK_BACKSPACE);
+    EXPECT_STREQ(box->getText(), "ab");
+    composing("", 0);
+    text("日本");
+    EXPECT_STREQ(box->getText(), "ab日本");
+    EXPECT_TRUE(box->getComposition().empty());
+    EXPECT_EQ(box->getTextLabel()->getString(), "ab日本");
+    key(SDLK_BACKSPACE); // one whole character, three bytes
+    EXPECT_STREQ(box->getText(), "ab日");
+    const std::vector<std::string> expected{"begin", "changed:ab", "changed:ab日本", "changed:ab日"};
+    EXPECT_EQ(delegate.calls, expected);
+}
+
+TEST_F(EditBoxTest, TouchOutsideEndsEditingAndPassesTheTouchOn) {
+    tap(Vec2(512, 384)); // inside opens
+    ASSERT_TRUE(box->isEditing());
+    EXPECT_EQ(touchesBelow, 0); // the box took that touch
+    text("x");
+    tap(Vec2(100, 100));
+    EXPECT_FALSE(box->isEditing());
+    EXPECT_EQ(touchesBelow, 1);
+    const std::vector<std::string> expected{"begin", "changed:x", "endWith:other", "end:x"};
+    EXPECT_EQ(delegate.calls, expected); // no return without the return key
+}
+
+TEST_F(EditBoxTest, PasteIsOneLineAndMaxLengthHolds) {
+    box->setMaxLength(6);
+    box->openKeyboard();
+    ASSERT_EQ(SDL_SetClipboardText("12\n34"), 0) << SDL_GetError();
+    key(SDLK_v, KMOD_LCTRL);
+    EXPECT_STREQ(box->getText(), "1234");
+    text("ねこです");
+    EXPECT_STREQ(box->getText(), "1234ねこ");
+}
+
+TEST_F(EditBoxTest, ReturnHandlerMayRemoveTheBox) {
+    delegate.onReturn = [](EditBox* edited) { edited->removeFromParent(); };
+    box->openKeyboard();
+    text("7");
+    key(SDLK_RETURN);
+    EXPECT_EQ(EditBox::getFocused(), nullptr);
+    // Input after the box left the scene goes nowhere and harms nothing.
+    text("8");
+    driver.step();
+    const std::vector<std::string> expected{"begin", "changed:7", "return:7", "endWith:other", "end:7"};
+    EXPECT_EQ(delegate.calls, expected);
+}
+
+TEST_F(EditBoxTest, OpenBoxShowsTypedTextOnScreen) {
+    box->openKeyboard();
+    const auto inkInBox = [&] {
+        Image image;
+        EXPECT_TRUE(driver.capture(image));
+        int ink = 0;
+        for (int y = 384 - 20; y < 384 + 20; ++y) {
+            for (int x = 512 - 100; x < 512 + 100; ++x) {
+                if (image.getPixel(x, y).r < 128) {
+                    ++ink;
+                }
+            }
+        }
+        return ink;
+    };
+    driver.step();
+    const int caretOnly = inkInBox();
+    text("Hello");
+    driver.step();
+    EXPECT_GT(inkInBox(), caretOnly + 40);
+}
+
+TEST(PlatformServicesTest, MessageBoxAndUrlGoThroughReplaceableHandlers) {
+    HeadlessDriver driver;
+    std::vector<std::string> shown;
+    setMessageBoxHandler([&](const std::string& message, const std::string& title) {
+        shown.push_back(title + "|" + message);
+    });
+    MessageBox("せつぞくしなおしてください。", "しっぱい");
+    setMessageBoxHandler(nullptr);
+    MessageBox("headless: shown nowhere, returns at once", "x");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "しっぱい|せつぞくしなおしてください。");
+
+    struct App : Application {
+        bool applicationDidFinishLaunching() override { return true; }
+        void applicationDidEnterBackground() override {}
+        void applicationWillEnterForeground() override {}
+    } app;
+    EXPECT_FALSE(app.openURL("https://example.org/copyright/win32/")); // headless opens nothing
+    std::string opened;
+    Application::setURLOpener([&](const std::string& url) {
+        opened = url;
+        return true;
+    });
+    EXPECT_TRUE(app.openURL("https://example.org/copyright/win32/"));
+    EXPECT_FALSE(app.openURL(""));
+    Application::setURLOpener(nullptr);
+    EXPECT_EQ(opened, "https://example.org/copyright/win32/");
+}
+
+} // namespace
