@@ -17,6 +17,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -90,6 +91,60 @@ TEST_F(RenderTest, PicturesShowAtHalfTheirPixelSize) {
     expectColor(driver.pixelAt(Vec2(298.5f, 258.5f)), Color4B(255, 255, 255, 255));
     expectColor(driver.pixelAt(Vec2(301, 230)), kBlue);
     expectColor(driver.pixelAt(Vec2(250, 261)), kBlue);
+}
+
+TEST_F(RenderTest, ReducedPicturesKeepTransparentPixelsFromDarkeningTheColour) {
+    // Every other pixel transparent black, the rest opaque white: shown at
+    // half its pixel size, each screen pixel is half-covered white.
+    const std::string path = ::testing::TempDir() + "pavlune_render_checker.png";
+    SDL_Surface* checker = SDL_CreateRGBSurfaceWithFormat(0, 200, 200, 32, SDL_PIXELFORMAT_RGBA32);
+    SDL_LockSurface(checker);
+    for (int y = 0; y < 200; ++y) {
+        auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(checker->pixels) + y * checker->pitch);
+        for (int x = 0; x < 200; ++x) {
+            row[x] = (x + y) % 2 ? SDL_MapRGBA(checker->format, 255, 255, 255, 255)
+                                 : SDL_MapRGBA(checker->format, 0, 0, 0, 0);
+        }
+    }
+    SDL_UnlockSurface(checker);
+    ASSERT_EQ(IMG_SavePNG(checker, path.c_str()), 0);
+    SDL_FreeSurface(checker);
+
+    Scene* scene = Scene::create();
+    scene->addChild(LayerColor::create(kRed));
+    Sprite* sprite = Sprite::create(path);
+    ASSERT_NE(sprite, nullptr);
+    sprite->setPosition(512, 384);
+    scene->addChild(sprite);
+    driver.runWithScene(scene);
+    expectColor(driver.pixelAt(Vec2(512, 384)), Color4B(255, 128, 128, 255), 4);
+}
+
+TEST_F(RenderTest, RenderTargetShowsItsOwnWorldRectangleAndRestoresTheFrame) {
+    driver.runWithScene(blueScene());
+    Renderer* renderer = Director::getInstance()->getRenderer();
+    SDL_Renderer* sdl = renderer->getSDLRenderer();
+    SDL_Texture* target = SDL_CreateTexture(sdl, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, 200, 100);
+    ASSERT_NE(target, nullptr);
+    LayerColor* square = LayerColor::create(kRed, 50, 50);
+    ASSERT_TRUE(renderer->pushRenderTarget(target, Size(100, 50), Color4B(0, 0, 0, 0)));
+    square->visit(renderer, Mat4::IDENTITY, Node::FLAGS_NONE);
+    renderer->popRenderTarget();
+    renderer->flush();
+
+    std::vector<Uint32> pixels(200 * 100);
+    SDL_SetRenderTarget(sdl, target);
+    ASSERT_EQ(SDL_RenderReadPixels(sdl, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), 200 * 4), 0);
+    SDL_SetRenderTarget(sdl, nullptr);
+    // Two pixels per unit: the 50-unit square fills the left half, y up.
+    EXPECT_EQ(pixels[99 * 200 + 5], 0xffff0000u);
+    EXPECT_EQ(pixels[1 * 200 + 95], 0xffff0000u);
+    EXPECT_EQ(pixels[50 * 200 + 150] >> 24, 0u);
+    SDL_DestroyTexture(target);
+
+    // The window frame is untouched and draws normally afterwards.
+    driver.step();
+    expectColor(driver.pixelAt(Vec2(30, 30)), kBlue);
 }
 
 TEST_F(RenderTest, TextureCacheSharesPicturesByPath) {
