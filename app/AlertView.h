@@ -1,0 +1,59 @@
+#pragma once
+
+#include "engine/2d/Node.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace engine {
+class Event;
+class Touch;
+} // namespace engine
+
+// The modal OK / Cancel box: a picture window with a message and two picture
+// buttons over an invisible layer that takes every touch on the screen, so
+// nothing beneath reacts while it shows. It decides nothing itself: the
+// caller fills the callbacks, which usually end with close().
+//
+// Showing it is the caller's part: add it to the scene, set its opacity to 0
+// and fade it in over kFadeDuration.
+class AlertView : public engine::Node {
+public:
+    using Callback = std::function<void(AlertView*)>;
+
+    static constexpr float kFadeDuration = 0.05f;
+    static constexpr std::uint8_t kPressedOpacity = 192;
+    static constexpr float kMessageFontSize = 28;
+
+    // `message` is UTF-8. Null when the node cannot be initialised.
+    static AlertView* create(const std::string& message);
+
+    using engine::Node::init;
+    virtual bool init(const std::string& message);
+
+    // Drops the callbacks at once (so taps during the fade do nothing), then
+    // fades the box out and removes it from the scene.
+    void close();
+
+    // Each receives this box; empty after init.
+    Callback onOk;
+    Callback onCancel;
+    // A tap outside the window.
+    Callback onOutside;
+
+protected:
+    AlertView() = default;
+    ~AlertView() override;
+
+private:
+    // The touch counts as inside when its location, in the parent's space of
+    // `node`, lies in the node's bounding box.
+    static bool isInside(const engine::Node* node, const engine::Touch* touch);
+    // Calls a copy, so that a callback that closes the box (and so empties
+    // itself) is not destroyed while it runs.
+    void invoke(const Callback& callback);
+    void listenAsBackground(engine::Node* layer);
+    void listenAsWindow(engine::Node* window);
+    void listenAsButton(engine::Node* button, Callback AlertView::*callback);
+};
