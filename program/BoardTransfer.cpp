@@ -1,0 +1,135 @@
+#include "program/BoardTransfer.h"
+
+#include "catalogue/DeviceManager.h"
+#include "program/QueProgramAssembler.h"
+#include "program/TextTransferAssembler.h"
+
+#include <utility>
+
+namespace pavlune {
+
+BoardTransfer::BoardTransfer(PavluneCardSerialManager& serial, TransferClock& clock,
+                             const std::atomic<bool>& stopRequested, TextSink showText)
+    : serial_(serial), stopRequested_(stopRequested), showText_(std::move(showText)),
+      writer_([&serial](std::uint8_t byte) { return serial.writeByte(byte); }, clock) {}
+
+void BoardTransfer::sendProgram(const FieldRows& rows, ErrorCallback onError, DoneCallback onDone) {
+    sendProgram(DeviceManager::getInstance()->getView(), rows, std::move(onError), std::move(onDone));
+}
+
+void BoardTransfer::sendProgram(const CatalogueView& view, const FieldRows& rows, ErrorCallback onError,
+                                DoneCallback onDone) {
+    if (!serial_.openSelectedPort()) {
+        onError(PavluneAppsError::portNotOpened());
+        return;
+    }
+    writer_.restart();
+    if (view.isByteCoded()) {
+        // A stop request ends a que send quietly, without the padding.
+        sendQueTransfer(view, rows);
+        onDone();
+        return;
+    }
+    PavluneAppsError error;
+    if (!sendTextTransfer(view, rows, error)) {
+        onError(error);
+        return;
+    }
+    onDone();
+}
+
+void BoardTransfer::stopProgram(ErrorCallback onError, DoneCallback onDone) {
+    stopProgram(DeviceManager::getInstance()->getView(), std::move(onError), std::move(onDone));
+}
+
+void BoardTransfer::stopProgram(const CatalogueView& view, ErrorCallback onError, DoneCallback onDone) {
+    if (!serial_.openSelectedPort()) {
+        onError(PavluneAppsError::portNotOpened());
+        return;
+    }
+    writer_.restart();
+    // The reset record's own pause is used here (none), unlike in a send,
+    // which paces it like program text.
+    const CardCode breakCode = view.getBreakCode();
+    const CardCode resetCode = view.getResetCode();
+    PavluneAppsError error;
+    if (!sendText(breakCode.code, breakCode.charDelay, false, error) ||
+        !sendText(resetCode.code, resetCode.charDelay, false, error)) {
+        onError(error);
+        return;
+    }
+    onDone();
+}
+
+bool BoardTransfer::sendText(const std::string& text, int charDelay, bool echo, PavluneAppsError& error) {
+    for (const char character : text) {
+        if (echo && showText_) {
+            showText_(std::string(1, character));
+        }
+        if (!writer_.write(static_cast<std::uint8_t>(character))) {
+            error = PavluneAppsError::writeFailed();
+            return false;
+        }
+        if (stopRequested_.load()) {
+            error = PavluneAppsError::stopped(); // the byte just written stays sent
+            return false;
+        }
+        writer_.pause(charDelay);
+    }
+    return true;
+}
+
+bool BoardTransfer::sendTextTransfer(const CatalogueView& view, const FieldRows& rows,
+                                     PavluneAppsError& error) {
+    TextTransferAssembler assembler(view);
+    for (const SendUnit& unit : assembler.assembleTextTransfer(rows)) {
+        if (!sendText(unit.text, unit.charDelay, unit.echo, error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool BoardTransfer::sendQueTransfer(const CatalogueView& view, const FieldRows& rows) {
+    const int pacing = view.getCharPacing();
+    QueProgramAssembler assembler(view);
+    const QueProgram program = assembler.assembleQueProgram(rows);
+    // Only bytes that the port took count toward the image size, so the
+    // padding grows by one for every byte lost on the way.
+    long long written = 0;
+    for (const std::vector<QueGroup>& rowGroups : program.rows) {
+        for (const QueGroup& group : rowGroups) {
+            for (const std::uint8_t byte : group.bytes) {
+                writer_.pause(pacing);
+                if (writer_.write(byte)) {
+                    ++written;
+                }
+            }
+            showQueGroup(group);
+        }
+        if (stopRequested_.load()) {
+            return false;
+        }
+    }
+    const auto padByte = static_cast<std::uint8_t>(program.padByte);
+    while (written < program.programImageSize && !stopRequested_.load()) {
+        writer_.pause(pacing);
+        writer_.write(padByte);
+        ++written; // counted whatever the result, so a dead port cannot loop forever
+    }
+    return !stopRequested_.load();
+}
+
+void BoardTransfer::showQueGroup(const QueGroup& group) {
+    if (!showText_) {
+        return;
+    }
+    std::string lines;
+    for (const std::string& line : group.displayLines) {
+        lines += line;
+        lines += '\n';
+    }
+    showText_(lines);
+}
+
+} // namespace pavlune

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "catalogue/CatalogueView.h"
+#include "device/PavluneCardSerialManager.h"
+#include "program/FieldRows.h"
+#include "program/PacedPortWriter.h"
+#include "program/PavluneAppsError.h"
+#include "program/QueProgram.h"
+#include "program/TransferClock.h"
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+namespace pavlune {
+
+// The two conversations with the board, each run on a worker thread: sending
+// the field's program (break, reset, then the program in the current
+// dialect) and stopping it (break and reset only). Both open the selected
+// port, write byte by byte with the dialect's pauses, watch the user's stop
+// request, and end by calling exactly one of their two callbacks, once.
+//
+// Progress goes through `showText`, which receives each piece of text the
+// sending overlay should add. It is called on the worker thread and must do
+// no more than post the change to the main thread.
+class BoardTransfer {
+public:
+    using ErrorCallback = std::function<void(PavluneAppsError)>;
+    using DoneCallback = std::function<void()>;
+    using TextSink = std::function<void(const std::string&)>;
+
+    BoardTransfer(PavluneCardSerialManager& serial, TransferClock& clock,
+                  const std::atomic<bool>& stopRequested, TextSink showText);
+
+    // The send routine, in the dialect of `view` (the current selection of
+    // DeviceManager when not given).
+    void sendProgram(const FieldRows& rows, ErrorCallback onError, DoneCallback onDone);
+    void sendProgram(const CatalogueView& view, const FieldRows& rows, ErrorCallback onError,
+                     DoneCallback onDone);
+
+    // The stop routine.
+    void stopProgram(ErrorCallback onError, DoneCallback onDone);
+    void stopProgram(const CatalogueView& view, ErrorCallback onError, DoneCallback onDone);
+
+    // Writes `text` byte by byte on the open port, each byte followed by
+    // `charDelay` ms (none when negative), echoing each character first when
+    // `echo`. Stops after a byte that could not be written, or after the first
+    // byte written once a stop was requested; then `error` says which.
+    bool sendText(const std::string& text, int charDelay, bool echo, PavluneAppsError& error);
+
+private:
+    bool sendTextTransfer(const CatalogueView& view, const FieldRows& rows, PavluneAppsError& error);
+    // True when it ran to the end, false when a stop request ended it early.
+    bool sendQueTransfer(const CatalogueView& view, const FieldRows& rows);
+    void showQueGroup(const QueGroup& group);
+
+    PavluneCardSerialManager& serial_;
+    const std::atomic<bool>& stopRequested_;
+    TextSink showText_;
+    PacedPortWriter writer_;
+};
+
+} // namespace pavlune

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+namespace pavlune {
+
+// What a transfer routine hands to its error callback, copied by value from
+// the worker to the main thread; the editor decides what each flag does.
+struct PavluneAppsError {
+    std::string title;        // the message box caption
+    std::string message;      // its text
+    bool showMessage = false; // show a message box
+    bool openBar = false;     // slide the editor's bottom bar open
+    bool searchAgain = false; // start a new port search
+
+    // The selected port could not be opened (absent, or held by another program).
+    static PavluneAppsError portNotOpened() {
+        return {"しっぱい", "せつぞくしなおしてください。", true, true, false};
+    }
+    // A byte could not be written to the open port.
+    static PavluneAppsError writeFailed() {
+        return {"しっぱい", "せつぞくにしっぱいしました。", true, true, true};
+    }
+    // The user stopped the send; nothing to show.
+    static PavluneAppsError stopped() { return {"", "", false, false, false}; }
+
+    bool operator==(const PavluneAppsError&) const = default;
+};
+
+} // namespace pavlune

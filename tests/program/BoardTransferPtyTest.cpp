@@ -1,0 +1,141 @@
+// Real-time runs of the send and stop routines against a pseudo-terminal
+// board: the real port access, the real clock. Kept few and short.
+#include "catalogue/CardSet.h"
+#include "catalogue/CatalogueView.h"
+#include "catalogue/Dialect.h"
+#include "device/PavluneCardSerialManager.h"
+#include "device/PlatformSerialBackend.h"
+#include "device/posix/PtyBoard.h"
+#include "program/BoardTransfer.h"
+#include "program/PacedPortWriter.h"
+#include "program/SteadyTransferClock.h"
+#include "program/TextTransferAssembler.h"
+
+#include <future>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace pavlune;
+
+namespace {
+
+using namespace std::chrono_literals;
+using std::chrono::milliseconds;
+
+struct Outcome {
+    int doneCalls = 0;
+    int errorCalls = 0;
+    PavluneAppsError error;
+};
+
+class BoardTransferPtyTest : public ::testing::Test {
+protected:
+    BoardTransferPtyTest() : serial(createPlatformSerialBackend()) {
+        serial.addPort(board.devicePath(), "pseudo-terminal");
+    }
+
+    Outcome send(const FieldRows& rows) {
+        Outcome outcome;
+        BoardTransfer transfer(serial, clock, stopRequested,
+                               [this](const std::string& text) { shown += text; });
+        transfer.sendProgram(
+            CatalogueView(latte, basic), rows,
+            [&](PavluneAppsError error) {
+                ++outcome.errorCalls;
+                outcome.error = std::move(error);
+            },
+            [&] { ++outcome.doneCalls; });
+        return outcome;
+    }
+
+    PtyBoard board;
+    PavluneCardSerialManager serial;
+    SteadyTransferClock clock;
+    std::atomic<bool> stopRequested{false};
+    std::string shown;
+};
+
+TEST_F(BoardTransferPtyTest, LatteSendArrivesWholeRawAndOnSchedule) {
+    ASSERT_TRUE(board.isOpen());
+    const FieldRows rows{{CardSlot{full, 4, ""}}, {CardSlot{basic, 0, ""}}, {CardSlot{full, 5, ""}}};
+    TextTransferAssembler assembler(CatalogueView(latte, basic));
+    const std::vector<SendUnit> units = assembler.assembleTextTransfer(rows);
+    std::string expected;
+    std::vector<int> pauses;
+    for (const SendUnit& unit : units) {
+        expected += unit.text;
+        pauses.insert(pauses.end(), unit.text.size(), unit.charDelay);
+    }
+
+    const auto started = std::chrono::steady_clock::now();
+    const Outcome outcome = send(rows);
+    const auto finished = std::chrono::steady_clock::now();
+    EXPECT_EQ(outcome.doneCalls, 1);
+    EXPECT_EQ(outcome.errorCalls, 0);
+
+    ASSERT_TRUE(board.waitForBytes(expected.size(), 2s));
+    EXPECT_EQ(board.received(), expected) << "raw: every line feed arrives as one 0x0A";
+    // How closely the schedule is kept depends on the machine's load and is
+    // measured by the serial timing benchmark; here only what must always
+    // hold: no pause is cut short, so the send never beats its schedule, and
+    // the long pauses of the epilogue are seen by the board.
+    std::chrono::nanoseconds nominal{0};
+    for (std::size_t k = 0; k + 1 < pauses.size(); ++k) {
+        nominal += milliseconds(pauses[k]) + PacedPortWriter::lineTime(1);
+    }
+    EXPECT_GE(finished - started, nominal);
+    const std::vector<PtyBoard::Arrival> arrivals = board.arrivals();
+    ASSERT_EQ(arrivals.size(), expected.size());
+    for (std::size_t k = 0; k + 1 < arrivals.size(); ++k) {
+        if (pauses[k] >= 1000) {
+            EXPECT_GE(arrivals[k + 1].at - arrivals[k].at, milliseconds(pauses[k]) - 50ms)
+                << "gap after byte " << k;
+        }
+    }
+}
+
+TEST_F(BoardTransferPtyTest, LatteStopRoutineReachesTheBoard) {
+    BoardTransfer transfer(serial, clock, stopRequested, nullptr);
+    int done = 0;
+    transfer.stopProgram(
+        CatalogueView(latte, basic), [](PavluneAppsError) { FAIL(); }, [&] { ++done; });
+    EXPECT_EQ(done, 1);
+    ASSERT_TRUE(board.waitForBytes(18, 2s));
+    EXPECT_EQ(board.received(), " ms\nout(0)\nexit()\n");
+}
+
+TEST_F(BoardTransferPtyTest, PortHeldByAnotherProgramDoesNotOpen) {
+    {
+        PavluneCardSerialManager otherProgram(createPlatformSerialBackend());
+        otherProgram.addPort(board.devicePath(), "pseudo-terminal");
+        ASSERT_TRUE(otherProgram.openSelectedPort());
+        const Outcome outcome = send({{CardSlot{basic, 0, ""}}});
+        EXPECT_EQ(outcome.errorCalls, 1);
+        EXPECT_EQ(outcome.error, PavluneAppsError::portNotOpened());
+        EXPECT_TRUE(board.received().empty());
+    }
+    EXPECT_TRUE(serial.openSelectedPort()) << "free again once the other program let go";
+}
+
+TEST_F(BoardTransferPtyTest, PortThatVanishedIsReportedAsNotOpened) {
+    board.vanish();
+    const Outcome outcome = send({{CardSlot{basic, 0, ""}}});
+    EXPECT_EQ(outcome.doneCalls, 0);
+    EXPECT_EQ(outcome.errorCalls, 1);
+    EXPECT_EQ(outcome.error.message, "せつぞくしなおしてください。");
+}
+
+TEST_F(BoardTransferPtyTest, BoardHangingUpMidSendIsAWriteFailure) {
+    std::future<Outcome> sending = std::async(std::launch::async, [this] {
+        return send({{CardSlot{basic, 0, ""}}});
+    });
+    ASSERT_TRUE(board.waitForBytes(5, 2s)); // inside the reset sequence, 5 ms apart
+    board.hangUp();
+    ASSERT_EQ(sending.wait_for(2s), std::future_status::ready);
+    const Outcome outcome = sending.get();
+    EXPECT_EQ(outcome.doneCalls, 0);
+    EXPECT_EQ(outcome.errorCalls, 1);
+    EXPECT_EQ(outcome.error, PavluneAppsError::writeFailed());
+}
+
+} // namespace
