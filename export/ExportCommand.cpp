@@ -4,6 +4,7 @@
 #include "catalogue/CatalogueView.h"
 #include "catalogue/Dialect.h"
 #include "export/FieldProgramParser.h"
+#include "export/SerialExport.h"
 #include "export/TextEscaping.h"
 #include "export/TransferPrinter.h"
 #include "program/QueProgramAssembler.h"
@@ -59,6 +60,24 @@ int ExportCommand::run(const std::vector<std::string>& arguments) {
         output_ << parser.usage();
         return kExitOk;
     }
+    const int serialActions = (options.sendDevice.empty() ? 0 : 1) + (options.stopDevice.empty() ? 0 : 1) +
+                              (options.listPorts ? 1 : 0);
+    if (serialActions > 1 || (serialActions == 1 && options.listing)) {
+        return fail(std::string(kProgramName) +
+                    ": --send, --stop, --list-ports and --listing exclude each other");
+    }
+    if (options.listPorts) {
+        return SerialExport(output_, errors_).listPorts();
+    }
+    if (!options.stopDevice.empty()) {
+        if (!options.dialect) {
+            return fail(std::string(kProgramName) + ": --dialect jam|latte|que is required (see --help)");
+        }
+        if (!options.file.empty()) {
+            return fail(std::string(kProgramName) + ": --stop takes no FILE");
+        }
+        return SerialExport(output_, errors_).stop(options.stopDevice, *options.dialect);
+    }
     return printProgram(options);
 }
 
@@ -106,6 +125,10 @@ int ExportCommand::printProgram(const ExportOptions& options) {
     if (!FieldProgramParser().parse(text, rows, parseError)) {
         const std::string shownName = options.file == "-" ? "<stdin>" : escapeText(options.file);
         return fail(shownName + ":" + std::to_string(parseError.line) + ": " + parseError.message);
+    }
+
+    if (!options.sendDevice.empty()) {
+        return SerialExport(output_, errors_).send(options.sendDevice, *options.dialect, rows);
     }
 
     const CatalogueView view(*options.dialect, basic);

@@ -38,6 +38,21 @@ ExportArgumentParser::ExportArgumentParser() {
                             options.listing = true;
                             return true;
                         }});
+    options_.push_back({"--send", "DEVICE", "send the program to the board on DEVICE, echoing it",
+                        [](ExportOptions& options, const std::string& value, std::string&) {
+                            options.sendDevice = value;
+                            return true;
+                        }});
+    options_.push_back({"--stop", "DEVICE", "stop the board's program on DEVICE (no FILE)",
+                        [](ExportOptions& options, const std::string& value, std::string&) {
+                            options.stopDevice = value;
+                            return true;
+                        }});
+    options_.push_back({"--list-ports", "", "list the serial ports that a search finds",
+                        [](ExportOptions& options, const std::string&, std::string&) {
+                            options.listPorts = true;
+                            return true;
+                        }});
     options_.push_back(
         {"--help", "", "print this help", [](ExportOptions& options, const std::string&, std::string&) {
              options.help = true;
@@ -102,6 +117,9 @@ bool ExportArgumentParser::parse(const std::vector<std::string>& arguments, Expo
 
 std::string ExportArgumentParser::usage() const {
     std::string text = "usage: pavlune-export --dialect jam|latte|que [--listing] FILE\n"
+                       "       pavlune-export --dialect jam|latte|que --send DEVICE FILE\n"
+                       "       pavlune-export --dialect jam|latte|que --stop DEVICE\n"
+                       "       pavlune-export --list-ports\n"
                        "Prints what a field program sends to the board. FILE (\"-\" for standard input)\n"
                        "holds one line per field row: empty, or \"SET INDEX [VALUE]\".\n"
                        "options:\n";

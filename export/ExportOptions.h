@@ -14,6 +14,11 @@ struct ExportOptions {
     bool help = false;
     // The field program file; "-" is standard input. Empty when not given.
     std::string file;
+    // Serial actions instead of printing: send the program to this device,
+    // stop the board's program on it, or list the serial ports.
+    std::string sendDevice;
+    std::string stopDevice;
+    bool listPorts = false;
 };
 
 // Parses the command line of pavlune-export. Options are table entries, so a

@@ -46,7 +46,7 @@ TEST(ExportArguments, MistakesAreOneLineErrors) {
     EXPECT_EQ(parse({"--dialect"}).error, "option --dialect needs a value (jam|latte|que)");
     EXPECT_EQ(parse({"--dialect=", "f"}).error, "unknown dialect \"\" (expected jam, latte or que)");
     EXPECT_EQ(parse({"--listing=yes"}).error, "option --listing takes no value");
-    EXPECT_EQ(parse({"--send", "/dev/ttyUSB0"}).error, "unknown option \"--send\"");
+    EXPECT_EQ(parse({"--frobnicate", "/dev/ttyUSB0"}).error, "unknown option \"--frobnicate\"");
     EXPECT_EQ(parse({"-x"}).error, "unknown option \"-x\"");
     EXPECT_EQ(parse({"a.txt", "b.txt"}).error, "more than one FILE: \"b.txt\"");
     EXPECT_FALSE(parse({"--dialect", "JAM", "f"}).ok);

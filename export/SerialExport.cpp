@@ -1,0 +1,76 @@
+#include "export/SerialExport.h"
+
+#include "catalogue/CardSet.h"
+#include "catalogue/CatalogueView.h"
+#include "device/PavluneCardSerialManager.h"
+#include "program/BoardTransfer.h"
+#include "program/SteadyTransferClock.h"
+
+#include <atomic>
+#include <ostream>
+
+namespace pavlune {
+
+SerialExport::SerialExport(std::ostream& output, std::ostream& errors)
+    : SerialExport(*PavluneCardSerialManager::getInstance(), output, errors) {}
+
+SerialExport::SerialExport(PavluneCardSerialManager& serial, std::ostream& output, std::ostream& errors)
+    : serial_(serial), output_(output), errors_(errors) {}
+
+void SerialExport::selectDevice(const std::string& device) {
+    // A pseudo-terminal or an unusual device is not among the ports a search
+    // finds, so the named device becomes the list.
+    serial_.init();
+    serial_.addPort(device, "pavlune-export");
+    serial_.setSelectedIndex(0);
+}
+
+int SerialExport::finish(bool done, const std::string& message) {
+    output_.flush();
+    if (done) {
+        return kExitDone;
+    }
+    errors_ << message << '\n';
+    return kExitFailed;
+}
+
+int SerialExport::send(const std::string& device, int dialect, const FieldRows& rows) {
+    selectDevice(device);
+    SteadyTransferClock clock;
+    const std::atomic<bool> stopRequested{false}; // nothing in the tool asks for a stop
+    BoardTransfer transfer(serial_, clock, stopRequested, [this](const std::string& text) {
+        output_ << text;
+        output_.flush();
+    });
+    bool done = false;
+    std::string message;
+    transfer.sendProgram(
+        CatalogueView(dialect, basic), rows, [&](PavluneAppsError error) { message = error.message; },
+        [&] { done = true; });
+    return finish(done, message);
+}
+
+int SerialExport::stop(const std::string& device, int dialect) {
+    selectDevice(device);
+    SteadyTransferClock clock;
+    const std::atomic<bool> stopRequested{false};
+    BoardTransfer transfer(serial_, clock, stopRequested, nullptr);
+    bool done = false;
+    std::string message;
+    transfer.stopProgram(
+        CatalogueView(dialect, basic), [&](PavluneAppsError error) { message = error.message; },
+        [&] { done = true; });
+    return finish(done, message);
+}
+
+int SerialExport::listPorts() {
+    if (!serial_.searchPorts([](bool) {})) {
+        return finish(false, "pavlune-export: the serial ports could not be listed");
+    }
+    for (const SerialPortInfo& port : serial_.getPorts()) {
+        output_ << port.displayText() << '\n';
+    }
+    return finish(true, "");
+}
+
+} // namespace pavlune

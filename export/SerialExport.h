@@ -1,0 +1,44 @@
+#pragma once
+
+#include "program/FieldRows.h"
+
+#include <iosfwd>
+#include <string>
+
+namespace pavlune {
+
+class PavluneCardSerialManager;
+
+// The serial actions of pavlune-export: sending a field program to a device,
+// stopping the board's program, listing the ports. They run the editor's own
+// send and stop routines on the process-wide serial manager, with the real
+// clock, on the calling thread.
+class SerialExport {
+public:
+    static constexpr int kExitDone = 0;
+    static constexpr int kExitFailed = 1;
+
+    SerialExport(std::ostream& output, std::ostream& errors);
+    // On a manager of the caller's (tests); the default is the process-wide one.
+    SerialExport(PavluneCardSerialManager& serial, std::ostream& output, std::ostream& errors);
+
+    // Sends `rows` in `dialect` to `device`, printing the echoed characters as
+    // they go out, as the sending overlay shows them. 0 when the routine
+    // reports done; 1 with the error's message on standard error otherwise.
+    int send(const std::string& device, int dialect, const FieldRows& rows);
+    // The stop routine on `device`; results as for send.
+    int stop(const std::string& device, int dialect);
+    // One line per port that a search finds: the active mark, name and description.
+    int listPorts();
+
+private:
+    // Makes `device` the one listed and selected port.
+    void selectDevice(const std::string& device);
+    int finish(bool done, const std::string& message);
+
+    PavluneCardSerialManager& serial_;
+    std::ostream& output_;
+    std::ostream& errors_;
+};
+
+} // namespace pavlune

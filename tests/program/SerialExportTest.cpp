@@ -1,0 +1,162 @@
+// pavlune-export's serial actions: in-process on a pseudo-terminal board or a
+// fake enumeration, and the real binary once, end to end.
+#include "export/SerialExport.h"
+
+#include "catalogue/CardSet.h"
+#include "catalogue/Dialect.h"
+#include "device/PavluneCardSerialManager.h"
+#include "device/PlatformSerialBackend.h"
+#include "device/posix/PtyBoard.h"
+#include "export/ExportCommand.h"
+#include "tests/device/FakeSerialBackend.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <future>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/wait.h>
+
+using namespace pavlune;
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct CommandRun {
+    int status = -1;
+    std::string output;
+};
+
+// Runs a shell command line and collects its standard output.
+CommandRun runCommand(const std::string& commandLine) {
+    CommandRun run;
+    FILE* pipe = popen(commandLine.c_str(), "r");
+    if (!pipe) {
+        return run;
+    }
+    char buffer[4096];
+    std::size_t count;
+    while ((count = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        run.output.append(buffer, count);
+    }
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class SerialExportTest : public ::testing::Test {
+protected:
+    SerialExportTest() : serial(createPlatformSerialBackend()), tool(serial, output, errors) {}
+
+    PtyBoard board;
+    PavluneCardSerialManager serial;
+    std::ostringstream output;
+    std::ostringstream errors;
+    SerialExport tool;
+};
+
+TEST_F(SerialExportTest, StopReachesTheNamedDevice) {
+    EXPECT_EQ(tool.stop(board.devicePath(), latte), SerialExport::kExitDone);
+    ASSERT_TRUE(board.waitForBytes(18, 2s));
+    EXPECT_EQ(board.received(), " ms\nout(0)\nexit()\n");
+    EXPECT_EQ(output.str(), "") << "the stop sequence is not echoed";
+    EXPECT_EQ(errors.str(), "");
+    const std::vector<SerialPortInfo> listed{{board.devicePath(), "pavlune-export", true}};
+    EXPECT_EQ(serial.getPorts(), listed);
+}
+
+TEST_F(SerialExportTest, DeviceThatCannotBeOpenedFailsWithTheReconnectMessage) {
+    const std::string path = board.devicePath();
+    board.vanish();
+    EXPECT_EQ(tool.stop(path, jam), SerialExport::kExitFailed);
+    EXPECT_EQ(tool.send(path, que, {}), SerialExport::kExitFailed);
+    EXPECT_EQ(errors.str(), "せつぞくしなおしてください。\nせつぞくしなおしてください。\n");
+    EXPECT_EQ(output.str(), "");
+}
+
+TEST_F(SerialExportTest, BoardGoneMidSendFailsWithTheConnectionMessage) {
+    std::future<int> status = std::async(std::launch::async, [this] {
+        return tool.send(board.devicePath(), latte, {{CardSlot{basic, 0, ""}}});
+    });
+    ASSERT_TRUE(board.waitForBytes(3, 2s));
+    board.hangUp();
+    ASSERT_EQ(status.wait_for(2s), std::future_status::ready);
+    EXPECT_EQ(status.get(), SerialExport::kExitFailed);
+    EXPECT_EQ(errors.str(), "せつぞくにしっぱいしました。\n");
+}
+
+TEST(SerialExportPortListTest, ListsWhatASearchFindsOneALine) {
+    auto script = std::make_shared<FakeSerialBackend::Script>();
+    script->present = {{"/dev/ttyUSB0", "FT231X USB UART", false},
+                       {"/dev/ttyS0", "", false},
+                       {"/dev/ttyACM0", "Board", false}};
+    PavluneCardSerialManager serial(std::make_unique<FakeSerialBackend>(script));
+    std::ostringstream output;
+    std::ostringstream errors;
+    SerialExport tool(serial, output, errors);
+    EXPECT_EQ(tool.listPorts(), SerialExport::kExitDone);
+    EXPECT_EQ(output.str(), "\u25CF /dev/ttyUSB0 [ FT231X USB UART ]\n  /dev/ttyACM0 [ Board ]\n");
+
+    script->enumerationSucceeds = false;
+    EXPECT_EQ(tool.listPorts(), SerialExport::kExitFailed);
+    EXPECT_NE(errors.str(), "");
+}
+
+TEST(SerialExportArgumentsTest, SerialActionsAreCheckedBeforeAnyDeviceIsTouched) {
+    const std::vector<std::vector<std::string>> mistakes{
+        {"--dialect", "jam", "--send", "/dev/null", "--stop", "/dev/null", "f"},
+        {"--list-ports", "--stop", "/dev/null"},
+        {"--dialect", "jam", "--listing", "--send", "/dev/null", "f"},
+        {"--stop", "/dev/null"},
+        {"--dialect", "jam", "--stop", "/dev/null", "f"},
+        {"--dialect", "jam", "--send", "/dev/null"},
+        {"--dialect", "jam", "--send"},
+    };
+    for (const std::vector<std::string>& arguments : mistakes) {
+        std::istringstream input;
+        std::ostringstream output;
+        std::ostringstream errors;
+        EXPECT_EQ(ExportCommand(input, output, errors).run(arguments), ExportCommand::kExitBadInput)
+            << arguments.size() << " arguments, first " << arguments.front();
+        EXPECT_EQ(output.str(), "");
+        const std::string message = errors.str();
+        EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+    }
+}
+
+// The whole road: a rows file through the real binary into the board, the
+// same bytes as the printed program, the echo on standard output.
+TEST(SerialExportBinaryTest, SendDeliversExactlyThePrintedBytes) {
+    const std::string tool = std::string(PAVLUNE_BINARY_DIR) + "/bin/pavlune-export";
+    const std::string rowsFile = ::testing::TempDir() + "pavlune-send-rows.txt";
+    {
+        std::ofstream rows(rowsFile);
+        rows << "full 4\nbasic 0\n\nfull 5\n";
+    }
+    const CommandRun printed = runCommand(tool + " --dialect latte " + rowsFile);
+    ASSERT_EQ(printed.status, 0);
+
+    PtyBoard board;
+    const CommandRun sent = runCommand(tool + " --dialect latte --send " + board.devicePath() + " " + rowsFile);
+    EXPECT_EQ(sent.status, 0);
+    ASSERT_TRUE(board.waitForBytes(printed.output.size(), 2s));
+    EXPECT_EQ(board.received(), printed.output);
+    EXPECT_EQ(sent.output, "var i=0;var o=0;\ni=0;\nwhile(i<3){\n  led(1);\ni=i+1;\n}\n");
+
+    const std::string errorsFile = ::testing::TempDir() + "pavlune-send-errors.txt";
+    const CommandRun refused = runCommand(tool + " --dialect jam --stop /dev/pavlune-no-such-port 2>" + errorsFile);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.output, "");
+    EXPECT_EQ(readFile(errorsFile), "せつぞくしなおしてください。\n");
+}
+
+} // namespace
