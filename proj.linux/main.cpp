@@ -1,6 +1,8 @@
-#include <cstdio>
+#include "app/AppDelegate.h"
+#include "engine/platform/Application.h"
 
+// The command line is not used: every setting is built in.
 int main() {
-    std::puts("PavluneCards: the screens are not built yet; see README.md.");
-    return 0;
+    AppDelegate app;
+    return engine::Application::getInstance()->run();
 }

@@ -1,0 +1,44 @@
+#include "app/AppDelegate.h"
+
+#include "engine/2d/Director.h"
+#include "engine/2d/Scene.h"
+#include "engine/2d/events/EventCustom.h"
+#include "engine/2d/events/EventDispatcher.h"
+#include "engine/platform/GLView.h"
+#include "saves/SaveScene.h"
+
+AppDelegate::~AppDelegate() = default;
+
+bool AppDelegate::applicationDidFinishLaunching() {
+    engine::Director* director = engine::Director::getInstance();
+    engine::GLView* view = director->getOpenGLView();
+    if (!view) {
+        view = engine::GLView::createWithRect(kTitle, engine::Rect(0, 0, kWindowWidth, kWindowHeight), 1.0f, true);
+        if (!view) {
+            return false;
+        }
+        director->setOpenGLView(view);
+    }
+    director->setDisplayStats(false);
+    director->setAnimationInterval(kAnimationInterval);
+    view->setDesignResolutionSize(kWindowWidth, kWindowHeight, engine::ResolutionPolicy::SHOW_ALL);
+    director->setContentScaleFactor(kContentScaleFactor);
+
+    engine::Scene* scene = engine::Scene::create();
+    SaveScene* list = SaveScene::create();
+    if (!scene || !list) {
+        return false;
+    }
+    scene->addChild(list);
+    director->runWithScene(scene);
+    return true;
+}
+
+void AppDelegate::applicationDidEnterBackground() { engine::Director::getInstance()->stopAnimation(); }
+
+void AppDelegate::applicationWillEnterForeground() {
+    engine::Director* director = engine::Director::getInstance();
+    director->startAnimation();
+    engine::EventCustom event(kEnterForegroundEvent);
+    director->getEventDispatcher()->dispatchEvent(&event);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "engine/platform/Application.h"
+
+// The application object: opens the window, sets the frame rate and the
+// design resolution, shows the list of saved programs first, and pauses the
+// frames while the window is in the background.
+//
+// Background and foreground come from the window (see GLView): it goes to the
+// background when it is minimised or loses the keyboard focus, and comes back
+// when it is restored or gains the focus; a change reported by both signals
+// counts once. On coming back the frames start again first, then
+// kEnterForegroundEvent is sent, so its listeners run in a live scene.
+class AppDelegate : private engine::Application {
+public:
+    static constexpr const char* kTitle = "PavluneApps";
+    static constexpr float kWindowWidth = 1024;
+    static constexpr float kWindowHeight = 768;
+    static constexpr float kContentScaleFactor = 2.0f;
+    static constexpr double kAnimationInterval = 1.0 / 60;
+    static constexpr const char* kEnterForegroundEvent = "PAVLUNE_EVENT_ENTER_FORGROUND";
+
+    AppDelegate() = default;
+    ~AppDelegate() override;
+
+    bool applicationDidFinishLaunching() override;
+    void applicationDidEnterBackground() override;
+    void applicationWillEnterForeground() override;
+};
