@@ -128,6 +128,11 @@ TTF_Font* FontResolver::getFont(const FontFace& face, int pixelSize) {
         return it->second;
     }
     TTF_Font* font = TTF_OpenFontIndex(face.path.c_str(), pixelSize, face.index);
+    if (font) {
+        // Light hinting with sub-pixel placement keeps advances proportional
+        // to the size, so text measured at one density fits at another.
+        TTF_SetFontHinting(font, TTF_HINTING_LIGHT_SUBPIXEL);
+    }
     // A face that failed stays null in the table, so it is not retried every frame.
     openFonts_.emplace(key, font);
     return font;

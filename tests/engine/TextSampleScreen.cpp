@@ -66,7 +66,7 @@ public:
         wrapped->setColor(Color3B(105, 208, 238));
         place(Label::createWithTTF("10 LED 1\n20 WAIT 60\n30 GOTO 10", "fonts/PavluneBoard-1.2.ttf", 20), 420, 540);
 
-        LabelAtlas* numbers = LabelAtlas::create("10 20 400", "res/r_field_num.png", 9, 11, '0');
+        LabelAtlas* numbers = LabelAtlas::create("400", "res/r_field_num.png", 9, 11, '0');
         if (numbers) {
             numbers->setScale(3);
             numbers->setPosition(420, 400);
@@ -82,7 +82,7 @@ public:
             scene->addChild(badge);
         }
 
-        Label* echo = place(Label::createWithSystemFont("typed:", "Arial", 24), 40, 150);
+        Label* echo = place(Label::createWithSystemFont("typed:", "Arial", 24), 40, 70);
         delegate_ = std::make_unique<SampleDelegate>(echo);
         ui::EditBox* box = ui::EditBox::create(Size(300, 214), "res/r_save_entry_back.png");
         if (box) {
@@ -93,7 +93,7 @@ public:
             box->setReturnType(ui::EditBox::KeyboardReturnType::DONE);
             box->setDelegate(delegate_.get());
             box->setText("タイトル");
-            box->setPosition(200, 260);
+            box->setPosition(200, 200);
             scene->addChild(box);
         }
         ui::EditBox* number = ui::EditBox::create(Size(200, 110), "res/r_empty.png");
@@ -102,7 +102,7 @@ public:
             number->setFontColor(Color3B::BLACK);
             number->setTextHorizontalAlignment(TextHAlignment::CENTER);
             number->setText("0.5");
-            number->setPosition(600, 260);
+            number->setPosition(600, 200);
             scene->addChild(number);
         }
         director->runWithScene(scene);
