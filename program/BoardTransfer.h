@@ -22,7 +22,11 @@ namespace pavlune {
 //
 // Progress goes through `showText`, which receives each piece of text the
 // sending overlay should add. It is called on the worker thread and must do
-// no more than post the change to the main thread.
+// no more than post the change to the main thread. The editor's worker, say:
+//   SteadyTransferClock clock;
+//   BoardTransfer transfer(*PavluneCardSerialManager::getInstance(), clock, scene->stopRequested,
+//                          [scene](const std::string& text) { /* post: append text to sendingText */ });
+//   transfer.sendProgram(rows, onError, onDone);
 class BoardTransfer {
 public:
     using ErrorCallback = std::function<void(PavluneAppsError)>;
