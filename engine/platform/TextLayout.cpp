@@ -112,6 +112,9 @@ TextLayout::TextLayout(const FontFace& face, float fontSize) : fontSize_(fontSiz
             faces_.push_back(fallback);
         }
     }
+    for (const FontFace& f : faces_) {
+        layoutFonts_.push_back(resolver.getFont(f, pixelSize(kLayoutDensity)));
+    }
 }
 
 int TextLayout::pixelSize(float density) const {
@@ -119,10 +122,11 @@ int TextLayout::pixelSize(float density) const {
 }
 
 int TextLayout::faceFor(char32_t codepoint) const {
-    FontResolver& resolver = FontResolver::getInstance();
-    const int size = pixelSize(kLayoutDensity);
-    for (std::size_t i = 0; i < faces_.size(); ++i) {
-        TTF_Font* font = resolver.getFont(faces_[i], size);
+    if (codepoint < 0x80 && layoutFonts_[0] && TTF_GlyphIsProvided32(layoutFonts_[0], codepoint)) {
+        return 0;
+    }
+    for (std::size_t i = 0; i < layoutFonts_.size(); ++i) {
+        TTF_Font* font = layoutFonts_[i];
         if (font && TTF_GlyphIsProvided32(font, codepoint)) {
             return static_cast<int>(i);
         }
@@ -155,11 +159,9 @@ std::vector<TextLayout::Run> TextLayout::splitRuns(const std::string& text) cons
 }
 
 float TextLayout::measureRuns(const std::vector<Run>& runs) const {
-    FontResolver& resolver = FontResolver::getInstance();
-    const int size = pixelSize(kLayoutDensity);
     int total = 0;
     for (const Run& run : runs) {
-        TTF_Font* font = resolver.getFont(faces_[static_cast<std::size_t>(run.face)], size);
+        TTF_Font* font = layoutFonts_[static_cast<std::size_t>(run.face)];
         int w = 0, h = 0;
         if (font && TTF_SizeUTF8(font, run.text.c_str(), &w, &h) == 0) {
             total += w;
@@ -246,14 +248,16 @@ TextLayout::Metrics TextLayout::metrics(const std::vector<Line>& lines, float de
         if (font) {
             m.ascent = std::max(m.ascent, TTF_FontAscent(font));
             m.descent = std::max(m.descent, -TTF_FontDescent(font));
+            m.lineSkip = std::max(m.lineSkip, TTF_FontLineSkip(font));
         }
     }
+    m.lineSkip = std::max(m.lineSkip, m.ascent + m.descent);
     return m;
 }
 
 float TextLayout::lineHeight(const std::vector<Line>& lines) const {
     const Metrics m = metrics(lines, kLayoutDensity);
-    return static_cast<float>(m.ascent + m.descent) / kLayoutDensity;
+    return static_cast<float>(m.lineSkip) / kLayoutDensity;
 }
 
 SDL_Surface* TextLayout::render(const std::vector<Line>& lines, const Size& contentSize, TextHAlignment hAlign,
@@ -273,7 +277,7 @@ SDL_Surface* TextLayout::render(const std::vector<Line>& lines, const Size& cont
 
     FontResolver& resolver = FontResolver::getInstance();
     const Metrics m = metrics(lines, density);
-    const int lineHeightPx = m.ascent + m.descent;
+    const int lineHeightPx = m.lineSkip;
     const int blockHeight = lineHeightPx * static_cast<int>(lines.size());
     int top = 0;
     if (vAlign == TextVAlignment::CENTER) {

@@ -56,6 +56,7 @@ private:
     struct Metrics {
         int ascent = 0;
         int descent = 0; // positive, below the baseline
+        int lineSkip = 0;  // baseline to baseline, at least ascent + descent
     };
 
     std::vector<Run> splitRuns(const std::string& text) const;
@@ -65,6 +66,7 @@ private:
     Metrics metrics(const std::vector<Line>& lines, float density) const;
 
     std::vector<FontFace> faces_;
+    std::vector<TTF_Font*> layoutFonts_; // faces_ at the layout density, looked up once
     float fontSize_;
 };
 
