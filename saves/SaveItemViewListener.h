@@ -14,5 +14,5 @@ public:
     virtual void onItemLongPressed(SaveItemView* item) = 0;
 
 protected:
-    ~SaveItemViewListener() = default;
+    virtual ~SaveItemViewListener() = default;
 };

@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# End to end: the real pavlune-cards on a private Xvfb display, driven with
+# xdotool. A store of three programs is renamed into, one program is deleted
+# through the confirmation box, the editor is opened and left, and the files
+# that the application wrote are checked.
+#
+#   list_screen_e2e.sh <pavlune-cards> [folder for screenshots]
+set -euo pipefail
+
+app="$1"
+shots="${2:-}"
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+work="$(mktemp -d)"
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# --- a store of three programs, newest first ---
+store="$work/data/PavluneApps/savedatas"
+mkdir -p "$store"
+entry() {
+  printf '<dict><key>identifer</key><integer>%s</integer><key>title</key><string>program %s</string>' "$1" "$1"
+  printf '<key>path</key><string>savedatas/%s.plist</string><key>imagepath</key><string>savedatas/img%s.png</string>' "$1" "$1"
+  printf '<key>modify</key><string>2026/12/%s 9:3:7</string></dict>\n' "$1"
+}
+{
+  echo '<?xml version="1.0" encoding="UTF-8"?>'
+  echo '<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">'
+  echo '<plist version="1.0"><dict><key>lastid</key><integer>3</integer><key>datas</key><array>'
+  entry 3; entry 2; entry 1
+  echo '</array></dict></plist>'
+} > "$store/list.plist"
+for n in 1 2 3; do
+  printf '<?xml version="1.0" encoding="UTF-8"?>\n<plist version="1.0"><array/></plist>\n' > "$store/$n.plist"
+done
+
+# --- a display of our own ---
+exec 5>"$work/display"
+Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$work/display")"
+
+XDG_DATA_HOME="$work/data" "$app" >"$work/app.log" 2>&1 &
+app_pid=$!
+window=""
+for _ in $(seq 100); do
+  window="$(xdotool search --name '^PavluneApps$' 2>/dev/null | head -n1 || true)"
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || fail "no window titled PavluneApps"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[ "$WIDTH" = 1024 ] && [ "$HEIGHT" = 768 ] || fail "window is ${WIDTH}x${HEIGHT}, not 1024x768"
+sleep 1
+
+# Design coordinates (y up, as the screens are laid out) to a screen click.
+at() { xdotool mousemove "$((X + $1))" "$((Y + 768 - $2))"; }
+click() { at "$1" "$2"; xdotool click 1; sleep "${3:-0.5}"; }
+shot() { [ -n "$shots" ] && command -v import >/dev/null && import -window root "$shots/$1.png" || true; }
+alive() { kill -0 "$app_pid" 2>/dev/null || fail "pavlune-cards ended: $(cat "$work/app.log")"; }
+
+shot start
+# The first program (identifier 3) is the entry right of the start-new entry:
+# picture centre (862, 384), title below the picture from y 214 down.
+# --- rename it ---
+click 862 195 1
+xdotool key --clearmodifiers End
+for _ in $(seq 20); do xdotool key --clearmodifiers BackSpace; done
+xdotool type --delay 50 "renamed"
+xdotool key --clearmodifiers Return
+sleep 1
+alive
+shot renamed
+grep -q '<string>renamed</string>' "$store/list.plist" || fail "the new title is not in the list file"
+grep -q '<string>program 3</string>' "$store/list.plist" && fail "the old title is still in the list file"
+
+# --- delete it: hold the picture, press delete, confirm ---
+at 862 384
+xdotool mousedown 1
+sleep 2.8
+xdotool mouseup 1
+sleep 0.3
+shot selected
+click 412 634 1
+shot confirm
+click 362 284 1
+alive
+shot deleted
+[ -e "$store/3.plist" ] && fail "the deleted program's file is still there"
+grep -q '<string>savedatas/3.plist</string>' "$store/list.plist" && fail "the deleted program is still listed"
+grep -q '<string>savedatas/2.plist</string>' "$store/list.plist" || fail "program 2 went missing"
+grep -A1 '<key>lastid</key>' "$store/list.plist" | grep -q '<integer>3</integer>' || fail "lastid changed"
+
+# --- open the editor on the start-new entry and come back ---
+click 512 384 1.5
+shot editor
+click 979 733 1.5
+alive
+shot back
+[ -e "$store/1.plist" ] && [ -e "$store/2.plist" ] || fail "a program file went missing"
+
+kill "$app_pid"
+wait "$app_pid" 2>/dev/null || true
+app_pid=""
+echo "PASS"

@@ -1,0 +1,178 @@
+#include "SaveScreenFixture.h"
+
+#include "engine/2d/Label.h"
+#include "engine/2d/Sprite.h"
+#include "saves/SaveItemAddView.h"
+#include "saves/SaveItemSavedView.h"
+#include "saves/SaveItemViewListener.h"
+#include "engine/2d/Texture2D.h"
+
+namespace {
+
+using engine::Vec2;
+
+struct RecordingListener : SaveItemViewListener {
+    void onItemTapped(SaveItemView*) override { events.push_back("tap"); }
+    void onTitleTapped(SaveItemView*) override { events.push_back("title"); }
+    void onItemLongPressed(SaveItemView*) override { events.push_back("long"); }
+    std::vector<std::string> events;
+};
+
+// One entry with its left edge at x 100: picture centre (250, 384), title
+// from y 214 downwards.
+class SaveItemViewTest : public SaveScreenTest {
+protected:
+    static constexpr Vec2 kPicture{250, 384};
+    static constexpr Vec2 kTitle{250, 200};
+
+    void show(SaveItemView* entry) {
+        item = entry;
+        item->listener = &listener;
+        item->setPosition(100, 0);
+        auto* scene = made(engine::Scene::create());
+        scene->addChild(item);
+        present(scene);
+    }
+    void showSaved(SaveData* record) { show(made(SaveItemSavedView::create(record))); }
+
+    const engine::Sprite* picture() const {
+        return item->pictureNode->getChildrenCount() == 1
+                   ? dynamic_cast<const engine::Sprite*>(item->pictureNode->getChildren().at(0))
+                   : nullptr;
+    }
+
+    RecordingListener listener;
+    SaveItemView* item = nullptr;
+};
+
+TEST_F(SaveItemViewTest, ATouchReleasedWithinTheLongPressTimeIsATap) {
+    showSaved(addPrograms(1)[0]);
+    driver->touchBegan(kPicture);
+    driver->step();
+    EXPECT_EQ(item->pictureNode->getOpacity(), SaveItemView::kTouchedOpacity);
+    driver->advance(2.2f);
+    driver->touchEnded(kPicture);
+    driver->step();
+    EXPECT_EQ(listener.events, std::vector<std::string>{"tap"});
+    EXPECT_EQ(item->pictureNode->getOpacity(), 255);
+}
+
+TEST_F(SaveItemViewTest, HoldingForTwoPointThreeSecondsIsALongPressAndNoTap) {
+    showSaved(addPrograms(1)[0]);
+    driver->touchBegan(kPicture);
+    driver->advance(2.25f);
+    EXPECT_TRUE(listener.events.empty()) << "reported before 2.3 s";
+    driver->advance(0.1f);
+    EXPECT_EQ(listener.events, std::vector<std::string>{"long"});
+    driver->touchEnded(kPicture);
+    driver->step();
+    EXPECT_EQ(listener.events, std::vector<std::string>{"long"});
+}
+
+TEST_F(SaveItemViewTest, ADragInTheFirstMomentSendsNothingAndAReleaseOutsideIsNoTap) {
+    showSaved(addPrograms(1)[0]);
+    driver->touchBegan(kPicture);
+    driver->step();
+    driver->touchMoved(kPicture + Vec2(-12, 0));
+    driver->step();
+    driver->touchMoved(kPicture);
+    driver->advance(3.0f);
+    driver->touchEnded(kPicture);
+    driver->step();
+    EXPECT_TRUE(listener.events.empty());
+
+    // Held still, then released off the picture.
+    driver->touchBegan(kPicture);
+    driver->advance(0.5f);
+    driver->touchMoved(Vec2(600, 384));
+    driver->touchEnded(Vec2(600, 384));
+    driver->step();
+    EXPECT_TRUE(listener.events.empty());
+}
+
+TEST_F(SaveItemViewTest, ASecondFingerOnThePictureIsIgnored) {
+    showSaved(addPrograms(1)[0]);
+    driver->touchBegan(kPicture);
+    driver->step();
+    driver->fingerDown(7, kPicture + Vec2(20, 20));
+    driver->step();
+    driver->fingerUp(7, kPicture + Vec2(20, 20));
+    driver->step();
+    EXPECT_TRUE(listener.events.empty());
+    driver->touchEnded(kPicture);
+    driver->step();
+    EXPECT_EQ(listener.events, std::vector<std::string>{"tap"});
+}
+
+TEST_F(SaveItemViewTest, TitleTapsReachTheListenerOnlyFromSavedPrograms) {
+    showSaved(addPrograms(1)[0]);
+    tap(kTitle, 0.5f);
+    EXPECT_EQ(listener.events, std::vector<std::string>{"title"});
+
+    listener.events.clear();
+    show(made(SaveItemAddView::create()));
+    EXPECT_EQ(item->titleLabel->getString(), SaveItemAddView::kTitle);
+    tap(kTitle);
+    EXPECT_TRUE(listener.events.empty());
+    tap(kPicture);
+    EXPECT_EQ(listener.events, std::vector<std::string>{"tap"});
+}
+
+TEST_F(SaveItemViewTest, LongTitlesWrapBelowThePicture) {
+    SaveData* record = addPrograms(1)[0];
+    record->title = "a title that is much longer than three hundred units of the list";
+    showSaved(record);
+    EXPECT_GT(item->titleLabel->getStringNumLines(), 1);
+    EXPECT_LE(item->titleLabel->getContentSize().width, SaveItemView::kWidth);
+    EXPECT_NEAR(item->titleLabel->getBoundingBox().getMaxY(), 214, 0.5f);
+}
+
+TEST_F(SaveItemViewTest, PicturesShowAt285UnitsAndARewrittenThumbnailIsReadAnew) {
+    SaveData* record = addPrograms(1)[0];
+    showSaved(record);
+    // No thumbnail file: the start picture.
+    const engine::Sprite* shown = picture();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_NE(shown->getTexture()->getPixelsWide(), 0);
+    const std::string file = SaveDataManager::getInstance()->getImageFullPath(record);
+
+    // A thumbnail written at the content scale: 570 pixels show as 285 units.
+    writePicture(file, 570, engine::Color4B(200, 30, 30, 255));
+    item->setSaveData(record);
+    driver->step();
+    ASSERT_NE(picture(), nullptr);
+    EXPECT_EQ(picture()->getTexture()->getPixelsWide(), 570);
+    EXPECT_NEAR(picture()->getBoundingBox().size.width, 285, 0.01f);
+    const engine::Color4B red = driver->pixelAt(kPicture);
+    EXPECT_GT(red.r, 150);
+    EXPECT_LT(red.g, 80);
+
+    // Rewritten, at another density: the new picture, fitted to the same square.
+    writePicture(file, 285, engine::Color4B(30, 200, 30, 255));
+    item->setSaveData(record);
+    driver->step();
+    ASSERT_NE(picture(), nullptr);
+    EXPECT_EQ(picture()->getTexture()->getPixelsWide(), 285);
+    EXPECT_NEAR(picture()->getBoundingBox().size.width, 285, 0.01f);
+    const engine::Color4B green = driver->pixelAt(kPicture);
+    EXPECT_GT(green.g, 150);
+    EXPECT_LT(green.r, 80);
+}
+
+TEST_F(SaveItemViewTest, AnEntryTakenOutOfTheSceneMidTouchAcceptsTheNextTouch) {
+    showSaved(addPrograms(1)[0]);
+    item->retain();
+    driver->touchBegan(kPicture);
+    driver->step();
+    item->removeFromParentAndCleanup(false);
+    driver->touchEnded(kPicture);
+    driver->step();
+    driver->getView(); // the scene is empty now; put the entry back
+    made(engine::Director::getInstance()->getRunningScene())->addChild(item);
+    item->release();
+    driver->step();
+    tap(kPicture);
+    EXPECT_EQ(listener.events, std::vector<std::string>{"tap"});
+}
+
+} // namespace
