@@ -56,8 +56,8 @@ public:
     float getContentScaleFactor() const { return contentScaleFactor_; }
 
     // The camera: the perspective projection (fovy 60 degrees, eye at
-    // (w/2, h/2, h/2 / tan 30 degrees)) so that 3D turns look as in the
-    // original engine; z = 0 maps one design unit to one design unit.
+    // (w/2, h/2, h/2 / tan 30 degrees)) under which a card turned about its
+    // vertical axis foreshortens; z = 0 maps one design unit to one design unit.
     const Mat4& getProjectionMatrix() const { return projection_; }
     float getZEye() const;
     // Recomputes the camera after the design resolution changed.
@@ -96,7 +96,7 @@ public:
     void end();
     bool isEnding() const { return purgeRequested_; }
 
-    // Disabled: the original shows frame statistics here.
+    // Frame statistics are not drawn; kept so that start-up code reads naturally.
     void setDisplayStats(bool) {}
 
 private:

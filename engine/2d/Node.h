@@ -64,7 +64,7 @@ public:
     void setScale(float scaleX, float scaleY);
     void setScaleX(float scaleX);
     void setScaleY(float scaleY);
-    // The x scale when x and y differ (as the original engine answers).
+    // The x scale, also when x and y differ.
     float getScale() const { return scaleX_; }
     float getScaleX() const { return scaleX_; }
     float getScaleY() const { return scaleY_; }
