@@ -6,12 +6,33 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 namespace engine {
 
-Texture2D::Texture2D() = default;
+namespace {
+
+// Every live texture, so that a renderer going away can be forgotten by all.
+std::unordered_set<Texture2D*>& liveTextures() {
+    static std::unordered_set<Texture2D*> textures;
+    return textures;
+}
+
+} // namespace
+
+Texture2D::Texture2D() { liveTextures().insert(this); }
+
+void Texture2D::forgetRenderer(SDL_Renderer* renderer) {
+    for (Texture2D* texture : liveTextures()) {
+        if (texture->texture_ && texture->textureRenderer_ == renderer) {
+            texture->texture_ = nullptr;
+            texture->textureRenderer_ = nullptr;
+        }
+    }
+}
 
 Texture2D::~Texture2D() {
+    liveTextures().erase(this);
     destroyTexture();
     if (surface_) {
         SDL_FreeSurface(surface_);

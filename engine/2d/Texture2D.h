@@ -45,6 +45,11 @@ public:
     SDL_Texture* getSDLTexture(SDL_Renderer* renderer, float downscale = 1.0f);
     SDL_Surface* getSurface() const { return surface_; }
 
+    // Called before `renderer` is destroyed (it frees its textures itself):
+    // every texture made in it is forgotten, and pictures upload again in
+    // whatever renderer draws them next.
+    static void forgetRenderer(SDL_Renderer* renderer);
+
 private:
     void destroyTexture();
     static SDL_Surface* scaledCopy(SDL_Surface* source, float scale);

@@ -1,6 +1,7 @@
 #include "engine/platform/GLView.h"
 
 #include "engine/2d/Director.h"
+#include "engine/2d/Texture2D.h"
 #include "engine/platform/Image.h"
 #include "engine/platform/InputTranslator.h"
 
@@ -16,6 +17,7 @@ GLView::GLView() : input_(std::make_unique<InputTranslator>(this)) {}
 
 GLView::~GLView() {
     if (renderer_) {
+        Texture2D::forgetRenderer(renderer_);
         SDL_DestroyRenderer(renderer_);
     }
     if (window_) {

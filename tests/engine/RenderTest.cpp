@@ -357,3 +357,36 @@ TEST(RenderLetterboxTest, TallerFrameGetsBarsTopAndBottom) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(RenderLifetimeTest, PictureKeptAcrossViewsUploadsAgainInTheNextOne) {
+    const std::string white = writeSolidPng("survivor", 40, 40, Color4B(255, 255, 255, 255));
+    Texture2D* texture = nullptr;
+    {
+        HeadlessDriver first;
+        texture = Director::getInstance()->getTextureCache()->addImage(white);
+        ASSERT_NE(texture, nullptr);
+        texture->retain();
+        Scene* scene = Scene::create();
+        Sprite* sprite = Sprite::createWithTexture(texture);
+        sprite->setPosition(100, 100);
+        scene->addChild(sprite);
+        first.runWithScene(scene);
+        expectColor(first.pixelAt(Vec2(100, 100)), Color4B(255, 255, 255, 255));
+    }
+    {
+        HeadlessDriver second;
+        Scene* scene = Scene::create();
+        scene->addChild(LayerColor::create(kBlue));
+        Sprite* sprite = Sprite::createWithTexture(texture);
+        sprite->setPosition(200, 200);
+        scene->addChild(sprite);
+        second.runWithScene(scene);
+        expectColor(second.pixelAt(Vec2(200, 200)), Color4B(255, 255, 255, 255));
+        expectColor(second.pixelAt(Vec2(100, 100)), kBlue);
+    }
+    texture->release(); // after its last renderer is gone
+}
+
+} // namespace
