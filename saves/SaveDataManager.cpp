@@ -213,6 +213,18 @@ bool SaveDataManager::writeList() {
     return files->writeValueMapToFile(list, listFullPath());
 }
 
+int SaveDataManager::unusedIdentifierAfter(int identifier) const {
+    // A crash between writing a new program file and writing the list leaves
+    // a program file that the list does not know; never write over it.
+    auto* files = FileUtils::getInstance();
+    int candidate = identifier + 1;
+    while (files->isFileExist(rootPath_ + programPathFor(candidate)) ||
+           files->isFileExist(rootPath_ + imagePathFor(candidate))) {
+        ++candidate;
+    }
+    return candidate;
+}
+
 bool SaveDataManager::saveProgram(SaveData* data, ValueVector program) {
     if (!data) {
         return false;
@@ -221,7 +233,7 @@ bool SaveDataManager::saveProgram(SaveData* data, ValueVector program) {
     const bool listed = datas_.contains(data);
     if (!listed) {
         data->title = stamp;
-        data->identifier = lastid_ + 1;
+        data->identifier = unusedIdentifierAfter(lastid_);
         data->path = programPathFor(data->identifier);
         data->imagepath = imagePathFor(data->identifier);
         // Newest first: append, then rotate it to the front.

@@ -92,6 +92,7 @@ private:
     void loadList(const engine::ValueMap& list);
     void rebuildFromFiles(int knownLastId);
     bool setAsideDamagedList();
+    int unusedIdentifierAfter(int identifier) const;
     std::string listFullPath() const;
     std::string folderFullPath() const;
 

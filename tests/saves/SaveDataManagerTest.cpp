@@ -491,6 +491,21 @@ TEST_F(SaveDataManagerTest, FailedFirstSaveLeavesNoEntryThatCouldShareAnIdentifi
     }
 }
 
+TEST_F(SaveDataManagerTest, ProgramFileLeftUnlistedByACrashIsNeverOverwritten) {
+    SaveDataManager* store = openStore();
+    store->saveProgram(newRecord(), programWithCards(1));
+    // As if the process died after writing program 2 but before the list.
+    writeBytes(root / "savedatas/2.plist", "orphan");
+    writeBytes(root / "savedatas/img3.png", "png");
+
+    SaveDataManager* restarted = openStore();
+    SaveData* next = newRecord();
+    restarted->saveProgram(next, programWithCards(2));
+    EXPECT_EQ(next->identifier, 4);
+    EXPECT_EQ(readBytes(root / "savedatas/2.plist"), "orphan");
+    EXPECT_EQ(engine::valueForKey(listFile(), "lastid").asInt(), 4);
+}
+
 TEST_F(SaveDataManagerTest, FailedResaveKeepsTheEntryAndTheList) {
     SaveDataManager* store = openStore();
     SaveData* data = newRecord();
