@@ -95,7 +95,7 @@ bool Renderer::drawQuad(const Mat4& modelView, const Rect& localRect, Texture2D*
         minY = std::min(minY, v.y);
         maxY = std::max(maxY, v.y);
     }
-    const SDL_Rect clip = clipToPixels(current_.clips.back());
+    const SDL_Rect clip = clipToPixels(currentClip());
     if (maxX <= clip.x || minX >= clip.x + clip.w || maxY <= clip.y || minY >= clip.y + clip.h ||
         maxX - minX < 1e-3f || maxY - minY < 1e-3f) {
         ++stats_.quadsCulled;
@@ -155,13 +155,13 @@ SDL_Rect Renderer::clipToPixels(const Rect& clip) const {
 }
 
 void Renderer::applyClip() {
-    const SDL_Rect rect = clipToPixels(current_.clips.back());
+    const SDL_Rect rect = clipToPixels(currentClip());
     SDL_RenderSetClipRect(sdl_, &rect);
 }
 
 void Renderer::pushClip(const Rect& worldRect) {
     flush();
-    current_.clips.push_back(current_.clips.back().intersection(worldRect));
+    current_.clips.push_back(currentClip().intersection(worldRect));
     applyClip();
 }
 
@@ -174,7 +174,16 @@ void Renderer::popClip() {
     applyClip();
 }
 
-Rect Renderer::getClip() const { return current_.clips.back(); }
+Rect Renderer::getClip() const { return currentClip(); }
+
+Rect Renderer::currentClip() const {
+    // A render texture may be drawn before the window's first frame, when the
+    // window target has no clip yet: its whole design area is the clip then.
+    if (current_.clips.empty()) {
+        return Rect(0, 0, current_.designSize.width, current_.designSize.height);
+    }
+    return current_.clips.back();
+}
 
 bool Renderer::pushRenderTarget(SDL_Texture* target, const Size& designSize, const Color4B& clearColor,
                                 bool clear) {

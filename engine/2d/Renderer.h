@@ -79,6 +79,7 @@ private:
 
     bool projectCorner(const Mat4& modelView, float x, float y, Vec2& pixel) const;
     void applyClip();
+    Rect currentClip() const;
     void updateTextureDownscale();
     SDL_Rect clipToPixels(const Rect& clip) const;
 
