@@ -40,12 +40,14 @@ protected:
             if (!folder) {
                 std::abort();
             }
-            std::atexit([] {
-                std::error_code ignored;
-                std::filesystem::remove_all(root(), ignored);
-            });
             return std::string(folder) + "/";
         }();
+        // Registered after `path` is built, so it runs before `path` is destroyed.
+        static const bool removedAtExit = std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(root(), ignored);
+        }) == 0;
+        (void)removedAtExit;
         return path;
     }
 
