@@ -18,9 +18,11 @@ if(PAVLUNE_WERROR)
   list(APPEND PAVLUNE_WARNINGS -Werror)
 endif()
 
+set(PAVLUNE_TEST_ENVIRONMENT "")
 if(PAVLUNE_SANITIZE STREQUAL "address")
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
+  set(PAVLUNE_TEST_ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp")
 elseif(PAVLUNE_SANITIZE STREQUAL "thread")
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
   add_link_options(-fsanitize=thread)
@@ -59,7 +61,8 @@ function(pavlune_test name)
   target_compile_definitions(${name} PRIVATE PAVLUNE_SOURCE_ROOT="${CMAKE_SOURCE_DIR}"
                                              PAVLUNE_BINARY_DIR="${CMAKE_BINARY_DIR}")
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}"
+                       ENVIRONMENT "${PAVLUNE_TEST_ENVIRONMENT}")
 endfunction()
 
 # pavlune_tsan_test(NAME SOURCES... [DEPS ...]): a test binary whose own sources
