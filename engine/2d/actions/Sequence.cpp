@@ -1,6 +1,7 @@
 #include "engine/2d/actions/Sequence.h"
 
-#include "engine/2d/actions/ExtraAction.h"
+#include "engine/2d/actions/PairwiseChain.h"
+
 
 #include <cfloat>
 #include <new>
@@ -18,24 +19,7 @@ Sequence* Sequence::createWithTwoActions(FiniteTimeAction* actionOne, FiniteTime
 }
 
 Sequence* Sequence::create(const std::vector<FiniteTimeAction*>& actions) {
-    std::vector<FiniteTimeAction*> list;
-    for (FiniteTimeAction* action : actions) {
-        if (!action) {
-            break;
-        }
-        list.push_back(action);
-    }
-    if (list.empty()) {
-        return nullptr;
-    }
-    if (list.size() == 1) {
-        return createWithTwoActions(list[0], ExtraAction::create());
-    }
-    FiniteTimeAction* previous = list[0];
-    for (std::size_t i = 1; i + 1 < list.size(); ++i) {
-        previous = createWithTwoActions(previous, list[i]);
-    }
-    return createWithTwoActions(previous, list.back());
+    return chainPairwise<Sequence>(actions);
 }
 
 Sequence::~Sequence() {

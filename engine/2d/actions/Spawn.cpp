@@ -1,7 +1,8 @@
 #include "engine/2d/actions/Spawn.h"
 
+#include "engine/2d/actions/PairwiseChain.h"
+
 #include "engine/2d/actions/DelayTime.h"
-#include "engine/2d/actions/ExtraAction.h"
 #include "engine/2d/actions/Sequence.h"
 
 #include <algorithm>
@@ -20,24 +21,7 @@ Spawn* Spawn::createWithTwoActions(FiniteTimeAction* actionOne, FiniteTimeAction
 }
 
 Spawn* Spawn::create(const std::vector<FiniteTimeAction*>& actions) {
-    std::vector<FiniteTimeAction*> list;
-    for (FiniteTimeAction* action : actions) {
-        if (!action) {
-            break;
-        }
-        list.push_back(action);
-    }
-    if (list.empty()) {
-        return nullptr;
-    }
-    if (list.size() == 1) {
-        return createWithTwoActions(list[0], ExtraAction::create());
-    }
-    FiniteTimeAction* previous = list[0];
-    for (std::size_t i = 1; i + 1 < list.size(); ++i) {
-        previous = createWithTwoActions(previous, list[i]);
-    }
-    return createWithTwoActions(previous, list.back());
+    return chainPairwise<Spawn>(actions);
 }
 
 Spawn::~Spawn() {
