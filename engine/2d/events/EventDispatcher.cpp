@@ -219,23 +219,14 @@ void EventDispatcher::removeEventListenersForTarget(Node* target, bool recursive
 // --- pausing, priorities ---
 
 void EventDispatcher::pauseEventListenersForTarget(Node* target, bool recursive) {
-    if (!target) {
-        return;
-    }
-    std::vector<Node*> targets;
-    collectTargets(target, recursive, targets);
-    for (Node* node : targets) {
-        auto found = nodeListeners_.find(node);
-        if (found != nodeListeners_.end()) {
-            for (EventListener* l : found->second) l->setPaused(true);
-        }
-        for (EventListener* l : toAdd_) {
-            if (l->getAssociatedNode() == node) l->setPaused(true);
-        }
-    }
+    setPausedForTarget(target, recursive, true);
 }
 
 void EventDispatcher::resumeEventListenersForTarget(Node* target, bool recursive) {
+    setPausedForTarget(target, recursive, false);
+}
+
+void EventDispatcher::setPausedForTarget(Node* target, bool recursive, bool paused) {
     if (!target) {
         return;
     }
@@ -244,10 +235,10 @@ void EventDispatcher::resumeEventListenersForTarget(Node* target, bool recursive
     for (Node* node : targets) {
         auto found = nodeListeners_.find(node);
         if (found != nodeListeners_.end()) {
-            for (EventListener* l : found->second) l->setPaused(false);
+            for (EventListener* l : found->second) l->setPaused(paused);
         }
         for (EventListener* l : toAdd_) {
-            if (l->getAssociatedNode() == node) l->setPaused(false);
+            if (l->getAssociatedNode() == node) l->setPaused(paused);
         }
     }
 }

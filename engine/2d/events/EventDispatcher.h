@@ -80,6 +80,7 @@ private:
     void unregister(EventListener* listener);
     void purgeRemovedListeners();
     void collectTargets(Node* target, bool recursive, std::vector<Node*>& out) const;
+    void setPausedForTarget(Node* target, bool recursive, bool paused);
 
     // Listeners of `listenerID` in dispatch order; scene-graph listeners only
     // when `include` (if given) accepts them.
