@@ -1,5 +1,6 @@
 #include "engine/base/AutoreleasePool.h"
 #include "engine/base/Ref.h"
+#include "engine/base/RefPtr.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +40,28 @@ TEST(RefTest, AutoreleasedObjectLivesUntilPoolDrainsUnlessRetained) {
     EXPECT_EQ(engine::AutoreleasePool::current().size(), 0u);
     kept->release();
     EXPECT_EQ(deaths, 2);
+}
+
+// Catches a reset that releases the old object before retaining the new one
+// (self-assignment would free it), a move that leaves both holders owning,
+// and a destructor that forgets its release.
+TEST(RefTest, RefPtrHoldsOneReferenceThroughCopiesMovesAndSelfAssignment) {
+    int deaths = 0;
+    auto* probe = new Probe(&deaths);
+    {
+        engine::RefPtr<Probe> held(probe);
+        probe->release(); // the holder is now the only owner
+        held = probe;
+        EXPECT_EQ(probe->getReferenceCount(), 1u);
+        engine::RefPtr<Probe> copy = held;
+        EXPECT_EQ(probe->getReferenceCount(), 2u);
+        engine::RefPtr<Probe> moved = std::move(copy);
+        EXPECT_EQ(probe->getReferenceCount(), 2u);
+        EXPECT_EQ(copy.get(), nullptr);
+        held.reset();
+        EXPECT_EQ(deaths, 0);
+    }
+    EXPECT_EQ(deaths, 1);
 }
 
 } // namespace
