@@ -22,6 +22,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk fonts-dejavu-core
   xvfb xdotool x11-utils imagemagick
+  python3
 )
 
 install_missing_packages() {
