@@ -7,7 +7,11 @@
 #include "engine/platform/GLView.h"
 #include "saves/SaveScene.h"
 
-AppDelegate::~AppDelegate() = default;
+AppDelegate::~AppDelegate() {
+    if (ScreenNavigator::get() == &navigator_) {
+        ScreenNavigator::install(nullptr);
+    }
+}
 
 bool AppDelegate::applicationDidFinishLaunching() {
     engine::Director* director = engine::Director::getInstance();
@@ -24,6 +28,7 @@ bool AppDelegate::applicationDidFinishLaunching() {
     view->setDesignResolutionSize(kWindowWidth, kWindowHeight, engine::ResolutionPolicy::SHOW_ALL);
     director->setContentScaleFactor(kContentScaleFactor);
 
+    ScreenNavigator::install(&navigator_);
     engine::Scene* scene = engine::Scene::create();
     SaveScene* list = SaveScene::create();
     if (!scene || !list) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/AppNavigator.h"
 #include "engine/platform/Application.h"
+#include "widgets/Design.h"
 
 // The application object: opens the window, sets the frame rate and the
 // design resolution, shows the list of saved programs first, and pauses the
@@ -14,8 +16,8 @@
 class AppDelegate : private engine::Application {
 public:
     static constexpr const char* kTitle = "PavluneApps";
-    static constexpr float kWindowWidth = 1024;
-    static constexpr float kWindowHeight = 768;
+    static constexpr float kWindowWidth = design::kWidth;
+    static constexpr float kWindowHeight = design::kHeight;
     static constexpr float kContentScaleFactor = 2.0f;
     static constexpr double kAnimationInterval = 1.0 / 60;
     static constexpr const char* kEnterForegroundEvent = "PAVLUNE_EVENT_ENTER_FORGROUND";
@@ -26,4 +28,7 @@ public:
     bool applicationDidFinishLaunching() override;
     void applicationDidEnterBackground() override;
     void applicationWillEnterForeground() override;
+
+private:
+    AppNavigator navigator_;
 };

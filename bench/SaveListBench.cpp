@@ -11,7 +11,7 @@
 // Usage: pavlune-bench-save-list [programs]
 
 #include "app/AppDelegate.h"
-#include "app/FieldScrollView.h"
+#include "widgets/FieldScrollView.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/Scene.h"
 #include "engine/base/FileUtils.h"

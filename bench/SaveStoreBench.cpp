@@ -8,7 +8,7 @@
 #include "engine/base/AutoreleasePool.h"
 #include "engine/base/FileUtils.h"
 #include "engine/base/PlistCodec.h"
-#include "saves/SaveDataManager.h"
+#include "store/SaveDataManager.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,14 +1,15 @@
 #pragma once
 
-#include "app/FieldScrollViewDelegate.h"
 #include "engine/2d/Layer.h"
+#include "engine/base/RefPtr.h"
+#include "store/SaveData.h"
+#include "widgets/FieldScrollViewDelegate.h"
 
 namespace engine {
 class Sprite;
 }
 
 class FieldScrollView;
-class SaveData;
 
 // The editor screen of one program. For now it shows the empty white field
 // and the back button, which returns to the list of saved programs; the
@@ -16,9 +17,6 @@ class SaveData;
 // nothing: an opened program's files stay as they are.
 class FieldScene : public engine::Layer, public FieldScrollViewDelegate {
 public:
-    static constexpr float kTransitionDuration = 0.5f;
-    static constexpr std::uint8_t kPressedOpacity = 192;
-
     // `record` null starts a new program. Null when the layer cannot be made.
     static FieldScene* create(SaveData* record);
     virtual bool init(SaveData* record);
@@ -39,7 +37,7 @@ private:
     void buildField();
     void buildBackButton();
 
-    SaveData* record = nullptr;
+    engine::RefPtr<SaveData> record;
     FieldScrollView* fieldView = nullptr;
     engine::Sprite* backButton = nullptr;
     bool leaving = false;

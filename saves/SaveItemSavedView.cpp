@@ -3,8 +3,8 @@
 #include "engine/2d/Director.h"
 #include "engine/2d/TextureCache.h"
 #include "engine/base/FileUtils.h"
-#include "saves/SaveData.h"
-#include "saves/SaveDataManager.h"
+#include "store/SaveData.h"
+#include "store/SaveDataManager.h"
 #include "saves/SaveItemViewListener.h"
 
 #include <new>
@@ -23,9 +23,8 @@ SaveItemSavedView* SaveItemSavedView::create(SaveData* record) {
 void SaveItemSavedView::setSaveData(SaveData* record) {
     SaveItemView::setSaveData(record);
     pictureNode->removeAllChildren();
-    // A record without a picture name would name the writable folder itself.
-    const std::string path =
-        record && !record->imagepath.empty() ? SaveDataManager::getInstance()->getImageFullPath(record) : "";
+    // Empty for a record that has no picture name yet.
+    const std::string path = SaveDataManager::getInstance()->getImageFullPath(record);
     if (!path.empty() && engine::FileUtils::getInstance()->isFileExist(path)) {
         engine::Director::getInstance()->getTextureCache()->removeTextureForKey(path);
         showPicture(path);

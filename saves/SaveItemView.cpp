@@ -9,8 +9,10 @@
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
 #include "engine/2d/events/Touch.h"
-#include "saves/SaveData.h"
+#include "engine/base/RefPtr.h"
+#include "store/SaveData.h"
 #include "saves/SaveItemViewListener.h"
+#include "widgets/HitTest.h"
 
 #include <algorithm>
 
@@ -123,17 +125,11 @@ void SaveItemView::listen(Gesture& gesture, Node* target, bool longPress) {
     getEventDispatcher()->addEventListenerWithSceneGraphPriority(touchListener, target);
 }
 
-bool SaveItemView::isInside(const Node* node, const Touch* touch) {
-    const Vec2 local = node->convertToNodeSpace(touch->getLocation());
-    const engine::Size& size = node->getContentSize();
-    return local.x >= 0 && local.y >= 0 && local.x <= size.width && local.y <= size.height;
-}
-
 bool SaveItemView::began(Gesture& gesture, Touch* touch) {
     if (gesture.touching) {
         return false; // a second finger on the same element
     }
-    if (!isInside(gesture.target, touch)) {
+    if (!HitTest::containsInContent(gesture.target, touch->getLocation())) {
         return false;
     }
     gesture.touching = true;
@@ -193,15 +189,14 @@ void SaveItemView::ended(Gesture& gesture, Touch* touch, bool cancelled) {
     if (!gesture.touching || touch->getID() != gesture.touchId) {
         return;
     }
-    const bool tap = !cancelled && (gesture.pending || !gesture.moved) && isInside(gesture.target, touch) &&
+    const bool tap = !cancelled && (gesture.pending || !gesture.moved) && HitTest::containsInContent(gesture.target, touch->getLocation()) &&
                      !gesture.done;
     // Keep this entry alive while the listener reacts (it may rebuild the list).
-    retain();
+    const engine::RefPtr<SaveItemView> alive(this);
     reset(gesture);
     if (tap) {
         report(gesture);
     }
-    release();
 }
 
 void SaveItemView::reset(Gesture& gesture) {

@@ -94,7 +94,6 @@ private:
     void ended(Gesture& gesture, engine::Touch* touch, bool cancelled);
     void reset(Gesture& gesture);
     void report(const Gesture& gesture);
-    static bool isInside(const engine::Node* node, const engine::Touch* touch);
 
     Gesture picture_;
     Gesture title_;

@@ -1,13 +1,11 @@
 #include "saves/SaveScene.h"
 
-#include "app/AlertView.h"
-#include "app/FieldScrollView.h"
-#include "editor/FieldScene.h"
+#include "widgets/AlertView.h"
+#include "widgets/FieldScrollView.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/Scene.h"
 #include "engine/2d/Sprite.h"
-#include "engine/2d/TransitionSlideInB.h"
 #include "engine/2d/actions/CallFunc.h"
 #include "engine/2d/actions/DelayTime.h"
 #include "engine/2d/actions/FadeIn.h"
@@ -16,14 +14,16 @@
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
 #include "engine/2d/events/Touch.h"
 #include "engine/ui/EditBox.h"
-#include "saves/SaveData.h"
-#include "saves/SaveDataManager.h"
+#include "store/SaveData.h"
+#include "store/SaveDataManager.h"
 #include "saves/SaveItemAddView.h"
 #include "saves/SaveItemSavedView.h"
+#include "widgets/Design.h"
+#include "widgets/PressedButton.h"
+#include "widgets/ScreenNavigator.h"
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
 using engine::Event;
 using engine::Size;
@@ -34,15 +34,6 @@ using engine::ui::EditBox;
 int SaveScene::savedListOffset = 0;
 
 namespace {
-
-const engine::Color4B kThemeBlue(105, 208, 238, 255);
-const engine::Color4B kDimming(0, 0, 0, 128);
-
-bool touchInside(const engine::Node* node, const Touch* touch) {
-    const engine::Node* parent = node->getParent();
-    const Vec2 point = parent ? parent->convertToNodeSpace(touch->getLocation()) : touch->getLocation();
-    return node->getBoundingBox().containsPoint(point);
-}
 
 int savedCount() { return static_cast<int>(SaveDataManager::getInstance()->getDatas().size()); }
 
@@ -60,7 +51,6 @@ SaveScene::~SaveScene() {
     }
     if (newItem) {
         newItem->listener = nullptr;
-        newItem->release();
     }
 }
 
@@ -73,7 +63,7 @@ bool SaveScene::init() {
     if (!Layer::init()) {
         return false;
     }
-    auto* background = engine::LayerColor::create(kThemeBlue, kViewWidth, kViewHeight);
+    auto* background = engine::LayerColor::create(design::kThemeBlue, kViewWidth, kViewHeight);
     scrollView = FieldScrollView::create(Size(kViewWidth, kViewHeight));
     if (!background || !scrollView) {
         return false;
@@ -93,10 +83,7 @@ bool SaveScene::init() {
 void SaveScene::reloadList() {
     visibleItems.clear();
     itemPool.clear();
-    if (newItem) {
-        newItem->release();
-        newItem = nullptr;
-    }
+    newItem.reset();
     scrollView->removeAllChildren();
 
     const float width = contentWidth(savedCount());
@@ -196,7 +183,6 @@ SaveItemView* SaveScene::itemForIndex(int index) {
                 return nullptr;
             }
             newItem->listener = this;
-            newItem->retain();
         }
         return newItem;
     }
@@ -244,16 +230,8 @@ void SaveScene::openEditor(SaveData* record) {
     if (leaving) {
         return;
     }
-    auto* scene = engine::Scene::create();
-    auto* editor = FieldScene::create(record);
-    if (!scene || !editor) {
-        return;
-    }
-    scene->addChild(editor);
-    if (auto* transition = engine::TransitionSlideInB::create(kTransitionDuration, scene)) {
-        leaving = true;
-        engine::Director::getInstance()->replaceScene(transition);
-    }
+    ScreenNavigator* navigator = ScreenNavigator::get();
+    leaving = navigator && navigator->openEditor(record);
 }
 
 void SaveScene::onTitleTapped(SaveItemView* item) {
@@ -282,23 +260,7 @@ engine::Sprite* SaveScene::makeButton(const std::string& picture, const Vec2& po
         return nullptr;
     }
     button->setPosition(position);
-    auto* listener = engine::EventListenerTouchOneByOne::create();
-    listener->setSwallowTouches(true);
-    listener->onTouchBegan = [button](Touch* touch, Event*) {
-        if (!touchInside(button, touch)) {
-            return false;
-        }
-        button->setOpacity(kPressedOpacity);
-        return true;
-    };
-    listener->onTouchEnded = [this, button, action](Touch* touch, Event*) {
-        button->setOpacity(255);
-        if (touchInside(button, touch)) {
-            (this->*action)();
-        }
-    };
-    listener->onTouchCancelled = [button](Touch*, Event*) { button->setOpacity(255); };
-    getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, button);
+    PressedButton::attach(button, [this, action] { (this->*action)(); });
     return button;
 }
 
@@ -375,11 +337,11 @@ void SaveScene::showTitleEditor(SaveItemView* item) {
     auto* overlay = engine::Layer::create();
     overlay->setCascadeOpacityEnabled(true);
     if (p.x > 0) {
-        overlay->addChild(engine::LayerColor::create(kDimming, p.x, visible.height));
+        overlay->addChild(engine::LayerColor::create(design::kDimming, p.x, visible.height));
     }
     const float rightWidth = visible.width - p.x - kEntryWidth;
     if (rightWidth > 0) {
-        auto* right = engine::LayerColor::create(kDimming, rightWidth, visible.height);
+        auto* right = engine::LayerColor::create(design::kDimming, rightWidth, visible.height);
         right->setPosition(p.x + kEntryWidth, 0);
         overlay->addChild(right);
     }
@@ -413,8 +375,7 @@ void SaveScene::editBoxEditingDidEnd(EditBox* box) {
     // The box may be gone when the delay ends (the overlay was removed by a
     // touch outside); hold it until then, and apply only if it is still the
     // one being edited.
-    box->retain();
-    std::shared_ptr<EditBox> held(box, [](EditBox* b) { b->release(); });
+    engine::RefPtr<EditBox> held(box);
     runAction(engine::Sequence::create(engine::DelayTime::create(kApplyTitleDelay),
                                        engine::CallFunc::create([this, held] {
                                            if (editLayer && held->getParent() == editLayer) {

@@ -1,10 +1,12 @@
 #pragma once
 
-#include "app/FieldScrollViewDelegate.h"
+#include "widgets/FieldScrollViewDelegate.h"
 #include "engine/2d/Layer.h"
+#include "engine/base/RefPtr.h"
 #include "engine/base/Vector.h"
 #include "engine/ui/EditBoxDelegate.h"
-#include "saves/SaveData.h"
+#include "widgets/Design.h"
+#include "store/SaveData.h"
 #include "saves/SaveItemAddView.h"
 #include "saves/SaveItemSavedView.h"
 #include "saves/SaveItemViewListener.h"
@@ -31,15 +33,13 @@ class SaveScene : public engine::Layer,
                   public SaveItemViewListener,
                   public engine::ui::EditBoxDelegate {
 public:
-    static constexpr float kViewWidth = 1024;
-    static constexpr float kViewHeight = 768;
+    static constexpr float kViewWidth = design::kWidth;
+    static constexpr float kViewHeight = design::kHeight;
     static constexpr float kEntryWidth = 300;
     static constexpr float kEntryPitch = 350;
     // Left edge of the first entry: it sits in the middle of the view.
     static constexpr float kFirstEntryLeft = kViewWidth / 2 - kEntryWidth / 2;
-    static constexpr float kTransitionDuration = 0.5f;
     static constexpr float kApplyTitleDelay = 0.1f;
-    static constexpr std::uint8_t kPressedOpacity = 192;
     static constexpr const char* kDeleteQuestion = "えらんだソースコードを消しますか？";
 
     CREATE_FUNC(SaveScene);
@@ -106,7 +106,7 @@ private:
     engine::Vector<SaveItemView*> visibleItems;
     engine::Vector<SaveItemSavedView*> itemPool;
     engine::Layer* deleteLayer = nullptr;
-    SaveItemAddView* newItem = nullptr;
+    engine::RefPtr<SaveItemAddView> newItem;
     FieldScrollView* scrollView = nullptr;
     bool deleteMode = false;
     // Set once the editor has been asked for, so a second tap in the same

@@ -1,4 +1,4 @@
-#include "saves/SaveData.h"
+#include "store/SaveData.h"
 
 SaveData* SaveData::create() {
     auto* data = new SaveData();

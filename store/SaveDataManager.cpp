@@ -1,4 +1,4 @@
-#include "saves/SaveDataManager.h"
+#include "store/SaveDataManager.h"
 
 #include "engine/base/FileUtils.h"
 
@@ -284,5 +284,5 @@ ValueVector SaveDataManager::loadProgram(SaveData* data) const {
 }
 
 std::string SaveDataManager::getImageFullPath(SaveData* data) const {
-    return rootPath_ + (data ? data->imagepath : std::string());
+    return data && !data->imagepath.empty() ? rootPath_ + data->imagepath : std::string();
 }

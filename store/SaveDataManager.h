@@ -3,15 +3,11 @@
 #include "engine/base/Ref.h"
 #include "engine/base/Value.h"
 #include "engine/base/Vector.h"
-#include "saves/SaveData.h"
+#include "store/SaveData.h"
 
 #include <ctime>
 #include <functional>
 #include <string>
-
-namespace engine {
-class RenderTexture;
-}
 
 // The store of saved programs, below the writable path W:
 //   W/savedatas/list.plist   the list: {"lastid": int, "datas": [entry...]},
@@ -73,12 +69,8 @@ public:
     // The entry's program; empty when `data` is null, has no path or the
     // file is missing or unreadable.
     engine::ValueVector loadProgram(SaveData* data) const;
-    // Writes the texture as the entry's thumbnail (PNG with alpha) and calls
-    // `done` once the file is written. A record that was never saved has no
-    // thumbnail name; then nothing is written and `done` is called at once.
-    // Defined with the screens (it needs the renderer), not in the store library.
-    void saveThumbnail(SaveData* data, engine::RenderTexture* texture, std::function<void()> done);
-    // W + the entry's thumbnail path.
+    // W + the entry's thumbnail path; empty for a record that was never
+    // saved (it has no thumbnail name yet). The editor draws the picture.
     std::string getImageFullPath(SaveData* data) const;
 
     void setClock(Clock clock);

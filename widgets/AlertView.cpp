@@ -1,4 +1,4 @@
-#include "app/AlertView.h"
+#include "widgets/AlertView.h"
 
 #include "engine/2d/Label.h"
 #include "engine/2d/Layer.h"
@@ -9,6 +9,9 @@
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
 #include "engine/2d/events/Touch.h"
+#include "widgets/Design.h"
+#include "widgets/HitTest.h"
+#include "widgets/PressedButton.h"
 
 #include <new>
 
@@ -23,7 +26,6 @@ constexpr Vec2 kCentre(512, 384);
 constexpr Vec2 kOkOffset(-150, -100);
 constexpr Vec2 kCancelOffset(150, -100);
 constexpr Vec2 kMessageOffset(0, 50);
-constexpr engine::Size kDesignSize(1024, 768);
 constexpr engine::Size kMessageSize(500, 200);
 
 } // namespace
@@ -55,7 +57,7 @@ bool AlertView::init(const std::string& message) {
         return false;
     }
 
-    touchLayer->setContentSize(kDesignSize);
+    touchLayer->setContentSize(design::kSize);
     touchLayer->setPosition(Vec2::ZERO);
     touchLayer->setVisible(false);
     addChild(touchLayer);
@@ -87,12 +89,6 @@ void AlertView::close() {
     runAction(engine::Sequence::create(engine::FadeOut::create(kFadeDuration), engine::RemoveSelf::create(true)));
 }
 
-bool AlertView::isInside(const engine::Node* node, const Touch* touch) {
-    const engine::Node* parent = node->getParent();
-    const Vec2 location = parent ? parent->convertToNodeSpace(touch->getLocation()) : touch->getLocation();
-    return node->getBoundingBox().containsPoint(location);
-}
-
 void AlertView::invoke(const Callback& callback) {
     if (callback) {
         const Callback running = callback;
@@ -103,9 +99,9 @@ void AlertView::invoke(const Callback& callback) {
 void AlertView::listenAsBackground(engine::Node* layer) {
     auto* listener = engine::EventListenerTouchOneByOne::create();
     listener->setSwallowTouches(true);
-    listener->onTouchBegan = [layer](Touch* touch, Event*) { return isInside(layer, touch); };
+    listener->onTouchBegan = [layer](Touch* touch, Event*) { return HitTest::contains(layer, touch); };
     listener->onTouchEnded = [this, layer](Touch* touch, Event*) {
-        if (isInside(layer, touch)) {
+        if (HitTest::contains(layer, touch)) {
             invoke(onOutside);
         }
     };
@@ -115,7 +111,7 @@ void AlertView::listenAsBackground(engine::Node* layer) {
 void AlertView::listenAsWindow(engine::Node* window) {
     auto* listener = engine::EventListenerTouchOneByOne::create();
     listener->setSwallowTouches(true);
-    listener->onTouchBegan = [window](Touch* touch, Event*) { return isInside(window, touch); };
+    listener->onTouchBegan = [window](Touch* touch, Event*) { return HitTest::contains(window, touch); };
     // Claimed and swallowed, and nothing more: a tap on the window between the
     // buttons reaches no one.
     listener->onTouchEnded = [](Touch*, Event*) {};
@@ -123,22 +119,5 @@ void AlertView::listenAsWindow(engine::Node* window) {
 }
 
 void AlertView::listenAsButton(engine::Node* button, Callback AlertView::*callback) {
-    auto* listener = engine::EventListenerTouchOneByOne::create();
-    listener->setSwallowTouches(true);
-    listener->onTouchBegan = [button](Touch* touch, Event*) {
-        if (!isInside(button, touch)) {
-            return false;
-        }
-        button->setOpacity(kPressedOpacity);
-        return true;
-    };
-    listener->onTouchEnded = [this, button, callback](Touch* touch, Event*) {
-        button->setOpacity(255);
-        if (isInside(button, touch)) {
-            invoke(this->*callback);
-        }
-    };
-    // A press taken away (the window lost the focus) must not leave it dimmed.
-    listener->onTouchCancelled = [button](Touch*, Event*) { button->setOpacity(255); };
-    getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, button);
+    PressedButton::attach(button, [this, callback] { invoke(this->*callback); });
 }

@@ -23,7 +23,6 @@ public:
     using Callback = std::function<void(AlertView*)>;
 
     static constexpr float kFadeDuration = 0.05f;
-    static constexpr std::uint8_t kPressedOpacity = 192;
     static constexpr float kMessageFontSize = 28;
 
     // `message` is UTF-8. Null when the node cannot be initialised.
@@ -47,9 +46,6 @@ protected:
     ~AlertView() override;
 
 private:
-    // The touch counts as inside when its location, in the parent's space of
-    // `node`, lies in the node's bounding box.
-    static bool isInside(const engine::Node* node, const engine::Touch* touch);
     // Calls a copy, so that a callback that closes the box (and so empties
     // itself) is not destroyed while it runs.
     void invoke(const Callback& callback);

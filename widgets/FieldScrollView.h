@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/FieldScrollViewDelegate.h"
+#include "widgets/FieldScrollViewDelegate.h"
 #include "engine/2d/Layer.h"
 #include "engine/2d/actions/ActionTween.h"
 #include "engine/base/Vector.h"

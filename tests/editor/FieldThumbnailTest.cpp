@@ -1,4 +1,5 @@
-#include "saves/SaveDataManager.h"
+#include "editor/FieldThumbnail.h"
+#include "store/SaveDataManager.h"
 
 #include "engine/2d/RenderTexture.h"
 #include "engine/base/AutoreleasePool.h"
@@ -52,7 +53,7 @@ TEST_F(SaveThumbnailTest, WritesTheEntrysPictureAndThenCallsDone) {
     SaveData* data = SaveData::create();
     store->saveProgram(data, {});
     int doneCalls = 0;
-    store->saveThumbnail(data, filledTexture(1, 0, 0), [&] { ++doneCalls; });
+    FieldThumbnail::write(store, data, filledTexture(1, 0, 0), [&] { ++doneCalls; });
     EXPECT_EQ(doneCalls, 0); // reported on the main thread's next frame
     driver.step();
     EXPECT_EQ(doneCalls, 1);
@@ -67,7 +68,7 @@ TEST_F(SaveThumbnailTest, WritesTheEntrysPictureAndThenCallsDone) {
     EXPECT_EQ(centre.g, 0);
 
     // A later thumbnail replaces the picture.
-    store->saveThumbnail(data, filledTexture(0, 0, 1), [&] { ++doneCalls; });
+    FieldThumbnail::write(store, data, filledTexture(0, 0, 1), [&] { ++doneCalls; });
     driver.step();
     EXPECT_EQ(doneCalls, 2);
     ASSERT_TRUE(picture.initWithImageFile(store->getImageFullPath(data)));
@@ -77,8 +78,8 @@ TEST_F(SaveThumbnailTest, WritesTheEntrysPictureAndThenCallsDone) {
 TEST_F(SaveThumbnailTest, ARecordWithoutAPictureNameWritesNothingButStillCallsDone) {
     SaveData* unsaved = SaveData::create();
     int doneCalls = 0;
-    store->saveThumbnail(unsaved, filledTexture(1, 1, 1), [&] { ++doneCalls; });
-    store->saveThumbnail(nullptr, filledTexture(1, 1, 1), [&] { ++doneCalls; });
+    FieldThumbnail::write(store, unsaved, filledTexture(1, 1, 1), [&] { ++doneCalls; });
+    FieldThumbnail::write(store, nullptr, filledTexture(1, 1, 1), [&] { ++doneCalls; });
     driver.step();
     EXPECT_EQ(doneCalls, 2);
 

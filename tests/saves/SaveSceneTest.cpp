@@ -1,7 +1,7 @@
 #include "SaveScreenFixture.h"
 
-#include "app/AlertView.h"
-#include "app/FieldScrollView.h"
+#include "widgets/AlertView.h"
+#include "widgets/FieldScrollView.h"
 #include "editor/FieldScene.h"
 #include "engine/2d/Label.h"
 #include "engine/2d/Sprite.h"

@@ -3,13 +3,14 @@
 // Shared set-up of the list screen tests: a headless engine and the
 // process-wide store in a temporary writable folder, emptied before each test.
 
+#include "app/AppNavigator.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/Scene.h"
 #include "engine/base/FileUtils.h"
 #include "engine/platform/HeadlessDriver.h"
 #include "engine/platform/Image.h"
-#include "saves/SaveData.h"
-#include "saves/SaveDataManager.h"
+#include "store/SaveData.h"
+#include "store/SaveDataManager.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +33,12 @@ class SaveScreenTest : public ::testing::Test {
 protected:
     // The store is process-wide and keeps the folder it was first opened in,
     // so every suite of the binary shares one folder, removed at exit.
-    static void SetUpTestSuite() { engine::FileUtils::getInstance()->setWritablePath(root()); }
+    // The list opens the editor through the application's navigator.
+    static void SetUpTestSuite() {
+        engine::FileUtils::getInstance()->setWritablePath(root());
+        static AppNavigator navigator;
+        ScreenNavigator::install(&navigator);
+    }
     static std::string& root() {
         static std::string path = [] {
             char pattern[] = "/tmp/pavlune-screens-XXXXXX";

@@ -1,4 +1,4 @@
-#include "saves/SaveDataManager.h"
+#include "store/SaveDataManager.h"
 
 #include "engine/base/AutoreleasePool.h"
 #include "engine/base/FileUtils.h"
@@ -22,7 +22,7 @@ using engine::ValueVector;
 
 namespace {
 
-const fs::path fixtureStore = fs::path(PAVLUNE_SOURCE_ROOT) / "tests/saves/data/plistlib_store";
+const fs::path fixtureStore = fs::path(PAVLUNE_SOURCE_ROOT) / "tests/store/data/plistlib_store";
 
 std::string readBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

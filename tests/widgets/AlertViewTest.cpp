@@ -1,4 +1,5 @@
-#include "app/AlertView.h"
+#include "widgets/AlertView.h"
+#include "widgets/Design.h"
 
 #include "engine/2d/Director.h"
 #include "engine/2d/Label.h"
@@ -116,10 +117,10 @@ TEST_F(AlertViewTest, EachPlaceCallsOnlyItsOwnCallbackAndNothingBeneathReacts) {
 
 TEST_F(AlertViewTest, PressedButtonDimsUntilReleaseAndReleaseOutsideDoesNothing) {
     driver.touchBegan(kOk);
-    EXPECT_EQ(child(kOkChild)->getOpacity(), AlertView::kPressedOpacity);
+    EXPECT_EQ(child(kOkChild)->getOpacity(), design::kPressedOpacity);
     EXPECT_EQ(child(kCancelChild)->getOpacity(), 255);
     driver.touchMoved(kWindowOnly);
-    EXPECT_EQ(child(kOkChild)->getOpacity(), AlertView::kPressedOpacity);
+    EXPECT_EQ(child(kOkChild)->getOpacity(), design::kPressedOpacity);
     driver.touchEnded(kWindowOnly);
     EXPECT_EQ(child(kOkChild)->getOpacity(), 255);
 

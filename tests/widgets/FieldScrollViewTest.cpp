@@ -1,4 +1,4 @@
-#include "app/FieldScrollView.h"
+#include "widgets/FieldScrollView.h"
 
 #include "engine/2d/Director.h"
 #include "engine/2d/LayerColor.h"

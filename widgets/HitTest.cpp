@@ -1,0 +1,20 @@
+#include "widgets/HitTest.h"
+
+#include "engine/2d/Node.h"
+#include "engine/2d/events/Touch.h"
+
+bool HitTest::contains(const engine::Node* node, const engine::Vec2& screenPoint) {
+    const engine::Node* parent = node->getParent();
+    const engine::Vec2 point = parent ? parent->convertToNodeSpace(screenPoint) : screenPoint;
+    return node->getBoundingBox().containsPoint(point);
+}
+
+bool HitTest::contains(const engine::Node* node, const engine::Touch* touch) {
+    return contains(node, touch->getLocation());
+}
+
+bool HitTest::containsInContent(const engine::Node* node, const engine::Vec2& screenPoint) {
+    const engine::Vec2 local = node->convertToNodeSpace(screenPoint);
+    const engine::Size& size = node->getContentSize();
+    return local.x >= 0 && local.y >= 0 && local.x <= size.width && local.y <= size.height;
+}

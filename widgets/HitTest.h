@@ -1,0 +1,19 @@
+#pragma once
+
+namespace engine {
+class Node;
+class Touch;
+struct Vec2;
+} // namespace engine
+
+// Whether a point on the screen lies on a node.
+class HitTest {
+public:
+    // Inside the node's bounding box, taken in its parent's space: the
+    // axis-aligned box around the node as its parent sees it.
+    static bool contains(const engine::Node* node, const engine::Vec2& screenPoint);
+    static bool contains(const engine::Node* node, const engine::Touch* touch);
+    // Inside the node's own content rectangle, in its own space, so a turned
+    // node is hit only on its picture, not on the corners of its box.
+    static bool containsInContent(const engine::Node* node, const engine::Vec2& screenPoint);
+};
