@@ -45,7 +45,8 @@ public:
 
     // Schedules `callback` under `key` for `target`. An interval of 0 fires
     // every frame. Scheduling a key that is already scheduled for the target
-    // only changes its interval.
+    // replaces it: the new callback, interval, repeat and delay, with a fresh
+    // clock (as unschedule followed by schedule).
     void schedule(const SchedulerFunc& callback, void* target, float interval, unsigned int repeat,
                   float delay, bool paused, const std::string& key);
     void schedule(const SchedulerFunc& callback, void* target, float interval, bool paused,
@@ -113,6 +114,7 @@ private:
     void purgeDeadEntries();
     TimerTarget* findTimerTarget(const void* target) const;
     Timer* findTimer(const TimerTarget& element, const std::string& key) const;
+    void cancelTimer(TimerTarget& element, const std::string& key);
     void removeTimerTargetIfEmpty(const void* target);
 
     float timeScale_ = 1.0f;
