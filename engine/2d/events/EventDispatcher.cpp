@@ -10,6 +10,8 @@
 #include "engine/2d/events/Touch.h"
 
 #include <algorithm>
+#include <cassert>
+#include <iterator>
 #include <unordered_set>
 
 namespace engine {
@@ -36,6 +38,7 @@ EventDispatcher::~EventDispatcher() {
 // --- registration ---
 
 void EventDispatcher::addEventListenerWithSceneGraphPriority(EventListener* listener, Node* node) {
+    assert(!(listener && listener->isRegistered()) && "a listener is registered once; register a clone");
     if (!listener || !node || listener->isRegistered() || !listener->checkAvailable()) {
         return;
     }
@@ -45,6 +48,7 @@ void EventDispatcher::addEventListenerWithSceneGraphPriority(EventListener* list
 }
 
 void EventDispatcher::addEventListenerWithFixedPriority(EventListener* listener, int fixedPriority) {
+    assert(!(listener && listener->isRegistered()) && "a listener is registered once; register a clone");
     if (!listener || fixedPriority == 0 || listener->isRegistered() || !listener->checkAvailable()) {
         return;
     }
@@ -62,7 +66,7 @@ EventListenerCustom* EventDispatcher::addCustomEventListener(const std::string& 
 
 void EventDispatcher::addListener(EventListener* listener) {
     listener->retain();
-    listener->setRegistered(true);
+    listener->setRegistered(this);
     if (Node* node = listener->getAssociatedNode()) {
         listener->setPaused(!node->isRunning());
     } else {
@@ -91,7 +95,7 @@ void EventDispatcher::unregister(EventListener* listener) {
     if (!listener || !listener->isRegistered()) {
         return;
     }
-    listener->setRegistered(false);
+    listener->setRegistered(nullptr);
     auto pending = std::find(toAdd_.begin(), toAdd_.end(), listener);
     if (pending != toAdd_.end()) {
         toAdd_.erase(pending);
@@ -435,7 +439,7 @@ void EventDispatcher::dispatchEvent(Event* event) {
         return;
     }
     event->retain(); // a handler may drop the last other reference
-    ++dispatchDepth_;
+    beginDispatch();
     switch (event->getType()) {
     case Event::Type::TOUCH:
         dispatchTouchEvent(static_cast<EventTouch*>(event));
@@ -450,6 +454,15 @@ void EventDispatcher::dispatchEvent(Event* event) {
         break;
     }
     event->setCurrentTarget(nullptr);
+    endDispatch();
+    event->release();
+}
+
+void EventDispatcher::beginDispatch() {
+    ++dispatchDepth_;
+}
+
+void EventDispatcher::endDispatch() {
     --dispatchDepth_;
     if (dispatchDepth_ == 0) {
         purgeRemovedListeners();
@@ -459,7 +472,6 @@ void EventDispatcher::dispatchEvent(Event* event) {
             forceAddListener(listener);
         }
     }
-    event->release();
 }
 
 void EventDispatcher::dispatchCustomEvent(const std::string& eventName, void* optionalUserData) {
@@ -489,20 +501,23 @@ void EventDispatcher::dispatchTouchEvent(EventTouch* event) {
     const std::vector<Touch*> touches = event->getTouches();
     // After the start, only the listeners that hold one of these touches can
     // hear them; ordering just those keeps a moving finger cheap.
-    std::function<bool(const EventListener*)> holdsTouch;
+    std::function<bool(const EventListener*)> holdsOneOfThem;
     if (event->getEventCode() != EventTouch::EventCode::BEGAN) {
-        holdsTouch = [&touches](const EventListener* l) {
+        holdsOneOfThem = [&touches](const EventListener* l) {
             const auto& claimed = static_cast<const EventListenerTouchOneByOne*>(l)->claimedTouches_;
             return std::any_of(claimed.begin(), claimed.end(), [&touches](const Touch* t) {
                 return std::find(touches.begin(), touches.end(), t) != touches.end();
             });
         };
     }
-    const std::vector<EventListener*> ordered = orderedListeners(EventListenerTouchOneByOne::LISTENER_ID, holdsTouch);
+    const std::vector<EventListener*> ordered = orderedListeners(EventListenerTouchOneByOne::LISTENER_ID, holdsOneOfThem);
     const bool touchFinishes = event->getEventCode() == EventTouch::EventCode::ENDED ||
                                event->getEventCode() == EventTouch::EventCode::CANCELLED;
     // Each touch on its own: a second finger is a separate claim.
     for (Touch* touch : touches) {
+        if (event->getEventCode() != EventTouch::EventCode::BEGAN) {
+            cancelUnreachableClaims(ordered, touch);
+        }
         for (EventListener* listener : ordered) {
             if (!isReachable(listener)) {
                 continue;
@@ -547,16 +562,71 @@ bool EventDispatcher::dispatchTouchToListener(EventListenerTouchOneByOne* listen
         case EventTouch::EventCode::CANCELLED: handler = listener->onTouchCancelled; break;
         case EventTouch::EventCode::BEGAN: break;
         }
-        if (event->getEventCode() != EventTouch::EventCode::MOVED) {
-            eraseTouch(listener, touch);
-        }
         if (handler) {
             handler(touch, event);
+        }
+        // The claim ends after the handler, so that swallowing switched on in
+        // an end handler still cancels the claimers below.
+        if (event->getEventCode() != EventTouch::EventCode::MOVED) {
+            eraseTouch(listener, touch);
         }
     }
     // The swallowing flag is read now, so a handler that switches it on
     // already hides this event from the listeners below.
     return isClaimed && listener->isRegistered() && listener->isSwallowTouches();
+}
+
+bool EventDispatcher::holdsTouch(const EventListener* listener, const Touch* touch) {
+    if (listener->getType() != EventListener::Type::TOUCH_ONE_BY_ONE) {
+        return false;
+    }
+    const auto& claimed = static_cast<const EventListenerTouchOneByOne*>(listener)->claimedTouches_;
+    return std::find(claimed.begin(), claimed.end(), touch) != claimed.end();
+}
+
+void EventDispatcher::cancelClaim(EventListenerTouchOneByOne* listener, Touch* touch) {
+    if (!holdsTouch(listener, touch)) {
+        return;
+    }
+    eraseTouch(listener, touch);
+    // A disabled listener hears nothing, not even this.
+    if (!listener->isRegistered() || !listener->isEnabled() || !listener->onTouchCancelled) {
+        return;
+    }
+    auto* cancel = new EventTouch();
+    cancel->setEventCode(EventTouch::EventCode::CANCELLED);
+    cancel->setTouches({touch});
+    cancel->setCurrentTarget(listener->getAssociatedNode());
+    const auto handler = listener->onTouchCancelled;
+    handler(touch, cancel);
+    cancel->release();
+}
+
+void EventDispatcher::cancelUnreachableClaims(const std::vector<EventListener*>& ordered, Touch* touch) {
+    for (EventListener* listener : ordered) {
+        if (listener->isRegistered() && listener->isEnabled() && !isReachable(listener)) {
+            cancelClaim(static_cast<EventListenerTouchOneByOne*>(listener), touch);
+        }
+    }
+}
+
+void EventDispatcher::cancelClaimsHiddenBy(EventListenerTouchOneByOne* swallower) {
+    beginDispatch(); // handlers may add and remove listeners as in any dispatch
+    const std::vector<Touch*> held = swallower->claimedTouches_;
+    for (Touch* touch : held) {
+        const std::vector<EventListener*> ordered = orderedListeners(
+            EventListenerTouchOneByOne::LISTENER_ID,
+            [touch](const EventListener* l) { return holdsTouch(l, touch); });
+        auto self = std::find(ordered.begin(), ordered.end(), swallower);
+        if (self == ordered.end()) {
+            continue; // the claim was given up meanwhile
+        }
+        // Only those after the swallower lose the touch; those before it still hear it.
+        for (auto it = std::next(self); it != ordered.end(); ++it) {
+            cancelClaim(static_cast<EventListenerTouchOneByOne*>(*it), touch);
+        }
+    }
+    endDispatch();
 }
 
 void EventDispatcher::eraseTouch(EventListenerTouchOneByOne* listener, const Touch* touch) {

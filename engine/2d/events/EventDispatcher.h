@@ -32,6 +32,12 @@ class Touch;
 // dispatch, removals take effect at once (the removed listener hears nothing
 // more) and are purged afterwards.
 //
+// A touch listener never waits for an end that cannot reach it: a claimer
+// that is no longer reachable (an ancestor hidden, its node paused or out of
+// the running scene) gets onTouchCancelled at the touch's next event, and one
+// hidden by a listener above that switches swallowing on gets it at once;
+// either way it hears nothing more of that touch.
+//
 // Nodes call removeEventListenersForTarget when they are destroyed, and
 // pause/resumeEventListenersForTarget from onExit/onEnter.
 class EventDispatcher : public Ref {
@@ -69,6 +75,8 @@ public:
     bool isDispatching() const { return dispatchDepth_ > 0; }
 
 private:
+    friend class EventListenerTouchOneByOne;
+
     // All listeners of one listener id, split by kind of priority.
     struct ListenerList {
         std::vector<EventListener*> fixed;      // sorted by priority when dispatched
@@ -94,10 +102,21 @@ private:
     // nodes' paths; more are ordered by one walk of the tree.
     static constexpr std::size_t kFewListeners = 16;
 
+    void beginDispatch();
+    // Ends a dispatch; the outermost one purges removals and adds waiting listeners.
+    void endDispatch();
+
     void dispatchTouchEvent(EventTouch* event);
     // Returns whether the touch stops at this listener (claimed and swallowed).
     bool dispatchTouchToListener(EventListenerTouchOneByOne* listener, Touch* touch, EventTouch* event);
     static void eraseTouch(EventListenerTouchOneByOne* listener, const Touch* touch);
+    static bool holdsTouch(const EventListener* listener, const Touch* touch);
+    // Drops the claim and tells the listener with onTouchCancelled.
+    void cancelClaim(EventListenerTouchOneByOne* listener, Touch* touch);
+    void cancelUnreachableClaims(const std::vector<EventListener*>& ordered, Touch* touch);
+    // Called when `swallower` switches swallowing on: cancels the claims, on
+    // its touches, of the listeners after it.
+    void cancelClaimsHiddenBy(EventListenerTouchOneByOne* swallower);
     void dispatchToListeners(Event* event, const EventListener::ListenerID& listenerID);
 
     std::map<EventListener::ListenerID, ListenerList> listeners_;
