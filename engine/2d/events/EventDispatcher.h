@@ -94,13 +94,7 @@ private:
     // when `include` (if given) accepts them.
     std::vector<EventListener*> orderedListeners(const EventListener::ListenerID& listenerID,
                                                  const std::function<bool(const EventListener*)>& include = {});
-    std::unordered_map<const Node*, int> drawingOrderOf(const std::vector<EventListener*>& sceneGraph) const;
-    // Whether the node at the end of root-to-node path `a` is drawn before the one of `b`.
-    static bool drawnBefore(const std::vector<const Node*>& a, const std::vector<const Node*>& b);
     static bool isReachable(const EventListener* listener);
-    // Up to this many scene-graph listeners are ordered by comparing their
-    // nodes' paths; more are ordered by one walk of the tree.
-    static constexpr std::size_t kFewListeners = 16;
 
     void beginDispatch();
     // Ends a dispatch; the outermost one purges removals and adds waiting listeners.
