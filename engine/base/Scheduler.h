@@ -40,7 +40,10 @@ public:
     void setTimeScale(float timeScale) { timeScale_ = timeScale; }
 
     // One frame: the posted closures first (in posting order), then the update
-    // callbacks by priority, then the interval callbacks target by target.
+    // callbacks by priority (the action manager's first), then the interval
+    // callbacks target by target. Posted closures come first so that what a
+    // worker reported is seen by the same frame's actions and timers (the
+    // original engine ran them last).
     void update(float dt);
 
     // Schedules `callback` under `key` for `target`. An interval of 0 fires
