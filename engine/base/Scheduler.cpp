@@ -57,10 +57,9 @@ void Scheduler::schedule(const SchedulerFunc& callback, void* target, float inte
         timerTargetsByPointer_[target] = created;
         element = created.get();
     }
-    if (Timer* existing = findTimer(*element, key)) {
-        existing->interval = interval;
-        return;
-    }
+    // Re-scheduling a key starts it over: the old callback is dropped with its
+    // clock, delay and count, exactly as if it had been unscheduled first.
+    cancelTimer(*element, key);
     auto timer = std::make_shared<Timer>();
     timer->callback = callback;
     timer->key = key;
@@ -106,17 +105,21 @@ void Scheduler::unschedule(const std::string& key, void* target) {
     if (!element) {
         return;
     }
-    auto& timers = element->timers;
+    cancelTimer(*element, key);
+    removeTimerTargetIfEmpty(target);
+}
+
+void Scheduler::cancelTimer(TimerTarget& element, const std::string& key) {
+    auto& timers = element.timers;
     for (auto it = timers.begin(); it != timers.end(); ++it) {
         if (!(*it)->cancelled && (*it)->key == key) {
             (*it)->cancelled = true;
             if (!updating_) {
-                timers.erase(it);
+                timers.erase(it); // while updating, the purge after the frame erases it
             }
-            break;
+            return;
         }
     }
-    removeTimerTargetIfEmpty(target);
 }
 
 void Scheduler::unscheduleUpdate(void* target) {

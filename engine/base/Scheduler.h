@@ -40,12 +40,16 @@ public:
     void setTimeScale(float timeScale) { timeScale_ = timeScale; }
 
     // One frame: the posted closures first (in posting order), then the update
-    // callbacks by priority, then the interval callbacks target by target.
+    // callbacks by priority (the action manager's first), then the interval
+    // callbacks target by target. Posted closures come first so that what a
+    // worker reported is seen by the same frame's actions and timers (the
+    // original engine ran them last).
     void update(float dt);
 
     // Schedules `callback` under `key` for `target`. An interval of 0 fires
     // every frame. Scheduling a key that is already scheduled for the target
-    // only changes its interval.
+    // replaces it: the new callback, interval, repeat and delay, with a fresh
+    // clock (as unschedule followed by schedule).
     void schedule(const SchedulerFunc& callback, void* target, float interval, unsigned int repeat,
                   float delay, bool paused, const std::string& key);
     void schedule(const SchedulerFunc& callback, void* target, float interval, bool paused,
@@ -113,6 +117,7 @@ private:
     void purgeDeadEntries();
     TimerTarget* findTimerTarget(const void* target) const;
     Timer* findTimer(const TimerTarget& element, const std::string& key) const;
+    void cancelTimer(TimerTarget& element, const std::string& key);
     void removeTimerTargetIfEmpty(const void* target);
 
     float timeScale_ = 1.0f;

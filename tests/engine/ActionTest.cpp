@@ -4,6 +4,7 @@
 #include "engine/2d/actions/Actions.h"
 #include "engine/base/AutoreleasePool.h"
 #include "engine/base/Scheduler.h"
+#include "engine/platform/HeadlessDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -423,6 +424,39 @@ TEST(ActionDirectorTest, DirectorStepDrivesActionsOncePerFrame) {
     EXPECT_EQ(firedAtFrame, 4);
     Director::destroyInstance();
     AutoreleasePool::current().clear();
+}
+
+// Frame times summed in float drift: sixty 1/60 s fall short of 1 s, and
+// after a couple of seconds the sum is a whole frame behind.
+TEST(ActionDirectorTest, IntervalActionsFinishOnTheFrameWhoseElapsedTimeReachesTheirDuration) {
+    HeadlessDriver driver;
+    Scene* scene = Scene::create();
+    driver.runWithScene(scene);
+    Node* mover = Node::create();
+    Node* blinker = Node::create();
+    scene->addChild(mover);
+    scene->addChild(blinker);
+    blinker->setOpacity(0);
+    mover->runAction(MoveTo::create(1.0f, Vec2(100, 0)));
+    blinker->runAction(Sequence::create(FadeIn::create(0.5f), DelayTime::create(1.0f), FadeOut::create(0.5f)));
+    driver.step(); // the frame that starts them counts no time
+    int moverDone = 0;
+    int blinkerDone = 0;
+    for (int frame = 1; frame <= 130; ++frame) {
+        driver.step();
+        if (moverDone == 0 && mover->getNumberOfRunningActions() == 0) moverDone = frame;
+        if (blinkerDone == 0 && blinker->getNumberOfRunningActions() == 0) blinkerDone = frame;
+        if (frame == 59) {
+            EXPECT_LT(mover->getPositionX(), 99.0f);
+        }
+        if (frame == 119) {
+            EXPECT_GT(blinker->getOpacity(), 0);
+        }
+    }
+    EXPECT_EQ(moverDone, 60);
+    EXPECT_EQ(blinkerDone, 120);
+    EXPECT_EQ(mover->getPosition(), Vec2(100, 0));
+    EXPECT_EQ(blinker->getOpacity(), 0);
 }
 
 TEST(ActionDirectorTest, PostedClosuresRunAtTheStartOfTheFrameBeforeActions) {

@@ -210,31 +210,36 @@ TEST_F(EventDispatcherTest, OnlyClaimersFollowTheTouchAndASwallowingClaimerStops
     EXPECT_EQ(take(), "Tc ");
 }
 
-TEST_F(EventDispatcherTest, SwallowingSwitchedOnWhileATouchIsHeldCountsFromTheNextEvent) {
+TEST_F(EventDispatcherTest, SwallowingSwitchedOnWhileATouchIsHeldCancelsTheClaimersBelowAtOnce) {
     Node* below = addNode(scene);
-    Node* above = addNode(scene);
+    Node* middle = addNode(scene);
+    Node* top = addNode(scene);
     listenOn(below, "B", true);
-    auto* aboveListener = listenOn(above, "A", true);
+    auto* middleListener = listenOn(middle, "M", true);
+    listenOn(top, "T", true);
 
     touch(Code::BEGAN, 0);
     touch(Code::MOVED, 0);
-    EXPECT_EQ(take(), "Ab Bb Am Bm ");
-    aboveListener->setSwallowTouches(true); // e.g. from a long-press timer
+    EXPECT_EQ(take(), "Tb Mb Bb Tm Mm Bm ");
+    middleListener->setSwallowTouches(true); // e.g. from a long-press timer, between events
+    EXPECT_EQ(take(), "Bc ");                // only the claimer it now hides
     touch(Code::MOVED, 0);
-    EXPECT_EQ(take(), "Am ");
-    aboveListener->setSwallowTouches(false);
-    touch(Code::MOVED, 0);
-    EXPECT_EQ(take(), "Am Bm ");
-
-    // Switched on inside the handler: the listener's own event already stops there.
-    aboveListener->onTouchMoved = [&](Touch*, Event*) {
-        log += "Am ";
-        aboveListener->setSwallowTouches(true);
-    };
-    touch(Code::MOVED, 0);
-    EXPECT_EQ(take(), "Am ");
+    EXPECT_EQ(take(), "Tm Mm ");
+    middleListener->setSwallowTouches(false);
     touch(Code::ENDED, 0);
-    EXPECT_EQ(take(), "Ae ");
+    EXPECT_EQ(take(), "Te Me "); // the cancelled claim does not come back
+
+    // Switched on inside the handler: the claimers below are cancelled in the same event.
+    touch(Code::BEGAN, 1);
+    take();
+    middleListener->onTouchMoved = [&](Touch*, Event*) {
+        log += "Mm ";
+        middleListener->setSwallowTouches(true);
+    };
+    touch(Code::MOVED, 1);
+    EXPECT_EQ(take(), "Tm Mm Bc ");
+    touch(Code::ENDED, 1);
+    EXPECT_EQ(take(), "Te Me ");
 }
 
 TEST_F(EventDispatcherTest, ListenersRemovedOrAddedDuringDispatch) {
@@ -335,7 +340,7 @@ TEST_F(EventDispatcherTest, InvisibleAncestorsNotRunningAndPausedNodesAreSkipped
     EXPECT_EQ(take(), "");
 }
 
-TEST_F(EventDispatcherTest, AClaimIsForgottenWhenItsTouchEndsWhileTheListenerIsSkipped) {
+TEST_F(EventDispatcherTest, AClaimerCutOffByAHiddenAncestorIsCancelledAndForgetsTheTouch) {
     Node* parent = addNode(scene);
     auto* listener = listenOn(addNode(parent), "C", true);
     // One Touch object for two touches, as when a freed touch's address is reused.
@@ -348,10 +353,13 @@ TEST_F(EventDispatcherTest, AClaimIsForgottenWhenItsTouchEndsWhileTheListenerIsS
         dispatcher->dispatchEvent(&event);
     };
     send(Code::BEGAN);
-    parent->setVisible(false);
-    send(Code::ENDED); // skipped: the listener never hears the end
+    send(Code::MOVED);
+    parent->setVisible(false); // e.g. a panel hiding while its card is dragged
+    send(Code::MOVED);
+    EXPECT_EQ(take(), "Cb Cm Cc ");
     parent->setVisible(true);
-    EXPECT_EQ(take(), "Cb ");
+    send(Code::ENDED);
+    EXPECT_EQ(take(), "");
 
     listener->onTouchBegan = [&](Touch*, Event*) {
         log += "Cb ";
@@ -399,9 +407,14 @@ TEST_F(EventDispatcherTest, ClonesShareHandlersButNotClaims) {
     EXPECT_TRUE(two->isSwallowTouches());
     dispatcher->addEventListenerWithSceneGraphPriority(one, first);
     dispatcher->addEventListenerWithSceneGraphPriority(two, second);
-    dispatcher->addEventListenerWithSceneGraphPriority(two, first); // already registered: ignored
+    // A second registration is a mistake: it asserts, and release builds ignore it.
+    EXPECT_DEBUG_DEATH(dispatcher->addEventListenerWithSceneGraphPriority(two, first), "registered once");
     touch(Code::BEGAN, 0);
     EXPECT_EQ(targets, (std::vector<Node*>{second, first}));
+    // A clone registered during the touch hears nothing of it.
+    auto* late = one->clone();
+    late->onTouchEnded = [&](Touch*, Event*) { log += "late "; };
+    dispatcher->addEventListenerWithSceneGraphPriority(late, addNode(scene));
     touch(Code::ENDED, 0);
     EXPECT_EQ(take(), "Pe "); // only the clone on `first` claimed
 }

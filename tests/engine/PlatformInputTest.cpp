@@ -108,13 +108,20 @@ TEST_F(PlatformInputTest, OtherButtonsAndTheWheelAreMouseEventsOnly) {
     driver.mouseDown(SDL_BUTTON_RIGHT, Vec2(300, 300));
     driver.mouseUp(SDL_BUTTON_RIGHT, Vec2(300, 300));
     driver.mouseScroll(Vec2(400, 200), 2);
+    driver.mouseScroll(Vec2(400, 200), -1);
+    driver.mouseDown(SDL_BUTTON_MIDDLE, Vec2(500, 100));
     EXPECT_TRUE(touches.empty());
-    ASSERT_EQ(mice.size(), 3u);
+    ASSERT_EQ(mice.size(), 5u);
     EXPECT_EQ(mice[0].getMouseButton(), EventMouse::MouseButton::BUTTON_RIGHT);
     EXPECT_EQ(mice[2].getMouseEventType(), EventMouse::MouseEventType::MOUSE_SCROLL);
     EXPECT_FLOAT_EQ(mice[2].getScrollY(), -2); // away from the user
+    EXPECT_FLOAT_EQ(mice[3].getScrollY(), 1);  // towards the user
     EXPECT_NEAR(mice[2].getCursorX(), 400, 0.75f);
     EXPECT_NEAR(mice[2].getCursorY(), 200, 0.75f);
+    // The middle button is button 2, with the cursor in design units, y up.
+    EXPECT_EQ(static_cast<int>(mice[4].getMouseButton()), 2);
+    EXPECT_NEAR(mice[4].getCursorX(), 500, 0.75f);
+    EXPECT_NEAR(mice[4].getCursorY(), 100, 0.75f);
 }
 
 TEST_F(PlatformInputTest, FingersAreSeparateTouchesWithTheirOwnIds) {

@@ -82,16 +82,13 @@ TEST_F(SchedulerTest, RepeatAndDelay) {
     EXPECT_EQ(once, 1);
 }
 
-TEST_F(SchedulerTest, KeysArePerTargetAndRescheduleOnlyChangesTheInterval) {
-    int a = 0, b = 0, other = 0;
+TEST_F(SchedulerTest, KeysArePerTargetAndReschedulingReplacesTheCallbackWithAFreshClock) {
+    int a = 0, b = 0;
     scheduler->schedule([&](float) { ++a; }, &targetA, 0.0f, false, "k");
-    scheduler->schedule([&](float) { ++other; }, &targetA, 0.0f, false, "k"); // same key: kept callback
     scheduler->schedule([&](float) { ++b; }, &targetB, 0.0f, false, "k");
     frames(3);
     EXPECT_EQ(a, 2);
     EXPECT_EQ(b, 2);
-    EXPECT_EQ(other, 0);
-
     scheduler->unschedule("k", &targetA);
     EXPECT_FALSE(scheduler->isScheduled("k", &targetA));
     EXPECT_TRUE(scheduler->isScheduled("k", &targetB));
@@ -99,9 +96,21 @@ TEST_F(SchedulerTest, KeysArePerTargetAndRescheduleOnlyChangesTheInterval) {
     EXPECT_EQ(a, 2);
     EXPECT_EQ(b, 4);
 
-    scheduler->schedule([&](float) { ++a; }, &targetB, 0.5f, false, "k"); // new interval for B
-    frames(10);                                                         // 0.166 s < 0.5 s
-    EXPECT_EQ(b, 4);
+    // A one-shot re-armed halfway through its delay, with a longer one: only
+    // the new callback fires, once, a whole new delay after the re-arming.
+    std::vector<std::string> fired;
+    scheduler->schedule([&](float) { fired.push_back("old"); }, &targetA, 0.0f, 0, 0.25f, false, "once");
+    scheduler->update(0);
+    frames(2, 0.0625f); // 0.125 s of the old delay
+    scheduler->schedule([&](float) { fired.push_back("new"); }, &targetA, 0.0f, 0, 0.375f, false, "once");
+    scheduler->update(0.0625f); // starts the new clock
+    frames(5, 0.0625f);         // 0.3125 s
+    EXPECT_TRUE(fired.empty());
+    frames(1, 0.0625f); // 0.375 s
+    EXPECT_EQ(fired, (std::vector<std::string>{"new"}));
+    frames(10, 0.0625f);
+    EXPECT_EQ(fired.size(), 1u);
+    EXPECT_FALSE(scheduler->isScheduled("once", &targetA));
 }
 
 TEST_F(SchedulerTest, UpdateCallbacksRunByPriorityAndInArrivalOrderWithinOne) {

@@ -438,6 +438,52 @@ TEST_F(FieldScrollViewTest, TouchEndingWhileTheViewIsHiddenIsStillLetGo) {
     driver.touchEnded(Vec2(300, 250));
 }
 
+// A card on the view claims its touch without swallowing, so the view beneath
+// claims it too; once the card is lifted (a long press, or the short lift of a
+// placed card) it swallows, and the view must let go of the touch at once.
+TEST_F(FieldScrollViewTest, ACardThatStartsSwallowingTakesTheTouchAndTheViewScrollsAgainAfterwards) {
+    FieldScrollView* view = makeView(Size(400, 1300), FieldScrollView::VERTICAL, false);
+    view->setContentOffset(Vec2(0, -500));
+    Node* card = made(Node::create());
+    view->addChild(card);
+    float liftDelay = 0;
+    auto* listener = made(EventListenerTouchOneByOne::create());
+    listener->onTouchBegan = [&, card, listener](Touch*, Event*) {
+        card->scheduleOnce([listener](float) { listener->setSwallowTouches(true); }, liftDelay, "lift");
+        return true;
+    };
+    listener->onTouchEnded = [card, listener](Touch*, Event*) {
+        card->unschedule("lift");
+        listener->setSwallowTouches(false);
+    };
+    card->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, card);
+
+    for (const float delay : {0.5f, 0.05f}) {
+        SCOPED_TRACE(delay);
+        liftDelay = delay;
+        driver.touchBegan(Vec2(300, 200));
+        ASSERT_EQ(view->touches.size(), 1u);
+        driver.advance(delay + 0.1f);
+        ASSERT_TRUE(listener->isSwallowTouches());
+        EXPECT_EQ(view->touches.size(), 0u); // cancelled
+        EXPECT_FALSE(view->isDragging());
+        const Vec2 held = view->getContentOffset();
+        driver.touchMoved(Vec2(300, 300)); // the card's drag
+        driver.touchEnded(Vec2(300, 300));
+        EXPECT_EQ(view->getContentOffset(), held);
+
+        // The next one-finger drag scrolls by the finger's distance, not as
+        // the second finger of a pinch.
+        const float crossed = 200 + std::ceil(threshold()) + 10;
+        driver.touchBegan(Vec2(300, 200));
+        driver.touchMoved(Vec2(300, crossed));
+        const float before = view->getContentOffset().y;
+        driver.touchMoved(Vec2(300, crossed + 40));
+        EXPECT_FLOAT_EQ(view->getContentOffset().y, before + 40);
+        driver.touchEnded(Vec2(300, crossed + 40));
+    }
+}
+
 // --- animated scroll ---
 
 TEST_F(FieldScrollViewTest, AnimatedScrollEasesOutOverTwiceItsDurationReportingEveryFrame) {

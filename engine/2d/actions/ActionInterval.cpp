@@ -16,13 +16,16 @@ bool ActionInterval::initWithDuration(float duration) {
 void ActionInterval::step(float dt) {
     if (firstTick_) {
         firstTick_ = false;
-        elapsed_ = MIN_DURATION;
+        elapsed_ = 0;
     } else {
         elapsed_ += dt;
     }
-    const float progress = std::clamp(elapsed_ / duration_, 0.0f, 1.0f);
+    const bool reached = elapsed_ >= static_cast<double>(duration_) - kReachTolerance;
+    // On the last step the action lands exactly on its end, so a sequence
+    // hands over to its next action and a move stops on its target.
+    const float progress = reached ? 1.0f : std::clamp(static_cast<float>(elapsed_ / duration_), 0.0f, 1.0f);
     update(progress);
-    done_ = elapsed_ >= duration_;
+    done_ = reached;
 }
 
 void ActionInterval::startWithTarget(Node* target) {

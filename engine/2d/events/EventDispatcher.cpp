@@ -7,9 +7,12 @@
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
 #include "engine/2d/events/EventMouse.h"
 #include "engine/2d/events/EventTouch.h"
+#include "engine/2d/events/SceneGraphOrder.h"
 #include "engine/2d/events/Touch.h"
 
 #include <algorithm>
+#include <cassert>
+#include <iterator>
 #include <unordered_set>
 
 namespace engine {
@@ -36,6 +39,7 @@ EventDispatcher::~EventDispatcher() {
 // --- registration ---
 
 void EventDispatcher::addEventListenerWithSceneGraphPriority(EventListener* listener, Node* node) {
+    assert(!(listener && listener->isRegistered()) && "a listener is registered once; register a clone");
     if (!listener || !node || listener->isRegistered() || !listener->checkAvailable()) {
         return;
     }
@@ -45,6 +49,7 @@ void EventDispatcher::addEventListenerWithSceneGraphPriority(EventListener* list
 }
 
 void EventDispatcher::addEventListenerWithFixedPriority(EventListener* listener, int fixedPriority) {
+    assert(!(listener && listener->isRegistered()) && "a listener is registered once; register a clone");
     if (!listener || fixedPriority == 0 || listener->isRegistered() || !listener->checkAvailable()) {
         return;
     }
@@ -62,7 +67,7 @@ EventListenerCustom* EventDispatcher::addCustomEventListener(const std::string& 
 
 void EventDispatcher::addListener(EventListener* listener) {
     listener->retain();
-    listener->setRegistered(true);
+    listener->setRegistered(this);
     if (Node* node = listener->getAssociatedNode()) {
         listener->setPaused(!node->isRunning());
     } else {
@@ -91,7 +96,7 @@ void EventDispatcher::unregister(EventListener* listener) {
     if (!listener || !listener->isRegistered()) {
         return;
     }
-    listener->setRegistered(false);
+    listener->setRegistered(nullptr);
     auto pending = std::find(toAdd_.begin(), toAdd_.end(), listener);
     if (pending != toAdd_.end()) {
         toAdd_.erase(pending);
@@ -261,91 +266,6 @@ bool EventDispatcher::hasEventListener(const EventListener::ListenerID& listener
 
 // --- ordering ---
 
-std::unordered_map<const Node*, int>
-EventDispatcher::drawingOrderOf(const std::vector<EventListener*>& sceneGraph) const {
-    std::unordered_map<const Node*, int> order; // -1 until the node is reached
-    std::vector<Node*> roots;
-    for (const EventListener* l : sceneGraph) {
-        Node* node = l->getAssociatedNode();
-        if (!node || !order.emplace(node, -1).second) {
-            continue;
-        }
-        Node* root = node;
-        while (root->getParent()) {
-            root = root->getParent();
-        }
-        if (std::find(roots.begin(), roots.end(), root) == roots.end()) {
-            roots.push_back(root);
-        }
-    }
-    // Drawing order: children with negative z, the node, then the other
-    // children. Walked with an explicit stack: a node entry either expands
-    // (pushes its parts in reverse) or, once expanded, takes its number.
-    struct Step {
-        Node* node;
-        bool expanded;
-    };
-    std::vector<Step> stack;
-    int counter = 0;
-    for (auto root = roots.rbegin(); root != roots.rend(); ++root) {
-        stack.push_back({*root, false});
-    }
-    while (!stack.empty()) {
-        const Step step = stack.back();
-        stack.pop_back();
-        if (step.expanded) {
-            auto found = order.find(step.node);
-            if (found != order.end()) {
-                found->second = counter;
-            }
-            ++counter;
-            continue;
-        }
-        step.node->sortAllChildren();
-        const auto& children = step.node->getChildren();
-        std::size_t firstNonNegative = 0;
-        while (firstNonNegative < children.size() && children.at(firstNonNegative)->getLocalZOrder() < 0) {
-            ++firstNonNegative;
-        }
-        for (std::size_t i = children.size(); i > firstNonNegative; --i) {
-            stack.push_back({children.at(i - 1), false});
-        }
-        stack.push_back({step.node, true});
-        for (std::size_t i = firstNonNegative; i > 0; --i) {
-            stack.push_back({children.at(i - 1), false});
-        }
-    }
-    return order;
-}
-
-bool EventDispatcher::drawnBefore(const std::vector<const Node*>& a, const std::vector<const Node*>& b) {
-    if (a.empty() || b.empty()) {
-        return false;
-    }
-    if (a.front() != b.front()) {
-        return a.front() < b.front(); // separate trees: any fixed order will do
-    }
-    std::size_t depth = 0;
-    while (depth < a.size() && depth < b.size() && a[depth] == b[depth]) {
-        ++depth;
-    }
-    if (depth == a.size() && depth == b.size()) {
-        return false; // the same node
-    }
-    if (depth == a.size()) {
-        return b[depth]->getLocalZOrder() >= 0; // b below a: after a unless behind it
-    }
-    if (depth == b.size()) {
-        return a[depth]->getLocalZOrder() < 0; // a below b: before b only when behind it
-    }
-    const Node* branchA = a[depth];
-    const Node* branchB = b[depth];
-    if (branchA->getLocalZOrder() != branchB->getLocalZOrder()) {
-        return branchA->getLocalZOrder() < branchB->getLocalZOrder();
-    }
-    return branchA->getOrderOfArrival() < branchB->getOrderOfArrival();
-}
-
 bool EventDispatcher::isReachable(const EventListener* listener) {
     if (!listener->isRegistered() || !listener->isEnabled() || listener->isPaused()) {
         return false;
@@ -381,39 +301,7 @@ std::vector<EventListener*> EventDispatcher::orderedListeners(
             sceneGraph.push_back(l);
         }
     }
-    if (sceneGraph.size() > 1 && sceneGraph.size() <= kFewListeners) {
-        // A few listeners (the claimers of a touch): compare their nodes'
-        // places directly instead of walking the whole tree.
-        std::vector<std::pair<std::vector<const Node*>, EventListener*>> paths;
-        paths.reserve(sceneGraph.size());
-        for (EventListener* l : sceneGraph) {
-            std::vector<const Node*> path;
-            for (const Node* n = l->getAssociatedNode(); n; n = n->getParent()) {
-                path.push_back(n);
-            }
-            std::reverse(path.begin(), path.end());
-            paths.emplace_back(std::move(path), l);
-        }
-        std::stable_sort(paths.begin(), paths.end(),
-                         [](const auto& a, const auto& b) { return drawnBefore(b.first, a.first); });
-        for (std::size_t i = 0; i < paths.size(); ++i) {
-            sceneGraph[i] = paths[i].second;
-        }
-    } else if (sceneGraph.size() > 1) {
-        const auto order = drawingOrderOf(sceneGraph);
-        std::vector<std::pair<int, EventListener*>> ranked;
-        ranked.reserve(sceneGraph.size());
-        for (EventListener* l : sceneGraph) {
-            auto it = order.find(l->getAssociatedNode());
-            ranked.emplace_back(it == order.end() ? -1 : it->second, l);
-        }
-        // The node drawn last is asked first; one node's listeners keep their order.
-        std::stable_sort(ranked.begin(), ranked.end(),
-                         [](const auto& a, const auto& b) { return a.first > b.first; });
-        for (std::size_t i = 0; i < ranked.size(); ++i) {
-            sceneGraph[i] = ranked[i].second;
-        }
-    }
+    SceneGraphOrder::sortTopFirst(sceneGraph);
     std::vector<EventListener*> result;
     result.reserve(fixed.size() + sceneGraph.size());
     auto firstPositive = std::find_if(fixed.begin(), fixed.end(),
@@ -435,7 +323,7 @@ void EventDispatcher::dispatchEvent(Event* event) {
         return;
     }
     event->retain(); // a handler may drop the last other reference
-    ++dispatchDepth_;
+    beginDispatch();
     switch (event->getType()) {
     case Event::Type::TOUCH:
         dispatchTouchEvent(static_cast<EventTouch*>(event));
@@ -450,6 +338,15 @@ void EventDispatcher::dispatchEvent(Event* event) {
         break;
     }
     event->setCurrentTarget(nullptr);
+    endDispatch();
+    event->release();
+}
+
+void EventDispatcher::beginDispatch() {
+    ++dispatchDepth_;
+}
+
+void EventDispatcher::endDispatch() {
     --dispatchDepth_;
     if (dispatchDepth_ == 0) {
         purgeRemovedListeners();
@@ -459,7 +356,6 @@ void EventDispatcher::dispatchEvent(Event* event) {
             forceAddListener(listener);
         }
     }
-    event->release();
 }
 
 void EventDispatcher::dispatchCustomEvent(const std::string& eventName, void* optionalUserData) {
@@ -489,20 +385,23 @@ void EventDispatcher::dispatchTouchEvent(EventTouch* event) {
     const std::vector<Touch*> touches = event->getTouches();
     // After the start, only the listeners that hold one of these touches can
     // hear them; ordering just those keeps a moving finger cheap.
-    std::function<bool(const EventListener*)> holdsTouch;
+    std::function<bool(const EventListener*)> holdsOneOfThem;
     if (event->getEventCode() != EventTouch::EventCode::BEGAN) {
-        holdsTouch = [&touches](const EventListener* l) {
+        holdsOneOfThem = [&touches](const EventListener* l) {
             const auto& claimed = static_cast<const EventListenerTouchOneByOne*>(l)->claimedTouches_;
             return std::any_of(claimed.begin(), claimed.end(), [&touches](const Touch* t) {
                 return std::find(touches.begin(), touches.end(), t) != touches.end();
             });
         };
     }
-    const std::vector<EventListener*> ordered = orderedListeners(EventListenerTouchOneByOne::LISTENER_ID, holdsTouch);
+    const std::vector<EventListener*> ordered = orderedListeners(EventListenerTouchOneByOne::LISTENER_ID, holdsOneOfThem);
     const bool touchFinishes = event->getEventCode() == EventTouch::EventCode::ENDED ||
                                event->getEventCode() == EventTouch::EventCode::CANCELLED;
     // Each touch on its own: a second finger is a separate claim.
     for (Touch* touch : touches) {
+        if (event->getEventCode() != EventTouch::EventCode::BEGAN) {
+            cancelUnreachableClaims(ordered, touch);
+        }
         for (EventListener* listener : ordered) {
             if (!isReachable(listener)) {
                 continue;
@@ -547,16 +446,71 @@ bool EventDispatcher::dispatchTouchToListener(EventListenerTouchOneByOne* listen
         case EventTouch::EventCode::CANCELLED: handler = listener->onTouchCancelled; break;
         case EventTouch::EventCode::BEGAN: break;
         }
-        if (event->getEventCode() != EventTouch::EventCode::MOVED) {
-            eraseTouch(listener, touch);
-        }
         if (handler) {
             handler(touch, event);
+        }
+        // The claim ends after the handler, so that swallowing switched on in
+        // an end handler still cancels the claimers below.
+        if (event->getEventCode() != EventTouch::EventCode::MOVED) {
+            eraseTouch(listener, touch);
         }
     }
     // The swallowing flag is read now, so a handler that switches it on
     // already hides this event from the listeners below.
     return isClaimed && listener->isRegistered() && listener->isSwallowTouches();
+}
+
+bool EventDispatcher::holdsTouch(const EventListener* listener, const Touch* touch) {
+    if (listener->getType() != EventListener::Type::TOUCH_ONE_BY_ONE) {
+        return false;
+    }
+    const auto& claimed = static_cast<const EventListenerTouchOneByOne*>(listener)->claimedTouches_;
+    return std::find(claimed.begin(), claimed.end(), touch) != claimed.end();
+}
+
+void EventDispatcher::cancelClaim(EventListenerTouchOneByOne* listener, Touch* touch) {
+    if (!holdsTouch(listener, touch)) {
+        return;
+    }
+    eraseTouch(listener, touch);
+    // A disabled listener hears nothing, not even this.
+    if (!listener->isRegistered() || !listener->isEnabled() || !listener->onTouchCancelled) {
+        return;
+    }
+    auto* cancel = new EventTouch();
+    cancel->setEventCode(EventTouch::EventCode::CANCELLED);
+    cancel->setTouches({touch});
+    cancel->setCurrentTarget(listener->getAssociatedNode());
+    const auto handler = listener->onTouchCancelled;
+    handler(touch, cancel);
+    cancel->release();
+}
+
+void EventDispatcher::cancelUnreachableClaims(const std::vector<EventListener*>& ordered, Touch* touch) {
+    for (EventListener* listener : ordered) {
+        if (listener->isRegistered() && listener->isEnabled() && !isReachable(listener)) {
+            cancelClaim(static_cast<EventListenerTouchOneByOne*>(listener), touch);
+        }
+    }
+}
+
+void EventDispatcher::cancelClaimsHiddenBy(EventListenerTouchOneByOne* swallower) {
+    beginDispatch(); // handlers may add and remove listeners as in any dispatch
+    const std::vector<Touch*> held = swallower->claimedTouches_;
+    for (Touch* touch : held) {
+        const std::vector<EventListener*> ordered = orderedListeners(
+            EventListenerTouchOneByOne::LISTENER_ID,
+            [touch](const EventListener* l) { return holdsTouch(l, touch); });
+        auto self = std::find(ordered.begin(), ordered.end(), swallower);
+        if (self == ordered.end()) {
+            continue; // the claim was given up meanwhile
+        }
+        // Only those after the swallower lose the touch; those before it still hear it.
+        for (auto it = std::next(self); it != ordered.end(); ++it) {
+            cancelClaim(static_cast<EventListenerTouchOneByOne*>(*it), touch);
+        }
+    }
+    endDispatch();
 }
 
 void EventDispatcher::eraseTouch(EventListenerTouchOneByOne* listener, const Touch* touch) {

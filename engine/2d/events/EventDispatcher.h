@@ -32,6 +32,12 @@ class Touch;
 // dispatch, removals take effect at once (the removed listener hears nothing
 // more) and are purged afterwards.
 //
+// A touch listener never waits for an end that cannot reach it: a claimer
+// that is no longer reachable (an ancestor hidden, its node paused or out of
+// the running scene) gets onTouchCancelled at the touch's next event, and one
+// hidden by a listener above that switches swallowing on gets it at once;
+// either way it hears nothing more of that touch.
+//
 // Nodes call removeEventListenersForTarget when they are destroyed, and
 // pause/resumeEventListenersForTarget from onExit/onEnter.
 class EventDispatcher : public Ref {
@@ -69,6 +75,8 @@ public:
     bool isDispatching() const { return dispatchDepth_ > 0; }
 
 private:
+    friend class EventListenerTouchOneByOne;
+
     // All listeners of one listener id, split by kind of priority.
     struct ListenerList {
         std::vector<EventListener*> fixed;      // sorted by priority when dispatched
@@ -86,18 +94,23 @@ private:
     // when `include` (if given) accepts them.
     std::vector<EventListener*> orderedListeners(const EventListener::ListenerID& listenerID,
                                                  const std::function<bool(const EventListener*)>& include = {});
-    std::unordered_map<const Node*, int> drawingOrderOf(const std::vector<EventListener*>& sceneGraph) const;
-    // Whether the node at the end of root-to-node path `a` is drawn before the one of `b`.
-    static bool drawnBefore(const std::vector<const Node*>& a, const std::vector<const Node*>& b);
     static bool isReachable(const EventListener* listener);
-    // Up to this many scene-graph listeners are ordered by comparing their
-    // nodes' paths; more are ordered by one walk of the tree.
-    static constexpr std::size_t kFewListeners = 16;
+
+    void beginDispatch();
+    // Ends a dispatch; the outermost one purges removals and adds waiting listeners.
+    void endDispatch();
 
     void dispatchTouchEvent(EventTouch* event);
     // Returns whether the touch stops at this listener (claimed and swallowed).
     bool dispatchTouchToListener(EventListenerTouchOneByOne* listener, Touch* touch, EventTouch* event);
     static void eraseTouch(EventListenerTouchOneByOne* listener, const Touch* touch);
+    static bool holdsTouch(const EventListener* listener, const Touch* touch);
+    // Drops the claim and tells the listener with onTouchCancelled.
+    void cancelClaim(EventListenerTouchOneByOne* listener, Touch* touch);
+    void cancelUnreachableClaims(const std::vector<EventListener*>& ordered, Touch* touch);
+    // Called when `swallower` switches swallowing on: cancels the claims, on
+    // its touches, of the listeners after it.
+    void cancelClaimsHiddenBy(EventListenerTouchOneByOne* swallower);
     void dispatchToListeners(Event* event, const EventListener::ListenerID& listenerID);
 
     std::map<EventListener::ListenerID, ListenerList> listeners_;

@@ -8,13 +8,16 @@
 namespace engine {
 
 class Event;
+class EventDispatcher;
 class Node;
 
 // Base of all listeners. A listener is registered either with a node
 // (scene-graph priority: asked in drawing order, top first, and only while the
 // node is running) or with a fixed priority (negative before the scene graph,
-// positive after it). One listener object is registered at most once; use
-// `clone` to register the same handlers for several nodes.
+// positive after it). One listener object is registered at most once (a second
+// registration is a programming error: it asserts in debug builds and is
+// ignored otherwise); use `clone` to register the same handlers for several
+// nodes.
 class EventListener : public Ref {
 public:
     enum class Type { UNKNOWN, TOUCH_ONE_BY_ONE, TOUCH_ALL_AT_ONCE, KEYBOARD, MOUSE, ACCELERATION, FOCUS,
@@ -39,6 +42,8 @@ public:
 
 protected:
     EventListener();
+    // The dispatcher this listener is registered with, or null.
+    EventDispatcher* getDispatcher() const { return dispatcher_; }
     bool init(Type type, const ListenerID& listenerID, std::function<void(Event*)> callback);
 
     std::function<void(Event*)> onEvent_;
@@ -47,7 +52,10 @@ private:
     friend class EventDispatcher;
 
     void setPaused(bool paused) { paused_ = paused; }
-    void setRegistered(bool registered) { registered_ = registered; }
+    void setRegistered(EventDispatcher* dispatcher) {
+        dispatcher_ = dispatcher;
+        registered_ = dispatcher != nullptr;
+    }
     void setAssociatedNode(Node* node) { node_ = node; }
     void setFixedPriority(int priority) { fixedPriority_ = priority; }
 
@@ -57,6 +65,7 @@ private:
     bool paused_ = false;
     bool registered_ = false;
     Node* node_ = nullptr;
+    EventDispatcher* dispatcher_ = nullptr;
     int fixedPriority_ = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
 
+#include "engine/2d/events/EventDispatcher.h"
+
 #include <new>
 
 namespace engine {
@@ -23,6 +25,14 @@ EventListenerTouchOneByOne* EventListenerTouchOneByOne::create() {
 bool EventListenerTouchOneByOne::init() {
     // Touches are dispatched by the dispatcher itself, phase by phase.
     return EventListener::init(Type::TOUCH_ONE_BY_ONE, LISTENER_ID, nullptr);
+}
+
+void EventListenerTouchOneByOne::setSwallowTouches(bool needSwallow) {
+    const bool turnedOn = needSwallow && !needSwallow_;
+    needSwallow_ = needSwallow;
+    if (turnedOn && !claimedTouches_.empty() && getDispatcher()) {
+        getDispatcher()->cancelClaimsHiddenBy(this);
+    }
 }
 
 bool EventListenerTouchOneByOne::checkAvailable() {

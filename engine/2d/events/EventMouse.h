@@ -6,7 +6,10 @@
 namespace engine {
 
 // A mouse move, button or wheel event. The cursor is in design units with y
-// up (the same space as Touch::getLocation).
+// up (the same space as Touch::getLocation). getCursorX/getCursorY are the
+// accessors to use: getLocation gives the same y-up point here, but the
+// original engine's release gave y down there, so code written against either
+// would disagree about it.
 class EventMouse : public Event {
 public:
     enum class MouseEventType { MOUSE_NONE, MOUSE_DOWN, MOUSE_UP, MOUSE_MOVE, MOUSE_SCROLL };
