@@ -5,6 +5,7 @@
 #include "field/FieldViewport.h"
 
 #include <functional>
+#include <string>
 #include <variant>
 #include <vector>
 
