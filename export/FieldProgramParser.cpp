@@ -35,8 +35,8 @@ bool FieldProgramParser::parse(std::string_view text, FieldRows& rows, Error& er
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
-        if (lineNumber > kMaxRows) {
-            error = {lineNumber, "more than " + std::to_string(kMaxRows) + " rows"};
+        if (lineNumber > kFieldRowCount) {
+            error = {lineNumber, "more than " + std::to_string(kFieldRowCount) + " rows"};
             return false;
         }
         FieldRow row;

@@ -15,8 +15,6 @@ namespace pavlune {
 // (the typed number text). A final line feed adds no row; CR LF is accepted.
 class FieldProgramParser {
 public:
-    static constexpr int kMaxRows = 40;
-
     struct Error {
         int line = 0; // counted from 1
         std::string message;

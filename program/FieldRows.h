@@ -6,6 +6,10 @@
 
 namespace pavlune {
 
+// The editor's field has this many numbered rows; row i has the line number
+// 10 x (i + 1).
+inline constexpr int kFieldRowCount = 40;
+
 // One card as program generation sees it: its key in the catalogue and the
 // text typed on it (empty, or not a number, for cards without one).
 struct CardSlot {

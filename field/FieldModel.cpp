@@ -1,0 +1,494 @@
+#include "field/FieldModel.h"
+
+#include "catalogue/CatalogueView.h"
+#include "field/FieldGeometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <utility>
+
+namespace pavlune {
+
+namespace {
+
+// Whether two connector directions face each other: the signed angle between
+// them, in whole degrees, is 180. A connector without a direction faces
+// nothing.
+bool facesOpposite(engine::Vec2 a, engine::Vec2 b) {
+    const double lengths = static_cast<double>(a.length()) * b.length();
+    if (lengths == 0) {
+        return false;
+    }
+    const double dot = (static_cast<double>(a.x) * b.x + static_cast<double>(a.y) * b.y) / lengths;
+    const double cross = (static_cast<double>(a.x) * b.y - static_cast<double>(a.y) * b.x) / lengths;
+    double degrees = std::round(std::acos(std::clamp(dot, -1.0, 1.0)) * 180.0 / std::numbers::pi);
+    if (std::round(cross) < 0) {
+        degrees = -degrees;
+    }
+    return degrees == 180.0;
+}
+
+} // namespace
+
+FieldModel::FieldModel(const FieldGeometry& geometry, const CatalogueView& catalogue)
+    : contentSize_(geometry.contentSize()) {
+    const engine::Size slotSize = geometry.slotSize();
+    slots_.resize(kFieldRowCount);
+    for (int row = 0; row < kFieldRowCount; ++row) {
+        RowSlot& slot = slots_[static_cast<std::size_t>(row)];
+        slot.position = geometry.row(row).slot;
+        slot.size = slotSize;
+        // Five units inside the left edge, facing left.
+        slot.connectors[0].anchor = {5, slotSize.height / 2};
+        slot.connectors[0].directionPoint = {4, slotSize.height / 2};
+    }
+    for (int set = 0; set < static_cast<int>(useCounts_.size()); ++set) {
+        useCounts_[static_cast<std::size_t>(set)].assign(
+            static_cast<std::size_t>(catalogue.getCardCount(set)), 0);
+    }
+}
+
+int FieldModel::cardOnRow(int row) const { return rowSlot(row).connectors[0].attached; }
+
+bool FieldModel::isCatalogueCard(int cardSet, int cardIndex) const {
+    return cardSet >= 0 && cardSet < static_cast<int>(useCounts_.size()) && cardIndex >= 0 &&
+           cardIndex < static_cast<int>(useCounts_[static_cast<std::size_t>(cardSet)].size());
+}
+
+int FieldModel::addCard(int cardSet, int cardIndex, engine::Vec2 position, engine::Size size) {
+    if (!isCatalogueCard(cardSet, cardIndex)) {
+        return kNoCard;
+    }
+    PlacedCard placed;
+    placed.id = nextId_++;
+    placed.cardSet = cardSet;
+    placed.cardIndex = cardIndex;
+    placed.position = position;
+    placed.size = size;
+    placed.zOrder = PlacedCard::kTopZOrder;
+    // The middle of the left edge, facing right.
+    placed.connectors[0].anchor = {0, size.height / 2};
+    placed.connectors[0].directionPoint = {1, size.height / 2};
+    cards_.push_back(placed);
+    ++useCounts_[static_cast<std::size_t>(cardSet)][static_cast<std::size_t>(cardIndex)];
+    return placed.id;
+}
+
+bool FieldModel::removeCard(int cardId) {
+    PlacedCard* removed = card(cardId);
+    if (!removed) {
+        return false;
+    }
+    detachConnector(cardId, 0);
+    detachConnector(cardId, 1);
+    // Links to a card that is gone would pull it back into a block.
+    unlink(*removed);
+    --useCounts_[static_cast<std::size_t>(removed->cardSet)][static_cast<std::size_t>(removed->cardIndex)];
+    std::erase_if(cards_, [cardId](const PlacedCard& c) { return c.id == cardId; });
+    std::erase(dragGroup_, cardId);
+    return true;
+}
+
+void FieldModel::setCardValue(int cardId, std::string value) {
+    if (PlacedCard* c = card(cardId)) {
+        c->value = std::move(value);
+    }
+}
+
+void FieldModel::setCardZOrder(int cardId, int zOrder) {
+    if (PlacedCard* c = card(cardId)) {
+        c->zOrder = zOrder;
+    }
+}
+
+const PlacedCard* FieldModel::findCard(int cardId) const {
+    const auto found =
+        std::find_if(cards_.begin(), cards_.end(), [cardId](const PlacedCard& c) { return c.id == cardId; });
+    return found == cards_.end() ? nullptr : &*found;
+}
+
+PlacedCard* FieldModel::card(int cardId) { return const_cast<PlacedCard*>(std::as_const(*this).findCard(cardId)); }
+
+int FieldModel::useCount(int cardSet, int cardIndex) const {
+    if (!isCatalogueCard(cardSet, cardIndex)) {
+        return 0;
+    }
+    return useCounts_[static_cast<std::size_t>(cardSet)][static_cast<std::size_t>(cardIndex)];
+}
+
+bool FieldModel::inDragGroup(int cardId) const {
+    return std::find(dragGroup_.begin(), dragGroup_.end(), cardId) != dragGroup_.end();
+}
+
+void FieldModel::setDragGroup(std::vector<int> cardIds) { dragGroup_ = std::move(cardIds); }
+
+void FieldModel::liftCard(int cardId) {
+    const PlacedCard* lifted = findCard(cardId);
+    if (!lifted) {
+        return;
+    }
+    if (lifted->connectors[0].isAttached()) {
+        snapTarget_ = lifted->connectors[0].attached;
+        snappedConnector_ = 0;
+    }
+    dragGroup_ = {cardId};
+    raiseCards();
+}
+
+void FieldModel::liftBlock(int cardId) {
+    collectBlock(cardId);
+    raiseCards();
+}
+
+void FieldModel::collectBlock(int cardId) {
+    dragGroup_.clear();
+    visitBlock(cardId);
+}
+
+void FieldModel::visitBlock(int cardId) {
+    if (inDragGroup(cardId)) {
+        return;
+    }
+    const PlacedCard* visited = findCard(cardId);
+    if (!visited) {
+        return;
+    }
+    dragGroup_.push_back(cardId);
+    // Never up: the block is the card and what lies below and beside it.
+    constexpr int kFollowed[] = {PlacedCard::right, PlacedCard::down, PlacedCard::left};
+    const int row = visited->connectors[0].attached;
+    const std::array<int, 4> links = visited->links;
+    for (const int link : kFollowed) {
+        if (row == kNoRow) {
+            if (links[static_cast<std::size_t>(link)] != kNoCard) {
+                visitBlock(links[static_cast<std::size_t>(link)]);
+            }
+        } else if (const int next = neighbourRow(row, link); next != kNoRow) {
+            if (const int below = cardOnRow(next); below != kNoCard) {
+                visitBlock(below);
+            }
+        }
+    }
+}
+
+void FieldModel::raiseCards() {
+    const int count = static_cast<int>(cards_.size());
+    for (auto it = dragGroup_.rbegin(); it != dragGroup_.rend(); ++it) {
+        PlacedCard* raised = card(*it);
+        if (!raised) {
+            continue;
+        }
+        const int z = raised->zOrder;
+        for (PlacedCard& other : cards_) {
+            if (other.zOrder > z) {
+                --other.zOrder;
+            }
+        }
+        raised->zOrder = count;
+    }
+}
+
+void FieldModel::moveCards(int cardId, engine::Vec2 offset, const FieldViewport& viewport) {
+    const PlacedCard* given = findCard(cardId);
+    if (!given) {
+        return;
+    }
+    // The group's outer cards; the given card wins ties.
+    const PlacedCard* top = given;
+    const PlacedCard* leftmost = given;
+    const PlacedCard* bottom = given;
+    const PlacedCard* rightmost = given;
+    for (const int id : dragGroup_) {
+        const PlacedCard* c = findCard(id);
+        if (id == cardId || !c) {
+            continue;
+        }
+        if (c->position.y > top->position.y) top = c;
+        if (c->position.x < leftmost->position.x) leftmost = c;
+        if (c->position.y < bottom->position.y) bottom = c;
+        if (c->position.x > rightmost->position.x) rightmost = c;
+    }
+
+    const float zoom = viewport.zoom();
+    float dx = offset.x;
+    float dy = offset.y;
+    // Sideways the group stays between the palette and the right edge of the
+    // screen, wherever the field is scrolled.
+    const float leftEdge = viewport.toScreen(leftmost->position).x - leftmost->size.width * 0.5f * zoom;
+    const float rightEdge = viewport.toScreen(rightmost->position).x + rightmost->size.width * 0.5f * zoom;
+    if (snapHold_.x + leftEdge + dx < kDragLeftEdge) {
+        dx = kDragLeftEdge - snapHold_.x - leftEdge;
+    } else if (snapHold_.x + rightEdge + dx > kDragRightEdge) {
+        dx = kDragRightEdge - snapHold_.x - rightEdge;
+    }
+    // Up and down it stays on the content.
+    const float lowest = bottom->size.height * 0.5f;
+    const float highest = contentSize_.height - top->size.height * 0.5f;
+    if (bottom->position.y + dy + snapHold_.y < lowest) {
+        dy = lowest - bottom->position.y - snapHold_.y;
+    } else if (top->position.y + dy + snapHold_.y > highest) {
+        dy = highest - top->position.y - snapHold_.y;
+    }
+
+    if (snapTarget_ != kNoRow) {
+        snapHold_ += engine::Vec2(dx, dy);
+        if (snapHold_.length() <= snapLimit(zoom)) {
+            return; // still held on its row
+        }
+        for (const int id : dragGroup_) {
+            if (PlacedCard* c = card(id)) {
+                c->position += snapHold_;
+                detachConnector(id, 0);
+                detachConnector(id, 1);
+            }
+        }
+        snapTarget_ = kNoRow;
+        snappedConnector_ = Connector::kNone;
+        snapHold_ = engine::Vec2::ZERO;
+        // The hold already carried this move.
+        dx = 0;
+        dy = 0;
+    }
+
+    const engine::Vec2 step(dx, dy);
+    for (const int id : dragGroup_) {
+        PlacedCard* c = card(id);
+        if (!c) {
+            continue;
+        }
+        if (!step.isZero()) {
+            // A card that leaves its row must not stay in the program there.
+            detachConnector(id, 0);
+            detachConnector(id, 1);
+        }
+        c->position += step;
+        for (std::size_t link = 0; link < c->links.size(); ++link) {
+            const int linked = c->links[link];
+            if (linked == kNoCard || inDragGroup(linked)) {
+                continue;
+            }
+            if (PlacedCard* other = card(linked)) {
+                int& back = other->links[static_cast<std::size_t>(PlacedCard::opposite(static_cast<int>(link)))];
+                if (back == id) {
+                    back = kNoCard;
+                }
+            }
+            c->links[link] = kNoCard;
+        }
+    }
+
+    PlacedCard* dragged = card(cardId);
+    const std::optional<SnapPair> pair = findSnap(*dragged, zoom);
+    if (!pair) {
+        return;
+    }
+    attach(*dragged, *pair);
+    snapTarget_ = pair->row;
+    snappedConnector_ = pair->cardConnector;
+    const engine::Vec2 toSlot = slots_[static_cast<std::size_t>(pair->row)].connectorPoint(pair->slotConnector) -
+                                dragged->connectorPoint(pair->cardConnector);
+    for (const int id : dragGroup_) {
+        if (PlacedCard* c = card(id)) {
+            c->position += toSlot;
+        }
+    }
+    for (const int id : dragGroup_) {
+        if (id != cardId) {
+            snapCard(id, zoom);
+        }
+    }
+}
+
+void FieldModel::snapCard(int cardId, float zoom) {
+    PlacedCard* snapped = card(cardId);
+    if (!snapped) {
+        return;
+    }
+    if (const std::optional<SnapPair> pair = findSnap(*snapped, zoom)) {
+        attach(*snapped, *pair);
+    }
+}
+
+float FieldModel::snapLimit(float zoom) { return std::trunc(kSnapDistance / zoom); }
+
+std::optional<FieldModel::SnapPair> FieldModel::findSnap(const PlacedCard& placed, float zoom) const {
+    std::optional<SnapPair> best;
+    float bestDistance = snapLimit(zoom);
+    for (int cc = 0; cc < 2; ++cc) {
+        const Connector& cardConnector = placed.connectors[static_cast<std::size_t>(cc)];
+        const engine::Vec2 point = placed.connectorPoint(cc);
+        for (int row = 0; row < static_cast<int>(slots_.size()); ++row) {
+            const RowSlot& slot = slots_[static_cast<std::size_t>(row)];
+            for (int sc = 0; sc < 2; ++sc) {
+                const Connector& slotConnector = slot.connectors[static_cast<std::size_t>(sc)];
+                if (slotConnector.isAttached() && slotConnector.attached != placed.id) {
+                    continue;
+                }
+                // A pair that cannot face each other never snaps, so it must
+                // not hide a farther pair that can.
+                if (!facesOpposite(cardConnector.direction(), slotConnector.direction())) {
+                    continue;
+                }
+                const float distance = slot.connectorPoint(sc).distance(point);
+                if (distance < bestDistance) {
+                    bestDistance = distance;
+                    best = SnapPair{cc, row, sc};
+                }
+            }
+        }
+    }
+    return best;
+}
+
+void FieldModel::attach(PlacedCard& placed, const SnapPair& pair) {
+    // Joined to one slot at a time.
+    detachConnector(placed.id, pair.cardConnector);
+    placed.connectors[static_cast<std::size_t>(pair.cardConnector)].attached = pair.row;
+    slots_[static_cast<std::size_t>(pair.row)].connectors[static_cast<std::size_t>(pair.slotConnector)].attached =
+        placed.id;
+    for (int link = 0; link < 4; ++link) {
+        const int next = neighbourRow(pair.row, link);
+        const int neighbour = next == kNoRow ? kNoCard : cardOnRow(next);
+        PlacedCard* other = neighbour == kNoCard || neighbour == placed.id ? nullptr : card(neighbour);
+        placed.links[static_cast<std::size_t>(link)] = other ? neighbour : kNoCard;
+        if (other) {
+            other->links[static_cast<std::size_t>(PlacedCard::opposite(link))] = placed.id;
+        }
+    }
+}
+
+void FieldModel::detachConnector(int cardId, int connector) {
+    PlacedCard* owner = card(cardId);
+    if (!owner || connector < 0 || connector > 1) {
+        return;
+    }
+    Connector& own = owner->connectors[static_cast<std::size_t>(connector)];
+    if (own.isAttached()) {
+        for (Connector& slotConnector : slots_[static_cast<std::size_t>(own.attached)].connectors) {
+            if (slotConnector.attached == cardId) {
+                slotConnector.attached = Connector::kNone;
+                break;
+            }
+        }
+    }
+    own.attached = Connector::kNone;
+}
+
+void FieldModel::unlink(PlacedCard& placed) {
+    for (std::size_t link = 0; link < placed.links.size(); ++link) {
+        if (PlacedCard* other = card(placed.links[link])) {
+            int& back = other->links[static_cast<std::size_t>(PlacedCard::opposite(static_cast<int>(link)))];
+            if (back == placed.id) {
+                back = kNoCard;
+            }
+        }
+        placed.links[link] = kNoCard;
+    }
+}
+
+int FieldModel::neighbourRow(int row, int link) const {
+    if (link == PlacedCard::up && row > 0) {
+        return row - 1;
+    }
+    if (link == PlacedCard::down && row + 1 < static_cast<int>(slots_.size())) {
+        return row + 1;
+    }
+    return kNoRow;
+}
+
+void FieldModel::clearSnapTarget() {
+    snapTarget_ = kNoRow;
+    snappedConnector_ = Connector::kNone;
+}
+
+void FieldModel::endDrag() {
+    clearSnapTarget();
+    snapHold_ = engine::Vec2::ZERO;
+    dragGroup_.clear();
+}
+
+engine::Vec2 FieldModel::moveToRow(PlacedCard& placed, int row) {
+    placed.position += slots_[static_cast<std::size_t>(row)].connectorPoint(0) - placed.connectorPoint(0);
+    detachConnector(placed.id, 0);
+    detachConnector(placed.id, 1);
+    placed.connectors[0].attached = row;
+    slots_[static_cast<std::size_t>(row)].connectors[0].attached = placed.id;
+    return placed.position;
+}
+
+RowEdit FieldModel::insertRow(int row) {
+    RowEdit edit;
+    const int last = static_cast<int>(slots_.size()) - 1;
+    if (row < 0 || row > last) {
+        return edit;
+    }
+    for (int k = last; k >= row; --k) {
+        const int onRow = cardOnRow(k);
+        if (onRow == kNoCard) {
+            continue;
+        }
+        if (k == last) {
+            removeCard(onRow);
+            edit.removed.push_back(onRow);
+        } else {
+            edit.moved.push_back({onRow, moveToRow(*card(onRow), k + 1)});
+        }
+    }
+    relinkRowCards();
+    return edit;
+}
+
+RowEdit FieldModel::deleteRow(int row) {
+    RowEdit edit;
+    const int last = static_cast<int>(slots_.size()) - 1;
+    if (row < 0 || row > last) {
+        return edit;
+    }
+    for (int k = row; k <= last; ++k) {
+        const int onRow = cardOnRow(k);
+        if (onRow == kNoCard) {
+            continue;
+        }
+        if (k == row) {
+            removeCard(onRow);
+            edit.removed.push_back(onRow);
+        } else {
+            edit.moved.push_back({onRow, moveToRow(*card(onRow), k - 1)});
+        }
+    }
+    relinkRowCards();
+    return edit;
+}
+
+void FieldModel::relinkRowCards() {
+    for (int row = 0; row < static_cast<int>(slots_.size()); ++row) {
+        if (PlacedCard* onRow = card(cardOnRow(row))) {
+            unlink(*onRow);
+        }
+    }
+    for (int row = 1; row < static_cast<int>(slots_.size()); ++row) {
+        PlacedCard* above = card(cardOnRow(row - 1));
+        PlacedCard* below = card(cardOnRow(row));
+        if (above && below) {
+            above->links[PlacedCard::down] = below->id;
+            below->links[PlacedCard::up] = above->id;
+        }
+    }
+}
+
+FieldRows FieldModel::fieldRows() const {
+    FieldRows rows;
+    rows.reserve(slots_.size());
+    for (int row = 0; row < static_cast<int>(slots_.size()); ++row) {
+        const PlacedCard* onRow = findCard(cardOnRow(row));
+        if (onRow) {
+            rows.push_back({CardSlot{onRow->cardSet, onRow->cardIndex, onRow->value}});
+        } else {
+            rows.push_back({std::nullopt});
+        }
+    }
+    return rows;
+}
+
+} // namespace pavlune

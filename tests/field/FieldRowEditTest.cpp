@@ -1,0 +1,91 @@
+// Inserting and deleting field rows: which cards move where, which go into
+// the trash, and that the model holds the final state at once.
+#include "FieldTestSetup.h"
+
+#include <gtest/gtest.h>
+
+namespace pavlune {
+namespace {
+
+using namespace test;
+
+constexpr int kLastRow = kFieldRowCount - 1;
+
+struct Field {
+    FieldModel model = designField();
+    std::vector<int> rowCards; // the card put on each row, or kNoCard
+
+    explicit Field(std::initializer_list<int> rows) : rowCards(kFieldRowCount, FieldModel::kNoCard) {
+        for (const int row : rows) {
+            rowCards[static_cast<std::size_t>(row)] = snapNewCard(model, row, row % 6);
+        }
+    }
+    int card(int row) const { return rowCards[static_cast<std::size_t>(row)]; }
+};
+
+void expectOnRow(const FieldModel& model, int card, int row) {
+    SCOPED_TRACE(testing::Message() << "card " << card << " on row " << row);
+    EXPECT_EQ(model.cardOnRow(row), card);
+    const engine::Vec2 at = model.findCard(card)->position;
+    EXPECT_NEAR(at.x, centreFor(slotPoint(row)).x, 1e-3);
+    EXPECT_NEAR(at.y, centreFor(slotPoint(row)).y, 1e-3);
+}
+
+TEST(FieldRowEdit, InsertOnTheLastRowSendsItsCardToTheTrash) {
+    Field field({0, kLastRow});
+    const RowEdit edit = field.model.insertRow(kLastRow);
+
+    EXPECT_EQ(edit.removed, std::vector<int>{field.card(kLastRow)});
+    EXPECT_TRUE(edit.runsTrashSequence());
+    EXPECT_TRUE(edit.moved.empty());
+    EXPECT_EQ(field.model.findCard(field.card(kLastRow)), nullptr);
+    EXPECT_EQ(field.model.useCount(basic, kLastRow % 6), 0);
+    EXPECT_FALSE(field.model.rowSlot(kLastRow).isOccupied());
+    expectOnRow(field.model, field.card(0), 0);
+}
+
+TEST(FieldRowEdit, InsertOnTheFirstRowMovesEveryCardDownAndDropsTheLast) {
+    Field field({0, 1, 3, kLastRow - 1, kLastRow});
+    const RowEdit edit = field.model.insertRow(0);
+
+    EXPECT_EQ(edit.removed, std::vector<int>{field.card(kLastRow)});
+    ASSERT_EQ(edit.moved.size(), 4u);
+    for (const int from : {0, 1, 3, kLastRow - 1}) {
+        expectOnRow(field.model, field.card(from), from + 1);
+    }
+    // The view animates to where the model already is.
+    for (const RowEdit::Move& move : edit.moved) {
+        EXPECT_EQ(move.target, field.model.findCard(move.cardId)->position);
+    }
+    for (const int freed : {0, 3}) {
+        EXPECT_FALSE(field.model.rowSlot(freed).isOccupied()) << freed;
+    }
+    // No link is left to the card in the trash.
+    EXPECT_EQ(field.model.findCard(field.card(kLastRow - 1))->links[PlacedCard::down], FieldModel::kNoCard);
+}
+
+TEST(FieldRowEdit, DeleteOnAnEmptyRowMovesTheCardsBelowUpWithoutTrash) {
+    Field field({3, 5, 6});
+    const RowEdit edit = field.model.deleteRow(4);
+
+    EXPECT_TRUE(edit.removed.empty());
+    EXPECT_FALSE(edit.runsTrashSequence());
+    EXPECT_EQ(edit.moved.size(), 2u);
+    expectOnRow(field.model, field.card(3), 3);
+    expectOnRow(field.model, field.card(5), 4);
+    expectOnRow(field.model, field.card(6), 5);
+    EXPECT_FALSE(field.model.rowSlot(6).isOccupied());
+    EXPECT_EQ(field.model.findCard(field.card(5))->links[PlacedCard::up], field.card(3));
+}
+
+TEST(FieldRowEdit, DeleteSendsTheRowsOwnCardToTheTrash) {
+    Field field({2, 3});
+    const RowEdit edit = field.model.deleteRow(2);
+
+    EXPECT_EQ(edit.removed, std::vector<int>{field.card(2)});
+    expectOnRow(field.model, field.card(3), 2);
+    EXPECT_EQ(field.model.findCard(field.card(3))->links[PlacedCard::up], FieldModel::kNoCard);
+}
+
+} // namespace
+} // namespace pavlune
