@@ -48,9 +48,11 @@ protected:
         return engine::Director::getInstance()->getTextureCache()->addImage(path);
     }
 
-    // Writes the frame for a person to look at, when PAVLUNE_CARD_FRAMES names a folder.
+    // Draws and writes a frame for a person to look at, when
+    // PAVLUNE_CARD_FRAMES names a folder.
     void keepFrame(const std::string& name) const {
         if (const char* folder = std::getenv("PAVLUNE_CARD_FRAMES")) {
+            driver->step(0);
             driver->saveFrame(std::string(folder) + "/" + name + ".png");
         }
     }

@@ -96,7 +96,7 @@ TEST_F(CardSpriteTest, NumberShowsAsTypedOnTheFrontAndScaledOnTheBack) {
     keepFrame("number-card-front");
 
     ASSERT_TRUE(card->turnOver());
-    driver->advance(0.41f);
+    driver->advance(0.45f);
     EXPECT_TRUE(back->isVisible());
     EXPECT_FALSE(large->isVisible());
     EXPECT_FALSE(card->getFrontSmallLabel()->isVisible());
@@ -112,7 +112,7 @@ TEST_F(CardSpriteTest, DialectChangeRescalesATurnedCard) {
     InputCardSprite* card = place(made(InputCardSprite::createForCard(pavlune::full, kWaitCard)));
     card->setValue("1.5");
     card->turnOver();
-    driver->advance(0.41f);
+    driver->advance(0.45f);
     ASSERT_EQ(card->getBackLabel()->getString(), "90");
 
     catalogue->setCurrentDialect(pavlune::latte);

@@ -5,6 +5,7 @@
 #include "editor/cards/InputCardSprite.h"
 #include "editor/cards/NumberEditor.h"
 #include "engine/2d/LabelAtlas.h"
+#include "engine/2d/LayerColor.h"
 #include "engine/2d/Sprite.h"
 #include "engine/platform/GLView.h"
 #include "engine/ui/EditBox.h"
@@ -23,6 +24,7 @@ class NumberEditorTest : public CardScreenTest {
 protected:
     void SetUp() override {
         CardScreenTest::SetUp();
+        scene->addChild(made(engine::LayerColor::create(engine::Color4B(255, 255, 255, 255))));
         card = made(InputCardSprite::createForCard(pavlune::full, kWaitCard));
         card->setValue("3");
         card->setPosition(kCardCentre);
@@ -76,6 +78,11 @@ TEST_F(NumberEditorTest, OpensOverTheCardReadyForTyping) {
     // Rectangle 0 of the wait card: offset (0, -13) on the 200 x 120 picture.
     EXPECT_EQ(box->getPosition(), kCardCentre + Vec2(0, -13));
     EXPECT_EQ(box->getContentSize(), engine::Size(200, 94));
+    driver->step();
+    // The white screen beneath, dimmed by half.
+    const engine::Color4B dimmed = driver->pixelAt(kOutside);
+    EXPECT_NEAR(dimmed.r, 127, 2);
+    EXPECT_NEAR(dimmed.b, 127, 2);
     keepFrame("number-editor");
 }
 
