@@ -105,9 +105,17 @@ bool CardSprite::isOnFlickCorner(const Vec2& worldPoint) const {
     return flickCorner_->getBoundingBox().containsPoint(convertToNodeSpace(worldPoint));
 }
 
-void CardSprite::setOpacity(std::uint8_t opacity) { face_->setOpacity(opacity); }
+// The card keeps the value too (it cascades to nothing), so that getOpacity
+// and getColor, and the fades that start from them, see what the face shows.
+void CardSprite::setOpacity(std::uint8_t opacity) {
+    Node::setOpacity(opacity);
+    face_->setOpacity(opacity);
+}
 
-void CardSprite::setColor(const engine::Color3B& color) { face_->setColor(color); }
+void CardSprite::setColor(const engine::Color3B& color) {
+    Node::setColor(color);
+    face_->setColor(color);
+}
 
 bool CardSprite::turnOver() {
     if (backImage_.empty() || flipping_) {

@@ -6,6 +6,7 @@
 #include "editor/cards/InputCardSprite.h"
 #include "engine/2d/LabelAtlas.h"
 #include "engine/2d/Sprite.h"
+#include "engine/2d/actions/FadeIn.h"
 
 namespace {
 
@@ -77,6 +78,18 @@ TEST_F(CardSpriteTest, CardWithoutBackImageCannotTurn) {
     EXPECT_FALSE(card->turnOver());
     driver->advance(0.5f);
     EXPECT_FALSE(card->isFlipped());
+}
+
+TEST_F(CardSpriteTest, FadesAndTintsReachTheFace) {
+    CardSprite* card = place(made(CardSprite::createForCard(pavlune::basic, 0)));
+    card->setColor(engine::Color3B(32, 32, 32));
+    EXPECT_EQ(card->getFace()->getColor(), engine::Color3B(32, 32, 32));
+    card->setOpacity(0);
+    card->runAction(engine::FadeIn::create(0.2f));
+    driver->step(0);
+    driver->step(0.1f);
+    EXPECT_NEAR(card->getFace()->getOpacity(), 128, 1);
+    EXPECT_EQ(card->getFlickCorner()->getOpacity(), 0) << "the corner stays invisible";
 }
 
 TEST_F(CardSpriteTest, NumberShowsAsTypedOnTheFrontAndScaledOnTheBack) {
