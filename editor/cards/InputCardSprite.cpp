@@ -46,10 +46,10 @@ bool InputCardSprite::init(const std::string& image, const std::string& backImag
         return false;
     }
     inputRects_ = std::move(inputRects);
-    if (inputRects_.size() < kRectCount) {
-        return true;
-    }
     multiplier_ = multiplier;
+    if (inputRects_.size() < kRectCount) {
+        return true; // nothing to draw the number in
+    }
     const std::string backDigits = pavlune::DeviceManager::getInstance()->getInputNumberImage();
     frontLarge_ = LabelAtlas::create(value_, kFrontLargeDigits, kLargeDigitWidth, kLargeDigitHeight,
                                      kFirstDigitMapChar);
