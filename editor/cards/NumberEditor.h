@@ -28,7 +28,8 @@ class InputCardSprite;
 // the card's value, calls onCommit and fades the editor out.
 //
 // Add it to the scene at the origin: the picture is placed by the card's
-// position in world (screen) units.
+// position in world (screen) units. It is used once; removed from the scene
+// by its owner, it closes without calling either callback.
 class NumberEditor : public engine::Layer, public engine::ui::EditBoxDelegate {
 public:
     static constexpr float kFadeDuration = 0.1f;
@@ -42,8 +43,8 @@ public:
 
     using Callback = std::function<void(NumberEditor* editor, InputCardSprite* card)>;
 
-    // Null when the card has no input rectangles in the current dialect (there
-    // is nothing to edit) or a picture cannot be loaded. The editor keeps the
+    // Null when the card has no input rectangles (there is nothing to edit)
+    // or a picture cannot be loaded. The editor keeps the
     // card (retained) until it is destroyed.
     static NumberEditor* create(InputCardSprite* card);
 
