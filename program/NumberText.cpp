@@ -1,5 +1,6 @@
 #include "program/NumberText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <locale>
@@ -36,6 +37,27 @@ std::string substituteNumber(const std::string& text, const std::string& placeho
         at = result.find(placeholder, at + formatted.size());
     }
     return result;
+}
+
+namespace {
+
+bool isPlainNumber(const std::string& text) {
+    return text.find_first_not_of("0123456789.") == std::string::npos;
+}
+
+} // namespace
+
+std::optional<std::string> acceptTypedNumber(const std::string& text, const std::vector<float>& multipliers) {
+    if (!isPlainNumber(text) || std::count(text.begin(), text.end(), '.') > 1) {
+        return std::nullopt;
+    }
+    for (const float multiplier : multipliers) {
+        const double scaled = typedNumber(text, multiplier);
+        if (!isPlainNumber(formatNumber(scaled)) || !isPlainNumber(formatNumber(std::round(scaled)))) {
+            return std::nullopt;
+        }
+    }
+    return text.starts_with('.') ? "0" + text : text;
 }
 
 std::uint16_t toInstructionOperand(double number) {

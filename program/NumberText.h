@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace pavlune {
 
@@ -24,6 +26,16 @@ std::string formatNumber(double number);
 // number, searching on after each inserted number. An empty placeholder
 // replaces nothing.
 std::string substituteNumber(const std::string& text, const std::string& placeholder, double number);
+
+// Text typed into a card's number editor, as the card then stores it, or
+// nothing when the text is refused. Accepted: digits with at most one ".",
+// or the empty text; a leading "." gets a "0" in front (".5" becomes "0.5").
+// Also refused: a number that, scaled by any of `multipliers`, would be
+// written in exponent form, either rounded (the card's back) or as it is
+// (program text): the digit maps cannot draw "1.2e+06" and the board cannot
+// read it. Passing the multipliers of every dialect keeps a later change of
+// dialect from producing such a number.
+std::optional<std::string> acceptTypedNumber(const std::string& text, const std::vector<float>& multipliers);
 
 // The 16-bit operand a number becomes in a que instruction: truncated toward
 // zero, then taken modulo 65536 (a negative number gives its two's

@@ -4,6 +4,9 @@
 #include <clocale>
 #include <gtest/gtest.h>
 #include <limits>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace pavlune {
 namespace {
@@ -49,6 +52,38 @@ TEST(TypedNumber, NonFiniteCountsAsZero) {
     // Finite text whose product overflows is no better.
     EXPECT_EQ(typedNumber("1e308", 1000.0), 0.0);
     EXPECT_DOUBLE_EQ(typedNumber("1e300", 1000.0), 1e303);
+}
+
+TEST(AcceptTypedNumber, TakesPlainNumbersThatStayFreeOfExponentForm) {
+    const std::vector<float> wait = {60.0f, 1000.0f, 60.0f};
+    struct Case {
+        const char* typed;
+        std::optional<std::string> stored;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {"3", "3"},
+        {".5", "0.5"},
+        {"1.", "1."},
+        {"1..5", std::nullopt},
+        {".5.", std::nullopt},
+        {"-3", std::nullopt},
+        {"+3", std::nullopt},
+        {" 3", std::nullopt},
+        {"1e3", std::nullopt},
+        {"999", "999"},             // 999000 in latte
+        {"1000", std::nullopt},     // 1000000 in latte, though 60000 in jam
+        {"999.9999", std::nullopt}, // 999999.9 is written "1e+06"
+        {"0.001", "0.001"},         // 0.06 in jam
+        {"0.000001", std::nullopt}, // jam would write 6e-05
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(acceptTypedNumber(c.typed, wait), c.stored) << c.typed;
+    }
+    // A count (multiplier 1) may be larger, and tiny text is refused there.
+    EXPECT_EQ(acceptTypedNumber("999999", {1.0f}), "999999");
+    EXPECT_EQ(acceptTypedNumber("1000000", {1.0f}), std::nullopt);
+    EXPECT_EQ(acceptTypedNumber("0.00001", {1.0f}), std::nullopt); // "1e-05"
 }
 
 TEST(InstructionOperand, TruncatesTowardZeroAndKeepsTheLow16Bits) {

@@ -1,0 +1,133 @@
+#include "editor/cards/InputCardSprite.h"
+
+#include "catalogue/DeviceManager.h"
+#include "engine/2d/Director.h"
+#include "engine/2d/LabelAtlas.h"
+#include "engine/2d/Sprite.h"
+#include "engine/2d/TextureCache.h"
+#include "program/NumberText.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+#include <utility>
+
+using engine::LabelAtlas;
+using engine::Vec2;
+
+InputCardSprite* InputCardSprite::create(const std::string& image, const std::string& backImage,
+                                         std::vector<engine::Rect> inputRects, float multiplier) {
+    auto* card = new (std::nothrow) InputCardSprite();
+    if (card && card->init(image, backImage, std::move(inputRects), multiplier)) {
+        card->autorelease();
+        return card;
+    }
+    delete card;
+    return nullptr;
+}
+
+InputCardSprite* InputCardSprite::createForCard(int set, int index) {
+    const pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
+    const std::string image = catalogue->getCardFaceImage(index, set);
+    if (image.empty()) {
+        return nullptr;
+    }
+    InputCardSprite* card = create(image, catalogue->getCardBackImage(index, set),
+                                   catalogue->getInputRects(index, set), catalogue->getCardCode(index, set).multiplier);
+    if (card) {
+        card->setCardKey(set, index);
+    }
+    return card;
+}
+
+bool InputCardSprite::init(const std::string& image, const std::string& backImage,
+                           std::vector<engine::Rect> inputRects, float multiplier) {
+    if (!CardSprite::init(image, backImage)) {
+        return false;
+    }
+    inputRects_ = std::move(inputRects);
+    multiplier_ = multiplier;
+    if (inputRects_.size() < kRectCount) {
+        return true; // nothing to draw the number in
+    }
+    const std::string backDigits = pavlune::DeviceManager::getInstance()->getInputNumberImage();
+    frontLarge_ = LabelAtlas::create(value_, kFrontLargeDigits, kLargeDigitWidth, kLargeDigitHeight,
+                                     kFirstDigitMapChar);
+    frontSmall_ = LabelAtlas::create(value_, kFrontSmallDigits, kSmallDigitWidth, kSmallDigitHeight,
+                                     kFirstDigitMapChar);
+    backLabel_ = LabelAtlas::create("", backDigits, kLargeDigitWidth, kLargeDigitHeight, kFirstDigitMapChar);
+    if (!frontLarge_ || !frontSmall_ || !backLabel_) {
+        return false;
+    }
+    LabelAtlas* labels[kRectCount] = {frontLarge_, frontSmall_, backLabel_};
+    for (int i = 0; i < kRectCount; ++i) {
+        labels[i]->setAnchorPoint(Vec2(0.5f, 0.5f));
+        labels[i]->setPosition(labelPosition(i));
+        getFace()->addChild(labels[i]);
+    }
+    backLabel_->setVisible(false);
+    fitLabels();
+    return true;
+}
+
+Vec2 InputCardSprite::labelPosition(int rect) const {
+    const engine::Size face = getFace()->getContentSize();
+    const engine::Rect& box = inputRects_[static_cast<std::size_t>(rect)];
+    return Vec2(face.width / 2 + box.origin.x, face.height / 2 + box.origin.y);
+}
+
+void InputCardSprite::fitLabels() {
+    if (!frontLarge_ || inputRects_.size() < kRectCount) {
+        return;
+    }
+    LabelAtlas* labels[kRectCount] = {frontLarge_, frontSmall_, backLabel_};
+    for (int i = 0; i < kRectCount; ++i) {
+        const engine::Size label = labels[i]->getContentSize();
+        const engine::Size box = inputRects_[static_cast<std::size_t>(i)].size;
+        // An empty label has no width; its height alone decides.
+        const float byHeight = box.height / label.height;
+        const float scale = label.width > 0 ? std::min(box.width / label.width, byHeight) : byHeight;
+        labels[i]->setScale(scale);
+    }
+    // The back shows on the face turned by 180 degrees, which mirrors it.
+    backLabel_->setScaleX(-backLabel_->getScaleX());
+}
+
+void InputCardSprite::setValue(const std::string& value) {
+    CardSprite::setValue(value);
+    if (!frontLarge_) {
+        return;
+    }
+    frontLarge_->setString(value_);
+    frontSmall_->setString(value_);
+    // Rounded to a whole number: the digit maps hold no sign or exponent.
+    backLabel_->setString(
+        value_.empty() ? "" : pavlune::formatNumber(std::round(pavlune::typedNumber(value_, multiplier_))));
+    fitLabels();
+}
+
+void InputCardSprite::refreshFace() {
+    if (!frontLarge_) {
+        return;
+    }
+    const bool back = isFlipped();
+    frontLarge_->setVisible(!back);
+    frontSmall_->setVisible(!back);
+    backLabel_->setVisible(back);
+}
+
+void InputCardSprite::setBackImage(const std::string& backImage) {
+    CardSprite::setBackImage(backImage);
+    const pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
+    if (backLabel_) {
+        engine::Texture2D* digits =
+            engine::Director::getInstance()->getTextureCache()->addImage(catalogue->getInputNumberImage());
+        backLabel_->setTexture(digits);
+    }
+    inputRects_ = catalogue->getInputRects(getCardIndex(), getCardSet());
+    if (backLabel_ && inputRects_.size() >= kRectCount) {
+        backLabel_->setPosition(labelPosition(2));
+    }
+    multiplier_ = catalogue->getCardCode(getCardIndex(), getCardSet()).multiplier;
+    setValue(value_);
+}

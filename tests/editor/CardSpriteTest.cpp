@@ -1,0 +1,141 @@
+// Card nodes: turning over, and the number on an input card's two sides.
+#include "CardScreenFixture.h"
+
+#include "catalogue/CardSet.h"
+#include "editor/cards/CardSprite.h"
+#include "editor/cards/InputCardSprite.h"
+#include "engine/2d/LabelAtlas.h"
+#include "engine/2d/Sprite.h"
+#include "engine/2d/actions/FadeIn.h"
+
+namespace {
+
+using engine::Vec2;
+
+constexpr int kWaitCard = 2; // full set: wait a typed number of seconds
+const Vec2 kCardCentre(500, 400);
+// Cards are 200 x 120 with the 40 x 40 corner at their lower right.
+const Vec2 kCorner = kCardCentre + Vec2(80, -40);
+const Vec2 kLowerLeft = kCardCentre + Vec2(-80, -40);
+
+class CardSpriteTest : public CardScreenTest {
+protected:
+    template <typename Card>
+    Card* place(Card* card) {
+        card->setPosition(kCardCentre);
+        scene->addChild(card);
+        driver->step();
+        return card;
+    }
+};
+
+TEST_F(CardSpriteTest, CornerTurnsTheCardOverAndBack) {
+    const auto* catalogue = pavlune::DeviceManager::getInstance();
+    CardSprite* card = place(made(CardSprite::createForCard(pavlune::basic, 0)));
+    engine::Sprite* face = card->getFace();
+    engine::Sprite* corner = made(card->getFlickCorner());
+
+    tap(kLowerLeft); // elsewhere on the card
+    EXPECT_FALSE(card->isFlipping());
+
+    driver->touchBegan(kCorner);
+    driver->step();
+    EXPECT_EQ(corner->getOpacity(), CardSprite::kCornerPressedOpacity);
+    driver->touchEnded(kCorner);
+    EXPECT_EQ(corner->getOpacity(), 0);
+    EXPECT_TRUE(card->isFlipping());
+    EXPECT_TRUE(card->isFlipped());
+    driver->step(0); // the turn's first (empty) step
+
+    driver->advance(0.15f);
+    EXPECT_EQ(face->getTexture(), texture(card->getImage())) << "still the front before edge-on";
+    driver->advance(0.15f);
+    EXPECT_EQ(face->getTexture(), texture(catalogue->getCardBackImage(0, pavlune::basic)));
+    EXPECT_TRUE(card->isFlipping());
+    EXPECT_FALSE(card->turnOver()) << "a second turn may not start halfway";
+    driver->advance(0.0999f);
+    EXPECT_TRUE(card->isFlipping());
+    driver->step(0.0002f);
+    EXPECT_FALSE(card->isFlipping());
+    EXPECT_FLOAT_EQ(face->getRotation3D().y, 180);
+    keepFrame("card-back");
+
+    tap(kCorner);
+    driver->advance(0.4f);
+    EXPECT_FALSE(card->isFlipped());
+    EXPECT_FALSE(card->isFlipping());
+    EXPECT_EQ(face->getTexture(), texture(card->getImage()));
+    EXPECT_FLOAT_EQ(face->getRotation3D().y, 0);
+}
+
+TEST_F(CardSpriteTest, CardWithoutBackImageCannotTurn) {
+    CardSprite* card =
+        place(made(CardSprite::create(pavlune::DeviceManager::getInstance()->getCardFaceImage(0, pavlune::basic))));
+    EXPECT_EQ(card->getFlickCorner(), nullptr);
+    EXPECT_EQ(card->getChildrenCount(), 1u);
+    tap(kCorner);
+    EXPECT_FALSE(card->isFlipping());
+    EXPECT_FALSE(card->turnOver());
+    driver->advance(0.5f);
+    EXPECT_FALSE(card->isFlipped());
+}
+
+TEST_F(CardSpriteTest, FadesAndTintsReachTheFace) {
+    CardSprite* card = place(made(CardSprite::createForCard(pavlune::basic, 0)));
+    card->setColor(engine::Color3B(32, 32, 32));
+    EXPECT_EQ(card->getFace()->getColor(), engine::Color3B(32, 32, 32));
+    card->setOpacity(0);
+    card->runAction(engine::FadeIn::create(0.2f));
+    driver->step(0);
+    driver->step(0.1f);
+    EXPECT_NEAR(card->getFace()->getOpacity(), 128, 1);
+    EXPECT_EQ(card->getFlickCorner()->getOpacity(), 0) << "the corner stays invisible";
+}
+
+TEST_F(CardSpriteTest, NumberShowsAsTypedOnTheFrontAndScaledOnTheBack) {
+    InputCardSprite* card = place(made(InputCardSprite::createForCard(pavlune::full, kWaitCard)));
+    engine::LabelAtlas* large = made(card->getFrontLargeLabel());
+    engine::LabelAtlas* back = made(card->getBackLabel());
+    card->setValue("1.5");
+    EXPECT_EQ(large->getString(), "1.5");
+    EXPECT_EQ(card->getFrontSmallLabel()->getString(), "1.5");
+    EXPECT_EQ(back->getString(), "90");
+    // Three 24 x 36 cells in the 50 x 30 box: the width decides.
+    EXPECT_NEAR(large->getScale(), 50.0f / 72, 1e-4);
+    // Two cells in the 60 x 20 back box: the height decides; mirrored.
+    EXPECT_NEAR(back->getScaleX(), -20.0f / 36, 1e-4);
+    EXPECT_NEAR(back->getScaleY(), 20.0f / 36, 1e-4);
+    EXPECT_FALSE(back->isVisible());
+    keepFrame("number-card-front");
+
+    ASSERT_TRUE(card->turnOver());
+    driver->advance(0.45f);
+    EXPECT_TRUE(back->isVisible());
+    EXPECT_FALSE(large->isVisible());
+    EXPECT_FALSE(card->getFrontSmallLabel()->isVisible());
+    keepFrame("number-card-back");
+
+    card->setValue("");
+    EXPECT_EQ(back->getString(), "");
+    EXPECT_EQ(large->getString(), "");
+}
+
+TEST_F(CardSpriteTest, DialectChangeRescalesATurnedCard) {
+    auto* catalogue = pavlune::DeviceManager::getInstance();
+    InputCardSprite* card = place(made(InputCardSprite::createForCard(pavlune::full, kWaitCard)));
+    card->setValue("1.5");
+    card->turnOver();
+    driver->advance(0.45f);
+    ASSERT_EQ(card->getBackLabel()->getString(), "90");
+
+    catalogue->setCurrentDialect(pavlune::latte);
+    card->setBackImage(catalogue->getCardBackImage(kWaitCard, pavlune::full));
+    EXPECT_EQ(card->getBackLabel()->getString(), "1500");
+    EXPECT_EQ(card->getFace()->getTexture(), texture("res/cards/full/latte/r_waita_latte.png"));
+    EXPECT_EQ(card->getBackLabel()->getTexture(), texture("res/r_input_num_latte_l.png"));
+    // The latte back box lies 16 units further right than jam's (-31 against -47).
+    EXPECT_FLOAT_EQ(card->getBackLabel()->getPositionX(), 100 - 31);
+    EXPECT_EQ(card->getFrontLargeLabel()->getString(), "1.5");
+}
+
+} // namespace

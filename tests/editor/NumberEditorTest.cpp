@@ -1,0 +1,153 @@
+// The number editor: what it takes, what it refuses, and how it closes.
+#include "CardScreenFixture.h"
+
+#include "catalogue/CardSet.h"
+#include "editor/cards/InputCardSprite.h"
+#include "editor/cards/NumberEditor.h"
+#include "engine/2d/LabelAtlas.h"
+#include "engine/2d/LayerColor.h"
+#include "engine/2d/Sprite.h"
+#include "engine/platform/GLView.h"
+#include "engine/ui/EditBox.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+using engine::Vec2;
+
+constexpr int kWaitCard = 2;
+const Vec2 kCardCentre(500, 400);
+const Vec2 kOutside(60, 60);
+
+class NumberEditorTest : public CardScreenTest {
+protected:
+    void SetUp() override {
+        CardScreenTest::SetUp();
+        scene->addChild(made(engine::LayerColor::create(engine::Color4B(255, 255, 255, 255))));
+        card = made(InputCardSprite::createForCard(pavlune::full, kWaitCard));
+        card->setValue("3");
+        card->setPosition(kCardCentre);
+        scene->addChild(card);
+        editor = made(NumberEditor::create(card));
+        editor->onCommit = [this](NumberEditor* from, InputCardSprite* edited) {
+            calls.push_back(from == editor && edited == card ? "commit:" + edited->getValue() : "commit?");
+        };
+        editor->onCancel = [this](NumberEditor*, InputCardSprite*) { calls.push_back("cancel"); };
+        scene->addChild(editor);
+        driver->step();
+    }
+
+    void type(const char* utf8) {
+        SDL_Event event{};
+        event.type = SDL_TEXTINPUT;
+        std::strncpy(event.text.text, utf8, sizeof(event.text.text) - 1);
+        driver->getView()->handleEvent(event);
+    }
+    void key(SDL_Keycode code) {
+        SDL_Event event{};
+        event.type = SDL_KEYDOWN;
+        event.key.state = SDL_PRESSED;
+        event.key.keysym.sym = code;
+        driver->getView()->handleEvent(event);
+    }
+    // Replaces the text and presses outside the box; then the frame in which
+    // the actions started by the press take their first (empty) step.
+    void commitText(const char* text) {
+        editor->getEditBox()->setText(text);
+        driver->touchBegan(kOutside);
+        driver->touchEnded(kOutside);
+        driver->step(0);
+    }
+    // Compares pointers only: a removed editor is already destroyed.
+    bool isShown(const NumberEditor* which) const {
+        const auto& children = scene->getChildren();
+        return std::find(children.begin(), children.end(), which) != children.end();
+    }
+    void reopen() {
+        calls.clear();
+        TearDown();
+        SetUp();
+    }
+
+    InputCardSprite* card = nullptr;
+    NumberEditor* editor = nullptr;
+    std::vector<std::string> calls;
+};
+
+TEST_F(NumberEditorTest, OpensOverTheCardReadyForTyping) {
+    engine::ui::EditBox* box = editor->getEditBox();
+    EXPECT_TRUE(box->isEditing());
+    EXPECT_STREQ(box->getText(), "3");
+    EXPECT_EQ(editor->getPicture()->getPosition(), kCardCentre);
+    // Rectangle 0 of the wait card: offset (0, -13) on the 200 x 120 picture.
+    EXPECT_EQ(box->getPosition(), kCardCentre + Vec2(0, -13));
+    EXPECT_EQ(box->getContentSize(), engine::Size(200, 94));
+    driver->step();
+    // The white screen beneath, dimmed by half.
+    const engine::Color4B dimmed = driver->pixelAt(kOutside);
+    EXPECT_NEAR(dimmed.r, 127, 2);
+    EXPECT_NEAR(dimmed.b, 127, 2);
+    keepFrame("number-editor");
+}
+
+TEST_F(NumberEditorTest, RefusedTextShakesAndKeepsTheEditorOpen) {
+    // "1000" fits jam's 60 but would reach 1000000 in latte's 1000.
+    for (const char* text : {"1..5", "-3", "2e3", "20000", "1000"}) {
+        SCOPED_TRACE(text);
+        commitText(text);
+        driver->step(0.02f);
+        EXPECT_NEAR(editor->getPositionX(), -NumberEditor::kShakeDistance, 0.01);
+        // The third round of (-10, 0, 10, 0) in 0.08 s, at its right end.
+        driver->step(0.2f);
+        EXPECT_NEAR(editor->getPositionX(), NumberEditor::kShakeDistance, 0.01);
+        driver->advance(0.05f);
+        EXPECT_EQ(editor->getPositionX(), 0);
+        EXPECT_EQ(editor->getNumberOfRunningActions(), 0u);
+        EXPECT_TRUE(isShown(editor));
+        EXPECT_TRUE(editor->getEditBox()->isEditing());
+        EXPECT_EQ(card->getValue(), "3");
+    }
+    EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(NumberEditorTest, AcceptedTextSetsTheCardAndCloses) {
+    struct Case {
+        const char* typed;
+        const char* stored;
+        const char* back;
+    };
+    for (const Case& c : {Case{".5", "0.5", "30"}, Case{"", "", ""}, Case{"999", "999", "59940"}}) {
+        SCOPED_TRACE(c.typed);
+        reopen();
+        commitText(c.typed);
+        EXPECT_EQ(card->getValue(), c.stored);
+        EXPECT_EQ(card->getBackLabel()->getString(), c.back);
+        EXPECT_EQ(calls, std::vector<std::string>{std::string("commit:") + c.stored});
+        driver->advance(NumberEditor::kFadeDuration + engine::HeadlessDriver::kFrame);
+        EXPECT_FALSE(isShown(editor)) << "faded out and removed";
+    }
+}
+
+TEST_F(NumberEditorTest, ReturnCommitsTypedTextAndEscapeCancels) {
+    key(SDLK_BACKSPACE);
+    type("1..");
+    key(SDLK_RETURN);
+    EXPECT_TRUE(editor->getEditBox()->isEditing()) << "refused: typing goes on";
+    key(SDLK_BACKSPACE);
+    type("5");
+    key(SDLK_RETURN);
+    EXPECT_EQ(card->getValue(), "1.5");
+    EXPECT_EQ(calls, std::vector<std::string>{"commit:1.5"});
+
+    reopen();
+    type("7");
+    key(SDLK_ESCAPE);
+    driver->advance(NumberEditor::kFadeDuration + engine::HeadlessDriver::kFrame);
+    EXPECT_EQ(card->getValue(), "3");
+    EXPECT_EQ(calls, std::vector<std::string>{"cancel"});
+    EXPECT_FALSE(isShown(editor)) << "faded out and removed";
+}
+
+} // namespace
