@@ -1,8 +1,15 @@
 #include "editor/FieldScene.h"
 
+#include "editor/FieldThumbnail.h"
+#include "editor/cards/InputCardSprite.h"
+#include "editor/cards/NumberEditor.h"
+#include "editor/field/FieldBoard.h"
+#include "editor/field/TrashCan.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/LayerColor.h"
+#include "engine/2d/RenderTexture.h"
 #include "engine/2d/Sprite.h"
+#include "store/SaveDataManager.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
 #include "widgets/PressedButton.h"
@@ -23,6 +30,8 @@ FieldScene* FieldScene::create(SaveData* record) {
     return nullptr;
 }
 
+FieldScene::FieldScene() = default;
+
 FieldScene::~FieldScene() {
     if (fieldView) {
         fieldView->delegate = nullptr;
@@ -34,19 +43,30 @@ bool FieldScene::init(SaveData* data) {
         return false;
     }
     record = data ? data : SaveData::create();
-    if (!record) {
+    paletteLayer = engine::Layer::create();
+    if (!record || !paletteLayer) {
         return false;
     }
-    buildField();
+    const Size visible = engine::Director::getInstance()->getVisibleSize();
+    if (engine::Sprite* trashSprite = TrashCan::createSprite(visible)) {
+        paletteLayer->addChild(trashSprite);
+        trash = std::make_unique<TrashCan>(trashSprite);
+    }
+    if (!buildField()) {
+        return false;
+    }
+    addChild(fieldView);
+    addChild(paletteLayer);
     buildBackButton();
+    loadField();
     return true;
 }
 
-void FieldScene::buildField() {
+bool FieldScene::buildField() {
     const Size visible = engine::Director::getInstance()->getVisibleSize();
     fieldView = FieldScrollView::create(visible);
     if (!fieldView) {
-        return;
+        return false;
     }
     fieldView->delegate = this;
     fieldView->setContentSize(Size(visible.width * 1.5f, visible.height * 7.33f));
@@ -59,7 +79,13 @@ void FieldScene::buildField() {
         paper->setPosition(-visible.width / 2, 0);
         fieldView->addChild(paper);
     }
-    addChild(fieldView);
+    board = FieldBoard::create(fieldView, trash.get());
+    if (!board) {
+        return false;
+    }
+    // Inserting or deleting a row is a finished edit like any other.
+    board->onRowsEdited = [this] { saveField(); };
+    return true;
 }
 
 void FieldScene::buildBackButton() {
@@ -78,10 +104,58 @@ void FieldScene::buildBackButton() {
     PressedButton::attach(backButton, [this] { goBack(); });
 }
 
+void FieldScene::saveField() {
+    if (!record || !board) {
+        return;
+    }
+    SaveDataManager* store = SaveDataManager::getInstance();
+    if (!store->saveProgram(record, board->save())) {
+        captureThumbnail(nullptr);
+    }
+}
+
+void FieldScene::loadField() {
+    if (!board) {
+        return;
+    }
+    board->load(SaveDataManager::getInstance()->loadProgram(record));
+}
+
+void FieldScene::captureThumbnail(std::function<void()> done) {
+    engine::RenderTexture* picture =
+        FieldThumbnail::capture(fieldView->container, engine::Director::getInstance()->getVisibleSize());
+    FieldThumbnail::write(SaveDataManager::getInstance(), record, picture, std::move(done));
+}
+
+void FieldScene::openNumberEditor(InputCardSprite* card) {
+    if (numberEditor || !card) {
+        return;
+    }
+    NumberEditor* editor = NumberEditor::create(card);
+    if (!editor) {
+        return;
+    }
+    editor->onCommit = [this](NumberEditor*, InputCardSprite* edited) {
+        if (board) {
+            board->model().setCardValue(edited->modelId, edited->getValue());
+        }
+        numberEditor = nullptr;
+        saveField();
+    };
+    editor->onCancel = [this](NumberEditor*, InputCardSprite*) { numberEditor = nullptr; };
+    numberEditor = editor;
+    addChild(editor);
+}
+
 void FieldScene::goBack() {
     if (leaving) {
         return;
     }
-    ScreenNavigator* navigator = ScreenNavigator::get();
-    leaving = navigator && navigator->openList();
+    leaving = true;
+    // The list shows the program's picture, so it is written before leaving.
+    engine::RefPtr<FieldScene> self(this);
+    captureThumbnail([self] {
+        ScreenNavigator* navigator = ScreenNavigator::get();
+        self->leaving = navigator && navigator->openList();
+    });
 }

@@ -2,9 +2,12 @@
 
 #include <functional>
 
+#include "engine/base/Geometry.h"
+
 namespace engine {
+class Node;
 class RenderTexture;
-}
+} // namespace engine
 
 class SaveData;
 class SaveDataManager;
@@ -13,6 +16,18 @@ class SaveDataManager;
 // owns what it draws, so the store only names the file and the editor writes it.
 class FieldThumbnail {
 public:
+    // The picture's side in design units (twice as many pixels at the
+    // content scale of 2).
+    static constexpr int kSide = 285;
+    // The point this far right of the screen's centre lands in the middle of
+    // the picture (the middle of the field area right of the palette).
+    static constexpr float kCentreShift = 137;
+
+    // Draws `content` (the field's scrolled content, at its current offset and
+    // zoom, without palette and buttons) as a screen of `visibleSize`, then
+    // scales that to kSide high about the field's middle. Null when no
+    // render texture can be made.
+    static engine::RenderTexture* capture(engine::Node* content, const engine::Size& visibleSize);
     // Writes `texture` as the entry's thumbnail (PNG with alpha) and calls
     // `done` on the main thread once the file is written, even when writing
     // failed, so that a caller waiting to leave the editor never hangs. A

@@ -170,20 +170,22 @@ void SaveDataManager::rebuildFromFiles(int knownLastId) {
     lastid_ = largest;
 }
 
-bool SaveDataManager::setAsideDamagedList() {
+bool SaveDataManager::setAsideDamagedList() { return setAside(listFullPath()); }
+
+bool SaveDataManager::setAside(const std::string& fullPath) const {
     auto* files = FileUtils::getInstance();
-    if (!files->isFileExist(listFullPath())) {
+    if (!files->isFileExist(fullPath)) {
         return true;
     }
     const std::tm now = clock_();
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &now);
-    const std::string base = listFullPath() + ".damaged-" + stamp;
+    const std::string base = fullPath + ".damaged-" + stamp;
     std::string target = base;
     for (int attempt = 2; files->isFileExist(target) || files->isDirectoryExist(target); ++attempt) {
         target = base + "-" + std::to_string(attempt);
     }
-    return files->renameFile(listFullPath(), target);
+    return files->renameFile(fullPath, target);
 }
 
 bool SaveDataManager::writeList() {
@@ -280,7 +282,15 @@ ValueVector SaveDataManager::loadProgram(SaveData* data) const {
     if (!data || data->path.empty()) {
         return {};
     }
-    return FileUtils::getInstance()->getValueVectorFromFile(rootPath_ + data->path);
+    const std::string file = rootPath_ + data->path;
+    std::optional<Value> root = FileUtils::getInstance()->readPropertyList(file);
+    if (root && root->getType() == Value::Type::VECTOR) {
+        return std::move(root->asValueVector());
+    }
+    // A program that cannot be read is moved aside before the editor's first
+    // save could replace it with an empty field.
+    setAside(file);
+    return {};
 }
 
 std::string SaveDataManager::getImageFullPath(SaveData* data) const {

@@ -67,7 +67,8 @@ public:
     // then writes the list. Its identifier is not given out again.
     void removeData(SaveData* data);
     // The entry's program; empty when `data` is null, has no path or the
-    // file is missing or unreadable.
+    // file is missing or unreadable. A file that is there but is no readable
+    // array is renamed aside (<n>.plist.damaged-<time>), as a damaged list is.
     engine::ValueVector loadProgram(SaveData* data) const;
     // W + the entry's thumbnail path; empty for a record that was never
     // saved (it has no thumbnail name yet). The editor draws the picture.
@@ -84,6 +85,9 @@ private:
     void loadList(const engine::ValueMap& list);
     void rebuildFromFiles(int knownLastId);
     bool setAsideDamagedList();
+    // Renames a damaged file to <file>.damaged-<time>; true when it is gone
+    // from its place (or was never there).
+    bool setAside(const std::string& fullPath) const;
     int unusedIdentifierAfter(int identifier) const;
     std::string listFullPath() const;
     std::string folderFullPath() const;

@@ -276,11 +276,31 @@ TEST_F(SaveDataManagerTest, LoadingAProgramNeedsARecordWithAPathAndAReadableFile
     SaveData* saved = newRecord();
     store->saveProgram(saved, programWithCards(2));
     EXPECT_EQ(store->loadProgram(saved).size(), 2u);
-    writeBytes(root / "savedatas/1.plist", "<plist><array><dict>");
-    EXPECT_TRUE(store->loadProgram(saved).empty());
-    EXPECT_EQ(readBytes(root / "savedatas/1.plist"), "<plist><array><dict>");
     fs::remove(root / "savedatas/1.plist");
     EXPECT_TRUE(store->loadProgram(saved).empty());
+}
+
+// Catches a damaged program left in place, where the editor's first save of
+// the empty field it opens would overwrite it.
+TEST_F(SaveDataManagerTest, AProgramThatCannotBeReadIsKeptAsideNotLeftToBeOverwritten) {
+    SaveDataManager* store = openStore();
+    SaveData* saved = newRecord();
+    store->saveProgram(saved, programWithCards(2));
+    for (const char* damaged : {"<plist><array><dict>", "<plist><dict></dict></plist>"}) {
+        SCOPED_TRACE(damaged);
+        writeBytes(root / "savedatas/1.plist", damaged);
+        EXPECT_TRUE(store->loadProgram(saved).empty());
+        EXPECT_FALSE(fs::exists(root / "savedatas/1.plist"));
+        bool kept = false;
+        for (const auto& entry : fs::directory_iterator(root / "savedatas")) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind("1.plist.damaged-", 0) == 0 && readBytes(entry.path()) == damaged) {
+                kept = true;
+                fs::remove(entry.path());
+            }
+        }
+        EXPECT_TRUE(kept);
+    }
 }
 
 TEST_F(SaveDataManagerTest, ReadsAStoreWrittenByAnotherPlistWriter) {

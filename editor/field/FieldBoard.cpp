@@ -1,0 +1,302 @@
+#include "editor/field/FieldBoard.h"
+
+#include "catalogue/DeviceManager.h"
+#include "editor/cards/CardSprite.h"
+#include "editor/cards/InputCardSprite.h"
+#include "editor/field/TrashCan.h"
+#include "engine/2d/Director.h"
+#include "engine/2d/LabelAtlas.h"
+#include "engine/2d/Sprite.h"
+#include "engine/2d/actions/DelayTime.h"
+#include "engine/2d/actions/FadeOut.h"
+#include "engine/2d/actions/MoveTo.h"
+#include "engine/2d/actions/RemoveSelf.h"
+#include "engine/2d/actions/ScaleTo.h"
+#include "engine/2d/actions/Sequence.h"
+#include "engine/2d/actions/Spawn.h"
+#include "engine/2d/events/EventDispatcher.h"
+#include "engine/2d/events/EventListenerTouchOneByOne.h"
+#include "engine/2d/events/Touch.h"
+#include "field/FieldGeometry.h"
+#include "widgets/Design.h"
+#include "widgets/FieldScrollView.h"
+
+using engine::Size;
+using engine::Vec2;
+
+namespace {
+
+const engine::Color3B kOccupiedSlotColour(32, 32, 32);
+constexpr int kLineNumberDigitWidth = 9;
+constexpr int kLineNumberDigitHeight = 11;
+constexpr float kLineNumberScale = 1.5f;
+// A card flying into the trash ends this small.
+constexpr float kRemovedScale = 0.1f;
+
+Size pictureSize(const char* file) {
+    engine::Sprite* sprite = engine::Sprite::create(file);
+    return sprite ? sprite->getContentSize() : Size();
+}
+
+// A number card carries an InputCardSprite, every other card a CardSprite.
+CardSprite* makeCardSprite(int cardSet, int cardIndex) {
+    const pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
+    if (catalogue->getCardCode(cardIndex, cardSet).kind == pavlune::CardCode::input) {
+        return InputCardSprite::createForCard(cardSet, cardIndex);
+    }
+    return CardSprite::createForCard(cardSet, cardIndex);
+}
+
+} // namespace
+
+std::unique_ptr<FieldBoard> FieldBoard::create(FieldScrollView* view, TrashCan* trash) {
+    std::unique_ptr<FieldBoard> board(new FieldBoard(view, trash));
+    if (!board->buildRows()) {
+        return nullptr;
+    }
+    return board;
+}
+
+bool FieldBoard::buildRows() {
+    const Size plateSize = pictureSize(kPlateImage);
+    const Size slotSize = pictureSize(kSlotImage);
+    const Size buttonSize = pictureSize(kInsertImage);
+    if (plateSize.width <= 0 || slotSize.width <= 0 || buttonSize.width <= 0) {
+        return false;
+    }
+    const pavlune::FieldGeometry geometry(engine::Director::getInstance()->getVisibleSize(), plateSize, slotSize,
+                                          buttonSize);
+    model_ = std::make_unique<pavlune::FieldModel>(geometry, pavlune::DeviceManager::getInstance()->getView());
+
+    for (int row = 0; row < pavlune::kFieldRowCount; ++row) {
+        const pavlune::FieldRowLayout layout = geometry.row(row);
+        CardSprite* plate = CardSprite::create(kPlateImage);
+        CardSprite* slot = CardSprite::create(kSlotImage);
+        auto* number = engine::LabelAtlas::create(layout.lineNumberText(), kLineNumberDigits, kLineNumberDigitWidth,
+                                                  kLineNumberDigitHeight, '0');
+        engine::Sprite* insert = engine::Sprite::create(kInsertImage);
+        engine::Sprite* remove = engine::Sprite::create(kDeleteImage);
+        if (!plate || !slot || !number || !insert || !remove) {
+            return false;
+        }
+        plate->setPosition(layout.plate);
+        slot->setPosition(layout.slot);
+        number->setAnchorPoint(Vec2(1, 0.5f));
+        number->setPosition(layout.lineNumber);
+        number->setScale(kLineNumberScale);
+        insert->setPosition(layout.insertButton);
+        insert->setTag(row);
+        remove->setPosition(layout.deleteButton);
+        remove->setTag(row);
+        for (engine::Node* node : {static_cast<engine::Node*>(plate), static_cast<engine::Node*>(slot),
+                                   static_cast<engine::Node*>(number), static_cast<engine::Node*>(insert),
+                                   static_cast<engine::Node*>(remove)}) {
+            view_->addChild(node);
+        }
+        slots_.push_back(slot);
+        insertButtons_.push_back(insert);
+        deleteButtons_.push_back(remove);
+    }
+    listenToRowButtons();
+    return true;
+}
+
+void FieldBoard::listenToRowButtons() {
+    auto listen = [this](engine::Sprite* button, void (FieldBoard::*edit)(int)) {
+        auto* listener = engine::EventListenerTouchOneByOne::create();
+        listener->setSwallowTouches(true);
+        listener->onTouchBegan = [this, button](engine::Touch* touch, engine::Event*) {
+            if (!rowButtonHit(button, touch)) {
+                return false;
+            }
+            button->setOpacity(design::kPressedOpacity);
+            return true;
+        };
+        listener->onTouchEnded = [this, button, edit](engine::Touch* touch, engine::Event*) {
+            button->setOpacity(255);
+            if (rowButtonHit(button, touch)) {
+                (this->*edit)(button->getTag());
+            }
+        };
+        listener->onTouchCancelled = [button](engine::Touch*, engine::Event*) { button->setOpacity(255); };
+        button->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, button);
+    };
+    for (std::size_t row = 0; row < insertButtons_.size(); ++row) {
+        listen(insertButtons_[row], &FieldBoard::insertRow);
+        listen(deleteButtons_[row], &FieldBoard::deleteRow);
+    }
+}
+
+bool FieldBoard::rowButtonHit(const engine::Node* button, const engine::Touch* touch) const {
+    // The small buttons get a larger target, growing with the zoom: the box
+    // in screen units, its origin moved by -(size / 1.5 x zoom) and its size
+    // times 1.5 x zoom.
+    const float zoom = view_->getZoomScale();
+    const engine::Rect box = button->getBoundingBox();
+    const engine::Node* parent = button->getParent();
+    const Vec2 origin = parent->convertToWorldSpace(box.origin);
+    const Vec2 corner = parent->convertToWorldSpace(box.origin + Vec2(box.size.width, box.size.height));
+    const Size size(corner.x - origin.x, corner.y - origin.y);
+    const engine::Rect target(origin.x - size.width / 1.5f * zoom, origin.y - size.height / 1.5f * zoom,
+                              size.width * 1.5f * zoom, size.height * 1.5f * zoom);
+    return target.containsPoint(touch->getLocation());
+}
+
+pavlune::FieldViewport FieldBoard::viewport() const {
+    return pavlune::FieldViewport(view_->getContentOffset(), view_->getZoomScale());
+}
+
+CardSprite* FieldBoard::makeNode(int cardId, std::uint8_t opacity) {
+    const pavlune::PlacedCard* card = model_->findCard(cardId);
+    CardSprite* node = card ? makeCardSprite(card->cardSet, card->cardIndex) : nullptr;
+    if (!node) {
+        return nullptr;
+    }
+    node->modelId = cardId;
+    node->setOpacity(opacity);
+    node->setValue(card->value);
+    node->setPosition(card->position);
+    view_->addChild(node, card->zOrder);
+    nodes_[cardId] = node;
+    if (onCardAdded) {
+        onCardAdded(node);
+    }
+    return node;
+}
+
+CardSprite* FieldBoard::addCard(int cardSet, int cardIndex, Vec2 position, std::uint8_t opacity) {
+    if (!model_->isCatalogueCard(cardSet, cardIndex)) {
+        return nullptr;
+    }
+    const Size size = pictureSize(pavlune::DeviceManager::getInstance()->getCardFaceImage(cardIndex, cardSet).c_str());
+    const int id = model_->addCard(cardSet, cardIndex, position, size);
+    CardSprite* node = makeNode(id, opacity);
+    if (!node) {
+        model_->removeCard(id);
+        return nullptr;
+    }
+    if (onUseCountChanged) {
+        onUseCountChanged(cardSet, cardIndex);
+    }
+    return node;
+}
+
+CardSprite* FieldBoard::nodeFor(int cardId) const {
+    auto found = nodes_.find(cardId);
+    return found == nodes_.end() ? nullptr : found->second.get();
+}
+
+std::vector<CardSprite*> FieldBoard::cardNodes() const {
+    std::vector<CardSprite*> nodes;
+    for (const pavlune::PlacedCard& card : model_->placedCards()) {
+        if (CardSprite* node = nodeFor(card.id)) {
+            nodes.push_back(node);
+        }
+    }
+    return nodes;
+}
+
+void FieldBoard::raiseCards() {
+    model_->raiseCards();
+    syncAll();
+}
+
+void FieldBoard::moveCards(CardSprite* card, Vec2 delta) {
+    model_->moveCards(card->modelId, delta, viewport());
+    syncAll();
+}
+
+void FieldBoard::removeCard(CardSprite* card) {
+    const pavlune::PlacedCard* placed = model_->findCard(card->modelId);
+    if (!placed) {
+        return;
+    }
+    const int cardSet = placed->cardSet;
+    const int cardIndex = placed->cardIndex;
+    model_->removeCard(card->modelId);
+    syncSlots();
+    animateIntoTrash(card);
+    if (onUseCountChanged) {
+        onUseCountChanged(cardSet, cardIndex);
+    }
+}
+
+void FieldBoard::animateIntoTrash(CardSprite* node) {
+    const engine::RefPtr<CardSprite> held(node);
+    nodes_.erase(node->modelId);
+    node->setColor(engine::Color3B::WHITE);
+    node->getEventDispatcher()->removeEventListenersForTarget(node);
+    if (engine::Node* face = node->getFace()) {
+        face->runAction(engine::Sequence::create(engine::DelayTime::create(kRemoveDuration),
+                                                 engine::FadeOut::create(0.1f)));
+    }
+    const Vec2 target = trash_ ? trash_->positionIn(node->getParent()) : node->getPosition();
+    node->runAction(engine::Sequence::create(
+        engine::Spawn::create(engine::MoveTo::create(kRemoveDuration, target),
+                              engine::ScaleTo::create(kRemoveDuration, kRemovedScale)),
+        engine::DelayTime::create(0.1f), engine::RemoveSelf::create(true)));
+}
+
+void FieldBoard::insertRow(int row) { applyRowEdit(model_->insertRow(row)); }
+
+void FieldBoard::deleteRow(int row) { applyRowEdit(model_->deleteRow(row)); }
+
+void FieldBoard::applyRowEdit(const pavlune::RowEdit& edit) {
+    for (int removed : edit.removed) {
+        if (CardSprite* node = nodeFor(removed)) {
+            const int cardSet = node->getCardSet();
+            const int cardIndex = node->getCardIndex();
+            animateIntoTrash(node);
+            if (onUseCountChanged) {
+                onUseCountChanged(cardSet, cardIndex);
+            }
+        }
+    }
+    for (const pavlune::RowEdit::Move& move : edit.moved) {
+        if (CardSprite* node = nodeFor(move.cardId)) {
+            node->stopAllActions();
+            node->runAction(engine::MoveTo::create(kRowSlideDuration, move.target));
+        }
+    }
+    if (edit.runsTrashSequence() && trash_) {
+        trash_->swallowPushed();
+    }
+    syncSlots();
+    if (onRowsEdited) {
+        onRowsEdited();
+    }
+}
+
+void FieldBoard::syncAll() {
+    for (const pavlune::PlacedCard& card : model_->placedCards()) {
+        if (CardSprite* node = nodeFor(card.id)) {
+            node->setPosition(card.position);
+            node->setLocalZOrder(card.zOrder);
+        }
+    }
+    syncSlots();
+}
+
+void FieldBoard::syncSlots() {
+    for (std::size_t row = 0; row < slots_.size(); ++row) {
+        const bool occupied = model_->rowSlot(static_cast<int>(row)).isOccupied();
+        slots_[row]->setColor(occupied ? kOccupiedSlotColour : engine::Color3B::WHITE);
+    }
+}
+
+engine::ValueVector FieldBoard::save() const { return document_.save(*model_); }
+
+void FieldBoard::load(const engine::ValueVector& elements) {
+    const pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
+    const std::vector<int> ids =
+        document_.load(elements, *model_, viewport(), [catalogue](int cardSet, int cardIndex) {
+            return pictureSize(catalogue->getCardFaceImage(cardIndex, cardSet).c_str());
+        });
+    for (int id : ids) {
+        CardSprite* node = makeNode(id, 255);
+        if (node && onUseCountChanged) {
+            onUseCountChanged(node->getCardSet(), node->getCardIndex());
+        }
+    }
+    syncAll();
+}

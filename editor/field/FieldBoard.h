@@ -1,0 +1,109 @@
+#pragma once
+
+#include "engine/base/Geometry.h"
+#include "engine/base/RefPtr.h"
+#include "engine/base/Value.h"
+#include "field/FieldModel.h"
+#include "field/FieldViewport.h"
+#include "field/ProgramDocument.h"
+#include "program/FieldRows.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace engine {
+class Node;
+class Sprite;
+class Touch;
+} // namespace engine
+
+class CardSprite;
+class FieldScrollView;
+class TrashCan;
+
+// The field as the user sees it: the 40 numbered rows on the field view's
+// content, and one card node per card of the field model, which it mirrors.
+// Every edit goes to the model first; the nodes then take the model's
+// positions, z-orders and slot colours.
+class FieldBoard {
+public:
+    static constexpr const char* kPlateImage = "res/r_field_no.png";
+    static constexpr const char* kSlotImage = "res/r_field.png";
+    static constexpr const char* kInsertImage = "res/r_btn_add.png";
+    static constexpr const char* kDeleteImage = "res/r_btn_delete.png";
+    static constexpr const char* kLineNumberDigits = "res/r_field_num.png";
+    static constexpr float kRowSlideDuration = 0.1f;
+    static constexpr float kRemoveDuration = 0.2f;
+
+    // Builds the rows on `view`'s content (sized and scrolled to its top
+    // here). `trash` receives removed cards. Null when a picture is missing.
+    static std::unique_ptr<FieldBoard> create(FieldScrollView* view, TrashCan* trash);
+
+    pavlune::FieldModel& model() { return *model_; }
+    const pavlune::FieldModel& model() const { return *model_; }
+    // The field view's current offset and zoom.
+    pavlune::FieldViewport viewport() const;
+    FieldScrollView* view() const { return view_; }
+
+    // A new card with its centre at `position` (content units), on top; null
+    // for a card the catalogue lacks.
+    CardSprite* addCard(int cardSet, int cardIndex, engine::Vec2 position, std::uint8_t opacity);
+    // The node of a model card, or null.
+    CardSprite* nodeFor(int cardId) const;
+    // Every card node, in the model's creation order.
+    std::vector<CardSprite*> cardNodes() const;
+
+    // The drag group on top (the model's z-orders, applied to the nodes).
+    void raiseCards();
+    // Moves the drag group with `card` by `delta` (content units) as the
+    // model clamps and snaps it.
+    void moveCards(CardSprite* card, engine::Vec2 delta);
+    // Takes the card off the field; it flies into the trash and disappears.
+    void removeCard(CardSprite* card);
+    // The row buttons' edits: cards slide one row, a pushed-out card goes to
+    // the trash. The model holds the final positions at once.
+    void insertRow(int row);
+    void deleteRow(int row);
+
+    // The program file's elements for the cards on the field, and back.
+    engine::ValueVector save() const;
+    void load(const engine::ValueVector& elements);
+    pavlune::FieldRows fieldRows() const { return model_->fieldRows(); }
+
+    // A card node was made (to give it its touch handling).
+    std::function<void(CardSprite*)> onCardAdded;
+    // The number of cards of a kind on the field changed.
+    std::function<void(int cardSet, int cardIndex)> onUseCountChanged;
+    // A row was inserted or deleted (to save the field).
+    std::function<void()> onRowsEdited;
+
+    // The row buttons, row 0 first (for tests and the gestures' hit order).
+    const std::vector<engine::Sprite*>& insertButtons() const { return insertButtons_; }
+    const std::vector<engine::Sprite*>& deleteButtons() const { return deleteButtons_; }
+    CardSprite* slotNode(int row) const { return slots_.at(static_cast<std::size_t>(row)); }
+
+private:
+    FieldBoard(FieldScrollView* view, TrashCan* trash) : view_(view), trash_(trash) {}
+    bool buildRows();
+    void listenToRowButtons();
+    // Whether a touch hits a row button (its box enlarged by the zoom).
+    bool rowButtonHit(const engine::Node* button, const engine::Touch* touch) const;
+    CardSprite* makeNode(int cardId, std::uint8_t opacity);
+    void applyRowEdit(const pavlune::RowEdit& edit);
+    void animateIntoTrash(CardSprite* node);
+    // Positions and z-orders of all nodes, and the slots' colours.
+    void syncAll();
+    void syncSlots();
+
+    FieldScrollView* view_;
+    TrashCan* trash_;
+    std::unique_ptr<pavlune::FieldModel> model_;
+    pavlune::ProgramDocument document_;
+    std::map<int, engine::RefPtr<CardSprite>> nodes_;
+    std::vector<CardSprite*> slots_;
+    std::vector<engine::Sprite*> insertButtons_;
+    std::vector<engine::Sprite*> deleteButtons_;
+};

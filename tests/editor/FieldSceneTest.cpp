@@ -1,0 +1,131 @@
+// The editor screen with the process-wide store: loading a program file,
+// saving after edits, and the program's picture for the list.
+
+#include "editor/FieldScene.h"
+#include "editor/FieldThumbnail.h"
+#include "editor/cards/CardSprite.h"
+#include "editor/field/FieldBoard.h"
+#include "engine/2d/RenderTexture.h"
+#include "engine/base/Value.h"
+#include "tests/saves/SaveScreenFixture.h"
+#include "widgets/FieldScrollView.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using engine::Value;
+using engine::ValueMap;
+using engine::ValueVector;
+using engine::Vec2;
+
+namespace {
+
+const fs::path kPlistlibProgram = fs::path(PAVLUNE_SOURCE_ROOT) / "tests/editor/data/plistlib_program.plist";
+
+class FieldSceneTest : public SaveScreenTest {
+protected:
+    FieldScene* open(SaveData* record) {
+        FieldScene* editor = made(FieldScene::create(record));
+        engine::Scene* scene = made(engine::Scene::create());
+        scene->addChild(editor);
+        present(scene);
+        return editor;
+    }
+
+    // A listed program whose file is a copy of `source`.
+    SaveData* programFrom(const fs::path& source) {
+        SaveData* record = addPrograms(1).front();
+        fs::copy_file(source, fullPath(record->path), fs::copy_options::overwrite_existing);
+        return record;
+    }
+
+    static std::string fullPath(const std::string& relative) { return root() + relative; }
+    static ValueVector programFile(SaveData* record) {
+        return engine::FileUtils::getInstance()->getValueVectorFromFile(fullPath(record->path));
+    }
+};
+
+// Catches cards put where the file says without snapping, lost values or
+// z-orders, a card naming no catalogue entry dropped from the file, and a
+// missing key that is not read as 0.
+TEST_F(FieldSceneTest, AProgramWrittenByAnotherPlistWriterOpensOnItsRowsAndLosesNothingWhenSaved) {
+    SaveData* record = programFrom(kPlistlibProgram);
+    FieldScene* editor = open(record);
+    const pavlune::FieldRows rows = editor->getBoard()->fieldRows();
+    ASSERT_EQ(rows.size(), 40u);
+    const std::vector<std::optional<pavlune::CardSlot>> expected = {
+        pavlune::CardSlot{0, 0, ""}, pavlune::CardSlot{2, 2, "1.5"}, pavlune::CardSlot{0, 1, ""}, std::nullopt};
+    for (std::size_t row = 0; row < expected.size(); ++row) {
+        EXPECT_EQ(rows[row].front(), expected[row]) << "row " << row + 1;
+    }
+    const std::vector<CardSprite*> nodes = editor->getBoard()->cardNodes();
+    ASSERT_EQ(nodes.size(), 5u); // the card from a newer version is not shown
+    EXPECT_EQ(nodes[1]->getLocalZOrder(), 4);
+    EXPECT_EQ(nodes[1]->getValue(), "1.5");
+
+    editor->saveField();
+    const ValueVector saved = programFile(record);
+    ASSERT_EQ(saved.size(), 6u);
+    const ValueMap& kept = saved[4].asValueMap();
+    EXPECT_EQ(engine::valueForKey(kept, "tab").asInt(), 7);
+    EXPECT_EQ(engine::valueForKey(kept, "value").asString(), "from a newer version");
+    const ValueMap& keyless = saved[5].asValueMap();
+    EXPECT_EQ(engine::valueForKey(keyless, "index").asInt(), 3);
+    EXPECT_EQ(engine::valueForKey(keyless, "value").asString(), "");
+}
+
+// Catches a new program saved without its picture (the list would show the
+// start-new entry's), and a picture redrawn at every save.
+TEST_F(FieldSceneTest, TheFirstSaveOfANewProgramWritesItsPictureAndLaterSavesOnlyItsFile) {
+    FieldScene* editor = open(nullptr);
+    ASSERT_NE(editor->getBoard()->addCard(0, 0, Vec2(652.5f, 5514.44f), 255), nullptr);
+    editor->saveField();
+    driver->step();
+    SaveData* record = editor->getSaveData();
+    ASSERT_FALSE(record->imagepath.empty());
+    const std::string picture = fullPath(record->imagepath);
+    ASSERT_TRUE(fs::exists(picture));
+    EXPECT_EQ(programFile(record).size(), 1u);
+
+    fs::remove(picture);
+    editor->getBoard()->addCard(0, 1, Vec2(652.5f, 5384.44f), 255);
+    editor->saveField();
+    driver->step();
+    EXPECT_FALSE(fs::exists(picture));
+    EXPECT_EQ(programFile(record).size(), 2u);
+}
+
+// Catches row edits that are not saved (leaving right after would lose
+// them) or saved with the cards' positions in the middle of their slide.
+TEST_F(FieldSceneTest, InsertingARowSavesTheCardsWhereTheyEndUp) {
+    SaveData* record = programFrom(kPlistlibProgram);
+    FieldScene* editor = open(record);
+    const float secondRowY = editor->getBoard()->model().rowSlot(1).position.y;
+    editor->getBoard()->insertRow(0);
+    const ValueVector saved = programFile(record);
+    ASSERT_GE(saved.size(), 1u);
+    EXPECT_EQ(engine::valueForKey(saved[0].asValueMap(), "y").asInt(), static_cast<int>(secondRowY));
+}
+
+// Catches a picture taken of the field at its start position instead of
+// where it is scrolled to.
+TEST_F(FieldSceneTest, ThePictureShowsTheFieldWhereItIsScrolled) {
+    FieldScene* editor = open(nullptr);
+    FieldScrollView* view = editor->getFieldView();
+    const Vec2 top = view->getContentOffset();
+    const auto picturePixels = [&] {
+        engine::RenderTexture* picture =
+            FieldThumbnail::capture(view->container, engine::Director::getInstance()->getVisibleSize());
+        engine::Image image;
+        EXPECT_TRUE(picture && picture->newImage(image));
+        EXPECT_EQ(image.getWidth(), 570); // 285 units at the content scale of 2
+        return image.getData();
+    };
+    const std::vector<std::uint8_t> atTop = picturePixels();
+    view->setContentOffset(top + Vec2(0, 65)); // half a row
+    EXPECT_NE(picturePixels(), atTop);
+}
+
+} // namespace
