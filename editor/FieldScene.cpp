@@ -2,6 +2,8 @@
 
 #include "editor/FieldThumbnail.h"
 #include "editor/cards/InputCardSprite.h"
+#include "editor/controls/BottomBar.h"
+#include "editor/controls/RunControls.h"
 #include "editor/cards/NumberEditor.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/field/TrashCan.h"
@@ -9,12 +11,20 @@
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/RenderTexture.h"
 #include "engine/2d/Sprite.h"
+#include "engine/2d/actions/CallFunc.h"
+#include "engine/2d/actions/DelayTime.h"
+#include "engine/2d/actions/RepeatForever.h"
+#include "engine/2d/actions/Sequence.h"
+#include "engine/2d/events/EventDispatcher.h"
+#include "engine/2d/events/EventListenerMouse.h"
+#include "engine/2d/events/EventMouse.h"
 #include "store/SaveDataManager.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
 #include "widgets/PressedButton.h"
 #include "widgets/ScreenNavigator.h"
 
+#include <algorithm>
 #include <new>
 
 using engine::Size;
@@ -52,14 +62,70 @@ bool FieldScene::init(SaveData* data) {
         paletteLayer->addChild(trashSprite);
         trash = std::make_unique<TrashCan>(trashSprite);
     }
-    if (!buildField()) {
+    bottomBar = BottomBar::create();
+    if (!bottomBar || !buildField()) {
         return false;
     }
     addChild(fieldView);
     addChild(paletteLayer);
-    buildBackButton();
+    addChild(bottomBar);
+
+    runControls = std::make_unique<RunControls>();
+    if (!runControls->build(this, visible)) {
+        return false;
+    }
+    runControls->onBack = [this] { goBack(); };
+    buildFrame();
+    listenToMouse();
     loadField();
     return true;
+}
+
+engine::Sprite* FieldScene::getBackButton() const { return runControls ? runControls->getBackButton() : nullptr; }
+
+void FieldScene::buildFrame() {
+    // A blue frame around the field area, right of the palette.
+    const float fieldWidth = design::kWidth - design::kPaletteWidth;
+    const struct {
+        float x, y, width, height;
+    } sides[] = {
+        {design::kPaletteWidth - 5, 0, 5, design::kHeight},
+        {design::kPaletteWidth, design::kHeight - 5, fieldWidth, 5},
+        {design::kWidth - 5, 0, 5, design::kHeight},
+        {design::kPaletteWidth, 0, fieldWidth, 5},
+    };
+    for (const auto& side : sides) {
+        if (auto* band = engine::LayerColor::create(design::kThemeBlue, side.width, side.height)) {
+            band->setPosition(side.x, side.y);
+            addChild(band);
+        }
+    }
+}
+
+void FieldScene::listenToMouse() {
+    auto* listener = engine::EventListenerMouse::create();
+    listener->onMouseScroll = [this](engine::EventMouse* event) {
+        // The wheel scrolls what is under the cursor; turned towards the user
+        // it shows later rows.
+        if (event->getCursorX() < design::kPaletteWidth) {
+            if (onPaletteWheel) {
+                onPaletteWheel(event->getScrollY());
+            }
+            return;
+        }
+        const Vec2 offset = fieldView->getContentOffset();
+        const float low = fieldView->minContainerOffset().y;
+        const float high = fieldView->maxContainerOffset().y;
+        const float y = std::clamp(offset.y + event->getScrollY() * kWheelStep, low, high);
+        fieldView->setContentOffset(Vec2(offset.x, y));
+    };
+    listener->onMouseDown = [this](engine::EventMouse* event) {
+        if (event->getMouseButton() == engine::EventMouse::MouseButton::BUTTON_MIDDLE &&
+            event->getCursorX() >= design::kPaletteWidth) {
+            fieldView->setZoomScale(fieldView->getZoomScale() < 1.0f ? 1.0f : fieldView->minScale);
+        }
+    };
+    getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, this);
 }
 
 bool FieldScene::buildField() {
@@ -86,22 +152,6 @@ bool FieldScene::buildField() {
     // Inserting or deleting a row is a finished edit like any other.
     board->onRowsEdited = [this] { saveField(); };
     return true;
-}
-
-void FieldScene::buildBackButton() {
-    if (auto* tab = engine::Sprite::create("res/r_record_back.png")) {
-        const Size size = tab->getContentSize();
-        tab->setPosition(design::kWidth - size.width / 2, design::kHeight - size.height / 2);
-        addChild(tab);
-    }
-    backButton = engine::Sprite::create("res/r_record.png");
-    if (!backButton) {
-        return;
-    }
-    const Size size = backButton->getContentSize();
-    backButton->setPosition(design::kWidth - size.width / 2 - 10, design::kHeight - size.height / 2 - 10);
-    addChild(backButton);
-    PressedButton::attach(backButton, [this] { goBack(); });
 }
 
 void FieldScene::saveField() {
@@ -148,9 +198,23 @@ void FieldScene::openNumberEditor(InputCardSprite* card) {
 }
 
 void FieldScene::goBack() {
-    if (leaving) {
+    if (leaving || getActionByTag(kLeaveActionTag)) {
         return;
     }
+    auto* check = engine::RepeatForever::create(engine::Sequence::create(
+        engine::DelayTime::create(kLeaveCheckInterval), engine::CallFunc::create([this] { tryToLeave(); })));
+    check->setTag(kLeaveActionTag);
+    runAction(check);
+}
+
+bool FieldScene::tryToLeave() {
+    if (linkIsIdle && !linkIsIdle()) {
+        if (showWaitingForLink) {
+            showWaitingForLink();
+        }
+        return false;
+    }
+    stopActionByTag(kLeaveActionTag);
     leaving = true;
     // The list shows the program's picture, so it is written before leaving.
     engine::RefPtr<FieldScene> self(this);
@@ -158,4 +222,5 @@ void FieldScene::goBack() {
         ScreenNavigator* navigator = ScreenNavigator::get();
         self->leaving = navigator && navigator->openList();
     });
+    return true;
 }

@@ -12,16 +12,19 @@ namespace engine {
 class Sprite;
 }
 
+class BottomBar;
 class FieldBoard;
 class FieldScrollView;
 class InputCardSprite;
 class NumberEditor;
+class RunControls;
 class TrashCan;
 
-// The editor screen of one program: the field of 40 numbered rows with the
-// program's cards, the trash, and the back button, which saves the program's
-// picture and returns to the list. Every finished edit writes the program
-// file at once.
+// The editor screen of one program: the palette on the left, the field of 40
+// numbered rows with the program's cards in the middle, the run controls on
+// the right, the back button at the top right and the bottom bar with the
+// port controls. It composes the rooms of editor/ and wires them together;
+// every finished edit writes the program file at once.
 class FieldScene : public engine::Layer, public FieldScrollViewDelegate {
 public:
     // `record` null starts a new program. Null when the layer cannot be made.
@@ -32,7 +35,10 @@ public:
     FieldScrollView* getFieldView() const { return fieldView; }
     FieldBoard* getBoard() const { return board.get(); }
     TrashCan* getTrash() const { return trash.get(); }
-    engine::Sprite* getBackButton() const { return backButton; }
+    engine::Sprite* getBackButton() const;
+    BottomBar* getBottomBar() const { return bottomBar; }
+    RunControls* getRunControls() const { return runControls.get(); }
+    engine::Layer* getPaletteLayer() const { return paletteLayer; }
     NumberEditor* getNumberEditor() const { return numberEditor; }
 
     // Writes the field to the program file; the first save of a new program
@@ -46,8 +52,23 @@ public:
     // Opens the number editor over a number card on the field.
     void openNumberEditor(InputCardSprite* card);
 
-    // Saves the picture, then replaces the running scene by the list.
+    // Every 0.5 s until the serial link is idle (showing that it waits),
+    // then saves the picture and replaces the running scene by the list.
     void goBack();
+
+    // Whether no port operation runs (the back button waits for it); idle
+    // when unset.
+    std::function<bool()> linkIsIdle;
+    // Shows that leaving waits for the serial link.
+    std::function<void()> showWaitingForLink;
+
+    // The palette scrolls by the wheel over it (set by the palette).
+    std::function<void(float scrollY)> onPaletteWheel;
+
+    static constexpr float kLeaveCheckInterval = 0.5f;
+    static constexpr int kLeaveActionTag = 0x4241434B;
+    // Field units scrolled per wheel step.
+    static constexpr float kWheelStep = 10;
 
 protected:
     FieldScene();
@@ -56,14 +77,18 @@ protected:
 private:
     using engine::Layer::init;
     bool buildField();
-    void buildBackButton();
+    void buildFrame();
+    void listenToMouse();
+    // One check of the back button's wait; true once leaving has started.
+    bool tryToLeave();
 
     engine::RefPtr<SaveData> record;
     FieldScrollView* fieldView = nullptr;
     engine::Layer* paletteLayer = nullptr;
     std::unique_ptr<TrashCan> trash;
     std::unique_ptr<FieldBoard> board;
-    engine::Sprite* backButton = nullptr;
+    BottomBar* bottomBar = nullptr;
+    std::unique_ptr<RunControls> runControls;
     NumberEditor* numberEditor = nullptr;
     bool leaving = false;
 };

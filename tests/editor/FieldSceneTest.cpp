@@ -3,9 +3,11 @@
 
 #include "editor/FieldScene.h"
 #include "editor/FieldThumbnail.h"
+#include "editor/controls/BottomBar.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/field/FieldBoard.h"
 #include "engine/2d/RenderTexture.h"
+#include "engine/2d/Sprite.h"
 #include "engine/base/Value.h"
 #include "tests/saves/SaveScreenFixture.h"
 #include "widgets/FieldScrollView.h"
@@ -39,6 +41,16 @@ protected:
         SaveData* record = addPrograms(1).front();
         fs::copy_file(source, fullPath(record->path), fs::copy_options::overwrite_existing);
         return record;
+    }
+
+    static bool listShown() {
+        engine::Scene* scene = engine::Director::getInstance()->getRunningScene();
+        for (engine::Node* child : made(scene)->getChildren()) {
+            if (dynamic_cast<FieldScene*>(child)) {
+                return false;
+            }
+        }
+        return true;
     }
 
     static std::string fullPath(const std::string& relative) { return root() + relative; }
@@ -126,6 +138,70 @@ TEST_F(FieldSceneTest, ThePictureShowsTheFieldWhereItIsScrolled) {
     const std::vector<std::uint8_t> atTop = picturePixels();
     view->setContentOffset(top + Vec2(0, 65)); // half a row
     EXPECT_NE(picturePixels(), atTop);
+}
+
+// Catches the wheel's sign or step, a missing clamp at the top of the sheet,
+// the palette side scrolling the field, and a middle click that zooms from
+// the palette or only one way.
+TEST_F(FieldSceneTest, TheWheelScrollsWhatIsUnderItAndTheMiddleButtonTogglesTheZoom) {
+    FieldScene* editor = open(nullptr);
+    FieldScrollView* view = editor->getFieldView();
+    std::vector<float> paletteSteps;
+    editor->onPaletteWheel = [&](float steps) { paletteSteps.push_back(steps); };
+    const float top = view->getContentOffset().y;
+
+    driver->mouseScroll(Vec2(600, 400), 1); // away from the user at the top: nothing above
+    driver->step();
+    EXPECT_FLOAT_EQ(view->getContentOffset().y, top);
+    driver->mouseScroll(Vec2(600, 400), -3); // towards the user: later rows
+    driver->step();
+    EXPECT_FLOAT_EQ(view->getContentOffset().y, top + 30);
+    driver->mouseScroll(Vec2(100, 400), -1);
+    driver->step();
+    EXPECT_FLOAT_EQ(view->getContentOffset().y, top + 30);
+    EXPECT_EQ(paletteSteps, std::vector<float>{1});
+
+    for (float expected : {0.5f, 1.0f}) {
+        driver->mouseDown(2, Vec2(600, 400));
+        driver->mouseUp(2, Vec2(600, 400));
+        driver->step();
+        EXPECT_FLOAT_EQ(view->getZoomScale(), expected);
+    }
+    driver->mouseDown(2, Vec2(100, 400));
+    driver->step();
+    EXPECT_FLOAT_EQ(view->getZoomScale(), 1.0f);
+}
+
+// Catches leaving while a port operation runs, and a wait that never ends
+// once the link is idle.
+TEST_F(FieldSceneTest, TheBackButtonWaitsForTheSerialLinkInHalfSecondChecks) {
+    FieldScene* editor = open(nullptr);
+    bool idle = false;
+    int waitsShown = 0;
+    editor->linkIsIdle = [&] { return idle; };
+    editor->showWaitingForLink = [&] { ++waitsShown; };
+    tap(editor->getBackButton()->getPosition());
+    driver->advance(1.2f);
+    EXPECT_FALSE(listShown());
+    EXPECT_EQ(waitsShown, 2);
+    idle = true;
+    driver->advance(0.5f + 0.1f + 0.6f); // the next check, the picture, the slide
+    EXPECT_TRUE(listShown());
+}
+
+// Catches the bar starting open, or the settings button sliding it the
+// wrong way.
+TEST_F(FieldSceneTest, TheSettingsButtonSlidesTheBottomBarOpenAndClosed) {
+    FieldScene* editor = open(nullptr);
+    BottomBar* bar = editor->getBottomBar();
+    EXPECT_FLOAT_EQ(bar->getPositionY(), BottomBar::kClosedY);
+    const Vec2 settings = bar->convertToWorldSpace(bar->getSettingsButton()->getPosition());
+    tap(settings);
+    driver->advance(0.3f);
+    EXPECT_FLOAT_EQ(bar->getPositionY(), 0);
+    tap(bar->convertToWorldSpace(bar->getSettingsButton()->getPosition()));
+    driver->advance(0.3f);
+    EXPECT_FLOAT_EQ(bar->getPositionY(), BottomBar::kClosedY);
 }
 
 } // namespace

@@ -293,7 +293,7 @@ TEST_F(SaveSceneTest, EntriesOpenTheEditorAndItsBackButtonReturnsToTheSamePlace)
     EXPECT_EQ(editor->getSaveData(), records[3]);
 
     tap(kBackButton);
-    driver->advance(0.7f);
+    driver->advance(1.2f); // the back button's 0.5 s check, the picture, the slide
     list = shown<SaveScene>();
     ASSERT_NE(list, nullptr);
     EXPECT_FLOAT_EQ(list->getScrollView()->getContentOffset().x, -700);
