@@ -58,7 +58,11 @@ bool BottomBar::init() {
         }
     }
     if (copyrightLabel) {
-        PressedButton::attach(copyrightLabel, [] { engine::Application::getInstance()->openURL(copyrightPageUrl()); });
+        PressedButton::attach(copyrightLabel, [] {
+            if (engine::Application* application = engine::Application::getInstance()) {
+                application->openURL(copyrightPageUrl());
+            }
+        });
     }
 
     if (auto* tab = engine::Sprite::create("res/r_setting_back1.png")) {
