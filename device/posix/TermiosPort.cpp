@@ -1,6 +1,7 @@
 #include "device/posix/TermiosPort.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -39,30 +40,32 @@ TermiosPort::~TermiosPort() {
     close();
 }
 
-bool TermiosPort::open(const std::string& path) {
+PortOpenError TermiosPort::open(const std::string& path) {
     close();
     // Non-blocking only for the open itself, so that a modem line without
     // carrier cannot hold us here; writes are blocking again below.
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return false;
+        return PortOpenError::fromErrno(errno);
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const auto fail = [fd](PortOpenError error) {
         ::close(fd);
-        return false;
+        return error;
+    };
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        return fail({PortOpenError::Kind::busy, std::string("locked: ") + std::strerror(error)});
     }
     if (isatty(fd) && ioctl(fd, TIOCEXCL) != 0) {
-        ::close(fd);
-        return false;
+        return fail(PortOpenError::fromErrno(errno));
     }
     configureLine(fd);
     const int flags = fcntl(fd, F_GETFL);
     if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        ::close(fd);
-        return false;
+        return fail(PortOpenError::fromErrno(errno));
     }
     fd_ = fd;
-    return true;
+    return {};
 }
 
 bool TermiosPort::writeByte(std::uint8_t byte) {

@@ -79,7 +79,8 @@ TEST_F(SerialExportTest, DeviceThatCannotBeOpenedFailsWithTheReconnectMessage) {
     board.vanish();
     EXPECT_EQ(tool.stop(path, jam), SerialExport::kExitFailed);
     EXPECT_EQ(tool.send(path, que, {}), SerialExport::kExitFailed);
-    EXPECT_EQ(errors.str(), "せつぞくしなおしてください。\nせつぞくしなおしてください。\n");
+    const std::string reason = "pavlune-export: " + path + ": no such device (No such file or directory)\n";
+    EXPECT_EQ(errors.str(), "せつぞくしなおしてください。\n" + reason + "せつぞくしなおしてください。\n" + reason);
     EXPECT_EQ(output.str(), "");
 }
 
@@ -156,7 +157,9 @@ TEST(SerialExportBinaryTest, SendDeliversExactlyThePrintedBytes) {
     const CommandRun refused = runCommand(tool + " --dialect jam --stop /dev/pavlune-no-such-port 2>" + errorsFile);
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.output, "");
-    EXPECT_EQ(readFile(errorsFile), "せつぞくしなおしてください。\n");
+    EXPECT_EQ(readFile(errorsFile), "せつぞくしなおしてください。\n"
+                                    "pavlune-export: /dev/pavlune-no-such-port: no such device (No such file or "
+                                    "directory)\n");
 }
 
 } // namespace
