@@ -18,7 +18,7 @@ namespace {
 void configureLine(int fd) {
     termios line{};
     if (tcgetattr(fd, &line) != 0) {
-        return; // not a terminal: nothing to set
+        return;
     }
     line.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | INPCK);
     line.c_oflag &= ~static_cast<tcflag_t>(OPOST);
@@ -52,11 +52,15 @@ PortOpenError TermiosPort::open(const std::string& path) {
         ::close(fd);
         return error;
     };
+    // Asked of the open descriptor, so nothing can swap the file in between.
+    if (!isatty(fd)) {
+        return fail({PortOpenError::Kind::notATerminal, std::strerror(ENOTTY)});
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         return fail({PortOpenError::Kind::busy, std::string("locked: ") + std::strerror(error)});
     }
-    if (isatty(fd) && ioctl(fd, TIOCEXCL) != 0) {
+    if (ioctl(fd, TIOCEXCL) != 0) {
         return fail(PortOpenError::fromErrno(errno));
     }
     configureLine(fd);

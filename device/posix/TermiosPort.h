@@ -17,8 +17,10 @@ public:
     TermiosPort& operator=(const TermiosPort&) = delete;
     ~TermiosPort();
 
-    // Closes the open device first. Fails when the device cannot be opened or
-    // is held by someone else; then no device is open and the result says why.
+    // Closes the open device first. Refuses anything but a terminal (a regular
+    // file or /dev/null would swallow a program and report success), a device
+    // held by someone else, and one that cannot be opened; then no device is
+    // open and the result says why. Never creates or truncates a file.
     PortOpenError open(const std::string& path);
     // One write call with one byte (repeated only when a signal interrupted it).
     bool writeByte(std::uint8_t byte);

@@ -130,6 +130,10 @@ PortOpenError Win32SerialBackend::openPort(const std::string& name) {
     if (portHandle_ == INVALID_HANDLE_VALUE) {
         return openErrorFor(GetLastError());
     }
+    if (GetFileType(portHandle_) != FILE_TYPE_CHAR) {
+        closePort();
+        return {PortOpenError::Kind::notATerminal, "not a character device"};
+    }
     DCB line{};
     line.DCBlength = sizeof(line);
     GetCommState(portHandle_, &line);
