@@ -105,9 +105,16 @@ bool PavluneCardSerialManager::openSelectedPort() {
     std::lock_guard lock(portMutex_);
     if (!selected) {
         backend_->closePort();
+        lastOpenError_ = {PortOpenError::Kind::noSuchDevice, "no port is selected"};
         return false;
     }
-    return backend_->openPort(selected->name);
+    lastOpenError_ = backend_->openPort(selected->name);
+    return lastOpenError_.ok();
+}
+
+PortOpenError PavluneCardSerialManager::getLastOpenError() const {
+    std::lock_guard lock(portMutex_);
+    return lastOpenError_;
 }
 
 bool PavluneCardSerialManager::writeByte(std::uint8_t byte) {

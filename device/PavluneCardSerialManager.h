@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/PortOpenError.h"
 #include "device/SerialBackend.h"
 #include "device/SerialCallType.h"
 #include "device/SerialPortInfo.h"
@@ -56,8 +57,11 @@ public:
     void addPort(const std::string& name, const std::string& description);
 
     // Closes the open port and opens the selected one. False when the
-    // selection does not index a record or the open fails.
+    // selection does not index a record or the open fails; then
+    // getLastOpenError says why.
     bool openSelectedPort();
+    // Why the last openSelectedPort failed (ok after one that succeeded).
+    PortOpenError getLastOpenError() const;
 
     // One byte to the open port; false when none is open or the write fails.
     bool writeByte(std::uint8_t byte);
@@ -93,7 +97,8 @@ private:
     std::function<void()> portRemovalHandler_;
 
     std::mutex searchMutex_; // one enumeration at a time
-    std::mutex portMutex_;   // the open port
+    mutable std::mutex portMutex_; // the open port and lastOpenError_
+    PortOpenError lastOpenError_;
     std::unique_ptr<SerialBackend> backend_;
 };
 

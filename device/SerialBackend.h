@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/PortOpenError.h"
 #include "device/SerialPortInfo.h"
 
 #include <cstdint>
@@ -20,8 +21,9 @@ public:
     virtual bool enumeratePorts(std::vector<SerialPortInfo>& found) = 0;
 
     // Closes the open port, if any, then opens `name` exclusively with the fixed
-    // line settings: 115200 baud, 8 data bits, no parity, 1 stop bit.
-    virtual bool openPort(const std::string& name) = 0;
+    // line settings: 115200 baud, 8 data bits, no parity, 1 stop bit. Says
+    // why when it fails.
+    virtual PortOpenError openPort(const std::string& name) = 0;
 
     // One write call with one byte; true when the system reports it written.
     virtual bool writeByte(std::uint8_t byte) = 0;

@@ -39,12 +39,20 @@ ExportArgumentParser::ExportArgumentParser() {
                             return true;
                         }});
     options_.push_back({"--send", "DEVICE", "send the program to the board on DEVICE, echoing it",
-                        [](ExportOptions& options, const std::string& value, std::string&) {
+                        [](ExportOptions& options, const std::string& value, std::string& error) {
+                            if (value.empty()) {
+                                error = "option --send needs a DEVICE, not an empty name";
+                                return false;
+                            }
                             options.sendDevice = value;
                             return true;
                         }});
     options_.push_back({"--stop", "DEVICE", "stop the board's program on DEVICE (no FILE)",
-                        [](ExportOptions& options, const std::string& value, std::string&) {
+                        [](ExportOptions& options, const std::string& value, std::string& error) {
+                            if (value.empty()) {
+                                error = "option --stop needs a DEVICE, not an empty name";
+                                return false;
+                            }
                             options.stopDevice = value;
                             return true;
                         }});

@@ -3,11 +3,13 @@
 #include "catalogue/CardSet.h"
 #include "catalogue/CatalogueView.h"
 #include "device/PavluneCardSerialManager.h"
+#include "export/TextEscaping.h"
 #include "program/BoardTransfer.h"
 #include "program/SteadyTransferClock.h"
 
 #include <atomic>
 #include <ostream>
+#include <utility>
 
 namespace pavlune {
 
@@ -25,13 +27,23 @@ void SerialExport::selectDevice(const std::string& device) {
     serial_.setSelectedIndex(0);
 }
 
-int SerialExport::finish(bool done, const std::string& message) {
+int SerialExport::finish(bool done, const std::string& message, const std::string& reason) {
     output_.flush();
     if (done) {
         return kExitDone;
     }
     errors_ << message << '\n';
+    if (!reason.empty()) {
+        errors_ << reason << '\n';
+    }
     return kExitFailed;
+}
+
+std::string SerialExport::reasonFor(const std::string& device, const PavluneAppsError& error) const {
+    if (error != PavluneAppsError::portNotOpened()) {
+        return {};
+    }
+    return "pavlune-export: " + escapeText(device) + ": " + serial_.getLastOpenError().describe();
 }
 
 int SerialExport::send(const std::string& device, int dialect, const FieldRows& rows) {
@@ -43,11 +55,11 @@ int SerialExport::send(const std::string& device, int dialect, const FieldRows& 
         output_.flush();
     });
     bool done = false;
-    std::string message;
+    PavluneAppsError failure;
     transfer.sendProgram(
-        CatalogueView(dialect, basic), rows, [&](PavluneAppsError error) { message = error.message; },
+        CatalogueView(dialect, basic), rows, [&](PavluneAppsError error) { failure = std::move(error); },
         [&] { done = true; });
-    return finish(done, message);
+    return finish(done, failure.message, reasonFor(device, failure));
 }
 
 int SerialExport::stop(const std::string& device, int dialect) {
@@ -56,11 +68,11 @@ int SerialExport::stop(const std::string& device, int dialect) {
     const std::atomic<bool> stopRequested{false};
     BoardTransfer transfer(serial_, clock, stopRequested, nullptr);
     bool done = false;
-    std::string message;
+    PavluneAppsError failure;
     transfer.stopProgram(
-        CatalogueView(dialect, basic), [&](PavluneAppsError error) { message = error.message; },
+        CatalogueView(dialect, basic), [&](PavluneAppsError error) { failure = std::move(error); },
         [&] { done = true; });
-    return finish(done, message);
+    return finish(done, failure.message, reasonFor(device, failure));
 }
 
 int SerialExport::listPorts() {

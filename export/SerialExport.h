@@ -1,6 +1,7 @@
 #pragma once
 
 #include "program/FieldRows.h"
+#include "program/PavluneAppsError.h"
 
 #include <iosfwd>
 #include <string>
@@ -24,7 +25,9 @@ public:
 
     // Sends `rows` in `dialect` to `device`, printing the echoed characters as
     // they go out, as the sending overlay shows them. 0 when the routine
-    // reports done; 1 with the error's message on standard error otherwise.
+    // reports done; 1 with the error's message on standard error otherwise,
+    // followed by a line with the system's reason when the device did not
+    // open. Only a terminal device is written to.
     int send(const std::string& device, int dialect, const FieldRows& rows);
     // The stop routine on `device`; results as for send.
     int stop(const std::string& device, int dialect);
@@ -34,7 +37,9 @@ public:
 private:
     // Makes `device` the one listed and selected port.
     void selectDevice(const std::string& device);
-    int finish(bool done, const std::string& message);
+    int finish(bool done, const std::string& message, const std::string& reason = "");
+    // The line that says why `device` did not open; empty for other errors.
+    std::string reasonFor(const std::string& device, const PavluneAppsError& error) const;
 
     PavluneCardSerialManager& serial_;
     std::ostream& output_;

@@ -11,8 +11,33 @@ void appendHex(std::string& out, unsigned char byte) {
     out += kHexDigits[byte & 0x0F];
 }
 
+// Format and bidirectional controls: invisible, yet they reorder or hide the
+// text around them (U+202E turns "exe.txt" around), so they cannot pass
+// into a message raw. The Unicode Cf characters, plus the line and paragraph
+// separators, which break a line.
+bool isInvisibleControl(unsigned int codePoint) {
+    struct Range {
+        unsigned int first;
+        unsigned int last;
+    };
+    static constexpr Range ranges[] = {
+        {0x00AD, 0x00AD},   {0x0600, 0x0605},   {0x061C, 0x061C},   {0x06DD, 0x06DD},   {0x070F, 0x070F},
+        {0x0890, 0x0891},   {0x08E2, 0x08E2},   {0x180E, 0x180E},   {0x200B, 0x200F},   {0x2028, 0x202E},
+        {0x2060, 0x2064},   {0x2066, 0x206F},   {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},   {0x110BD, 0x110BD},
+        {0x110CD, 0x110CD}, {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0001, 0xE0001},
+        {0xE0020, 0xE007F},
+    };
+    for (const Range& range : ranges) {
+        if (codePoint >= range.first && codePoint <= range.last) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Length of the well-formed UTF-8 sequence at the start of `text` (2 to 4
-// bytes, no overlong forms, no surrogates, at most U+10FFFF), or 0.
+// bytes, no overlong forms, no surrogates, at most U+10FFFF, and a
+// character that shows), or 0.
 std::size_t utf8SequenceLength(std::string_view text) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char lead = byte(0);
@@ -42,7 +67,7 @@ std::size_t utf8SequenceLength(std::string_view text) {
     const unsigned int smallest[] = {0, 0, 0x80, 0x800, 0x10000};
     const bool valid = codePoint >= smallest[length] && codePoint <= 0x10FFFF &&
                        !(codePoint >= 0xD800 && codePoint <= 0xDFFF) &&
-                       !(codePoint >= 0x80 && codePoint <= 0x9F);
+                       !(codePoint >= 0x80 && codePoint <= 0x9F) && !isInvisibleControl(codePoint);
     return valid ? length : 0;
 }
 
@@ -55,7 +80,8 @@ std::string escapeText(std::string_view text) {
         const char c = text[i];
         const auto byte = static_cast<unsigned char>(c);
         if (byte >= 0x80) {
-            // Well-formed UTF-8 passes (C1 controls excepted); stray bytes are escaped.
+            // Well-formed UTF-8 passes (C1, format and bidi controls excepted);
+            // stray bytes are escaped.
             const std::size_t length = utf8SequenceLength(text.substr(i));
             if (length == 0) {
                 out += "\\x";

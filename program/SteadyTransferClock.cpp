@@ -3,12 +3,56 @@
 #include <thread>
 
 #if defined(__linux__)
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <sys/prctl.h>
 #endif
 
 namespace pavlune {
+
+#if defined(__linux__)
+namespace {
+
+// The sleep ends this long before the deadline and the rest is spent reading
+// the clock, so the wake-up's own delay does not make the byte late. Longer
+// than a wake-up takes on a quiet machine with the smallest timer slack.
+constexpr auto kSpinMargin = std::chrono::microseconds(200);
+
+// An absolute sleep on CLOCK_MONOTONIC (steady_clock's clock here): it wakes
+// at the moment however often a signal interrupts it.
+void sleepUntilMonotonic(TransferClock::TimePoint moment) {
+    const auto sinceEpoch = std::chrono::duration_cast<std::chrono::nanoseconds>(moment.time_since_epoch());
+    timespec target{};
+    target.tv_sec = static_cast<time_t>(sinceEpoch.count() / 1'000'000'000);
+    target.tv_nsec = static_cast<long>(sinceEpoch.count() % 1'000'000'000);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &target, nullptr) == EINTR) {
+    }
+}
+
+} // namespace
+
+SteadyTransferClock::~SteadyTransferClock() {
+    if (raised_) {
+        pthread_setschedparam(raisedThread_, savedPolicy_, &savedParam_);
+    }
+}
+
+void SteadyTransferClock::raiseToRealTime() {
+    raiseTried_ = true;
+    const pthread_t self = pthread_self();
+    if (pthread_getschedparam(self, &savedPolicy_, &savedParam_) != 0 || savedPolicy_ == SCHED_FIFO ||
+        savedPolicy_ == SCHED_RR) {
+        return; // already real-time: the caller chose its priority
+    }
+    sched_param raised{};
+    raised.sched_priority = std::max(1, sched_get_priority_min(SCHED_FIFO));
+    raised_ = pthread_setschedparam(self, SCHED_FIFO, &raised) == 0;
+    raisedThread_ = self;
+}
+#else
+SteadyTransferClock::~SteadyTransferClock() = default;
+#endif
 
 TransferClock::TimePoint SteadyTransferClock::now() {
     return std::chrono::steady_clock::now();
@@ -20,13 +64,14 @@ void SteadyTransferClock::sleepUntil(TimePoint deadline) {
     // transfer thread wants its deadlines kept. Per thread, so set it once here.
     thread_local const bool exactWakeUps = prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL) == 0;
     (void)exactWakeUps;
-    // steady_clock is CLOCK_MONOTONIC here; an absolute sleep on it wakes at
-    // the deadline however often a signal interrupts it.
-    const auto sinceEpoch = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline.time_since_epoch());
-    timespec target{};
-    target.tv_sec = static_cast<time_t>(sinceEpoch.count() / 1'000'000'000);
-    target.tv_nsec = static_cast<long>(sinceEpoch.count() % 1'000'000'000);
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &target, nullptr) == EINTR) {
+    if (!raiseTried_) {
+        raiseToRealTime();
+    }
+    if (deadline - now() > kSpinMargin) {
+        sleepUntilMonotonic(deadline - kSpinMargin);
+    }
+    while (now() < deadline) {
+        // a few hundred microseconds at most; another sleep could not wake in time
     }
 #else
     std::this_thread::sleep_until(deadline);

@@ -9,7 +9,7 @@ bool PosixSerialBackend::enumeratePorts(std::vector<SerialPortInfo>& found) {
     return enumerateLibSerialPorts(found);
 }
 
-bool PosixSerialBackend::openPort(const std::string& name) {
+PortOpenError PosixSerialBackend::openPort(const std::string& name) {
     return port_.open(name);
 }
 

@@ -9,7 +9,7 @@ namespace pavlune {
 class PosixSerialBackend : public SerialBackend {
 public:
     bool enumeratePorts(std::vector<SerialPortInfo>& found) override;
-    bool openPort(const std::string& name) override;
+    PortOpenError openPort(const std::string& name) override;
     bool writeByte(std::uint8_t byte) override;
     void closePort() override;
 

@@ -1,6 +1,7 @@
 #include "device/posix/TermiosPort.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -17,7 +18,7 @@ namespace {
 void configureLine(int fd) {
     termios line{};
     if (tcgetattr(fd, &line) != 0) {
-        return; // not a terminal: nothing to set
+        return;
     }
     line.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | INPCK);
     line.c_oflag &= ~static_cast<tcflag_t>(OPOST);
@@ -39,30 +40,36 @@ TermiosPort::~TermiosPort() {
     close();
 }
 
-bool TermiosPort::open(const std::string& path) {
+PortOpenError TermiosPort::open(const std::string& path) {
     close();
     // Non-blocking only for the open itself, so that a modem line without
     // carrier cannot hold us here; writes are blocking again below.
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return false;
+        return PortOpenError::fromErrno(errno);
+    }
+    const auto fail = [fd](PortOpenError error) {
+        ::close(fd);
+        return error;
+    };
+    // Asked of the open descriptor, so nothing can swap the file in between.
+    if (!isatty(fd)) {
+        return fail({PortOpenError::Kind::notATerminal, std::strerror(ENOTTY)});
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return false;
+        const int error = errno;
+        return fail({PortOpenError::Kind::busy, std::string("locked: ") + std::strerror(error)});
     }
-    if (isatty(fd) && ioctl(fd, TIOCEXCL) != 0) {
-        ::close(fd);
-        return false;
+    if (ioctl(fd, TIOCEXCL) != 0) {
+        return fail(PortOpenError::fromErrno(errno));
     }
     configureLine(fd);
     const int flags = fcntl(fd, F_GETFL);
     if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        ::close(fd);
-        return false;
+        return fail(PortOpenError::fromErrno(errno));
     }
     fd_ = fd;
-    return true;
+    return {};
 }
 
 bool TermiosPort::writeByte(std::uint8_t byte) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/PortOpenError.h"
+
 #include <cstdint>
 #include <string>
 
@@ -15,9 +17,11 @@ public:
     TermiosPort& operator=(const TermiosPort&) = delete;
     ~TermiosPort();
 
-    // Closes the open device first. False when the device cannot be opened or
-    // is held by someone else; then no device is open.
-    bool open(const std::string& path);
+    // Closes the open device first. Refuses anything but a terminal (a regular
+    // file or /dev/null would swallow a program and report success), a device
+    // held by someone else, and one that cannot be opened; then no device is
+    // open and the result says why. Never creates or truncates a file.
+    PortOpenError open(const std::string& path);
     // One write call with one byte (repeated only when a signal interrupted it).
     bool writeByte(std::uint8_t byte);
     void close();

@@ -26,6 +26,40 @@ std::string narrow(const wchar_t* text) {
     return result;
 }
 
+// The system's message for a GetLastError code, on one line.
+std::string systemMessage(DWORD code) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+        0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    std::string message = length > 0 && text ? std::string(text, length) : "error " + std::to_string(code);
+    if (text) {
+        LocalFree(text);
+    }
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ')) {
+        message.pop_back();
+    }
+    return message;
+}
+
+PortOpenError openErrorFor(DWORD code) {
+    PortOpenError::Kind kind = PortOpenError::Kind::other;
+    switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_UNIT:
+        kind = PortOpenError::Kind::noSuchDevice;
+        break;
+    case ERROR_ACCESS_DENIED: // what a COM port that another program holds answers
+    case ERROR_SHARING_VIOLATION:
+        kind = PortOpenError::Kind::busy;
+        break;
+    default:
+        break;
+    }
+    return {kind, systemMessage(code)};
+}
+
 std::string readPortName(HDEVINFO devices, SP_DEVINFO_DATA& device) {
     HKEY key = SetupDiOpenDevRegKey(devices, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_QUERY_VALUE);
     if (key == INVALID_HANDLE_VALUE) {
@@ -83,18 +117,22 @@ bool Win32SerialBackend::enumeratePorts(std::vector<SerialPortInfo>& found) {
     return error == 0 || error == ERROR_NO_MORE_ITEMS;
 }
 
-bool Win32SerialBackend::openPort(const std::string& name) {
+PortOpenError Win32SerialBackend::openPort(const std::string& name) {
     closePort();
     // The device namespace prefix, and at most 126 characters of path in all.
     const std::string path = ("\\\\.\\" + name).substr(0, 126);
     wchar_t widePath[255] = {};
     std::size_t converted = 0;
     if (mbstowcs_s(&converted, widePath, 255, path.c_str(), _TRUNCATE) != 0 && converted == 0) {
-        return false;
+        return {PortOpenError::Kind::noSuchDevice, "the name cannot be converted"};
     }
     portHandle_ = CreateFileW(widePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (portHandle_ == INVALID_HANDLE_VALUE) {
-        return false;
+        return openErrorFor(GetLastError());
+    }
+    if (GetFileType(portHandle_) != FILE_TYPE_CHAR) {
+        closePort();
+        return {PortOpenError::Kind::notATerminal, "not a character device"};
     }
     DCB line{};
     line.DCBlength = sizeof(line);
@@ -105,7 +143,7 @@ bool Win32SerialBackend::openPort(const std::string& name) {
     line.StopBits = ONESTOPBIT;
     line.fParity = FALSE;
     SetCommState(portHandle_, &line); // a driver that refuses still leaves an open port
-    return true;
+    return {};
 }
 
 bool Win32SerialBackend::writeByte(std::uint8_t byte) {

@@ -14,7 +14,7 @@ public:
     ~Win32SerialBackend() override;
 
     bool enumeratePorts(std::vector<SerialPortInfo>& found) override;
-    bool openPort(const std::string& name) override;
+    PortOpenError openPort(const std::string& name) override;
     bool writeByte(std::uint8_t byte) override;
     void closePort() override;
 

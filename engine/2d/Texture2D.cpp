@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <unordered_set>
 
 namespace engine {
@@ -50,9 +51,13 @@ void Texture2D::destroyTexture() {
 bool Texture2D::initWithFile(const std::string& path) {
     SDL_Surface* loaded = IMG_Load(path.c_str());
     if (!loaded) {
+        std::fprintf(stderr, "engine: cannot load picture %s: %s\n", path.c_str(), IMG_GetError());
         return false;
     }
     const bool ok = initWithSurface(loaded);
+    if (!ok) {
+        std::fprintf(stderr, "engine: cannot load picture %s: it has no pixels\n", path.c_str());
+    }
     SDL_FreeSurface(loaded); // initWithSurface took its own reference
     return ok;
 }

@@ -3,6 +3,8 @@
 #include "engine/2d/Texture2D.h"
 #include "engine/base/FileUtils.h"
 
+#include <cstdio>
+
 namespace engine {
 
 TextureCache::TextureCache() = default;
@@ -19,6 +21,7 @@ std::string TextureCache::fullPathForFilename(const std::string& path) {
 Texture2D* TextureCache::addImage(const std::string& path) {
     const std::string fullPath = fullPathForFilename(path);
     if (fullPath.empty()) {
+        std::fprintf(stderr, "engine: cannot load picture %s: not found in the search paths\n", path.c_str());
         return nullptr;
     }
     if (auto it = textures_.find(fullPath); it != textures_.end()) {

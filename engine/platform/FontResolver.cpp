@@ -5,6 +5,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace engine {
 
@@ -101,6 +102,9 @@ FontFace FontResolver::resolveFontFile(const std::string& file) {
         return it->second;
     }
     FontFace face{FileUtils::getInstance()->fullPathForFilename(file), 0};
+    if (face.empty()) {
+        std::fprintf(stderr, "engine: cannot load font %s: not found in the search paths\n", file.c_str());
+    }
     if (!canOpen(face)) {
         face = match("monospace");
     }
@@ -134,6 +138,9 @@ TTF_Font* FontResolver::getFont(const FontFace& face, int pixelSize) {
         return it->second;
     }
     TTF_Font* font = TTF_OpenFontIndex(face.path.c_str(), pixelSize, face.index);
+    if (!font && reportedFaces_.insert(face).second) {
+        std::fprintf(stderr, "engine: cannot load font %s: %s\n", face.path.c_str(), TTF_GetError());
+    }
     if (font) {
         // Light hinting with sub-pixel placement keeps advances proportional
         // to the size, so text measured at one density fits at another.

@@ -3,6 +3,7 @@
 #include <SDL_ttf.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -64,6 +65,7 @@ private:
     std::vector<FontFace> fallbacks_;
     bool fallbacksResolved_ = false;
     std::map<std::pair<FontFace, int>, TTF_Font*> openFonts_;
+    std::set<FontFace> reportedFaces_; // faces whose failure is on standard error already
 };
 
 } // namespace engine

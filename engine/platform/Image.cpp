@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <cstdio>
+
 namespace engine {
 
 bool Image::initWithRawData(const std::uint8_t* rgba, int width, int height) {
@@ -18,6 +20,7 @@ bool Image::initWithRawData(const std::uint8_t* rgba, int width, int height) {
 bool Image::initWithImageFile(const std::string& path) {
     SDL_Surface* loaded = IMG_Load(path.c_str());
     if (!loaded) {
+        std::fprintf(stderr, "engine: cannot load picture %s: %s\n", path.c_str(), IMG_GetError());
         return false;
     }
     SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);

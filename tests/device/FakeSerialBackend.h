@@ -22,6 +22,7 @@ public:
         bool enumerationSucceeds = true;
         std::vector<SerialPortInfo> present;
         std::vector<std::string> openable; // names that open; empty means every name
+        PortOpenError refusal{PortOpenError::Kind::busy, "scripted refusal"}; // for the others
         std::vector<std::string> opens;    // every open attempt, in order
         std::string openName;              // the open port, empty when none
         int closes = 0;
@@ -41,7 +42,7 @@ public:
         return script_->enumerationSucceeds;
     }
 
-    bool openPort(const std::string& name) override {
+    PortOpenError openPort(const std::string& name) override {
         std::lock_guard lock(script_->mutex);
         closeLocked();
         script_->opens.push_back(name);
@@ -49,10 +50,11 @@ public:
         for (const std::string& openable : script_->openable) {
             allowed = allowed || openable == name;
         }
-        if (allowed) {
-            script_->openName = name;
+        if (!allowed) {
+            return script_->refusal;
         }
-        return allowed;
+        script_->openName = name;
+        return {};
     }
 
     bool writeByte(std::uint8_t byte) override {

@@ -182,12 +182,15 @@ TEST_F(SerialManagerTest, WriteNeedsASuccessfulOpen) {
         script->openable = {"/dev/ttyUSB9"};
     }
     EXPECT_FALSE(manager.openSelectedPort());
+    EXPECT_EQ(manager.getLastOpenError(), (PortOpenError{PortOpenError::Kind::busy, "scripted refusal"}))
+        << "the backend's reason is kept for the caller";
     EXPECT_FALSE(manager.writeByte(0x41)) << "after a failed open";
     {
         std::lock_guard lock(script->mutex);
         script->openable.clear();
     }
     ASSERT_TRUE(manager.openSelectedPort());
+    EXPECT_TRUE(manager.getLastOpenError().ok());
     EXPECT_TRUE(manager.writeByte(0x41));
     EXPECT_TRUE(manager.writeByte(0x0A));
     std::lock_guard lock(script->mutex);

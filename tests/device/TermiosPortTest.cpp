@@ -16,7 +16,7 @@ TEST(TermiosPortTest, OpensInRawModeAt115200EightNoneOne) {
     ASSERT_TRUE(board.isOpen());
     ASSERT_TRUE(board.lineSettings().c_oflag & OPOST) << "a fresh pseudo-terminal processes output";
     TermiosPort port;
-    ASSERT_TRUE(port.open(board.devicePath()));
+    ASSERT_TRUE(port.open(board.devicePath()).ok());
     const termios line = board.lineSettings();
     EXPECT_EQ(cfgetospeed(&line), static_cast<speed_t>(B115200));
     EXPECT_EQ(line.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
@@ -37,23 +37,23 @@ TEST(TermiosPortTest, HoldsTheDeviceExclusivelyUntilClosed) {
     PtyBoard board;
     TermiosPort first;
     TermiosPort second;
-    ASSERT_TRUE(first.open(board.devicePath()));
+    ASSERT_TRUE(first.open(board.devicePath()).ok());
     EXPECT_TRUE(board.isExclusive());
-    EXPECT_FALSE(second.open(board.devicePath()));
+    EXPECT_EQ(second.open(board.devicePath()).kind, PortOpenError::Kind::busy);
     EXPECT_FALSE(second.isOpen());
     EXPECT_FALSE(second.writeByte(0x41));
 
     first.close();
     EXPECT_FALSE(board.isExclusive()) << "the exclusive mark is taken off on close";
-    EXPECT_TRUE(second.open(board.devicePath()));
-    EXPECT_FALSE(first.open(board.devicePath()));
+    EXPECT_TRUE(second.open(board.devicePath()).ok());
+    EXPECT_FALSE(first.open(board.devicePath()).ok());
 }
 
 TEST(TermiosPortTest, ReopeningTheSameDeviceReleasesTheFirstHandle) {
     PtyBoard board;
     TermiosPort port;
-    ASSERT_TRUE(port.open(board.devicePath()));
-    EXPECT_TRUE(port.open(board.devicePath())) << "our own lock must not block our reopen";
+    ASSERT_TRUE(port.open(board.devicePath()).ok());
+    EXPECT_TRUE(port.open(board.devicePath()).ok()) << "our own lock must not block our reopen";
     ASSERT_TRUE(port.writeByte('x'));
     ASSERT_TRUE(board.waitForBytes(1, 2s));
     EXPECT_EQ(board.received(), "x");
@@ -67,8 +67,10 @@ TEST(TermiosPortTest, DeviceThatVanishedOrNeverExistedDoesNotOpen) {
         board.vanish();
     }
     TermiosPort port;
-    EXPECT_FALSE(port.open(path));
-    EXPECT_FALSE(port.open("/dev/pavlune-no-such-port"));
+    EXPECT_FALSE(port.open(path).ok());
+    const PortOpenError absent = port.open("/dev/pavlune-no-such-port");
+    EXPECT_EQ(absent.kind, PortOpenError::Kind::noSuchDevice);
+    EXPECT_EQ(absent.osText, "No such file or directory");
     EXPECT_FALSE(port.isOpen());
     EXPECT_FALSE(port.writeByte(0x41));
 }
@@ -76,7 +78,7 @@ TEST(TermiosPortTest, DeviceThatVanishedOrNeverExistedDoesNotOpen) {
 TEST(TermiosPortTest, WriteFailsOnceTheFarEndHasClosed) {
     PtyBoard board;
     TermiosPort port;
-    ASSERT_TRUE(port.open(board.devicePath()));
+    ASSERT_TRUE(port.open(board.devicePath()).ok());
     ASSERT_TRUE(port.writeByte('a'));
     board.hangUp();
     EXPECT_FALSE(port.writeByte('b'));

@@ -88,7 +88,10 @@ TEST(FontResolverTest, NamedSystemFontsResolveToInstalledFaces) {
 
 TEST(FontResolverTest, MissingFontFileFallsBackToMonospace) {
     FontResolver& resolver = FontResolver::getInstance();
+    ::testing::internal::CaptureStderr();
     const FontFace face = resolver.resolveFontFile("fonts/NoSuchBoardFont.ttf");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "engine: cannot load font fonts/NoSuchBoardFont.ttf: not found in the search paths\n");
     ASSERT_FALSE(face.empty());
     TTF_Font* font = resolver.getFont(face, 20);
     ASSERT_NE(font, nullptr);

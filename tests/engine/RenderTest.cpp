@@ -15,7 +15,9 @@
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -156,6 +158,20 @@ TEST_F(RenderTest, TextureCacheSharesPicturesByPath) {
     EXPECT_EQ(Sprite::create(white)->getTexture(), first);
     EXPECT_EQ(cache->addImage(::testing::TempDir() + "no_such_picture.png"), nullptr);
     EXPECT_EQ(Sprite::create(::testing::TempDir() + "no_such_picture.png"), nullptr);
+}
+
+TEST_F(RenderTest, PictureThatDoesNotLoadSaysWhichAndWhyOnStandardError) {
+    const std::string broken = ::testing::TempDir() + "broken_picture.png";
+    std::ofstream(broken) << "not a picture";
+    const std::string missing = ::testing::TempDir() + "no_such_picture.png";
+    for (const std::string& path : {broken, missing}) {
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(Director::getInstance()->getTextureCache()->addImage(path), nullptr);
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said.rfind("engine: cannot load picture " + path + ": ", 0), 0u) << said;
+        EXPECT_GT(said.size(), ("engine: cannot load picture " + path + ": \n").size()) << "a reason follows";
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    }
 }
 
 TEST_F(RenderTest, ClippedChildDrawsOnlyInsideTheRegion) {

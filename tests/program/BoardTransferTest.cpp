@@ -288,6 +288,17 @@ TEST_F(BoardTransferTest, QueStopRequestEndsAfterTheCurrentRowWithoutPadding) {
     expectDoneOnly();
 }
 
+TEST_F(BoardTransferTest, QueStopRequestWaitsForEveryGroupOfTheRow) {
+    // One row of three slots: LED on, an empty slot, LED on: three groups.
+    const FieldRow row{CardSlot{basic, 0, ""}, std::nullopt, CardSlot{basic, 0, ""}};
+    stopAfterWrite = 3; // inside the row's first group
+    send(que, {row, card(basic, 1)});
+    EXPECT_EQ(written(), std::string("\x01\0\x01\0\0\0\0\0", 8) + std::string(8, '\0') +
+                             std::string("\x01\0\x01\0\0\0\0\0", 8));
+    EXPECT_EQ(shown, (std::vector<std::string>{"1 LEDを つける\n", "2\n", "3 LEDを つける\n"}));
+    expectDoneOnly();
+}
+
 TEST_F(BoardTransferTest, QueStopRequestDuringPaddingEndsAtOnce) {
     stopAfterWrite = 100;
     send(que, queProgram);
@@ -303,6 +314,14 @@ TEST_F(BoardTransferTest, JamWriteFailureIsReportedAtOnce) {
     expectErrorOnly(PavluneAppsError::writeFailed());
     EXPECT_EQ(lastError.message, "せつぞくにしっぱいしました。");
     EXPECT_TRUE(lastError.searchAgain);
+}
+
+TEST_F(BoardTransferTest, EchoedCharacterIsShownEvenWhenItsWriteFails) {
+    script->writeSucceeds = [](std::size_t attempt) { return attempt != 7; }; // the first echoed byte
+    send(jam, {card(basic, 0)});
+    EXPECT_EQ(writes.size(), 8u);
+    EXPECT_EQ(shown, std::vector<std::string>{"\n"}) << "the overlay shows what was being sent when it failed";
+    expectErrorOnly(PavluneAppsError::writeFailed());
 }
 
 TEST_F(BoardTransferTest, LatteWriteFailureInTheStopRoutine) {

@@ -1,9 +1,11 @@
 #include "program/PacedPortWriter.h"
 
+#include "program/SteadyTransferClock.h"
 #include "program/VirtualTransferClock.h"
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <pthread.h>
 #include <vector>
 
 using namespace pavlune;
@@ -99,6 +101,31 @@ TEST(PacedPortWriterTest, NegativePauseDoesNotWaitAndFailedWritesTakeNoLineTime)
     EXPECT_TRUE(writer.write(2));
     writer.pause(20);
     EXPECT_EQ(clock.elapsed(), milliseconds(20) + PacedPortWriter::lineTime(1));
+}
+
+// The sending thread is the caller's: real-time only while its clock lives.
+TEST(SteadyTransferClockTest, PutsTheThreadBackOnItsOwnPolicy) {
+    int before = -1;
+    sched_param saved{};
+    ASSERT_EQ(pthread_getschedparam(pthread_self(), &before, &saved), 0);
+    sched_param probe{};
+    probe.sched_priority = 1;
+    const bool allowed = before == SCHED_OTHER && pthread_setschedparam(pthread_self(), SCHED_FIFO, &probe) == 0;
+    ASSERT_EQ(pthread_setschedparam(pthread_self(), before, &saved), 0);
+    int during = -1;
+    {
+        SteadyTransferClock clock;
+        clock.sleepUntil(clock.now()); // a deadline that has passed: no wait
+        sched_param param{};
+        ASSERT_EQ(pthread_getschedparam(pthread_self(), &during, &param), 0);
+    }
+    if (allowed) {
+        EXPECT_EQ(during, SCHED_FIFO) << "allowed here, so the sending thread should run real-time";
+    }
+    int after = -1;
+    sched_param param{};
+    ASSERT_EQ(pthread_getschedparam(pthread_self(), &after, &param), 0);
+    EXPECT_EQ(after, before);
 }
 
 } // namespace

@@ -133,6 +133,16 @@ TEST(QueProgram, CrossedLoopsCloseTheNearestStartOfTheirOwnKind) {
     EXPECT_EQ(extra[2].displayLines[1], "6 もし #<3 0 へ");
 }
 
+TEST(QueProgram, LoopEndClosesOnlyAStartOfItsOwnCardSet) {
+    // LED on, the basic loop start (line 1), the full loop-3 end, which has
+    // the basic loop end's index, then the basic loop end.
+    const auto all =
+        groups(assemble(oneSlotRows({card(basic, 0), card(basic, 4), card(full, 5), card(basic, 5)})));
+    ASSERT_EQ(all.size(), 4u);
+    EXPECT_EQ(all[2].bytes[10], 0) << "the full end finds no full start open";
+    EXPECT_EQ(all[3].bytes, (Bytes{0x05, 0, 0x01, 0, 0, 0, 0, 0})) << "the basic end jumps to its start";
+}
+
 TEST(QueProgram, AnyCountLoopIsAFiveTimesLoopIgnoringTheTypedNumber) {
     const auto any = groups(assemble(oneSlotRows({card(full, 8, "9"), card(basic, 0), card(full, 9)})));
     const auto five = groups(assemble(oneSlotRows({card(full, 6), card(basic, 0), card(full, 7)})));

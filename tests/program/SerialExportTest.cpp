@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <future>
 #include <gtest/gtest.h>
@@ -79,8 +80,29 @@ TEST_F(SerialExportTest, DeviceThatCannotBeOpenedFailsWithTheReconnectMessage) {
     board.vanish();
     EXPECT_EQ(tool.stop(path, jam), SerialExport::kExitFailed);
     EXPECT_EQ(tool.send(path, que, {}), SerialExport::kExitFailed);
-    EXPECT_EQ(errors.str(), "せつぞくしなおしてください。\nせつぞくしなおしてください。\n");
+    const std::string reason = "pavlune-export: " + path + ": no such device (No such file or directory)\n";
+    EXPECT_EQ(errors.str(), "せつぞくしなおしてください。\n" + reason + "せつぞくしなおしてください。\n" + reason);
     EXPECT_EQ(output.str(), "");
+}
+
+// A regular file given as DEVICE used to take the program and report success.
+TEST_F(SerialExportTest, OnlyATerminalDeviceIsWrittenTo) {
+    const std::string folder = ::testing::TempDir() + "pavlune-not-a-terminal";
+    std::filesystem::create_directories(folder);
+    const std::string file = folder + "/rows.txt";
+    {
+        std::ofstream(file) << "basic 0\n";
+    }
+    for (const std::string& device : {file, folder, std::string("/dev/null")}) {
+        errors.str("");
+        EXPECT_EQ(tool.send(device, latte, {{CardSlot{basic, 0, ""}}}), SerialExport::kExitFailed) << device;
+        EXPECT_EQ(tool.stop(device, jam), SerialExport::kExitFailed) << device;
+        const std::string reason = "pavlune-export: " + device + ": not a terminal device";
+        EXPECT_EQ(errors.str().rfind("せつぞくしなおしてください。\n" + reason, 0), 0u) << errors.str();
+    }
+    EXPECT_EQ(readFile(file), "basic 0\n");
+    EXPECT_EQ(output.str(), "");
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(SerialExportTest, BoardGoneMidSendFailsWithTheConnectionMessage) {
@@ -120,6 +142,8 @@ TEST(SerialExportArgumentsTest, SerialActionsAreCheckedBeforeAnyDeviceIsTouched)
         {"--dialect", "jam", "--stop", "/dev/null", "f"},
         {"--dialect", "jam", "--send", "/dev/null"},
         {"--dialect", "jam", "--send"},
+        {"--dialect", "jam", "--send", "", "-"},
+        {"--dialect", "jam", "--stop="},
     };
     for (const std::vector<std::string>& arguments : mistakes) {
         std::istringstream input;
@@ -156,7 +180,15 @@ TEST(SerialExportBinaryTest, SendDeliversExactlyThePrintedBytes) {
     const CommandRun refused = runCommand(tool + " --dialect jam --stop /dev/pavlune-no-such-port 2>" + errorsFile);
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.output, "");
-    EXPECT_EQ(readFile(errorsFile), "せつぞくしなおしてください。\n");
+    EXPECT_EQ(readFile(errorsFile), "せつぞくしなおしてください。\n"
+                                    "pavlune-export: /dev/pavlune-no-such-port: no such device (No such file or "
+                                    "directory)\n");
+
+    // The rows file named as the device as well: refused, and left as it was.
+    const CommandRun overwrite = runCommand(tool + " --dialect latte --send " + rowsFile + " " + rowsFile + " 2>" +
+                                            errorsFile);
+    EXPECT_EQ(overwrite.status, 1);
+    EXPECT_EQ(readFile(rowsFile), "full 4\nbasic 0\n\nfull 5\n");
 }
 
 } // namespace

@@ -140,9 +140,10 @@ TEST_F(SaveItemViewTest, PicturesShowAt285UnitsAndARewrittenThumbnailIsReadAnew)
     writePicture(file, 570, engine::Color4B(200, 30, 30, 255));
     item->setSaveData(record);
     driver->step();
-    ASSERT_NE(picture(), nullptr);
-    EXPECT_EQ(picture()->getTexture()->getPixelsWide(), 570);
-    EXPECT_NEAR(picture()->getBoundingBox().size.width, 285, 0.01f);
+    const engine::Sprite* redPicture = picture();
+    ASSERT_NE(redPicture, nullptr);
+    EXPECT_EQ(redPicture->getTexture()->getPixelsWide(), 570);
+    EXPECT_NEAR(redPicture->getBoundingBox().size.width, 285, 0.01f);
     const engine::Color4B red = driver->pixelAt(kPicture);
     EXPECT_GT(red.r, 150);
     EXPECT_LT(red.g, 80);
@@ -151,9 +152,10 @@ TEST_F(SaveItemViewTest, PicturesShowAt285UnitsAndARewrittenThumbnailIsReadAnew)
     writePicture(file, 285, engine::Color4B(30, 200, 30, 255));
     item->setSaveData(record);
     driver->step();
-    ASSERT_NE(picture(), nullptr);
-    EXPECT_EQ(picture()->getTexture()->getPixelsWide(), 285);
-    EXPECT_NEAR(picture()->getBoundingBox().size.width, 285, 0.01f);
+    const engine::Sprite* greenPicture = picture();
+    ASSERT_NE(greenPicture, nullptr);
+    EXPECT_EQ(greenPicture->getTexture()->getPixelsWide(), 285);
+    EXPECT_NEAR(greenPicture->getBoundingBox().size.width, 285, 0.01f);
     const engine::Color4B green = driver->pixelAt(kPicture);
     EXPECT_GT(green.g, 150);
     EXPECT_LT(green.r, 80);
