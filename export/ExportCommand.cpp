@@ -4,6 +4,7 @@
 #include "catalogue/CatalogueView.h"
 #include "catalogue/Dialect.h"
 #include "export/FieldProgramParser.h"
+#include "export/SavedProgramSource.h"
 #include "export/SerialExport.h"
 #include "export/TextEscaping.h"
 #include "export/TransferPrinter.h"
@@ -69,6 +70,10 @@ int ExportCommand::run(const std::vector<std::string>& arguments) {
     if (options.listPorts) {
         return SerialExport(output_, errors_).listPorts();
     }
+    if (options.listPrograms) {
+        SavedProgramSource::listPrograms(output_);
+        return kExitOk;
+    }
     if (!options.stopDevice.empty()) {
         if (!options.dialect) {
             return fail(std::string(kProgramName) + ": --dialect jam|latte|que is required (see --help)");
@@ -112,19 +117,26 @@ int ExportCommand::printProgram(const ExportOptions& options) {
     if (!options.dialect) {
         return fail(std::string(kProgramName) + ": --dialect jam|latte|que is required (see --help)");
     }
-    if (options.file.empty()) {
-        return fail(std::string(kProgramName) + ": FILE is required; use - for standard input (see --help)");
-    }
-    std::string text;
-    std::string error;
-    if (!readProgramFile(options.file, text, error)) {
-        return fail(error);
+    if (options.file.empty() == options.program.empty()) {
+        return fail(std::string(kProgramName) +
+                    ": give either FILE (- for standard input) or --program ID|FILE.plist (see --help)");
     }
     FieldRows rows;
-    FieldProgramParser::Error parseError;
-    if (!FieldProgramParser().parse(text, rows, parseError)) {
-        const std::string shownName = options.file == "-" ? "<stdin>" : escapeText(options.file);
-        return fail(shownName + ":" + std::to_string(parseError.line) + ": " + parseError.message);
+    std::string error;
+    if (!options.program.empty()) {
+        if (!SavedProgramSource::fieldRowsOf(options.program, rows, error)) {
+            return fail(std::string(kProgramName) + ": " + error);
+        }
+    } else {
+        std::string text;
+        if (!readProgramFile(options.file, text, error)) {
+            return fail(error);
+        }
+        FieldProgramParser::Error parseError;
+        if (!FieldProgramParser().parse(text, rows, parseError)) {
+            const std::string shownName = options.file == "-" ? "<stdin>" : escapeText(options.file);
+            return fail(shownName + ":" + std::to_string(parseError.line) + ": " + parseError.message);
+        }
     }
 
     if (!options.sendDevice.empty()) {

@@ -61,6 +61,21 @@ ExportArgumentParser::ExportArgumentParser() {
                             options.listPorts = true;
                             return true;
                         }});
+    options_.push_back({"--list-programs", "", "list the saved programs: identifier, time stamp, title",
+                        [](ExportOptions& options, const std::string&, std::string&) {
+                            options.listPrograms = true;
+                            return true;
+                        }});
+    options_.push_back({"--program", "ID|FILE.plist",
+                        "take a saved program (its identifier, or a program file) instead of a rows FILE",
+                        [](ExportOptions& options, const std::string& value, std::string& error) {
+                            if (value.empty()) {
+                                error = "option --program needs an identifier or a .plist file";
+                                return false;
+                            }
+                            options.program = value;
+                            return true;
+                        }});
     options_.push_back(
         {"--help", "", "print this help", [](ExportOptions& options, const std::string&, std::string&) {
              options.help = true;

@@ -19,6 +19,10 @@ struct ExportOptions {
     std::string sendDevice;
     std::string stopDevice;
     bool listPorts = false;
+    // A saved program instead of FILE: its identifier or its program file;
+    // or the list of saved programs.
+    std::string program;
+    bool listPrograms = false;
 };
 
 // Parses the command line of pavlune-export. Options are table entries, so a

@@ -188,7 +188,8 @@ TEST_F(ExportTool, UnreadableFilesAndBadCommandLinesAreRejected) {
     expectRejected(run({"--dialect", "jam", dir_.string()}), dir_.string() + ": cannot read");
     expectRejected(run({"--dialect", "basic", "-"}), "pavlune-export: unknown dialect \"basic\"");
     expectRejected(run({"-"}), "pavlune-export: --dialect jam|latte|que is required");
-    expectRejected(run({"--dialect", "jam"}), "pavlune-export: FILE is required");
+    expectRejected(run({"--dialect", "jam"}), "pavlune-export: give either FILE");
+    expectRejected(run({"--dialect", "jam", "--program", "3", "-"}), "pavlune-export: give either FILE");
     expectRejected(run({"--dialect", "jam", "--frobnicate", "-"}),
                    "pavlune-export: unknown option \"--frobnicate\"");
     expectRejected(run({"--dialect", "jam", "a", "b"}), "pavlune-export: more than one FILE");
@@ -214,6 +215,32 @@ TEST_F(ExportTool, HelpGoesToStandardOutput) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out.rfind("usage: pavlune-export", 0), 0u);
+}
+
+// Catches rows made from the file's order instead of the field model's
+// snapping (a loose card would become a row), a saved program found by its
+// place in the list instead of its identifier, and titles printed raw.
+TEST_F(ExportTool, SavedProgramsAreListedAndSentAsTheEditorLaysThemOut) {
+    const std::string program = std::string(PAVLUNE_SOURCE_ROOT) + "/tests/editor/data/plistlib_program.plist";
+    for (const char* dialect : {"jam", "que"}) {
+        SCOPED_TRACE(dialect);
+        const ToolRun fromProgram = run({"--dialect", dialect, "--listing", "--program", program});
+        EXPECT_EQ(fromProgram.status, 0) << fromProgram.err;
+        EXPECT_EQ(fromProgram.out, run({"--dialect", dialect, "--listing", "-"}, "basic 0\nfull 2 1.5\nbasic 1\n").out);
+    }
+
+    fs::create_directories(dir_ / "data/PavluneApps");
+    fs::copy(fs::path(PAVLUNE_SOURCE_ROOT) / "tests/store/data/plistlib_store/savedatas", dir_ / "data/PavluneApps/savedatas");
+    ASSERT_EQ(setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1), 0);
+    const ToolRun listed = run({"--list-programs"});
+    const ToolRun saved = run({"--dialect", "jam", "--listing", "--program", "5"});
+    const ToolRun missing = run({"--dialect", "jam", "--program", "3"});
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(listed.out, "5\t2026/12/5 9:3:7\tロボットカー & <LED>\n2\t2026/1/31 23:59:0\t\n");
+    EXPECT_EQ(saved.status, 0) << saved.err;
+    EXPECT_EQ(saved.out, run({"--dialect", "jam", "--listing", "-"}, "").out); // its one card lies loose
+    expectRejected(missing, "pavlune-export: no saved program 3");
 }
 
 } // namespace
