@@ -15,7 +15,7 @@ build_dir="${BUILD_DIR:-$here/build}"
 # Every Debian package the project needs: toolchain, libraries, test tools,
 # the fonts that Japanese text needs, and the X server for end-to-end runs.
 packages=(
-  build-essential cmake pkg-config clang
+  build-essential cmake pkg-config clang libclang-rt-14-dev
   libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev
   libplist-dev libserialport-dev libfontconfig-dev
   libcairo2-dev libpango1.0-dev

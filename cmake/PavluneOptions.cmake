@@ -20,6 +20,17 @@ if(PAVLUNE_WERROR)
   list(APPEND PAVLUNE_WARNINGS -Werror)
 endif()
 
+# Fuzzing (clang only): coverage for libFuzzer plus ASan/UBSan over the whole
+# build; the fuzz targets in tests/fuzz appear only then.
+option(PAVLUNE_FUZZ "Build the libFuzzer targets (clang)" OFF)
+if(PAVLUNE_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "PAVLUNE_FUZZ needs clang (-DCMAKE_CXX_COMPILER=clang++)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 set(PAVLUNE_TEST_ENVIRONMENT "")
 if(PAVLUNE_SANITIZE STREQUAL "address")
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
