@@ -4,16 +4,15 @@
 
 #include "engine/base/AutoreleasePool.h"
 #include "engine/base/FileUtils.h"
+#include "tests/support/WritesFail.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -45,28 +44,6 @@ std::string listXml(const std::string& lastid, const std::string& entries) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>lastid</key><integer>" +
            lastid + "</integer><key>datas</key><array>" + entries + "</array></dict></plist>\n";
 }
-
-// Every write of a file fails (as on a full or read-only disk) while it lives;
-// removing and renaming still work. Tests run as root, so permissions cannot
-// stand in for this.
-class WritesFail {
-public:
-    WritesFail() {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit none = saved_;
-        none.rlim_cur = 0;
-        setrlimit(RLIMIT_FSIZE, &none);
-    }
-    ~WritesFail() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
 
 class StoreSafetyTest : public ::testing::Test {
 protected:
