@@ -19,7 +19,7 @@ bool SaveItemAddView::init() {
         return false;
     }
     showPicture(kPlaceholderPicture);
-    titleLabel->setString(kTitle);
+    showTitle(kTitle);
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
 #include "engine/2d/events/Touch.h"
 #include "engine/base/RefPtr.h"
+#include "engine/ui/EditBoxText.h"
 #include "store/SaveData.h"
 #include "saves/SaveItemViewListener.h"
 #include "widgets/HitTest.h"
@@ -49,7 +50,8 @@ bool SaveItemView::initWithSaveData(SaveData* record) {
     selectedMark->setPosition(kWidth / 2, kHeight / 2);
     selectedMark->setCascadeOpacityEnabled(true);
     selectedMark->setVisible(false);
-    addChild(selectedMark);
+    // Above the picture, which it marks.
+    addChild(selectedMark, 1);
 
     pictureNode = Node::create();
     pictureNode->setPosition(0, 234);
@@ -64,17 +66,45 @@ bool SaveItemView::initWithSaveData(SaveData* record) {
         return false;
     }
     titleLabel->setAnchorPoint(Vec2(0.5f, 1));
-    titleLabel->setPosition(kWidth / 2, 214);
-    addChild(titleLabel);
+    titleArea = Node::create();
+    titleArea->setAnchorPoint(Vec2(0.5f, 1));
+    titleArea->setPosition(kWidth / 2, kTitleTop);
+    titleArea->setCascadeOpacityEnabled(true);
+    titleArea->addChild(titleLabel);
+    addChild(titleArea);
+    titleLabel->setString("あ");
+    oneLineHeight_ = titleLabel->getContentSize().height;
+    showTitle(record ? record->title : std::string());
 
     listen(picture_, pictureNode, true);
-    listen(title_, titleLabel, false);
+    listen(title_, titleArea, false);
     return true;
 }
 
 void SaveItemView::setSaveData(SaveData* record) {
     data = record;
-    titleLabel->setString(record ? record->title : std::string());
+    showTitle(record ? record->title : std::string());
+}
+
+void SaveItemView::showTitle(const std::string& title) {
+    titleLabel->setString(title);
+    if (titleLabel->getStringNumLines() > kTitleMaxLines) {
+        // The longest start of the title that fits the lines with the ellipsis.
+        const std::size_t characters = engine::ui::EditBoxText::countCharacters(title);
+        std::size_t fits = 0;
+        std::size_t tooLong = characters;
+        while (tooLong - fits > 1) {
+            const std::size_t middle = (fits + tooLong) / 2;
+            titleLabel->setString(title.substr(0, engine::ui::EditBoxText::bytesOfCharacters(title, middle)) +
+                                  kEllipsis);
+            (titleLabel->getStringNumLines() > kTitleMaxLines ? tooLong : fits) = middle;
+        }
+        titleLabel->setString(title.substr(0, engine::ui::EditBoxText::bytesOfCharacters(title, fits)) + kEllipsis);
+    }
+    // Even an empty title keeps a one-line place to tap.
+    const float height = std::max(oneLineHeight_, titleLabel->getContentSize().height);
+    titleArea->setContentSize(engine::Size(kWidth, height));
+    titleLabel->setPosition(kWidth / 2, height);
 }
 
 void SaveItemView::titleTapped() {}

@@ -29,6 +29,11 @@ public:
     // Pictures are shown at this size, whatever their pixel size.
     static constexpr float kThumbnailSide = 285;
     static constexpr float kTitleFontSize = 30;
+    // The title hangs from here, below the picture, on at most two lines;
+    // a longer one ends the second line with the ellipsis.
+    static constexpr float kTitleTop = 214;
+    static constexpr int kTitleMaxLines = 2;
+    static constexpr const char* kEllipsis = "…";
     static constexpr float kHoldDelay = 0.3f;
     static constexpr float kLongPressDelay = 2.0f;
     static constexpr float kMoveThreshold = 10;
@@ -59,6 +64,8 @@ public:
     engine::Node* pictureNode = nullptr;
     engine::Sprite* selectedMark = nullptr;
     engine::Label* titleLabel = nullptr;
+    // What a tap on the title must hit: the label's lines, at least one line high.
+    engine::Node* titleArea = nullptr;
     // Receiver of the three events (not owned).
     SaveItemViewListener* listener = nullptr;
     bool selected = false;
@@ -71,6 +78,8 @@ protected:
     bool initWithSaveData(SaveData* record);
     // Replaces the picture by the file at `path` (a resource name or a full path).
     void showPicture(const std::string& path);
+    // Shows `title` cut to the lines there are and sizes the tap area.
+    void showTitle(const std::string& title);
 
 private:
     // The state of one gesture (on the picture or on the title).
@@ -95,6 +104,7 @@ private:
     void reset(Gesture& gesture);
     void report(const Gesture& gesture);
 
+    float oneLineHeight_ = 0;
     Gesture picture_;
     Gesture title_;
 };

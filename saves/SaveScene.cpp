@@ -13,6 +13,7 @@
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
 #include "engine/2d/events/Touch.h"
+#include "engine/platform/MessageBox.h"
 #include "engine/ui/EditBox.h"
 #include "store/SaveData.h"
 #include "store/SaveDataManager.h"
@@ -316,14 +317,19 @@ void SaveScene::confirmDelete() {
 
 void SaveScene::deleteSelected(AlertView* alert) {
     SaveDataManager* store = SaveDataManager::getInstance();
-    while (!selection.empty()) {
-        SaveData* record = selection.front();
-        store->removeData(record);
+    bool saved = true;
+    while (saved && !selection.empty()) {
+        saved = store->removeData(selection.front());
         selection.erase(0);
     }
+    // The strip shows what the store holds: entries that could not be
+    // deleted are back in their places.
     setDeleteMode(false);
     reloadList();
     alert->close();
+    if (!saved) {
+        reportUnsaved();
+    }
 }
 
 // --- title editing ---
@@ -352,6 +358,7 @@ void SaveScene::showTitleEditor(SaveItemView* item) {
     }
     box->setPosition(p + Vec2(kEntryWidth / 2, 107));
     box->setFont("Arial", 30);
+    box->setFontColor(design::kTextGrey); // the box is white
     box->setTextHorizontalAlignment(engine::TextHAlignment::CENTER);
     box->setReturnType(EditBox::KeyboardReturnType::DONE);
     box->setInputMode(EditBox::InputMode::SINGLE_LINE);
@@ -369,6 +376,8 @@ void SaveScene::showTitleEditor(SaveItemView* item) {
     editLayer = overlay;
     editItem = item;
     box->openKeyboard();
+    // Typing replaces the old title; the arrows keep it.
+    box->selectAll();
 }
 
 void SaveScene::editBoxEditingDidEnd(EditBox* box) {
@@ -386,17 +395,36 @@ void SaveScene::editBoxEditingDidEnd(EditBox* box) {
 
 void SaveScene::editBoxReturn(EditBox*) {}
 
-void SaveScene::applyTitle(EditBox* box, SaveItemView* item) {
-    if (editLayer && item && item->data) {
-        SaveData* record = item->data;
-        record->title = box->getText();
-        item->setSaveData(record);
-        SaveDataManager::getInstance()->writeList();
+void SaveScene::editBoxEditingDidEndWithAction(EditBox* box, EditBoxEndAction action) {
+    if (action == EditBoxEndAction::CANCEL && editLayer && box->getParent() == editLayer) {
+        closeTitleEditor();
+    }
+}
+
+void SaveScene::closeTitleEditor() {
+    if (editLayer) {
         getEventDispatcher()->removeEventListenersForTarget(editLayer);
-        editLayer->removeFromParent();
-    } else if (editLayer) {
         editLayer->removeFromParent();
     }
     editLayer = nullptr;
     editItem = nullptr;
+}
+
+void SaveScene::reportUnsaved() { engine::MessageBox(kNotSavedMessage, kFailureCaption); }
+
+void SaveScene::applyTitle(EditBox* box, SaveItemView* item) {
+    if (!editLayer) {
+        return;
+    }
+    const engine::RefPtr<engine::Layer> overlay(editLayer);
+    const std::string title = box->getText();
+    closeTitleEditor();
+    if (item && item->data) {
+        // On failure the store keeps the old title, which is what the entry shows.
+        const bool saved = SaveDataManager::getInstance()->renameData(item->data, title);
+        item->setSaveData(item->data);
+        if (!saved) {
+            reportUnsaved();
+        }
+    }
 }

@@ -41,6 +41,9 @@ public:
     static constexpr float kFirstEntryLeft = kViewWidth / 2 - kEntryWidth / 2;
     static constexpr float kApplyTitleDelay = 0.1f;
     static constexpr const char* kDeleteQuestion = "えらんだソースコードを消しますか？";
+    // Shown when a rename or a deletion could not be written.
+    static constexpr const char* kFailureCaption = "しっぱい";
+    static constexpr const char* kNotSavedMessage = "へんこうを保存できませんでした。";
 
     CREATE_FUNC(SaveScene);
     bool init() override;
@@ -63,11 +66,14 @@ public:
 
     void editBoxEditingDidEnd(engine::ui::EditBox* editBox) override;
     void editBoxReturn(engine::ui::EditBox* editBox) override;
+    // Escape closes the title editor without applying.
+    void editBoxEditingDidEndWithAction(engine::ui::EditBox* editBox, EditBoxEndAction action) override;
 
     void setDeleteMode(bool on);
     bool isDeleteMode() const { return deleteMode; }
     void showTitleEditor(SaveItemView* item);
     // Applies the edited title once; later calls for the same edit do nothing.
+    // If the list cannot be written the old title stays and a message says so.
     void applyTitle(engine::ui::EditBox* box, SaveItemView* item);
     void confirmDelete();
     void deleteSelected(AlertView* alert);
@@ -96,6 +102,8 @@ private:
     static int lastIndexAt(float offsetX, int savedCount);
     engine::Sprite* makeButton(const std::string& picture, const engine::Vec2& position, void (SaveScene::*action)());
     void cancelDeleteMode();
+    void closeTitleEditor();
+    static void reportUnsaved();
     void openEditor(SaveData* record);
 
     static int savedListOffset;

@@ -1,9 +1,13 @@
 #include "store/SaveDataManager.h"
 
 #include "engine/base/FileUtils.h"
+#include "engine/base/RefPtr.h"
+#include "store/SaveListRecovery.h"
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
+#include <map>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -41,6 +45,30 @@ std::optional<int> identifierInName(const std::string& name, const std::string& 
         return std::nullopt;
     }
     return identifier;
+}
+
+// An integer that, if present, must fit an identifier: a list holding one
+// beyond the range is damaged, and its number is never narrowed.
+bool fitsIdentifier(const Value& value) {
+    if (value.getType() != Value::Type::INTEGER) {
+        return true; // missing or not a number: read as 0 like any missing key
+    }
+    return value.asInt64() >= 0 && value.asInt64() <= INT_MAX;
+}
+
+bool isSoundList(const Value& root) {
+    if (root.getType() != Value::Type::MAP) {
+        return false;
+    }
+    const ValueMap& list = root.asValueMap();
+    const Value& datas = engine::valueForKey(list, "datas");
+    if (datas.getType() != Value::Type::VECTOR || !fitsIdentifier(engine::valueForKey(list, "lastid"))) {
+        return false;
+    }
+    return std::all_of(datas.asValueVector().begin(), datas.asValueVector().end(), [](const Value& element) {
+        return element.getType() != Value::Type::MAP ||
+               fitsIdentifier(engine::valueForKey(element.asValueMap(), "identifer"));
+    });
 }
 
 } // namespace
@@ -93,23 +121,20 @@ bool SaveDataManager::init() {
     lastid_ = 0;
     damagedListInPlace_ = false;
 
-    int damagedLastId = 0;
+    SaveListRecovery recovered;
     if (files->isFileExist(listFullPath())) {
         const auto root = files->readPropertyList(listFullPath());
-        if (root && root->getType() == Value::Type::MAP &&
-            engine::valueForKey(root->asValueMap(), "datas").getType() == Value::Type::VECTOR) {
+        if (root && isSoundList(*root)) {
             loadList(root->asValueMap());
             return true;
         }
-        // Readable enough to say which identifiers were handed out already?
-        if (root) {
-            damagedLastId = engine::valueForKey(root->asValueMap(), "lastid").asInt();
-        }
+        recovered = root ? SaveListRecovery::fromValue(*root)
+                         : SaveListRecovery::fromXmlBytes(files->readFile(listFullPath()).value_or(""));
         damagedListInPlace_ = !setAsideDamagedList();
     }
-    // No usable list: the programs on disk are the truth. On a fresh store
-    // this is an empty list with lastid 0.
-    rebuildFromFiles(damagedLastId);
+    // No usable list: the programs on disk and what could be read of a damaged
+    // list are the truth. On a fresh store this is an empty list with lastid 0.
+    rebuildFromFiles(recovered);
     files->createDirectory(folderFullPath());
     writeList();
     return true;
@@ -128,8 +153,12 @@ void SaveDataManager::loadList(const ValueMap& list) {
         data->init();
         data->identifier = engine::valueForKey(entry, "identifer").asInt();
         data->title = engine::valueForKey(entry, "title").asString();
-        data->path = engine::valueForKey(entry, "path").asString();
-        data->imagepath = engine::valueForKey(entry, "imagepath").asString();
+        // The files are named by the identifier, whatever the list says: a
+        // path in the file must never lead the store outside its folder.
+        if (data->identifier > 0) {
+            data->path = programPathFor(data->identifier);
+            data->imagepath = imagePathFor(data->identifier);
+        }
         data->modify = engine::valueForKey(entry, "modify").asString();
         datas_.pushBack(data);
         data->release();
@@ -139,21 +168,23 @@ void SaveDataManager::loadList(const ValueMap& list) {
     }
 }
 
-void SaveDataManager::rebuildFromFiles(int knownLastId) {
+void SaveDataManager::rebuildFromFiles(const SaveListRecovery& recovered) {
     auto* files = FileUtils::getInstance();
-    std::vector<int> programs;
-    int largest = std::max(knownLastId, 0);
+    std::map<int, const SaveListRecovery::Entry*, std::greater<>> entries;
+    for (const auto& entry : recovered.entries) {
+        entries.emplace(entry.identifier, &entry);
+    }
+    int largest = std::max(recovered.lastid, 0);
     for (const std::string& name : files->listFiles(folderFullPath())) {
         if (const auto identifier = identifierInName(name, "", ".plist")) {
-            programs.push_back(*identifier);
+            entries.emplace(*identifier, nullptr);
             largest = std::max(largest, *identifier);
         } else if (const auto pictured = identifierInName(name, "img", ".png")) {
             largest = std::max(largest, *pictured);
         }
     }
     // Identifiers grow with creation, so the newest program has the largest.
-    std::sort(programs.rbegin(), programs.rend());
-    for (const int identifier : programs) {
+    for (const auto& [identifier, entry] : entries) {
         auto* data = new SaveData();
         data->init();
         data->identifier = identifier;
@@ -162,10 +193,11 @@ void SaveDataManager::rebuildFromFiles(int knownLastId) {
         std::tm local{};
         const std::time_t modified = files->getFileModificationTime(rootPath_ + data->path).value_or(0);
         localtime_r(&modified, &local);
-        data->modify = formatTimeStamp(local);
-        data->title = data->modify;
+        data->modify = entry && entry->modify ? *entry->modify : formatTimeStamp(local);
+        data->title = entry && entry->title ? *entry->title : data->modify;
         datas_.pushBack(data);
         data->release();
+        largest = std::max(largest, identifier);
     }
     lastid_ = largest;
 }
@@ -246,7 +278,8 @@ bool SaveDataManager::saveProgram(SaveData* data, ValueVector program) {
 
     auto* files = FileUtils::getInstance();
     files->createDirectory(folderFullPath());
-    const bool written = !data->path.empty() && files->writeValueVectorToFile(program, rootPath_ + data->path);
+    const bool written = data->identifier > 0 &&
+                         files->writeValueVectorToFile(program, rootPath_ + programPathFor(data->identifier));
 
     if (written && lastid_ < data->identifier) {
         lastid_ = data->identifier;
@@ -263,26 +296,45 @@ bool SaveDataManager::saveProgram(SaveData* data, ValueVector program) {
     return listed;
 }
 
-void SaveDataManager::removeData(SaveData* data) {
-    if (data) {
-        auto* files = FileUtils::getInstance();
-        // An empty name would point at W itself; there is nothing to delete then.
-        if (!data->imagepath.empty()) {
-            files->removeFile(rootPath_ + data->imagepath);
-        }
-        if (!data->path.empty()) {
-            files->removeFile(rootPath_ + data->path);
-        }
-        datas_.eraseObject(data);
+bool SaveDataManager::renameData(SaveData* data, const std::string& title) {
+    if (!data || !datas_.contains(data)) {
+        return false;
     }
-    writeList();
+    std::string previous = std::move(data->title);
+    data->title = title;
+    if (!writeList()) {
+        data->title = std::move(previous);
+        return false;
+    }
+    return true;
+}
+
+bool SaveDataManager::removeData(SaveData* data) {
+    const long position = data ? datas_.getIndex(data) : -1;
+    if (position < 0) {
+        return writeList();
+    }
+    const engine::RefPtr<SaveData> held(data);
+    datas_.eraseObject(data);
+    // The list first: if it cannot be written the entry stays, with its files.
+    if (!writeList()) {
+        datas_.insert(static_cast<std::size_t>(position), data);
+        return false;
+    }
+    // Only the two files the store names itself for this identifier.
+    if (data->identifier > 0) {
+        auto* files = FileUtils::getInstance();
+        files->removeFile(rootPath_ + imagePathFor(data->identifier));
+        files->removeFile(rootPath_ + programPathFor(data->identifier));
+    }
+    return true;
 }
 
 ValueVector SaveDataManager::loadProgram(SaveData* data) const {
-    if (!data || data->path.empty()) {
+    if (!data || data->identifier <= 0) {
         return {};
     }
-    const std::string file = rootPath_ + data->path;
+    const std::string file = rootPath_ + programPathFor(data->identifier);
     std::optional<Value> root = FileUtils::getInstance()->readPropertyList(file);
     if (root && root->getType() == Value::Type::VECTOR) {
         return std::move(root->asValueVector());
@@ -294,5 +346,5 @@ ValueVector SaveDataManager::loadProgram(SaveData* data) const {
 }
 
 std::string SaveDataManager::getImageFullPath(SaveData* data) const {
-    return data && !data->imagepath.empty() ? rootPath_ + data->imagepath : std::string();
+    return data && data->identifier > 0 ? rootPath_ + imagePathFor(data->identifier) : std::string();
 }

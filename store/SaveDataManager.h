@@ -20,10 +20,16 @@
 //
 // The list file is never overwritten when it cannot be read: a damaged list is
 // renamed aside (list.plist.damaged-<time>) and the list is rebuilt from the
-// program files present, so that no program disappears from the list. The
+// program files present and what the damaged file still says, so that no program disappears from the list. The
 // same rebuild runs when the list is missing but program files exist.
 //
+// An identifier beyond the integer range makes the list damaged too. Rebuilding
+// keeps the identifier, title and time stamp of every entry that can still be
+// read from the damaged file; the others are named by their file times.
+//
 // Main thread only.
+class SaveListRecovery;
+
 class SaveDataManager : public engine::Ref {
 public:
     // The local time at which a save happens; tests substitute a fixed one.
@@ -63,12 +69,19 @@ public:
     bool saveProgram(SaveData* data, engine::ValueVector program);
     // Writes the list file from the entries; false if it could not be written.
     bool writeList();
-    // Deletes the entry's program file and thumbnail and the entry itself,
-    // then writes the list. Its identifier is not given out again.
-    void removeData(SaveData* data);
-    // The entry's program; empty when `data` is null, has no path or the
-    // file is missing or unreadable. A file that is there but is no readable
-    // array is renamed aside (<n>.plist.damaged-<time>), as a damaged list is.
+    // Gives a listed entry a new title and writes the list. If the list cannot
+    // be written the old title stays and the result is false.
+    bool renameData(SaveData* data, const std::string& title);
+    // Takes the entry out of the list, writes the list and then deletes the
+    // entry's program file and thumbnail. If the list cannot be written,
+    // nothing changes (entry and files stay) and the result is false. Its
+    // identifier is not given out again.
+    bool removeData(SaveData* data);
+    // The entry's program; empty when `data` is null, was never saved or the
+    // file is missing or unreadable. The files of entry n are always
+    // savedatas/n.plist and savedatas/imgn.png, whatever the list names. A
+    // file that is there but is no readable array is renamed aside
+    // (n.plist.damaged-<time>), as a damaged list is.
     engine::ValueVector loadProgram(SaveData* data) const;
     // W + the entry's thumbnail path; empty for a record that was never
     // saved (it has no thumbnail name yet). The editor draws the picture.
@@ -83,7 +96,7 @@ private:
     static std::tm currentLocalTime();
 
     void loadList(const engine::ValueMap& list);
-    void rebuildFromFiles(int knownLastId);
+    void rebuildFromFiles(const SaveListRecovery& recovered);
     bool setAsideDamagedList();
     // Renames a damaged file to <file>.damaged-<time>; true when it is gone
     // from its place (or was never there).

@@ -251,8 +251,14 @@ void Director::step(float dt) {
     AutoreleasePool::current().clear();
 }
 
+bool Director::needsFrame() const {
+    return redrawRequested_ || nextScene_ || actionManager_->hasActiveActions() ||
+           scheduler_->hasPendingWork(actionManager_);
+}
+
 void Director::drawScene(float dt) {
     deltaTime_ = dt;
+    redrawRequested_ = false;
     if (!paused_) {
         scheduler_->update(dt);
     }

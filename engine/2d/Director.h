@@ -85,6 +85,14 @@ public:
 
     // One frame with the real elapsed time since the last one.
     void mainLoop();
+    // Whether the next frame would change anything: a scene to switch to, a
+    // running action, a scheduled callback or timer, a posted closure, or a
+    // redraw asked for (input, window events) since the last frame. The
+    // application loop waits for events instead of drawing when it would not.
+    bool needsFrame() const;
+    void requestRedraw() { redrawRequested_ = true; }
+    // The next frame's dt is 0: time spent waiting idle is not animation time.
+    void resetFrameClock() { haveLastFrameTime_ = false; }
     // One frame with a given dt: the headless virtual clock.
     void step(float dt);
     // Updates and draws one frame without draining the autorelease pool.
@@ -122,6 +130,7 @@ private:
     float contentScaleFactor_ = 1.0f;
     double animationInterval_ = 1.0 / 60;
     bool invalid_ = true;
+    bool redrawRequested_ = true;
     bool paused_ = false;
     bool purgeRequested_ = false;
     float deltaTime_ = 0;

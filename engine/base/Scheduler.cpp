@@ -201,8 +201,45 @@ void Scheduler::performFunctionInCocosThread(std::function<void()> function) {
     if (!function) {
         return;
     }
+    std::function<void()> wakeUp;
+    {
+        std::lock_guard<std::mutex> lock(performMutex_);
+        functionsToPerform_.push_back(std::move(function));
+        wakeUp = wakeUp_;
+    }
+    if (wakeUp) {
+        wakeUp();
+    }
+}
+
+void Scheduler::setWakeUpHandler(std::function<void()> handler) {
     std::lock_guard<std::mutex> lock(performMutex_);
-    functionsToPerform_.push_back(std::move(function));
+    wakeUp_ = std::move(handler);
+}
+
+bool Scheduler::hasPendingWork(const void* ignored) {
+    {
+        std::lock_guard<std::mutex> lock(performMutex_);
+        if (!functionsToPerform_.empty()) {
+            return true;
+        }
+    }
+    for (const auto& entry : updates_) {
+        if (!entry->paused && !entry->markedForDeletion && entry->target != ignored) {
+            return true;
+        }
+    }
+    for (const auto& element : timerTargets_) {
+        if (element->paused || element->removed) {
+            continue;
+        }
+        for (const auto& timer : element->timers) {
+            if (!timer->cancelled) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 void Scheduler::removeAllFunctionsToBePerformedInCocosThread() {

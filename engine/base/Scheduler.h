@@ -98,6 +98,15 @@ public:
     // the next update, after everything posted before it.
     void performFunctionInCocosThread(std::function<void()> function);
     void removeAllFunctionsToBePerformedInCocosThread();
+    // Called (on the posting thread) after each post, so that a main loop
+    // waiting for events wakes up; must be thread-safe.
+    void setWakeUpHandler(std::function<void()> handler);
+
+    // Whether the next update has anything to do: posted closures, or timers
+    // or per-frame callbacks of targets that are not paused. The per-frame
+    // callback of `ignored` (the action manager, which says for itself
+    // whether actions run) does not count.
+    bool hasPendingWork(const void* ignored = nullptr);
 
     template <class T>
     static std::string selectorKey(void (T::*selector)(float)) {
@@ -131,6 +140,7 @@ private:
 
     std::mutex performMutex_;
     std::vector<std::function<void()>> functionsToPerform_;
+    std::function<void()> wakeUp_;
 };
 
 } // namespace engine

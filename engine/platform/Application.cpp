@@ -1,6 +1,7 @@
 #include "engine/platform/Application.h"
 
 #include "engine/2d/Director.h"
+#include "engine/base/Scheduler.h"
 #include "engine/platform/GLView.h"
 
 #include <SDL.h>
@@ -13,6 +14,8 @@ namespace engine {
 
 namespace {
 Application* sharedApplication = nullptr;
+
+constexpr int kIdleWaitMilliseconds = 1000;
 
 std::function<bool(const std::string&)>& urlOpener() {
     static std::function<bool(const std::string&)> opener;
@@ -55,11 +58,34 @@ int Application::run() {
         }
     });
 
+    // A closure posted by a worker wakes a loop that waits for events.
+    const Uint32 wakeEvent = SDL_RegisterEvents(1);
+    director->getScheduler()->setWakeUpHandler([wakeEvent] {
+        SDL_Event event{};
+        event.type = wakeEvent;
+        SDL_PushEvent(&event);
+    });
+
     using Clock = std::chrono::steady_clock;
     auto nextFrame = Clock::now();
     while (!view->windowShouldClose() && !director->isEnding()) {
         director->mainLoop();
-        view->pollEvents();
+        if (view->pollEvents()) {
+            director->requestRedraw();
+        }
+        if (!director->isAnimating() || !director->needsFrame()) {
+            // Nothing moves (or the window cannot be seen): sleep until an
+            // event comes. The timeout only bounds a wake-up that got lost.
+            SDL_Event event;
+            if (SDL_WaitEventTimeout(&event, kIdleWaitMilliseconds) != 0) {
+                view->handleEvent(event);
+                view->pollEvents();
+                director->requestRedraw();
+            }
+            director->resetFrameClock();
+            nextFrame = Clock::now();
+            continue;
+        }
         const auto interval = std::chrono::duration_cast<Clock::duration>(
             std::chrono::duration<double>(director->getAnimationInterval()));
         nextFrame += interval;
@@ -70,6 +96,7 @@ int Application::run() {
             nextFrame = now; // behind: do not try to catch up with a burst
         }
     }
+    director->getScheduler()->setWakeUpHandler(nullptr);
     view->setBackgroundCallback(nullptr);
     Director::destroyInstance();
     view->release();

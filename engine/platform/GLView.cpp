@@ -166,11 +166,14 @@ Vec2 GLView::designInViewToFrame(const Vec2& point) const {
     return Vec2(point.x * scaleX_ + viewPortRect_.origin.x, point.y * scaleY_ + viewPortRect_.origin.y);
 }
 
-void GLView::pollEvents() {
+bool GLView::pollEvents() {
     SDL_Event event;
+    bool any = false;
     while (SDL_PollEvent(&event)) {
         handleEvent(event);
+        any = true;
     }
+    return any;
 }
 
 void GLView::setBackground(bool background) {
@@ -197,17 +200,20 @@ void GLView::handleEvent(const SDL_Event& event) {
         case SDL_WINDOWEVENT_RESIZED:
             updateFrameSize();
             break;
+        // Only a window that cannot be seen is in the background; one behind
+        // another window still draws and answers clicks.
         case SDL_WINDOWEVENT_MINIMIZED:
+        case SDL_WINDOWEVENT_HIDDEN:
             input_->cancelAllTouches();
             setBackground(true);
             break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
             // A held button or finger would never see its release.
             input_->cancelAllTouches();
-            setBackground(true);
             break;
         case SDL_WINDOWEVENT_RESTORED:
-        case SDL_WINDOWEVENT_FOCUS_GAINED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_MAXIMIZED:
             setBackground(false);
             break;
         default:

@@ -68,8 +68,8 @@ public:
     SDL_Window* getWindow() const { return window_; }
     SDL_Renderer* getSDLRenderer() const { return renderer_; }
 
-    // Reads every pending SDL event and handles it.
-    void pollEvents();
+    // Handles the queued events; true if there were any.
+    bool pollEvents();
     // The one path for every event, real or injected by a test.
     void handleEvent(const SDL_Event& event);
 

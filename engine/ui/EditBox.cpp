@@ -24,25 +24,8 @@ constexpr float kCaretWidth = 2;
 
 EditBox* focusedBox = nullptr;
 
-bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-std::size_t countCharacters(const std::string& text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) { return !isContinuation(c); }));
-}
-
-// The first `count` characters of `text`, as bytes.
-std::size_t bytesOfCharacters(const std::string& text, std::size_t count) {
-    std::size_t pos = 0;
-    for (std::size_t seen = 0; pos < text.size(); ++pos) {
-        if (!isContinuation(text[pos])) {
-            if (seen == count) {
-                break;
-            }
-            ++seen;
-        }
-    }
-    return pos;
-}
+// Behind the selected text.
+const Color4B kHighlight(120, 170, 255, 150);
 
 bool namesFontFile(const std::string& name) {
     const auto dot = name.find_last_of('.');
@@ -95,6 +78,8 @@ bool EditBox::initWithSizeAndBackgroundSprite(const Size& size, const std::strin
     addChild(clip_);
     caret_ = LayerColor::create(Color4B::WHITE);
     underline_ = LayerColor::create(Color4B::WHITE);
+    highlight_ = LayerColor::create(kHighlight);
+    clip_->addChild(highlight_, 0);
     clip_->addChild(caret_, 2);
     clip_->addChild(underline_, 2);
     rebuildLabels();
@@ -106,6 +91,11 @@ bool EditBox::initWithSizeAndBackgroundSprite(const Size& size, const std::strin
         const Vec2 local = convertTouchToNodeSpace(touch);
         const bool inside = Rect(Vec2::ZERO, getContentSize()).containsPoint(local);
         if (inside && isShownOnScreen()) {
+            if (editing_ && composition_.empty()) {
+                // A press in the open box places the caret; a drag selects.
+                edit_.moveTo(positionAt(local.x), (SDL_GetModState() & KMOD_SHIFT) != 0);
+                refresh();
+            }
             return true;
         }
         if (editing_) {
@@ -113,6 +103,12 @@ bool EditBox::initWithSizeAndBackgroundSprite(const Size& size, const std::strin
             endEditing(EditBoxDelegate::EditBoxEndAction::UNKNOWN);
         }
         return false;
+    };
+    touchListener_->onTouchMoved = [this](Touch* touch, Event*) {
+        if (editing_ && composition_.empty()) {
+            edit_.moveTo(positionAt(convertTouchToNodeSpace(touch).x), true);
+            refresh();
+        }
     };
     touchListener_->onTouchEnded = [this](Touch* touch, Event*) {
         const Vec2 local = convertTouchToNodeSpace(touch);
@@ -162,7 +158,7 @@ void EditBox::rebuildLabels() {
         label->setAnchorPoint(Vec2::ANCHOR_MIDDLE_LEFT);
         return label;
     };
-    textLabel_ = make(text_);
+    textLabel_ = make(edit_.text());
     placeholderLabel_ = make(placeholder_);
     clip_->addChild(textLabel_, 1);
     clip_->addChild(placeholderLabel_, 1);
@@ -170,14 +166,37 @@ void EditBox::rebuildLabels() {
 }
 
 void EditBox::setText(const char* text) {
-    text_ = text ? text : "";
+    std::string value = text ? text : "";
     if (inputMode_ == InputMode::SINGLE_LINE) {
-        text_.erase(std::remove_if(text_.begin(), text_.end(), [](char c) { return c == '\n' || c == '\r'; }),
-                    text_.end());
+        value.erase(std::remove_if(value.begin(), value.end(), [](char c) { return c == '\n' || c == '\r'; }),
+                    value.end());
     }
-    cursor_ = text_.size();
+    edit_.setText(std::move(value));
     composition_.clear();
     refresh();
+}
+
+void EditBox::selectAll() {
+    edit_.selectAll();
+    refresh();
+}
+
+std::size_t EditBox::positionAt(float localX) const {
+    const std::string& text = edit_.text();
+    const float x = localX - textLabel_->getPositionX();
+    std::size_t best = 0;
+    float bestDistance = std::fabs(x);
+    for (std::size_t pos = 1; pos <= text.size(); ++pos) {
+        if (pos < text.size() && EditBoxText::isContinuation(text[pos])) {
+            continue;
+        }
+        const float distance = std::fabs(textLabel_->measureText(text.substr(0, pos)) - x);
+        if (distance < bestDistance) {
+            best = pos;
+            bestDistance = distance;
+        }
+    }
+    return best;
 }
 
 void EditBox::setFont(const char* fontName, int fontSize) {
@@ -216,8 +235,9 @@ void EditBox::refresh() {
         return;
     }
     const Size& size = getContentSize();
-    const std::string before = text_.substr(0, cursor_);
-    const std::string shown = editing_ ? before + composition_ + text_.substr(cursor_) : text_;
+    const std::string& text = edit_.text();
+    const std::string before = text.substr(0, edit_.caret());
+    const std::string shown = editing_ ? before + composition_ + text.substr(edit_.caret()) : text;
     textLabel_->setString(shown);
     textLabel_->setTextColor(fontColor_);
     placeholderLabel_->setString(placeholder_);
@@ -262,6 +282,14 @@ void EditBox::refresh() {
     underline_->changeWidthAndHeight(std::max(1.0f, textLabel_->measureText(before + composition_) - compositionStart),
                                      1.5f);
     underline_->setPosition(x + compositionStart, middle - lineHeight / 2);
+    const auto [selectionBegin, selectionEnd] = edit_.selection();
+    highlight_->setVisible(editing_ && composition_.empty() && edit_.hasSelection());
+    if (highlight_->isVisible()) {
+        const float from = textLabel_->measureText(text.substr(0, selectionBegin));
+        const float to = textLabel_->measureText(text.substr(0, selectionEnd));
+        highlight_->changeWidthAndHeight(to - from, lineHeight);
+        highlight_->setPosition(x + from, middle - lineHeight / 2);
+    }
     if (editing_) {
         updateImeRect();
     }
@@ -297,7 +325,7 @@ void EditBox::openKeyboard() {
     }
     editing_ = true;
     focusedBox = this;
-    cursor_ = text_.size();
+    edit_.moveEnd(false);
     composition_.clear();
     compositionCursor_ = 0;
     if (GLView* view = Director::getInstance()->getOpenGLView()) {
@@ -348,7 +376,7 @@ void EditBox::textChanged() {
     refresh();
     if (delegate_) {
         retain();
-        delegate_->editBoxTextChanged(this, text_);
+        delegate_->editBoxTextChanged(this, edit_.text());
         release();
     }
 }
@@ -360,41 +388,36 @@ void EditBox::insertText(const std::string& input) {
                    text.end());
     }
     if (maxLength_ > 0) {
-        const std::size_t have = countCharacters(text_);
+        // The selection makes room: it is replaced.
+        const std::size_t have = EditBoxText::countCharacters(edit_.text()) - edit_.selectedCharacters();
         const std::size_t room = have >= static_cast<std::size_t>(maxLength_) ? 0 : maxLength_ - have;
-        text.resize(bytesOfCharacters(text, room));
+        text.resize(EditBoxText::bytesOfCharacters(text, room));
     }
-    if (text.empty()) {
+    if (text.empty() || !edit_.insert(text)) {
         return;
     }
-    text_.insert(cursor_, text);
-    cursor_ += text.size();
     textChanged();
 }
 
-void EditBox::eraseBackward() {
-    if (cursor_ == 0) {
+void EditBox::pasteClipboard() {
+    if (!SDL_HasClipboardText()) {
         return;
     }
-    std::size_t start = cursor_ - 1;
-    while (start > 0 && isContinuation(text_[start])) {
-        --start;
+    if (char* clip = SDL_GetClipboardText()) {
+        insertText(clip);
+        SDL_free(clip);
     }
-    text_.erase(start, cursor_ - start);
-    cursor_ = start;
-    textChanged();
 }
 
-void EditBox::eraseForward() {
-    if (cursor_ >= text_.size()) {
+void EditBox::copySelection(bool cut) {
+    if (!edit_.hasSelection()) {
         return;
     }
-    std::size_t end = cursor_ + 1;
-    while (end < text_.size() && isContinuation(text_[end])) {
-        ++end;
+    SDL_SetClipboardText(edit_.selectedText().c_str());
+    if (cut) {
+        edit_.cutSelection();
+        textChanged();
     }
-    text_.erase(cursor_, end - cursor_);
-    textChanged();
 }
 
 bool EditBox::handleTextEvent(const SDL_Event& event) {
@@ -410,7 +433,7 @@ bool EditBox::handleTextEvent(const SDL_Event& event) {
         return true;
     case SDL_TEXTEDITING:
         composition_ = event.edit.text;
-        compositionCursor_ = bytesOfCharacters(composition_, static_cast<std::size_t>(std::max(0, event.edit.start)));
+        compositionCursor_ = EditBoxText::bytesOfCharacters(composition_, static_cast<std::size_t>(std::max(0, event.edit.start)));
         refresh();
         return true;
     case SDL_KEYDOWN:
@@ -426,37 +449,34 @@ void EditBox::handleKey(const SDL_KeyboardEvent& key) {
         return; // the input method owns the keys while it composes
     }
     const bool ctrl = (key.keysym.mod & KMOD_CTRL) != 0;
+    const bool shift = (key.keysym.mod & KMOD_SHIFT) != 0;
     switch (key.keysym.sym) {
     case SDLK_BACKSPACE:
-        eraseBackward();
+        if (edit_.eraseBackward()) {
+            textChanged();
+        }
         break;
     case SDLK_DELETE:
-        eraseForward();
+        if (shift) {
+            copySelection(true);
+        } else if (edit_.eraseForward()) {
+            textChanged();
+        }
         break;
     case SDLK_LEFT:
-        while (cursor_ > 0) {
-            --cursor_;
-            if (!isContinuation(text_[cursor_])) {
-                break;
-            }
-        }
+        edit_.moveLeft(shift);
         refresh();
         break;
     case SDLK_RIGHT:
-        while (cursor_ < text_.size()) {
-            ++cursor_;
-            if (cursor_ == text_.size() || !isContinuation(text_[cursor_])) {
-                break;
-            }
-        }
+        edit_.moveRight(shift);
         refresh();
         break;
     case SDLK_HOME:
-        cursor_ = 0;
+        edit_.moveHome(shift);
         refresh();
         break;
     case SDLK_END:
-        cursor_ = text_.size();
+        edit_.moveEnd(shift);
         refresh();
         break;
     case SDLK_RETURN:
@@ -469,24 +489,29 @@ void EditBox::handleKey(const SDL_KeyboardEvent& key) {
         release();
         break;
     case SDLK_ESCAPE:
-        endEditing(EditBoxDelegate::EditBoxEndAction::UNKNOWN);
+        endEditing(EditBoxDelegate::EditBoxEndAction::CANCEL);
+        break;
+    case SDLK_a:
+        if (ctrl) {
+            selectAll();
+        }
+        break;
+    case SDLK_x:
+    case SDLK_c:
+        if (ctrl) {
+            copySelection(key.keysym.sym == SDLK_x);
+        }
         break;
     case SDLK_v:
-        if (ctrl && SDL_HasClipboardText()) {
-            char* clip = SDL_GetClipboardText();
-            if (clip) {
-                insertText(clip);
-                SDL_free(clip);
-            }
+        if (ctrl) {
+            pasteClipboard();
         }
         break;
     case SDLK_INSERT:
-        if ((key.keysym.mod & KMOD_SHIFT) != 0 && SDL_HasClipboardText()) {
-            char* clip = SDL_GetClipboardText();
-            if (clip) {
-                insertText(clip);
-                SDL_free(clip);
-            }
+        if (shift) {
+            pasteClipboard();
+        } else if (ctrl) {
+            copySelection(false);
         }
         break;
     default:

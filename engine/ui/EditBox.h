@@ -2,6 +2,7 @@
 
 #include "engine/2d/TextAlignment.h"
 #include "engine/ui/EditBoxDelegate.h"
+#include "engine/ui/EditBoxText.h"
 #include "engine/ui/Widget.h"
 
 #include <SDL.h>
@@ -23,7 +24,11 @@ namespace engine::ui {
 // keyboard through SDL text input: typed and pasted text, an IME composition
 // (shown underlined at the caret while it is typed), Backspace, Delete,
 // Left/Right, Home/End, Return (the delegate's return, then the end of
-// editing) and Escape. A touch outside the box ends editing. One box is open
+// editing) and Escape (the end of editing with the action CANCEL). Shift with
+// the arrows or Home/End, Ctrl+A and a drag inside the open box select text,
+// drawn highlighted; typing replaces the selection, and Ctrl+X/C/V (also
+// Shift+Delete, Ctrl+Insert, Shift+Insert) cut, copy and paste it through the
+// system clipboard. A touch outside the box ends editing. One box is open
 // at a time. The font is a font file when the name names one that exists
 // ("fonts/....ttf"), otherwise a system font.
 class EditBox : public Widget {
@@ -45,7 +50,10 @@ public:
                                          TextureResType texType = TextureResType::LOCAL);
 
     void setText(const char* text);
-    const char* getText() const { return text_.c_str(); }
+    const char* getText() const { return edit_.text().c_str(); }
+    // Selects the whole text (the caret at its end).
+    void selectAll();
+    std::string getSelectedText() const { return edit_.selectedText(); }
 
     void setFont(const char* fontName, int fontSize);
     void setFontName(const char* fontName);
@@ -80,7 +88,7 @@ public:
 
     // The IME composition being typed, and the caret as a byte offset into the text.
     const std::string& getComposition() const { return composition_; }
-    std::size_t getCursorPosition() const { return cursor_; }
+    std::size_t getCursorPosition() const { return edit_.caret(); }
     // The label that shows the text (and the composition while typing).
     Label* getTextLabel() const { return textLabel_; }
 
@@ -95,8 +103,10 @@ private:
     bool handleTextEvent(const SDL_Event& event);
     void handleKey(const SDL_KeyboardEvent& key);
     void insertText(const std::string& text);
-    void eraseBackward();
-    void eraseForward();
+    void pasteClipboard();
+    void copySelection(bool cut);
+    // The text position nearest to `localX` (the box's own space).
+    std::size_t positionAt(float localX) const;
     void endEditing(EditBoxDelegate::EditBoxEndAction action);
     void textChanged();
     void rebuildLabels();
@@ -104,11 +114,10 @@ private:
     bool isShownOnScreen() const;
     void updateImeRect();
 
-    std::string text_;
+    EditBoxText edit_;
     std::string placeholder_;
     std::string composition_;
     std::size_t compositionCursor_ = 0; // bytes into composition_
-    std::size_t cursor_ = 0;            // bytes into text_
     std::string fontName_;
     int fontSize_ = 20;
     Color4B fontColor_ = Color4B::WHITE;
@@ -127,6 +136,7 @@ private:
     Label* placeholderLabel_ = nullptr;
     LayerColor* caret_ = nullptr;
     LayerColor* underline_ = nullptr;
+    LayerColor* highlight_ = nullptr;
     EventListenerTouchOneByOne* touchListener_ = nullptr;
 };
 

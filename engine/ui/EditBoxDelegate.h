@@ -13,7 +13,9 @@ class EditBox;
 // Escape, the box leaving the scene), only the end of editing.
 class EditBoxDelegate {
 public:
-    enum class EditBoxEndAction { UNKNOWN, TAB_TO_NEXT, TAB_TO_PREVIOUS, RETURN };
+    // CANCEL: Escape, the user's way of leaving without the change (the
+    // original engine reports it as UNKNOWN, like a touch outside).
+    enum class EditBoxEndAction { UNKNOWN, TAB_TO_NEXT, TAB_TO_PREVIOUS, RETURN, CANCEL };
 
     virtual ~EditBoxDelegate() = default;
 

@@ -75,17 +75,39 @@ alive() { kill -0 "$app_pid" 2>/dev/null || fail "pavlune-cards ended: $(cat "$w
 shot start
 # The first program (identifier 3) is the entry right of the start-new entry:
 # picture centre (862, 384), title below the picture from y 214 down.
-# --- rename it ---
+# --- rename it: the box opens with the old title selected, typing replaces it ---
 click 862 195 1
-xdotool key --clearmodifiers End
-for _ in $(seq 20); do xdotool key --clearmodifiers BackSpace; done
 xdotool type --delay 50 "renamed"
+shot typing
 xdotool key --clearmodifiers Return
 sleep 1
 alive
 shot renamed
 grep -q '<string>renamed</string>' "$store/list.plist" || fail "the new title is not in the list file"
 grep -q '<string>program 3</string>' "$store/list.plist" && fail "the old title is still in the list file"
+
+# --- Escape leaves the title as it was ---
+click 862 195 1
+xdotool type --delay 50 "discarded"
+xdotool key --clearmodifiers Escape
+sleep 1
+shot cancelled
+grep -q 'discarded' "$store/list.plist" && fail "Escape applied the typed title"
+grep -q '<string>renamed</string>' "$store/list.plist" || fail "Escape lost the title"
+
+# --- another window in front takes the focus; the list still answers ---
+if command -v xmessage >/dev/null; then
+  xmessage -geometry +1100+900 "in front" &
+  front_pid=$!
+  front=""
+  for _ in $(seq 50); do
+    front="$(xdotool search --pid "$front_pid" 2>/dev/null | head -n1 || true)"
+    [ -n "$front" ] && break
+    sleep 0.1
+  done
+  [ -n "$front" ] && xdotool windowfocus --sync "$front" 2>/dev/null || true
+  sleep 0.5
+fi
 
 # --- delete it: hold the picture, press delete, confirm ---
 at 862 384
@@ -115,4 +137,5 @@ shot back
 kill "$app_pid"
 wait "$app_pid" 2>/dev/null || true
 app_pid=""
+[ -n "${front_pid:-}" ] && kill "$front_pid" 2>/dev/null || true
 echo "PASS"

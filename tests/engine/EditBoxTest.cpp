@@ -35,7 +35,9 @@ public:
         }
     }
     void editBoxEditingDidEndWithAction(EditBox*, EditBoxEndAction action) override {
-        calls.push_back(action == EditBoxEndAction::RETURN ? "endWith:return" : "endWith:other");
+        calls.push_back(action == EditBoxEndAction::RETURN   ? "endWith:return"
+                        : action == EditBoxEndAction::CANCEL ? "endWith:cancel"
+                                                             : "endWith:other");
     }
 
     std::vector<std::string> calls;
@@ -167,6 +169,73 @@ TEST_F(EditBoxTest, PasteIsOneLineAndMaxLengthHolds) {
     EXPECT_STREQ(box->getText(), "1234");
     text("ねこです");
     EXPECT_STREQ(box->getText(), "1234ねこ");
+}
+
+TEST_F(EditBoxTest, SelectionIsReplacedByTypingAndGoesThroughTheClipboard) {
+    struct Press {
+        SDL_Keycode code;
+        Uint16 mod;
+    };
+    struct Case {
+        const char* start;
+        std::vector<Press> keys;
+        const char* typed;
+        const char* expected;
+        const char* clipboard; // after the keys, or null when untouched
+    };
+    const Case cases[] = {
+        {"ねこです", {{SDLK_a, KMOD_LCTRL}}, "x", "x", nullptr},
+        {"abcd", {{SDLK_LEFT, KMOD_LSHIFT}, {SDLK_LEFT, KMOD_LSHIFT}}, "Z", "abZ", nullptr},
+        {"abcd", {{SDLK_LEFT, KMOD_NONE}, {SDLK_HOME, KMOD_LSHIFT}, {SDLK_BACKSPACE, KMOD_NONE}}, "", "d", nullptr},
+        {"abcd", {{SDLK_HOME, KMOD_NONE}, {SDLK_END, KMOD_RSHIFT}, {SDLK_DELETE, KMOD_NONE}}, "", "", nullptr},
+        {"abcd", {{SDLK_HOME, KMOD_LSHIFT}, {SDLK_LEFT, KMOD_NONE}}, "Z", "Zabcd", nullptr},
+        {"abcd", {{SDLK_HOME, KMOD_LSHIFT}, {SDLK_RIGHT, KMOD_NONE}}, "Z", "abcdZ", nullptr},
+        {"aあb", {{SDLK_HOME, KMOD_NONE}, {SDLK_RIGHT, KMOD_LSHIFT}, {SDLK_RIGHT, KMOD_LSHIFT}, {SDLK_x, KMOD_LCTRL},
+                  {SDLK_END, KMOD_NONE}, {SDLK_v, KMOD_LCTRL}}, "", "baあ", "aあ"},
+        {"abc", {{SDLK_a, KMOD_LCTRL}, {SDLK_c, KMOD_RCTRL}, {SDLK_RIGHT, KMOD_NONE}, {SDLK_v, KMOD_LCTRL}}, "",
+         "abcabc", "abc"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.start);
+        ASSERT_EQ(SDL_SetClipboardText("-"), 0) << SDL_GetError();
+        box->setText(c.start);
+        box->openKeyboard();
+        for (const Press& press : c.keys) {
+            key(press.code, press.mod);
+        }
+        text(c.typed);
+        EXPECT_STREQ(box->getText(), c.expected);
+        char* clip = SDL_GetClipboardText();
+        EXPECT_STREQ(clip, c.clipboard ? c.clipboard : "-");
+        SDL_free(clip);
+        box->closeKeyboard();
+    }
+}
+
+TEST_F(EditBoxTest, ADragSelectsAndTheSelectionIsHighlighted) {
+    box->setText("Hello World");
+    box->openKeyboard();
+    const auto highlighted = [&] {
+        driver.step();
+        Image image;
+        EXPECT_TRUE(driver.capture(image));
+        int blue = 0;
+        for (int x = 512 - 100; x < 512 + 100; ++x) {
+            const Color4B pixel = image.getPixel(x, 384);
+            blue += pixel.b > pixel.r + 40 ? 1 : 0;
+        }
+        return blue;
+    };
+    EXPECT_EQ(highlighted(), 0);
+    driver.touchBegan(Vec2(412, 384)); // the start of the text
+    driver.touchMoved(Vec2(512, 384));
+    driver.touchMoved(Vec2(611, 384)); // past its end
+    driver.touchEnded(Vec2(611, 384));
+    EXPECT_EQ(box->getSelectedText(), "Hello World");
+    EXPECT_GT(highlighted(), 40);
+    key(SDLK_ESCAPE);
+    EXPECT_EQ(delegate.calls.back(), "end:Hello World");
+    EXPECT_EQ(delegate.calls.at(delegate.calls.size() - 2), "endWith:cancel");
 }
 
 TEST_F(EditBoxTest, ReturnHandlerMayRemoveTheBox) {

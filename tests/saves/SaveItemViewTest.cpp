@@ -118,13 +118,49 @@ TEST_F(SaveItemViewTest, TitleTapsReachTheListenerOnlyFromSavedPrograms) {
     EXPECT_EQ(listener.events, std::vector<std::string>{"tap"});
 }
 
-TEST_F(SaveItemViewTest, LongTitlesWrapBelowThePicture) {
+TEST_F(SaveItemViewTest, TitlesShowAtMostTwoLinesAndEveryTitleCanBeTapped) {
+    const std::string long8 = "a title that is much longer than three hundred units of the list, so long that "
+                              "it would run onto six lines and more below the picture";
+    struct Case {
+        std::string title;
+        int lines;
+        bool cut;
+    };
+    const Case cases[] = {{"", 0, false}, {"みじかい", 1, false}, {long8, 2, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        SaveData* record = addPrograms(1)[0];
+        record->title = c.title;
+        listener.events.clear();
+        showSaved(record);
+        EXPECT_EQ(item->titleLabel->getStringNumLines(), c.lines);
+        const std::string shown = item->titleLabel->getString();
+        if (c.cut) {
+            ASSERT_GT(shown.size(), 3u);
+            EXPECT_EQ(shown.substr(shown.size() - 3), "…");
+            EXPECT_EQ(c.title.compare(0, shown.size() - 3, shown, 0, shown.size() - 3), 0);
+        } else {
+            EXPECT_EQ(shown, c.title);
+        }
+        EXPECT_EQ(record->title, c.title); // the full title stays in the record
+        EXPECT_NEAR(item->titleLabel->convertToWorldSpace(engine::Vec2(0, item->titleLabel->getContentSize().height)).y,
+                    214, 0.5f);
+        tap(kTitle, 0.5f);
+        EXPECT_EQ(listener.events, std::vector<std::string>{"title"});
+    }
+}
+
+TEST_F(SaveItemViewTest, TheSelectionMarkIsDrawnOverThePicture) {
     SaveData* record = addPrograms(1)[0];
-    record->title = "a title that is much longer than three hundred units of the list";
+    writePicture(SaveDataManager::getInstance()->getImageFullPath(record), 570, engine::Color4B(30, 30, 200, 255));
     showSaved(record);
-    EXPECT_GT(item->titleLabel->getStringNumLines(), 1);
-    EXPECT_LE(item->titleLabel->getContentSize().width, SaveItemView::kWidth);
-    EXPECT_NEAR(item->titleLabel->getBoundingBox().getMaxY(), 214, 0.5f);
+    const Vec2 checkCircle(100 + 285, 520); // the mark's tick, over the picture's corner
+    EXPECT_GT(driver->pixelAt(checkCircle).b, 150);
+    item->setSelected(true);
+    driver->step();
+    const engine::Color4B mark = driver->pixelAt(checkCircle);
+    EXPECT_GT(mark.r, 200);
+    EXPECT_LT(mark.b, 100);
 }
 
 TEST_F(SaveItemViewTest, PicturesShowAt285UnitsAndARewrittenThumbnailIsReadAnew) {

@@ -172,6 +172,11 @@ std::size_t ActionManager::getNumberOfRunningActions() const {
     return count;
 }
 
+bool ActionManager::hasActiveActions() const {
+    return std::any_of(entries_.begin(), entries_.end(),
+                       [](const auto& entry) { return !entry->removed && !entry->paused && !entry->actions.empty(); });
+}
+
 void ActionManager::pauseTarget(Node* target) {
     if (TargetEntry* entry = findEntry(target)) {
         entry->paused = true;

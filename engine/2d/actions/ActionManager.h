@@ -37,6 +37,8 @@ public:
     Action* getActionByTag(int tag, const Node* target) const;
     std::size_t getNumberOfRunningActionsInTarget(const Node* target) const;
     std::size_t getNumberOfRunningActions() const;
+    // Whether any action of a target that is not paused is running.
+    bool hasActiveActions() const;
 
     void pauseTarget(Node* target);
     void resumeTarget(Node* target);

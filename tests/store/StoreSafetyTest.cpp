@@ -1,0 +1,195 @@
+// The store against lists it did not write: paths leading elsewhere, damaged
+// and out-of-range lists, and a store that cannot be written.
+#include "store/SaveDataManager.h"
+
+#include "engine/base/AutoreleasePool.h"
+#include "engine/base/FileUtils.h"
+#include "tests/support/WritesFail.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+using engine::FileUtils;
+using engine::Value;
+using engine::ValueMap;
+using engine::ValueVector;
+
+namespace {
+
+std::string readBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void writeBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// One entry of a list file as XML; `extra` goes inside its dict.
+std::string entryXml(const std::string& identifier, const std::string& title, const std::string& extra = "") {
+    return "<dict><key>identifer</key><integer>" + identifier + "</integer><key>title</key><string>" + title +
+           "</string><key>modify</key><string>2026/1/2 3:4:5</string>" + extra + "</dict>";
+}
+
+std::string listXml(const std::string& lastid, const std::string& entries) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>lastid</key><integer>" +
+           lastid + "</integer><key>datas</key><array>" + entries + "</array></dict></plist>\n";
+}
+
+class StoreSafetyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/pavlune-store-safety-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root = pattern;
+        FileUtils::getInstance()->setWritablePath(root.string());
+        fs::create_directories(root / "savedatas");
+        setenv("TZ", "UTC", 1);
+        tzset();
+    }
+
+    void TearDown() override {
+        for (SaveDataManager* store : stores) {
+            store->release();
+        }
+        engine::AutoreleasePool::current().clear();
+        FileUtils::getInstance()->setWritablePath("");
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
+
+    SaveDataManager* openStore() {
+        SaveDataManager* store = SaveDataManager::create();
+        store->retain();
+        stores.push_back(store);
+        return store;
+    }
+
+    void writeProgram(int identifier, int cards, std::time_t modified = 1764925387) {
+        ValueVector program(static_cast<std::size_t>(cards), Value(ValueMap{{"tab", Value(0)}}));
+        const fs::path file = root / ("savedatas/" + std::to_string(identifier) + ".plist");
+        ASSERT_TRUE(FileUtils::getInstance()->writeValueVectorToFile(program, file.string()));
+        const timespec times[2] = {{modified, 0}, {modified, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+    }
+
+    static std::vector<std::pair<int, std::string>> entriesOf(const SaveDataManager* store) {
+        std::vector<std::pair<int, std::string>> entries;
+        for (const SaveData* data : store->getDatas()) {
+            entries.emplace_back(data->identifier, data->title);
+        }
+        return entries;
+    }
+
+    bool hasDamagedCopy() const {
+        for (const auto& entry : fs::directory_iterator(root / "savedatas")) {
+            if (entry.path().filename().string().rfind("list.plist.damaged-", 0) == 0) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    fs::path root;
+    std::vector<SaveDataManager*> stores;
+};
+
+TEST_F(StoreSafetyTest, PathsInTheListNeverLeadTheStoreToOtherFiles) {
+    writeBytes(root / "victim.txt", "not the store's");
+    writeProgram(1, 1);
+    writeProgram(2, 2);
+    writeBytes(root / "savedatas/img1.png", "png");
+    writeBytes(root / "savedatas/list.plist",
+               listXml("2", entryXml("1", "stray", "<key>path</key><string>savedatas/../victim.txt</string>"
+                                                   "<key>imagepath</key><string>savedatas/2.plist</string>") +
+                                entryXml("2", "two")));
+
+    SaveDataManager* store = openStore();
+    SaveData* stray = store->getDatas().at(0);
+    EXPECT_EQ(store->loadProgram(stray).size(), 1u); // its own file
+    EXPECT_EQ(store->getImageFullPath(stray), (root / "savedatas/img1.png").string());
+    ASSERT_TRUE(store->removeData(stray));
+
+    EXPECT_EQ(readBytes(root / "victim.txt"), "not the store's");
+    EXPECT_TRUE(fs::exists(root / "savedatas/2.plist"));
+    EXPECT_FALSE(fs::exists(root / "savedatas/1.plist"));
+    EXPECT_FALSE(fs::exists(root / "savedatas/img1.png"));
+    EXPECT_EQ(openStore()->getDatas().at(0)->path, "savedatas/2.plist");
+}
+
+TEST_F(StoreSafetyTest, AStoreThatCannotBeWrittenKeepsRenamesAndDeletesUndone) {
+    writeProgram(1, 1);
+    writeProgram(2, 2);
+    writeBytes(root / "savedatas/list.plist", listXml("2", entryXml("2", "two") + entryXml("1", "one")));
+    SaveDataManager* store = openStore();
+    SaveData* two = store->getDatas().at(0);
+    SaveData* one = store->getDatas().at(1);
+    const std::string listBefore = readBytes(root / "savedatas/list.plist");
+    {
+        WritesFail readOnly;
+        EXPECT_FALSE(store->renameData(one, "renamed"));
+        EXPECT_FALSE(store->removeData(two));
+    }
+    const std::vector<std::pair<int, std::string>> asOnDisk{{2, "two"}, {1, "one"}};
+    EXPECT_EQ(entriesOf(store), asOnDisk);
+    EXPECT_TRUE(fs::exists(root / "savedatas/2.plist"));
+    EXPECT_EQ(readBytes(root / "savedatas/list.plist"), listBefore);
+    EXPECT_EQ(entriesOf(openStore()), asOnDisk);
+
+    // Writable again: both go through.
+    EXPECT_TRUE(store->renameData(one, "renamed"));
+    EXPECT_TRUE(store->removeData(two));
+    EXPECT_EQ(entriesOf(openStore()), (std::vector<std::pair<int, std::string>>{{1, "renamed"}}));
+}
+
+TEST_F(StoreSafetyTest, DamagedListsKeepWhatCanBeRead) {
+    struct Case {
+        const char* name;
+        std::string list;
+        std::vector<std::pair<int, std::string>> entries;
+        int lastid;
+    };
+    // Program files 1..4 exist; their file time names those the list cannot.
+    const std::string byTime = "2025/12/5 9:3:7";
+    const Case cases[] = {
+        {"cut off inside an entry",
+         listXml("4", entryXml("3", "ロボ &amp; &lt;x&gt;") + entryXml("2", "two") + entryXml("1", "cut"))
+             .substr(0, listXml("4", entryXml("3", "ロボ &amp; &lt;x&gt;") + entryXml("2", "two")).size() - 40),
+         {{4, byTime}, {3, "ロボ & <x>"}, {2, "two"}, {1, byTime}}, 4},
+        {"a broken tag in the middle",
+         listXml("4", entryXml("4", "four") + "<dict><key>identifer</key><integer>3</intger></dict>" + entryXml("2", "two")),
+         {{4, "four"}, {3, byTime}, {2, "two"}, {1, byTime}}, 4},
+        {"an identifier beyond the integer range",
+         listXml("4", entryXml("99999999999", "huge") + entryXml("2", "two")),
+         {{4, byTime}, {3, byTime}, {2, "two"}, {1, byTime}}, 4},
+        {"a lastid beyond the integer range",
+         listXml("99999999999", entryXml("2", "two")),
+         {{4, byTime}, {3, byTime}, {2, "two"}, {1, byTime}}, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(root / "savedatas");
+        fs::create_directories(root / "savedatas");
+        for (int identifier = 1; identifier <= 4; ++identifier) {
+            writeProgram(identifier, identifier);
+        }
+        writeBytes(root / "savedatas/list.plist", c.list);
+
+        SaveDataManager* store = openStore();
+        EXPECT_EQ(entriesOf(store), c.entries);
+        EXPECT_EQ(store->getLastId(), c.lastid);
+        EXPECT_TRUE(hasDamagedCopy());
+        EXPECT_EQ(entriesOf(openStore()), c.entries); // and the rebuilt list was written
+    }
+}
+
+} // namespace
