@@ -41,8 +41,8 @@ std::string programFileOf(const std::string& identifier, std::string& error) {
     }
     SaveDataManager* store = SaveDataManager::create();
     for (const SaveData* data : store->getDatas()) {
-        if (data->identifier == wanted && !data->path.empty()) {
-            return store->getRootPath() + data->path;
+        if (data->identifier == wanted) {
+            return store->getProgramFullPath(data);
         }
     }
     error = "no saved program " + identifier + " (see --list-programs)";

@@ -345,6 +345,10 @@ ValueVector SaveDataManager::loadProgram(SaveData* data) const {
     return {};
 }
 
+std::string SaveDataManager::getProgramFullPath(const SaveData* data) const {
+    return data && data->identifier > 0 ? rootPath_ + programPathFor(data->identifier) : std::string();
+}
+
 std::string SaveDataManager::getImageFullPath(SaveData* data) const {
     return data && data->identifier > 0 ? rootPath_ + imagePathFor(data->identifier) : std::string();
 }

@@ -86,6 +86,8 @@ public:
     // W + the entry's thumbnail path; empty for a record that was never
     // saved (it has no thumbnail name yet). The editor draws the picture.
     std::string getImageFullPath(SaveData* data) const;
+    // W + the entry's program file; empty for a record that was never saved.
+    std::string getProgramFullPath(const SaveData* data) const;
 
     void setClock(Clock clock);
 
