@@ -12,6 +12,7 @@ namespace engine {
 class Sprite;
 }
 
+class CardGestures;
 class FieldBoard;
 class FieldScrollView;
 class InputCardSprite;
@@ -34,6 +35,7 @@ public:
     TrashCan* getTrash() const { return trash.get(); }
     engine::Sprite* getBackButton() const { return backButton; }
     NumberEditor* getNumberEditor() const { return numberEditor; }
+    CardGestures* getGestures() const { return gestures.get(); }
 
     // Writes the field to the program file; the first save of a new program
     // also lists it and draws its picture.
@@ -65,5 +67,6 @@ private:
     std::unique_ptr<FieldBoard> board;
     engine::Sprite* backButton = nullptr;
     NumberEditor* numberEditor = nullptr;
+    std::unique_ptr<CardGestures> gestures;
     bool leaving = false;
 };
