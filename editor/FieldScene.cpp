@@ -7,6 +7,7 @@
 #include "editor/cards/NumberEditor.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/field/TrashCan.h"
+#include "editor/gestures/CardGestures.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/RenderTexture.h"
@@ -66,6 +67,11 @@ bool FieldScene::init(SaveData* data) {
     if (!bottomBar || !buildField()) {
         return false;
     }
+    // Gestures on placed cards: lift, drag, drop, tap and edge scrolling.
+    gestures = std::make_unique<CardGestures>(this, fieldView, board.get(), trash.get());
+    gestures->onOpenNumberEditor = [this](InputCardSprite* card) { openNumberEditor(card); };
+    gestures->onSave = [this] { saveField(); };
+    board->onCardAdded = [this](CardSprite* card) { gestures->attach(card); };
     addChild(fieldView);
     addChild(paletteLayer);
     addChild(bottomBar);

@@ -13,6 +13,7 @@ class Sprite;
 }
 
 class BottomBar;
+class CardGestures;
 class FieldBoard;
 class FieldScrollView;
 class InputCardSprite;
@@ -40,6 +41,7 @@ public:
     RunControls* getRunControls() const { return runControls.get(); }
     engine::Layer* getPaletteLayer() const { return paletteLayer; }
     NumberEditor* getNumberEditor() const { return numberEditor; }
+    CardGestures* getGestures() const { return gestures.get(); }
 
     // Writes the field to the program file; the first save of a new program
     // also lists it and draws its picture.
@@ -90,5 +92,6 @@ private:
     BottomBar* bottomBar = nullptr;
     std::unique_ptr<RunControls> runControls;
     NumberEditor* numberEditor = nullptr;
+    std::unique_ptr<CardGestures> gestures;
     bool leaving = false;
 };

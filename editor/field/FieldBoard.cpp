@@ -201,6 +201,16 @@ void FieldBoard::raiseCards() {
     syncAll();
 }
 
+void FieldBoard::liftCard(CardSprite* card) {
+    model_->liftCard(card->modelId);
+    syncAll();
+}
+
+void FieldBoard::liftBlock(CardSprite* card) {
+    model_->liftBlock(card->modelId);
+    syncAll();
+}
+
 void FieldBoard::moveCards(CardSprite* card, Vec2 delta) {
     model_->moveCards(card->modelId, delta, viewport());
     syncAll();

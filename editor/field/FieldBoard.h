@@ -58,6 +58,10 @@ public:
 
     // The drag group on top (the model's z-orders, applied to the nodes).
     void raiseCards();
+    // Picks up the card alone, or with the block of snapped cards below it,
+    // on top (the model's lift, applied to the nodes).
+    void liftCard(CardSprite* card);
+    void liftBlock(CardSprite* card);
     // Moves the drag group with `card` by `delta` (content units) as the
     // model clamps and snaps it.
     void moveCards(CardSprite* card, engine::Vec2 delta);

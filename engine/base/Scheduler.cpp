@@ -252,6 +252,7 @@ void Scheduler::update(float dt) {
     if (timeScale_ != 1.0f) {
         dt *= timeScale_;
     }
+    totalTime_ += dt;
     updating_ = true;
     runUpdateCallbacks(dt);
     runTimers(dt);

@@ -38,6 +38,9 @@ public:
 
     float getTimeScale() const { return timeScale_; }
     void setTimeScale(float timeScale) { timeScale_ = timeScale; }
+    // Seconds of (scaled) frame time this scheduler has run: the clock that
+    // every timer and action follows, virtual in headless runs.
+    double getTotalTime() const { return totalTime_; }
 
     // One frame: the posted closures first (in posting order), then the update
     // callbacks by priority (the action manager's first), then the interval
@@ -130,6 +133,7 @@ private:
     void removeTimerTargetIfEmpty(const void* target);
 
     float timeScale_ = 1.0f;
+    double totalTime_ = 0;
     bool updating_ = false;
 
     std::vector<std::shared_ptr<TimerTarget>> timerTargets_; // in order of first scheduling

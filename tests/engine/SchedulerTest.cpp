@@ -241,6 +241,8 @@ TEST_F(SchedulerTest, TimeScaleStretchesTime) {
     scheduler->update(0);
     scheduler->update(0.5f);
     EXPECT_EQ(count, 1);
+    // Catches a total that counts the frame's dt before the scale.
+    EXPECT_DOUBLE_EQ(scheduler->getTotalTime(), 1.0);
 }
 
 } // namespace

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "editor/gestures/EdgeScroller.h"
+#include "engine/base/Geometry.h"
+#include "engine/base/RefPtr.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace engine {
+class Event;
+class EventListenerTouchOneByOne;
+class Node;
+class Touch;
+} // namespace engine
+
+class CardSprite;
+class FieldBoard;
+class FieldScrollView;
+class InputCardSprite;
+class TrashCan;
+
+// The touch on a card lying on the field. A press held still for 0.05 s lifts
+// the card (translucent, the trash appears, the field stops scrolling under
+// that finger); held still 0.4 s more it lifts the block of snapped cards
+// below it too. The lifted cards follow the finger, snapping to rows, and go
+// into the trash when let go over it; the field is saved after every drag. A
+// press that moves before the lift scrolls the field instead. A short touch
+// on a number card opens its number editor. While a card is dragged, the
+// field scrolls when the card is held against the top or bottom edge.
+//
+// Only one field card is pressed at a time. Each touch advances a serial
+// number, so delayed lifts that belong to a finished touch do nothing.
+class CardGestures {
+public:
+    static constexpr float kLiftDelay = 0.05f;
+    // After the lift, so the block comes 0.45 s after the press.
+    static constexpr float kBlockLiftDelay = 0.4f;
+    static constexpr std::uint8_t kLiftedOpacity = 150;
+    static constexpr std::uint8_t kBlockOpacity = 100;
+    static constexpr int kSerialCount = 10;
+    static constexpr const char* kAutoScrollKey = "CardGestures.autoScrollStep";
+
+    // Delayed lifts and edge scrolling run on `host`, which outlives this
+    // object (the editor screen). `trash` may be null.
+    CardGestures(engine::Node* host, FieldScrollView* view, FieldBoard* board, TrashCan* trash);
+    ~CardGestures();
+    CardGestures(const CardGestures&) = delete;
+    CardGestures& operator=(const CardGestures&) = delete;
+
+    // Gives a new field card its touch handling.
+    void attach(CardSprite* card);
+
+    // Starts scrolling the field whenever `card` is dragged against an edge;
+    // a later call replaces the earlier one.
+    void startAutoScroll(CardSprite* card);
+    void stopAutoScroll();
+    bool isAutoScrolling() const;
+    // The field card that the palette drag is placing, or null. While set, it
+    // is the card that edge scrolling follows.
+    void setPlacingCard(CardSprite* card);
+    CardSprite* getPlacingCard() const { return placing_.get(); }
+
+    CardSprite* getPressedCard() const { return press_.card.get(); }
+    bool isDragging() const { return press_.dragging; }
+    bool isLiftArmed() const { return press_.liftArmed; }
+    bool isOverTrash() const { return press_.overTrash; }
+    int getTouchSerial() const { return serial_; }
+
+    // Opens the number editor over a tapped number card.
+    std::function<void(InputCardSprite*)> onOpenNumberEditor;
+    // Writes the field after cards were put down.
+    std::function<void()> onSave;
+
+private:
+    // The touch on the pressed card, from press to release.
+    struct Press {
+        engine::RefPtr<CardSprite> card;
+        engine::RefPtr<engine::EventListenerTouchOneByOne> listener;
+        double startTime = 0;
+        bool liftArmed = true;
+        bool dragging = false;
+        bool overTrash = false;
+        // Finger movement so far (content units while moving, plus the last
+        // step in screen units at the release).
+        float travel = 0;
+    };
+
+    bool press(CardSprite* card, engine::EventListenerTouchOneByOne* listener, engine::Touch* touch);
+    void move(CardSprite* card, engine::Touch* touch);
+    // The end of the touch; a cancelled touch is never a tap.
+    void release(CardSprite* card, engine::Touch* touch, bool cancelled);
+    void lift(int serial);
+    void liftBlock(int serial);
+    // Whether a delayed lift captured at `serial` still belongs to the press.
+    bool liftStillDue(int serial) const;
+    void runAfter(float delay, std::function<void()> action);
+    void putDown(const engine::Vec2& location);
+    void endPress();
+    void autoScrollStep();
+    double now() const;
+
+    engine::Node* host_;
+    FieldScrollView* view_;
+    FieldBoard* board_;
+    TrashCan* trash_;
+    EdgeScroller scroller_;
+    Press press_;
+    engine::RefPtr<CardSprite> placing_;
+    int serial_ = 0;
+};

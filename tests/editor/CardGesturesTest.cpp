@@ -1,0 +1,349 @@
+// Touches on cards lying on the field, on the headless engine's virtual clock:
+// lifting, block lifting, dragging onto rows, dropping into the trash, the tap
+// that opens a number card's editor, and edge scrolling.
+
+#include "editor/FieldScene.h"
+#include "editor/cards/CardSprite.h"
+#include "editor/cards/NumberEditor.h"
+#include "editor/field/FieldBoard.h"
+#include "editor/field/TrashCan.h"
+#include "editor/gestures/CardGestures.h"
+#include "engine/2d/Sprite.h"
+#include "engine/base/Scheduler.h"
+#include "engine/base/Value.h"
+#include "tests/saves/SaveScreenFixture.h"
+#include "widgets/FieldScrollView.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <optional>
+
+using engine::Value;
+using engine::ValueMap;
+using engine::ValueVector;
+using engine::Vec2;
+
+namespace {
+
+// With the field scrolled to its top, row r's slot centre lies at screen y
+// 653 - 130 r and a snapped card's centre at x 652.5 (content and screen x
+// agree at the start).
+constexpr float kRowCardX = 652.5f;
+float rowScreenY(int row) { return 653.0f - 130.0f * static_cast<float>(row); }
+// Content y = screen y + 4861.44 at the start (the offset is -H x 6.33).
+constexpr float kStartOffsetY = 768.0f * 6.33f;
+// Far right of the rows: a card here is loose and snaps to nothing.
+constexpr float kLooseX = 880;
+constexpr int kNumberCardSet = 2;
+constexpr int kNumberCardIndex = 2;
+
+class CardGesturesTest : public SaveScreenTest {
+protected:
+    struct Card {
+        int set;
+        int index;
+        float screenX;
+        float screenY;
+    };
+
+    // An editor on a listed program holding `cards` (snapped where they lie).
+    FieldScene* openWith(const std::vector<Card>& cards) {
+        SaveData* saved = addPrograms(1).front();
+        ValueVector elements;
+        int z = 1;
+        for (const Card& card : cards) {
+            ValueMap fields;
+            fields["tab"] = Value(card.set);
+            fields["index"] = Value(card.index);
+            fields["x"] = Value(static_cast<int>(std::lround(card.screenX)));
+            fields["y"] = Value(static_cast<int>(std::lround(card.screenY + kStartOffsetY)));
+            fields["zorder"] = Value(z++);
+            fields["value"] = Value("");
+            elements.push_back(Value(fields));
+        }
+        EXPECT_TRUE(SaveDataManager::getInstance()->saveProgram(saved, elements));
+        record = saved;
+        editor = made(FieldScene::create(saved));
+        engine::Scene* scene = made(engine::Scene::create());
+        scene->addChild(editor);
+        present(scene);
+        return editor;
+    }
+    // An editor with one card at `card`'s screen point once the field is
+    // scrolled to a whole offset (touches land on whole design units).
+    FieldScene* openScrolledWith(Card card) {
+        constexpr float kWholeOffset = -4800;
+        card.screenY -= kStartOffsetY + kWholeOffset;
+        openWith({card});
+        editor->getFieldView()->setContentOffset(Vec2(0, kWholeOffset));
+        return editor;
+    }
+    FieldScene* openWithThreeRowCards() {
+        return openWith({{0, 0, kRowCardX, rowScreenY(0)}, {0, 1, kRowCardX, rowScreenY(1)},
+                         {0, 2, kRowCardX, rowScreenY(2)}});
+    }
+
+    CardSprite* node(std::size_t creationIndex) const { return editor->getBoard()->cardNodes().at(creationIndex); }
+    float screenY(const CardSprite* card) const {
+        return editor->getBoard()->viewport().toScreen(card->getPosition()).y;
+    }
+    float offsetY() const { return editor->getFieldView()->getContentOffset().y; }
+    int cardOnRow(int row) const { return editor->getBoard()->model().cardOnRow(row); }
+
+    // The finger goes from `from` to `to` in steps of about `stepLength`, a frame apart.
+    void slide(Vec2 from, Vec2 to, float stepLength = 20) {
+        const int steps = std::max(1, static_cast<int>(std::ceil(from.distance(to) / stepLength)));
+        for (int i = 1; i <= steps; ++i) {
+            driver->touchMoved(from + (to - from) * (static_cast<float>(i) / static_cast<float>(steps)));
+            driver->step();
+        }
+    }
+    ValueVector programFile() const {
+        return engine::FileUtils::getInstance()->getValueVectorFromFile(root() + record->path);
+    }
+
+    FieldScene* editor = nullptr;
+    SaveData* record = nullptr;
+};
+
+// Catches a wrong lift or block delay (the block comes 0.4 s after the lift,
+// not after the press), a block that also takes the card above, and a lift
+// that leaves the trash hidden.
+TEST_F(CardGesturesTest, AStillPressLiftsTheCardAfter50msAndTheBlockBelowItAfter450ms) {
+    openWithThreeRowCards();
+    CardSprite* above = node(0);
+    CardSprite* pressed = node(1);
+    CardSprite* below = node(2);
+    driver->touchBegan(Vec2(kRowCardX, rowScreenY(1)));
+    driver->advance(0.03f);
+    EXPECT_FALSE(editor->getGestures()->isDragging());
+    EXPECT_EQ(pressed->getOpacity(), 255);
+
+    driver->advance(0.05f); // 0.08 s
+    EXPECT_TRUE(editor->getGestures()->isDragging());
+    EXPECT_EQ(pressed->getOpacity(), CardGestures::kLiftedOpacity);
+    EXPECT_EQ(below->getOpacity(), 255);
+    driver->advance(0.1f);
+    EXPECT_GT(editor->getTrash()->getSprite()->getOpacity(), 0);
+
+    driver->advance(0.25f); // 0.43 s
+    EXPECT_EQ(pressed->getOpacity(), CardGestures::kLiftedOpacity);
+    driver->advance(0.07f); // 0.5 s
+    EXPECT_EQ(pressed->getOpacity(), CardGestures::kBlockOpacity);
+    EXPECT_EQ(below->getOpacity(), CardGestures::kBlockOpacity);
+    EXPECT_EQ(above->getOpacity(), 255);
+    EXPECT_EQ(editor->getBoard()->model().dragGroup().size(), 2u);
+}
+
+// Catches a move that does not disarm the lift (the card would lift at
+// 0.05 s) and a card listener that swallows from the press on (the field
+// would not scroll).
+TEST_F(CardGesturesTest, APressThatMovesBeforeTheLiftScrollsTheFieldAndNeverLifts) {
+    openWith({{0, 0, kRowCardX, rowScreenY(0)}});
+    CardSprite* card = node(0);
+    const Vec2 contentBefore = card->getPosition();
+    const float before = offsetY();
+    const Vec2 start(kRowCardX, rowScreenY(0));
+    driver->touchBegan(start);
+    driver->step();
+    driver->touchMoved(start + Vec2(0, 1));
+    driver->advance(0.5f);
+    EXPECT_FALSE(editor->getGestures()->isDragging());
+    EXPECT_EQ(card->getOpacity(), 255);
+    EXPECT_EQ(editor->getTrash()->getSprite()->getOpacity(), 0);
+
+    slide(start + Vec2(0, 1), start + Vec2(0, 101));
+    EXPECT_GT(offsetY(), before + 50);
+    EXPECT_EQ(card->getPosition(), contentBefore);
+    driver->touchEnded(start + Vec2(0, 101));
+    driver->step();
+}
+
+// Catches a drag that leaves the block behind and a group whose other cards
+// do not snap where they land.
+TEST_F(CardGesturesTest, DraggingTheTopCardOfThreeAfterTheBlockLiftMovesAllThreeOntoThreeFreeRows) {
+    openWithThreeRowCards();
+    const int ids[] = {node(0)->modelId, node(1)->modelId, node(2)->modelId};
+    // Out to the right, down three rows clear of the slots, and back in.
+    const Vec2 start(kRowCardX, rowScreenY(0));
+    const Vec2 aside = start + Vec2(100, 0);
+    const Vec2 below = aside - Vec2(0, 390);
+    const Vec2 end(kRowCardX, rowScreenY(3));
+    driver->touchBegan(start);
+    driver->advance(0.5f);
+    slide(start, aside);
+    slide(aside, below);
+    slide(below, end);
+    driver->touchEnded(end);
+    driver->step();
+
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(cardOnRow(row), pavlune::FieldModel::kNoCard) << "row " << row;
+        EXPECT_EQ(cardOnRow(row + 3), ids[row]) << "row " << row + 3;
+    }
+    EXPECT_EQ(node(0)->getOpacity(), 255);
+    EXPECT_EQ(node(2)->getOpacity(), 255);
+    EXPECT_TRUE(editor->getBoard()->model().dragGroup().empty());
+}
+
+// Catches a drop that tests only the card under the finger, and a drop that
+// is not saved.
+TEST_F(CardGesturesTest, ReleasingOverTheTrashRemovesEveryDraggedCardAndSaves) {
+    openWithThreeRowCards();
+    const Vec2 start(kRowCardX, rowScreenY(1));
+    // Inside the doubled trash area, left of the picture itself.
+    const Vec2 overTrash(840, 650);
+    driver->touchBegan(start);
+    driver->advance(0.5f);
+    slide(start, overTrash);
+    EXPECT_TRUE(editor->getGestures()->isOverTrash());
+    driver->touchEnded(overTrash);
+    driver->step();
+
+    EXPECT_EQ(editor->getBoard()->cardNodes().size(), 1u);
+    const ValueVector saved = programFile();
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(engine::valueForKey(saved[0].asValueMap(), "index").asInt(), 0);
+    // The lid closes over the cards before the trash fades.
+    EXPECT_EQ(editor->getTrash()->getSprite()->getOpacity(), 255);
+    driver->advance(0.6f);
+    EXPECT_EQ(editor->getTrash()->getSprite()->getOpacity(), 0);
+}
+
+// One row per rule of the tap: catches a missing duration, travel or
+// turning test, and a duration measured in whole seconds (a quick tap across
+// a second's boundary would do nothing).
+TEST_F(CardGesturesTest, ATapOpensTheNumberEditorOnlyWhenShortStillAndOnACardAtRest) {
+    struct Case {
+        const char* name;
+        float hold;
+        float travel;
+        bool turning;
+        // Where in the clock's second the press falls.
+        float secondFraction;
+        bool opens;
+    };
+    const Case cases[] = {
+        {"quick tap", 0.1f, 0, false, 0.2f, true},
+        {"across a second", 0.2f, 0, false, 0.9f, true},
+        {"held", 0.45f, 0, false, 0.2f, false},
+        {"moved", 0.1f, 12, false, 0.2f, false},
+        {"turning over", 0.1f, 0, true, 0.2f, false},
+    };
+    for (const Case& c : cases) {
+        openWith({{kNumberCardSet, kNumberCardIndex, kRowCardX, rowScreenY(0)}});
+        CardSprite* card = node(0);
+        const double now = engine::Director::getInstance()->getScheduler()->getTotalTime();
+        const double wait = std::ceil(now) + c.secondFraction - now;
+        driver->advance(static_cast<float>(wait < 0.05 ? wait + 1 : wait));
+        if (c.turning) {
+            ASSERT_TRUE(card->turnOver()) << c.name;
+        }
+        const Vec2 start(kRowCardX, rowScreenY(0));
+        driver->touchBegan(start);
+        if (c.travel > 0) {
+            driver->touchMoved(start + Vec2(c.travel, 0));
+        }
+        driver->advance(c.hold);
+        driver->touchEnded(start + Vec2(c.travel, 0));
+        driver->step();
+        EXPECT_EQ(editor->getNumberEditor() != nullptr, c.opens) << c.name;
+    }
+}
+
+// Catches a wrong speed (5 a frame at the edge, one more per 5 units beyond)
+// and a card that does not move with the content.
+TEST_F(CardGesturesTest, ACardWhoseLowerReferenceLineIsAtScreenY3ScrollsTheField5Point4UnitsAFrame) {
+    // Lifted well above the band; the lower reference line is 30 below the centre.
+    openScrolledWith({0, 0, kLooseX, 200});
+    CardSprite* card = node(0);
+    const Vec2 start(kLooseX, 200);
+    const Vec2 atEdge(kLooseX, 33);
+    driver->touchBegan(start);
+    driver->advance(0.1f);
+    driver->touchMoved(atEdge);
+    driver->step(0);
+    ASSERT_NEAR(screenY(card), 33, 1e-3);
+    for (int frame = 0; frame < 2; ++frame) {
+        const float before = offsetY();
+        driver->step();
+        EXPECT_NEAR(offsetY() - before, 5.4f, 1e-3) << "frame " << frame;
+        EXPECT_NEAR(screenY(card), 33, 1e-3) << "frame " << frame;
+    }
+    driver->touchEnded(atEdge);
+    driver->step();
+    EXPECT_FALSE(editor->getGestures()->isAutoScrolling());
+}
+
+// Catches edge scrolling that acts at once for a card picked up in the band,
+// and one that never arms afterwards.
+TEST_F(CardGesturesTest, ADragThatBeginsInTheBottomBandScrollsOnlyAfterTheCardHasLeftIt) {
+    // Lower reference line at -10: in the band.
+    openScrolledWith({0, 0, kLooseX, 20});
+    const float before = offsetY();
+    const Vec2 start(kLooseX, 20);
+    driver->touchBegan(start);
+    driver->advance(0.3f);
+    EXPECT_TRUE(editor->getGestures()->isDragging());
+    EXPECT_EQ(offsetY(), before);
+
+    driver->touchMoved(start + Vec2(0, 50)); // lower line at 40: out of the band
+    driver->step();
+    EXPECT_EQ(offsetY(), before);
+    const Vec2 inBand(kLooseX, 20);
+    driver->touchMoved(inBand);
+    driver->step();
+    EXPECT_NEAR(offsetY() - before, 8, 1e-3); // lower line at -10: (-10 - 5) / 5 - 5 = -8
+    driver->touchEnded(inBand);
+    driver->step();
+}
+
+// Catches a lifted card that lets the field scroll under it, and a field
+// view left holding the card's touch (the next finger would be taken for a
+// pinch and the field would not scroll).
+TEST_F(CardGesturesTest, AfterACardDragAPlainDragOnTheFieldScrollsItAgain) {
+    // Scrolled down a little, so that the field could also scroll back up.
+    openScrolledWith({0, 0, kLooseX, 400});
+    const float offset = offsetY();
+    const Vec2 start(kLooseX, 400);
+    driver->touchBegan(start);
+    driver->advance(0.1f);
+    slide(start, start - Vec2(0, 100));
+    EXPECT_EQ(offsetY(), offset);
+    EXPECT_NEAR(screenY(node(0)), 300, 1e-3);
+    driver->touchEnded(start - Vec2(0, 100));
+    driver->advance(0.1f);
+
+    // Clear of the cards and the row buttons.
+    const Vec2 field(350, 300);
+    driver->touchBegan(field);
+    driver->step();
+    slide(field, field - Vec2(0, 100));
+    driver->touchEnded(field - Vec2(0, 100));
+    driver->step();
+    EXPECT_LT(offsetY(), offset - 50);
+}
+
+// Catches a press left over from a card that went into the trash while held
+// (a row edit by another finger): its touch never ends, and no field card
+// could be pressed again.
+TEST_F(CardGesturesTest, ACardRemovedWhileHeldDoesNotBlockTheNextPress) {
+    openWith({{0, 0, kRowCardX, rowScreenY(0)}, {0, 1, kRowCardX, rowScreenY(1)}});
+    CardSprite* second = node(1);
+    driver->touchBegan(Vec2(kRowCardX, rowScreenY(0)));
+    driver->step();
+    editor->getBoard()->deleteRow(0);
+    driver->touchEnded(Vec2(kRowCardX, rowScreenY(0)));
+    driver->advance(0.5f);
+
+    // The second card slid up to row 0.
+    driver->touchBegan(Vec2(kRowCardX, rowScreenY(0)));
+    driver->advance(0.1f);
+    EXPECT_EQ(editor->getGestures()->getPressedCard(), second);
+    EXPECT_TRUE(editor->getGestures()->isDragging());
+    driver->touchEnded(Vec2(kRowCardX, rowScreenY(0)));
+    driver->step();
+}
+
+} // namespace
