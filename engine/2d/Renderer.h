@@ -78,6 +78,9 @@ private:
     };
 
     bool projectCorner(const Mat4& modelView, float x, float y, Vec2& pixel) const;
+    // Draws the batch of opaque plain quads as filled rectangles; false, with
+    // nothing drawn, when one of them is not an upright rectangle.
+    bool fillOpaqueRectangles();
     void applyClip();
     Rect currentClip() const;
     void updateTextureDownscale();

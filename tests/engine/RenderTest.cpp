@@ -311,6 +311,30 @@ TEST_F(RenderTest, BatchesQuadsOfOneTextureIntoOneCall) {
     EXPECT_EQ(stats.drawCalls, 1u);
 }
 
+// Catches opaque plain quads filled with the batch's first colour, upside
+// down or at a wrong size, and a turned one filled as its upright box.
+TEST_F(RenderTest, OpaqueColourLayersFillTheirOwnRectanglesAndTurnedOnesKeepTheirShape) {
+    Scene* scene = blueScene();
+    Node* red = LayerColor::create(kRed, 200, 100);
+    red->setPosition(100, 100);
+    Node* green = LayerColor::create(kGreen, 200, 200);
+    green->setPosition(600, 300);
+    scene->addChild(red);
+    scene->addChild(green);
+    driver.runWithScene(scene);
+
+    expectColor(driver.pixelAt(Vec2(105, 105)), kRed);
+    expectColor(driver.pixelAt(Vec2(295, 195)), kRed);
+    expectColor(driver.pixelAt(Vec2(150, 205)), kBlue);
+    expectColor(driver.pixelAt(Vec2(305, 150)), kBlue);
+    expectColor(driver.pixelAt(Vec2(610, 310)), kGreen);
+
+    green->setRotation(45);
+    driver.step();
+    expectColor(driver.pixelAt(Vec2(700, 400)), kGreen);
+    expectColor(driver.pixelAt(Vec2(610, 310)), kBlue); // a corner of the upright square
+}
+
 TEST_F(RenderTest, FrameCanBeSavedAsPng) {
     Scene* scene = Scene::create();
     scene->addChild(LayerColor::create(kGreen));
