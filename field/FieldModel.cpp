@@ -236,15 +236,17 @@ void FieldModel::moveCards(int cardId, engine::Vec2 offset, const FieldViewport&
         if (snapHold_.length() <= snapLimit(zoom)) {
             return; // still held on its row
         }
+        // Back under the finger: the snap's jump onto the row is given back,
+        // or every row passed would leave the group further ahead of it.
+        const engine::Vec2 release = snapHold_ - snapLead_;
         for (const int id : dragGroup_) {
             if (PlacedCard* c = card(id)) {
-                c->position += snapHold_;
+                c->position += release;
                 detachConnector(id, 0);
                 detachConnector(id, 1);
             }
         }
-        snapTarget_ = kNoRow;
-        snappedConnector_ = Connector::kNone;
+        clearSnapTarget();
         snapHold_ = engine::Vec2::ZERO;
         // The hold already carried this move.
         dx = 0;
@@ -293,6 +295,7 @@ void FieldModel::moveCards(int cardId, engine::Vec2 offset, const FieldViewport&
             c->position += toSlot;
         }
     }
+    snapLead_ = toSlot;
     for (const int id : dragGroup_) {
         if (id != cardId) {
             snapCard(id, zoom);
@@ -400,6 +403,7 @@ int FieldModel::neighbourRow(int row, int link) const {
 void FieldModel::clearSnapTarget() {
     snapTarget_ = kNoRow;
     snappedConnector_ = Connector::kNone;
+    snapLead_ = engine::Vec2::ZERO;
 }
 
 void FieldModel::endDrag() {

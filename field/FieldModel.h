@@ -146,6 +146,8 @@ private:
     int snapTarget_ = kNoRow;
     int snappedConnector_ = Connector::kNone;
     engine::Vec2 snapHold_;
+    // How far the snap moved the group onto its row, ahead of the finger.
+    engine::Vec2 snapLead_;
     int nextId_ = 1;
 };
 

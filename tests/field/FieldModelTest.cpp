@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace pavlune {
 namespace {
 
@@ -96,6 +98,21 @@ TEST(FieldModelSnap, HeldOnItsRowUntilTheFingerHasMovedMoreThanSixtyScreenUnits)
         EXPECT_EQ(model.snapTarget(), FieldModel::kNoRow);
         EXPECT_TRUE(model.snapHold().isZero());
     }
+}
+
+// Catches a detach that moves the card by the finger's travel alone: each
+// row the card snaps to on the way then leaves it further ahead of the finger.
+TEST(FieldModelSnap, ACardDraggedDownAColumnStaysUnderTheFinger) {
+    FieldModel model = designField();
+    const int card = snapNewCard(model, 0);
+    const engine::Vec2 start = model.findCard(card)->position;
+    model.liftCard(card);
+    const float travel = 6 * kRowPitch + 20;
+    for (float moved = 0; moved < travel; moved += 5) {
+        model.moveCards(card, {0, -5}, topView());
+    }
+    const float finger = start.y - travel;
+    EXPECT_LE(std::abs(model.findCard(card)->position.y - finger), FieldModel::kSnapDistance);
 }
 
 TEST(FieldModelSnap, AGroupOfThreeSnapsOntoThreeFreeRowsAndIsLinked) {
