@@ -5,6 +5,8 @@
 #include "editor/cards/NumberEditor.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/field/TrashCan.h"
+#include "editor/palette/CardPalette.h"
+#include "editor/palette/DialectToggle.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/RenderTexture.h"
@@ -58,6 +60,17 @@ bool FieldScene::init(SaveData* data) {
     addChild(fieldView);
     addChild(paletteLayer);
     buildBackButton();
+    // Palette room: the card palette with its set tabs, and the dialect toggle.
+    palette = CardPalette::create(board.get(), this);
+    dialectToggle = DialectToggle::create(board.get());
+    if (!palette || !dialectToggle) {
+        return false;
+    }
+    paletteLayer->addChild(palette);
+    board->onUseCountChanged = [this](int cardSet, int cardIndex) { palette->updateUseCount(cardSet, cardIndex); };
+    palette->getDrag().onCardPlaced = [this] { saveField(); };
+    addChild(dialectToggle);
+    dialectToggle->refreshDialect();
     loadField();
     return true;
 }

@@ -12,6 +12,8 @@ namespace engine {
 class Sprite;
 }
 
+class CardPalette;
+class DialectToggle;
 class FieldBoard;
 class FieldScrollView;
 class InputCardSprite;
@@ -34,6 +36,8 @@ public:
     TrashCan* getTrash() const { return trash.get(); }
     engine::Sprite* getBackButton() const { return backButton; }
     NumberEditor* getNumberEditor() const { return numberEditor; }
+    CardPalette* getPalette() const { return palette; }
+    DialectToggle* getDialectToggle() const { return dialectToggle; }
 
     // Writes the field to the program file; the first save of a new program
     // also lists it and draws its picture.
@@ -65,5 +69,7 @@ private:
     std::unique_ptr<FieldBoard> board;
     engine::Sprite* backButton = nullptr;
     NumberEditor* numberEditor = nullptr;
+    CardPalette* palette = nullptr;
+    DialectToggle* dialectToggle = nullptr;
     bool leaving = false;
 };
