@@ -61,8 +61,12 @@ void PaletteDrag::move(engine::Touch* touch) {
 }
 
 void PaletteDrag::followFinger(engine::Touch* touch) {
-    if (CardSprite* placed = placingCard()) {
-        board_->moveCards(placed, touch->getDelta() / board_->viewport().zoom());
+    if (fieldCardId_ != pavlune::PlacedCard::kNoCard) {
+        // Gone from the field meanwhile (a row edit by another finger): the
+        // finger now carries nothing, and no second card is made.
+        if (CardSprite* placed = placingCard()) {
+            board_->moveCards(placed, touch->getDelta() / board_->viewport().zoom());
+        }
         return;
     }
     const Vec2 world = worldPositionOf(floating_.get());
