@@ -8,6 +8,8 @@
 #include "editor/field/FieldBoard.h"
 #include "editor/field/TrashCan.h"
 #include "editor/gestures/CardGestures.h"
+#include "editor/palette/CardPalette.h"
+#include "editor/palette/DialectToggle.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/RenderTexture.h"
@@ -83,6 +85,29 @@ bool FieldScene::init(SaveData* data) {
     runControls->onBack = [this] { goBack(); };
     buildFrame();
     listenToMouse();
+    // Palette room: the card palette with its set tabs, and the dialect toggle.
+    palette = CardPalette::create(board.get(), this);
+    dialectToggle = DialectToggle::create(board.get());
+    if (!palette || !dialectToggle) {
+        return false;
+    }
+    paletteLayer->addChild(palette);
+    board->onUseCountChanged = [this](int cardSet, int cardIndex) { palette->updateUseCount(cardSet, cardIndex); };
+    palette->getDrag().onCardPlaced = [this] { saveField(); };
+    // A card on its way from the palette scrolls the field at its edges as a
+    // dragged field card does.
+    palette->getDrag().startEdgeScroll = [this](CardSprite* card) {
+        gestures->setPlacingCard(card);
+        gestures->startAutoScroll(card);
+    };
+    palette->getDrag().stopEdgeScroll = [this] {
+        gestures->stopAutoScroll();
+        gestures->setPlacingCard(nullptr);
+    };
+    onPaletteWheel = [this](float scrollY) { palette->scrollByWheel(scrollY); };
+    addChild(dialectToggle);
+    dialectToggle->setStopButton(runControls->getStopButton());
+    dialectToggle->refreshDialect();
     loadField();
     return true;
 }

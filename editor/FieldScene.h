@@ -14,6 +14,8 @@ class Sprite;
 
 class BottomBar;
 class CardGestures;
+class CardPalette;
+class DialectToggle;
 class FieldBoard;
 class FieldScrollView;
 class InputCardSprite;
@@ -42,6 +44,8 @@ public:
     engine::Layer* getPaletteLayer() const { return paletteLayer; }
     NumberEditor* getNumberEditor() const { return numberEditor; }
     CardGestures* getGestures() const { return gestures.get(); }
+    CardPalette* getPalette() const { return palette; }
+    DialectToggle* getDialectToggle() const { return dialectToggle; }
 
     // Writes the field to the program file; the first save of a new program
     // also lists it and draws its picture.
@@ -93,5 +97,7 @@ private:
     std::unique_ptr<RunControls> runControls;
     NumberEditor* numberEditor = nullptr;
     std::unique_ptr<CardGestures> gestures;
+    CardPalette* palette = nullptr;
+    DialectToggle* dialectToggle = nullptr;
     bool leaving = false;
 };

@@ -93,6 +93,7 @@ public:
     // SDL_KEYDOWN, SDL_KEYUP) before anything else while set; the open edit
     // box sets it. It answers whether it used the event.
     void setTextInputHandler(std::function<bool(const SDL_Event&)> handler) { textInputHandler_ = std::move(handler); }
+    bool hasTextInputHandler() const { return static_cast<bool>(textInputHandler_); }
 
 private:
     GLView();

@@ -1,0 +1,187 @@
+#include "editor/palette/DialectChooser.h"
+
+#include "catalogue/CatalogueView.h"
+#include "catalogue/DeviceManager.h"
+#include "engine/2d/Director.h"
+#include "engine/2d/LayerColor.h"
+#include "engine/2d/Sprite.h"
+#include "engine/2d/actions/CallFunc.h"
+#include "engine/2d/actions/FadeIn.h"
+#include "engine/2d/actions/FadeOut.h"
+#include "engine/2d/actions/MoveTo.h"
+#include "engine/2d/actions/RemoveSelf.h"
+#include "engine/2d/actions/Sequence.h"
+#include "engine/2d/events/EventDispatcher.h"
+#include "engine/2d/events/EventListenerTouchOneByOne.h"
+#include "engine/platform/GLView.h"
+#include "widgets/Design.h"
+#include "widgets/HitTest.h"
+
+#include <new>
+#include <string>
+
+using engine::Vec2;
+
+const engine::Color4B DialectChooser::kVeilColour(127, 127, 127, 127);
+
+namespace {
+
+// The bright picture of a dialect is the one its toggle shows while it is
+// current; the plain one marks the current dialect among the options.
+std::string buttonImage(int dialect, bool bright) {
+    const int seenFrom = bright ? dialect : (dialect + 1) % DialectChooser::kDialectCount;
+    return pavlune::CatalogueView(seenFrom, 0).getDialectButtonImage(dialect);
+}
+
+engine::GLView* glView() { return engine::Director::getInstance()->getOpenGLView(); }
+
+} // namespace
+
+DialectChooser* DialectChooser::create(Vec2 togglePosition) {
+    auto* chooser = new (std::nothrow) DialectChooser(togglePosition);
+    if (chooser && chooser->initChooser()) {
+        chooser->autorelease();
+        return chooser;
+    }
+    delete chooser;
+    return nullptr;
+}
+
+DialectChooser::~DialectChooser() { releaseEscapeKey(); }
+
+bool DialectChooser::initChooser() {
+    if (!Layer::init()) {
+        return false;
+    }
+    setContentSize(design::kSize);
+    if (auto* veil = engine::LayerColor::create(kVeilColour, design::kWidth, design::kHeight)) {
+        addChild(veil);
+    }
+    addOptions();
+    listenToVeil();
+    takeEscapeKey();
+    setCascadeOpacityEnabled(true);
+    setOpacity(0);
+    runAction(engine::FadeIn::create(kFadeDuration));
+    return true;
+}
+
+void DialectChooser::addOptions() {
+    const int current = pavlune::DeviceManager::getInstance()->getCurrentDialect();
+    float x = togglePosition_.x;
+    for (int dialect = 0; dialect < kDialectCount; ++dialect) {
+        engine::Sprite* option = engine::Sprite::create(buttonImage(dialect, dialect != current));
+        if (!option) {
+            continue;
+        }
+        const float halfWidth = option->getContentSize().width / 2;
+        if (dialect > 0) {
+            x -= halfWidth + kOptionGap;
+        }
+        option->setPosition(x, togglePosition_.y + kRise);
+        x -= halfWidth;
+        option->setTag(dialect);
+        addChild(option);
+        options_[static_cast<std::size_t>(dialect)] = option;
+        listenToOption(option);
+    }
+}
+
+void DialectChooser::listenToOption(engine::Sprite* option) {
+    auto* listener = engine::EventListenerTouchOneByOne::create();
+    listener->setSwallowTouches(true);
+    listener->onTouchBegan = [this, option](engine::Touch* touch, engine::Event*) {
+        if (closing_ || chosen_ || !HitTest::contains(option, touch)) {
+            return false;
+        }
+        option->setOpacity(kPressedOpacity);
+        return true;
+    };
+    listener->onTouchEnded = [this, option](engine::Touch* touch, engine::Event*) {
+        option->setOpacity(255);
+        if (closing_ || chosen_ || !HitTest::contains(option, touch)) {
+            return;
+        }
+        chosen_ = true;
+        if (onChosen) {
+            onChosen(option->getTag());
+        }
+        // The chosen option lands on the toggle, which then shows it.
+        option->runAction(engine::Sequence::create(engine::MoveTo::create(kSlideDuration, togglePosition_),
+                                                   engine::CallFunc::create([this] { requestClose(); })));
+    };
+    listener->onTouchCancelled = [option](engine::Touch*, engine::Event*) { option->setOpacity(255); };
+    getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, option);
+}
+
+void DialectChooser::listenToVeil() {
+    // Claims every touch on the screen, so nothing beneath reacts while open.
+    auto* listener = engine::EventListenerTouchOneByOne::create();
+    listener->setSwallowTouches(true);
+    listener->onTouchBegan = [this](engine::Touch* touch, engine::Event*) {
+        return !closing_ && HitTest::contains(this, touch);
+    };
+    listener->onTouchEnded = [this](engine::Touch* touch, engine::Event*) {
+        if (!chosen_ && HitTest::contains(this, touch)) {
+            requestClose();
+        }
+    };
+    getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, this);
+}
+
+void DialectChooser::takeEscapeKey() {
+    engine::GLView* view = glView();
+    if (!view || view->hasTextInputHandler()) {
+        return;
+    }
+    ownsEscapeKey_ = true;
+    view->setTextInputHandler([this](const SDL_Event& event) {
+        if (event.type != SDL_KEYDOWN || event.key.keysym.sym != SDLK_ESCAPE) {
+            return false;
+        }
+        if (!chosen_) {
+            requestClose();
+        }
+        return true;
+    });
+}
+
+void DialectChooser::releaseEscapeKey() {
+    if (!ownsEscapeKey_) {
+        return;
+    }
+    ownsEscapeKey_ = false;
+    if (engine::GLView* view = glView()) {
+        view->setTextInputHandler(nullptr);
+    }
+}
+
+void DialectChooser::requestClose() {
+    if (!closing_ && onCloseRequested) {
+        onCloseRequested();
+    }
+}
+
+void DialectChooser::fadeAway(std::function<void()> then) {
+    if (closing_) {
+        return;
+    }
+    closing_ = true;
+    releaseEscapeKey();
+    engine::EventDispatcher* dispatcher = getEventDispatcher();
+    dispatcher->removeEventListenersForTarget(this);
+    for (engine::Sprite* option : options_) {
+        if (option) {
+            dispatcher->removeEventListenersForTarget(option);
+        }
+    }
+    runAction(engine::Sequence::create(engine::FadeOut::create(kFadeDuration),
+                                       engine::CallFunc::create(std::move(then)), engine::RemoveSelf::create()));
+}
+
+engine::Sprite* DialectChooser::option(int dialect) const {
+    if (dialect < 0 || dialect >= kDialectCount) {
+        return nullptr;
+    }
+    return options_[static_cast<std::size_t>(dialect)];
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "engine/2d/Layer.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace engine {
+class EventListener;
+class Sprite;
+} // namespace engine
+
+// The popup over the whole screen that offers the three dialects (jam,
+// latte, que) as buttons in a row leftwards from above the dialect toggle,
+// on a grey veil. A tapped option reports the choice at once, slides onto
+// the toggle and then asks to be closed; a tap on the veil or Escape asks to
+// be closed without a choice. The owner decides what closing means and calls
+// `fadeAway`.
+class DialectChooser : public engine::Layer {
+public:
+    static constexpr int kDialectCount = 3;
+    static constexpr float kFadeDuration = 0.1f;
+    static constexpr float kSlideDuration = 0.1f;
+    // The options' row lies this far above the toggle, with this gap between options.
+    static constexpr float kRise = 100;
+    static constexpr float kOptionGap = 20;
+    static constexpr std::uint8_t kPressedOpacity = 128;
+    static const engine::Color4B kVeilColour;
+
+    // The options for the dialect that is current when it opens; fades in.
+    static DialectChooser* create(engine::Vec2 togglePosition);
+
+    // Fades out and removes itself, then runs `then`. Takes no more touches.
+    void fadeAway(std::function<void()> then);
+
+    // Null while the picture is missing.
+    engine::Sprite* option(int dialect) const;
+    bool isClosing() const { return closing_; }
+
+    std::function<void(int dialect)> onChosen;
+    std::function<void()> onCloseRequested;
+
+protected:
+    explicit DialectChooser(engine::Vec2 togglePosition) : togglePosition_(togglePosition) {}
+    ~DialectChooser() override;
+    bool initChooser();
+
+private:
+    using engine::Layer::init;
+    void addOptions();
+    void listenToOption(engine::Sprite* option);
+    void listenToVeil();
+    // Escape closes the popup like a tap on the veil (while no text box has the keys).
+    void takeEscapeKey();
+    void releaseEscapeKey();
+    void requestClose();
+
+    engine::Vec2 togglePosition_;
+    std::array<engine::Sprite*, kDialectCount> options_{};
+    bool closing_ = false;
+    // An option was tapped; the others no longer react.
+    bool chosen_ = false;
+    bool ownsEscapeKey_ = false;
+};

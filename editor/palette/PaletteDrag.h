@@ -1,0 +1,88 @@
+#pragma once
+
+#include "engine/base/Geometry.h"
+#include "engine/base/RefPtr.h"
+#include "field/PlacedCard.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace engine {
+class Node;
+class Touch;
+} // namespace engine
+
+class CardSprite;
+class FieldBoard;
+
+// One touch on a palette card, from press to release: it either scrolls the
+// palette, or lifts a translucent copy of the card (the floating card) that
+// follows the finger and, once it has left the palette, becomes a card on the
+// field that the field model clamps and snaps like any dragged card.
+//
+// The card's listener does not swallow at first, so the palette scrolls with
+// the finger until the touch is classified: held still for 0.7 s or moved
+// rightwards, it lifts (and from then on swallows); moved more vertically, it
+// stays a scroll for the rest of the touch.
+class PaletteDrag {
+public:
+    static constexpr float kLongPressDelay = 0.7f;
+    // A touch is classified once it has moved this far from where it began.
+    static constexpr float kDecideDistance = 10;
+    // A move lifts when its direction, in degrees clockwise from straight up,
+    // lies strictly between these.
+    static constexpr float kLiftMinAngle = 25;
+    static constexpr float kLiftMaxAngle = 155;
+    // The long press shows the copy slightly off the card, as picked up.
+    static constexpr float kLongPressOffset = 3;
+    static constexpr std::uint8_t kFloatingOpacity = 150;
+    static constexpr std::uint8_t kPlacingOpacity = 150;
+    // Above everything else on the scene.
+    static constexpr int kFloatingZOrder = 1000;
+
+    // `board` receives the placed card; `floatLayer` (at the scene's origin)
+    // carries the floating card. Neither is owned.
+    PaletteDrag(FieldBoard* board, engine::Node* floatLayer);
+    ~PaletteDrag();
+    PaletteDrag(const PaletteDrag&) = delete;
+    PaletteDrag& operator=(const PaletteDrag&) = delete;
+
+    // The palette card's listener. `press` takes the touch unless another
+    // palette touch is under way.
+    bool press(CardSprite* paletteCard, engine::Touch* touch);
+    void move(engine::Touch* touch);
+    // Release and cancel alike.
+    void end(engine::Touch* touch);
+    // Ends the current touch as a release would (the palette is rebuilt).
+    void abandon();
+
+    bool isActive() const { return paletteCard_ != nullptr; }
+    CardSprite* floatingCard() const { return floating_.get(); }
+    // The field card this drag created, or null.
+    CardSprite* placingCard() const;
+
+    // The placed card was let go (to save the field).
+    std::function<void()> onCardPlaced;
+    // The field card was created and follows the finger; and the drag ended.
+    std::function<void(CardSprite*)> startEdgeScroll;
+    std::function<void()> stopEdgeScroll;
+
+private:
+    void lift(engine::Vec2 worldPosition);
+    void followFinger(engine::Touch* touch);
+    void finish();
+    engine::Vec2 worldPositionOf(const engine::Node* node) const;
+    void setSwallowing(bool swallow) const;
+
+    FieldBoard* board_;
+    engine::Node* floatLayer_;
+    engine::RefPtr<CardSprite> paletteCard_;
+    engine::RefPtr<CardSprite> floating_;
+    int touchId_ = -1;
+    // Advanced at every end, so that a long press of an earlier touch does nothing.
+    unsigned touchSerial_ = 0;
+    bool decided_ = false;
+    engine::Vec2 touchStart_;
+    int fieldCardId_ = pavlune::PlacedCard::kNoCard;
+    bool edgeScrolling_ = false;
+};

@@ -1,0 +1,179 @@
+// The palette: dragging cards out onto the field, the set tabs with their
+// scroll positions, the count badges and the wheel.
+
+#include "editor/cards/CardSprite.h"
+#include "editor/field/FieldBoard.h"
+#include "editor/palette/CardPalette.h"
+#include "engine/2d/LabelAtlas.h"
+#include "engine/base/FileUtils.h"
+#include "tests/editor/PaletteFixture.h"
+#include "widgets/FieldScrollView.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+using engine::Vec2;
+
+namespace {
+
+class CardPaletteTest : public PaletteFixture {
+protected:
+    void SetUp() override {
+        PaletteFixture::SetUp();
+        palette = editor->getPalette();
+        ASSERT_NE(palette, nullptr);
+    }
+
+    // A move of `length` units at `degrees` from the horizontal, rightwards.
+    static Vec2 towards(float degrees, float length) {
+        const float radians = degrees * std::numbers::pi_v<float> / 180;
+        return Vec2(std::cos(radians), std::sin(radians)) * length;
+    }
+    float paletteOffset() const { return palette->getPaletteView()->getContentOffset().y; }
+    CardSprite* floating() { return palette->getDrag().floatingCard(); }
+    void tapOn(const engine::Node* node) { tap(worldPosition(node)); }
+
+    CardPalette* palette = nullptr;
+};
+
+// Catches the angle taken as atan2(dy, dx) (70 degrees would lift), and a
+// steep move that does not settle the touch (a later rightward move lifts).
+TEST_F(CardPaletteTest, ARightwardMoveLiftsTheCardAtOnceAndASteepOneScrollsForTheRestOfTheTouch) {
+    const Vec2 card = worldPosition(palette->paletteCard(0));
+    driver->touchBegan(card);
+    driver->touchMoved(card + towards(30, 12));
+    ASSERT_NE(floating(), nullptr);
+    // Touches arrive in whole pixels of the window.
+    EXPECT_LT(worldPosition(floating()).distance(card + towards(30, 12)), 1.0f);
+    driver->touchEnded(card + towards(30, 12));
+    driver->step();
+    ASSERT_EQ(floating(), nullptr);
+
+    const float top = paletteOffset();
+    driver->touchBegan(card);
+    driver->touchMoved(card + towards(70, 12));
+    driver->touchMoved(card + towards(70, 40));
+    driver->touchMoved(card + towards(70, 40) + Vec2(60, 0));
+    EXPECT_EQ(floating(), nullptr);
+    EXPECT_GT(paletteOffset(), top);
+    driver->touchEnded(card + towards(70, 40) + Vec2(60, 0));
+}
+
+// Catches a wrong delay, a lift without the (3, 3) offset, and a lift that
+// does not take the touch from the palette (it would scroll on under the card).
+TEST_F(CardPaletteTest, HoldingACardStillLiftsACopyOffsetByThreeUnitsAndThePaletteStopsScrolling) {
+    const Vec2 card = worldPosition(palette->paletteCard(1));
+    driver->touchBegan(card);
+    driver->advance(0.65f);
+    EXPECT_EQ(floating(), nullptr);
+    driver->advance(0.1f);
+    ASSERT_NE(floating(), nullptr);
+    EXPECT_EQ(worldPosition(floating()), card + Vec2(3, 3));
+    EXPECT_EQ(floating()->getOpacity(), 150);
+    EXPECT_EQ(floating()->getCardIndex(), 1);
+
+    const float offset = paletteOffset();
+    for (float rise : {10.0f, 25.0f, 50.0f}) {
+        driver->touchMoved(card + Vec2(0, rise));
+        driver->step();
+    }
+    EXPECT_EQ(paletteOffset(), offset);
+    EXPECT_EQ(worldPosition(floating()), card + Vec2(3, 53));
+    driver->touchEnded(card + Vec2(0, 50));
+}
+
+// Catches a field card made as soon as the copy's centre passes the
+// palette's edge rather than the whole copy.
+TEST_F(CardPaletteTest, ACopyReleasedWhileStillPartlyOverThePaletteCreatesNothing) {
+    const Vec2 card = worldPosition(palette->paletteCard(0));
+    const Vec2 end = card + Vec2(275 + 80 - card.x, 0); // copy centre at x 355, its left half on the palette
+    driver->touchBegan(card);
+    driver->touchMoved(card + Vec2(20, 0));
+    driver->touchMoved(end);
+    driver->touchMoved(end + Vec2(0, 1));
+    driver->touchEnded(end + Vec2(0, 1));
+    driver->step();
+    EXPECT_TRUE(editor->getBoard()->cardNodes().empty());
+    EXPECT_EQ(floating(), nullptr);
+    EXPECT_EQ(editor->getBoard()->model().useCount(0, 0), 0);
+}
+
+// Catches the field card put at the copy's screen position without the
+// field's offset (it would land far away and snap nowhere), a card left
+// translucent, and a drag that ends without saving the program.
+TEST_F(CardPaletteTest, DraggingACardOntoTheFieldSnapsItToTheRowItReachesAndSavesTheProgram) {
+    FieldBoard* board = editor->getBoard();
+    const Vec2 card = worldPosition(palette->paletteCard(0));
+    const Vec2 slot = board->viewport().toScreen(board->model().rowSlot(1).position);
+    driver->touchBegan(card);
+    for (int step = 1; step <= 30; ++step) {
+        driver->touchMoved(card + (slot + Vec2(-20, 15) - card) * (static_cast<float>(step) / 30));
+    }
+    EXPECT_EQ(board->cardNodes().size(), 1u);
+    driver->touchEnded(slot + Vec2(-20, 15));
+    driver->step();
+
+    const pavlune::FieldRows rows = board->fieldRows();
+    EXPECT_EQ(rows[1].front(), (pavlune::CardSlot{0, 0, ""}));
+    ASSERT_EQ(board->cardNodes().size(), 1u);
+    EXPECT_EQ(board->cardNodes().front()->getOpacity(), 255);
+    EXPECT_TRUE(board->model().dragGroup().empty());
+    EXPECT_EQ(floating(), nullptr);
+    const engine::ValueVector saved = engine::FileUtils::getInstance()->getValueVectorFromFile(programFilePath());
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(engine::valueForKey(saved[0].asValueMap(), "index").asInt(), 0);
+}
+
+// Catches the offset kept under the set being entered instead of the one
+// being left, and a set that opens anywhere but at its first card.
+TEST_F(CardPaletteTest, EachSetKeepsItsScrollPositionAndOpensAtItsFirstCardTheFirstTime) {
+    // 22 cards of 120 with 20 between, 40 free at each end: 3140 units in a window of 710.
+    const float fullFirstCard = 710.0f - 3140.0f;
+    tapOn(palette->tabSprite(2));
+    ASSERT_EQ(pavlune::DeviceManager::getInstance()->getCurrentCardSet(), 2);
+    EXPECT_EQ(palette->paletteCardCount(), 22);
+    EXPECT_EQ(paletteOffset(), fullFirstCard);
+    EXPECT_TRUE(shows(palette->tabSprite(2), "res/cards/r_full_on.png"));
+    EXPECT_TRUE(shows(palette->tabSprite(0), "res/cards/r_basic_off.png"));
+
+    tapOn(palette->getDownButton());
+    EXPECT_EQ(paletteOffset(), fullFirstCard + 300);
+    tapOn(palette->tabSprite(0));
+    EXPECT_EQ(palette->paletteCardCount(), 6);
+    tapOn(palette->tabSprite(2));
+    EXPECT_EQ(paletteOffset(), fullFirstCard + 300);
+}
+
+// Catches a badge that is not updated, one updated from another set's count
+// and a rebuilt palette that forgets the counts.
+TEST_F(CardPaletteTest, TheBadgeCountsTheCardsOfItsKindOnTheField) {
+    FieldBoard* board = editor->getBoard();
+    const Vec2 somewhere(700, board->model().rowSlot(3).position.y);
+    CardSprite* first = board->addCard(0, 2, somewhere, 255);
+    board->addCard(0, 2, somewhere + Vec2(0, -300), 255);
+    EXPECT_EQ(palette->countLabel(2)->getString(), "2");
+    board->addCard(1, 2, somewhere + Vec2(0, -600), 255);
+    EXPECT_EQ(palette->countLabel(2)->getString(), "2");
+
+    board->removeCard(first);
+    EXPECT_EQ(palette->countLabel(2)->getString(), "1");
+    palette->selectCardSet(1);
+    EXPECT_EQ(palette->countLabel(2)->getString(), "1");
+    palette->selectCardSet(0);
+    EXPECT_EQ(palette->countLabel(2)->getString(), "1");
+    EXPECT_EQ(palette->countLabel(3)->getString(), "0");
+}
+
+// Catches a wrong sign or step, and a wheel that sets the offset without the
+// clamp (past the last card).
+TEST_F(CardPaletteTest, TheWheelTurnedTowardsTheUserShowsLaterCardsTenUnitsAStep) {
+    const float top = paletteOffset();
+    palette->scrollByWheel(3);
+    EXPECT_EQ(paletteOffset(), top + 30);
+    palette->scrollByWheel(1000);
+    EXPECT_EQ(paletteOffset(), 0);
+}
+
+} // namespace
