@@ -81,8 +81,10 @@ TEST(FieldModelSnap, HeldOnItsRowUntilTheFingerHasMovedMoreThanSixtyScreenUnits)
     for (const Case& c : {Case{1.0f, 30}, Case{0.5f, 60}}) {
         SCOPED_TRACE(c.zoom);
         FieldModel model = designField();
-        const int card = model.addCard(basic, 0, {800, 2000}, kCard);
-        dragTo(model, card, slotPoint(5) + engine::Vec2(10, 0), topView(c.zoom));
+        // Put down 10 units right of the slot point, where the finger holds it.
+        const engine::Vec2 finger = slotPoint(5) + engine::Vec2(10, 0);
+        const int card = model.addCard(basic, 0, centreFor(finger), kCard);
+        dragTo(model, card, finger, topView(c.zoom));
         ASSERT_EQ(model.cardOnRow(5), card);
 
         model.moveCards(card, {c.heldStep, 0}, topView(c.zoom));
@@ -92,7 +94,8 @@ TEST(FieldModelSnap, HeldOnItsRowUntilTheFingerHasMovedMoreThanSixtyScreenUnits)
 
         model.moveCards(card, {1, 0}, topView(c.zoom));
         const float travelled = 2 * c.heldStep + 1;
-        expectNear(model.findCard(card)->position, centreFor(slotPoint(5) + engine::Vec2(travelled, 0)));
+        // Let go of the row, the card is under the finger again.
+        expectNear(model.findCard(card)->position, centreFor(finger + engine::Vec2(travelled, 0)));
         EXPECT_EQ(model.cardOnRow(5), FieldModel::kNoCard);
         EXPECT_FALSE(model.rowSlot(5).isOccupied());
         EXPECT_EQ(model.snapTarget(), FieldModel::kNoRow);
