@@ -16,6 +16,7 @@
 namespace pavlune {
 
 class PavluneCardSerialData;
+class PortChangeWatcher;
 
 // The serial link: the list of present ports, the user's choice among them,
 // the link state, and the one open port. Searches, opens and writes run on
@@ -39,16 +40,24 @@ public:
     // Selects index 0 and empties the list.
     bool init();
 
-    // The first call sets the state to idle and calls `done(true)` on the
-    // calling thread; later calls do nothing. Returns true either way.
+    // The first call sets the state to idle, starts watching for serial
+    // devices that come and go (when the backend can tell; the two port slots
+    // hear of them) and calls `done(true)` on the calling thread; later calls
+    // do nothing. Returns true either way.
     bool activate(const std::function<void(bool)>& done);
 
-    // Rebuilds the list from the present ports: the first record is the active
-    // one, and the selection stays on the same port name when that port is
-    // still present (otherwise it goes to 0). When the system cannot be asked,
-    // the list stays as it was. Calls `done` with the result, on the calling
-    // thread, and returns it.
+    // Rebuilds the list from the present ports, followed by the extra ports.
+    // The selection stays on the same port name when that port is still
+    // present (otherwise it goes to 0), and the selected record is the active
+    // one. The state reads searching meanwhile. When the system cannot be
+    // asked, the list stays as it was. Calls `done` with the result, on the
+    // calling thread, and returns it.
     bool searchPorts(const std::function<void(bool)>& done);
+
+    // Devices that enumeration does not show (a pseudo-terminal, an unusual
+    // adapter) but that every search lists after the ports it found, each
+    // with its path as its description.
+    void setExtraPorts(std::vector<std::string> paths);
 
     // Puts one record into the list as a search would have found it (active
     // when the list is empty). For a device that enumeration does not show,
@@ -56,8 +65,10 @@ public:
     void addPort(const std::string& name, const std::string& description);
 
     // Closes the open port and opens the selected one. False when the
-    // selection does not index a record or the open fails.
+    // selection does not index a record or the open fails; then
+    // `failureReason` says why in the user's words (empty when unknown).
     bool openSelectedPort();
+    bool openSelectedPort(std::string& failureReason);
 
     // One byte to the open port; false when none is open or the write fails.
     bool writeByte(std::uint8_t byte);
@@ -68,6 +79,7 @@ public:
     // condition for running or stopping a program.
     bool isSelectedPortActive() const;
     int getSelectedIndex() const;
+    // The chosen port: it becomes the active record (the one that is run on).
     void setSelectedIndex(int index);
     int getState() const;
 
@@ -82,12 +94,15 @@ public:
 
 private:
     void releasePortsLocked();
+    void markSelectedActiveLocked();
 
     mutable std::mutex mutex_; // ports_, selectedIndex_, state_, started_, the slots
     std::vector<PavluneCardSerialData*> ports_;
     int selectedIndex_ = 0;
     int state_ = stateIdle;
+    int searchesRunning_ = 0;
     bool started_ = false;
+    std::vector<std::string> extraPorts_;
     std::function<void(SerialCallType)> callRequestHandler_;
     std::function<void()> portArrivalHandler_;
     std::function<void()> portRemovalHandler_;
@@ -95,6 +110,7 @@ private:
     std::mutex searchMutex_; // one enumeration at a time
     std::mutex portMutex_;   // the open port
     std::unique_ptr<SerialBackend> backend_;
+    std::unique_ptr<PortChangeWatcher> watcher_; // set once, by the first activate
 };
 
 } // namespace pavlune

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "device/PortEventSource.h"
 #include "device/SerialPortInfo.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,13 +22,18 @@ public:
     virtual bool enumeratePorts(std::vector<SerialPortInfo>& found) = 0;
 
     // Closes the open port, if any, then opens `name` exclusively with the fixed
-    // line settings: 115200 baud, 8 data bits, no parity, 1 stop bit.
+    // line settings: 115200 baud, 8 data bits, no parity, 1 stop bit. On
+    // failure errno says why where the system sets it.
     virtual bool openPort(const std::string& name) = 0;
 
     // One write call with one byte; true when the system reports it written.
     virtual bool writeByte(std::uint8_t byte) = 0;
 
     virtual void closePort() = 0;
+
+    // Where this system announces serial devices coming and going; null when
+    // it has no such thing (then nobody watches).
+    virtual std::unique_ptr<PortEventSource> createPortEventSource() { return nullptr; }
 };
 
 } // namespace pavlune
