@@ -3,12 +3,14 @@
 #include "editor/FieldThumbnail.h"
 #include "editor/cards/InputCardSprite.h"
 #include "editor/cards/NumberEditor.h"
+#include "editor/link/BoardLink.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/field/TrashCan.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/RenderTexture.h"
 #include "engine/2d/Sprite.h"
+#include "engine/2d/actions/MoveTo.h"
 #include "store/SaveDataManager.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
@@ -58,6 +60,34 @@ bool FieldScene::init(SaveData* data) {
     addChild(fieldView);
     addChild(paletteLayer);
     buildBackButton();
+    {
+        // Board link. Stand-ins, until the bar, play and stop of the run controls
+        // arrive: a bottom bar (closed at y -92) with its panel, play, stop.
+        bottomBar = engine::Layer::create();
+        auto* panel = engine::LayerColor::create(engine::Color4B::WHITE, design::kWidth - design::kPaletteWidth, 96);
+        engine::Sprite* play = engine::Sprite::create("res/r_play.png");
+        engine::Sprite* stop = engine::Sprite::create("res/r_stop.png");
+        if (!bottomBar || !panel || !play || !stop) {
+            return false;
+        }
+        bottomBar->setPosition(0, -92);
+        panel->setPosition(design::kPaletteWidth, 0);
+        bottomBar->addChild(panel);
+        addChild(bottomBar);
+        play->setPosition(visible.width - play->getContentSize().width / 2 - 30, visible.height / 2);
+        stop->setPosition(visible.width - stop->getContentSize().width / 2 - 10, visible.height / 2 - 120);
+        addChild(play);
+        addChild(stop);
+        BoardLinkHooks hooks{[this] {
+                                 bottomBar->stopAllActions();
+                                 bottomBar->runAction(engine::MoveTo::create(0.2f, Vec2(0, 0)));
+                             },
+                             [this](std::function<void()> done) { captureThumbnail(std::move(done)); },
+                             [this] { return board->fieldRows(); }};
+        boardLink = std::make_unique<BoardLink>(this, bottomBar, std::move(hooks));
+        boardLink->attachRunButtons(play, stop);
+        boardLink->startSerial();
+    }
     loadField();
     return true;
 }
@@ -149,6 +179,12 @@ void FieldScene::openNumberEditor(InputCardSprite* card) {
 
 void FieldScene::goBack() {
     if (leaving) {
+        return;
+    }
+    if (boardLink && !boardLink->isIdle()) {
+        // A search or a transfer still reports to this scene.
+        boardLink->showLoadingOverlay();
+        scheduleOnce([this](float) { goBack(); }, 0.5f, "waitForBoardLink");
         return;
     }
     leaving = true;

@@ -12,6 +12,7 @@ namespace engine {
 class Sprite;
 }
 
+class BoardLink;
 class FieldBoard;
 class FieldScrollView;
 class InputCardSprite;
@@ -34,6 +35,8 @@ public:
     TrashCan* getTrash() const { return trash.get(); }
     engine::Sprite* getBackButton() const { return backButton; }
     NumberEditor* getNumberEditor() const { return numberEditor; }
+    BoardLink* getBoardLink() const { return boardLink.get(); }
+    engine::Layer* getBottomBar() const { return bottomBar; }
 
     // Writes the field to the program file; the first save of a new program
     // also lists it and draws its picture.
@@ -46,7 +49,8 @@ public:
     // Opens the number editor over a number card on the field.
     void openNumberEditor(InputCardSprite* card);
 
-    // Saves the picture, then replaces the running scene by the list.
+    // Saves the picture, then replaces the running scene by the list; while
+    // the board link works, waits for it (checking every 0.5 s).
     void goBack();
 
 protected:
@@ -66,4 +70,6 @@ private:
     engine::Sprite* backButton = nullptr;
     NumberEditor* numberEditor = nullptr;
     bool leaving = false;
+    engine::Layer* bottomBar = nullptr;
+    std::unique_ptr<BoardLink> boardLink;
 };
