@@ -4,6 +4,7 @@
 
 #include "catalogue/CardSet.h"
 #include "catalogue/Dialect.h"
+#include "device/OpenFailureReason.h"
 #include "device/PavluneCardSerialManager.h"
 #include "device/PlatformSerialBackend.h"
 #include "device/posix/PtyBoard.h"
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <fstream>
 #include <future>
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -79,7 +81,8 @@ TEST_F(SerialExportTest, DeviceThatCannotBeOpenedFailsWithTheReconnectMessage) {
     board.vanish();
     EXPECT_EQ(tool.stop(path, jam), SerialExport::kExitFailed);
     EXPECT_EQ(tool.send(path, que, {}), SerialExport::kExitFailed);
-    EXPECT_EQ(errors.str(), "せつぞくしなおしてください。\nせつぞくしなおしてください。\n");
+    const std::string refused = "せつぞくしなおしてください。\n" + describeOpenFailure(ENOENT) + "\n";
+    EXPECT_EQ(errors.str(), refused + refused) << "the reason on a second line";
     EXPECT_EQ(output.str(), "");
 }
 
@@ -156,7 +159,7 @@ TEST(SerialExportBinaryTest, SendDeliversExactlyThePrintedBytes) {
     const CommandRun refused = runCommand(tool + " --dialect jam --stop /dev/pavlune-no-such-port 2>" + errorsFile);
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.output, "");
-    EXPECT_EQ(readFile(errorsFile), "せつぞくしなおしてください。\n");
+    EXPECT_EQ(readFile(errorsFile), "せつぞくしなおしてください。\n" + describeOpenFailure(ENOENT) + "\n");
 }
 
 } // namespace
