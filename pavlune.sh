@@ -17,7 +17,7 @@ build_dir="${BUILD_DIR:-$here/build}"
 packages=(
   build-essential cmake pkg-config clang libclang-rt-14-dev
   libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev
-  libplist-dev libserialport-dev libfontconfig-dev libxml2-dev
+  libplist-dev libserialport-dev libudev-dev libfontconfig-dev libxml2-dev
   libcairo2-dev libpango1.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk fonts-dejavu-core

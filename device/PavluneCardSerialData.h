@@ -16,6 +16,8 @@ public:
     const std::string& getName() const { return name_; }
     const std::string& getDescription() const { return description_; }
     bool isActive() const { return active_; }
+    // Only the manager changes it, under its lock.
+    void setActive(bool active) { active_ = active; }
 
     SerialPortInfo toInfo() const;
 

@@ -1,8 +1,11 @@
 #include "device/PavluneCardSerialManager.h"
 
+#include "device/OpenFailureReason.h"
 #include "device/PavluneCardSerialData.h"
 #include "device/PlatformSerialBackend.h"
+#include "device/PortChangeWatcher.h"
 
+#include <cerrno>
 #include <utility>
 
 namespace pavlune {
@@ -20,6 +23,7 @@ PavluneCardSerialManager::PavluneCardSerialManager(std::unique_ptr<SerialBackend
 }
 
 PavluneCardSerialManager::~PavluneCardSerialManager() {
+    watcher_.reset(); // its thread calls the slots below
     {
         std::lock_guard lock(portMutex_);
         backend_->closePort();
@@ -51,6 +55,21 @@ bool PavluneCardSerialManager::activate(const std::function<void(bool)>& done) {
         started_ = true;
         state_ = stateIdle;
     }
+    if (std::unique_ptr<PortEventSource> source = backend_->createPortEventSource()) {
+        // The slots are read at each change, so handlers set later are heard.
+        watcher_ = std::make_unique<PortChangeWatcher>(
+            std::move(source),
+            [this] {
+                if (auto handler = getPortArrivalHandler()) {
+                    handler();
+                }
+            },
+            [this] {
+                if (auto handler = getPortRemovalHandler()) {
+                    handler();
+                }
+            });
+    }
     if (done) {
         done(true);
     }
@@ -58,12 +77,18 @@ bool PavluneCardSerialManager::activate(const std::function<void(bool)>& done) {
 }
 
 bool PavluneCardSerialManager::searchPorts(const std::function<void(bool)>& done) {
+    {
+        std::lock_guard lock(mutex_);
+        ++searchesRunning_;
+        state_ = stateSearching;
+    }
     std::vector<SerialPortInfo> found;
     bool ok;
     {
         std::lock_guard searching(searchMutex_);
         ok = backend_->enumeratePorts(found);
     }
+    std::unique_lock lock(mutex_);
     if (ok) {
         std::vector<PavluneCardSerialData*> fresh;
         for (const SerialPortInfo& port : found) {
@@ -72,9 +97,11 @@ bool PavluneCardSerialManager::searchPorts(const std::function<void(bool)>& done
             if (port.name.empty() || port.description.empty()) {
                 continue;
             }
-            fresh.push_back(new PavluneCardSerialData(port.name, port.description, fresh.empty()));
+            fresh.push_back(new PavluneCardSerialData(port.name, port.description, false));
         }
-        std::lock_guard lock(mutex_);
+        for (const std::string& path : extraPorts_) {
+            fresh.push_back(new PavluneCardSerialData(path, path, false));
+        }
         std::string selectedName;
         if (selectedIndex_ >= 0 && static_cast<std::size_t>(selectedIndex_) < ports_.size()) {
             selectedName = ports_[static_cast<std::size_t>(selectedIndex_)]->getName();
@@ -88,27 +115,52 @@ bool PavluneCardSerialManager::searchPorts(const std::function<void(bool)>& done
                 break;
             }
         }
+        markSelectedActiveLocked();
     }
+    // Idle again before `done`, which usually has the status line redrawn.
+    if (--searchesRunning_ == 0) {
+        state_ = stateIdle;
+    }
+    lock.unlock();
     if (done) {
         done(ok);
     }
     return ok;
 }
 
+void PavluneCardSerialManager::setExtraPorts(std::vector<std::string> paths) {
+    std::lock_guard lock(mutex_);
+    extraPorts_ = std::move(paths);
+}
+
+void PavluneCardSerialManager::markSelectedActiveLocked() {
+    for (std::size_t i = 0; i < ports_.size(); ++i) {
+        ports_[i]->setActive(static_cast<int>(i) == selectedIndex_);
+    }
+}
+
 void PavluneCardSerialManager::addPort(const std::string& name, const std::string& description) {
     std::lock_guard lock(mutex_);
-    ports_.push_back(new PavluneCardSerialData(name, description, ports_.empty()));
+    ports_.push_back(new PavluneCardSerialData(name, description, false));
+    markSelectedActiveLocked();
 }
 
 bool PavluneCardSerialManager::openSelectedPort() {
+    std::string ignored;
+    return openSelectedPort(ignored);
+}
+
+bool PavluneCardSerialManager::openSelectedPort(std::string& failureReason) {
     std::optional<SerialPortInfo> selected = getSelectedPort();
     std::lock_guard lock(portMutex_);
     if (!selected) {
         backend_->closePort();
         lastOpenError_ = {PortOpenError::Kind::noSuchDevice, "no port is selected"};
+        failureReason = describeMissingSelection();
         return false;
     }
     lastOpenError_ = backend_->openPort(selected->name);
+    failureReason = describeOpenFailure(lastOpenError_);
     return lastOpenError_.ok();
 }
 
@@ -153,6 +205,7 @@ int PavluneCardSerialManager::getSelectedIndex() const {
 void PavluneCardSerialManager::setSelectedIndex(int index) {
     std::lock_guard lock(mutex_);
     selectedIndex_ = index;
+    markSelectedActiveLocked();
 }
 
 int PavluneCardSerialManager::getState() const {

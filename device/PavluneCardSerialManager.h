@@ -17,6 +17,7 @@
 namespace pavlune {
 
 class PavluneCardSerialData;
+class PortChangeWatcher;
 
 // The serial link: the list of present ports, the user's choice among them,
 // the link state, and the one open port. Searches, opens and writes run on
@@ -40,16 +41,24 @@ public:
     // Selects index 0 and empties the list.
     bool init();
 
-    // The first call sets the state to idle and calls `done(true)` on the
-    // calling thread; later calls do nothing. Returns true either way.
+    // The first call sets the state to idle, starts watching for serial
+    // devices that come and go (when the backend can tell; the two port slots
+    // hear of them) and calls `done(true)` on the calling thread; later calls
+    // do nothing. Returns true either way.
     bool activate(const std::function<void(bool)>& done);
 
-    // Rebuilds the list from the present ports: the first record is the active
-    // one, and the selection stays on the same port name when that port is
-    // still present (otherwise it goes to 0). When the system cannot be asked,
-    // the list stays as it was. Calls `done` with the result, on the calling
-    // thread, and returns it.
+    // Rebuilds the list from the present ports, followed by the extra ports.
+    // The selection stays on the same port name when that port is still
+    // present (otherwise it goes to 0), and the selected record is the active
+    // one. The state reads searching meanwhile. When the system cannot be
+    // asked, the list stays as it was. Calls `done` with the result, on the
+    // calling thread, and returns it.
     bool searchPorts(const std::function<void(bool)>& done);
+
+    // Devices that enumeration does not show (a pseudo-terminal, an unusual
+    // adapter) but that every search lists after the ports it found, each
+    // with its path as its description.
+    void setExtraPorts(std::vector<std::string> paths);
 
     // Puts one record into the list as a search would have found it (active
     // when the list is empty). For a device that enumeration does not show,
@@ -58,8 +67,9 @@ public:
 
     // Closes the open port and opens the selected one. False when the
     // selection does not index a record or the open fails; then
-    // getLastOpenError says why.
+    // getLastOpenError says why; `failureReason` says it in the user's words.
     bool openSelectedPort();
+    bool openSelectedPort(std::string& failureReason);
     // Why the last openSelectedPort failed (ok after one that succeeded).
     PortOpenError getLastOpenError() const;
 
@@ -72,6 +82,7 @@ public:
     // condition for running or stopping a program.
     bool isSelectedPortActive() const;
     int getSelectedIndex() const;
+    // The chosen port: it becomes the active record (the one that is run on).
     void setSelectedIndex(int index);
     int getState() const;
 
@@ -86,12 +97,15 @@ public:
 
 private:
     void releasePortsLocked();
+    void markSelectedActiveLocked();
 
     mutable std::mutex mutex_; // ports_, selectedIndex_, state_, started_, the slots
     std::vector<PavluneCardSerialData*> ports_;
     int selectedIndex_ = 0;
     int state_ = stateIdle;
+    int searchesRunning_ = 0;
     bool started_ = false;
+    std::vector<std::string> extraPorts_;
     std::function<void(SerialCallType)> callRequestHandler_;
     std::function<void()> portArrivalHandler_;
     std::function<void()> portRemovalHandler_;
@@ -100,6 +114,7 @@ private:
     mutable std::mutex portMutex_; // the open port and lastOpenError_
     PortOpenError lastOpenError_;
     std::unique_ptr<SerialBackend> backend_;
+    std::unique_ptr<PortChangeWatcher> watcher_; // set once, by the first activate
 };
 
 } // namespace pavlune

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "device/PortOpenError.h"
+#include "device/PortEventSource.h"
 #include "device/SerialPortInfo.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,10 @@ public:
     virtual bool writeByte(std::uint8_t byte) = 0;
 
     virtual void closePort() = 0;
+
+    // Where this system announces serial devices coming and going; null when
+    // it has no such thing (then nobody watches).
+    virtual std::unique_ptr<PortEventSource> createPortEventSource() { return nullptr; }
 };
 
 } // namespace pavlune

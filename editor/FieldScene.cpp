@@ -5,6 +5,7 @@
 #include "editor/controls/BottomBar.h"
 #include "editor/controls/RunControls.h"
 #include "editor/cards/NumberEditor.h"
+#include "editor/link/BoardLink.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/field/TrashCan.h"
 #include "editor/gestures/CardGestures.h"
@@ -108,6 +109,21 @@ bool FieldScene::init(SaveData* data) {
     addChild(dialectToggle);
     dialectToggle->setStopButton(runControls->getStopButton());
     dialectToggle->refreshDialect();
+    // Board link: the port controls in the bottom bar, play and stop, the
+    // workers that search, send and stop.
+    BoardLinkHooks hooks{[this] { bottomBar->open(); },
+                         [this](std::function<void()> done) { captureThumbnail(std::move(done)); },
+                         [this] { return board->fieldRows(); }};
+    boardLink = std::make_unique<BoardLink>(this, bottomBar, std::move(hooks));
+    runControls->onPlay = [this] {
+        // The list shows what was sent, so the picture is drawn first.
+        captureThumbnail([] {});
+        boardLink->runOnBoard();
+    };
+    runControls->onStop = [this] { boardLink->stopOnBoard(); };
+    linkIsIdle = [this] { return boardLink->isIdle(); };
+    showWaitingForLink = [this] { boardLink->showLoadingOverlay(); };
+    boardLink->startSerial();
     loadField();
     return true;
 }

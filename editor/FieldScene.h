@@ -12,6 +12,7 @@ namespace engine {
 class Sprite;
 }
 
+class BoardLink;
 class BottomBar;
 class CardGestures;
 class CardPalette;
@@ -46,6 +47,7 @@ public:
     CardGestures* getGestures() const { return gestures.get(); }
     CardPalette* getPalette() const { return palette; }
     DialectToggle* getDialectToggle() const { return dialectToggle; }
+    BoardLink* getBoardLink() const { return boardLink.get(); }
 
     // Writes the field to the program file; the first save of a new program
     // also lists it and draws its picture.
@@ -99,5 +101,6 @@ private:
     std::unique_ptr<CardGestures> gestures;
     CardPalette* palette = nullptr;
     DialectToggle* dialectToggle = nullptr;
+    std::unique_ptr<BoardLink> boardLink;
     bool leaving = false;
 };

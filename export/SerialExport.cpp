@@ -32,7 +32,9 @@ int SerialExport::finish(bool done, const std::string& message, const std::strin
     if (done) {
         return kExitDone;
     }
-    errors_ << message << '\n';
+    // The user-facing message's own line; the teacher's wording of the reason
+    // that the editor adds below it gives way to the developer's one.
+    errors_ << message.substr(0, message.find('\n')) << '\n';
     if (!reason.empty()) {
         errors_ << reason << '\n';
     }
@@ -40,7 +42,7 @@ int SerialExport::finish(bool done, const std::string& message, const std::strin
 }
 
 std::string SerialExport::reasonFor(const std::string& device, const PavluneAppsError& error) const {
-    if (error != PavluneAppsError::portNotOpened()) {
+    if (serial_.getLastOpenError().ok() || error.title != PavluneAppsError::portNotOpened().title) {
         return {};
     }
     return "pavlune-export: " + escapeText(device) + ": " + serial_.getLastOpenError().describe();

@@ -19,8 +19,8 @@ void BoardTransfer::sendProgram(const FieldRows& rows, ErrorCallback onError, Do
 
 void BoardTransfer::sendProgram(const CatalogueView& view, const FieldRows& rows, ErrorCallback onError,
                                 DoneCallback onDone) {
-    if (!serial_.openSelectedPort()) {
-        onError(PavluneAppsError::portNotOpened());
+    if (std::string reason; !serial_.openSelectedPort(reason)) {
+        onError(PavluneAppsError::portNotOpened(reason));
         return;
     }
     writer_.restart();
@@ -43,8 +43,8 @@ void BoardTransfer::stopProgram(ErrorCallback onError, DoneCallback onDone) {
 }
 
 void BoardTransfer::stopProgram(const CatalogueView& view, ErrorCallback onError, DoneCallback onDone) {
-    if (!serial_.openSelectedPort()) {
-        onError(PavluneAppsError::portNotOpened());
+    if (std::string reason; !serial_.openSelectedPort(reason)) {
+        onError(PavluneAppsError::portNotOpened(reason));
         return;
     }
     writer_.restart();

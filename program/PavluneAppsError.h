@@ -13,9 +13,15 @@ struct PavluneAppsError {
     bool openBar = false;     // slide the editor's bottom bar open
     bool searchAgain = false; // start a new port search
 
-    // The selected port could not be opened (absent, or held by another program).
-    static PavluneAppsError portNotOpened() {
-        return {"しっぱい", "せつぞくしなおしてください。", true, true, false};
+    // The selected port could not be opened (absent, or held by another
+    // program). A known `reason` goes on a second line of the message. The
+    // ports are searched again: a port that cannot be opened has often gone.
+    static PavluneAppsError portNotOpened(const std::string& reason = "") {
+        std::string message = "せつぞくしなおしてください。";
+        if (!reason.empty()) {
+            message += "\n" + reason;
+        }
+        return {"しっぱい", message, true, true, true};
     }
     // A byte could not be written to the open port.
     static PavluneAppsError writeFailed() {

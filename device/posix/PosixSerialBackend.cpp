@@ -2,6 +2,7 @@
 
 #include "device/PlatformSerialBackend.h"
 #include "device/posix/LibSerialPortEnumeration.h"
+#include "device/posix/UdevPortEventSource.h"
 
 namespace pavlune {
 
@@ -19,6 +20,10 @@ bool PosixSerialBackend::writeByte(std::uint8_t byte) {
 
 void PosixSerialBackend::closePort() {
     port_.close();
+}
+
+std::unique_ptr<PortEventSource> PosixSerialBackend::createPortEventSource() {
+    return std::make_unique<UdevPortEventSource>();
 }
 
 std::unique_ptr<SerialBackend> createPlatformSerialBackend() {

@@ -3,6 +3,7 @@
 #include "device/SerialBackend.h"
 
 #include <atomic>
+#include <cerrno>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -32,11 +33,21 @@ public:
         std::string written; // the bytes that were written successfully
         // Called after every write attempt with the byte and the result.
         std::function<void(std::uint8_t, bool)> onWrite;
+        // Called at the start of every enumeration, without the lock.
+        std::function<void()> onEnumerate;
     };
 
     explicit FakeSerialBackend(std::shared_ptr<Script> script) : script_(std::move(script)) {}
 
     bool enumeratePorts(std::vector<SerialPortInfo>& found) override {
+        std::function<void()> onEnumerate;
+        {
+            std::lock_guard lock(script_->mutex);
+            onEnumerate = script_->onEnumerate;
+        }
+        if (onEnumerate) {
+            onEnumerate();
+        }
         std::lock_guard lock(script_->mutex);
         found.insert(found.end(), script_->present.begin(), script_->present.end());
         return script_->enumerationSucceeds;

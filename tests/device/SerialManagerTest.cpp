@@ -1,6 +1,8 @@
+#include "device/OpenFailureReason.h"
 #include "device/PavluneCardSerialManager.h"
 #include "tests/device/FakeSerialBackend.h"
 
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -106,12 +108,70 @@ TEST_F(SerialManagerTest, SearchKeepsTheSelectionOnTheSamePortName) {
     ASSERT_TRUE(search());
     EXPECT_EQ(manager.getSelectedIndex(), 2);
     EXPECT_EQ(manager.getSelectedPort()->name, "/dev/ttyUSB1");
-    EXPECT_FALSE(manager.isSelectedPortActive()) << "only the first record is active";
+    EXPECT_TRUE(manager.isSelectedPortActive()) << "the chosen port stays the one run on";
+    EXPECT_FALSE(manager.getPorts()[0].active);
 
     present({{"/dev/ttyUSB1", "B", false}});
     ASSERT_TRUE(search());
     EXPECT_EQ(manager.getSelectedIndex(), 0);
     EXPECT_TRUE(manager.isSelectedPortActive());
+}
+
+TEST_F(SerialManagerTest, ChoosingAPortMovesTheActiveMarkToIt) {
+    present({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
+    ASSERT_TRUE(search());
+    manager.setSelectedIndex(1);
+    const std::vector<SerialPortInfo> expected{{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", true}};
+    EXPECT_EQ(manager.getPorts(), expected);
+    EXPECT_TRUE(manager.isSelectedPortActive());
+}
+
+TEST_F(SerialManagerTest, ExtraPortsFollowWhatEverySearchFinds) {
+    manager.setExtraPorts({"/dev/pts/3", "/tmp/board"});
+    present({{"/dev/ttyUSB0", "A", false}});
+    ASSERT_TRUE(search());
+    manager.setSelectedIndex(2);
+    present({});
+    ASSERT_TRUE(search());
+    const std::vector<SerialPortInfo> expected{{"/dev/pts/3", "/dev/pts/3", false},
+                                               {"/tmp/board", "/tmp/board", true}};
+    EXPECT_EQ(manager.getPorts(), expected) << "listed again, described by their path, the choice kept";
+}
+
+TEST_F(SerialManagerTest, StateReadsSearchingWhileTheSystemIsAsked) {
+    int stateDuringSearch = -1;
+    script->onEnumerate = [&] { stateDuringSearch = manager.getState(); };
+    int stateInDone = -1;
+    manager.searchPorts([&](bool) { stateInDone = manager.getState(); });
+    EXPECT_EQ(stateDuringSearch, PavluneCardSerialManager::stateSearching);
+    EXPECT_EQ(stateInDone, PavluneCardSerialManager::stateIdle) << "idle before the status line is redrawn";
+}
+
+TEST_F(SerialManagerTest, RefusedOpenSaysWhy) {
+    std::string reason;
+    EXPECT_FALSE(manager.openSelectedPort(reason));
+    EXPECT_EQ(reason, describeMissingSelection());
+
+    manager.addPort("/dev/ttyUSB0", "A");
+    {
+        std::lock_guard lock(script->mutex);
+        script->openable = {"/dev/ttyUSB9"};
+        script->refusal = pavlune::PortOpenError::fromErrno(EACCES);
+    }
+    EXPECT_FALSE(manager.openSelectedPort(reason));
+    EXPECT_NE(reason.find("dialout"), std::string::npos) << reason;
+    {
+        std::lock_guard lock(script->mutex);
+        script->refusal = pavlune::PortOpenError::fromErrno(EBUSY);
+    }
+    EXPECT_FALSE(manager.openSelectedPort(reason));
+    EXPECT_NE(reason.find("ほかのプログラム"), std::string::npos) << reason;
+    {
+        std::lock_guard lock(script->mutex);
+        script->openable.clear();
+    }
+    EXPECT_TRUE(manager.openSelectedPort(reason));
+    EXPECT_TRUE(reason.empty());
 }
 
 TEST_F(SerialManagerTest, SelectionFallsBackToTheFirstPortWhenItsPortIsGone) {

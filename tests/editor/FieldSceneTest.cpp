@@ -6,6 +6,13 @@
 #include "editor/controls/BottomBar.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/field/FieldBoard.h"
+#include "editor/link/BoardLink.h"
+#include "editor/link/LinkSetup.h"
+#include "editor/link/LoadingOverlay.h"
+#include "device/PavluneCardSerialManager.h"
+#include "program/VirtualTransferClock.h"
+#include "tests/device/FakeSerialBackend.h"
+#include "tests/editor/WriteGate.h"
 #include "engine/2d/RenderTexture.h"
 #include "engine/2d/Sprite.h"
 #include "engine/base/Value.h"
@@ -202,6 +209,63 @@ TEST_F(FieldSceneTest, TheSettingsButtonSlidesTheBottomBarOpenAndClosed) {
     tap(bar->convertToWorldSpace(bar->getSettingsButton()->getPosition()));
     driver->advance(0.3f);
     EXPECT_FLOAT_EQ(bar->getPositionY(), BottomBar::kClosedY);
+}
+
+// The editor with its board link on a fake serial port.
+class FieldSceneLinkTest : public FieldSceneTest {
+protected:
+    void SetUp() override {
+        FieldSceneTest::SetUp();
+        script = std::make_shared<pavlune::FakeSerialBackend::Script>();
+        auto* manager = new pavlune::PavluneCardSerialManager(std::make_unique<pavlune::FakeSerialBackend>(script));
+        const LinkSetup setup{
+            std::shared_ptr<pavlune::PavluneCardSerialManager>(manager, [](auto* m) { m->release(); }),
+            [] { return std::make_unique<pavlune::VirtualTransferClock>(); }};
+        LinkSetup::install(&setup);
+    }
+    void TearDown() override {
+        gate.release();
+        LinkSetup::install(nullptr);
+        FieldSceneTest::TearDown();
+    }
+    FieldScene* openWithPorts(std::vector<pavlune::SerialPortInfo> ports) {
+        script->present = std::move(ports);
+        FieldScene* editor = open(nullptr);
+        editor->getBoardLink()->waitForWorkers();
+        driver->step();
+        return editor;
+    }
+
+    std::shared_ptr<pavlune::FakeSerialBackend::Script> script;
+    WriteGate gate;
+};
+
+// Catches a play that starts without a port instead of showing the port status.
+TEST_F(FieldSceneLinkTest, PlayWithoutAPortSlidesTheBottomBarUp) {
+    FieldScene* editor = openWithPorts({});
+    EXPECT_FLOAT_EQ(editor->getBottomBar()->getPositionY(), -92);
+    tap(Vec2(944, 384));
+    driver->advance(0.25f);
+    EXPECT_FLOAT_EQ(editor->getBottomBar()->getPositionY(), 0);
+}
+
+// Catches a back button that leaves while a send still reports to the
+// editor, or that never leaves once the send has ended.
+TEST_F(FieldSceneLinkTest, TheBackButtonWaitsForASendAndLeavesAtTheNextCheck) {
+    FieldScene* editor = openWithPorts({{"/dev/ttyUSB0", "A", false}});
+    engine::Scene* editing = engine::Director::getInstance()->getRunningScene();
+    script->onWrite = [gate = &gate](std::uint8_t, bool) { gate->onWrite(); };
+    tap(Vec2(944, 384));
+    gate.waitForFirstWrite();
+    editor->goBack();
+    driver->advance(1.2f);
+    EXPECT_NE(editor->getBoardLink()->getLoadingOverlay(), nullptr);
+    EXPECT_EQ(engine::Director::getInstance()->getRunningScene(), editing);
+
+    gate.release();
+    editor->getBoardLink()->waitForWorkers();
+    driver->advance(0.5f + 1.0f); // the next check, then the slide to the list
+    EXPECT_NE(engine::Director::getInstance()->getRunningScene(), editing);
 }
 
 } // namespace

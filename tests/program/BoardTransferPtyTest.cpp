@@ -111,7 +111,9 @@ TEST_F(BoardTransferPtyTest, PortHeldByAnotherProgramDoesNotOpen) {
         ASSERT_TRUE(otherProgram.openSelectedPort());
         const Outcome outcome = send({{CardSlot{basic, 0, ""}}});
         EXPECT_EQ(outcome.errorCalls, 1);
-        EXPECT_EQ(outcome.error, PavluneAppsError::portNotOpened());
+        EXPECT_EQ(outcome.error.title, "しっぱい");
+        EXPECT_EQ(outcome.error.message, "せつぞくしなおしてください。\nほかのプログラムがポートを使っています。")
+            << "the reason on a second line";
         EXPECT_TRUE(board.received().empty());
     }
     EXPECT_TRUE(serial.openSelectedPort()) << "free again once the other program let go";
@@ -122,7 +124,8 @@ TEST_F(BoardTransferPtyTest, PortThatVanishedIsReportedAsNotOpened) {
     const Outcome outcome = send({{CardSlot{basic, 0, ""}}});
     EXPECT_EQ(outcome.doneCalls, 0);
     EXPECT_EQ(outcome.errorCalls, 1);
-    EXPECT_EQ(outcome.error.message, "せつぞくしなおしてください。");
+    EXPECT_EQ(outcome.error.message.rfind("せつぞくしなおしてください。\nポートが見つかりません", 0), 0u)
+        << outcome.error.message;
 }
 
 TEST_F(BoardTransferPtyTest, BoardHangingUpMidSendIsAWriteFailure) {

@@ -1,3 +1,4 @@
+#include "device/OpenFailureReason.h"
 #include "program/BoardTransfer.h"
 
 #include "catalogue/CardSet.h"
@@ -260,8 +261,9 @@ TEST_F(BoardTransferTest, PortThatDoesNotOpenWritesNothing) {
     EXPECT_TRUE(writes.empty());
     EXPECT_EQ(doneCalls, 0);
     EXPECT_EQ(errorCalls, 6);
-    EXPECT_EQ(lastError, PavluneAppsError::portNotOpened());
-    EXPECT_EQ(lastError.message, "せつぞくしなおしてください。");
+    // The message keeps its own first line; the reason follows on the second.
+    EXPECT_EQ(lastError, PavluneAppsError::portNotOpened(describeOpenFailure(script->refusal)));
+    EXPECT_EQ(lastError.message.rfind("せつぞくしなおしてください。\n", 0), 0u);
     EXPECT_TRUE(shown.empty());
 }
 
@@ -356,10 +358,11 @@ TEST_F(BoardTransferTest, SendTextOfNothingWritesNothing) {
 
 TEST(PavluneAppsErrorTest, ErrorsCarryTheirFlags) {
     EXPECT_EQ(PavluneAppsError::portNotOpened(),
-              (PavluneAppsError{"しっぱい", "せつぞくしなおしてください。", true, true, false}));
+              (PavluneAppsError{"しっぱい", "せつぞくしなおしてください。", true, true, true}));
     EXPECT_EQ(PavluneAppsError::writeFailed(),
               (PavluneAppsError{"しっぱい", "せつぞくにしっぱいしました。", true, true, true}));
     EXPECT_EQ(PavluneAppsError::stopped(), (PavluneAppsError{"", "", false, false, false}));
+    EXPECT_EQ(PavluneAppsError::portNotOpened("why").message, "せつぞくしなおしてください。\nwhy");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "catalogue/CardSet.h"
 #include "catalogue/Dialect.h"
+#include "device/OpenFailureReason.h"
 #include "device/PavluneCardSerialManager.h"
 #include "device/PlatformSerialBackend.h"
 #include "device/posix/PtyBoard.h"
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/wait.h>

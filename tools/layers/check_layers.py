@@ -23,7 +23,7 @@ ALLOWED = {
     "editor": {"widgets", "field", "store", "program", "device", "catalogue", "engine"},
     "app": {"saves", "editor", "widgets", "store", "engine"},
     "export": {"field", "store", "program", "device", "catalogue", "engine"},
-    "proj.linux": {"app", "export", "engine"},
+    "proj.linux": {"app", "export", "device", "engine"},
     "tools": {"catalogue", "engine"},
     "bench": None,  # benchmarks may measure any layer
 }

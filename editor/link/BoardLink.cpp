@@ -1,0 +1,279 @@
+#include "editor/link/BoardLink.h"
+
+#include "catalogue/DeviceManager.h"
+#include "catalogue/Dialect.h"
+#include "device/PavluneCardSerialManager.h"
+#include "editor/link/LinkChannel.h"
+#include "editor/link/LoadingOverlay.h"
+#include "editor/link/PortControls.h"
+#include "editor/link/PortListPopup.h"
+#include "editor/link/SendingOverlay.h"
+#include "engine/2d/Director.h"
+#include "engine/2d/Label.h"
+#include "engine/2d/Layer.h"
+#include "engine/2d/Sprite.h"
+#include "engine/2d/actions/CallFunc.h"
+#include "engine/2d/events/EventDispatcher.h"
+#include "engine/2d/events/EventListenerCustom.h"
+#include "engine/platform/MessageBox.h"
+#include "program/BoardTransfer.h"
+#include "widgets/PressedButton.h"
+
+#include <string>
+#include <utility>
+
+using pavlune::PavluneAppsError;
+using pavlune::PavluneCardSerialManager;
+
+BoardLink::BoardLink(engine::Node* scene, engine::Layer* bar, BoardLinkHooks hooks, LinkSetup setup)
+    : scene_(scene), hooks_(std::move(hooks)), setup_(std::move(setup)),
+      channel_(std::make_shared<LinkChannel>(this, engine::Director::getInstance()->getScheduler())),
+      controls_(std::make_unique<PortControls>(bar)) {
+    controls_->onReload = [this] { searchPortsInBackground(); };
+    controls_->onOpenList = [this] {
+        if (setup_.serial->getState() == PavluneCardSerialManager::stateIdle) {
+            showPortList();
+        }
+    };
+    if (scene_) {
+        auto* foreground =
+            engine::EventListenerCustom::create(kEnterForegroundEvent, [this](engine::EventCustom*) {
+                searchPortsInBackground();
+            });
+        scene_->getEventDispatcher()->addEventListenerWithSceneGraphPriority(foreground, scene_);
+    }
+}
+
+BoardLink::~BoardLink() {
+    channel_->close();
+}
+
+void BoardLink::attachRunButtons(engine::Node* play, engine::Node* stop) {
+    if (play) {
+        PressedButton::attach(play, [this] {
+            // The list shows what was sent, so the picture is drawn first.
+            if (hooks_.captureThumbnail) {
+                hooks_.captureThumbnail([] {});
+            }
+            runOnBoard();
+        });
+    }
+    if (stop) {
+        PressedButton::attach(stop, [this] { stopOnBoard(); }, [stop] { return stop->isVisible(); });
+    }
+}
+
+void BoardLink::startSerial() {
+    // The slots are the manager's, shared by every editor: each report goes
+    // through the channel of the editor that filled them, and is dropped
+    // once that editor is gone.
+    std::weak_ptr<LinkChannel> channel = channel_;
+    setup_.serial->setCallRequestHandler([channel](pavlune::SerialCallType type) {
+        if (auto open = channel.lock()) {
+            open->post([type](BoardLink& link) {
+                type == pavlune::SerialCallType::run ? link.runOnBoard() : link.stopOnBoard();
+            });
+        }
+    });
+    auto searchAgain = [channel] {
+        if (auto open = channel.lock()) {
+            open->post([](BoardLink& link) { link.searchPortsInBackground(); });
+        }
+    };
+    setup_.serial->setPortArrivalHandler(searchAgain);
+    setup_.serial->setPortRemovalHandler(searchAgain);
+    // activate calls back only once per process; every editor searches anyway.
+    startSearchWorker(true);
+}
+
+void BoardLink::searchPortsInBackground() {
+    startSearchWorker(false);
+}
+
+void BoardLink::startSearchWorker(bool activateFirst) {
+    ++searchesRunning_;
+    controls_->showStatus(PortControls::kSearching, true);
+    LinkChannel::startWorker(channel_, [channel = channel_, serial = setup_.serial, activateFirst] {
+        if (activateFirst) {
+            serial->activate([](bool) {});
+        }
+        serial->searchPorts([](bool) {});
+        channel->post([](BoardLink& link) { link.searchEnded(); });
+    });
+}
+
+void BoardLink::searchEnded() {
+    --searchesRunning_;
+    updatePortStatus();
+}
+
+void BoardLink::selectPortInBackground() {
+    LinkChannel::startWorker(channel_, [channel = channel_] {
+        channel->post([](BoardLink& link) { link.updatePortStatus(); });
+    });
+}
+
+void BoardLink::updatePortStatus() {
+    const int state = searchesRunning_ > 0 ? PavluneCardSerialManager::stateSearching : setup_.serial->getState();
+    controls_->showStatus(
+        PortControls::statusText(state, setup_.serial->getPorts(), setup_.serial->getSelectedIndex()),
+        PortControls::turnsInState(state));
+}
+
+void BoardLink::showPortList() {
+    const std::vector<pavlune::SerialPortInfo> ports = setup_.serial->getPorts();
+    if (ports.empty() || portList_ || !scene_) {
+        return;
+    }
+    portList_ = std::make_unique<PortListPopup>(scene_, controls_->getPortField(), controls_->getStatusLabel(),
+                                                ports);
+    portList_->onChoose = [this](int index) {
+        setup_.serial->setSelectedIndex(index);
+        selectPortInBackground();
+        closePortList();
+    };
+    portList_->onDismiss = [this] { closePortList(); };
+}
+
+void BoardLink::closePortList() {
+    // On the next frame: the list is not taken apart inside its own touch handler.
+    scene_->runAction(engine::CallFunc::create([this] {
+        if (portList_) {
+            portList_->fadeAway();
+            portList_.reset();
+        }
+    }));
+}
+
+bool BoardLink::mayStartTransfer() {
+    if (transferring_) {
+        return false; // the earlier send or stop still owns the port and the stop flag
+    }
+    channel_->stopRequested = false;
+    if (!setup_.serial->isSelectedPortActive()) {
+        if (hooks_.openBar) {
+            hooks_.openBar(); // so that the port status is in view
+        }
+        return false;
+    }
+    return true;
+}
+
+void BoardLink::runOnBoard() {
+    if (!mayStartTransfer()) {
+        return;
+    }
+    transferring_ = true;
+    const pavlune::CatalogueView view = pavlune::DeviceManager::getInstance()->getView();
+    sending_ = std::make_unique<SendingOverlay>(scene_, view.getDialect() == pavlune::jam);
+    sending_->onStop = [this] {
+        finishSendingOverlay();
+        channel_->stopRequested = true;
+    };
+    sending_->onClose = [this] { removeSendingOverlay(); };
+    pavlune::FieldRows rows = hooks_.fieldRows ? hooks_.fieldRows() : pavlune::FieldRows();
+    LinkChannel::startWorker(channel_, [channel = channel_, setup = setup_, view, rows = std::move(rows)] {
+        std::unique_ptr<pavlune::TransferClock> clock = setup.makeClock();
+        pavlune::BoardTransfer transfer(*setup.serial, *clock, channel->stopRequested, [channel](const std::string& text) {
+            channel->post([text](BoardLink& link) { link.appendSendingText(text); });
+        });
+        transfer.sendProgram(
+            view, rows,
+            [channel](PavluneAppsError error) {
+                channel->post([error](BoardLink& link) {
+                    link.handleAppsError(error);
+                    link.finishSendingOverlay();
+                    link.transferEnded();
+                });
+            },
+            [channel] {
+                channel->post([](BoardLink& link) {
+                    link.finishSendingOverlay();
+                    link.transferEnded();
+                });
+            });
+    });
+}
+
+void BoardLink::stopOnBoard() {
+    if (!mayStartTransfer()) {
+        return;
+    }
+    transferring_ = true;
+    showLoadingOverlay();
+    const pavlune::CatalogueView view = pavlune::DeviceManager::getInstance()->getView();
+    LinkChannel::startWorker(channel_, [channel = channel_, setup = setup_, view] {
+        std::unique_ptr<pavlune::TransferClock> clock = setup.makeClock();
+        pavlune::BoardTransfer transfer(*setup.serial, *clock, channel->stopRequested, nullptr);
+        transfer.stopProgram(
+            view,
+            [channel](PavluneAppsError error) {
+                channel->post([error](BoardLink& link) {
+                    link.handleAppsError(error);
+                    link.removeLoadingOverlay();
+                    link.transferEnded();
+                });
+            },
+            [channel] {
+                channel->post([](BoardLink& link) {
+                    link.removeLoadingOverlay();
+                    link.transferEnded();
+                });
+            });
+    });
+}
+
+void BoardLink::transferEnded() {
+    transferring_ = false;
+}
+
+void BoardLink::handleAppsError(const PavluneAppsError& error) {
+    if (error.showMessage) {
+        engine::MessageBox(error.message.c_str(), error.title.c_str());
+    }
+    if (error.searchAgain) {
+        searchPortsInBackground();
+    }
+    if (error.openBar && hooks_.openBar) {
+        hooks_.openBar();
+    }
+}
+
+void BoardLink::showLoadingOverlay() {
+    if (!loading_) {
+        loading_ = std::make_unique<LoadingOverlay>(scene_);
+    }
+}
+
+void BoardLink::removeLoadingOverlay() {
+    loading_.reset();
+}
+
+void BoardLink::finishSendingOverlay() {
+    if (sending_) {
+        sending_->finish();
+    }
+}
+
+void BoardLink::removeSendingOverlay() {
+    sending_.reset();
+}
+
+void BoardLink::appendSendingText(const std::string& text) {
+    if (sending_) {
+        sending_->appendText(text);
+    }
+}
+
+bool BoardLink::isIdle() const {
+    return !transferring_ && searchesRunning_ == 0 &&
+           setup_.serial->getState() == PavluneCardSerialManager::stateIdle;
+}
+
+bool BoardLink::isStopRequested() const {
+    return channel_->stopRequested;
+}
+
+void BoardLink::waitForWorkers() {
+    channel_->waitForWorkers();
+}

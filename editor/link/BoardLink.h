@@ -1,0 +1,103 @@
+#pragma once
+
+#include "editor/link/LinkSetup.h"
+#include "program/FieldRows.h"
+#include "program/PavluneAppsError.h"
+
+#include <functional>
+#include <memory>
+
+namespace engine {
+class Layer;
+class Node;
+} // namespace engine
+
+class LinkChannel;
+class LoadingOverlay;
+class PortControls;
+class PortListPopup;
+class SendingOverlay;
+
+// What the board link needs from the editor around it.
+struct BoardLinkHooks {
+    std::function<void()> openBar;                                // slide the bottom bar up
+    std::function<void(std::function<void()>)> captureThumbnail; // draw and write the program's picture
+    std::function<pavlune::FieldRows()> fieldRows;                // the program as it stands
+};
+
+// The editor's side of the serial link: the port controls and the port list,
+// play and stop with their overlays, and the worker threads that search for
+// ports and talk to the board. Workers only post reports to the main thread
+// (through a LinkChannel), and one transfer runs at a time: play, stop and a
+// call from the board do nothing while a send or stop is still under way.
+class BoardLink {
+public:
+    static constexpr const char* kEnterForegroundEvent = "PAVLUNE_EVENT_ENTER_FORGROUND";
+
+    // Builds the port controls in `bar` and listens on `scene` for the
+    // application coming back to the foreground. Overlays and the port list
+    // go into `scene`.
+    BoardLink(engine::Node* scene, engine::Layer* bar, BoardLinkHooks hooks,
+              LinkSetup setup = LinkSetup::current());
+    // Reports still on their way are dropped; workers finish on their own.
+    ~BoardLink();
+
+    BoardLink(const BoardLink&) = delete;
+    BoardLink& operator=(const BoardLink&) = delete;
+
+    // Play draws the program's picture, then runs the program on the board;
+    // stop stops it (only while the stop button shows).
+    void attachRunButtons(engine::Node* play, engine::Node* stop);
+
+    // Starts the serial layer and the first search of this editor; fills the
+    // manager's slots (a call from the board, ports that come and go).
+    void startSerial();
+    void searchPortsInBackground();
+    // Shows the port just chosen (the choice is made on the main thread).
+    void selectPortInBackground();
+    void updatePortStatus();
+
+    void showPortList();
+    void closePortList();
+
+    void runOnBoard();
+    void stopOnBoard();
+    // Message box, new search, open bar: in that order, as the error asks.
+    void handleAppsError(const pavlune::PavluneAppsError& error);
+
+    void showLoadingOverlay();
+    void removeLoadingOverlay();
+    void finishSendingOverlay();
+    void removeSendingOverlay();
+
+    // No search and no transfer under way: the editor may be left.
+    bool isIdle() const;
+    bool isTransferring() const { return transferring_; }
+    bool isStopRequested() const;
+
+    PortControls* getPortControls() const { return controls_.get(); }
+    PortListPopup* getPortList() const { return portList_.get(); }
+    LoadingOverlay* getLoadingOverlay() const { return loading_.get(); }
+    SendingOverlay* getSendingOverlay() const { return sending_.get(); }
+    // Blocks until every worker of this link has returned (tests).
+    void waitForWorkers();
+    std::shared_ptr<LinkChannel> getChannel() const { return channel_; }
+
+private:
+    void startSearchWorker(bool activateFirst);
+    void searchEnded();
+    void transferEnded();
+    void appendSendingText(const std::string& text);
+    bool mayStartTransfer();
+
+    engine::Node* scene_;
+    BoardLinkHooks hooks_;
+    LinkSetup setup_;
+    std::shared_ptr<LinkChannel> channel_;
+    std::unique_ptr<PortControls> controls_;
+    std::unique_ptr<PortListPopup> portList_;
+    std::unique_ptr<LoadingOverlay> loading_;
+    std::unique_ptr<SendingOverlay> sending_;
+    int searchesRunning_ = 0;
+    bool transferring_ = false;
+};

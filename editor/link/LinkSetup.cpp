@@ -1,0 +1,34 @@
+#include "editor/link/LinkSetup.h"
+
+#include "device/PavluneCardSerialManager.h"
+#include "program/SteadyTransferClock.h"
+
+#include <optional>
+
+namespace {
+
+std::optional<LinkSetup>& installed() {
+    static std::optional<LinkSetup> setup;
+    return setup;
+}
+
+} // namespace
+
+LinkSetup LinkSetup::current() {
+    if (installed()) {
+        return *installed();
+    }
+    // The process-wide manager is never destroyed, so nothing is released.
+    return LinkSetup{
+        std::shared_ptr<pavlune::PavluneCardSerialManager>(pavlune::PavluneCardSerialManager::getInstance(),
+                                                           [](pavlune::PavluneCardSerialManager*) {}),
+        [] { return std::make_unique<pavlune::SteadyTransferClock>(); }};
+}
+
+void LinkSetup::install(const LinkSetup* setup) {
+    if (setup) {
+        installed() = *setup;
+    } else {
+        installed().reset();
+    }
+}

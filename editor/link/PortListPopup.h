@@ -1,0 +1,46 @@
+#pragma once
+
+#include "device/SerialPortInfo.h"
+
+#include <functional>
+#include <vector>
+
+namespace engine {
+class EventListener;
+class Layer;
+class Node;
+} // namespace engine
+
+// The list of ports that opens above the port box: one row per listed port
+// over a dimmed screen, framed in the theme blue. A row that is tapped is
+// reported by its index; a tap anywhere else closes the list.
+class PortListPopup {
+public:
+    // Opens the list in `scene`, laid on `portField` (rows of its size, going
+    // up from its top edge) with each row's text where `statusLabel` starts.
+    // Fades in over 0.1 s.
+    PortListPopup(engine::Node* scene, const engine::Node* portField, const engine::Node* statusLabel,
+                  const std::vector<pavlune::SerialPortInfo>& ports);
+    ~PortListPopup();
+
+    PortListPopup(const PortListPopup&) = delete;
+    PortListPopup& operator=(const PortListPopup&) = delete;
+
+    // Released on row `index` / outside the rows.
+    std::function<void(int index)> onChoose;
+    std::function<void()> onDismiss;
+
+    // Hears no more touches and fades out over 0.1 s, then leaves the scene.
+    void fadeAway();
+
+    engine::Layer* getLayer() const { return layer_; }
+    int rowCount() const { return static_cast<int>(rowListeners_.size()); }
+
+private:
+    void addRow(int index, const pavlune::SerialPortInfo& port, float left, float bottom, float width,
+                float height, float textX);
+    void removeListeners();
+
+    engine::Layer* layer_ = nullptr;
+    std::vector<engine::EventListener*> rowListeners_; // retained while the list is open
+};

@@ -1,0 +1,65 @@
+// End to end through the editor's link: a pseudo-terminal board named as an
+// extra port, the real serial backend and real time. The board must receive
+// exactly the bytes that pavlune-export prints for the same rows and dialect.
+
+#include "catalogue/CardSet.h"
+#include "catalogue/DeviceManager.h"
+#include "catalogue/Dialect.h"
+#include "device/PavluneCardSerialManager.h"
+#include "device/PlatformSerialBackend.h"
+#include "device/posix/PtyBoard.h"
+#include "editor/link/BoardLink.h"
+#include "editor/link/LinkSetup.h"
+#include "engine/2d/Layer.h"
+#include "engine/2d/Scene.h"
+#include "engine/platform/HeadlessDriver.h"
+#include "export/TransferPrinter.h"
+#include "program/SteadyTransferClock.h"
+#include "program/TextTransferAssembler.h"
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+using namespace pavlune;
+
+namespace {
+
+TEST(BoardLinkPtyTest, TheBoardReceivesWhatTheExportToolPrints) {
+    PtyBoard board;
+    ASSERT_TRUE(board.isOpen());
+    std::shared_ptr<PavluneCardSerialManager> serial(new PavluneCardSerialManager(createPlatformSerialBackend()),
+                                                     [](PavluneCardSerialManager* manager) { manager->release(); });
+    serial->setExtraPorts({board.devicePath()});
+    const LinkSetup setup{serial, [] { return std::make_unique<SteadyTransferClock>(); }};
+
+    engine::HeadlessDriver driver;
+    engine::Scene* scene = engine::Scene::create();
+    engine::Layer* bar = engine::Layer::create();
+    scene->addChild(bar);
+    driver.runWithScene(scene);
+    DeviceManager::getInstance()->setCurrentDialect(jam);
+    const FieldRows rows{{CardSlot{basic, 0, ""}}, {}, {CardSlot{basic, 1, ""}}};
+    BoardLink link(scene, bar, BoardLinkHooks{nullptr, nullptr, [&rows] { return rows; }}, setup);
+    link.startSerial();
+    link.waitForWorkers();
+    driver.step();
+
+    // The search lists the board after whatever this machine has.
+    const std::vector<SerialPortInfo> ports = serial->getPorts();
+    ASSERT_FALSE(ports.empty());
+    EXPECT_EQ(ports.back(), (SerialPortInfo{board.devicePath(), board.devicePath(), ports.size() == 1}));
+    serial->setSelectedIndex(static_cast<int>(ports.size()) - 1);
+
+    link.runOnBoard();
+    ASSERT_TRUE(link.isTransferring());
+    while (link.isTransferring()) {
+        link.waitForWorkers();
+        driver.step();
+    }
+    TextTransferAssembler assembler(DeviceManager::getInstance()->getView());
+    const std::string expected = TransferPrinter::textBytes(assembler.assembleTextTransfer(rows));
+    ASSERT_TRUE(board.waitForBytes(expected.size(), 2s));
+    EXPECT_EQ(board.received(), expected);
+}
+
+} // namespace

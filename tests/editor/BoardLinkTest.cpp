@@ -1,0 +1,230 @@
+// The editor's board link: the port status line and list, play and stop with
+// their overlays, and the worker threads, against a fake serial backend.
+
+#include "editor/link/LoadingOverlay.h"
+#include "editor/link/PortListPopup.h"
+#include "editor/link/SendingOverlay.h"
+#include "engine/2d/LayerColor.h"
+#include "engine/2d/events/EventDispatcher.h"
+#include "engine/2d/Sprite.h"
+#include "tests/editor/BoardLinkFixture.h"
+
+#include <cerrno>
+#include <thread>
+
+using engine::Vec2;
+using pavlune::PavluneCardSerialManager;
+using pavlune::SerialPortInfo;
+
+namespace {
+
+const Vec2 kPortField(610, 61); // the port box on the open bar
+const Vec2 kOutside(100, 600);
+
+// Catches a wrong marker, a state that is not shown, and an index past the
+// list taken as a record.
+TEST(PortStatusTextTest, EveryState) {
+    const std::vector<SerialPortInfo> ports{{"/dev/ttyUSB0", "Board", true}, {"COM3", "USB", false}};
+    struct Case {
+        int state;
+        std::vector<SerialPortInfo> ports;
+        int selected;
+        std::string expected;
+    };
+    const std::vector<Case> cases{
+        {PavluneCardSerialManager::stateSearching, ports, 0, "Search ..."},
+        {PavluneCardSerialManager::stateIdle, {}, 0, "Not Found ..."},
+        {PavluneCardSerialManager::stateIdle, ports, 0, "\u25CF /dev/ttyUSB0 [ Board ]"},
+        {PavluneCardSerialManager::stateIdle, ports, 1, "  COM3 [ USB ]"},
+        {PavluneCardSerialManager::stateIdle, ports, 2, "Not Found ..."},
+        {PavluneCardSerialManager::stateConnecting, ports, 1, "COM3 [ Connectiong ... ]"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PortControls::statusText(c.state, c.ports, c.selected), c.expected);
+    }
+    EXPECT_TRUE(PortControls::turnsInState(PavluneCardSerialManager::stateSearching));
+    EXPECT_FALSE(PortControls::turnsInState(PavluneCardSerialManager::stateIdle));
+}
+
+// Catches a search only on activate's one callback per process (a second
+// editor would say "Search ..." for ever) and an icon that keeps turning.
+TEST_F(BoardLinkTest, EveryEditorSearchesAtItsStartAndTheIconStops) {
+    present({{"/dev/ttyUSB0", "Board A", false}});
+    engine::Sprite* icon = link->getPortControls()->getReloadIcon();
+    EXPECT_EQ(status(), "Search ...");
+    EXPECT_GT(icon->getNumberOfRunningActions(), 0u);
+    link->startSerial();
+    settle();
+    EXPECT_EQ(status(), "\u25CF /dev/ttyUSB0 [ Board A ]");
+    EXPECT_EQ(icon->getNumberOfRunningActions(), 0u);
+
+    link.reset();
+    link = makeLink(); // the second editor of the process
+    link->startSerial();
+    settle();
+    EXPECT_EQ(status(), "\u25CF /dev/ttyUSB0 [ Board A ]");
+}
+
+// Catches rows laid anywhere but upwards from the box's top edge, a pressed
+// row not at 128, a choice that does not move the active mark, and a touch
+// outside that changes the selection.
+TEST_F(BoardLinkTest, TheListShowsEveryPortAndTheChosenOneBecomesActive) {
+    present({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
+    link->startSerial();
+    settle();
+    tap(kPortField);
+    PortListPopup* list = link->getPortList();
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->rowCount(), 2);
+    auto* second = list->getLayer()->getChildByTag(1);
+    ASSERT_NE(second, nullptr);
+    EXPECT_FLOAT_EQ(second->getPositionY(), 86 + 5 + 50 + 2 + 25) << "above the first row and its separator";
+    EXPECT_FLOAT_EQ(second->getPositionX(), 410);
+
+    const Vec2 onSecond(610, second->getPositionY());
+    driver->touchBegan(onSecond);
+    driver->step();
+    EXPECT_EQ(second->getOpacity(), 128);
+    driver->touchEnded(onSecond);
+    settle();
+    driver->advance(0.2f);
+    EXPECT_EQ(link->getPortList(), nullptr);
+    EXPECT_EQ(status(), "\u25CF /dev/ttyUSB1 [ B ]");
+    EXPECT_EQ(serial->getSelectedIndex(), 1);
+
+    tap(kPortField);
+    ASSERT_NE(link->getPortList(), nullptr);
+    tap(kOutside);
+    driver->advance(0.2f);
+    EXPECT_EQ(link->getPortList(), nullptr);
+    EXPECT_EQ(serial->getSelectedIndex(), 1);
+}
+
+// Catches a guard that lets a command start without a port, or fails to
+// bring the port status into view.
+TEST_F(BoardLinkTest, WithoutAPortPlayAndStopOnlyOpenTheBar) {
+    link->startSerial();
+    settle();
+    EXPECT_EQ(status(), "Not Found ...");
+    tap(kPortField);
+    EXPECT_EQ(link->getPortList(), nullptr);
+    link->runOnBoard();
+    link->stopOnBoard();
+    EXPECT_EQ(barOpenings, 2);
+    EXPECT_EQ(link->getSendingOverlay(), nullptr);
+    EXPECT_EQ(link->getLoadingOverlay(), nullptr);
+    EXPECT_FALSE(link->isTransferring());
+}
+
+// Catches the handling out of order, a reason left off, no new search, the
+// bar left closed, and an overlay that is not turned into a closable panel.
+TEST_F(BoardLinkTest, APortThatDoesNotOpenIsExplainedSearchedAgainAndThePanelCloses) {
+    present({{"/dev/ttyUSB0", "A", false}});
+    link->startSerial();
+    settle();
+    int searches = 0;
+    {
+        std::lock_guard lock(script->mutex);
+        script->openable = {"/dev/none"};
+        script->refusal = pavlune::PortOpenError::fromErrno(EACCES);
+        script->onEnumerate = [&searches] { ++searches; };
+    }
+    link->runOnBoard();
+    ASSERT_NE(link->getSendingOverlay(), nullptr);
+    settle();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].first, "しっぱい");
+    EXPECT_EQ(messages[0].second.rfind("せつぞくしなおしてください。\n", 0), 0u);
+    EXPECT_NE(messages[0].second.find("dialout"), std::string::npos);
+    EXPECT_EQ(searches, 1);
+    EXPECT_EQ(barOpenings, 1);
+    EXPECT_FALSE(link->isTransferring());
+    ASSERT_NE(link->getSendingOverlay(), nullptr);
+    EXPECT_TRUE(link->getSendingOverlay()->isPanel());
+    EXPECT_EQ(link->getSendingOverlay()->getStopButton(), nullptr);
+
+    tap(kOutside);
+    EXPECT_EQ(link->getSendingOverlay(), nullptr);
+}
+
+// Catches the stop button not setting the flag or leaving the spinner, a
+// second command while the first still runs (or one that clears the flag the
+// running send still reads), and the panel closing on its own.
+TEST_F(BoardLinkTest, TheStopButtonTurnsTheOverlayIntoAPanelAndASecondPlayWaits) {
+    present({{"/dev/ttyUSB0", "A", false}});
+    link->startSerial();
+    settle();
+    holdWrites();
+    link->runOnBoard();
+    SendingOverlay* overlay = link->getSendingOverlay();
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_FALSE(overlay->getText()->isSystemFont()) << "jam is shown in the board's font";
+    gate.waitForFirstWrite();
+    engine::Sprite* stop = overlay->getStopButton();
+    ASSERT_NE(stop, nullptr);
+    tap(stop->getParent()->convertToWorldSpace(stop->getPosition()));
+    driver->step();
+    EXPECT_TRUE(link->isStopRequested());
+    EXPECT_EQ(overlay->getStopButton(), nullptr);
+    EXPECT_EQ(overlay->getSpinner(), nullptr);
+
+    serial->getCallRequestHandler()(pavlune::SerialCallType::run); // the board asks, as play would
+    driver->step();
+    EXPECT_TRUE(link->isStopRequested()) << "the running send must still see the stop";
+    {
+        std::lock_guard lock(script->mutex);
+        EXPECT_EQ(script->opens.size(), 1u) << "no second transfer";
+    }
+
+    gate.release();
+    settle();
+    EXPECT_FALSE(link->isTransferring());
+    EXPECT_EQ(link->getSendingOverlay(), overlay) << "the panel waits for a tap";
+    tap(kOutside);
+    EXPECT_EQ(link->getSendingOverlay(), nullptr);
+}
+
+// Catches a worker that reports to a link that has gone (run it with
+// -DPAVLUNE_SANITIZE=address too).
+TEST_F(BoardLinkTest, LeavingTheEditorDuringASendTouchesNothingThatIsGone) {
+    present({{"/dev/ttyUSB0", "A", false}});
+    link->startSerial();
+    settle();
+    holdWrites();
+    link->runOnBoard();
+    gate.waitForFirstWrite();
+    std::shared_ptr<LinkChannel> channel = link->getChannel();
+    link.reset();
+    scene->removeAllChildren();
+    gate.release();
+    channel->waitForWorkers();
+    driver->step(); // the reports queued meanwhile run now, and must do nothing
+    driver->step();
+    EXPECT_EQ(channel->runningWorkers(), 0);
+}
+
+// Catches the manager's arrival slot left unfilled, or filled with work
+// that runs on the watcher's thread instead of being posted.
+TEST_F(BoardLinkTest, APortPluggedInIsSearchedForByItself) {
+    link->startSerial();
+    settle();
+    EXPECT_EQ(status(), "Not Found ...");
+    present({{"/dev/ttyACM0", "Board", false}});
+    std::thread watcher([this] { serial->getPortArrivalHandler()(); });
+    watcher.join();
+    EXPECT_EQ(status(), "Not Found ...") << "nothing happens off the main thread";
+    settle();
+    EXPECT_EQ(status(), "\u25CF /dev/ttyACM0 [ Board ]");
+}
+
+// Catches a foreground event that is not heard.
+TEST_F(BoardLinkTest, ComingBackToTheForegroundSearchesAgain) {
+    link->startSerial();
+    settle();
+    present({{"/dev/ttyACM0", "Board", false}});
+    engine::Director::getInstance()->getEventDispatcher()->dispatchCustomEvent(BoardLink::kEnterForegroundEvent);
+    settle();
+    EXPECT_EQ(status(), "\u25CF /dev/ttyACM0 [ Board ]");
+}
+
+} // namespace
