@@ -56,7 +56,7 @@ Schedule queSchedule(const FieldRows& rows) {
     return schedule;
 }
 
-void measure(const char* title, int dialect, const FieldRows& rows, const Schedule& schedule) {
+void measure(const char* title, Dialect dialect, const FieldRows& rows, const Schedule& schedule) {
     PtyBoard board;
     PavluneCardSerialManager serial(createPlatformSerialBackend());
     serial.addPort(board.devicePath(), "pseudo-terminal");

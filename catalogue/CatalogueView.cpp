@@ -21,7 +21,7 @@ std::size_t index(int value) {
 
 } // namespace
 
-CatalogueView::CatalogueView(int dialect, int cardSet)
+CatalogueView::CatalogueView(Dialect dialect, CardSet cardSet)
     : catalogue_(Catalogue::get()), dialect_(checkedDialect(dialect)), cardSet_(checkedCardSet(cardSet)) {}
 
 int CatalogueView::checkedDialect(int dialect) {

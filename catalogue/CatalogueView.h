@@ -1,6 +1,8 @@
 #pragma once
 
 #include "catalogue/CardCode.h"
+#include "catalogue/CardSet.h"
+#include "catalogue/Dialect.h"
 #include "engine/base/Geometry.h"
 
 #include <string>
@@ -19,10 +21,10 @@ struct Catalogue;
 // the empty string, a default CardCode or an empty list.
 class CatalogueView {
 public:
-    CatalogueView(int dialect, int cardSet);
+    CatalogueView(Dialect dialect, CardSet cardSet);
 
-    int getDialect() const { return dialect_; }
-    int getCardSet() const { return cardSet_; }
+    Dialect getDialect() const { return static_cast<Dialect>(dialect_); }
+    CardSet getCardSet() const { return static_cast<CardSet>(cardSet_); }
 
     std::string getCardFaceImage(int card) const;
     std::string getCardFaceImage(int card, int set) const;

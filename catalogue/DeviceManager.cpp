@@ -25,11 +25,11 @@ bool DeviceManager::init() {
     return true;
 }
 
-void DeviceManager::setCurrentDialect(int dialect) {
+void DeviceManager::setCurrentDialect(Dialect dialect) {
     currentDialect_.store(CatalogueView::checkedDialect(dialect));
 }
 
-void DeviceManager::setCurrentCardSet(int set) {
+void DeviceManager::setCurrentCardSet(CardSet set) {
     currentCardSet_.store(CatalogueView::checkedCardSet(set));
 }
 

@@ -27,11 +27,12 @@ public:
     // Selects jam and the basic set.
     virtual bool init();
 
-    int getCurrentDialect() const { return currentDialect_.load(); }
-    int getCurrentCardSet() const { return currentCardSet_.load(); }
-    // Both throw std::out_of_range outside 0..2, leaving the selection unchanged.
-    void setCurrentDialect(int dialect);
-    void setCurrentCardSet(int set);
+    Dialect getCurrentDialect() const { return static_cast<Dialect>(currentDialect_.load()); }
+    CardSet getCurrentCardSet() const { return static_cast<CardSet>(currentCardSet_.load()); }
+    // Typed: an index from outside becomes a Dialect or CardSet through
+    // dialectFromIndex / cardSetFromIndex, which refuse anything outside 0..2.
+    void setCurrentDialect(Dialect dialect);
+    void setCurrentCardSet(CardSet set);
 
     // The catalogue as seen with the current selections.
     CatalogueView getView() const;

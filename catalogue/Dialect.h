@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 namespace pavlune {
 
 // The code dialect in which cards are shown and programs are generated. The
@@ -11,5 +13,11 @@ enum Dialect : int {
 };
 
 inline constexpr int kDialectCount = 3;
+
+// The dialect with this index (a chooser's tag, a command-line value), or
+// nothing outside 0..2.
+constexpr std::optional<Dialect> dialectFromIndex(int index) {
+    return index >= 0 && index < kDialectCount ? std::optional<Dialect>(static_cast<Dialect>(index)) : std::nullopt;
+}
 
 } // namespace pavlune

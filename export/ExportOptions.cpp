@@ -7,7 +7,7 @@ namespace pavlune {
 
 namespace {
 
-std::optional<int> dialectNamed(const std::string& name) {
+std::optional<Dialect> dialectNamed(const std::string& name) {
     if (name == "jam") {
         return jam;
     }

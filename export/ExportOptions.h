@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogue/Dialect.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -9,7 +11,7 @@ namespace pavlune {
 
 // What the command line of pavlune-export asked for.
 struct ExportOptions {
-    std::optional<int> dialect;
+    std::optional<Dialect> dialect;
     bool listing = false;
     bool help = false;
     // The field program file; "-" is standard input. Empty when not given.

@@ -48,7 +48,7 @@ std::string SerialExport::reasonFor(const std::string& device, const PavluneApps
     return "pavlune-export: " + escapeText(device) + ": " + serial_.getLastOpenError().describe();
 }
 
-int SerialExport::send(const std::string& device, int dialect, const FieldRows& rows) {
+int SerialExport::send(const std::string& device, Dialect dialect, const FieldRows& rows) {
     selectDevice(device);
     SteadyTransferClock clock;
     const std::atomic<bool> stopRequested{false}; // nothing in the tool asks for a stop
@@ -64,7 +64,7 @@ int SerialExport::send(const std::string& device, int dialect, const FieldRows& 
     return finish(done, failure.message, reasonFor(device, failure));
 }
 
-int SerialExport::stop(const std::string& device, int dialect) {
+int SerialExport::stop(const std::string& device, Dialect dialect) {
     selectDevice(device);
     SteadyTransferClock clock;
     const std::atomic<bool> stopRequested{false};

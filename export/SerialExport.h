@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/Dialect.h"
 #include "program/FieldRows.h"
 #include "program/PavluneAppsError.h"
 
@@ -28,9 +29,9 @@ public:
     // reports done; 1 with the error's message on standard error otherwise,
     // followed by a line with the system's reason when the device did not
     // open. Only a terminal device is written to.
-    int send(const std::string& device, int dialect, const FieldRows& rows);
+    int send(const std::string& device, Dialect dialect, const FieldRows& rows);
     // The stop routine on `device`; results as for send.
-    int stop(const std::string& device, int dialect);
+    int stop(const std::string& device, Dialect dialect);
     // One line per port that a search finds: the active mark, name and description.
     int listPorts();
 

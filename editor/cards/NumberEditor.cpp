@@ -121,7 +121,7 @@ std::vector<float> NumberEditor::multipliersOfCard() const {
     const int set = card_->getCardSet();
     if (set >= 0 && set < pavlune::kCardSetCount) {
         for (int dialect = 0; dialect < pavlune::kDialectCount; ++dialect) {
-            const pavlune::CatalogueView view(dialect, set);
+            const pavlune::CatalogueView view(*pavlune::dialectFromIndex(dialect), *pavlune::cardSetFromIndex(set));
             multipliers.push_back(view.getCardCode(card_->getCardIndex(), set).multiplier);
         }
     }

@@ -203,12 +203,13 @@ bool CardPalette::pressCard(engine::Touch* touch, CardSprite* card) {
 }
 
 void CardPalette::selectCardSet(int cardSet) {
-    if (cardSet < 0 || cardSet >= static_cast<int>(tabs_.size())) {
+    const std::optional<pavlune::CardSet> chosen = pavlune::cardSetFromIndex(cardSet);
+    if (!chosen || cardSet >= static_cast<int>(tabs_.size())) {
         return;
     }
     pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
     savedOffsets_[static_cast<std::size_t>(catalogue->getCurrentCardSet())] = view_->getContentOffset().y;
-    catalogue->setCurrentCardSet(cardSet);
+    catalogue->setCurrentCardSet(*chosen);
     for (int set = 0; set < static_cast<int>(tabs_.size()); ++set) {
         if (engine::Sprite* tab = tabs_[static_cast<std::size_t>(set)]) {
             tab->setTexture(catalogue->getCardSetTabImage(set));

@@ -30,7 +30,7 @@ namespace {
 // current; the plain one marks the current dialect among the options.
 std::string buttonImage(int dialect, bool bright) {
     const int seenFrom = bright ? dialect : (dialect + 1) % DialectChooser::kDialectCount;
-    return pavlune::CatalogueView(seenFrom, 0).getDialectButtonImage(dialect);
+    return pavlune::CatalogueView(*pavlune::dialectFromIndex(seenFrom), pavlune::basic).getDialectButtonImage(dialect);
 }
 
 engine::GLView* glView() { return engine::Director::getInstance()->getOpenGLView(); }

@@ -60,7 +60,11 @@ void DialectToggle::showDialectChooser() {
     if (!chooser) {
         return;
     }
-    chooser->onChosen = [](int dialect) { pavlune::DeviceManager::getInstance()->setCurrentDialect(dialect); };
+    chooser->onChosen = [](int dialect) {
+        if (const std::optional<pavlune::Dialect> chosen = pavlune::dialectFromIndex(dialect)) {
+            pavlune::DeviceManager::getInstance()->setCurrentDialect(*chosen);
+        }
+    };
     chooser->onCloseRequested = [this] { closeDialectChooser(); };
     parent->addChild(chooser, kChooserZOrder);
     chooser_ = chooser;

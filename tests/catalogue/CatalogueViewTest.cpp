@@ -13,10 +13,13 @@ namespace pavlune {
 namespace {
 
 TEST(CatalogueViewRange, SetOrDialectOutsideZeroToTwoIsARangeError) {
-    EXPECT_THROW(CatalogueView(3, basic), std::out_of_range);
-    EXPECT_THROW(CatalogueView(-1, basic), std::out_of_range);
-    EXPECT_THROW(CatalogueView(jam, 3), std::out_of_range);
-    EXPECT_THROW(CatalogueView(jam, -1), std::out_of_range);
+    // An index from outside (a file, a tag) becomes a dialect or set only in range.
+    EXPECT_EQ(dialectFromIndex(3), std::nullopt);
+    EXPECT_EQ(dialectFromIndex(-1), std::nullopt);
+    EXPECT_EQ(dialectFromIndex(2), que);
+    EXPECT_EQ(cardSetFromIndex(3), std::nullopt);
+    EXPECT_EQ(cardSetFromIndex(-1), std::nullopt);
+    EXPECT_EQ(cardSetFromIndex(2), full);
 
     const CatalogueView view(latte, full);
     EXPECT_THROW(view.getCardCode(0, 3), std::out_of_range);

@@ -22,8 +22,8 @@ TEST(DeviceManagerThreads, SelectionsMayChangeWhileAWorkerLooksUp) {
         EXPECT_GT(seen, 0);
     });
     for (int i = 0; i < 2000; ++i) {
-        manager->setCurrentDialect(i % kDialectCount);
-        manager->setCurrentCardSet((i / 3) % kCardSetCount);
+        manager->setCurrentDialect(*dialectFromIndex(i % kDialectCount));
+        manager->setCurrentCardSet(*cardSetFromIndex((i / 3) % kCardSetCount));
     }
     done.store(true);
     worker.join();

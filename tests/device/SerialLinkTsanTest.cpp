@@ -47,7 +47,7 @@ TEST(SerialLinkTsanTest, SearchesReadersAndATransferShareTheManager) {
             std::lock_guard lock(postedMutex);
             posted += text; // stands in for posting to the main thread
         });
-        for (int dialect : {que, jam, que}) {
+        for (Dialect dialect : {que, jam, que}) {
             // The selection may point past a shrunken list at that moment:
             // then the port is simply not opened.
             transfer.sendProgram(

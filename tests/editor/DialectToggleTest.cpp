@@ -40,8 +40,8 @@ protected:
         }
         return false;
     }
-    static std::string backIn(int dialect, const CardSprite* card) {
-        return pavlune::CatalogueView(dialect, 0).getCardBackImage(card->getCardIndex(), card->getCardSet());
+    static std::string backIn(pavlune::Dialect dialect, const CardSprite* card) {
+        return pavlune::CatalogueView(dialect, pavlune::basic).getCardBackImage(card->getCardIndex(), card->getCardSet());
     }
 
     DialectToggle* toggle = nullptr;
@@ -51,12 +51,12 @@ protected:
 // pictured wrongly, and a third dialect that cannot be reached.
 TEST_F(DialectToggleTest, ChoosingADialectTurnsEveryPlacedCardsBackOnceThePopupHasFaded) {
     struct Case {
-        int dialect;
+        pavlune::Dialect dialect;
         const char* toggleImage;
         const char* optionImage;
     };
-    for (const Case& pick : {Case{1, "res/r_to_latte_on.png", "res/r_to_latte_on.png"},
-                             Case{2, "res/r_to_que_on.png", "res/r_to_que_on.png"}}) {
+    for (const Case& pick : {Case{pavlune::latte, "res/r_to_latte_on.png", "res/r_to_latte_on.png"},
+                             Case{pavlune::que, "res/r_to_que_on.png", "res/r_to_que_on.png"}}) {
         SCOPED_TRACE(pick.dialect);
         resetSelections();
         toggle->refreshDialect();
@@ -71,7 +71,7 @@ TEST_F(DialectToggleTest, ChoosingADialectTurnsEveryPlacedCardsBackOnceThePopupH
         EXPECT_TRUE(shows(chooser->option(0), "res/r_to_jam.png"));
         ASSERT_NE(chooser->option(pick.dialect), nullptr);
         // 120 wide with 20 between: 140 to the left per option.
-        EXPECT_EQ(worldPosition(chooser->option(pick.dialect)), above - Vec2(140.0f * pick.dialect, 0));
+        EXPECT_EQ(worldPosition(chooser->option(pick.dialect)), above - Vec2(140.0f * static_cast<float>(pick.dialect), 0));
         EXPECT_TRUE(shows(chooser->option(pick.dialect), pick.optionImage));
         driver->advance(0.1f);
 
@@ -82,7 +82,7 @@ TEST_F(DialectToggleTest, ChoosingADialectTurnsEveryPlacedCardsBackOnceThePopupH
         ASSERT_EQ(toggle->getChooser(), nullptr);
         ASSERT_TRUE(chooserOnScreen());
         for (const CardSprite* card : cards) {
-            EXPECT_EQ(card->getBackImage(), backIn(0, card));
+            EXPECT_EQ(card->getBackImage(), backIn(pavlune::jam, card));
         }
         driver->advance(0.15f);
         for (const CardSprite* card : cards) {

@@ -27,8 +27,8 @@ protected:
         resetSelections();
     }
     static void resetSelections() {
-        pavlune::DeviceManager::getInstance()->setCurrentCardSet(0);
-        pavlune::DeviceManager::getInstance()->setCurrentDialect(0);
+        pavlune::DeviceManager::getInstance()->setCurrentCardSet(pavlune::basic);
+        pavlune::DeviceManager::getInstance()->setCurrentDialect(pavlune::jam);
     }
 
     static engine::Vec2 worldPosition(const engine::Node* node) {

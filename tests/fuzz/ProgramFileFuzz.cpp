@@ -1,6 +1,8 @@
 // Program files as the editor and pavlune-export read them: the cards are
 // put on a field model, snapped, saved again and turned into rows.
+#include "catalogue/CardSet.h"
 #include "catalogue/CatalogueView.h"
+#include "catalogue/Dialect.h"
 #include "engine/base/PlistCodec.h"
 #include "field/FieldGeometry.h"
 #include "field/FieldModel.h"

@@ -56,11 +56,11 @@ protected:
         };
     }
 
-    void send(int dialect, const FieldRows& rows) {
+    void send(Dialect dialect, const FieldRows& rows) {
         transfer.sendProgram(CatalogueView(dialect, basic), rows, onError(), onDone());
     }
 
-    void stop(int dialect) { transfer.stopProgram(CatalogueView(dialect, basic), onError(), onDone()); }
+    void stop(Dialect dialect) { transfer.stopProgram(CatalogueView(dialect, basic), onError(), onDone()); }
 
     BoardTransfer::ErrorCallback onError() {
         return [this](PavluneAppsError error) {
@@ -254,7 +254,7 @@ TEST_F(BoardTransferTest, QueStopRoutineOnlyOpensThePort) {
 
 TEST_F(BoardTransferTest, PortThatDoesNotOpenWritesNothing) {
     script->openable = {"/dev/other"};
-    for (int dialect : {jam, latte, que}) {
+    for (Dialect dialect : {jam, latte, que}) {
         send(dialect, {card(basic, 0)});
         stop(dialect);
     }

@@ -15,12 +15,12 @@ using testing::card;
 using testing::none;
 using testing::oneSlotRows;
 
-std::vector<SendUnit> assemble(int dialect, const FieldRows& rows) {
+std::vector<SendUnit> assemble(Dialect dialect, const FieldRows& rows) {
     return TextTransferAssembler(CatalogueView(dialect, basic)).assembleTextTransfer(rows);
 }
 
 // The row units only: between the fixed sequences.
-std::vector<SendUnit> rowUnits(int dialect, const FieldRows& rows) {
+std::vector<SendUnit> rowUnits(Dialect dialect, const FieldRows& rows) {
     const std::vector<SendUnit> all = assemble(dialect, rows);
     const std::size_t before = dialect == jam ? 3 : 4; // break, reset, prologue
     const std::size_t after = 3;                       // epilogue

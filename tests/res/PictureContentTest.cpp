@@ -92,13 +92,13 @@ TEST(RowSlot, IsLightSoThatTheOccupiedTintReadsDark) {
 
 class NumberCards : public ::testing::Test {
 protected:
-    void TearDown() override { DeviceManager::getInstance()->setCurrentDialect(0); }
+    void TearDown() override { DeviceManager::getInstance()->setCurrentDialect(jam); }
 };
 
 TEST_F(NumberCards, LeaveTheirNumberPlacesFree) {
     DeviceManager* manager = DeviceManager::getInstance();
     int checked = 0;
-    for (int dialect : {jam, latte}) {
+    for (Dialect dialect : {jam, latte}) {
         manager->setCurrentDialect(dialect);
         for (int card = 0; card < manager->getCardCount(full); ++card) {
             const CardCode code = manager->getCardCode(card, full);

@@ -47,8 +47,8 @@ protected:
     }
 
 private:
-    int dialect_ = 0;
-    int set_ = 0;
+    Dialect dialect_ = jam;
+    CardSet set_ = basic;
 };
 
 TEST(SizeTable, ListsExactlyThePicturesUnderRes) {
@@ -72,7 +72,7 @@ TEST_F(CatalogueSelection, EveryCardPictureOfEveryDialectIsPresent) {
     DeviceManager* manager = DeviceManager::getInstance();
     int cards = 0;
     for (int dialect = 0; dialect < kDialectCount; ++dialect) {
-        manager->setCurrentDialect(dialect);
+        manager->setCurrentDialect(*dialectFromIndex(dialect));
         for (int set = 0; set < kCardSetCount; ++set) {
             for (int card = 0; card < manager->getCardCount(set); ++card) {
                 expectListedPicture(manager->getCardFaceImage(card, set));
@@ -91,7 +91,7 @@ TEST_F(CatalogueSelection, FrontAndBothBacksOfACardHaveOneSize) {
             PngHeader front, back;
             ASSERT_TRUE(readPngHeader(sourceRoot() / manager->getCardFaceImage(card, set), front));
             for (int dialect = 0; dialect < kDialectCount; ++dialect) {
-                manager->setCurrentDialect(dialect);
+                manager->setCurrentDialect(*dialectFromIndex(dialect));
                 const std::string path = manager->getCardBackImage(card, set);
                 SCOPED_TRACE(path);
                 ASSERT_TRUE(readPngHeader(sourceRoot() / path, back));
@@ -106,11 +106,11 @@ TEST_F(CatalogueSelection, TabsDialectButtonsAndNumberMapsArePresent) {
     DeviceManager* manager = DeviceManager::getInstance();
     std::set<std::string> tabs, buttons, maps;
     for (int current = 0; current < kCardSetCount; ++current) {
-        manager->setCurrentCardSet(current);
+        manager->setCurrentCardSet(*cardSetFromIndex(current));
         for (int set = 0; set < kCardSetCount; ++set) tabs.insert(manager->getCardSetTabImage(set));
     }
     for (int current = 0; current < kDialectCount; ++current) {
-        manager->setCurrentDialect(current);
+        manager->setCurrentDialect(*dialectFromIndex(current));
         for (int dialect = 0; dialect < kDialectCount; ++dialect)
             buttons.insert(manager->getDialectButtonImage(dialect));
         maps.insert(manager->getInputNumberImage());

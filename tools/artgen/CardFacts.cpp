@@ -9,14 +9,14 @@ namespace pavlune::artgen {
 std::vector<CardFacts> CardFacts::fromCatalogue() {
     std::vector<CardFacts> cards;
     for (int set = 0; set < kCardSetCount; ++set) {
-        const CatalogueView first(0, set);
+        const CatalogueView first(jam, *cardSetFromIndex(set));
         for (int index = 0; index < first.getCardCount(set); ++index) {
             CardFacts facts;
             facts.set = set;
             facts.index = index;
             facts.facePath = first.getCardFaceImage(index, set);
             for (int dialect = 0; dialect < kPictureDialects; ++dialect) {
-                const CatalogueView view(dialect, set);
+                const CatalogueView view(*dialectFromIndex(dialect), *cardSetFromIndex(set));
                 const CardCode record = view.getCardCode(index, set);
                 facts.backPath[dialect] = view.getCardBackImage(index, set);
                 facts.code[dialect] = record.code;
