@@ -115,11 +115,7 @@ bool FieldScene::init(SaveData* data) {
                          [this](std::function<void()> done) { captureThumbnail(std::move(done)); },
                          [this] { return board->fieldRows(); }};
     boardLink = std::make_unique<BoardLink>(this, bottomBar, std::move(hooks));
-    runControls->onPlay = [this] {
-        // The list shows what was sent, so the picture is drawn first.
-        captureThumbnail([] {});
-        boardLink->runOnBoard();
-    };
+    runControls->onPlay = [this] { boardLink->play(); };
     runControls->onStop = [this] { boardLink->stopOnBoard(); };
     linkIsIdle = [this] { return boardLink->isIdle(); };
     showWaitingForLink = [this] { boardLink->showLoadingOverlay(); };

@@ -13,6 +13,17 @@ bool HitTest::contains(const engine::Node* node, const engine::Touch* touch) {
     return contains(node, touch->getLocation());
 }
 
+engine::Rect HitTest::worldBoundingBox(const engine::Node* node) {
+    const engine::Rect box = node->getBoundingBox();
+    const engine::Node* parent = node->getParent();
+    if (!parent) {
+        return box;
+    }
+    const engine::Vec2 origin = parent->convertToWorldSpace(box.origin);
+    const engine::Vec2 corner = parent->convertToWorldSpace(box.origin + engine::Vec2(box.size.width, box.size.height));
+    return engine::Rect(origin.x, origin.y, corner.x - origin.x, corner.y - origin.y);
+}
+
 bool HitTest::containsInContent(const engine::Node* node, const engine::Vec2& screenPoint) {
     const engine::Vec2 local = node->convertToNodeSpace(screenPoint);
     const engine::Size& size = node->getContentSize();

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "engine/base/Geometry.h"
+
 namespace engine {
 class Node;
 class Touch;
-struct Vec2;
 } // namespace engine
 
 // Whether a point on the screen lies on a node.
@@ -13,6 +14,8 @@ public:
     // axis-aligned box around the node as its parent sees it.
     static bool contains(const engine::Node* node, const engine::Vec2& screenPoint);
     static bool contains(const engine::Node* node, const engine::Touch* touch);
+    // The node's bounding box in screen (world) units.
+    static engine::Rect worldBoundingBox(const engine::Node* node);
     // Inside the node's own content rectangle, in its own space, so a turned
     // node is hit only on its picture, not on the corners of its box.
     static bool containsInContent(const engine::Node* node, const engine::Vec2& screenPoint);

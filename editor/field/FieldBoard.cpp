@@ -20,6 +20,7 @@
 #include "field/FieldGeometry.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
+#include "widgets/HitTest.h"
 
 using engine::Size;
 using engine::Vec2;
@@ -132,12 +133,9 @@ bool FieldBoard::rowButtonHit(const engine::Node* button, const engine::Touch* t
     // in screen units, its origin moved by -(size / 1.5 x zoom) and its size
     // times 1.5 x zoom.
     const float zoom = view_->getZoomScale();
-    const engine::Rect box = button->getBoundingBox();
-    const engine::Node* parent = button->getParent();
-    const Vec2 origin = parent->convertToWorldSpace(box.origin);
-    const Vec2 corner = parent->convertToWorldSpace(box.origin + Vec2(box.size.width, box.size.height));
-    const Size size(corner.x - origin.x, corner.y - origin.y);
-    const engine::Rect target(origin.x - size.width / 1.5f * zoom, origin.y - size.height / 1.5f * zoom,
+    const engine::Rect box = HitTest::worldBoundingBox(button);
+    const Size& size = box.size;
+    const engine::Rect target(box.origin.x - size.width / 1.5f * zoom, box.origin.y - size.height / 1.5f * zoom,
                               size.width * 1.5f * zoom, size.height * 1.5f * zoom);
     return target.containsPoint(touch->getLocation());
 }

@@ -7,6 +7,7 @@
 #include "engine/2d/actions/FadeIn.h"
 #include "engine/2d/actions/FadeOut.h"
 #include "engine/2d/actions/Sequence.h"
+#include "widgets/HitTest.h"
 
 namespace {
 
@@ -26,13 +27,7 @@ engine::Sprite* TrashCan::createSprite(const engine::Size& visibleSize) {
 }
 
 bool TrashCan::contains(const engine::Vec2& screenPoint) const {
-    const engine::Node* parent = sprite_->getParent();
-    engine::Rect box = sprite_->getBoundingBox();
-    if (parent) {
-        const engine::Vec2 origin = parent->convertToWorldSpace(box.origin);
-        const engine::Vec2 corner = parent->convertToWorldSpace(box.origin + engine::Vec2(box.size.width, box.size.height));
-        box = engine::Rect(origin.x, origin.y, corner.x - origin.x, corner.y - origin.y);
-    }
+    const engine::Rect box = HitTest::worldBoundingBox(sprite_);
     const engine::Rect area(box.origin.x - box.size.width / 2, box.origin.y - box.size.height / 2,
                             box.size.width * 2, box.size.height * 2);
     return area.containsPoint(screenPoint);

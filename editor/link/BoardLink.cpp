@@ -17,7 +17,6 @@
 #include "engine/2d/events/EventListenerCustom.h"
 #include "engine/platform/MessageBox.h"
 #include "program/BoardTransfer.h"
-#include "widgets/PressedButton.h"
 
 #include <string>
 #include <utility>
@@ -48,19 +47,12 @@ BoardLink::~BoardLink() {
     channel_->close();
 }
 
-void BoardLink::attachRunButtons(engine::Node* play, engine::Node* stop) {
-    if (play) {
-        PressedButton::attach(play, [this] {
-            // The list shows what was sent, so the picture is drawn first.
-            if (hooks_.captureThumbnail) {
-                hooks_.captureThumbnail([] {});
-            }
-            runOnBoard();
-        });
+void BoardLink::play() {
+    // The list shows what was sent, so the picture is drawn first.
+    if (hooks_.captureThumbnail) {
+        hooks_.captureThumbnail([] {});
     }
-    if (stop) {
-        PressedButton::attach(stop, [this] { stopOnBoard(); }, [stop] { return stop->isVisible(); });
-    }
+    runOnBoard();
 }
 
 void BoardLink::startSerial() {

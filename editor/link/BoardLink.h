@@ -45,9 +45,9 @@ public:
     BoardLink(const BoardLink&) = delete;
     BoardLink& operator=(const BoardLink&) = delete;
 
-    // Play draws the program's picture, then runs the program on the board;
-    // stop stops it (only while the stop button shows).
-    void attachRunButtons(engine::Node* play, engine::Node* stop);
+    // The play button: draws the program's picture, then runs the program
+    // on the board.
+    void play();
 
     // Starts the serial layer and the first search of this editor; fills the
     // manager's slots (a call from the board, ports that come and go).
