@@ -9,10 +9,12 @@ window's geometry as xdotool reports it.
 
 import os
 import plistlib
+import select
 import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 SKIP = 77
@@ -77,9 +79,11 @@ CHOOSER_Y = TOGGLE[1] + 100
 CHOOSER_X = {0: 954, 1: 814, 2: 674}  # jam, latte, que, laid out leftwards
 SETTINGS_CLOSED = (989, 44)
 SETTINGS_OPEN = (989, 136)
-PORT_FIELD = (630, 61)  # the port box on the open bottom bar
-PLAY = (904, 384)
-STOP = (944, 264)
+PORT_FIELD = (610, 61)  # the port box on the open bottom bar
+PORT_ROW_BOTTOM = 91    # the port list grows upwards from above the box
+PORT_ROW_STEP = 52      # 50 high, 2 between rows
+PLAY = (944, 384)
+STOP = (954, 264)
 BACK = (974, 733)
 LIST_NEW = (512, 384)
 LIST_FIRST = (862, 384)
@@ -95,6 +99,11 @@ def row_y(row):
 def palette_y(index):
     """Screen y of palette card `index` while the palette shows its top."""
     return PALETTE_FIRST_Y - PALETTE_STEP * index
+
+
+def port_row(index):
+    """Centre of row `index` of the open port list."""
+    return (PORT_FIELD[0], PORT_ROW_BOTTOM + PORT_ROW_STEP * index + 25)
 
 
 def flick_corner(x, y):
@@ -349,3 +358,74 @@ def run(main):
         print(f"FAIL: {failure}", file=sys.stderr)
         sys.exit(1)
     print(f"PASS ({time.monotonic() - started:.1f} s)")
+
+
+# --- a board on a pseudo-terminal ---------------------------------------------
+
+class PtyBoard:
+    """The board end of a pseudo-terminal: records every byte that arrives,
+    with the time it was read, and sends each one back as a board echoes.
+    The application opens `path` as its serial port."""
+
+    def __init__(self, echo=True):
+        self.master, self._slave = os.openpty()
+        self.path = os.ttyname(self._slave)
+        self.echo = echo
+        self.received = []  # (monotonic seconds, byte)
+        self._lock = threading.Lock()
+        self._running = True
+        self._thread = threading.Thread(target=self._read, daemon=True)
+        self._thread.start()
+
+    def _read(self):
+        while self._running:
+            try:
+                ready, _, _ = select.select([self.master], [], [], 0.05)
+                if not ready:
+                    continue
+                data = os.read(self.master, 4096)
+            except OSError:
+                # No one has the terminal open (EIO), or the board was closed.
+                time.sleep(0.01)
+                continue
+            now = time.monotonic()
+            with self._lock:
+                self.received.extend((now, byte) for byte in data)
+            if self.echo:
+                try:
+                    os.write(self.master, data)
+                except OSError:
+                    pass
+
+    def bytes(self):
+        with self._lock:
+            return bytes(byte for _, byte in self.received)
+
+    def times(self):
+        with self._lock:
+            return [when for when, _ in self.received]
+
+    def settled_bytes(self, quiet=0.3, timeout=10):
+        """What arrived, once nothing more has come for `quiet` seconds,
+        counted from the call at the earliest."""
+        called = time.monotonic()
+
+        def quiet_now():
+            times = self.times()
+            return times and time.monotonic() - max(times[-1], called) >= quiet
+        wait_until(quiet_now, "the board to receive bytes and fall quiet", timeout)
+        return self.bytes()
+
+    def clear(self):
+        with self._lock:
+            self.received.clear()
+
+    def close(self):
+        """Unplugs the board: the terminal's path goes away."""
+        self._running = False
+        self._thread.join()
+        for fd in (self.master, self._slave):
+            try:
+                os.close(fd)
+            except OSError:
+                pass
