@@ -14,10 +14,10 @@ import os
 import re
 import subprocess
 import sys
-import time
 
 from e2e_support import (BACK, BASIC, LIST_NEW, PLAY, PORT_FIELD, SETTINGS_CLOSED, SNAPPED_X, STOP, Failure,
-                         PtyBoard, Session, port_row, row_y, run, settle, skip_unless_tools, wait_until)
+                         Session, port_row, row_y, run, settle, skip_unless_tools, wait_until)
+from pty_board import PtyBoard
 
 LED_ON, LED_OFF = 0, 1
 DIALECT = "jam"
