@@ -8,9 +8,9 @@ namespace engine {
 // Shows `message` under the caption `title` in the system's message box with
 // an OK button, over the application's window, and returns when the user has
 // closed it (the main thread waits, frames stop meanwhile). False when nobody
-// saw it: a headless run, or a system without a usable box (an X server
-// without the fonts it needs); the message then only goes to standard error,
-// and the caller should show it some other way.
+// saw it, so that the caller can show it some other way: a headless run, or a
+// system without a usable box (an X server without the fonts it needs), where
+// the message goes to standard error.
 bool MessageBox(const char* message, const char* title);
 
 // Replaces the system box (tests record the messages); null restores it.
