@@ -15,8 +15,8 @@
 #include "engine/2d/actions/CallFunc.h"
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerCustom.h"
-#include "engine/platform/MessageBox.h"
 #include "program/BoardTransfer.h"
+#include "widgets/Notice.h"
 
 #include <string>
 #include <utility>
@@ -221,7 +221,7 @@ void BoardLink::transferEnded() {
 
 void BoardLink::handleAppsError(const PavluneAppsError& error) {
     if (error.showMessage) {
-        engine::MessageBox(error.message.c_str(), error.title.c_str());
+        Notice::show(scene_, error.message, error.title);
     }
     if (error.searchAgain) {
         searchPortsInBackground();

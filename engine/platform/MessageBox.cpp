@@ -6,6 +6,8 @@
 
 #include <SDL.h>
 
+#include <cstdio>
+
 namespace engine {
 
 namespace {
@@ -21,20 +23,24 @@ void setMessageBoxHandler(std::function<void(const std::string& message, const s
     handlerSlot() = std::move(handler);
 }
 
-void MessageBox(const char* message, const char* title) {
+bool MessageBox(const char* message, const char* title) {
     const std::string text = message ? message : "";
     const std::string caption = title ? title : "";
     if (handlerSlot()) {
         handlerSlot()(text, caption);
-        return;
+        return true;
     }
     const GLView* view = Director::getInstance()->getOpenGLView();
     if (!view || view->isHeadless()) {
-        return; // nobody to show it to, and nothing must block a test run
+        return false; // nobody to show it to, and nothing must block a test run
     }
     // Held touches would never see their release while the box has the input.
     Director::getInstance()->getOpenGLView()->getInputTranslator().cancelAllTouches();
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption.c_str(), text.c_str(), view->getWindow());
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption.c_str(), text.c_str(), view->getWindow()) == 0) {
+        return true;
+    }
+    std::fprintf(stderr, "%s: %s\n(no message box: %s)\n", caption.c_str(), text.c_str(), SDL_GetError());
+    return false;
 }
 
 } // namespace engine

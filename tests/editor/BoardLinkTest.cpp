@@ -8,6 +8,7 @@
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/Sprite.h"
 #include "tests/editor/BoardLinkFixture.h"
+#include "widgets/AlertView.h"
 
 #include <cerrno>
 #include <thread>
@@ -20,6 +21,7 @@ namespace {
 
 const Vec2 kPortField(610, 61); // the port box on the open bar
 const Vec2 kOutside(100, 600);
+const Vec2 kAlertOk(362, 284);
 
 // Catches a wrong marker, a state that is not shown, and an index past the
 // list taken as a record.
@@ -143,6 +145,47 @@ TEST_F(BoardLinkTest, APortThatDoesNotOpenIsExplainedSearchedAgainAndThePanelClo
     EXPECT_TRUE(link->getSendingOverlay()->isPanel());
     EXPECT_EQ(link->getSendingOverlay()->getStopButton(), nullptr);
 
+    tap(kOutside);
+    EXPECT_EQ(link->getSendingOverlay(), nullptr);
+}
+
+AlertView* alertIn(engine::Node* scene) {
+    for (engine::Node* child : scene->getChildren()) {
+        if (auto* box = dynamic_cast<AlertView*>(child)) {
+            return box;
+        }
+    }
+    return nullptr;
+}
+
+// Catches the failure dropped where no system box can be shown (an X server
+// without its fonts): the editor's own box must say it, and a tap closes it.
+TEST_F(BoardLinkTest, AFailureNoSystemBoxCanShowAppearsInTheEditorsOwnBox) {
+    engine::setMessageBoxHandler(nullptr); // headless: the system box reaches nobody
+    present({{"/dev/ttyUSB0", "A", false}});
+    link->startSerial();
+    settle();
+    {
+        std::lock_guard lock(script->mutex);
+        script->openable = {"/dev/none"};
+        script->refusal = pavlune::PortOpenError::fromErrno(ENOENT);
+    }
+    link->runOnBoard();
+    settle();
+    AlertView* box = alertIn(scene);
+    ASSERT_NE(box, nullptr);
+    std::string said;
+    for (engine::Node* child : box->getChildren()) {
+        if (auto* label = dynamic_cast<engine::Label*>(child)) {
+            said = label->getString();
+        }
+    }
+    EXPECT_EQ(said.rfind("しっぱい\nせつぞくしなおしてください。", 0), 0u);
+
+    tap(kAlertOk);
+    driver->advance(0.2f);
+    EXPECT_EQ(alertIn(scene), nullptr);
+    ASSERT_NE(link->getSendingOverlay(), nullptr);
     tap(kOutside);
     EXPECT_EQ(link->getSendingOverlay(), nullptr);
 }

@@ -1,0 +1,163 @@
+#!/usr/bin/env python3
+"""End to end: the real pavlune-cards sends a program to a board on a
+pseudo-terminal. A two-row program is built with the mouse, the terminal is
+chosen in the port list and play is pressed; the board must receive exactly
+the bytes pavlune-export prints for the saved program, paced no faster than
+its schedule. Stop must send what `pavlune-export --stop` sends. Then the
+board is unplugged: play shows the failure box and the editor stays usable.
+
+    link_e2e.py <pavlune-cards> <pavlune-export> [folder for screenshots]
+"""
+
+import codecs
+import os
+import re
+import subprocess
+import sys
+
+from e2e_support import (BACK, BASIC, LIST_NEW, PLAY, PORT_FIELD, SETTINGS_CLOSED, SNAPPED_X, STOP, Failure,
+                         Session, port_row, row_y, run, settle, skip_unless_tools, wait_until)
+from pty_board import PtyBoard
+
+LED_ON, LED_OFF = 0, 1
+DIALECT = "jam"
+PANEL_POINT = (600, 500)      # inside the sending panel, away from its stop button
+EDITOR_PAPER = (820, 200)     # white paper right of the rows, while the editor shows
+FAILURE_CAPTION = "しっぱい"
+IN_SCENE = "in the scene"
+ALERT_INSIDE = (220, 540)     # the pink inside of the editor's own box, left of its text
+ALERT_OK = (362, 284)
+LISTING_LINE = re.compile(r'^\s*(\d+) ms\s+(?:silent|echo)\s+"(.*)"$')
+
+
+def export(tool, *args, check=True):
+    result = subprocess.run([tool, *args], capture_output=True)
+    if check and result.returncode != 0:
+        raise Failure(f"pavlune-export {' '.join(args)}: {result.stderr.decode(errors='replace')}")
+    return result.stdout
+
+
+def schedule(tool, program):
+    """The bytes the program sends and the pause after each, in seconds,
+    from pavlune-export's listing; checked against its raw output."""
+    sent = export(tool, "--dialect", DIALECT, "--program", program)
+    pauses, listed = [], b""
+    for line in export(tool, "--dialect", DIALECT, "--listing", "--program", program).decode().splitlines():
+        match = LISTING_LINE.match(line)
+        if not match:
+            raise Failure(f"unexpected listing line: {line!r}")
+        text = codecs.escape_decode(match.group(2).encode())[0]
+        listed += text
+        pauses += [int(match.group(1)) / 1000] * len(text)
+    if listed != sent:
+        raise Failure(f"the listing does not spell the bytes sent: {listed!r} against {sent!r}")
+    return sent, pauses
+
+
+def stop_bytes(tool):
+    """What stopping the board sends, as pavlune-export --stop sends it."""
+    board = PtyBoard(echo=False)
+    try:
+        export(tool, "--dialect", DIALECT, "--stop", board.path)
+        return board.settled_bytes()
+    finally:
+        board.close()
+
+
+def ports_found(tool):
+    """How many ports a search finds besides the ones named on the command line."""
+    return len(export(tool, "--list-ports").decode().splitlines())
+
+
+def main():
+    app, tool = sys.argv[1], sys.argv[2]
+    shots = sys.argv[3] if len(sys.argv) > 3 else None
+    skip_unless_tools("Xvfb", "xdotool", "import")
+    board = PtyBoard()
+    session = None
+    try:
+        session = Session(app, ["--port", board.path], shots=shots)
+        link(session, board, tool)
+    finally:
+        if session:
+            session.close()
+        board.close()
+
+
+def failure_box(session):
+    """The system's message box window, IN_SCENE when the editor shows its
+    own box instead (a display where the system box cannot be shown), or None."""
+    window = session.window_geometry(f"^{FAILURE_CAPTION}$")
+    if window:
+        return window
+    red, green, _ = session.colour_at(*ALERT_INSIDE)
+    return IN_SCENE if red >= 235 and red - green >= 12 else None
+
+
+def link(s, board, tool):
+    s.click(*LIST_NEW, wait=1.5)
+    s.palette_drag(LED_ON, (SNAPPED_X, row_y(1)))
+    s.palette_drag(LED_OFF, (SNAPPED_X, row_y(2)))
+    s.wait_for_program([(1, BASIC, LED_ON, ""), (2, BASIC, LED_OFF, "")], "two LED cards on rows 1 and 2")
+    expected, pauses = schedule(tool, s.program_path())
+
+    # Choose the terminal: listed after the ports that a search finds.
+    s.click(*SETTINGS_CLOSED, wait=0.5)
+    s.click(*PORT_FIELD, wait=0.5)
+    s.click(*port_row(ports_found(tool)), wait=0.8)
+
+    s.click(*PLAY, wait=0)
+    nominal = sum(pauses[:-1])
+    wait_until(lambda: len(board.bytes()) >= len(expected), "the program to arrive at the board", nominal + 10)
+    received = board.settled_bytes(quiet=0.5)  # nothing more may follow
+    if received != expected:
+        raise Failure(f"the board received {received!r}, expected {expected!r}")
+    times = board.times()
+    took = times[-1] - times[0]
+    # Reads may be late, never early: the whole transfer cannot be shorter
+    # than its pauses, allowing for the first byte having been read late.
+    print(f"the transfer took {took:.3f} s; its pauses add up to {nominal:.3f} s")
+    if took < nominal - 0.05 or took > nominal * 1.5 + 1:
+        raise Failure("the transfer was not paced as scheduled")
+    longest = max(pauses[:-1])
+    gaps = [later - earlier for earlier, later in zip(times, times[1:])]
+    if max(gaps) < longest - 0.05:
+        raise Failure(f"no gap of the longest pause ({longest} s) between bytes; the longest was {max(gaps):.3f} s")
+    settle(0.3)
+    s.shot("sending-panel")
+    s.click(*PANEL_POINT, wait=0.5)
+
+    # Stop: break and reset, as the command-line tool sends them.
+    board.clear()
+    expected_stop = stop_bytes(tool)
+    s.click(*STOP, wait=0)
+    received = board.settled_bytes(quiet=0.5)
+    if received != expected_stop:
+        raise Failure(f"stop sent {received!r}, expected {expected_stop!r}")
+    s.alive()
+
+    # Unplugged: play tells why and the editor carries on.
+    board.close()
+    wait_until(lambda: not os.path.exists(board.path), "the terminal to vanish", 5)
+    s.click(*PLAY, wait=0)
+    box = wait_until(lambda: failure_box(s), f"a message box captioned {FAILURE_CAPTION}", 10)
+    settle(0.3)
+    s.shot("failure-box")
+    if box is IN_SCENE:
+        s.click(*ALERT_OK, wait=0)
+    else:
+        s.xdo("key", "--window", box["WINDOW"], "Return")
+    wait_until(lambda: not failure_box(s), "the message box to close", 5)
+    s.alive()
+    settle(0.5)
+    s.shot("after-failure")
+    s.click(*PANEL_POINT, wait=0.5)
+    white = s.colour_at(*EDITOR_PAPER)
+    s.click(*BACK, wait=0)
+    wait_until(lambda: s.colour_at(*EDITOR_PAPER) != white, "the list to replace the editor", 5)
+    s.shot("back-on-list")
+    s.alive()
+
+
+if __name__ == "__main__":
+    run(main)

@@ -1,0 +1,23 @@
+#include "widgets/Notice.h"
+
+#include "engine/2d/Node.h"
+#include "engine/2d/actions/FadeIn.h"
+#include "engine/platform/MessageBox.h"
+#include "widgets/AlertView.h"
+
+void Notice::show(engine::Node* scene, const std::string& message, const std::string& title) {
+    if (engine::MessageBox(message.c_str(), title.c_str()) || !scene) {
+        return;
+    }
+    AlertView* box = AlertView::create(title + "\n" + message);
+    if (!box) {
+        return;
+    }
+    // There is nothing to decide: every way out just closes it.
+    box->onOk = [](AlertView* shown) { shown->close(); };
+    box->onCancel = box->onOk;
+    box->onOutside = box->onOk;
+    scene->addChild(box);
+    box->setOpacity(0);
+    box->runAction(engine::FadeIn::create(AlertView::kFadeDuration));
+}
