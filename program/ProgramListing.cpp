@@ -53,16 +53,13 @@ std::vector<ListingLine> ProgramListing::linesOf(const CatalogueView& view, cons
     if (view.isByteCoded()) {
         return queLines(QueProgramAssembler(view).assembleQueProgram(rows));
     }
-    return textLines(view, TextTransferAssembler(view).assembleTextTransfer(rows));
+    return textLines(TextTransferAssembler(view).assembleRows(rows));
 }
 
-std::vector<ListingLine> ProgramListing::textLines(const CatalogueView& view, const std::vector<SendUnit>& units) {
-    // Break and reset, then the prologue; the epilogue closes the list.
-    const std::size_t first = 2 + view.getPrologue().size();
-    const std::size_t epilogue = view.getEpilogue().size();
+std::vector<ListingLine> ProgramListing::textLines(const std::vector<SendUnit>& rowUnits) {
     std::vector<ListingLine> lines;
-    for (std::size_t i = first; i + epilogue < units.size(); ++i) {
-        appendTextLines(units[i].text, lines);
+    for (const SendUnit& unit : rowUnits) {
+        appendTextLines(unit.text, lines);
     }
     return lines;
 }

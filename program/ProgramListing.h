@@ -12,7 +12,8 @@ namespace pavlune {
 
 // One line of a program as people read it.
 struct ListingLine {
-    // que: the instruction line counted from 1; empty otherwise.
+    // que: the instruction line counted from 1 (empty for the padding);
+    // empty in jam and latte.
     std::string number;
     // jam and latte: the line as it goes out (jam with its line number,
     // latte with its indent), without the line end. que: the instruction's
@@ -33,8 +34,8 @@ class ProgramListing {
 public:
     static std::vector<ListingLine> linesOf(const CatalogueView& view, const FieldRows& rows);
 
-    // The row units of `units`, which assembleTextTransfer made with `view`.
-    static std::vector<ListingLine> textLines(const CatalogueView& view, const std::vector<SendUnit>& units);
+    // The lines of the row units (assembleRows), without their line ends.
+    static std::vector<ListingLine> textLines(const std::vector<SendUnit>& rowUnits);
     // Every instruction, then one line for the padding when there is any.
     static std::vector<ListingLine> queLines(const QueProgram& program);
 
