@@ -26,8 +26,9 @@ constexpr float kColumnGap = 20;
 
 engine::Label* makeLabel(const std::string& text, bool boardFont, float size, const Color4B& colour,
                          float anchorX) {
-    engine::Label* label = boardFont ? engine::Label::createWithTTF(text, ListingView::kBoardFont, size)
-                                     : engine::Label::createWithSystemFont(text, ListingView::kJapaneseFont, size);
+    engine::Label* label = boardFont
+                               ? engine::Label::createWithTTF(text, ListingView::kBoardFont, size)
+                               : engine::Label::createWithSystemFont(text, ListingView::kJapaneseFont, size);
     if (label) {
         label->setTextColor(colour);
         label->setAnchorPoint(Vec2(anchorX, 0.5f));
@@ -53,7 +54,8 @@ ListingView::ListingView(engine::Node* parent, const Vec2& origin, const Size& s
     parent->addChild(view_);
 
     if (lines.empty()) {
-        if (engine::Label* hint = makeLabel("カードを ならべると ここに でるよ", false, kReadingSize, kHintGrey, 0.5f)) {
+        if (engine::Label* hint =
+                makeLabel("カードを ならべると ここに でるよ", false, kReadingSize, kHintGrey, 0.5f)) {
             hint->setPosition(size.width / 2, height - kMargin - kLineHeight);
             view_->addChild(hint);
         }

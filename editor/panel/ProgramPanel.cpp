@@ -56,12 +56,15 @@ ProgramPanel::ProgramPanel(engine::Node* scene, const engine::Node* backButton,
         return;
     }
     const engine::Rect back = HitTest::worldBoundingBox(backButton);
-    button_->setPosition(back.getMinX() - kGapToBackButton - button_->getContentSize().width / 2, back.getMidY());
+    button_->setPosition(back.getMinX() - kGapToBackButton - button_->getContentSize().width / 2,
+                         back.getMidY());
     scene->addChild(button_);
     PressedButton::attach(button_, [this] { open(); });
 }
 
-ProgramPanel::~ProgramPanel() { close(); }
+ProgramPanel::~ProgramPanel() {
+    close();
+}
 
 void ProgramPanel::open() {
     if (isOpen() || !scene_) {
@@ -102,7 +105,8 @@ void ProgramPanel::buildHeader(const std::string& dialect) {
         sheet_->addChild(band);
     }
     const float middle = top - kHeaderHeight / 2;
-    if (engine::Label* title = engine::Label::createWithSystemFont("コード  " + dialect, ListingView::kJapaneseFont, 24)) {
+    if (engine::Label* title =
+            engine::Label::createWithSystemFont("コード  " + dialect, ListingView::kJapaneseFont, 24)) {
         title->setTextColor(kTitleBlue);
         title->setAnchorPoint(Vec2(0, 0.5f));
         title->setPosition(20, middle);
@@ -118,7 +122,8 @@ void ProgramPanel::buildHeader(const std::string& dialect) {
     if (copiedNote_ && copyButton_) {
         copiedNote_->setTextColor(kTitleBlue);
         copiedNote_->setAnchorPoint(Vec2(1, 0.5f));
-        copiedNote_->setPosition(copyButton_->getPositionX() - copyButton_->getContentSize().width / 2 - 12, middle);
+        copiedNote_->setPosition(copyButton_->getPositionX() - copyButton_->getContentSize().width / 2 - 12,
+                                 middle);
         copiedNote_->setVisible(false);
         sheet_->addChild(copiedNote_);
     }
@@ -129,13 +134,12 @@ void ProgramPanel::listenForTapsOutside() {
     // begins and ends outside the sheet closes it.
     auto* listener = engine::EventListenerTouchOneByOne::create();
     listener->setSwallowTouches(true);
-    auto beganOutside = std::make_shared<bool>(false);
-    listener->onTouchBegan = [this, beganOutside](engine::Touch* touch, engine::Event*) {
-        *beganOutside = !HitTest::contains(sheet_, touch);
+    listener->onTouchBegan = [this](engine::Touch* touch, engine::Event*) {
+        touchBeganOutside_ = !HitTest::contains(sheet_, touch);
         return true;
     };
-    listener->onTouchEnded = [this, beganOutside](engine::Touch* touch, engine::Event*) {
-        if (*beganOutside && !HitTest::contains(sheet_, touch)) {
+    listener->onTouchEnded = [this](engine::Touch* touch, engine::Event*) {
+        if (touchBeganOutside_ && !HitTest::contains(sheet_, touch)) {
             close();
         }
     };

@@ -8,7 +8,6 @@
 #include <string>
 
 namespace engine {
-class EventListenerMouse;
 class Label;
 class LayerColor;
 class Node;
@@ -40,7 +39,8 @@ public:
 
     // Adds the button to `scene` left of `backButton`, at its height.
     // `fieldRows` gives the field's program when the panel opens.
-    ProgramPanel(engine::Node* scene, const engine::Node* backButton, std::function<pavlune::FieldRows()> fieldRows);
+    ProgramPanel(engine::Node* scene, const engine::Node* backButton,
+                 std::function<pavlune::FieldRows()> fieldRows);
     ~ProgramPanel();
 
     ProgramPanel(const ProgramPanel&) = delete;
@@ -80,4 +80,5 @@ private:
     std::unique_ptr<ListingView> listing_;
     std::string text_;
     bool ownsEscapeKey_ = false;
+    bool touchBeganOutside_ = false;
 };

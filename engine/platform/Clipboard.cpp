@@ -4,7 +4,9 @@
 
 namespace engine {
 
-bool Clipboard::setText(const std::string& text) { return SDL_SetClipboardText(text.c_str()) == 0; }
+bool Clipboard::setText(const std::string& text) {
+    return SDL_SetClipboardText(text.c_str()) == 0;
+}
 
 std::string Clipboard::getText() {
     char* clip = SDL_GetClipboardText();

@@ -52,8 +52,9 @@ protected:
         file << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<array>\n";
         for (std::size_t row = 0; row < rows.size(); ++row) {
             if (const auto& card = rows[row]) {
-                file << "<dict><key>index</key><integer>" << card->index << "</integer><key>tab</key><integer>"
-                     << card->set << "</integer><key>value</key><string>" << card->value
+                file << "<dict><key>index</key><integer>" << card->index
+                     << "</integer><key>tab</key><integer>" << card->set
+                     << "</integer><key>value</key><string>" << card->value
                      << "</string><key>x</key><integer>650</integer><key>y</key><integer>" << 5515 - 130 * row
                      << "</integer><key>zorder</key><integer>1</integer></dict>\n";
             }
@@ -69,7 +70,8 @@ protected:
 
     // What the export tool prints for the saved program file.
     std::string exportLines(const char* dialect) const {
-        const std::string command = kTool + " --dialect " + dialect + " --lines --program '" + programFile_ + "'";
+        const std::string command =
+            kTool + " --dialect " + dialect + " --lines --program '" + programFile_ + "'";
         std::FILE* pipe = ::popen(command.c_str(), "r");
         EXPECT_NE(pipe, nullptr) << command;
         std::string out;
@@ -94,8 +96,9 @@ protected:
 // other than the current one, the prologue shown, lines joined or split
 // differently from the tool), and a copy button that copies anything else.
 TEST_F(ProgramPanelTest, ShowsAndCopiesWhatTheExportToolPrintsForTheSavedProgramInEachDialect) {
-    FieldScene* editor = openProgram({Card{2, 4, ""}, Card{0, 0, ""}, Card{2, 2, "2"}, Card{2, 5, ""}, std::nullopt,
-                                      Card{0, 1, ""}});
+    // A loop with a number card inside, an empty row, a card after it.
+    FieldScene* editor = openProgram(
+        {Card{2, 4, ""}, Card{0, 0, ""}, Card{2, 2, "2"}, Card{2, 5, ""}, std::nullopt, Card{0, 1, ""}});
     ProgramPanel* panel = editor->getProgramPanel();
     ASSERT_NE(panel, nullptr);
     for (const auto& [dialect, name] : {std::pair{pavlune::jam, "jam"}, std::pair{pavlune::latte, "latte"},
