@@ -9,6 +9,7 @@
 #include "editor/field/FieldBoard.h"
 #include "editor/field/TrashCan.h"
 #include "editor/gestures/CardGestures.h"
+#include "editor/panel/ProgramPanel.h"
 #include "editor/palette/CardPalette.h"
 #include "editor/palette/DialectToggle.h"
 #include "engine/2d/Director.h"
@@ -120,6 +121,9 @@ bool FieldScene::init(SaveData* data) {
     linkIsIdle = [this] { return boardLink->isIdle(); };
     showWaitingForLink = [this] { boardLink->showLoadingOverlay(); };
     boardLink->startSerial();
+    // Program panel room: the button left of the back button and the panel it opens.
+    programPanel = std::make_unique<ProgramPanel>(this, runControls->getBackButton(),
+                                                  [this] { return board->fieldRows(); });
     loadField();
     return true;
 }

@@ -21,6 +21,7 @@ class FieldBoard;
 class FieldScrollView;
 class InputCardSprite;
 class NumberEditor;
+class ProgramPanel;
 class RunControls;
 class TrashCan;
 
@@ -48,6 +49,7 @@ public:
     CardPalette* getPalette() const { return palette; }
     DialectToggle* getDialectToggle() const { return dialectToggle; }
     BoardLink* getBoardLink() const { return boardLink.get(); }
+    ProgramPanel* getProgramPanel() const { return programPanel.get(); }
 
     // Writes the field to the program file; the first save of a new program
     // also lists it and draws its picture.
@@ -102,5 +104,6 @@ private:
     CardPalette* palette = nullptr;
     DialectToggle* dialectToggle = nullptr;
     std::unique_ptr<BoardLink> boardLink;
+    std::unique_ptr<ProgramPanel> programPanel;
     bool leaving = false;
 };

@@ -8,6 +8,7 @@
 #include "export/SerialExport.h"
 #include "export/TextEscaping.h"
 #include "export/TransferPrinter.h"
+#include "program/ProgramListing.h"
 #include "program/QueProgramAssembler.h"
 #include "program/TextTransferAssembler.h"
 
@@ -63,9 +64,10 @@ int ExportCommand::run(const std::vector<std::string>& arguments) {
     }
     const int serialActions = (options.sendDevice.empty() ? 0 : 1) + (options.stopDevice.empty() ? 0 : 1) +
                               (options.listPorts ? 1 : 0);
-    if (serialActions > 1 || (serialActions == 1 && options.listing)) {
+    const int printModes = (options.listing ? 1 : 0) + (options.lines ? 1 : 0);
+    if (serialActions + printModes > 1) {
         return fail(std::string(kProgramName) +
-                    ": --send, --stop, --list-ports and --listing exclude each other");
+                    ": --send, --stop, --list-ports, --listing and --lines exclude each other");
     }
     if (options.listPorts) {
         return SerialExport(output_, errors_).listPorts();
@@ -145,7 +147,9 @@ int ExportCommand::printProgram(const ExportOptions& options) {
 
     const CatalogueView view(*options.dialect, basic);
     std::string result;
-    if (view.isByteCoded()) {
+    if (options.lines) {
+        result = ProgramListing::text(ProgramListing::linesOf(view, rows));
+    } else if (view.isByteCoded()) {
         const QueProgram program = QueProgramAssembler(view).assembleQueProgram(rows);
         result = options.listing ? TransferPrinter::queListing(program) : TransferPrinter::queBytes(program);
     } else {

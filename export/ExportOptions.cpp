@@ -38,6 +38,11 @@ ExportArgumentParser::ExportArgumentParser() {
                             options.listing = true;
                             return true;
                         }});
+    options_.push_back({"--lines", "", "print the program's lines as the editor's program panel shows them",
+                        [](ExportOptions& options, const std::string&, std::string&) {
+                            options.lines = true;
+                            return true;
+                        }});
     options_.push_back({"--send", "DEVICE", "send the program to the board on DEVICE, echoing it",
                         [](ExportOptions& options, const std::string& value, std::string& error) {
                             if (value.empty()) {
@@ -139,7 +144,7 @@ bool ExportArgumentParser::parse(const std::vector<std::string>& arguments, Expo
 }
 
 std::string ExportArgumentParser::usage() const {
-    std::string text = "usage: pavlune-export --dialect jam|latte|que [--listing] FILE\n"
+    std::string text = "usage: pavlune-export --dialect jam|latte|que [--listing|--lines] FILE\n"
                        "       pavlune-export --dialect jam|latte|que --send DEVICE FILE\n"
                        "       pavlune-export --dialect jam|latte|que --stop DEVICE\n"
                        "       pavlune-export --list-ports\n"

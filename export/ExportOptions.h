@@ -13,6 +13,8 @@ namespace pavlune {
 struct ExportOptions {
     std::optional<Dialect> dialect;
     bool listing = false;
+    // The program's lines as people read them instead of the bytes.
+    bool lines = false;
     bool help = false;
     // The field program file; "-" is standard input. Empty when not given.
     std::string file;

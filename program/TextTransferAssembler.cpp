@@ -40,20 +40,28 @@ std::string TextTransferAssembler::cardText(const CardSlot& slot, const CardCode
 }
 
 std::vector<SendUnit> TextTransferAssembler::assembleTextTransfer(const FieldRows& rows) {
+    std::vector<SendUnit> units;
+    const CardCode breakCode = view_.getBreakCode();
+    units.push_back({breakCode.code, breakCode.charDelay, false});
+    // The reset goes out at the dialect's pace, whatever its own record says.
+    units.push_back({view_.getResetCode().code, view_.getCharPacing(), false});
+    for (const CardCode& record : view_.getPrologue()) {
+        units.push_back(sequenceUnit(record));
+    }
+    const std::vector<SendUnit> program = assembleRows(rows);
+    units.insert(units.end(), program.begin(), program.end());
+    for (const CardCode& record : view_.getEpilogue()) {
+        units.push_back(sequenceUnit(record));
+    }
+    return units;
+}
+
+std::vector<SendUnit> TextTransferAssembler::assembleRows(const FieldRows& rows) {
     braceDepth_ = 0;
     const int pacing = view_.getCharPacing();
     const std::string lineEnd = view_.getLineEnd();
     const std::string separator = view_.getStatementSeparator();
     std::vector<SendUnit> units;
-
-    const CardCode breakCode = view_.getBreakCode();
-    units.push_back({breakCode.code, breakCode.charDelay, false});
-    // The reset goes out at the dialect's pace, whatever its own record says.
-    units.push_back({view_.getResetCode().code, pacing, false});
-    for (const CardCode& record : view_.getPrologue()) {
-        units.push_back(sequenceUnit(record));
-    }
-
     // Every row has its number, cards or not, so numbers keep their place.
     int lineNumber = kLineNumberStep;
     for (const FieldRow& row : rows) {
@@ -89,10 +97,6 @@ std::vector<SendUnit> TextTransferAssembler::assembleTextTransfer(const FieldRow
                 {std::string(static_cast<std::size_t>(level) * 2, ' ') + rowText, rowPause, true});
         }
         lineNumber += kLineNumberStep;
-    }
-
-    for (const CardCode& record : view_.getEpilogue()) {
-        units.push_back(sequenceUnit(record));
     }
     return units;
 }

@@ -25,6 +25,9 @@ public:
     // past the end, as a damaged program file may hold) is left out, like an
     // empty slot.
     std::vector<SendUnit> assembleTextTransfer(const FieldRows& rows);
+    // Only the program: one unit per row holding cards, as in the transfer.
+    // Starts the brace depth afresh.
+    std::vector<SendUnit> assembleRows(const FieldRows& rows);
 
     // The latte indentation level of a row text, in levels of two spaces,
     // and moves the brace depth by the braces of the text; 0 in any other

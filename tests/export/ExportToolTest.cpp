@@ -157,6 +157,36 @@ TEST_F(ExportTool, TextListingShowsPauseEchoAndEscapedText) {
                      "   50 ms  echo    \"RUN\\r\\n\"\n");
 }
 
+// Catches the prologue or epilogue among the lines, line ends left on, a
+// latte row's second line lost, a jam number that skips no empty row, and que
+// groups printed one per line instead of one instruction per line.
+TEST_F(ExportTool, LinesShowTheProgramAsTheProgramPanelDoes) {
+    const struct {
+        const char* dialect;
+        const char* rows;
+        const char* lines;
+    } cases[] = {
+        {"jam", "basic 0\n\nfull 2 3\n", "10 LED 1\n30 WAIT 180\n"},
+        {"latte", "full 4\nbasic 0\nfull 5\n", "i=0;\nwhile(i<3){\n  led(1);\ni=i+1;\n}\n"},
+        {"que", "full 4\nbasic 0\nfull 5\n",
+         "  1  09 00 00 00 00 00 00 00  はこ# = 0\n"
+         "  2  00 00 00 00 00 00 00 00\n"
+         "  3  01 00 01 00 00 00 00 00  LEDを つける\n"
+         "  4  0A 00 00 00 01 00 01 00  はこ# + 1\n"
+         "  5  10 00 01 00 02 00 03 00  もし #<3 2 へ\n"
+         "     FF × 472  のこりを うめる\n"},
+        {"jam", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.dialect) + " " + c.rows);
+        const ToolRun r = run({"--dialect", c.dialect, "--lines", "-"}, c.rows);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, c.lines);
+    }
+    expectRejected(run({"--dialect", "jam", "--lines", "--listing", "-"}, ""),
+                   "pavlune-export: --send, --stop, --list-ports, --listing and --lines exclude each other");
+}
+
 TEST_F(ExportTool, ReadsNamedFilesLikeStandardInput) {
     for (const char* dialect : {"jam", "latte", "que"}) {
         const ToolRun fromFile = run({"--dialect", dialect, kGoldenDir + "full.txt"});

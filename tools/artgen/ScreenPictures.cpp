@@ -205,6 +205,40 @@ void backButton(Canvas& c) {
     Paint::text(cr, "もどる", style(17, kDeepBlue, 900), 29, h / 2, w - 34, Align::left);
 }
 
+// A sheet with text lines: the program written out.
+void sheetIcon(cairo_t* cr, double x, double y, double w, double h, const Rgb& ink, const Rgb& paper) {
+    Paint::roundedRect(cr, x, y, w, h, 3);
+    Paint::fillPreserve(cr, paper);
+    Paint::stroke(cr, ink, 2.5);
+    for (int i = 0; i < 3; ++i) {
+        const double ly = y + h * (0.3 + 0.2 * i);
+        cairo_move_to(cr, x + w * 0.22, ly);
+        cairo_line_to(cr, x + w * (i == 2 ? 0.55 : 0.78), ly);
+    }
+    Paint::stroke(cr, ink, 2);
+}
+
+void programButton(Canvas& c) {
+    cairo_t* cr = c.cr();
+    const double w = c.width(), h = c.height();
+    Paint::roundedRect(cr, 2, 2, w - 4, h - 4, 14);
+    Paint::fillPreserve(cr, kWhite);
+    Paint::stroke(cr, kDeepBlue, 2.5);
+    sheetIcon(cr, 11, h / 2 - 14, 22, 28, kDeepBlue, kWhite);
+    Paint::text(cr, "コード", style(18, kDeepBlue, 900), 40, h / 2, w - 46, Align::left);
+}
+
+void copyButton(Canvas& c) {
+    cairo_t* cr = c.cr();
+    const double w = c.width(), h = c.height();
+    Paint::roundedRect(cr, 2, 2, w - 4, h - 4, h / 2 - 2);
+    Paint::fillPreserve(cr, kDeepBlue);
+    Paint::stroke(cr, kWhite, 3);
+    sheetIcon(cr, 18, h / 2 - 14, 18, 23, kWhite, kDeepBlue);
+    sheetIcon(cr, 25, h / 2 - 8, 18, 23, kWhite, kDeepBlue);
+    Paint::text(cr, "コピー", style(18, kWhite, 900), 52, h / 2, w - 60, Align::left);
+}
+
 void cornerTab(Canvas& c, bool bottomLeft) {
     cairo_t* cr = c.cr();
     const double w = c.width(), h = c.height();
@@ -342,6 +376,10 @@ void ScreenPictures::appendTo(std::vector<PictureEntry>& e) {
     e.push_back({"res/r_record_back.png", 110, 70, "back button: tab in the top right corner",
                  [](Canvas& c) { cornerTab(c, true); }});
     e.push_back({"res/r_record.png", 80, 50, "back button: to the list of programs", [](Canvas& c) { backButton(c); }});
+    e.push_back({"res/r_program.png", 110, 50, "program button: the whole program as text, left of the back button",
+                 [](Canvas& c) { programButton(c); }});
+    e.push_back({"res/r_copy.png", 120, 50, "program panel: copy the program text",
+                 [](Canvas& c) { copyButton(c); }});
 
     e.push_back({"res/r_port.png", 110, 50, "bottom bar: port caption", [](Canvas& c) { portLabel(c); }});
     e.push_back({"res/r_port_input.png", 420, 50, "bottom bar: port status box, opens the port list",
