@@ -19,6 +19,7 @@ constexpr SDL_Rect kTerminalArea{24, 356, 912, 220};
 constexpr std::size_t kTerminalLines = 11;
 constexpr std::size_t kTerminalColumns = 74;
 constexpr auto kBeepShown = std::chrono::milliseconds(400);
+constexpr std::size_t kTrailLength = 400;
 
 TTF_Font* fontFor(const std::string& pattern, int size) {
     auto& fonts = engine::FontResolver::getInstance();
@@ -104,6 +105,10 @@ bool BoardWindow::frame(BoardClock::TimePoint now) {
     lastFrame_ = now;
     if (outputs_.leftWheel() != 0.0 || outputs_.rightWheel() != 0.0) {
         floor_.drive(seconds, outputs_.leftWheel(), outputs_.rightWheel());
+        trail_.emplace_back(floor_.x(), floor_.y());
+        while (trail_.size() > kTrailLength) {
+            trail_.pop_front();
+        }
         dirty_ = true;
     }
     if (beeped_ && now - lastBeep_ > kBeepShown) {
@@ -184,15 +189,23 @@ void BoardWindow::drawFloor() {
         fillRect(area.x, y, area.w, 1, {205, 178, 132});
     }
     SDL_RenderSetClipRect(renderer_, &area);
+    SDL_SetRenderDrawColor(renderer_, 170, 120, 70, 255);
+    for (const auto& [x, y] : trail_) {
+        const SDL_Rect dot{area.x + static_cast<int>(x) - 1, area.y + area.h - static_cast<int>(y) - 1, 3, 3};
+        SDL_RenderFillRect(renderer_, &dot);
+    }
     // The car, facing its heading: body, two wheels and a nose.
     fillTurnedRect(0, 0, 44, 56, {230, 70, 60});
     fillTurnedRect(-27, -4, 10, 30, {40, 40, 40});
     fillTurnedRect(27, -4, 10, 30, {40, 40, 40});
     fillTurnedRect(0, 22, 22, 8, {255, 240, 200});
     SDL_RenderSetClipRect(renderer_, nullptr);
+    SDL_SetRenderDrawColor(renderer_, 255, 255, 255, 190);
+    const SDL_Rect caption{area.x + 8, area.y + 8, 250, 28};
+    SDL_RenderFillRect(renderer_, &caption);
     char wheels[64];
-    std::snprintf(wheels, sizeof wheels, "ひだり %+.1f   みぎ %+.1f", outputs_.leftWheel(), outputs_.rightWheel());
-    text(wheels, area.x + 10, area.y + area.h - 28, labelFont_, {90, 60, 30});
+    std::snprintf(wheels, sizeof wheels, "くるま  ひだり %+.1f  みぎ %+.1f", outputs_.leftWheel(), outputs_.rightWheel());
+    text(wheels, area.x + 16, area.y + 11, labelFont_, {90, 60, 30});
 }
 
 void BoardWindow::drawTerminal() {
@@ -274,8 +287,11 @@ void BoardWindow::saveScreenshot() {
     if (!surface) {
         return;
     }
-    if (SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, surface->pixels, surface->pitch) == 0) {
-        IMG_SavePNG(surface, screenshot_.c_str());
+    // Written aside and renamed, so a reader never sees half a picture.
+    const std::string partial = screenshot_ + ".partial";
+    if (SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, surface->pixels, surface->pitch) == 0 &&
+        IMG_SavePNG(surface, partial.c_str()) == 0) {
+        std::rename(partial.c_str(), screenshot_.c_str());
     }
     SDL_FreeSurface(surface);
 }

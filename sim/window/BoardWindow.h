@@ -60,6 +60,7 @@ private:
     std::map<std::string, SDL_Texture*> texts_;
     std::deque<std::string> terminal_;
     CarFloor floor_;
+    std::deque<std::pair<double, double>> trail_; // where the car has been, oldest first
     BoardClock::TimePoint lastFrame_{};
     BoardClock::TimePoint lastBeep_{};
     bool beeped_ = false;
