@@ -2,7 +2,7 @@
 
 #include "sim/BoardChange.h"
 #include "sim/BoardOutputs.h"
-#include "sim/window/CarFloor.h"
+#include "sim/CarFloor.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>

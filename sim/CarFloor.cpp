@@ -1,4 +1,4 @@
-#include "sim/window/CarFloor.h"
+#include "sim/CarFloor.h"
 
 #include <cmath>
 
