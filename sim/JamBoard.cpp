@@ -2,24 +2,12 @@
 
 #include "catalogue/CardSet.h"
 #include "catalogue/CatalogueView.h"
+#include "sim/BoardText.h"
 #include "sim/JamProgram.h"
 
 #include <cctype>
 
 namespace pavlune {
-
-namespace {
-
-std::string upperTrimmed(const std::string& text) {
-    std::string result;
-    for (const char c : text) {
-        result += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    const auto first = result.find_first_not_of(" \t");
-    return first == std::string::npos ? std::string() : result.substr(first, result.find_last_not_of(" \t") - first + 1);
-}
-
-} // namespace
 
 JamBoard::JamBoard(BoardContext context) : context_(context) {}
 
@@ -68,7 +56,7 @@ void JamBoard::run(const std::map<int, std::string>& lines, bool visible) {
 }
 
 void JamBoard::enter(const std::string& line) {
-    const std::string command = upperTrimmed(line);
+    const std::string command = upperCased(trimmed(line));
     if (command.empty()) {
         return;
     }

@@ -1,5 +1,7 @@
 #include "sim/JamProgram.h"
 
+#include "sim/BoardText.h"
+
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -10,21 +12,6 @@ namespace {
 
 using Statement = JamProgram::Statement;
 using Kind = JamProgram::Statement::Kind;
-
-std::string upper(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return text;
-}
-
-std::string trim(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 std::vector<std::string> split(const std::string& text, char separator) {
     std::vector<std::string> parts(1);
@@ -77,7 +64,7 @@ bool parseExpression(const std::string& text, JamProgram::Expression& expression
 }
 
 bool parseArguments(const std::string& text, std::size_t least, std::size_t most, Statement& statement) {
-    if (trim(text).empty()) {
+    if (trimmed(text).empty()) {
         return least == 0;
     }
     const auto parts = split(text, ',');
@@ -86,7 +73,7 @@ bool parseArguments(const std::string& text, std::size_t least, std::size_t most
     }
     for (const std::string& part : parts) {
         JamProgram::Expression expression;
-        if (!parseExpression(trim(part), expression)) {
+        if (!parseExpression(trimmed(part), expression)) {
             return false;
         }
         statement.arguments.push_back(expression);
@@ -101,15 +88,15 @@ bool parseFor(const std::string& rest, Statement& statement) {
     if (equals == std::string::npos || to == std::string::npos || to < equals) {
         return false;
     }
-    const std::string variable = trim(rest.substr(0, equals));
+    const std::string variable = trimmed(rest.substr(0, equals));
     if (variable.size() != 1 || variable[0] < 'A' || variable[0] > 'Z') {
         return false;
     }
     statement.variable = variable[0];
     JamProgram::Expression from;
     JamProgram::Expression limit;
-    if (!parseExpression(trim(rest.substr(equals + 1, to - equals - 1)), from) ||
-        !parseExpression(trim(rest.substr(to + 4)), limit)) {
+    if (!parseExpression(trimmed(rest.substr(equals + 1, to - equals - 1)), from) ||
+        !parseExpression(trimmed(rest.substr(to + 4)), limit)) {
         return false;
     }
     statement.arguments = {from, limit};
@@ -134,8 +121,8 @@ std::chrono::nanoseconds sixtieths(int count) {
 
 Statement JamProgram::parseStatement(const std::string& text) {
     Statement statement;
-    statement.text = trim(text);
-    const std::string source = upper(statement.text);
+    statement.text = trimmed(text);
+    const std::string source = upperCased(statement.text);
     if (!source.empty() && source[0] == '@') {
         statement.kind = Kind::label;
         statement.label = source.substr(0, source.find(' '));
@@ -146,7 +133,7 @@ Statement JamProgram::parseStatement(const std::string& text) {
         ++keywordEnd;
     }
     const std::string keyword = source.substr(0, keywordEnd);
-    const std::string rest = trim(source.substr(keywordEnd));
+    const std::string rest = trimmed(source.substr(keywordEnd));
     bool known = false;
     if (keyword == "LED") {
         statement.kind = Kind::led;
@@ -186,7 +173,7 @@ JamProgram::JamProgram(const std::map<int, std::string>& lines, BoardOutputs& ou
     : outputs_(outputs), observer_(observer) {
     for (const auto& [number, text] : lines) {
         for (const std::string& part : split(text, ':')) {
-            if (trim(part).empty()) {
+            if (trimmed(part).empty()) {
                 continue;
             }
             Statement statement = parseStatement(part);

@@ -1,18 +1,9 @@
 #include "sim/LatteBoard.h"
 
+#include "sim/BoardText.h"
 #include "sim/LatteProgram.h"
 
 namespace pavlune {
-
-namespace {
-
-std::string trim(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r");
-    return first == std::string::npos ? std::string()
-                                      : text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
-} // namespace
 
 LatteBoard::LatteBoard(BoardContext context) : context_(context) {}
 
@@ -37,7 +28,7 @@ void LatteBoard::receive(char character) {
     }
     context_.observer.boardEchoed(character);
     if (character == '\n' || character == '\r') {
-        const std::string line = trim(line_);
+        const std::string line = trimmed(line_);
         line_.clear();
         enter(line);
     } else {
@@ -74,7 +65,7 @@ void LatteBoard::enter(const std::string& line) {
     if (line == "ms") {
         interactive_ = true;
     } else if (line.rfind("ms ", 0) == 0) {
-        const std::string name = trim(line.substr(3));
+        const std::string name = trimmed(line.substr(3));
         const auto file = files_.find(name);
         if (file == files_.end()) {
             context_.observer.boardComplained("latte: no file \"" + name + "\" to run");
@@ -82,7 +73,7 @@ void LatteBoard::enter(const std::string& line) {
             run(file->second, true);
         }
     } else if (line.rfind(kCat, 0) == 0) {
-        captureName_ = trim(line.substr(kCat.size()));
+        captureName_ = trimmed(line.substr(kCat.size()));
         capture_.clear();
         capturing_ = true;
     } else {
