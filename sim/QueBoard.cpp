@@ -9,7 +9,9 @@
 namespace pavlune {
 
 QueBoard::QueBoard(BoardContext context)
-    : context_(context), imageSize_(static_cast<std::size_t>(CatalogueView(que, basic).getProgramImageSize())) {}
+    : context_(context), imageSize_(static_cast<std::size_t>(CatalogueView(que, basic).getProgramImageSize())),
+      instructionSize_(static_cast<std::size_t>(CatalogueView(que, basic).getInstructionSize())),
+      padByte_(CatalogueView(que, basic).getPadByte()) {}
 
 void QueBoard::receive(char byte) {
     if (image_.empty()) {
@@ -17,21 +19,38 @@ void QueBoard::receive(char byte) {
     }
     image_ += byte;
     lastByte_ = context_.clock.now();
-    if ((image_.size() - 1) % 8 == 0) {
-        char mark[24];
-        std::snprintf(mark, sizeof mark, "%s%02X", image_.size() == 1 ? "" : " ",
-                      static_cast<unsigned char>(byte));
-        for (const char* c = mark; *c; ++c) {
-            context_.observer.boardReceived(*c);
-        }
-    }
+    showLastInstruction();
     if (image_.size() == imageSize_) {
         std::string image;
         image.swap(image_);
-        context_.observer.boardReceived('\n');
+        show(std::to_string(image.size()) + " bytes\n");
         context_.slot.start(std::make_unique<QueImageProgram>(std::move(image), context_.outputs,
                                                               context_.observer));
     }
+}
+
+void QueBoard::show(const std::string& text) {
+    for (const char character : text) {
+        context_.observer.boardReceived(character);
+    }
+}
+
+void QueBoard::showLastInstruction() {
+    const std::size_t size = instructionSize_;
+    if (image_.size() % size != 0) {
+        return;
+    }
+    const std::string instruction = image_.substr(image_.size() - size);
+    if (instruction == std::string(size, padByte_)) {
+        return; // the padding says nothing
+    }
+    std::string line = std::to_string(image_.size() / size) + ":";
+    for (const char byte : instruction) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, " %02X", static_cast<unsigned char>(byte));
+        line += hex;
+    }
+    show(line + "\n");
 }
 
 std::optional<BoardClock::TimePoint> QueBoard::deadline() const {
@@ -47,7 +66,6 @@ void QueBoard::advance() {
         context_.observer.boardComplained("que: dropped an unfinished program of " + std::to_string(image_.size()) +
                                           " bytes (" + std::to_string(imageSize_) + " make a program)");
         image_.clear();
-        context_.observer.boardReceived('\n');
     }
 }
 

@@ -25,8 +25,14 @@ public:
     void advance();
 
 private:
+    // What the terminal view shows: each instruction as it completes, in hex.
+    void show(const std::string& text);
+    void showLastInstruction();
+
     BoardContext context_;
     std::size_t imageSize_;
+    std::size_t instructionSize_;
+    char padByte_;
     std::string image_;
     BoardClock::TimePoint lastByte_{};
 };

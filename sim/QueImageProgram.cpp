@@ -30,7 +30,7 @@ constexpr int kLessThan = 2;
 QueImageProgram::QueImageProgram(std::string image, BoardOutputs& outputs, BoardObserver& observer)
     : image_(std::move(image)),
       instructionSize_(static_cast<std::size_t>(CatalogueView(que, basic).getInstructionSize())),
-      outputs_(outputs), observer_(observer) {}
+      padByte_(CatalogueView(que, basic).getPadByte()), outputs_(outputs), observer_(observer) {}
 
 int QueImageProgram::operand(std::size_t line, std::size_t offset) const {
     const std::size_t at = line * instructionSize_ + offset;
@@ -51,8 +51,7 @@ BoardProgram::Step QueImageProgram::step() {
         return Step::end();
     }
     const auto opcode = static_cast<std::uint8_t>(image_[line * instructionSize_]);
-    const char pad = CatalogueView(que, basic).getPadByte();
-    if (image_[line * instructionSize_] == pad) {
+    if (image_[line * instructionSize_] == padByte_) {
         return Step::end(); // the padding after the last instruction
     }
     switch (opcode) {

@@ -34,6 +34,7 @@ private:
 
     std::string image_;
     std::size_t instructionSize_;
+    char padByte_;
     std::size_t line_ = 0;
     std::array<int, 256> boxes_{};
     std::set<std::size_t> complained_;

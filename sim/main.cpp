@@ -32,7 +32,7 @@ void usage(std::ostream& out) {
     out << "usage: pavlune-board-sim [--trace] [--window [--screenshot PNG]] [--dialect jam|latte|que]\n"
            "  --trace       one line per change on standard output, seconds since RUN\n"
            "  --window      draw the board, its outputs, the car and what it received\n"
-           "  --screenshot  with --window: write the window to PNG after every change\n"
+           "  --screenshot  with --window: write the window to PNG as it changes (twice a second at most)\n"
            "  --dialect     answer only this dialect (otherwise it follows the sender)\n";
 }
 
@@ -139,7 +139,8 @@ int main(int argc, char** argv) {
     const int longest = window ? 16 : 1000;
     while (!gQuit) {
         const auto next = board.advance();
-        if (window && !window->frame(clock.now())) {
+        const auto now = clock.now();
+        if (window && !window->frame(now, next ? *next - now : std::chrono::hours(1))) {
             break;
         }
         pollfd ready{line.descriptor(), POLLIN, 0};

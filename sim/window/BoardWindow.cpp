@@ -20,6 +20,8 @@ constexpr std::size_t kTerminalLines = 11;
 constexpr std::size_t kTerminalColumns = 74;
 constexpr auto kBeepShown = std::chrono::milliseconds(400);
 constexpr std::size_t kTrailLength = 400;
+constexpr auto kDrawTime = std::chrono::milliseconds(25);
+constexpr auto kScreenshotTime = std::chrono::milliseconds(300);
 
 TTF_Font* fontFor(const std::string& pattern, int size) {
     auto& fonts = engine::FontResolver::getInstance();
@@ -93,7 +95,7 @@ void BoardWindow::received(char character) {
     }
 }
 
-bool BoardWindow::frame(BoardClock::TimePoint now) {
+bool BoardWindow::frame(BoardClock::TimePoint now, BoardClock::Duration spare) {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT) {
@@ -115,12 +117,15 @@ bool BoardWindow::frame(BoardClock::TimePoint now) {
         beeped_ = false;
         dirty_ = true;
     }
-    if (!dirty_) {
+    if (!dirty_ || spare < kDrawTime) {
         return true;
     }
     draw(now);
-    if (!screenshot_.empty()) {
+    // Writing a picture takes longer than a frame: at most two a second, so
+    // that the car can drive meanwhile.
+    if (!screenshot_.empty() && spare >= kScreenshotTime && now - lastScreenshot_ >= std::chrono::milliseconds(500)) {
         saveScreenshot();
+        lastScreenshot_ = now;
     }
     SDL_RenderPresent(renderer_);
     dirty_ = false;

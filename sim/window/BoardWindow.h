@@ -22,7 +22,8 @@ public:
     static constexpr int kWidth = 960;
     static constexpr int kHeight = 600;
 
-    // `screenshot`: a PNG written after each frame that follows a change (empty: none).
+    // `screenshot`: a PNG written after a frame that follows a change, at
+    // most twice a second (empty: none).
     BoardWindow(const BoardOutputs& outputs, std::string screenshot);
     BoardWindow(const BoardWindow&) = delete;
     BoardWindow& operator=(const BoardWindow&) = delete;
@@ -31,8 +32,10 @@ public:
     bool open();
     void changed(const BoardChange& change);
     void received(char character);
-    // Handles the window's events and draws; false once the window is closed.
-    bool frame(BoardClock::TimePoint now);
+    // Handles the window's events and draws; false once the window is
+    // closed. `spare`: the time until the board's next statement is due, in
+    // which the drawing must fit so that the board keeps its time.
+    bool frame(BoardClock::TimePoint now, BoardClock::Duration spare);
 
 private:
     struct Colour {
@@ -63,6 +66,7 @@ private:
     std::deque<std::pair<double, double>> trail_; // where the car has been, oldest first
     BoardClock::TimePoint lastFrame_{};
     BoardClock::TimePoint lastBeep_{};
+    BoardClock::TimePoint lastScreenshot_{};
     bool beeped_ = false;
     bool running_ = false;
     bool dirty_ = true;
