@@ -22,6 +22,7 @@ constexpr auto kBeepShown = std::chrono::milliseconds(400);
 constexpr std::size_t kTrailLength = 400;
 constexpr auto kDrawTime = std::chrono::milliseconds(25);
 constexpr auto kScreenshotTime = std::chrono::milliseconds(300);
+constexpr auto kLongestWithoutFrame = std::chrono::milliseconds(100);
 
 TTF_Font* fontFor(const std::string& pattern, int size) {
     auto& fonts = engine::FontResolver::getInstance();
@@ -117,10 +118,13 @@ bool BoardWindow::frame(BoardClock::TimePoint now, BoardClock::Duration spare) {
         beeped_ = false;
         dirty_ = true;
     }
-    if (!dirty_ || spare < kDrawTime) {
+    // A program that never leaves a frame's time free is still shown, a
+    // little less punctually.
+    if (!dirty_ || (spare < kDrawTime && now - lastDraw_ < kLongestWithoutFrame)) {
         return true;
     }
     draw(now);
+    lastDraw_ = now;
     // Writing a picture takes longer than a frame: at most two a second, so
     // that the car can drive meanwhile.
     if (!screenshot_.empty() && spare >= kScreenshotTime && now - lastScreenshot_ >= std::chrono::milliseconds(500)) {

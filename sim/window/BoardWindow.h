@@ -67,6 +67,7 @@ private:
     BoardClock::TimePoint lastFrame_{};
     BoardClock::TimePoint lastBeep_{};
     BoardClock::TimePoint lastScreenshot_{};
+    BoardClock::TimePoint lastDraw_{};
     bool beeped_ = false;
     bool running_ = false;
     bool dirty_ = true;
