@@ -28,6 +28,7 @@ CASES = [
     ("que typed wait, output, beep", "que", "full 2 0.5\nfull 12\nfull 3\nbasic 2\nfull 13\n", None,
      [(0, "RUN"), (0.5, "OUT 2 1"), (0.5, "WHEELS -1 0"), (0.5, "BEEP"), (1.5, "OUT 2 0"), (1.5, "WHEELS 0 0"),
       (1.5, "END")]),
+    ("latte worked example", "latte", "full 4\nbasic 0\nfull 5\n", None, [(0, "RUN"), (0, "LED 1"), (0, "END")]),
     ("que worked example", "que", "full 4\nbasic 0\nfull 5\n", None, [(0, "RUN"), (0, "LED 1"), (0, "END")]),
     # The break stops at once; the reset ("OUT0") leaves the LED as it was.
     ("jam stop", "jam", ENDLESS_BLINK, 2.5, [(0, "RUN"), (0, "LED 1"), (1, "LED 0"), (2, "LED 1"), (None, "STOP")]),
