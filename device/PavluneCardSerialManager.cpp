@@ -102,6 +102,9 @@ bool PavluneCardSerialManager::searchPorts(const std::function<void(bool)>& done
         for (const std::string& path : extraPorts_) {
             fresh.push_back(new PavluneCardSerialData(path, path, false));
         }
+        if (!lastPortName_.empty()) {
+            fresh.push_back(new PavluneCardSerialData(lastPortName_, lastPortDescription_, false));
+        }
         std::string selectedName;
         if (selectedIndex_ >= 0 && static_cast<std::size_t>(selectedIndex_) < ports_.size()) {
             selectedName = ports_[static_cast<std::size_t>(selectedIndex_)]->getName();
@@ -131,6 +134,12 @@ bool PavluneCardSerialManager::searchPorts(const std::function<void(bool)>& done
 void PavluneCardSerialManager::setExtraPorts(std::vector<std::string> paths) {
     std::lock_guard lock(mutex_);
     extraPorts_ = std::move(paths);
+}
+
+void PavluneCardSerialManager::setLastPort(const std::string& name, const std::string& description) {
+    std::lock_guard lock(mutex_);
+    lastPortName_ = name;
+    lastPortDescription_ = description;
 }
 
 void PavluneCardSerialManager::markSelectedActiveLocked() {

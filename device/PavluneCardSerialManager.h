@@ -59,6 +59,10 @@ public:
     // adapter) but that every search lists after the ports it found, each
     // with its path as its description.
     void setExtraPorts(std::vector<std::string> paths);
+    // One more device that every search lists last, after the extra ports,
+    // with a description of its own (the board on the screen); an empty name
+    // lists none.
+    void setLastPort(const std::string& name, const std::string& description);
 
     // Puts one record into the list as a search would have found it (active
     // when the list is empty). For a device that enumeration does not show,
@@ -106,6 +110,8 @@ private:
     int searchesRunning_ = 0;
     bool started_ = false;
     std::vector<std::string> extraPorts_;
+    std::string lastPortName_;
+    std::string lastPortDescription_;
     std::function<void(SerialCallType)> callRequestHandler_;
     std::function<void()> portArrivalHandler_;
     std::function<void()> portRemovalHandler_;

@@ -7,6 +7,7 @@
 #include "editor/link/LoadingOverlay.h"
 #include "editor/link/PortControls.h"
 #include "editor/link/PortListPopup.h"
+#include "editor/link/ScreenBoard.h"
 #include "editor/link/SendingOverlay.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/Label.h"
@@ -155,6 +156,10 @@ void BoardLink::runOnBoard() {
     if (!mayStartTransfer()) {
         return;
     }
+    if (std::string failure; ScreenBoard::get().isChosen(*setup_.serial) && !ScreenBoard::get().ensureRunning(failure)) {
+        engine::MessageBox(failure.c_str(), "しっぱい");
+        return;
+    }
     transferring_ = true;
     const pavlune::CatalogueView view = pavlune::DeviceManager::getInstance()->getView();
     sending_ = std::make_unique<SendingOverlay>(scene_, view.getDialect() == pavlune::jam);
@@ -188,8 +193,8 @@ void BoardLink::runOnBoard() {
 }
 
 void BoardLink::stopOnBoard() {
-    if (!mayStartTransfer()) {
-        return;
+    if (!mayStartTransfer() || (ScreenBoard::get().isChosen(*setup_.serial) && !ScreenBoard::get().isRunning())) {
+        return; // a board on the screen that is not there runs nothing
     }
     transferring_ = true;
     showLoadingOverlay();

@@ -1,6 +1,7 @@
 #include "editor/link/LinkSetup.h"
 
 #include "device/PavluneCardSerialManager.h"
+#include "editor/link/ScreenBoard.h"
 #include "program/SteadyTransferClock.h"
 
 #include <optional>
@@ -18,6 +19,9 @@ LinkSetup LinkSetup::current() {
     if (installed()) {
         return *installed();
     }
+    // The application's port list always offers the board on the screen.
+    static const bool listed = (ScreenBoard::get().listIn(*pavlune::PavluneCardSerialManager::getInstance()), true);
+    (void)listed;
     // The process-wide manager is never destroyed, so nothing is released.
     return LinkSetup{
         std::shared_ptr<pavlune::PavluneCardSerialManager>(pavlune::PavluneCardSerialManager::getInstance(),

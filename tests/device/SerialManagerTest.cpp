@@ -126,16 +126,22 @@ TEST_F(SerialManagerTest, ChoosingAPortMovesTheActiveMarkToIt) {
     EXPECT_TRUE(manager.isSelectedPortActive());
 }
 
-TEST_F(SerialManagerTest, ExtraPortsFollowWhatEverySearchFinds) {
+TEST_F(SerialManagerTest, ExtraPortsAndTheLastPortFollowWhatEverySearchFinds) {
     manager.setExtraPorts({"/dev/pts/3", "/tmp/board"});
+    manager.setLastPort("/run/screen-board", "シミュレータ");
     present({{"/dev/ttyUSB0", "A", false}});
     ASSERT_TRUE(search());
     manager.setSelectedIndex(2);
     present({});
     ASSERT_TRUE(search());
     const std::vector<SerialPortInfo> expected{{"/dev/pts/3", "/dev/pts/3", false},
-                                               {"/tmp/board", "/tmp/board", true}};
-    EXPECT_EQ(manager.getPorts(), expected) << "listed again, described by their path, the choice kept";
+                                               {"/tmp/board", "/tmp/board", true},
+                                               {"/run/screen-board", "シミュレータ", false}};
+    EXPECT_EQ(manager.getPorts(), expected) << "listed again, the extra ones described by their path, the choice kept";
+    manager.setSelectedIndex(2);
+    present({{"/dev/ttyUSB0", "A", false}});
+    ASSERT_TRUE(search());
+    EXPECT_EQ(manager.getSelectedPort()->name, "/run/screen-board") << "the last port stays chosen";
 }
 
 TEST_F(SerialManagerTest, StateReadsSearchingWhileTheSystemIsAsked) {

@@ -3,6 +3,7 @@
 
 #include "editor/link/LoadingOverlay.h"
 #include "editor/link/PortListPopup.h"
+#include "editor/link/ScreenBoard.h"
 #include "editor/link/SendingOverlay.h"
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/events/EventDispatcher.h"
@@ -10,7 +11,10 @@
 #include "tests/editor/BoardLinkFixture.h"
 #include "widgets/AlertView.h"
 
+#include <array>
 #include <cerrno>
+#include <cstdlib>
+#include <unistd.h>
 #include <thread>
 
 using engine::Vec2;
@@ -268,6 +272,36 @@ TEST_F(BoardLinkTest, ComingBackToTheForegroundSearchesAgain) {
     engine::Director::getInstance()->getEventDispatcher()->dispatchCustomEvent(BoardLink::kEnterForegroundEvent);
     settle();
     EXPECT_EQ(status(), "\u25CF /dev/ttyACM0 [ Board ]");
+}
+
+} // namespace
+
+namespace {
+
+// Catches a simulator looked for in the wrong place, a row the search drops,
+// and a send that goes to the row's name before the simulator is there.
+TEST_F(BoardLinkTest, PlayOnTheScreenBoardStartsTheSimulatorAndSendsThroughItsLink) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1); // the simulator's window, off screen
+    ScreenBoard& board = ScreenBoard::get();
+    board.listIn(*serial);
+    present({{"/dev/ttyUSB0", "Board", false}});
+    link->searchPortsInBackground();
+    settle();
+    const std::vector<SerialPortInfo> ports = serial->getPorts();
+    ASSERT_EQ(ports.size(), 2u);
+    EXPECT_EQ(ports[1].description, ScreenBoard::kDescription);
+    serial->setSelectedIndex(1);
+
+    link->runOnBoard();
+    settle();
+    EXPECT_TRUE(messages.empty()) << messages.front().second;
+    ASSERT_TRUE(board.isRunning());
+    std::array<char, 256> target{};
+    ASSERT_GT(readlink(ports[1].name.c_str(), target.data(), target.size() - 1), 0);
+    EXPECT_EQ(std::string(target.data()).rfind("/dev/pts/", 0), 0u) << target.data();
+    std::lock_guard lock(script->mutex);
+    ASSERT_FALSE(script->opens.empty());
+    EXPECT_EQ(script->opens.back(), ports[1].name);
 }
 
 } // namespace

@@ -1,0 +1,130 @@
+#include "editor/link/ScreenBoard.h"
+
+#include "device/PavluneCardSerialManager.h"
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+constexpr int kStartTimeoutMs = 3000;
+
+std::string besideThisProgram(const std::string& name) {
+    std::array<char, 4096> self{};
+    const ssize_t length = readlink("/proc/self/exe", self.data(), self.size() - 1);
+    if (length <= 0) {
+        return name;
+    }
+    std::string path(self.data(), static_cast<std::size_t>(length));
+    return path.substr(0, path.rfind('/') + 1) + name;
+}
+
+// The first line the simulator prints: its pseudo-terminal's path.
+std::string readFirstLine(int fd) {
+    std::string line;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
+    while (line.find('\n') == std::string::npos) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd ready{fd, POLLIN, 0};
+        if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) {
+            return {};
+        }
+        char byte = 0;
+        if (read(fd, &byte, 1) != 1) {
+            return {};
+        }
+        line += byte;
+    }
+    return line.substr(0, line.find('\n'));
+}
+
+} // namespace
+
+ScreenBoard& ScreenBoard::get() {
+    static ScreenBoard board;
+    return board;
+}
+
+ScreenBoard::ScreenBoard() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    link_ = std::string(runtime && *runtime ? runtime : "/tmp") + "/" + kProgram + "-" + std::to_string(getpid());
+}
+
+ScreenBoard::~ScreenBoard() {
+    stop();
+}
+
+void ScreenBoard::listIn(pavlune::PavluneCardSerialManager& serial) const {
+    serial.setLastPort(link_, kDescription);
+}
+
+bool ScreenBoard::isChosen(const pavlune::PavluneCardSerialManager& serial) const {
+    const auto selected = serial.getSelectedPort();
+    return selected && selected->name == link_;
+}
+
+bool ScreenBoard::isRunning() {
+    if (child_ > 0 && waitpid(child_, nullptr, WNOHANG) == 0) {
+        return true;
+    }
+    child_ = -1; // closed by the child, or never started
+    return false;
+}
+
+void ScreenBoard::stop() {
+    if (isRunning()) {
+        kill(child_, SIGTERM);
+        waitpid(child_, nullptr, 0);
+        child_ = -1;
+    }
+    if (output_ >= 0) {
+        close(output_);
+        output_ = -1;
+    }
+    unlink(link_.c_str());
+}
+
+bool ScreenBoard::ensureRunning(std::string& failure) {
+    if (isRunning()) {
+        return true;
+    }
+    stop();
+    const std::string program = besideThisProgram(kProgram);
+    int pipe[2];
+    if (pipe2(pipe, O_CLOEXEC) != 0) {
+        failure = std::strerror(errno);
+        return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipe[1], STDOUT_FILENO);
+    char* const argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>("--window"), nullptr};
+    const int spawned = posix_spawn(&child_, program.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipe[1]);
+    output_ = pipe[0];
+    if (spawned != 0) {
+        child_ = -1;
+        failure = program + ": " + std::strerror(spawned);
+        stop();
+        return false;
+    }
+    const std::string device = readFirstLine(output_);
+    if (device.empty() || symlink(device.c_str(), link_.c_str()) != 0) {
+        failure = program + (device.empty() ? ": did not name its line" : ": " + std::string(std::strerror(errno)));
+        stop();
+        return false;
+    }
+    return true;
+}

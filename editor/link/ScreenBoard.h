@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+
+namespace pavlune {
+class PavluneCardSerialManager;
+} // namespace pavlune
+
+// The board on the screen (pavlune-board-sim, found beside this program) as
+// the last row of the port list. Its row names a link that stays the same
+// while the simulator comes and goes, so a choice survives every search; the
+// simulator starts, with its window, when the program is first run on it, and
+// the link then leads to its pseudo-terminal. Main thread only.
+class ScreenBoard {
+public:
+    static constexpr const char* kDescription = "シミュレータ";
+    static constexpr const char* kProgram = "pavlune-board-sim";
+
+    static ScreenBoard& get();
+    ~ScreenBoard();
+
+    ScreenBoard(const ScreenBoard&) = delete;
+    ScreenBoard& operator=(const ScreenBoard&) = delete;
+
+    // Lists the row after every search of `serial`.
+    void listIn(pavlune::PavluneCardSerialManager& serial) const;
+    bool isChosen(const pavlune::PavluneCardSerialManager& serial) const;
+    bool isRunning();
+    // Starts the simulator unless it runs; false with the reason when it
+    // cannot be started or does not name its line in time.
+    bool ensureRunning(std::string& failure);
+
+private:
+    ScreenBoard();
+    void stop();
+
+    std::string link_;
+    pid_t child_ = -1;
+    int output_ = -1; // the simulator's standard output, kept open so it never meets a closed pipe
+};

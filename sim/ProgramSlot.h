@@ -1,0 +1,34 @@
+#pragma once
+
+#include "sim/BoardOutputs.h"
+#include "sim/BoardProgram.h"
+
+#include <memory>
+#include <optional>
+
+namespace pavlune {
+
+// The one program the board runs at a time. Starting another stops the
+// running one; a visible program marks its start and its end in the changes,
+// a quiet one (a statement typed at the prompt) does not.
+class ProgramSlot {
+public:
+    ProgramSlot(const BoardClock& clock, BoardOutputs& outputs);
+
+    void start(std::unique_ptr<BoardProgram> program, bool visible = true);
+    // The break: the running program stops where it is.
+    void stop();
+    bool running() const { return program_ != nullptr; }
+    BoardProgram* program() const { return program_.get(); }
+
+    // Runs what is due; the moment the running program next needs a turn.
+    std::optional<BoardClock::TimePoint> advance();
+
+private:
+    const BoardClock& clock_;
+    BoardOutputs& outputs_;
+    std::unique_ptr<BoardProgram> program_;
+    bool visible_ = true;
+};
+
+} // namespace pavlune
