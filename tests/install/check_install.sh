@@ -8,8 +8,7 @@ dest="$(mktemp -d)"
 trap 'rm -rf "$dest"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-DESTDIR="$dest" cmake --install "$build" >"$dest.log" 2>&1 || { cat "$dest.log"; rm -f "$dest.log"; fail "cmake --install"; }
-rm -f "$dest.log"
+DESTDIR="$dest" cmake --install "$build" >"$dest/install.log" 2>&1 || { cat "$dest/install.log"; fail "cmake --install"; }
 root="$dest$prefix"
 
 for program in pavlune-cards pavlune-export; do

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -29,8 +30,9 @@ std::string tableBlock(const std::string& readme) {
 }
 
 TEST(Generator, ReproducesTheCommittedFilesByteForByte) {
-    const std::filesystem::path root = std::filesystem::path(PAVLUNE_BINARY_DIR) / "artgen-reproduce";
-    std::filesystem::remove_all(root);
+    char pattern[] = "/tmp/pavlune-artgen-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::filesystem::path root = pattern;
     std::string error;
     Generator::Options options;
     options.root = root;
