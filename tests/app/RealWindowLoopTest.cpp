@@ -1,8 +1,8 @@
 // The application as it runs for real: AppDelegate in Application::run with a
 // real SDL window (the dummy video driver opens one without a display), the
-// real frame loop on the wall clock. A script run every frame
-// resizes the window to 800x500, clicks through SDL's own queue, hides and
-// shows the window, and ends the loop.
+// real frame loop on the wall clock. A script run every frame resizes the
+// window to 800x500, clicks through SDL's own queue, hides and shows the
+// window, and ends the loop.
 #include "app/AppDelegate.h"
 
 #include "engine/2d/Director.h"
