@@ -16,8 +16,12 @@ namespace pavlune {
 SerialExport::SerialExport(std::ostream& output, std::ostream& errors)
     : SerialExport(*PavluneCardSerialManager::getInstance(), output, errors) {}
 
-SerialExport::SerialExport(PavluneCardSerialManager& serial, std::ostream& output, std::ostream& errors)
-    : serial_(serial), output_(output), errors_(errors) {}
+SerialExport::SerialExport(PavluneCardSerialManager& serial, std::ostream& output, std::ostream& errors,
+                           TransferClock* clock)
+    : serial_(serial), output_(output), errors_(errors),
+      ownClock_(clock ? nullptr : std::make_unique<SteadyTransferClock>()), clock_(clock ? *clock : *ownClock_) {}
+
+SerialExport::~SerialExport() = default;
 
 void SerialExport::selectDevice(const std::string& device) {
     // A pseudo-terminal or an unusual device is not among the ports a search
@@ -50,9 +54,8 @@ std::string SerialExport::reasonFor(const std::string& device, const PavluneApps
 
 int SerialExport::send(const std::string& device, Dialect dialect, const FieldRows& rows) {
     selectDevice(device);
-    SteadyTransferClock clock;
     const std::atomic<bool> stopRequested{false}; // nothing in the tool asks for a stop
-    BoardTransfer transfer(serial_, clock, stopRequested, [this](const std::string& text) {
+    BoardTransfer transfer(serial_, clock_, stopRequested, [this](const std::string& text) {
         output_ << text;
         output_.flush();
     });
@@ -66,9 +69,8 @@ int SerialExport::send(const std::string& device, Dialect dialect, const FieldRo
 
 int SerialExport::stop(const std::string& device, Dialect dialect) {
     selectDevice(device);
-    SteadyTransferClock clock;
     const std::atomic<bool> stopRequested{false};
-    BoardTransfer transfer(serial_, clock, stopRequested, nullptr);
+    BoardTransfer transfer(serial_, clock_, stopRequested, nullptr);
     bool done = false;
     PavluneAppsError failure;
     transfer.stopProgram(

@@ -5,11 +5,13 @@
 #include "program/PavluneAppsError.h"
 
 #include <iosfwd>
+#include <memory>
 #include <string>
 
 namespace pavlune {
 
 class PavluneCardSerialManager;
+class TransferClock;
 
 // The serial actions of pavlune-export: sending a field program to a device,
 // stopping the board's program, listing the ports. They run the editor's own
@@ -21,8 +23,11 @@ public:
     static constexpr int kExitFailed = 1;
 
     SerialExport(std::ostream& output, std::ostream& errors);
-    // On a manager of the caller's (tests); the default is the process-wide one.
-    SerialExport(PavluneCardSerialManager& serial, std::ostream& output, std::ostream& errors);
+    // On a manager and clock of the caller's (tests); the defaults are the
+    // process-wide manager and the real clock.
+    SerialExport(PavluneCardSerialManager& serial, std::ostream& output, std::ostream& errors,
+                 TransferClock* clock = nullptr);
+    ~SerialExport();
 
     // Sends `rows` in `dialect` to `device`, printing the echoed characters as
     // they go out, as the sending overlay shows them. 0 when the routine
@@ -45,6 +50,8 @@ private:
     PavluneCardSerialManager& serial_;
     std::ostream& output_;
     std::ostream& errors_;
+    std::unique_ptr<TransferClock> ownClock_;
+    TransferClock& clock_;
 };
 
 } // namespace pavlune

@@ -77,29 +77,5 @@ TEST(CatalogueViewLookups, TabAndDialectPicturesShowTheSelection) {
     EXPECT_EQ(view.getDialectButtonImage(que), "res/r_to_que.png");
 }
 
-TEST(CatalogueViewLookups, PerDialectConstants) {
-    const CatalogueView jamView(jam, basic);
-    EXPECT_EQ(jamView.getLineEnd(), "\r\n");
-    EXPECT_TRUE(jamView.isLineNumbered());
-    EXPECT_EQ(jamView.getStatementSeparator(), ":");
-    EXPECT_EQ(jamView.getPadByte(), 0);
-    EXPECT_FALSE(jamView.isByteCoded());
-
-    const CatalogueView queView(que, basic);
-    EXPECT_EQ(static_cast<unsigned char>(queView.getPadByte()), 0xFF);
-    EXPECT_TRUE(queView.isByteCoded());
-    EXPECT_EQ(queView.getInstructionSize(), 8);
-    EXPECT_EQ(queView.getGapFillByte(), 0);
-    EXPECT_EQ(queView.getProgramImageSize(), 512);
-    EXPECT_EQ(queView.getInputNumberImage(), "res/r_input_num_latte_l.png");
-    EXPECT_TRUE(queView.getPrologue().empty());
-
-    const CatalogueView latteView(latte, basic);
-    EXPECT_EQ(latteView.getPadByte(), 0);
-    EXPECT_EQ(latteView.getBreakCode().code, " ");
-    EXPECT_EQ(latteView.getResetCode().code, "ms\nout(0)\nexit()\n");
-    EXPECT_EQ(latteView.getEpilogue().size(), 3u);
-}
-
 } // namespace
 } // namespace pavlune

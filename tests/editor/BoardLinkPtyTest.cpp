@@ -1,5 +1,6 @@
 // End to end through the editor's link: a pseudo-terminal board named as an
-// extra port, the real serial backend and real time. The board must receive
+// extra port and the real serial backend; the pauses pass on the virtual
+// clock (their schedule is BoardTransferTest's). The board must receive
 // exactly the bytes that pavlune-export prints for the same rows and dialect.
 
 #include "catalogue/CardSet.h"
@@ -14,8 +15,8 @@
 #include "engine/2d/Scene.h"
 #include "engine/platform/HeadlessDriver.h"
 #include "export/TransferPrinter.h"
-#include "program/SteadyTransferClock.h"
 #include "program/TextTransferAssembler.h"
+#include "program/VirtualTransferClock.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,7 @@ TEST(BoardLinkPtyTest, TheBoardReceivesWhatTheExportToolPrints) {
     std::shared_ptr<PavluneCardSerialManager> serial(new PavluneCardSerialManager(createPlatformSerialBackend()),
                                                      [](PavluneCardSerialManager* manager) { manager->release(); });
     serial->setExtraPorts({board.devicePath()});
-    const LinkSetup setup{serial, [] { return std::make_unique<SteadyTransferClock>(); }};
+    const LinkSetup setup{serial, [] { return std::make_unique<VirtualTransferClock>(); }};
 
     engine::HeadlessDriver driver;
     engine::Scene* scene = engine::Scene::create();

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -271,6 +272,40 @@ TEST_F(EditBoxTest, OpenBoxShowsTypedTextOnScreen) {
     text("Hello");
     driver.step();
     EXPECT_GT(inkInBox(), caretOnly + 40);
+}
+
+// Catches a caret placed by bytes rather than characters (or measured over
+// the wrong part of the text): over three full-width characters, all of one
+// width, it stands at even steps from the text's start to its end.
+TEST_F(EditBoxTest, TheCaretStandsBetweenJapaneseCharacters) {
+    box->openKeyboard();
+    text("あいう");
+    // The caret: the box's thin, line-high bar.
+    const std::function<const Node*(const Node*)> findCaret = [&](const Node* node) -> const Node* {
+        for (const Node* child : node->getChildren()) {
+            const Size size = child->getContentSize();
+            if (dynamic_cast<const LayerColor*>(child) && child->isVisible() && size.width < 4 && size.height > 10) {
+                return child;
+            }
+            if (const Node* found = findCaret(child)) {
+                return found;
+            }
+        }
+        return nullptr;
+    };
+    std::vector<float> stops;
+    for (const SDL_Keycode move : {SDLK_END, SDLK_LEFT, SDLK_LEFT, SDLK_LEFT}) {
+        key(move);
+        driver.step();
+        const Node* caret = findCaret(box);
+        ASSERT_NE(caret, nullptr);
+        stops.push_back(caret->getPositionX());
+    }
+    const float character = (stops[0] - stops[3]) / 3;
+    EXPECT_GT(character, 10.0f);
+    for (std::size_t i = 1; i < stops.size(); ++i) {
+        EXPECT_NEAR(stops[i - 1] - stops[i], character, 1.0f) << "step " << i;
+    }
 }
 
 TEST(PlatformServicesTest, MessageBoxAndUrlGoThroughReplaceableHandlers) {

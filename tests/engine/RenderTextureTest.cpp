@@ -66,17 +66,17 @@ protected:
         writable = fs::path(::testing::TempDir()) / ("pavlune_rt_" + std::to_string(::getpid()));
         fs::remove_all(writable);
         fs::create_directories(writable);
-        previousWritable = FileUtils::getInstance()->getWritablePath();
         FileUtils::getInstance()->setWritablePath(writable.string() + "/");
     }
     void TearDown() override {
-        FileUtils::getInstance()->setWritablePath(previousWritable);
+        // Back to the default, without asking for it: reading the writable
+        // path creates its folder, which would be the user's own.
+        FileUtils::getInstance()->setWritablePath("");
         fs::remove_all(writable);
     }
 
     HeadlessDriver driver;
     fs::path writable;
-    std::string previousWritable;
 };
 
 TEST_F(RenderTextureTest, LabelAtlasDrawsOneCellPerCharacterAndSkipsTheRest) {

@@ -1,6 +1,7 @@
-// The real pavlune-export binary: the worked examples byte for byte, the
-// golden programs, and every kind of bad input (one line on standard error
-// naming file and line, exit status 2, nothing on standard output).
+// The real pavlune-export binary: the golden programs (the generation itself
+// is tested below it, in tests/program), and every kind of bad input (one
+// line on standard error naming file and line, exit status 2, nothing on
+// standard output).
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -97,66 +98,6 @@ protected:
     fs::path dir_;
 };
 
-TEST_F(ExportTool, JamLedOnIsSentAsInTheRoadOfOneProgram) {
-    const ToolRun r = run({"--dialect", "jam", "-"}, "basic 0\n");
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out, "\x1B\nOUT0\n\n\n\n\n\nNEW\r\n10 LED 1\r\nSAVE 0\nRUN\r\n");
-}
-
-TEST_F(ExportTool, JamWaitCardAndEmptyRows) {
-    EXPECT_EQ(run({"--dialect", "jam", "-"}, "full 2 3\n").out,
-              "\x1B\nOUT0\n\n\n\n\n\nNEW\r\n10 WAIT 180\r\nSAVE 0\nRUN\r\n");
-    EXPECT_EQ(run({"--dialect", "jam", "-"}, "full 2 abc\r\n\r\n\r\nbasic 1\r\n").out,
-              "\x1B\nOUT0\n\n\n\n\n\nNEW\r\n10 WAIT 0\r\n40 LED 0\r\nSAVE 0\nRUN\r\n");
-    EXPECT_EQ(run({"--dialect", "jam", "-"}, "").out, "\x1B\nOUT0\n\n\n\n\n\nNEW\r\nSAVE 0\nRUN\r\n");
-}
-
-TEST_F(ExportTool, LatteLoopWorkedExample) {
-    const ToolRun r = run({"--dialect", "latte", "-"}, "full 4\nbasic 0\nfull 5\n");
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, " ms\nout(0)\nexit()\ncat uart > .\nvar i=0;var o=0;\n"
-                     "i=0;\nwhile(i<3){\n  led(1);\ni=i+1;\n}\n"
-                     "while(uart()!=-1);\n\x04\nms .\n");
-}
-
-TEST_F(ExportTool, QueLoopWorkedExample) {
-    const ToolRun r = run({"--dialect", "que", "-"}, "full 4\nbasic 0\nfull 5\n");
-    EXPECT_EQ(r.status, 0) << r.err;
-    const std::string program("\x09\0\0\0\0\0\0\0"
-                              "\0\0\0\0\0\0\0\0"
-                              "\x01\0\x01\0\0\0\0\0"
-                              "\x0A\0\0\0\x01\0\x01\0"
-                              "\x10\0\x01\0\x02\0\x03\0",
-                              40);
-    EXPECT_EQ(r.out, program + std::string(472, '\xFF'));
-
-    const ToolRun listing = run({"--listing", "--dialect", "que", "-"}, "full 4\nbasic 0\nfull 5\n");
-    EXPECT_EQ(listing.out,
-              "row  1  line   0  09 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00  \"1 はこ# = 0\"  \"2 \"\n"
-              "row  2  line   2  01 00 01 00 00 00 00 00  \"3 LEDを つける\"\n"
-              "row  3  line   3  0A 00 00 00 01 00 01 00 10 00 01 00 02 00 03 00  \"4 はこ# + 1\"  \"5 もし "
-              "#<3 2 へ\"\n"
-              "padding 472 bytes of FF\n");
-}
-
-TEST_F(ExportTool, QueWaitCardWithTwo) {
-    const ToolRun r = run({"--dialect", "que", "-"}, "full 2 2\n");
-    EXPECT_EQ(r.out.substr(0, 8), std::string("\x04\0\x78\0\x01\0\0\0", 8));
-    EXPECT_EQ(r.out.size(), 512u);
-}
-
-TEST_F(ExportTool, TextListingShowsPauseEchoAndEscapedText) {
-    const ToolRun r = run({"--dialect", "jam", "--listing", "-"}, "basic 0\n");
-    EXPECT_EQ(r.out, "  500 ms  silent  \"\\x1B\"\n"
-                     "   50 ms  silent  \"\\nOUT0\\n\"\n"
-                     "   50 ms  echo    \"\\n\\n\\n\\n\\nNEW\\r\\n\"\n"
-                     "   50 ms  echo    \"10 LED 1\\r\\n\"\n"
-                     "   60 ms  echo    \"SAVE 0\"\n"
-                     " 1000 ms  echo    \"\\n\"\n"
-                     "   50 ms  echo    \"RUN\\r\\n\"\n");
-}
-
 // Catches the prologue or epilogue among the lines, line ends left on, a
 // latte row's second line lost, a jam number that skips no empty row, and que
 // groups printed one per line instead of one instruction per line.
@@ -193,6 +134,9 @@ TEST_F(ExportTool, ReadsNamedFilesLikeStandardInput) {
         EXPECT_EQ(fromFile.status, 0) << fromFile.err;
         EXPECT_EQ(fromFile.out, readFile(kGoldenDir + "full." + dialect + ".bin")) << dialect;
         EXPECT_EQ(run({"--dialect", dialect, "-"}, readFile(kGoldenDir + "full.txt")).out, fromFile.out);
+        EXPECT_EQ(run({"--listing", "--dialect", dialect, kGoldenDir + "full.txt"}).out,
+                  readFile(kGoldenDir + "full." + dialect + ".listing"))
+            << dialect;
     }
 }
 

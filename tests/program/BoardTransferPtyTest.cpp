@@ -7,9 +7,9 @@
 #include "device/PlatformSerialBackend.h"
 #include "device/posix/PtyBoard.h"
 #include "program/BoardTransfer.h"
-#include "program/PacedPortWriter.h"
 #include "program/SteadyTransferClock.h"
 #include "program/TextTransferAssembler.h"
+#include "program/VirtualTransferClock.h"
 
 #include <future>
 #include <gtest/gtest.h>
@@ -20,7 +20,6 @@ using namespace pavlune;
 namespace {
 
 using namespace std::chrono_literals;
-using std::chrono::milliseconds;
 
 struct Outcome {
     int doneCalls = 0;
@@ -34,9 +33,9 @@ protected:
         serial.addPort(board.devicePath(), "pseudo-terminal");
     }
 
-    Outcome send(const FieldRows& rows) {
+    Outcome send(const FieldRows& rows, TransferClock* onClock = nullptr) {
         Outcome outcome;
-        BoardTransfer transfer(serial, clock, stopRequested,
+        BoardTransfer transfer(serial, onClock ? *onClock : clock, stopRequested,
                                [this](const std::string& text) { shown += text; });
         transfer.sendProgram(
             CatalogueView(latte, basic), rows,
@@ -55,43 +54,22 @@ protected:
     std::string shown;
 };
 
-TEST_F(BoardTransferPtyTest, LatteSendArrivesWholeRawAndOnSchedule) {
+// On the virtual clock: the schedule is BoardTransferTest's, and how closely
+// the real clock keeps it is the serial timing benchmark's. Here: every byte
+// arrives raw (a terminal left cooked would turn "\n" into "\r\n").
+TEST_F(BoardTransferPtyTest, LatteSendArrivesWholeAndRaw) {
     ASSERT_TRUE(board.isOpen());
     const FieldRows rows{{CardSlot{full, 4, ""}}, {CardSlot{basic, 0, ""}}, {CardSlot{full, 5, ""}}};
-    TextTransferAssembler assembler(CatalogueView(latte, basic));
-    const std::vector<SendUnit> units = assembler.assembleTextTransfer(rows);
     std::string expected;
-    std::vector<int> pauses;
-    for (const SendUnit& unit : units) {
+    for (const SendUnit& unit : TextTransferAssembler(CatalogueView(latte, basic)).assembleTextTransfer(rows)) {
         expected += unit.text;
-        pauses.insert(pauses.end(), unit.text.size(), unit.charDelay);
     }
-
-    const auto started = std::chrono::steady_clock::now();
-    const Outcome outcome = send(rows);
-    const auto finished = std::chrono::steady_clock::now();
+    VirtualTransferClock virtualClock;
+    const Outcome outcome = send(rows, &virtualClock);
     EXPECT_EQ(outcome.doneCalls, 1);
     EXPECT_EQ(outcome.errorCalls, 0);
-
     ASSERT_TRUE(board.waitForBytes(expected.size(), 2s));
-    EXPECT_EQ(board.received(), expected) << "raw: every line feed arrives as one 0x0A";
-    // How closely the schedule is kept depends on the machine's load and is
-    // measured by the serial timing benchmark; here only what must always
-    // hold: no pause is cut short, so the send never beats its schedule, and
-    // the long pauses of the epilogue are seen by the board.
-    std::chrono::nanoseconds nominal{0};
-    for (std::size_t k = 0; k + 1 < pauses.size(); ++k) {
-        nominal += milliseconds(pauses[k]) + PacedPortWriter::lineTime(1);
-    }
-    EXPECT_GE(finished - started, nominal);
-    const std::vector<PtyBoard::Arrival> arrivals = board.arrivals();
-    ASSERT_EQ(arrivals.size(), expected.size());
-    for (std::size_t k = 0; k + 1 < arrivals.size(); ++k) {
-        if (pauses[k] >= 1000) {
-            EXPECT_GE(arrivals[k + 1].at - arrivals[k].at, milliseconds(pauses[k]) - 50ms)
-                << "gap after byte " << k;
-        }
-    }
+    EXPECT_EQ(board.received(), expected);
 }
 
 TEST_F(BoardTransferPtyTest, LatteStopRoutineReachesTheBoard) {

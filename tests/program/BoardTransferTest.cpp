@@ -356,13 +356,4 @@ TEST_F(BoardTransferTest, SendTextOfNothingWritesNothing) {
     EXPECT_EQ(clock.elapsed(), Duration::zero());
 }
 
-TEST(PavluneAppsErrorTest, ErrorsCarryTheirFlags) {
-    EXPECT_EQ(PavluneAppsError::portNotOpened(),
-              (PavluneAppsError{"しっぱい", "せつぞくしなおしてください。", true, true, true}));
-    EXPECT_EQ(PavluneAppsError::writeFailed(),
-              (PavluneAppsError{"しっぱい", "せつぞくにしっぱいしました。", true, true, true}));
-    EXPECT_EQ(PavluneAppsError::stopped(), (PavluneAppsError{"", "", false, false, false}));
-    EXPECT_EQ(PavluneAppsError::portNotOpened("why").message, "せつぞくしなおしてください。\nwhy");
-}
-
 } // namespace

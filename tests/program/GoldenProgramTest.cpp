@@ -1,7 +1,9 @@
 // Programs that use every card of every set, in each dialect, compared byte
 // for byte with reviewed files in golden/: the raw bytes the board receives
 // and the listing. Run with PAVLUNE_UPDATE_GOLDEN=1 to rewrite the files
-// after a deliberate change, then review the difference.
+// after a deliberate change, then review the difference; the ctest
+// program_golden_independent (golden/check_goldens.py) checks them against
+// its own copy of the card tables.
 #include "export/ExportCommand.h"
 
 #include <cstdlib>

@@ -9,6 +9,7 @@
 #include "device/PlatformSerialBackend.h"
 #include "device/posix/PtyBoard.h"
 #include "export/ExportCommand.h"
+#include "program/VirtualTransferClock.h"
 #include "tests/device/FakeSerialBackend.h"
 
 #include <algorithm>
@@ -159,24 +160,39 @@ TEST(SerialExportArgumentsTest, SerialActionsAreCheckedBeforeAnyDeviceIsTouched)
     }
 }
 
-// The whole road: a rows file through the real binary into the board, the
-// same bytes as the printed program, the echo on standard output.
-TEST(SerialExportBinaryTest, SendDeliversExactlyThePrintedBytes) {
+// A whole send into the board on the virtual clock (the epilogue's two 2 s
+// pauses pass at once): the same bytes as the printed program, the echo on
+// standard output. Catches a send that drops or reorders a unit, or echoes a
+// silent one.
+TEST_F(SerialExportTest, SendDeliversExactlyThePrintedBytes) {
+    const FieldRows rows{{CardSlot{full, 4, ""}}, {CardSlot{basic, 0, ""}}, {std::nullopt}, {CardSlot{full, 5, ""}}};
+    std::istringstream rowsText("full 4\nbasic 0\n\nfull 5\n");
+    std::ostringstream printed;
+    std::ostringstream printErrors;
+    ASSERT_EQ(ExportCommand(rowsText, printed, printErrors).run({"--dialect", "latte", "-"}), 0);
+
+    VirtualTransferClock clock;
+    SerialExport virtualTool(serial, output, errors, &clock);
+    EXPECT_EQ(virtualTool.send(board.devicePath(), latte, rows), SerialExport::kExitDone);
+    ASSERT_TRUE(board.waitForBytes(printed.str().size(), 2s));
+    EXPECT_EQ(board.received(), printed.str());
+    EXPECT_EQ(output.str(), "var i=0;var o=0;\ni=0;\nwhile(i<3){\n  led(1);\ni=i+1;\n}\n");
+    EXPECT_GE(clock.elapsed(), 4s) << "the pauses ran on the given clock";
+}
+
+// The real binary, end to end, on the routines that take no long pause.
+TEST(SerialExportBinaryTest, StopAndRefusalsThroughTheBinary) {
     const std::string tool = std::string(PAVLUNE_BINARY_DIR) + "/bin/pavlune-export";
     const std::string rowsFile = ::testing::TempDir() + "pavlune-send-rows.txt";
     {
         std::ofstream rows(rowsFile);
         rows << "full 4\nbasic 0\n\nfull 5\n";
     }
-    const CommandRun printed = runCommand(tool + " --dialect latte " + rowsFile);
-    ASSERT_EQ(printed.status, 0);
-
     PtyBoard board;
-    const CommandRun sent = runCommand(tool + " --dialect latte --send " + board.devicePath() + " " + rowsFile);
-    EXPECT_EQ(sent.status, 0);
-    ASSERT_TRUE(board.waitForBytes(printed.output.size(), 2s));
-    EXPECT_EQ(board.received(), printed.output);
-    EXPECT_EQ(sent.output, "var i=0;var o=0;\ni=0;\nwhile(i<3){\n  led(1);\ni=i+1;\n}\n");
+    const CommandRun stopped = runCommand(tool + " --dialect latte --stop " + board.devicePath());
+    EXPECT_EQ(stopped.status, 0);
+    ASSERT_TRUE(board.waitForBytes(18, 2s));
+    EXPECT_EQ(board.received(), " ms\nout(0)\nexit()\n");
 
     const std::string errorsFile = ::testing::TempDir() + "pavlune-send-errors.txt";
     const CommandRun refused = runCommand(tool + " --dialect jam --stop /dev/pavlune-no-such-port 2>" + errorsFile);

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -29,13 +30,14 @@ std::string tableBlock(const std::string& readme) {
 }
 
 TEST(Generator, ReproducesTheCommittedFilesByteForByte) {
-    const std::filesystem::path root = std::filesystem::path(PAVLUNE_BINARY_DIR) / "artgen-reproduce";
-    std::filesystem::remove_all(root);
+    char pattern[] = "/tmp/pavlune-artgen-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::filesystem::path root = pattern;
     std::string error;
     Generator::Options options;
     options.root = root;
     const int written = Generator::run(options, error);
-    ASSERT_EQ(written, 179) << error; // 178 pictures and the font
+    ASSERT_EQ(written, 185) << error; // 178 pictures, 6 icon sizes and the font
     int compared = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
         if (!entry.is_regular_file() || entry.path().filename() == "README.md") continue;

@@ -1,6 +1,6 @@
-// What the layout and the editor rely on inside the pictures: sizes that fit
-// the layout, the free number places of the number cards, the light row
-// slot, loop pairs in one colour, and character maps with exact cells.
+// What the editor relies on inside the pictures: the free number places of
+// the number cards, the light row slot, loop pairs in one colour, and
+// character maps with exact cells.
 #include "tests/res/ResourceFiles.h"
 
 #include "catalogue/CardCode.h"
@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <set>
 
@@ -18,13 +17,6 @@ namespace pavlune::restest {
 namespace {
 
 constexpr int kScale = 2;
-
-DesignSize designSize(const std::string& path) {
-    static const auto table = readSizeTable(sourceRoot() / "res" / "README.md");
-    const auto row = table.find(path);
-    EXPECT_NE(row, table.end()) << path;
-    return row == table.end() ? DesignSize{} : row->second;
-}
 
 bool isLight(const Picture& p, int x, int y) {
     return p.alpha(x, y) > 240 && p.red(x, y) > 215 && p.green(x, y) > 215 && p.blue(x, y) > 200;
@@ -44,41 +36,6 @@ double lightShare(const Picture& p, const engine::Rect& r, bool mirrored) {
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x, ++all) light += isLight(p, x, y) ? 1 : 0;
     return all == 0 ? 0 : static_cast<double>(light) / all;
-}
-
-TEST(LayoutFit, CardsFitThePaletteTheRowsAndTheField) {
-    const DesignSize card = designSize("res/cards/basic/r_led1.png");
-    const DesignSize badge = designSize("res/r_card_num.png");
-    const DesignSize slot = designSize("res/r_field.png");
-    const DesignSize plate = designSize("res/r_field_no.png");
-    // palette: card right-aligned 5 units inside 265, its badge to its left
-    EXPECT_LE(badge.width + card.width + 5, 265);
-    // a card snaps 5 units inside the slot's left edge and must stay inside
-    EXPECT_LE(card.width + 5, slot.width);
-    EXPECT_LE(card.height, slot.height);
-    EXPECT_EQ(plate.height, slot.height); // slot and plate share a row
-    EXPECT_LE(40 * plate.height, 768 * 7.33 - 50);
-    // the insert button sits on the border between rows and must not reach the delete button
-    EXPECT_LE(designSize("res/r_btn_add.png").height, plate.height / 2);
-}
-
-TEST(LayoutFit, ControlsFitTheirPanels) {
-    const DesignSize player = designSize("res/r_player.png");
-    for (const char* control : {"res/r_to_jam_on.png", "res/r_play.png", "res/r_stop.png"}) {
-        SCOPED_TRACE(control);
-        EXPECT_LE(designSize(control).width + 10, player.width);
-    }
-    // toggle, play and stop are 120 units apart around the panel's middle
-    EXPECT_GE(player.height / 2, 120 + designSize("res/r_to_jam_on.png").height / 2);
-    // the bar's blue part is 66 units tall; the port controls sit inside it
-    EXPECT_LE(designSize("res/r_port.png").height, 66);
-    EXPECT_LE(designSize("res/r_port_input.png").height, 66);
-    // three tabs of the palette side by side in 275 units, inside the 53-unit strip
-    const DesignSize tab = designSize("res/cards/r_basic_on.png");
-    EXPECT_LE(3 * tab.width + 4 * 5, 275);
-    EXPECT_LE(tab.height + 5, 53);
-    EXPECT_LE(designSize("res/r_record_beginning.png").width, 300);
-    EXPECT_EQ(designSize("res/r_record_beginning.png").width, 285);
 }
 
 TEST(RowSlot, IsLightSoThatTheOccupiedTintReadsDark) {

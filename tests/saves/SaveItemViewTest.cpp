@@ -90,6 +90,28 @@ TEST_F(SaveItemViewTest, ADragInTheFirstMomentSendsNothingAndAReleaseOutsideIsNo
     EXPECT_TRUE(listener.events.empty());
 }
 
+// Catches a cancelled press reported as a tap (the cancel flag ignored when
+// the touch ends): the window loses the focus in the middle of a press on the
+// picture or the title, before and after the entry starts swallowing it.
+TEST_F(SaveItemViewTest, APressCancelledMidwayReportsNothing) {
+    showSaved(addPrograms(1)[0]);
+    for (const Vec2 point : {kPicture, kTitle}) {
+        for (const float heldFor : {0.1f, 1.0f}) {
+            driver->touchBegan(point);
+            driver->advance(heldFor);
+            driver->windowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+            driver->step();
+            EXPECT_EQ(item->pictureNode->getOpacity(), 255);
+            driver->advance(2.5f);
+            driver->touchEnded(point);
+            driver->step();
+        }
+    }
+    EXPECT_TRUE(listener.events.empty());
+    tap(kPicture);
+    EXPECT_EQ(listener.events, std::vector<std::string>{"tap"}) << "the next touch is heard";
+}
+
 TEST_F(SaveItemViewTest, ASecondFingerOnThePictureIsIgnored) {
     showSaved(addPrograms(1)[0]);
     driver->touchBegan(kPicture);

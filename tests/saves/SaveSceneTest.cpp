@@ -308,4 +308,38 @@ TEST_F(SaveSceneTest, EntriesOpenTheEditorAndItsBackButtonReturnsToTheSamePlace)
     EXPECT_FALSE(SaveDataManager::getInstance()->getDatas().contains(editor->getSaveData()));
 }
 
+// Counts the screen changes asked for, and makes them.
+class CountingNavigator : public ScreenNavigator {
+public:
+    bool openEditor(SaveData* record) override {
+        ++editorsOpened;
+        return real.openEditor(record);
+    }
+    bool openList() override { return real.openList(); }
+
+    AppNavigator real;
+    int editorsOpened = 0;
+};
+
+// Catches a list that opens an editor for every tap until the slide starts
+// (no "leaving" guard): a double click within one frame, then a tap in the
+// middle of the slide (which the engine holds back, PlatformInputTest).
+TEST_F(SaveSceneTest, ADoubleClickAndTapsDuringTheSlideOpenOneEditor) {
+    CountingNavigator counting;
+    ScreenNavigator* installed = ScreenNavigator::get();
+    ScreenNavigator::install(&counting);
+    addPrograms(1);
+    showList();
+    for (int click = 0; click < 2; ++click) { // start a new program, twice
+        driver->touchBegan(Vec2(512, 384));
+        driver->touchEnded(Vec2(512, 384));
+    }
+    driver->advance(0.2f);
+    tap(Vec2(512, 384));
+    driver->advance(1.0f);
+    ScreenNavigator::install(installed);
+    EXPECT_EQ(counting.editorsOpened, 1);
+    EXPECT_NE(shown<FieldScene>(), nullptr);
+}
+
 } // namespace

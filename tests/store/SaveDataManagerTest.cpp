@@ -549,12 +549,4 @@ TEST_F(SaveDataManagerTest, SavingRecreatesAFolderRemovedWhileRunning) {
     EXPECT_EQ(engine::valueForKey(listFile(), "lastid").asInt(), 1);
 }
 
-TEST_F(SaveDataManagerTest, GetInstanceIsOneStoreOnTheWritablePath) {
-    SaveDataManager* shared = SaveDataManager::getInstance();
-    EXPECT_EQ(shared, SaveDataManager::getInstance());
-    EXPECT_NE(shared, openStore());
-    EXPECT_FALSE(shared->getRootPath().empty());
-    EXPECT_EQ(shared->getRootPath().back(), '/');
-}
-
 } // namespace

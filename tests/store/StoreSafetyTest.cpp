@@ -8,9 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -149,6 +151,37 @@ TEST_F(StoreSafetyTest, AStoreThatCannotBeWrittenKeepsRenamesAndDeletesUndone) {
     EXPECT_TRUE(store->renameData(one, "renamed"));
     EXPECT_TRUE(store->removeData(two));
     EXPECT_EQ(entriesOf(openStore()), (std::vector<std::pair<int, std::string>>{{1, "renamed"}}));
+}
+
+// Catches a damaged list written over when it could not be set aside (the
+// rebuilt list would replace every title that could not be read). Here the
+// set-aside name is too long for the system while the list's temporary
+// sibling, 12 characters shorter, still fits: a store folder deep enough that
+// the list's path is 4078 characters long.
+TEST_F(StoreSafetyTest, ADamagedListThatCannotBeSetAsideIsNeverOverwritten) {
+    const std::string tail = "/savedatas/list.plist";
+    const std::size_t listPathLength = 4078; // + ".tmp-XXXXXX" fits PATH_MAX, + ".damaged-<time>" does not
+    fs::path deep = root;
+    for (std::size_t left = listPathLength - tail.size() - deep.string().size(); left > 0;) {
+        std::size_t name = std::min<std::size_t>(left - 1, 200);
+        name -= left - 1 - name == 1 ? 1 : 0; // never leave room for a lone separator
+        deep /= std::string(name, 'd');
+        left -= name + 1;
+    }
+    ASSERT_EQ((deep.string() + tail).size(), listPathLength);
+    fs::create_directories(deep / "savedatas");
+    FileUtils::getInstance()->setWritablePath(deep.string());
+    const fs::path list = deep / "savedatas/list.plist";
+    const std::string whole = listXml("2", entryXml("2", "two") + entryXml("1", "one"));
+    const std::string damaged = whole.substr(0, whole.size() - 40);
+    writeBytes(list, damaged);
+
+    SaveDataManager* store = openStore();
+    ASSERT_EQ(entriesOf(store).at(0), (std::pair<int, std::string>{2, "two"})) << "what could be read is shown";
+    EXPECT_FALSE(store->renameData(store->getDatas().at(0), "renamed")) << "the list cannot be written";
+    EXPECT_EQ(readBytes(list), damaged);
+    EXPECT_EQ(std::distance(fs::directory_iterator(deep / "savedatas"), fs::directory_iterator()), 1)
+        << "no temporary file left behind";
 }
 
 TEST_F(StoreSafetyTest, DamagedListsKeepWhatCanBeRead) {

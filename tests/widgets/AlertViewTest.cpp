@@ -82,27 +82,20 @@ protected:
     std::vector<std::string> calls;
 };
 
-TEST_F(AlertViewTest, ChildrenLaidOutInOrderWithTheMessage) {
-    ASSERT_EQ(alert->getChildrenCount(), 5u);
-    EXPECT_FALSE(child(0)->isVisible());
-    EXPECT_EQ(child(0)->getBoundingBox(), Rect(0, 0, 1024, 768));
-    EXPECT_EQ(child(1)->getPosition(), Vec2(512, 384));
-    EXPECT_EQ(child(kOkChild)->getPosition(), kOk);
-    EXPECT_EQ(child(kCancelChild)->getPosition(), kCancel);
-    auto* label = dynamic_cast<Label*>(child(4));
+// Where the buttons are is what the taps below find; here: the message is
+// shown on the box, and the fade reaches every child (a box whose opacity did
+// not cascade would leave its message and buttons transparent).
+TEST_F(AlertViewTest, TheMessageShowsOnTheBoxAndTheFadeReachesEveryChild) {
+    const Label* label = nullptr;
+    for (const Node* node : alert->getChildren()) {
+        label = label ? label : dynamic_cast<const Label*>(node);
+    }
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->getString(), kMessage);
-    EXPECT_EQ(label->getSystemFontName(), "Helvetica");
-    EXPECT_EQ(label->getSystemFontSize(), 28.0f);
-    EXPECT_EQ(label->getDimensions(), Size(500, 200));
-    EXPECT_EQ(label->getHorizontalAlignment(), TextHAlignment::LEFT);
-    EXPECT_EQ(label->getVerticalAlignment(), TextVAlignment::CENTER);
-    EXPECT_EQ(label->getTextColor(), Color4B(0, 0, 0, 255));
-    EXPECT_EQ(label->getPosition(), Vec2(512, 434));
-
-    // Faded in as a whole: the opacity cascades to every child.
-    EXPECT_EQ(child(1)->getDisplayedOpacity(), 255);
-    EXPECT_EQ(label->getDisplayedOpacity(), 255);
+    EXPECT_TRUE(child(1)->getBoundingBox().containsPoint(label->getPosition()));
+    for (const Node* node : alert->getChildren()) {
+        EXPECT_EQ(node->getDisplayedOpacity(), 255);
+    }
 }
 
 TEST_F(AlertViewTest, EachPlaceCallsOnlyItsOwnCallbackAndNothingBeneathReacts) {

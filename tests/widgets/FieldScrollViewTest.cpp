@@ -580,12 +580,9 @@ TEST_F(FieldScrollViewTest, ChildrenGoIntoTheContainerWhichAlwaysStays) {
     EXPECT_EQ(view->getChildren().at(0), view->container);
 }
 
-TEST_F(FieldScrollViewTest, DefaultViewAndViewRectThroughScaledAncestors) {
+TEST_F(FieldScrollViewTest, ViewRectThroughScaledAncestors) {
     makeView(Size(400, 1300), FieldScrollView::VERTICAL, false);
     FieldScrollView* plain = made(FieldScrollView::create());
-    EXPECT_EQ(plain->viewSize, Size(200, 200));
-    EXPECT_TRUE(plain->isBounceable());
-    EXPECT_EQ(plain->getDirection(), FieldScrollView::BOTH);
 
     auto* holder = made(Node::create());
     holder->setPosition(500, 100);

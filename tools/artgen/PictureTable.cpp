@@ -1,5 +1,6 @@
 #include "tools/artgen/PictureTable.h"
 
+#include "tools/artgen/AppIcon.h"
 #include "tools/artgen/CardArt.h"
 #include "tools/artgen/CardPainter.h"
 
@@ -12,6 +13,7 @@ std::vector<PictureEntry> PictureTable::build(const std::vector<CardFacts>& card
     std::vector<PictureEntry> entries;
     ScreenPictures::appendTo(entries);
     CharacterMaps::appendTo(entries);
+    AppIcon::appendTo(entries);
     std::set<std::string> seen;
     for (const CardFacts& facts : cards) {
         const CardArt* art = CardArtTable::find(facts.set, facts.index);

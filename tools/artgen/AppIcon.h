@@ -1,0 +1,21 @@
+#pragma once
+
+#include "tools/artgen/Canvas.h"
+#include "tools/artgen/PictureTable.h"
+
+#include <array>
+#include <vector>
+
+namespace pavlune::artgen {
+
+// The application's icon: two picture cards, the front one smiling. One file
+// per size of the hicolor icon theme; the installed desktop entry names it.
+class AppIcon {
+public:
+    static constexpr std::array<int, 6> kSizes{16, 32, 48, 64, 128, 256};
+
+    static void draw(Canvas& canvas);
+    static void appendTo(std::vector<PictureEntry>& entries);
+};
+
+} // namespace pavlune::artgen
