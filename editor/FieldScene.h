@@ -17,12 +17,14 @@ class BottomBar;
 class CardGestures;
 class CardPalette;
 class DialectToggle;
+class EditorKeys;
 class FieldBoard;
 class FieldScrollView;
 class InputCardSprite;
 class NumberEditor;
 class RunControls;
 class TrashCan;
+class UndoRedoControls;
 
 // The editor screen of one program: the palette on the left, the field of 40
 // numbered rows with the program's cards in the middle, the run controls on
@@ -48,6 +50,8 @@ public:
     CardPalette* getPalette() const { return palette; }
     DialectToggle* getDialectToggle() const { return dialectToggle; }
     BoardLink* getBoardLink() const { return boardLink.get(); }
+    UndoRedoControls* getUndoRedo() const { return undoRedo.get(); }
+    EditorKeys* getKeys() const { return keys.get(); }
 
     // Writes the field to the program file; the first save of a new program
     // also lists it and draws its picture.
@@ -102,5 +106,7 @@ private:
     CardPalette* palette = nullptr;
     DialectToggle* dialectToggle = nullptr;
     std::unique_ptr<BoardLink> boardLink;
+    std::unique_ptr<UndoRedoControls> undoRedo;
+    std::unique_ptr<EditorKeys> keys;
     bool leaving = false;
 };
