@@ -7,7 +7,7 @@
 #include "saves/SaveItemView.h"
 #include "saves/SaveScene.h"
 #include "store/SaveDataManager.h"
-#include "widgets/Design.h"
+#include "widgets/AlertView.h"
 #include "widgets/FieldScrollView.h"
 
 #include <algorithm>
@@ -56,7 +56,20 @@ SaveListKeys::~SaveListKeys() {
 
 bool SaveListKeys::isShown() const { return frame_->isVisible(); }
 
+bool SaveListKeys::isCovered() const {
+    if (scene_->getEditLayer()) {
+        return true;
+    }
+    const auto& children = scene_->getChildren();
+    return std::any_of(children.begin(), children.end(),
+                       [](const engine::Node* child) { return dynamic_cast<const AlertView*>(child) != nullptr; });
+}
+
 bool SaveListKeys::keyPressed(const engine::EventKeyboard& key) {
+    // The question over the list (or the title editor) has the screen.
+    if (isCovered()) {
+        return false;
+    }
     switch (key.getKeyCode()) {
     case KeyCode::KEY_LEFT_ARROW:
     case KeyCode::KEY_UP_ARROW:

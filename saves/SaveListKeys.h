@@ -12,6 +12,7 @@ class SaveScene;
 // frame through the entries, scrolling the focused one into view, and
 // Return opens it as a tap on its picture would. The frame shows from the
 // first arrow key on, first around the entry nearest the middle of the view.
+// Keys do nothing while a question or the title editor covers the list.
 class SaveListKeys {
 public:
     static constexpr float kFrameWidth = 8;
@@ -34,6 +35,7 @@ public:
     engine::Node* getFrame() const { return frame_; }
 
 private:
+    bool isCovered() const;
     void moveFocus(int step);
     void scrollIntoView();
     void open();

@@ -310,8 +310,9 @@ TEST_F(SaveSceneTest, EntriesOpenTheEditorAndItsBackButtonReturnsToTheSamePlace)
 }
 
 // Catches a focus that starts away from the entry in the middle, walks past
-// either end or out of view, a frame that does not follow it, and Return
-// opening another program than the focused one.
+// either end or out of view, a frame that does not follow it, Return
+// opening another program than the focused one, and keys acting under the
+// delete question.
 TEST_F(SaveSceneTest, ArrowKeysMoveAFocusFrameIntoViewAndReturnOpensTheFocusedProgram) {
     std::vector<SaveData*> records = addPrograms(5); // listed newest first
     showList();
@@ -337,6 +338,15 @@ TEST_F(SaveSceneTest, ArrowKeysMoveAFocusFrameIntoViewAndReturnOpensTheFocusedPr
     EXPECT_EQ(keys->focusedIndex(), 0);
     EXPECT_FLOAT_EQ(list->getScrollView()->getContentOffset().x, 0);
     press(SDLK_DOWN, 3);
+
+    list->confirmDelete();
+    ASSERT_NE(alert(), nullptr);
+    press(SDLK_RETURN);
+    press(SDLK_LEFT);
+    EXPECT_EQ(shown<FieldScene>(), nullptr);
+    EXPECT_EQ(keys->focusedIndex(), 3);
+    alert()->close();
+    driver->advance(0.2f);
 
     press(SDLK_RETURN);
     driver->advance(0.7f);
