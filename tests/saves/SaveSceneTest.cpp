@@ -341,10 +341,11 @@ TEST_F(SaveSceneTest, ArrowKeysMoveAFocusFrameIntoViewAndReturnOpensTheFocusedPr
 
     list->confirmDelete();
     ASSERT_NE(alert(), nullptr);
-    press(SDLK_RETURN);
     press(SDLK_LEFT);
-    EXPECT_EQ(shown<FieldScene>(), nullptr);
     EXPECT_EQ(keys->focusedIndex(), 3);
+    press(SDLK_RETURN);
+    driver->advance(0.7f);
+    EXPECT_EQ(shown<FieldScene>(), nullptr);
     alert()->close();
     driver->advance(0.2f);
 
