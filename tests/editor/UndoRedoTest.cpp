@@ -318,16 +318,4 @@ TEST_F(UndoRedoTest, EachKeyDoesItsOneThing) {
     }
 }
 
-// Catches Escape closing more than one thing, or asking in another order
-// (with nothing open, the editor's own closers let it through).
-TEST_F(UndoRedoTest, EscapeClosesTheFirstOpenThingOnly) {
-    openEditor();
-    std::string asked;
-    editor->getKeys()->addCloser([&asked] { asked += "a"; return false; });
-    editor->getKeys()->addCloser([&asked] { asked += "b"; return true; });
-    editor->getKeys()->addCloser([&asked] { asked += "c"; return true; });
-    key(SDLK_ESCAPE);
-    EXPECT_EQ(asked, "ab");
-}
-
 } // namespace
