@@ -4,9 +4,9 @@
 
 namespace engine {
 
-// A key pressed or released while no edit box holds the keyboard. Only the
-// keys that screens act on have codes of their own; any other key arrives as
-// KEY_NONE. Letters and digits are contiguous, so KEY_A + n is the n-th
+// A key pressed or released while no edit box holds the keyboard. A small
+// set of keys has codes of their own (editing and moving keys, F5, digits,
+// letters); any other key arrives as KEY_NONE. Letters and digits are contiguous, so KEY_A + n is the n-th
 // letter.
 class EventKeyboard : public Event {
 public:
