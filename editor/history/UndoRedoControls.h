@@ -4,6 +4,7 @@
 #include "field/EditHistory.h"
 
 #include <functional>
+#include <utility>
 
 namespace engine {
 class Node;
