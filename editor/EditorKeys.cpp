@@ -74,6 +74,7 @@ bool EditorKeys::keyPressed(const EventKeyboard& key) {
     case KeyCode::KEY_EQUAL:
     case KeyCode::KEY_PLUS:
     case KeyCode::KEY_KP_PLUS:
+    case KeyCode::KEY_SEMICOLON: // the key of "+" on Japanese keyboards
         if (!ctrl) {
             return false;
         }

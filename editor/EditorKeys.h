@@ -14,7 +14,7 @@ class Node;
 class FieldScrollView;
 
 // The editor's keyboard: Ctrl+Enter or F5 plays, Ctrl+Z undoes, Ctrl+Shift+Z
-// and Ctrl+Y redo, Escape closes one thing, Ctrl+= / Ctrl+- / Ctrl+0 zoom
+// and Ctrl+Y redo, Escape closes one thing, Ctrl+= (or Ctrl+;) / Ctrl+- / Ctrl+0 zoom
 // the field in, out and back to 1.0 about the view's centre, and the arrow
 // keys and Page Up / Page Down scroll the field. Keys reach it only while no
 // text box (the number editor) has them.

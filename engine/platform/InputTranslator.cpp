@@ -60,6 +60,7 @@ EventKeyboard::KeyCode toKeyCode(SDL_Keycode key) {
     case SDLK_MINUS: return KeyCode::KEY_MINUS;
     case SDLK_KP_PLUS: return KeyCode::KEY_KP_PLUS;
     case SDLK_KP_MINUS: return KeyCode::KEY_KP_MINUS;
+    case SDLK_SEMICOLON: return KeyCode::KEY_SEMICOLON;
     default: return KeyCode::KEY_NONE;
     }
 }

@@ -280,6 +280,7 @@ TEST_F(UndoRedoTest, EachKeyDoesItsOneThing) {
         float zoomAfter;
     } zooms[] = {
         {"Ctrl+= zooms in", SDLK_EQUALS, 0.5f, 0.6f},
+        {"Ctrl+; (the + key of a Japanese keyboard) zooms in", SDLK_SEMICOLON, 0.7f, 0.8f},
         {"Ctrl+- zooms out", SDLK_MINUS, 1.0f, 0.9f},
         {"Ctrl+- stops at the least zoom", SDLK_MINUS, 0.5f, 0.5f},
         {"Ctrl+0 goes back to 1.0", SDLK_0, 0.5f, 1.0f},
