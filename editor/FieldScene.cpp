@@ -1,5 +1,7 @@
 #include "editor/FieldScene.h"
 
+#include "editor/EditorKeyBindings.h"
+#include "editor/EditorKeys.h"
 #include "editor/FieldThumbnail.h"
 #include "editor/cards/InputCardSprite.h"
 #include "editor/controls/BottomBar.h"
@@ -10,6 +12,7 @@
 #include "editor/field/TrashCan.h"
 #include "editor/gestures/CardGestures.h"
 #include "editor/panel/ProgramPanel.h"
+#include "editor/history/UndoRedoControls.h"
 #include "editor/palette/CardPalette.h"
 #include "editor/palette/DialectToggle.h"
 #include "engine/2d/Director.h"
@@ -125,6 +128,17 @@ bool FieldScene::init(SaveData* data) {
     programPanel = std::make_unique<ProgramPanel>(this, runControls->getBackButton(),
                                                   [this] { return board->fieldRows(); });
     loadField();
+    // Undo and keys room: the edit history from the program as loaded, its
+    // buttons beside the back button, and the keyboard.
+    undoRedo = std::make_unique<UndoRedoControls>(UndoRedoHooks{
+        [this] { return board->save(); }, [this](const engine::ValueVector& program) { board->reload(program); },
+        [this] { saveField(); },
+        [this] { return numberEditor || gestures->getPressedCard() || palette->getDrag().isActive(); }});
+    if (!undoRedo->build(this, runControls->getBackButton())) {
+        return false;
+    }
+    undoRedo->start();
+    keys = EditorKeyBindings::bind(this, undoRedo.get());
     return true;
 }
 
@@ -208,6 +222,9 @@ void FieldScene::saveField() {
     SaveDataManager* store = SaveDataManager::getInstance();
     if (!store->saveProgram(record, board->save())) {
         captureThumbnail(nullptr);
+    }
+    if (undoRedo) {
+        undoRedo->recordEdit();
     }
 }
 

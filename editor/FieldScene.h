@@ -17,6 +17,7 @@ class BottomBar;
 class CardGestures;
 class CardPalette;
 class DialectToggle;
+class EditorKeys;
 class FieldBoard;
 class FieldScrollView;
 class InputCardSprite;
@@ -24,6 +25,7 @@ class NumberEditor;
 class ProgramPanel;
 class RunControls;
 class TrashCan;
+class UndoRedoControls;
 
 // The editor screen of one program: the palette on the left, the field of 40
 // numbered rows with the program's cards in the middle, the run controls on
@@ -50,6 +52,8 @@ public:
     DialectToggle* getDialectToggle() const { return dialectToggle; }
     BoardLink* getBoardLink() const { return boardLink.get(); }
     ProgramPanel* getProgramPanel() const { return programPanel.get(); }
+    UndoRedoControls* getUndoRedo() const { return undoRedo.get(); }
+    EditorKeys* getKeys() const { return keys.get(); }
 
     // Writes the field to the program file; the first save of a new program
     // also lists it and draws its picture.
@@ -105,5 +109,7 @@ private:
     DialectToggle* dialectToggle = nullptr;
     std::unique_ptr<BoardLink> boardLink;
     std::unique_ptr<ProgramPanel> programPanel;
+    std::unique_ptr<UndoRedoControls> undoRedo;
+    std::unique_ptr<EditorKeys> keys;
     bool leaving = false;
 };

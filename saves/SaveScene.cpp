@@ -19,6 +19,7 @@
 #include "store/SaveDataManager.h"
 #include "saves/SaveItemAddView.h"
 #include "saves/SaveItemSavedView.h"
+#include "saves/SaveListKeys.h"
 #include "widgets/Design.h"
 #include "widgets/PressedButton.h"
 #include "widgets/ScreenNavigator.h"
@@ -39,6 +40,8 @@ namespace {
 int savedCount() { return static_cast<int>(SaveDataManager::getInstance()->getDatas().size()); }
 
 } // namespace
+
+SaveScene::SaveScene() = default;
 
 SaveScene::~SaveScene() {
     if (scrollView) {
@@ -76,6 +79,7 @@ bool SaveScene::init() {
     scrollView->bounceable = false;
     addChild(scrollView);
     reloadList();
+    keys = std::make_unique<SaveListKeys>(this);
     return true;
 }
 
@@ -134,6 +138,9 @@ void SaveScene::scrollViewDidScroll(FieldScrollView* view) {
     fill(leftStart, -1, count, offsetX);
     const int rightStart = visibleItems.empty() ? 0 : visibleItems.back()->index + 1;
     fill(rightStart, +1, count, offsetX);
+    if (keys) {
+        keys->refresh();
+    }
 }
 
 void SaveScene::recycle(SaveItemView* item) {

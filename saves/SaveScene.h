@@ -11,6 +11,7 @@
 #include "saves/SaveItemSavedView.h"
 #include "saves/SaveItemViewListener.h"
 
+#include <memory>
 #include <string>
 
 namespace engine {
@@ -19,6 +20,7 @@ class Sprite;
 
 class AlertView;
 class FieldScrollView;
+class SaveListKeys;
 
 // The list of saved programs, the first screen: a horizontal strip with the
 // start-new entry first and then one entry per saved program, newest first.
@@ -88,9 +90,10 @@ public:
     const engine::Vector<SaveData*>& getSelection() const { return selection; }
     engine::Layer* getEditLayer() const { return editLayer; }
     engine::Layer* getDeleteLayer() const { return deleteLayer; }
+    SaveListKeys* getKeys() const { return keys.get(); }
 
 protected:
-    SaveScene() = default;
+    SaveScene();
     ~SaveScene() override;
 
 private:
@@ -120,4 +123,6 @@ private:
     // Set once the editor has been asked for, so a second tap in the same
     // frame does not open a second one.
     bool leaving = false;
+    // The arrow keys' focus and Return.
+    std::unique_ptr<SaveListKeys> keys;
 };

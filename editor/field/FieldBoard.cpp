@@ -22,6 +22,9 @@
 #include "widgets/FieldScrollView.h"
 #include "widgets/HitTest.h"
 
+#include <set>
+#include <utility>
+
 using engine::Size;
 using engine::Vec2;
 
@@ -294,12 +297,39 @@ void FieldBoard::syncSlots() {
 
 engine::ValueVector FieldBoard::save() const { return document_.save(*model_); }
 
-void FieldBoard::load(const engine::ValueVector& elements) {
+void FieldBoard::load(const engine::ValueVector& elements) { placeCards(elements, viewport()); }
+
+void FieldBoard::reload(const engine::ValueVector& elements) {
+    std::set<std::pair<int, int>> kinds;
+    for (const auto& [id, node] : nodes_) {
+        kinds.emplace(node->getCardSet(), node->getCardIndex());
+        node->getEventDispatcher()->removeEventListenersForTarget(node.get());
+        node->removeFromParent();
+    }
+    nodes_.clear();
+    std::vector<int> ids;
+    for (const pavlune::PlacedCard& card : model_->placedCards()) {
+        ids.push_back(card.id);
+    }
+    for (int id : ids) {
+        model_->removeCard(id);
+    }
+    model_->endDrag();
+    // Snapped at zoom 1.0, as the file was when the editor opened it, so the
+    // same file gives the same program whatever the zoom is now.
+    placeCards(elements, pavlune::FieldViewport(view_->getContentOffset(), 1.0f));
+    if (onUseCountChanged) {
+        for (const auto& [cardSet, cardIndex] : kinds) {
+            onUseCountChanged(cardSet, cardIndex);
+        }
+    }
+}
+
+void FieldBoard::placeCards(const engine::ValueVector& elements, const pavlune::FieldViewport& at) {
     const pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
-    const std::vector<int> ids =
-        document_.load(elements, *model_, viewport(), [catalogue](int cardSet, int cardIndex) {
-            return pictureSize(catalogue->getCardFaceImage(cardIndex, cardSet).c_str());
-        });
+    const std::vector<int> ids = document_.load(elements, *model_, at, [catalogue](int cardSet, int cardIndex) {
+        return pictureSize(catalogue->getCardFaceImage(cardIndex, cardSet).c_str());
+    });
     for (int id : ids) {
         CardSprite* node = makeNode(id, 255);
         if (node && onUseCountChanged) {

@@ -125,6 +125,27 @@ void HeadlessDriver::mouseScroll(const Vec2& point, float steps) {
     send(event);
 }
 
+void HeadlessDriver::key(Uint32 type, SDL_Keycode keyCode, Uint16 modifiers, bool repeat) {
+    SDL_Event event{};
+    event.type = type;
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.repeat = repeat ? 1 : 0;
+    event.key.keysym.sym = keyCode;
+    event.key.keysym.scancode = SDL_GetScancodeFromKey(keyCode);
+    event.key.keysym.mod = modifiers;
+    send(event);
+}
+
+void HeadlessDriver::keyDown(SDL_Keycode keyCode, Uint16 modifiers, bool repeat) {
+    key(SDL_KEYDOWN, keyCode, modifiers, repeat);
+}
+void HeadlessDriver::keyUp(SDL_Keycode keyCode, Uint16 modifiers) { key(SDL_KEYUP, keyCode, modifiers, false); }
+
+void HeadlessDriver::keyPress(SDL_Keycode keyCode, Uint16 modifiers) {
+    keyDown(keyCode, modifiers);
+    keyUp(keyCode, modifiers);
+}
+
 void HeadlessDriver::windowEvent(SDL_WindowEventID id) {
     SDL_Event event{};
     event.type = SDL_WINDOWEVENT;

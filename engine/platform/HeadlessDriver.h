@@ -52,6 +52,11 @@ public:
     void mouseMove(const Vec2& point);
     // `steps` > 0 turns the wheel away from the user.
     void mouseScroll(const Vec2& point, float steps);
+    // A key press and its release; `modifiers` are SDL's (KMOD_CTRL,
+    // KMOD_SHIFT...). They pass an open edit box first, as real keys do.
+    void keyPress(SDL_Keycode key, Uint16 modifiers = KMOD_NONE);
+    void keyDown(SDL_Keycode key, Uint16 modifiers = KMOD_NONE, bool repeat = false);
+    void keyUp(SDL_Keycode key, Uint16 modifiers = KMOD_NONE);
     // Window life-cycle as SDL reports it.
     void windowEvent(SDL_WindowEventID event);
 
@@ -67,6 +72,7 @@ private:
     void send(SDL_Event& event);
     void mouseButton(Uint32 type, int button, const Vec2& point);
     void finger(Uint32 type, SDL_FingerID finger, const Vec2& point);
+    void key(Uint32 type, SDL_Keycode key, Uint16 modifiers, bool repeat);
 
     GLView* view_ = nullptr;
     float elapsed_ = 0;

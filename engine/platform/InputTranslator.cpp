@@ -2,6 +2,7 @@
 
 #include "engine/2d/Director.h"
 #include "engine/2d/events/EventDispatcher.h"
+#include "engine/2d/events/EventKeyboard.h"
 #include "engine/2d/events/EventTouch.h"
 #include "engine/2d/events/Touch.h"
 #include "engine/platform/GLView.h"
@@ -24,6 +25,43 @@ EventMouse::MouseButton toMouseButton(Uint8 sdlButton) {
         return EventMouse::MouseButton::BUTTON_5;
     default:
         return EventMouse::MouseButton::BUTTON_UNSET;
+    }
+}
+
+EventKeyboard::KeyCode toKeyCode(SDL_Keycode key) {
+    using KeyCode = EventKeyboard::KeyCode;
+    if (key >= SDLK_a && key <= SDLK_z) {
+        return static_cast<KeyCode>(static_cast<int>(KeyCode::KEY_A) + (key - SDLK_a));
+    }
+    if (key >= SDLK_0 && key <= SDLK_9) {
+        return static_cast<KeyCode>(static_cast<int>(KeyCode::KEY_0) + (key - SDLK_0));
+    }
+    if (key == SDLK_KP_0) {
+        return KeyCode::KEY_0;
+    }
+    switch (key) {
+    case SDLK_ESCAPE: return KeyCode::KEY_ESCAPE;
+    case SDLK_RETURN: return KeyCode::KEY_ENTER;
+    case SDLK_KP_ENTER: return KeyCode::KEY_KP_ENTER;
+    case SDLK_SPACE: return KeyCode::KEY_SPACE;
+    case SDLK_BACKSPACE: return KeyCode::KEY_BACKSPACE;
+    case SDLK_TAB: return KeyCode::KEY_TAB;
+    case SDLK_F5: return KeyCode::KEY_F5;
+    case SDLK_LEFT: return KeyCode::KEY_LEFT_ARROW;
+    case SDLK_RIGHT: return KeyCode::KEY_RIGHT_ARROW;
+    case SDLK_UP: return KeyCode::KEY_UP_ARROW;
+    case SDLK_DOWN: return KeyCode::KEY_DOWN_ARROW;
+    case SDLK_PAGEUP: return KeyCode::KEY_PG_UP;
+    case SDLK_PAGEDOWN: return KeyCode::KEY_PG_DOWN;
+    case SDLK_HOME: return KeyCode::KEY_HOME;
+    case SDLK_END: return KeyCode::KEY_END;
+    case SDLK_EQUALS: return KeyCode::KEY_EQUAL;
+    case SDLK_PLUS: return KeyCode::KEY_PLUS;
+    case SDLK_MINUS: return KeyCode::KEY_MINUS;
+    case SDLK_KP_PLUS: return KeyCode::KEY_KP_PLUS;
+    case SDLK_KP_MINUS: return KeyCode::KEY_KP_MINUS;
+    case SDLK_SEMICOLON: return KeyCode::KEY_SEMICOLON;
+    default: return KeyCode::KEY_NONE;
     }
 }
 
@@ -61,6 +99,10 @@ void InputTranslator::handleEvent(const SDL_Event& event) {
     case SDL_FINGERMOTION:
     case SDL_FINGERUP:
         handleFinger(event.tfinger);
+        break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        handleKey(event.key);
         break;
     default:
         break;
@@ -202,6 +244,21 @@ void InputTranslator::cancelAllTouches() {
     for (const auto& [id, point] : held) {
         dispatchTouch(id, point, Phase::CANCELLED);
     }
+}
+
+void InputTranslator::handleKey(const SDL_KeyboardEvent& key) {
+    unsigned modifiers = EventKeyboard::kNone;
+    if ((key.keysym.mod & KMOD_CTRL) != 0) {
+        modifiers |= EventKeyboard::kCtrl;
+    }
+    if ((key.keysym.mod & KMOD_SHIFT) != 0) {
+        modifiers |= EventKeyboard::kShift;
+    }
+    if ((key.keysym.mod & KMOD_ALT) != 0) {
+        modifiers |= EventKeyboard::kAlt;
+    }
+    EventKeyboard event(toKeyCode(key.keysym.sym), key.type == SDL_KEYDOWN, modifiers, key.repeat != 0);
+    dispatcher()->dispatchEvent(&event);
 }
 
 void InputTranslator::dispatchMouse(EventMouse::MouseEventType type, EventMouse::MouseButton button, float scrollX,

@@ -13,8 +13,8 @@ namespace engine {
 class GLView;
 class Touch;
 
-// Turns SDL's mouse and finger events into the engine's touches and mouse
-// events and dispatches them through the director's event dispatcher.
+// Turns SDL's mouse, finger and key events into the engine's touches, mouse
+// and keyboard events and dispatches them through the director's event dispatcher.
 // The first mouse button is touch 0 (a touch begins only inside the design
 // area); each finger is a touch of its own with the lowest free id from 1.
 // Mouse events carry the cursor in design units, y up. Mouse events that SDL
@@ -38,6 +38,7 @@ private:
     void handleMouseMotion(const SDL_MouseMotionEvent& motion);
     void handleMouseWheel(const SDL_MouseWheelEvent& wheel);
     void handleFinger(const SDL_TouchFingerEvent& finger);
+    void handleKey(const SDL_KeyboardEvent& key);
     // `framePoint` in frame pixels.
     void dispatchTouch(int id, const Vec2& framePoint, Phase phase);
     void dispatchMouse(EventMouse::MouseEventType type, EventMouse::MouseButton button, float scrollX,

@@ -9,6 +9,8 @@
 #include "editor/link/BoardLink.h"
 #include "editor/link/LinkSetup.h"
 #include "editor/link/LoadingOverlay.h"
+#include "editor/link/PortListPopup.h"
+#include "editor/link/SendingOverlay.h"
 #include "device/PavluneCardSerialManager.h"
 #include "program/VirtualTransferClock.h"
 #include "tests/device/FakeSerialBackend.h"
@@ -266,6 +268,33 @@ TEST_F(FieldSceneLinkTest, TheBackButtonWaitsForASendAndLeavesAtTheNextCheck) {
     editor->getBoardLink()->waitForWorkers();
     driver->advance(0.5f + 1.0f); // the next check, then the slide to the list
     EXPECT_NE(engine::Director::getInstance()->getRunningScene(), editing);
+}
+
+// Catches Escape doing two things in one press or in the wrong order (a send
+// stopped while the port list is open over it), and F5 not playing as the
+// play button does.
+TEST_F(FieldSceneLinkTest, F5PlaysAndEachEscapeClosesThePortListFirstThenStopsTheSend) {
+    FieldScene* editor = openWithPorts({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
+    BoardLink* link = editor->getBoardLink();
+    script->onWrite = [gate = &gate](std::uint8_t, bool) { gate->onWrite(); };
+    driver->keyPress(SDLK_F5);
+    gate.waitForFirstWrite();
+    driver->step();
+    link->showPortList();
+    ASSERT_NE(link->getPortList(), nullptr);
+    ASSERT_NE(link->getSendingOverlay(), nullptr);
+
+    driver->keyPress(SDLK_ESCAPE);
+    driver->step();
+    EXPECT_EQ(link->getPortList(), nullptr);
+    EXPECT_FALSE(link->isStopRequested());
+
+    driver->keyPress(SDLK_ESCAPE);
+    driver->step();
+    EXPECT_TRUE(link->isStopRequested());
+    gate.release();
+    link->waitForWorkers();
+    driver->advance(0.5f);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "widgets/AlertView.h"
 #include "widgets/FieldScrollView.h"
 #include "editor/FieldScene.h"
+#include "saves/SaveListKeys.h"
 #include "engine/2d/Label.h"
 #include "engine/2d/Sprite.h"
 #include "engine/ui/EditBox.h"
@@ -340,6 +341,53 @@ TEST_F(SaveSceneTest, ADoubleClickAndTapsDuringTheSlideOpenOneEditor) {
     ScreenNavigator::install(installed);
     EXPECT_EQ(counting.editorsOpened, 1);
     EXPECT_NE(shown<FieldScene>(), nullptr);
+}
+
+// Catches a focus that starts away from the entry in the middle, walks past
+// either end or out of view, a frame that does not follow it, Return
+// opening another program than the focused one, and keys acting under the
+// delete question.
+TEST_F(SaveSceneTest, ArrowKeysMoveAFocusFrameIntoViewAndReturnOpensTheFocusedProgram) {
+    std::vector<SaveData*> records = addPrograms(5); // listed newest first
+    showList();
+    scrollTo(-700);
+    SaveListKeys* keys = list->getKeys();
+    const auto press = [this](SDL_Keycode key, int times = 1) {
+        for (int i = 0; i < times; ++i) {
+            driver->keyPress(key);
+            driver->step();
+        }
+    };
+    EXPECT_FALSE(keys->isShown());
+    press(SDLK_RIGHT);
+    ASSERT_TRUE(keys->isShown());
+    EXPECT_EQ(keys->focusedIndex(), 2);
+    press(SDLK_RIGHT, 6);
+    EXPECT_EQ(keys->focusedIndex(), 5);
+    const float left = SaveScene::entryLeft(5) + list->getScrollView()->getContentOffset().x;
+    EXPECT_GE(left, 0);
+    EXPECT_LE(left + SaveScene::kEntryWidth, 1024);
+    EXPECT_FLOAT_EQ(keys->getFrame()->getPositionX(), left - SaveListKeys::kFrameMargin);
+    press(SDLK_LEFT, 7);
+    EXPECT_EQ(keys->focusedIndex(), 0);
+    EXPECT_FLOAT_EQ(list->getScrollView()->getContentOffset().x, 0);
+    press(SDLK_DOWN, 3);
+
+    list->confirmDelete();
+    ASSERT_NE(alert(), nullptr);
+    press(SDLK_LEFT);
+    EXPECT_EQ(keys->focusedIndex(), 3);
+    press(SDLK_RETURN);
+    driver->advance(0.7f);
+    EXPECT_EQ(shown<FieldScene>(), nullptr);
+    alert()->close();
+    driver->advance(0.2f);
+
+    press(SDLK_RETURN);
+    driver->advance(0.7f);
+    FieldScene* editor = shown<FieldScene>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->getSaveData(), records[2]);
 }
 
 } // namespace

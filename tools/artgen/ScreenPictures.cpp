@@ -182,6 +182,23 @@ void stopButton(Canvas& c) {
     Paint::text(cr, "とめる", style(20, kWhite, 900), 50, h / 2, w - 58, Align::left);
 }
 
+// Undo (arrow turning back to the left) and redo (its mirror image), in the
+// back button's white-and-blue look.
+void historyButton(Canvas& c, bool undo) {
+    cairo_t* cr = c.cr();
+    const double w = c.width(), h = c.height();
+    Paint::roundedRect(cr, 2, 2, w - 4, h - 4, 14);
+    Paint::fillPreserve(cr, kWhite);
+    Paint::stroke(cr, kDeepBlue, 2.5);
+    const double cx = w / 2, cy = h * 0.42, r = h * 0.2;
+    if (undo) {
+        Paint::arcArrow(cr, cx, cy, r, kPi * 0.25, -kPi, 3.5, 8, kDeepBlue);
+    } else {
+        Paint::arcArrow(cr, cx, cy, r, kPi * 0.75, kPi * 2, 3.5, 8, kDeepBlue);
+    }
+    Paint::text(cr, undo ? "とりけす" : "やりなおす", style(10, kDeepBlue, 900), w / 2, h * 0.8, w - 8);
+}
+
 void playerPanel(Canvas& c) {
     cairo_t* cr = c.cr();
     const double w = c.width(), h = c.height();
@@ -371,6 +388,10 @@ void ScreenPictures::appendTo(std::vector<PictureEntry>& e) {
     e.push_back({"res/r_play.png", 100, 100, "run the program on the board", [](Canvas& c) { playButton(c); }});
     e.push_back({"res/r_stop.png", 120, 60, "stop the board (also on the sending overlay)",
                  [](Canvas& c) { stopButton(c); }});
+    e.push_back({"res/r_undo.png", 60, 50, "undo the last edit (dimmed when there is none)",
+                 [](Canvas& c) { historyButton(c, true); }});
+    e.push_back({"res/r_redo.png", 60, 50, "redo the edit just undone (dimmed when there is none)",
+                 [](Canvas& c) { historyButton(c, false); }});
     e.push_back({"res/r_loading.png", 80, 80, "busy spinner (turned 45 degrees a step)",
                  [](Canvas& c) { spinner(c); }});
     e.push_back({"res/r_record_back.png", 110, 70, "back button: tab in the top right corner",

@@ -3,6 +3,7 @@
 #include "engine/2d/Node.h"
 #include "engine/2d/events/EventCustom.h"
 #include "engine/2d/events/EventListenerCustom.h"
+#include "engine/2d/events/EventListenerKeyboard.h"
 #include "engine/2d/events/EventListenerMouse.h"
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
 #include "engine/2d/events/EventMouse.h"
@@ -318,7 +319,8 @@ void EventDispatcher::dispatchEvent(Event* event) {
     if (!event) {
         return;
     }
-    const bool isInput = event->getType() == Event::Type::TOUCH || event->getType() == Event::Type::MOUSE;
+    const bool isInput = event->getType() == Event::Type::TOUCH || event->getType() == Event::Type::MOUSE ||
+                         event->getType() == Event::Type::KEYBOARD;
     if (isInput && !enabled_) {
         return;
     }
@@ -330,6 +332,9 @@ void EventDispatcher::dispatchEvent(Event* event) {
         break;
     case Event::Type::MOUSE:
         dispatchToListeners(event, EventListenerMouse::LISTENER_ID);
+        break;
+    case Event::Type::KEYBOARD:
+        dispatchToListeners(event, EventListenerKeyboard::LISTENER_ID);
         break;
     case Event::Type::CUSTOM:
         dispatchToListeners(event, static_cast<EventCustom*>(event)->getEventName());

@@ -1,0 +1,138 @@
+#include "editor/EditorKeys.h"
+
+#include "engine/2d/Node.h"
+#include "engine/2d/events/EventDispatcher.h"
+#include "engine/2d/events/EventKeyboard.h"
+#include "engine/2d/events/EventListenerKeyboard.h"
+#include "widgets/FieldScrollView.h"
+
+#include <algorithm>
+#include <utility>
+
+using engine::EventKeyboard;
+using engine::Vec2;
+using KeyCode = engine::EventKeyboard::KeyCode;
+
+namespace {
+
+void callIfSet(const std::function<void()>& hook) {
+    if (hook) {
+        hook();
+    }
+}
+
+} // namespace
+
+EditorKeys::EditorKeys(engine::Node* owner, FieldScrollView* field) : owner_(owner), field_(field) {
+    listener_ = engine::EventListenerKeyboard::create();
+    listener_->retain();
+    listener_->onKeyPressed = [this](EventKeyboard* key) { keyPressed(*key); };
+    owner_->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener_, owner_);
+}
+
+EditorKeys::~EditorKeys() {
+    owner_->getEventDispatcher()->removeEventListener(listener_);
+    listener_->release();
+}
+
+void EditorKeys::addCloser(std::function<bool()> closer) { closers_.push_back(std::move(closer)); }
+
+bool EditorKeys::keyPressed(const EventKeyboard& key) {
+    const KeyCode code = key.getKeyCode();
+    const bool ctrl = key.ctrl();
+    const float page = field_->viewSize.height * kPageFraction;
+    // Held keys repeat only where repeating makes sense: scrolling, zoom, undo.
+    if (key.isRepeat() && (code == KeyCode::KEY_ESCAPE || code == KeyCode::KEY_F5 || code == KeyCode::KEY_ENTER ||
+                           code == KeyCode::KEY_KP_ENTER)) {
+        return true;
+    }
+    switch (code) {
+    case KeyCode::KEY_ESCAPE:
+        return closeOne();
+    case KeyCode::KEY_F5:
+        callIfSet(onPlay);
+        return true;
+    case KeyCode::KEY_ENTER:
+    case KeyCode::KEY_KP_ENTER:
+        if (!ctrl) {
+            return false;
+        }
+        callIfSet(onPlay);
+        return true;
+    case KeyCode::KEY_Z:
+        if (!ctrl) {
+            return false;
+        }
+        callIfSet(key.shift() ? onRedo : onUndo);
+        return true;
+    case KeyCode::KEY_Y:
+        if (!ctrl) {
+            return false;
+        }
+        callIfSet(onRedo);
+        return true;
+    case KeyCode::KEY_EQUAL:
+    case KeyCode::KEY_PLUS:
+    case KeyCode::KEY_KP_PLUS:
+    case KeyCode::KEY_SEMICOLON: // the key of "+" on Japanese keyboards
+        if (!ctrl) {
+            return false;
+        }
+        zoomTo(field_->getZoomScale() + kZoomStep);
+        return true;
+    case KeyCode::KEY_MINUS:
+    case KeyCode::KEY_KP_MINUS:
+        if (!ctrl) {
+            return false;
+        }
+        zoomTo(field_->getZoomScale() - kZoomStep);
+        return true;
+    case KeyCode::KEY_0:
+        if (!ctrl) {
+            return false;
+        }
+        zoomTo(1.0f);
+        return true;
+    // Later rows lie lower on the field: they come into view as the offset grows.
+    case KeyCode::KEY_DOWN_ARROW:
+        scrollBy(Vec2(0, kArrowStep));
+        return true;
+    case KeyCode::KEY_UP_ARROW:
+        scrollBy(Vec2(0, -kArrowStep));
+        return true;
+    case KeyCode::KEY_PG_DOWN:
+        scrollBy(Vec2(0, page));
+        return true;
+    case KeyCode::KEY_PG_UP:
+        scrollBy(Vec2(0, -page));
+        return true;
+    case KeyCode::KEY_RIGHT_ARROW:
+        scrollBy(Vec2(-kArrowStep, 0));
+        return true;
+    case KeyCode::KEY_LEFT_ARROW:
+        scrollBy(Vec2(kArrowStep, 0));
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool EditorKeys::closeOne() {
+    // Copied: a closer may add to the list while it closes.
+    const std::vector<std::function<bool()>> closers = closers_;
+    return std::any_of(closers.begin(), closers.end(), [](const std::function<bool()>& close) {
+        return close && close();
+    });
+}
+
+void EditorKeys::zoomTo(float zoom) {
+    // The middle click's zoom: about the view's centre, within the view's limits.
+    field_->setZoomScale(std::clamp(zoom, field_->minScale, field_->maxScale));
+}
+
+void EditorKeys::scrollBy(Vec2 delta) {
+    const Vec2 low = field_->minContainerOffset();
+    const Vec2 high = field_->maxContainerOffset();
+    const Vec2 offset = field_->getContentOffset() + delta;
+    field_->setContentOffset(Vec2(std::clamp(offset.x, low.x, high.x), std::clamp(offset.y, low.y, high.y)));
+}

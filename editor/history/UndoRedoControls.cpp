@@ -1,0 +1,90 @@
+#include "editor/history/UndoRedoControls.h"
+
+#include "engine/2d/Sprite.h"
+#include "widgets/Design.h"
+#include "widgets/PressedButton.h"
+
+namespace {
+
+// A dimmed button looks as if the screen's dimming veil lay over it.
+const engine::Color3B kDimmedColour(static_cast<std::uint8_t>(255 - design::kDimming.a),
+                                    static_cast<std::uint8_t>(255 - design::kDimming.a),
+                                    static_cast<std::uint8_t>(255 - design::kDimming.a));
+
+} // namespace
+
+bool UndoRedoControls::build(engine::Node* scene, const engine::Node* backButton) {
+    undoButton_ = engine::Sprite::create(kUndoImage);
+    redoButton_ = engine::Sprite::create(kRedoImage);
+    if (!undoButton_ || !redoButton_ || !backButton) {
+        return false;
+    }
+    const engine::Size size = redoButton_->getContentSize();
+    const float y = backButton->getPosition().y;
+    const float backLeft = backButton->getPosition().x - backButton->getContentSize().width / 2;
+    const float redoX = backLeft - kGapToBack - size.width / 2;
+    redoButton_->setPosition(redoX, y);
+    undoButton_->setPosition(redoX - size.width - kGap, y);
+    scene->addChild(undoButton_);
+    scene->addChild(redoButton_);
+    PressedButton::attach(undoButton_, [this] { undo(); }, [this] { return history_.canUndo(); });
+    PressedButton::attach(redoButton_, [this] { redo(); }, [this] { return history_.canRedo(); });
+    refreshButtons();
+    return true;
+}
+
+void UndoRedoControls::start() {
+    history_.reset(hooks_.program ? hooks_.program() : engine::ValueVector());
+    refreshButtons();
+}
+
+void UndoRedoControls::recordEdit() {
+    if (stepping_ || !hooks_.program) {
+        return;
+    }
+    history_.record(hooks_.program());
+    refreshButtons();
+}
+
+bool UndoRedoControls::undo() {
+    if (hooks_.isEditing && hooks_.isEditing()) {
+        return false;
+    }
+    return step(history_.undo());
+}
+
+bool UndoRedoControls::redo() {
+    if (hooks_.isEditing && hooks_.isEditing()) {
+        return false;
+    }
+    return step(history_.redo());
+}
+
+bool UndoRedoControls::step(const pavlune::EditHistory::Program* program) {
+    if (!program) {
+        return false;
+    }
+    stepping_ = true;
+    if (hooks_.showProgram) {
+        hooks_.showProgram(*program);
+    }
+    if (hooks_.save) {
+        hooks_.save();
+    }
+    stepping_ = false;
+    refreshButtons();
+    return true;
+}
+
+void UndoRedoControls::refreshButtons() {
+    if (undoButton_) {
+        undoButton_->setColor(history_.canUndo() ? engine::Color3B::WHITE : kDimmedColour);
+    }
+    if (redoButton_) {
+        redoButton_->setColor(history_.canRedo() ? engine::Color3B::WHITE : kDimmedColour);
+    }
+}
+
+bool UndoRedoControls::isDimmed(const engine::Sprite* button) {
+    return button && button->getColor() == kDimmedColour;
+}
