@@ -157,7 +157,7 @@ void BoardLink::runOnBoard() {
         return;
     }
     if (std::string failure; ScreenBoard::get().isChosen(*setup_.serial) && !ScreenBoard::get().ensureRunning(failure)) {
-        engine::MessageBox(failure.c_str(), "しっぱい");
+        Notice::show(scene_, failure, "しっぱい");
         return;
     }
     transferring_ = true;
