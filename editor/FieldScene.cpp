@@ -124,9 +124,11 @@ bool FieldScene::init(SaveData* data) {
     linkIsIdle = [this] { return boardLink->isIdle(); };
     showWaitingForLink = [this] { boardLink->showLoadingOverlay(); };
     boardLink->startSerial();
-    // Program panel room: the button left of the back button and the panel it opens.
-    programPanel = std::make_unique<ProgramPanel>(this, runControls->getBackButton(),
+    // Program panel room: the button under the run controls and the panel it opens.
+    programPanel = std::make_unique<ProgramPanel>(this, runControls->getPlayerPanel(),
                                                   [this] { return board->fieldRows(); });
+    // The bottom bar slides up over that button, so it comes after it.
+    reorderChild(bottomBar, bottomBar->getLocalZOrder());
     loadField();
     // Undo and keys room: the edit history from the program as loaded, its
     // buttons beside the back button, and the keyboard.

@@ -1,15 +1,14 @@
 #include "editor/history/UndoRedoControls.h"
 
 #include "engine/2d/Sprite.h"
-#include "widgets/Design.h"
 #include "widgets/PressedButton.h"
+
+#include <cstdint>
 
 namespace {
 
-// A dimmed button looks as if the screen's dimming veil lay over it.
-const engine::Color3B kDimmedColour(static_cast<std::uint8_t>(255 - design::kDimming.a),
-                                    static_cast<std::uint8_t>(255 - design::kDimming.a),
-                                    static_cast<std::uint8_t>(255 - design::kDimming.a));
+// A button with nothing to do fades into the paper, as desktop toolbars show it.
+constexpr std::uint8_t kDimmedOpacity = 90;
 
 } // namespace
 
@@ -78,13 +77,13 @@ bool UndoRedoControls::step(const pavlune::EditHistory::Program* program) {
 
 void UndoRedoControls::refreshButtons() {
     if (undoButton_) {
-        undoButton_->setColor(history_.canUndo() ? engine::Color3B::WHITE : kDimmedColour);
+        undoButton_->setOpacity(history_.canUndo() ? 255 : kDimmedOpacity);
     }
     if (redoButton_) {
-        redoButton_->setColor(history_.canRedo() ? engine::Color3B::WHITE : kDimmedColour);
+        redoButton_->setOpacity(history_.canRedo() ? 255 : kDimmedOpacity);
     }
 }
 
 bool UndoRedoControls::isDimmed(const engine::Sprite* button) {
-    return button && button->getColor() == kDimmedColour;
+    return button && button->getOpacity() == kDimmedOpacity;
 }

@@ -47,17 +47,17 @@ const char* dialectName(pavlune::Dialect dialect) {
 
 } // namespace
 
-ProgramPanel::ProgramPanel(engine::Node* scene, const engine::Node* backButton,
+ProgramPanel::ProgramPanel(engine::Node* scene, const engine::Node* playerPanel,
                            std::function<pavlune::FieldRows()> fieldRows)
     : scene_(scene), fieldRows_(std::move(fieldRows)) {
     button_ = engine::Sprite::create(kButtonImage);
-    if (!button_ || !scene || !backButton) {
+    if (!button_ || !scene || !playerPanel) {
         button_ = nullptr;
         return;
     }
-    const engine::Rect back = HitTest::worldBoundingBox(backButton);
-    button_->setPosition(back.getMinX() - kGapToBackButton - button_->getContentSize().width / 2,
-                         back.getMidY());
+    const engine::Rect player = HitTest::worldBoundingBox(playerPanel);
+    button_->setPosition(player.getMidX(),
+                         player.getMinY() - kGapBelowPlayer - button_->getContentSize().height / 2);
     scene->addChild(button_);
     PressedButton::attach(button_, [this] { open(); });
 }

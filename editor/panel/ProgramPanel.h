@@ -29,7 +29,7 @@ public:
     static constexpr const char* kButtonImage = "res/r_program.png";
     static constexpr const char* kCopyImage = "res/r_copy.png";
     // Between the button and the back button's left edge.
-    static constexpr float kGapToBackButton = 30;
+    static constexpr float kGapBelowPlayer = 20;
     // Above every control of the scene, the dialect toggle (1) included.
     static constexpr int kPanelZOrder = 100;
     // Lines scrolled per wheel step.
@@ -37,9 +37,10 @@ public:
     // How long the note that the text was copied stays.
     static constexpr float kCopiedNoteDuration = 1.5f;
 
-    // Adds the button to `scene` left of `backButton`, at its height.
+    // Adds the button to `scene` centred under `playerPanel`, the run controls'
+    // panel, where neither the rows nor the trash can reach.
     // `fieldRows` gives the field's program when the panel opens.
-    ProgramPanel(engine::Node* scene, const engine::Node* backButton,
+    ProgramPanel(engine::Node* scene, const engine::Node* playerPanel,
                  std::function<pavlune::FieldRows()> fieldRows);
     ~ProgramPanel();
 
