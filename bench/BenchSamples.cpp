@@ -24,6 +24,15 @@ void BenchSamples::dropLast() {
     }
 }
 
+void BenchSamples::addLastOf(const BenchSamples& other) {
+    if (!other.wall_.empty()) {
+        wall_.push_back(other.wall_.back());
+    }
+    if (!other.cpu_.empty()) {
+        cpu_.push_back(other.cpu_.back());
+    }
+}
+
 BenchSamples::Summary BenchSamples::summarise(std::vector<double> values) {
     Summary s;
     if (values.empty()) {

@@ -20,6 +20,8 @@ public:
     // A value measured elsewhere (no processor time).
     void add(double wallMs) { wall_.push_back(wallMs); }
     void dropLast();
+    // Copies the last sample of `other` (to pick a subset of frames).
+    void addLastOf(const BenchSamples& other);
 
     std::size_t size() const { return wall_.size(); }
     Summary wall() const { return summarise(wall_); }
