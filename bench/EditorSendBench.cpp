@@ -94,8 +94,20 @@ PathFigures figuresOf(const TimedBoard& board, const TransferGaps& schedule) {
 
 // Plays the program from the editor, drawing frames in real time until the
 // send has ended; returns the frame times.
-BenchSamples sendFromEditor(engine::HeadlessDriver& driver, SaveData* record, TimedBoard& board,
-                            FieldRows& rows, std::size_t& echoed) {
+// The frames, and among them those in which echoed text reached the overlay.
+struct SendFrames {
+    BenchSamples idle; // before the play, for comparison
+    BenchSamples all;
+    BenchSamples withEcho;
+    std::size_t echoed = 0;
+};
+
+std::size_t echoedLength(BoardLink& link) {
+    SendingOverlay* overlay = link.getSendingOverlay();
+    return overlay && overlay->getText() ? overlay->getText()->getString().size() : 0;
+}
+
+SendFrames sendFromEditor(engine::HeadlessDriver& driver, SaveData* record, TimedBoard& board, FieldRows& rows) {
     board.serial->setExtraPorts({board.board->devicePath()});
     const LinkSetup setup{board.serial, [] { return std::make_unique<SteadyTransferClock>(); }};
     LinkSetup::install(&setup);
@@ -111,19 +123,25 @@ BenchSamples sendFromEditor(engine::HeadlessDriver& driver, SaveData* record, Ti
     link.updatePortStatus();
     rows = editor->getBoard()->fieldRows();
 
-    BenchSamples frames;
+    SendFrames frames;
+    for (int frame = 0; frame < 120; ++frame) {
+        frames.idle.time([&] { driver.step(); });
+    }
     link.play();
     auto next = Clock::now();
     while (link.isTransferring()) {
-        frames.time([&] { driver.step(); });
+        const std::size_t before = echoedLength(link);
+        frames.all.time([&] { driver.step(); });
+        if (echoedLength(link) != before) {
+            frames.withEcho.addLastOf(frames.all);
+        }
         next += kFramePeriod;
         std::this_thread::sleep_until(next);
         if (Clock::now() > next + kFramePeriod) {
             next = Clock::now(); // a frame ran late: no catching up in a burst
         }
     }
-    SendingOverlay* overlay = link.getSendingOverlay();
-    echoed = overlay && overlay->getText() ? overlay->getText()->getString().size() : 0;
+    frames.echoed = echoedLength(link);
     return frames;
 }
 
@@ -173,8 +191,7 @@ int main(int argc, char** argv) {
 
     TimedBoard editorBoard;
     FieldRows rows;
-    std::size_t echoed = 0;
-    const BenchSamples frames = sendFromEditor(driver, record, editorBoard, rows, echoed);
+    const SendFrames frames = sendFromEditor(driver, record, editorBoard, rows);
     BenchEditor::show(driver, engine::Scene::create());
     const TransferGaps schedule = TransferGaps::forProgram(DeviceManager::getInstance()->getView(), rows);
     const PathFigures fromEditor = figuresOf(editorBoard, schedule);
@@ -192,8 +209,10 @@ int main(int argc, char** argv) {
     compare("arrived", fromEditor.arrived, fromTool.arrived);
 
     BenchSamples::header("editor frames during the send (real time, 60 a second)");
-    frames.row("frame while sending, echo on the overlay", 8);
-    std::printf("  %zu characters echoed on the sending overlay\n", echoed);
+    frames.idle.row("frame before the send (no overlay)");
+    frames.all.row("frame while sending, echo on the overlay", 8);
+    frames.withEcho.row("  of which frames that added echoed text");
+    std::printf("  %zu characters echoed on the sending overlay\n", frames.echoed);
     std::printf("\nload average at the end: %s\n", BenchSamples::loadAverage().c_str());
     return 0;
 }
