@@ -24,30 +24,19 @@
 #include "engine/2d/RenderTexture.h"
 #include "engine/2d/Renderer.h"
 #include "engine/2d/Scene.h"
-#include "engine/2d/Sprite.h"
 #include "engine/2d/TextureCache.h"
-#include "engine/base/FileUtils.h"
-#include "engine/base/RefPtr.h"
 #include "engine/platform/HeadlessDriver.h"
 #include "engine/platform/Image.h"
-#include "field/ProgramDocument.h"
-#include "program/FieldRows.h"
 #include "store/SaveData.h"
 #include "store/SaveDataManager.h"
 #include "widgets/FieldScrollView.h"
 
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
