@@ -17,8 +17,6 @@ public:
 
     // Times `work` once.
     void time(const std::function<void()>& work);
-    // A value measured elsewhere (no processor time).
-    void add(double wallMs) { wall_.push_back(wallMs); }
     void dropLast();
     // Copies the last sample of `other` (to pick a subset of frames).
     void addLastOf(const BenchSamples& other);

@@ -32,7 +32,6 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -59,8 +58,6 @@ struct Repetitions {
 };
 Repetitions runs;
 constexpr Repetitions kShortRuns{5, 120, 3, 1};
-
-using Clock = std::chrono::steady_clock;
 
 // Notices the store writing a file by renaming its temporary into place.
 class RenameWatch {
@@ -106,12 +103,12 @@ private:
 // renamed into place, stepping frames while it has not.
 void timeRelease(engine::HeadlessDriver& driver, RenameWatch& watch, const Vec2& finger, BenchSamples& samples) {
     watch.drain();
-    const auto start = Clock::now();
-    driver.touchEnded(finger);
-    for (int frame = 0; frame < 300 && !watch.renamed(); ++frame) {
-        driver.step();
-    }
-    samples.add(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    samples.time([&] {
+        driver.touchEnded(finger);
+        for (int frame = 0; frame < 300 && !watch.renamed(); ++frame) {
+            driver.step();
+        }
+    });
     driver.step();
 }
 
