@@ -8,8 +8,9 @@
 // the sending thread's writes and from the board's arrival times), and the
 // editor's frame times during the send.
 //
-//   pavlune-bench-editor-send [--load N] [folder]
+//   pavlune-bench-editor-send [--load N] [--hide spinner|text] [folder]
 //   --load N: N busy processes run beside it (2 cores: try 4).
+//   --hide: the overlay's spinner or text is not drawn, to see what it costs.
 
 #include "bench/BenchEditor.h"
 #include "bench/BenchSamples.h"
@@ -31,6 +32,7 @@
 #include "editor/link/SendingOverlay.h"
 #include "engine/2d/Label.h"
 #include "engine/2d/Scene.h"
+#include "engine/2d/Sprite.h"
 #include "engine/platform/HeadlessDriver.h"
 #include "export/SerialExport.h"
 #include "program/SteadyTransferClock.h"
@@ -107,7 +109,8 @@ std::size_t echoedLength(BoardLink& link) {
     return overlay && overlay->getText() ? overlay->getText()->getString().size() : 0;
 }
 
-SendFrames sendFromEditor(engine::HeadlessDriver& driver, SaveData* record, TimedBoard& board, FieldRows& rows) {
+SendFrames sendFromEditor(engine::HeadlessDriver& driver, SaveData* record, TimedBoard& board, FieldRows& rows,
+                          const std::string& hidden) {
     board.serial->setExtraPorts({board.board->devicePath()});
     const LinkSetup setup{board.serial, [] { return std::make_unique<SteadyTransferClock>(); }};
     LinkSetup::install(&setup);
@@ -128,6 +131,14 @@ SendFrames sendFromEditor(engine::HeadlessDriver& driver, SaveData* record, Time
         frames.idle.time([&] { driver.step(); });
     }
     link.play();
+    if (SendingOverlay* overlay = link.getSendingOverlay()) {
+        engine::Node* part = hidden == "spinner" ? static_cast<engine::Node*>(overlay->getSpinner())
+                             : hidden == "text"  ? static_cast<engine::Node*>(overlay->getText())
+                                                 : nullptr;
+        if (part) {
+            part->setVisible(false);
+        }
+    }
     auto next = Clock::now();
     while (link.isTransferring()) {
         const std::size_t before = echoedLength(link);
@@ -163,11 +174,14 @@ void compare(const char* what, const TransferGaps::Figures& editor, const Transf
 
 int main(int argc, char** argv) {
     std::string folder;
+    std::string hidden;
     int load = 0;
     for (int a = 1; a < argc; ++a) {
         const std::string argument = argv[a];
         if (argument == "--load" && a + 1 < argc) {
             load = std::atoi(argv[++a]);
+        } else if (argument == "--hide" && a + 1 < argc) {
+            hidden = argv[++a];
         } else {
             folder = argument;
         }
@@ -191,7 +205,7 @@ int main(int argc, char** argv) {
 
     TimedBoard editorBoard;
     FieldRows rows;
-    const SendFrames frames = sendFromEditor(driver, record, editorBoard, rows);
+    const SendFrames frames = sendFromEditor(driver, record, editorBoard, rows, hidden);
     BenchEditor::show(driver, engine::Scene::create());
     const TransferGaps schedule = TransferGaps::forProgram(DeviceManager::getInstance()->getView(), rows);
     const PathFigures fromEditor = figuresOf(editorBoard, schedule);
@@ -210,6 +224,9 @@ int main(int argc, char** argv) {
 
     BenchSamples::header("editor frames during the send (real time, 60 a second)");
     frames.idle.row("frame before the send (no overlay)");
+    if (!hidden.empty()) {
+        std::printf("  the overlay's %s is not drawn\n", hidden.c_str());
+    }
     frames.all.row("frame while sending, echo on the overlay", 8);
     frames.withEcho.row("  of which frames that added echoed text");
     std::printf("  %zu characters echoed on the sending overlay\n", frames.echoed);
