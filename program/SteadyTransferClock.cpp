@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <ctime>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #endif
 
 namespace pavlune {
@@ -18,6 +20,33 @@ namespace {
 // the clock, so the wake-up's own delay does not make the byte late. Longer
 // than a wake-up takes on a quiet machine with the smallest timer slack.
 constexpr auto kSpinMargin = std::chrono::microseconds(200);
+
+// The normal policy's shortest slice, in ns; the kernel clamps what it is given.
+constexpr std::uint64_t kShortSlice = 100'000;
+
+// The kernel's struct sched_attr (its header clashes with <sched.h>).
+struct SchedAttributes {
+    std::uint32_t size;
+    std::uint32_t sched_policy;
+    std::uint64_t sched_flags;
+    std::int32_t sched_nice;
+    std::uint32_t sched_priority;
+    std::uint64_t sched_runtime; // the normal policy's slice, when set
+    std::uint64_t sched_deadline;
+    std::uint64_t sched_period;
+    std::uint32_t sched_util_min;
+    std::uint32_t sched_util_max;
+};
+
+bool readAttributes(pid_t thread, SchedAttributes& attributes) {
+    attributes = SchedAttributes{};
+    attributes.size = sizeof attributes;
+    return syscall(SYS_sched_getattr, thread, &attributes, sizeof attributes, 0U) == 0;
+}
+
+bool writeAttributes(pid_t thread, SchedAttributes& attributes) {
+    return syscall(SYS_sched_setattr, thread, &attributes, 0U) == 0;
+}
 
 // An absolute sleep on CLOCK_MONOTONIC (steady_clock's clock here): it wakes
 // at the moment however often a signal interrupts it.
@@ -36,6 +65,10 @@ SteadyTransferClock::~SteadyTransferClock() {
     if (raised_) {
         pthread_setschedparam(raisedThread_, savedPolicy_, &savedParam_);
     }
+    if (SchedAttributes attributes{}; sliceShortened_ && readAttributes(slicedThread_, attributes)) {
+        attributes.sched_runtime = savedSlice_;
+        writeAttributes(slicedThread_, attributes);
+    }
 }
 
 void SteadyTransferClock::raiseToRealTime() {
@@ -49,6 +82,21 @@ void SteadyTransferClock::raiseToRealTime() {
     raised.sched_priority = std::max(1, sched_get_priority_min(SCHED_FIFO));
     raised_ = pthread_setschedparam(self, SCHED_FIFO, &raised) == 0;
     raisedThread_ = self;
+    if (!raised_) {
+        shortenSlice();
+    }
+}
+
+void SteadyTransferClock::shortenSlice() {
+    const auto self = static_cast<pid_t>(syscall(SYS_gettid));
+    SchedAttributes attributes{};
+    if (!readAttributes(self, attributes) || attributes.sched_policy != SCHED_OTHER) {
+        return;
+    }
+    savedSlice_ = attributes.sched_runtime;
+    attributes.sched_runtime = kShortSlice;
+    sliceShortened_ = writeAttributes(self, attributes);
+    slicedThread_ = self;
 }
 #else
 SteadyTransferClock::~SteadyTransferClock() = default;

@@ -5,6 +5,9 @@
 #if defined(__linux__)
 #include <pthread.h>
 #include <sched.h>
+#include <sys/types.h>
+
+#include <cstdint>
 #endif
 
 namespace pavlune {
@@ -17,7 +20,10 @@ namespace pavlune {
 // thread on real-time scheduling (SCHED_FIFO, lowest priority) where the
 // system allows it (RLIMIT_RTPRIO or CAP_SYS_NICE; silently not otherwise),
 // so a wake-up and the write after it run ahead of a busy machine's other
-// work; the clock puts the thread back on its own policy when destroyed.
+// work. Without that right the thread asks instead for the shortest time
+// slice of the normal policy (Linux 6.12 and later), which lets it preempt
+// busy work as soon as it wakes. The clock puts the thread back as it was
+// when destroyed.
 // Make one per transfer, on the thread that sends.
 class SteadyTransferClock : public TransferClock {
 public:
@@ -32,12 +38,16 @@ public:
 private:
 #if defined(__linux__)
     void raiseToRealTime();
+    void shortenSlice();
 
     bool raiseTried_ = false;
     bool raised_ = false;
     pthread_t raisedThread_{};
     int savedPolicy_ = SCHED_OTHER;
     sched_param savedParam_{};
+    bool sliceShortened_ = false;
+    pid_t slicedThread_ = 0;
+    std::uint64_t savedSlice_ = 0;
 #endif
 };
 
