@@ -22,6 +22,7 @@
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerMouse.h"
 #include "engine/2d/events/EventMouse.h"
+#include "engine/platform/MessageBox.h"
 #include "store/SaveDataManager.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
@@ -202,8 +203,16 @@ void FieldScene::saveField() {
         return;
     }
     SaveDataManager* store = SaveDataManager::getInstance();
-    if (!store->saveProgram(record, board->save())) {
+    const SaveDataManager::SaveResult result = store->saveProgram(record, board->save());
+    if (result == SaveDataManager::SaveResult::Added) {
         captureThumbnail(nullptr);
+    }
+    if (result != SaveDataManager::SaveResult::Failed) {
+        saveFailureShown = false;
+    } else if (!saveFailureShown) {
+        // Every edit saves: one message for a disk that stays full, not one per card.
+        saveFailureShown = true;
+        engine::MessageBox(kNotSavedMessage, kFailureCaption);
     }
 }
 

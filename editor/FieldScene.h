@@ -50,7 +50,8 @@ public:
     BoardLink* getBoardLink() const { return boardLink.get(); }
 
     // Writes the field to the program file; the first save of a new program
-    // also lists it and draws its picture.
+    // also lists it and draws its picture. A failed save is reported once,
+    // until a save succeeds again.
     void saveField();
     // Puts the program file's cards on the field (once, at the start).
     void loadField();
@@ -73,6 +74,8 @@ public:
     // The palette scrolls by the wheel over it (set by the palette).
     std::function<void(float scrollY)> onPaletteWheel;
 
+    static constexpr const char* kFailureCaption = "しっぱい";
+    static constexpr const char* kNotSavedMessage = "プログラムを保存できませんでした。";
     static constexpr float kLeaveCheckInterval = 0.5f;
     static constexpr int kLeaveActionTag = 0x4241434B;
     // Field units scrolled per wheel step.
@@ -103,4 +106,5 @@ private:
     DialectToggle* dialectToggle = nullptr;
     std::unique_ptr<BoardLink> boardLink;
     bool leaving = false;
+    bool saveFailureShown = false;
 };
