@@ -75,6 +75,7 @@ bool SaveScene::init() {
     scrollView->setDirection(FieldScrollView::HORIZONTAL);
     scrollView->bounceable = false;
     addChild(scrollView);
+    thumbnails = std::make_shared<ThumbnailLoader>(engine::Director::getInstance()->getScheduler());
     reloadList();
     return true;
 }
@@ -195,7 +196,7 @@ SaveItemView* SaveScene::itemForIndex(int index) {
         item = itemPool.back();
         item->setSaveData(record);
     } else {
-        item = SaveItemSavedView::create(record);
+        item = SaveItemSavedView::create(record, thumbnails);
         if (!item) {
             return nullptr;
         }
