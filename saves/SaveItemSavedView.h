@@ -1,10 +1,9 @@
 #pragma once
 
 #include "saves/SaveItemView.h"
+#include "saves/ThumbnailLoader.h"
 
 #include <memory>
-
-#include "saves/ThumbnailLoader.h"
 
 // The entry of one saved program: its thumbnail and its title. The list
 // rebinds it to other programs as it scrolls.

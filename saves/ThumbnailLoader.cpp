@@ -77,10 +77,11 @@ void ThumbnailLoader::work() {
 }
 
 void ThumbnailLoader::deliver(const std::shared_ptr<Request>& request, engine::Texture2D* texture) {
-    // The owner may make a new request from inside the delivery.
-    const Delivery deliver = std::move(request->deliver_);
+    // Taken out first: the owner may drop the request, or make a new one,
+    // from inside the delivery.
+    const Delivery handler = std::move(request->deliver_);
     request->cancelled_ = true;
-    if (deliver) {
-        deliver(texture);
+    if (handler) {
+        handler(texture);
     }
 }
