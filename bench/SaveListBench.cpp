@@ -185,6 +185,23 @@ std::pair<double, double> timedStep(engine::HeadlessDriver& driver) {
     return {std::chrono::duration<double, std::milli>(Clock::now() - start).count(), threadCpuMs() - cpuStart};
 }
 
+// Scrolls from one end of the strip to the other and back, twice, `stride`
+// units at a time, calling `atOffset` at each offset.
+template <typename Step>
+void sweepStrip(FieldScrollView* view, float stride, Step atOffset) {
+    const float end = -(view->getContentSize().width - view->viewSize.width);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (float x = 0; x >= end; x -= stride) {
+            view->setContentOffset(engine::Vec2(x, 0));
+            atOffset();
+        }
+        for (float x = end; x <= 0; x += stride) {
+            view->setContentOffset(engine::Vec2(x, 0));
+            atOffset();
+        }
+    }
+}
+
 void fling(const fs::path& data) {
     engine::FileUtils::getInstance()->setWritablePath((data / "PavluneApps").string());
     engine::HeadlessDriver driver;
@@ -213,35 +230,17 @@ void fling(const fs::path& data) {
     std::printf("resident memory after the flings: %.0f MB\n", residentMb());
 
     FrameStats sweep;
-    const float end = -(view->getContentSize().width - view->viewSize.width);
-    for (int pass = 0; pass < 2; ++pass) {
-        for (float x = 0; x >= end; x -= 250) {
-            view->setContentOffset(engine::Vec2(x, 0));
-            sweep.add(timedStep(driver));
-        }
-        for (float x = end; x <= 0; x += 250) {
-            view->setContentOffset(engine::Vec2(x, 0));
-            sweep.add(timedStep(driver));
-        }
-    }
+    sweepStrip(view, 250, [&] { sweep.add(timedStep(driver)); });
     sweep.print("sweep across the whole strip and back, twice (250 units a frame)");
     std::printf("resident memory after the sweeps: %.0f MB\n", residentMb());
 
     // The worst case for memory: every entry waits for its picture before the
     // strip moves on, so each of the programs' thumbnails is shown once.
     ThumbnailLoader& thumbnails = list->getThumbnailLoader();
-    for (int pass = 0; pass < 2; ++pass) {
-        for (float x = 0; x >= end; x -= 350) {
-            view->setContentOffset(engine::Vec2(x, 0));
-            thumbnails.waitUntilIdle();
-            driver.step();
-        }
-        for (float x = end; x <= 0; x += 350) {
-            view->setContentOffset(engine::Vec2(x, 0));
-            thumbnails.waitUntilIdle();
-            driver.step();
-        }
-    }
+    sweepStrip(view, 350, [&] {
+        thumbnails.waitUntilIdle();
+        driver.step();
+    });
     std::printf("resident memory after showing every thumbnail, end to end and back twice: %.0f MB\n",
                 residentMb());
 }
