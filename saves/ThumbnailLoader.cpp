@@ -47,6 +47,8 @@ void ThumbnailLoader::work() {
         }
         wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
         if (stopping_) {
+            lock.unlock();
+            engine::Texture2D::endDecodingThread();
             return;
         }
         std::shared_ptr<Request> request = std::move(queue_.front());

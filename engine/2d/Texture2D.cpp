@@ -62,6 +62,8 @@ SDL_Surface* Texture2D::decodeFile(const std::string& path) {
     return converted;
 }
 
+void Texture2D::endDecodingThread() { SDL_TLSCleanup(); }
+
 bool Texture2D::initWithFile(const std::string& path) {
     SDL_Surface* loaded = decodeFile(path);
     if (!loaded) {

@@ -28,6 +28,9 @@ public:
     // the file is missing or unreadable. The caller frees the surface. Safe on
     // any thread: it touches nothing but the file and the new surface.
     static SDL_Surface* decodeFile(const std::string& path);
+    // Frees what decoding left with the calling thread (SDL's per-thread error
+    // text); a thread of its own that called decodeFile calls this before it ends.
+    static void endDecodingThread();
     // Shares the surface (its reference count is raised), as text rendering does.
     bool initWithSurface(SDL_Surface* surface);
     // Wraps a texture that already lives in `renderer` (a render target); the
