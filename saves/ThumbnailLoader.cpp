@@ -39,6 +39,7 @@ void ThumbnailLoader::waitUntilIdle() {
 }
 
 void ThumbnailLoader::work() {
+    engine::Texture2D::beginDecodingThread();
     std::unique_lock<std::mutex> lock(mutex_);
     while (true) {
         busy_ = false;

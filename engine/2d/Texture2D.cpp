@@ -62,6 +62,8 @@ SDL_Surface* Texture2D::decodeFile(const std::string& path) {
     return converted;
 }
 
+void Texture2D::beginDecodingThread() { SDL_SetThreadPriority(SDL_THREAD_PRIORITY_LOW); }
+
 void Texture2D::endDecodingThread() { SDL_TLSCleanup(); }
 
 bool Texture2D::initWithFile(const std::string& path) {

@@ -28,8 +28,11 @@ public:
     // the file is missing or unreadable. The caller frees the surface. Safe on
     // any thread: it touches nothing but the file and the new surface.
     static SDL_Surface* decodeFile(const std::string& path);
-    // Frees what decoding left with the calling thread (SDL's per-thread error
-    // text); a thread of its own that called decodeFile calls this before it ends.
+    // A thread of its own that calls decodeFile starts with beginDecodingThread
+    // (it then runs below the main thread's priority, so it does not hold up
+    // frames) and ends with endDecodingThread (frees what decoding left with the
+    // thread: SDL's per-thread error text).
+    static void beginDecodingThread();
     static void endDecodingThread();
     // Shares the surface (its reference count is raised), as text rendering does.
     bool initWithSurface(SDL_Surface* surface);
