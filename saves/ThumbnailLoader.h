@@ -45,8 +45,9 @@ public:
 
     // Results are posted to `scheduler` (the running director's).
     explicit ThumbnailLoader(engine::Scheduler* scheduler);
-    // Waits for the picture being decoded, if any; results still queued on
-    // the main thread are dropped with the scheduler.
+    // Waits for the picture being decoded, if any. Results already posted are
+    // harmless: the entries share the loader, so it goes only after the last
+    // of them has cancelled its request.
     ~ThumbnailLoader();
     ThumbnailLoader(const ThumbnailLoader&) = delete;
     ThumbnailLoader& operator=(const ThumbnailLoader&) = delete;
