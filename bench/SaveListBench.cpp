@@ -5,8 +5,10 @@
 //    engine (software renderer) and notes the monotonic clock once the first
 //    frame is drawn; the parent notes it just before starting the child;
 //  - entry nodes alive and frame times while the strip is flung: real flings
-//    (drags released at speed, then inertia), and a sweep across the whole
-//    strip at a hard fling's speed (250 units a frame), one frame each.
+//    (drags released at speed, then inertia), and sweeps across the whole
+//    strip and back at a hard fling's speed (250 units a frame), one frame each;
+//  - resident memory (VmRSS) before the list, after the flings, after the
+//    sweeps and after showing every thumbnail once, end to end and back twice.
 //
 // Usage: pavlune-bench-save-list [programs]
 
@@ -20,6 +22,7 @@
 #include "engine/platform/Image.h"
 #include "saves/SaveItemView.h"
 #include "saves/SaveScene.h"
+#include "saves/ThumbnailLoader.h"
 
 #include <spawn.h>
 #include <sys/resource.h>
@@ -130,6 +133,18 @@ double spawnFirstFrame(const std::string& self, const fs::path& data, const fs::
     return static_cast<double>(drawn - started) / 1e6;
 }
 
+// Resident memory of this process (VmRSS), in megabytes.
+double residentMb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::atof(line.c_str() + 6) / 1024.0;
+        }
+    }
+    return -1;
+}
+
 double threadCpuMs() {
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
@@ -170,9 +185,27 @@ std::pair<double, double> timedStep(engine::HeadlessDriver& driver) {
     return {std::chrono::duration<double, std::milli>(Clock::now() - start).count(), threadCpuMs() - cpuStart};
 }
 
+// Scrolls from one end of the strip to the other and back, twice, `stride`
+// units at a time, calling `atOffset` at each offset.
+template <typename Step>
+void sweepStrip(FieldScrollView* view, float stride, Step atOffset) {
+    const float end = -(view->getContentSize().width - view->viewSize.width);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (float x = 0; x >= end; x -= stride) {
+            view->setContentOffset(engine::Vec2(x, 0));
+            atOffset();
+        }
+        for (float x = end; x <= 0; x += stride) {
+            view->setContentOffset(engine::Vec2(x, 0));
+            atOffset();
+        }
+    }
+}
+
 void fling(const fs::path& data) {
     engine::FileUtils::getInstance()->setWritablePath((data / "PavluneApps").string());
     engine::HeadlessDriver driver;
+    std::printf("resident memory before the list: %.0f MB\n", residentMb());
     SaveScene::setSavedListOffset(0);
     auto* scene = engine::Scene::create();
     auto* list = SaveScene::create();
@@ -194,18 +227,22 @@ void fling(const fs::path& data) {
     }
     std::printf("after 10 flings the offset is %.0f\n", view->getContentOffset().x);
     flings.print("flinging (drag released at 200 units a frame, then inertia)");
+    std::printf("resident memory after the flings: %.0f MB\n", residentMb());
 
     FrameStats sweep;
-    const float end = -(view->getContentSize().width - view->viewSize.width);
-    for (float x = 0; x >= end; x -= 250) {
-        view->setContentOffset(engine::Vec2(x, 0));
-        sweep.add(timedStep(driver));
-    }
-    for (float x = end; x <= 0; x += 250) {
-        view->setContentOffset(engine::Vec2(x, 0));
-        sweep.add(timedStep(driver));
-    }
-    sweep.print("sweep across the whole strip and back (250 units a frame)");
+    sweepStrip(view, 250, [&] { sweep.add(timedStep(driver)); });
+    sweep.print("sweep across the whole strip and back, twice (250 units a frame)");
+    std::printf("resident memory after the sweeps: %.0f MB\n", residentMb());
+
+    // The worst case for memory: every entry waits for its picture before the
+    // strip moves on, so each of the programs' thumbnails is shown once.
+    ThumbnailLoader& thumbnails = list->getThumbnailLoader();
+    sweepStrip(view, 350, [&] {
+        thumbnails.waitUntilIdle();
+        driver.step();
+    });
+    std::printf("resident memory after showing every thumbnail, end to end and back twice: %.0f MB\n",
+                residentMb());
 }
 
 } // namespace

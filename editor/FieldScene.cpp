@@ -29,6 +29,7 @@
 #include "store/SaveDataManager.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
+#include "widgets/Notice.h"
 #include "widgets/PressedButton.h"
 #include "widgets/ScreenNavigator.h"
 
@@ -222,8 +223,16 @@ void FieldScene::saveField() {
         return;
     }
     SaveDataManager* store = SaveDataManager::getInstance();
-    if (!store->saveProgram(record, board->save())) {
+    const SaveDataManager::SaveResult result = store->saveProgram(record, board->save());
+    if (result == SaveDataManager::SaveResult::Added) {
         captureThumbnail(nullptr);
+    }
+    if (result != SaveDataManager::SaveResult::Failed) {
+        saveFailureShown = false;
+    } else if (!saveFailureShown) {
+        // Every edit saves: one message for a disk that stays full, not one per card.
+        saveFailureShown = true;
+        Notice::show(this, kNotSavedMessage, kFailureCaption);
     }
     if (undoRedo) {
         undoRedo->recordEdit();

@@ -56,7 +56,8 @@ public:
     EditorKeys* getKeys() const { return keys.get(); }
 
     // Writes the field to the program file; the first save of a new program
-    // also lists it and draws its picture.
+    // also lists it and draws its picture. A failed save is reported once,
+    // until a save succeeds again.
     void saveField();
     // Puts the program file's cards on the field (once, at the start).
     void loadField();
@@ -79,6 +80,8 @@ public:
     // The palette scrolls by the wheel over it (set by the palette).
     std::function<void(float scrollY)> onPaletteWheel;
 
+    static constexpr const char* kFailureCaption = "しっぱい";
+    static constexpr const char* kNotSavedMessage = "プログラムを保存できませんでした。";
     static constexpr float kLeaveCheckInterval = 0.5f;
     static constexpr int kLeaveActionTag = 0x4241434B;
     // Field units scrolled per wheel step.
@@ -112,4 +115,5 @@ private:
     std::unique_ptr<UndoRedoControls> undoRedo;
     std::unique_ptr<EditorKeys> keys;
     bool leaving = false;
+    bool saveFailureShown = false;
 };

@@ -18,7 +18,7 @@ bool SaveItemAddView::init() {
     if (!initWithSaveData(nullptr)) {
         return false;
     }
-    showPicture(kPlaceholderPicture);
+    showPicture(kNewProgramPicture);
     showTitle(kTitle);
     return true;
 }

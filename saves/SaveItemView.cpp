@@ -123,9 +123,12 @@ void SaveItemView::onExit() {
     Node::onExit();
 }
 
-void SaveItemView::showPicture(const std::string& path) {
+void SaveItemView::showPicture(const std::string& path) { placePicture(engine::Sprite::create(path)); }
+
+void SaveItemView::showPicture(engine::Texture2D* texture) { placePicture(engine::Sprite::createWithTexture(texture)); }
+
+void SaveItemView::placePicture(engine::Sprite* sprite) {
     pictureNode->removeAllChildren();
-    engine::Sprite* sprite = engine::Sprite::create(path);
     if (!sprite) {
         return;
     }

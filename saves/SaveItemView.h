@@ -9,6 +9,7 @@ class Event;
 class EventListenerTouchOneByOne;
 class Label;
 class Sprite;
+class Texture2D;
 class Touch;
 } // namespace engine
 
@@ -38,7 +39,9 @@ public:
     static constexpr float kLongPressDelay = 2.0f;
     static constexpr float kMoveThreshold = 10;
     static constexpr std::uint8_t kTouchedOpacity = 150;
-    static constexpr const char* kPlaceholderPicture = "res/r_record_beginning.png";
+    static constexpr const char* kNewProgramPicture = "res/r_record_beginning.png";
+    // A saved program whose thumbnail is missing, unreadable or still loading.
+    static constexpr const char* kNoThumbnailPicture = "res/r_record_empty.png";
     static constexpr const char* kSelectedMarkPicture = "res/r_record_selected.png";
 
     // Binds the entry to `record` (null allowed) and shows its title.
@@ -76,8 +79,10 @@ protected:
 
     // Builds the layout and the touch handling with `record` (null allowed).
     bool initWithSaveData(SaveData* record);
-    // Replaces the picture by the file at `path` (a resource name or a full path).
+    // Replaces the picture by the resource at `path` (shared through the texture cache).
     void showPicture(const std::string& path);
+    // Replaces the picture by `texture`, which the picture's sprite then holds.
+    void showPicture(engine::Texture2D* texture);
     // Shows `title` cut to the lines there are and sizes the tap area.
     void showTitle(const std::string& title);
 
@@ -95,6 +100,7 @@ private:
         engine::Vec2 start;
     };
 
+    void placePicture(engine::Sprite* sprite);
     void listen(Gesture& gesture, engine::Node* target, bool longPress);
     bool began(Gesture& gesture, engine::Touch* touch);
     void held(Gesture& gesture, int touchId);

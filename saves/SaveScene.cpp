@@ -78,6 +78,7 @@ bool SaveScene::init() {
     scrollView->setDirection(FieldScrollView::HORIZONTAL);
     scrollView->bounceable = false;
     addChild(scrollView);
+    thumbnails = std::make_shared<ThumbnailLoader>(engine::Director::getInstance()->getScheduler());
     reloadList();
     keys = std::make_unique<SaveListKeys>(this);
     return true;
@@ -202,7 +203,7 @@ SaveItemView* SaveScene::itemForIndex(int index) {
         item = itemPool.back();
         item->setSaveData(record);
     } else {
-        item = SaveItemSavedView::create(record);
+        item = SaveItemSavedView::create(record, thumbnails);
         if (!item) {
             return nullptr;
         }

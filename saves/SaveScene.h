@@ -10,6 +10,7 @@
 #include "saves/SaveItemAddView.h"
 #include "saves/SaveItemSavedView.h"
 #include "saves/SaveItemViewListener.h"
+#include "saves/ThumbnailLoader.h"
 
 #include <memory>
 #include <string>
@@ -88,6 +89,8 @@ public:
     const engine::Vector<SaveItemView*>& getVisibleItems() const { return visibleItems; }
     const engine::Vector<SaveItemSavedView*>& getItemPool() const { return itemPool; }
     const engine::Vector<SaveData*>& getSelection() const { return selection; }
+    // Decodes the entries' thumbnails off the main thread.
+    ThumbnailLoader& getThumbnailLoader() const { return *thumbnails; }
     engine::Layer* getEditLayer() const { return editLayer; }
     engine::Layer* getDeleteLayer() const { return deleteLayer; }
     SaveListKeys* getKeys() const { return keys.get(); }
@@ -119,6 +122,7 @@ private:
     engine::Layer* deleteLayer = nullptr;
     engine::RefPtr<SaveItemAddView> newItem;
     FieldScrollView* scrollView = nullptr;
+    std::shared_ptr<ThumbnailLoader> thumbnails;
     bool deleteMode = false;
     // Set once the editor has been asked for, so a second tap in the same
     // frame does not open a second one.

@@ -259,9 +259,9 @@ int SaveDataManager::unusedIdentifierAfter(int identifier) const {
     return candidate;
 }
 
-bool SaveDataManager::saveProgram(SaveData* data, ValueVector program) {
+SaveDataManager::SaveResult SaveDataManager::saveProgram(SaveData* data, ValueVector program) {
     if (!data) {
-        return false;
+        return SaveResult::Failed;
     }
     const std::string stamp = formatTimeStamp(clock_());
     const bool listed = datas_.contains(data);
@@ -278,22 +278,30 @@ bool SaveDataManager::saveProgram(SaveData* data, ValueVector program) {
 
     auto* files = FileUtils::getInstance();
     files->createDirectory(folderFullPath());
-    const bool written = data->identifier > 0 &&
-                         files->writeValueVectorToFile(program, rootPath_ + programPathFor(data->identifier));
-
-    if (written && lastid_ < data->identifier) {
-        lastid_ = data->identifier;
-        data->modify = stamp;
-        writeList();
-    } else if (!written && !listed) {
-        // Keeping the entry would leave it an identifier that the next new
-        // program also receives: two entries, one file. Start over next time.
-        data->retain();
-        datas_.eraseObject(data);
-        data->init();
-        data->release();
+    const std::string programFile = rootPath_ + programPathFor(data->identifier);
+    const bool written = data->identifier > 0 && files->writeValueVectorToFile(program, programFile);
+    if (listed) {
+        return written ? SaveResult::Updated : SaveResult::Failed;
     }
-    return listed;
+
+    const int previousLastId = lastid_;
+    if (written) {
+        lastid_ = std::max(lastid_, data->identifier);
+        data->modify = stamp;
+        if (writeList()) {
+            return SaveResult::Added;
+        }
+        // A program the list does not name would be lost at the next start.
+        lastid_ = previousLastId;
+        files->removeFile(programFile);
+    }
+    // Keeping the entry would leave it an identifier that the next new
+    // program also receives: two entries, one file. Start over next time.
+    data->retain();
+    datas_.eraseObject(data);
+    data->init();
+    data->release();
+    return SaveResult::Failed;
 }
 
 bool SaveDataManager::renameData(SaveData* data, const std::string& title) {

@@ -58,15 +58,18 @@ public:
     // W, the folder all paths of the entries are relative to.
     const std::string& getRootPath() const { return rootPath_; }
 
+    enum class SaveResult {
+        Added,   // a new entry, listed and written
+        Updated, // a listed entry's program file rewritten
+        Failed,  // nothing written; a new record is not listed
+    };
     // Writes the program file of `data`. A record that is not in the list yet
     // becomes a new entry at the front, with the next identifier, its paths and
-    // the current time stamp as title; the list file is written after its first
-    // successful save. If that first write fails, the record is taken back out
-    // of the list and emptied, so that the identifier is not left to a second
-    // record and the next save starts over as new.
-    // Returns true if `data` was already in the list, false if this call added it
-    // (or tried to).
-    bool saveProgram(SaveData* data, engine::ValueVector program);
+    // the current time stamp as title, once both its program file and the list
+    // are written. If either write fails, the record is taken back out of the
+    // list and emptied, so that the identifier is not left to a second record
+    // and the next save starts over as new.
+    SaveResult saveProgram(SaveData* data, engine::ValueVector program);
     // Writes the list file from the entries; false if it could not be written.
     bool writeList();
     // Gives a listed entry a new title and writes the list. If the list cannot

@@ -48,10 +48,27 @@ void Texture2D::destroyTexture() {
     }
 }
 
-bool Texture2D::initWithFile(const std::string& path) {
+SDL_Surface* Texture2D::decodeFile(const std::string& path) {
     SDL_Surface* loaded = IMG_Load(path.c_str());
     if (!loaded) {
         std::fprintf(stderr, "engine: cannot load picture %s: %s\n", path.c_str(), IMG_GetError());
+        return nullptr;
+    }
+    if (loaded->format->format == SDL_PIXELFORMAT_ARGB8888) {
+        return loaded;
+    }
+    SDL_Surface* converted = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
+    SDL_FreeSurface(loaded);
+    return converted;
+}
+
+void Texture2D::beginDecodingThread() { SDL_SetThreadPriority(SDL_THREAD_PRIORITY_LOW); }
+
+void Texture2D::endDecodingThread() { SDL_TLSCleanup(); }
+
+bool Texture2D::initWithFile(const std::string& path) {
+    SDL_Surface* loaded = decodeFile(path);
+    if (!loaded) {
         return false;
     }
     const bool ok = initWithSurface(loaded);

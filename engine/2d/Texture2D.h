@@ -23,6 +23,17 @@ public:
 
     // Loads a PNG (or any format SDL_image reads).
     bool initWithFile(const std::string& path);
+    // Decodes a picture file into pixels ready for initWithSurface, in the
+    // layout the renderer draws (so uploading does not convert them); null when
+    // the file is missing or unreadable. The caller frees the surface. Safe on
+    // any thread: it touches nothing but the file and the new surface.
+    static SDL_Surface* decodeFile(const std::string& path);
+    // A thread of its own that calls decodeFile starts with beginDecodingThread
+    // (it then runs below the main thread's priority, so it does not hold up
+    // frames) and ends with endDecodingThread (frees what decoding left with the
+    // thread: SDL's per-thread error text).
+    static void beginDecodingThread();
+    static void endDecodingThread();
     // Shares the surface (its reference count is raised), as text rendering does.
     bool initWithSurface(SDL_Surface* surface);
     // Wraps a texture that already lives in `renderer` (a render target); the

@@ -62,7 +62,7 @@ protected:
             fields["value"] = Value("");
             elements.push_back(Value(fields));
         }
-        EXPECT_TRUE(SaveDataManager::getInstance()->saveProgram(saved, elements));
+        EXPECT_EQ(SaveDataManager::getInstance()->saveProgram(saved, elements), SaveDataManager::SaveResult::Updated);
         record = saved;
         editor = made(FieldScene::create(saved));
         engine::Scene* scene = made(engine::Scene::create());

@@ -18,6 +18,8 @@
 #include "engine/2d/RenderTexture.h"
 #include "engine/2d/Sprite.h"
 #include "engine/base/Value.h"
+#include "engine/platform/MessageBox.h"
+#include "tests/support/WritesFail.h"
 #include "tests/saves/SaveScreenFixture.h"
 #include "widgets/FieldScrollView.h"
 
@@ -116,6 +118,33 @@ TEST_F(FieldSceneTest, TheFirstSaveOfANewProgramWritesItsPictureAndLaterSavesOnl
     driver->step();
     EXPECT_FALSE(fs::exists(picture));
     EXPECT_EQ(programFile(record).size(), 2u);
+}
+
+// Catches a failed save that the editor keeps quiet about (the teacher would
+// leave believing the program kept), and one message per edit while the disk
+// stays full.
+TEST_F(FieldSceneTest, AFailedSaveIsReportedOnceUntilASaveSucceedsAgain) {
+    FieldScene* editor = open(nullptr);
+    std::vector<std::string> messages;
+    engine::setMessageBoxHandler([&](const std::string& message, const std::string&) { messages.push_back(message); });
+    ASSERT_NE(editor->getBoard()->addCard(0, 0, Vec2(652.5f, 5514.44f), 255), nullptr);
+    {
+        WritesFail full;
+        editor->saveField();
+        editor->saveField();
+    }
+    EXPECT_EQ(messages, std::vector<std::string>{FieldScene::kNotSavedMessage});
+    EXPECT_TRUE(editor->getSaveData()->path.empty()); // not listed: the next save starts it over
+
+    editor->saveField();
+    driver->step();
+    EXPECT_EQ(programFile(editor->getSaveData()).size(), 1u);
+    {
+        WritesFail full;
+        editor->saveField();
+    }
+    EXPECT_EQ(messages.size(), 2u);
+    engine::setMessageBoxHandler(nullptr);
 }
 
 // Catches row edits that are not saved (leaving right after would lose

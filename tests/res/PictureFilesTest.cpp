@@ -59,8 +59,8 @@ TEST(SizeTable, ListsExactlyThePicturesUnderRes) {
     std::set<std::string> listed;
     for (const auto& [path, size] : sizeTable()) listed.insert(path);
     EXPECT_EQ(files, listed);
-    // 43 fronts, 86 backs, 51 pictures of the screens, 6 sizes of the icon
-    EXPECT_EQ(listed.size(), 186u);
+    // 43 fronts, 86 backs, 52 pictures of the screens, 6 sizes of the icon
+    EXPECT_EQ(listed.size(), 187u);
 }
 
 TEST(SizeTable, EveryListedPictureHasItsSize) {
@@ -135,6 +135,7 @@ TEST(ScreenPictures, EveryPictureTheScreensNameIsPresent) {
         "res/r_record_back.png",     "res/r_setting.png",          "res/r_setting_back1.png",
         "res/r_recode_clean.png",    "res/r_recode_clean_cancel.png", "res/r_record_beginning.png",
         "res/r_record_selected.png", "res/r_save_entry_back.png",  "res/alert_window_pink.png",
+        "res/r_record_empty.png",
         "res/alert_window_ok.png",   "res/alert_window_cancel.png",
     };
     for (const char* path : screens) expectListedPicture(path);

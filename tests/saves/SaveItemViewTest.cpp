@@ -6,6 +6,12 @@
 #include "saves/SaveItemSavedView.h"
 #include "saves/SaveItemViewListener.h"
 #include "engine/2d/Texture2D.h"
+#include "engine/2d/TextureCache.h"
+#include "engine/base/AutoreleasePool.h"
+#include "engine/base/RefPtr.h"
+#include "saves/ThumbnailLoader.h"
+
+#include <fstream>
 
 namespace {
 
@@ -33,7 +39,31 @@ protected:
         scene->addChild(item);
         present(scene);
     }
-    void showSaved(SaveData* record) { show(made(SaveItemSavedView::create(record))); }
+    void SetUp() override {
+        SaveScreenTest::SetUp();
+        loader = std::make_shared<ThumbnailLoader>(engine::Director::getInstance()->getScheduler());
+    }
+    void showSaved(SaveData* record) { show(made(SaveItemSavedView::create(record, loader))); }
+    // The worker's results reach the entries in the next frame.
+    void deliverThumbnails() {
+        loader->waitUntilIdle();
+        driver->step();
+    }
+    engine::Texture2D* pictureTexture() const {
+        const engine::Sprite* shown = picture();
+        return shown ? shown->getTexture() : nullptr;
+    }
+    int picturePixelsWide() const {
+        const engine::Texture2D* texture = pictureTexture();
+        return texture ? texture->getPixelsWide() : 0;
+    }
+    float pictureWidth() const {
+        const engine::Sprite* shown = picture();
+        return shown ? shown->getBoundingBox().size.width : 0;
+    }
+    static engine::Texture2D* resource(const char* path) {
+        return engine::Director::getInstance()->getTextureCache()->addImage(path);
+    }
 
     const engine::Sprite* picture() const {
         return item->pictureNode->getChildrenCount() == 1
@@ -43,6 +73,7 @@ protected:
 
     RecordingListener listener;
     SaveItemView* item = nullptr;
+    std::shared_ptr<ThumbnailLoader> loader;
 };
 
 TEST_F(SaveItemViewTest, ATouchReleasedWithinTheLongPressTimeIsATap) {
@@ -176,6 +207,7 @@ TEST_F(SaveItemViewTest, TheSelectionMarkIsDrawnOverThePicture) {
     SaveData* record = addPrograms(1)[0];
     writePicture(SaveDataManager::getInstance()->getImageFullPath(record), 570, engine::Color4B(30, 30, 200, 255));
     showSaved(record);
+    deliverThumbnails();
     const Vec2 checkCircle(100 + 285, 520); // the mark's tick, over the picture's corner
     EXPECT_GT(driver->pixelAt(checkCircle).b, 150);
     item->setSelected(true);
@@ -185,38 +217,76 @@ TEST_F(SaveItemViewTest, TheSelectionMarkIsDrawnOverThePicture) {
     EXPECT_LT(mark.b, 100);
 }
 
-TEST_F(SaveItemViewTest, PicturesShowAt285UnitsAndARewrittenThumbnailIsReadAnew) {
-    SaveData* record = addPrograms(1)[0];
-    showSaved(record);
-    // No thumbnail file: the start picture.
-    const engine::Sprite* shown = picture();
-    ASSERT_NE(shown, nullptr);
-    EXPECT_NE(shown->getTexture()->getPixelsWide(), 0);
-    const std::string file = SaveDataManager::getInstance()->getImageFullPath(record);
+TEST_F(SaveItemViewTest, AProgramWithoutAReadablePictureShowsAnEmptyFieldNotTheStartPicture) {
+    for (const bool garbage : {false, true}) {
+        SCOPED_TRACE(garbage ? "unreadable file" : "no file");
+        SaveData* record = addPrograms(1)[0];
+        if (garbage) {
+            std::ofstream(SaveDataManager::getInstance()->getImageFullPath(record)) << "not a picture";
+        }
+        showSaved(record);
+        deliverThumbnails();
+        EXPECT_EQ(pictureTexture(), resource(SaveItemView::kNoThumbnailPicture));
+        EXPECT_NE(pictureTexture(), resource(SaveItemView::kNewProgramPicture));
+    }
+}
 
-    // A thumbnail written at the content scale: 570 pixels show as 285 units.
+TEST_F(SaveItemViewTest, TheThumbnailAppearsOnceTheWorkerDeliversItAndStaysOutOfTheSharedCache) {
+    SaveData* record = addPrograms(1)[0];
+    const std::string file = SaveDataManager::getInstance()->getImageFullPath(record);
+    showSaved(record);
+    deliverThumbnails();
+    engine::TextureCache* cache = engine::Director::getInstance()->getTextureCache();
+    const std::size_t cached = cache->getTextureCount();
     writePicture(file, 570, engine::Color4B(200, 30, 30, 255));
     item->setSaveData(record);
-    driver->step();
-    const engine::Sprite* redPicture = picture();
-    ASSERT_NE(redPicture, nullptr);
-    EXPECT_EQ(redPicture->getTexture()->getPixelsWide(), 570);
-    EXPECT_NEAR(redPicture->getBoundingBox().size.width, 285, 0.01f);
-    const engine::Color4B red = driver->pixelAt(kPicture);
-    EXPECT_GT(red.r, 150);
-    EXPECT_LT(red.g, 80);
 
-    // Rewritten, at another density: the new picture, fitted to the same square.
+    // Decoded, but the result waits for the main thread: still the empty field.
+    loader->waitUntilIdle();
+    EXPECT_EQ(pictureTexture(), resource(SaveItemView::kNoThumbnailPicture));
+    driver->step();
+    EXPECT_EQ(picturePixelsWide(), 570);
+    EXPECT_NEAR(pictureWidth(), 285, 0.01f);
+    EXPECT_GT(driver->pixelAt(kPicture).r, 150);
+    EXPECT_EQ(cache->getTextureForKey(file), nullptr);
+    EXPECT_EQ(cache->getTextureCount(), cached);
+
+    // Rewritten at another density: read anew, fitted to the same square; the
+    // old picture stays until the new one arrives.
     writePicture(file, 285, engine::Color4B(30, 200, 30, 255));
     item->setSaveData(record);
+    EXPECT_EQ(picturePixelsWide(), 570);
+    deliverThumbnails();
+    EXPECT_EQ(picturePixelsWide(), 285);
+    EXPECT_NEAR(pictureWidth(), 285, 0.01f);
+    EXPECT_GT(driver->pixelAt(kPicture).g, 150);
+}
+
+// Run under AddressSanitizer: a result delivered to a released entry is a
+// use after free.
+TEST_F(SaveItemViewTest, APictureDecodedForAnEntryThatMovedOnOrWentIsDropped) {
+    std::vector<SaveData*> records = addPrograms(2);
+    for (SaveData* record : records) {
+        writePicture(SaveDataManager::getInstance()->getImageFullPath(record), 570,
+                     engine::Color4B(200, 30, 30, 255));
+    }
+    showSaved(records[0]);
+    deliverThumbnails();
+    // Both decoded, neither delivered: one entry is rebound to a program that
+    // has no picture yet, the other is released.
+    item->setSaveData(records[1]);
+    auto* released = made(SaveItemSavedView::create(records[1], loader));
+    item->getParent()->addChild(released);
+    const int alive = SaveItemView::getLiveCount();
+    loader->waitUntilIdle();
+    const engine::RefPtr<SaveData> unsaved(made(SaveData::create()));
+    item->setSaveData(unsaved.get());
+    released->removeFromParent();
+    engine::AutoreleasePool::current().clear();
+    ASSERT_EQ(SaveItemView::getLiveCount(), alive - 1);
+
     driver->step();
-    const engine::Sprite* greenPicture = picture();
-    ASSERT_NE(greenPicture, nullptr);
-    EXPECT_EQ(greenPicture->getTexture()->getPixelsWide(), 285);
-    EXPECT_NEAR(greenPicture->getBoundingBox().size.width, 285, 0.01f);
-    const engine::Color4B green = driver->pixelAt(kPicture);
-    EXPECT_GT(green.g, 150);
-    EXPECT_LT(green.r, 80);
+    EXPECT_EQ(pictureTexture(), resource(SaveItemView::kNoThumbnailPicture));
 }
 
 TEST_F(SaveItemViewTest, AnEntryTakenOutOfTheSceneMidTouchAcceptsTheNextTouch) {

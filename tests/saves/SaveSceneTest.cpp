@@ -6,6 +6,7 @@
 #include "saves/SaveListKeys.h"
 #include "engine/2d/Label.h"
 #include "engine/2d/Sprite.h"
+#include "engine/2d/TextureCache.h"
 #include "engine/ui/EditBox.h"
 #include "saves/SaveItemAddView.h"
 #include "saves/SaveItemSavedView.h"
@@ -125,6 +126,36 @@ TEST_F(SaveSceneTest, OnlyEntriesInViewAreInTheStripAndTheStartEntryIsReused) {
     expectStripMatchesView();
     EXPECT_EQ(list->getVisibleItems().front(), startEntry);
     EXPECT_LE(SaveItemView::getLiveCount(), 5);
+}
+
+// Memory stays bounded however far the list is scrolled: a thumbnail belongs
+// to the entry showing it, never to the shared texture cache.
+TEST_F(SaveSceneTest, EntriesLetGoOfTheirThumbnailsWhenTheyLeaveTheStrip) {
+    for (SaveData* record : addPrograms(6)) {
+        writePicture(SaveDataManager::getInstance()->getImageFullPath(record), 570, engine::Color4B(200, 30, 30, 255));
+    }
+    showList();
+    const std::size_t cached = engine::Director::getInstance()->getTextureCache()->getTextureCount();
+    auto showsThumbnail = [](SaveItemView* item) {
+        auto* saved = dynamic_cast<SaveItemSavedView*>(item);
+        return saved && saved->showsThumbnail();
+    };
+    for (const float end : {-2100.0f, 0.0f}) {
+        const float step = end < 0 ? -350 : 350;
+        for (float x = end - 6 * step; x != end + step; x += step) {
+            scrollTo(x);
+            list->getThumbnailLoader().waitUntilIdle();
+            driver->step();
+        }
+        for (SaveItemView* item : list->getVisibleItems()) {
+            EXPECT_EQ(showsThumbnail(item), item->index > 0) << item->index;
+        }
+        EXPECT_FALSE(list->getItemPool().empty());
+        for (SaveItemSavedView* pooled : list->getItemPool()) {
+            EXPECT_FALSE(pooled->showsThumbnail());
+        }
+    }
+    EXPECT_EQ(engine::Director::getInstance()->getTextureCache()->getTextureCount(), cached);
 }
 
 TEST_F(SaveSceneTest, AJumpFurtherThanTheViewFindsTheEntriesAtTheNewPlace) {

@@ -2,12 +2,14 @@
 
 #include "engine/base/AutoreleasePool.h"
 #include "engine/base/FileUtils.h"
+#include "tests/support/WritesFail.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -19,6 +21,7 @@ using engine::FileUtils;
 using engine::Value;
 using engine::ValueMap;
 using engine::ValueVector;
+using SaveResult = SaveDataManager::SaveResult;
 
 namespace {
 
@@ -145,10 +148,10 @@ TEST_F(SaveDataManagerTest, NewProgramsAreNumberedInOrderAndListedNewestFirstAls
     SaveData* first = newRecord();
     SaveData* second = newRecord();
     SaveData* third = newRecord();
-    EXPECT_FALSE(store->saveProgram(first, programWithCards(1)));
+    EXPECT_EQ(store->saveProgram(first, programWithCards(1)), SaveResult::Added);
     now = localTime(2027, 3, 1, 8, 5, 9);
-    EXPECT_FALSE(store->saveProgram(second, programWithCards(2)));
-    EXPECT_FALSE(store->saveProgram(third, programWithCards(3)));
+    EXPECT_EQ(store->saveProgram(second, programWithCards(2)), SaveResult::Added);
+    EXPECT_EQ(store->saveProgram(third, programWithCards(3)), SaveResult::Added);
 
     EXPECT_EQ(identifiersOf(store), (std::vector<int>{3, 2, 1}));
     EXPECT_EQ(store->getLastId(), 3);
@@ -191,7 +194,7 @@ TEST_F(SaveDataManagerTest, ResavingRewritesOnlyTheProgramFile) {
     const std::string firstBefore = readBytes(root / "savedatas/1.plist");
 
     now = localTime(2027, 1, 2, 3, 4, 5);
-    EXPECT_TRUE(store->saveProgram(second, programWithCards(4)));
+    EXPECT_EQ(store->saveProgram(second, programWithCards(4)), SaveResult::Updated);
     EXPECT_EQ(Value(store->loadProgram(second)), Value(programWithCards(4)));
     EXPECT_EQ(second->title, "2026/12/5 9:3:7");
     EXPECT_EQ(second->modify, "2026/12/5 9:3:7");
@@ -219,7 +222,7 @@ TEST_F(SaveDataManagerTest, DeletedIdentifiersAreNeverReused) {
     EXPECT_EQ(engine::valueForKey(listFile(), "lastid").asInt(), 3);
 
     SaveData* fourth = newRecord();
-    EXPECT_FALSE(store->saveProgram(fourth, programWithCards(1)));
+    EXPECT_EQ(store->saveProgram(fourth, programWithCards(1)), SaveResult::Added);
     EXPECT_EQ(fourth->identifier, 4);
 
     // Deleting from the middle keeps the others in order, and a restart
@@ -483,7 +486,7 @@ TEST_F(SaveDataManagerTest, FailedFirstSaveLeavesNoEntryThatCouldShareAnIdentifi
     const std::string listBefore = readBytes(root / "savedatas/list.plist");
 
     SaveData* failing = newRecord();
-    EXPECT_FALSE(store->saveProgram(failing, programWithCards(2)));
+    EXPECT_EQ(store->saveProgram(failing, programWithCards(2)), SaveResult::Failed);
     EXPECT_TRUE(store->getDatas().empty());
     EXPECT_EQ(store->getLastId(), 0);
     EXPECT_EQ(failing->identifier, 0);
@@ -496,8 +499,8 @@ TEST_F(SaveDataManagerTest, FailedFirstSaveLeavesNoEntryThatCouldShareAnIdentifi
     // first record, saved again, becomes a new entry of its own.
     fs::remove_all(root / "savedatas/1.plist");
     SaveData* other = newRecord();
-    EXPECT_FALSE(store->saveProgram(other, programWithCards(1)));
-    EXPECT_FALSE(store->saveProgram(failing, programWithCards(2)));
+    EXPECT_EQ(store->saveProgram(other, programWithCards(1)), SaveResult::Added);
+    EXPECT_EQ(store->saveProgram(failing, programWithCards(2)), SaveResult::Added);
     EXPECT_EQ(other->identifier, 1);
     EXPECT_EQ(failing->identifier, 2);
     EXPECT_EQ(identifiersOf(store), (std::vector<int>{2, 1}));
@@ -508,6 +511,37 @@ TEST_F(SaveDataManagerTest, FailedFirstSaveLeavesNoEntryThatCouldShareAnIdentifi
     for (const SaveData* data : openStore()->getDatas()) {
         EXPECT_TRUE(paths.insert(data->path).second) << data->path;
         EXPECT_TRUE(paths.insert(data->imagepath).second) << data->imagepath;
+    }
+}
+
+// A first save counts only once the list names the program: a program file
+// that the list does not name is lost from the list at the next start.
+TEST_F(SaveDataManagerTest, FirstSaveThatCannotWriteTheListFails) {
+    for (const bool readOnly : {true, false}) {
+        SCOPED_TRACE(readOnly ? "nothing can be written" : "only the list is in the way");
+        fs::remove_all(root / "savedatas");
+        SaveDataManager* store = openStore();
+        const std::string listBefore = readBytes(root / "savedatas/list.plist");
+        SaveData* data = newRecord();
+        {
+            std::optional<WritesFail> writesFail;
+            if (readOnly) {
+                writesFail.emplace();
+            } else {
+                fs::remove(root / "savedatas/list.plist");
+                fs::create_directories(root / "savedatas/list.plist/blocked");
+            }
+            EXPECT_EQ(store->saveProgram(data, programWithCards(2)), SaveResult::Failed);
+        }
+        EXPECT_TRUE(store->getDatas().empty());
+        EXPECT_EQ(store->getLastId(), 0);
+        EXPECT_EQ(data->identifier, 0);
+        EXPECT_FALSE(fs::exists(root / "savedatas/1.plist"));
+
+        fs::remove_all(root / "savedatas/list.plist");
+        writeBytes(root / "savedatas/list.plist", listBefore);
+        EXPECT_EQ(store->saveProgram(data, programWithCards(2)), SaveResult::Added);
+        EXPECT_EQ(identifiersOf(openStore()), (std::vector<int>{1}));
     }
 }
 
@@ -534,7 +568,7 @@ TEST_F(SaveDataManagerTest, FailedResaveKeepsTheEntryAndTheList) {
     fs::remove(root / "savedatas/1.plist");
     fs::create_directories(root / "savedatas/1.plist/blocked");
 
-    EXPECT_TRUE(store->saveProgram(data, programWithCards(3)));
+    EXPECT_EQ(store->saveProgram(data, programWithCards(3)), SaveResult::Failed);
     EXPECT_EQ(identifiersOf(store), (std::vector<int>{1}));
     EXPECT_EQ(data->path, "savedatas/1.plist");
     EXPECT_EQ(readBytes(root / "savedatas/list.plist"), listBefore);

@@ -3,6 +3,7 @@
 #include "tools/artgen/PictureTable.h"
 
 #include <cmath>
+#include <string>
 
 namespace pavlune::artgen {
 
@@ -292,6 +293,27 @@ void newProgramPicture(Canvas& c) {
     Paint::stroke(cr, kWhite, 14);
 }
 
+// A saved program whose picture is missing: an empty field, numbered rows and
+// nothing on them, so it never looks like the start-new entry (no plus sign).
+void emptyProgramPicture(Canvas& c) {
+    cairo_t* cr = c.cr();
+    const double s = c.width();
+    Paint::roundedRect(cr, 4, 4, s - 8, s - 8, 24);
+    Paint::fillPreserve(cr, kWhite);
+    Paint::stroke(cr, kWhite.mix(kTheme, 0.6), 4);
+    for (int i = 0; i < 6; ++i) {
+        const double y = 34 + i * 38;
+        Paint::fillRoundedRect(cr, 30, y, 38, 30, 6, Rgb(0xDDF3FB));
+        Paint::text(cr, std::to_string(i + 1), style(18, kDeepBlue), 49, y + 15, 30);
+        Paint::roundedRect(cr, 76, y + 1, s - 108, 28, 6);
+        Paint::fillPreserve(cr, Rgb(0xF4F7FA));
+        const double dash[] = {6, 5};
+        cairo_set_dash(cr, dash, 2, 0);
+        Paint::stroke(cr, Rgb(0xB0BEC5), 1.5);
+        cairo_set_dash(cr, nullptr, 0, 0);
+    }
+}
+
 void selectionMark(Canvas& c) {
     cairo_t* cr = c.cr();
     const double s = c.width();
@@ -419,8 +441,10 @@ void ScreenPictures::appendTo(std::vector<PictureEntry>& e) {
                  [](Canvas& c) { bigButton(c, kRed, true, "けす"); }});
     e.push_back({"res/r_recode_clean_cancel.png", 180, 80, "program list: leave delete mode",
                  [](Canvas& c) { bigButton(c, Rgb(0x546E7A), false, "やめる"); }});
-    e.push_back({"res/r_record_beginning.png", 285, 285, "program list: new program / program without thumbnail",
+    e.push_back({"res/r_record_beginning.png", 285, 285, "program list: start a new program",
                  [](Canvas& c) { newProgramPicture(c); }});
+    e.push_back({"res/r_record_empty.png", 285, 285, "program list: saved program without a readable picture",
+                 [](Canvas& c) { emptyProgramPicture(c); }});
     e.push_back({"res/r_record_selected.png", 330, 330, "program list: selection mark around a picture",
                  [](Canvas& c) { selectionMark(c); }});
     e.push_back({"res/r_save_entry_back.png", 300, 214, "program list: title edit box background", [](Canvas& c) {
