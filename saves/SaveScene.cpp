@@ -13,7 +13,6 @@
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
 #include "engine/2d/events/Touch.h"
-#include "engine/platform/MessageBox.h"
 #include "engine/ui/EditBox.h"
 #include "store/SaveData.h"
 #include "store/SaveDataManager.h"
@@ -21,6 +20,7 @@
 #include "saves/SaveItemSavedView.h"
 #include "saves/SaveListKeys.h"
 #include "widgets/Design.h"
+#include "widgets/Notice.h"
 #include "widgets/PressedButton.h"
 #include "widgets/ScreenNavigator.h"
 
@@ -418,7 +418,7 @@ void SaveScene::closeTitleEditor() {
     editItem = nullptr;
 }
 
-void SaveScene::reportUnsaved() { engine::MessageBox(kNotSavedMessage, kFailureCaption); }
+void SaveScene::reportUnsaved() { Notice::show(this, kNotSavedMessage, kFailureCaption); }
 
 void SaveScene::applyTitle(EditBox* box, SaveItemView* item) {
     if (!editLayer) {

@@ -109,7 +109,7 @@ private:
     engine::Sprite* makeButton(const std::string& picture, const engine::Vec2& position, void (SaveScene::*action)());
     void cancelDeleteMode();
     void closeTitleEditor();
-    static void reportUnsaved();
+    void reportUnsaved();
     void openEditor(SaveData* record);
 
     static int savedListOffset;

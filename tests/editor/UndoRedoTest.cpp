@@ -61,7 +61,7 @@ protected:
                 {"zorder", Value(z++)},
                 {"value", Value(card.value)}}));
         }
-        ASSERT_TRUE(SaveDataManager::getInstance()->saveProgram(record, elements));
+        ASSERT_NE(SaveDataManager::getInstance()->saveProgram(record, elements), SaveDataManager::SaveResult::Failed);
         editor = made(FieldScene::create(record));
         engine::Scene* scene = made(engine::Scene::create());
         scene->addChild(editor);
