@@ -15,7 +15,7 @@ from e2e_support import (BACK, BASIC, CHOOSER_X, CHOOSER_Y, FULL, LIST_FIRST, LI
 LED_ON = 0     # basic set: "LED 1"
 WAIT_ANY = 2   # full set: a wait for the number typed on it
 EMPTY_FIELD_POINT = (820, 200)  # white paper right of the rows
-FIELD_AREA = (280, 10, 770, 760)  # the rows, left of the undo button (a reopened editor starts a new history)
+FIELD_AREA = (280, 10, 870, 760)
 MAX_STRAYS = 30
 TOGGLE_AREA = (TOGGLE[0] - 50, TOGGLE[1] - 25, TOGGLE[0] + 50, TOGGLE[1] + 25)
 
