@@ -41,6 +41,9 @@ bool EditorKeys::keyPressed(const EventKeyboard& key) {
     const KeyCode code = key.getKeyCode();
     const bool ctrl = key.ctrl();
     const float page = field_->viewSize.height * kPageFraction;
+    if (code != KeyCode::KEY_ESCAPE && isModalOpen && isModalOpen()) {
+        return false;
+    }
     // Held keys repeat only where repeating makes sense: scrolling, zoom, undo.
     if (key.isRepeat() && (code == KeyCode::KEY_ESCAPE || code == KeyCode::KEY_F5 || code == KeyCode::KEY_ENTER ||
                            code == KeyCode::KEY_KP_ENTER)) {

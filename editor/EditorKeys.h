@@ -17,7 +17,8 @@ class FieldScrollView;
 // and Ctrl+Y redo, Escape closes one thing, Ctrl+= (or Ctrl+;) / Ctrl+- / Ctrl+0 zoom
 // the field in, out and back to 1.0 about the view's centre, and the arrow
 // keys and Page Up / Page Down scroll the field. Keys reach it only while no
-// text box (the number editor) has them.
+// text box (the number editor) has them, and while a popup or an overlay is
+// open only Escape acts: nothing may change behind it.
 class EditorKeys {
 public:
     // Field units per arrow key press, zoom per Ctrl+= / Ctrl+-, and the part
@@ -35,6 +36,8 @@ public:
     std::function<void()> onPlay;
     std::function<void()> onUndo;
     std::function<void()> onRedo;
+    // Whether a popup or an overlay is open; every key but Escape then means nothing.
+    std::function<bool()> isModalOpen;
 
     // Escape asks the closers in the order they were added; the first that
     // closes something (returns true) ends the press.

@@ -5,6 +5,10 @@
 #include "editor/FieldThumbnail.h"
 #include "editor/controls/BottomBar.h"
 #include "editor/cards/CardSprite.h"
+#include "editor/cards/InputCardSprite.h"
+#include "editor/controls/RunControls.h"
+#include "editor/history/UndoRedoControls.h"
+#include "editor/palette/DialectToggle.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/link/BoardLink.h"
 #include "editor/link/LinkSetup.h"
@@ -26,6 +30,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace fs = std::filesystem;
 using engine::Value;
@@ -321,6 +326,70 @@ TEST_F(FieldSceneLinkTest, F5PlaysAndEachEscapeClosesThePortListFirstThenStopsTh
     driver->keyPress(SDLK_ESCAPE);
     driver->step();
     EXPECT_TRUE(link->isStopRequested());
+    gate.release();
+    link->waitForWorkers();
+    driver->advance(0.5f);
+}
+
+// One row per popup or overlay, and one with none open. Catches one that the
+// keyboard's check leaves out (F5 would start a send behind it, Ctrl+Z change
+// the field, Ctrl+- and the arrows move it) and a check that holds the keys
+// back when nothing is open.
+TEST_F(FieldSceneLinkTest, WhileAPopupOrAnOverlayIsOpenTheKeysLeaveTheFieldAlone) {
+    const struct {
+        const char* name;
+        std::function<void(FieldScene*)> open;
+    } rows[] = {
+        {"nothing open", nullptr},
+        {"the port list", [](FieldScene* editor) { editor->getBoardLink()->showPortList(); }},
+        {"the dialect chooser", [](FieldScene* editor) { editor->getDialectToggle()->showDialectChooser(); }},
+        {"the number editor",
+         [](FieldScene* editor) {
+             CardSprite* card = editor->getBoard()->addCard(2, 2, Vec2(652.5f, 653 + 768 * 6.33f), 255);
+             editor->openNumberEditor(dynamic_cast<InputCardSprite*>(card));
+         }},
+        {"the stop's loading overlay", [](FieldScene* editor) { editor->getBoardLink()->showLoadingOverlay(); }},
+        // Last: its send is held at the first write until the test ends.
+        {"the sending overlay",
+         [this](FieldScene* editor) {
+             script->onWrite = [gate = &gate](std::uint8_t, bool) { gate->onWrite(); };
+             editor->getBoardLink()->runOnBoard();
+             gate.waitForFirstWrite();
+         }},
+    };
+    const auto press = [this](SDL_Keycode key, Uint16 modifiers = KMOD_NONE) {
+        driver->keyPress(key, modifiers);
+        driver->step();
+    };
+    BoardLink* link = nullptr;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        FieldScene* editor = openWithPorts({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
+        link = editor->getBoardLink();
+        int plays = 0;
+        editor->getRunControls()->onPlay = [&plays] { ++plays; };
+        editor->getBoard()->addCard(0, 0, Vec2(652.5f, 523 + 768 * 6.33f), 255);
+        editor->saveField();
+        if (row.open) {
+            row.open(editor);
+        }
+        driver->step();
+        const bool keysAct = !row.open;
+        const std::size_t undoSteps = editor->getUndoRedo()->history().undoSteps();
+        ASSERT_GT(undoSteps, 0u);
+        FieldScrollView* field = editor->getFieldView();
+        const float zoom = field->getZoomScale();
+
+        press(SDLK_F5);
+        EXPECT_EQ(plays, keysAct ? 1 : 0);
+        press(SDLK_z, KMOD_LCTRL);
+        EXPECT_EQ(editor->getUndoRedo()->history().undoSteps(), keysAct ? undoSteps - 1 : undoSteps);
+        const float offsetY = field->getContentOffset().y;
+        press(SDLK_DOWN);
+        EXPECT_EQ(field->getContentOffset().y != offsetY, keysAct);
+        press(SDLK_MINUS, KMOD_LCTRL);
+        EXPECT_EQ(field->getZoomScale() != zoom, keysAct);
+    }
     gate.release();
     link->waitForWorkers();
     driver->advance(0.5f);
