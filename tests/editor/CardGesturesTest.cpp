@@ -11,6 +11,7 @@
 #include "engine/2d/Sprite.h"
 #include "engine/base/Scheduler.h"
 #include "engine/base/Value.h"
+#include "tests/editor/FieldRowsOnScreen.h"
 #include "tests/saves/SaveScreenFixture.h"
 #include "widgets/FieldScrollView.h"
 
@@ -26,13 +27,6 @@ using engine::Vec2;
 
 namespace {
 
-// With the field scrolled to its top, row r's slot centre lies at screen y
-// 653 - 130 r and a snapped card's centre at x 652.5 (content and screen x
-// agree at the start).
-constexpr float kRowCardX = 652.5f;
-float rowScreenY(int row) { return 653.0f - 130.0f * static_cast<float>(row); }
-// Content y = screen y + 4861.44 at the start (the offset is -H x 6.33).
-constexpr float kStartOffsetY = 768.0f * 6.33f;
 // Far right of the rows: a card here is loose and snaps to nothing.
 constexpr float kLooseX = 880;
 constexpr int kNumberCardSet = 2;

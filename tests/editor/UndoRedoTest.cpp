@@ -14,6 +14,7 @@
 #include "engine/2d/Sprite.h"
 #include "engine/base/Value.h"
 #include "engine/ui/EditBox.h"
+#include "tests/editor/FieldRowsOnScreen.h"
 #include "tests/saves/SaveScreenFixture.h"
 #include "widgets/FieldScrollView.h"
 #include "widgets/HitTest.h"
@@ -32,11 +33,6 @@ using engine::Vec2;
 
 namespace {
 
-// With the field scrolled to its top, row r's card lies at screen
-// (652.5, 653 - 130 r); content y = screen y + H x 6.33.
-constexpr float kRowCardX = 652.5f;
-float rowScreenY(int row) { return 653.0f - 130.0f * static_cast<float>(row); }
-constexpr float kStartOffsetY = 768.0f * 6.33f;
 
 class UndoRedoTest : public SaveScreenTest {
 protected:

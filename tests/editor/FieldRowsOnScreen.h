@@ -1,0 +1,10 @@
+#pragma once
+
+// Where the rows lie on the screen of a freshly opened editor, for tests that
+// press and drag placed cards. With the field scrolled to its top, row r's
+// slot centre lies at screen y 653 - 130 r and a snapped card's centre at
+// x 652.5 (content and screen x agree at the start).
+constexpr float kRowCardX = 652.5f;
+inline float rowScreenY(int row) { return 653.0f - 130.0f * static_cast<float>(row); }
+// Content y = screen y + 4861.44 at the start (the offset is -H x 6.33).
+constexpr float kStartOffsetY = 768.0f * 6.33f;
