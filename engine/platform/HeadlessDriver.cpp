@@ -6,6 +6,7 @@
 #include "engine/platform/Image.h"
 
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 
 namespace engine {
@@ -144,6 +145,13 @@ void HeadlessDriver::keyUp(SDL_Keycode keyCode, Uint16 modifiers) { key(SDL_KEYU
 void HeadlessDriver::keyPress(SDL_Keycode keyCode, Uint16 modifiers) {
     keyDown(keyCode, modifiers);
     keyUp(keyCode, modifiers);
+}
+
+void HeadlessDriver::typeText(const char* utf8) {
+    SDL_Event event{};
+    event.type = SDL_TEXTINPUT;
+    std::strncpy(event.text.text, utf8, sizeof(event.text.text) - 1);
+    send(event);
 }
 
 void HeadlessDriver::windowEvent(SDL_WindowEventID id) {

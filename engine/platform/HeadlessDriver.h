@@ -57,6 +57,8 @@ public:
     void keyPress(SDL_Keycode key, Uint16 modifiers = KMOD_NONE);
     void keyDown(SDL_Keycode key, Uint16 modifiers = KMOD_NONE, bool repeat = false);
     void keyUp(SDL_Keycode key, Uint16 modifiers = KMOD_NONE);
+    // Text as the system's input method delivers it (UTF-8, up to 31 bytes).
+    void typeText(const char* utf8);
     // Window life-cycle as SDL reports it.
     void windowEvent(SDL_WindowEventID event);
 

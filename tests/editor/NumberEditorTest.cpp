@@ -11,7 +11,6 @@
 #include "engine/ui/EditBox.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -39,19 +38,8 @@ protected:
         driver->step();
     }
 
-    void type(const char* utf8) {
-        SDL_Event event{};
-        event.type = SDL_TEXTINPUT;
-        std::strncpy(event.text.text, utf8, sizeof(event.text.text) - 1);
-        driver->getView()->handleEvent(event);
-    }
-    void key(SDL_Keycode code) {
-        SDL_Event event{};
-        event.type = SDL_KEYDOWN;
-        event.key.state = SDL_PRESSED;
-        event.key.keysym.sym = code;
-        driver->getView()->handleEvent(event);
-    }
+    void type(const char* utf8) { driver->typeText(utf8); }
+    void key(SDL_Keycode code) { driver->keyDown(code); }
     // Replaces the text and presses outside the box; then the frame in which
     // the actions started by the press take their first (empty) step.
     void commitText(const char* text) {

@@ -69,12 +69,7 @@ protected:
         driver.runWithScene(scene);
     }
 
-    void text(const char* utf8) {
-        SDL_Event event{};
-        event.type = SDL_TEXTINPUT;
-        std::strncpy(event.text.text, utf8, sizeof(event.text.text) - 1);
-        driver.getView()->handleEvent(event);
-    }
+    void text(const char* utf8) { driver.typeText(utf8); }
     void composing(const char* utf8, int start) {
         SDL_Event event{};
         event.type = SDL_TEXTEDITING;
@@ -82,14 +77,7 @@ protected:
         event.edit.start = start;
         driver.getView()->handleEvent(event);
     }
-    void key(SDL_Keycode code, Uint16 mod = KMOD_NONE) {
-        SDL_Event event{};
-        event.type = SDL_KEYDOWN;
-        event.key.state = SDL_PRESSED;
-        event.key.keysym.sym = code;
-        event.key.keysym.mod = mod;
-        driver.getView()->handleEvent(event);
-    }
+    void key(SDL_Keycode code, Uint16 mod = KMOD_NONE) { driver.keyDown(code, mod); }
     void tap(const Vec2& point) {
         driver.touchBegan(point);
         driver.touchEnded(point);

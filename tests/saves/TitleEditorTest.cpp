@@ -10,7 +10,6 @@
 #include "tests/support/WritesFail.h"
 #include "widgets/AlertView.h"
 
-#include <cstring>
 
 namespace {
 
@@ -45,19 +44,8 @@ protected:
         return list;
     }
 
-    void type(const char* utf8) {
-        SDL_Event event{};
-        event.type = SDL_TEXTINPUT;
-        std::strncpy(event.text.text, utf8, sizeof(event.text.text) - 1);
-        driver->getView()->handleEvent(event);
-    }
-    void key(SDL_Keycode code) {
-        SDL_Event event{};
-        event.type = SDL_KEYDOWN;
-        event.key.state = SDL_PRESSED;
-        event.key.keysym.sym = code;
-        driver->getView()->handleEvent(event);
-    }
+    void type(const char* utf8) { driver->typeText(utf8); }
+    void key(SDL_Keycode code) { driver->keyDown(code); }
 
     // Dark pixels in the middle band of the edit box (design x 712..1012, y 0..214).
     int darkPixelsInBox() {
