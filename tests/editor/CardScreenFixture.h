@@ -9,20 +9,13 @@
 #include "engine/2d/Scene.h"
 #include "engine/2d/TextureCache.h"
 #include "engine/platform/HeadlessDriver.h"
+#include "tests/support/Made.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <memory>
 #include <string>
-
-template <typename T>
-T* made(T* object) {
-    if (!object) {
-        std::abort();
-    }
-    return object;
-}
 
 class CardScreenTest : public ::testing::Test {
 protected:

@@ -11,6 +11,7 @@
 #include "engine/platform/Image.h"
 #include "store/SaveData.h"
 #include "store/SaveDataManager.h"
+#include "tests/support/Made.h"
 
 #include <gtest/gtest.h>
 
@@ -20,14 +21,6 @@
 #include <string>
 #include <unistd.h>
 #include <vector>
-
-template <typename T>
-T* made(T* object) {
-    if (!object) {
-        std::abort();
-    }
-    return object;
-}
 
 class SaveScreenTest : public ::testing::Test {
 protected:

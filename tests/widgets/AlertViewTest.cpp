@@ -1,3 +1,4 @@
+#include "tests/support/Made.h"
 #include "widgets/AlertView.h"
 #include "widgets/Design.h"
 
@@ -20,14 +21,6 @@
 namespace {
 
 using namespace engine;
-
-template <typename T>
-T* made(T* object) {
-    if (!object) {
-        std::abort();
-    }
-    return object;
-}
 
 // Places on the design area: the window spans (192..832, 204..564), OK
 // (242..482, 244..324) and Cancel (542..782, 244..324).

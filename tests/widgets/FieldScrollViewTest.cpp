@@ -1,3 +1,4 @@
+#include "tests/support/Made.h"
 #include "widgets/FieldScrollView.h"
 
 #include "engine/2d/Director.h"
@@ -33,15 +34,6 @@ public:
 
 constexpr Color4B kBlue(0, 0, 255, 255);
 constexpr Color4B kRed(255, 0, 0, 255);
-
-// Creation only fails when memory runs out; a test cannot go on without the node.
-template <typename T>
-T* made(T* object) {
-    if (!object) {
-        std::abort();
-    }
-    return object;
-}
 
 bool isColor(const Color4B& actual, const Color4B& expected) {
     return std::abs(actual.r - expected.r) <= 2 && std::abs(actual.g - expected.g) <= 2 &&
