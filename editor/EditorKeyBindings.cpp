@@ -28,7 +28,8 @@ std::unique_ptr<EditorKeys> EditorKeyBindings::bind(FieldScene* scene, UndoRedoC
         const BoardLink* link = scene->getBoardLink();
         const DialectToggle* toggle = scene->getDialectToggle();
         return (link && (link->getPortList() || link->getLoadingOverlay() || link->getSendingOverlay())) ||
-               (toggle && toggle->getChooser()) || scene->getNumberEditor();
+               (toggle && toggle->getChooser()) || scene->getNumberEditor() ||
+               (scene->getProgramPanel() && scene->getProgramPanel()->isOpen());
     };
 
     keys->addCloser([scene] {

@@ -2,7 +2,6 @@
 
 #include "catalogue/DeviceManager.h"
 #include "editor/panel/ListingView.h"
-#include "engine/2d/Director.h"
 #include "engine/2d/Label.h"
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/Sprite.h"
@@ -10,11 +9,12 @@
 #include "engine/2d/actions/DelayTime.h"
 #include "engine/2d/actions/Sequence.h"
 #include "engine/2d/events/EventDispatcher.h"
+#include "engine/2d/events/EventKeyboard.h"
+#include "engine/2d/events/EventListenerKeyboard.h"
 #include "engine/2d/events/EventListenerMouse.h"
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
 #include "engine/2d/events/EventMouse.h"
 #include "engine/platform/Clipboard.h"
-#include "engine/platform/GLView.h"
 #include "program/ProgramListing.h"
 #include "widgets/Design.h"
 #include "widgets/HitTest.h"
@@ -94,8 +94,8 @@ void ProgramPanel::open() {
         Size(kSheet.size.width - 2 * kInset, kSheet.size.height - kHeaderHeight - 2 * kInset), lines);
     listenForTapsOutside();
     listenToTheWheel();
+    listenForCopyKey();
     scene_->addChild(layer_, kPanelZOrder);
-    takeEscapeKey();
 }
 
 void ProgramPanel::buildHeader(const std::string& dialect) {
@@ -158,40 +158,22 @@ void ProgramPanel::listenToTheWheel() {
     layer_->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, layer_);
 }
 
-void ProgramPanel::takeEscapeKey() {
-    engine::GLView* view = engine::Director::getInstance()->getOpenGLView();
-    if (!view || view->hasTextInputHandler()) {
-        return;
-    }
-    ownsEscapeKey_ = true;
-    // Ctrl+C copies; other keys are held back while the panel is open, so
-    // that none changes the field behind it.
-    view->setTextInputHandler([this](const SDL_Event& event) {
-        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
-            close();
-        } else if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_c &&
-                   (event.key.keysym.mod & KMOD_CTRL) != 0) {
+void ProgramPanel::listenForCopyKey() {
+    // Escape and the editor's other keys are the editor keyboard's, which
+    // leaves the field alone while the panel is open.
+    auto* listener = engine::EventListenerKeyboard::create();
+    listener->onKeyPressed = [this](engine::EventKeyboard* key) {
+        if (key->getKeyCode() == engine::EventKeyboard::KeyCode::KEY_C && key->ctrl()) {
             copy();
         }
-        return true;
-    });
-}
-
-void ProgramPanel::releaseEscapeKey() {
-    if (!ownsEscapeKey_) {
-        return;
-    }
-    ownsEscapeKey_ = false;
-    if (engine::GLView* view = engine::Director::getInstance()->getOpenGLView()) {
-        view->setTextInputHandler(nullptr);
-    }
+    };
+    layer_->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, layer_);
 }
 
 void ProgramPanel::close() {
     if (!layer_) {
         return;
     }
-    releaseEscapeKey();
     layer_->removeFromParent();
     layer_ = nullptr;
     sheet_ = nullptr;

@@ -16,14 +16,13 @@ class Sprite;
 
 class ListingView;
 
-// The whole program at a glance: a button beside the back button opens a
+// The whole program at a glance: a button under the run controls opens a
 // panel with the field's program as a send in the current dialect would make
 // it (jam with its line numbers, latte indented, que one instruction a line
 // with its bytes and reading), scrolled by a drag or the wheel, with a copy
-// button that puts the text on the clipboard. A tap outside the panel closes
-// it; so does Escape, which the panel takes from the window while it is open
-// and no text box has the keys (closeIfOpen serves a keyboard that asks its
-// closers in turn instead).
+// button (or Ctrl+C) that puts the text on the clipboard. A tap outside the
+// panel closes it; so does Escape, through the editor's keyboard, which asks
+// closeIfOpen.
 class ProgramPanel {
 public:
     static constexpr const char* kButtonImage = "res/r_program.png";
@@ -68,8 +67,7 @@ private:
     void buildHeader(const std::string& dialectName);
     void listenForTapsOutside();
     void listenToTheWheel();
-    void takeEscapeKey();
-    void releaseEscapeKey();
+    void listenForCopyKey();
 
     engine::Node* scene_ = nullptr;
     std::function<pavlune::FieldRows()> fieldRows_;
@@ -80,6 +78,5 @@ private:
     engine::Label* copiedNote_ = nullptr;
     std::unique_ptr<ListingView> listing_;
     std::string text_;
-    bool ownsEscapeKey_ = false;
     bool touchBeganOutside_ = false;
 };
