@@ -9,9 +9,42 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
 #include <vector>
 
 namespace engine {
+
+namespace {
+
+// SDL falls back to a driver that opens no window when no display can be
+// reached (DISPLAY unset, a busy X server). A program window on such a driver
+// would run on invisibly, so it is only taken when someone asked for it by
+// name (SDL_VIDEODRIVER, as the tests and scripted runs do).
+bool opensNoWindow(const char* driver) {
+    return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+bool askedForByName(const char* driver) {
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (!asked || !driver) {
+        return false;
+    }
+    // The hint may list several drivers separated by commas.
+    const std::string list = asked;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t end = std::min(list.find(',', start), list.size());
+        if (SDL_strcasecmp(list.substr(start, end - start).c_str(), driver) == 0) {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+} // namespace
 
 GLView::GLView() : input_(std::make_unique<InputTranslator>(this)) {}
 
@@ -30,6 +63,14 @@ GLView::~GLView() {
 
 GLView* GLView::createWithRect(const std::string& title, const Rect& rect, float frameZoomFactor, bool resizable) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        std::fprintf(stderr, "SDL_InitSubSystem(video): %s\n", SDL_GetError());
+        return nullptr;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (opensNoWindow(driver) && !askedForByName(driver)) {
+        std::fprintf(stderr, "no display to open a window on (SDL chose the '%s' video driver); "
+                             "check DISPLAY or WAYLAND_DISPLAY\n", driver);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
         return nullptr;
     }
     // Smooth scaling of pictures drawn at another size than their pixels.
@@ -50,6 +91,7 @@ GLView* GLView::createWithRect(const std::string& title, const Rect& rect, float
         }
     }
     if (!view->window_ || !view->renderer_) {
+        std::fprintf(stderr, "%s: %s\n", view->window_ ? "SDL_CreateRenderer" : "SDL_CreateWindow", SDL_GetError());
         view->release();
         return nullptr;
     }
