@@ -1,0 +1,61 @@
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+// Writes whole files on a worker thread, in the order they were asked for, so
+// that a slow disk (one fsync on an SD card can take a fifth of a second)
+// never stalls a frame. A newer state of a file whose write has not started
+// yet replaces the older one in its place in the queue: the file goes from the
+// last written state straight to the newest. Every write is atomic, so a crash
+// at any moment leaves the last or the previous state on disk.
+//
+// Thread-safe. The destructor waits for the queue.
+class SaveWriter {
+public:
+    // The outcome of one write (true: on disk). Called on the worker thread.
+    using Done = std::function<void(bool written)>;
+    // Writes `bytes` to `fullPath` atomically; by default the file layer's
+    // atomic write. Tests substitute one that blocks or fails.
+    using WriteFile = std::function<bool(const std::string& fullPath, const std::string& bytes)>;
+
+    explicit SaveWriter(WriteFile writeFile = nullptr);
+    ~SaveWriter();
+    SaveWriter(const SaveWriter&) = delete;
+    SaveWriter& operator=(const SaveWriter&) = delete;
+
+    // Queues a write. When a write of the same file is still waiting, it takes
+    // the new bytes instead, and both callers hear the one outcome.
+    void write(std::string fullPath, std::string bytes, Done done = nullptr);
+    // The newest bytes queued or being written for `fullPath`, so that a reader
+    // sees the state the file is about to have; nothing when none are.
+    std::optional<std::string> pending(const std::string& fullPath) const;
+    // Blocks until every queued write has ended.
+    void drain();
+    // True when nothing is queued or being written.
+    bool idle() const;
+
+private:
+    struct Job {
+        std::string fullPath;
+        std::string bytes;
+        std::vector<Done> done;
+    };
+
+    void run();
+
+    WriteFile writeFile_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable ended_;
+    std::deque<Job> queue_;
+    std::optional<Job> current_;
+    bool stopping_ = false;
+    std::thread worker_;
+};

@@ -1,0 +1,106 @@
+// The save worker: order, replacing a waiting state, outcomes, and what a
+// reader sees while a write is queued. The writer under test is held at a gate
+// so that the queue's state is known without timing.
+#include "store/SaveWriter.h"
+
+#include "engine/base/FileUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Records every write; the first one waits until release() is called.
+class GatedDisk {
+public:
+    SaveWriter::WriteFile writer() {
+        return [this](const std::string& path, const std::string& bytes) {
+            std::unique_lock<std::mutex> lock(mutex_);
+            started_ = true;
+            changed_.notify_all();
+            changed_.wait(lock, [this] { return released_; });
+            writes_.emplace_back(path, bytes);
+            return bytes != "fail";
+        };
+    }
+    void waitUntilStarted() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return started_; });
+    }
+    void release() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+    std::vector<std::pair<std::string, std::string>> writes() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return writes_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool started_ = false;
+    bool released_ = false;
+    std::vector<std::pair<std::string, std::string>> writes_;
+};
+
+TEST(SaveWriterTest, WritesInOrderAndAWaitingStateIsReplacedInItsPlace) {
+    GatedDisk disk;
+    std::vector<std::string> outcomes;
+    std::mutex outcomesMutex;
+    auto heard = [&](const std::string& name) {
+        return [&, name](bool written) {
+            std::lock_guard<std::mutex> lock(outcomesMutex);
+            outcomes.push_back(name + (written ? " ok" : " failed"));
+        };
+    };
+    {
+        SaveWriter writer(disk.writer());
+        writer.write("a", "a1", heard("a1"));
+        disk.waitUntilStarted(); // a1 is being written and can no longer be replaced
+        writer.write("list", "l1", heard("l1"));
+        writer.write("a", "a2", heard("a2"));
+        writer.write("a", "a3", heard("a3"));
+        writer.write("list", "fail", heard("l2"));
+
+        // A reader sees the newest state of a file, not the one on disk.
+        EXPECT_EQ(writer.pending("a"), "a3");
+        EXPECT_EQ(writer.pending("list"), "fail");
+        EXPECT_EQ(writer.pending("b"), std::nullopt);
+        EXPECT_FALSE(writer.idle());
+
+        disk.release();
+        writer.drain();
+        EXPECT_TRUE(writer.idle());
+        EXPECT_EQ(writer.pending("a"), std::nullopt);
+    }
+    const std::vector<std::pair<std::string, std::string>> expected{{"a", "a1"}, {"list", "fail"}, {"a", "a3"}};
+    EXPECT_EQ(disk.writes(), expected);
+    // Both callers of a replaced write hear its one outcome, failures included.
+    const std::vector<std::string> expectedOutcomes{"a1 ok", "l1 failed", "l2 failed", "a2 ok", "a3 ok"};
+    EXPECT_EQ(outcomes, expectedOutcomes);
+}
+
+TEST(SaveWriterTest, DestroyingTheWriterWritesWhatIsQueuedToTheDisk) {
+    char pattern[] = "/tmp/save-writer-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string file = std::string(pattern) + "/1.plist";
+    {
+        SaveWriter writer;
+        for (int i = 0; i < 50; ++i) {
+            writer.write(file, "state " + std::to_string(i));
+        }
+    }
+    EXPECT_EQ(engine::FileUtils::getInstance()->getStringFromFile(file), "state 49");
+    std::filesystem::remove_all(pattern);
+}
+
+} // namespace
