@@ -26,15 +26,19 @@
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerMouse.h"
 #include "engine/2d/events/EventMouse.h"
+#include "program/CardNumberRule.h"
 #include "store/SaveDataManager.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
+#include "widgets/HitTest.h"
 #include "widgets/Notice.h"
 #include "widgets/PressedButton.h"
 #include "widgets/ScreenNavigator.h"
 
 #include <algorithm>
 #include <new>
+#include <optional>
+#include <vector>
 
 using engine::Size;
 using engine::Vec2;
@@ -79,6 +83,17 @@ bool FieldScene::init(SaveData* data) {
     gestures = std::make_unique<CardGestures>(this, fieldView, board.get(), trash.get());
     gestures->onOpenNumberEditor = [this](InputCardSprite* card) { openNumberEditor(card); };
     gestures->onSave = [this] { saveField(); };
+    gestures->blockedAreas = [this] {
+        std::vector<engine::Rect> areas;
+        for (engine::Node* control : {static_cast<engine::Node*>(getBackButton()),
+                                      static_cast<engine::Node*>(undoRedo ? undoRedo->getUndoButton() : nullptr),
+                                      static_cast<engine::Node*>(undoRedo ? undoRedo->getRedoButton() : nullptr)}) {
+            if (control) {
+                areas.push_back(HitTest::worldBoundingBox(control));
+            }
+        }
+        return areas;
+    };
     board->onCardAdded = [this](CardSprite* card) { gestures->attach(card); };
     addChild(fieldView);
     addChild(paletteLayer);
@@ -113,6 +128,7 @@ bool FieldScene::init(SaveData* data) {
     onPaletteWheel = [this](float scrollY) { palette->scrollByWheel(scrollY); };
     addChild(dialectToggle);
     dialectToggle->setStopButton(runControls->getStopButton());
+    dialectToggle->isBlocked = [this] { return isModalOpen(); };
     dialectToggle->refreshDialect();
     // Board link: the port controls in the bottom bar, play and stop, the
     // workers that search, send and stop.
@@ -120,7 +136,7 @@ bool FieldScene::init(SaveData* data) {
                          [this](std::function<void()> done) { captureThumbnail(std::move(done)); },
                          [this] { return board->fieldRows(); }};
     boardLink = std::make_unique<BoardLink>(this, bottomBar, std::move(hooks));
-    runControls->onPlay = [this] { boardLink->play(); };
+    runControls->onPlay = [this] { playIfNumbersFit(); };
     runControls->onStop = [this] { boardLink->stopOnBoard(); };
     linkIsIdle = [this] { return boardLink->isIdle(); };
     showWaitingForLink = [this] { boardLink->showLoadingOverlay(); };
@@ -169,6 +185,9 @@ void FieldScene::buildFrame() {
 void FieldScene::listenToMouse() {
     auto* listener = engine::EventListenerMouse::create();
     listener->onMouseScroll = [this](engine::EventMouse* event) {
+        if (isModalOpen()) {
+            return; // the popup above holds the screen
+        }
         // The wheel scrolls what is under the cursor; turned towards the user
         // it shows later rows.
         if (event->getCursorX() < design::kPaletteWidth) {
@@ -184,7 +203,7 @@ void FieldScene::listenToMouse() {
         fieldView->setContentOffset(Vec2(offset.x, y));
     };
     listener->onMouseDown = [this](engine::EventMouse* event) {
-        if (event->getMouseButton() == engine::EventMouse::MouseButton::BUTTON_MIDDLE &&
+        if (!isModalOpen() && event->getMouseButton() == engine::EventMouse::MouseButton::BUTTON_MIDDLE &&
             event->getCursorX() >= design::kPaletteWidth) {
             fieldView->setZoomScale(fieldView->getZoomScale() < 1.0f ? 1.0f : fieldView->minScale);
         }
@@ -218,10 +237,31 @@ bool FieldScene::buildField() {
     return true;
 }
 
+bool FieldScene::isModalOpen() const {
+    const BoardLink* link = boardLink.get();
+    return (link && (link->getPortList() || link->getLoadingOverlay() || link->getSendingOverlay())) ||
+           (dialectToggle && dialectToggle->getChooser()) || numberEditor ||
+           (programPanel && programPanel->isOpen());
+}
+
+bool FieldScene::playIfNumbersFit() {
+    if (!board || !boardLink) {
+        return false;
+    }
+    if (const std::optional<int> row = pavlune::CardNumberRule::firstWrongRow(board->fieldRows())) {
+        Notice::show(this, pavlune::CardNumberRule::wrongRowMessage(*row), kFailureCaption);
+        return false;
+    }
+    boardLink->play();
+    return true;
+}
+
 void FieldScene::saveField() {
     if (!record || !board) {
         return;
     }
+    // No loose card may hide a card of the program.
+    board->settleLooseCards();
     SaveDataManager* store = SaveDataManager::getInstance();
     const SaveDataManager::SaveResult result = store->saveProgram(record, board->save());
     if (result == SaveDataManager::SaveResult::Added) {
@@ -244,6 +284,9 @@ void FieldScene::loadField() {
         return;
     }
     board->load(SaveDataManager::getInstance()->loadProgram(record));
+    if (board->leftElementsOff()) {
+        Notice::show(this, kTooManyCardsMessage, kNoticeCaption);
+    }
 }
 
 void FieldScene::captureThumbnail(std::function<void()> done) {

@@ -49,6 +49,21 @@ FieldModel::FieldModel(const FieldGeometry& geometry, const CatalogueView& catal
     }
 }
 
+void FieldModel::clear() {
+    cards_.clear();
+    index_.clear();
+    for (RowSlot& slot : slots_) {
+        for (Connector& connector : slot.connectors) {
+            connector.attached = Connector::kNone;
+        }
+    }
+    for (std::vector<int>& counts : useCounts_) {
+        std::fill(counts.begin(), counts.end(), 0);
+    }
+    endDrag();
+    liftedFrom_.clear();
+}
+
 int FieldModel::cardOnRow(int row) const { return rowSlot(row).connectors[0].attached; }
 
 bool FieldModel::isCatalogueCard(int cardSet, int cardIndex) const {
@@ -70,6 +85,7 @@ int FieldModel::addCard(int cardSet, int cardIndex, engine::Vec2 position, engin
     // The middle of the left edge, facing right.
     placed.connectors[0].anchor = {0, size.height / 2};
     placed.connectors[0].directionPoint = {1, size.height / 2};
+    index_[placed.id] = cards_.size();
     cards_.push_back(placed);
     ++useCounts_[static_cast<std::size_t>(cardSet)][static_cast<std::size_t>(cardIndex)];
     return placed.id;
@@ -85,8 +101,14 @@ bool FieldModel::removeCard(int cardId) {
     // Links to a card that is gone would pull it back into a block.
     unlink(*removed);
     --useCounts_[static_cast<std::size_t>(removed->cardSet)][static_cast<std::size_t>(removed->cardIndex)];
-    std::erase_if(cards_, [cardId](const PlacedCard& c) { return c.id == cardId; });
+    const std::size_t at = index_.at(cardId);
+    cards_.erase(cards_.begin() + static_cast<std::ptrdiff_t>(at));
+    index_.erase(cardId);
+    for (std::size_t later = at; later < cards_.size(); ++later) {
+        index_[cards_[later].id] = later;
+    }
     std::erase(dragGroup_, cardId);
+    std::erase_if(liftedFrom_, [cardId](const Lifted& lifted) { return lifted.cardId == cardId; });
     return true;
 }
 
@@ -102,10 +124,16 @@ void FieldModel::setCardZOrder(int cardId, int zOrder) {
     }
 }
 
+void FieldModel::setCardPosition(int cardId, engine::Vec2 position) {
+    PlacedCard* c = card(cardId);
+    if (c && !c->connectors[0].isAttached() && !c->connectors[1].isAttached()) {
+        c->position = position;
+    }
+}
+
 const PlacedCard* FieldModel::findCard(int cardId) const {
-    const auto found =
-        std::find_if(cards_.begin(), cards_.end(), [cardId](const PlacedCard& c) { return c.id == cardId; });
-    return found == cards_.end() ? nullptr : &*found;
+    const auto found = index_.find(cardId);
+    return found == index_.end() ? nullptr : &cards_[found->second];
 }
 
 PlacedCard* FieldModel::card(int cardId) { return const_cast<PlacedCard*>(std::as_const(*this).findCard(cardId)); }
@@ -133,12 +161,40 @@ void FieldModel::liftCard(int cardId) {
         snappedConnector_ = 0;
     }
     dragGroup_ = {cardId};
+    rememberLift();
     raiseCards();
 }
 
 void FieldModel::liftBlock(int cardId) {
     collectBlock(cardId);
+    rememberLift();
     raiseCards();
+}
+
+void FieldModel::rememberLift() {
+    liftedFrom_.clear();
+    for (const int id : dragGroup_) {
+        if (const PlacedCard* c = findCard(id)) {
+            liftedFrom_.push_back({id, c->position, c->connectors[0].attached});
+        }
+    }
+}
+
+void FieldModel::cancelDrag() {
+    for (const Lifted& lifted : liftedFrom_) {
+        detachConnector(lifted.cardId, 0);
+        detachConnector(lifted.cardId, 1);
+    }
+    for (const Lifted& lifted : liftedFrom_) {
+        if (PlacedCard* c = card(lifted.cardId)) {
+            c->position = lifted.position;
+            if (lifted.row != kNoRow) {
+                placeOnRow(lifted.cardId, lifted.row);
+            }
+        }
+    }
+    relinkRowCards();
+    endDrag();
 }
 
 void FieldModel::collectBlock(int cardId) {
@@ -410,6 +466,89 @@ void FieldModel::endDrag() {
     clearSnapTarget();
     snapHold_ = engine::Vec2::ZERO;
     dragGroup_.clear();
+    liftedFrom_.clear();
+}
+
+bool FieldModel::placeOnRow(int cardId, int row) {
+    PlacedCard* placed = card(cardId);
+    if (!placed || row < 0 || row >= static_cast<int>(slots_.size()) || cardOnRow(row) != kNoCard) {
+        return false;
+    }
+    placed->position += slots_[static_cast<std::size_t>(row)].connectorPoint(0) - placed->connectorPoint(0);
+    attach(*placed, SnapPair{0, row, 0});
+    return true;
+}
+
+int FieldModel::rowUnder(int cardId, float tolerance) const {
+    const PlacedCard* placed = findCard(cardId);
+    if (!placed) {
+        return kNoRow;
+    }
+    const engine::Vec2 point = placed->connectorPoint(0);
+    for (int row = 0; row < static_cast<int>(slots_.size()); ++row) {
+        const RowSlot& slot = slots_[static_cast<std::size_t>(row)];
+        if (slot.connectorPoint(0).distance(point) <= tolerance) {
+            return row;
+        }
+    }
+    return kNoRow;
+}
+
+bool FieldModel::coversRowCard(const PlacedCard& loose) const {
+    const engine::Rect area(loose.position.x - loose.size.width / 2, loose.position.y - loose.size.height / 2,
+                            loose.size.width, loose.size.height);
+    for (int row = 0; row < static_cast<int>(slots_.size()); ++row) {
+        const PlacedCard* onRow = findCard(cardOnRow(row));
+        if (!onRow) {
+            continue;
+        }
+        const engine::Rect rowArea(onRow->position.x - onRow->size.width / 2,
+                                   onRow->position.y - onRow->size.height / 2, onRow->size.width,
+                                   onRow->size.height);
+        // Touching edges do not hide anything.
+        if (area.getMinX() < rowArea.getMaxX() && rowArea.getMinX() < area.getMaxX() &&
+            area.getMinY() < rowArea.getMaxY() && rowArea.getMinY() < area.getMaxY()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+float FieldModel::besideColumnX(const PlacedCard& loose) const {
+    // Right of the slots and of every card on them, with a clear gap.
+    float right = 0;
+    for (int row = 0; row < static_cast<int>(slots_.size()); ++row) {
+        const RowSlot& slot = slots_[static_cast<std::size_t>(row)];
+        right = std::max(right, slot.position.x + slot.size.width / 2);
+        if (const PlacedCard* onRow = findCard(cardOnRow(row))) {
+            right = std::max(right, onRow->position.x + onRow->size.width / 2);
+        }
+    }
+    return right + kBesideColumnGap + loose.size.width / 2;
+}
+
+std::vector<int> FieldModel::settleLooseCards() {
+    std::vector<int> moved;
+    for (PlacedCard& placed : cards_) {
+        if (placed.connectors[0].isAttached() || placed.connectors[1].isAttached() || !coversRowCard(placed)) {
+            continue;
+        }
+        placed.position.x = besideColumnX(placed);
+        moved.push_back(placed.id);
+    }
+    return moved;
+}
+
+engine::Vec2 FieldModel::keptOnField(engine::Vec2 centre, engine::Size size) const {
+    const auto within = [](float value, float low, float high) {
+        // NaN and infinities have no place on the field: the nearest edge.
+        if (!(value >= low)) {
+            return low;
+        }
+        return value > high ? std::max(low, high) : value;
+    };
+    return {within(centre.x, kDragLeftEdge + size.width / 2, contentSize_.width - size.width / 2),
+            within(centre.y, size.height / 2, contentSize_.height - size.height / 2)};
 }
 
 engine::Vec2 FieldModel::moveToRow(PlacedCard& placed, int row) {

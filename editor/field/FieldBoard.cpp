@@ -132,14 +132,13 @@ void FieldBoard::listenToRowButtons() {
 }
 
 bool FieldBoard::rowButtonHit(const engine::Node* button, const engine::Touch* touch) const {
-    // The small buttons get a larger target, growing with the zoom: the box
-    // in screen units, its origin moved by -(size / 1.5 x zoom) and its size
-    // times 1.5 x zoom.
-    const float zoom = view_->getZoomScale();
+    // The small buttons get a larger target: the drawn box (which shrinks
+    // with the zoom) grown by half about its centre, so a tap on the middle
+    // of the button always counts.
     const engine::Rect box = HitTest::worldBoundingBox(button);
-    const Size& size = box.size;
-    const engine::Rect target(box.origin.x - size.width / 1.5f * zoom, box.origin.y - size.height / 1.5f * zoom,
-                              size.width * 1.5f * zoom, size.height * 1.5f * zoom);
+    const Size grown(box.size.width * kRowButtonTarget, box.size.height * kRowButtonTarget);
+    const engine::Rect target(box.getMidX() - grown.width / 2, box.getMidY() - grown.height / 2, grown.width,
+                              grown.height);
     return target.containsPoint(touch->getLocation());
 }
 
@@ -214,6 +213,29 @@ void FieldBoard::liftBlock(CardSprite* card) {
 
 void FieldBoard::moveCards(CardSprite* card, Vec2 delta) {
     model_->moveCards(card->modelId, delta, viewport());
+    syncAll();
+}
+
+void FieldBoard::moveCardBy(int cardId, Vec2 offset) {
+    const pavlune::PlacedCard* card = model_->findCard(cardId);
+    CardSprite* node = nodeFor(cardId);
+    if (!card || !node) {
+        return;
+    }
+    model_->setCardPosition(cardId, model_->keptOnField(card->position + offset, card->size));
+    node->setPosition(model_->findCard(cardId)->position);
+}
+
+void FieldBoard::settleLooseCards() {
+    for (const int id : model_->settleLooseCards()) {
+        if (CardSprite* node = nodeFor(id)) {
+            node->setPosition(model_->findCard(id)->position);
+        }
+    }
+}
+
+void FieldBoard::cancelDrag() {
+    model_->cancelDrag();
     syncAll();
 }
 
@@ -307,14 +329,7 @@ void FieldBoard::reload(const engine::ValueVector& elements) {
         node->removeFromParent();
     }
     nodes_.clear();
-    std::vector<int> ids;
-    for (const pavlune::PlacedCard& card : model_->placedCards()) {
-        ids.push_back(card.id);
-    }
-    for (int id : ids) {
-        model_->removeCard(id);
-    }
-    model_->endDrag();
+    model_->clear();
     // Snapped at zoom 1.0, as the file was when the editor opened it, so the
     // same file gives the same program whatever the zoom is now.
     placeCards(elements, pavlune::FieldViewport(view_->getContentOffset(), 1.0f));

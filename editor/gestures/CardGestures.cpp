@@ -51,11 +51,13 @@ bool CardGestures::press(CardSprite* card, engine::EventListenerTouchOneByOne* l
     if (press_.card || !card->getBoundingBox().containsPoint(point)) {
         return false;
     }
+    lastLocation_ = location;
     press_.card = card;
     press_.listener = listener;
     press_.startTime = now();
     press_.travel = 0;
-    press_.overTrash = trash_ && trash_->updateHover(card, location);
+    // The trash tints only a lifted card: a tap near it leaves the card as it is.
+    press_.overTrash = false;
     const int serial = serial_;
     runAfter(kLiftDelay, [this, serial] { lift(serial); });
     return true;
@@ -78,6 +80,7 @@ void CardGestures::lift(int serial) {
     startAutoScroll(card);
     if (trash_) {
         trash_->appear();
+        press_.overTrash = trash_->updateHover(card, lastLocation_);
     }
     runAfter(kBlockLiftDelay, [this, serial] { liftBlock(serial); });
 }
@@ -100,6 +103,7 @@ void CardGestures::move(CardSprite* card, Touch* touch) {
         return;
     }
     const Vec2 delta = touch->getDelta() / view_->getZoomScale();
+    lastLocation_ = touch->getLocation();
     press_.travel += delta.length();
     if (delta.isZero()) {
         return;
@@ -125,7 +129,12 @@ void CardGestures::release(CardSprite* card, Touch* touch, bool cancelled) {
     stopAutoScroll();
     if (press_.dragging) {
         press_.listener->setSwallowTouches(false);
-        putDown(touch->getLocation());
+        if (cancelled) {
+            // Not the finger's choice: nothing is thrown away or moved.
+            putBack();
+        } else {
+            putDown(touch->getLocation());
+        }
     }
     press_.travel += touch->getDelta().length();
     InputCardSprite* tapped =
@@ -140,8 +149,21 @@ void CardGestures::release(CardSprite* card, Touch* touch, bool cancelled) {
     }
 }
 
+void CardGestures::putBack() {
+    for (const int id : board_->model().dragGroup()) {
+        if (CardSprite* node = board_->nodeFor(id)) {
+            node->setOpacity(255);
+            node->setColor(engine::Color3B::WHITE);
+        }
+    }
+    board_->cancelDrag();
+    if (trash_) {
+        trash_->disappear();
+    }
+}
+
 void CardGestures::putDown(const Vec2& location) {
-    CardDrop::putDown(*board_, trash_, location);
+    CardDrop::putDown(*board_, trash_, location, blockedAreas ? blockedAreas() : std::vector<engine::Rect>());
     if (onSave) {
         onSave();
     }

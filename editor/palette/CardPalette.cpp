@@ -181,7 +181,7 @@ void CardPalette::listenToCards() {
     };
     listener->onTouchMoved = [this](engine::Touch* touch, engine::Event*) { drag_.move(touch); };
     listener->onTouchEnded = [this](engine::Touch* touch, engine::Event*) { drag_.end(touch); };
-    listener->onTouchCancelled = listener->onTouchEnded;
+    listener->onTouchCancelled = [this](engine::Touch* touch, engine::Event*) { drag_.end(touch, true); };
     engine::EventDispatcher* dispatcher = getEventDispatcher();
     for (const auto& card : cards_) {
         if (!card) {

@@ -91,9 +91,9 @@ void PaletteDrag::followFinger(engine::Touch* touch) {
     }
 }
 
-void PaletteDrag::end(engine::Touch* touch) {
+void PaletteDrag::end(engine::Touch* touch, bool cancelled) {
     if (isActive() && touch->getID() == touchId_) {
-        finish();
+        finish(!cancelled && touch->getLocation().x >= design::kPaletteWidth);
     }
 }
 
@@ -122,15 +122,18 @@ void PaletteDrag::lift(Vec2 worldPosition) {
     decided_ = true;
 }
 
-void PaletteDrag::finish() {
+void PaletteDrag::finish(bool keepCard) {
     const bool placed = fieldCardId_ != pavlune::PlacedCard::kNoCard;
     if (CardSprite* card = placingCard()) {
         card->setOpacity(255);
+        if (!keepCard) {
+            board_->removeCard(card);
+        }
     }
     fieldCardId_ = pavlune::PlacedCard::kNoCard;
     if (placed) {
         board_->model().endDrag();
-        if (onCardPlaced) {
+        if (keepCard && onCardPlaced) {
             onCardPlaced();
         }
     }

@@ -74,13 +74,14 @@ TEST(ProgramDocument, MissingKeysReadAsZeroOrEmpty) {
     const PlacedCard& bare = *loaded.model.findCard(loaded.ids[0]);
     EXPECT_EQ(bare.cardSet, basic);
     EXPECT_EQ(bare.cardIndex, 0);
-    EXPECT_EQ(bare.position, engine::Vec2(0, 0));
-    EXPECT_EQ(bare.zOrder, 0);
+    // (0, 0) lies under the palette: the card is kept where it can be reached.
+    EXPECT_EQ(bare.position, engine::Vec2(375, 60));
+    EXPECT_EQ(bare.zOrder, 1);
     const PlacedCard& partial = *loaded.model.findCard(loaded.ids[1]);
     EXPECT_EQ(partial.cardSet, full);
     EXPECT_EQ(partial.cardIndex, 8);
     EXPECT_EQ(partial.position, engine::Vec2(700, 2000));
-    EXPECT_EQ(partial.zOrder, 0);
+    EXPECT_EQ(partial.zOrder, 2);
     EXPECT_EQ(partial.value, "");
 }
 
