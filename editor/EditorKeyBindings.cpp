@@ -7,9 +7,9 @@
 #include "editor/history/UndoRedoControls.h"
 #include "editor/link/BoardLink.h"
 #include "editor/link/SendingOverlay.h"
-#include "editor/panel/ProgramPanel.h"
 #include "editor/palette/DialectChooser.h"
 #include "editor/palette/DialectToggle.h"
+#include "editor/panel/ProgramPanel.h"
 
 std::unique_ptr<EditorKeys> EditorKeyBindings::bind(FieldScene* scene, UndoRedoControls* undoRedo) {
     auto keys = std::make_unique<EditorKeys>(scene, scene->getFieldView());

@@ -4,14 +4,14 @@
 #include "editor/EditorKeys.h"
 #include "editor/FieldThumbnail.h"
 #include "editor/cards/InputCardSprite.h"
+#include "editor/cards/NumberEditor.h"
 #include "editor/controls/BottomBar.h"
 #include "editor/controls/RunControls.h"
-#include "editor/cards/NumberEditor.h"
-#include "editor/link/BoardLink.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/field/TrashCan.h"
 #include "editor/gestures/CardGestures.h"
 #include "editor/history/UndoRedoControls.h"
+#include "editor/link/BoardLink.h"
 #include "editor/palette/CardPalette.h"
 #include "editor/palette/DialectToggle.h"
 #include "editor/panel/ProgramPanel.h"
@@ -85,9 +85,10 @@ bool FieldScene::init(SaveData* data) {
     gestures->onSave = [this] { saveField(); };
     gestures->blockedAreas = [this] {
         std::vector<engine::Rect> areas;
-        for (engine::Node* control : {static_cast<engine::Node*>(getBackButton()),
-                                      static_cast<engine::Node*>(undoRedo ? undoRedo->getUndoButton() : nullptr),
-                                      static_cast<engine::Node*>(undoRedo ? undoRedo->getRedoButton() : nullptr)}) {
+        for (engine::Node* control :
+             {static_cast<engine::Node*>(getBackButton()),
+              static_cast<engine::Node*>(undoRedo ? undoRedo->getUndoButton() : nullptr),
+              static_cast<engine::Node*>(undoRedo ? undoRedo->getRedoButton() : nullptr)}) {
             if (control) {
                 areas.push_back(HitTest::worldBoundingBox(control));
             }
@@ -113,7 +114,9 @@ bool FieldScene::init(SaveData* data) {
         return false;
     }
     paletteLayer->addChild(palette);
-    board->onUseCountChanged = [this](int cardSet, int cardIndex) { palette->updateUseCount(cardSet, cardIndex); };
+    board->onUseCountChanged = [this](int cardSet, int cardIndex) {
+        palette->updateUseCount(cardSet, cardIndex);
+    };
     palette->getDrag().onCardPlaced = [this] { saveField(); };
     // A card on its way from the palette scrolls the field at its edges as a
     // dragged field card does.
@@ -150,8 +153,8 @@ bool FieldScene::init(SaveData* data) {
     // Undo and keys room: the edit history from the program as loaded, its
     // buttons beside the back button, and the keyboard.
     undoRedo = std::make_unique<UndoRedoControls>(UndoRedoHooks{
-        [this] { return board->save(); }, [this](const engine::ValueVector& program) { board->reload(program); },
-        [this] { saveField(); },
+        [this] { return board->save(); },
+        [this](const engine::ValueVector& program) { board->reload(program); }, [this] { saveField(); },
         [this] { return numberEditor || gestures->getPressedCard() || palette->getDrag().isActive(); }});
     if (!undoRedo->build(this, runControls->getBackButton())) {
         return false;
@@ -161,7 +164,9 @@ bool FieldScene::init(SaveData* data) {
     return true;
 }
 
-engine::Sprite* FieldScene::getBackButton() const { return runControls ? runControls->getBackButton() : nullptr; }
+engine::Sprite* FieldScene::getBackButton() const {
+    return runControls ? runControls->getBackButton() : nullptr;
+}
 
 void FieldScene::buildFrame() {
     // A blue frame around the field area, right of the palette.
@@ -224,7 +229,8 @@ bool FieldScene::buildField() {
     fieldView->minScale = 0.5f;
     fieldView->maxScale = 1.0f;
     fieldView->bounceable = false;
-    if (auto* paper = engine::LayerColor::create(engine::Color4B::WHITE, visible.width * 2, visible.height * 7.33f)) {
+    if (auto* paper =
+            engine::LayerColor::create(engine::Color4B::WHITE, visible.width * 2, visible.height * 7.33f)) {
         paper->setPosition(-visible.width / 2, 0);
         fieldView->addChild(paper);
     }

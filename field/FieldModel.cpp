@@ -64,7 +64,9 @@ void FieldModel::clear() {
     liftedFrom_.clear();
 }
 
-int FieldModel::cardOnRow(int row) const { return rowSlot(row).connectors[0].attached; }
+int FieldModel::cardOnRow(int row) const {
+    return rowSlot(row).connectors[0].attached;
+}
 
 bool FieldModel::isCatalogueCard(int cardSet, int cardIndex) const {
     return cardSet >= 0 && cardSet < static_cast<int>(useCounts_.size()) && cardIndex >= 0 &&
@@ -136,7 +138,9 @@ const PlacedCard* FieldModel::findCard(int cardId) const {
     return found == index_.end() ? nullptr : &cards_[found->second];
 }
 
-PlacedCard* FieldModel::card(int cardId) { return const_cast<PlacedCard*>(std::as_const(*this).findCard(cardId)); }
+PlacedCard* FieldModel::card(int cardId) {
+    return const_cast<PlacedCard*>(std::as_const(*this).findCard(cardId));
+}
 
 int FieldModel::useCount(int cardSet, int cardIndex) const {
     if (!isCatalogueCard(cardSet, cardIndex)) {
@@ -149,7 +153,9 @@ bool FieldModel::inDragGroup(int cardId) const {
     return std::find(dragGroup_.begin(), dragGroup_.end(), cardId) != dragGroup_.end();
 }
 
-void FieldModel::setDragGroup(std::vector<int> cardIds) { dragGroup_ = std::move(cardIds); }
+void FieldModel::setDragGroup(std::vector<int> cardIds) {
+    dragGroup_ = std::move(cardIds);
+}
 
 void FieldModel::liftCard(int cardId) {
     const PlacedCard* lifted = findCard(cardId);
@@ -173,6 +179,13 @@ void FieldModel::liftBlock(int cardId) {
 
 void FieldModel::rememberLift() {
     liftedFrom_.clear();
+    // A block lift follows the single lift of the same touch: the z-orders
+    // to go back to are those from before the first.
+    if (zOrdersBeforeLift_.empty()) {
+        for (const PlacedCard& c : cards_) {
+            zOrdersBeforeLift_.emplace_back(c.id, c.zOrder);
+        }
+    }
     for (const int id : dragGroup_) {
         if (const PlacedCard* c = findCard(id)) {
             liftedFrom_.push_back({id, c->position, c->connectors[0].attached});
@@ -192,6 +205,9 @@ void FieldModel::cancelDrag() {
                 placeOnRow(lifted.cardId, lifted.row);
             }
         }
+    }
+    for (const auto& [id, zOrder] : zOrdersBeforeLift_) {
+        setCardZOrder(id, zOrder);
     }
     relinkRowCards();
     endDrag();
@@ -228,7 +244,29 @@ void FieldModel::visitBlock(int cardId) {
     }
 }
 
+void FieldModel::compactZOrders() {
+    std::vector<std::size_t> order(cards_.size());
+    for (std::size_t at = 0; at < order.size(); ++at) {
+        order[at] = at;
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [this](std::size_t a, std::size_t b) { return cards_[a].zOrder < cards_[b].zOrder; });
+    bool compact = true;
+    for (std::size_t rank = 0; rank < order.size(); ++rank) {
+        compact = compact && cards_[order[rank]].zOrder == static_cast<int>(rank) + 1;
+    }
+    if (compact) {
+        return;
+    }
+    for (std::size_t rank = 0; rank < order.size(); ++rank) {
+        cards_[order[rank]].zOrder = static_cast<int>(rank) + 1;
+    }
+}
+
 void FieldModel::raiseCards() {
+    // Lowering the cards above by one keeps the order free of ties only when
+    // the z-orders are 1..N (a removal leaves a gap, a new card INT_MAX).
+    compactZOrders();
     const int count = static_cast<int>(cards_.size());
     for (auto it = dragGroup_.rbegin(); it != dragGroup_.rend(); ++it) {
         PlacedCard* raised = card(*it);
@@ -260,10 +298,14 @@ void FieldModel::moveCards(int cardId, engine::Vec2 offset, const FieldViewport&
         if (id == cardId || !c) {
             continue;
         }
-        if (c->position.y > top->position.y) top = c;
-        if (c->position.x < leftmost->position.x) leftmost = c;
-        if (c->position.y < bottom->position.y) bottom = c;
-        if (c->position.x > rightmost->position.x) rightmost = c;
+        if (c->position.y > top->position.y)
+            top = c;
+        if (c->position.x < leftmost->position.x)
+            leftmost = c;
+        if (c->position.y < bottom->position.y)
+            bottom = c;
+        if (c->position.x > rightmost->position.x)
+            rightmost = c;
     }
 
     const float zoom = viewport.zoom();
@@ -327,7 +369,8 @@ void FieldModel::moveCards(int cardId, engine::Vec2 offset, const FieldViewport&
                 continue;
             }
             if (PlacedCard* other = card(linked)) {
-                int& back = other->links[static_cast<std::size_t>(PlacedCard::opposite(static_cast<int>(link)))];
+                int& back =
+                    other->links[static_cast<std::size_t>(PlacedCard::opposite(static_cast<int>(link)))];
                 if (back == id) {
                     back = kNoCard;
                 }
@@ -344,8 +387,9 @@ void FieldModel::moveCards(int cardId, engine::Vec2 offset, const FieldViewport&
     attach(*dragged, *pair);
     snapTarget_ = pair->row;
     snappedConnector_ = pair->cardConnector;
-    const engine::Vec2 toSlot = slots_[static_cast<std::size_t>(pair->row)].connectorPoint(pair->slotConnector) -
-                                dragged->connectorPoint(pair->cardConnector);
+    const engine::Vec2 toSlot =
+        slots_[static_cast<std::size_t>(pair->row)].connectorPoint(pair->slotConnector) -
+        dragged->connectorPoint(pair->cardConnector);
     for (const int id : dragGroup_) {
         if (PlacedCard* c = card(id)) {
             c->position += toSlot;
@@ -369,7 +413,9 @@ void FieldModel::snapCard(int cardId, float zoom) {
     }
 }
 
-float FieldModel::snapLimit(float zoom) { return std::trunc(kSnapDistance / zoom); }
+float FieldModel::snapLimit(float zoom) {
+    return std::trunc(kSnapDistance / zoom);
+}
 
 std::optional<FieldModel::SnapPair> FieldModel::findSnap(const PlacedCard& placed, float zoom) const {
     std::optional<SnapPair> best;
@@ -404,8 +450,9 @@ void FieldModel::attach(PlacedCard& placed, const SnapPair& pair) {
     // Joined to one slot at a time.
     detachConnector(placed.id, pair.cardConnector);
     placed.connectors[static_cast<std::size_t>(pair.cardConnector)].attached = pair.row;
-    slots_[static_cast<std::size_t>(pair.row)].connectors[static_cast<std::size_t>(pair.slotConnector)].attached =
-        placed.id;
+    slots_[static_cast<std::size_t>(pair.row)]
+        .connectors[static_cast<std::size_t>(pair.slotConnector)]
+        .attached = placed.id;
     for (int link = 0; link < 4; ++link) {
         const int next = neighbourRow(pair.row, link);
         const int neighbour = next == kNoRow ? kNoCard : cardOnRow(next);
@@ -467,6 +514,7 @@ void FieldModel::endDrag() {
     snapHold_ = engine::Vec2::ZERO;
     dragGroup_.clear();
     liftedFrom_.clear();
+    zOrdersBeforeLift_.clear();
 }
 
 bool FieldModel::placeOnRow(int cardId, int row) {
@@ -530,7 +578,8 @@ float FieldModel::besideColumnX(const PlacedCard& loose) const {
 std::vector<int> FieldModel::settleLooseCards() {
     std::vector<int> moved;
     for (PlacedCard& placed : cards_) {
-        if (placed.connectors[0].isAttached() || placed.connectors[1].isAttached() || !coversRowCard(placed)) {
+        if (placed.connectors[0].isAttached() || placed.connectors[1].isAttached() ||
+            !coversRowCard(placed)) {
             continue;
         }
         placed.position.x = besideColumnX(placed);

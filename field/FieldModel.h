@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace pavlune {
@@ -90,6 +91,9 @@ public:
     // above the dragged one comes down by one and the dragged one gets z-order
     // N, the number of placed cards. The first card ends on top.
     void raiseCards();
+    // Z-orders 1..N in their current order (ties in creation order), unless
+    // they are so already.
+    void compactZOrders();
     // Moves the drag group with `cardId` under the finger by `offset` (content
     // units): clamped to the field, held on its row until the finger has gone
     // more than 60 screen units, and snapped to a free row slot that its
@@ -177,6 +181,7 @@ private:
         int row = kNoRow;
     };
     std::vector<Lifted> liftedFrom_;
+    std::vector<std::pair<int, int>> zOrdersBeforeLift_;
     std::array<std::vector<int>, kCardSetCount> useCounts_;
     std::vector<int> dragGroup_;
     int snapTarget_ = kNoRow;

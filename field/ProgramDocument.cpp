@@ -20,7 +20,8 @@ bool isIntegral(const Value& value) {
 }
 
 bool isNumeric(const Value& value) {
-    return isIntegral(value) || value.getType() == Value::Type::FLOAT || value.getType() == Value::Type::DOUBLE;
+    return isIntegral(value) || value.getType() == Value::Type::FLOAT ||
+           value.getType() == Value::Type::DOUBLE;
 }
 
 // One element as the file holds it, once its keys have the right types.
@@ -93,9 +94,10 @@ std::vector<int> ProgramDocument::load(const engine::ValueVector& elements, Fiel
             continue;
         }
         const std::optional<StoredCard> stored = readElement(element);
-        const bool known = stored && stored->cardSet >= 0 && stored->cardSet <= INT_MAX && stored->cardIndex >= 0 &&
-                           stored->cardIndex <= INT_MAX &&
-                           model.isCatalogueCard(static_cast<int>(stored->cardSet), static_cast<int>(stored->cardIndex));
+        const bool known =
+            stored && stored->cardSet >= 0 && stored->cardSet <= INT_MAX && stored->cardIndex >= 0 &&
+            stored->cardIndex <= INT_MAX &&
+            model.isCatalogueCard(static_cast<int>(stored->cardSet), static_cast<int>(stored->cardIndex));
         if (!known) {
             loaded_.emplace_back(element);
             continue;
@@ -112,11 +114,19 @@ std::vector<int> ProgramDocument::load(const engine::ValueVector& elements, Fiel
         ids.push_back(id);
     }
 
-    // Drawn in the stored order, as 1..N: none under the paper, no ties.
+    // Drawn in the stored order (0 still above the paper, added before the
+    // cards). Z-orders that are negative (under the
+    // paper), tied or huge become 1..N in that order; others stay as stored.
     std::stable_sort(cards.begin(), cards.end(),
                      [](const Loaded& a, const Loaded& b) { return a.zOrder < b.zOrder; });
+    bool sane = true;
     for (std::size_t rank = 0; rank < cards.size(); ++rank) {
-        model.setCardZOrder(cards[rank].id, static_cast<int>(rank) + 1);
+        const std::int64_t z = cards[rank].zOrder;
+        sane = sane && z >= 0 && z <= kLargestZOrder && (rank == 0 || z != cards[rank - 1].zOrder);
+    }
+    for (std::size_t rank = 0; rank < cards.size(); ++rank) {
+        model.setCardZOrder(cards[rank].id,
+                            sane ? static_cast<int>(cards[rank].zOrder) : static_cast<int>(rank) + 1);
     }
     // A card stored on a row's snap point held that row; of several there,
     // the lowest (a card dropped over a taken row came on top).
@@ -143,7 +153,8 @@ engine::ValueVector ProgramDocument::save(const FieldModel& model) const {
     engine::ValueVector elements;
     elements.reserve(loaded_.size() + model.placedCards().size());
     const auto append = [&elements](const PlacedCard& card) {
-        elements.emplace_back(elementFor(card.cardSet, card.cardIndex, card.position, card.zOrder, card.value));
+        elements.emplace_back(
+            elementFor(card.cardSet, card.cardIndex, card.position, card.zOrder, card.value));
     };
     std::unordered_set<int> loadedIds;
     for (const Entry& entry : loaded_) {

@@ -5,6 +5,7 @@
 #include "field/FieldViewport.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <variant>
@@ -37,6 +38,8 @@ public:
     // A stored position this close to a row's snap point was on that row
     // when saved (positions are stored truncated to whole units).
     static constexpr float kOnRowTolerance = 2;
+    // Stored z-orders above this are renumbered (the editor writes 1..N).
+    static constexpr std::int64_t kLargestZOrder = 1000000;
 
     // The size of a card's picture, which the view knows.
     using CardSizer = std::function<engine::Size(int cardSet, int cardIndex)>;
@@ -46,7 +49,8 @@ public:
     // cards that lie on them as stored, the lowest of several first, however
     // the elements are ordered; the other cards snap where they lie as a
     // dropped card does, and loose cards that would cover a row card slide
-    // beside the column. Z-orders become 1..N in the stored order. A missing
+    // beside the column. Z-orders that are negative, tied or huge become 1..N
+    // in the stored order. A missing
     // key reads as 0 or "". Returns the new cards' ids in order.
     std::vector<int> load(const engine::ValueVector& elements, FieldModel& model,
                           const FieldViewport& viewport, const CardSizer& cardSize);

@@ -82,7 +82,8 @@ std::string CardNumberRule::refusal(Problem problem) const {
     if (countsTurns_) {
         return "0 から " + std::to_string(kMaxTurns) + " までの かずに してね";
     }
-    const float largest = multipliers_.empty() ? 1.0f : *std::max_element(multipliers_.begin(), multipliers_.end());
+    const float largest =
+        multipliers_.empty() ? 1.0f : *std::max_element(multipliers_.begin(), multipliers_.end());
     return formatNumber(kExponentFrom / largest) + " より ちいさい かずに してね";
 }
 

@@ -34,8 +34,9 @@ InputCardSprite* InputCardSprite::createForCard(int set, int index) {
     if (image.empty()) {
         return nullptr;
     }
-    InputCardSprite* card = create(image, catalogue->getCardBackImage(index, set),
-                                   catalogue->getInputRects(index, set), catalogue->getCardCode(index, set).multiplier);
+    InputCardSprite* card =
+        create(image, catalogue->getCardBackImage(index, set), catalogue->getInputRects(index, set),
+               catalogue->getCardCode(index, set).multiplier);
     if (card) {
         card->setCardKey(set, index);
     }

@@ -40,8 +40,8 @@ public:
     static InputCardSprite* createForCard(int set, int index);
 
     using CardSprite::init;
-    virtual bool init(const std::string& image, const std::string& backImage, std::vector<engine::Rect> inputRects,
-                      float multiplier);
+    virtual bool init(const std::string& image, const std::string& backImage,
+                      std::vector<engine::Rect> inputRects, float multiplier);
 
     // Also takes the current dialect's digit map, input rectangles and
     // multiplier for this card's key, and redraws the number with them.

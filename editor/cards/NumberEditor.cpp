@@ -119,7 +119,8 @@ bool NumberEditor::commit() {
     if (closing_) {
         return true;
     }
-    const pavlune::CardNumberRule rule = pavlune::CardNumberRule::forCard(card_->getCardSet(), card_->getCardIndex());
+    const pavlune::CardNumberRule rule =
+        pavlune::CardNumberRule::forCard(card_->getCardSet(), card_->getCardIndex());
     const std::string typed = editBox_->getText();
     const std::optional<std::string> value = rule.accept(typed);
     if (!value) {
@@ -147,7 +148,9 @@ void NumberEditor::cancel() {
     }
 }
 
-std::string NumberEditor::getReason() const { return reason_ ? reason_->getString() : std::string(); }
+std::string NumberEditor::getReason() const {
+    return reason_ ? reason_->getString() : std::string();
+}
 
 void NumberEditor::showReason(const std::string& text) {
     if (!reason_) {
@@ -167,10 +170,11 @@ void NumberEditor::showReason(const std::string& text) {
 
 void NumberEditor::shake() {
     stopActionByTag(kShakeTag);
-    auto* once = engine::Sequence::create(engine::MoveTo::create(kShakeStepDuration, Vec2(-kShakeDistance, 0)),
-                                          engine::MoveTo::create(kShakeStepDuration, Vec2::ZERO),
-                                          engine::MoveTo::create(kShakeStepDuration, Vec2(kShakeDistance, 0)),
-                                          engine::MoveTo::create(kShakeStepDuration, Vec2::ZERO));
+    auto* once =
+        engine::Sequence::create(engine::MoveTo::create(kShakeStepDuration, Vec2(-kShakeDistance, 0)),
+                                 engine::MoveTo::create(kShakeStepDuration, Vec2::ZERO),
+                                 engine::MoveTo::create(kShakeStepDuration, Vec2(kShakeDistance, 0)),
+                                 engine::MoveTo::create(kShakeStepDuration, Vec2::ZERO));
     auto* shaking = engine::Repeat::create(once, kShakeCount);
     shaking->setTag(kShakeTag);
     runAction(shaking);
@@ -184,10 +188,13 @@ void NumberEditor::close() {
     editBox_->closeKeyboard();
     stopActionByTag(kShakeTag);
     setPosition(Vec2::ZERO);
-    runAction(engine::Sequence::create(engine::FadeOut::create(kFadeDuration), engine::RemoveSelf::create(true)));
+    runAction(
+        engine::Sequence::create(engine::FadeOut::create(kFadeDuration), engine::RemoveSelf::create(true)));
 }
 
-void NumberEditor::editBoxReturn(EditBox*) { commit(); }
+void NumberEditor::editBoxReturn(EditBox*) {
+    commit();
+}
 
 void NumberEditor::editBoxEditingDidEndWithAction(EditBox*, EditBoxEndAction action) {
     if (closing_) {

@@ -84,7 +84,8 @@ bool BottomBar::init() {
     settingsButton = engine::Sprite::create("res/r_setting.png");
     if (settingsButton) {
         const Size size = settingsButton->getContentSize();
-        settingsButton->setPosition(design::kWidth - size.width / 2 - 10, kPanelHeight + size.height / 2 + 10);
+        settingsButton->setPosition(design::kWidth - size.width / 2 - 10,
+                                    kPanelHeight + size.height / 2 + 10);
         addChild(settingsButton);
         PressedButton::attach(settingsButton, [this] { toggle(); });
     }

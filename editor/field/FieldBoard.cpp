@@ -68,16 +68,17 @@ bool FieldBoard::buildRows() {
     if (plateSize.width <= 0 || slotSize.width <= 0 || buttonSize.width <= 0) {
         return false;
     }
-    const pavlune::FieldGeometry geometry(engine::Director::getInstance()->getVisibleSize(), plateSize, slotSize,
-                                          buttonSize);
-    model_ = std::make_unique<pavlune::FieldModel>(geometry, pavlune::DeviceManager::getInstance()->getView());
+    const pavlune::FieldGeometry geometry(engine::Director::getInstance()->getVisibleSize(), plateSize,
+                                          slotSize, buttonSize);
+    model_ =
+        std::make_unique<pavlune::FieldModel>(geometry, pavlune::DeviceManager::getInstance()->getView());
 
     for (int row = 0; row < pavlune::kFieldRowCount; ++row) {
         const pavlune::FieldRowLayout layout = geometry.row(row);
         CardSprite* plate = CardSprite::create(kPlateImage);
         CardSprite* slot = CardSprite::create(kSlotImage);
-        auto* number = engine::LabelAtlas::create(layout.lineNumberText(), kLineNumberDigits, kLineNumberDigitWidth,
-                                                  kLineNumberDigitHeight, '0');
+        auto* number = engine::LabelAtlas::create(layout.lineNumberText(), kLineNumberDigits,
+                                                  kLineNumberDigitWidth, kLineNumberDigitHeight, '0');
         engine::Sprite* insert = engine::Sprite::create(kInsertImage);
         engine::Sprite* remove = engine::Sprite::create(kDeleteImage);
         if (!plate || !slot || !number || !insert || !remove) {
@@ -168,7 +169,8 @@ CardSprite* FieldBoard::addCard(int cardSet, int cardIndex, Vec2 position, std::
     if (!model_->isCatalogueCard(cardSet, cardIndex)) {
         return nullptr;
     }
-    const Size size = pictureSize(pavlune::DeviceManager::getInstance()->getCardFaceImage(cardIndex, cardSet).c_str());
+    const Size size =
+        pictureSize(pavlune::DeviceManager::getInstance()->getCardFaceImage(cardIndex, cardSet).c_str());
     const int id = model_->addCard(cardSet, cardIndex, position, size);
     CardSprite* node = makeNode(id, opacity);
     if (!node) {
@@ -270,9 +272,13 @@ void FieldBoard::animateIntoTrash(CardSprite* node) {
         engine::DelayTime::create(0.1f), engine::RemoveSelf::create(true)));
 }
 
-void FieldBoard::insertRow(int row) { applyRowEdit(model_->insertRow(row)); }
+void FieldBoard::insertRow(int row) {
+    applyRowEdit(model_->insertRow(row));
+}
 
-void FieldBoard::deleteRow(int row) { applyRowEdit(model_->deleteRow(row)); }
+void FieldBoard::deleteRow(int row) {
+    applyRowEdit(model_->deleteRow(row));
+}
 
 void FieldBoard::applyRowEdit(const pavlune::RowEdit& edit) {
     for (int removed : edit.removed) {
@@ -317,9 +323,13 @@ void FieldBoard::syncSlots() {
     }
 }
 
-engine::ValueVector FieldBoard::save() const { return document_.save(*model_); }
+engine::ValueVector FieldBoard::save() const {
+    return document_.save(*model_);
+}
 
-void FieldBoard::load(const engine::ValueVector& elements) { placeCards(elements, viewport()); }
+void FieldBoard::load(const engine::ValueVector& elements) {
+    placeCards(elements, viewport());
+}
 
 void FieldBoard::reload(const engine::ValueVector& elements) {
     std::set<std::pair<int, int>> kinds;
@@ -342,9 +352,10 @@ void FieldBoard::reload(const engine::ValueVector& elements) {
 
 void FieldBoard::placeCards(const engine::ValueVector& elements, const pavlune::FieldViewport& at) {
     const pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
-    const std::vector<int> ids = document_.load(elements, *model_, at, [catalogue](int cardSet, int cardIndex) {
-        return pictureSize(catalogue->getCardFaceImage(cardIndex, cardSet).c_str());
-    });
+    const std::vector<int> ids =
+        document_.load(elements, *model_, at, [catalogue](int cardSet, int cardIndex) {
+            return pictureSize(catalogue->getCardFaceImage(cardIndex, cardSet).c_str());
+        });
     for (int id : ids) {
         CardSprite* node = makeNode(id, 255);
         if (node && onUseCountChanged) {

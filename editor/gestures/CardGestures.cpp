@@ -22,7 +22,9 @@ using engine::Vec2;
 CardGestures::CardGestures(engine::Node* host, FieldScrollView* view, FieldBoard* board, TrashCan* trash)
     : host_(host), view_(view), board_(board), trash_(trash), scroller_(view, board) {}
 
-CardGestures::~CardGestures() { stopAutoScroll(); }
+CardGestures::~CardGestures() {
+    stopAutoScroll();
+}
 
 void CardGestures::attach(CardSprite* card) {
     auto* listener = engine::EventListenerTouchOneByOne::create();
@@ -36,7 +38,9 @@ void CardGestures::attach(CardSprite* card) {
     card->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, card);
 }
 
-double CardGestures::now() const { return host_->getScheduler()->getTotalTime(); }
+double CardGestures::now() const {
+    return host_->getScheduler()->getTotalTime();
+}
 
 bool CardGestures::press(CardSprite* card, engine::EventListenerTouchOneByOne* listener, Touch* touch) {
     if (press_.card && board_->nodeFor(press_.card->modelId) != press_.card) {
@@ -184,11 +188,17 @@ void CardGestures::startAutoScroll(CardSprite* card) {
     host_->schedule([this](float) { autoScrollStep(); }, kAutoScrollKey);
 }
 
-void CardGestures::stopAutoScroll() { host_->unschedule(kAutoScrollKey); }
+void CardGestures::stopAutoScroll() {
+    host_->unschedule(kAutoScrollKey);
+}
 
-bool CardGestures::isAutoScrolling() const { return host_->getScheduler()->isScheduled(kAutoScrollKey, host_); }
+bool CardGestures::isAutoScrolling() const {
+    return host_->getScheduler()->isScheduled(kAutoScrollKey, host_);
+}
 
-void CardGestures::setPlacingCard(CardSprite* card) { placing_ = card; }
+void CardGestures::setPlacingCard(CardSprite* card) {
+    placing_ = card;
+}
 
 void CardGestures::autoScrollStep() {
     CardSprite* card = placing_ ? placing_.get() : press_.card.get();

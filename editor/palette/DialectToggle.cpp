@@ -33,7 +33,8 @@ bool DialectToggle::initToggle() {
     const Size visible = engine::Director::getInstance()->getVisibleSize();
     setPosition(visible.width - getContentSize().width / 2 - kRightMargin, visible.height / 2 + kRaise);
     setLocalZOrder(kZOrder);
-    PressedButton::attach(this, [this] { showDialectChooser(); }, [this] { return !isBlocked || !isBlocked(); });
+    PressedButton::attach(
+        this, [this] { showDialectChooser(); }, [this] { return !isBlocked || !isBlocked(); });
     return true;
 }
 

@@ -14,7 +14,8 @@
 
 using engine::Vec2;
 
-PaletteDrag::PaletteDrag(FieldBoard* board, engine::Node* floatLayer) : board_(board), floatLayer_(floatLayer) {}
+PaletteDrag::PaletteDrag(FieldBoard* board, engine::Node* floatLayer)
+    : board_(board), floatLayer_(floatLayer) {}
 
 PaletteDrag::~PaletteDrag() = default;
 
@@ -160,7 +161,8 @@ Vec2 PaletteDrag::worldPositionOf(const engine::Node* node) const {
 }
 
 void PaletteDrag::setSwallowing(bool swallow) const {
-    if (auto* listener = dynamic_cast<engine::EventListenerTouchOneByOne*>(paletteCard_->getPaletteListener())) {
+    if (auto* listener =
+            dynamic_cast<engine::EventListenerTouchOneByOne*>(paletteCard_->getPaletteListener())) {
         listener->setSwallowTouches(swallow);
     }
 }

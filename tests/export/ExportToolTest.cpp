@@ -189,9 +189,8 @@ TEST_F(ExportTool, ProgramFilesWithNumbersACardRefusesAreRejectedNamingTheRow) {
         // A card whose left edge lies on the row's snap point (652, 5514 - 130 row).
         return "<dict><key>tab</key><integer>2</integer><key>index</key><integer>2</integer>"
                "<key>x</key><integer>652</integer><key>y</key><integer>" +
-               std::to_string(5514 - 130 * row) +
-               "</integer><key>zorder</key><integer>" + std::to_string(row + 1) +
-               "</integer><key>value</key><string>" + value + "</string></dict>";
+               std::to_string(5514 - 130 * row) + "</integer><key>zorder</key><integer>" +
+               std::to_string(row + 1) + "</integer><key>value</key><string>" + value + "</string></dict>";
     };
     for (const char* wrong : {"-5", "1e9", "0x10", "1000"}) {
         SCOPED_TRACE(wrong);
@@ -218,16 +217,19 @@ TEST_F(ExportTool, HelpGoesToStandardOutput) {
 // snapping (a loose card would become a row), a saved program found by its
 // place in the list instead of its identifier, and titles printed raw.
 TEST_F(ExportTool, SavedProgramsAreListedAndSentAsTheEditorLaysThemOut) {
-    const std::string program = std::string(PAVLUNE_SOURCE_ROOT) + "/tests/editor/data/plistlib_program.plist";
+    const std::string program =
+        std::string(PAVLUNE_SOURCE_ROOT) + "/tests/editor/data/plistlib_program.plist";
     for (const char* dialect : {"jam", "que"}) {
         SCOPED_TRACE(dialect);
         const ToolRun fromProgram = run({"--dialect", dialect, "--listing", "--program", program});
         EXPECT_EQ(fromProgram.status, 0) << fromProgram.err;
-        EXPECT_EQ(fromProgram.out, run({"--dialect", dialect, "--listing", "-"}, "basic 0\nfull 2 1.5\nbasic 1\n").out);
+        EXPECT_EQ(fromProgram.out,
+                  run({"--dialect", dialect, "--listing", "-"}, "basic 0\nfull 2 1.5\nbasic 1\n").out);
     }
 
     fs::create_directories(dir_ / "data/PavluneApps");
-    fs::copy(fs::path(PAVLUNE_SOURCE_ROOT) / "tests/store/data/plistlib_store/savedatas", dir_ / "data/PavluneApps/savedatas");
+    fs::copy(fs::path(PAVLUNE_SOURCE_ROOT) / "tests/store/data/plistlib_store/savedatas",
+             dir_ / "data/PavluneApps/savedatas");
     ASSERT_EQ(setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1), 0);
     const ToolRun listed = run({"--list-programs"});
     const ToolRun saved = run({"--dialect", "jam", "--listing", "--program", "5"});

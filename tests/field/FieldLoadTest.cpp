@@ -5,10 +5,9 @@
 #include "FieldTestSetup.h"
 #include "field/ProgramDocument.h"
 
-#include <gtest/gtest.h>
-
 #include <climits>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 namespace pavlune {
@@ -43,7 +42,8 @@ struct Loaded {
     FieldModel model = designField();
     ProgramDocument document;
     std::vector<int> ids;
-    explicit Loaded(const ValueVector& elements) : ids(document.load(elements, model, topView(), kDesignCards)) {}
+    explicit Loaded(const ValueVector& elements)
+        : ids(document.load(elements, model, topView(), kDesignCards)) {}
 
     // (set, index) of the card on each of the first rows, -1 for none.
     std::vector<std::pair<int, int>> rows(int count) const {
@@ -66,7 +66,7 @@ bool overlaps(const PlacedCard& a, const PlacedCard& b) {
 TEST(FieldLoad, ACardDroppedOverATakenRowSlidesBesideTheColumn) {
     struct Case {
         const char* name;
-        int groupSize;  // cards dragged together, the first under the finger
+        int groupSize; // cards dragged together, the first under the finger
         bool fromPalette;
     };
     for (const Case& c : {Case{"single", 1, false}, Case{"block", 2, false}, Case{"palette", 1, true}}) {
@@ -133,22 +133,22 @@ TEST(FieldLoad, RowsGoToTheCardsStoredOnThemWhateverTheOrder) {
     }
 }
 
-// Catches z-orders taken as stored (a negative one under the paper, ties
-// drawn in any order, INT_MAX colliding with the next raise).
-TEST(FieldLoad, ZOrdersBecomeOneToNInTheStoredOrder) {
+// Catches z-orders taken as stored when negative (under the paper), tied
+// (drawn in any order) or huge (INT_MAX colliding with the next raise), and
+// sane ones renumbered needlessly (the file would change on every opening).
+TEST(FieldLoad, BadZOrdersBecomeOneToNInTheStoredOrder) {
     struct Case {
         std::vector<long long> stored;
         std::vector<int> expected;
     } cases[] = {
-        {{-5, 3, 1}, {1, 3, 2}},
-        {{7, 7, 7}, {1, 2, 3}},
-        {{INT_MAX, 0, -2147483648LL}, {3, 2, 1}},
-        {{5000000000LL, 2}, {2, 1}},
+        {{-5, 3, 1}, {1, 3, 2}},     {{7, 7, 7}, {1, 2, 3}}, {{INT_MAX, 0, -2147483648LL}, {3, 2, 1}},
+        {{5000000000LL, 2}, {2, 1}}, {{4, 1, 9}, {4, 1, 9}},
     };
     for (const Case& c : cases) {
         ValueVector elements;
         for (std::size_t k = 0; k < c.stored.size(); ++k) {
-            elements.push_back(withKey(onRow(static_cast<int>(k), basic, 0, 0), "zorder", Value(c.stored[k])));
+            elements.push_back(
+                withKey(onRow(static_cast<int>(k), basic, 0, 0), "zorder", Value(c.stored[k])));
         }
         Loaded loaded(elements);
         ASSERT_EQ(loaded.ids.size(), c.expected.size());
@@ -158,14 +158,29 @@ TEST(FieldLoad, ZOrdersBecomeOneToNInTheStoredOrder) {
     }
 }
 
+// Catches a raise over the gap a removal left giving two cards one z-order.
+TEST(FieldLoad, RaisingAfterARemovalLeavesNoTies) {
+    FieldModel model = designField();
+    std::vector<int> ids;
+    for (int k = 0; k < 3; ++k) {
+        ids.push_back(model.addCard(basic, k, {900, 1000 + 200.0f * static_cast<float>(k)}, kCard));
+        model.setCardZOrder(ids.back(), k + 1);
+    }
+    model.removeCard(ids[1]);
+    model.setDragGroup({ids[0]});
+    model.raiseCards();
+    EXPECT_EQ(model.findCard(ids[0])->zOrder, 2);
+    EXPECT_EQ(model.findCard(ids[2])->zOrder, 1);
+}
+
 // Catches keys of the wrong type read through a conversion ("2" as 2, a
 // real z-order truncated): such an element is kept as it is, not shown.
 TEST(FieldLoad, ElementsWithWrongTypedKeysAreKeptAndNotShown) {
     const Value good = onRow(0, basic, 0, 1);
     const Value cases[] = {
-        withKey(good, "tab", Value("2")),       withKey(good, "index", Value("1")),
-        withKey(good, "x", Value("652")),       withKey(good, "zorder", Value(1.5)),
-        withKey(good, "value", Value(60)),      withKey(good, "index", Value(true)),
+        withKey(good, "tab", Value("2")),  withKey(good, "index", Value("1")),
+        withKey(good, "x", Value("652")),  withKey(good, "zorder", Value(1.5)),
+        withKey(good, "value", Value(60)), withKey(good, "index", Value(true)),
     };
     for (const Value& wrong : cases) {
         Loaded loaded({wrong, onRow(1, basic, 1, 2)});
@@ -190,12 +205,9 @@ TEST(FieldLoad, PositionsOutsideTheFieldAreClampedIntoIt) {
         int savedX;
         int savedY;
     } cases[] = {
-        {Value(kInf), Value(-kInf), 1436, 60},
-        {Value(1e308), Value(-1e308), 1436, 60},
-        {Value(-1e308), Value(1e308), 375, 5569},
-        {Value(5000000000LL), Value(-5000000000LL), 1436, 60},
-        {Value(INT_MIN), Value(INT_MAX), 375, 5569},
-        {Value(900), Value(3000.75), 900, 3000},
+        {Value(kInf), Value(-kInf), 1436, 60},       {Value(1e308), Value(-1e308), 1436, 60},
+        {Value(-1e308), Value(1e308), 375, 5569},    {Value(5000000000LL), Value(-5000000000LL), 1436, 60},
+        {Value(INT_MIN), Value(INT_MAX), 375, 5569}, {Value(900), Value(3000.75), 900, 3000},
     };
     for (const Case& c : cases) {
         Value element = withKey(withKey(onRow(0, basic, 0, 1), "x", c.x), "y", c.y);
@@ -258,6 +270,8 @@ TEST(FieldLoad, ACancelledDragPutsTheCardsBackOnTheirRows) {
     FieldModel model = designField();
     const int top = snapNewCard(model, 3, 0);
     const int below = snapNewCard(model, 4, 1);
+    model.setCardZOrder(top, 1);
+    model.setCardZOrder(below, 2);
     const engine::Vec2 topAt = model.findCard(top)->position;
     model.liftBlock(top);
     model.moveCards(top, {0, -900}, topView());
@@ -269,6 +283,8 @@ TEST(FieldLoad, ACancelledDragPutsTheCardsBackOnTheirRows) {
     EXPECT_EQ(model.findCard(top)->position, topAt);
     EXPECT_TRUE(model.dragGroup().empty());
     EXPECT_EQ(model.findCard(top)->links[PlacedCard::down], below);
+    EXPECT_EQ(model.findCard(top)->zOrder, 1) << "z-orders as before the lift";
+    EXPECT_EQ(model.findCard(below)->zOrder, 2);
 }
 
 } // namespace

@@ -68,8 +68,8 @@ TEST(CardNumberRule, SaysWhyItRefuses) {
 TEST(CardNumberRule, NamesTheFirstRowWithAWrongNumber) {
     EXPECT_EQ(CardNumberRule::firstWrongRow(oneSlotRows({card(full, 2, "3"), none(), card(full, 8, "4")})),
               std::nullopt);
-    const FieldRows rows = oneSlotRows({card(full, 2, "3"), none(), card(basic, 0, "-1"), card(full, 2, "1e9"),
-                                        card(full, 8, "-5")});
+    const FieldRows rows = oneSlotRows(
+        {card(full, 2, "3"), none(), card(basic, 0, "-1"), card(full, 2, "1e9"), card(full, 8, "-5")});
     EXPECT_EQ(CardNumberRule::firstWrongRow(rows), std::optional<int>(3));
     EXPECT_EQ(CardNumberRule::wrongRowMessage(3), "40 の カードの すうじを なおしてね");
 }

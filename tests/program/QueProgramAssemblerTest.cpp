@@ -153,7 +153,8 @@ TEST(QueProgram, AnyCountLoopRepeatsTheTypedNumberOfTimes) {
          Lines{"4 はこ# + 1", "5 もし #<65535 2 へ"}},
     };
     for (const Case& c : cases) {
-        const auto all = groups(assemble(oneSlotRows({card(full, 8, c.typed), card(basic, 0), card(full, 9)})));
+        const auto all =
+            groups(assemble(oneSlotRows({card(full, 8, c.typed), card(basic, 0), card(full, 9)})));
         ASSERT_EQ(all.size(), 3u);
         EXPECT_EQ(all[0].bytes, (Bytes{0x09, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
         EXPECT_EQ(all[2].bytes, c.end) << c.typed;
