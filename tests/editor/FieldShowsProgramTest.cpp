@@ -267,3 +267,25 @@ TEST_F(FieldShowsProgramTest, CardsNeverEndWhereTheyCannotBeGrabbed) {
 }
 
 } // namespace
+
+namespace {
+
+// Catches numbers from a file reaching the board ("-5" as WAIT -300, "1e9"
+// in exponent form, "0x10" as 960) or shown as if they were right.
+TEST_F(FieldShowsProgramTest, WrongNumbersFromTheFileAreMarkedAndPlayRefusesThem) {
+    for (const char* wrong : {"-5", "1e9", "0x10"}) {
+        SCOPED_TRACE(wrong);
+        openWith({{2, 2, kRowCardX, rowScreenY(0), "3"}, {2, 2, kRowCardX, rowScreenY(3), wrong}});
+        auto* card = static_cast<InputCardSprite*>(node(1));
+        EXPECT_TRUE(card->isValueWrong());
+        EXPECT_FALSE(static_cast<InputCardSprite*>(node(0))->isValueWrong());
+        EXPECT_FALSE(editor->playIfNumbersFit());
+        driver->step();
+        EXPECT_EQ(editor->getBoardLink()->getSendingOverlay(), nullptr);
+        // Kept as written for the file.
+        editor->saveField();
+        EXPECT_EQ(editor->getBoard()->save().at(1).asValueMap().at("value").asString(), wrong);
+    }
+}
+
+} // namespace
