@@ -16,6 +16,8 @@ struct CardCode {
     // Keys of `patches` and of each patch.
     static constexpr const char* kPatchLine = "line";
     static constexpr const char* kPatchInput = "input";
+    // A que loop end's compare: receives the typed number of its loop start.
+    static constexpr const char* kPatchCount = "count";
     static constexpr const char* kPatchPosition = "position";
     static constexpr const char* kPatchSize = "size";
 
@@ -31,6 +33,9 @@ struct CardCode {
     // Substring of `code` replaced by a number; empty: nothing is replaced.
     std::string placeholder;
     float multiplier = 1.0f;
+    // A que loop end: substring of `code` replaced by its compare's count,
+    // which the loop start's typed number sets when the start is an input card.
+    std::string countPlaceholder;
     // For a que loop start: the key of its matching loop end card.
     int pairEndIndex = -1;
     int pairEndSet = -1;
@@ -39,7 +44,8 @@ struct CardCode {
     // Que byte code: a whole number of 8-byte instructions.
     std::vector<std::uint8_t> bytes;
     // Where numbers are written into `bytes`: "line" or "input", each with
-    // "position" (byte offset) and "size" (only 2 is acted on).
+    // "position" (byte offset) and "size" (only 2 is acted on); "count" on a
+    // loop end whose start carries the number of turns.
     std::map<std::string, Patch> patches;
 
     bool isLoopStart() const { return pairEndIndex >= 0 || pairEndSet >= 0; }

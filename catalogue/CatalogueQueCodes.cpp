@@ -83,7 +83,14 @@ void Catalogue::buildQueCodes() {
     const std::initializer_list<std::uint8_t> loop5EndBytes{0x0A, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00, //
                                                             0x10, 0x00, 0x00, 0x00, 0x02, 0x00, 0x05, 0x00};
 
-    // The any-count loop is a fixed five-times loop in que: no typed number.
+    // The any-count loop: its start carries the typed number of turns, which
+    // goes into the compare of its end (a 16-bit operand, like the wait's).
+    CardCode loopAnyStart = queLoopStart("はこ# = 0\n", loopStartBytes, 9, full);
+    loopAnyStart.kind = CardCode::input;
+    CardCode loopAnyEnd = queLoopEnd("はこ# + 1\nもし #<% @ へ", loop5EndBytes, 10);
+    loopAnyEnd.patches[CardCode::kPatchCount] = twoBytePatchAt(14);
+    loopAnyEnd.countPlaceholder.assign(1, '%');
+
     cardCodes[full][que] = {
         queCard("300かい まつ", {0x04, 0x00, 0x2C, 0x01, 0x01, 0x00, 0x00, 0x00}),
         queCard("600かい まつ", {0x04, 0x00, 0x58, 0x02, 0x01, 0x00, 0x00, 0x00}),
@@ -93,8 +100,8 @@ void Catalogue::buildQueCodes() {
         queLoopEnd("はこ# + 1\nもし #<3 @ へ", loop3EndBytes, 10),
         queLoopStart("はこ# = 0\n", loopStartBytes, 7, full),
         queLoopEnd("はこ# + 1\nもし #<5 @ へ", loop5EndBytes, 10),
-        queLoopStart("はこ# = 0\n", loopStartBytes, 9, full),
-        queLoopEnd("はこ# + 1\nもし #<5 @ へ", loop5EndBytes, 10),
+        loopAnyStart,
+        loopAnyEnd,
         queCard("OUT1を ONする", {0x02, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00}),
         queCard("OUT1を OFFする", {0x02, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00}),
         queCard("OUT2を ONする", {0x02, 0x00, 0x02, 0x00, 0x01, 0x00, 0x00, 0x00}),

@@ -7,9 +7,9 @@
 #include "editor/history/UndoRedoControls.h"
 #include "editor/link/BoardLink.h"
 #include "editor/link/SendingOverlay.h"
-#include "editor/panel/ProgramPanel.h"
 #include "editor/palette/DialectChooser.h"
 #include "editor/palette/DialectToggle.h"
+#include "editor/panel/ProgramPanel.h"
 
 std::unique_ptr<EditorKeys> EditorKeyBindings::bind(FieldScene* scene, UndoRedoControls* undoRedo) {
     auto keys = std::make_unique<EditorKeys>(scene, scene->getFieldView());
@@ -24,13 +24,7 @@ std::unique_ptr<EditorKeys> EditorKeyBindings::bind(FieldScene* scene, UndoRedoC
     // Nothing may change behind a popup or an overlay, nor a second send start
     // behind the sending one. The number editor's box holds the keys itself
     // while it types; it is named for the moments it does not.
-    keys->isModalOpen = [scene] {
-        const BoardLink* link = scene->getBoardLink();
-        const DialectToggle* toggle = scene->getDialectToggle();
-        return (link && (link->getPortList() || link->getLoadingOverlay() || link->getSendingOverlay())) ||
-               (toggle && toggle->getChooser()) || scene->getNumberEditor() ||
-               (scene->getProgramPanel() && scene->getProgramPanel()->isOpen());
-    };
+    keys->isModalOpen = [scene] { return scene->isModalOpen(); };
 
     keys->addCloser([scene] {
         ProgramPanel* panel = scene->getProgramPanel();

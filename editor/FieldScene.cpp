@@ -4,14 +4,14 @@
 #include "editor/EditorKeys.h"
 #include "editor/FieldThumbnail.h"
 #include "editor/cards/InputCardSprite.h"
+#include "editor/cards/NumberEditor.h"
 #include "editor/controls/BottomBar.h"
 #include "editor/controls/RunControls.h"
-#include "editor/cards/NumberEditor.h"
-#include "editor/link/BoardLink.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/field/TrashCan.h"
 #include "editor/gestures/CardGestures.h"
 #include "editor/history/UndoRedoControls.h"
+#include "editor/link/BoardLink.h"
 #include "editor/palette/CardPalette.h"
 #include "editor/palette/DialectToggle.h"
 #include "editor/panel/ProgramPanel.h"
@@ -26,15 +26,19 @@
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerMouse.h"
 #include "engine/2d/events/EventMouse.h"
+#include "program/CardNumberRule.h"
 #include "store/SaveDataManager.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
+#include "widgets/HitTest.h"
 #include "widgets/Notice.h"
 #include "widgets/PressedButton.h"
 #include "widgets/ScreenNavigator.h"
 
 #include <algorithm>
 #include <new>
+#include <optional>
+#include <vector>
 
 using engine::Size;
 using engine::Vec2;
@@ -79,6 +83,18 @@ bool FieldScene::init(SaveData* data) {
     gestures = std::make_unique<CardGestures>(this, fieldView, board.get(), trash.get());
     gestures->onOpenNumberEditor = [this](InputCardSprite* card) { openNumberEditor(card); };
     gestures->onSave = [this] { saveField(); };
+    gestures->blockedAreas = [this] {
+        std::vector<engine::Rect> areas;
+        for (engine::Node* control :
+             {static_cast<engine::Node*>(getBackButton()),
+              static_cast<engine::Node*>(undoRedo ? undoRedo->getUndoButton() : nullptr),
+              static_cast<engine::Node*>(undoRedo ? undoRedo->getRedoButton() : nullptr)}) {
+            if (control) {
+                areas.push_back(HitTest::worldBoundingBox(control));
+            }
+        }
+        return areas;
+    };
     board->onCardAdded = [this](CardSprite* card) { gestures->attach(card); };
     addChild(fieldView);
     addChild(paletteLayer);
@@ -98,7 +114,9 @@ bool FieldScene::init(SaveData* data) {
         return false;
     }
     paletteLayer->addChild(palette);
-    board->onUseCountChanged = [this](int cardSet, int cardIndex) { palette->updateUseCount(cardSet, cardIndex); };
+    board->onUseCountChanged = [this](int cardSet, int cardIndex) {
+        palette->updateUseCount(cardSet, cardIndex);
+    };
     palette->getDrag().onCardPlaced = [this] { saveField(); };
     // A card on its way from the palette scrolls the field at its edges as a
     // dragged field card does.
@@ -113,6 +131,7 @@ bool FieldScene::init(SaveData* data) {
     onPaletteWheel = [this](float scrollY) { palette->scrollByWheel(scrollY); };
     addChild(dialectToggle);
     dialectToggle->setStopButton(runControls->getStopButton());
+    dialectToggle->isBlocked = [this] { return isModalOpen(); };
     dialectToggle->refreshDialect();
     // Board link: the port controls in the bottom bar, play and stop, the
     // workers that search, send and stop.
@@ -120,7 +139,7 @@ bool FieldScene::init(SaveData* data) {
                          [this](std::function<void()> done) { captureThumbnail(std::move(done)); },
                          [this] { return board->fieldRows(); }};
     boardLink = std::make_unique<BoardLink>(this, bottomBar, std::move(hooks));
-    runControls->onPlay = [this] { boardLink->play(); };
+    runControls->onPlay = [this] { playIfNumbersFit(); };
     runControls->onStop = [this] { boardLink->stopOnBoard(); };
     linkIsIdle = [this] { return boardLink->isIdle(); };
     showWaitingForLink = [this] { boardLink->showLoadingOverlay(); };
@@ -134,8 +153,8 @@ bool FieldScene::init(SaveData* data) {
     // Undo and keys room: the edit history from the program as loaded, its
     // buttons beside the back button, and the keyboard.
     undoRedo = std::make_unique<UndoRedoControls>(UndoRedoHooks{
-        [this] { return board->save(); }, [this](const engine::ValueVector& program) { board->reload(program); },
-        [this] { saveField(); },
+        [this] { return board->save(); },
+        [this](const engine::ValueVector& program) { board->reload(program); }, [this] { saveField(); },
         [this] { return numberEditor || gestures->getPressedCard() || palette->getDrag().isActive(); }});
     if (!undoRedo->build(this, runControls->getBackButton())) {
         return false;
@@ -145,7 +164,9 @@ bool FieldScene::init(SaveData* data) {
     return true;
 }
 
-engine::Sprite* FieldScene::getBackButton() const { return runControls ? runControls->getBackButton() : nullptr; }
+engine::Sprite* FieldScene::getBackButton() const {
+    return runControls ? runControls->getBackButton() : nullptr;
+}
 
 void FieldScene::buildFrame() {
     // A blue frame around the field area, right of the palette.
@@ -169,6 +190,9 @@ void FieldScene::buildFrame() {
 void FieldScene::listenToMouse() {
     auto* listener = engine::EventListenerMouse::create();
     listener->onMouseScroll = [this](engine::EventMouse* event) {
+        if (isModalOpen()) {
+            return; // the popup above holds the screen
+        }
         // The wheel scrolls what is under the cursor; turned towards the user
         // it shows later rows.
         if (event->getCursorX() < design::kPaletteWidth) {
@@ -184,7 +208,7 @@ void FieldScene::listenToMouse() {
         fieldView->setContentOffset(Vec2(offset.x, y));
     };
     listener->onMouseDown = [this](engine::EventMouse* event) {
-        if (event->getMouseButton() == engine::EventMouse::MouseButton::BUTTON_MIDDLE &&
+        if (!isModalOpen() && event->getMouseButton() == engine::EventMouse::MouseButton::BUTTON_MIDDLE &&
             event->getCursorX() >= design::kPaletteWidth) {
             fieldView->setZoomScale(fieldView->getZoomScale() < 1.0f ? 1.0f : fieldView->minScale);
         }
@@ -205,7 +229,8 @@ bool FieldScene::buildField() {
     fieldView->minScale = 0.5f;
     fieldView->maxScale = 1.0f;
     fieldView->bounceable = false;
-    if (auto* paper = engine::LayerColor::create(engine::Color4B::WHITE, visible.width * 2, visible.height * 7.33f)) {
+    if (auto* paper =
+            engine::LayerColor::create(engine::Color4B::WHITE, visible.width * 2, visible.height * 7.33f)) {
         paper->setPosition(-visible.width / 2, 0);
         fieldView->addChild(paper);
     }
@@ -218,10 +243,31 @@ bool FieldScene::buildField() {
     return true;
 }
 
+bool FieldScene::isModalOpen() const {
+    const BoardLink* link = boardLink.get();
+    return (link && (link->getPortList() || link->getLoadingOverlay() || link->getSendingOverlay())) ||
+           (dialectToggle && dialectToggle->getChooser()) || numberEditor ||
+           (programPanel && programPanel->isOpen());
+}
+
+bool FieldScene::playIfNumbersFit() {
+    if (!board || !boardLink) {
+        return false;
+    }
+    if (const std::optional<int> row = pavlune::CardNumberRule::firstWrongRow(board->fieldRows())) {
+        Notice::show(this, pavlune::CardNumberRule::wrongRowMessage(*row), kFailureCaption);
+        return false;
+    }
+    boardLink->play();
+    return true;
+}
+
 void FieldScene::saveField() {
     if (!record || !board) {
         return;
     }
+    // No loose card may hide a card of the program.
+    board->settleLooseCards();
     SaveDataManager* store = SaveDataManager::getInstance();
     const SaveDataManager::SaveResult result = store->saveProgram(record, board->save());
     if (result == SaveDataManager::SaveResult::Added) {
@@ -244,6 +290,9 @@ void FieldScene::loadField() {
         return;
     }
     board->load(SaveDataManager::getInstance()->loadProgram(record));
+    if (board->leftElementsOff()) {
+        Notice::show(this, kTooManyCardsMessage, kNoticeCaption);
+    }
 }
 
 void FieldScene::captureThumbnail(std::function<void()> done) {

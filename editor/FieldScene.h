@@ -64,6 +64,12 @@ public:
     // Draws the program's picture for the list and writes it; `done` runs on
     // the main thread once it is written (or could not be).
     void captureThumbnail(std::function<void()> done);
+    // Whether a popup or an overlay is open: nothing beneath it answers (keys,
+    // the wheel, the middle button, the dialect toggle).
+    bool isModalOpen() const;
+    // Play, unless a card on a row holds a number it refuses; then it says
+    // which row and sends nothing. True when it started the program.
+    bool playIfNumbersFit();
     // Opens the number editor over a number card on the field.
     void openNumberEditor(InputCardSprite* card);
 
@@ -81,7 +87,10 @@ public:
     std::function<void(float scrollY)> onPaletteWheel;
 
     static constexpr const char* kFailureCaption = "しっぱい";
+    static constexpr const char* kNoticeCaption = "おしらせ";
     static constexpr const char* kNotSavedMessage = "プログラムを保存できませんでした。";
+    static constexpr const char* kTooManyCardsMessage =
+        "カードが おおすぎるので、はじめの 2000まいだけ だしました。のこりも ファイルに のこっています。";
     static constexpr float kLeaveCheckInterval = 0.5f;
     static constexpr int kLeaveActionTag = 0x4241434B;
     // Field units scrolled per wheel step.

@@ -8,6 +8,7 @@
 #include "export/SerialExport.h"
 #include "export/TextEscaping.h"
 #include "export/TransferPrinter.h"
+#include "program/CardNumberRule.h"
 #include "program/ProgramListing.h"
 #include "program/QueProgramAssembler.h"
 #include "program/TextTransferAssembler.h"
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <fstream>
 #include <istream>
+#include <optional>
 #include <ostream>
 
 namespace pavlune {
@@ -139,6 +141,12 @@ int ExportCommand::printProgram(const ExportOptions& options) {
             const std::string shownName = options.file == "-" ? "<stdin>" : escapeText(options.file);
             return fail(shownName + ":" + std::to_string(parseError.line) + ": " + parseError.message);
         }
+    }
+
+    // A number the editor would refuse to type never reaches the board.
+    if (const std::optional<int> row = CardNumberRule::firstWrongRow(rows)) {
+        return fail(std::string(kProgramName) + ": line " + std::to_string(10 * (*row + 1)) +
+                    ": the number on its card is not one the card takes");
     }
 
     if (!options.sendDevice.empty()) {

@@ -49,7 +49,24 @@ FieldModel::FieldModel(const FieldGeometry& geometry, const CatalogueView& catal
     }
 }
 
-int FieldModel::cardOnRow(int row) const { return rowSlot(row).connectors[0].attached; }
+void FieldModel::clear() {
+    cards_.clear();
+    index_.clear();
+    for (RowSlot& slot : slots_) {
+        for (Connector& connector : slot.connectors) {
+            connector.attached = Connector::kNone;
+        }
+    }
+    for (std::vector<int>& counts : useCounts_) {
+        std::fill(counts.begin(), counts.end(), 0);
+    }
+    endDrag();
+    liftedFrom_.clear();
+}
+
+int FieldModel::cardOnRow(int row) const {
+    return rowSlot(row).connectors[0].attached;
+}
 
 bool FieldModel::isCatalogueCard(int cardSet, int cardIndex) const {
     return cardSet >= 0 && cardSet < static_cast<int>(useCounts_.size()) && cardIndex >= 0 &&
@@ -70,6 +87,7 @@ int FieldModel::addCard(int cardSet, int cardIndex, engine::Vec2 position, engin
     // The middle of the left edge, facing right.
     placed.connectors[0].anchor = {0, size.height / 2};
     placed.connectors[0].directionPoint = {1, size.height / 2};
+    index_[placed.id] = cards_.size();
     cards_.push_back(placed);
     ++useCounts_[static_cast<std::size_t>(cardSet)][static_cast<std::size_t>(cardIndex)];
     return placed.id;
@@ -85,8 +103,14 @@ bool FieldModel::removeCard(int cardId) {
     // Links to a card that is gone would pull it back into a block.
     unlink(*removed);
     --useCounts_[static_cast<std::size_t>(removed->cardSet)][static_cast<std::size_t>(removed->cardIndex)];
-    std::erase_if(cards_, [cardId](const PlacedCard& c) { return c.id == cardId; });
+    const std::size_t at = index_.at(cardId);
+    cards_.erase(cards_.begin() + static_cast<std::ptrdiff_t>(at));
+    index_.erase(cardId);
+    for (std::size_t later = at; later < cards_.size(); ++later) {
+        index_[cards_[later].id] = later;
+    }
     std::erase(dragGroup_, cardId);
+    std::erase_if(liftedFrom_, [cardId](const Lifted& lifted) { return lifted.cardId == cardId; });
     return true;
 }
 
@@ -102,13 +126,21 @@ void FieldModel::setCardZOrder(int cardId, int zOrder) {
     }
 }
 
-const PlacedCard* FieldModel::findCard(int cardId) const {
-    const auto found =
-        std::find_if(cards_.begin(), cards_.end(), [cardId](const PlacedCard& c) { return c.id == cardId; });
-    return found == cards_.end() ? nullptr : &*found;
+void FieldModel::setCardPosition(int cardId, engine::Vec2 position) {
+    PlacedCard* c = card(cardId);
+    if (c && !c->connectors[0].isAttached() && !c->connectors[1].isAttached()) {
+        c->position = position;
+    }
 }
 
-PlacedCard* FieldModel::card(int cardId) { return const_cast<PlacedCard*>(std::as_const(*this).findCard(cardId)); }
+const PlacedCard* FieldModel::findCard(int cardId) const {
+    const auto found = index_.find(cardId);
+    return found == index_.end() ? nullptr : &cards_[found->second];
+}
+
+PlacedCard* FieldModel::card(int cardId) {
+    return const_cast<PlacedCard*>(std::as_const(*this).findCard(cardId));
+}
 
 int FieldModel::useCount(int cardSet, int cardIndex) const {
     if (!isCatalogueCard(cardSet, cardIndex)) {
@@ -121,7 +153,9 @@ bool FieldModel::inDragGroup(int cardId) const {
     return std::find(dragGroup_.begin(), dragGroup_.end(), cardId) != dragGroup_.end();
 }
 
-void FieldModel::setDragGroup(std::vector<int> cardIds) { dragGroup_ = std::move(cardIds); }
+void FieldModel::setDragGroup(std::vector<int> cardIds) {
+    dragGroup_ = std::move(cardIds);
+}
 
 void FieldModel::liftCard(int cardId) {
     const PlacedCard* lifted = findCard(cardId);
@@ -133,12 +167,50 @@ void FieldModel::liftCard(int cardId) {
         snappedConnector_ = 0;
     }
     dragGroup_ = {cardId};
+    rememberLift();
     raiseCards();
 }
 
 void FieldModel::liftBlock(int cardId) {
     collectBlock(cardId);
+    rememberLift();
     raiseCards();
+}
+
+void FieldModel::rememberLift() {
+    liftedFrom_.clear();
+    // A block lift follows the single lift of the same touch: the z-orders
+    // to go back to are those from before the first.
+    if (zOrdersBeforeLift_.empty()) {
+        for (const PlacedCard& c : cards_) {
+            zOrdersBeforeLift_.emplace_back(c.id, c.zOrder);
+        }
+    }
+    for (const int id : dragGroup_) {
+        if (const PlacedCard* c = findCard(id)) {
+            liftedFrom_.push_back({id, c->position, c->connectors[0].attached});
+        }
+    }
+}
+
+void FieldModel::cancelDrag() {
+    for (const Lifted& lifted : liftedFrom_) {
+        detachConnector(lifted.cardId, 0);
+        detachConnector(lifted.cardId, 1);
+    }
+    for (const Lifted& lifted : liftedFrom_) {
+        if (PlacedCard* c = card(lifted.cardId)) {
+            c->position = lifted.position;
+            if (lifted.row != kNoRow) {
+                placeOnRow(lifted.cardId, lifted.row);
+            }
+        }
+    }
+    for (const auto& [id, zOrder] : zOrdersBeforeLift_) {
+        setCardZOrder(id, zOrder);
+    }
+    relinkRowCards();
+    endDrag();
 }
 
 void FieldModel::collectBlock(int cardId) {
@@ -172,7 +244,29 @@ void FieldModel::visitBlock(int cardId) {
     }
 }
 
+void FieldModel::compactZOrders() {
+    std::vector<std::size_t> order(cards_.size());
+    for (std::size_t at = 0; at < order.size(); ++at) {
+        order[at] = at;
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [this](std::size_t a, std::size_t b) { return cards_[a].zOrder < cards_[b].zOrder; });
+    bool compact = true;
+    for (std::size_t rank = 0; rank < order.size(); ++rank) {
+        compact = compact && cards_[order[rank]].zOrder == static_cast<int>(rank) + 1;
+    }
+    if (compact) {
+        return;
+    }
+    for (std::size_t rank = 0; rank < order.size(); ++rank) {
+        cards_[order[rank]].zOrder = static_cast<int>(rank) + 1;
+    }
+}
+
 void FieldModel::raiseCards() {
+    // Lowering the cards above by one keeps the order free of ties only when
+    // the z-orders are 1..N (a removal leaves a gap, a new card INT_MAX).
+    compactZOrders();
     const int count = static_cast<int>(cards_.size());
     for (auto it = dragGroup_.rbegin(); it != dragGroup_.rend(); ++it) {
         PlacedCard* raised = card(*it);
@@ -204,10 +298,14 @@ void FieldModel::moveCards(int cardId, engine::Vec2 offset, const FieldViewport&
         if (id == cardId || !c) {
             continue;
         }
-        if (c->position.y > top->position.y) top = c;
-        if (c->position.x < leftmost->position.x) leftmost = c;
-        if (c->position.y < bottom->position.y) bottom = c;
-        if (c->position.x > rightmost->position.x) rightmost = c;
+        if (c->position.y > top->position.y)
+            top = c;
+        if (c->position.x < leftmost->position.x)
+            leftmost = c;
+        if (c->position.y < bottom->position.y)
+            bottom = c;
+        if (c->position.x > rightmost->position.x)
+            rightmost = c;
     }
 
     const float zoom = viewport.zoom();
@@ -271,7 +369,8 @@ void FieldModel::moveCards(int cardId, engine::Vec2 offset, const FieldViewport&
                 continue;
             }
             if (PlacedCard* other = card(linked)) {
-                int& back = other->links[static_cast<std::size_t>(PlacedCard::opposite(static_cast<int>(link)))];
+                int& back =
+                    other->links[static_cast<std::size_t>(PlacedCard::opposite(static_cast<int>(link)))];
                 if (back == id) {
                     back = kNoCard;
                 }
@@ -288,8 +387,9 @@ void FieldModel::moveCards(int cardId, engine::Vec2 offset, const FieldViewport&
     attach(*dragged, *pair);
     snapTarget_ = pair->row;
     snappedConnector_ = pair->cardConnector;
-    const engine::Vec2 toSlot = slots_[static_cast<std::size_t>(pair->row)].connectorPoint(pair->slotConnector) -
-                                dragged->connectorPoint(pair->cardConnector);
+    const engine::Vec2 toSlot =
+        slots_[static_cast<std::size_t>(pair->row)].connectorPoint(pair->slotConnector) -
+        dragged->connectorPoint(pair->cardConnector);
     for (const int id : dragGroup_) {
         if (PlacedCard* c = card(id)) {
             c->position += toSlot;
@@ -313,7 +413,9 @@ void FieldModel::snapCard(int cardId, float zoom) {
     }
 }
 
-float FieldModel::snapLimit(float zoom) { return std::trunc(kSnapDistance / zoom); }
+float FieldModel::snapLimit(float zoom) {
+    return std::trunc(kSnapDistance / zoom);
+}
 
 std::optional<FieldModel::SnapPair> FieldModel::findSnap(const PlacedCard& placed, float zoom) const {
     std::optional<SnapPair> best;
@@ -348,8 +450,9 @@ void FieldModel::attach(PlacedCard& placed, const SnapPair& pair) {
     // Joined to one slot at a time.
     detachConnector(placed.id, pair.cardConnector);
     placed.connectors[static_cast<std::size_t>(pair.cardConnector)].attached = pair.row;
-    slots_[static_cast<std::size_t>(pair.row)].connectors[static_cast<std::size_t>(pair.slotConnector)].attached =
-        placed.id;
+    slots_[static_cast<std::size_t>(pair.row)]
+        .connectors[static_cast<std::size_t>(pair.slotConnector)]
+        .attached = placed.id;
     for (int link = 0; link < 4; ++link) {
         const int next = neighbourRow(pair.row, link);
         const int neighbour = next == kNoRow ? kNoCard : cardOnRow(next);
@@ -410,6 +513,91 @@ void FieldModel::endDrag() {
     clearSnapTarget();
     snapHold_ = engine::Vec2::ZERO;
     dragGroup_.clear();
+    liftedFrom_.clear();
+    zOrdersBeforeLift_.clear();
+}
+
+bool FieldModel::placeOnRow(int cardId, int row) {
+    PlacedCard* placed = card(cardId);
+    if (!placed || row < 0 || row >= static_cast<int>(slots_.size()) || cardOnRow(row) != kNoCard) {
+        return false;
+    }
+    placed->position += slots_[static_cast<std::size_t>(row)].connectorPoint(0) - placed->connectorPoint(0);
+    attach(*placed, SnapPair{0, row, 0});
+    return true;
+}
+
+int FieldModel::rowUnder(int cardId, float tolerance) const {
+    const PlacedCard* placed = findCard(cardId);
+    if (!placed) {
+        return kNoRow;
+    }
+    const engine::Vec2 point = placed->connectorPoint(0);
+    for (int row = 0; row < static_cast<int>(slots_.size()); ++row) {
+        const RowSlot& slot = slots_[static_cast<std::size_t>(row)];
+        if (slot.connectorPoint(0).distance(point) <= tolerance) {
+            return row;
+        }
+    }
+    return kNoRow;
+}
+
+bool FieldModel::coversRowCard(const PlacedCard& loose) const {
+    const engine::Rect area(loose.position.x - loose.size.width / 2, loose.position.y - loose.size.height / 2,
+                            loose.size.width, loose.size.height);
+    for (int row = 0; row < static_cast<int>(slots_.size()); ++row) {
+        const PlacedCard* onRow = findCard(cardOnRow(row));
+        if (!onRow) {
+            continue;
+        }
+        const engine::Rect rowArea(onRow->position.x - onRow->size.width / 2,
+                                   onRow->position.y - onRow->size.height / 2, onRow->size.width,
+                                   onRow->size.height);
+        // Touching edges do not hide anything.
+        if (area.getMinX() < rowArea.getMaxX() && rowArea.getMinX() < area.getMaxX() &&
+            area.getMinY() < rowArea.getMaxY() && rowArea.getMinY() < area.getMaxY()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+float FieldModel::besideColumnX(const PlacedCard& loose) const {
+    // Right of the slots and of every card on them, with a clear gap.
+    float right = 0;
+    for (int row = 0; row < static_cast<int>(slots_.size()); ++row) {
+        const RowSlot& slot = slots_[static_cast<std::size_t>(row)];
+        right = std::max(right, slot.position.x + slot.size.width / 2);
+        if (const PlacedCard* onRow = findCard(cardOnRow(row))) {
+            right = std::max(right, onRow->position.x + onRow->size.width / 2);
+        }
+    }
+    return right + kBesideColumnGap + loose.size.width / 2;
+}
+
+std::vector<int> FieldModel::settleLooseCards() {
+    std::vector<int> moved;
+    for (PlacedCard& placed : cards_) {
+        if (placed.connectors[0].isAttached() || placed.connectors[1].isAttached() ||
+            !coversRowCard(placed)) {
+            continue;
+        }
+        placed.position.x = besideColumnX(placed);
+        moved.push_back(placed.id);
+    }
+    return moved;
+}
+
+engine::Vec2 FieldModel::keptOnField(engine::Vec2 centre, engine::Size size) const {
+    const auto within = [](float value, float low, float high) {
+        // NaN and infinities have no place on the field: the nearest edge.
+        if (!(value >= low)) {
+            return low;
+        }
+        return value > high ? std::max(low, high) : value;
+    };
+    return {within(centre.x, kDragLeftEdge + size.width / 2, contentSize_.width - size.width / 2),
+            within(centre.y, size.height / 2, contentSize_.height - size.height / 2)};
 }
 
 engine::Vec2 FieldModel::moveToRow(PlacedCard& placed, int row) {

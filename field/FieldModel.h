@@ -11,6 +11,8 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace pavlune {
@@ -36,6 +38,8 @@ public:
     // and 5 units inside the design width.
     static constexpr float kDragLeftEdge = 275;
     static constexpr float kDragRightEdge = 1019;
+    // Space between the column of rows and a loose card slid beside it.
+    static constexpr float kBesideColumnGap = 20;
 
     // `catalogue` gives the number of cards in each set (the same in every
     // dialect); it is not kept.
@@ -49,6 +53,8 @@ public:
 
     // Whether (cardSet, cardIndex) names a card of the catalogue.
     bool isCatalogueCard(int cardSet, int cardIndex) const;
+    // Empties the field: no cards, no drag, every slot free, counts at 0.
+    void clear();
     // Puts a new card with its centre at `position`, on top of all others
     // (z-order INT_MAX), its connector 0 at the middle of its left edge facing
     // right. Returns its id, or kNoCard when the catalogue has no such card.
@@ -59,6 +65,8 @@ public:
     bool removeCard(int cardId);
     void setCardValue(int cardId, std::string value);
     void setCardZOrder(int cardId, int zOrder);
+    // Moves a loose card; a card on a row stays where its row holds it.
+    void setCardPosition(int cardId, engine::Vec2 position);
 
     // In creation order.
     const std::vector<PlacedCard>& placedCards() const { return cards_; }
@@ -83,6 +91,9 @@ public:
     // above the dragged one comes down by one and the dragged one gets z-order
     // N, the number of placed cards. The first card ends on top.
     void raiseCards();
+    // Z-orders 1..N in their current order (ties in creation order), unless
+    // they are so already.
+    void compactZOrders();
     // Moves the drag group with `cardId` under the finger by `offset` (content
     // units): clamped to the field, held on its row until the finger has gone
     // more than 60 screen units, and snapped to a free row slot that its
@@ -91,6 +102,22 @@ public:
     void moveCards(int cardId, engine::Vec2 offset, const FieldViewport& viewport);
     // Snaps one card where it lies, without moving it or the snap target.
     void snapCard(int cardId, float zoom);
+    // Puts a loose card onto a free row's slot (connector to connector) and
+    // links it to its neighbours. False when the row is taken or unknown.
+    bool placeOnRow(int cardId, int row);
+    // The row whose slot connector lies within `tolerance` content units of
+    // the card's connector 0 (taken or not), or kNoRow.
+    int rowUnder(int cardId, float tolerance) const;
+
+    // Loose cards never cover a card on a row: each loose card that overlaps
+    // one slides right, beside the column of rows, clearly apart from the
+    // program. Returns the ids of the cards it moved.
+    std::vector<int> settleLooseCards();
+    // Where a loose card's centre goes when it slides beside the column.
+    float besideColumnX(const PlacedCard& card) const;
+    // The centre moved so that the whole card lies on the field right of the
+    // palette, where it can be seen and grabbed.
+    engine::Vec2 keptOnField(engine::Vec2 centre, engine::Size size) const;
     // Frees one of a card's connectors and the slot connector joined to it.
     void detachConnector(int cardId, int connector);
 
@@ -103,6 +130,8 @@ public:
     // Forgets the snap target; the card stays snapped.
     void clearSnapTarget();
     // The end of any drag: no snap target, no hold, empty drag group.
+    // A cancelled drag first puts the group back where it was lifted.
+    void cancelDrag();
     void endDrag();
 
     // Moves every card from `row` on one row down; the last row's card goes
@@ -134,6 +163,8 @@ private:
     void visitBlock(int cardId);
     // Moves a snapped card onto another row's slot; returns its new position.
     engine::Vec2 moveToRow(PlacedCard& card, int row);
+    void rememberLift();
+    bool coversRowCard(const PlacedCard& card) const;
     // Row cards' links follow from the rows: up and down to the neighbouring
     // rows' cards, nothing sideways.
     void relinkRowCards();
@@ -141,6 +172,16 @@ private:
     engine::Size contentSize_;
     std::vector<RowSlot> slots_;
     std::vector<PlacedCard> cards_;
+    // Card id to its place in cards_, so a lookup never walks the field.
+    std::unordered_map<int, std::size_t> index_;
+    // Where the drag group lay when it was lifted, with its rows.
+    struct Lifted {
+        int cardId = kNoCard;
+        engine::Vec2 position;
+        int row = kNoRow;
+    };
+    std::vector<Lifted> liftedFrom_;
+    std::vector<std::pair<int, int>> zOrdersBeforeLift_;
     std::array<std::vector<int>, kCardSetCount> useCounts_;
     std::vector<int> dragGroup_;
     int snapTarget_ = kNoRow;

@@ -2,39 +2,159 @@
 
 #include "field/FieldModel.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <optional>
 #include <unordered_set>
 
 namespace pavlune {
 
+namespace {
+
+using engine::Value;
+
+bool isIntegral(const Value& value) {
+    const Value::Type type = value.getType();
+    return type == Value::Type::BYTE || type == Value::Type::INTEGER || type == Value::Type::UNSIGNED;
+}
+
+bool isNumeric(const Value& value) {
+    return isIntegral(value) || value.getType() == Value::Type::FLOAT ||
+           value.getType() == Value::Type::DOUBLE;
+}
+
+// One element as the file holds it, once its keys have the right types.
+struct StoredCard {
+    std::int64_t cardSet = 0;
+    std::int64_t cardIndex = 0;
+    double x = 0;
+    double y = 0;
+    std::int64_t zOrder = 0;
+    std::string value;
+};
+
+std::optional<StoredCard> readElement(const Value& element) {
+    if (element.getType() != Value::Type::MAP) {
+        return std::nullopt;
+    }
+    const engine::ValueMap& fields = element.asValueMap();
+    const auto field = [&fields](const char* key) -> const Value* {
+        const auto found = fields.find(key);
+        return found == fields.end() ? nullptr : &found->second;
+    };
+    StoredCard stored;
+    for (const auto& [key, target] : {std::pair{ProgramDocument::kSetKey, &stored.cardSet},
+                                      std::pair{ProgramDocument::kIndexKey, &stored.cardIndex},
+                                      std::pair{ProgramDocument::kZOrderKey, &stored.zOrder}}) {
+        if (const Value* read = field(key)) {
+            if (!isIntegral(*read)) {
+                return std::nullopt;
+            }
+            *target = read->asInt64();
+        }
+    }
+    for (const auto& [key, target] :
+         {std::pair{ProgramDocument::kXKey, &stored.x}, std::pair{ProgramDocument::kYKey, &stored.y}}) {
+        if (const Value* read = field(key)) {
+            if (!isNumeric(*read)) {
+                return std::nullopt;
+            }
+            // Integers beyond int and reals alike: the field keeps the card in
+            // reach (FieldModel::keptOnField), never a wrapped number.
+            *target = isIntegral(*read) ? static_cast<double>(read->asInt64()) : read->asDouble();
+        }
+    }
+    if (const Value* read = field(ProgramDocument::kValueKey)) {
+        if (read->getType() != Value::Type::STRING) {
+            return std::nullopt;
+        }
+        stored.value = read->asString();
+    }
+    return stored;
+}
+
+} // namespace
+
 std::vector<int> ProgramDocument::load(const engine::ValueVector& elements, FieldModel& model,
                                        const FieldViewport& viewport, const CardSizer& cardSize) {
     loaded_.clear();
+    leftOff_ = false;
+    struct Loaded {
+        int id = 0;
+        std::int64_t zOrder = 0;
+    };
+    std::vector<Loaded> cards;
     std::vector<int> ids;
-    for (const engine::Value& element : elements) {
-        const engine::ValueMap& fields = element.asValueMap();
-        const int cardSet = engine::valueForKey(fields, kSetKey).asInt();
-        const int cardIndex = engine::valueForKey(fields, kIndexKey).asInt();
-        if (element.getType() != engine::Value::Type::MAP || !model.isCatalogueCard(cardSet, cardIndex)) {
+    for (std::size_t at = 0; at < elements.size(); ++at) {
+        const Value& element = elements[at];
+        if (at >= kMaxElements) {
+            leftOff_ = true;
             loaded_.emplace_back(element);
             continue;
         }
-        const engine::Vec2 position(static_cast<float>(engine::valueForKey(fields, kXKey).asInt()),
-                                    static_cast<float>(engine::valueForKey(fields, kYKey).asInt()));
-        const int id = model.addCard(cardSet, cardIndex, position, cardSize(cardSet, cardIndex));
-        model.setCardZOrder(id, engine::valueForKey(fields, kZOrderKey).asInt());
-        model.setCardValue(id, engine::valueForKey(fields, kValueKey).asString());
-        model.moveCards(id, engine::Vec2::ZERO, viewport);
-        model.clearSnapTarget();
+        const std::optional<StoredCard> stored = readElement(element);
+        const bool known =
+            stored && stored->cardSet >= 0 && stored->cardSet <= INT_MAX && stored->cardIndex >= 0 &&
+            stored->cardIndex <= INT_MAX &&
+            model.isCatalogueCard(static_cast<int>(stored->cardSet), static_cast<int>(stored->cardIndex));
+        if (!known) {
+            loaded_.emplace_back(element);
+            continue;
+        }
+        const int cardSet = static_cast<int>(stored->cardSet);
+        const int cardIndex = static_cast<int>(stored->cardIndex);
+        const engine::Size size = cardSize(cardSet, cardIndex);
+        const engine::Vec2 position = model.keptOnField(
+            engine::Vec2(static_cast<float>(stored->x), static_cast<float>(stored->y)), size);
+        const int id = model.addCard(cardSet, cardIndex, position, size);
+        model.setCardValue(id, stored->value);
+        cards.push_back({id, stored->zOrder});
         loaded_.emplace_back(id);
         ids.push_back(id);
     }
+
+    // Drawn in the stored order (0 still above the paper, added before the
+    // cards). Z-orders that are negative (under the
+    // paper), tied or huge become 1..N in that order; others stay as stored.
+    std::stable_sort(cards.begin(), cards.end(),
+                     [](const Loaded& a, const Loaded& b) { return a.zOrder < b.zOrder; });
+    bool sane = true;
+    for (std::size_t rank = 0; rank < cards.size(); ++rank) {
+        const std::int64_t z = cards[rank].zOrder;
+        sane = sane && z >= 0 && z <= kLargestZOrder && (rank == 0 || z != cards[rank - 1].zOrder);
+    }
+    for (std::size_t rank = 0; rank < cards.size(); ++rank) {
+        model.setCardZOrder(cards[rank].id,
+                            sane ? static_cast<int>(cards[rank].zOrder) : static_cast<int>(rank) + 1);
+    }
+    // A card stored on a row's snap point held that row; of several there,
+    // the lowest (a card dropped over a taken row came on top).
+    std::unordered_set<int> stoodOnRow;
+    for (const Loaded& card : cards) {
+        const int row = model.rowUnder(card.id, kOnRowTolerance);
+        if (row != FieldModel::kNoRow) {
+            stoodOnRow.insert(card.id);
+            model.placeOnRow(card.id, row);
+        }
+    }
+    // The others snap where they lie, as a dropped card does.
+    for (const int id : ids) {
+        if (!stoodOnRow.contains(id)) {
+            model.moveCards(id, engine::Vec2::ZERO, viewport);
+            model.clearSnapTarget();
+        }
+    }
+    model.settleLooseCards();
     return ids;
 }
 
 engine::ValueVector ProgramDocument::save(const FieldModel& model) const {
     engine::ValueVector elements;
+    elements.reserve(loaded_.size() + model.placedCards().size());
     const auto append = [&elements](const PlacedCard& card) {
-        elements.emplace_back(elementFor(card.cardSet, card.cardIndex, card.position, card.zOrder, card.value));
+        elements.emplace_back(
+            elementFor(card.cardSet, card.cardIndex, card.position, card.zOrder, card.value));
     };
     std::unordered_set<int> loadedIds;
     for (const Entry& entry : loaded_) {

@@ -4,6 +4,8 @@
 #include "engine/base/Value.h"
 #include "field/FieldViewport.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <variant>
@@ -18,9 +20,12 @@ class FieldModel;
 // "index", "x", "y" (the centre, truncated toward zero), "zorder" and the
 // string "value".
 //
-// An element that names no card of the catalogue (or is no dictionary) is
-// not put on the field, but the document keeps it and writes it back in its
-// place at every save, so a file from a newer catalogue loses nothing.
+// An element that names no card of the catalogue, is no dictionary or holds
+// a key of the wrong type is not put on the field, but the document keeps it
+// and writes it back in its place at every save, so a file from a newer
+// catalogue loses nothing. So are the elements beyond the first kMaxElements:
+// the field shows no more cards than a child can handle, and the file keeps
+// the rest.
 class ProgramDocument {
 public:
     static constexpr const char* kSetKey = "tab";
@@ -29,16 +34,29 @@ public:
     static constexpr const char* kYKey = "y";
     static constexpr const char* kZOrderKey = "zorder";
     static constexpr const char* kValueKey = "value";
+    static constexpr std::size_t kMaxElements = 2000;
+    // A stored position this close to a row's snap point was on that row
+    // when saved (positions are stored truncated to whole units).
+    static constexpr float kOnRowTolerance = 2;
+    // Stored z-orders above this are renumbered (the editor writes 1..N).
+    static constexpr std::int64_t kLargestZOrder = 1000000;
 
     // The size of a card's picture, which the view knows.
     using CardSizer = std::function<engine::Size(int cardSet, int cardIndex)>;
 
-    // Puts the elements' cards on `model` (meant to be empty) in order: each
-    // at its stored position with its stored z-order and value, then snapped
-    // where it lies as a dropped card is. A missing key reads as 0 or "".
-    // Returns the new cards' ids in order.
+    // Puts the elements' cards on `model` (meant to be empty), each at its
+    // stored position (kept on the field) with its value. Rows go to the
+    // cards that lie on them as stored, the lowest of several first, however
+    // the elements are ordered; the other cards snap where they lie as a
+    // dropped card does, and loose cards that would cover a row card slide
+    // beside the column. Z-orders that are negative, tied or huge become 1..N
+    // in the stored order. A missing
+    // key reads as 0 or "". Returns the new cards' ids in order.
     std::vector<int> load(const engine::ValueVector& elements, FieldModel& model,
                           const FieldViewport& viewport, const CardSizer& cardSize);
+
+    // Whether the last load left elements off the field for their number.
+    bool leftElementsOff() const { return leftOff_; }
 
     // The elements for the model's cards in placedCards() order, with the
     // kept elements where they were.
@@ -52,6 +70,7 @@ private:
     // Either the id of a loaded card or an element kept as it was read.
     using Entry = std::variant<int, engine::Value>;
     std::vector<Entry> loaded_;
+    bool leftOff_ = false;
 };
 
 } // namespace pavlune

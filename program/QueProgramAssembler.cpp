@@ -67,9 +67,9 @@ void QueProgramAssembler::settlePendingEmptyLines(std::vector<QueGroup>& rowGrou
     pendingEmptyLines_ = 0;
 }
 
-bool QueProgramAssembler::takeMatchingLoopStart(const CardSlot& slot, CardCode& loopStart) {
+bool QueProgramAssembler::takeMatchingLoopStart(const CardSlot& slot, OpenLoop& loopStart) {
     for (auto open = openLoops_.rbegin(); open != openLoops_.rend(); ++open) {
-        if (open->pairEndIndex == slot.cardIndex && open->pairEndSet == slot.cardSet) {
+        if (open->record.pairEndIndex == slot.cardIndex && open->record.pairEndSet == slot.cardSet) {
             loopStart = *open;
             openLoops_.erase(std::next(open).base()); // entries above it stay open
             return true;
@@ -83,14 +83,20 @@ QueGroup QueProgramAssembler::cardGroup(const CardSlot& slot) {
     std::string text = record.code;
     std::vector<std::uint8_t> bytes = record.bytes;
 
-    CardCode loopStart;
+    OpenLoop loopStart;
     if (takeMatchingLoopStart(slot, loopStart)) {
+        const int startLine = loopStart.record.startLine;
         if (const CardCode::Patch* patch = record.twoBytePatch(CardCode::kPatchLine)) {
-            writeOperand(bytes, *patch, static_cast<std::uint16_t>(loopStart.startLine & 0xFFFF));
+            writeOperand(bytes, *patch, static_cast<std::uint16_t>(startLine & 0xFFFF));
+        }
+        const CardCode::Patch* count = record.twoBytePatch(CardCode::kPatchCount);
+        if (count && loopStart.record.kind == CardCode::input) {
+            writeOperand(bytes, *count,
+                         toInstructionOperand(typedNumber(loopStart.value, loopStart.record.multiplier)));
         }
         if (record.hasPlaceholder()) {
             // Shown counted from 1, as the display numbers its lines.
-            const double shownLine = (static_cast<double>(loopStart.startLine) + 1.0) * record.multiplier;
+            const double shownLine = (static_cast<double>(startLine) + 1.0) * record.multiplier;
             text = substituteNumber(text, record.placeholder, shownLine);
         }
     } else if (record.hasPlaceholder()) {
@@ -98,6 +104,13 @@ QueGroup QueProgramAssembler::cardGroup(const CardSlot& slot) {
     }
     if (const CardCode::Patch* patch = record.twoBytePatch(CardCode::kPatchInput)) {
         writeOperand(bytes, *patch, toInstructionOperand(typedNumber(slot.value, record.multiplier)));
+    }
+    if (const CardCode::Patch* count = record.twoBytePatch(CardCode::kPatchCount);
+        count && !record.countPlaceholder.empty()) {
+        // The compare as it will run, whether a start set it or not.
+        const auto at = static_cast<std::size_t>(count->at(CardCode::kPatchPosition));
+        const int turns = at + 2 <= bytes.size() ? bytes[at] | (bytes[at + 1] << 8) : 0;
+        text = substituteNumber(text, record.countPlaceholder, turns);
     }
 
     QueGroup group;
@@ -107,8 +120,8 @@ QueGroup QueProgramAssembler::cardGroup(const CardSlot& slot) {
     line_ += static_cast<int>(group.bytes.size() / 8);
 
     if (record.isLoopStart()) {
-        CardCode open = record;
-        open.startLine = line_ - 1; // its last instruction: the loop top
+        OpenLoop open{record, slot.value};
+        open.record.startLine = line_ - 1; // its last instruction: the loop top
         openLoops_.push_back(std::move(open));
     }
     return group;

@@ -13,7 +13,8 @@ namespace pavlune {
 
 // Turns field rows into a que program: one group of 8-byte instructions per
 // card, an empty line for every empty slot between cards, loop ends patched
-// with the line of their loop start, and the padding rule.
+// with the line of their loop start (and, after an any-count start, with its
+// typed number of turns), and the padding rule.
 //
 // The send routine makes one per send from the current selection:
 //   QueProgramAssembler assembler(DeviceManager::getInstance()->getView());
@@ -31,14 +32,19 @@ private:
     void settlePendingEmptyLines(std::vector<QueGroup>& rowGroups);
     QueGroup cardGroup(const CardSlot& slot);
     // Removes and returns the nearest open loop start that `slot` ends, if any.
-    bool takeMatchingLoopStart(const CardSlot& slot, CardCode& loopStart);
+    struct OpenLoop {
+        CardCode record;
+        // The start card's typed number (the turns of an any-count loop).
+        std::string value;
+    };
+    bool takeMatchingLoopStart(const CardSlot& slot, OpenLoop& loopStart);
     std::vector<std::string> displayLines(const std::string& text) const;
     bool isKnownCard(const CardSlot& slot) const;
 
     CatalogueView view_;
     int line_ = 0;
     int pendingEmptyLines_ = 0;
-    std::vector<CardCode> openLoops_;
+    std::vector<OpenLoop> openLoops_;
 };
 
 } // namespace pavlune

@@ -3,8 +3,10 @@
 #include "catalogue/DeviceManager.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/LabelAtlas.h"
+#include "engine/2d/LayerColor.h"
 #include "engine/2d/Sprite.h"
 #include "engine/2d/TextureCache.h"
+#include "program/CardNumberRule.h"
 #include "program/NumberText.h"
 
 #include <algorithm>
@@ -32,8 +34,9 @@ InputCardSprite* InputCardSprite::createForCard(int set, int index) {
     if (image.empty()) {
         return nullptr;
     }
-    InputCardSprite* card = create(image, catalogue->getCardBackImage(index, set),
-                                   catalogue->getInputRects(index, set), catalogue->getCardCode(index, set).multiplier);
+    InputCardSprite* card =
+        create(image, catalogue->getCardBackImage(index, set), catalogue->getInputRects(index, set),
+               catalogue->getCardCode(index, set).multiplier);
     if (card) {
         card->setCardKey(set, index);
     }
@@ -95,15 +98,49 @@ void InputCardSprite::fitLabels() {
 
 void InputCardSprite::setValue(const std::string& value) {
     CardSprite::setValue(value);
+    const bool wrong = pavlune::CardNumberRule::forCard(getCardSet(), getCardIndex()).check(value_) !=
+                       pavlune::CardNumberRule::Problem::none;
+    showWrongMark(wrong);
     if (!frontLarge_) {
         return;
     }
-    frontLarge_->setString(value_);
-    frontSmall_->setString(value_);
+    const std::string shown = wrong ? std::string() : value_;
+    frontLarge_->setString(shown);
+    frontSmall_->setString(shown);
     // Rounded to a whole number: the digit maps hold no sign or exponent.
     backLabel_->setString(
-        value_.empty() ? "" : pavlune::formatNumber(std::round(pavlune::typedNumber(value_, multiplier_))));
+        shown.empty() ? "" : pavlune::formatNumber(std::round(pavlune::typedNumber(shown, multiplier_))));
     fitLabels();
+}
+
+void InputCardSprite::showWrongMark(bool wrong) {
+    if (!wrong) {
+        if (wrongMark_) {
+            wrongMark_->setVisible(false);
+        }
+        return;
+    }
+    if (!wrongMark_) {
+        wrongMark_ = engine::Node::create();
+        if (!wrongMark_) {
+            return;
+        }
+        const engine::Size size = getContentSize();
+        const float w = kWrongMarkWidth;
+        const engine::Rect sides[] = {{0, 0, size.width, w},
+                                      {0, size.height - w, size.width, w},
+                                      {0, 0, w, size.height},
+                                      {size.width - w, 0, w, size.height}};
+        for (const engine::Rect& side : sides) {
+            if (auto* band = engine::LayerColor::create(engine::Color4B(230, 30, 30, 255), side.size.width,
+                                                        side.size.height)) {
+                band->setPosition(side.origin);
+                wrongMark_->addChild(band);
+            }
+        }
+        addChild(wrongMark_, kWrongMarkZOrder);
+    }
+    wrongMark_->setVisible(true);
 }
 
 void InputCardSprite::refreshFace() {

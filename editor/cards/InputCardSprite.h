@@ -27,6 +27,9 @@ public:
     static constexpr int kSmallDigitHeight = 18;
     // The character maps start at "." ("/" then the digits follow).
     static constexpr char kFirstDigitMapChar = '.';
+    // The frame that marks a wrong number.
+    static constexpr float kWrongMarkWidth = 6;
+    static constexpr int kWrongMarkZOrder = 10;
 
     // `multiplier` scales the typed number for the back. The back label uses
     // the current dialect's digit map. Null when a picture cannot be loaded.
@@ -37,14 +40,18 @@ public:
     static InputCardSprite* createForCard(int set, int index);
 
     using CardSprite::init;
-    virtual bool init(const std::string& image, const std::string& backImage, std::vector<engine::Rect> inputRects,
-                      float multiplier);
+    virtual bool init(const std::string& image, const std::string& backImage,
+                      std::vector<engine::Rect> inputRects, float multiplier);
 
     // Also takes the current dialect's digit map, input rectangles and
     // multiplier for this card's key, and redraws the number with them.
     void setBackImage(const std::string& backImage) override;
-    // The empty text shows nothing on either side.
+    // The empty text shows nothing on either side. A value that the card's
+    // number rule refuses (read so from a program file) is kept as it is
+    // but not drawn: a red frame round the card marks it as wrong.
     void setValue(const std::string& value) override;
+    bool isValueWrong() const { return wrongMark_ && wrongMark_->isVisible(); }
+    engine::Node* getWrongMark() const { return wrongMark_; }
     // Shows the front labels or the back label, whichever side the face shows.
     void refreshFace() override;
 
@@ -63,10 +70,12 @@ private:
 
     engine::Vec2 labelPosition(int rect) const;
     void fitLabels();
+    void showWrongMark(bool wrong);
 
     float multiplier_ = 1.0f;
     std::vector<engine::Rect> inputRects_;
     engine::LabelAtlas* frontLarge_ = nullptr;
     engine::LabelAtlas* frontSmall_ = nullptr;
     engine::LabelAtlas* backLabel_ = nullptr;
+    engine::Node* wrongMark_ = nullptr;
 };

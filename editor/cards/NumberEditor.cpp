@@ -1,10 +1,8 @@
 #include "editor/cards/NumberEditor.h"
 
-#include "catalogue/CardSet.h"
-#include "catalogue/CatalogueView.h"
-#include "catalogue/Dialect.h"
 #include "editor/cards/InputCardSprite.h"
 #include "engine/2d/Director.h"
+#include "engine/2d/Label.h"
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/Sprite.h"
 #include "engine/2d/actions/FadeOut.h"
@@ -16,7 +14,7 @@
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
 #include "engine/2d/events/Touch.h"
 #include "engine/ui/EditBox.h"
-#include "program/NumberText.h"
+#include "program/CardNumberRule.h"
 
 #include <cmath>
 #include <new>
@@ -76,6 +74,7 @@ bool NumberEditor::init(InputCardSprite* card) {
     editBox_->setPosition(picture_->getPosition() + offset);
     editBox_->setDelegate(this);
     editBox_->setTextHorizontalAlignment(engine::TextHAlignment::CENTER);
+    editBox_->setMaxLength(kMaxLength);
     addChild(editBox_);
 
     listenForPressOutside();
@@ -116,24 +115,16 @@ void NumberEditor::onExit() {
     Layer::onExit();
 }
 
-std::vector<float> NumberEditor::multipliersOfCard() const {
-    std::vector<float> multipliers{card_->getMultiplier()};
-    const int set = card_->getCardSet();
-    if (set >= 0 && set < pavlune::kCardSetCount) {
-        for (int dialect = 0; dialect < pavlune::kDialectCount; ++dialect) {
-            const pavlune::CatalogueView view(*pavlune::dialectFromIndex(dialect), *pavlune::cardSetFromIndex(set));
-            multipliers.push_back(view.getCardCode(card_->getCardIndex(), set).multiplier);
-        }
-    }
-    return multipliers;
-}
-
 bool NumberEditor::commit() {
     if (closing_) {
         return true;
     }
-    const std::optional<std::string> value = pavlune::acceptTypedNumber(editBox_->getText(), multipliersOfCard());
+    const pavlune::CardNumberRule rule =
+        pavlune::CardNumberRule::forCard(card_->getCardSet(), card_->getCardIndex());
+    const std::string typed = editBox_->getText();
+    const std::optional<std::string> value = rule.accept(typed);
     if (!value) {
+        showReason(rule.refusal(rule.check(typed)));
         shake();
         return false;
     }
@@ -157,12 +148,33 @@ void NumberEditor::cancel() {
     }
 }
 
+std::string NumberEditor::getReason() const {
+    return reason_ ? reason_->getString() : std::string();
+}
+
+void NumberEditor::showReason(const std::string& text) {
+    if (!reason_) {
+        reason_ = engine::Label::createWithSystemFont(text, "Helvetica", kReasonFontSize);
+        if (!reason_) {
+            return;
+        }
+        // White on the dimmed screen, centred under the box.
+        reason_->setTextColor(engine::Color4B::WHITE);
+        reason_->setAnchorPoint(Vec2(0.5f, 1));
+        const engine::Rect box = editBox_->getBoundingBox();
+        reason_->setPosition(box.getMidX(), box.getMinY() - kReasonGap);
+        addChild(reason_);
+    }
+    reason_->setString(text);
+}
+
 void NumberEditor::shake() {
     stopActionByTag(kShakeTag);
-    auto* once = engine::Sequence::create(engine::MoveTo::create(kShakeStepDuration, Vec2(-kShakeDistance, 0)),
-                                          engine::MoveTo::create(kShakeStepDuration, Vec2::ZERO),
-                                          engine::MoveTo::create(kShakeStepDuration, Vec2(kShakeDistance, 0)),
-                                          engine::MoveTo::create(kShakeStepDuration, Vec2::ZERO));
+    auto* once =
+        engine::Sequence::create(engine::MoveTo::create(kShakeStepDuration, Vec2(-kShakeDistance, 0)),
+                                 engine::MoveTo::create(kShakeStepDuration, Vec2::ZERO),
+                                 engine::MoveTo::create(kShakeStepDuration, Vec2(kShakeDistance, 0)),
+                                 engine::MoveTo::create(kShakeStepDuration, Vec2::ZERO));
     auto* shaking = engine::Repeat::create(once, kShakeCount);
     shaking->setTag(kShakeTag);
     runAction(shaking);
@@ -176,10 +188,13 @@ void NumberEditor::close() {
     editBox_->closeKeyboard();
     stopActionByTag(kShakeTag);
     setPosition(Vec2::ZERO);
-    runAction(engine::Sequence::create(engine::FadeOut::create(kFadeDuration), engine::RemoveSelf::create(true)));
+    runAction(
+        engine::Sequence::create(engine::FadeOut::create(kFadeDuration), engine::RemoveSelf::create(true)));
 }
 
-void NumberEditor::editBoxReturn(EditBox*) { commit(); }
+void NumberEditor::editBoxReturn(EditBox*) {
+    commit();
+}
 
 void NumberEditor::editBoxEditingDidEndWithAction(EditBox*, EditBoxEndAction action) {
     if (closing_) {

@@ -5,10 +5,10 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace engine {
 class EventListenerTouchOneByOne;
+class Label;
 class Sprite;
 namespace ui {
 class EditBox;
@@ -22,10 +22,11 @@ class InputCardSprite;
 // field, open for typing at once. A press anywhere outside the box or the
 // return key commits; Escape closes it without change.
 //
-// Committed text must be a plain number (digits, at most one "."; empty is
-// allowed) whose scaled value stays free of exponent form in every dialect.
-// Anything else shakes the editor, which stays open. An accepted text sets
-// the card's value, calls onCommit and fades the editor out.
+// Committed text must be a number the card's rule accepts (digits, at most
+// one "."; empty is allowed; small enough for every dialect; whole turns on a
+// loop card). Anything else shakes the editor, which stays open and says why
+// on a line under the box. An accepted text sets the card's value, calls
+// onCommit and fades the editor out.
 //
 // Add it to the scene at the origin: the picture is placed by the card's
 // position in world (screen) units. It is used once; removed from the scene
@@ -40,6 +41,11 @@ public:
     static constexpr const char* kBoxBackground = "res/r_empty.png";
     static constexpr const char* kFont = "fonts/PavluneBoard-1.2.ttf";
     static constexpr int kFontSize = 20;
+    // Long enough for every accepted number ("999.9999"), short enough to
+    // stay inside the box.
+    static constexpr int kMaxLength = 8;
+    static constexpr int kReasonFontSize = 18;
+    static constexpr float kReasonGap = 12;
 
     using Callback = std::function<void(NumberEditor* editor, InputCardSprite* card)>;
 
@@ -67,6 +73,9 @@ public:
     InputCardSprite* getCard() const { return card_; }
     engine::ui::EditBox* getEditBox() const { return editBox_; }
     engine::Sprite* getPicture() const { return picture_; }
+    // Why the last commit was refused; empty before any refusal.
+    std::string getReason() const;
+    engine::Label* getReasonLabel() const { return reason_; }
 
     void editBoxReturn(engine::ui::EditBox* editBox) override;
     void editBoxEditingDidEndWithAction(engine::ui::EditBox* editBox, EditBoxEndAction action) override;
@@ -81,12 +90,12 @@ private:
     void listenForPressOutside();
     void shake();
     void close();
-    // Multipliers of the card in every dialect.
-    std::vector<float> multipliersOfCard() const;
+    void showReason(const std::string& text);
 
     InputCardSprite* card_ = nullptr;
     engine::Sprite* picture_ = nullptr;
     engine::ui::EditBox* editBox_ = nullptr;
     engine::Node* touchShield_ = nullptr;
+    engine::Label* reason_ = nullptr;
     bool closing_ = false;
 };

@@ -4,6 +4,9 @@
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/Sprite.h"
 #include "engine/2d/actions/MoveTo.h"
+#include "engine/2d/events/EventDispatcher.h"
+#include "engine/2d/events/EventListenerTouchOneByOne.h"
+#include "engine/2d/events/Touch.h"
 #include "engine/base/FileUtils.h"
 #include "engine/platform/Application.h"
 #include "widgets/Design.h"
@@ -48,6 +51,14 @@ bool BottomBar::init() {
     panel->addChild(white);
     panel->addChild(blue);
     addChild(panel);
+    // The bar is solid: a press on its blank parts stays with it instead of
+    // lifting a card behind it. Its controls are drawn above and asked first.
+    auto* solid = engine::EventListenerTouchOneByOne::create();
+    solid->setSwallowTouches(true);
+    solid->onTouchBegan = [this](engine::Touch* touch, engine::Event*) {
+        return HitTest::worldBoundingBox(panel).containsPoint(touch->getLocation());
+    };
+    getEventDispatcher()->addEventListenerWithSceneGraphPriority(solid, white);
 
     // The bar's own layer spans the design width, so these sit in screen x.
     copyrightLabel = themeLabel("Copyright", Vec2(1, 0), Vec2(design::kWidth - 8, 10));
@@ -73,7 +84,8 @@ bool BottomBar::init() {
     settingsButton = engine::Sprite::create("res/r_setting.png");
     if (settingsButton) {
         const Size size = settingsButton->getContentSize();
-        settingsButton->setPosition(design::kWidth - size.width / 2 - 10, kPanelHeight + size.height / 2 + 10);
+        settingsButton->setPosition(design::kWidth - size.width / 2 - 10,
+                                    kPanelHeight + size.height / 2 + 10);
         addChild(settingsButton);
         PressedButton::attach(settingsButton, [this] { toggle(); });
     }

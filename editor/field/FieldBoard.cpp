@@ -68,16 +68,17 @@ bool FieldBoard::buildRows() {
     if (plateSize.width <= 0 || slotSize.width <= 0 || buttonSize.width <= 0) {
         return false;
     }
-    const pavlune::FieldGeometry geometry(engine::Director::getInstance()->getVisibleSize(), plateSize, slotSize,
-                                          buttonSize);
-    model_ = std::make_unique<pavlune::FieldModel>(geometry, pavlune::DeviceManager::getInstance()->getView());
+    const pavlune::FieldGeometry geometry(engine::Director::getInstance()->getVisibleSize(), plateSize,
+                                          slotSize, buttonSize);
+    model_ =
+        std::make_unique<pavlune::FieldModel>(geometry, pavlune::DeviceManager::getInstance()->getView());
 
     for (int row = 0; row < pavlune::kFieldRowCount; ++row) {
         const pavlune::FieldRowLayout layout = geometry.row(row);
         CardSprite* plate = CardSprite::create(kPlateImage);
         CardSprite* slot = CardSprite::create(kSlotImage);
-        auto* number = engine::LabelAtlas::create(layout.lineNumberText(), kLineNumberDigits, kLineNumberDigitWidth,
-                                                  kLineNumberDigitHeight, '0');
+        auto* number = engine::LabelAtlas::create(layout.lineNumberText(), kLineNumberDigits,
+                                                  kLineNumberDigitWidth, kLineNumberDigitHeight, '0');
         engine::Sprite* insert = engine::Sprite::create(kInsertImage);
         engine::Sprite* remove = engine::Sprite::create(kDeleteImage);
         if (!plate || !slot || !number || !insert || !remove) {
@@ -132,14 +133,13 @@ void FieldBoard::listenToRowButtons() {
 }
 
 bool FieldBoard::rowButtonHit(const engine::Node* button, const engine::Touch* touch) const {
-    // The small buttons get a larger target, growing with the zoom: the box
-    // in screen units, its origin moved by -(size / 1.5 x zoom) and its size
-    // times 1.5 x zoom.
-    const float zoom = view_->getZoomScale();
+    // The small buttons get a larger target: the drawn box (which shrinks
+    // with the zoom) grown by half about its centre, so a tap on the middle
+    // of the button always counts.
     const engine::Rect box = HitTest::worldBoundingBox(button);
-    const Size& size = box.size;
-    const engine::Rect target(box.origin.x - size.width / 1.5f * zoom, box.origin.y - size.height / 1.5f * zoom,
-                              size.width * 1.5f * zoom, size.height * 1.5f * zoom);
+    const Size grown(box.size.width * kRowButtonTarget, box.size.height * kRowButtonTarget);
+    const engine::Rect target(box.getMidX() - grown.width / 2, box.getMidY() - grown.height / 2, grown.width,
+                              grown.height);
     return target.containsPoint(touch->getLocation());
 }
 
@@ -169,7 +169,8 @@ CardSprite* FieldBoard::addCard(int cardSet, int cardIndex, Vec2 position, std::
     if (!model_->isCatalogueCard(cardSet, cardIndex)) {
         return nullptr;
     }
-    const Size size = pictureSize(pavlune::DeviceManager::getInstance()->getCardFaceImage(cardIndex, cardSet).c_str());
+    const Size size =
+        pictureSize(pavlune::DeviceManager::getInstance()->getCardFaceImage(cardIndex, cardSet).c_str());
     const int id = model_->addCard(cardSet, cardIndex, position, size);
     CardSprite* node = makeNode(id, opacity);
     if (!node) {
@@ -217,6 +218,29 @@ void FieldBoard::moveCards(CardSprite* card, Vec2 delta) {
     syncAll();
 }
 
+void FieldBoard::moveCardBy(int cardId, Vec2 offset) {
+    const pavlune::PlacedCard* card = model_->findCard(cardId);
+    CardSprite* node = nodeFor(cardId);
+    if (!card || !node) {
+        return;
+    }
+    model_->setCardPosition(cardId, model_->keptOnField(card->position + offset, card->size));
+    node->setPosition(model_->findCard(cardId)->position);
+}
+
+void FieldBoard::settleLooseCards() {
+    for (const int id : model_->settleLooseCards()) {
+        if (CardSprite* node = nodeFor(id)) {
+            node->setPosition(model_->findCard(id)->position);
+        }
+    }
+}
+
+void FieldBoard::cancelDrag() {
+    model_->cancelDrag();
+    syncAll();
+}
+
 void FieldBoard::removeCard(CardSprite* card) {
     const pavlune::PlacedCard* placed = model_->findCard(card->modelId);
     if (!placed) {
@@ -248,9 +272,13 @@ void FieldBoard::animateIntoTrash(CardSprite* node) {
         engine::DelayTime::create(0.1f), engine::RemoveSelf::create(true)));
 }
 
-void FieldBoard::insertRow(int row) { applyRowEdit(model_->insertRow(row)); }
+void FieldBoard::insertRow(int row) {
+    applyRowEdit(model_->insertRow(row));
+}
 
-void FieldBoard::deleteRow(int row) { applyRowEdit(model_->deleteRow(row)); }
+void FieldBoard::deleteRow(int row) {
+    applyRowEdit(model_->deleteRow(row));
+}
 
 void FieldBoard::applyRowEdit(const pavlune::RowEdit& edit) {
     for (int removed : edit.removed) {
@@ -295,9 +323,13 @@ void FieldBoard::syncSlots() {
     }
 }
 
-engine::ValueVector FieldBoard::save() const { return document_.save(*model_); }
+engine::ValueVector FieldBoard::save() const {
+    return document_.save(*model_);
+}
 
-void FieldBoard::load(const engine::ValueVector& elements) { placeCards(elements, viewport()); }
+void FieldBoard::load(const engine::ValueVector& elements) {
+    placeCards(elements, viewport());
+}
 
 void FieldBoard::reload(const engine::ValueVector& elements) {
     std::set<std::pair<int, int>> kinds;
@@ -307,14 +339,7 @@ void FieldBoard::reload(const engine::ValueVector& elements) {
         node->removeFromParent();
     }
     nodes_.clear();
-    std::vector<int> ids;
-    for (const pavlune::PlacedCard& card : model_->placedCards()) {
-        ids.push_back(card.id);
-    }
-    for (int id : ids) {
-        model_->removeCard(id);
-    }
-    model_->endDrag();
+    model_->clear();
     // Snapped at zoom 1.0, as the file was when the editor opened it, so the
     // same file gives the same program whatever the zoom is now.
     placeCards(elements, pavlune::FieldViewport(view_->getContentOffset(), 1.0f));
@@ -327,9 +352,10 @@ void FieldBoard::reload(const engine::ValueVector& elements) {
 
 void FieldBoard::placeCards(const engine::ValueVector& elements, const pavlune::FieldViewport& at) {
     const pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
-    const std::vector<int> ids = document_.load(elements, *model_, at, [catalogue](int cardSet, int cardIndex) {
-        return pictureSize(catalogue->getCardFaceImage(cardIndex, cardSet).c_str());
-    });
+    const std::vector<int> ids =
+        document_.load(elements, *model_, at, [catalogue](int cardSet, int cardIndex) {
+            return pictureSize(catalogue->getCardFaceImage(cardIndex, cardSet).c_str());
+        });
     for (int id : ids) {
         CardSprite* node = makeNode(id, 255);
         if (node && onUseCountChanged) {

@@ -37,6 +37,8 @@ public:
     static constexpr const char* kLineNumberDigits = "res/r_field_num.png";
     static constexpr float kRowSlideDuration = 0.1f;
     static constexpr float kRemoveDuration = 0.2f;
+    // A row button's target is its drawn box this many times as large.
+    static constexpr float kRowButtonTarget = 1.5f;
 
     // Builds the rows on `view`'s content (sized and scrolled to its top
     // here). `trash` receives removed cards. Null when a picture is missing.
@@ -65,6 +67,13 @@ public:
     // Moves the drag group with `card` by `delta` (content units) as the
     // model clamps and snaps it.
     void moveCards(CardSprite* card, engine::Vec2 delta);
+    // Moves one loose card by `offset` (content units), kept on the content.
+    void moveCardBy(int cardId, engine::Vec2 offset);
+    // Slides loose cards that cover a row card beside the column of rows.
+    void settleLooseCards();
+    // A drag that did not end by the finger's will (the window lost the
+    // focus): the dragged cards go back where they were lifted from.
+    void cancelDrag();
     // Takes the card off the field; it flies into the trash and disappears.
     void removeCard(CardSprite* card);
     // The row buttons' edits: cards slide one row, a pushed-out card goes to
@@ -79,6 +88,8 @@ public:
     // and redo): they lie and snap as when the program file is opened.
     void reload(const engine::ValueVector& elements);
     pavlune::FieldRows fieldRows() const { return model_->fieldRows(); }
+    // Whether the last load left elements of a long program file off the field.
+    bool leftElementsOff() const { return document_.leftElementsOff(); }
 
     // A card node was made (to give it its touch handling).
     std::function<void(CardSprite*)> onCardAdded;

@@ -3,10 +3,14 @@
 #include "editor/cards/CardSprite.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/field/TrashCan.h"
+#include "engine/2d/Director.h"
+#include "field/FieldModel.h"
+#include "widgets/Design.h"
 
-#include <vector>
+#include <algorithm>
 
-bool CardDrop::putDown(FieldBoard& board, TrashCan* trash, const engine::Vec2& location) {
+bool CardDrop::putDown(FieldBoard& board, TrashCan* trash, const engine::Vec2& location,
+                       const std::vector<engine::Rect>& blocked) {
     // Removing a card takes it out of the drag group, so walk the nodes of a copy.
     std::vector<CardSprite*> group;
     for (const int id : board.model().dragGroup()) {
@@ -14,12 +18,17 @@ bool CardDrop::putDown(FieldBoard& board, TrashCan* trash, const engine::Vec2& l
             group.push_back(node);
         }
     }
+    const bool intoTrash = trash && trash->contains(location);
+    const bool backToPalette = location.x < design::kPaletteWidth;
     bool dropped = false;
     for (CardSprite* card : group) {
         card->setOpacity(255);
-        if (trash && trash->contains(location)) {
+        card->setColor(engine::Color3B::WHITE);
+        if (intoTrash || backToPalette) {
             board.removeCard(card);
             dropped = true;
+        } else {
+            keepInReach(board, card->modelId, blocked);
         }
     }
     if (trash) {
@@ -30,4 +39,25 @@ bool CardDrop::putDown(FieldBoard& board, TrashCan* trash, const engine::Vec2& l
         }
     }
     return dropped;
+}
+
+void CardDrop::keepInReach(FieldBoard& board, int cardId, const std::vector<engine::Rect>& blocked) {
+    const pavlune::PlacedCard* card = board.model().findCard(cardId);
+    if (!card || card->connectors[0].isAttached() || card->connectors[1].isAttached()) {
+        return;
+    }
+    const pavlune::FieldViewport viewport = board.viewport();
+    const engine::Size visible = engine::Director::getInstance()->getVisibleSize();
+    engine::Vec2 centre = viewport.toScreen(card->position);
+    centre.x = std::clamp(centre.x, design::kPaletteWidth + kReachMargin, visible.width - kReachMargin);
+    centre.y = std::clamp(centre.y, kReachMargin, visible.height - kReachMargin);
+    for (const engine::Rect& area : blocked) {
+        if (area.containsPoint(centre)) {
+            centre.y = area.getMinY() - kReachMargin; // just below the control
+        }
+    }
+    const engine::Vec2 moved = viewport.toContent(centre) - card->position;
+    if (!moved.isZero()) {
+        board.moveCardBy(cardId, moved);
+    }
 }

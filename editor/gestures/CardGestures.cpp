@@ -22,7 +22,9 @@ using engine::Vec2;
 CardGestures::CardGestures(engine::Node* host, FieldScrollView* view, FieldBoard* board, TrashCan* trash)
     : host_(host), view_(view), board_(board), trash_(trash), scroller_(view, board) {}
 
-CardGestures::~CardGestures() { stopAutoScroll(); }
+CardGestures::~CardGestures() {
+    stopAutoScroll();
+}
 
 void CardGestures::attach(CardSprite* card) {
     auto* listener = engine::EventListenerTouchOneByOne::create();
@@ -36,7 +38,9 @@ void CardGestures::attach(CardSprite* card) {
     card->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, card);
 }
 
-double CardGestures::now() const { return host_->getScheduler()->getTotalTime(); }
+double CardGestures::now() const {
+    return host_->getScheduler()->getTotalTime();
+}
 
 bool CardGestures::press(CardSprite* card, engine::EventListenerTouchOneByOne* listener, Touch* touch) {
     if (press_.card && board_->nodeFor(press_.card->modelId) != press_.card) {
@@ -51,11 +55,13 @@ bool CardGestures::press(CardSprite* card, engine::EventListenerTouchOneByOne* l
     if (press_.card || !card->getBoundingBox().containsPoint(point)) {
         return false;
     }
+    lastLocation_ = location;
     press_.card = card;
     press_.listener = listener;
     press_.startTime = now();
     press_.travel = 0;
-    press_.overTrash = trash_ && trash_->updateHover(card, location);
+    // The trash tints only a lifted card: a tap near it leaves the card as it is.
+    press_.overTrash = false;
     const int serial = serial_;
     runAfter(kLiftDelay, [this, serial] { lift(serial); });
     return true;
@@ -78,6 +84,7 @@ void CardGestures::lift(int serial) {
     startAutoScroll(card);
     if (trash_) {
         trash_->appear();
+        press_.overTrash = trash_->updateHover(card, lastLocation_);
     }
     runAfter(kBlockLiftDelay, [this, serial] { liftBlock(serial); });
 }
@@ -100,6 +107,7 @@ void CardGestures::move(CardSprite* card, Touch* touch) {
         return;
     }
     const Vec2 delta = touch->getDelta() / view_->getZoomScale();
+    lastLocation_ = touch->getLocation();
     press_.travel += delta.length();
     if (delta.isZero()) {
         return;
@@ -125,7 +133,12 @@ void CardGestures::release(CardSprite* card, Touch* touch, bool cancelled) {
     stopAutoScroll();
     if (press_.dragging) {
         press_.listener->setSwallowTouches(false);
-        putDown(touch->getLocation());
+        if (cancelled) {
+            // Not the finger's choice: nothing is thrown away or moved.
+            putBack();
+        } else {
+            putDown(touch->getLocation());
+        }
     }
     press_.travel += touch->getDelta().length();
     InputCardSprite* tapped =
@@ -140,8 +153,21 @@ void CardGestures::release(CardSprite* card, Touch* touch, bool cancelled) {
     }
 }
 
+void CardGestures::putBack() {
+    for (const int id : board_->model().dragGroup()) {
+        if (CardSprite* node = board_->nodeFor(id)) {
+            node->setOpacity(255);
+            node->setColor(engine::Color3B::WHITE);
+        }
+    }
+    board_->cancelDrag();
+    if (trash_) {
+        trash_->disappear();
+    }
+}
+
 void CardGestures::putDown(const Vec2& location) {
-    CardDrop::putDown(*board_, trash_, location);
+    CardDrop::putDown(*board_, trash_, location, blockedAreas ? blockedAreas() : std::vector<engine::Rect>());
     if (onSave) {
         onSave();
     }
@@ -162,11 +188,17 @@ void CardGestures::startAutoScroll(CardSprite* card) {
     host_->schedule([this](float) { autoScrollStep(); }, kAutoScrollKey);
 }
 
-void CardGestures::stopAutoScroll() { host_->unschedule(kAutoScrollKey); }
+void CardGestures::stopAutoScroll() {
+    host_->unschedule(kAutoScrollKey);
+}
 
-bool CardGestures::isAutoScrolling() const { return host_->getScheduler()->isScheduled(kAutoScrollKey, host_); }
+bool CardGestures::isAutoScrolling() const {
+    return host_->getScheduler()->isScheduled(kAutoScrollKey, host_);
+}
 
-void CardGestures::setPlacingCard(CardSprite* card) { placing_ = card; }
+void CardGestures::setPlacingCard(CardSprite* card) {
+    placing_ = card;
+}
 
 void CardGestures::autoScrollStep() {
     CardSprite* card = placing_ ? placing_.get() : press_.card.get();

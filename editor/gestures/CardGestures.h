@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace engine {
 class Event;
@@ -71,6 +72,9 @@ public:
     std::function<void(InputCardSprite*)> onOpenNumberEditor;
     // Writes the field after cards were put down.
     std::function<void()> onSave;
+    // Screen rectangles of controls above the field where a dropped card
+    // could not be grabbed again.
+    std::function<std::vector<engine::Rect>()> blockedAreas;
 
 private:
     // The touch on the pressed card, from press to release.
@@ -96,6 +100,7 @@ private:
     bool liftStillDue(int serial) const;
     void runAfter(float delay, std::function<void()> action);
     void putDown(const engine::Vec2& location);
+    void putBack();
     void endPress();
     void autoScrollStep();
     double now() const;
@@ -108,4 +113,6 @@ private:
     Press press_;
     engine::RefPtr<CardSprite> placing_;
     int serial_ = 0;
+    // Where the pressing finger was last seen (screen units).
+    engine::Vec2 lastLocation_;
 };

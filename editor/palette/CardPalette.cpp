@@ -6,8 +6,8 @@
 #include "engine/2d/Director.h"
 #include "engine/2d/LabelAtlas.h"
 #include "engine/2d/Sprite.h"
-#include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/Event.h"
+#include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
 #include "engine/2d/events/Touch.h"
 #include "widgets/Design.h"
@@ -38,7 +38,8 @@ CardPalette* CardPalette::create(FieldBoard* board, engine::Node* floatLayer) {
     return nullptr;
 }
 
-CardPalette::CardPalette(FieldBoard* board, engine::Node* floatLayer) : board_(board), drag_(board, floatLayer) {}
+CardPalette::CardPalette(FieldBoard* board, engine::Node* floatLayer)
+    : board_(board), drag_(board, floatLayer) {}
 
 CardPalette::~CardPalette() = default;
 
@@ -82,7 +83,8 @@ void CardPalette::addScrollButtons(const Size& visible) {
         return;
     }
     const float middle = design::kPaletteWidth / 2;
-    upButton_->setPosition(middle, visible.height - upButton_->getContentSize().height / 2 - kTabStripHeight + kBorder);
+    upButton_->setPosition(middle, visible.height - upButton_->getContentSize().height / 2 - kTabStripHeight +
+                                       kBorder);
     downButton_->setPosition(middle, downButton_->getContentSize().height / 2);
     addChild(upButton_);
     addChild(downButton_);
@@ -111,7 +113,7 @@ void CardPalette::addTabs(const Size& visible) {
             continue;
         }
         const Size size = tab->getContentSize();
-        const float x = set == 0 ? size.width / 2 + kBorder
+        const float x = set == 0   ? size.width / 2 + kBorder
                         : set == 1 ? design::kPaletteWidth / 2
                                    : design::kPaletteWidth - size.width / 2 - kBorder;
         tab->setPosition(x, visible.height - size.height / 2 - kBorder);
@@ -145,7 +147,8 @@ void CardPalette::buildPalette() {
         CardSprite* card = CardSprite::create(catalogue->getCardFaceImage(index, cardSet));
         engine::Sprite* badge = engine::Sprite::create(kBadgeImage);
         const std::string uses = std::to_string(board_->model().useCount(cardSet, index));
-        auto* label = engine::LabelAtlas::create(uses, kCountDigits, kCountDigitWidth, kCountDigitHeight, '0');
+        auto* label =
+            engine::LabelAtlas::create(uses, kCountDigits, kCountDigitWidth, kCountDigitHeight, '0');
         if (!card || !badge || !label) {
             continue;
         }
@@ -181,7 +184,7 @@ void CardPalette::listenToCards() {
     };
     listener->onTouchMoved = [this](engine::Touch* touch, engine::Event*) { drag_.move(touch); };
     listener->onTouchEnded = [this](engine::Touch* touch, engine::Event*) { drag_.end(touch); };
-    listener->onTouchCancelled = listener->onTouchEnded;
+    listener->onTouchCancelled = [this](engine::Touch* touch, engine::Event*) { drag_.end(touch, true); };
     engine::EventDispatcher* dispatcher = getEventDispatcher();
     for (const auto& card : cards_) {
         if (!card) {
@@ -196,7 +199,8 @@ void CardPalette::listenToCards() {
 bool CardPalette::pressCard(engine::Touch* touch, CardSprite* card) {
     // A card scrolled under the tab strip or the bottom edge is clipped away
     // and cannot be picked up there.
-    if (!card || !view_->getViewRect().containsPoint(touch->getLocation()) || !HitTest::contains(card, touch)) {
+    if (!card || !view_->getViewRect().containsPoint(touch->getLocation()) ||
+        !HitTest::contains(card, touch)) {
         return false;
     }
     return drag_.press(card, touch);
@@ -227,11 +231,17 @@ void CardPalette::updateUseCount(int cardSet, int cardIndex) {
     }
 }
 
-void CardPalette::scrollTowardsFirst() { scrollTo(view_->getContentOffset().y - kPageStep); }
+void CardPalette::scrollTowardsFirst() {
+    scrollTo(view_->getContentOffset().y - kPageStep);
+}
 
-void CardPalette::scrollTowardsLast() { scrollTo(view_->getContentOffset().y + kPageStep); }
+void CardPalette::scrollTowardsLast() {
+    scrollTo(view_->getContentOffset().y + kPageStep);
+}
 
-void CardPalette::scrollByWheel(float scrollY) { scrollTo(view_->getContentOffset().y + scrollY * kWheelStep); }
+void CardPalette::scrollByWheel(float scrollY) {
+    scrollTo(view_->getContentOffset().y + scrollY * kWheelStep);
+}
 
 float CardPalette::clampedOffsetY(float y) const {
     const float lowest = view_->minContainerOffset().y;

@@ -33,7 +33,8 @@ bool DialectToggle::initToggle() {
     const Size visible = engine::Director::getInstance()->getVisibleSize();
     setPosition(visible.width - getContentSize().width / 2 - kRightMargin, visible.height / 2 + kRaise);
     setLocalZOrder(kZOrder);
-    PressedButton::attach(this, [this] { showDialectChooser(); });
+    PressedButton::attach(
+        this, [this] { showDialectChooser(); }, [this] { return !isBlocked || !isBlocked(); });
     return true;
 }
 
@@ -53,7 +54,7 @@ void DialectToggle::refreshDialect() {
 
 void DialectToggle::showDialectChooser() {
     engine::Node* parent = getParent();
-    if (chooser_ || !parent) {
+    if (chooser_ || !parent || (isBlocked && isBlocked())) {
         return;
     }
     DialectChooser* chooser = DialectChooser::create(getPosition());

@@ -3,6 +3,8 @@
 #include "engine/2d/Sprite.h"
 #include "engine/base/RefPtr.h"
 
+#include <functional>
+
 class DialectChooser;
 class FieldBoard;
 
@@ -35,6 +37,9 @@ public:
 
     // Null while closed (also while the last one fades away).
     DialectChooser* getChooser() const { return chooser_.get(); }
+    // While it answers true (a popup or an overlay is open), the toggle
+    // takes no touch and opens nothing.
+    std::function<bool()> isBlocked;
 
 protected:
     explicit DialectToggle(FieldBoard* board);

@@ -14,7 +14,8 @@
 
 using engine::Vec2;
 
-PaletteDrag::PaletteDrag(FieldBoard* board, engine::Node* floatLayer) : board_(board), floatLayer_(floatLayer) {}
+PaletteDrag::PaletteDrag(FieldBoard* board, engine::Node* floatLayer)
+    : board_(board), floatLayer_(floatLayer) {}
 
 PaletteDrag::~PaletteDrag() = default;
 
@@ -91,9 +92,9 @@ void PaletteDrag::followFinger(engine::Touch* touch) {
     }
 }
 
-void PaletteDrag::end(engine::Touch* touch) {
+void PaletteDrag::end(engine::Touch* touch, bool cancelled) {
     if (isActive() && touch->getID() == touchId_) {
-        finish();
+        finish(!cancelled && touch->getLocation().x >= design::kPaletteWidth);
     }
 }
 
@@ -122,15 +123,18 @@ void PaletteDrag::lift(Vec2 worldPosition) {
     decided_ = true;
 }
 
-void PaletteDrag::finish() {
+void PaletteDrag::finish(bool keepCard) {
     const bool placed = fieldCardId_ != pavlune::PlacedCard::kNoCard;
     if (CardSprite* card = placingCard()) {
         card->setOpacity(255);
+        if (!keepCard) {
+            board_->removeCard(card);
+        }
     }
     fieldCardId_ = pavlune::PlacedCard::kNoCard;
     if (placed) {
         board_->model().endDrag();
-        if (onCardPlaced) {
+        if (keepCard && onCardPlaced) {
             onCardPlaced();
         }
     }
@@ -157,7 +161,8 @@ Vec2 PaletteDrag::worldPositionOf(const engine::Node* node) const {
 }
 
 void PaletteDrag::setSwallowing(bool swallow) const {
-    if (auto* listener = dynamic_cast<engine::EventListenerTouchOneByOne*>(paletteCard_->getPaletteListener())) {
+    if (auto* listener =
+            dynamic_cast<engine::EventListenerTouchOneByOne*>(paletteCard_->getPaletteListener())) {
         listener->setSwallowTouches(swallow);
     }
 }

@@ -52,7 +52,9 @@ public:
     bool press(CardSprite* paletteCard, engine::Touch* touch);
     void move(engine::Touch* touch);
     // Release and cancel alike.
-    void end(engine::Touch* touch);
+    // A card let go over the palette, or whose drag was cancelled, goes back:
+    // it leaves the field.
+    void end(engine::Touch* touch, bool cancelled = false);
     // Ends the current touch as a release would (the palette is rebuilt).
     void abandon();
 
@@ -70,7 +72,7 @@ public:
 private:
     void lift(engine::Vec2 worldPosition);
     void followFinger(engine::Touch* touch);
-    void finish();
+    void finish(bool keepCard = true);
     engine::Vec2 worldPositionOf(const engine::Node* node) const;
     void setSwallowing(bool swallow) const;
 

@@ -66,8 +66,14 @@ TEST(CatalogueTables, QueRecordsAreWholeInstructionsWithValidPatches) {
                 const int position = patch.at(CardCode::kPatchPosition);
                 EXPECT_EQ(patch.at(CardCode::kPatchSize), 2);
                 ASSERT_LE(static_cast<std::size_t>(position) + 2, record.bytes.size());
-                // The operand slot of a jump or wait: opcode 0x05, 0x10 or 0x04.
+                // The operand slot of a jump or wait (opcode 0x05, 0x10 or
+                // 0x04, bytes 2-3), or the compared count of a 0x10 (bytes 6-7).
                 const std::uint8_t opcode = record.bytes[static_cast<std::size_t>(position / 8 * 8)];
+                if (name == "count") {
+                    EXPECT_EQ(position % 8, 6);
+                    EXPECT_EQ(opcode, 0x10);
+                    continue;
+                }
                 EXPECT_EQ(position % 8, 2);
                 EXPECT_TRUE(name == "line" ? (opcode == 0x05 || opcode == 0x10)
                                            : (opcode == 0x04 && name == "input"));

@@ -1,8 +1,8 @@
 // Card nodes: turning over, and the number on an input card's two sides.
-#include "CardScreenFixture.h"
-
-#include "catalogue/CardSet.h"
 #include "editor/cards/CardSprite.h"
+
+#include "CardScreenFixture.h"
+#include "catalogue/CardSet.h"
 #include "editor/cards/InputCardSprite.h"
 #include "engine/2d/LabelAtlas.h"
 #include "engine/2d/Sprite.h"
@@ -20,8 +20,7 @@ const Vec2 kLowerLeft = kCardCentre + Vec2(-80, -40);
 
 class CardSpriteTest : public CardScreenTest {
 protected:
-    template <typename Card>
-    Card* place(Card* card) {
+    template <typename Card> Card* place(Card* card) {
         card->setPosition(kCardCentre);
         scene->addChild(card);
         driver->step();
@@ -69,8 +68,8 @@ TEST_F(CardSpriteTest, CornerTurnsTheCardOverAndBack) {
 }
 
 TEST_F(CardSpriteTest, CardWithoutBackImageCannotTurn) {
-    CardSprite* card =
-        place(made(CardSprite::create(pavlune::DeviceManager::getInstance()->getCardFaceImage(0, pavlune::basic))));
+    CardSprite* card = place(
+        made(CardSprite::create(pavlune::DeviceManager::getInstance()->getCardFaceImage(0, pavlune::basic))));
     EXPECT_EQ(card->getFlickCorner(), nullptr);
     EXPECT_EQ(card->getChildrenCount(), 1u);
     tap(kCorner);
@@ -139,3 +138,32 @@ TEST_F(CardSpriteTest, DialectChangeRescalesATurnedCard) {
 }
 
 } // namespace
+
+// Catches a wrong number from a file drawn as if it were right (or not
+// marked at all), and a right one marked.
+TEST_F(CardSpriteTest, AWrongNumberIsMarkedRedAndNotDrawn) {
+    struct Case {
+        int index;
+        const char* value;
+        bool wrong;
+    } cases[] = {{2, "3", false}, {2, "-5", true},  {2, "1e9", true}, {2, "0x10", true},
+                 {2, "", false},  {8, "2.5", true}, {8, "7", false}};
+    const Vec2 centre(500, 400);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        InputCardSprite* card = made(InputCardSprite::createForCard(pavlune::full, c.index));
+        card->setPosition(centre);
+        card->setValue(c.value);
+        scene->addChild(card);
+        driver->step();
+        EXPECT_EQ(card->isValueWrong(), c.wrong);
+        EXPECT_EQ(card->getValue(), c.value) << "kept as written";
+        // The frame's left band, 3 units inside the 200 x 120 card's edge.
+        const engine::Color4B edge = driver->pixelAt(centre + Vec2(-97, 0));
+        EXPECT_EQ(edge.r > 200 && edge.g < 60 && edge.b < 60, c.wrong);
+        if (c.wrong) {
+            EXPECT_EQ(card->getFrontLargeLabel()->getString(), "");
+        }
+        card->removeFromParent();
+    }
+}

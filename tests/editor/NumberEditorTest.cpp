@@ -1,9 +1,10 @@
 // The number editor: what it takes, what it refuses, and how it closes.
-#include "CardScreenFixture.h"
+#include "editor/cards/NumberEditor.h"
 
+#include "CardScreenFixture.h"
 #include "catalogue/CardSet.h"
 #include "editor/cards/InputCardSprite.h"
-#include "editor/cards/NumberEditor.h"
+#include "engine/2d/Label.h"
 #include "engine/2d/LabelAtlas.h"
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/Sprite.h"
@@ -139,3 +140,52 @@ TEST_F(NumberEditorTest, ReturnCommitsTypedTextAndEscapeCancels) {
 }
 
 } // namespace
+
+// Catches a refusal without a word, a word that does not fit the reason, and
+// long text running out of the box.
+TEST_F(NumberEditorTest, RefusedTextIsExplainedUnderTheBox) {
+    struct Case {
+        const char* typed;
+        const char* reason;
+    } cases[] = {
+        {"abc", "すうじを いれてね"},
+        {"-3", "すうじを いれてね"},
+        {"1000", "1000 より ちいさい かずに してね"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        commitText(c.typed);
+        EXPECT_EQ(editor->getReason(), c.reason);
+        ASSERT_NE(editor->getReasonLabel(), nullptr);
+        // Under the box, on the screen.
+        const engine::Rect box = editor->getEditBox()->getBoundingBox();
+        EXPECT_LT(editor->getReasonLabel()->getPositionY(), box.getMinY());
+        EXPECT_GT(
+            editor->getReasonLabel()->getPositionY() - editor->getReasonLabel()->getContentSize().height, 0);
+    }
+    editor->getEditBox()->setText("");
+    type("12345678901234567890");
+    EXPECT_EQ(std::string(editor->getEditBox()->getText()).size(),
+              static_cast<std::size_t>(NumberEditor::kMaxLength));
+    keepFrame("number-editor-refused");
+}
+
+// Catches the loop card taking turns the que compare cannot hold.
+TEST_F(NumberEditorTest, TheLoopCardTakesWholeTurnsUpTo65535) {
+    TearDown();
+    CardScreenTest::SetUp();
+    auto* loop = made(InputCardSprite::createForCard(pavlune::full, 8));
+    loop->setPosition(kCardCentre);
+    scene->addChild(loop);
+    auto* loopEditor = made(NumberEditor::create(loop));
+    scene->addChild(loopEditor);
+    driver->step();
+    for (const char* refused : {"2.5", "65536"}) {
+        loopEditor->getEditBox()->setText(refused);
+        EXPECT_FALSE(loopEditor->commit()) << refused;
+        EXPECT_EQ(loopEditor->getReason(), "0 から 65535 までの かずに してね");
+    }
+    loopEditor->getEditBox()->setText("65535");
+    EXPECT_TRUE(loopEditor->commit());
+    EXPECT_EQ(loop->getValue(), "65535");
+}

@@ -176,12 +176,34 @@ TEST_F(ExportTool, HostileInputNeverCrashes) {
     expectRejected(run({"--dialect", "jam", "-"}, std::string(2 << 20, 'x')), "<stdin>: larger than");
     expectRejected(run({"--dialect", "jam", "-"}, "full " + std::string(100000, '9') + "\n"),
                    "<stdin>:1: unknown card index");
-    const ToolRun damaged = run({"--dialect", "que", "-"}, "full 2 nan\nfull 2 1e30\nfull 2 -inf\n");
-    EXPECT_EQ(damaged.status, 0);
-    EXPECT_EQ(damaged.out.substr(0, 24), std::string("\x04\0\0\0\x01\0\0\0"
-                                                     "\x04\0\0\0\x01\0\0\0"
-                                                     "\x04\0\0\0\x01\0\0\0",
-                                                     24));
+    // Numbers the card would refuse to have typed are refused here too.
+    expectRejected(run({"--dialect", "que", "-"}, "full 2 3\nfull 2 nan\nfull 2 -inf\n"),
+                   "pavlune-export: line 20: ");
+}
+
+// Catches a program file whose numbers reach the board unchecked ("-5" as
+// WAIT -300, "1e9" in exponent form, "0x10" as 960), and a refusal naming the
+// row by its index instead of the line number the field shows.
+TEST_F(ExportTool, ProgramFilesWithNumbersACardRefusesAreRejectedNamingTheRow) {
+    const auto card = [](int row, const std::string& value) {
+        // A card whose left edge lies on the row's snap point (652, 5514 - 130 row).
+        return "<dict><key>tab</key><integer>2</integer><key>index</key><integer>2</integer>"
+               "<key>x</key><integer>652</integer><key>y</key><integer>" +
+               std::to_string(5514 - 130 * row) + "</integer><key>zorder</key><integer>" +
+               std::to_string(row + 1) + "</integer><key>value</key><string>" + value + "</string></dict>";
+    };
+    for (const char* wrong : {"-5", "1e9", "0x10", "1000"}) {
+        SCOPED_TRACE(wrong);
+        const fs::path program =
+            file("wrong.plist", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><array>" +
+                                    card(0, "3") + card(3, wrong) + "</array></plist>\n");
+        for (const char* dialect : {"jam", "latte", "que"}) {
+            expectRejected(run({"--dialect", dialect, "--program", program.string()}),
+                           "pavlune-export: line 40: the number on its card is not one the card takes");
+        }
+        expectRejected(run({"--dialect", "jam", "--lines", "--program", program.string()}),
+                       "pavlune-export: line 40: ");
+    }
 }
 
 TEST_F(ExportTool, HelpGoesToStandardOutput) {
@@ -195,16 +217,19 @@ TEST_F(ExportTool, HelpGoesToStandardOutput) {
 // snapping (a loose card would become a row), a saved program found by its
 // place in the list instead of its identifier, and titles printed raw.
 TEST_F(ExportTool, SavedProgramsAreListedAndSentAsTheEditorLaysThemOut) {
-    const std::string program = std::string(PAVLUNE_SOURCE_ROOT) + "/tests/editor/data/plistlib_program.plist";
+    const std::string program =
+        std::string(PAVLUNE_SOURCE_ROOT) + "/tests/editor/data/plistlib_program.plist";
     for (const char* dialect : {"jam", "que"}) {
         SCOPED_TRACE(dialect);
         const ToolRun fromProgram = run({"--dialect", dialect, "--listing", "--program", program});
         EXPECT_EQ(fromProgram.status, 0) << fromProgram.err;
-        EXPECT_EQ(fromProgram.out, run({"--dialect", dialect, "--listing", "-"}, "basic 0\nfull 2 1.5\nbasic 1\n").out);
+        EXPECT_EQ(fromProgram.out,
+                  run({"--dialect", dialect, "--listing", "-"}, "basic 0\nfull 2 1.5\nbasic 1\n").out);
     }
 
     fs::create_directories(dir_ / "data/PavluneApps");
-    fs::copy(fs::path(PAVLUNE_SOURCE_ROOT) / "tests/store/data/plistlib_store/savedatas", dir_ / "data/PavluneApps/savedatas");
+    fs::copy(fs::path(PAVLUNE_SOURCE_ROOT) / "tests/store/data/plistlib_store/savedatas",
+             dir_ / "data/PavluneApps/savedatas");
     ASSERT_EQ(setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1), 0);
     const ToolRun listed = run({"--list-programs"});
     const ToolRun saved = run({"--dialect", "jam", "--listing", "--program", "5"});

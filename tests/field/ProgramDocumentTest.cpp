@@ -1,7 +1,8 @@
 // The field as program file elements: what is written, what is read back,
 // and that elements naming no card survive in their place.
-#include "FieldTestSetup.h"
 #include "field/ProgramDocument.h"
+
+#include "FieldTestSetup.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +14,12 @@ using namespace test;
 const ProgramDocument::CardSizer kDesignCards = [](int, int) { return kCard; };
 
 engine::Value element(int set, int index, int x, int y, int zOrder, const char* value) {
-    return engine::Value(engine::ValueMap{{"tab", engine::Value(set)},     {"index", engine::Value(index)},
-                                          {"x", engine::Value(x)},         {"y", engine::Value(y)},
-                                          {"zorder", engine::Value(zOrder)}, {"value", engine::Value(value)}});
+    return engine::Value(engine::ValueMap{{"tab", engine::Value(set)},
+                                          {"index", engine::Value(index)},
+                                          {"x", engine::Value(x)},
+                                          {"y", engine::Value(y)},
+                                          {"zorder", engine::Value(zOrder)},
+                                          {"value", engine::Value(value)}});
 }
 
 struct Loaded {
@@ -67,20 +71,23 @@ TEST(ProgramDocument, PositionsAreTruncatedTowardZero) {
 }
 
 TEST(ProgramDocument, MissingKeysReadAsZeroOrEmpty) {
-    Loaded loaded({engine::Value(engine::ValueMap{}),
-                   engine::Value(engine::ValueMap{{"tab", engine::Value(2)}, {"index", engine::Value(8)},
-                                                  {"x", engine::Value(700)}, {"y", engine::Value(2000)}})});
+    Loaded loaded(
+        {engine::Value(engine::ValueMap{}), engine::Value(engine::ValueMap{{"tab", engine::Value(2)},
+                                                                           {"index", engine::Value(8)},
+                                                                           {"x", engine::Value(700)},
+                                                                           {"y", engine::Value(2000)}})});
     ASSERT_EQ(loaded.ids.size(), 2u);
     const PlacedCard& bare = *loaded.model.findCard(loaded.ids[0]);
     EXPECT_EQ(bare.cardSet, basic);
     EXPECT_EQ(bare.cardIndex, 0);
-    EXPECT_EQ(bare.position, engine::Vec2(0, 0));
-    EXPECT_EQ(bare.zOrder, 0);
+    // (0, 0) lies under the palette: the card is kept where it can be reached.
+    EXPECT_EQ(bare.position, engine::Vec2(375, 60));
+    EXPECT_EQ(bare.zOrder, 1);
     const PlacedCard& partial = *loaded.model.findCard(loaded.ids[1]);
     EXPECT_EQ(partial.cardSet, full);
     EXPECT_EQ(partial.cardIndex, 8);
     EXPECT_EQ(partial.position, engine::Vec2(700, 2000));
-    EXPECT_EQ(partial.zOrder, 0);
+    EXPECT_EQ(partial.zOrder, 2);
     EXPECT_EQ(partial.value, "");
 }
 

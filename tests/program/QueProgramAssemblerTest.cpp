@@ -137,11 +137,33 @@ TEST(QueProgram, LoopEndClosesOnlyAStartOfItsOwnCardSet) {
     EXPECT_EQ(all[3].bytes, (Bytes{0x05, 0, 0x01, 0, 0, 0, 0, 0})) << "the basic end jumps to its start";
 }
 
-TEST(QueProgram, AnyCountLoopIsAFiveTimesLoopIgnoringTheTypedNumber) {
-    const auto any = groups(assemble(oneSlotRows({card(full, 8, "9"), card(basic, 0), card(full, 9)})));
-    const auto five = groups(assemble(oneSlotRows({card(full, 6), card(basic, 0), card(full, 7)})));
-    EXPECT_EQ(any, five);
-    EXPECT_EQ(any[2].bytes[14], 5);
+// Catches the compare left at the catalogue's 5 (or the count written into
+// the jump line), and a listing that shows another count than the bytes.
+TEST(QueProgram, AnyCountLoopRepeatsTheTypedNumberOfTimes) {
+    struct Case {
+        const char* typed;
+        Bytes end;
+        Lines shown;
+    } cases[] = {
+        {"3", Bytes{0x0A, 0, 0, 0, 0x01, 0, 0x01, 0, 0x10, 0, 0x01, 0, 0x02, 0, 0x03, 0},
+         Lines{"4 はこ# + 1", "5 もし #<3 2 へ"}},
+        {"300", Bytes{0x0A, 0, 0, 0, 0x01, 0, 0x01, 0, 0x10, 0, 0x01, 0, 0x02, 0, 0x2C, 0x01},
+         Lines{"4 はこ# + 1", "5 もし #<300 2 へ"}},
+        {"65535", Bytes{0x0A, 0, 0, 0, 0x01, 0, 0x01, 0, 0x10, 0, 0x01, 0, 0x02, 0, 0xFF, 0xFF},
+         Lines{"4 はこ# + 1", "5 もし #<65535 2 へ"}},
+    };
+    for (const Case& c : cases) {
+        const auto all =
+            groups(assemble(oneSlotRows({card(full, 8, c.typed), card(basic, 0), card(full, 9)})));
+        ASSERT_EQ(all.size(), 3u);
+        EXPECT_EQ(all[0].bytes, (Bytes{0x09, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+        EXPECT_EQ(all[2].bytes, c.end) << c.typed;
+        EXPECT_EQ(all[2].displayLines, c.shown) << c.typed;
+    }
+    // An end without its start keeps the catalogue's compare of 5.
+    const auto alone = groups(assemble(oneSlotRows({card(full, 9)})));
+    EXPECT_EQ(alone[0].bytes[14], 5);
+    EXPECT_EQ(alone[0].displayLines, (Lines{"1 はこ# + 1", "2 もし #<5 0 へ"}));
     // An any-count end does not close a five-times start, nor the reverse.
     const auto mixed = groups(assemble(oneSlotRows({card(full, 6), card(full, 9)})));
     EXPECT_EQ(mixed[1].bytes[10], 0);

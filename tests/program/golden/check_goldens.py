@@ -65,8 +65,9 @@ QUE_CARDS = {
         que("はこ# + 1\nもし #<3 @ へ", "0A00000001000100" "1000000002000300", line_at=10, **LOOP_END),
         que("はこ# = 0\n", "0900000000000000" "0000000000000000", pair=("full", 7)),
         que("はこ# + 1\nもし #<5 @ へ", "0A00000001000100" "1000000002000500", line_at=10, **LOOP_END),
-        que("はこ# = 0\n", "0900000000000000" "0000000000000000", pair=("full", 9)),
-        que("はこ# + 1\nもし #<5 @ へ", "0A00000001000100" "1000000002000500", line_at=10, **LOOP_END),
+        que("はこ# = 0\n", "0900000000000000" "0000000000000000", pair=("full", 9), counts=True),
+        que("はこ# + 1\nもし #<% @ へ", "0A00000001000100" "1000000002000500", line_at=10, count_at=14,
+            **LOOP_END),
     ] + [
         que(f"OUT{out}を {'ON' if on else 'OFF'}する", f"02000{out}000{on}000000")
         for out in range(1, 7) for on in (1, 0)
@@ -181,9 +182,14 @@ def que_outputs(rows):
         if opened:
             stack.remove(opened)
             data[record["line_at"]:record["line_at"] + 2] = opened[1].to_bytes(2, "little")
+            if "count_at" in record and opened[2] is not None:
+                turns = math.trunc(atof(opened[2])) & 0xFFFF
+                data[record["count_at"]:record["count_at"] + 2] = turns.to_bytes(2, "little")
             text = text.replace("@", format_number((opened[1] + 1) * record["multiplier"]))
         elif "placeholder" in record:
             text = text.replace("@", format_number(atof(value) * record["multiplier"]))
+        if "count_at" in record:
+            text = text.replace("%", str(int.from_bytes(data[record["count_at"]:record["count_at"] + 2], "little")))
         if "input_at" in record:
             number = math.trunc(atof(value) * record["multiplier"]) & 0xFFFF
             data[record["input_at"]:record["input_at"] + 2] = number.to_bytes(2, "little")
@@ -191,7 +197,7 @@ def que_outputs(rows):
         emit(row_index + 1, line, bytes(data), display)
         line += len(data) // 8
         if "pair" in record:
-            stack.append((record["pair"], line - 1))
+            stack.append((record["pair"], line - 1, value if record.get("counts") else None))
     padding = max(0, 512 - len(image))
     listing.append(f"padding {padding} bytes of FF\n")
     return image + b"\xff" * padding, "".join(listing)

@@ -1,0 +1,105 @@
+#include "program/CardNumberRule.h"
+
+#include "catalogue/CardSet.h"
+#include "catalogue/CatalogueView.h"
+#include "catalogue/Dialect.h"
+#include "program/NumberText.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace pavlune {
+
+CardNumberRule CardNumberRule::forCard(int cardSet, int cardIndex) {
+    CardNumberRule rule;
+    const std::optional<CardSet> set = cardSetFromIndex(cardSet);
+    if (!set) {
+        return rule;
+    }
+    for (int dialect = 0; dialect < kDialectCount; ++dialect) {
+        const CatalogueView view(*dialectFromIndex(dialect), *set);
+        if (cardIndex < 0 || cardIndex >= view.getCardCount(cardSet)) {
+            return CardNumberRule();
+        }
+        const CardCode record = view.getCardCode(cardIndex, cardSet);
+        if (record.kind != CardCode::input) {
+            continue;
+        }
+        rule.takesNumber_ = true;
+        rule.multipliers_.push_back(record.multiplier);
+        // An input loop start sets the turns of its loop end's compare.
+        rule.countsTurns_ = rule.countsTurns_ || record.isLoopStart();
+    }
+    return rule;
+}
+
+CardNumberRule::Problem CardNumberRule::check(const std::string& text) const {
+    if (!takesNumber_) {
+        return Problem::none;
+    }
+    if (text.find_first_not_of("0123456789.") != std::string::npos ||
+        std::count(text.begin(), text.end(), '.') > 1 || text == ".") {
+        return Problem::notANumber;
+    }
+    // Digits beyond what a double holds ("1" and 400 zeros) read as infinity.
+    if (!std::isfinite(std::strtod(text.c_str(), nullptr))) {
+        return Problem::tooLarge;
+    }
+    if (countsTurns_) {
+        if (text.find('.') != std::string::npos) {
+            return Problem::notWhole;
+        }
+        // Leading zeros aside, more than five digits is beyond 65535.
+        const std::size_t first = std::min(text.find_first_not_of('0'), text.size());
+        if (text.size() - first > 5 || typedNumber(text, 1.0) > kMaxTurns) {
+            return Problem::tooLarge;
+        }
+    }
+    if (!acceptTypedNumber(text, multipliers_)) {
+        return Problem::tooLarge;
+    }
+    return Problem::none;
+}
+
+std::optional<std::string> CardNumberRule::accept(const std::string& text) const {
+    if (check(text) != Problem::none) {
+        return std::nullopt;
+    }
+    return text.starts_with('.') ? "0" + text : text;
+}
+
+std::string CardNumberRule::refusal(Problem problem) const {
+    switch (problem) {
+    case Problem::none:
+        return {};
+    case Problem::notANumber:
+        return "すうじを いれてね";
+    case Problem::notWhole:
+    case Problem::tooLarge:
+        break;
+    }
+    if (countsTurns_) {
+        return "0 から " + std::to_string(kMaxTurns) + " までの かずに してね";
+    }
+    const float largest =
+        multipliers_.empty() ? 1.0f : *std::max_element(multipliers_.begin(), multipliers_.end());
+    return formatNumber(kExponentFrom / largest) + " より ちいさい かずに してね";
+}
+
+std::optional<int> CardNumberRule::firstWrongRow(const FieldRows& rows) {
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        for (const std::optional<CardSlot>& slot : rows[row]) {
+            if (slot && forCard(slot->cardSet, slot->cardIndex).check(slot->value) != Problem::none) {
+                return static_cast<int>(row);
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::string CardNumberRule::wrongRowMessage(int row) {
+    return std::to_string(10 * (row + 1)) + " の カードの すうじを なおしてね";
+}
+
+} // namespace pavlune

@@ -1,0 +1,291 @@
+// On the real editor screen: what the field shows is what the rows hold
+// after a drop on a taken row, an undo and redo and a reopening; popups
+// hold everything beneath them; small gesture faults stay mended.
+#include "editor/FieldScene.h"
+#include "editor/cards/CardSprite.h"
+#include "editor/cards/InputCardSprite.h"
+#include "editor/cards/NumberEditor.h"
+#include "editor/controls/BottomBar.h"
+#include "editor/field/FieldBoard.h"
+#include "editor/field/TrashCan.h"
+#include "editor/gestures/CardGestures.h"
+#include "editor/history/UndoRedoControls.h"
+#include "editor/link/BoardLink.h"
+#include "editor/palette/DialectToggle.h"
+#include "editor/panel/ProgramPanel.h"
+#include "engine/2d/Sprite.h"
+#include "engine/base/Value.h"
+#include "tests/editor/FieldRowsOnScreen.h"
+#include "tests/saves/SaveScreenFixture.h"
+#include "widgets/FieldScrollView.h"
+#include "widgets/HitTest.h"
+
+#include <cmath>
+#include <functional>
+#include <gtest/gtest.h>
+
+using engine::Value;
+using engine::ValueMap;
+using engine::ValueVector;
+using engine::Vec2;
+
+namespace {
+
+// A loose card right of the rows, clear of every row card.
+constexpr float kLooseX = 880;
+// Where a loose card slides beside the column: the slots' right edge 777.5,
+// a gap of 20 and half a 200-unit card.
+constexpr float kBesideColumnX = 897.5f;
+
+class FieldShowsProgramTest : public SaveScreenTest {
+protected:
+    struct Card {
+        int set;
+        int index;
+        float screenX;
+        float screenY;
+        const char* value = "";
+    };
+
+    FieldScene* openWith(const std::vector<Card>& cards) {
+        record = addPrograms(1).front();
+        ValueVector elements;
+        int z = 1;
+        for (const Card& card : cards) {
+            elements.push_back(
+                Value(ValueMap{{"tab", Value(card.set)},
+                               {"index", Value(card.index)},
+                               {"x", Value(static_cast<int>(std::lround(card.screenX)))},
+                               {"y", Value(static_cast<int>(std::lround(card.screenY + kStartOffsetY)))},
+                               {"zorder", Value(z++)},
+                               {"value", Value(card.value)}}));
+        }
+        EXPECT_EQ(SaveDataManager::getInstance()->saveProgram(record, elements),
+                  SaveDataManager::SaveResult::Updated);
+        return reopen();
+    }
+    FieldScene* reopen() {
+        editor = made(FieldScene::create(record));
+        engine::Scene* scene = made(engine::Scene::create());
+        scene->addChild(editor);
+        present(scene);
+        return editor;
+    }
+    // Presses a card, waits for the lift and carries it to `to`, a frame per step.
+    void carry(Vec2 from, Vec2 to) {
+        driver->touchBegan(from);
+        driver->advance(0.1f);
+        const int steps = std::max(1, static_cast<int>(std::ceil(from.distance(to) / 20)));
+        for (int i = 1; i <= steps; ++i) {
+            driver->touchMoved(from + (to - from) * (static_cast<float>(i) / static_cast<float>(steps)));
+            driver->step();
+        }
+    }
+    std::vector<std::pair<int, int>> rows(int count) const {
+        std::vector<std::pair<int, int>> kinds;
+        const pavlune::FieldModel& model = editor->getBoard()->model();
+        for (int row = 0; row < count; ++row) {
+            const pavlune::PlacedCard* card = model.findCard(model.cardOnRow(row));
+            kinds.emplace_back(card ? card->cardSet : -1, card ? card->cardIndex : -1);
+        }
+        return kinds;
+    }
+    CardSprite* node(std::size_t creationIndex) const {
+        return editor->getBoard()->cardNodes().at(creationIndex);
+    }
+    static Vec2 screenOf(const engine::Node* node) {
+        const engine::Rect box = HitTest::worldBoundingBox(node);
+        return Vec2(box.getMidX(), box.getMidY());
+    }
+
+    FieldScene* editor = nullptr;
+    SaveData* record = nullptr;
+};
+
+// Catches a card left loose over the row card it hides (drawn above it while
+// the board runs the other), and undo, redo or reopening giving the row to
+// the dropped card.
+TEST_F(FieldShowsProgramTest, ACardDroppedOnATakenRowStaysBesideItAndTheRowKeepsItsCard) {
+    openWith({{0, 2, kRowCardX, rowScreenY(1)}, {0, 1, kLooseX, rowScreenY(3)}});
+    const std::vector<std::pair<int, int>> program{{-1, -1}, {0, 2}, {-1, -1}};
+    driver->step();
+    const engine::Color4B rowCardPixel = driver->pixelAt(Vec2(kRowCardX - 60, rowScreenY(1) + 30));
+
+    carry(Vec2(kLooseX, rowScreenY(3)), Vec2(kRowCardX, rowScreenY(1)));
+    driver->touchEnded(Vec2(kRowCardX, rowScreenY(1)));
+    driver->advance(0.3f);
+
+    EXPECT_EQ(rows(3), program);
+    EXPECT_FLOAT_EQ(node(1)->getPositionX(), kBesideColumnX);
+    EXPECT_NEAR(node(1)->getPositionY(), rowScreenY(1) + kStartOffsetY, 1);
+    // The row card is seen as before, not the dropped one.
+    EXPECT_EQ(driver->pixelAt(Vec2(kRowCardX - 60, rowScreenY(1) + 30)), rowCardPixel);
+
+    editor->getUndoRedo()->undo();
+    driver->step();
+    editor->getUndoRedo()->redo();
+    driver->step();
+    EXPECT_EQ(rows(3), program);
+    reopen();
+    EXPECT_EQ(rows(3), program);
+    EXPECT_NEAR(node(1)->getPositionX(), kBesideColumnX, 1) << "stored truncated";
+}
+
+// Catches a cancelled drag over the trash that deletes the cards, or leaves
+// them tinted, translucent or off their rows.
+TEST_F(FieldShowsProgramTest, ACancelledDragOverTheTrashPutsTheCardsBack) {
+    openWith({{0, 0, kRowCardX, rowScreenY(0)}, {0, 1, kRowCardX, rowScreenY(1)}});
+    const Vec2 trash = screenOf(editor->getTrash()->getSprite());
+    const ValueVector before = editor->getBoard()->save();
+    driver->touchBegan(Vec2(kRowCardX, rowScreenY(0)));
+    driver->advance(0.5f); // the block of both cards
+    ASSERT_EQ(editor->getBoard()->model().dragGroup().size(), 2u);
+    for (int i = 1; i <= 10; ++i) {
+        driver->touchMoved(Vec2(kRowCardX, rowScreenY(0)) +
+                           (trash - Vec2(kRowCardX, rowScreenY(0))) * (i / 10.0f));
+        driver->step();
+    }
+    ASSERT_TRUE(editor->getGestures()->isOverTrash());
+    driver->windowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    driver->advance(0.5f);
+
+    EXPECT_EQ(rows(2), (std::vector<std::pair<int, int>>{{0, 0}, {0, 1}}));
+    EXPECT_EQ(editor->getBoard()->save(), before);
+    for (std::size_t k = 0; k < 2; ++k) {
+        EXPECT_EQ(node(k)->getColor(), engine::Color3B::WHITE);
+        EXPECT_EQ(node(k)->getOpacity(), 255);
+    }
+}
+
+// Catches the trash's tint given at the press, before any lift.
+TEST_F(FieldShowsProgramTest, AQuickTapOnACardInTheTrashAreaLeavesItUntinted) {
+    openWith({{0, 0, 880, 560}});
+    const Vec2 at(880, 560);
+    ASSERT_TRUE(editor->getTrash()->contains(at));
+    driver->touchBegan(at);
+    driver->step();
+    driver->touchEnded(at);
+    driver->advance(0.2f);
+    EXPECT_EQ(node(0)->getColor(), engine::Color3B::WHITE);
+}
+
+// Catches the dialect toggle answering above an open popup or overlay.
+TEST_F(FieldShowsProgramTest, TheDialectToggleRestsUnderEveryPopupAndOverlay) {
+    struct Case {
+        const char* name;
+        std::function<void(FieldScene*)> open;
+    } cases[] = {
+        {"number editor",
+         [](FieldScene* e) {
+             e->openNumberEditor(static_cast<InputCardSprite*>(e->getBoard()->cardNodes().at(0)));
+         }},
+        {"program panel", [](FieldScene* e) { e->getProgramPanel()->open(); }},
+        {"loading overlay", [](FieldScene* e) { e->getBoardLink()->showLoadingOverlay(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        openWith({{2, 2, kRowCardX, rowScreenY(0), "3"}});
+        c.open(editor);
+        driver->advance(0.3f);
+        ASSERT_TRUE(editor->isModalOpen());
+        const Vec2 toggle = screenOf(editor->getDialectToggle());
+        driver->touchBegan(toggle);
+        driver->step();
+        driver->touchEnded(toggle);
+        driver->advance(0.3f);
+        EXPECT_EQ(editor->getDialectToggle()->getChooser(), nullptr);
+    }
+}
+
+// Catches the wheel and the middle button moving the field under the number
+// editor.
+TEST_F(FieldShowsProgramTest, TheWheelAndTheMiddleButtonRestUnderTheNumberEditor) {
+    openWith({{2, 2, kRowCardX, rowScreenY(0), "3"}});
+    const Vec2 over(800, 300);
+    driver->mouseScroll(over, -3);
+    driver->step();
+    const Vec2 scrolled = editor->getFieldView()->getContentOffset();
+    ASSERT_NE(scrolled, Vec2(0, -kStartOffsetY)) << "the wheel scrolls without a popup";
+
+    editor->openNumberEditor(static_cast<InputCardSprite*>(node(0)));
+    driver->step();
+    driver->mouseScroll(over, -3);
+    driver->mouseDown(2, over);
+    driver->mouseUp(2, over);
+    driver->advance(0.3f);
+    EXPECT_EQ(editor->getFieldView()->getContentOffset(), scrolled);
+    EXPECT_EQ(editor->getFieldView()->getZoomScale(), 1.0f);
+}
+
+// Catches the enlarged target shifted off the button at zoom 0.5.
+TEST_F(FieldShowsProgramTest, ATapOnTheMiddleOfARowButtonCountsAtEveryZoom) {
+    for (const float zoom : {1.0f, 0.5f}) {
+        SCOPED_TRACE(zoom);
+        openWith({{0, 0, kRowCardX, rowScreenY(0)}});
+        editor->getFieldView()->setZoomScale(zoom);
+        driver->step();
+        const Vec2 middle = screenOf(editor->getBoard()->deleteButtons().at(0));
+        ASSERT_GT(middle.y, 0);
+        driver->touchBegan(middle);
+        driver->step();
+        driver->touchEnded(middle);
+        driver->advance(0.5f);
+        EXPECT_EQ(editor->getBoard()->model().placedCards().size(), 0u);
+    }
+}
+
+// Catches presses passing through the blank part of the open bottom bar to
+// the card behind it.
+TEST_F(FieldShowsProgramTest, TheOpenBottomBarTakesPressesOnItsWholeArea) {
+    openWith({{0, 0, 700, 40}});
+    editor->getBottomBar()->open();
+    driver->advance(0.5f);
+    driver->touchBegan(Vec2(700, 40));
+    driver->advance(0.2f);
+    EXPECT_FALSE(editor->getGestures()->isDragging());
+    EXPECT_EQ(editor->getGestures()->getPressedCard(), nullptr);
+    driver->touchEnded(Vec2(700, 40));
+    driver->step();
+}
+
+// Catches a card dragged back onto the palette left lying over the row
+// buttons, and one let go above the screen left under the back button.
+TEST_F(FieldShowsProgramTest, CardsNeverEndWhereTheyCannotBeGrabbed) {
+    openWith({{0, 0, kLooseX, rowScreenY(3)}, {0, 1, kLooseX, rowScreenY(4)}});
+    carry(Vec2(kLooseX, rowScreenY(3)), Vec2(150, rowScreenY(3)));
+    driver->touchEnded(Vec2(150, rowScreenY(3)));
+    driver->advance(0.5f);
+    EXPECT_EQ(editor->getBoard()->model().placedCards().size(), 1u);
+
+    carry(Vec2(kLooseX, rowScreenY(4)), Vec2(960, 790));
+    driver->touchEnded(Vec2(960, 790));
+    driver->advance(0.5f);
+    const Vec2 centre = screenOf(node(0));
+    EXPECT_LT(centre.y, 768);
+    EXPECT_FALSE(HitTest::worldBoundingBox(editor->getBackButton()).containsPoint(centre));
+    EXPECT_FALSE(HitTest::worldBoundingBox(editor->getUndoRedo()->getUndoButton()).containsPoint(centre));
+}
+
+} // namespace
+
+namespace {
+
+// Catches numbers from a file reaching the board ("-5" as WAIT -300, "1e9"
+// in exponent form, "0x10" as 960) or shown as if they were right.
+TEST_F(FieldShowsProgramTest, WrongNumbersFromTheFileAreMarkedAndPlayRefusesThem) {
+    for (const char* wrong : {"-5", "1e9", "0x10"}) {
+        SCOPED_TRACE(wrong);
+        openWith({{2, 2, kRowCardX, rowScreenY(0), "3"}, {2, 2, kRowCardX, rowScreenY(3), wrong}});
+        auto* card = static_cast<InputCardSprite*>(node(1));
+        EXPECT_TRUE(card->isValueWrong());
+        EXPECT_FALSE(static_cast<InputCardSprite*>(node(0))->isValueWrong());
+        EXPECT_FALSE(editor->playIfNumbersFit());
+        driver->step();
+        EXPECT_EQ(editor->getBoardLink()->getSendingOverlay(), nullptr);
+        // Kept as written for the file.
+        editor->saveField();
+        EXPECT_EQ(editor->getBoard()->save().at(1).asValueMap().at("value").asString(), wrong);
+    }
+}
+
+} // namespace
