@@ -46,6 +46,11 @@ SteadyTransferClock::SteadyTransferClock(std::unique_ptr<RealtimeKit> kit) : kit
 SteadyTransferClock::~SteadyTransferClock() = default;
 
 TransferClock::TimePoint SteadyTransferClock::now() {
+#if defined(__linux__)
+    // Before the schedule's start is read, so that asking the broker (a few
+    // ms on a busy machine) does not make the first byte late.
+    priority_.raise();
+#endif
     return std::chrono::steady_clock::now();
 }
 

@@ -15,10 +15,11 @@ namespace pavlune {
 // deadlines on it so that early wake-ups and late ones do not add up.
 //
 // On Linux a sleep ends shortly before its deadline and reads the clock up to
-// it, with the smallest timer slack. The first sleep also raises the sleeping
-// thread's priority (TransferThreadPriority: real-time scheduling where the
-// system allows it, else through RealtimeKit, else a short slice), so a
-// wake-up and the write after it run ahead of a busy machine's other work.
+// it, with the smallest timer slack. The first use (a transfer reads the
+// clock as it starts) also raises the calling thread's priority
+// (TransferThreadPriority: real-time scheduling where the system allows it,
+// else through RealtimeKit, else a short slice), so a wake-up and the write
+// after it run ahead of a busy machine's other work.
 // The clock puts the thread back as it was when destroyed.
 // Make one per transfer, on the thread that sends.
 class SteadyTransferClock : public TransferClock {
