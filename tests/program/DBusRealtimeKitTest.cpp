@@ -23,7 +23,8 @@ namespace {
 constexpr const char* kName = "org.freedesktop.RealtimeKit1";
 
 // A private message bus in a folder of its own; the system bus for this
-// process while it lives.
+// process while it lives. libdbus reads the bus's address once per process,
+// so the tests share one.
 class PrivateBus {
 public:
     PrivateBus() {
@@ -112,6 +113,8 @@ public:
             serving_.join();
         }
         if (connection_) {
+            // Given back before the next broker of the test asks for it.
+            dbus_bus_release_name(connection_, kName, nullptr);
             dbus_connection_close(connection_);
             dbus_connection_unref(connection_);
         }
@@ -189,17 +192,29 @@ private:
     std::thread serving_;
 };
 
+class DBusRealtimeKitTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { bus = new PrivateBus(); }
+    static void TearDownTestSuite() {
+        delete bus;
+        bus = nullptr;
+    }
+    void SetUp() override {
+        if (bus->address().empty()) {
+            GTEST_SKIP() << "no dbus-daemon to run a private bus";
+        }
+    }
+
+    static inline PrivateBus* bus = nullptr;
+};
+
 // Catches a misspelt property or interface, a value read in the wrong width,
 // the call's arguments in the wrong types (the broker then rejects the call)
 // and a refusal taken for a grant.
-TEST(DBusRealtimeKitTest, ReadsTheLimitsAndAsksWithTheBrokersTypes) {
-    PrivateBus bus;
-    if (bus.address().empty()) {
-        GTEST_SKIP() << "no dbus-daemon to run a private bus";
-    }
+TEST_F(DBusRealtimeKitTest, ReadsTheLimitsAndAsksWithTheBrokersTypes) {
     for (const bool grants : {true, false}) {
         SCOPED_TRACE(grants ? "granted" : "refused");
-        FakeBroker broker(bus.address(), grants);
+        FakeBroker broker(bus->address(), grants);
         ASSERT_TRUE(broker.ready());
         DBusRealtimeKit kit;
         RealtimeKit::Limits limits;
@@ -214,11 +229,7 @@ TEST(DBusRealtimeKitTest, ReadsTheLimitsAndAsksWithTheBrokersTypes) {
 }
 
 // Catches a kit that reports limits or a grant without a broker to ask.
-TEST(DBusRealtimeKitTest, WithoutABrokerOnTheBusNothingIsGranted) {
-    PrivateBus bus;
-    if (bus.address().empty()) {
-        GTEST_SKIP() << "no dbus-daemon to run a private bus";
-    }
+TEST_F(DBusRealtimeKitTest, WithoutABrokerOnTheBusNothingIsGranted) {
     DBusRealtimeKit kit;
     RealtimeKit::Limits limits;
     EXPECT_FALSE(kit.readLimits(limits));
