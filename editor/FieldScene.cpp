@@ -19,10 +19,6 @@
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/RenderTexture.h"
 #include "engine/2d/Sprite.h"
-#include "engine/2d/actions/CallFunc.h"
-#include "engine/2d/actions/DelayTime.h"
-#include "engine/2d/actions/RepeatForever.h"
-#include "engine/2d/actions/Sequence.h"
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerMouse.h"
 #include "engine/2d/events/EventMouse.h"
@@ -36,6 +32,8 @@
 #include "widgets/ScreenNavigator.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <memory>
 #include <new>
 #include <optional>
 #include <vector>
@@ -143,6 +141,7 @@ bool FieldScene::init(SaveData* data) {
     runControls->onStop = [this] { boardLink->stopOnBoard(); };
     linkIsIdle = [this] { return boardLink->isIdle(); };
     showWaitingForLink = [this] { boardLink->showLoadingOverlay(); };
+    hideWaitingForLink = [this] { boardLink->removeLoadingOverlay(); };
     boardLink->startSerial();
     // Program panel room: the button under the run controls and the panel it opens.
     programPanel = std::make_unique<ProgramPanel>(this, runControls->getPlayerPanel(),
@@ -322,13 +321,31 @@ void FieldScene::openNumberEditor(InputCardSprite* card) {
 }
 
 void FieldScene::goBack() {
-    if (leaving || getActionByTag(kLeaveActionTag)) {
+    if (leaving || isScheduled(kLeaveKey)) {
         return;
     }
-    auto* check = engine::RepeatForever::create(engine::Sequence::create(
-        engine::DelayTime::create(kLeaveCheckInterval), engine::CallFunc::create([this] { tryToLeave(); })));
-    check->setTag(kLeaveActionTag);
-    runAction(check);
+    // The answer shows on the next frame; the picture and the list take
+    // longer than a frame, so they come after it.
+    if (engine::Sprite* back = getBackButton()) {
+        back->setOpacity(design::kPressedOpacity);
+    }
+    if (showWaitingForLink) {
+        showWaitingForLink();
+    }
+    const std::uint64_t shownBy = engine::Director::getInstance()->getTotalFrames() + 1;
+    auto untilCheck = std::make_shared<float>(0.0f);
+    schedule(
+        [this, shownBy, untilCheck](float dt) {
+            *untilCheck -= dt;
+            if (engine::Director::getInstance()->getTotalFrames() < shownBy || *untilCheck > 0) {
+                return;
+            }
+            *untilCheck = kLeaveCheckInterval;
+            if (tryToLeave()) {
+                unschedule(kLeaveKey);
+            }
+        },
+        kLeaveKey);
 }
 
 bool FieldScene::tryToLeave() {
@@ -338,13 +355,24 @@ bool FieldScene::tryToLeave() {
         }
         return false;
     }
-    stopActionByTag(kLeaveActionTag);
     leaving = true;
     // The list shows the program's picture, so it is written before leaving.
     engine::RefPtr<FieldScene> self(this);
     captureThumbnail([self] {
         ScreenNavigator* navigator = ScreenNavigator::get();
         self->leaving = navigator && navigator->openList();
+        if (!self->leaving) {
+            self->standDown();
+        }
     });
     return true;
+}
+
+void FieldScene::standDown() {
+    if (engine::Sprite* back = getBackButton()) {
+        back->setOpacity(255);
+    }
+    if (hideWaitingForLink) {
+        hideWaitingForLink();
+    }
 }

@@ -73,15 +73,19 @@ public:
     // Opens the number editor over a number card on the field.
     void openNumberEditor(InputCardSprite* card);
 
-    // Every 0.5 s until the serial link is idle (showing that it waits),
-    // then saves the picture and replaces the running scene by the list.
+    // Shows at once that the editor is leaving (the back button pressed, the
+    // loading overlay); from the next frame on checks every 0.5 s until the
+    // serial link is idle, then saves the picture and replaces the running
+    // scene by the list.
     void goBack();
 
     // Whether no port operation runs (the back button waits for it); idle
     // when unset.
     std::function<bool()> linkIsIdle;
-    // Shows that leaving waits for the serial link.
+    // Shows that leaving waits (for the serial link, then for the list).
     std::function<void()> showWaitingForLink;
+    // Takes that away again when the list could not be opened.
+    std::function<void()> hideWaitingForLink;
 
     // The palette scrolls by the wheel over it (set by the palette).
     std::function<void(float scrollY)> onPaletteWheel;
@@ -92,7 +96,7 @@ public:
     static constexpr const char* kTooManyCardsMessage =
         "カードが おおすぎるので、はじめの 2000まいだけ だしました。のこりも ファイルに のこっています。";
     static constexpr float kLeaveCheckInterval = 0.5f;
-    static constexpr int kLeaveActionTag = 0x4241434B;
+    static constexpr const char* kLeaveKey = "leave";
     // Field units scrolled per wheel step.
     static constexpr float kWheelStep = 10;
 
@@ -107,6 +111,8 @@ private:
     void listenToMouse();
     // One check of the back button's wait; true once leaving has started.
     bool tryToLeave();
+    // The back button and the overlay as before the tap.
+    void standDown();
 
     engine::RefPtr<SaveData> record;
     FieldScrollView* fieldView = nullptr;

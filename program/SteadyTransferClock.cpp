@@ -1,14 +1,14 @@
 #include "program/SteadyTransferClock.h"
 
 #include <thread>
+#include <utility>
 
 #if defined(__linux__)
-#include <algorithm>
+#include "program/DBusRealtimeKit.h"
+
 #include <cerrno>
 #include <ctime>
 #include <sys/prctl.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 #endif
 
 namespace pavlune {
@@ -20,33 +20,6 @@ namespace {
 // the clock, so the wake-up's own delay does not make the byte late. Longer
 // than a wake-up takes on a quiet machine with the smallest timer slack.
 constexpr auto kSpinMargin = std::chrono::microseconds(200);
-
-// The normal policy's shortest slice, in ns; the kernel clamps what it is given.
-constexpr std::uint64_t kShortSlice = 100'000;
-
-// The kernel's struct sched_attr (its header clashes with <sched.h>).
-struct SchedAttributes {
-    std::uint32_t size;
-    std::uint32_t sched_policy;
-    std::uint64_t sched_flags;
-    std::int32_t sched_nice;
-    std::uint32_t sched_priority;
-    std::uint64_t sched_runtime; // the normal policy's slice, when set
-    std::uint64_t sched_deadline;
-    std::uint64_t sched_period;
-    std::uint32_t sched_util_min;
-    std::uint32_t sched_util_max;
-};
-
-bool readAttributes(pid_t thread, SchedAttributes& attributes) {
-    attributes = SchedAttributes{};
-    attributes.size = sizeof attributes;
-    return syscall(SYS_sched_getattr, thread, &attributes, sizeof attributes, 0U) == 0;
-}
-
-bool writeAttributes(pid_t thread, SchedAttributes& attributes) {
-    return syscall(SYS_sched_setattr, thread, &attributes, 0U) == 0;
-}
 
 // An absolute sleep on CLOCK_MONOTONIC (steady_clock's clock here): it wakes
 // at the moment however often a signal interrupts it.
@@ -60,49 +33,24 @@ void sleepUntilMonotonic(TransferClock::TimePoint moment) {
 }
 
 } // namespace
-
-SteadyTransferClock::~SteadyTransferClock() {
-    if (raised_) {
-        pthread_setschedparam(raisedThread_, savedPolicy_, &savedParam_);
-    }
-    if (SchedAttributes attributes{}; sliceShortened_ && readAttributes(slicedThread_, attributes)) {
-        attributes.sched_runtime = savedSlice_;
-        writeAttributes(slicedThread_, attributes);
-    }
-}
-
-void SteadyTransferClock::raiseToRealTime() {
-    raiseTried_ = true;
-    const pthread_t self = pthread_self();
-    if (pthread_getschedparam(self, &savedPolicy_, &savedParam_) != 0 || savedPolicy_ == SCHED_FIFO ||
-        savedPolicy_ == SCHED_RR) {
-        return; // already real-time: the caller chose its priority
-    }
-    sched_param raised{};
-    raised.sched_priority = std::max(1, sched_get_priority_min(SCHED_FIFO));
-    raised_ = pthread_setschedparam(self, SCHED_FIFO, &raised) == 0;
-    raisedThread_ = self;
-    if (!raised_) {
-        shortenSlice();
-    }
-}
-
-void SteadyTransferClock::shortenSlice() {
-    const auto self = static_cast<pid_t>(syscall(SYS_gettid));
-    SchedAttributes attributes{};
-    if (!readAttributes(self, attributes) || attributes.sched_policy != SCHED_OTHER) {
-        return;
-    }
-    savedSlice_ = attributes.sched_runtime;
-    attributes.sched_runtime = kShortSlice;
-    sliceShortened_ = writeAttributes(self, attributes);
-    slicedThread_ = self;
-}
-#else
-SteadyTransferClock::~SteadyTransferClock() = default;
 #endif
 
+#if defined(__linux__)
+SteadyTransferClock::SteadyTransferClock() : SteadyTransferClock(std::make_unique<DBusRealtimeKit>()) {}
+#else
+SteadyTransferClock::SteadyTransferClock() = default;
+#endif
+
+SteadyTransferClock::SteadyTransferClock(std::unique_ptr<RealtimeKit> kit) : kit_(std::move(kit)) {}
+
+SteadyTransferClock::~SteadyTransferClock() = default;
+
 TransferClock::TimePoint SteadyTransferClock::now() {
+#if defined(__linux__)
+    // Before the schedule's start is read, so that asking the broker (a few
+    // ms on a busy machine) does not make the first byte late.
+    priority_.raise();
+#endif
     return std::chrono::steady_clock::now();
 }
 
@@ -112,9 +60,7 @@ void SteadyTransferClock::sleepUntil(TimePoint deadline) {
     // transfer thread wants its deadlines kept. Per thread, so set it once here.
     thread_local const bool exactWakeUps = prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL) == 0;
     (void)exactWakeUps;
-    if (!raiseTried_) {
-        raiseToRealTime();
-    }
+    priority_.raise();
     if (deadline - now() > kSpinMargin) {
         sleepUntilMonotonic(deadline - kSpinMargin);
     }

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "program/RealtimeKit.h"
 #include "program/TransferClock.h"
 
-#if defined(__linux__)
-#include <pthread.h>
-#include <sched.h>
-#include <sys/types.h>
+#include <memory>
 
-#include <cstdint>
+#if defined(__linux__)
+#include "program/TransferThreadPriority.h"
 #endif
 
 namespace pavlune {
@@ -16,18 +15,20 @@ namespace pavlune {
 // deadlines on it so that early wake-ups and late ones do not add up.
 //
 // On Linux a sleep ends shortly before its deadline and reads the clock up to
-// it, with the smallest timer slack. The first sleep also puts the sleeping
-// thread on real-time scheduling (SCHED_FIFO, lowest priority) where the
-// system allows it (RLIMIT_RTPRIO or CAP_SYS_NICE; silently not otherwise),
-// so a wake-up and the write after it run ahead of a busy machine's other
-// work. Without that right the thread asks instead for the shortest time
-// slice of the normal policy (Linux 6.12 and later), which lets it preempt
-// busy work as soon as it wakes. The clock puts the thread back as it was
-// when destroyed.
+// it, with the smallest timer slack. The first use (a transfer reads the
+// clock as it starts) also raises the calling thread's priority
+// (TransferThreadPriority: real-time scheduling where the system allows it,
+// else through RealtimeKit, else a short slice), so a wake-up and the write
+// after it run ahead of a busy machine's other work.
+// The clock puts the thread back as it was when destroyed.
 // Make one per transfer, on the thread that sends.
 class SteadyTransferClock : public TransferClock {
 public:
-    SteadyTransferClock() = default;
+    // RealtimeKit on the system bus, asked only where real-time scheduling is
+    // refused.
+    SteadyTransferClock();
+    // `kit` null: no broker is asked.
+    explicit SteadyTransferClock(std::unique_ptr<RealtimeKit> kit);
     SteadyTransferClock(const SteadyTransferClock&) = delete;
     SteadyTransferClock& operator=(const SteadyTransferClock&) = delete;
     ~SteadyTransferClock() override;
@@ -35,19 +36,16 @@ public:
     TimePoint now() override;
     void sleepUntil(TimePoint deadline) override;
 
-private:
 #if defined(__linux__)
-    void raiseToRealTime();
-    void shortenSlice();
+    TransferThreadPriority::Raised raised() const {
+        return priority_.raised();
+    }
+#endif
 
-    bool raiseTried_ = false;
-    bool raised_ = false;
-    pthread_t raisedThread_{};
-    int savedPolicy_ = SCHED_OTHER;
-    sched_param savedParam_{};
-    bool sliceShortened_ = false;
-    pid_t slicedThread_ = 0;
-    std::uint64_t savedSlice_ = 0;
+private:
+    std::unique_ptr<RealtimeKit> kit_;
+#if defined(__linux__)
+    TransferThreadPriority priority_{kit_.get()};
 #endif
 };
 

@@ -25,7 +25,10 @@
 #include "engine/platform/MessageBox.h"
 #include "tests/support/WritesFail.h"
 #include "tests/saves/SaveScreenFixture.h"
+#include "store/SaveDataManager.h"
+#include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
+#include "widgets/ScreenNavigator.h"
 
 #include <gtest/gtest.h>
 
@@ -215,8 +218,8 @@ TEST_F(FieldSceneTest, TheWheelScrollsWhatIsUnderItAndTheMiddleButtonTogglesTheZ
     EXPECT_FLOAT_EQ(view->getZoomScale(), 1.0f);
 }
 
-// Catches leaving while a port operation runs, and a wait that never ends
-// once the link is idle.
+// Catches leaving while a port operation runs, checks that do not repeat
+// every half second, and a wait that never ends once the link is idle.
 TEST_F(FieldSceneTest, TheBackButtonWaitsForTheSerialLinkInHalfSecondChecks) {
     FieldScene* editor = open(nullptr);
     bool idle = false;
@@ -224,12 +227,52 @@ TEST_F(FieldSceneTest, TheBackButtonWaitsForTheSerialLinkInHalfSecondChecks) {
     editor->linkIsIdle = [&] { return idle; };
     editor->showWaitingForLink = [&] { ++waitsShown; };
     tap(editor->getBackButton()->getPosition());
+    EXPECT_EQ(waitsShown, 1) << "shown with the tap";
     driver->advance(1.2f);
     EXPECT_FALSE(listShown());
-    EXPECT_EQ(waitsShown, 2);
+    EXPECT_EQ(waitsShown, 4) << "a check on the next frame, then at 0.5 s and 1 s";
     idle = true;
     driver->advance(0.5f + 0.1f + 0.6f); // the next check, the picture, the slide
     EXPECT_TRUE(listShown());
+}
+
+// Catches a back button that shows nothing until the picture is drawn and
+// the list made (a second tap follows), and the picture drawn in the frame
+// that should show the answer.
+TEST_F(FieldSceneTest, TheBackButtonAnswersOnTheNextFrameThenDrawsThePictureAndOpensTheList) {
+    SaveData* record = addPrograms(1).front();
+    FieldScene* editor = open(record);
+    editor->linkIsIdle = [] { return true; };
+    engine::Sprite* back = editor->getBackButton();
+    const Vec2 paper(600, 300);
+    const engine::Color4B before = driver->pixelAt(paper);
+    ASSERT_GT(before.r, 240);
+    const std::string picture = SaveDataManager::getInstance()->getImageFullPath(record);
+    fs::remove(picture);
+
+    tap(back->getPosition());
+    EXPECT_EQ(back->getOpacity(), design::kPressedOpacity);
+    ASSERT_NE(editor->getBoardLink()->getLoadingOverlay(), nullptr);
+    EXPECT_LT(driver->pixelAt(paper).r, 225) << "the overlay greys the screen";
+    EXPECT_FALSE(fs::exists(picture));
+    EXPECT_FALSE(listShown());
+
+    driver->advance(0.1f + 0.6f); // the picture, the slide
+    EXPECT_TRUE(fs::exists(picture));
+    EXPECT_TRUE(listShown());
+}
+
+// Catches an editor left greyed and dimmed when the list cannot be opened.
+TEST_F(FieldSceneTest, TheBackButtonStandsDownWhenTheListCannotOpen) {
+    FieldScene* editor = open(nullptr);
+    editor->linkIsIdle = [] { return true; };
+    ScreenNavigator* navigator = ScreenNavigator::get();
+    ScreenNavigator::install(nullptr);
+    tap(editor->getBackButton()->getPosition());
+    driver->advance(0.2f);
+    ScreenNavigator::install(navigator);
+    EXPECT_EQ(editor->getBoardLink()->getLoadingOverlay(), nullptr);
+    EXPECT_EQ(editor->getBackButton()->getOpacity(), 255);
 }
 
 // Catches the bar starting open, or the settings button sliding it the

@@ -2,11 +2,11 @@
 
 #include "program/SteadyTransferClock.h"
 #include "program/VirtualTransferClock.h"
+#include "tests/program/SchedulingRights.h"
 
 #include <cstdint>
 #include <functional>
 #include <gtest/gtest.h>
-#include <linux/capability.h>
 #include <pthread.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -15,6 +15,7 @@
 #include <vector>
 
 using namespace pavlune;
+using namespace scheduling_rights;
 
 namespace {
 
@@ -134,43 +135,9 @@ TEST(SteadyTransferClockTest, PutsTheThreadBackOnItsOwnPolicy) {
     EXPECT_EQ(after, before);
 }
 
-// The kernel's struct sched_attr, as far as the slice.
-struct SchedAttributes {
-    std::uint32_t size;
-    std::uint32_t policy;
-    std::uint64_t flags;
-    std::int32_t nice;
-    std::uint32_t priority;
-    std::uint64_t runtime;
-    std::uint64_t deadline;
-    std::uint64_t period;
-    std::uint32_t utilMin;
-    std::uint32_t utilMax;
-};
-
-std::uint64_t sliceOfThisThread() {
-    SchedAttributes attributes{};
-    attributes.size = sizeof attributes;
-    return syscall(SYS_sched_getattr, 0, &attributes, sizeof attributes, 0U) == 0 ? attributes.runtime : 0;
-}
-
-// Capabilities are per thread: only the calling thread loses the right.
-bool dropNiceCapability() {
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct data[2]{};
-    if (syscall(SYS_capget, &header, data) != 0) {
-        return false;
-    }
-    data[CAP_SYS_NICE / 32].effective &= ~(1U << (CAP_SYS_NICE % 32));
-    return syscall(SYS_capset, &header, data) == 0;
-}
-
 TEST(SteadyTransferClockTest, WithoutRealTimeRightsTheThreadTakesAShortSliceForTheTransferOnly) {
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_RTPRIO, &saved), 0);
-    rlimit none = saved;
-    none.rlim_cur = 0;
-    ASSERT_EQ(setrlimit(RLIMIT_RTPRIO, &none), 0);
+    scheduling_rights::NoRealTimeRights rights;
+    ASSERT_TRUE(rights.ok());
     bool dropped = false;
     int policy = -1;
     std::uint64_t before = 0, during = 0, after = 0;
@@ -178,7 +145,7 @@ TEST(SteadyTransferClockTest, WithoutRealTimeRightsTheThreadTakesAShortSliceForT
         dropped = dropNiceCapability();
         before = sliceOfThisThread();
         {
-            SteadyTransferClock clock;
+            SteadyTransferClock clock(nullptr); // no broker: the normal policy's fallback
             clock.sleepUntil(clock.now());
             policy = sched_getscheduler(0);
             during = sliceOfThisThread();
@@ -186,7 +153,6 @@ TEST(SteadyTransferClockTest, WithoutRealTimeRightsTheThreadTakesAShortSliceForT
         after = sliceOfThisThread();
     });
     sender.join();
-    setrlimit(RLIMIT_RTPRIO, &saved);
     ASSERT_TRUE(dropped);
     if (before == 0) {
         GTEST_SKIP() << "this kernel keeps no slice per thread";
