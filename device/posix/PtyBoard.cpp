@@ -109,6 +109,10 @@ bool PtyBoard::isExclusive() const {
     return ioctl(slave_, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
 }
 
+bool PtyBoard::sendToDevice(std::uint8_t byte) {
+    return master_ >= 0 && ::write(master_, &byte, 1) == 1;
+}
+
 void PtyBoard::hangUp() {
     stopReader();
     if (master_ >= 0) {

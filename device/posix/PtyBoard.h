@@ -41,6 +41,8 @@ public:
     // Whether the device end is marked for exclusive use (TIOCEXCL).
     bool isExclusive() const;
 
+    // The board answers one byte: it arrives at the device end.
+    bool sendToDevice(std::uint8_t byte);
     // Closes the board's end: writes on the device end fail from now on.
     void hangUp();
     // Closes both ends: the device path disappears.
