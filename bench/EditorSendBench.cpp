@@ -31,7 +31,6 @@
 #include "editor/link/LinkSetup.h"
 #include "editor/link/SendingOverlay.h"
 #include "engine/2d/Label.h"
-#include "engine/2d/LayerColor.h"
 #include "engine/2d/Scene.h"
 #include "engine/2d/Sprite.h"
 #include "engine/platform/HeadlessDriver.h"
@@ -134,7 +133,7 @@ SendFrames sendFromEditor(engine::HeadlessDriver& driver, SaveData* record, Time
     link.play();
     if (SendingOverlay* overlay = link.getSendingOverlay()) {
         engine::Node* part = hidden == "spinner" ? static_cast<engine::Node*>(overlay->getSpinner())
-                             : hidden == "text"  ? static_cast<engine::Node*>(overlay->getPanel())
+                             : hidden == "text"  ? overlay->getPanel()
                                                  : nullptr;
         if (part) {
             part->setVisible(false);

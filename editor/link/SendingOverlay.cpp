@@ -25,7 +25,9 @@ constexpr float kPanelRightMargin = 150;
 constexpr float kPadding = 20;
 constexpr float kCaptionHeight = 56;
 constexpr float kLineHeight = SendingOverlay::kFontSize * 1.25f;
-const Color4B kPanelColour(24, 32, 40, 240);
+// Opaque: one plain fill, the cheapest thing a software renderer draws, and
+// nothing of the busy editor shows through the text.
+const Color4B kPanelColour(24, 32, 40, 255);
 const Color4B kTextColour(238, 244, 246, 255);
 const Size kCloseSize(120, 60);
 
@@ -49,15 +51,16 @@ bool startsCharacter(char byte) {
 } // namespace
 
 SendingOverlay::SendingOverlay(engine::Node* scene, bool boardFont) : scene_(scene), boardFont_(boardFont) {
-    layer_ = engine::LayerColor::create(design::kDimming, design::kWidth, design::kHeight);
+    layer_ = engine::LayerColor::create(kPanelColour, design::kWidth, design::kHeight);
     if (!layer_ || !scene) {
         layer_ = nullptr;
         return;
     }
     claimEveryTouch(layer_);
-    panel_ = engine::LayerColor::create(kPanelColour, design::kWidth - kPanelX - kPanelRightMargin,
-                                        design::kHeight - 2 * kPanelY);
+    // The text's area: the screen but for the right edge, where the stop button is.
+    panel_ = engine::Node::create();
     if (panel_) {
+        panel_->setContentSize(Size(design::kWidth - kPanelX - kPanelRightMargin, design::kHeight - 2 * kPanelY));
         panel_->setPosition(kPanelX, kPanelY);
         layer_->addChild(panel_);
     }

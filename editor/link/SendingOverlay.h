@@ -11,9 +11,9 @@ class Node;
 class Sprite;
 } // namespace engine
 
-// The overlay of a send: a dimmed screen with a dark panel where the text that
-// goes to the board appears as it goes (light text, the newest line at the
-// bottom), a turning spinner and a stop button. When the send ends it says so
+// The overlay of a send: a solid dark screen where the text that goes to the
+// board appears as it goes (light text, the newest line at the bottom), a
+// turning spinner and a stop button. When the send ends it says so
 // and keeps the text until the user taps it away.
 //
 // Each line of text is a label of its own: a character added redraws only the
@@ -57,7 +57,8 @@ public:
     bool usesBoardFont() const { return boardFont_; }
 
     engine::LayerColor* getLayer() const { return layer_; }
-    engine::LayerColor* getPanel() const { return panel_; }
+    // The area of the text and its caption.
+    engine::Node* getPanel() const { return panel_; }
     engine::Label* getCaption() const { return caption_; }
     engine::Node* getCloseButton() const { return closeButton_; }
     engine::Sprite* getStopButton() const { return stopButton_; }
@@ -73,7 +74,7 @@ private:
     engine::Node* scene_ = nullptr;
     bool boardFont_ = false;
     engine::LayerColor* layer_ = nullptr;
-    engine::LayerColor* panel_ = nullptr;
+    engine::Node* panel_ = nullptr;
     engine::Sprite* stopButton_ = nullptr;
     engine::Sprite* spinner_ = nullptr;
     engine::Label* caption_ = nullptr;
