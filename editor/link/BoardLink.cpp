@@ -257,7 +257,7 @@ void BoardLink::startScreenBoard() {
     std::string failure;
     const int output = ScreenBoard::get().spawn(windowBeside(), failure);
     if (output < 0) {
-        Notice::show(scene_, failure, "しっぱい");
+        Notice::show(scene_, kScreenBoardFailed + failure, "しっぱい");
         return;
     }
     // The simulator names its line when it is ready; the editor keeps
@@ -274,7 +274,7 @@ void BoardLink::screenBoardStarted(const std::string& device) {
     transferring_ = false;
     removeLoadingOverlay();
     if (std::string failure; !ScreenBoard::get().attach(device, failure)) {
-        Notice::show(scene_, failure, "しっぱい");
+        Notice::show(scene_, kScreenBoardFailed + failure, "しっぱい");
         return;
     }
     runOnBoard();

@@ -36,6 +36,7 @@ public:
     static constexpr const char* kEnterForegroundEvent = "PAVLUNE_EVENT_ENTER_FORGROUND";
     static constexpr const char* kNoBoardCaption = "ボードが ないよ";
     static constexpr const char* kMissingBoardMessage = "えらんだ ボードが はずれているよ。\nケーブルを つなぎなおしてね。";
+    static constexpr const char* kScreenBoardFailed = "シミュレータを はじめられなかったよ。\n";
     static constexpr const char* kOfferScreenBoardMessage = "ボードが みつからないよ。\nシミュレータで うごかしてみる？";
 
     // Builds the port controls in `bar` and listens on `scene` for the

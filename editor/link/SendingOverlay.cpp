@@ -76,7 +76,7 @@ SendingOverlay::SendingOverlay(engine::Node* scene, bool boardFont) : scene_(sce
         spinner_->runAction(engine::RepeatForever::create(engine::RotateBy::create(0.2f, 45)));
         panel_->addChild(spinner_);
     }
-    scene->addChild(layer_);
+    scene->addChild(layer_, kZOrder);
 }
 
 SendingOverlay::~SendingOverlay() {

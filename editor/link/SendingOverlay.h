@@ -21,6 +21,9 @@ class Sprite;
 // whole text again.
 class SendingOverlay {
 public:
+    // Above everything of the editor, a card being dragged included.
+    static constexpr int kZOrder = 2000;
+
     static constexpr const char* kFinished = "おわったよ";
     static constexpr const char* kStopping = "とめているよ";
     static constexpr const char* kClose = "とじる";

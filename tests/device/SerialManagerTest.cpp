@@ -172,7 +172,7 @@ TEST_F(SerialManagerTest, RefusedOpenSaysWhy) {
         script->refusal = pavlune::PortOpenError::fromErrno(EBUSY);
     }
     EXPECT_FALSE(manager.openSelectedPort(reason));
-    EXPECT_NE(reason.find("ほかのプログラム"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("ほかの プログラム"), std::string::npos) << reason;
     {
         std::lock_guard lock(script->mutex);
         script->openable.clear();

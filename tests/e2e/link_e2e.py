@@ -116,7 +116,7 @@ def close_failure_box(s, box):
 def que_stop(tool, board):
     """The tool cannot stop a que board: it says what to do, fails, sends nothing."""
     board.clear()
-    result = export(tool, "--dialect", "que", "--stop", board.path, check=False)
+    result = subprocess.run([tool, "--dialect", "que", "--stop", board.path], capture_output=True)
     message = result.stderr.decode(errors="replace")
     if result.returncode == 0 or "リセットボタン" not in message:
         raise Failure(f"a que stop must fail with the reset-button message; got {result.returncode}: {message!r}")
