@@ -5,8 +5,8 @@ chosen in the port list and play is pressed; the board must receive exactly
 the bytes pavlune-export prints for the saved program, paced no faster than
 its schedule. Stop must send what `pavlune-export --stop` sends. A second
 terminal whose line never drains ends the send with the failure box within
-the write deadline, and one OK returns to the editor. Stopping a que board
-from the tool says to press its reset button and sends nothing. Then the
+the write deadline, and one OK returns to the editor. Stopping a que board,
+from the editor or the tool, says to press its reset button and sends nothing. Then the
 board is unplugged: play shows the failure box and the editor stays usable.
 
     link_e2e.py <pavlune-cards> <pavlune-export> [folder for screenshots]
@@ -19,8 +19,8 @@ import subprocess
 import sys
 import time
 
-from e2e_support import (BACK, BASIC, LIST_NEW, PLAY, PORT_FIELD, SETTINGS_CLOSED, SNAPPED_X, STOP, Failure,
-                         Session, port_row, row_y, run, settle, skip_unless_tools, wait_until)
+from e2e_support import (BACK, BASIC, CHOOSER_X, CHOOSER_Y, LIST_NEW, PLAY, PORT_FIELD, SETTINGS_CLOSED, SNAPPED_X,
+                         STOP, TOGGLE, Failure, Session, port_row, row_y, run, settle, skip_unless_tools, wait_until)
 from pty_board import PtyBoard
 
 LED_ON, LED_OFF = 0, 1
@@ -28,6 +28,7 @@ DIALECT = "jam"
 PANEL_POINT = (600, 500)      # inside the sending panel, away from its stop button
 EDITOR_PAPER = (820, 200)     # white paper right of the rows, while the editor shows
 FAILURE_CAPTION = "しっぱい"
+QUE_STOP_CAPTION = "ボードを とめるには"
 IN_SCENE = "in the scene"
 ALERT_INSIDE = (220, 540)     # the pink inside of the editor's own box, left of its text
 ALERT_OK = (362, 284)
@@ -95,22 +96,40 @@ def main():
         stalled.close()
 
 
-def failure_box(session):
+def failure_box(session, caption=FAILURE_CAPTION):
     """The system's message box window, IN_SCENE when the editor shows its
     own box instead (a display where the system box cannot be shown), or None."""
-    window = session.window_geometry(f"^{FAILURE_CAPTION}$")
+    window = session.window_geometry(f"^{caption}$")
     if window:
         return window
     red, green, _ = session.colour_at(*ALERT_INSIDE)
     return IN_SCENE if red >= 235 and red - green >= 12 else None
 
 
-def close_failure_box(s, box):
+def close_failure_box(s, box, caption=FAILURE_CAPTION):
     if box is IN_SCENE:
         s.click(*ALERT_OK, wait=0)
     else:
         s.xdo("key", "--window", box["WINDOW"], "Return")
-    wait_until(lambda: not failure_box(s), "the message box to close", 5)
+    wait_until(lambda: not failure_box(s, caption), "the message box to close", 5)
+
+
+def que_stop_in_editor(s, board):
+    """Stop in que: the board has no stop sequence, so the editor says to
+    press its reset button, and sends nothing."""
+    s.click(*TOGGLE, wait=0.6)
+    s.click(CHOOSER_X[2], CHOOSER_Y, wait=0.8)
+    board.clear()
+    s.click(*STOP, wait=0)
+    box = wait_until(lambda: failure_box(s, QUE_STOP_CAPTION), f"a box captioned {QUE_STOP_CAPTION}", 10)
+    settle(0.3)
+    s.shot("que-stop")
+    close_failure_box(s, box, QUE_STOP_CAPTION)
+    settle(0.3)
+    if board.bytes():
+        raise Failure(f"a que stop sent {board.bytes()!r}")
+    s.click(*TOGGLE, wait=0.6)
+    s.click(CHOOSER_X[0], CHOOSER_Y, wait=0.8)
 
 
 def que_stop(tool, board):
@@ -194,6 +213,7 @@ def link(s, board, stalled, tool):
     s.alive()
 
     never_drains(s, stalled, first_row)
+    que_stop_in_editor(s, board)
     que_stop(tool, board)
 
     # Unplugged: play tells why and the editor carries on.
