@@ -18,26 +18,29 @@ std::optional<WindowPlacement::Rect> WindowPlacement::parse(const std::string& t
 WindowPlacement::Rect WindowPlacement::beside(const Rect& editor, const Rect& screen, int width, int height) {
     const int screenRight = screen.x + screen.width;
     const int screenBottom = screen.y + screen.height;
-    // Along the other axis the window lines up with the editor, kept on the screen.
-    const int alignedY = std::clamp(editor.y, screen.y, std::max(screen.y, screenBottom - height));
-    const int alignedX = std::clamp(editor.x, screen.x, std::max(screen.x, screenRight - width));
-    if (editor.x + editor.width + kGap + width <= screenRight) {
-        return {editor.x + editor.width + kGap, alignedY, width, height};
+    const auto keepX = [&](int x) { return std::clamp(x, screen.x, std::max(screen.x, screenRight - width)); };
+    const auto keepY = [&](int y) { return std::clamp(y, screen.y, std::max(screen.y, screenBottom - height)); };
+    // Left first: the editor's run controls are on its right, its palette on
+    // its left, so where both sides overlap alike the palette is covered.
+    const Rect candidates[] = {
+        {keepX(editor.x - kGap - width), keepY(editor.y), width, height},
+        {keepX(editor.x + editor.width + kGap), keepY(editor.y), width, height},
+        {keepX(editor.x), keepY(editor.y + editor.height + kGap), width, height},
+        {keepX(editor.x), keepY(editor.y - kGap - height), width, height},
+    };
+    const Rect* best = &candidates[0];
+    for (const Rect& candidate : candidates) {
+        if (overlap(candidate, editor) < overlap(*best, editor)) {
+            best = &candidate;
+        }
     }
-    if (editor.x - kGap - width >= screen.x) {
-        return {editor.x - kGap - width, alignedY, width, height};
-    }
-    if (editor.y + editor.height + kGap + height <= screenBottom) {
-        return {alignedX, editor.y + editor.height + kGap, width, height};
-    }
-    if (editor.y - kGap - height >= screen.y) {
-        return {alignedX, editor.y - kGap - height, width, height};
-    }
-    // No room beside it: the corner that leaves the editor's middle free.
-    const bool editorLeftHalf = editor.x + editor.width / 2 < screen.x + screen.width / 2;
-    const bool editorTopHalf = editor.y + editor.height / 2 < screen.y + screen.height / 2;
-    return {editorLeftHalf ? screenRight - width : screen.x, editorTopHalf ? screenBottom - height : screen.y, width,
-            height};
+    return *best;
+}
+
+long long WindowPlacement::overlap(const Rect& a, const Rect& b) {
+    const long long across = std::min(a.x + a.width, b.x + b.width) - std::max(a.x, b.x);
+    const long long down = std::min(a.y + a.height, b.y + b.height) - std::max(a.y, b.y);
+    return across > 0 && down > 0 ? across * down : 0;
 }
 
 } // namespace pavlune

@@ -5,10 +5,10 @@
 
 namespace pavlune {
 
-// Where the board's window goes so that it never covers the editor: to the
-// right of the editor's window when the screen has room there, else to its
-// left, else below or above it, else in the screen corner farthest from the
-// editor's centre. Pure arithmetic on rectangles in screen pixels.
+// Where the board's window goes so that it does not cover the editor: beside
+// the editor's window (left, right, below or above, kept on the screen), on
+// the side where it covers the least of the editor, nothing where the screen
+// has room. Pure arithmetic on rectangles in screen pixels.
 class WindowPlacement {
 public:
     struct Rect {
@@ -27,6 +27,9 @@ public:
     // The top-left corner for a window of `width` by `height` beside
     // `editor` on a screen whose usable area is `screen`.
     static Rect beside(const Rect& editor, const Rect& screen, int width, int height);
+
+    // The area two rectangles share, in square pixels.
+    static long long overlap(const Rect& a, const Rect& b);
 };
 
 } // namespace pavlune
