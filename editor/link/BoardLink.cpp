@@ -200,7 +200,7 @@ void BoardLink::runOnBoard() {
     if (!mayStartTransfer(true)) {
         return;
     }
-    if (ScreenBoard::get().isChosen(*setup_.serial) && !ScreenBoard::get().isRunning()) {
+    if (ScreenBoard::get().isChosen(*setup_.serial) && !ScreenBoard::get().isReady()) {
         startScreenBoard();
         return;
     }

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -62,6 +63,11 @@ bool ScreenBoard::isRunning() {
     }
     child_ = -1; // closed by the child, or never started
     return false;
+}
+
+bool ScreenBoard::isReady() {
+    struct stat link {};
+    return isRunning() && lstat(link_.c_str(), &link) == 0;
 }
 
 void ScreenBoard::stop() {

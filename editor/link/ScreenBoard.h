@@ -27,6 +27,9 @@ public:
     void listIn(pavlune::PavluneCardSerialManager& serial) const;
     bool isChosen(const pavlune::PavluneCardSerialManager& serial) const;
     bool isRunning();
+    // Running, and its row leads to its line (a start whose editor went
+    // before the simulator named its line is not).
+    bool isReady();
     // Starting takes three steps, so that only the wait leaves the main
     // thread: spawn starts the simulator (its window beside the rectangle `beside`,
     // "x,y,width,height", when given) and returns the descriptor on which it
