@@ -10,7 +10,7 @@
 //
 //   pavlune-bench-editor-send [--load N] [--hide spinner|text] [folder]
 //   --load N: N busy processes run beside it (2 cores: try 4).
-//   --hide: the overlay's spinner or text is not drawn, to see what it costs.
+//   --hide: the overlay's spinner or text panel is not drawn, to see what it costs.
 
 #include "bench/BenchEditor.h"
 #include "bench/BenchSamples.h"
@@ -106,7 +106,7 @@ struct SendFrames {
 
 std::size_t echoedLength(BoardLink& link) {
     SendingOverlay* overlay = link.getSendingOverlay();
-    return overlay && overlay->getText() ? overlay->getText()->getString().size() : 0;
+    return overlay ? overlay->getEchoedText().size() : 0;
 }
 
 SendFrames sendFromEditor(engine::HeadlessDriver& driver, SaveData* record, TimedBoard& board, FieldRows& rows,
@@ -117,12 +117,12 @@ SendFrames sendFromEditor(engine::HeadlessDriver& driver, SaveData* record, Time
     FieldScene* editor = BenchEditor::open(driver, record);
     LinkSetup::install(nullptr);
     BoardLink& link = *editor->getBoardLink();
-    // The first search lists the board after whatever this machine has.
+    // The first search lists the board among whatever this machine has.
     while (!link.isIdle()) {
         link.waitForWorkers();
         driver.step();
     }
-    board.serial->setSelectedIndex(static_cast<int>(board.serial->getPorts().size()) - 1);
+    board.serial->choosePort(board.board->devicePath());
     link.updatePortStatus();
     rows = editor->getBoard()->fieldRows();
 
@@ -133,7 +133,7 @@ SendFrames sendFromEditor(engine::HeadlessDriver& driver, SaveData* record, Time
     link.play();
     if (SendingOverlay* overlay = link.getSendingOverlay()) {
         engine::Node* part = hidden == "spinner" ? static_cast<engine::Node*>(overlay->getSpinner())
-                             : hidden == "text"  ? static_cast<engine::Node*>(overlay->getText())
+                             : hidden == "text"  ? overlay->getPanel()
                                                  : nullptr;
         if (part) {
             part->setVisible(false);

@@ -8,20 +8,20 @@ std::string describeOpenFailure(const PortOpenError& error) {
     case PortOpenError::Kind::none:
         return "";
     case PortOpenError::Kind::permissionDenied:
-        return "ポートを開く権限がありません（dialout グループに入っていますか）。";
+        return "ポートを ひらけないよ（dialout グループに はいっていますか）。";
     case PortOpenError::Kind::busy:
-        return "ほかのプログラムがポートを使っています。";
+        return "ほかの プログラムが ポートを つかっているよ。";
     case PortOpenError::Kind::noSuchDevice:
-        return "ポートが見つかりません（ケーブルが抜けていませんか）。";
+        return "ポートが みつからないよ（ケーブルが はずれていない？）。";
     case PortOpenError::Kind::notATerminal:
     case PortOpenError::Kind::other:
         break;
     }
-    return "ポートを開けませんでした: " + error.osText;
+    return "ポートを ひらけなかったよ: " + error.osText;
 }
 
 std::string describeMissingSelection() {
-    return "ポートがえらばれていません。";
+    return "ポートが えらばれていないよ。";
 }
 
 } // namespace pavlune

@@ -5,6 +5,7 @@
 #include "device/PlatformSerialBackend.h"
 #include "device/PortChangeWatcher.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -35,6 +36,7 @@ PavluneCardSerialManager::~PavluneCardSerialManager() {
 bool PavluneCardSerialManager::init() {
     std::lock_guard lock(mutex_);
     selectedIndex_ = 0;
+    chosenName_.clear();
     releasePortsLocked();
     return true;
 }
@@ -91,34 +93,41 @@ bool PavluneCardSerialManager::searchPorts(const std::function<void(bool)>& done
     std::unique_lock lock(mutex_);
     if (ok) {
         std::vector<PavluneCardSerialData*> fresh;
+        const auto add = [&fresh](const SerialPortInfo& port) {
+            fresh.push_back(new PavluneCardSerialData(port.name, port.description, false, port.transport));
+        };
+        // Where a board is most likely comes first: USB adapters, then what
+        // the system could not tell, the named devices, the board on the
+        // screen, and the built-in UARTs last.
+        std::vector<SerialPortInfo> enumerated;
         for (const SerialPortInfo& port : found) {
             // A port without a name cannot be opened, and one without a
             // description is not something the user would recognise.
-            if (port.name.empty() || port.description.empty()) {
-                continue;
+            if (!port.name.empty() && !port.description.empty()) {
+                enumerated.push_back(port);
             }
-            fresh.push_back(new PavluneCardSerialData(port.name, port.description, false));
+        }
+        std::stable_partition(enumerated.begin(), enumerated.end(),
+                              [](const SerialPortInfo& port) { return port.transport == SerialPortInfo::Transport::usb; });
+        for (const SerialPortInfo& port : enumerated) {
+            if (port.transport != SerialPortInfo::Transport::native) {
+                add(port);
+            }
         }
         for (const std::string& path : extraPorts_) {
-            fresh.push_back(new PavluneCardSerialData(path, path, false));
+            add({path, path, false, SerialPortInfo::Transport::named});
         }
         if (!lastPortName_.empty()) {
-            fresh.push_back(new PavluneCardSerialData(lastPortName_, lastPortDescription_, false));
+            add({lastPortName_, lastPortDescription_, false, SerialPortInfo::Transport::screen});
         }
-        std::string selectedName;
-        if (selectedIndex_ >= 0 && static_cast<std::size_t>(selectedIndex_) < ports_.size()) {
-            selectedName = ports_[static_cast<std::size_t>(selectedIndex_)]->getName();
+        for (const SerialPortInfo& port : enumerated) {
+            if (port.transport == SerialPortInfo::Transport::native) {
+                add(port);
+            }
         }
         releasePortsLocked();
         ports_ = std::move(fresh);
-        selectedIndex_ = 0;
-        for (std::size_t i = 0; i < ports_.size(); ++i) {
-            if (!selectedName.empty() && ports_[i]->getName() == selectedName) {
-                selectedIndex_ = static_cast<int>(i);
-                break;
-            }
-        }
-        markSelectedActiveLocked();
+        selectChosenLocked();
     }
     // Idle again before `done`, which usually has the status line redrawn.
     if (--searchesRunning_ == 0) {
@@ -142,6 +151,20 @@ void PavluneCardSerialManager::setLastPort(const std::string& name, const std::s
     lastPortDescription_ = description;
 }
 
+void PavluneCardSerialManager::selectChosenLocked() {
+    selectedIndex_ = -1;
+    for (std::size_t i = 0; i < ports_.size(); ++i) {
+        const bool chosen = chosenName_.empty() ? ports_[i]->toInfo().choosableBySearch()
+                                                : ports_[i]->getName() == chosenName_;
+        if (chosen) {
+            selectedIndex_ = static_cast<int>(i);
+            chosenName_ = ports_[i]->getName();
+            break;
+        }
+    }
+    markSelectedActiveLocked();
+}
+
 void PavluneCardSerialManager::markSelectedActiveLocked() {
     for (std::size_t i = 0; i < ports_.size(); ++i) {
         ports_[i]->setActive(static_cast<int>(i) == selectedIndex_);
@@ -150,8 +173,8 @@ void PavluneCardSerialManager::markSelectedActiveLocked() {
 
 void PavluneCardSerialManager::addPort(const std::string& name, const std::string& description) {
     std::lock_guard lock(mutex_);
-    ports_.push_back(new PavluneCardSerialData(name, description, false));
-    markSelectedActiveLocked();
+    ports_.push_back(new PavluneCardSerialData(name, description, false, SerialPortInfo::Transport::named));
+    selectChosenLocked();
 }
 
 bool PavluneCardSerialManager::openSelectedPort() {
@@ -214,7 +237,28 @@ int PavluneCardSerialManager::getSelectedIndex() const {
 void PavluneCardSerialManager::setSelectedIndex(int index) {
     std::lock_guard lock(mutex_);
     selectedIndex_ = index;
+    const bool listed = index >= 0 && static_cast<std::size_t>(index) < ports_.size();
+    chosenName_ = listed ? ports_[static_cast<std::size_t>(index)]->getName() : std::string();
     markSelectedActiveLocked();
+}
+
+bool PavluneCardSerialManager::choosePort(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    for (std::size_t i = 0; i < ports_.size(); ++i) {
+        if (ports_[i]->getName() == name) {
+            selectedIndex_ = static_cast<int>(i);
+            chosenName_ = name;
+            markSelectedActiveLocked();
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string PavluneCardSerialManager::getMissingPortName() const {
+    std::lock_guard lock(mutex_);
+    const bool listed = selectedIndex_ >= 0 && static_cast<std::size_t>(selectedIndex_) < ports_.size();
+    return listed ? std::string() : chosenName_;
 }
 
 int PavluneCardSerialManager::getState() const {

@@ -47,10 +47,14 @@ public:
     // do nothing. Returns true either way.
     bool activate(const std::function<void(bool)>& done);
 
-    // Rebuilds the list from the present ports, followed by the extra ports.
-    // The selection stays on the same port name when that port is still
-    // present (otherwise it goes to 0), and the selected record is the active
-    // one. The state reads searching meanwhile. When the system cannot be
+    // Rebuilds the list from the present ports: USB adapters first, then
+    // ports the system could not tell, the extra ports, the last port and the
+    // built-in UARTs. The selection follows the chosen port's name; when that
+    // port is gone nothing is selected (nothing else is chosen behind the
+    // user's back) until it comes back or the user chooses another. While no
+    // port was ever chosen, the first USB, unknown or extra port is; a
+    // built-in UART or the last port only when the user picks it. The
+    // selected record is the active one. The state reads searching meanwhile. When the system cannot be
     // asked, the list stays as it was. Calls `done` with the result, on the
     // calling thread, and returns it.
     bool searchPorts(const std::function<void(bool)>& done);
@@ -64,8 +68,8 @@ public:
     // lists none.
     void setLastPort(const std::string& name, const std::string& description);
 
-    // Puts one record into the list as a search would have found it (active
-    // when the list is empty). For a device that enumeration does not show,
+    // Puts one named record at the end of the list (chosen and active when
+    // nothing is chosen yet). For a device that enumeration does not show,
     // such as a pseudo-terminal named on a command line.
     void addPort(const std::string& name, const std::string& description);
 
@@ -88,6 +92,13 @@ public:
     int getSelectedIndex() const;
     // The chosen port: it becomes the active record (the one that is run on).
     void setSelectedIndex(int index);
+    // Chooses the listed port of that name; false (and nothing changes) when
+    // none is listed. A list on the screen chooses this way, so a search that
+    // reordered the list meanwhile cannot make a tap pick the neighbour.
+    bool choosePort(const std::string& name);
+    // The name of the chosen port while it is not listed (unplugged); empty
+    // when the selection is listed or nothing was ever chosen.
+    std::string getMissingPortName() const;
     int getState() const;
 
     // Slots that the editor fills; this layer never calls them itself (a
@@ -101,11 +112,13 @@ public:
 
 private:
     void releasePortsLocked();
+    void selectChosenLocked();
     void markSelectedActiveLocked();
 
     mutable std::mutex mutex_; // ports_, selectedIndex_, state_, started_, the slots
     std::vector<PavluneCardSerialData*> ports_;
     int selectedIndex_ = 0;
+    std::string chosenName_; // what the user (or the first search) chose; kept while it is unplugged
     int state_ = stateIdle;
     int searchesRunning_ = 0;
     bool started_ = false;

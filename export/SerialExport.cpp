@@ -46,6 +46,10 @@ int SerialExport::finish(bool done, const std::string& message, const std::strin
 }
 
 std::string SerialExport::reasonFor(const std::string& device, const PavluneAppsError& error) const {
+    if (error == PavluneAppsError::cannotStop()) {
+        return "pavlune-export: this dialect has no sequence that stops a running program; press the board's reset "
+               "button";
+    }
     if (serial_.getLastOpenError().ok() || error.title != PavluneAppsError::portNotOpened().title) {
         return {};
     }

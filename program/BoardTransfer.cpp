@@ -24,13 +24,18 @@ void BoardTransfer::sendProgram(const CatalogueView& view, const FieldRows& rows
         return;
     }
     writer_.restart();
+    PavluneAppsError error;
     if (view.isByteCoded()) {
-        // A stop request ends a que send quietly, without the padding.
-        sendQueTransfer(view, rows);
+        // A stop request ends a que send quietly, without the padding; a
+        // lost byte ends it with the port error, since the board would wait
+        // for an image that never completes (or run a shifted one).
+        if (!sendQueTransfer(view, rows, error) && error.showMessage) {
+            onError(error);
+            return;
+        }
         onDone();
         return;
     }
-    PavluneAppsError error;
     if (!sendTextTransfer(view, rows, error)) {
         onError(error);
         return;
@@ -43,6 +48,13 @@ void BoardTransfer::stopProgram(ErrorCallback onError, DoneCallback onDone) {
 }
 
 void BoardTransfer::stopProgram(const CatalogueView& view, ErrorCallback onError, DoneCallback onDone) {
+    const CardCode breakCode = view.getBreakCode();
+    const CardCode resetCode = view.getResetCode();
+    if (breakCode.code.empty() && resetCode.code.empty()) {
+        // Nothing the board listens to would stop it: say so, and send nothing.
+        onError(PavluneAppsError::cannotStop());
+        return;
+    }
     if (std::string reason; !serial_.openSelectedPort(reason)) {
         onError(PavluneAppsError::portNotOpened(reason));
         return;
@@ -50,8 +62,6 @@ void BoardTransfer::stopProgram(const CatalogueView& view, ErrorCallback onError
     writer_.restart();
     // The reset record's own pause is used here (none), unlike in a send,
     // which paces it like program text.
-    const CardCode breakCode = view.getBreakCode();
-    const CardCode resetCode = view.getResetCode();
     PavluneAppsError error;
     if (!sendText(breakCode.code, breakCode.charDelay, false, error) ||
         !sendText(resetCode.code, resetCode.charDelay, false, error)) {
@@ -90,34 +100,45 @@ bool BoardTransfer::sendTextTransfer(const CatalogueView& view, const FieldRows&
     return true;
 }
 
-bool BoardTransfer::sendQueTransfer(const CatalogueView& view, const FieldRows& rows) {
+bool BoardTransfer::sendQueTransfer(const CatalogueView& view, const FieldRows& rows, PavluneAppsError& error) {
     const int pacing = view.getCharPacing();
     QueProgramAssembler assembler(view);
     const QueProgram program = assembler.assembleQueProgram(rows);
-    // Only bytes that the port took count toward the image size, so the
-    // padding grows by one for every byte lost on the way.
+    const auto writeOne = [this, pacing, &error](std::uint8_t byte) {
+        writer_.pause(pacing);
+        if (!writer_.write(byte)) {
+            error = PavluneAppsError::writeFailed();
+            return false;
+        }
+        return true;
+    };
     long long written = 0;
     for (const std::vector<QueGroup>& rowGroups : program.rows) {
         for (const QueGroup& group : rowGroups) {
             for (const std::uint8_t byte : group.bytes) {
-                writer_.pause(pacing);
-                if (writer_.write(byte)) {
-                    ++written;
+                if (!writeOne(byte)) {
+                    return false;
                 }
+                ++written;
             }
             showQueGroup(group);
         }
         if (stopRequested_.load()) {
+            error = PavluneAppsError::stopped();
             return false;
         }
     }
-    const auto padByte = static_cast<std::uint8_t>(program.padByte);
-    while (written < program.programImageSize && !stopRequested_.load()) {
-        writer_.pause(pacing);
-        writer_.write(padByte);
-        ++written; // counted whatever the result, so a dead port cannot loop forever
+    while (written < program.programImageSize) {
+        if (stopRequested_.load()) {
+            error = PavluneAppsError::stopped();
+            return false;
+        }
+        if (!writeOne(static_cast<std::uint8_t>(program.padByte))) {
+            return false;
+        }
+        ++written;
     }
-    return !stopRequested_.load();
+    return true;
 }
 
 void BoardTransfer::showQueGroup(const QueGroup& group) {

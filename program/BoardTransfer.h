@@ -42,7 +42,9 @@ public:
     void sendProgram(const CatalogueView& view, const FieldRows& rows, ErrorCallback onError,
                      DoneCallback onDone);
 
-    // The stop routine.
+    // The stop routine: the break and reset sequences. A dialect that has
+    // neither (que) cannot stop the board from here: the error says what to
+    // do instead, and the port is not touched.
     void stopProgram(ErrorCallback onError, DoneCallback onDone);
     void stopProgram(const CatalogueView& view, ErrorCallback onError, DoneCallback onDone);
 
@@ -54,8 +56,9 @@ public:
 
 private:
     bool sendTextTransfer(const CatalogueView& view, const FieldRows& rows, PavluneAppsError& error);
-    // True when it ran to the end, false when a stop request ended it early.
-    bool sendQueTransfer(const CatalogueView& view, const FieldRows& rows);
+    // True when it ran to the end; false when a stop request (`error` is the
+    // quiet one) or a byte the port did not take (the write error) ended it.
+    bool sendQueTransfer(const CatalogueView& view, const FieldRows& rows, PavluneAppsError& error);
     void showQueGroup(const QueGroup& group);
 
     PavluneCardSerialManager& serial_;

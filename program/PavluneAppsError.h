@@ -27,6 +27,11 @@ struct PavluneAppsError {
     static PavluneAppsError writeFailed() {
         return {"しっぱい", "せつぞくにしっぱいしました。", true, true, true};
     }
+    // The board has no sequence that stops a running program (que): only its
+    // reset button does, and the user is told so instead of a pretended stop.
+    static PavluneAppsError cannotStop() {
+        return {"ボードを とめるには", "ボードの リセットボタンを おしてね。", true, false, false};
+    }
     // The user stopped the send; nothing to show.
     static PavluneAppsError stopped() { return {"", "", false, false, false}; }
 

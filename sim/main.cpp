@@ -12,6 +12,7 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <poll.h>
 #include <string>
 
@@ -24,6 +25,7 @@ volatile std::sig_atomic_t gQuit = 0;
 struct Options {
     bool trace = false;
     bool window = false;
+    std::optional<WindowPlacement::Rect> beside; // the editor's window, to open beside
     std::string screenshot;
     std::optional<Dialect> dialect;
 };
@@ -33,6 +35,7 @@ void usage(std::ostream& out) {
            "  --trace       one line per change on standard output, seconds since RUN\n"
            "  --window      draw the board, its outputs, the car and what it received\n"
            "  --screenshot  with --window: write the window to PNG as it changes (twice a second at most)\n"
+           "  --beside=X,Y,W,H  with --window: open beside this screen rectangle, never over it\n"
            "  --dialect     answer only this dialect (otherwise it follows the sender)\n";
 }
 
@@ -44,6 +47,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
             options.trace = true;
         } else if (argument == "--window") {
             options.window = true;
+        } else if (argument.rfind("--beside=", 0) == 0) {
+            options.beside = WindowPlacement::parse(argument.substr(std::string("--beside=").size()));
         } else if (argument == "--screenshot" && hasValue) {
             options.screenshot = argv[++i];
         } else if (argument == "--dialect" && hasValue) {
@@ -129,7 +134,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<BoardWindow> window;
     if (options.window) {
         window = std::make_unique<BoardWindow>(board.outputs(), options.screenshot);
-        if (!window->open()) {
+        if (!window->open(options.beside)) {
             return 1;
         }
         fanout.setWindow(window.get());

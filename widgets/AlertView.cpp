@@ -68,6 +68,7 @@ bool AlertView::init(const std::string& message) {
     addChild(ok);
     cancel->setPosition(kCentre + kCancelOffset);
     addChild(cancel);
+    cancel_ = cancel;
 
     label->setTextColor(engine::Color4B(0, 0, 0, 255));
     label->setPosition(kCentre + kMessageOffset);
@@ -80,6 +81,16 @@ bool AlertView::init(const std::string& message) {
     listenAsButton(ok, &AlertView::onOk);
     listenAsButton(cancel, &AlertView::onCancel);
     return true;
+}
+
+void AlertView::informOnly() {
+    if (!cancel_) {
+        return;
+    }
+    getEventDispatcher()->removeEventListenersForTarget(cancel_);
+    cancel_->removeFromParent();
+    cancel_ = nullptr;
+    onCancel = nullptr;
 }
 
 void AlertView::close() {

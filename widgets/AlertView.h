@@ -31,6 +31,9 @@ public:
     using engine::Node::init;
     virtual bool init(const std::string& message);
 
+    // A box that only tells something: the Cancel button goes, OK stays.
+    void informOnly();
+
     // Drops the callbacks at once (so taps during the fade do nothing), then
     // fades the box out and removes it from the scene.
     void close();
@@ -46,6 +49,8 @@ protected:
     ~AlertView() override;
 
 private:
+    engine::Node* cancel_ = nullptr; // a child while shown
+
     // Calls a copy, so that a callback that closes the box (and so empties
     // itself) is not destroyed while it runs.
     void invoke(const Callback& callback);

@@ -13,9 +13,9 @@ void Notice::show(engine::Node* scene, const std::string& message, const std::st
     if (!box) {
         return;
     }
-    // There is nothing to decide: every way out just closes it.
+    // There is nothing to decide: one OK, and every way out just closes it.
+    box->informOnly();
     box->onOk = [](AlertView* shown) { shown->close(); };
-    box->onCancel = box->onOk;
     box->onOutside = box->onOk;
     scene->addChild(box);
     box->setOpacity(0);

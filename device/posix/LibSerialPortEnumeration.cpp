@@ -21,8 +21,16 @@ bool enumerateLibSerialPorts(std::vector<SerialPortInfo>& found) {
     for (sp_port** port = list; *port != nullptr; ++port) {
         SerialPortInfo info;
         info.name = textOrEmpty(sp_get_port_name(*port));
-        if (sp_get_port_transport(*port) == SP_TRANSPORT_USB) {
+        switch (sp_get_port_transport(*port)) {
+        case SP_TRANSPORT_USB:
+            info.transport = SerialPortInfo::Transport::usb;
             info.description = textOrEmpty(sp_get_port_usb_product(*port));
+            break;
+        case SP_TRANSPORT_NATIVE:
+            info.transport = SerialPortInfo::Transport::native;
+            break;
+        default:
+            break;
         }
         if (info.description.empty()) {
             info.description = textOrEmpty(sp_get_port_description(*port));

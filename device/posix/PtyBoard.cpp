@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace pavlune {
@@ -107,6 +108,16 @@ termios PtyBoard::lineSettings() const {
 bool PtyBoard::isExclusive() const {
     int exclusive = 0;
     return ioctl(slave_, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+}
+
+bool PtyBoard::sendToDevice(std::uint8_t byte) {
+    return master_ >= 0 && ::write(master_, &byte, 1) == 1;
+}
+
+void PtyBoard::stall() {
+    if (slave_ >= 0) {
+        tcflow(slave_, TCOOFF);
+    }
 }
 
 void PtyBoard::hangUp() {

@@ -41,6 +41,12 @@ public:
     // Whether the device end is marked for exclusive use (TIOCEXCL).
     bool isExclusive() const;
 
+    // The board answers one byte: it arrives at the device end.
+    bool sendToDevice(std::uint8_t byte);
+    // The line stops draining, as with an adapter that hangs: output on the
+    // device end is suspended (as by an XOFF that no setting can undo), so
+    // writes find no room.
+    void stall();
     // Closes the board's end: writes on the device end fail from now on.
     void hangUp();
     // Closes both ends: the device path disappears.

@@ -1,8 +1,10 @@
 #include "device/posix/TermiosPort.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -14,13 +16,16 @@ namespace {
 
 // 115200 baud, 8 data bits, no parity, 1 stop bit, no parity checking, and raw:
 // no output processing (a line feed leaves as the single byte 0x0A), no echo of
-// what the board sends back, no signals. Flow control stays as the driver has it.
+// what the board sends back, no signals. No software flow control either: a
+// board that echoes what it gets would otherwise stop our output with the first
+// XOFF byte (0x13) of the echo.
 void configureLine(int fd) {
     termios line{};
     if (tcgetattr(fd, &line) != 0) {
         return;
     }
-    line.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | INPCK);
+    line.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | INPCK |
+                                          IXON | IXOFF | IXANY);
     line.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     line.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     line.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB);
@@ -42,8 +47,8 @@ TermiosPort::~TermiosPort() {
 
 PortOpenError TermiosPort::open(const std::string& path) {
     close();
-    // Non-blocking only for the open itself, so that a modem line without
-    // carrier cannot hold us here; writes are blocking again below.
+    // Non-blocking, so that a modem line without carrier cannot hold the open
+    // and a line that stops draining cannot hold a write past its deadline.
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return PortOpenError::fromErrno(errno);
@@ -56,6 +61,11 @@ PortOpenError TermiosPort::open(const std::string& path) {
     if (!isatty(fd)) {
         return fail({PortOpenError::Kind::notATerminal, std::strerror(ENOTTY)});
     }
+    // The multiplexer hands out a new pseudo-terminal at every open: bytes
+    // written to its master end reach no board.
+    if (int number = 0; ioctl(fd, TIOCGPTN, &number) == 0) {
+        return fail({PortOpenError::Kind::notATerminal, "the master end of a pseudo-terminal"});
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         return fail({PortOpenError::Kind::busy, std::string("locked: ") + std::strerror(error)});
@@ -64,10 +74,6 @@ PortOpenError TermiosPort::open(const std::string& path) {
         return fail(PortOpenError::fromErrno(errno));
     }
     configureLine(fd);
-    const int flags = fcntl(fd, F_GETFL);
-    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        return fail(PortOpenError::fromErrno(errno));
-    }
     fd_ = fd;
     return {};
 }
@@ -76,6 +82,7 @@ bool TermiosPort::writeByte(std::uint8_t byte) {
     if (fd_ < 0) {
         return false;
     }
+    const auto deadline = std::chrono::steady_clock::now() + writeDeadline_;
     for (;;) {
         const ssize_t written = ::write(fd_, &byte, 1);
         if (written == 1) {
@@ -84,7 +91,22 @@ bool TermiosPort::writeByte(std::uint8_t byte) {
         if (written < 0 && errno == EINTR) {
             continue;
         }
-        return false;
+        if (written == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
+            return false;
+        }
+        // The line is full: wait for room, but never past the deadline.
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return false;
+        }
+        pollfd room{fd_, POLLOUT, 0};
+        if (::poll(&room, 1, static_cast<int>(left.count()) + 1) < 0 && errno != EINTR) {
+            return false;
+        }
+        if ((room.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+            return false;
+        }
     }
 }
 

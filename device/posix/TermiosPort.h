@@ -2,6 +2,7 @@
 
 #include "device/PortOpenError.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -9,10 +10,15 @@ namespace pavlune {
 
 // One serial device opened the POSIX way: read-write, never as the
 // controlling terminal, exclusively (TIOCEXCL plus an advisory lock, so a
-// second program cannot open it while we hold it), in raw mode at 115200 8N1.
+// second program cannot open it while we hold it), in raw mode at 115200 8N1
+// without flow control.
 class TermiosPort {
 public:
-    TermiosPort() = default;
+    // How long one byte may wait for room on a line that stopped draining.
+    static constexpr std::chrono::milliseconds kWriteDeadline{3000};
+
+    explicit TermiosPort(std::chrono::milliseconds writeDeadline = kWriteDeadline)
+        : writeDeadline_(writeDeadline) {}
     TermiosPort(const TermiosPort&) = delete;
     TermiosPort& operator=(const TermiosPort&) = delete;
     ~TermiosPort();
@@ -22,12 +28,15 @@ public:
     // held by someone else, and one that cannot be opened; then no device is
     // open and the result says why. Never creates or truncates a file.
     PortOpenError open(const std::string& path);
-    // One write call with one byte (repeated only when a signal interrupted it).
+    // Writes one byte; false when it fails, or when the line has had no room
+    // for it within the write deadline (a stalled adapter, a board that never
+    // reads), so no caller ever waits longer than that.
     bool writeByte(std::uint8_t byte);
     void close();
     bool isOpen() const { return fd_ >= 0; }
 
 private:
+    std::chrono::milliseconds writeDeadline_;
     int fd_ = -1;
 };
 

@@ -17,7 +17,12 @@
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerCustom.h"
 #include "program/BoardTransfer.h"
+#include "engine/2d/actions/FadeIn.h"
+#include "engine/platform/GLView.h"
+#include "widgets/AlertView.h"
 #include "widgets/Notice.h"
+
+#include <SDL.h>
 
 #include <string>
 #include <utility>
@@ -98,6 +103,12 @@ void BoardLink::startSearchWorker(bool activateFirst) {
 void BoardLink::searchEnded() {
     --searchesRunning_;
     updatePortStatus();
+    // A list left open shows the ports as they were; show them as they are.
+    if (portList_ && searchesRunning_ == 0) {
+        portList_->fadeAway();
+        portList_.reset();
+        showPortList();
+    }
 }
 
 void BoardLink::selectPortInBackground() {
@@ -108,9 +119,9 @@ void BoardLink::selectPortInBackground() {
 
 void BoardLink::updatePortStatus() {
     const int state = searchesRunning_ > 0 ? PavluneCardSerialManager::stateSearching : setup_.serial->getState();
-    controls_->showStatus(
-        PortControls::statusText(state, setup_.serial->getPorts(), setup_.serial->getSelectedIndex()),
-        PortControls::turnsInState(state));
+    controls_->showStatus(PortControls::statusText(state, setup_.serial->getPorts(), setup_.serial->getSelectedIndex(),
+                                                   setup_.serial->getMissingPortName()),
+                          PortControls::turnsInState(state));
 }
 
 void BoardLink::showPortList() {
@@ -120,8 +131,8 @@ void BoardLink::showPortList() {
     }
     portList_ = std::make_unique<PortListPopup>(scene_, controls_->getPortField(), controls_->getStatusLabel(),
                                                 ports);
-    portList_->onChoose = [this](int index) {
-        setup_.serial->setSelectedIndex(index);
+    portList_->onChoose = [this](const std::string& name) {
+        setup_.serial->choosePort(name);
         selectPortInBackground();
         closePortList();
     };
@@ -138,34 +149,73 @@ void BoardLink::closePortList() {
     }));
 }
 
-bool BoardLink::mayStartTransfer() {
+bool BoardLink::mayStartTransfer(bool offerScreenBoard) {
     if (transferring_) {
         return false; // the earlier send or stop still owns the port and the stop flag
     }
     channel_->stopRequested = false;
-    if (!setup_.serial->isSelectedPortActive()) {
-        if (hooks_.openBar) {
-            hooks_.openBar(); // so that the port status is in view
-        }
-        return false;
+    if (setup_.serial->isSelectedPortActive()) {
+        return true;
     }
-    return true;
+    if (hooks_.openBar) {
+        hooks_.openBar(); // so that the port status is in view
+    }
+    if (!setup_.serial->getMissingPortName().empty()) {
+        Notice::show(scene_, kMissingBoardMessage, kNoBoardCaption);
+    } else if (offerScreenBoard) {
+        offerScreenBoardInstead();
+    }
+    return false;
+}
+
+void BoardLink::offerScreenBoardInstead() {
+    std::string screenBoard;
+    for (const pavlune::SerialPortInfo& port : setup_.serial->getPorts()) {
+        if (port.transport == pavlune::SerialPortInfo::Transport::screen) {
+            screenBoard = port.name;
+        }
+    }
+    if (screenBoard.empty() || !scene_) {
+        return; // nothing to offer: the bar says that no board was found
+    }
+    AlertView* box = AlertView::create(kOfferScreenBoardMessage);
+    if (!box) {
+        return;
+    }
+    box->onOk = [this, screenBoard](AlertView* shown) {
+        shown->close();
+        if (setup_.serial->choosePort(screenBoard)) {
+            updatePortStatus();
+            runOnBoard();
+        }
+    };
+    box->onCancel = [](AlertView* shown) { shown->close(); };
+    box->onOutside = box->onCancel;
+    scene_->addChild(box);
+    box->setOpacity(0);
+    box->runAction(engine::FadeIn::create(AlertView::kFadeDuration));
 }
 
 void BoardLink::runOnBoard() {
-    if (!mayStartTransfer()) {
+    if (!mayStartTransfer(true)) {
         return;
     }
-    if (std::string failure; ScreenBoard::get().isChosen(*setup_.serial) && !ScreenBoard::get().ensureRunning(failure)) {
-        Notice::show(scene_, failure, "しっぱい");
+    if (ScreenBoard::get().isChosen(*setup_.serial) && !ScreenBoard::get().isReady()) {
+        startScreenBoard();
         return;
     }
     transferring_ = true;
+    stopAfterSend_ = false;
     const pavlune::CatalogueView view = pavlune::DeviceManager::getInstance()->getView();
     sending_ = std::make_unique<SendingOverlay>(scene_, view.getDialect() == pavlune::jam);
     sending_->onStop = [this] {
-        finishSendingOverlay();
+        // The send ends at its next check; then the board is stopped too, so
+        // one tap leaves nothing running.
         channel_->stopRequested = true;
+        stopAfterSend_ = true;
+        if (sending_) {
+            sending_->showStopping();
+        }
     };
     sending_->onClose = [this] { removeSendingOverlay(); };
     pavlune::FieldRows rows = hooks_.fieldRows ? hooks_.fieldRows() : pavlune::FieldRows();
@@ -177,23 +227,76 @@ void BoardLink::runOnBoard() {
         transfer.sendProgram(
             view, rows,
             [channel](PavluneAppsError error) {
-                channel->post([error](BoardLink& link) {
-                    link.handleAppsError(error);
-                    link.finishSendingOverlay();
-                    link.transferEnded();
-                });
+                channel->post([error](BoardLink& link) { link.sendEnded(&error); });
             },
-            [channel] {
-                channel->post([](BoardLink& link) {
-                    link.finishSendingOverlay();
-                    link.transferEnded();
-                });
-            });
+            [channel] { channel->post([](BoardLink& link) { link.sendEnded(nullptr); }); });
     });
 }
 
+void BoardLink::sendEnded(const PavluneAppsError* error) {
+    transferEnded();
+    if (error && error->showMessage) {
+        // The box has told it: one OK and the editor is back.
+        handleAppsError(*error);
+        removeSendingOverlay();
+        return;
+    }
+    if (stopAfterSend_) {
+        stopAfterSend_ = false;
+        removeSendingOverlay();
+        stopOnBoard();
+        return;
+    }
+    if (error) {
+        handleAppsError(*error);
+    }
+    finishSendingOverlay();
+}
+
+void BoardLink::startScreenBoard() {
+    std::string failure;
+    const int output = ScreenBoard::get().spawn(windowBeside(), failure);
+    if (output < 0) {
+        Notice::show(scene_, kScreenBoardFailed + failure, "しっぱい");
+        return;
+    }
+    // The simulator names its line when it is ready; the editor keeps
+    // drawing meanwhile, behind the loading overlay.
+    transferring_ = true;
+    showLoadingOverlay();
+    LinkChannel::startWorker(channel_, [channel = channel_, output] {
+        std::string device = ScreenBoard::readFirstLine(output);
+        channel->post([device](BoardLink& link) { link.screenBoardStarted(device); });
+    });
+}
+
+void BoardLink::screenBoardStarted(const std::string& device) {
+    transferring_ = false;
+    removeLoadingOverlay();
+    if (std::string failure; !ScreenBoard::get().attach(device, failure)) {
+        Notice::show(scene_, kScreenBoardFailed + failure, "しっぱい");
+        return;
+    }
+    runOnBoard();
+}
+
+std::string BoardLink::windowBeside() const {
+    const engine::GLView* view = engine::Director::getInstance()->getOpenGLView();
+    SDL_Window* window = view ? view->getWindow() : nullptr;
+    if (!window) {
+        return {};
+    }
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowPosition(window, &x, &y);
+    SDL_GetWindowSize(window, &width, &height);
+    return std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(width) + "," + std::to_string(height);
+}
+
 void BoardLink::stopOnBoard() {
-    if (!mayStartTransfer() || (ScreenBoard::get().isChosen(*setup_.serial) && !ScreenBoard::get().isRunning())) {
+    if (!mayStartTransfer(false) || (ScreenBoard::get().isChosen(*setup_.serial) && !ScreenBoard::get().isRunning())) {
         return; // a board on the screen that is not there runs nothing
     }
     transferring_ = true;

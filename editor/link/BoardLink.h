@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace engine {
 class Layer;
@@ -33,6 +34,10 @@ struct BoardLinkHooks {
 class BoardLink {
 public:
     static constexpr const char* kEnterForegroundEvent = "PAVLUNE_EVENT_ENTER_FORGROUND";
+    static constexpr const char* kNoBoardCaption = "ボードが ないよ";
+    static constexpr const char* kMissingBoardMessage = "えらんだ ボードが はずれているよ。\nケーブルを つなぎなおしてね。";
+    static constexpr const char* kScreenBoardFailed = "シミュレータを はじめられなかったよ。\n";
+    static constexpr const char* kOfferScreenBoardMessage = "ボードが みつからないよ。\nシミュレータで うごかしてみる？";
 
     // Builds the port controls in `bar` and listens on `scene` for the
     // application coming back to the foreground. Overlays and the port list
@@ -86,9 +91,21 @@ public:
 private:
     void startSearchWorker(bool activateFirst);
     void searchEnded();
+    // The send's report: the error's box (then the editor is back), the stop
+    // that the overlay asked for, or the finished panel.
+    void sendEnded(const pavlune::PavluneAppsError* error);
     void transferEnded();
     void appendSendingText(const std::string& text);
-    bool mayStartTransfer();
+    // True when a command may start; otherwise the bar opens and the user is
+    // told why (a chosen board unplugged; with `offerScreenBoard`, no board
+    // at all: the simulator is offered).
+    bool mayStartTransfer(bool offerScreenBoard);
+    void offerScreenBoardInstead();
+    void startScreenBoard();
+    void screenBoardStarted(const std::string& device);
+    // The editor's window as "x,y,width,height", for the simulator's window
+    // to open beside it; empty when there is none.
+    std::string windowBeside() const;
 
     engine::Node* scene_;
     BoardLinkHooks hooks_;
@@ -100,4 +117,5 @@ private:
     std::unique_ptr<SendingOverlay> sending_;
     int searchesRunning_ = 0;
     bool transferring_ = false;
+    bool stopAfterSend_ = false; // the overlay's stop was tapped: stop the board once the send has ended
 };

@@ -23,7 +23,7 @@ LoadingOverlay::LoadingOverlay(engine::Node* scene) {
     everyTouch->setSwallowTouches(true);
     everyTouch->onTouchBegan = [](engine::Touch*, engine::Event*) { return true; };
     layer_->getEventDispatcher()->addEventListenerWithSceneGraphPriority(everyTouch, layer_);
-    scene->addChild(layer_);
+    scene->addChild(layer_, kZOrder);
 }
 
 LoadingOverlay::~LoadingOverlay() {

@@ -10,6 +10,9 @@ class Node;
 // the editor waits for the link before leaving.
 class LoadingOverlay {
 public:
+    // Above everything of the editor, a card being dragged included.
+    static constexpr int kZOrder = 2000;
+
     explicit LoadingOverlay(engine::Node* scene);
     // Takes the overlay off the screen.
     ~LoadingOverlay();

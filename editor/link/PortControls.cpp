@@ -63,12 +63,13 @@ PortControls::PortControls(engine::Layer* bar) {
 }
 
 std::string PortControls::statusText(int state, const std::vector<pavlune::SerialPortInfo>& ports,
-                                     int selectedIndex) {
+                                     int selectedIndex, const std::string& missingName) {
     if (state == pavlune::PavluneCardSerialManager::stateSearching) {
         return kSearching;
     }
     if (selectedIndex < 0 || static_cast<std::size_t>(selectedIndex) >= ports.size()) {
-        return kNotFound; // nothing listed (or nothing chosen among what is)
+        // The chosen port unplugged, or nothing that looks like a board.
+        return missingName.empty() ? kNotFound : "  " + missingName + kMissingSuffix;
     }
     const pavlune::SerialPortInfo& port = ports[static_cast<std::size_t>(selectedIndex)];
     if (state == pavlune::PavluneCardSerialManager::stateConnecting) {

@@ -17,18 +17,20 @@ class Sprite;
 // icon that searches again. They only show and report; the board link decides.
 class PortControls {
 public:
-    static constexpr const char* kSearching = "Search ...";
-    static constexpr const char* kNotFound = "Not Found ...";
+    static constexpr const char* kSearching = "ボードを さがしているよ";
+    static constexpr const char* kNotFound = "ボードが みつからないよ";
+    static constexpr const char* kMissingSuffix = " が はずれているよ";
 
     // Builds the controls in `bar` (the bottom bar, whose space matches the
-    // screen's while it is open). The status reads "Search ..." and the
-    // reload icon turns until the first status.
+    // screen's while it is open). The status reads kSearching and the reload
+    // icon turns until the first status.
     explicit PortControls(engine::Layer* bar);
 
     // What the status line says for a link state (0 idle, 2 searching, 3
-    // connecting), the listed ports and the chosen index.
+    // connecting), the listed ports and the chosen index; `missingName` is the
+    // chosen port while it is unplugged.
     static std::string statusText(int state, const std::vector<pavlune::SerialPortInfo>& ports,
-                                  int selectedIndex);
+                                  int selectedIndex, const std::string& missingName = "");
     // Whether the reload icon turns in that state (while the link works).
     static bool turnsInState(int state);
 

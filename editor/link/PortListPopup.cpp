@@ -128,10 +128,10 @@ void PortListPopup::addRow(int index, const pavlune::SerialPortInfo& port, float
         label->setOpacity(kPressedRowOpacity);
         return true;
     };
-    listener->onTouchEnded = [this, label](engine::Touch* touch, engine::Event*) {
+    listener->onTouchEnded = [this, label, name = port.name](engine::Touch* touch, engine::Event*) {
         label->setOpacity(255);
         if (HitTest::contains(label, touch) && onChoose) {
-            onChoose(label->getTag());
+            onChoose(name);
         }
     };
     listener->onTouchCancelled = [label](engine::Touch*, engine::Event*) { label->setOpacity(255); };

@@ -3,6 +3,7 @@
 #include "device/SerialPortInfo.h"
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace engine {
@@ -13,7 +14,8 @@ class Node;
 
 // The list of ports that opens above the port box: one row per listed port
 // over a dimmed screen, framed in the theme blue. A row that is tapped is
-// reported by its index; a tap anywhere else closes the list.
+// reported by its port's name (what the row showed, whatever a search did to
+// the list meanwhile); a tap anywhere else closes the list.
 class PortListPopup {
 public:
     // Opens the list in `scene`, laid on `portField` (rows of its size, going
@@ -26,8 +28,8 @@ public:
     PortListPopup(const PortListPopup&) = delete;
     PortListPopup& operator=(const PortListPopup&) = delete;
 
-    // Released on row `index` / outside the rows.
-    std::function<void(int index)> onChoose;
+    // Released on the row of port `name` / outside the rows.
+    std::function<void(const std::string& name)> onChoose;
     std::function<void()> onDismiss;
 
     // Hears no more touches and fades out over 0.1 s, then leaves the scene.

@@ -11,8 +11,10 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -28,25 +30,6 @@ std::string besideThisProgram(const std::string& name) {
     }
     std::string path(self.data(), static_cast<std::size_t>(length));
     return path.substr(0, path.rfind('/') + 1) + name;
-}
-
-// The first line the simulator prints: its pseudo-terminal's path.
-std::string readFirstLine(int fd) {
-    std::string line;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
-    while (line.find('\n') == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        pollfd ready{fd, POLLIN, 0};
-        if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) {
-            return {};
-        }
-        char byte = 0;
-        if (read(fd, &byte, 1) != 1) {
-            return {};
-        }
-        line += byte;
-    }
-    return line.substr(0, line.find('\n'));
 }
 
 } // namespace
@@ -82,6 +65,11 @@ bool ScreenBoard::isRunning() {
     return false;
 }
 
+bool ScreenBoard::isReady() {
+    struct stat link {};
+    return isRunning() && lstat(link_.c_str(), &link) == 0;
+}
+
 void ScreenBoard::stop() {
     if (isRunning()) {
         kill(child_, SIGTERM);
@@ -95,22 +83,42 @@ void ScreenBoard::stop() {
     unlink(link_.c_str());
 }
 
-bool ScreenBoard::ensureRunning(std::string& failure) {
-    if (isRunning()) {
-        return true;
+std::string ScreenBoard::readFirstLine(int fd) {
+    std::string line;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
+    while (line.find('\n') == std::string::npos) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd ready{fd, POLLIN, 0};
+        if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) {
+            return {};
+        }
+        char byte = 0;
+        if (read(fd, &byte, 1) != 1) {
+            return {};
+        }
+        line += byte;
     }
+    return line.substr(0, line.find('\n'));
+}
+
+int ScreenBoard::spawn(const std::string& beside, std::string& failure) {
     stop();
     const std::string program = besideThisProgram(kProgram);
     int pipe[2];
     if (pipe2(pipe, O_CLOEXEC) != 0) {
         failure = std::strerror(errno);
-        return false;
+        return -1;
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipe[1], STDOUT_FILENO);
-    char* const argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>("--window"), nullptr};
-    const int spawned = posix_spawn(&child_, program.c_str(), &actions, nullptr, argv, environ);
+    std::vector<char*> argv{const_cast<char*>(program.c_str()), const_cast<char*>("--window")};
+    const std::string besideArgument = "--beside=" + beside;
+    if (!beside.empty()) {
+        argv.push_back(const_cast<char*>(besideArgument.c_str()));
+    }
+    argv.push_back(nullptr);
+    const int spawned = posix_spawn(&child_, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(pipe[1]);
     output_ = pipe[0];
@@ -118,11 +126,15 @@ bool ScreenBoard::ensureRunning(std::string& failure) {
         child_ = -1;
         failure = program + ": " + std::strerror(spawned);
         stop();
-        return false;
+        return -1;
     }
-    const std::string device = readFirstLine(output_);
-    if (device.empty() || symlink(device.c_str(), link_.c_str()) != 0) {
-        failure = program + (device.empty() ? ": did not name its line" : ": " + std::string(std::strerror(errno)));
+    return output_;
+}
+
+bool ScreenBoard::attach(const std::string& device, std::string& failure) {
+    if (!isRunning() || device.empty() || symlink(device.c_str(), link_.c_str()) != 0) {
+        failure = std::string(kProgram) + (device.empty() || !isRunning() ? ": did not name its line"
+                                                                          : ": " + std::string(std::strerror(errno)));
         stop();
         return false;
     }

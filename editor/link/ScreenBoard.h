@@ -27,9 +27,17 @@ public:
     void listIn(pavlune::PavluneCardSerialManager& serial) const;
     bool isChosen(const pavlune::PavluneCardSerialManager& serial) const;
     bool isRunning();
-    // Starts the simulator unless it runs; false with the reason when it
-    // cannot be started or does not name its line in time.
-    bool ensureRunning(std::string& failure);
+    // Running, and its row leads to its line (a start whose editor went
+    // before the simulator named its line is not).
+    bool isReady();
+    // Starting takes three steps, so that only the wait leaves the main
+    // thread: spawn starts the simulator (its window beside the rectangle `beside`,
+    // "x,y,width,height", when given) and returns the descriptor on which it
+    // names its line, or -1 with the reason; readFirstLine (any thread) waits
+    // for that name, a few seconds at most; attach leads the row's link to it.
+    int spawn(const std::string& beside, std::string& failure);
+    static std::string readFirstLine(int fd);
+    bool attach(const std::string& device, std::string& failure);
 
 private:
     ScreenBoard();

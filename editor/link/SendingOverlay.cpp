@@ -12,10 +12,24 @@
 #include "widgets/Design.h"
 #include "widgets/HitTest.h"
 
+using engine::Color4B;
 using engine::Size;
 using engine::Vec2;
 
 namespace {
+
+// The panel leaves the right edge to the stop button.
+constexpr float kPanelX = 30;
+constexpr float kPanelY = 30;
+constexpr float kPanelRightMargin = 150;
+constexpr float kPadding = 20;
+constexpr float kCaptionHeight = 56;
+constexpr float kLineHeight = SendingOverlay::kFontSize * 1.25f;
+// Opaque: one plain fill, the cheapest thing a software renderer draws, and
+// nothing of the busy editor shows through the text.
+const Color4B kPanelColour(24, 32, 40, 255);
+const Color4B kTextColour(238, 244, 246, 255);
+const Size kCloseSize(120, 60);
 
 void claimEveryTouch(engine::Node* node) {
     auto* listener = engine::EventListenerTouchOneByOne::create();
@@ -24,33 +38,45 @@ void claimEveryTouch(engine::Node* node) {
     node->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, node);
 }
 
+// Where the stop button stands, and the close button after it.
+Vec2 buttonPlace(const Size& button) {
+    const Size visible = engine::Director::getInstance()->getVisibleSize();
+    return Vec2(visible.width - button.width * 0.5f - 10, visible.height * 0.5f - 120);
+}
+
+bool startsCharacter(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+}
+
 } // namespace
 
-SendingOverlay::SendingOverlay(engine::Node* scene, bool boardFont) : scene_(scene) {
-    layer_ = engine::LayerColor::create(design::kDimming, design::kWidth, design::kHeight);
+SendingOverlay::SendingOverlay(engine::Node* scene, bool boardFont) : scene_(scene), boardFont_(boardFont) {
+    layer_ = engine::LayerColor::create(kPanelColour, design::kWidth, design::kHeight);
     if (!layer_ || !scene) {
         layer_ = nullptr;
         return;
     }
     claimEveryTouch(layer_);
-    addStopButton();
-
-    text_ = boardFont ? engine::Label::createWithTTF("", "fonts/PavluneBoard-1.2.ttf", 20)
-                      : engine::Label::createWithSystemFont("", "HiraKakuProN-W6", 20);
-    if (text_) {
-        text_->setAlignment(engine::TextHAlignment::LEFT, engine::TextVAlignment::TOP);
-        text_->setAnchorPoint(Vec2(0, 0));
-        text_->setPosition(50, 50);
-        layer_->addChild(text_);
+    // The text's area: the screen but for the right edge, where the stop button is.
+    panel_ = engine::Node::create();
+    if (panel_) {
+        panel_->setContentSize(Size(design::kWidth - kPanelX - kPanelRightMargin, design::kHeight - 2 * kPanelY));
+        panel_->setPosition(kPanelX, kPanelY);
+        layer_->addChild(panel_);
     }
+    addStopButton();
+    showCaption("おくっているよ");
+    newLine();
 
     spinner_ = engine::Sprite::create("res/r_loading.png");
-    if (spinner_) {
-        spinner_->setPosition(design::kWidth / 2, design::kHeight / 2);
+    if (spinner_ && panel_) {
+        const Size panel = panel_->getContentSize();
+        spinner_->setScale(0.5f);
+        spinner_->setPosition(panel.width - kPadding - 20, panel.height - kCaptionHeight * 0.5f);
         spinner_->runAction(engine::RepeatForever::create(engine::RotateBy::create(0.2f, 45)));
-        layer_->addChild(spinner_);
+        panel_->addChild(spinner_);
     }
-    scene->addChild(layer_);
+    scene->addChild(layer_, kZOrder);
 }
 
 SendingOverlay::~SendingOverlay() {
@@ -58,9 +84,7 @@ SendingOverlay::~SendingOverlay() {
         return;
     }
     engine::EventDispatcher* dispatcher = layer_->getEventDispatcher();
-    if (stopButton_) {
-        dispatcher->removeEventListenersForTarget(stopButton_);
-    }
+    removeStopButton();
     dispatcher->removeEventListenersForTarget(layer_);
     layer_->removeFromParent();
 }
@@ -70,9 +94,7 @@ void SendingOverlay::addStopButton() {
     if (!stopButton_) {
         return;
     }
-    const Size visible = engine::Director::getInstance()->getVisibleSize();
-    const Size size = stopButton_->getContentSize();
-    stopButton_->setPosition(visible.width - size.width * 0.5f - 10, visible.height * 0.5f - 120);
+    stopButton_->setPosition(buttonPlace(stopButton_->getContentSize()));
     layer_->addChild(stopButton_);
 
     engine::Sprite* button = stopButton_;
@@ -90,7 +112,7 @@ void SendingOverlay::addStopButton() {
         if (!HitTest::contains(button, touch)) {
             return;
         }
-        // On the next frame, not inside the button's own handler: the panel
+        // On the next frame, not inside the button's own handler: stopping
         // removes the button.
         if (onStop) {
             scene_->runAction(engine::CallFunc::create(onStop));
@@ -100,10 +122,92 @@ void SendingOverlay::addStopButton() {
     button->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, button);
 }
 
-void SendingOverlay::appendText(const std::string& text) {
-    if (text_) {
-        text_->setString(text_->getString() + text);
+void SendingOverlay::removeStopButton() {
+    if (stopButton_) {
+        stopButton_->getEventDispatcher()->removeEventListenersForTarget(stopButton_);
+        stopButton_->removeFromParent();
+        stopButton_ = nullptr;
     }
+}
+
+void SendingOverlay::showCaption(const std::string& text) {
+    if (!panel_) {
+        return;
+    }
+    if (!caption_) {
+        caption_ = engine::Label::createWithSystemFont(text, "HiraKakuProN-W6", 28);
+        if (!caption_) {
+            return;
+        }
+        caption_->setTextColor(kTextColour);
+        caption_->setAnchorPoint(Vec2(0, 0.5f));
+        caption_->setPosition(kPadding, panel_->getContentSize().height - kCaptionHeight * 0.5f);
+        panel_->addChild(caption_);
+        return;
+    }
+    caption_->setString(text);
+}
+
+void SendingOverlay::newLine() {
+    if (!panel_) {
+        return;
+    }
+    engine::Label* line = boardFont_ ? engine::Label::createWithTTF("", "fonts/PavluneBoard-1.2.ttf", kFontSize)
+                                     : engine::Label::createWithSystemFont("", "HiraKakuProN-W6", kFontSize);
+    if (!line) {
+        return;
+    }
+    line->setTextColor(kTextColour);
+    line->setAnchorPoint(Vec2(0, 0));
+    line->setPosition(kPadding, kPadding);
+    // The older lines move up one place; the oldest leaves the panel.
+    if (static_cast<int>(lines_.size()) == kVisibleLines) {
+        lines_.front()->removeFromParent();
+        lines_.erase(lines_.begin());
+    }
+    for (engine::Label* older : lines_) {
+        older->setPositionY(older->getPositionY() + kLineHeight);
+    }
+    panel_->addChild(line);
+    lines_.push_back(line);
+    current_.clear();
+    currentColumns_ = 0;
+}
+
+void SendingOverlay::appendText(const std::string& text) {
+    echoed_ += text;
+    if (lines_.empty()) {
+        return;
+    }
+    bool changed = false;
+    for (const char byte : text) {
+        if (byte == '\r') {
+            continue;
+        }
+        if (byte == '\n') {
+            if (changed) {
+                lines_.back()->setString(current_);
+                changed = false;
+            }
+            newLine();
+            continue;
+        }
+        if (startsCharacter(byte) && currentColumns_ == kColumns) {
+            lines_.back()->setString(current_);
+            newLine();
+        }
+        current_ += byte;
+        currentColumns_ += startsCharacter(byte) ? 1 : 0;
+        changed = true;
+    }
+    if (changed) {
+        lines_.back()->setString(current_);
+    }
+}
+
+void SendingOverlay::showStopping() {
+    removeStopButton();
+    showCaption(kStopping);
 }
 
 void SendingOverlay::finish() {
@@ -126,14 +230,28 @@ void SendingOverlay::finish() {
     };
     dispatcher->addEventListenerWithSceneGraphPriority(panel, layer_);
 
-    if (stopButton_) {
-        dispatcher->removeEventListenersForTarget(stopButton_);
-        stopButton_->removeFromParent();
-        stopButton_ = nullptr;
-    }
+    removeStopButton();
     if (spinner_) {
         spinner_->stopAllActions();
         spinner_->removeFromParent();
         spinner_ = nullptr;
     }
+    showCaption(kFinished);
+    addCloseButton();
+}
+
+void SendingOverlay::addCloseButton() {
+    // Any tap on the panel closes it; the button says so.
+    auto* button = engine::LayerColor::create(design::kThemeBlue, kCloseSize.width, kCloseSize.height);
+    auto* label = engine::Label::createWithSystemFont(kClose, "HiraKakuProN-W6", 26);
+    if (!button || !label) {
+        return;
+    }
+    const Vec2 centre = buttonPlace(kCloseSize);
+    button->setPosition(centre.x - kCloseSize.width * 0.5f, centre.y - kCloseSize.height * 0.5f);
+    label->setTextColor(Color4B(design::kTextGrey, 255));
+    label->setPosition(kCloseSize.width * 0.5f, kCloseSize.height * 0.5f);
+    button->addChild(label);
+    layer_->addChild(button);
+    closeButton_ = button;
 }

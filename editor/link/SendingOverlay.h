@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace engine {
 class Label;
@@ -10,11 +11,26 @@ class Node;
 class Sprite;
 } // namespace engine
 
-// The dark overlay of a send: the text that goes to the board as it goes, a
-// turning spinner and a stop button. When the send ends (or is stopped) it
-// becomes a panel that keeps the text until the user taps it.
+// The overlay of a send: a solid dark screen where the text that goes to the
+// board appears as it goes (light text, the newest line at the bottom), a
+// turning spinner and a stop button. When the send ends it says so
+// and keeps the text until the user taps it away.
+//
+// Each line of text is a label of its own: a character added redraws only the
+// line it lands on, and a new line moves the others up instead of drawing the
+// whole text again.
 class SendingOverlay {
 public:
+    // Above everything of the editor, a card being dragged included.
+    static constexpr int kZOrder = 2000;
+
+    static constexpr const char* kFinished = "おわったよ";
+    static constexpr const char* kStopping = "とめているよ";
+    static constexpr const char* kClose = "とじる";
+    static constexpr float kFontSize = 24;
+    static constexpr int kVisibleLines = 16;
+    static constexpr int kColumns = 56; // characters on a line before it wraps
+
     // `boardFont`: the text is shown in the board's own character set (jam),
     // otherwise in the Japanese system font.
     SendingOverlay(engine::Node* scene, bool boardFont);
@@ -23,28 +39,52 @@ public:
     SendingOverlay(const SendingOverlay&) = delete;
     SendingOverlay& operator=(const SendingOverlay&) = delete;
 
-    // Released on the stop button (the panel comes on the next frame).
+    // Released on the stop button (called on the next frame).
     std::function<void()> onStop;
-    // Released inside the panel: the owner removes the overlay.
+    // Released inside the finished panel: the owner removes the overlay.
     std::function<void()> onClose;
 
     void appendText(const std::string& text);
-    // The stop button and the spinner go; a tap inside closes the panel.
+    // The stop was asked for: the button goes and the panel says it is
+    // stopping; the spinner turns until the owner removes the overlay.
+    void showStopping();
+    // The stop button and the spinner go; the panel says it is finished and
+    // shows a close button; a tap anywhere on it closes it.
     void finish();
     bool isPanel() const { return finished_; }
 
+    // Everything shown so far, as it came.
+    const std::string& getEchoedText() const { return echoed_; }
+    // The lines on the panel, oldest first (at most kVisibleLines).
+    const std::vector<engine::Label*>& getLines() const { return lines_; }
+    bool usesBoardFont() const { return boardFont_; }
+
     engine::LayerColor* getLayer() const { return layer_; }
-    engine::Label* getText() const { return text_; }
+    // The area of the text and its caption.
+    engine::Node* getPanel() const { return panel_; }
+    engine::Label* getCaption() const { return caption_; }
+    engine::Node* getCloseButton() const { return closeButton_; }
     engine::Sprite* getStopButton() const { return stopButton_; }
     engine::Sprite* getSpinner() const { return spinner_; }
 
 private:
     void addStopButton();
+    void addCloseButton();
+    void removeStopButton();
+    void newLine();
+    void showCaption(const std::string& text);
 
     engine::Node* scene_ = nullptr;
+    bool boardFont_ = false;
     engine::LayerColor* layer_ = nullptr;
+    engine::Node* panel_ = nullptr;
     engine::Sprite* stopButton_ = nullptr;
     engine::Sprite* spinner_ = nullptr;
-    engine::Label* text_ = nullptr;
+    engine::Label* caption_ = nullptr;
+    engine::Node* closeButton_ = nullptr;
+    std::vector<engine::Label*> lines_; // children of the panel
+    std::string current_;               // the text of the last line
+    int currentColumns_ = 0;
+    std::string echoed_;
     bool finished_ = false;
 };

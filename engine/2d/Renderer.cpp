@@ -137,7 +137,7 @@ void Renderer::flush() {
     if (!batchTexture_) {
         SDL_SetRenderDrawBlendMode(sdl_, batchOpaque_ ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
     }
-    if (!batchOpaque_ || !fillOpaqueRectangles()) {
+    if (batchTexture_ || !fillPlainRectangles()) {
         SDL_RenderGeometry(sdl_, batchTexture_, vertices_.data(), static_cast<int>(vertices_.size()),
                            indices_.data(), static_cast<int>(indices_.size()));
     }
@@ -146,10 +146,10 @@ void Renderer::flush() {
     indices_.clear();
 }
 
-bool Renderer::fillOpaqueRectangles() {
-    // SDL's software renderer draws a rectangle given as geometry as a
-    // blended fill whatever the blend mode, many times slower than a plain
-    // one: a full-screen background took most of a frame.
+bool Renderer::fillPlainRectangles() {
+    // SDL's software renderer draws a rectangle given as geometry through its
+    // triangle rasteriser, many times slower than its rectangle fill (plain or
+    // blended): a full-screen background or a dimming veil took most of a frame.
     for (std::size_t q = 0; q + 3 < vertices_.size(); q += 4) {
         const SDL_Vertex* v = &vertices_[q];
         if (v[0].position.y != v[1].position.y || v[2].position.y != v[3].position.y ||

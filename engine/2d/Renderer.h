@@ -78,9 +78,10 @@ private:
     };
 
     bool projectCorner(const Mat4& modelView, float x, float y, Vec2& pixel) const;
-    // Draws the batch of opaque plain quads as filled rectangles; false, with
-    // nothing drawn, when one of them is not an upright rectangle.
-    bool fillOpaqueRectangles();
+    // Draws the batch of plain (untextured) quads as filled rectangles, in the
+    // batch's blend mode; false, with nothing drawn, when one of them is not an
+    // upright rectangle.
+    bool fillPlainRectangles();
     void applyClip();
     Rect currentClip() const;
     void updateTextureDownscale();

@@ -48,13 +48,23 @@ BoardWindow::~BoardWindow() {
     SDL_Quit();
 }
 
-bool BoardWindow::open() {
+bool BoardWindow::open(const std::optional<WindowPlacement::Rect>& editor) {
+    // The child is in the editor: the board's window appears, the keys stay there.
+    SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::cerr << "pavlune-board-sim: no window: " << SDL_GetError() << '\n';
         return false;
     }
-    window_ = SDL_CreateWindow("PavluneCards ボード", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kWidth,
-                               kHeight, SDL_WINDOW_SHOWN);
+    int x = SDL_WINDOWPOS_UNDEFINED;
+    int y = SDL_WINDOWPOS_UNDEFINED;
+    SDL_Rect usable{};
+    if (editor && SDL_GetDisplayUsableBounds(0, &usable) == 0) {
+        const WindowPlacement::Rect place = WindowPlacement::beside(
+            *editor, {usable.x, usable.y, usable.w, usable.h}, kWidth, kHeight);
+        x = place.x;
+        y = place.y;
+    }
+    window_ = SDL_CreateWindow("PavluneCards ボード", x, y, kWidth, kHeight, SDL_WINDOW_SHOWN);
     renderer_ = window_ ? SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE) : nullptr;
     labelFont_ = fontFor("sans-serif:lang=ja", 18);
     titleFont_ = fontFor("sans-serif:lang=ja:weight=bold", 24);
@@ -102,6 +112,12 @@ bool BoardWindow::frame(BoardClock::TimePoint now, BoardClock::Duration spare) {
         if (event.type == SDL_QUIT) {
             return false;
         }
+        // Uncovered, moved, shown again: the system kept no picture of it.
+        if (event.type == SDL_WINDOWEVENT && event.window.event != SDL_WINDOWEVENT_ENTER &&
+            event.window.event != SDL_WINDOWEVENT_LEAVE && event.window.event != SDL_WINDOWEVENT_FOCUS_GAINED &&
+            event.window.event != SDL_WINDOWEVENT_FOCUS_LOST) {
+            dirty_ = true;
+        }
     }
     const double seconds = lastFrame_ == BoardClock::TimePoint{} ? 0.0
                                                                   : std::chrono::duration<double>(now - lastFrame_).count();
@@ -124,6 +140,7 @@ bool BoardWindow::frame(BoardClock::TimePoint now, BoardClock::Duration spare) {
         return true;
     }
     draw(now);
+    ++drawnFrames_;
     lastDraw_ = now;
     // Writing a picture takes longer than a frame: at most two a second, so
     // that the car can drive meanwhile.

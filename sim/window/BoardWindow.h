@@ -3,12 +3,14 @@
 #include "sim/BoardChange.h"
 #include "sim/BoardOutputs.h"
 #include "sim/CarFloor.h"
+#include "sim/window/WindowPlacement.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>
 
 #include <deque>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace pavlune {
@@ -29,13 +31,18 @@ public:
     BoardWindow& operator=(const BoardWindow&) = delete;
     ~BoardWindow();
 
-    bool open();
+    // Opens the window without taking the keyboard focus from the program the
+    // user is in; beside `editor` (screen pixels) when given, never over it.
+    bool open(const std::optional<WindowPlacement::Rect>& editor = std::nullopt);
     void changed(const BoardChange& change);
     void received(char character);
     // Handles the window's events and draws; false once the window is
     // closed. `spare`: the time until the board's next statement is due, in
     // which the drawing must fit so that the board keeps its time.
     bool frame(BoardClock::TimePoint now, BoardClock::Duration spare);
+    // Frames drawn so far (a picture redrawn after the window was uncovered counts).
+    int drawnFrames() const { return drawnFrames_; }
+    SDL_Window* window() const { return window_; }
 
 private:
     struct Colour {
@@ -71,6 +78,7 @@ private:
     bool beeped_ = false;
     bool running_ = false;
     bool dirty_ = true;
+    int drawnFrames_ = 0;
 };
 
 } // namespace pavlune

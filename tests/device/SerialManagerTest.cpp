@@ -90,8 +90,9 @@ TEST_F(SerialManagerTest, EverySearchRebuildsTheList) {
 
     present({{"/dev/ttyUSB1", "B", false}});
     ASSERT_TRUE(search());
-    const std::vector<SerialPortInfo> expected{{"/dev/ttyUSB1", "B", true}};
-    EXPECT_EQ(manager.getPorts(), expected) << "the remaining port becomes the active one";
+    const std::vector<SerialPortInfo> expected{{"/dev/ttyUSB1", "B", false}};
+    EXPECT_EQ(manager.getPorts(), expected) << "the port the first search chose is gone: no other takes its place";
+    EXPECT_EQ(manager.getMissingPortName(), "/dev/ttyUSB0");
 
     present({});
     ASSERT_TRUE(search());
@@ -133,9 +134,10 @@ TEST_F(SerialManagerTest, ExtraPortsAndTheLastPortFollowWhatEverySearchFinds) {
     manager.setSelectedIndex(2);
     present({});
     ASSERT_TRUE(search());
-    const std::vector<SerialPortInfo> expected{{"/dev/pts/3", "/dev/pts/3", false},
-                                               {"/tmp/board", "/tmp/board", true},
-                                               {"/run/screen-board", "シミュレータ", false}};
+    using T = SerialPortInfo::Transport;
+    const std::vector<SerialPortInfo> expected{{"/dev/pts/3", "/dev/pts/3", false, T::named},
+                                               {"/tmp/board", "/tmp/board", true, T::named},
+                                               {"/run/screen-board", "シミュレータ", false, T::screen}};
     EXPECT_EQ(manager.getPorts(), expected) << "listed again, the extra ones described by their path, the choice kept";
     manager.setSelectedIndex(2);
     present({{"/dev/ttyUSB0", "A", false}});
@@ -170,7 +172,7 @@ TEST_F(SerialManagerTest, RefusedOpenSaysWhy) {
         script->refusal = pavlune::PortOpenError::fromErrno(EBUSY);
     }
     EXPECT_FALSE(manager.openSelectedPort(reason));
-    EXPECT_NE(reason.find("ほかのプログラム"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("ほかの プログラム"), std::string::npos) << reason;
     {
         std::lock_guard lock(script->mutex);
         script->openable.clear();
@@ -179,17 +181,84 @@ TEST_F(SerialManagerTest, RefusedOpenSaysWhy) {
     EXPECT_TRUE(reason.empty());
 }
 
-TEST_F(SerialManagerTest, SelectionFallsBackToTheFirstPortWhenItsPortIsGone) {
+TEST_F(SerialManagerTest, AChosenPortThatIsGoneIsNotReplacedUntilItComesBack) {
     present({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
     ASSERT_TRUE(search());
     manager.setSelectedIndex(1);
     present({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB2", "D", false}});
     ASSERT_TRUE(search());
-    EXPECT_EQ(manager.getSelectedIndex(), 0);
+    EXPECT_FALSE(manager.getSelectedPort().has_value()) << "nothing else is chosen behind the user's back";
+    EXPECT_FALSE(manager.isSelectedPortActive());
+    EXPECT_EQ(manager.getMissingPortName(), "/dev/ttyUSB1");
+    for (const SerialPortInfo& port : manager.getPorts()) {
+        EXPECT_FALSE(port.active) << port.name;
+    }
 
-    manager.setSelectedIndex(7); // out of range: nothing to keep
+    present({{"/dev/ttyUSB1", "B", false}, {"/dev/ttyUSB0", "A", false}});
     ASSERT_TRUE(search());
-    EXPECT_EQ(manager.getSelectedIndex(), 0);
+    EXPECT_EQ(manager.getSelectedIndex(), 0) << "plugged in again: chosen again";
+    EXPECT_TRUE(manager.isSelectedPortActive());
+    EXPECT_EQ(manager.getMissingPortName(), "");
+}
+
+TEST_F(SerialManagerTest, SearchListsWhereABoardIsLikelyFirstAndNeverChoosesABuiltInPortOrTheSimulator) {
+    using T = SerialPortInfo::Transport;
+    struct Case {
+        const char* what;
+        std::vector<SerialPortInfo> present;
+        std::vector<std::string> extra;
+        std::vector<std::string> order;
+        const char* chosen; // "" for none
+    };
+    const std::vector<Case> cases{
+        {"USB before a built-in port found first",
+         {{"/dev/ttyS0", "ttyS0", false, T::native}, {"/dev/ttyUSB0", "CP2102", false, T::usb}},
+         {},
+         {"/dev/ttyUSB0", "/run/sim", "/dev/ttyS0"},
+         "/dev/ttyUSB0"},
+        {"only a built-in port: listed, not chosen",
+         {{"/dev/ttyS0", "ttyS0", false, T::native}},
+         {},
+         {"/run/sim", "/dev/ttyS0"},
+         ""},
+        {"a named port before the simulator",
+         {{"/dev/ttyS0", "ttyS0", false, T::native}},
+         {"/dev/pts/4"},
+         {"/dev/pts/4", "/run/sim", "/dev/ttyS0"},
+         "/dev/pts/4"},
+        {"USB before a named port, unknown kinds between",
+         {{"/dev/rfcomm0", "BT", false, T::other}, {"/dev/ttyACM0", "Board", false, T::usb}},
+         {"/dev/pts/4"},
+         {"/dev/ttyACM0", "/dev/rfcomm0", "/dev/pts/4", "/run/sim"},
+         "/dev/ttyACM0"},
+    };
+    for (const Case& c : cases) {
+        PavluneCardSerialManager fresh(std::make_unique<FakeSerialBackend>(script));
+        fresh.setExtraPorts(c.extra);
+        fresh.setLastPort("/run/sim", "シミュレータ");
+        present(c.present);
+        ASSERT_TRUE(fresh.searchPorts([](bool) {}));
+        std::vector<std::string> order;
+        for (const SerialPortInfo& port : fresh.getPorts()) {
+            order.push_back(port.name);
+        }
+        EXPECT_EQ(order, c.order) << c.what;
+        const std::optional<SerialPortInfo> selected = fresh.getSelectedPort();
+        EXPECT_EQ(selected ? selected->name : "", c.chosen) << c.what;
+        EXPECT_EQ(fresh.getMissingPortName(), "") << c.what;
+    }
+}
+
+TEST_F(SerialManagerTest, ChoosingByNameIgnoresWhereTheRowIs) {
+    present({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
+    ASSERT_TRUE(search());
+    present({{"/dev/ttyACM0", "C", false}, {"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
+    ASSERT_TRUE(search());
+    EXPECT_TRUE(manager.choosePort("/dev/ttyUSB1"));
+    EXPECT_EQ(manager.getSelectedIndex(), 2);
+    EXPECT_TRUE(manager.isSelectedPortActive());
+    EXPECT_FALSE(manager.choosePort("/dev/ttyUSB7")) << "a row that is no longer listed chooses nothing";
+    EXPECT_EQ(manager.getSelectedPort()->name, "/dev/ttyUSB1");
 }
 
 TEST_F(SerialManagerTest, FailedSearchReportsFalseAndKeepsTheList) {
@@ -211,8 +280,9 @@ TEST_F(SerialManagerTest, FailedSearchReportsFalseAndKeepsTheList) {
 TEST_F(SerialManagerTest, AddedPortIsActiveOnlyInAnEmptyList) {
     manager.addPort("/dev/pts/7", "pseudo-terminal");
     manager.addPort("/dev/pts/8", "pseudo-terminal");
-    const std::vector<SerialPortInfo> expected{{"/dev/pts/7", "pseudo-terminal", true},
-                                               {"/dev/pts/8", "pseudo-terminal", false}};
+    using T = SerialPortInfo::Transport;
+    const std::vector<SerialPortInfo> expected{{"/dev/pts/7", "pseudo-terminal", true, T::named},
+                                               {"/dev/pts/8", "pseudo-terminal", false, T::named}};
     EXPECT_EQ(manager.getPorts(), expected);
 }
 
@@ -279,6 +349,10 @@ TEST_F(SerialManagerTest, HandlerSlotsKeepWhatTheEditorStores) {
 TEST(SerialPortInfoTest, DisplayTextMarksTheActivePort) {
     EXPECT_EQ((SerialPortInfo{"/dev/ttyUSB0", "Board", true}.displayText()), "\u25CF /dev/ttyUSB0 [ Board ]");
     EXPECT_EQ((SerialPortInfo{"COM3", "USB Serial", false}.displayText()), "  COM3 [ USB Serial ]");
+    EXPECT_EQ((SerialPortInfo{"/run/user/1/sim-7", "シミュレータ", true, SerialPortInfo::Transport::screen}
+                   .displayText()),
+              "\u25CF シミュレータ")
+        << "the simulator's link path is no name for a child";
 }
 
 } // namespace

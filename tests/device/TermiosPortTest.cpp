@@ -2,8 +2,13 @@
 
 #include "device/posix/PtyBoard.h"
 
+#include <array>
 #include <chrono>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace pavlune;
 
@@ -82,6 +87,51 @@ TEST(TermiosPortTest, WriteFailsOnceTheFarEndHasClosed) {
     ASSERT_TRUE(port.writeByte('a'));
     board.hangUp();
     EXPECT_FALSE(port.writeByte('b'));
+}
+
+TEST(TermiosPortTest, AnXoffFromTheBoardDoesNotHoldTheOutput) {
+    PtyBoard board;
+    TermiosPort port;
+    ASSERT_TRUE(port.open(board.devicePath()).ok());
+    EXPECT_EQ(board.lineSettings().c_iflag & (IXON | IXOFF | IXANY), 0u);
+    // An echoing board sends 0x13 back; with software flow control on, the
+    // line would stop until a 0x11 that never comes.
+    ASSERT_TRUE(board.sendToDevice(0x13));
+    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(port.writeByte('Z'));
+    ASSERT_TRUE(board.waitForBytes(1, 2s));
+    EXPECT_EQ(board.received(), "Z");
+}
+
+TEST(TermiosPortTest, ALineThatIsNeverReadFailsTheWriteAtTheDeadline) {
+    int master = -1;
+    int device = -1;
+    std::array<char, 256> name{};
+    ASSERT_EQ(openpty(&master, &device, name.data(), nullptr, nullptr), 0);
+    constexpr auto deadline = 300ms;
+    TermiosPort port(deadline);
+    ASSERT_TRUE(port.open(name.data()).ok());
+    // Nobody reads the master end: the buffers fill up, then a write waits.
+    bool failed = false;
+    auto lastStart = std::chrono::steady_clock::now();
+    for (int i = 0; i < 1 << 20 && !failed; ++i) {
+        lastStart = std::chrono::steady_clock::now();
+        failed = !port.writeByte('x');
+    }
+    const auto waited = std::chrono::steady_clock::now() - lastStart;
+    EXPECT_TRUE(failed) << "a full line must end the write";
+    EXPECT_GE(waited, deadline);
+    EXPECT_LT(waited, deadline + 1s);
+    port.close();
+    ::close(device);
+    ::close(master);
+}
+
+TEST(TermiosPortTest, ThePseudoTerminalMultiplexerIsRefused) {
+    TermiosPort port;
+    const PortOpenError refused = port.open("/dev/ptmx");
+    EXPECT_EQ(refused.kind, PortOpenError::Kind::notATerminal);
+    EXPECT_FALSE(port.isOpen());
 }
 
 TEST(TermiosPortTest, WriteBeforeOpenFails) {

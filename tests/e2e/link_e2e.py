@@ -3,7 +3,10 @@
 pseudo-terminal. A two-row program is built with the mouse, the terminal is
 chosen in the port list and play is pressed; the board must receive exactly
 the bytes pavlune-export prints for the saved program, paced no faster than
-its schedule. Stop must send what `pavlune-export --stop` sends. Then the
+its schedule. Stop must send what `pavlune-export --stop` sends. A second
+terminal whose line never drains ends the send with the failure box within
+the write deadline, and one OK returns to the editor. Stopping a que board,
+from the editor or the tool, says to press its reset button and sends nothing. Then the
 board is unplugged: play shows the failure box and the editor stays usable.
 
     link_e2e.py <pavlune-cards> <pavlune-export> [folder for screenshots]
@@ -14,9 +17,10 @@ import os
 import re
 import subprocess
 import sys
+import time
 
-from e2e_support import (BACK, BASIC, LIST_NEW, PLAY, PORT_FIELD, SETTINGS_CLOSED, SNAPPED_X, STOP, Failure,
-                         Session, port_row, row_y, run, settle, skip_unless_tools, wait_until)
+from e2e_support import (BACK, BASIC, CHOOSER_X, CHOOSER_Y, LIST_NEW, PLAY, PORT_FIELD, SETTINGS_CLOSED, SNAPPED_X,
+                         STOP, TOGGLE, Failure, Session, port_row, row_y, run, settle, skip_unless_tools, wait_until)
 from pty_board import PtyBoard
 
 LED_ON, LED_OFF = 0, 1
@@ -24,6 +28,7 @@ DIALECT = "jam"
 PANEL_POINT = (600, 500)      # inside the sending panel, away from its stop button
 EDITOR_PAPER = (820, 200)     # white paper right of the rows, while the editor shows
 FAILURE_CAPTION = "しっぱい"
+QUE_STOP_CAPTION = "ボードを とめるには"
 IN_SCENE = "in the scene"
 ALERT_INSIDE = (220, 540)     # the pink inside of the editor's own box, left of its text
 ALERT_OK = (362, 284)
@@ -64,9 +69,14 @@ def stop_bytes(tool):
         board.close()
 
 
+WRITE_DEADLINE = 3.0          # how long one byte may wait on a line that does not drain
+
+
 def ports_found(tool):
-    """How many ports a search finds besides the ones named on the command line."""
-    return len(export(tool, "--list-ports").decode().splitlines())
+    """How many ports a search lists ahead of the ones named on the command
+    line: all but the built-in UARTs, which come last."""
+    names = [line[2:].split(" [ ")[0] for line in export(tool, "--list-ports").decode().splitlines()]
+    return len([name for name in names if not re.match(r"^/dev/ttyS\d+$", name)])
 
 
 def main():
@@ -74,27 +84,90 @@ def main():
     shots = sys.argv[3] if len(sys.argv) > 3 else None
     skip_unless_tools("Xvfb", "xdotool", "import")
     board = PtyBoard()
+    stalled = PtyBoard(echo=False)
     session = None
     try:
-        session = Session(app, ["--port", board.path], shots=shots)
-        link(session, board, tool)
+        session = Session(app, ["--port", board.path, "--port", stalled.path], shots=shots)
+        link(session, board, stalled, tool)
     finally:
         if session:
             session.close()
         board.close()
+        stalled.close()
 
 
-def failure_box(session):
+def failure_box(session, caption=FAILURE_CAPTION):
     """The system's message box window, IN_SCENE when the editor shows its
     own box instead (a display where the system box cannot be shown), or None."""
-    window = session.window_geometry(f"^{FAILURE_CAPTION}$")
+    window = session.window_geometry(f"^{caption}$")
     if window:
         return window
     red, green, _ = session.colour_at(*ALERT_INSIDE)
     return IN_SCENE if red >= 235 and red - green >= 12 else None
 
 
-def link(s, board, tool):
+def close_failure_box(s, box, caption=FAILURE_CAPTION):
+    if box is IN_SCENE:
+        s.click(*ALERT_OK, wait=0)
+    else:
+        s.xdo("key", "--window", box["WINDOW"], "Return")
+    wait_until(lambda: not failure_box(s, caption), "the message box to close", 5)
+
+
+def que_stop_in_editor(s, board):
+    """Stop in que: the board has no stop sequence, so the editor says to
+    press its reset button, and sends nothing."""
+    s.click(*TOGGLE, wait=0.6)
+    s.click(CHOOSER_X[2], CHOOSER_Y, wait=0.8)
+    board.clear()
+    s.click(*STOP, wait=0)
+    box = wait_until(lambda: failure_box(s, QUE_STOP_CAPTION), f"a box captioned {QUE_STOP_CAPTION}", 10)
+    settle(0.3)
+    s.shot("que-stop")
+    close_failure_box(s, box, QUE_STOP_CAPTION)
+    settle(0.3)
+    if board.bytes():
+        raise Failure(f"a que stop sent {board.bytes()!r}")
+    s.click(*TOGGLE, wait=0.6)
+    s.click(CHOOSER_X[0], CHOOSER_Y, wait=0.8)
+
+
+def que_stop(tool, board):
+    """The tool cannot stop a que board: it says what to do, fails, sends nothing."""
+    board.clear()
+    result = subprocess.run([tool, "--dialect", "que", "--stop", board.path], capture_output=True)
+    message = result.stderr.decode(errors="replace")
+    if result.returncode == 0 or "リセットボタン" not in message:
+        raise Failure(f"a que stop must fail with the reset-button message; got {result.returncode}: {message!r}")
+    settle(0.3)
+    if board.bytes():
+        raise Failure(f"a que stop sent {board.bytes()!r}")
+
+
+def never_drains(s, stalled, first_row):
+    """Play on a line that never drains: the failure box within the write
+    deadline, and its OK brings back the editor, not a grey screen."""
+    stalled.stall()
+    s.click(*PORT_FIELD, wait=0.5)
+    s.click(*port_row(first_row + 1), wait=0.8)
+    started = time.monotonic()
+    s.click(*PLAY, wait=0)
+    box = wait_until(lambda: failure_box(s), f"a message box captioned {FAILURE_CAPTION}", WRITE_DEADLINE + 10)
+    took = time.monotonic() - started
+    print(f"a line that never drains ended the send after {took:.1f} s")
+    if took > WRITE_DEADLINE + 4:
+        raise Failure(f"the stalled send took {took:.1f} s to end")
+    settle(0.3)
+    s.shot("stalled-failure-box")
+    close_failure_box(s, box)
+    settle(0.5)
+    if s.colour_at(*EDITOR_PAPER)[0] < 235:
+        raise Failure(f"after OK the editor is still covered: {s.colour_at(*EDITOR_PAPER)}")
+    s.click(*PORT_FIELD, wait=0.5)
+    s.click(*port_row(first_row), wait=0.8)
+
+
+def link(s, board, stalled, tool):
     s.click(*LIST_NEW, wait=1.5)
     s.palette_drag(LED_ON, (SNAPPED_X, row_y(1)))
     s.palette_drag(LED_OFF, (SNAPPED_X, row_y(2)))
@@ -103,8 +176,9 @@ def link(s, board, tool):
 
     # Choose the terminal: listed after the ports that a search finds.
     s.click(*SETTINGS_CLOSED, wait=0.5)
+    first_row = ports_found(tool)
     s.click(*PORT_FIELD, wait=0.5)
-    s.click(*port_row(ports_found(tool)), wait=0.8)
+    s.click(*port_row(first_row), wait=0.8)
 
     s.click(*PLAY, wait=0)
     nominal = sum(pauses[:-1])
@@ -125,6 +199,8 @@ def link(s, board, tool):
         raise Failure(f"no gap of the longest pause ({longest} s) between bytes; the longest was {max(gaps):.3f} s")
     settle(0.3)
     s.shot("sending-panel")
+    if s.colour_at(*PANEL_POINT)[0] > 80:
+        raise Failure(f"the finished send shows no dark panel: {s.colour_at(*PANEL_POINT)}")
     s.click(*PANEL_POINT, wait=0.5)
 
     # Stop: break and reset, as the command-line tool sends them.
@@ -136,6 +212,10 @@ def link(s, board, tool):
         raise Failure(f"stop sent {received!r}, expected {expected_stop!r}")
     s.alive()
 
+    never_drains(s, stalled, first_row)
+    que_stop_in_editor(s, board)
+    que_stop(tool, board)
+
     # Unplugged: play tells why and the editor carries on.
     board.close()
     wait_until(lambda: not os.path.exists(board.path), "the terminal to vanish", 5)
@@ -143,15 +223,10 @@ def link(s, board, tool):
     box = wait_until(lambda: failure_box(s), f"a message box captioned {FAILURE_CAPTION}", 10)
     settle(0.3)
     s.shot("failure-box")
-    if box is IN_SCENE:
-        s.click(*ALERT_OK, wait=0)
-    else:
-        s.xdo("key", "--window", box["WINDOW"], "Return")
-    wait_until(lambda: not failure_box(s), "the message box to close", 5)
+    close_failure_box(s, box)
     s.alive()
     settle(0.5)
     s.shot("after-failure")
-    s.click(*PANEL_POINT, wait=0.5)
     white = s.colour_at(*EDITOR_PAPER)
     s.click(*BACK, wait=0)
     wait_until(lambda: s.colour_at(*EDITOR_PAPER) != white, "the list to replace the editor", 5)

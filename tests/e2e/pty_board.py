@@ -2,6 +2,7 @@
 
 import os
 import select
+import termios
 import threading
 import time
 
@@ -61,6 +62,11 @@ class PtyBoard:
             return times and time.monotonic() - max(times[-1], called) >= quiet
         wait_until(quiet_now, "the board to receive bytes and fall quiet", timeout)
         return self.bytes()
+
+    def stall(self):
+        """The line stops draining, as with an adapter that hangs: output on
+        the terminal is suspended in a way the opener's settings cannot undo."""
+        termios.tcflow(self._slave, termios.TCOOFF)
 
     def clear(self):
         with self._lock:

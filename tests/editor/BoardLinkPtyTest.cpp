@@ -9,11 +9,13 @@
 #include "device/PavluneCardSerialManager.h"
 #include "device/PlatformSerialBackend.h"
 #include "device/posix/PtyBoard.h"
+#include "device/posix/TermiosPort.h"
 #include "editor/link/BoardLink.h"
 #include "editor/link/LinkSetup.h"
 #include "engine/2d/Layer.h"
 #include "engine/2d/Scene.h"
 #include "engine/platform/HeadlessDriver.h"
+#include "engine/platform/MessageBox.h"
 #include "export/TransferPrinter.h"
 #include "program/TextTransferAssembler.h"
 #include "program/VirtualTransferClock.h"
@@ -25,42 +27,74 @@ using namespace pavlune;
 
 namespace {
 
-TEST(BoardLinkPtyTest, TheBoardReceivesWhatTheExportToolPrints) {
-    PtyBoard board;
-    ASSERT_TRUE(board.isOpen());
-    std::shared_ptr<PavluneCardSerialManager> serial(new PavluneCardSerialManager(createPlatformSerialBackend()),
-                                                     [](PavluneCardSerialManager* manager) { manager->release(); });
-    serial->setExtraPorts({board.devicePath()});
-    const LinkSetup setup{serial, [] { return std::make_unique<VirtualTransferClock>(); }};
+struct PtyLink {
+    explicit PtyLink(const std::string& device) {
+        serial->setExtraPorts({device});
+        scene->addChild(bar);
+        driver.runWithScene(scene);
+        DeviceManager::getInstance()->setCurrentDialect(jam);
+        link.startSerial();
+        link.waitForWorkers();
+        driver.step();
+        serial->choosePort(device);
+    }
 
+    void runToTheEnd() {
+        while (link.isTransferring()) {
+            link.waitForWorkers();
+            driver.step();
+        }
+    }
+
+    std::shared_ptr<PavluneCardSerialManager> serial{new PavluneCardSerialManager(createPlatformSerialBackend()),
+                                                     [](PavluneCardSerialManager* manager) { manager->release(); }};
+    const LinkSetup setup{serial, [] { return std::make_unique<VirtualTransferClock>(); }};
     engine::HeadlessDriver driver;
     engine::Scene* scene = engine::Scene::create();
     engine::Layer* bar = engine::Layer::create();
-    scene->addChild(bar);
-    driver.runWithScene(scene);
-    DeviceManager::getInstance()->setCurrentDialect(jam);
     const FieldRows rows{{CardSlot{basic, 0, ""}}, {}, {CardSlot{basic, 1, ""}}};
-    BoardLink link(scene, bar, BoardLinkHooks{nullptr, nullptr, [&rows] { return rows; }}, setup);
-    link.startSerial();
-    link.waitForWorkers();
-    driver.step();
+    BoardLink link{scene, bar, BoardLinkHooks{nullptr, nullptr, [this] { return rows; }}, setup};
+};
 
-    // The search lists the board after whatever this machine has.
-    const std::vector<SerialPortInfo> ports = serial->getPorts();
-    ASSERT_FALSE(ports.empty());
-    EXPECT_EQ(ports.back(), (SerialPortInfo{board.devicePath(), board.devicePath(), ports.size() == 1}));
-    serial->setSelectedIndex(static_cast<int>(ports.size()) - 1);
+TEST(BoardLinkPtyTest, TheBoardReceivesWhatTheExportToolPrints) {
+    PtyBoard board;
+    ASSERT_TRUE(board.isOpen());
+    PtyLink pty(board.devicePath());
+    const FieldRows& rows = pty.rows;
+    // Named on the command line, and no other board here: chosen by itself.
+    const std::optional<SerialPortInfo> selected = pty.serial->getSelectedPort();
+    ASSERT_TRUE(selected.has_value());
+    EXPECT_EQ(selected->name, board.devicePath());
 
-    link.runOnBoard();
-    ASSERT_TRUE(link.isTransferring());
-    while (link.isTransferring()) {
-        link.waitForWorkers();
-        driver.step();
-    }
+    pty.link.runOnBoard();
+    ASSERT_TRUE(pty.link.isTransferring());
+    pty.runToTheEnd();
     TextTransferAssembler assembler(DeviceManager::getInstance()->getView());
     const std::string expected = TransferPrinter::textBytes(assembler.assembleTextTransfer(rows));
     ASSERT_TRUE(board.waitForBytes(expected.size(), 2s));
     EXPECT_EQ(board.received(), expected);
+}
+
+// Catches a write without a deadline: a line that stops draining would hold
+// the send, the stop and the way back to the list for ever.
+TEST(BoardLinkPtyTest, ALineThatStopsDrainingEndsTheSendWithThePortError) {
+    PtyBoard board;
+    ASSERT_TRUE(board.isOpen());
+    PtyLink pty(board.devicePath());
+    std::vector<std::string> messages;
+    engine::setMessageBoxHandler([&messages](const std::string& message, const std::string&) {
+        messages.push_back(message);
+    });
+    board.stall();
+    const auto start = std::chrono::steady_clock::now();
+    pty.link.runOnBoard();
+    pty.runToTheEnd();
+    const auto took = std::chrono::steady_clock::now() - start;
+    engine::setMessageBoxHandler(nullptr);
+    EXPECT_LT(took, TermiosPort::kWriteDeadline + 2s);
+    EXPECT_GE(took, TermiosPort::kWriteDeadline);
+    EXPECT_EQ(messages, std::vector<std::string>{PavluneAppsError::writeFailed().message});
+    EXPECT_EQ(pty.link.getSendingOverlay(), nullptr) << "one OK and the editor is back";
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/Sprite.h"
 #include "tests/editor/BoardLinkFixture.h"
+#include "catalogue/DeviceManager.h"
+#include "catalogue/Dialect.h"
 #include "widgets/AlertView.h"
 
 #include <array>
@@ -35,29 +37,31 @@ TEST(PortStatusTextTest, EveryState) {
         int state;
         std::vector<SerialPortInfo> ports;
         int selected;
+        std::string missing;
         std::string expected;
     };
     const std::vector<Case> cases{
-        {PavluneCardSerialManager::stateSearching, ports, 0, "Search ..."},
-        {PavluneCardSerialManager::stateIdle, {}, 0, "Not Found ..."},
-        {PavluneCardSerialManager::stateIdle, ports, 0, "\u25CF /dev/ttyUSB0 [ Board ]"},
-        {PavluneCardSerialManager::stateIdle, ports, 1, "  COM3 [ USB ]"},
-        {PavluneCardSerialManager::stateIdle, ports, 2, "Not Found ..."},
-        {PavluneCardSerialManager::stateConnecting, ports, 1, "COM3 [ Connectiong ... ]"},
+        {PavluneCardSerialManager::stateSearching, ports, 0, "", "ボードを さがしているよ"},
+        {PavluneCardSerialManager::stateIdle, {}, 0, "", "ボードが みつからないよ"},
+        {PavluneCardSerialManager::stateIdle, ports, 0, "", "\u25CF /dev/ttyUSB0 [ Board ]"},
+        {PavluneCardSerialManager::stateIdle, ports, 1, "", "  COM3 [ USB ]"},
+        {PavluneCardSerialManager::stateIdle, ports, 2, "", "ボードが みつからないよ"},
+        {PavluneCardSerialManager::stateIdle, ports, -1, "/dev/ttyACM0", "  /dev/ttyACM0 が はずれているよ"},
+        {PavluneCardSerialManager::stateConnecting, ports, 1, "", "COM3 [ Connectiong ... ]"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(PortControls::statusText(c.state, c.ports, c.selected), c.expected);
+        EXPECT_EQ(PortControls::statusText(c.state, c.ports, c.selected, c.missing), c.expected);
     }
     EXPECT_TRUE(PortControls::turnsInState(PavluneCardSerialManager::stateSearching));
     EXPECT_FALSE(PortControls::turnsInState(PavluneCardSerialManager::stateIdle));
 }
 
 // Catches a search only on activate's one callback per process (a second
-// editor would say "Search ..." for ever) and an icon that keeps turning.
+// editor would say PortControls::kSearching for ever) and an icon that keeps turning.
 TEST_F(BoardLinkTest, EveryEditorSearchesAtItsStartAndTheIconStops) {
     present({{"/dev/ttyUSB0", "Board A", false}});
     engine::Sprite* icon = link->getPortControls()->getReloadIcon();
-    EXPECT_EQ(status(), "Search ...");
+    EXPECT_EQ(status(), PortControls::kSearching);
     EXPECT_GT(icon->getNumberOfRunningActions(), 0u);
     link->startSerial();
     settle();
@@ -111,7 +115,7 @@ TEST_F(BoardLinkTest, TheListShowsEveryPortAndTheChosenOneBecomesActive) {
 TEST_F(BoardLinkTest, WithoutAPortPlayAndStopOnlyOpenTheBar) {
     link->startSerial();
     settle();
-    EXPECT_EQ(status(), "Not Found ...");
+    EXPECT_EQ(status(), PortControls::kNotFound);
     tap(kPortField);
     EXPECT_EQ(link->getPortList(), nullptr);
     link->runOnBoard();
@@ -145,12 +149,7 @@ TEST_F(BoardLinkTest, APortThatDoesNotOpenIsExplainedSearchedAgainAndThePanelClo
     EXPECT_EQ(searches, 1);
     EXPECT_EQ(barOpenings, 1);
     EXPECT_FALSE(link->isTransferring());
-    ASSERT_NE(link->getSendingOverlay(), nullptr);
-    EXPECT_TRUE(link->getSendingOverlay()->isPanel());
-    EXPECT_EQ(link->getSendingOverlay()->getStopButton(), nullptr);
-
-    tap(kOutside);
-    EXPECT_EQ(link->getSendingOverlay(), nullptr);
+    EXPECT_EQ(link->getSendingOverlay(), nullptr) << "the box told it: its OK returns to the editor";
 }
 
 AlertView* alertIn(engine::Node* scene) {
@@ -189,15 +188,13 @@ TEST_F(BoardLinkTest, AFailureNoSystemBoxCanShowAppearsInTheEditorsOwnBox) {
     tap(kAlertOk);
     driver->advance(0.2f);
     EXPECT_EQ(alertIn(scene), nullptr);
-    ASSERT_NE(link->getSendingOverlay(), nullptr);
-    tap(kOutside);
-    EXPECT_EQ(link->getSendingOverlay(), nullptr);
+    EXPECT_EQ(link->getSendingOverlay(), nullptr) << "one tap on OK and the editor is back";
 }
 
-// Catches the stop button not setting the flag or leaving the spinner, a
-// second command while the first still runs (or one that clears the flag the
-// running send still reads), and the panel closing on its own.
-TEST_F(BoardLinkTest, TheStopButtonTurnsTheOverlayIntoAPanelAndASecondPlayWaits) {
+// Catches a stop button that only closes the overlay while the board runs
+// on, a second command while the first still runs (or one that clears the
+// flag the running send still reads), and a stop routine that never comes.
+TEST_F(BoardLinkTest, OneTapOnStopEndsTheSendAndStopsTheBoard) {
     present({{"/dev/ttyUSB0", "A", false}});
     link->startSerial();
     settle();
@@ -205,7 +202,7 @@ TEST_F(BoardLinkTest, TheStopButtonTurnsTheOverlayIntoAPanelAndASecondPlayWaits)
     link->runOnBoard();
     SendingOverlay* overlay = link->getSendingOverlay();
     ASSERT_NE(overlay, nullptr);
-    EXPECT_FALSE(overlay->getText()->isSystemFont()) << "jam is shown in the board's font";
+    EXPECT_TRUE(overlay->usesBoardFont()) << "jam is shown in the board's font";
     gate.waitForFirstWrite();
     engine::Sprite* stop = overlay->getStopButton();
     ASSERT_NE(stop, nullptr);
@@ -213,7 +210,7 @@ TEST_F(BoardLinkTest, TheStopButtonTurnsTheOverlayIntoAPanelAndASecondPlayWaits)
     driver->step();
     EXPECT_TRUE(link->isStopRequested());
     EXPECT_EQ(overlay->getStopButton(), nullptr);
-    EXPECT_EQ(overlay->getSpinner(), nullptr);
+    EXPECT_EQ(overlay->getCaption()->getString(), SendingOverlay::kStopping);
 
     serial->getCallRequestHandler()(pavlune::SerialCallType::run); // the board asks, as play would
     driver->step();
@@ -221,14 +218,148 @@ TEST_F(BoardLinkTest, TheStopButtonTurnsTheOverlayIntoAPanelAndASecondPlayWaits)
     {
         std::lock_guard lock(script->mutex);
         EXPECT_EQ(script->opens.size(), 1u) << "no second transfer";
+        script->onWrite = nullptr;
     }
 
     gate.release();
     settle();
     EXPECT_FALSE(link->isTransferring());
+    EXPECT_EQ(link->getSendingOverlay(), nullptr);
+    EXPECT_EQ(link->getLoadingOverlay(), nullptr);
+    std::lock_guard lock(script->mutex);
+    EXPECT_EQ(script->opens.size(), 2u) << "the send, then the stop";
+    // The send's first byte (the stop is noticed after it), then the stop
+    // routine's break and reset.
+    EXPECT_EQ(script->written, "\x1B" "\x1B\nOUT0\n");
+}
+
+// Catches a finished panel that looks like the running send (no word, no way
+// out shown), text that is hard to read, and a panel that closes by itself.
+TEST_F(BoardLinkTest, AFinishedSendSaysSoOnAReadablePanelAndOneTapCloses) {
+    present({{"/dev/ttyUSB0", "A", false}});
+    // A white button that the editor keeps above its other nodes (the dialect button's place).
+    auto* raised = engine::LayerColor::create(engine::Color4B(255, 255, 255, 255), 200, 200);
+    raised->setPosition(700, 300);
+    scene->addChild(raised, 1);
+    link->startSerial();
+    settle();
+    link->runOnBoard();
+    settle();
+    SendingOverlay* overlay = link->getSendingOverlay();
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_TRUE(overlay->isPanel());
+    EXPECT_EQ(overlay->getCaption()->getString(), SendingOverlay::kFinished);
+    EXPECT_NE(overlay->getCloseButton(), nullptr);
+    EXPECT_EQ(overlay->getStopButton(), nullptr);
+    EXPECT_EQ(overlay->getSpinner(), nullptr);
+    // The newest line at the bottom: the jam program ends with RUN.
+    ASSERT_FALSE(overlay->getLines().empty());
+    EXPECT_EQ(overlay->getLines()[overlay->getLines().size() - 2]->getString(), "RUN");
+    EXPECT_EQ(overlay->getEchoedText().substr(overlay->getEchoedText().size() - 5), "RUN\r\n");
+
+    // Dark panel, light letters: a pixel of the panel beside the text is
+    // dark, over the raised button too.
+    const engine::Color4B panel = driver->pixelAt(Vec2(800, 400));
+    EXPECT_LT(panel.r + panel.g + panel.b, 3 * 60) << int(panel.r) << "," << int(panel.g) << "," << int(panel.b);
+    driver->advance(2.0f);
     EXPECT_EQ(link->getSendingOverlay(), overlay) << "the panel waits for a tap";
     tap(kOutside);
     EXPECT_EQ(link->getSendingOverlay(), nullptr);
+}
+
+// Catches a stop in que reported as done while the board runs on.
+TEST_F(BoardLinkTest, StopInQueSaysToPressTheResetButton) {
+    present({{"/dev/ttyUSB0", "A", false}});
+    link->startSerial();
+    settle();
+    pavlune::DeviceManager::getInstance()->setCurrentDialect(pavlune::que);
+    link->stopOnBoard();
+    settle();
+    pavlune::DeviceManager::getInstance()->setCurrentDialect(pavlune::jam);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], std::make_pair(std::string("ボードを とめるには"), std::string("ボードの リセットボタンを おしてね。")));
+    EXPECT_EQ(link->getLoadingOverlay(), nullptr);
+    std::lock_guard lock(script->mutex);
+    EXPECT_TRUE(script->written.empty());
+}
+
+// Catches a search that puts a built-in port, or the simulator, ahead of a
+// board, and a play that goes to a port with no board on it.
+TEST_F(BoardLinkTest, TheBoardIsChosenAheadOfABuiltInPortAndWithoutOneTheSimulatorIsOffered) {
+    using T = SerialPortInfo::Transport;
+    serial->setLastPort("/run/screen-board", ScreenBoard::kDescription);
+    present({{"/dev/ttyS0", "ttyS0", false, T::native}});
+    link->startSerial();
+    settle();
+    EXPECT_EQ(status(), PortControls::kNotFound);
+    link->runOnBoard();
+    driver->step();
+    EXPECT_EQ(barOpenings, 1);
+    EXPECT_EQ(link->getSendingOverlay(), nullptr);
+    AlertView* offer = alertIn(scene);
+    ASSERT_NE(offer, nullptr) << "play offers the simulator";
+    tap(kAlertOk);
+    settle();
+    {
+        std::lock_guard lock(script->mutex);
+        ASSERT_EQ(script->opens.size(), 1u);
+        EXPECT_EQ(script->opens[0], "/run/screen-board");
+    }
+    EXPECT_EQ(status(), "\u25CF " + std::string(ScreenBoard::kDescription));
+
+    // A board plugged in later is not chosen over what the user took.
+    present({{"/dev/ttyS0", "ttyS0", false, T::native}, {"/dev/ttyUSB0", "CP2102", false, T::usb}});
+    link->searchPortsInBackground();
+    settle();
+    EXPECT_EQ(serial->getSelectedPort()->name, "/run/screen-board");
+    EXPECT_EQ(serial->getPorts().front().name, "/dev/ttyUSB0") << "but it is listed first";
+}
+
+// Catches another port chosen without a word when the chosen one is pulled
+// out, and a play that then sends somewhere else.
+TEST_F(BoardLinkTest, AChosenBoardPulledOutIsShownGoneAndPlayExplains) {
+    present({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
+    serial->setExtraPorts({"/dev/pts/9"});
+    link->startSerial();
+    settle();
+    ASSERT_TRUE(serial->choosePort("/dev/ttyUSB1"));
+    present({{"/dev/ttyUSB0", "A", false}});
+    link->searchPortsInBackground();
+    settle();
+    EXPECT_EQ(status(), "  /dev/ttyUSB1" + std::string(PortControls::kMissingSuffix));
+    link->runOnBoard();
+    link->stopOnBoard();
+    settle();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].second, BoardLink::kMissingBoardMessage);
+    EXPECT_EQ(barOpenings, 2);
+    std::lock_guard lock(script->mutex);
+    EXPECT_TRUE(script->opens.empty());
+}
+
+// Catches a list that chooses by the row's place when a search has changed
+// the list under it: a tap must choose the port its row showed.
+TEST_F(BoardLinkTest, AListOpenWhileASearchEndsShowsTheNewListAndATapChoosesWhatItShows) {
+    present({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
+    link->startSerial();
+    settle();
+    tap(kPortField);
+    ASSERT_NE(link->getPortList(), nullptr);
+    ASSERT_EQ(link->getPortList()->rowCount(), 2);
+
+    present({{"/dev/ttyACM0", "C", false}, {"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
+    link->searchPortsInBackground(); // hot-plug
+    settle();
+    driver->advance(0.2f);
+    PortListPopup* list = link->getPortList();
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->rowCount(), 3) << "the list shows the ports as they are now";
+    auto* second = dynamic_cast<engine::Label*>(list->getLayer()->getChildByTag(1));
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(second->getString().find("/dev/ttyUSB0"), std::string::npos) << second->getString();
+    tap(Vec2(610, second->getPositionY()));
+    settle();
+    EXPECT_EQ(serial->getSelectedPort()->name, "/dev/ttyUSB0");
 }
 
 // Catches a worker that reports to a link that has gone (run it with
@@ -255,11 +386,11 @@ TEST_F(BoardLinkTest, LeavingTheEditorDuringASendTouchesNothingThatIsGone) {
 TEST_F(BoardLinkTest, APortPluggedInIsSearchedForByItself) {
     link->startSerial();
     settle();
-    EXPECT_EQ(status(), "Not Found ...");
+    EXPECT_EQ(status(), PortControls::kNotFound);
     present({{"/dev/ttyACM0", "Board", false}});
     std::thread watcher([this] { serial->getPortArrivalHandler()(); });
     watcher.join();
-    EXPECT_EQ(status(), "Not Found ...") << "nothing happens off the main thread";
+    EXPECT_EQ(status(), PortControls::kNotFound) << "nothing happens off the main thread";
     settle();
     EXPECT_EQ(status(), "\u25CF /dev/ttyACM0 [ Board ]");
 }

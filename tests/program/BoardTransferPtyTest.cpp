@@ -90,7 +90,7 @@ TEST_F(BoardTransferPtyTest, PortHeldByAnotherProgramDoesNotOpen) {
         const Outcome outcome = send({{CardSlot{basic, 0, ""}}});
         EXPECT_EQ(outcome.errorCalls, 1);
         EXPECT_EQ(outcome.error.title, "しっぱい");
-        EXPECT_EQ(outcome.error.message, "せつぞくしなおしてください。\nほかのプログラムがポートを使っています。")
+        EXPECT_EQ(outcome.error.message, "せつぞくしなおしてください。\nほかの プログラムが ポートを つかっているよ。")
             << "the reason on a second line";
         EXPECT_TRUE(board.received().empty());
     }
@@ -102,7 +102,7 @@ TEST_F(BoardTransferPtyTest, PortThatVanishedIsReportedAsNotOpened) {
     const Outcome outcome = send({{CardSlot{basic, 0, ""}}});
     EXPECT_EQ(outcome.doneCalls, 0);
     EXPECT_EQ(outcome.errorCalls, 1);
-    EXPECT_EQ(outcome.error.message.rfind("せつぞくしなおしてください。\nポートが見つかりません", 0), 0u)
+    EXPECT_EQ(outcome.error.message.rfind("せつぞくしなおしてください。\nポートが みつからないよ", 0), 0u)
         << outcome.error.message;
 }
 

@@ -244,23 +244,24 @@ TEST_F(BoardTransferTest, LatteStopRoutine) {
     expectDoneOnly();
 }
 
-TEST_F(BoardTransferTest, QueStopRoutineOnlyOpensThePort) {
+TEST_F(BoardTransferTest, QueStopRoutineSaysTheResetButtonStopsTheBoard) {
     stop(que);
     EXPECT_TRUE(writes.empty());
-    expectDoneOnly();
+    expectErrorOnly(PavluneAppsError{"ボードを とめるには", "ボードの リセットボタンを おしてね。", true, false, false});
     std::lock_guard lock(script->mutex);
-    EXPECT_EQ(script->opens.size(), 1u);
+    EXPECT_TRUE(script->opens.empty()) << "there is nothing to send, so the port is left alone";
 }
 
 TEST_F(BoardTransferTest, PortThatDoesNotOpenWritesNothing) {
     script->openable = {"/dev/other"};
     for (Dialect dialect : {jam, latte, que}) {
         send(dialect, {card(basic, 0)});
-        stop(dialect);
     }
+    stop(jam);
+    stop(latte);
     EXPECT_TRUE(writes.empty());
     EXPECT_EQ(doneCalls, 0);
-    EXPECT_EQ(errorCalls, 6);
+    EXPECT_EQ(errorCalls, 5);
     // The message keeps its own first line; the reason follows on the second.
     EXPECT_EQ(lastError, PavluneAppsError::portNotOpened(describeOpenFailure(script->refusal)));
     EXPECT_EQ(lastError.message.rfind("せつぞくしなおしてください。\n", 0), 0u);
@@ -333,19 +334,32 @@ TEST_F(BoardTransferTest, LatteWriteFailureInTheStopRoutine) {
     expectErrorOnly(PavluneAppsError::writeFailed());
 }
 
-TEST_F(BoardTransferTest, QueWriteFailuresAreNotReportedButPaddingGrows) {
-    script->writeSucceeds = [](std::size_t attempt) { return attempt != 3 && attempt != 20; };
-    send(que, queProgram);
-    EXPECT_EQ(writes.size(), 512u + 2u);
-    EXPECT_EQ(written().size(), 512u);
-    expectDoneOnly();
-}
-
-TEST_F(BoardTransferTest, QueSendOnADeadPortStillEnds) {
-    script->writeSucceeds = [](std::size_t) { return false; };
-    send(que, queProgram);
-    EXPECT_EQ(writes.size(), 56u + 512u) << "padding counts every attempt";
-    expectDoneOnly();
+TEST_F(BoardTransferTest, QueWriteFailureEndsTheSendWithThePortError) {
+    struct Case {
+        const char* what;
+        std::size_t failingAttempt;
+        std::size_t attempts; // every write tried, the failing one included
+    };
+    const std::vector<Case> cases{
+        {"the very first byte", 0, 1},
+        {"a program byte", 20, 21},
+        {"a padding byte", 56 + 10, 56 + 11},
+    };
+    for (const Case& c : cases) {
+        writes.clear();
+        doneCalls = errorCalls = 0;
+        script->writeSucceeds = [&c](std::size_t attempt) { return attempt < c.failingAttempt; };
+        {
+            std::lock_guard lock(script->mutex);
+            script->writeAttempts = 0;
+        }
+        send(que, queProgram);
+        EXPECT_EQ(writes.size(), c.attempts) << c.what << ": nothing is tried after the failing byte";
+        EXPECT_EQ(written(), queInstructions.substr(0, c.failingAttempt).append(
+                                 c.failingAttempt > 56 ? std::string(c.failingAttempt - 56, '\xFF') : ""))
+            << c.what;
+        expectErrorOnly(PavluneAppsError::writeFailed());
+    }
 }
 
 TEST_F(BoardTransferTest, SendTextOfNothingWritesNothing) {

@@ -74,7 +74,8 @@ TEST_F(SerialExportTest, StopReachesTheNamedDevice) {
     EXPECT_EQ(board.received(), " ms\nout(0)\nexit()\n");
     EXPECT_EQ(output.str(), "") << "the stop sequence is not echoed";
     EXPECT_EQ(errors.str(), "");
-    const std::vector<SerialPortInfo> listed{{board.devicePath(), "pavlune-export", true}};
+    const std::vector<SerialPortInfo> listed{
+        {board.devicePath(), "pavlune-export", true, SerialPortInfo::Transport::named}};
     EXPECT_EQ(serial.getPorts(), listed);
 }
 
@@ -195,6 +196,14 @@ TEST(SerialExportBinaryTest, StopAndRefusalsThroughTheBinary) {
     EXPECT_EQ(board.received(), " ms\nout(0)\nexit()\n");
 
     const std::string errorsFile = ::testing::TempDir() + "pavlune-send-errors.txt";
+    // que has no sequence that stops its board: the tool says so and fails.
+    const CommandRun queStop = runCommand(tool + " --dialect que --stop " + board.devicePath() + " 2>" + errorsFile);
+    EXPECT_EQ(queStop.status, 1);
+    EXPECT_EQ(readFile(errorsFile), "ボードの リセットボタンを おしてね。\n"
+                                    "pavlune-export: this dialect has no sequence that stops a running program; "
+                                    "press the board's reset button\n");
+    EXPECT_FALSE(board.waitForBytes(19, 100ms)) << "nothing more reached the board";
+
     const CommandRun refused = runCommand(tool + " --dialect jam --stop /dev/pavlune-no-such-port 2>" + errorsFile);
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.output, "");

@@ -101,6 +101,18 @@ TEST_F(AlertViewTest, EachPlaceCallsOnlyItsOwnCallbackAndNothingBeneathReacts) {
     EXPECT_EQ(touchesBeneath, 0);
 }
 
+// Catches a Cancel button left on a box that only informs, or one that is
+// hidden yet still answers.
+TEST_F(AlertViewTest, ABoxThatOnlyInformsHasOnlyOk) {
+    const std::size_t children = alert->getChildren().size();
+    alert->informOnly();
+    EXPECT_EQ(alert->getChildren().size(), children - 1);
+    tap(kCancel);
+    tap(kOk);
+    EXPECT_EQ(calls, (std::vector<std::string>{"ok"})) << "where Cancel was is now the window";
+    EXPECT_EQ(touchesBeneath, 0);
+}
+
 TEST_F(AlertViewTest, PressedButtonDimsUntilReleaseAndReleaseOutsideDoesNothing) {
     driver.touchBegan(kOk);
     EXPECT_EQ(child(kOkChild)->getOpacity(), design::kPressedOpacity);
