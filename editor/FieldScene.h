@@ -82,6 +82,12 @@ public:
 
     static constexpr const char* kFailureCaption = "しっぱい";
     static constexpr const char* kNotSavedMessage = "プログラムを保存できませんでした。";
+    // Told when the editor opens a program whose file could not be read (it
+    // is left alone and not saved over) or was damaged and renamed aside.
+    static constexpr const char* kUnreadableMessage = "この プログラムを よめませんでした。";
+    static constexpr const char* kSetAsideMessage =
+        "この プログラムは こわれていたので、べつの なまえで のこしました。";
+    static constexpr const char* kNoticeCaption = "おしらせ";
     static constexpr float kLeaveCheckInterval = 0.5f;
     static constexpr int kLeaveActionTag = 0x4241434B;
     // Field units scrolled per wheel step.

@@ -21,9 +21,10 @@ std::unordered_set<Texture2D*>& liveTextures() {
     return textures;
 }
 
-// Whether the file is a PNG of at most `maxSide` pixels each way, by its
-// signature and the IHDR chunk that must follow it.
-bool isPngWithin(const std::string& path, int maxSide) {
+// Whether the file is something other than a PNG of at most `maxSide` pixels
+// each way, by its signature and the IHDR chunk that must follow it. A file
+// that cannot be opened is left to the decoder to report.
+bool isBeyondPngLimit(const std::string& path, int maxSide) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
         return false;
@@ -33,14 +34,14 @@ bool isPngWithin(const std::string& path, int maxSide) {
     std::fclose(file);
     static const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     if (!read || std::memcmp(header, signature, 8) != 0 || std::memcmp(header + 12, "IHDR", 4) != 0) {
-        return false;
+        return true;
     }
     const auto side = [&header](int at) {
         return (std::uint32_t{header[at]} << 24) | (std::uint32_t{header[at + 1]} << 16) |
                (std::uint32_t{header[at + 2]} << 8) | std::uint32_t{header[at + 3]};
     };
     const auto limit = static_cast<std::uint32_t>(maxSide);
-    return side(16) <= limit && side(20) <= limit;
+    return side(16) > limit || side(20) > limit;
 }
 
 } // namespace
@@ -73,7 +74,7 @@ void Texture2D::destroyTexture() {
 }
 
 SDL_Surface* Texture2D::decodeFile(const std::string& path, int maxSide) {
-    if (maxSide > 0 && !isPngWithin(path, maxSide)) {
+    if (maxSide > 0 && isBeyondPngLimit(path, maxSide)) {
         std::fprintf(stderr, "engine: cannot load picture %s: not a PNG of at most %d x %d pixels\n", path.c_str(),
                      maxSide, maxSide);
         return nullptr;
