@@ -124,6 +124,12 @@ public:
     // W + the entry's thumbnail path; empty for a record that was never
     // saved (it has no thumbnail name yet). The editor draws the picture.
     std::string getImageFullPath(SaveData* data) const;
+    // Whether the entry's files are kept from being written: its program file
+    // is there but could not be read (nor, if damaged, set aside). Its picture
+    // must not be replaced by one of an empty field either.
+    bool isWriteProtected(const SaveData* data) const {
+        return data && protectedPrograms_.count(data->identifier) != 0;
+    }
     // W + the entry's program file; empty for a record that was never saved.
     std::string getProgramFullPath(const SaveData* data) const;
 

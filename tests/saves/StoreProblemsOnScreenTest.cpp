@@ -144,13 +144,17 @@ TEST_F(StoreProblemsOnScreenTest, ADamagedProgramIsToldWhenTheEditorOpensIt) {
 TEST_F(StoreProblemsOnScreenTest, AnUnreadableProgramIsToldAndNeverSavedOver) {
     SaveData* record = addPrograms(1).front();
     const std::string before = readBytes(file(record->path));
+    writeBytes(file(record->imagepath), "its picture");
     {
         UnreadableFile locked(file(record->path));
         FieldScene* editor = openEditor(record);
         driver->advance(0.6f);
         ASSERT_NE(editor->getBoard()->addCard(0, 0, Vec2(652.5f, 5514.44f), 255), nullptr);
         editor->saveField();
+        editor->captureThumbnail(nullptr);
+        driver->step();
     }
+    EXPECT_EQ(readBytes(file(record->imagepath)), "its picture");
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].message,
               std::string(FieldScene::kUnreadableMessage) + "\n" + record->path + "\n(Permission denied)");
