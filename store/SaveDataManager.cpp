@@ -427,7 +427,7 @@ SaveDataManager::SaveResult SaveDataManager::saveProgram(SaveData* data, ValueVe
 }
 
 bool SaveDataManager::renameData(SaveData* data, const std::string& title) {
-    if (!data || !datas_.contains(data)) {
+    if (!data || !datas_.contains(data) || title.size() > kMaxTitleBytes) {
         return false;
     }
     std::string previous = std::move(data->title);

@@ -5,6 +5,7 @@
 #include "engine/base/Vector.h"
 #include "store/SaveData.h"
 
+#include <cstddef>
 #include <ctime>
 #include <functional>
 #include <optional>
@@ -105,8 +106,12 @@ public:
     SaveResult saveProgram(SaveData* data, engine::ValueVector program);
     // Writes the list file from the entries; false if it could not be written.
     bool writeList();
+    // A longer title is refused: the list must stay within what its reader
+    // accepts (a title beyond it would make the whole list damaged).
+    static constexpr std::size_t kMaxTitleBytes = 64 * 1024;
     // Gives a listed entry a new title and writes the list. If the list cannot
-    // be written the old title stays and the result is false.
+    // be written, or the title is too long, the old title stays and the
+    // result is false.
     bool renameData(SaveData* data, const std::string& title);
     // Takes the entry out of the list, writes the list and then deletes the
     // entry's program file and thumbnail. If the list cannot be written,

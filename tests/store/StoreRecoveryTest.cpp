@@ -199,6 +199,18 @@ TEST_F(StoreRecoveryTest, EntriesSharingAnIdentifierGetFilesOfTheirOwn) {
     EXPECT_EQ(reopened->loadProgram(reopened->getDatas().at(0)).size(), 3u) << "the other entry keeps its program";
 }
 
+TEST_F(StoreRecoveryTest, ATitleTheListCouldNotBeReadWithIsRefused) {
+    SaveDataManager* store = openStore();
+    SaveData* record = SaveData::create();
+    store->saveProgram(record, oneCard(1));
+    EXPECT_TRUE(store->renameData(record, std::string(SaveDataManager::kMaxTitleBytes, 'a')));
+    EXPECT_FALSE(store->renameData(record, std::string(1u << 20, 'b')));
+    EXPECT_EQ(record->title, std::string(SaveDataManager::kMaxTitleBytes, 'a'));
+    SaveDataManager* reopened = openStore();
+    EXPECT_TRUE(reopened->takeListProblems().empty());
+    EXPECT_EQ(reopened->getDatas().at(0)->title.size(), SaveDataManager::kMaxTitleBytes);
+}
+
 TEST_F(StoreRecoveryTest, AReadOnlyStoreChangesNothing) {
     writeProgram(1, 1);
     writeProgram(2, 1);
