@@ -20,7 +20,7 @@ public:
         // Collections inside one another (a list needs three, a program two).
         int maxDepth = 64;
         // Values of the whole file, counting every key and every element.
-        std::size_t maxElements = 1u << 20;
+        std::size_t maxElements = 1u << 19;
         // One string, key or data block.
         std::size_t maxStringBytes = 1u << 20;
     };
