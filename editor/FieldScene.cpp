@@ -288,10 +288,24 @@ void FieldScene::loadField() {
     if (!board) {
         return;
     }
-    board->load(SaveDataManager::getInstance()->loadProgram(record));
+    std::optional<SaveDataManager::Problem> problem;
+    board->load(SaveDataManager::getInstance()->loadProgram(record, &problem));
     if (board->leftElementsOff()) {
         Notice::show(this, kTooManyCardsMessage, kNoticeCaption);
     }
+    if (!problem) {
+        return;
+    }
+    const bool unreadable = problem->kind == SaveDataManager::Problem::Kind::Unreadable;
+    const std::string message = unreadable
+                                    ? std::string(kUnreadableMessage) + "\n" + problem->file + "\n(" + problem->detail + ")"
+                                    : std::string(kSetAsideMessage) + "\n" + problem->detail;
+    const std::string title = unreadable ? kFailureCaption : kNoticeCaption;
+    // Once the editor has slid in.
+    runAction(engine::Sequence::create(engine::DelayTime::create(design::kSceneTransitionDuration),
+                                       engine::CallFunc::create([this, message, title] {
+                                           Notice::show(this, message, title);
+                                       })));
 }
 
 void FieldScene::captureThumbnail(std::function<void()> done) {

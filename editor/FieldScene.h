@@ -95,6 +95,11 @@ public:
     static constexpr const char* kNotSavedMessage = "プログラムを保存できませんでした。";
     static constexpr const char* kTooManyCardsMessage =
         "カードが おおすぎるので、はじめの 2000まいだけ だしました。のこりも ファイルに のこっています。";
+    // Told when the editor opens a program whose file could not be read (it
+    // is left alone and not saved over) or was damaged and renamed aside.
+    static constexpr const char* kUnreadableMessage = "この プログラムを よめませんでした。";
+    static constexpr const char* kSetAsideMessage =
+        "この プログラムは こわれていたので、べつの なまえで のこしました。";
     static constexpr float kLeaveCheckInterval = 0.5f;
     static constexpr const char* kLeaveKey = "leave";
     // Field units scrolled per wheel step.

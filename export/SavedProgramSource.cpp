@@ -11,6 +11,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 
 namespace pavlune {
@@ -39,7 +40,7 @@ std::string programFileOf(const std::string& identifier, std::string& error) {
         error = escapeText(identifier) + ": neither a saved program's identifier nor a .plist file";
         return {};
     }
-    SaveDataManager* store = SaveDataManager::create();
+    SaveDataManager* store = SaveDataManager::create(nullptr, SaveDataManager::Access::ReadOnly);
     for (const SaveData* data : store->getDatas()) {
         if (data->identifier == wanted) {
             return store->getProgramFullPath(data);
@@ -52,7 +53,9 @@ std::string programFileOf(const std::string& identifier, std::string& error) {
 } // namespace
 
 void SavedProgramSource::listPrograms(std::ostream& out) {
-    SaveDataManager* store = SaveDataManager::create();
+    // Only looks: a damaged list is read as the editor would rebuild it, but
+    // nothing in the store is moved, created or written.
+    SaveDataManager* store = SaveDataManager::create(nullptr, SaveDataManager::Access::ReadOnly);
     for (const SaveData* data : store->getDatas()) {
         out << data->identifier << '\t' << escapeText(data->modify) << '\t' << escapeText(data->title) << '\n';
     }
@@ -73,7 +76,13 @@ engine::Size SavedProgramSource::pictureDesignSize(const std::string& resource) 
 }
 
 bool SavedProgramSource::fieldRowsOf(const std::string& program, FieldRows& rows, std::string& error) {
-    const std::string file = endsWith(program, ".plist") ? program : programFileOf(program, error);
+    // A file named on the command line is relative to the working directory,
+    // not to the resource folders that the file layer searches.
+    std::error_code noWorkingDirectory;
+    const std::string file = !endsWith(program, ".plist") ? programFileOf(program, error)
+                             : program.front() == '/'
+                                 ? program
+                                 : std::filesystem::absolute(program, noWorkingDirectory).string();
     if (file.empty()) {
         return false;
     }

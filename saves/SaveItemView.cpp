@@ -87,19 +87,28 @@ void SaveItemView::setSaveData(SaveData* record) {
 }
 
 void SaveItemView::showTitle(const std::string& title) {
-    titleLabel->setString(title);
-    if (titleLabel->getStringNumLines() > kTitleMaxLines) {
+    // Two lines hold far fewer characters than this; a longer title (a file
+    // may hold megabytes) is cut before it is laid out at all.
+    std::string text = title;
+    bool cut = false;
+    if (title.size() > kTitleLayoutCharacters &&
+        engine::ui::EditBoxText::countCharacters(title) > kTitleLayoutCharacters) {
+        text = title.substr(0, engine::ui::EditBoxText::bytesOfCharacters(title, kTitleLayoutCharacters));
+        cut = true;
+    }
+    titleLabel->setString(text);
+    if (cut || titleLabel->getStringNumLines() > kTitleMaxLines) {
         // The longest start of the title that fits the lines with the ellipsis.
-        const std::size_t characters = engine::ui::EditBoxText::countCharacters(title);
+        const std::size_t characters = engine::ui::EditBoxText::countCharacters(text);
         std::size_t fits = 0;
-        std::size_t tooLong = characters;
+        std::size_t tooLong = characters + 1;
         while (tooLong - fits > 1) {
             const std::size_t middle = (fits + tooLong) / 2;
-            titleLabel->setString(title.substr(0, engine::ui::EditBoxText::bytesOfCharacters(title, middle)) +
+            titleLabel->setString(text.substr(0, engine::ui::EditBoxText::bytesOfCharacters(text, middle)) +
                                   kEllipsis);
             (titleLabel->getStringNumLines() > kTitleMaxLines ? tooLong : fits) = middle;
         }
-        titleLabel->setString(title.substr(0, engine::ui::EditBoxText::bytesOfCharacters(title, fits)) + kEllipsis);
+        titleLabel->setString(text.substr(0, engine::ui::EditBoxText::bytesOfCharacters(text, fits)) + kEllipsis);
     }
     // Even an empty title keeps a one-line place to tap.
     const float height = std::max(oneLineHeight_, titleLabel->getContentSize().height);

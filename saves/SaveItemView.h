@@ -2,6 +2,7 @@
 
 #include "engine/2d/Node.h"
 
+#include <cstddef>
 #include <string>
 
 namespace engine {
@@ -34,6 +35,8 @@ public:
     // a longer one ends the second line with the ellipsis.
     static constexpr float kTitleTop = 214;
     static constexpr int kTitleMaxLines = 2;
+    // At most this many characters of a title are laid out.
+    static constexpr std::size_t kTitleLayoutCharacters = 160;
     static constexpr const char* kEllipsis = "…";
     static constexpr float kHoldDelay = 0.3f;
     static constexpr float kLongPressDelay = 2.0f;

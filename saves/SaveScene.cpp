@@ -81,7 +81,30 @@ bool SaveScene::init() {
     thumbnails = std::make_shared<ThumbnailLoader>(engine::Director::getInstance()->getScheduler());
     reloadList();
     keys = std::make_unique<SaveListKeys>(this);
+    announceStoreProblems();
     return true;
+}
+
+void SaveScene::announceStoreProblems() {
+    std::string message;
+    bool unreadable = false;
+    for (const SaveDataManager::Problem& problem : SaveDataManager::getInstance()->takeListProblems()) {
+        message += message.empty() ? "" : "\n";
+        if (problem.kind == SaveDataManager::Problem::Kind::Unreadable) {
+            unreadable = true;
+            message += std::string(kListUnreadableMessage) + "\n" + problem.file + "\n(" + problem.detail + ")";
+        } else {
+            message += std::string(kListSetAsideMessage) + "\n" + problem.detail;
+        }
+    }
+    if (message.empty()) {
+        return;
+    }
+    const std::string title = unreadable ? kFailureCaption : kNoticeCaption;
+    // After the list is on the screen, so that the box has something to stand on.
+    runAction(engine::Sequence::create(engine::DelayTime::create(0), engine::CallFunc::create([this, message, title] {
+        Notice::show(this, message, title);
+    })));
 }
 
 // --- the strip ---

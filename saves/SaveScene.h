@@ -47,6 +47,12 @@ public:
     // Shown when a rename or a deletion could not be written.
     static constexpr const char* kFailureCaption = "しっぱい";
     static constexpr const char* kNotSavedMessage = "へんこうを保存できませんでした。";
+    // Told once when the list is first shown: a list file that could not be
+    // read (left alone), or a damaged one that was renamed aside.
+    static constexpr const char* kListUnreadableMessage = "プログラムの リストを よめませんでした。";
+    static constexpr const char* kListSetAsideMessage =
+        "プログラムの リストが こわれていたので、べつの なまえで のこしました。";
+    static constexpr const char* kNoticeCaption = "おしらせ";
 
     CREATE_FUNC(SaveScene);
     bool init() override;
@@ -110,6 +116,8 @@ private:
     void cancelDeleteMode();
     void closeTitleEditor();
     void reportUnsaved();
+    // Tells, on the first frame, what the store could not read.
+    void announceStoreProblems();
     void openEditor(SaveData* record);
 
     static int savedListOffset;

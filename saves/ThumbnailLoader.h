@@ -23,6 +23,10 @@ class Texture2D;
 // thousand programs would otherwise keep every picture it ever showed.
 class ThumbnailLoader {
 public:
+    // A thumbnail is 285 pixels square; a picture beyond this many pixels each
+    // way (or not a PNG) is not decoded and shows as missing.
+    static constexpr int kMaxPictureSide = 4096;
+
     // Receives the texture, or null when the file is missing or unreadable.
     using Delivery = std::function<void(engine::Texture2D* texture)>;
 

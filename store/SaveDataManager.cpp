@@ -2,11 +2,13 @@
 
 #include "engine/base/FileUtils.h"
 #include "engine/base/RefPtr.h"
+#include "store/SaveFileNames.h"
 #include "store/SaveListRecovery.h"
 
 #include <algorithm>
-#include <charconv>
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <utility>
@@ -19,33 +21,9 @@ using engine::ValueVector;
 
 namespace {
 
-const std::string folderName = "savedatas";
-const std::string listName = "savedatas/list.plist";
+std::string programPathFor(int identifier) { return SaveFileNames::programPath(identifier); }
 
-std::string programPathFor(int identifier) { return folderName + "/" + std::to_string(identifier) + ".plist"; }
-
-std::string imagePathFor(int identifier) { return folderName + "/img" + std::to_string(identifier) + ".png"; }
-
-// The identifier in a file name such as "12.plist" or "img12.png": digits only,
-// no leading zero, at least 1, within int.
-std::optional<int> identifierInName(const std::string& name, const std::string& prefix,
-                                    const std::string& suffix) {
-    if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
-        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
-        return std::nullopt;
-    }
-    const char* first = name.data() + prefix.size();
-    const char* last = name.data() + name.size() - suffix.size();
-    if (*first < '1' || *first > '9') {
-        return std::nullopt;
-    }
-    int identifier = 0;
-    const auto result = std::from_chars(first, last, identifier);
-    if (result.ec != std::errc() || result.ptr != last) {
-        return std::nullopt;
-    }
-    return identifier;
-}
+std::string imagePathFor(int identifier) { return SaveFileNames::imagePath(identifier); }
 
 // An integer that, if present, must fit an identifier: a list holding one
 // beyond the range is damaged, and its number is never narrowed.
@@ -82,9 +60,10 @@ SaveDataManager* SaveDataManager::getInstance() {
     return instance;
 }
 
-SaveDataManager* SaveDataManager::create(Clock clock) {
+SaveDataManager* SaveDataManager::create(Clock clock, Access access) {
     auto* manager = new SaveDataManager();
     manager->setClock(std::move(clock));
+    manager->access_ = access;
     manager->init();
     manager->autorelease();
     return manager;
@@ -107,37 +86,86 @@ std::string SaveDataManager::formatTimeStamp(const std::tm& localTime) {
            std::to_string(localTime.tm_min) + ":" + std::to_string(localTime.tm_sec);
 }
 
-std::string SaveDataManager::listFullPath() const { return rootPath_ + listName; }
+std::string SaveDataManager::listFullPath() const { return rootPath_ + SaveFileNames::kList; }
 
-std::string SaveDataManager::folderFullPath() const { return rootPath_ + folderName; }
+std::string SaveDataManager::folderFullPath() const { return rootPath_ + SaveFileNames::kFolder; }
+
+std::string SaveDataManager::relative(const std::string& fullPath) const {
+    return fullPath.compare(0, rootPath_.size(), rootPath_) == 0 ? fullPath.substr(rootPath_.size()) : fullPath;
+}
+
+std::vector<SaveDataManager::Problem> SaveDataManager::takeListProblems() { return std::exchange(listProblems_, {}); }
 
 bool SaveDataManager::init() {
     if (!clock_) {
         setClock(nullptr);
     }
+    const bool writable = access_ == Access::ReadWrite;
     auto* files = FileUtils::getInstance();
-    rootPath_ = files->getWritablePath();
+    rootPath_ = writable ? files->getWritablePath() : files->peekWritablePath();
     datas_.clear();
     lastid_ = 0;
     damagedListInPlace_ = false;
+    listUnreadable_ = false;
+    listProblems_.clear();
+    protectedPrograms_.clear();
+    if (writable) {
+        removeLeftoverTemporaries();
+    }
 
+    using Status = FileUtils::PlistRead::Status;
+    const FileUtils::PlistRead read = files->readPropertyListFile(listFullPath());
     SaveListRecovery recovered;
-    if (files->isFileExist(listFullPath())) {
-        const auto root = files->readPropertyList(listFullPath());
-        if (root && isSoundList(*root)) {
-            loadList(root->asValueMap());
-            return true;
+    if (read.status == Status::Read && isSoundList(*read.root)) {
+        loadList(read.root->asValueMap());
+        const bool separated = separateSharedIdentifiers();
+        const bool added = listUnlistedPrograms();
+        if (writable && (separated || added)) {
+            writeList();
         }
-        recovered = root ? SaveListRecovery::fromValue(*root)
-                         : SaveListRecovery::fromXmlBytes(files->readFile(listFullPath()).value_or(""));
-        damagedListInPlace_ = !setAsideDamagedList();
+        return true;
+    }
+    if (read.status == Status::Unreadable) {
+        // Shown from the program files, but the list itself is left alone.
+        listUnreadable_ = true;
+        listProblems_.push_back({Problem::Kind::Unreadable, SaveFileNames::kList, std::strerror(read.error)});
+        rebuildFromFiles(recovered);
+        return true;
+    }
+    if (read.status != Status::Missing) {
+        if (read.root) {
+            recovered = SaveListRecovery::fromValue(*read.root);
+        } else if (read.verdict == engine::PlistGuard::Verdict::NotAPlist) {
+            // Cut off or broken, but within the limits: worth reading what is left.
+            auto bytes = files->readFileUpTo(listFullPath(), engine::PlistGuard::Limits().maxBytes);
+            recovered = SaveListRecovery::fromXmlBytes(bytes.bytes);
+        }
+        std::string keptAs;
+        if (writable) {
+            damagedListInPlace_ = !setAside(listFullPath(), &keptAs);
+        }
+        if (!keptAs.empty()) {
+            listProblems_.push_back({Problem::Kind::SetAside, SaveFileNames::kList, relative(keptAs)});
+        }
     }
     // No usable list: the programs on disk and what could be read of a damaged
     // list are the truth. On a fresh store this is an empty list with lastid 0.
     rebuildFromFiles(recovered);
-    files->createDirectory(folderFullPath());
-    writeList();
+    if (writable) {
+        files->createDirectory(folderFullPath());
+        writeList();
+    }
     return true;
+}
+
+void SaveDataManager::removeLeftoverTemporaries() const {
+    // Only this store writes here, and it is not writing yet.
+    auto* files = FileUtils::getInstance();
+    for (const std::string& name : files->listFiles(folderFullPath())) {
+        if (SaveFileNames::isLeftoverTemporary(name)) {
+            files->removeFile(folderFullPath() + "/" + name);
+        }
+    }
 }
 
 void SaveDataManager::loadList(const ValueMap& list) {
@@ -168,6 +196,77 @@ void SaveDataManager::loadList(const ValueMap& list) {
     }
 }
 
+bool SaveDataManager::separateSharedIdentifiers() {
+    // Two entries naming one program file would lose it when either is
+    // deleted: the later one gets a new number and a copy of the files.
+    std::set<int> seen;
+    bool changed = false;
+    for (SaveData* data : datas_) {
+        if (data->identifier <= 0 || seen.insert(data->identifier).second || access_ == Access::ReadOnly) {
+            continue;
+        }
+        const int shared = data->identifier;
+        const int identifier = unusedIdentifier();
+        if (identifier <= 0) {
+            continue;
+        }
+        copyFile(rootPath_ + programPathFor(shared), rootPath_ + programPathFor(identifier));
+        copyFile(rootPath_ + imagePathFor(shared), rootPath_ + imagePathFor(identifier));
+        data->identifier = identifier;
+        data->path = programPathFor(identifier);
+        data->imagepath = imagePathFor(identifier);
+        seen.insert(identifier);
+        lastid_ = std::max(lastid_, identifier);
+        changed = true;
+    }
+    return changed;
+}
+
+bool SaveDataManager::listUnlistedPrograms() {
+    std::set<int> listed;
+    for (const SaveData* data : datas_) {
+        listed.insert(data->identifier);
+    }
+    std::vector<int> unlisted;
+    for (const std::string& name : FileUtils::getInstance()->listFiles(folderFullPath())) {
+        const auto identifier = SaveFileNames::programIdentifier(name);
+        if (identifier && listed.count(*identifier) == 0) {
+            unlisted.push_back(*identifier);
+        }
+    }
+    // New programs go to the front, the newest (largest) first.
+    std::sort(unlisted.begin(), unlisted.end());
+    for (const int identifier : unlisted) {
+        const std::string stamp = fileTimeStamp(identifier);
+        SaveData* data = entryForFile(identifier, stamp, stamp);
+        auto& order = datas_.underlying();
+        std::rotate(order.rbegin(), order.rbegin() + 1, order.rend());
+        lastid_ = std::max(lastid_, data->identifier);
+    }
+    return !unlisted.empty();
+}
+
+std::string SaveDataManager::fileTimeStamp(int identifier) const {
+    const std::time_t modified =
+        FileUtils::getInstance()->getFileModificationTime(rootPath_ + programPathFor(identifier)).value_or(0);
+    std::tm local{};
+    localtime_r(&modified, &local);
+    return formatTimeStamp(local);
+}
+
+SaveData* SaveDataManager::entryForFile(int identifier, const std::string& title, const std::string& modify) {
+    auto* data = new SaveData();
+    data->init();
+    data->identifier = identifier;
+    data->path = programPathFor(identifier);
+    data->imagepath = imagePathFor(identifier);
+    data->title = title;
+    data->modify = modify;
+    datas_.pushBack(data);
+    data->release();
+    return data;
+}
+
 void SaveDataManager::rebuildFromFiles(const SaveListRecovery& recovered) {
     auto* files = FileUtils::getInstance();
     std::map<int, const SaveListRecovery::Entry*, std::greater<>> entries;
@@ -176,27 +275,18 @@ void SaveDataManager::rebuildFromFiles(const SaveListRecovery& recovered) {
     }
     int largest = std::max(recovered.lastid, 0);
     for (const std::string& name : files->listFiles(folderFullPath())) {
-        if (const auto identifier = identifierInName(name, "", ".plist")) {
+        if (const auto identifier = SaveFileNames::programIdentifier(name)) {
             entries.emplace(*identifier, nullptr);
             largest = std::max(largest, *identifier);
-        } else if (const auto pictured = identifierInName(name, "img", ".png")) {
+        } else if (const auto pictured = SaveFileNames::imageIdentifier(name)) {
             largest = std::max(largest, *pictured);
         }
     }
     // Identifiers grow with creation, so the newest program has the largest.
     for (const auto& [identifier, entry] : entries) {
-        auto* data = new SaveData();
-        data->init();
-        data->identifier = identifier;
-        data->path = programPathFor(identifier);
-        data->imagepath = imagePathFor(identifier);
-        std::tm local{};
-        const std::time_t modified = files->getFileModificationTime(rootPath_ + data->path).value_or(0);
-        localtime_r(&modified, &local);
-        data->modify = entry && entry->modify ? *entry->modify : formatTimeStamp(local);
-        data->title = entry && entry->title ? *entry->title : data->modify;
-        datas_.pushBack(data);
-        data->release();
+        const std::string stamp = fileTimeStamp(identifier);
+        const std::string modify = entry && entry->modify ? *entry->modify : stamp;
+        entryForFile(identifier, entry && entry->title ? *entry->title : modify, modify);
         largest = std::max(largest, identifier);
     }
     lastid_ = largest;
@@ -204,10 +294,13 @@ void SaveDataManager::rebuildFromFiles(const SaveListRecovery& recovered) {
 
 bool SaveDataManager::setAsideDamagedList() { return setAside(listFullPath()); }
 
-bool SaveDataManager::setAside(const std::string& fullPath) const {
+bool SaveDataManager::setAside(const std::string& fullPath, std::string* keptAs) const {
     auto* files = FileUtils::getInstance();
     if (!files->isFileExist(fullPath)) {
         return true;
+    }
+    if (access_ == Access::ReadOnly) {
+        return false;
     }
     const std::tm now = clock_();
     char stamp[32];
@@ -217,10 +310,19 @@ bool SaveDataManager::setAside(const std::string& fullPath) const {
     for (int attempt = 2; files->isFileExist(target) || files->isDirectoryExist(target); ++attempt) {
         target = base + "-" + std::to_string(attempt);
     }
-    return files->renameFile(fullPath, target);
+    if (!files->renameFile(fullPath, target)) {
+        return false;
+    }
+    if (keptAs) {
+        *keptAs = target;
+    }
+    return true;
 }
 
 bool SaveDataManager::writeList() {
+    if (access_ == Access::ReadOnly || listUnreadable_) {
+        return false;
+    }
     if (damagedListInPlace_) {
         damagedListInPlace_ = !setAsideDamagedList();
         if (damagedListInPlace_) {
@@ -247,27 +349,47 @@ bool SaveDataManager::writeList() {
     return files->writeValueMapToFile(list, listFullPath());
 }
 
-int SaveDataManager::unusedIdentifierAfter(int identifier) const {
-    // A crash between writing a new program file and writing the list leaves
-    // a program file that the list does not know; never write over it.
+int SaveDataManager::unusedIdentifier() const {
+    // A crash between writing a new program file and writing the list can
+    // leave files that the list does not know; never write over them.
     auto* files = FileUtils::getInstance();
-    int candidate = identifier + 1;
-    while (files->isFileExist(rootPath_ + programPathFor(candidate)) ||
-           files->isFileExist(rootPath_ + imagePathFor(candidate))) {
-        ++candidate;
+    std::set<int> listed;
+    for (const SaveData* data : datas_) {
+        listed.insert(data->identifier);
     }
-    return candidate;
+    const auto isFree = [&](int candidate) {
+        return listed.count(candidate) == 0 && !files->isFileExist(rootPath_ + programPathFor(candidate)) &&
+               !files->isFileExist(rootPath_ + imagePathFor(candidate));
+    };
+    for (int candidate = std::max(lastid_, 0); candidate < INT_MAX;) {
+        if (isFree(++candidate)) {
+            return candidate;
+        }
+    }
+    // Nothing is left above: numbers are given again rather than overflow.
+    for (int candidate = 1; candidate < INT_MAX; ++candidate) {
+        if (isFree(candidate)) {
+            return candidate;
+        }
+    }
+    return 0;
+}
+
+bool SaveDataManager::copyFile(const std::string& from, const std::string& to) const {
+    auto read = FileUtils::getInstance()->readFileUpTo(from, engine::PlistGuard::Limits().maxBytes);
+    return read.status == FileUtils::FileRead::Status::Read &&
+           FileUtils::getInstance()->writeStringToFile(read.bytes, to);
 }
 
 SaveDataManager::SaveResult SaveDataManager::saveProgram(SaveData* data, ValueVector program) {
-    if (!data) {
+    if (!data || access_ == Access::ReadOnly || protectedPrograms_.count(data->identifier) != 0) {
         return SaveResult::Failed;
     }
     const std::string stamp = formatTimeStamp(clock_());
     const bool listed = datas_.contains(data);
     if (!listed) {
         data->title = stamp;
-        data->identifier = unusedIdentifierAfter(lastid_);
+        data->identifier = unusedIdentifier();
         data->path = programPathFor(data->identifier);
         data->imagepath = imagePathFor(data->identifier);
         // Newest first: append, then rotate it to the front.
@@ -305,7 +427,7 @@ SaveDataManager::SaveResult SaveDataManager::saveProgram(SaveData* data, ValueVe
 }
 
 bool SaveDataManager::renameData(SaveData* data, const std::string& title) {
-    if (!data || !datas_.contains(data)) {
+    if (!data || !datas_.contains(data) || title.size() > kMaxTitleBytes) {
         return false;
     }
     std::string previous = std::move(data->title);
@@ -338,18 +460,37 @@ bool SaveDataManager::removeData(SaveData* data) {
     return true;
 }
 
-ValueVector SaveDataManager::loadProgram(SaveData* data) const {
+ValueVector SaveDataManager::loadProgram(SaveData* data, std::optional<Problem>* problem) {
     if (!data || data->identifier <= 0) {
         return {};
     }
     const std::string file = rootPath_ + programPathFor(data->identifier);
-    std::optional<Value> root = FileUtils::getInstance()->readPropertyList(file);
-    if (root && root->getType() == Value::Type::VECTOR) {
-        return std::move(root->asValueVector());
+    FileUtils::PlistRead read = FileUtils::getInstance()->readPropertyListFile(file);
+    using Status = FileUtils::PlistRead::Status;
+    if (read.status == Status::Missing ||
+        (read.status == Status::Read && read.root->getType() == Value::Type::VECTOR)) {
+        protectedPrograms_.erase(data->identifier);
+        return read.root ? std::move(read.root->asValueVector()) : ValueVector();
     }
-    // A program that cannot be read is moved aside before the editor's first
-    // save could replace it with an empty field.
-    setAside(file);
+    Problem found{Problem::Kind::Unreadable, relative(file), std::strerror(read.error)};
+    if (read.status != Status::Unreadable) {
+        // Moved aside before the editor's first save could replace it with an
+        // empty field.
+        std::string keptAs;
+        errno = 0;
+        if (setAside(file, &keptAs) && !keptAs.empty()) {
+            found = {Problem::Kind::SetAside, relative(file), relative(keptAs)};
+        } else {
+            // Damaged and stuck in place (a read-only store): kept from being overwritten.
+            found.detail = std::strerror(errno ? errno : EROFS);
+        }
+    }
+    if (found.kind == Problem::Kind::Unreadable) {
+        protectedPrograms_.insert(data->identifier);
+    }
+    if (problem) {
+        *problem = std::move(found);
+    }
     return {};
 }
 

@@ -5,9 +5,13 @@
 #include "engine/base/Vector.h"
 #include "store/SaveData.h"
 
+#include <cstddef>
 #include <ctime>
 #include <functional>
+#include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 // The store of saved programs, below the writable path W:
 //   W/savedatas/list.plist   the list: {"lastid": int, "datas": [entry...]},
@@ -25,7 +29,19 @@
 //
 // An identifier beyond the integer range makes the list damaged too. Rebuilding
 // keeps the identifier, title and time stamp of every entry that can still be
-// read from the damaged file; the others are named by their file times.
+// read from the damaged file; the others are named by their file times. A file
+// beyond the plist reader's limits (size, nesting, values) is damaged as well.
+//
+// A sound list is reconciled with the folder at start: a program file that no
+// entry names (a crash between writing a new program and the list) is listed
+// again as a new program, and a second entry with an identifier that another
+// already has gets a number and files of its own. Temporary files left by
+// interrupted writes are removed.
+//
+// A file that exists but cannot be opened or read (permissions) is not
+// damaged: it is left as it is, and the store never writes over it. Such
+// files, and damaged files set aside, are reported as problems for the
+// screens to tell.
 //
 // Main thread only.
 class SaveListRecovery;
@@ -38,10 +54,26 @@ public:
     // The process-wide store on the writable path, loaded on the first call.
     static SaveDataManager* getInstance();
 
+    // ReadOnly never changes the folder: nothing is created, set aside,
+    // removed or written, and every write reports failure (for tools that
+    // only look).
+    enum class Access { ReadWrite, ReadOnly };
+
     // A separate store on the current writable path (not the shared instance),
     // loaded at once; autoreleased. For tests and tools that need a fresh
     // store, or to read what another instance wrote.
-    static SaveDataManager* create(Clock clock = nullptr);
+    static SaveDataManager* create(Clock clock = nullptr, Access access = Access::ReadWrite);
+
+    // A file of the store that could not be used.
+    struct Problem {
+        enum class Kind {
+            Unreadable, // there but not readable; left in place, never overwritten
+            SetAside,   // damaged; renamed aside
+        };
+        Kind kind = Kind::Unreadable;
+        std::string file;   // relative to W, such as "savedatas/list.plist"
+        std::string detail; // Unreadable: the system's reason; SetAside: the name it was kept as, relative to W
+    };
 
     // "2026/12/5 9:3:7": year/month/day hour:minute:second, no leading zeros.
     static std::string formatTimeStamp(const std::tm& localTime);
@@ -55,6 +87,8 @@ public:
     const engine::Vector<SaveData*>& getDatas() const { return datas_; }
     // The highest identifier handed out so far.
     int getLastId() const { return lastid_; }
+    // What went wrong with the list while loading; each problem is given out once.
+    std::vector<Problem> takeListProblems();
     // W, the folder all paths of the entries are relative to.
     const std::string& getRootPath() const { return rootPath_; }
 
@@ -72,8 +106,12 @@ public:
     SaveResult saveProgram(SaveData* data, engine::ValueVector program);
     // Writes the list file from the entries; false if it could not be written.
     bool writeList();
+    // A longer title is refused: the list must stay within what its reader
+    // accepts (a title beyond it would make the whole list damaged).
+    static constexpr std::size_t kMaxTitleBytes = 64 * 1024;
     // Gives a listed entry a new title and writes the list. If the list cannot
-    // be written the old title stays and the result is false.
+    // be written, or the title is too long, the old title stays and the
+    // result is false.
     bool renameData(SaveData* data, const std::string& title);
     // Takes the entry out of the list, writes the list and then deletes the
     // entry's program file and thumbnail. If the list cannot be written,
@@ -84,11 +122,19 @@ public:
     // file is missing or unreadable. The files of entry n are always
     // savedatas/n.plist and savedatas/imgn.png, whatever the list names. A
     // file that is there but is no readable array is renamed aside
-    // (n.plist.damaged-<time>), as a damaged list is.
-    engine::ValueVector loadProgram(SaveData* data) const;
+    // (n.plist.damaged-<time>), as a damaged list is. A file that cannot be
+    // read is left alone, and saving that entry fails until it reads again.
+    // `problem`, when given, is set when the program could not be read.
+    engine::ValueVector loadProgram(SaveData* data, std::optional<Problem>* problem = nullptr);
     // W + the entry's thumbnail path; empty for a record that was never
     // saved (it has no thumbnail name yet). The editor draws the picture.
     std::string getImageFullPath(SaveData* data) const;
+    // Whether the entry's files are kept from being written: its program file
+    // is there but could not be read (nor, if damaged, set aside). Its picture
+    // must not be replaced by one of an empty field either.
+    bool isWriteProtected(const SaveData* data) const {
+        return data && protectedPrograms_.count(data->identifier) != 0;
+    }
     // W + the entry's program file; empty for a record that was never saved.
     std::string getProgramFullPath(const SaveData* data) const;
 
@@ -101,12 +147,24 @@ private:
     static std::tm currentLocalTime();
 
     void loadList(const engine::ValueMap& list);
+    // Gives a later entry that repeats an identifier a number of its own;
+    // true when an entry changed.
+    bool separateSharedIdentifiers();
+    // Lists program files that no entry names; true when one was added.
+    bool listUnlistedPrograms();
     void rebuildFromFiles(const SaveListRecovery& recovered);
+    void removeLeftoverTemporaries() const;
+    SaveData* entryForFile(int identifier, const std::string& title, const std::string& modify);
+    std::string fileTimeStamp(int identifier) const;
     bool setAsideDamagedList();
     // Renames a damaged file to <file>.damaged-<time>; true when it is gone
-    // from its place (or was never there).
-    bool setAside(const std::string& fullPath) const;
-    int unusedIdentifierAfter(int identifier) const;
+    // from its place (or was never there). `keptAs` gets the new full path.
+    bool setAside(const std::string& fullPath, std::string* keptAs = nullptr) const;
+    // A number that no entry and no file uses: above the last one handed out
+    // while there is room below INT_MAX, else the lowest free one.
+    int unusedIdentifier() const;
+    bool copyFile(const std::string& from, const std::string& to) const;
+    std::string relative(const std::string& fullPath) const;
     std::string listFullPath() const;
     std::string folderFullPath() const;
 
@@ -114,7 +172,13 @@ private:
     int lastid_ = 0;
     std::string rootPath_;
     Clock clock_;
+    Access access_ = Access::ReadWrite;
     // Set while a damaged list could not be moved aside; the list is then not
     // written, so the damaged file is never replaced.
     bool damagedListInPlace_ = false;
+    // Set when the list file could not be read: it is never written over.
+    bool listUnreadable_ = false;
+    std::vector<Problem> listProblems_;
+    // Entries whose program file is there but could not be read or set aside.
+    std::set<int> protectedPrograms_;
 };

@@ -9,7 +9,8 @@
 #include <SDL_image.h>
 
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace engine {
@@ -18,6 +19,48 @@ namespace {
 
 std::uint8_t toByte(float component) {
     return static_cast<std::uint8_t>(std::lround(std::fmin(1.0f, std::fmax(0.0f, component)) * 255));
+}
+
+// An SDL stream that appends what is written to `bytes`, so that a picture is
+// encoded in memory and reaches the disk through the file layer's atomic write.
+SDL_RWops* memoryWriter(std::vector<unsigned char>& bytes) {
+    SDL_RWops* stream = SDL_AllocRW();
+    if (!stream) {
+        return nullptr;
+    }
+    stream->type = SDL_RWOPS_UNKNOWN;
+    stream->hidden.unknown.data1 = &bytes;
+    stream->hidden.unknown.data2 = nullptr; // the write position, as an offset
+    stream->size = [](SDL_RWops* self) -> Sint64 {
+        return static_cast<Sint64>(static_cast<std::vector<unsigned char>*>(self->hidden.unknown.data1)->size());
+    };
+    stream->seek = [](SDL_RWops* self, Sint64 offset, int whence) -> Sint64 {
+        const auto* data = static_cast<std::vector<unsigned char>*>(self->hidden.unknown.data1);
+        const auto position = static_cast<Sint64>(reinterpret_cast<std::uintptr_t>(self->hidden.unknown.data2));
+        const Sint64 base = whence == RW_SEEK_SET ? 0 : whence == RW_SEEK_CUR ? position : static_cast<Sint64>(data->size());
+        if (base + offset < 0) {
+            return SDL_SetError("seek before the start");
+        }
+        self->hidden.unknown.data2 = reinterpret_cast<void*>(static_cast<std::uintptr_t>(base + offset));
+        return base + offset;
+    };
+    stream->read = [](SDL_RWops*, void*, size_t, size_t) -> size_t { return 0; };
+    stream->write = [](SDL_RWops* self, const void* from, size_t size, size_t count) -> size_t {
+        auto* data = static_cast<std::vector<unsigned char>*>(self->hidden.unknown.data1);
+        const auto position = reinterpret_cast<std::uintptr_t>(self->hidden.unknown.data2);
+        const std::size_t length = size * count;
+        if (data->size() < position + length) {
+            data->resize(position + length);
+        }
+        std::memcpy(data->data() + position, from, length);
+        self->hidden.unknown.data2 = reinterpret_cast<void*>(position + length);
+        return count;
+    };
+    stream->close = [](SDL_RWops* self) -> int {
+        SDL_FreeRW(self);
+        return 0;
+    };
+    return stream;
 }
 
 } // namespace
@@ -155,15 +198,12 @@ bool RenderTexture::writePng(const std::string& fullPath, bool withAlpha) const 
         return false;
     }
     SDL_Surface* toSave = withAlpha ? rgba : SDL_ConvertSurfaceFormat(rgba, SDL_PIXELFORMAT_RGB24, 0);
-    // Written beside the target and renamed over it: a reader never sees half a picture.
-    const std::string temporary = fullPath + ".tmp";
-    bool ok = toSave && IMG_SavePNG(toSave, temporary.c_str()) == 0;
-    if (ok) {
-        ok = std::rename(temporary.c_str(), fullPath.c_str()) == 0;
-    }
-    if (!ok) {
-        std::remove(temporary.c_str());
-    }
+    // Encoded in memory, then written like every other file (a fresh temporary
+    // name, checked, flushed, renamed), so a full disk keeps the old picture.
+    std::vector<unsigned char> png;
+    SDL_RWops* stream = toSave ? memoryWriter(png) : nullptr;
+    const bool ok = stream && IMG_SavePNG_RW(toSave, stream, 1) == 0 && !png.empty() &&
+                    FileUtils::getInstance()->writeDataToFile(png, fullPath);
     if (toSave && toSave != rgba) {
         SDL_FreeSurface(toSave);
     }

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <unordered_set>
 
 namespace engine {
@@ -17,6 +19,29 @@ namespace {
 std::unordered_set<Texture2D*>& liveTextures() {
     static std::unordered_set<Texture2D*> textures;
     return textures;
+}
+
+// Whether the file is something other than a PNG of at most `maxSide` pixels
+// each way, by its signature and the IHDR chunk that must follow it. A file
+// that cannot be opened is left to the decoder to report.
+bool isBeyondPngLimit(const std::string& path, int maxSide) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        return false;
+    }
+    unsigned char header[24] = {};
+    const bool read = std::fread(header, 1, sizeof header, file) == sizeof header;
+    std::fclose(file);
+    static const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (!read || std::memcmp(header, signature, 8) != 0 || std::memcmp(header + 12, "IHDR", 4) != 0) {
+        return true;
+    }
+    const auto side = [&header](int at) {
+        return (std::uint32_t{header[at]} << 24) | (std::uint32_t{header[at + 1]} << 16) |
+               (std::uint32_t{header[at + 2]} << 8) | std::uint32_t{header[at + 3]};
+    };
+    const auto limit = static_cast<std::uint32_t>(maxSide);
+    return side(16) > limit || side(20) > limit;
 }
 
 } // namespace
@@ -48,7 +73,12 @@ void Texture2D::destroyTexture() {
     }
 }
 
-SDL_Surface* Texture2D::decodeFile(const std::string& path) {
+SDL_Surface* Texture2D::decodeFile(const std::string& path, int maxSide) {
+    if (maxSide > 0 && isBeyondPngLimit(path, maxSide)) {
+        std::fprintf(stderr, "engine: cannot load picture %s: not a PNG of at most %d x %d pixels\n", path.c_str(),
+                     maxSide, maxSide);
+        return nullptr;
+    }
     SDL_Surface* loaded = IMG_Load(path.c_str());
     if (!loaded) {
         std::fprintf(stderr, "engine: cannot load picture %s: %s\n", path.c_str(), IMG_GetError());

@@ -27,7 +27,10 @@ public:
     // layout the renderer draws (so uploading does not convert them); null when
     // the file is missing or unreadable. The caller frees the surface. Safe on
     // any thread: it touches nothing but the file and the new surface.
-    static SDL_Surface* decodeFile(const std::string& path);
+    // With `maxSide` above 0 only a PNG whose header gives at most that many
+    // pixels each way is decoded: a picture from outside (a saved program's)
+    // must not take gigabytes.
+    static SDL_Surface* decodeFile(const std::string& path, int maxSide = 0);
     // A thread of its own that calls decodeFile starts with beginDecodingThread
     // (it then runs below the main thread's priority, so it does not hold up
     // frames) and ends with endDecodingThread (frees what decoding left with the

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <limits>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -139,6 +140,11 @@ std::string FileUtils::getWritablePath() const {
     return path;
 }
 
+std::string FileUtils::peekWritablePath() const {
+    std::lock_guard lock(mutex_);
+    return writablePath_;
+}
+
 void FileUtils::setWritablePath(const std::string& path) {
     std::lock_guard lock(mutex_);
     writablePath_ = path.empty() ? defaultWritablePath() : withTrailingSeparator(path);
@@ -253,16 +259,34 @@ std::vector<std::string> FileUtils::listFiles(const std::string& dirPath) const 
     return names;
 }
 
-std::optional<std::string> FileUtils::readFile(const std::string& filename) const {
+FileUtils::FileRead FileUtils::readFileUpTo(const std::string& filename, std::size_t maxBytes) const {
+    FileRead result;
     const std::string path = resolveForReading(filename);
     if (!isFileExist(path)) {
-        return std::nullopt;
+        return result;
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const auto failed = [&result](int error) {
+        result.status = FileRead::Status::Unreadable;
+        result.error = error;
+        return result;
+    };
+    // Non-blocking, so that a pipe put in the file's place cannot hold the reader.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        return std::nullopt;
+        return failed(errno);
     }
-    std::string bytes;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int error = errno ? errno : EINVAL;
+        ::close(fd);
+        return failed(error);
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+        ::close(fd);
+        result.status = FileRead::Status::TooLarge;
+        return result;
+    }
+    result.bytes.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[64 * 1024];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -270,16 +294,34 @@ std::optional<std::string> FileUtils::readFile(const std::string& filename) cons
             continue;
         }
         if (got < 0) {
+            const int error = errno;
             ::close(fd);
-            return std::nullopt;
+            result.bytes.clear();
+            return failed(error);
         }
         if (got == 0) {
             break;
         }
-        bytes.append(buffer, static_cast<std::size_t>(got));
+        // The file may grow while it is read.
+        if (result.bytes.size() + static_cast<std::size_t>(got) > maxBytes) {
+            ::close(fd);
+            result.bytes.clear();
+            result.status = FileRead::Status::TooLarge;
+            return result;
+        }
+        result.bytes.append(buffer, static_cast<std::size_t>(got));
     }
     ::close(fd);
-    return bytes;
+    result.status = FileRead::Status::Read;
+    return result;
+}
+
+std::optional<std::string> FileUtils::readFile(const std::string& filename) const {
+    FileRead read = readFileUpTo(filename, std::numeric_limits<std::size_t>::max());
+    if (read.status != FileRead::Status::Read) {
+        return std::nullopt;
+    }
+    return std::move(read.bytes);
 }
 
 std::vector<unsigned char> FileUtils::getFileData(const std::string& filename) const {
@@ -302,12 +344,30 @@ bool FileUtils::writeStringToFile(const std::string& text, const std::string& fu
     return writeAtomically(text.data(), text.size(), fullPath);
 }
 
-std::optional<Value> FileUtils::readPropertyList(const std::string& filename) const {
-    const auto bytes = readFile(filename);
-    if (!bytes) {
-        return std::nullopt;
+FileUtils::PlistRead FileUtils::readPropertyListFile(const std::string& filename) const {
+    PlistRead result;
+    FileRead file = readFileUpTo(filename, PlistGuard::Limits().maxBytes);
+    switch (file.status) {
+    case FileRead::Status::Missing:
+        return result;
+    case FileRead::Status::Unreadable:
+        result.status = PlistRead::Status::Unreadable;
+        result.error = file.error;
+        return result;
+    case FileRead::Status::TooLarge:
+        result.status = PlistRead::Status::Damaged;
+        result.verdict = PlistGuard::Verdict::TooLarge;
+        return result;
+    case FileRead::Status::Read:
+        break;
     }
-    return PlistCodec::parse(*bytes);
+    result.root = PlistCodec::parse(file.bytes, &result.verdict);
+    result.status = result.root ? PlistRead::Status::Read : PlistRead::Status::Damaged;
+    return result;
+}
+
+std::optional<Value> FileUtils::readPropertyList(const std::string& filename) const {
+    return readPropertyListFile(filename).root;
 }
 
 ValueMap FileUtils::getValueMapFromFile(const std::string& filename) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/base/PlistGuard.h"
 #include "engine/base/Value.h"
 
 #include <cstdint>
@@ -32,6 +33,8 @@ public:
     // or ~/.local/share/PavluneApps/ when XDG_DATA_HOME is not set to an
     // absolute path. Created (with its parents) when missing.
     std::string getWritablePath() const;
+    // The same path without creating it, for readers that must change nothing.
+    std::string peekWritablePath() const;
     // Points the writable path elsewhere (tests use a temporary folder); a
     // missing trailing separator is added. An empty path restores the default.
     void setWritablePath(const std::string& path);
@@ -78,6 +81,17 @@ public:
     // Same, but tells a missing or unreadable file apart from an empty one.
     std::optional<std::string> readFile(const std::string& filename) const;
 
+    // What reading a file came to. A file beyond the size asked for is never
+    // read (its size is checked first), and one that exists but cannot be
+    // opened or read keeps the system's error number.
+    struct FileRead {
+        enum class Status { Read, Missing, Unreadable, TooLarge };
+        Status status = Status::Missing;
+        std::string bytes; // when Read
+        int error = 0;     // errno when Unreadable
+    };
+    FileRead readFileUpTo(const std::string& filename, std::size_t maxBytes) const;
+
     // --- atomic writing ------------------------------------------------------------
 
     bool writeDataToFile(const std::vector<unsigned char>& data, const std::string& fullPath) const;
@@ -92,6 +106,18 @@ public:
     // The root value of a property-list file, or nothing when the file is
     // missing or cannot be parsed (so callers can tell damage from emptiness).
     std::optional<Value> readPropertyList(const std::string& filename) const;
+
+    // Reading a property-list file, with the reason when it failed. A file
+    // beyond PlistGuard's limits (bytes, nesting, values, string length) is
+    // Damaged like one that does not parse, and never read whole.
+    struct PlistRead {
+        enum class Status { Read, Missing, Unreadable, Damaged };
+        Status status = Status::Missing;
+        std::optional<Value> root; // when Read
+        int error = 0;             // errno when Unreadable
+        PlistGuard::Verdict verdict = PlistGuard::Verdict::Fits; // when Damaged
+    };
+    PlistRead readPropertyListFile(const std::string& filename) const;
     // Writes an XML property list atomically.
     bool writeValueMapToFile(const ValueMap& map, const std::string& fullPath) const;
     bool writeValueVectorToFile(const ValueVector& vector, const std::string& fullPath) const;

@@ -69,10 +69,10 @@ Value toValue(plist_t node) {
     case PLIST_DATA: {
         std::uint64_t length = 0;
         const char* bytes = plist_get_data_ptr(node, &length);
-        return Value(bytes ? std::string(bytes, static_cast<std::size_t>(length)) : std::string());
+        return Value::data(bytes ? std::string(bytes, static_cast<std::size_t>(length)) : std::string());
     }
     case PLIST_DATE:
-        return Value(dateText(node));
+        return Value::date(dateText(node));
     case PLIST_ARRAY: {
         ValueVector items;
         const std::uint32_t count = plist_array_get_size(node);
@@ -136,6 +136,21 @@ plist_t dictNode(const ValueMap& map) {
     return dict;
 }
 
+// The date node for the text that dateText made; a string node for text in
+// another shape, so that nothing is lost.
+plist_t dateNode(const std::string& text) {
+    std::tm utc{};
+    const char* end = strptime(text.c_str(), "%Y-%m-%dT%H:%M:%SZ", &utc);
+    if (!end || *end != '\0') {
+        return plist_new_string(text.c_str());
+    }
+    const std::int64_t seconds = static_cast<std::int64_t>(timegm(&utc)) - plistDateEpoch;
+    if (seconds < std::numeric_limits<std::int32_t>::min() || seconds > std::numeric_limits<std::int32_t>::max()) {
+        return plist_new_string(text.c_str());
+    }
+    return plist_new_date(static_cast<std::int32_t>(seconds), 0);
+}
+
 // A new plist node for `value`, or null for a value that has no plist form.
 plist_t toNode(const Value& value) {
     switch (value.getType()) {
@@ -149,6 +164,12 @@ plist_t toNode(const Value& value) {
     case Value::Type::BOOLEAN:
         return plist_new_bool(value.asBool() ? 1 : 0);
     case Value::Type::STRING:
+        if (value.getTextForm() == Value::TextForm::DATA) {
+            return plist_new_data(value.asString().data(), value.asString().size());
+        }
+        if (value.getTextForm() == Value::TextForm::DATE) {
+            return dateNode(value.asString());
+        }
         return plist_new_string(value.asString().c_str());
     case Value::Type::VECTOR:
         return arrayNode(value.asValueVector());
@@ -174,8 +195,15 @@ std::string nodeToXml(plist_t root) {
 
 } // namespace
 
-std::optional<Value> PlistCodec::parse(const char* data, std::size_t size) {
-    if (!data || size == 0 || size > std::numeric_limits<std::uint32_t>::max()) {
+std::optional<Value> PlistCodec::parse(const char* data, std::size_t size, PlistGuard::Verdict* verdict) {
+    PlistGuard::Verdict local = PlistGuard::Verdict::Fits;
+    PlistGuard::Verdict& result = verdict ? *verdict : local;
+    result = PlistGuard::check(data, size, PlistGuard::Limits());
+    if (result != PlistGuard::Verdict::Fits) {
+        return std::nullopt;
+    }
+    result = PlistGuard::Verdict::NotAPlist; // until libplist has read it
+    if (size > std::numeric_limits<std::uint32_t>::max()) {
         return std::nullopt;
     }
     const auto length = static_cast<std::uint32_t>(size);
@@ -203,6 +231,7 @@ std::optional<Value> PlistCodec::parse(const char* data, std::size_t size) {
         return std::nullopt;
     }
     PlistPtr owner(root);
+    result = PlistGuard::Verdict::Fits;
     return toValue(root);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/base/PlistGuard.h"
 #include "engine/base/Value.h"
 
 #include <cstddef>
@@ -14,16 +15,21 @@ namespace engine {
 // produces XML, the format that people and other tools can read.
 //
 // Mapping: integers become 64-bit INTEGER values, reals DOUBLE, booleans
-// BOOLEAN, strings STRING; a date reads as its ISO 8601 text in UTC and a data
-// block as a string of its raw bytes, since `Value` has no kinds of its own for
-// them. When writing, null values are left out, and dictionary keys are sorted
-// so that an unchanged map always gives the same file.
+// BOOLEAN, strings STRING; a date reads as a string of its ISO 8601 text in
+// UTC and a data block as a string of its raw bytes, each marked with its form
+// so that it is written back as the element it was. When writing, null values
+// are left out, and dictionary keys are sorted so that an unchanged map always
+// gives the same file.
+//
+// Reading refuses files beyond `PlistGuard`'s limits before libplist sees them.
 class PlistCodec {
 public:
-    // The root value, or nothing when the bytes are not a property list.
-    static std::optional<Value> parse(const char* data, std::size_t size);
-    static std::optional<Value> parse(const std::string& bytes) {
-        return parse(bytes.data(), bytes.size());
+    // The root value, or nothing when the bytes are not a property list or
+    // lie beyond the limits; `verdict`, when given, says which.
+    static std::optional<Value> parse(const char* data, std::size_t size,
+                                      PlistGuard::Verdict* verdict = nullptr);
+    static std::optional<Value> parse(const std::string& bytes, PlistGuard::Verdict* verdict = nullptr) {
+        return parse(bytes.data(), bytes.size(), verdict);
     }
 
     // XML text for a dictionary or array root; empty when `root` is of another

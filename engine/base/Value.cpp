@@ -92,6 +92,18 @@ Value::Value(std::string v) : type_(Type::STRING), string_(new std::string(std::
 Value::Value(ValueVector v) : type_(Type::VECTOR), vector_(new ValueVector(std::move(v))) {}
 Value::Value(ValueMap v) : type_(Type::MAP), map_(new ValueMap(std::move(v))) {}
 
+Value Value::data(std::string bytes) {
+    Value value(std::move(bytes));
+    value.textForm_ = TextForm::DATA;
+    return value;
+}
+
+Value Value::date(std::string isoText) {
+    Value value(std::move(isoText));
+    value.textForm_ = TextForm::DATE;
+    return value;
+}
+
 Value::Value(const Value& other) { copyFrom(other); }
 
 Value::Value(Value&& other) noexcept { moveFrom(other); }
@@ -138,10 +150,12 @@ void Value::reset(Type type) {
     map_ = nullptr;
     number_.integer = 0;
     type_ = type;
+    textForm_ = TextForm::PLAIN;
 }
 
 void Value::copyFrom(const Value& other) {
     type_ = other.type_;
+    textForm_ = other.textForm_;
     number_ = other.number_;
     string_ = other.string_ ? new std::string(*other.string_) : nullptr;
     vector_ = other.vector_ ? new ValueVector(*other.vector_) : nullptr;
@@ -150,6 +164,7 @@ void Value::copyFrom(const Value& other) {
 
 void Value::moveFrom(Value& other) noexcept {
     type_ = other.type_;
+    textForm_ = other.textForm_;
     number_ = other.number_;
     string_ = other.string_;
     vector_ = other.vector_;
@@ -158,6 +173,7 @@ void Value::moveFrom(Value& other) noexcept {
     other.vector_ = nullptr;
     other.map_ = nullptr;
     other.type_ = Type::NONE;
+    other.textForm_ = TextForm::PLAIN;
     other.number_.integer = 0;
 }
 

@@ -80,6 +80,14 @@ public:
     bool operator==(const Value& other) const;
     bool operator!=(const Value& other) const { return !(*this == other); }
 
+    // A string may stand for a property list's data block (its raw bytes) or
+    // date (ISO 8601 text in UTC). It reads as any string does; the form only
+    // tells the writer which element to write back.
+    enum class TextForm : std::uint8_t { PLAIN, DATA, DATE };
+    static Value data(std::string bytes);
+    static Value date(std::string isoText);
+    TextForm getTextForm() const { return textForm_; }
+
     Type getType() const { return type_; }
     bool isNull() const { return type_ == Type::NONE; }
     bool isNumber() const;
@@ -112,6 +120,7 @@ private:
     void moveFrom(Value& other) noexcept;
 
     Type type_ = Type::NONE;
+    TextForm textForm_ = TextForm::PLAIN;
     union {
         std::int64_t integer;
         float floatValue;

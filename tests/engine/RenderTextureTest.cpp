@@ -9,12 +9,15 @@
 #include "engine/base/FileUtils.h"
 #include "engine/platform/HeadlessDriver.h"
 #include "engine/platform/Image.h"
+#include "tests/support/WritesFail.h"
 
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -50,6 +53,13 @@ std::string writeSolidPng(const std::string& path, const Color4B& color) {
     EXPECT_EQ(IMG_SavePNG(surface, path.c_str()), 0);
     SDL_FreeSurface(surface);
     return path;
+}
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
 }
 
 Color4B surfacePixel(SDL_Surface* surface, int x, int y) {
@@ -196,25 +206,62 @@ TEST_F(RenderTextureTest, OpaqueTextureAndItsSpriteInAnotherTexture) {
     expectColor(driver.pixelAt(Vec2(500, 400)), Color4B(0, 0, 255, 255));
 }
 
-TEST_F(RenderTextureTest, FailedSaveKeepsTheOldFileAndStillCallsBack) {
+TEST_F(RenderTextureTest, APictureWriteOnAFullDiskKeepsTheOldPictureAndStillCallsBack) {
     const std::string target = (writable / "thumb.png").string();
     writeSolidPng(target, Color4B(10, 20, 30, 255));
-    const auto before = fs::file_size(target);
-    // The temporary file cannot be made where a folder of its name stands.
-    fs::create_directories(target + ".tmp");
+    const std::string before = readAll(target);
 
     RenderTexture* texture = RenderTexture::create(10, 10);
     ASSERT_NE(texture, nullptr);
     int calls = 0;
-    EXPECT_FALSE(texture->saveToFile("thumb.png", Image::Format::PNG, true,
-                                     [&](RenderTexture*, const std::string&) { ++calls; }));
+    bool saved = true;
+    {
+        WritesFail full;
+        saved = texture->saveToFile("thumb.png", Image::Format::PNG, true,
+                                    [&](RenderTexture*, const std::string&) { ++calls; });
+    }
+    EXPECT_FALSE(saved);
     driver.step();
     EXPECT_EQ(calls, 1);
-    EXPECT_EQ(fs::file_size(target), before);
-    SDL_Surface* old = IMG_Load(target.c_str());
-    ASSERT_NE(old, nullptr);
-    expectColor(surfacePixel(old, 1, 1), Color4B(10, 20, 30, 255));
-    SDL_FreeSurface(old);
+    EXPECT_EQ(readAll(target), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(writable), fs::directory_iterator()), 1)
+        << "no temporary file left behind";
+}
+
+TEST_F(RenderTextureTest, APlantedTemporarySymlinkIsNeverFollowed) {
+    const fs::path outside = writable / "outside.txt";
+    std::ofstream(outside) << "not a picture";
+    fs::create_directories(writable / "savedatas");
+    fs::create_symlink(outside, writable / "savedatas/img1.png.tmp");
+
+    RenderTexture* texture = RenderTexture::create(10, 10);
+    ASSERT_NE(texture, nullptr);
+    ASSERT_TRUE(texture->saveToFile("savedatas/img1.png", Image::Format::PNG, true, nullptr));
+    EXPECT_EQ(readAll(outside.string()), "not a picture");
+    EXPECT_TRUE(fs::is_symlink(writable / "savedatas/img1.png.tmp"));
+    EXPECT_FALSE(fs::is_symlink(writable / "savedatas/img1.png"));
+}
+
+TEST_F(RenderTextureTest, PicturesBeyondTheSideLimitOrNotPngAreNotDecoded) {
+    const std::string png = writeSolidPng((writable / "eight.png").string(), Color4B(1, 2, 3, 255));
+    SDL_Surface* within = Texture2D::decodeFile(png, 8);
+    EXPECT_NE(within, nullptr);
+    SDL_FreeSurface(within);
+    EXPECT_EQ(Texture2D::decodeFile(png, 7), nullptr);
+
+    // A header that claims 30000 x 30000 is refused before anything is decoded.
+    const std::string huge = (writable / "huge.png").string();
+    std::ofstream(huge, std::ios::binary) << std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x75\x30\0\0\x75\x30", 24);
+    EXPECT_EQ(Texture2D::decodeFile(huge, 4096), nullptr);
+
+    const std::string bmp = (writable / "eight.bmp").string();
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 8, 8, 32, SDL_PIXELFORMAT_RGBA32);
+    SDL_SaveBMP(surface, bmp.c_str());
+    SDL_FreeSurface(surface);
+    EXPECT_EQ(Texture2D::decodeFile(bmp, 4096), nullptr);
+    SDL_Surface* anyKind = Texture2D::decodeFile(bmp);
+    EXPECT_NE(anyKind, nullptr) << "resources keep every format";
+    SDL_FreeSurface(anyKind);
 }
 
 TEST_F(RenderTextureTest, DroppedCacheEntryLoadsTheRewrittenPicture) {

@@ -54,7 +54,8 @@ protected:
     }
 
     // Runs the tool with `input` on standard input; output captured in files.
-    ToolRun run(const std::vector<std::string>& arguments, const std::string& input = "") {
+    ToolRun run(const std::vector<std::string>& arguments, const std::string& input = "",
+                const fs::path& workingDirectory = {}) {
         const fs::path in = file("stdin", input);
         const fs::path out = dir_ / "stdout";
         const fs::path err = dir_ / "stderr";
@@ -63,6 +64,9 @@ protected:
         posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (!workingDirectory.empty()) {
+            posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
+        }
         std::vector<std::string> argvStrings{kTool};
         argvStrings.insert(argvStrings.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
@@ -240,6 +244,47 @@ TEST_F(ExportTool, SavedProgramsAreListedAndSentAsTheEditorLaysThemOut) {
     EXPECT_EQ(saved.status, 0) << saved.err;
     EXPECT_EQ(saved.out, run({"--dialect", "jam", "--listing", "-"}, "").out); // its one card lies loose
     expectRejected(missing, "pavlune-export: no saved program 3");
+}
+
+// Catches a relative program file looked up among the resources instead of
+// the working directory, and a listing that rebuilds, sets aside, cleans up
+// or creates anything in the store.
+TEST_F(ExportTool, ProgramFilesAreFoundFromTheWorkingDirectoryAndTheStoreIsOnlyRead) {
+    fs::create_directories(dir_ / "work");
+    fs::copy_file(fs::path(PAVLUNE_SOURCE_ROOT) / "tests/editor/data/plistlib_program.plist", dir_ / "work/mine.plist");
+    const ToolRun relative = run({"--dialect", "jam", "--listing", "--program", "mine.plist"}, "", dir_ / "work");
+    EXPECT_EQ(relative.status, 0) << relative.err;
+    EXPECT_EQ(relative.out, run({"--dialect", "jam", "--listing", "-"}, "basic 0\nfull 2 1.5\nbasic 1\n").out);
+
+    const fs::path store = dir_ / "data/PavluneApps/savedatas";
+    fs::create_directories(store);
+    std::string deep = "<plist>";
+    for (int i = 0; i < 100000; ++i) {
+        deep += "<array>";
+    }
+    writeFile(store / "list.plist", deep);
+    fs::copy_file(dir_ / "work/mine.plist", store / "3.plist");
+    writeFile(store / ".3.plist.tmp-abc123", "half");
+    const auto snapshot = [&store] {
+        std::vector<std::pair<std::string, std::string>> files;
+        for (const auto& entry : fs::directory_iterator(store)) {
+            files.emplace_back(entry.path().filename().string(), readFile(entry.path()));
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    };
+    const auto before = snapshot();
+    ASSERT_EQ(setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1), 0);
+    const ToolRun listed = run({"--list-programs"});
+    ASSERT_EQ(setenv("XDG_DATA_HOME", (dir_ / "empty").c_str(), 1), 0);
+    const ToolRun none = run({"--list-programs"});
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(listed.out.substr(0, 2), "3\t") << "listed as the editor would rebuild the list";
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(none.status, 0) << none.err;
+    EXPECT_EQ(none.out, "");
+    EXPECT_FALSE(fs::exists(dir_ / "empty")) << "no store is made for a listing";
 }
 
 } // namespace

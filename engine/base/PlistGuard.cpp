@@ -1,0 +1,264 @@
+#include "engine/base/PlistGuard.h"
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace engine {
+
+namespace {
+
+constexpr std::size_t kTrailerSize = 32;
+constexpr std::size_t kHeaderSize = 8;
+
+std::uint64_t bigEndian(const unsigned char* bytes, std::size_t count) {
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        value = (value << 8) | bytes[i];
+    }
+    return value;
+}
+
+// The binary plist's trailer and offset table, as read from the file.
+struct BinaryLayout {
+    const unsigned char* data = nullptr;
+    std::size_t size = 0;
+    std::size_t offsetSize = 0;
+    std::size_t refSize = 0;
+    std::uint64_t objectCount = 0;
+    std::uint64_t topObject = 0;
+    std::uint64_t tableOffset = 0;
+
+    bool read(const unsigned char* bytes, std::size_t length) {
+        data = bytes;
+        size = length;
+        if (size < kHeaderSize + kTrailerSize) {
+            return false;
+        }
+        const unsigned char* trailer = data + size - kTrailerSize;
+        offsetSize = trailer[6];
+        refSize = trailer[7];
+        objectCount = bigEndian(trailer + 8, 8);
+        topObject = bigEndian(trailer + 16, 8);
+        tableOffset = bigEndian(trailer + 24, 8);
+        const std::size_t tableEnd = size - kTrailerSize;
+        return offsetSize >= 1 && offsetSize <= 8 && refSize >= 1 && refSize <= 8 && objectCount > 0 &&
+               topObject < objectCount && tableOffset >= kHeaderSize && tableOffset <= tableEnd &&
+               objectCount <= (tableEnd - tableOffset) / offsetSize;
+    }
+
+    // Where object `index` starts, or 0 when the offset points outside the objects.
+    std::size_t objectStart(std::uint64_t index) const {
+        const std::uint64_t offset = bigEndian(data + tableOffset + index * offsetSize, offsetSize);
+        return offset >= kHeaderSize && offset < tableOffset ? static_cast<std::size_t>(offset) : 0;
+    }
+};
+
+// The count of an object whose marker is at `at`: its low nibble, or the
+// integer that follows when the nibble is 0xF. `next` is set to the first
+// byte after the count. False when the count runs past `end`.
+bool readCount(const unsigned char* data, std::size_t at, std::size_t end, std::uint64_t& count,
+               std::size_t& next) {
+    count = data[at] & 0x0F;
+    next = at + 1;
+    if (count != 0x0F) {
+        return true;
+    }
+    if (next >= end || (data[next] & 0xF0) != 0x10) {
+        return false;
+    }
+    const std::size_t width = std::size_t{1} << (data[next] & 0x0F);
+    if (width > 8 || end - next - 1 < width) {
+        return false;
+    }
+    count = bigEndian(data + next + 1, width);
+    next += 1 + width;
+    return true;
+}
+
+} // namespace
+
+PlistGuard::Verdict PlistGuard::check(const char* data, std::size_t size, const Limits& limits) {
+    if (!data || size == 0) {
+        return Verdict::NotAPlist;
+    }
+    if (size > limits.maxBytes) {
+        return Verdict::TooLarge;
+    }
+    if (size >= kHeaderSize && std::memcmp(data, "bplist00", kHeaderSize) == 0) {
+        return checkBinary(reinterpret_cast<const unsigned char*>(data), size, limits);
+    }
+    return checkXml(data, size, limits);
+}
+
+PlistGuard::Verdict PlistGuard::checkBinary(const unsigned char* data, std::size_t size, const Limits& limits) {
+    BinaryLayout layout;
+    if (!layout.read(data, size)) {
+        return Verdict::NotAPlist;
+    }
+    const std::size_t end = static_cast<std::size_t>(layout.tableOffset);
+    // Depth first without recursion. Every reference is followed, so an
+    // object named twice counts twice, as it unfolds when converted; a
+    // reference cycle ends at the depth limit.
+    std::vector<std::pair<std::uint64_t, int>> pending{{layout.topObject, 1}};
+    std::size_t visited = 0;
+    while (!pending.empty()) {
+        const auto [index, depth] = pending.back();
+        pending.pop_back();
+        if (++visited > limits.maxElements) {
+            return Verdict::TooManyElements;
+        }
+        const std::size_t at = layout.objectStart(index);
+        if (at == 0) {
+            return Verdict::NotAPlist;
+        }
+        const unsigned kind = data[at] >> 4;
+        const unsigned nibble = data[at] & 0x0F;
+        std::uint64_t count = 0;
+        std::size_t next = 0;
+        switch (kind) {
+        case 0x0: // null, booleans, fill
+            continue;
+        case 0x1: // integer
+        case 0x2: // real
+            if (nibble > 4 || end - at - 1 < (std::size_t{1} << nibble)) {
+                return Verdict::NotAPlist;
+            }
+            continue;
+        case 0x3: // date
+            if (end - at - 1 < 8) {
+                return Verdict::NotAPlist;
+            }
+            continue;
+        case 0x8: // uid
+            if (end - at - 1 < nibble + 1u) {
+                return Verdict::NotAPlist;
+            }
+            continue;
+        case 0x4: // data
+        case 0x5: // ASCII string
+        case 0x6: // UTF-16 string
+        case 0x7: { // UTF-8 string
+            if (!readCount(data, at, end, count, next)) {
+                return Verdict::NotAPlist;
+            }
+            if (count > limits.maxStringBytes || (kind == 0x6 && count * 2 > limits.maxStringBytes)) {
+                return Verdict::StringTooLong;
+            }
+            if ((kind == 0x6 ? count * 2 : count) > end - next) {
+                return Verdict::NotAPlist;
+            }
+            continue;
+        }
+        case 0xA: // array
+        case 0xB: // ordered set
+        case 0xC: // set
+        case 0xD: { // dictionary: keys, then values
+            if (!readCount(data, at, end, count, next)) {
+                return Verdict::NotAPlist;
+            }
+            if (depth > limits.maxDepth) {
+                return Verdict::TooDeep;
+            }
+            const std::uint64_t refs = kind == 0xD ? count * 2 : count;
+            if (count > limits.maxElements || refs > limits.maxElements - visited - pending.size()) {
+                return Verdict::TooManyElements;
+            }
+            if (refs > (end - next) / layout.refSize) {
+                return Verdict::NotAPlist;
+            }
+            for (std::uint64_t i = 0; i < refs; ++i) {
+                const std::uint64_t ref = bigEndian(data + next + i * layout.refSize, layout.refSize);
+                if (ref >= layout.objectCount) {
+                    return Verdict::NotAPlist;
+                }
+                pending.emplace_back(ref, depth + 1);
+            }
+            continue;
+        }
+        default:
+            return Verdict::NotAPlist;
+        }
+    }
+    return Verdict::Fits;
+}
+
+PlistGuard::Verdict PlistGuard::checkXml(const char* data, std::size_t size, const Limits& limits) {
+    // Counts the levels of open elements. Comments, CDATA sections,
+    // processing instructions and declarations open none; quoted attribute
+    // values are skipped, so a '>' or "/>" inside one does not end a tag.
+    // Erring towards more depth is harmless: a plist needs only a few levels.
+    const char* p = data;
+    const char* const end = data + size;
+    const auto skipPast = [&](const char* marker) {
+        const std::size_t length = std::strlen(marker);
+        while (p < end && !(static_cast<std::size_t>(end - p) >= length && std::memcmp(p, marker, length) == 0)) {
+            ++p;
+        }
+        p = p < end ? p + length : end;
+    };
+    const auto startsWith = [&](const char* marker) {
+        const std::size_t length = std::strlen(marker);
+        return static_cast<std::size_t>(end - p) >= length && std::memcmp(p, marker, length) == 0;
+    };
+    int depth = 0;
+    std::size_t elements = 0;
+    const char* textStart = p;
+    while (p < end) {
+        p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
+        if (!p) {
+            break;
+        }
+        if (static_cast<std::size_t>(p - textStart) > limits.maxStringBytes) {
+            return Verdict::StringTooLong;
+        }
+        if (startsWith("<!--")) {
+            skipPast("-->");
+        } else if (startsWith("<![CDATA[")) {
+            const char* contentStart = p;
+            skipPast("]]>");
+            if (static_cast<std::size_t>(p - contentStart) > limits.maxStringBytes) {
+                return Verdict::StringTooLong;
+            }
+        } else if (startsWith("<?") ) {
+            skipPast("?>");
+        } else if (startsWith("<!")) {
+            // A declaration, possibly with an internal subset in brackets.
+            int brackets = 0;
+            for (++p; p < end && !(*p == '>' && brackets == 0); ++p) {
+                brackets += *p == '[' ? 1 : *p == ']' ? -1 : 0;
+            }
+            p = p < end ? p + 1 : end;
+        } else if (startsWith("</")) {
+            skipPast(">");
+            depth = depth > 0 ? depth - 1 : 0;
+        } else {
+            char quote = 0;
+            char previous = 0;
+            for (++p; p < end; ++p) {
+                if (quote) {
+                    quote = *p == quote ? 0 : quote;
+                } else if (*p == '"' || *p == '\'') {
+                    quote = *p;
+                } else if (*p == '>') {
+                    break;
+                }
+                previous = *p;
+            }
+            p = p < end ? p + 1 : end;
+            if (++elements > limits.maxElements) {
+                return Verdict::TooManyElements;
+            }
+            if (previous != '/' && ++depth > limits.maxDepth) {
+                return Verdict::TooDeep;
+            }
+        }
+        textStart = p;
+    }
+    if (static_cast<std::size_t>(end - textStart) > limits.maxStringBytes) {
+        return Verdict::StringTooLong;
+    }
+    return Verdict::Fits;
+}
+
+} // namespace engine

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Builds binary property lists byte by byte, as the format describes them:
+// "bplist00", the objects, a table of 4-byte offsets, and the 32-byte trailer
+// (offset size, reference size, object count, top object, table offset).
+// References are 4 bytes. Object 0 is the top.
+class BinaryPlist {
+public:
+    static std::string ref(std::uint32_t index) { return bigEndian(index, 4); }
+    // An array of `count` (below 15) references.
+    static std::string array(const std::vector<std::uint32_t>& refs) {
+        std::string object(1, static_cast<char>(0xA0 | refs.size()));
+        for (const std::uint32_t index : refs) {
+            object += ref(index);
+        }
+        return object;
+    }
+    static std::string ascii(const std::string& text) {
+        if (text.size() < 15) {
+            return std::string(1, static_cast<char>(0x50 | text.size())) + text;
+        }
+        return std::string("\x5F\x13", 2) + bigEndian(text.size(), 8) + text; // count as an 8-byte integer
+    }
+    static std::string integer(std::uint8_t value) { return std::string("\x10", 1) + static_cast<char>(value); }
+
+    void add(std::string object) { objects_.push_back(std::move(object)); }
+
+    std::string bytes() const {
+        std::string file = "bplist00";
+        std::vector<std::uint64_t> offsets;
+        for (const std::string& object : objects_) {
+            offsets.push_back(file.size());
+            file += object;
+        }
+        const std::uint64_t table = file.size();
+        for (const std::uint64_t offset : offsets) {
+            file += bigEndian(offset, 4);
+        }
+        file += std::string(6, '\0');
+        file += '\x04'; // offset size
+        file += '\x04'; // reference size
+        file += bigEndian(objects_.size(), 8) + bigEndian(0, 8) + bigEndian(table, 8);
+        return file;
+    }
+
+private:
+    static std::string bigEndian(std::uint64_t value, int width) {
+        std::string out(static_cast<std::size_t>(width), '\0');
+        for (int i = width - 1; i >= 0; --i, value >>= 8) {
+            out[static_cast<std::size_t>(i)] = static_cast<char>(value & 0xFF);
+        }
+        return out;
+    }
+
+    std::vector<std::string> objects_;
+};
+
+// Arrays inside one another `depth` times, as XML and as a binary plist.
+inline std::string nestedArraysXml(int depth) {
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">";
+    for (int i = 0; i < depth; ++i) {
+        xml += "<array>";
+    }
+    for (int i = 0; i < depth; ++i) {
+        xml += "</array>";
+    }
+    return xml + "</plist>\n";
+}
+
+inline std::string nestedArraysBinary(int depth) {
+    BinaryPlist plist;
+    for (int i = 0; i + 1 < depth; ++i) {
+        plist.add(BinaryPlist::array({static_cast<std::uint32_t>(i + 1)}));
+    }
+    plist.add(BinaryPlist::array({}));
+    return plist.bytes();
+}
