@@ -5,6 +5,7 @@
 #include "device/PlatformSerialBackend.h"
 #include "device/PortChangeWatcher.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -112,6 +113,12 @@ bool PavluneCardSerialManager::searchPorts(const std::function<void(bool)>& done
         releasePortsLocked();
         ports_ = std::move(fresh);
         selectedIndex_ = 0;
+        const auto present = [this](const std::string& name) {
+            return std::any_of(ports_.begin(), ports_.end(), [&](auto* port) { return port->getName() == name; });
+        };
+        if (selectedName.empty() || !present(selectedName)) {
+            selectedName = preferredPort_;
+        }
         for (std::size_t i = 0; i < ports_.size(); ++i) {
             if (!selectedName.empty() && ports_[i]->getName() == selectedName) {
                 selectedIndex_ = static_cast<int>(i);
@@ -146,6 +153,11 @@ void PavluneCardSerialManager::markSelectedActiveLocked() {
     for (std::size_t i = 0; i < ports_.size(); ++i) {
         ports_[i]->setActive(static_cast<int>(i) == selectedIndex_);
     }
+}
+
+void PavluneCardSerialManager::setPreferredPort(const std::string& name) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    preferredPort_ = name;
 }
 
 void PavluneCardSerialManager::addPort(const std::string& name, const std::string& description) {

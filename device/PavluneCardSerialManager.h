@@ -64,6 +64,10 @@ public:
     // lists none.
     void setLastPort(const std::string& name, const std::string& description);
 
+    // The port the user chose in an earlier run: a search selects it when it
+    // is present and the port selected before is not (as at the first search).
+    void setPreferredPort(const std::string& name);
+
     // Puts one record into the list as a search would have found it (active
     // when the list is empty). For a device that enumeration does not show,
     // such as a pseudo-terminal named on a command line.
@@ -112,6 +116,7 @@ private:
     std::vector<std::string> extraPorts_;
     std::string lastPortName_;
     std::string lastPortDescription_;
+    std::string preferredPort_;
     std::function<void(SerialCallType)> callRequestHandler_;
     std::function<void()> portArrivalHandler_;
     std::function<void()> portRemovalHandler_;

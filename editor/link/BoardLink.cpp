@@ -120,8 +120,11 @@ void BoardLink::showPortList() {
     }
     portList_ = std::make_unique<PortListPopup>(scene_, controls_->getPortField(), controls_->getStatusLabel(),
                                                 ports);
-    portList_->onChoose = [this](int index) {
+    portList_->onChoose = [this, ports](int index) {
         setup_.serial->setSelectedIndex(index);
+        if (onPortChosen && index >= 0 && static_cast<std::size_t>(index) < ports.size()) {
+            onPortChosen(ports[static_cast<std::size_t>(index)].name);
+        }
         selectPortInBackground();
         closePortList();
     };

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace engine {
 class Layer;
@@ -82,6 +83,9 @@ public:
     // Blocks until every worker of this link has returned (tests).
     void waitForWorkers();
     std::shared_ptr<LinkChannel> getChannel() const { return channel_; }
+
+    // The user chose this port in the list (to remember it).
+    std::function<void(const std::string& name)> onPortChosen;
 
 private:
     void startSearchWorker(bool activateFirst);
