@@ -34,6 +34,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <tuple>
@@ -188,12 +189,14 @@ protected:
         return image;
     }
     // The picture's pixels in the band of screen x from `left` to `right`
-    // (the field at its start position): the picture is the screen scaled
-    // by 285/768 about x 649 (the field's middle), all rows kept.
-    static std::vector<std::uint8_t> band(const engine::Image& image, float left, float right) {
+    // (the field at its start position) below screen y `below`: the picture
+    // is the screen scaled by 285/768 about x 649 (the field's middle).
+    static std::vector<std::uint8_t> band(const engine::Image& image, float left, float right,
+                                          float below = 768) {
         const auto column = [](float x) { return static_cast<int>(((x - 649) * 285 / 768 + 142.5f) * 2); };
+        const int top = static_cast<int>((768 - below) * 285 / 768 * 2);
         std::vector<std::uint8_t> pixels;
-        for (int y = 0; y < image.getHeight(); ++y) {
+        for (int y = top; y < image.getHeight(); ++y) {
             for (int x = column(left); x <= column(right); ++x) {
                 const engine::Color4B p = image.getPixel(x, y);
                 pixels.insert(pixels.end(), {p.r, p.g, p.b, p.a});
@@ -238,12 +241,13 @@ TEST_F(FieldPictureTest, AProgramOnTheFirstRowsLooksTheSameWhereverTheFieldIsScr
         Vec2 offset;
     } states[] = {
         {1.0f, top + Vec2(0, 130 * 30)},       // row 30 at the top of the screen
-        {0.5f, Vec2(-200, top.y / 2 + 1950)}, // zoomed out, scrolled sideways and down
+        {0.5f, Vec2(-100, top.y / 2 + 1950)}, // zoomed out, scrolled sideways and down
     };
     for (const auto& state : states) {
         SCOPED_TRACE(state.zoom);
         view->setZoomScale(state.zoom);
         view->setContentOffset(state.offset);
+        driver->step();
         const Vec2 before = view->getContentOffset();
         const engine::Color4B seen = driver->pixelAt(Vec2(600, 300));
         const engine::Image picture = pictureNow(editor);
@@ -270,10 +274,21 @@ TEST_F(FieldPictureTest, AProgramOnlyFarDownIsFramedFromItsTopmostCardsRow) {
     cardsOnRows(editor, 30, 4);
     const engine::Image farDown = pictureNow(editor);
 
-    // Rows 31 to 36 take the places of rows 1 to 6: the card column is the
-    // same (the line numbers beside it differ).
+    // Rows 31 to 36 take the places of rows 1 to 6: the card column below
+    // the margin is the same (the line numbers beside it differ, and row 30
+    // shows in the margin above).
+    const float belowMargin = 768 - 50;
     EXPECT_NE(band(nearTop, kColumnLeft, kColumnRight), band(empty, kColumnLeft, kColumnRight));
-    EXPECT_EQ(band(farDown, kColumnLeft, kColumnRight), band(nearTop, kColumnLeft, kColumnRight));
+    const std::vector<std::uint8_t> far = band(farDown, kColumnLeft, kColumnRight, belowMargin);
+    const std::vector<std::uint8_t> near = band(nearTop, kColumnLeft, kColumnRight, belowMargin);
+    ASSERT_EQ(far.size(), near.size());
+    // Edges are sampled a little differently so far down (float positions);
+    // a frame five units off already changes a sixth of the values.
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < far.size(); ++i) {
+        differing += std::abs(far[i] - near[i]) > 16 ? 1 : 0;
+    }
+    EXPECT_LT(differing, far.size() / 100);
 }
 
 // Catches the wheel's sign or step, a missing clamp at the top of the sheet,
