@@ -10,12 +10,14 @@
 
 #include <algorithm>
 
-engine::Vec2 FieldThumbnail::pictureOffset(const pavlune::FieldModel& model, const engine::Size& visibleSize) {
+engine::Vec2 FieldThumbnail::pictureOffset(const pavlune::FieldModel& model,
+                                           const engine::Size& visibleSize) {
     const float sheetTop = model.contentSize().height;
     const float lowest = visibleSize.height - sheetTop;
     const pavlune::PlacedCard* topmost = nullptr;
     for (const pavlune::PlacedCard& card : model.placedCards()) {
-        if (!topmost || card.position.y + card.size.height / 2 > topmost->position.y + topmost->size.height / 2) {
+        if (!topmost ||
+            card.position.y + card.size.height / 2 > topmost->position.y + topmost->size.height / 2) {
             topmost = &card;
         }
     }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <functional>
-
 #include "engine/base/Geometry.h"
+
+#include <functional>
 
 namespace pavlune {
 class FieldModel;

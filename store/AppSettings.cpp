@@ -13,7 +13,9 @@ const char* const kDialectKey = "dialect";
 const char* const kCardSetKey = "cardset";
 const char* const kPortKey = "port";
 
-bool isChoice(int value) { return value >= 0 && value < AppSettings::kChoiceCount; }
+bool isChoice(int value) {
+    return value >= 0 && value < AppSettings::kChoiceCount;
+}
 
 // A key's integer when it is present and in range; `damaged` is set when it is
 // present but unusable.
@@ -41,7 +43,9 @@ AppSettings* AppSettings::getInstance() {
     return instance;
 }
 
-std::string AppSettings::fullPath() const { return engine::FileUtils::getInstance()->getWritablePath() + kFileName; }
+std::string AppSettings::fullPath() const {
+    return engine::FileUtils::getInstance()->getWritablePath() + kFileName;
+}
 
 void AppSettings::reload() {
     dialect_ = 0;

@@ -14,10 +14,9 @@
 #include "tests/device/FakeSerialBackend.h"
 #include "tests/editor/PaletteFixture.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 using engine::Value;
@@ -51,7 +50,8 @@ protected:
     void portsPresent(std::vector<pavlune::SerialPortInfo> ports) {
         auto script = std::make_shared<pavlune::FakeSerialBackend::Script>();
         script->present = std::move(ports);
-        auto* manager = new pavlune::PavluneCardSerialManager(std::make_unique<pavlune::FakeSerialBackend>(script));
+        auto* manager =
+            new pavlune::PavluneCardSerialManager(std::make_unique<pavlune::FakeSerialBackend>(script));
         serial = std::shared_ptr<pavlune::PavluneCardSerialManager>(manager, [](auto* m) { m->release(); });
         const LinkSetup setup{serial, [] { return std::make_unique<pavlune::VirtualTransferClock>(); }};
         LinkSetup::install(&setup);

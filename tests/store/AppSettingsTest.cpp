@@ -4,11 +4,10 @@
 #include "engine/base/FileUtils.h"
 #include "tests/support/WritesFail.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -94,15 +93,17 @@ TEST_F(AppSettingsTest, ADamagedFileIsIgnoredAndReplaced) {
         {"dialect too large", plist("<dict><key>dialect</key><integer>3</integer></dict>"), 0, 0, ""},
         {"dialect negative", plist("<dict><key>dialect</key><integer>-1</integer></dict>"), 0, 0, ""},
         {"dialect beyond int",
-         plist("<dict><key>dialect</key><integer>4294967297</integer><key>cardset</key><integer>2</integer></dict>"),
+         plist("<dict><key>dialect</key><integer>4294967297</integer><key>cardset</key><integer>2</integer></"
+               "dict>"),
          0, 2, ""},
         {"set out of range, dialect kept",
-         plist("<dict><key>dialect</key><integer>1</integer><key>cardset</key><integer>7</integer></dict>"), 1, 0,
-         ""},
+         plist("<dict><key>dialect</key><integer>1</integer><key>cardset</key><integer>7</integer></dict>"),
+         1, 0, ""},
         {"port a number, set kept",
-         plist("<dict><key>cardset</key><integer>1</integer><key>port</key><integer>5</integer></dict>"), 0, 1, ""},
-        {"port too long", plist("<dict><key>port</key><string>" + std::string(2000, 'x') + "</string></dict>"), 0,
-         0, ""},
+         plist("<dict><key>cardset</key><integer>1</integer><key>port</key><integer>5</integer></dict>"), 0,
+         1, ""},
+        {"port too long",
+         plist("<dict><key>port</key><string>" + std::string(2000, 'x') + "</string></dict>"), 0, 0, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
