@@ -4,6 +4,7 @@
 #include "engine/2d/Scene.h"
 #include "engine/2d/events/EventCustom.h"
 #include "engine/2d/events/EventDispatcher.h"
+#include "editor/FieldScene.h"
 #include "engine/platform/GLView.h"
 #include "saves/SaveScene.h"
 
@@ -29,6 +30,7 @@ bool AppDelegate::applicationDidFinishLaunching() {
     director->setContentScaleFactor(kContentScaleFactor);
 
     ScreenNavigator::install(&navigator_);
+    FieldScene::restoreSettings();
     engine::Scene* scene = engine::Scene::create();
     SaveScene* list = SaveScene::create();
     if (!scene || !list) {

@@ -205,8 +205,10 @@ void measureSaving(engine::HeadlessDriver& driver, SaveData* record) {
             captureAndWrite.time([&] {
                 engine::RenderTexture* picture = nullptr;
                 capture.time([&] {
-                    picture = FieldThumbnail::capture(editor->getFieldView()->container,
-                                                      engine::Director::getInstance()->getVisibleSize());
+                    const engine::Size visible = engine::Director::getInstance()->getVisibleSize();
+                    picture = FieldThumbnail::capture(
+                        editor->getFieldView()->container, visible,
+                        FieldThumbnail::pictureOffset(editor->getBoard()->model(), visible));
                 });
                 write.time([&] {
                     FieldThumbnail::write(SaveDataManager::getInstance(), record, picture, [&done] { done = true; });

@@ -153,6 +153,10 @@ void PavluneCardSerialManager::setLastPort(const std::string& name, const std::s
 
 void PavluneCardSerialManager::selectChosenLocked() {
     selectedIndex_ = -1;
+    if (chosenName_.empty() && !preferredPort_.empty() &&
+        std::any_of(ports_.begin(), ports_.end(), [this](auto* port) { return port->getName() == preferredPort_; })) {
+        chosenName_ = preferredPort_;
+    }
     for (std::size_t i = 0; i < ports_.size(); ++i) {
         const bool chosen = chosenName_.empty() ? ports_[i]->toInfo().choosableBySearch()
                                                 : ports_[i]->getName() == chosenName_;
@@ -169,6 +173,11 @@ void PavluneCardSerialManager::markSelectedActiveLocked() {
     for (std::size_t i = 0; i < ports_.size(); ++i) {
         ports_[i]->setActive(static_cast<int>(i) == selectedIndex_);
     }
+}
+
+void PavluneCardSerialManager::setPreferredPort(const std::string& name) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    preferredPort_ = name;
 }
 
 void PavluneCardSerialManager::addPort(const std::string& name, const std::string& description) {

@@ -68,6 +68,10 @@ public:
     // lists none.
     void setLastPort(const std::string& name, const std::string& description);
 
+    // The port the user chose in an earlier run: chosen when it is present
+    // and nothing has been chosen in this run yet; otherwise the usual choice.
+    void setPreferredPort(const std::string& name);
+
     // Puts one named record at the end of the list (chosen and active when
     // nothing is chosen yet). For a device that enumeration does not show,
     // such as a pseudo-terminal named on a command line.
@@ -125,6 +129,7 @@ private:
     std::vector<std::string> extraPorts_;
     std::string lastPortName_;
     std::string lastPortDescription_;
+    std::string preferredPort_;
     std::function<void(SerialCallType)> callRequestHandler_;
     std::function<void()> portArrivalHandler_;
     std::function<void()> portRemovalHandler_;

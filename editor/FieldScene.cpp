@@ -25,7 +25,10 @@
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerMouse.h"
 #include "engine/2d/events/EventMouse.h"
+#include "catalogue/DeviceManager.h"
+#include "device/PavluneCardSerialManager.h"
 #include "program/CardNumberRule.h"
+#include "store/AppSettings.h"
 #include "store/SaveDataManager.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
@@ -52,6 +55,20 @@ FieldScene* FieldScene::create(SaveData* record) {
     }
     delete scene;
     return nullptr;
+}
+
+void FieldScene::restoreSettings() {
+    AppSettings* settings = AppSettings::getInstance();
+    settings->reload();
+    pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
+    static_assert(AppSettings::kChoiceCount == pavlune::kDialectCount &&
+                  AppSettings::kChoiceCount == pavlune::kCardSetCount);
+    if (const auto dialect = pavlune::dialectFromIndex(settings->dialect())) {
+        catalogue->setCurrentDialect(*dialect);
+    }
+    if (const auto cardSet = pavlune::cardSetFromIndex(settings->cardSet())) {
+        catalogue->setCurrentCardSet(*cardSet);
+    }
 }
 
 FieldScene::FieldScene() = default;
@@ -139,7 +156,10 @@ bool FieldScene::init(SaveData* data) {
     BoardLinkHooks hooks{[this] { bottomBar->open(); },
                          [this](std::function<void()> done) { captureThumbnail(std::move(done)); },
                          [this] { return board->fieldRows(); }};
-    boardLink = std::make_unique<BoardLink>(this, bottomBar, std::move(hooks));
+    const LinkSetup link = LinkSetup::current();
+    link.serial->setPreferredPort(AppSettings::getInstance()->portName());
+    boardLink = std::make_unique<BoardLink>(this, bottomBar, std::move(hooks), link);
+    boardLink->onPortChosen = [](const std::string& name) { AppSettings::getInstance()->setPortName(name); };
     runControls->onPlay = [this] { playIfNumbersFit(); };
     runControls->onStop = [this] { boardLink->stopOnBoard(); };
     linkIsIdle = [this] { return boardLink->isIdle(); };
@@ -312,8 +332,9 @@ void FieldScene::loadField() {
 }
 
 void FieldScene::captureThumbnail(std::function<void()> done) {
-    engine::RenderTexture* picture =
-        FieldThumbnail::capture(fieldView->container, engine::Director::getInstance()->getVisibleSize());
+    const Size visible = engine::Director::getInstance()->getVisibleSize();
+    engine::RenderTexture* picture = FieldThumbnail::capture(
+        fieldView->container, visible, FieldThumbnail::pictureOffset(board->model(), visible));
     FieldThumbnail::write(SaveDataManager::getInstance(), record, picture, std::move(done));
 }
 

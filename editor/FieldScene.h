@@ -36,6 +36,9 @@ class FieldScene : public engine::Layer, public FieldScrollViewDelegate {
 public:
     // `record` null starts a new program. Null when the layer cannot be made.
     static FieldScene* create(SaveData* record);
+    // At start-up: reads the settings file and selects the dialect and card
+    // set of the last run, which every editor of the process then opens with.
+    static void restoreSettings();
     virtual bool init(SaveData* record);
 
     SaveData* getSaveData() const { return record; }

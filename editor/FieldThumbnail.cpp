@@ -4,9 +4,42 @@
 #include "engine/2d/RenderTexture.h"
 #include "engine/2d/Sprite.h"
 #include "engine/base/Scheduler.h"
+#include "field/FieldGeometry.h"
+#include "field/FieldModel.h"
 #include "store/SaveDataManager.h"
 
-engine::RenderTexture* FieldThumbnail::capture(engine::Node* content, const engine::Size& visibleSize) {
+#include <algorithm>
+
+engine::Vec2 FieldThumbnail::pictureOffset(const pavlune::FieldModel& model,
+                                           const engine::Size& visibleSize) {
+    const float sheetTop = model.contentSize().height;
+    const float lowest = visibleSize.height - sheetTop;
+    const pavlune::PlacedCard* topmost = nullptr;
+    for (const pavlune::PlacedCard& card : model.placedCards()) {
+        if (!topmost ||
+            card.position.y + card.size.height / 2 > topmost->position.y + topmost->size.height / 2) {
+            topmost = &card;
+        }
+    }
+    if (!topmost || topmost->position.y - topmost->size.height / 2 >= sheetTop - visibleSize.height) {
+        return {0, lowest};
+    }
+    // The frame's top: the row holding the card's top edge, with the margin
+    // that the first row has above it.
+    const float topEdge = topmost->position.y + topmost->size.height / 2;
+    float frameTop = topEdge;
+    for (const pavlune::RowSlot& slot : model.rowSlots()) {
+        if (slot.position.y - slot.size.height / 2 <= topEdge) {
+            frameTop = std::max(topEdge, slot.position.y + slot.size.height / 2);
+            break;
+        }
+    }
+    frameTop += static_cast<float>(pavlune::FieldGeometry::kTopMargin);
+    return {0, std::clamp(visibleSize.height - frameTop, lowest, 0.0f)};
+}
+
+engine::RenderTexture* FieldThumbnail::capture(engine::Node* content, const engine::Size& visibleSize,
+                                               engine::Vec2 offset) {
     auto* screen = engine::RenderTexture::create(static_cast<int>(visibleSize.width),
                                                  static_cast<int>(visibleSize.height),
                                                  engine::Texture2D::PixelFormat::RGB888);
@@ -14,9 +47,15 @@ engine::RenderTexture* FieldThumbnail::capture(engine::Node* content, const engi
     if (!screen || !picture || !content) {
         return nullptr;
     }
+    const engine::Vec2 position = content->getPosition();
+    const float zoom = content->getScale();
+    content->setScale(1.0f);
+    content->setPosition(offset);
     screen->begin();
     content->visit();
     screen->end();
+    content->setScale(zoom);
+    content->setPosition(position);
 
     const float scale = static_cast<float>(kSide) / visibleSize.height;
     engine::Sprite* shot = screen->getSprite();

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "engine/base/Geometry.h"
+
 #include <functional>
 
-#include "engine/base/Geometry.h"
+namespace pavlune {
+class FieldModel;
+}
 
 namespace engine {
 class Node;
@@ -23,11 +27,19 @@ public:
     // the picture (the middle of the field area right of the palette).
     static constexpr float kCentreShift = 137;
 
-    // Draws `content` (the field's scrolled content, at its current offset and
-    // zoom, without palette and buttons) as a screen of `visibleSize`, then
-    // scales that to kSide high about the field's middle. Null when no
-    // render texture can be made.
-    static engine::RenderTexture* capture(engine::Node* content, const engine::Size& visibleSize);
+    // The field's content offset, at zoom 1, that the picture is drawn at, so
+    // that the list shows the program whatever part of the field was in view:
+    // the top of the sheet as the editor opens, unless no card lies wholly in
+    // that first screen; then the row holding the topmost card's top edge
+    // takes the first row's place (a program far down is still seen).
+    static engine::Vec2 pictureOffset(const pavlune::FieldModel& model, const engine::Size& visibleSize);
+    // Draws `content` (the field's scrolled content, without palette and
+    // buttons) at zoom 1 and `offset` as a screen of `visibleSize`, then
+    // scales that to kSide high about the field's middle. The content's own
+    // position and scale are put back before returning, so the user never
+    // sees the field move. Null when no render texture can be made.
+    static engine::RenderTexture* capture(engine::Node* content, const engine::Size& visibleSize,
+                                          engine::Vec2 offset);
     // Writes `texture` as the entry's thumbnail (PNG with alpha) and calls
     // `done` on the main thread once the file is written, even when writing
     // failed, so that a caller waiting to leave the editor never hangs. A

@@ -133,6 +133,9 @@ void BoardLink::showPortList() {
                                                 ports);
     portList_->onChoose = [this](const std::string& name) {
         setup_.serial->choosePort(name);
+        if (onPortChosen) {
+            onPortChosen(name);
+        }
         selectPortInBackground();
         closePortList();
     };

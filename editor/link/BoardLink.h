@@ -88,6 +88,9 @@ public:
     void waitForWorkers();
     std::shared_ptr<LinkChannel> getChannel() const { return channel_; }
 
+    // The user chose this port in the list (to remember it).
+    std::function<void(const std::string& name)> onPortChosen;
+
 private:
     void startSearchWorker(bool activateFirst);
     void searchEnded();

@@ -10,6 +10,7 @@
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
 #include "engine/2d/events/Touch.h"
+#include "store/AppSettings.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
 #include "widgets/HitTest.h"
@@ -214,6 +215,7 @@ void CardPalette::selectCardSet(int cardSet) {
     pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
     savedOffsets_[static_cast<std::size_t>(catalogue->getCurrentCardSet())] = view_->getContentOffset().y;
     catalogue->setCurrentCardSet(*chosen);
+    AppSettings::getInstance()->setCardSet(*chosen); // the next start opens on it
     for (int set = 0; set < static_cast<int>(tabs_.size()); ++set) {
         if (engine::Sprite* tab = tabs_[static_cast<std::size_t>(set)]) {
             tab->setTexture(catalogue->getCardSetTabImage(set));

@@ -5,6 +5,7 @@
 #include "editor/field/FieldBoard.h"
 #include "editor/palette/DialectChooser.h"
 #include "engine/2d/Director.h"
+#include "store/AppSettings.h"
 #include "widgets/PressedButton.h"
 
 #include <new>
@@ -64,6 +65,7 @@ void DialectToggle::showDialectChooser() {
     chooser->onChosen = [](int dialect) {
         if (const std::optional<pavlune::Dialect> chosen = pavlune::dialectFromIndex(dialect)) {
             pavlune::DeviceManager::getInstance()->setCurrentDialect(*chosen);
+            AppSettings::getInstance()->setDialect(*chosen); // the next start opens in it
         }
     };
     chooser->onCloseRequested = [this] { closeDialectChooser(); };

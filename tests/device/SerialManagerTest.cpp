@@ -261,6 +261,25 @@ TEST_F(SerialManagerTest, ChoosingByNameIgnoresWhereTheRowIs) {
     EXPECT_EQ(manager.getSelectedPort()->name, "/dev/ttyUSB1");
 }
 
+// Catches a remembered port ignored at the first search, one that wins over
+// the user's choice in this run, and one that is selected while absent.
+TEST_F(SerialManagerTest, TheRememberedPortIsSelectedWhenPresentAndTheChoiceOfThisRunIsNot) {
+    manager.setPreferredPort("/dev/ttyUSB1");
+    present({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
+    ASSERT_TRUE(search());
+    EXPECT_EQ(manager.getSelectedPort()->name, "/dev/ttyUSB1");
+    EXPECT_TRUE(manager.isSelectedPortActive());
+
+    manager.setSelectedIndex(0);
+    ASSERT_TRUE(search());
+    EXPECT_EQ(manager.getSelectedPort()->name, "/dev/ttyUSB0") << "the choice of this run stays";
+
+    manager.setPreferredPort("/dev/ttyACM3");
+    present({{"/dev/ttyUSB2", "D", false}, {"/dev/ttyUSB1", "B", false}});
+    ASSERT_TRUE(search());
+    EXPECT_EQ(manager.getSelectedIndex(), 0) << "remembered port absent: the usual choice";
+}
+
 TEST_F(SerialManagerTest, FailedSearchReportsFalseAndKeepsTheList) {
     present({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
     ASSERT_TRUE(search());

@@ -32,8 +32,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <tuple>
+#include <vector>
 
 namespace fs = std::filesystem;
 using engine::Value;
@@ -167,23 +172,123 @@ TEST_F(FieldSceneTest, InsertingARowSavesTheCardsWhereTheyEndUp) {
     EXPECT_EQ(engine::valueForKey(saved[0].asValueMap(), "y").asInt(), static_cast<int>(secondRowY));
 }
 
-// Catches a picture taken of the field at its start position instead of
-// where it is scrolled to.
-TEST_F(FieldSceneTest, ThePictureShowsTheFieldWhereItIsScrolled) {
-    FieldScene* editor = open(nullptr);
+// The program's picture as the list shows it: the file's pixels.
+class FieldPictureTest : public FieldSceneTest {
+protected:
+    // The picture drawn now and written; its pixels, 570 by 570.
+    engine::Image pictureNow(FieldScene* editor) {
+        bool written = false;
+        editor->captureThumbnail([&] { written = true; });
+        for (int frame = 0; frame < 10 && !written; ++frame) {
+            driver->step();
+        }
+        EXPECT_TRUE(written);
+        engine::Image image;
+        EXPECT_TRUE(image.initWithImageFile(fullPath(editor->getSaveData()->imagepath)));
+        EXPECT_EQ(image.getWidth(), 570); // 285 units at the content scale of 2
+        return image;
+    }
+    // The picture's pixels in the band of screen x from `left` to `right`
+    // (the field at its start position) below screen y `below`: the picture
+    // is the screen scaled by 285/768 about x 649 (the field's middle).
+    static std::vector<std::uint8_t> band(const engine::Image& image, float left, float right,
+                                          float below = 768) {
+        const auto column = [](float x) { return static_cast<int>(((x - 649) * 285 / 768 + 142.5f) * 2); };
+        const int top = static_cast<int>((768 - below) * 285 / 768 * 2);
+        std::vector<std::uint8_t> pixels;
+        for (int y = top; y < image.getHeight(); ++y) {
+            for (int x = column(left); x <= column(right); ++x) {
+                const engine::Color4B p = image.getPixel(x, y);
+                pixels.insert(pixels.end(), {p.r, p.g, p.b, p.a});
+            }
+        }
+        return pixels;
+    }
+    // Basic cards 0, 1, 2 ... on the rows from `first`, in their slots.
+    static void cardsOnRows(FieldScene* editor, int first, int count) {
+        FieldBoard* board = editor->getBoard();
+        for (int i = 0; i < count; ++i) {
+            ASSERT_NE(board->addCard(0, i, board->model().rowSlot(first + i).position, 255), nullptr);
+        }
+    }
+    // A listed program (it has a picture name) with an empty field.
+    FieldScene* openListed() {
+        FieldScene* editor = open(nullptr);
+        editor->saveField();
+        driver->step();
+        return editor;
+    }
+    // Where the card column lies on the screen (the slots, without plates).
+    static constexpr float kColumnLeft = 560;
+    static constexpr float kColumnRight = 745;
+};
+
+// Catches a picture of whatever part of the field is in view (scrolled down
+// it showed empty rows), a zoom kept in the picture, and an offset or zoom
+// not put back afterwards (the field would jump).
+TEST_F(FieldPictureTest, AProgramOnTheFirstRowsLooksTheSameWhereverTheFieldIsScrolledOrZoomed) {
+    FieldScene* editor = openListed();
+    const engine::Image empty = pictureNow(editor);
+    cardsOnRows(editor, 0, 3);
+    const engine::Image atTop = pictureNow(editor);
+    EXPECT_NE(band(atTop, kColumnLeft, kColumnRight), band(empty, kColumnLeft, kColumnRight))
+        << "the cards are in the picture";
+
     FieldScrollView* view = editor->getFieldView();
     const Vec2 top = view->getContentOffset();
-    const auto picturePixels = [&] {
-        engine::RenderTexture* picture =
-            FieldThumbnail::capture(view->container, engine::Director::getInstance()->getVisibleSize());
-        engine::Image image;
-        EXPECT_TRUE(picture && picture->newImage(image));
-        EXPECT_EQ(image.getWidth(), 570); // 285 units at the content scale of 2
-        return image.getData();
+    const struct {
+        float zoom;
+        Vec2 offset;
+    } states[] = {
+        {1.0f, top + Vec2(0, 130 * 30)},       // row 30 at the top of the screen
+        {0.5f, Vec2(-100, top.y / 2 + 1950)}, // zoomed out, scrolled sideways and down
     };
-    const std::vector<std::uint8_t> atTop = picturePixels();
-    view->setContentOffset(top + Vec2(0, 65)); // half a row
-    EXPECT_NE(picturePixels(), atTop);
+    for (const auto& state : states) {
+        SCOPED_TRACE(state.zoom);
+        view->setZoomScale(state.zoom);
+        view->setContentOffset(state.offset);
+        driver->step();
+        const Vec2 before = view->getContentOffset();
+        const engine::Color4B seen = driver->pixelAt(Vec2(600, 300));
+        const engine::Image picture = pictureNow(editor);
+        EXPECT_TRUE(std::equal(picture.getData().begin(), picture.getData().end(), atTop.getData().begin(),
+                               atTop.getData().end()));
+        EXPECT_EQ(view->getContentOffset(), before);
+        EXPECT_FLOAT_EQ(view->getZoomScale(), state.zoom);
+        const engine::Color4B after = driver->pixelAt(Vec2(600, 300));
+        EXPECT_EQ(std::tie(after.r, after.g, after.b), std::tie(seen.r, seen.g, seen.b)) << "the field did not move";
+    }
+}
+
+// Catches a program far down pictured as the empty top of the sheet, and a
+// frame that does not start at the row of its topmost card.
+TEST_F(FieldPictureTest, AProgramOnlyFarDownIsFramedFromItsTopmostCardsRow) {
+    FieldScene* editor = openListed();
+    const engine::Image empty = pictureNow(editor);
+    cardsOnRows(editor, 0, 4);
+    const engine::Image nearTop = pictureNow(editor);
+    for (CardSprite* card : editor->getBoard()->cardNodes()) {
+        editor->getBoard()->removeCard(card);
+    }
+    driver->advance(0.5f);
+    cardsOnRows(editor, 30, 4);
+    const engine::Image farDown = pictureNow(editor);
+
+    // Rows 31 to 36 take the places of rows 1 to 6: the card column below
+    // the margin is the same (the line numbers beside it differ, and row 30
+    // shows in the margin above).
+    const float belowMargin = 768 - 50;
+    EXPECT_NE(band(nearTop, kColumnLeft, kColumnRight), band(empty, kColumnLeft, kColumnRight));
+    const std::vector<std::uint8_t> far = band(farDown, kColumnLeft, kColumnRight, belowMargin);
+    const std::vector<std::uint8_t> near = band(nearTop, kColumnLeft, kColumnRight, belowMargin);
+    ASSERT_EQ(far.size(), near.size());
+    // Edges are sampled a little differently so far down (float positions);
+    // a frame five units off already changes a sixth of the values.
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < far.size(); ++i) {
+        differing += std::abs(far[i] - near[i]) > 16 ? 1 : 0;
+    }
+    EXPECT_LT(differing, far.size() / 100);
 }
 
 // Catches the wheel's sign or step, a missing clamp at the top of the sheet,

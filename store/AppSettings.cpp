@@ -1,0 +1,116 @@
+#include "store/AppSettings.h"
+
+#include "engine/base/FileUtils.h"
+
+#include <optional>
+
+using engine::Value;
+using engine::ValueMap;
+
+namespace {
+
+const char* const kDialectKey = "dialect";
+const char* const kCardSetKey = "cardset";
+const char* const kPortKey = "port";
+
+bool isChoice(int value) {
+    return value >= 0 && value < AppSettings::kChoiceCount;
+}
+
+// A key's integer when it is present and in range; `damaged` is set when it is
+// present but unusable.
+std::optional<int> choiceAt(const ValueMap& map, const char* key, bool& damaged) {
+    const Value& value = engine::valueForKey(map, key);
+    if (value.isNull()) {
+        return std::nullopt;
+    }
+    if (value.getType() != Value::Type::INTEGER || value.asInt64() < 0 ||
+        value.asInt64() >= AppSettings::kChoiceCount) {
+        damaged = true;
+        return std::nullopt;
+    }
+    return static_cast<int>(value.asInt64());
+}
+
+} // namespace
+
+AppSettings* AppSettings::getInstance() {
+    static AppSettings* instance = [] {
+        auto* settings = new AppSettings();
+        settings->reload();
+        return settings;
+    }();
+    return instance;
+}
+
+std::string AppSettings::fullPath() const {
+    return engine::FileUtils::getInstance()->getWritablePath() + kFileName;
+}
+
+void AppSettings::reload() {
+    dialect_ = 0;
+    cardSet_ = 0;
+    portName_.clear();
+    stored_.clear();
+    auto* files = engine::FileUtils::getInstance();
+    const std::string path = fullPath();
+    if (!files->isFileExist(path)) {
+        return;
+    }
+    const std::optional<Value> root = files->readPropertyList(path);
+    bool damaged = !root || root->getType() != Value::Type::MAP;
+    if (!damaged) {
+        stored_ = root->asValueMap();
+        dialect_ = choiceAt(stored_, kDialectKey, damaged).value_or(0);
+        cardSet_ = choiceAt(stored_, kCardSetKey, damaged).value_or(0);
+        const Value& port = engine::valueForKey(stored_, kPortKey);
+        if (port.getType() == Value::Type::STRING && port.asString().size() <= kMaxPortNameLength) {
+            portName_ = port.asString();
+        } else if (!port.isNull()) {
+            damaged = true;
+        }
+    }
+    if (damaged) {
+        write();
+    }
+}
+
+bool AppSettings::setDialect(int dialect) {
+    if (!isChoice(dialect)) {
+        return false;
+    }
+    if (dialect == dialect_) {
+        return true;
+    }
+    dialect_ = dialect;
+    return write();
+}
+
+bool AppSettings::setCardSet(int cardSet) {
+    if (!isChoice(cardSet)) {
+        return false;
+    }
+    if (cardSet == cardSet_) {
+        return true;
+    }
+    cardSet_ = cardSet;
+    return write();
+}
+
+bool AppSettings::setPortName(const std::string& name) {
+    if (name.size() > kMaxPortNameLength) {
+        return false;
+    }
+    if (name == portName_) {
+        return true;
+    }
+    portName_ = name;
+    return write();
+}
+
+bool AppSettings::write() {
+    stored_[kDialectKey] = Value(dialect_);
+    stored_[kCardSetKey] = Value(cardSet_);
+    stored_[kPortKey] = Value(portName_);
+    return engine::FileUtils::getInstance()->writeValueMapToFile(stored_, fullPath());
+}

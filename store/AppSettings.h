@@ -1,0 +1,59 @@
+#pragma once
+
+#include "engine/base/Value.h"
+
+#include <cstddef>
+#include <string>
+
+// What the application remembers between runs, in W/settings.plist (W the
+// writable path): a dictionary with
+//   "dialect"  integer 0..2, the dialect the editor shows and sends
+//   "cardset"  integer 0..2, the palette's card set (numbered as a program
+//              file's "tab")
+//   "port"     string, the name of the port the user chose last
+// A missing file or key gives jam, the basic set and no port. A file that is
+// not a readable dictionary, or a value of the wrong kind or out of range, is
+// ignored (what can be read is kept) and the file is written anew at once:
+// settings hold nothing of the user's work, so a damaged copy is not kept.
+// Keys that this version does not know are kept when the file is rewritten.
+//
+// Main thread only.
+class AppSettings {
+public:
+    static constexpr const char* kFileName = "settings.plist";
+    // Dialects and card sets are both numbered 0 .. kChoiceCount - 1.
+    static constexpr int kChoiceCount = 3;
+    // A longer "port" is no port name (device paths are far shorter).
+    static constexpr std::size_t kMaxPortNameLength = 1024;
+
+    // The process-wide settings, read from the writable path on the first call.
+    static AppSettings* getInstance();
+
+    // Reads the file on the current writable path anew (replacing a damaged
+    // one); a fresh process does this once.
+    void reload();
+
+    int dialect() const { return dialect_; }
+    int cardSet() const { return cardSet_; }
+    const std::string& portName() const { return portName_; }
+
+    // Each setter writes the file when the value changes. A value out of
+    // range is refused. False when refused or when the file could not be
+    // written (the new value is still in force for this run).
+    bool setDialect(int dialect);
+    bool setCardSet(int cardSet);
+    bool setPortName(const std::string& name);
+
+    // W + kFileName.
+    std::string fullPath() const;
+
+private:
+    AppSettings() = default;
+    bool write();
+
+    int dialect_ = 0;
+    int cardSet_ = 0;
+    std::string portName_;
+    // The file's dictionary as read, so that unknown keys survive a rewrite.
+    engine::ValueMap stored_;
+};

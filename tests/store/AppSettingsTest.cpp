@@ -1,0 +1,157 @@
+// The settings file: what a new process reads back, and files it did not write.
+#include "store/AppSettings.h"
+
+#include "engine/base/FileUtils.h"
+#include "tests/support/WritesFail.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace fs = std::filesystem;
+using engine::FileUtils;
+using engine::Value;
+using engine::ValueMap;
+
+namespace {
+
+std::string plist(const std::string& body) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">" + body + "</plist>\n";
+}
+
+class AppSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/pavlune-settings-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root = pattern;
+        FileUtils::getInstance()->setWritablePath(root.string());
+        settings()->reload();
+    }
+    void TearDown() override {
+        FileUtils::getInstance()->setWritablePath("");
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
+
+    static AppSettings* settings() { return AppSettings::getInstance(); }
+    fs::path file() const { return root / "settings.plist"; }
+    void writeFile(const std::string& bytes) const { std::ofstream(file(), std::ios::binary) << bytes; }
+    // The file as the engine's own reader sees it.
+    ValueMap onDisk() const { return FileUtils::getInstance()->getValueMapFromFile(file().string()); }
+
+    fs::path root;
+};
+
+// Catches defaults other than jam and basic, and a fresh folder that gets a
+// file before anything was chosen.
+TEST_F(AppSettingsTest, AFreshFolderStartsInJamWithTheBasicSetAndNoPort) {
+    EXPECT_EQ(settings()->dialect(), 0);
+    EXPECT_EQ(settings()->cardSet(), 0);
+    EXPECT_EQ(settings()->portName(), "");
+    EXPECT_FALSE(fs::exists(file()));
+}
+
+// Catches a setter that does not write, a key written under another name,
+// and a reload that keeps the values in memory instead of reading the file.
+TEST_F(AppSettingsTest, WhatIsChosenIsReadBackByANewProcess) {
+    EXPECT_TRUE(settings()->setDialect(1));
+    EXPECT_TRUE(settings()->setCardSet(2));
+    EXPECT_TRUE(settings()->setPortName("/dev/ttyUSB1"));
+    const ValueMap written = onDisk();
+    EXPECT_EQ(engine::valueForKey(written, "dialect"), Value(1));
+    EXPECT_EQ(engine::valueForKey(written, "cardset"), Value(2));
+    EXPECT_EQ(engine::valueForKey(written, "port"), Value("/dev/ttyUSB1"));
+
+    fs::remove(file());
+    settings()->reload();
+    EXPECT_EQ(settings()->dialect(), 0) << "reload must read the file, not keep the old values";
+
+    writeFile(plist("<dict><key>port</key><string>/dev/ttyACM0</string><key>cardset</key><integer>1</integer>"
+                    "<key>dialect</key><integer>1</integer></dict>"));
+    settings()->reload();
+    EXPECT_EQ(settings()->dialect(), 1);
+    EXPECT_EQ(settings()->cardSet(), 1);
+    EXPECT_EQ(settings()->portName(), "/dev/ttyACM0");
+}
+
+// Catches a damaged file that is fatal, read as it stands, left in place, or
+// that loses the values that could still be read.
+TEST_F(AppSettingsTest, ADamagedFileIsIgnoredAndReplaced) {
+    const struct {
+        const char* what;
+        std::string bytes;
+        int dialect, cardSet;
+        const char* port;
+    } cases[] = {
+        {"no plist at all", "dialect=latte\n", 0, 0, ""},
+        {"cut off", plist("<dict><key>dialect</key><integer>1</inte"), 0, 0, ""},
+        {"an array", plist("<array><integer>1</integer></array>"), 0, 0, ""},
+        {"dialect as text", plist("<dict><key>dialect</key><string>latte</string></dict>"), 0, 0, ""},
+        {"dialect too large", plist("<dict><key>dialect</key><integer>3</integer></dict>"), 0, 0, ""},
+        {"dialect negative", plist("<dict><key>dialect</key><integer>-1</integer></dict>"), 0, 0, ""},
+        {"dialect beyond int",
+         plist("<dict><key>dialect</key><integer>4294967297</integer><key>cardset</key><integer>2</integer></"
+               "dict>"),
+         0, 2, ""},
+        {"set out of range, dialect kept",
+         plist("<dict><key>dialect</key><integer>1</integer><key>cardset</key><integer>7</integer></dict>"),
+         1, 0, ""},
+        {"port a number, set kept",
+         plist("<dict><key>cardset</key><integer>1</integer><key>port</key><integer>5</integer></dict>"), 0,
+         1, ""},
+        {"port too long",
+         plist("<dict><key>port</key><string>" + std::string(2000, 'x') + "</string></dict>"), 0, 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(c.bytes);
+        settings()->reload();
+        EXPECT_EQ(settings()->dialect(), c.dialect);
+        EXPECT_EQ(settings()->cardSet(), c.cardSet);
+        EXPECT_EQ(settings()->portName(), c.port);
+        // Replaced at once by a sound file with the values in force.
+        const ValueMap replaced = onDisk();
+        EXPECT_EQ(engine::valueForKey(replaced, "dialect"), Value(c.dialect));
+        EXPECT_EQ(engine::valueForKey(replaced, "cardset"), Value(c.cardSet));
+        EXPECT_EQ(engine::valueForKey(replaced, "port"), Value(c.port));
+    }
+}
+
+// Catches a sound file rewritten at every start, and unknown keys dropped
+// when the file is written again.
+TEST_F(AppSettingsTest, ASoundFileIsLeftAsItIsAndUnknownKeysSurviveARewrite) {
+    const std::string sound = plist("<dict><key>dialect</key><integer>1</integer><key>volume</key>"
+                                    "<integer>7</integer></dict>");
+    writeFile(sound);
+    settings()->reload();
+    EXPECT_EQ(FileUtils::getInstance()->getStringFromFile(file().string()), sound);
+
+    EXPECT_TRUE(settings()->setCardSet(2));
+    const ValueMap written = onDisk();
+    EXPECT_EQ(engine::valueForKey(written, "volume"), Value(7));
+    EXPECT_EQ(engine::valueForKey(written, "dialect"), Value(1));
+    EXPECT_EQ(engine::valueForKey(written, "cardset"), Value(2));
+}
+
+// Catches a value out of range accepted, and a failed write that throws the
+// choice away for the rest of the run or leaves a broken file.
+TEST_F(AppSettingsTest, OutOfRangeIsRefusedAndAFailedWriteKeepsTheChoiceForThisRun) {
+    EXPECT_FALSE(settings()->setDialect(3));
+    EXPECT_FALSE(settings()->setCardSet(-1));
+    EXPECT_EQ(settings()->dialect(), 0);
+    EXPECT_EQ(settings()->cardSet(), 0);
+    EXPECT_TRUE(settings()->setDialect(1));
+    {
+        WritesFail full;
+        EXPECT_FALSE(settings()->setCardSet(2));
+    }
+    EXPECT_EQ(settings()->cardSet(), 2);
+    const ValueMap kept = onDisk();
+    EXPECT_EQ(engine::valueForKey(kept, "dialect"), Value(1));
+    EXPECT_EQ(engine::valueForKey(kept, "cardset"), Value(0));
+}
+
+} // namespace
