@@ -273,11 +273,13 @@ TEST_F(SerialManagerTest, TheRememberedPortIsSelectedWhenPresentAndTheChoiceOfTh
     manager.setSelectedIndex(0);
     ASSERT_TRUE(search());
     EXPECT_EQ(manager.getSelectedPort()->name, "/dev/ttyUSB0") << "the choice of this run stays";
+}
 
+TEST_F(SerialManagerTest, ARememberedPortThatIsAbsentLeavesTheUsualChoice) {
     manager.setPreferredPort("/dev/ttyACM3");
     present({{"/dev/ttyUSB2", "D", false}, {"/dev/ttyUSB1", "B", false}});
     ASSERT_TRUE(search());
-    EXPECT_EQ(manager.getSelectedIndex(), 0) << "remembered port absent: the usual choice";
+    EXPECT_EQ(manager.getSelectedPort()->name, "/dev/ttyUSB2") << "the usual choice: the first USB port found";
 }
 
 TEST_F(SerialManagerTest, FailedSearchReportsFalseAndKeepsTheList) {
