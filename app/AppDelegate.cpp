@@ -5,8 +5,10 @@
 #include "engine/2d/events/EventCustom.h"
 #include "engine/2d/events/EventDispatcher.h"
 #include "editor/FieldScene.h"
+#include "engine/base/Scheduler.h"
 #include "engine/platform/GLView.h"
 #include "saves/SaveScene.h"
+#include "store/SaveDataManager.h"
 
 AppDelegate::~AppDelegate() {
     if (ScreenNavigator::get() == &navigator_) {
@@ -29,6 +31,10 @@ bool AppDelegate::applicationDidFinishLaunching() {
     view->setDesignResolutionSize(kWindowWidth, kWindowHeight, engine::ResolutionPolicy::SHOW_ALL);
     director->setContentScaleFactor(kContentScaleFactor);
 
+    // Saves after each edit go to a worker, so a slow disk never holds a frame.
+    SaveDataManager::getInstance()->writeInBackground([](std::function<void()> closure) {
+        engine::Director::getInstance()->getScheduler()->performFunctionInCocosThread(std::move(closure));
+    });
     ScreenNavigator::install(&navigator_);
     FieldScene::restoreSettings();
     engine::Scene* scene = engine::Scene::create();
@@ -39,6 +45,11 @@ bool AppDelegate::applicationDidFinishLaunching() {
     scene->addChild(list);
     director->runWithScene(scene);
     return true;
+}
+
+void AppDelegate::applicationWillTerminate() {
+    // Nothing queued is lost when the window is closed in the editor.
+    SaveDataManager::getInstance()->writeInBackground(nullptr);
 }
 
 void AppDelegate::applicationDidEnterBackground() { engine::Director::getInstance()->stopAnimation(); }

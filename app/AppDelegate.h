@@ -26,6 +26,7 @@ public:
     ~AppDelegate() override;
 
     bool applicationDidFinishLaunching() override;
+    void applicationWillTerminate() override;
     void applicationDidEnterBackground() override;
     void applicationWillEnterForeground() override;
 

@@ -21,7 +21,9 @@
 #include "editor/field/FieldBoard.h"
 #include "editor/gestures/EdgeScroller.h"
 #include "editor/palette/CardPalette.h"
+#include "engine/2d/Director.h"
 #include "engine/2d/Scene.h"
+#include "engine/base/Scheduler.h"
 #include "engine/platform/HeadlessDriver.h"
 #include "store/SaveData.h"
 #include "store/SaveDataManager.h"
@@ -33,6 +35,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <filesystem>
 #include <string>
 
@@ -235,6 +239,40 @@ void measureReleases(engine::HeadlessDriver& driver, BenchEditor& bench, BenchSa
     }
 }
 
+// The release frame of a dropped block and the three frames after it, with
+// the save written on the frame or on the worker (as the application runs
+// it). Run beside a slow disk (LD_PRELOAD of the slow-fsync shim) to see
+// what an SD card's flush does to the frame.
+void measureDropFrames(engine::HeadlessDriver& driver, BenchEditor& bench, bool background, BenchSamples& frames) {
+    SaveDataManager* store = SaveDataManager::getInstance();
+    if (background) {
+        store->writeInBackground([](std::function<void()> closure) {
+            engine::Director::getInstance()->getScheduler()->performFunctionInCocosThread(std::move(closure));
+        });
+    }
+    FieldScene* editor = nullptr;
+    for (int run = 0; run < runs.releases; ++run) {
+        bench.saveProgram(kGapRow);
+        const Vec2 point = openWithBlockInView(driver, bench.record(), editor);
+        liftBlock(driver, editor, point);
+        for (int f = 1; f <= 40; ++f) {
+            driver.touchMoved(point + Vec2(static_cast<float>(f <= 20 ? f : 40 - f) * 6, 0));
+            driver.step();
+        }
+        frames.time([&] {
+            driver.touchEnded(point);
+            driver.step();
+        });
+        for (int f = 0; f < 3; ++f) {
+            frames.time([&] { driver.step(); });
+        }
+    }
+    store->writeInBackground(nullptr); // drains the queue
+    const bool same = store->loadProgram(bench.record()) == editor->getBoard()->save();
+    std::printf("  %s: the program file after the queue drained %s the field\n",
+                background ? "worker" : "on the frame", same ? "equals" : "DIFFERS FROM");
+}
+
 engine::Vec2 worldPosition(const engine::Node* node) {
     return node->getParent()->convertToWorldSpace(node->getPosition());
 }
@@ -311,6 +349,16 @@ int main(int argc, char** argv) {
     BenchSamples::header("3. from the release to the program file renamed into place");
     blockReleases.row("release of a block back onto its rows");
     paletteReleases.row("release of a palette card on the field");
+
+    BenchSamples onFrame;
+    BenchSamples onWorker;
+    measureDropFrames(driver, bench, false, onFrame);
+    measureDropFrames(driver, bench, true, onWorker);
+    const char* delay = std::getenv("PAVLUNE_FSYNC_DELAY_MS");
+    std::printf("\n4. the release frame of a block and the 3 frames after it (fsync %s)\n",
+                std::getenv("LD_PRELOAD") ? (delay ? delay : "100 ms, slow-disk shim") : "as the disk is");
+    onFrame.row("save written on the frame");
+    onWorker.row("save written on the worker", 0, 12);
 
     BenchEditor::show(driver, engine::Scene::create());
     std::printf("\nload average at the end: %s\n", BenchSamples::loadAverage().c_str());

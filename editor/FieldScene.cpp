@@ -74,6 +74,7 @@ void FieldScene::restoreSettings() {
 FieldScene::FieldScene() = default;
 
 FieldScene::~FieldScene() {
+    SaveDataManager::getInstance()->setWriteOutcomeHandler(nullptr);
     if (fieldView) {
         fieldView->delegate = nullptr;
     }
@@ -88,6 +89,7 @@ bool FieldScene::init(SaveData* data) {
     if (!record || !paletteLayer) {
         return false;
     }
+    SaveDataManager::getInstance()->setWriteOutcomeHandler([this](bool written) { reportSaveOutcome(written); });
     const Size visible = engine::Director::getInstance()->getVisibleSize();
     if (engine::Sprite* trashSprite = TrashCan::createSprite(visible)) {
         paletteLayer->addChild(trashSprite);
@@ -295,12 +297,9 @@ void FieldScene::saveField() {
     if (result == SaveDataManager::SaveResult::Added) {
         captureThumbnail(nullptr);
     }
-    if (result != SaveDataManager::SaveResult::Failed) {
-        saveFailureShown = false;
-    } else if (!saveFailureShown) {
-        // Every edit saves: one message for a disk that stays full, not one per card.
-        saveFailureShown = true;
-        Notice::show(this, kNotSavedMessage, kFailureCaption);
+    // A queued save is told by the store once it is on disk (or failed).
+    if (result != SaveDataManager::SaveResult::Queued) {
+        reportSaveOutcome(result != SaveDataManager::SaveResult::Failed);
     }
     if (undoRedo) {
         undoRedo->recordEdit();
@@ -386,6 +385,16 @@ void FieldScene::goBack() {
         kLeaveKey);
 }
 
+void FieldScene::reportSaveOutcome(bool written) {
+    if (written) {
+        saveFailureShown = false;
+    } else if (!saveFailureShown) {
+        // Every edit saves: one message for a disk that stays full, not one per card.
+        saveFailureShown = true;
+        Notice::show(this, kNotSavedMessage, kFailureCaption);
+    }
+}
+
 bool FieldScene::tryToLeave() {
     if (linkIsIdle && !linkIsIdle()) {
         if (showWaitingForLink) {
@@ -393,6 +402,9 @@ bool FieldScene::tryToLeave() {
         }
         return false;
     }
+    // The list reads the program files: the saves still queued go first
+    // (at most a write or two; the loading overlay is already up).
+    SaveDataManager::getInstance()->finishWrites();
     leaving = true;
     // The list shows the program's picture, so it is written before leaving.
     engine::RefPtr<FieldScene> self(this);

@@ -62,6 +62,8 @@ public:
     // also lists it and draws its picture. A failed save is reported once,
     // until a save succeeds again.
     void saveField();
+    // One message while saves keep failing; a save that succeeds ends it.
+    void reportSaveOutcome(bool written);
     // Puts the program file's cards on the field (once, at the start).
     void loadField();
     // Draws the program's picture for the list and writes it; `done` runs on

@@ -1,6 +1,7 @@
 #include "store/SaveDataManager.h"
 
 #include "engine/base/FileUtils.h"
+#include "engine/base/PlistCodec.h"
 #include "engine/base/RefPtr.h"
 #include "store/SaveFileNames.h"
 #include "store/SaveListRecovery.h"
@@ -323,6 +324,9 @@ bool SaveDataManager::writeList() {
     if (access_ == Access::ReadOnly || listUnreadable_) {
         return false;
     }
+    // The list never names a state the program files have not reached, and a
+    // removal never races a queued write that would bring a file back.
+    finishWrites();
     if (damagedListInPlace_) {
         damagedListInPlace_ = !setAsideDamagedList();
         if (damagedListInPlace_) {
@@ -401,6 +405,20 @@ SaveDataManager::SaveResult SaveDataManager::saveProgram(SaveData* data, ValueVe
     auto* files = FileUtils::getInstance();
     files->createDirectory(folderFullPath());
     const std::string programFile = rootPath_ + programPathFor(data->identifier);
+    if (listed && writer_) {
+        // Posted, so the handler runs on the main thread and may be changed
+        // there while the write is in progress.
+        std::weak_ptr<std::function<void(bool)>> handler = outcomeHandler_;
+        writer_->write(programFile, engine::PlistCodec::toXml(program), [post = post_, handler](bool written) {
+            post([handler, written] {
+                const auto told = handler.lock();
+                if (told && *told) {
+                    (*told)(written);
+                }
+            });
+        });
+        return SaveResult::Queued;
+    }
     const bool written = data->identifier > 0 && files->writeValueVectorToFile(program, programFile);
     if (listed) {
         return written ? SaveResult::Updated : SaveResult::Failed;
@@ -424,6 +442,30 @@ SaveDataManager::SaveResult SaveDataManager::saveProgram(SaveData* data, ValueVe
     data->init();
     data->release();
     return SaveResult::Failed;
+}
+
+void SaveDataManager::writeInBackground(PostToMainThread post) {
+    if (post) {
+        post_ = std::move(post);
+        if (!writer_) {
+            writer_ = std::make_unique<SaveWriter>();
+        }
+        return;
+    }
+    writer_.reset(); // writes what is queued first
+    post_ = nullptr;
+}
+
+void SaveDataManager::setWriteOutcomeHandler(std::function<void(bool written)> handler) {
+    *outcomeHandler_ = std::move(handler);
+}
+
+bool SaveDataManager::writesPending() const { return writer_ && !writer_->idle(); }
+
+void SaveDataManager::finishWrites() {
+    if (writer_) {
+        writer_->drain();
+    }
 }
 
 bool SaveDataManager::renameData(SaveData* data, const std::string& title) {
@@ -461,6 +503,7 @@ bool SaveDataManager::removeData(SaveData* data) {
 }
 
 ValueVector SaveDataManager::loadProgram(SaveData* data, std::optional<Problem>* problem) {
+    finishWrites(); // the newest state, not the one a queued write is about to replace
     if (!data || data->identifier <= 0) {
         return {};
     }

@@ -4,10 +4,12 @@
 #include "engine/base/Value.h"
 #include "engine/base/Vector.h"
 #include "store/SaveData.h"
+#include "store/SaveWriter.h"
 
 #include <cstddef>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -95,6 +97,7 @@ public:
     enum class SaveResult {
         Added,   // a new entry, listed and written
         Updated, // a listed entry's program file rewritten
+        Queued,  // a listed entry's program handed to the background writer
         Failed,  // nothing written; a new record is not listed
     };
     // Writes the program file of `data`. A record that is not in the list yet
@@ -104,6 +107,22 @@ public:
     // list and emptied, so that the identifier is not left to a second record
     // and the next save starts over as new.
     SaveResult saveProgram(SaveData* data, engine::ValueVector program);
+
+    // Runs a closure on the main thread (the frame loop's scheduler).
+    using PostToMainThread = std::function<void(std::function<void()>)>;
+    // From now on a listed entry's program file is written on a worker
+    // (SaveWriter), so saveProgram returns without waiting for the disk; the outcome reaches the handler set below, on the main
+    // thread through `post` (saveProgram answers Queued). A new entry's first
+    // save still writes at once:
+    // its number is only kept once its file and the list are on disk. An
+    // empty `post` goes back to writing at once, after the queue has drained.
+    void writeInBackground(PostToMainThread post);
+    // Hears every background write's outcome (true: on disk), on the main thread.
+    void setWriteOutcomeHandler(std::function<void(bool written)> handler);
+    // True while a background write is queued or in progress.
+    bool writesPending() const;
+    // Waits until every queued write is on disk (or has failed).
+    void finishWrites();
     // Writes the list file from the entries; false if it could not be written.
     bool writeList();
     // A longer title is refused: the list must stay within what its reader
@@ -176,6 +195,12 @@ private:
     // Set while a damaged list could not be moved aside; the list is then not
     // written, so the damaged file is never replaced.
     bool damagedListInPlace_ = false;
+    PostToMainThread post_;
+    // Shared with the closures that a finished write posts: a manager that is
+    // gone by the time one runs is simply not told.
+    std::shared_ptr<std::function<void(bool)>> outcomeHandler_ = std::make_shared<std::function<void(bool)>>();
+    // Last, so that it is destroyed (and drained) first.
+    std::unique_ptr<SaveWriter> writer_;
     // Set when the list file could not be read: it is never written over.
     bool listUnreadable_ = false;
     std::vector<Problem> listProblems_;

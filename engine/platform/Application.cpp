@@ -96,6 +96,7 @@ int Application::run() {
             nextFrame = now; // behind: do not try to catch up with a burst
         }
     }
+    applicationWillTerminate();
     director->getScheduler()->setWakeUpHandler(nullptr);
     view->setBackgroundCallback(nullptr);
     Director::destroyInstance();

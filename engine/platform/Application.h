@@ -24,6 +24,9 @@ public:
     virtual void applicationDidEnterBackground() = 0;
     // The window came back.
     virtual void applicationWillEnterForeground() = 0;
+    // The frame loop has ended (the window was closed); the director and its
+    // scheduler still exist. Work that must reach the disk finishes here.
+    virtual void applicationWillTerminate() {}
 
     // Runs the main loop (one frame per animation interval, input read after
     // each frame) and returns the process exit code.

@@ -21,6 +21,7 @@
 #include "tests/editor/WriteGate.h"
 #include "engine/2d/RenderTexture.h"
 #include "engine/2d/Sprite.h"
+#include "engine/base/Scheduler.h"
 #include "engine/base/Value.h"
 #include "engine/platform/MessageBox.h"
 #include "tests/support/WritesFail.h"
@@ -157,6 +158,36 @@ TEST_F(FieldSceneTest, AFailedSaveIsReportedOnceUntilASaveSucceedsAgain) {
         editor->saveField();
     }
     EXPECT_EQ(messages.size(), 2u);
+    engine::setMessageBoxHandler(nullptr);
+}
+
+// With saves on the worker, as the application runs them: catches an editor
+// that never hears a failed background save, and one message per edit.
+TEST_F(FieldSceneTest, AFailedBackgroundSaveIsReportedOnce) {
+    FieldScene* editor = open(nullptr);
+    std::vector<std::string> messages;
+    engine::setMessageBoxHandler([&](const std::string& message, const std::string&) { messages.push_back(message); });
+    ASSERT_NE(editor->getBoard()->addCard(0, 0, Vec2(652.5f, 5514.44f), 255), nullptr);
+    editor->saveField(); // the first save is written at once
+    SaveDataManager* store = SaveDataManager::getInstance();
+    store->writeInBackground([](std::function<void()> closure) {
+        engine::Director::getInstance()->getScheduler()->performFunctionInCocosThread(std::move(closure));
+    });
+    {
+        WritesFail full;
+        editor->saveField();
+        store->finishWrites();
+        editor->saveField();
+        store->finishWrites();
+    }
+    driver->step();
+    EXPECT_EQ(messages, std::vector<std::string>{FieldScene::kNotSavedMessage});
+    editor->getBoard()->addCard(0, 1, Vec2(652.5f, 5384.44f), 255);
+    editor->saveField();
+    store->writeInBackground(nullptr);
+    driver->step();
+    EXPECT_EQ(programFile(editor->getSaveData()).size(), 2u);
+    EXPECT_EQ(messages.size(), 1u);
     engine::setMessageBoxHandler(nullptr);
 }
 

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <ctime>
 #include <filesystem>
 #include <optional>
@@ -584,3 +586,49 @@ TEST_F(SaveDataManagerTest, SavingRecreatesAFolderRemovedWhileRunning) {
 }
 
 } // namespace
+
+// Background saves: the answer comes at once, readers and the list see the
+// newest state, a failure reaches the handler on the main thread, and a
+// removal is never undone by a write that was still queued.
+TEST_F(SaveDataManagerTest, BackgroundSavesReachTheDiskInOrderAndTellTheirOutcome) {
+    SaveDataManager* store = openStore();
+    SaveData* data = newRecord();
+    ASSERT_EQ(store->saveProgram(data, programWithCards(1)), SaveDataManager::SaveResult::Added);
+
+    std::vector<std::function<void()>> posted; // the main thread's queue
+    std::vector<bool> outcomes;
+    store->writeInBackground([&](std::function<void()> closure) { posted.push_back(std::move(closure)); });
+    store->setWriteOutcomeHandler([&](bool written) { outcomes.push_back(written); });
+    auto runPosted = [&] {
+        store->finishWrites();
+        for (auto& closure : posted) {
+            closure();
+        }
+        posted.clear();
+    };
+
+    EXPECT_EQ(store->saveProgram(data, programWithCards(2)), SaveDataManager::SaveResult::Queued);
+    EXPECT_EQ(store->saveProgram(data, programWithCards(3)), SaveDataManager::SaveResult::Queued);
+    EXPECT_EQ(store->loadProgram(data).size(), 3u); // the newest state, never the one on disk before
+    runPosted();
+    EXPECT_FALSE(outcomes.empty());
+    EXPECT_EQ(std::count(outcomes.begin(), outcomes.end(), false), 0);
+    EXPECT_EQ(openStore()->loadProgram(data).size(), 3u);
+
+    outcomes.clear();
+    {
+        WritesFail full;
+        EXPECT_EQ(store->saveProgram(data, programWithCards(4)), SaveDataManager::SaveResult::Queued);
+        store->finishWrites();
+    }
+    EXPECT_TRUE(outcomes.empty()) << "outcomes are told on the main thread, not the worker";
+    runPosted();
+    EXPECT_EQ(outcomes, std::vector<bool>{false});
+    EXPECT_EQ(openStore()->loadProgram(data).size(), 3u) << "a failed write keeps the previous state";
+
+    const std::string programFile = store->getProgramFullPath(data);
+    store->saveProgram(data, programWithCards(5));
+    ASSERT_TRUE(store->removeData(data));
+    store->writeInBackground(nullptr); // drains, as at quitting
+    EXPECT_FALSE(fs::exists(programFile)) << "a queued write brought a removed program back";
+}
