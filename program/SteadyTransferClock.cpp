@@ -9,6 +9,10 @@
 #include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#elif defined(_WIN32)
+#include <windows.h>
+
+#include <timeapi.h>
 #endif
 
 namespace pavlune {
@@ -98,6 +102,23 @@ void SteadyTransferClock::shortenSlice() {
     sliceShortened_ = writeAttributes(self, attributes);
     slicedThread_ = self;
 }
+#elif defined(_WIN32)
+namespace {
+
+// A sleep with the 1 ms timer resolution may still end a period late; the
+// last stretch is read off the clock instead.
+constexpr auto kSpinMargin = std::chrono::milliseconds(2);
+
+} // namespace
+
+SteadyTransferClock::~SteadyTransferClock() {
+    if (prepared_) {
+        SetThreadPriority(GetCurrentThread(), savedPriority_);
+    }
+    if (periodRaised_) {
+        timeEndPeriod(1);
+    }
+}
 #else
 SteadyTransferClock::~SteadyTransferClock() = default;
 #endif
@@ -120,6 +141,19 @@ void SteadyTransferClock::sleepUntil(TimePoint deadline) {
     }
     while (now() < deadline) {
         // a few hundred microseconds at most; another sleep could not wake in time
+    }
+#elif defined(_WIN32)
+    if (!prepared_) {
+        prepared_ = true;
+        periodRaised_ = timeBeginPeriod(1) == TIMERR_NOERROR;
+        savedPriority_ = GetThreadPriority(GetCurrentThread());
+        SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
+    }
+    if (deadline - now() > kSpinMargin) {
+        std::this_thread::sleep_until(deadline - kSpinMargin);
+    }
+    while (now() < deadline) {
+        YieldProcessor();
     }
 #else
     std::this_thread::sleep_until(deadline);

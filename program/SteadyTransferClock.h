@@ -24,6 +24,10 @@ namespace pavlune {
 // slice of the normal policy (Linux 6.12 and later), which lets it preempt
 // busy work as soon as it wakes. The clock puts the thread back as it was
 // when destroyed.
+//
+// On Windows the first sleep asks for the 1 ms timer resolution and raises the
+// thread's priority, both given back when the clock goes; a sleep ends shortly
+// before its deadline and reads the clock up to it, as on Linux.
 // Make one per transfer, on the thread that sends.
 class SteadyTransferClock : public TransferClock {
 public:
@@ -48,6 +52,10 @@ private:
     bool sliceShortened_ = false;
     pid_t slicedThread_ = 0;
     std::uint64_t savedSlice_ = 0;
+#elif defined(_WIN32)
+    bool prepared_ = false;
+    bool periodRaised_ = false;
+    int savedPriority_ = 0;
 #endif
 };
 

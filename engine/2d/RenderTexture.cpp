@@ -143,7 +143,7 @@ bool RenderTexture::writePng(const std::string& fullPath, bool withAlpha) const 
     if (!newImage(image)) {
         return false;
     }
-    const auto slash = fullPath.find_last_of('/');
+    const auto slash = fullPath.find_last_of("/\\");
     if (slash != std::string::npos && slash > 0) {
         FileUtils::getInstance()->createDirectory(fullPath.substr(0, slash));
     }
@@ -159,10 +159,10 @@ bool RenderTexture::writePng(const std::string& fullPath, bool withAlpha) const 
     const std::string temporary = fullPath + ".tmp";
     bool ok = toSave && IMG_SavePNG(toSave, temporary.c_str()) == 0;
     if (ok) {
-        ok = std::rename(temporary.c_str(), fullPath.c_str()) == 0;
+        ok = FileUtils::getInstance()->renameFile(temporary, fullPath); // replaces on every system
     }
     if (!ok) {
-        std::remove(temporary.c_str());
+        FileUtils::getInstance()->removeFile(temporary);
     }
     if (toSave && toSave != rgba) {
         SDL_FreeSurface(toSave);
@@ -176,8 +176,9 @@ bool RenderTexture::saveToFile(const std::string& fileName, Image::Format format
     if (drawing_) {
         end();
     }
-    const std::string fullPath =
-        !fileName.empty() && fileName.front() == '/' ? fileName : FileUtils::getInstance()->getWritablePath() + fileName;
+    const std::string fullPath = FileUtils::getInstance()->isAbsolutePath(fileName)
+                                     ? fileName
+                                     : FileUtils::getInstance()->getWritablePath() + fileName;
     const bool withAlpha = isRGBA && format_ == Texture2D::PixelFormat::RGBA8888;
     const bool ok = format == Image::Format::PNG && !fileName.empty() && writePng(fullPath, withAlpha);
     if (callback) {
