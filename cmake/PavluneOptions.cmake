@@ -135,3 +135,20 @@ function(pavlune_tsan_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "tsan"
                        ENVIRONMENT "TSAN_OPTIONS=halt_on_error=1 second_deadlock_stack=1")
 endfunction()
+
+# pavlune_console_sdl(TARGET): on Windows, sdl2.pc makes every program that
+# links SDL a GUI program entered through SDL's WinMain; only the editor wants
+# that (proj.win32 adds it), tests and tools stay console programs.
+function(pavlune_console_sdl target)
+  if(NOT WIN32)
+    return()
+  endif()
+  foreach(property INTERFACE_LINK_LIBRARIES INTERFACE_LINK_OPTIONS INTERFACE_COMPILE_OPTIONS
+                   INTERFACE_COMPILE_DEFINITIONS)
+    get_target_property(items ${target} ${property})
+    if(items)
+      list(FILTER items EXCLUDE REGEX "^(-mwindows|-lmingw32|mingw32|-lSDL2main|SDL2main|(-D)?main=SDL_main)$")
+      set_target_properties(${target} PROPERTIES ${property} "${items}")
+    endif()
+  endforeach()
+endfunction()
