@@ -5,7 +5,8 @@
 ;
 ;   makensis -DSTAGE=<package folder> -DOUTFILE=<setup.exe> -DVERSION=<x.y.z> installer.nsi
 
-Unicode true
+; A 64-bit installer for 64-bit programs (and it runs under wine64).
+Target amd64-unicode
 !include "MUI2.nsh"
 
 !define PRODUCT "PavluneCards"
