@@ -75,6 +75,10 @@ unit_tests() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     DISPLAY= wineboot --init >/dev/null 2>&1 || true
   fi
+  # The serial test compares with the Linux tool's send when it is built.
+  if [ -x "$root/build/bin/pavlune-export" ]; then
+    export PAVLUNE_REFERENCE_EXPORT="$root/build/bin/pavlune-export"
+  fi
   DISPLAY= ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"
 }
 
