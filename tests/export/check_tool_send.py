@@ -74,6 +74,7 @@ def nominal_offsets(listing: pathlib.Path):
 def send(command):
     recorder = Recorder()
     port = recorder.path
+    link = None
     if command[0] == "wine":
         prefix = pathlib.Path(os.environ.get("WINEPREFIX", pathlib.Path.home() / ".wine"))
         link = prefix / "dosdevices" / "com9"
@@ -84,6 +85,8 @@ def send(command):
     run = subprocess.run([*command[:-1], "--send", port, command[-1]], stdout=subprocess.DEVNULL,
                          stderr=subprocess.PIPE, timeout=600)
     received, times = recorder.finish()
+    if link:
+        link.unlink()
     return run, received, times
 
 
