@@ -1,6 +1,7 @@
 #include "device/win32/Win32SerialBackend.h"
 
 #include "device/PlatformSerialBackend.h"
+#include "device/win32/Win32PortEventSource.h"
 #include "engine/base/WideText.h"
 
 #include <setupapi.h>
@@ -148,6 +149,10 @@ void Win32SerialBackend::closePort() {
         CloseHandle(portHandle_);
         portHandle_ = INVALID_HANDLE_VALUE;
     }
+}
+
+std::unique_ptr<PortEventSource> Win32SerialBackend::createPortEventSource() {
+    return std::make_unique<Win32PortEventSource>();
 }
 
 std::unique_ptr<SerialBackend> createPlatformSerialBackend() {
