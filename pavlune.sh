@@ -4,6 +4,10 @@
 #   ./pavlune.sh start   install missing packages, build, start the editor
 #   ./pavlune.sh test    install missing packages, build, run the whole test suite
 #   ./pavlune.sh build   install missing packages and build only
+#   ./pavlune.sh windows cross-build for Windows: build-win/package/ (the
+#                        folder), build-win/PavluneCards-<version>-win64.zip
+#                        and build-win/PavluneCards-<version>-setup.exe
+#   ./pavlune.sh windows-test   the Windows build's unit tests under wine
 #
 # BUILD_DIR (default: build) and CMAKE_ARGS (extra configure options, for example
 # -DPAVLUNE_SANITIZE=address) may be set in the environment.
@@ -27,28 +31,49 @@ packages=(
   python3
 )
 
+# The Windows cross build: compilers, wine to run the tests, NSIS, and what
+# the libraries' source packages need to build.
+windows_packages=(
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  libz-mingw-w64-dev wine wine64 nsis zip
+  dpkg-dev autoconf automake libtool googletest
+  cmake pkg-config imagemagick fonts-noto-cjk python3 xvfb xdotool
+)
+
+as_root() {
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Please run as root or install sudo." >&2; exit 1; }
+    sudo "$@"
+  else
+    "$@"
+  fi
+}
+
 install_missing_packages() {
+  local wanted=("${@}")
+  [ ${#wanted[@]} -eq 0 ] && wanted=("${packages[@]}")
   local missing=()
-  for p in "${packages[@]}"; do
+  for p in "${wanted[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
       missing+=("$p")
     fi
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installing: ${missing[*]}"
-  local sudo=()
-  if [ "$(id -u)" -ne 0 ]; then
-    command -v sudo >/dev/null || { echo "Please run as root or install sudo." >&2; exit 1; }
-    sudo=(sudo)
-  fi
-  "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
 build() {
   # shellcheck disable=SC2086
   cmake -S "$here" -B "$build_dir" ${CMAKE_ARGS:-}
   cmake --build "$build_dir" -j "$(nproc)"
+}
+
+# Windows build: see proj.win32/windows.sh.
+windows() {
+  install_missing_packages "${windows_packages[@]}"
+  BUILD_DIR="${BUILD_DIR:-$here/build-win}" "$here/proj.win32/windows.sh" "$@"
 }
 
 case "${1:-}" in
@@ -66,8 +91,14 @@ case "${1:-}" in
     install_missing_packages
     build
     ;;
+  windows)
+    windows package
+    ;;
+  windows-test)
+    windows test
+    ;;
   *)
-    echo "usage: $0 start|test|build" >&2
+    echo "usage: $0 start|test|build|windows|windows-test" >&2
     exit 2
     ;;
 esac

@@ -5,8 +5,20 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
 set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
 
-# Where the application finds res/ and fonts/ in a development build.
+# Where the application finds res/ and fonts/ in a development build. A
+# Windows build made here runs under wine, which sees / as drive Z:.
 set(PAVLUNE_SOURCE_ROOT ${CMAKE_SOURCE_DIR})
+set(PAVLUNE_BINARY_ROOT ${CMAKE_BINARY_DIR})
+if(WIN32 AND CMAKE_CROSSCOMPILING AND CMAKE_SOURCE_DIR MATCHES "^/")
+  set(PAVLUNE_SOURCE_ROOT "Z:${CMAKE_SOURCE_DIR}")
+  set(PAVLUNE_BINARY_ROOT "Z:${CMAKE_BINARY_DIR}")
+endif()
+
+if(WIN32)
+  # gmtime_r and localtime_r (MinGW maps them to the _s calls); no min/max
+  # macros from <windows.h>.
+  add_compile_definitions(_POSIX_THREAD_SAFE_FUNCTIONS=200112L NOMINMAX)
+endif()
 
 set(PAVLUNE_SANITIZE "" CACHE STRING "Sanitizers for the whole build: '', 'address' (ASan+UBSan) or 'thread' (TSan)")
 set_property(CACHE PAVLUNE_SANITIZE PROPERTY STRINGS "" address thread)
@@ -64,16 +76,32 @@ function(pavlune_executable name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
 endfunction()
 
-# pavlune_test(NAME SOURCES... [DEPS ...] [LABELS ...]): a GoogleTest binary
-# registered with ctest, test by test.
+# pavlune_test(NAME SOURCES... [DEPS ...] [LABELS ...] [WIN32_SKIP tests...]):
+# a GoogleTest binary registered with ctest, test by test. WIN32_SKIP names
+# tests (GoogleTest patterns) that cannot run on Windows.
 function(pavlune_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS;WIN32_SKIP" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${PAVLUNE_WARNINGS})
-  target_compile_definitions(${name} PRIVATE PAVLUNE_SOURCE_ROOT="${CMAKE_SOURCE_DIR}"
-                                             PAVLUNE_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  target_compile_definitions(${name} PRIVATE PAVLUNE_SOURCE_ROOT="${PAVLUNE_SOURCE_ROOT}"
+                                             PAVLUNE_BINARY_DIR="${PAVLUNE_BINARY_ROOT}")
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  if(WIN32)
+    # The POSIX calls the tests use, and one ctest entry per binary: under
+    # wine a process start costs more than most tests.
+    target_compile_options(${name} PRIVATE -include ${CMAKE_SOURCE_DIR}/tests/support/PosixOnWindows.h)
+    set(filter "")
+    if(ARG_WIN32_SKIP)
+      list(JOIN ARG_WIN32_SKIP ":" skipped)
+      set(filter "--gtest_filter=-${skipped}")
+    endif()
+    add_test(NAME ${name} COMMAND ${name} ${filter})
+    if(ARG_LABELS)
+      set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+    endif()
+    return()
+  endif()
   # Only properties that have a value: an empty LABELS would take the next
   # word as its label, and the sanitizer environment would be lost.
   set(properties "")
@@ -95,8 +123,8 @@ endfunction()
 # independently of PAVLUNE_SANITIZE, so the normal suite always runs it.
 function(pavlune_tsan_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
-  if(PAVLUNE_SANITIZE STREQUAL "address")
-    return() # ASan and TSan cannot share a process
+  if(PAVLUNE_SANITIZE STREQUAL "address" OR WIN32)
+    return() # ASan and TSan cannot share a process; MinGW has no TSan
   endif()
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
@@ -106,4 +134,21 @@ function(pavlune_tsan_test name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "tsan"
                        ENVIRONMENT "TSAN_OPTIONS=halt_on_error=1 second_deadlock_stack=1")
+endfunction()
+
+# pavlune_console_sdl(TARGET): on Windows, sdl2.pc makes every program that
+# links SDL a GUI program entered through SDL's WinMain; only the editor wants
+# that (proj.win32 adds it), tests and tools stay console programs.
+function(pavlune_console_sdl target)
+  if(NOT WIN32)
+    return()
+  endif()
+  foreach(property INTERFACE_LINK_LIBRARIES INTERFACE_LINK_OPTIONS INTERFACE_COMPILE_OPTIONS
+                   INTERFACE_COMPILE_DEFINITIONS)
+    get_target_property(items ${target} ${property})
+    if(items)
+      list(FILTER items EXCLUDE REGEX "^(-mwindows|-lmingw32|mingw32|-lSDL2main|SDL2main|(-D)?main=SDL_main)$")
+      set_target_properties(${target} PROPERTIES ${property} "${items}")
+    endif()
+  endforeach()
 endfunction()

@@ -67,6 +67,19 @@ void SteadyTransferClock::sleepUntil(TimePoint deadline) {
     while (now() < deadline) {
         // a few hundred microseconds at most; another sleep could not wake in time
     }
+#elif defined(_WIN32)
+    if (!prepared_) {
+        prepared_ = true;
+        periodRaised_ = timeBeginPeriod(1) == TIMERR_NOERROR;
+        savedPriority_ = GetThreadPriority(GetCurrentThread());
+        SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
+    }
+    if (deadline - now() > kSpinMargin) {
+        std::this_thread::sleep_until(deadline - kSpinMargin);
+    }
+    while (now() < deadline) {
+        YieldProcessor();
+    }
 #else
     std::this_thread::sleep_until(deadline);
 #endif

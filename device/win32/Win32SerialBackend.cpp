@@ -1,10 +1,11 @@
 #include "device/win32/Win32SerialBackend.h"
 
 #include "device/PlatformSerialBackend.h"
+#include "device/win32/Win32PortEventSource.h"
+#include "engine/base/WideText.h"
 
-#include <cstdlib>
-#include <cwchar>
 #include <setupapi.h>
+
 #include <string>
 #include <vector>
 
@@ -14,17 +15,6 @@ namespace {
 
 // {86E0D1E0-8089-11D0-9CE4-08003E301F73}
 const GUID comPortInterface = {0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x08, 0x00, 0x3E, 0x30, 0x1F, 0x73}};
-
-// UTF-16 to the narrow encoding of the current C locale; empty when it cannot be converted.
-std::string narrow(const wchar_t* text) {
-    const std::size_t length = std::wcstombs(nullptr, text, 0);
-    if (length == static_cast<std::size_t>(-1)) {
-        return {};
-    }
-    std::string result(length, '\0');
-    std::wcstombs(result.data(), text, length + 1);
-    return result;
-}
 
 // The system's message for a GetLastError code, on one line.
 std::string systemMessage(DWORD code) {
@@ -70,7 +60,7 @@ std::string readPortName(HDEVINFO devices, SP_DEVINFO_DATA& device) {
     const LONG status =
         RegQueryValueExW(key, L"PortName", nullptr, nullptr, reinterpret_cast<LPBYTE>(value), &size);
     RegCloseKey(key);
-    return status == ERROR_SUCCESS ? narrow(value) : std::string();
+    return status == ERROR_SUCCESS ? engine::utf8FromWide(value) : std::string();
 }
 
 std::string readDescription(HDEVINFO devices, SP_DEVINFO_DATA& device) {
@@ -84,7 +74,7 @@ std::string readDescription(HDEVINFO devices, SP_DEVINFO_DATA& device) {
         }
         buffer.assign(size / sizeof(wchar_t) + 1, L'\0');
     }
-    return buffer.empty() ? std::string() : narrow(buffer.data());
+    return buffer.empty() ? std::string() : engine::utf8FromWide(buffer.data());
 }
 
 } // namespace
@@ -121,12 +111,12 @@ PortOpenError Win32SerialBackend::openPort(const std::string& name) {
     closePort();
     // The device namespace prefix, and at most 126 characters of path in all.
     const std::string path = ("\\\\.\\" + name).substr(0, 126);
-    wchar_t widePath[255] = {};
-    std::size_t converted = 0;
-    if (mbstowcs_s(&converted, widePath, 255, path.c_str(), _TRUNCATE) != 0 && converted == 0) {
-        return {PortOpenError::Kind::noSuchDevice, "the name cannot be converted"};
+    const std::wstring widePath = engine::wideFromUtf8(path);
+    if (widePath.empty()) {
+        return {PortOpenError::Kind::noSuchDevice, "the name is not UTF-8"};
     }
-    portHandle_ = CreateFileW(widePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    portHandle_ =
+        CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (portHandle_ == INVALID_HANDLE_VALUE) {
         return openErrorFor(GetLastError());
     }
@@ -159,6 +149,10 @@ void Win32SerialBackend::closePort() {
         CloseHandle(portHandle_);
         portHandle_ = INVALID_HANDLE_VALUE;
     }
+}
+
+std::unique_ptr<PortEventSource> Win32SerialBackend::createPortEventSource() {
+    return std::make_unique<Win32PortEventSource>();
 }
 
 std::unique_ptr<SerialBackend> createPlatformSerialBackend() {

@@ -17,6 +17,7 @@ public:
     PortOpenError openPort(const std::string& name) override;
     bool writeByte(std::uint8_t byte) override;
     void closePort() override;
+    std::unique_ptr<PortEventSource> createPortEventSource() override;
 
 private:
     HANDLE portHandle_ = INVALID_HANDLE_VALUE;

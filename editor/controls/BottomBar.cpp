@@ -118,5 +118,8 @@ void BottomBar::slideTo(float y) {
 
 std::string BottomBar::copyrightPageUrl() {
     const std::string path = engine::FileUtils::getInstance()->fullPathForFilename(kCopyrightPage);
-    return path.empty() ? std::string() : "file://" + path;
+    if (path.empty()) {
+        return {};
+    }
+    return (path.front() == '/' ? "file://" : "file:///") + path;
 }

@@ -15,8 +15,13 @@ public:
     static constexpr float kPanelHeight = 96;
     static constexpr float kClosedY = -92;
     static constexpr float kSlideDuration = 0.2f;
-    // Where the copyright page lies among the resources.
+    // Where the copyright page lies among the resources (each platform's
+    // package ships its own libraries' licences).
+#ifdef _WIN32
+    static constexpr const char* kCopyrightPage = "copyright/win32/index.html";
+#else
     static constexpr const char* kCopyrightPage = "copyright/linux/index.html";
+#endif
 
     CREATE_FUNC(BottomBar);
     bool init() override;
@@ -32,7 +37,8 @@ public:
     void close();
     void toggle();
 
-    // "file://" and the full path of the copyright page; empty when the page
+    // The file URL of the copyright page ("file:///C:/..." for a drive path);
+    // empty when the page
     // is not installed.
     static std::string copyrightPageUrl();
 

@@ -186,7 +186,7 @@ bool RenderTexture::writePng(const std::string& fullPath, bool withAlpha) const 
     if (!newImage(image)) {
         return false;
     }
-    const auto slash = fullPath.find_last_of('/');
+    const auto slash = fullPath.find_last_of("/\\");
     if (slash != std::string::npos && slash > 0) {
         FileUtils::getInstance()->createDirectory(fullPath.substr(0, slash));
     }
@@ -216,8 +216,9 @@ bool RenderTexture::saveToFile(const std::string& fileName, Image::Format format
     if (drawing_) {
         end();
     }
-    const std::string fullPath =
-        !fileName.empty() && fileName.front() == '/' ? fileName : FileUtils::getInstance()->getWritablePath() + fileName;
+    const std::string fullPath = FileUtils::getInstance()->isAbsolutePath(fileName)
+                                     ? fileName
+                                     : FileUtils::getInstance()->getWritablePath() + fileName;
     const bool withAlpha = isRGBA && format_ == Texture2D::PixelFormat::RGBA8888;
     const bool ok = format == Image::Format::PNG && !fileName.empty() && writePng(fullPath, withAlpha);
     if (callback) {

@@ -2,8 +2,6 @@
 
 #include "engine/base/FileUtils.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -50,34 +48,6 @@ FontResolver::~FontResolver() {
             TTF_CloseFont(font);
         }
     }
-}
-
-FontFace FontResolver::match(const std::string& pattern) {
-    FontFace face;
-    if (!FcInit()) {
-        return face;
-    }
-    FcPattern* query = FcNameParse(reinterpret_cast<const FcChar8*>(pattern.c_str()));
-    if (!query) {
-        return face;
-    }
-    FcConfigSubstitute(nullptr, query, FcMatchPattern);
-    FcDefaultSubstitute(query);
-    FcResult result = FcResultNoMatch;
-    FcPattern* found = FcFontMatch(nullptr, query, &result);
-    if (found) {
-        FcChar8* file = nullptr;
-        int index = 0;
-        if (FcPatternGetString(found, FC_FILE, 0, &file) == FcResultMatch && file) {
-            face.path = reinterpret_cast<const char*>(file);
-            if (FcPatternGetInteger(found, FC_INDEX, 0, &index) == FcResultMatch) {
-                face.index = index;
-            }
-        }
-        FcPatternDestroy(found);
-    }
-    FcPatternDestroy(query);
-    return face;
 }
 
 bool FontResolver::canOpen(const FontFace& face) { return !face.empty() && getFont(face, 12) != nullptr; }

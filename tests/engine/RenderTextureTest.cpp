@@ -194,7 +194,7 @@ TEST_F(RenderTextureTest, OpaqueTextureAndItsSpriteInAnotherTexture) {
     expectColor(image.getPixel(80, 50), Color4B(0, 0, 0, 255)); // opaque black, not transparent
 
     ASSERT_TRUE(first->saveToFile("opaque.png", Image::Format::PNG, true, nullptr));
-    SDL_Surface* saved = IMG_Load((writable / "opaque.png").c_str());
+    SDL_Surface* saved = IMG_Load((writable / "opaque.png").string().c_str());
     ASSERT_NE(saved, nullptr);
     EXPECT_EQ(saved->format->Amask, 0u); // RGB888 has no alpha to save
     SDL_FreeSurface(saved);

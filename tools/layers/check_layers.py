@@ -24,6 +24,7 @@ ALLOWED = {
     "app": {"saves", "editor", "widgets", "store", "engine"},
     "export": {"field", "store", "program", "device", "catalogue", "engine"},
     "proj.linux": {"app", "export", "device", "engine"},
+    "proj.win32": {"app", "export", "device", "engine"},
     # The board on the screen; only its window draws (sim/window/).
     "sim": {"catalogue", "program", "engine"},
     "tools": {"catalogue", "engine"},

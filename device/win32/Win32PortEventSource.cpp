@@ -1,0 +1,106 @@
+#include "device/win32/Win32PortEventSource.h"
+
+#include "engine/base/WideText.h"
+
+#include <algorithm>
+
+namespace pavlune {
+
+namespace {
+
+// {86E0D1E0-8089-11D0-9CE4-08003E301F73}
+const GUID comPortInterface = {0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x08, 0x00, 0x3E, 0x30, 0x1F, 0x73}};
+
+// Looked up at run time: the call exists from Windows 8 on, and the headers
+// of the cross compiler declare only its types.
+using RegisterNotification = CONFIGRET(WINAPI*)(PCM_NOTIFY_FILTER, PVOID, PCM_NOTIFY_CALLBACK,
+                                                PHCMNOTIFICATION);
+using UnregisterNotification = CONFIGRET(WINAPI*)(HCMNOTIFICATION);
+
+template <typename Function> Function lookUp(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+                  : nullptr;
+}
+
+} // namespace
+
+Win32PortEventSource::Win32PortEventSource()
+    : changed_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      interrupted_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      configManager_(LoadLibraryW(L"cfgmgr32.dll")) {
+    const auto registerNotification =
+        lookUp<RegisterNotification>(configManager_, "CM_Register_Notification");
+    if (!registerNotification) {
+        return;
+    }
+    CM_NOTIFY_FILTER filter{};
+    filter.cbSize = sizeof filter;
+    filter.FilterType = CM_NOTIFY_FILTER_TYPE_DEVICEINTERFACE;
+    filter.u.DeviceInterface.ClassGuid = comPortInterface;
+    if (registerNotification(&filter, this, &Win32PortEventSource::onNotification, &notification_) !=
+        CR_SUCCESS) {
+        notification_ = nullptr;
+    }
+}
+
+Win32PortEventSource::~Win32PortEventSource() {
+    // Unregistering waits for a callback that runs, so none outlives this.
+    if (const auto unregister = lookUp<UnregisterNotification>(configManager_, "CM_Unregister_Notification");
+        notification_ && unregister) {
+        unregister(notification_);
+    }
+    if (configManager_) {
+        FreeLibrary(configManager_);
+    }
+    CloseHandle(changed_);
+    CloseHandle(interrupted_);
+}
+
+DWORD CALLBACK Win32PortEventSource::onNotification(HCMNOTIFICATION /*notification*/, PVOID context,
+                                                    CM_NOTIFY_ACTION action, PCM_NOTIFY_EVENT_DATA /*data*/,
+                                                    DWORD /*size*/) {
+    if (action == CM_NOTIFY_ACTION_DEVICEINTERFACEARRIVAL ||
+        action == CM_NOTIFY_ACTION_DEVICEINTERFACEREMOVAL) {
+        SetEvent(static_cast<Win32PortEventSource*>(context)->changed_);
+    }
+    return ERROR_SUCCESS;
+}
+
+std::vector<std::string> Win32PortEventSource::presentDevices() {
+    std::vector<std::string> names;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS) {
+        return names;
+    }
+    for (DWORD index = 0;; ++index) {
+        wchar_t valueName[256];
+        DWORD nameLength = 256;
+        wchar_t data[256] = {};
+        DWORD dataSize = sizeof data - sizeof(wchar_t); // room for the terminator
+        DWORD type = 0;
+        const LONG status = RegEnumValueW(key, index, valueName, &nameLength, nullptr, &type,
+                                          reinterpret_cast<LPBYTE>(data), &dataSize);
+        if (status == ERROR_NO_MORE_ITEMS) {
+            break;
+        }
+        if (status == ERROR_SUCCESS && type == REG_SZ) {
+            names.push_back(engine::utf8FromWide(data));
+        }
+    }
+    RegCloseKey(key);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void Win32PortEventSource::waitForChange(std::chrono::milliseconds timeout) {
+    const HANDLE events[] = {interrupted_, changed_};
+    const auto milliseconds = static_cast<DWORD>(std::clamp<long long>(timeout.count(), 0, INFINITE - 1));
+    WaitForMultipleObjects(2, events, FALSE, milliseconds);
+}
+
+void Win32PortEventSource::interrupt() {
+    SetEvent(interrupted_);
+}
+
+} // namespace pavlune

@@ -1,0 +1,30 @@
+// The board on the screen needs a pseudo-terminal, which Windows does not
+// have: on Windows the port list shows no simulator row and nothing can
+// choose it.
+#include "editor/link/ScreenBoard.h"
+
+ScreenBoard& ScreenBoard::get() {
+    static ScreenBoard board;
+    return board;
+}
+
+ScreenBoard::ScreenBoard() = default;
+
+ScreenBoard::~ScreenBoard() = default;
+
+void ScreenBoard::listIn(pavlune::PavluneCardSerialManager& /*serial*/) const {}
+
+bool ScreenBoard::isChosen(const pavlune::PavluneCardSerialManager& /*serial*/) const {
+    return false;
+}
+
+bool ScreenBoard::isRunning() {
+    return false;
+}
+
+void ScreenBoard::stop() {}
+
+bool ScreenBoard::ensureRunning(std::string& failure) {
+    failure = kProgram;
+    return false;
+}
