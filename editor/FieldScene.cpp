@@ -247,14 +247,16 @@ bool FieldScene::buildField() {
         return false;
     }
     fieldView->delegate = this;
-    fieldView->setContentSize(Size(visible.width * 1.5f, visible.height * 7.33f));
-    fieldView->setContentOffset(Vec2(0, -visible.height * 6.33f));
+    // The same sheet as the model's (FieldGeometry), computed alike.
+    const auto sheetHeight = static_cast<float>(visible.height * design::kFieldHeightFactor);
+    fieldView->setContentSize(Size(static_cast<float>(visible.width * design::kFieldWidthFactor), sheetHeight));
+    fieldView->setContentOffset(Vec2(0, static_cast<float>(-(visible.height * design::kFieldInitialScrollFactor))));
     fieldView->setZoomScale(1.0f);
     fieldView->minScale = 0.5f;
     fieldView->maxScale = 1.0f;
     fieldView->bounceable = false;
     if (auto* paper =
-            engine::LayerColor::create(engine::Color4B::WHITE, visible.width * 2, visible.height * 7.33f)) {
+            engine::LayerColor::create(engine::Color4B::WHITE, visible.width * 2, sheetHeight)) {
         paper->setPosition(-visible.width / 2, 0);
         fieldView->addChild(paper);
     }

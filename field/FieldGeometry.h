@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/base/Geometry.h"
+#include "engine/base/ScreenLayout.h"
 
 #include <string>
 
@@ -24,12 +25,12 @@ struct FieldRowLayout {
 // its pictures. Computed in double precision and handed out as node floats.
 class FieldGeometry {
 public:
-    static constexpr double kDesignWidth = 1024;
-    static constexpr double kPaletteWidth = 275;
-    static constexpr double kContentWidthFactor = 1.5;
-    static constexpr double kContentHeightFactor = 7.33;
+    static constexpr double kDesignWidth = design::kWidth;
+    static constexpr double kPaletteWidth = design::kPaletteWidth;
+    static constexpr double kContentWidthFactor = design::kFieldWidthFactor;
+    static constexpr double kContentHeightFactor = design::kFieldHeightFactor;
     // The content starts scrolled down by this many view heights, to its top.
-    static constexpr double kInitialScrollFactor = 6.33;
+    static constexpr double kInitialScrollFactor = design::kFieldInitialScrollFactor;
     // Free space above the first row.
     static constexpr double kTopMargin = 50;
     // The plates sit this far left of the middle of the area right of the palette.
@@ -40,9 +41,9 @@ public:
 
     engine::Size visibleSize() const { return visibleSize_; }
     engine::Size slotSize() const { return slotSize_; }
-    // (W x 1.5, H x 7.33).
+    // The sheet: view size times the width and height factors.
     engine::Size contentSize() const;
-    // (0, -H x 6.33): the top of the sheet in view.
+    // Scrolled down by the initial scroll factor: the top of the sheet in view.
     engine::Vec2 initialContentOffset() const;
     // Row 0 is the top row.
     FieldRowLayout row(int row) const;

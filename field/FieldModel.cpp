@@ -284,74 +284,86 @@ void FieldModel::raiseCards() {
 }
 
 void FieldModel::moveCards(int cardId, engine::Vec2 offset, const FieldViewport& viewport) {
-    const PlacedCard* given = findCard(cardId);
-    if (!given) {
+    if (!findCard(cardId)) {
         return;
     }
-    // The group's outer cards; the given card wins ties.
-    const PlacedCard* top = given;
-    const PlacedCard* leftmost = given;
-    const PlacedCard* bottom = given;
-    const PlacedCard* rightmost = given;
+    const float zoom = viewport.zoom();
+    engine::Vec2 step = clampedStep(cardId, offset, viewport);
+    if (snapTarget_ != kNoRow) {
+        snapHold_ += step;
+        if (snapHold_.length() <= snapLimit(zoom)) {
+            return; // still held on its row
+        }
+        releaseHold();
+        step = engine::Vec2::ZERO; // the hold already carried this move
+    }
+    shiftGroup(step);
+    snapGroup(cardId, zoom);
+}
+
+FieldModel::GroupEdges FieldModel::groupEdges(int cardId) const {
+    // The given card wins ties.
+    const PlacedCard* given = findCard(cardId);
+    GroupEdges edges{given, given, given, given};
     for (const int id : dragGroup_) {
         const PlacedCard* c = findCard(id);
         if (id == cardId || !c) {
             continue;
         }
-        if (c->position.y > top->position.y)
-            top = c;
-        if (c->position.x < leftmost->position.x)
-            leftmost = c;
-        if (c->position.y < bottom->position.y)
-            bottom = c;
-        if (c->position.x > rightmost->position.x)
-            rightmost = c;
+        if (c->position.y > edges.top->position.y)
+            edges.top = c;
+        if (c->position.x < edges.leftmost->position.x)
+            edges.leftmost = c;
+        if (c->position.y < edges.bottom->position.y)
+            edges.bottom = c;
+        if (c->position.x > edges.rightmost->position.x)
+            edges.rightmost = c;
     }
+    return edges;
+}
 
+engine::Vec2 FieldModel::clampedStep(int cardId, engine::Vec2 offset, const FieldViewport& viewport) const {
+    const GroupEdges edges = groupEdges(cardId);
     const float zoom = viewport.zoom();
-    float dx = offset.x;
-    float dy = offset.y;
+    engine::Vec2 step = offset;
     // Sideways the group stays between the palette and the right edge of the
     // screen, wherever the field is scrolled.
-    const float leftEdge = viewport.toScreen(leftmost->position).x - leftmost->size.width * 0.5f * zoom;
-    const float rightEdge = viewport.toScreen(rightmost->position).x + rightmost->size.width * 0.5f * zoom;
-    if (snapHold_.x + leftEdge + dx < kDragLeftEdge) {
-        dx = kDragLeftEdge - snapHold_.x - leftEdge;
-    } else if (snapHold_.x + rightEdge + dx > kDragRightEdge) {
-        dx = kDragRightEdge - snapHold_.x - rightEdge;
+    const float leftEdge =
+        viewport.toScreen(edges.leftmost->position).x - edges.leftmost->size.width * 0.5f * zoom;
+    const float rightEdge =
+        viewport.toScreen(edges.rightmost->position).x + edges.rightmost->size.width * 0.5f * zoom;
+    if (snapHold_.x + leftEdge + step.x < kDragLeftEdge) {
+        step.x = kDragLeftEdge - snapHold_.x - leftEdge;
+    } else if (snapHold_.x + rightEdge + step.x > kDragRightEdge) {
+        step.x = kDragRightEdge - snapHold_.x - rightEdge;
     }
     // Up and down it stays on the content.
-    const float lowest = bottom->size.height * 0.5f;
-    const float highest = contentSize_.height - top->size.height * 0.5f;
-    if (bottom->position.y + dy + snapHold_.y < lowest) {
-        dy = lowest - bottom->position.y - snapHold_.y;
-    } else if (top->position.y + dy + snapHold_.y > highest) {
-        dy = highest - top->position.y - snapHold_.y;
+    const float lowest = edges.bottom->size.height * 0.5f;
+    const float highest = contentSize_.height - edges.top->size.height * 0.5f;
+    if (edges.bottom->position.y + step.y + snapHold_.y < lowest) {
+        step.y = lowest - edges.bottom->position.y - snapHold_.y;
+    } else if (edges.top->position.y + step.y + snapHold_.y > highest) {
+        step.y = highest - edges.top->position.y - snapHold_.y;
     }
+    return step;
+}
 
-    if (snapTarget_ != kNoRow) {
-        snapHold_ += engine::Vec2(dx, dy);
-        if (snapHold_.length() <= snapLimit(zoom)) {
-            return; // still held on its row
+void FieldModel::releaseHold() {
+    // Back under the finger: the snap's jump onto the row is given back, or
+    // every row passed would leave the group further ahead of it.
+    const engine::Vec2 release = snapHold_ - snapLead_;
+    for (const int id : dragGroup_) {
+        if (PlacedCard* c = card(id)) {
+            c->position += release;
+            detachConnector(id, 0);
+            detachConnector(id, 1);
         }
-        // Back under the finger: the snap's jump onto the row is given back,
-        // or every row passed would leave the group further ahead of it.
-        const engine::Vec2 release = snapHold_ - snapLead_;
-        for (const int id : dragGroup_) {
-            if (PlacedCard* c = card(id)) {
-                c->position += release;
-                detachConnector(id, 0);
-                detachConnector(id, 1);
-            }
-        }
-        clearSnapTarget();
-        snapHold_ = engine::Vec2::ZERO;
-        // The hold already carried this move.
-        dx = 0;
-        dy = 0;
     }
+    clearSnapTarget();
+    snapHold_ = engine::Vec2::ZERO;
+}
 
-    const engine::Vec2 step(dx, dy);
+void FieldModel::shiftGroup(engine::Vec2 step) {
     for (const int id : dragGroup_) {
         PlacedCard* c = card(id);
         if (!c) {
@@ -363,22 +375,27 @@ void FieldModel::moveCards(int cardId, engine::Vec2 offset, const FieldViewport&
             detachConnector(id, 1);
         }
         c->position += step;
-        for (std::size_t link = 0; link < c->links.size(); ++link) {
-            const int linked = c->links[link];
-            if (linked == kNoCard || inDragGroup(linked)) {
-                continue;
-            }
-            if (PlacedCard* other = card(linked)) {
-                int& back =
-                    other->links[static_cast<std::size_t>(PlacedCard::opposite(static_cast<int>(link)))];
-                if (back == id) {
-                    back = kNoCard;
-                }
-            }
-            c->links[link] = kNoCard;
-        }
+        unlinkOutsideGroup(*c);
     }
+}
 
+void FieldModel::unlinkOutsideGroup(PlacedCard& moved) {
+    for (std::size_t link = 0; link < moved.links.size(); ++link) {
+        const int linked = moved.links[link];
+        if (linked == kNoCard || inDragGroup(linked)) {
+            continue;
+        }
+        if (PlacedCard* other = card(linked)) {
+            int& back = other->links[static_cast<std::size_t>(PlacedCard::opposite(static_cast<int>(link)))];
+            if (back == moved.id) {
+                back = kNoCard;
+            }
+        }
+        moved.links[link] = kNoCard;
+    }
+}
+
+void FieldModel::snapGroup(int cardId, float zoom) {
     PlacedCard* dragged = card(cardId);
     const std::optional<SnapPair> pair = findSnap(*dragged, zoom);
     if (!pair) {
@@ -387,9 +404,8 @@ void FieldModel::moveCards(int cardId, engine::Vec2 offset, const FieldViewport&
     attach(*dragged, *pair);
     snapTarget_ = pair->row;
     snappedConnector_ = pair->cardConnector;
-    const engine::Vec2 toSlot =
-        slots_[static_cast<std::size_t>(pair->row)].connectorPoint(pair->slotConnector) -
-        dragged->connectorPoint(pair->cardConnector);
+    const engine::Vec2 toSlot = slots_[static_cast<std::size_t>(pair->row)].connectorPoint(pair->slotConnector) -
+                                dragged->connectorPoint(pair->cardConnector);
     for (const int id : dragGroup_) {
         if (PlacedCard* c = card(id)) {
             c->position += toSlot;

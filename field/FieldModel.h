@@ -2,6 +2,7 @@
 
 #include "catalogue/CardSet.h"
 #include "engine/base/Geometry.h"
+#include "engine/base/ScreenLayout.h"
 #include "field/FieldViewport.h"
 #include "field/PlacedCard.h"
 #include "field/RowEdit.h"
@@ -35,9 +36,9 @@ public:
     // A connector snaps within this many screen units of a slot's.
     static constexpr float kSnapDistance = 60;
     // Screen x between which a dragged group stays: the palette's right edge
-    // and 5 units inside the design width.
-    static constexpr float kDragLeftEdge = 275;
-    static constexpr float kDragRightEdge = 1019;
+    // and a margin inside the design width.
+    static constexpr float kDragLeftEdge = design::kPaletteWidth;
+    static constexpr float kDragRightEdge = design::kWidth - design::kDragRightMargin;
     // Space between the column of rows and a loose card slid beside it.
     static constexpr float kBesideColumnGap = 20;
 
@@ -152,8 +153,26 @@ private:
         int slotConnector = 0;
     };
 
+    // The cards of the drag group furthest in each direction.
+    struct GroupEdges {
+        const PlacedCard* top;
+        const PlacedCard* leftmost;
+        const PlacedCard* bottom;
+        const PlacedCard* rightmost;
+    };
+
     PlacedCard* card(int cardId);
     bool inDragGroup(int cardId) const;
+    // The steps of moveCards: the move kept on the field and between the
+    // palette and the screen's right edge; the snapped group let go of its
+    // row once held far enough; the group moved off its rows and away from
+    // the cards it leaves; the group snapped to the row its card comes near.
+    GroupEdges groupEdges(int cardId) const;
+    engine::Vec2 clampedStep(int cardId, engine::Vec2 offset, const FieldViewport& viewport) const;
+    void releaseHold();
+    void shiftGroup(engine::Vec2 step);
+    void unlinkOutsideGroup(PlacedCard& moved);
+    void snapGroup(int cardId, float zoom);
     // The row next to `row` in a link direction, or kNoRow.
     int neighbourRow(int row, int link) const;
     static float snapLimit(float zoom);

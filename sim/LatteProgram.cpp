@@ -43,6 +43,8 @@ BoardProgram::Step LatteProgram::step() {
     return Step::next();
 }
 
+// One line per operator of the board's language, read as its table; splitting
+// it would scatter the table. NOLINTNEXTLINE(readability-function-cognitive-complexity)
 long LatteProgram::evaluate(const LatteExpression& expression) {
     using Kind = LatteExpression::Kind;
     switch (expression.kind) {

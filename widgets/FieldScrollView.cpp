@@ -339,61 +339,7 @@ void FieldScrollView::onTouchMoved(Touch* touch, Event*) {
         return;
     }
     if (touches.size() == 1 && dragging) {
-        const Vec2 point = convertTouchToNodeSpace(touch);
-        Vec2 move = point - touchPoint;
-        Vec2 sample = point - lastTouchPoint;
-        const Vec2 position = container->getPosition();
-        const Vec2 low = minContainerOffset();
-        const Vec2 high = maxContainerOffset();
-        const bool outX = outside(position.x, low.x, high.x);
-        const bool outY = outside(position.y, low.y, high.y);
-
-        float measure = 0;
-        if (direction == VERTICAL) {
-            measure = move.y;
-            if (outY) {
-                move.y *= kOutOfBoundsDragFactor;
-                sample.y *= kOutOfBoundsDragFactor;
-            }
-        } else if (direction == HORIZONTAL) {
-            measure = move.x;
-            if (outX) {
-                move.x *= kOutOfBoundsDragFactor;
-                sample.x *= kOutOfBoundsDragFactor;
-            }
-        } else {
-            measure = move.length();
-            if (outX) {
-                move.x *= kOutOfBoundsDragFactor;
-                sample.x *= kOutOfBoundsDragFactor;
-            }
-            if (outY) {
-                move.y *= kOutOfBoundsDragFactor;
-                sample.y *= kOutOfBoundsDragFactor;
-            }
-        }
-
-        if (!touchMoved) {
-            if (std::fabs(pointsToInches(measure)) < kMoveInch) {
-                return;
-            }
-            // The threshold is crossed: the content starts following from here,
-            // without jumping by the distance already travelled.
-            move = Vec2::ZERO;
-        }
-        lastTouchPoint = touchPoint;
-        touchPoint = point;
-        touchMoved = true;
-
-        if (dragging) {
-            if (direction == VERTICAL) {
-                move.x = sample.x = 0;
-            } else if (direction == HORIZONTAL) {
-                move.y = sample.y = 0;
-            }
-            scrollDistance = sample;
-            setContentOffset(position + move);
-        }
+        dragContent(touch);
     } else if (touches.size() == 2 && !dragging) {
         const float length = container->convertTouchToNodeSpace(touches.at(0))
                                  .distance(container->convertTouchToNodeSpace(touches.at(1)));
@@ -402,6 +348,52 @@ void FieldScrollView::onTouchMoved(Touch* touch, Event*) {
             setZoomScale(container->getScale() * length / touchLength);
         }
     }
+}
+
+float FieldScrollView::dampOutOfBounds(Vec2& move, Vec2& sample) const {
+    const Vec2 position = container->getPosition();
+    const Vec2 low = minContainerOffset();
+    const Vec2 high = maxContainerOffset();
+    const bool outX = direction != VERTICAL && outside(position.x, low.x, high.x);
+    const bool outY = direction != HORIZONTAL && outside(position.y, low.y, high.y);
+    const float measure = direction == VERTICAL ? move.y : direction == HORIZONTAL ? move.x : move.length();
+    if (outX) {
+        move.x *= kOutOfBoundsDragFactor;
+        sample.x *= kOutOfBoundsDragFactor;
+    }
+    if (outY) {
+        move.y *= kOutOfBoundsDragFactor;
+        sample.y *= kOutOfBoundsDragFactor;
+    }
+    return measure;
+}
+
+void FieldScrollView::dragContent(Touch* touch) {
+    const Vec2 point = convertTouchToNodeSpace(touch);
+    Vec2 move = point - touchPoint;
+    Vec2 sample = point - lastTouchPoint;
+    const Vec2 position = container->getPosition();
+    const float measure = dampOutOfBounds(move, sample);
+
+    if (!touchMoved) {
+        if (std::fabs(pointsToInches(measure)) < kMoveInch) {
+            return;
+        }
+        // The threshold is crossed: the content starts following from here,
+        // without jumping by the distance already travelled.
+        move = Vec2::ZERO;
+    }
+    lastTouchPoint = touchPoint;
+    touchPoint = point;
+    touchMoved = true;
+
+    if (direction == VERTICAL) {
+        move.x = sample.x = 0;
+    } else if (direction == HORIZONTAL) {
+        move.y = sample.y = 0;
+    }
+    scrollDistance = sample;
+    setContentOffset(position + move);
 }
 
 Vec2 FieldScrollView::releaseVelocity() const {

@@ -129,6 +129,11 @@ protected:
     ~FieldScrollView() override;
 
 private:
+    // One finger: the content follows it once it has moved far enough.
+    void dragContent(engine::Touch* touch);
+    // Slows the move along an axis where the content lies out of bounds;
+    // returns how far the finger went in the scroll direction.
+    float dampOutOfBounds(engine::Vec2& move, engine::Vec2& sample) const;
     void inertiaStep(float dt);
     // One axis of the inertia step: updates its speed, bounce state and target.
     void inertiaAxis(float dt, float position, float low, float high, float& speed, std::int8_t& state,

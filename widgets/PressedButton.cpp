@@ -9,7 +9,7 @@
 void PressedButton::attach(engine::Node* node, std::function<void()> action, std::function<bool()> enabled) {
     auto* listener = engine::EventListenerTouchOneByOne::create();
     listener->setSwallowTouches(true);
-    listener->onTouchBegan = [node, enabled](engine::Touch* touch, engine::Event*) {
+    listener->onTouchBegan = [node, enabled = std::move(enabled)](engine::Touch* touch, engine::Event*) {
         if ((enabled && !enabled()) || !HitTest::contains(node, touch)) {
             return false;
         }

@@ -223,7 +223,7 @@ bool RenderTexture::saveToFile(const std::string& fileName, Image::Format format
     const bool ok = format == Image::Format::PNG && !fileName.empty() && writePng(fullPath, withAlpha);
     if (callback) {
         retain();
-        Director::getInstance()->getScheduler()->performFunctionInCocosThread([this, callback, fullPath] {
+        Director::getInstance()->getScheduler()->performFunctionInCocosThread([this, callback = std::move(callback), fullPath] {
             callback(this, fullPath);
             release();
         });

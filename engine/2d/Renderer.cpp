@@ -17,8 +17,8 @@ constexpr float kMinClipW = 1e-3f;
 } // namespace
 
 Renderer::Renderer(SDL_Renderer* sdlRenderer) : sdl_(sdlRenderer) {
-    vertices_.reserve(4 * 256);
-    indices_.reserve(6 * 256);
+    vertices_.reserve(std::size_t{4} * 256);
+    indices_.reserve(std::size_t{6} * 256);
     SDL_RendererInfo info{};
     software_ = SDL_GetRendererInfo(sdl_, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
 }

@@ -212,13 +212,13 @@ void Texture2D::boxFilter(SDL_Surface* source, SDL_Surface* target, int factor) 
     SDL_LockSurface(source);
     SDL_LockSurface(target);
     for (int y = 0; y < target->h; ++y) {
-        auto* out = reinterpret_cast<Uint32*>(static_cast<Uint8*>(target->pixels) + y * target->pitch);
+        auto* out = reinterpret_cast<Uint32*>(static_cast<Uint8*>(target->pixels) + static_cast<std::ptrdiff_t>(y) * target->pitch);
         for (int x = 0; x < target->w; ++x) {
             Uint32 a = 0, r = 0, g = 0, b = 0;
             for (int dy = 0; dy < factor; ++dy) {
                 const auto* in = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(source->pixels) +
-                                                                 (y * factor + dy) * source->pitch) +
-                                 x * factor;
+                                                                 static_cast<std::ptrdiff_t>(y * factor + dy) * source->pitch) +
+                                 static_cast<std::ptrdiff_t>(x) * factor;
                 for (int dx = 0; dx < factor; ++dx) {
                     const Uint32 p = in[dx];
                     const Uint32 pa = p >> 24;

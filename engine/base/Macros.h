@@ -7,6 +7,8 @@
 // init fails. Put it in the class body: `CREATE_FUNC(FieldScene);`.
 // Kept out of line: inlined, its null branch makes every `create()->...` at
 // the call site a -Wnull-dereference error.
+// TYPE names a type, which parentheses would break.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define CREATE_FUNC(TYPE)                                                                                    \
     [[gnu::noinline]] static TYPE* create() {                                                                \
         TYPE* object = new (std::nothrow) TYPE();                                                            \
@@ -17,3 +19,4 @@
         delete object;                                                                                       \
         return nullptr;                                                                                      \
     }
+// NOLINTEND(bugprone-macro-parentheses)

@@ -17,7 +17,8 @@ public:
     RefPtr(RefPtr&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
     ~RefPtr() { releaseHeld(); }
 
-    RefPtr& operator=(const RefPtr& other) {
+    // Safe on itself: reset() retains the new object before it releases the old one.
+    RefPtr& operator=(const RefPtr& other) { // NOLINT(bugprone-unhandled-self-assignment)
         reset(other.object_);
         return *this;
     }

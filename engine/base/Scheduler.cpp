@@ -293,41 +293,44 @@ void Scheduler::runTimers(float dt) {
         }
         for (std::size_t i = 0; i < element->timers.size() && !element->paused && !element->removed; ++i) {
             const std::shared_ptr<Timer> timer = element->timers[i];
-            if (timer->cancelled) {
-                continue;
+            if (!timer->cancelled) {
+                stepTimer(*element, *timer, dt);
             }
-            if (!timer->started) {
-                timer->started = true;
-                timer->elapsed = 0;
-                timer->timesExecuted = 0;
-                continue;
-            }
-            timer->elapsed += dt;
-            auto fire = [&](float interval) {
-                const SchedulerFunc callback = timer->callback;
-                callback(interval);
-                ++timer->timesExecuted;
-                if (!timer->runForever && timer->timesExecuted > timer->repeat && !timer->cancelled) {
-                    timer->cancelled = true;
-                }
-            };
-            if (timer->useDelay) {
-                if (timer->elapsed < timer->delay) {
-                    continue;
-                }
-                fire(timer->delay);
-                timer->elapsed -= timer->delay;
-                timer->useDelay = false;
-            }
-            // An interval of 0 fires once a frame with the frame's time.
-            const float interval = timer->interval > 0 ? timer->interval : timer->elapsed;
-            while (!timer->cancelled && !element->removed && timer->elapsed >= interval) {
-                fire(interval);
-                timer->elapsed -= interval;
-                if (timer->elapsed <= 0.0f) {
-                    break;
-                }
-            }
+        }
+    }
+}
+
+void Scheduler::stepTimer(const TimerTarget& element, Timer& timer, float dt) {
+    if (!timer.started) {
+        timer.started = true;
+        timer.elapsed = 0;
+        timer.timesExecuted = 0;
+        return;
+    }
+    timer.elapsed += dt;
+    auto fire = [&timer](float interval) {
+        const SchedulerFunc callback = timer.callback;
+        callback(interval);
+        ++timer.timesExecuted;
+        if (!timer.runForever && timer.timesExecuted > timer.repeat && !timer.cancelled) {
+            timer.cancelled = true;
+        }
+    };
+    if (timer.useDelay) {
+        if (timer.elapsed < timer.delay) {
+            return;
+        }
+        fire(timer.delay);
+        timer.elapsed -= timer.delay;
+        timer.useDelay = false;
+    }
+    // An interval of 0 fires once a frame with the frame's time.
+    const float interval = timer.interval > 0 ? timer.interval : timer.elapsed;
+    while (!timer.cancelled && !element.removed && timer.elapsed >= interval) {
+        fire(interval);
+        timer.elapsed -= interval;
+        if (timer.elapsed <= 0.0f) {
+            break;
         }
     }
 }

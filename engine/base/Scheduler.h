@@ -126,6 +126,8 @@ private:
     void runPostedFunctions();
     void runUpdateCallbacks(float dt);
     void runTimers(float dt);
+    // One timer of a running target: started, then fired for its delay and every interval passed.
+    static void stepTimer(const TimerTarget& element, Timer& timer, float dt);
     void purgeDeadEntries();
     TimerTarget* findTimerTarget(const void* target) const;
     Timer* findTimer(const TimerTarget& element, const std::string& key) const;

@@ -34,7 +34,7 @@ bool Image::initWithImageFile(const std::string& path) {
     SDL_LockSurface(rgba);
     for (int y = 0; y < height_; ++y) {
         const auto* row = static_cast<const std::uint8_t*>(rgba->pixels) + static_cast<std::size_t>(y) * rgba->pitch;
-        std::copy(row, row + width_ * 4, data_.begin() + static_cast<std::ptrdiff_t>(y) * width_ * 4);
+        std::copy(row, row + static_cast<std::ptrdiff_t>(width_) * 4, data_.begin() + static_cast<std::ptrdiff_t>(y) * width_ * 4);
     }
     SDL_UnlockSurface(rgba);
     SDL_FreeSurface(rgba);

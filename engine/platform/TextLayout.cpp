@@ -174,9 +174,6 @@ float TextLayout::measure(const std::string& text) const { return measureRuns(sp
 
 std::vector<TextLayout::Line> TextLayout::breakLines(const std::string& text, float wrapWidth) const {
     std::vector<std::string> lineTexts;
-    const auto push = [&](const std::string& line) { lineTexts.push_back(trimTrailingSpaces(line)); };
-    const auto fits = [&](const std::string& line) { return measure(trimTrailingSpaces(line)) <= wrapWidth + 1e-3f; };
-
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t end = text.find('\n', start);
@@ -192,32 +189,7 @@ std::vector<TextLayout::Line> TextLayout::breakLines(const std::string& text, fl
             lineTexts.push_back(paragraph);
             continue;
         }
-        std::string current;
-        for (const std::string& unit : breakUnits(paragraph)) {
-            if (!current.empty()) {
-                if (fits(current + unit)) {
-                    current += unit;
-                    continue;
-                }
-                push(current);
-                current.clear();
-            }
-            if (fits(unit)) {
-                current = unit;
-                continue;
-            }
-            for (const std::string& ch : characters(unit)) {
-                if (!current.empty() && !fits(current + ch)) {
-                    push(current);
-                    current.clear();
-                    if (ch == " ") {
-                        continue;
-                    }
-                }
-                current += ch;
-            }
-        }
-        push(current);
+        wrapParagraph(paragraph, wrapWidth, lineTexts);
     }
 
     std::vector<Line> lines;
@@ -229,6 +201,38 @@ std::vector<TextLayout::Line> TextLayout::breakLines(const std::string& text, fl
         lines.push_back(std::move(line));
     }
     return lines;
+}
+
+void TextLayout::wrapParagraph(const std::string& paragraph, float wrapWidth,
+                               std::vector<std::string>& lineTexts) const {
+    const auto push = [&](const std::string& line) { lineTexts.push_back(trimTrailingSpaces(line)); };
+    const auto fits = [&](const std::string& line) { return measure(trimTrailingSpaces(line)) <= wrapWidth + 1e-3f; };
+    std::string current;
+    for (const std::string& unit : breakUnits(paragraph)) {
+        if (!current.empty()) {
+            if (fits(current + unit)) {
+                current += unit;
+                continue;
+            }
+            push(current);
+            current.clear();
+        }
+        if (fits(unit)) {
+            current = unit;
+            continue;
+        }
+        for (const std::string& ch : characters(unit)) {
+            if (!current.empty() && !fits(current + ch)) {
+                push(current);
+                current.clear();
+                if (ch == " ") {
+                    continue;
+                }
+            }
+            current += ch;
+        }
+    }
+    push(current);
 }
 
 TextLayout::Metrics TextLayout::metrics(const std::vector<Line>& lines, float density) const {

@@ -53,6 +53,9 @@ public:
     static constexpr float kLayoutDensity = 2.0f;
 
 private:
+    // Breaks one paragraph into lines no wider than wrapWidth: between break units
+    // where they fit, inside a unit that is wider than a line.
+    void wrapParagraph(const std::string& paragraph, float wrapWidth, std::vector<std::string>& lineTexts) const;
     struct Metrics {
         int ascent = 0;
         int descent = 0; // positive, below the baseline

@@ -1,1 +1,0 @@
-#include "editor/FieldScene.h"
