@@ -28,7 +28,7 @@ packages=(
   fonts-noto-cjk fonts-dejavu-core
   xvfb xdotool x11-utils imagemagick xclip desktop-file-utils
   dbus rtkit polkitd
-  python3
+  python3 ccache
 )
 
 # The Windows cross build: compilers, wine to run the tests, NSIS, and what
