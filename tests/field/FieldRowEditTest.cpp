@@ -87,5 +87,20 @@ TEST(FieldRowEdit, DeleteSendsTheRowsOwnCardToTheTrash) {
     EXPECT_EQ(field.model.findCard(field.card(3))->links[PlacedCard::up], FieldModel::kNoCard);
 }
 
+// Catches a loop that stops one row short of the last (the card on row 40
+// stays behind) and a relink that starts below the first two rows.
+TEST(FieldRowEdit, DeleteMovesTheLastRowsCardAndRelinksTheTopRows) {
+    Field field({0, 1, 3, kLastRow});
+    field.model.deleteRow(2);
+
+    expectOnRow(field.model, field.card(kLastRow), kLastRow - 1);
+    EXPECT_FALSE(field.model.rowSlot(kLastRow).isOccupied());
+    const PlacedCard* first = field.model.findCard(field.card(0));
+    const PlacedCard* second = field.model.findCard(field.card(1));
+    EXPECT_EQ(first->links[PlacedCard::down], field.card(1));
+    EXPECT_EQ(second->links[PlacedCard::up], field.card(0));
+    EXPECT_EQ(second->links[PlacedCard::down], field.card(3));
+}
+
 } // namespace
 } // namespace pavlune
