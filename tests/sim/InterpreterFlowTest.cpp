@@ -116,20 +116,20 @@ TEST(InterpreterFlowTest, AnEndlessLoopStopsWhereTheStopArrives) {
          "\x1B"
          "10 @A\r\n20 LED 1:WAIT 30:FOO:LED 0:WAIT 30\r\n30 GOTO @A\r\nRUN\r\n",
          "\x1B",
-         {"0.000 RUN", "0.000 LED 1", "0.500 LED 0", "1.000 LED 1", "1.200 STOP"},
+         {"0.000 RUN", "0.000 LED 1", "0.500 LED 0", "1.000 LED 1", "1.500 LED 0", "1.700 STOP"},
          {"jam: line 20: unknown statement \"FOO\""}},
         // A new image stops the running one at its first byte.
         {"que new image",
          queImage({instruction(0x01, 1), instruction(0x04, 30), instruction(0x01, 0), instruction(0x04, 30),
                    instruction(0x05, 0)}),
          std::string(1, '\x01'),
-         {"0.000 RUN", "0.000 LED 1", "0.500 LED 0", "1.000 LED 1", "1.200 STOP"},
+         {"0.000 RUN", "0.000 LED 1", "0.500 LED 0", "1.000 LED 1", "1.500 LED 0", "1.700 STOP"},
          {"que: dropped an unfinished program of 1 bytes (512 make a program)"}},
     };
     for (const Stop& stop : stops) {
         Bench bench;
         bench.feed(stop.program);
-        bench.runFor(1200ms);
+        bench.runFor(1700ms); // two passes
         bench.feed(stop.stop);
         bench.runFor(5s);
         EXPECT_EQ(bench.recorder.lines, stop.trace) << stop.name;

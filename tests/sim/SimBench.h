@@ -7,6 +7,8 @@
 #include "program/TextTransferAssembler.h"
 #include "sim/BoardSimulator.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -55,12 +57,19 @@ struct Bench {
     // Gives the board every turn it asks for until `until` after now.
     void runFor(BoardClock::Duration until) {
         const auto end = clock.now() + until;
+        // A loop that never waits would hold the board forever: a failure, not a hang.
+        int turns = 0;
         for (auto next = board.advance(); next && *next <= end; next = board.advance()) {
+            if (++turns > kMostTurns) {
+                ADD_FAILURE() << "the board took more than " << kMostTurns << " turns";
+                break;
+            }
             clock.set(std::max(*next, clock.now()));
         }
         clock.set(end);
     }
 
+    static constexpr int kMostTurns = 100'000;
     VirtualBoardClock clock;
     Recorder recorder;
     BoardSimulator board{clock, recorder};
