@@ -81,6 +81,10 @@ endfunction()
 # tests (GoogleTest patterns) that cannot run on Windows.
 function(pavlune_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS;WIN32_SKIP" ${ARGN})
+  # `ctest -L` must be able to pick every test.
+  if(NOT ARG_LABELS)
+    message(FATAL_ERROR "pavlune_test(${name}): give it LABELS like its neighbours")
+  endif()
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${PAVLUNE_WARNINGS})
@@ -97,25 +101,16 @@ function(pavlune_test name)
       set(filter "--gtest_filter=-${skipped}")
     endif()
     add_test(NAME ${name} COMMAND ${name} ${filter})
-    if(ARG_LABELS)
-      set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
-    endif()
+    set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
     return()
   endif()
-  # Only properties that have a value: an empty LABELS would take the next
-  # word as its label, and the sanitizer environment would be lost.
-  set(properties "")
-  if(ARG_LABELS)
-    list(APPEND properties LABELS "${ARG_LABELS}")
-  endif()
+  # Only properties that have a value: an empty ENVIRONMENT would take the
+  # next word as its value.
+  set(properties LABELS "${ARG_LABELS}")
   if(PAVLUNE_TEST_ENVIRONMENT)
     list(APPEND properties ENVIRONMENT "${PAVLUNE_TEST_ENVIRONMENT}")
   endif()
-  if(properties)
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
-  else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
-  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()
 
 # pavlune_tsan_test(NAME SOURCES... [DEPS ...]): a test binary whose own sources

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 
@@ -19,7 +20,25 @@ using namespace std::chrono_literals;
 TEST(TermiosPortTest, OpensInRawModeAt115200EightNoneOne) {
     PtyBoard board;
     ASSERT_TRUE(board.isOpen());
-    ASSERT_TRUE(board.lineSettings().c_oflag & OPOST) << "a fresh pseudo-terminal processes output";
+    // Every setting starts wrong, so that each one below must be made.
+    {
+        const int fd = ::open(board.devicePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        termios wrong{};
+        ASSERT_EQ(tcgetattr(fd, &wrong), 0);
+        // A pseudo-terminal keeps only 8 bits without parity, but keeps two stop bits.
+        wrong.c_cflag |= CSTOPB;
+        wrong.c_iflag |= INPCK;
+        wrong.c_oflag |= OPOST;
+        wrong.c_lflag |= ECHO | ICANON | ISIG;
+        cfsetospeed(&wrong, B9600);
+        ASSERT_EQ(tcsetattr(fd, TCSANOW, &wrong), 0);
+        ::close(fd);
+    }
+    const termios before = board.lineSettings();
+    ASSERT_TRUE(before.c_cflag & CSTOPB);
+    ASSERT_TRUE(before.c_iflag & INPCK);
+    ASSERT_TRUE(before.c_lflag & ICANON);
     TermiosPort port;
     ASSERT_TRUE(port.open(board.devicePath()).ok());
     const termios line = board.lineSettings();

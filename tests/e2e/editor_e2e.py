@@ -10,7 +10,8 @@ import sys
 
 from e2e_support import (BACK, BASIC, CHOOSER_X, CHOOSER_Y, FULL, LIST_FIRST, LIST_NEW, ROW_BUTTON_X,
                          ROW_HEIGHT, SETTINGS_CLOSED, SETTINGS_OPEN, SNAPPED_X, TAB_X, TAB_Y, TOGGLE, TRASH,
-                         Failure, Session, flick_corner, row_y, run, settle, skip_unless_tools, wait_until)
+                         Failure, Session, flick_corner, palette_y, row_y, run, settle, skip_unless_tools,
+                         wait_until)
 
 LED_ON = 0     # basic set: "LED 1"
 WAIT_ANY = 2   # full set: a wait for the number typed on it
@@ -19,6 +20,29 @@ EMPTY_FIELD_POINT = (820, 200)  # white paper right of the rows
 FIELD_AREA = (280, 10, 778, 760)
 MAX_STRAYS = 30
 TOGGLE_AREA = (TOGGLE[0] - 50, TOGGLE[1] - 25, TOGGLE[0] + 50, TOGGLE[1] + 25)
+
+
+# What the user sees at known places: the strip of slot right of a snapped
+# card (card edge 752.5, slot edge 777.5), the card's paper, and the use-count
+# badge left of each palette card.
+SLOT_STRIP_X = 765
+BADGE_X = 42
+
+
+def badge_area(index):
+    y = palette_y(index)
+    return (BADGE_X - 12, y - 12, BADGE_X + 12, y + 12)
+
+
+def expect_row_seen(s, row, taken):
+    """A taken row: dark slot strip and the card's warm paper; a free row: the light slot."""
+    strip = s.colour_at(SLOT_STRIP_X, row_y(row))
+    paper = s.colour_at(SNAPPED_X - 60, row_y(row) + 30)
+    dark_strip = max(strip) < 64
+    warm_paper = paper[0] > paper[2] + 20
+    if (dark_strip, warm_paper) != (taken, taken):
+        raise Failure(f"row {row} {'taken' if taken else 'free'} but its slot strip is {strip}, "
+                      f"its middle {paper}")
 
 
 def card_area(row):
@@ -55,9 +79,17 @@ def edit(s):
     if s.program() is not None:
         raise Failure("a new program has a file before its first edit")
 
-    # A palette card dragged out to the right snaps onto row 1.
+    # A palette card dragged out to the right snaps onto row 1; the row shows
+    # it and its badge counts it, unlike its neighbour's (both read 0 before).
+    if s.region(*badge_area(LED_ON)) != s.region(*badge_area(LED_ON + 1)):
+        raise Failure("two unused palette cards show different badges")
     s.palette_drag(LED_ON, (SNAPPED_X, row_y(1)))
     s.wait_for_program([(1, BASIC, LED_ON, "")], "the first card on row 1")
+    settle(0.3)
+    expect_row_seen(s, 1, taken=True)
+    expect_row_seen(s, 2, taken=False)
+    if s.region(*badge_area(LED_ON)) == s.region(*badge_area(LED_ON + 1)):
+        raise Failure("the badge of the card placed still reads as an unused card's")
 
     # The number card of the full set goes to row 2.
     s.click(TAB_X[FULL], TAB_Y)

@@ -1,7 +1,7 @@
 // End to end through the editor's link: a pseudo-terminal board named as an
 // extra port and the real serial backend; the pauses pass on the virtual
 // clock (their schedule is BoardTransferTest's). The board must receive
-// exactly the bytes that pavlune-export prints for the same rows and dialect.
+// exactly the bytes of the card reference, written out here by hand.
 
 #include "catalogue/CardSet.h"
 #include "catalogue/DeviceManager.h"
@@ -16,8 +16,6 @@
 #include "engine/2d/Scene.h"
 #include "engine/platform/HeadlessDriver.h"
 #include "engine/platform/MessageBox.h"
-#include "export/TransferPrinter.h"
-#include "program/TextTransferAssembler.h"
 #include "program/VirtualTransferClock.h"
 
 #include <gtest/gtest.h>
@@ -56,7 +54,7 @@ struct PtyLink {
     BoardLink link{scene, bar, BoardLinkHooks{nullptr, nullptr, [this] { return rows; }}, setup};
 };
 
-TEST(BoardLinkPtyTest, TheBoardReceivesWhatTheExportToolPrints) {
+TEST(BoardLinkPtyTest, TheBoardReceivesTheProgramByteForByte) {
     PtyBoard board;
     ASSERT_TRUE(board.isOpen());
     PtyLink pty(board.devicePath());
@@ -69,8 +67,15 @@ TEST(BoardLinkPtyTest, TheBoardReceivesWhatTheExportToolPrints) {
     pty.link.runOnBoard();
     ASSERT_TRUE(pty.link.isTransferring());
     pty.runToTheEnd();
-    TextTransferAssembler assembler(DeviceManager::getInstance()->getView());
-    const std::string expected = TransferPrinter::textBytes(assembler.assembleTextTransfer(rows));
+    // Break, reset, a new program, a line per card numbered by its row (the
+    // empty row 2 leaves out 20), saved to slot 0 and started.
+    const std::string expected = "\x1B"
+                                 "\nOUT0\n"
+                                 "\n\n\n\n\nNEW\r\n"
+                                 "10 LED 1\r\n"
+                                 "30 LED 0\r\n"
+                                 "SAVE 0\n"
+                                 "RUN\r\n";
     ASSERT_TRUE(board.waitForBytes(expected.size(), 2s));
     EXPECT_EQ(board.received(), expected);
 }

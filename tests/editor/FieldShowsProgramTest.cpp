@@ -131,6 +131,24 @@ TEST_F(FieldShowsProgramTest, ACardDroppedOnATakenRowStaysBesideItAndTheRowKeeps
     EXPECT_NEAR(node(1)->getPositionX(), kBesideColumnX, 1) << "stored truncated";
 }
 
+// Catches a taken row whose slot keeps the empty slot's colour: the strip of
+// slot right of the card (card edge 752.5, slot edge 777.5) is dark only there.
+TEST_F(FieldShowsProgramTest, ATakenRowsSlotIsDrawnDarkAndAFreedOneLightAgain) {
+    openWith({{0, 2, kRowCardX, rowScreenY(1)}});
+    driver->step();
+    const Vec2 takenStrip(765, rowScreenY(1));
+    const Vec2 freeStrip(765, rowScreenY(2));
+    const auto brightness = [](engine::Color4B c) { return c.r + c.g + c.b; };
+    const int taken = brightness(driver->pixelAt(takenStrip));
+    const int free = brightness(driver->pixelAt(freeStrip));
+    EXPECT_GT(free, 3 * 200) << "an empty slot is light";
+    EXPECT_LT(taken, 3 * 64) << "a taken slot is dark";
+
+    editor->getBoard()->deleteRow(1);
+    driver->advance(0.5f);
+    EXPECT_GT(brightness(driver->pixelAt(takenStrip)), 3 * 200);
+}
+
 // Catches a cancelled drag over the trash that deletes the cards, or leaves
 // them tinted, translucent or off their rows.
 TEST_F(FieldShowsProgramTest, ACancelledDragOverTheTrashPutsTheCardsBack) {

@@ -242,6 +242,25 @@ TEST_F(EventDispatcherTest, SwallowingSwitchedOnWhileATouchIsHeldCancelsTheClaim
     EXPECT_EQ(take(), "Te Me ");
 }
 
+// Catches a disabled claimer told of the cancel when a listener above it
+// starts swallowing (it hears nothing while off), or keeping the claim.
+TEST_F(EventDispatcherTest, ADisabledClaimerHearsNoCancelAndLosesTheTouch) {
+    Node* below = addNode(scene);
+    Node* top = addNode(scene);
+    auto* belowListener = listenOn(below, "B", true);
+    auto* topListener = listenOn(top, "T", true);
+
+    touch(Code::BEGAN, 0);
+    EXPECT_EQ(take(), "Tb Bb ");
+    belowListener->setEnabled(false);
+    topListener->setSwallowTouches(true);
+    EXPECT_EQ(take(), "");
+    belowListener->setEnabled(true);
+    topListener->setSwallowTouches(false);
+    touch(Code::ENDED, 0);
+    EXPECT_EQ(take(), "Te ");
+}
+
 TEST_F(EventDispatcherTest, ListenersRemovedOrAddedDuringDispatch) {
     Node* low = addNode(scene);
     Node* high = addNode(scene);

@@ -49,6 +49,8 @@ TEST(FieldModelSnap, SnapsBelowSixtyScreenUnitsOfAFreeSlotFacingIt) {
         {1.0f, {59, 0}, true},   {1.0f, {60, 0}, false}, {1.0f, {-59, 0}, true},
         {1.0f, {-40, -40}, true}, {1.0f, {0, 59}, true},  {0.5f, {119, 0}, true},
         {0.5f, {120, 0}, false},
+        // Ctrl+minus reaches 0.7: 60 / 0.7 = 85.71 is cut to 85, not rounded to 86.
+        {0.7f, {84.5f, 0}, true}, {0.7f, {85.5f, 0}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "zoom " << c.zoom << " at " << c.fromSlot.x << "," << c.fromSlot.y);

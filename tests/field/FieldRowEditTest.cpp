@@ -64,20 +64,6 @@ TEST(FieldRowEdit, InsertOnTheFirstRowMovesEveryCardDownAndDropsTheLast) {
     EXPECT_EQ(field.model.findCard(field.card(kLastRow - 1))->links[PlacedCard::down], FieldModel::kNoCard);
 }
 
-TEST(FieldRowEdit, DeleteOnAnEmptyRowMovesTheCardsBelowUpWithoutTrash) {
-    Field field({3, 5, 6});
-    const RowEdit edit = field.model.deleteRow(4);
-
-    EXPECT_TRUE(edit.removed.empty());
-    EXPECT_FALSE(edit.runsTrashSequence());
-    EXPECT_EQ(edit.moved.size(), 2u);
-    expectOnRow(field.model, field.card(3), 3);
-    expectOnRow(field.model, field.card(5), 4);
-    expectOnRow(field.model, field.card(6), 5);
-    EXPECT_FALSE(field.model.rowSlot(6).isOccupied());
-    EXPECT_EQ(field.model.findCard(field.card(5))->links[PlacedCard::up], field.card(3));
-}
-
 TEST(FieldRowEdit, DeleteSendsTheRowsOwnCardToTheTrash) {
     Field field({2, 3});
     const RowEdit edit = field.model.deleteRow(2);
@@ -85,6 +71,27 @@ TEST(FieldRowEdit, DeleteSendsTheRowsOwnCardToTheTrash) {
     EXPECT_EQ(edit.removed, std::vector<int>{field.card(2)});
     expectOnRow(field.model, field.card(3), 2);
     EXPECT_EQ(field.model.findCard(field.card(3))->links[PlacedCard::up], FieldModel::kNoCard);
+}
+
+// Catches a loop that stops one row short of the last (the card on row 40
+// stays behind), a relink that starts below the first two rows, and trash
+// for an empty row.
+TEST(FieldRowEdit, DeleteOnAnEmptyRowMovesTheCardsBelowUpToTheLastAndRelinks) {
+    Field field({0, 1, 3, kLastRow});
+    const RowEdit edit = field.model.deleteRow(2);
+
+    EXPECT_TRUE(edit.removed.empty());
+    EXPECT_FALSE(edit.runsTrashSequence());
+    EXPECT_EQ(edit.moved.size(), 2u);
+    expectOnRow(field.model, field.card(1), 1);
+    expectOnRow(field.model, field.card(3), 2);
+    expectOnRow(field.model, field.card(kLastRow), kLastRow - 1);
+    EXPECT_FALSE(field.model.rowSlot(kLastRow).isOccupied());
+    const PlacedCard* first = field.model.findCard(field.card(0));
+    const PlacedCard* second = field.model.findCard(field.card(1));
+    EXPECT_EQ(first->links[PlacedCard::down], field.card(1));
+    EXPECT_EQ(second->links[PlacedCard::up], field.card(0));
+    EXPECT_EQ(second->links[PlacedCard::down], field.card(3));
 }
 
 } // namespace

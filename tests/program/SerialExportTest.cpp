@@ -20,6 +20,7 @@
 #include <cerrno>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <stdlib.h>
 #include <sys/wait.h>
 
 using namespace pavlune;
@@ -57,6 +58,22 @@ std::string readFile(const std::string& path) {
     return text.str();
 }
 
+// A folder of the test's own, removed with everything in it.
+struct PrivateFolder {
+    PrivateFolder() {
+        std::string pattern = std::filesystem::temp_directory_path().string() + "/pavlune-export-XXXXXX";
+        if (::mkdtemp(pattern.data())) {
+            path = pattern;
+        }
+    }
+    ~PrivateFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::string operator/(const std::string& name) const { return path + "/" + name; }
+    std::string path;
+};
+
 class SerialExportTest : public ::testing::Test {
 protected:
     SerialExportTest() : serial(createPlatformSerialBackend()), tool(serial, output, errors) {}
@@ -80,8 +97,16 @@ TEST_F(SerialExportTest, StopReachesTheNamedDevice) {
 }
 
 TEST_F(SerialExportTest, DeviceThatCannotBeOpenedFailsWithTheReconnectMessage) {
-    const std::string path = board.devicePath();
-    board.vanish();
+    // The board's name goes with it, as a by-id link does; a pty number could
+    // come back for another test's board, this name cannot.
+    std::string path;
+    {
+        const PrivateFolder byId;
+        ASSERT_FALSE(byId.path.empty());
+        path = byId / "usb-board";
+        std::filesystem::create_symlink(board.devicePath(), path);
+        board.vanish();
+    }
     EXPECT_EQ(tool.stop(path, jam), SerialExport::kExitFailed);
     EXPECT_EQ(tool.send(path, que, {}), SerialExport::kExitFailed);
     const std::string reason = "pavlune-export: " + path + ": no such device (No such file or directory)\n";
@@ -91,9 +116,10 @@ TEST_F(SerialExportTest, DeviceThatCannotBeOpenedFailsWithTheReconnectMessage) {
 
 // A regular file given as DEVICE used to take the program and report success.
 TEST_F(SerialExportTest, OnlyATerminalDeviceIsWrittenTo) {
-    const std::string folder = ::testing::TempDir() + "pavlune-not-a-terminal";
-    std::filesystem::create_directories(folder);
-    const std::string file = folder + "/rows.txt";
+    const PrivateFolder own;
+    const std::string folder = own.path;
+    ASSERT_FALSE(folder.empty());
+    const std::string file = own / "rows.txt";
     {
         std::ofstream(file) << "basic 0\n";
     }
@@ -106,7 +132,6 @@ TEST_F(SerialExportTest, OnlyATerminalDeviceIsWrittenTo) {
     }
     EXPECT_EQ(readFile(file), "basic 0\n");
     EXPECT_EQ(output.str(), "");
-    std::filesystem::remove_all(folder);
 }
 
 TEST_F(SerialExportTest, BoardGoneMidSendFailsWithTheConnectionMessage) {
@@ -184,7 +209,9 @@ TEST_F(SerialExportTest, SendDeliversExactlyThePrintedBytes) {
 // The real binary, end to end, on the routines that take no long pause.
 TEST(SerialExportBinaryTest, StopAndRefusalsThroughTheBinary) {
     const std::string tool = std::string(PAVLUNE_BINARY_DIR) + "/bin/pavlune-export";
-    const std::string rowsFile = ::testing::TempDir() + "pavlune-send-rows.txt";
+    const PrivateFolder own;
+    ASSERT_FALSE(own.path.empty());
+    const std::string rowsFile = own / "rows.txt";
     {
         std::ofstream rows(rowsFile);
         rows << "full 4\nbasic 0\n\nfull 5\n";
@@ -195,7 +222,7 @@ TEST(SerialExportBinaryTest, StopAndRefusalsThroughTheBinary) {
     ASSERT_TRUE(board.waitForBytes(18, 2s));
     EXPECT_EQ(board.received(), " ms\nout(0)\nexit()\n");
 
-    const std::string errorsFile = ::testing::TempDir() + "pavlune-send-errors.txt";
+    const std::string errorsFile = own / "errors.txt";
     // que has no sequence that stops its board: the tool says so and fails.
     const CommandRun queStop = runCommand(tool + " --dialect que --stop " + board.devicePath() + " 2>" + errorsFile);
     EXPECT_EQ(queStop.status, 1);

@@ -1,75 +1,22 @@
 #include "catalogue/CardSet.h"
-#include "catalogue/CatalogueView.h"
-#include "program/QueProgramAssembler.h"
-#include "program/TextTransferAssembler.h"
-#include "sim/BoardSimulator.h"
 #include "tests/program/FieldRowsBuilder.h"
+#include "tests/sim/SimBench.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 namespace pavlune {
 namespace {
 
+using test::Bench;
+using test::Recorder;
+
 using namespace std::chrono_literals;
 using testing::card;
 using testing::oneSlotRows;
-
-// Records the changes as trace lines with the time since RUN, and the complaints.
-class Recorder : public BoardObserver {
-public:
-    void boardChanged(const BoardChange& change) override {
-        if (change.kind == BoardChange::Kind::run) {
-            run_ = change.at;
-        }
-        char time[32];
-        std::snprintf(time, sizeof time, "%.3f ", std::chrono::duration<double>(change.at - run_).count());
-        lines.push_back(time + change.describe());
-    }
-    void boardComplained(const std::string& message) override { complaints.push_back(message); }
-
-    std::vector<std::string> lines;
-    std::vector<std::string> complaints;
-
-private:
-    BoardClock::TimePoint run_{};
-};
-
-// A board on a virtual clock, fed as the send routine feeds it.
-struct Bench {
-    void feed(const std::string& bytes) {
-        for (const char byte : bytes) {
-            board.receive(byte);
-        }
-    }
-    // Everything the send routine writes for `rows`, all at once.
-    void send(Dialect dialect, const FieldRows& rows) {
-        const CatalogueView view(dialect, basic);
-        if (view.isByteCoded()) {
-            feed(QueProgramAssembler(view).assembleQueProgram(rows).image());
-            return;
-        }
-        for (const SendUnit& unit : TextTransferAssembler(view).assembleTextTransfer(rows)) {
-            feed(unit.text);
-        }
-    }
-    // Gives the board every turn it asks for until `until` after now.
-    void runFor(BoardClock::Duration until) {
-        const auto end = clock.now() + until;
-        for (auto next = board.advance(); next && *next <= end; next = board.advance()) {
-            clock.set(std::max(*next, clock.now()));
-        }
-        clock.set(end);
-    }
-
-    VirtualBoardClock clock;
-    Recorder recorder;
-    BoardSimulator board{clock, recorder};
-};
 
 class BoardSimulatorTest : public ::testing::Test, protected Bench {};
 

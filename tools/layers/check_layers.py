@@ -77,8 +77,6 @@ TEST_UNITS: dict[str, str] = {
 TEST_EXTRA: dict[str, set[str]] = {
     # A test that crosses screens opens the other screen through the app's navigator.
     "tests/editor": {"app", "saves"},
-    # Its expected bytes come from the export tool's printer (to be written by hand).
-    "tests/editor/BoardLinkPtyTest.cpp": {"export"},
 }
 TEST_SUPPORT = "tests/support"
 

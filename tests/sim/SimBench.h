@@ -1,0 +1,78 @@
+#pragma once
+
+// A simulated board on a virtual clock, fed as the send routine feeds it,
+// and what it did as trace lines.
+#include "catalogue/CatalogueView.h"
+#include "program/QueProgramAssembler.h"
+#include "program/TextTransferAssembler.h"
+#include "sim/BoardSimulator.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace pavlune::test {
+
+// Records the changes as trace lines with the time since RUN, and the complaints.
+class Recorder : public BoardObserver {
+public:
+    void boardChanged(const BoardChange& change) override {
+        if (change.kind == BoardChange::Kind::run) {
+            run_ = change.at;
+        }
+        char time[32];
+        std::snprintf(time, sizeof time, "%.3f ", std::chrono::duration<double>(change.at - run_).count());
+        lines.push_back(time + change.describe());
+    }
+    void boardComplained(const std::string& message) override { complaints.push_back(message); }
+
+    std::vector<std::string> lines;
+    std::vector<std::string> complaints;
+
+private:
+    BoardClock::TimePoint run_{};
+};
+
+struct Bench {
+    void feed(const std::string& bytes) {
+        for (const char byte : bytes) {
+            board.receive(byte);
+        }
+    }
+    // Everything the send routine writes for `rows`, all at once.
+    void send(Dialect dialect, const FieldRows& rows) {
+        const CatalogueView view(dialect, basic);
+        if (view.isByteCoded()) {
+            feed(QueProgramAssembler(view).assembleQueProgram(rows).image());
+            return;
+        }
+        for (const SendUnit& unit : TextTransferAssembler(view).assembleTextTransfer(rows)) {
+            feed(unit.text);
+        }
+    }
+    // Gives the board every turn it asks for until `until` after now.
+    void runFor(BoardClock::Duration until) {
+        const auto end = clock.now() + until;
+        // A loop that never waits would hold the board forever: a failure, not a hang.
+        int turns = 0;
+        for (auto next = board.advance(); next && *next <= end; next = board.advance()) {
+            if (++turns > kMostTurns) {
+                ADD_FAILURE() << "the board took more than " << kMostTurns << " turns";
+                break;
+            }
+            clock.set(std::max(*next, clock.now()));
+        }
+        clock.set(end);
+    }
+
+    static constexpr int kMostTurns = 100'000;
+    VirtualBoardClock clock;
+    Recorder recorder;
+    BoardSimulator board{clock, recorder};
+};
+
+} // namespace pavlune::test
