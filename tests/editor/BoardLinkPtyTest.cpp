@@ -58,7 +58,6 @@ TEST(BoardLinkPtyTest, TheBoardReceivesTheProgramByteForByte) {
     PtyBoard board;
     ASSERT_TRUE(board.isOpen());
     PtyLink pty(board.devicePath());
-    const FieldRows& rows = pty.rows;
     // Named on the command line, and no other board here: chosen by itself.
     const std::optional<SerialPortInfo> selected = pty.serial->getSelectedPort();
     ASSERT_TRUE(selected.has_value());
