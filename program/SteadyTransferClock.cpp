@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <ctime>
 #include <sys/prctl.h>
+#elif defined(_WIN32)
+#include <windows.h>
 #endif
 
 namespace pavlune {
@@ -33,6 +35,14 @@ void sleepUntilMonotonic(TransferClock::TimePoint moment) {
 }
 
 } // namespace
+#elif defined(_WIN32)
+namespace {
+
+// A sleep with the 1 ms timer resolution may still end a period late; the
+// last stretch is read off the clock instead.
+constexpr auto kSpinMargin = std::chrono::milliseconds(2);
+
+} // namespace
 #endif
 
 #if defined(__linux__)
@@ -46,7 +56,7 @@ SteadyTransferClock::SteadyTransferClock(std::unique_ptr<RealtimeKit> kit) : kit
 SteadyTransferClock::~SteadyTransferClock() = default;
 
 TransferClock::TimePoint SteadyTransferClock::now() {
-#if defined(__linux__)
+#if defined(__linux__) || defined(_WIN32)
     // Before the schedule's start is read, so that asking the broker (a few
     // ms on a busy machine) does not make the first byte late.
     priority_.raise();
@@ -68,12 +78,7 @@ void SteadyTransferClock::sleepUntil(TimePoint deadline) {
         // a few hundred microseconds at most; another sleep could not wake in time
     }
 #elif defined(_WIN32)
-    if (!prepared_) {
-        prepared_ = true;
-        periodRaised_ = timeBeginPeriod(1) == TIMERR_NOERROR;
-        savedPriority_ = GetThreadPriority(GetCurrentThread());
-        SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
-    }
+    priority_.raise();
     if (deadline - now() > kSpinMargin) {
         std::this_thread::sleep_until(deadline - kSpinMargin);
     }

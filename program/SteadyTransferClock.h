@@ -7,6 +7,8 @@
 
 #if defined(__linux__)
 #include "program/TransferThreadPriority.h"
+#elif defined(_WIN32)
+#include "program/WindowsTransferPriority.h"
 #endif
 
 namespace pavlune {
@@ -20,6 +22,10 @@ namespace pavlune {
 // (TransferThreadPriority: real-time scheduling where the system allows it,
 // else through RealtimeKit, else a short slice), so a wake-up and the write
 // after it run ahead of a busy machine's other work.
+//
+// On Windows the first use asks for the 1 ms timer resolution and raises the
+// thread's priority (WindowsTransferPriority); a sleep ends shortly before its
+// deadline and reads the clock up to it, as on Linux.
 // The clock puts the thread back as it was when destroyed.
 // Make one per transfer, on the thread that sends.
 class SteadyTransferClock : public TransferClock {
@@ -46,6 +52,8 @@ private:
     std::unique_ptr<RealtimeKit> kit_;
 #if defined(__linux__)
     TransferThreadPriority priority_{kit_.get()};
+#elif defined(_WIN32)
+    WindowsTransferPriority priority_;
 #endif
 };
 

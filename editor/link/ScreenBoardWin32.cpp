@@ -24,7 +24,20 @@ bool ScreenBoard::isRunning() {
 
 void ScreenBoard::stop() {}
 
-bool ScreenBoard::ensureRunning(std::string& failure) {
+bool ScreenBoard::isReady() {
+    return false;
+}
+
+int ScreenBoard::spawn(const std::string& /*beside*/, std::string& failure) {
+    failure = kProgram;
+    return -1;
+}
+
+std::string ScreenBoard::readFirstLine(int /*fd*/) {
+    return {};
+}
+
+bool ScreenBoard::attach(const std::string& /*device*/, std::string& failure) {
     failure = kProgram;
     return false;
 }

@@ -126,8 +126,24 @@ private:
     FileUtils();
 
     std::string resolveForReading(const std::string& filename) const;
+
+    // The platform's side, in FileUtilsPosix.cpp or FileUtilsWin32.cpp; the
+    // rest is shared.
     static std::string defaultWritablePath();
     static std::vector<std::string> defaultSearchPaths();
+    // The path with its folder separator at the end.
+    static std::string withSeparator(std::string path);
+    // Opens a regular file for reading without waiting on it (a pipe put in
+    // its place cannot hold the reader). False with `error` (an errno value)
+    // when it cannot be opened or is not a regular file.
+    static bool openForReading(const std::string& path, std::intptr_t& handle, std::uint64_t& size,
+                               int& error);
+    // Bytes read, 0 at the end of the file, -1 with `error` on failure.
+    static std::int64_t readSome(std::intptr_t handle, char* buffer, std::size_t capacity, int& error);
+    static void closeFile(std::intptr_t handle);
+    // A new uniquely named sibling, created exclusively and flushed to the
+    // disk, then moved over the target; removed again on any failure.
+    static bool writeAtomically(const char* data, std::size_t size, const std::string& fullPath);
 
     mutable std::mutex mutex_;
     std::string writablePath_;

@@ -3,11 +3,11 @@
 // the system's code page. Paths are given back with '/' separators; both
 // separators are accepted.
 #include "engine/base/FileUtils.h"
-#include "engine/base/PlistCodec.h"
 #include "engine/base/WideText.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <filesystem>
 #include <shlobj.h>
 #include <windows.h>
@@ -112,9 +112,7 @@ bool writeAll(HANDLE file, const char* data, std::size_t size) {
     return true;
 }
 
-// The write behind every writer: a new sibling file, flushed, then moved over
-// the target; on any failure the sibling is removed again.
-bool writeAtomically(const char* data, std::size_t size, const std::string& fullPath) {
+bool fileWriteAtomically(const char* data, std::size_t size, const std::string& fullPath) {
     if (fullPath.empty() || isSeparator(fullPath.back())) {
         return false;
     }
@@ -143,6 +141,23 @@ bool writeAtomically(const char* data, std::size_t size, const std::string& full
     return ok;
 }
 
+// The errno value that tells a reader's caller the same as a Windows error.
+int errnoFor(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return EACCES;
+    case ERROR_TOO_MANY_OPEN_FILES:
+        return EMFILE;
+    default:
+        return EIO;
+    }
+}
+
 std::string localAppDataFolder() {
     PWSTR folder = nullptr;
     std::string path;
@@ -159,13 +174,6 @@ std::string localAppDataFolder() {
 }
 
 } // namespace
-
-FileUtils* FileUtils::getInstance() {
-    static FileUtils instance;
-    return &instance;
-}
-
-FileUtils::FileUtils() : writablePath_(defaultWritablePath()), searchPaths_(defaultSearchPaths()) {}
 
 std::string FileUtils::defaultWritablePath() {
     std::string base = localAppDataFolder();
@@ -184,57 +192,6 @@ std::vector<std::string> FileUtils::defaultSearchPaths() {
     paths.push_back(withTrailingSeparator(PAVLUNE_SOURCE_ROOT));
 #endif
     return paths;
-}
-
-std::string FileUtils::getWritablePath() const {
-    std::string path;
-    {
-        std::lock_guard lock(mutex_);
-        path = writablePath_;
-    }
-    createDirectory(path);
-    return path;
-}
-
-void FileUtils::setWritablePath(const std::string& path) {
-    std::lock_guard lock(mutex_);
-    writablePath_ = path.empty() ? defaultWritablePath() : withTrailingSeparator(path);
-}
-
-std::vector<std::string> FileUtils::getSearchPaths() const {
-    std::lock_guard lock(mutex_);
-    return searchPaths_;
-}
-
-void FileUtils::setSearchPaths(const std::vector<std::string>& paths) {
-    std::vector<std::string> normalised;
-    for (const auto& path : paths) {
-        if (!path.empty()) {
-            normalised.push_back(withTrailingSeparator(path));
-        }
-    }
-    std::lock_guard lock(mutex_);
-    searchPaths_ = std::move(normalised);
-}
-
-std::string FileUtils::fullPathForFilename(const std::string& filename) const {
-    if (filename.empty()) {
-        return {};
-    }
-    if (isAbsolutePath(filename)) {
-        return isFileExist(filename) ? filename : std::string();
-    }
-    for (const auto& folder : getSearchPaths()) {
-        std::string candidate = folder + filename;
-        if (isFileExist(candidate)) {
-            return candidate;
-        }
-    }
-    return {};
-}
-
-std::string FileUtils::resolveForReading(const std::string& filename) const {
-    return isAbsolutePath(filename) ? filename : fullPathForFilename(filename);
 }
 
 // "C:/x", "C:\x", "\\server\share" and a rooted "/x" (on the current drive)
@@ -282,12 +239,6 @@ bool FileUtils::renameFile(const std::string& oldFullPath, const std::string& ne
     return replaceFile(oldFullPath, newFullPath);
 }
 
-bool FileUtils::renameFile(const std::string& dirPath, const std::string& oldName,
-                           const std::string& newName) const {
-    const std::string folder = withTrailingSeparator(dirPath);
-    return renameFile(folder + oldName, folder + newName);
-}
-
 std::int64_t FileUtils::getFileSize(const std::string& filePath) const {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!attributesOf(filePath, data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
@@ -325,87 +276,47 @@ std::vector<std::string> FileUtils::listFiles(const std::string& dirPath) const 
     return names;
 }
 
-std::optional<std::string> FileUtils::readFile(const std::string& filename) const {
-    const std::string path = resolveForReading(filename);
-    if (!isFileExist(path)) {
-        return std::nullopt;
-    }
+std::string FileUtils::withSeparator(std::string path) {
+    return withTrailingSeparator(std::move(path));
+}
+
+bool FileUtils::openForReading(const std::string& path, std::intptr_t& handle, std::uint64_t& size,
+                               int& error) {
     // Shared with writers and deleters: reading never stops a replace.
     HANDLE file =
         CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
+        error = errnoFor(GetLastError());
+        return false;
     }
-    std::string bytes;
-    char buffer[64 * 1024];
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
-            CloseHandle(file);
-            return std::nullopt;
-        }
-        if (got == 0) {
-            break;
-        }
-        bytes.append(buffer, got);
+    LARGE_INTEGER length{};
+    if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &length)) {
+        error = EINVAL;
+        CloseHandle(file);
+        return false;
     }
-    CloseHandle(file);
-    return bytes;
+    handle = reinterpret_cast<std::intptr_t>(file);
+    size = static_cast<std::uint64_t>(length.QuadPart);
+    return true;
 }
 
-std::vector<unsigned char> FileUtils::getFileData(const std::string& filename) const {
-    const auto bytes = readFile(filename);
-    if (!bytes) {
-        return {};
+std::int64_t FileUtils::readSome(std::intptr_t handle, char* buffer, std::size_t capacity, int& error) {
+    DWORD got = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(capacity, 1U << 30));
+    if (!ReadFile(reinterpret_cast<HANDLE>(handle), buffer, chunk, &got, nullptr)) {
+        error = errnoFor(GetLastError());
+        return -1;
     }
-    return std::vector<unsigned char>(bytes->begin(), bytes->end());
+    return got;
 }
 
-std::string FileUtils::getStringFromFile(const std::string& filename) const {
-    return readFile(filename).value_or(std::string());
+void FileUtils::closeFile(std::intptr_t handle) {
+    CloseHandle(reinterpret_cast<HANDLE>(handle));
 }
 
-bool FileUtils::writeDataToFile(const std::vector<unsigned char>& data, const std::string& fullPath) const {
-    return writeAtomically(reinterpret_cast<const char*>(data.data()), data.size(), fullPath);
-}
-
-bool FileUtils::writeStringToFile(const std::string& text, const std::string& fullPath) const {
-    return writeAtomically(text.data(), text.size(), fullPath);
-}
-
-std::optional<Value> FileUtils::readPropertyList(const std::string& filename) const {
-    const auto bytes = readFile(filename);
-    if (!bytes) {
-        return std::nullopt;
-    }
-    return PlistCodec::parse(*bytes);
-}
-
-ValueMap FileUtils::getValueMapFromFile(const std::string& filename) const {
-    auto root = readPropertyList(filename);
-    if (!root || root->getType() != Value::Type::MAP) {
-        return {};
-    }
-    return std::move(root->asValueMap());
-}
-
-ValueVector FileUtils::getValueVectorFromFile(const std::string& filename) const {
-    auto root = readPropertyList(filename);
-    if (!root || root->getType() != Value::Type::VECTOR) {
-        return {};
-    }
-    return std::move(root->asValueVector());
-}
-
-bool FileUtils::writeValueMapToFile(const ValueMap& map, const std::string& fullPath) const {
-    const std::string xml = PlistCodec::toXml(map);
-    return !xml.empty() && writeStringToFile(xml, fullPath);
-}
-
-bool FileUtils::writeValueVectorToFile(const ValueVector& vector, const std::string& fullPath) const {
-    const std::string xml = PlistCodec::toXml(vector);
-    return !xml.empty() && writeStringToFile(xml, fullPath);
+bool FileUtils::writeAtomically(const char* data, std::size_t size, const std::string& fullPath) {
+    return fileWriteAtomically(data, size, fullPath);
 }
 
 } // namespace engine

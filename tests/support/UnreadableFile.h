@@ -1,5 +1,32 @@
 #pragma once
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <string>
+#include <sys/stat.h>
+
+// While it lives, the file is held open with every kind of sharing refused,
+// as another program may hold it on Windows: opening it then fails with a
+// sharing violation, which the reader reports as EACCES.
+class UnreadableFile {
+public:
+    explicit UnreadableFile(const std::string& path) {
+        _sopen_s(&fd_, path.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYRW, _S_IREAD);
+    }
+    ~UnreadableFile() {
+        if (fd_ >= 0) {
+            _close(fd_);
+        }
+    }
+    UnreadableFile(const UnreadableFile&) = delete;
+    UnreadableFile& operator=(const UnreadableFile&) = delete;
+
+private:
+    int fd_ = -1;
+};
+#else
 #include <linux/capability.h>
 #include <string>
 #include <sys/stat.h>
@@ -37,3 +64,4 @@ private:
     __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct saved_[2]{};
 };
+#endif
