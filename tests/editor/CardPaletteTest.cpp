@@ -4,6 +4,8 @@
 #include "editor/cards/CardSprite.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/palette/CardPalette.h"
+#include "engine/2d/Director.h"
+#include "widgets/HitTest.h"
 #include "engine/2d/LabelAtlas.h"
 #include "engine/base/FileUtils.h"
 #include "tests/editor/PaletteFixture.h"
@@ -124,6 +126,28 @@ TEST_F(CardPaletteTest, DraggingACardOntoTheFieldSnapsItToTheRowItReachesAndSave
     const engine::ValueVector saved = engine::FileUtils::getInstance()->getValueVectorFromFile(programFilePath());
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(engine::valueForKey(saved[0].asValueMap(), "index").asInt(), 0);
+}
+
+// Catches a palette card let go beyond the window's top right corner that
+// stays under the back button, where no finger can grab it again.
+TEST_F(CardPaletteTest, ACardLetGoBeyondTheWindowsCornerEndsWhereItCanBeGrabbed) {
+    FieldBoard* board = editor->getBoard();
+    const engine::Size visible = engine::Director::getInstance()->getVisibleSize();
+    const Vec2 card = worldPosition(palette->paletteCard(0));
+    const Vec2 outside(visible.width + 300, visible.height + 300);
+    driver->touchBegan(card);
+    for (int step = 1; step <= 30; ++step) {
+        driver->touchMoved(card + (outside - card) * (static_cast<float>(step) / 30));
+    }
+    driver->touchEnded(outside);
+    driver->step();
+    ASSERT_EQ(board->cardNodes().size(), 1u);
+    const Vec2 centre = board->viewport().toScreen(board->model().placedCards().front().position);
+    EXPECT_LE(centre.x, visible.width);
+    EXPECT_GE(centre.x, 275.0f);
+    EXPECT_GE(centre.y, 0.0f);
+    EXPECT_LE(centre.y, visible.height);
+    EXPECT_FALSE(HitTest::worldBoundingBox(editor->getBackButton()).containsPoint(centre));
 }
 
 // Catches the offset kept under the set being entered instead of the one
