@@ -24,7 +24,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() {
+  echo "FAIL: $*" >&2
+  [ -s "$work/app.log" ] && sed "s/^/  app: /" "$work/app.log" >&2
+  exit 1
+}
 # Polls a command every 0.1 s until it succeeds; false after $1 seconds.
 wait_for() {
   local deadline=$((SECONDS + $1))
