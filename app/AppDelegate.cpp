@@ -1,10 +1,10 @@
 #include "app/AppDelegate.h"
 
+#include "editor/FieldScene.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/Scene.h"
 #include "engine/2d/events/EventCustom.h"
 #include "engine/2d/events/EventDispatcher.h"
-#include "editor/FieldScene.h"
 #include "engine/base/Scheduler.h"
 #include "engine/platform/GLView.h"
 #include "saves/SaveScene.h"
@@ -20,7 +20,8 @@ bool AppDelegate::applicationDidFinishLaunching() {
     engine::Director* director = engine::Director::getInstance();
     engine::GLView* view = director->getOpenGLView();
     if (!view) {
-        view = engine::GLView::createWithRect(kTitle, engine::Rect(0, 0, kWindowWidth, kWindowHeight), 1.0f, true);
+        view = engine::GLView::createWithRect(kTitle, engine::Rect(0, 0, kWindowWidth, kWindowHeight), 1.0f,
+                                              true);
         if (!view) {
             return false;
         }
@@ -52,7 +53,9 @@ void AppDelegate::applicationWillTerminate() {
     SaveDataManager::getInstance()->writeInBackground(nullptr);
 }
 
-void AppDelegate::applicationDidEnterBackground() { engine::Director::getInstance()->stopAnimation(); }
+void AppDelegate::applicationDidEnterBackground() {
+    engine::Director::getInstance()->stopAnimation();
+}
 
 void AppDelegate::applicationWillEnterForeground() {
     engine::Director* director = engine::Director::getInstance();

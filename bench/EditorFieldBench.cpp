@@ -31,13 +31,12 @@
 #include "store/SaveDataManager.h"
 #include "widgets/FieldScrollView.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -98,7 +97,8 @@ void measureOpening(engine::HeadlessDriver& driver, SaveData* record) {
 // Frames with the drag group following a finger that goes a few units a
 // frame: out to the right and back, and up and down by a little. The group
 // holds on to its rows until the finger is farther than the snap distance.
-Samples drag(engine::HeadlessDriver& driver, FieldBoard& board, int draggedId, int frames, Samples* moveOnly) {
+Samples drag(engine::HeadlessDriver& driver, FieldBoard& board, int draggedId, int frames,
+             Samples* moveOnly) {
     pavlune::FieldModel& model = board.model();
     CardSprite* dragged = board.nodeFor(draggedId);
     const Vec2 start = model.findCard(draggedId)->position;
@@ -135,7 +135,8 @@ FieldBoard& liftBlockInView(engine::HeadlessDriver& driver, SaveData* record, in
     FieldScene* editor = BenchEditor::open(driver, record);
     FieldBoard& board = *editor->getBoard();
     FieldScrollView* view = editor->getFieldView();
-    view->setContentOffset(Vec2(view->getContentOffset().x, 700 - board.model().rowSlot(kBlockTopRow).position.y));
+    view->setContentOffset(
+        Vec2(view->getContentOffset().x, 700 - board.model().rowSlot(kBlockTopRow).position.y));
     driver.step();
     topCard = board.model().cardOnRow(kBlockTopRow);
     board.model().liftBlock(topCard);
@@ -179,7 +180,8 @@ void measureDrag(engine::HeadlessDriver& driver, SaveData* record) {
     whole.row(wholeLabel.c_str());
     wholeMoveOnly.row("  of which FieldBoard::moveCards");
     std::printf("  last frame of the 10-card drag: %llu quads drawn, %llu culled, %llu draw calls\n",
-                static_cast<unsigned long long>(stats.quadsDrawn), static_cast<unsigned long long>(stats.quadsCulled),
+                static_cast<unsigned long long>(stats.quadsDrawn),
+                static_cast<unsigned long long>(stats.quadsCulled),
                 static_cast<unsigned long long>(stats.drawCalls));
 }
 
@@ -211,7 +213,8 @@ void measureSaving(engine::HeadlessDriver& driver, SaveData* record) {
                         FieldThumbnail::pictureOffset(editor->getBoard()->model(), visible));
                 });
                 write.time([&] {
-                    FieldThumbnail::write(SaveDataManager::getInstance(), record, picture, [&done] { done = true; });
+                    FieldThumbnail::write(SaveDataManager::getInstance(), record, picture,
+                                          [&done] { done = true; });
                 });
             });
             while (!done) {
@@ -237,7 +240,8 @@ void measureSaving(engine::HeadlessDriver& driver, SaveData* record) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::printf("load average at start: %s (%ld processors)\n", BenchSamples::loadAverage().c_str(), sysconf(_SC_NPROCESSORS_ONLN));
+    std::printf("load average at start: %s (%ld processors)\n", BenchSamples::loadAverage().c_str(),
+                sysconf(_SC_NPROCESSORS_ONLN));
     std::string folder;
     for (int a = 1; a < argc; ++a) {
         if (std::string(argv[a]) == "--short") {
@@ -252,8 +256,9 @@ int main(int argc, char** argv) {
     SaveData* record = bench.saveProgram();
     BenchEditor::describe(BenchEditor::open(driver, record));
     std::printf("program %s, store in %s\n", record->path.c_str(), bench.folder().c_str());
-    std::printf("headless 1024 x 768 at content scale 2, software renderer; figures are wall time, cpu = this "
-                "thread's processor time\n");
+    std::printf(
+        "headless 1024 x 768 at content scale 2, software renderer; figures are wall time, cpu = this "
+        "thread's processor time\n");
 
     measureOpening(driver, record);
     measureDrag(driver, record);

@@ -29,16 +29,15 @@
 #include "store/SaveDataManager.h"
 #include "widgets/FieldScrollView.h"
 
-#include <sys/inotify.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using engine::Vec2;
@@ -105,7 +104,8 @@ private:
 
 // Releases the touch at `finger` and times until the program file has been
 // renamed into place, stepping frames while it has not.
-void timeRelease(engine::HeadlessDriver& driver, RenameWatch& watch, const Vec2& finger, BenchSamples& samples) {
+void timeRelease(engine::HeadlessDriver& driver, RenameWatch& watch, const Vec2& finger,
+                 BenchSamples& samples) {
     watch.drain();
     samples.time([&] {
         driver.touchEnded(finger);
@@ -217,7 +217,8 @@ void measureBlockDrag(engine::HeadlessDriver& driver, BenchEditor& bench, const 
     driver.step();
 
     BenchSamples::header("1. frames while a finger drags a block of cards against the screen's edges");
-    std::printf("  block lift on row %d: %zu cards lifted, %zu dragged to the end\n", kBlockTopRow, lifted, dragged);
+    std::printf("  block lift on row %d: %zu cards lifted, %zu dragged to the end\n", kBlockTopRow, lifted,
+                dragged);
     frames.row("frame, block drag with edge scrolling", 8, 12);
     scrolling.row("  of which frames that scrolled the field");
 }
@@ -243,7 +244,8 @@ void measureReleases(engine::HeadlessDriver& driver, BenchEditor& bench, BenchSa
 // the save written on the frame or on the worker (as the application runs
 // it). Run beside a slow disk (LD_PRELOAD of the slow-fsync shim) to see
 // what an SD card's flush does to the frame.
-void measureDropFrames(engine::HeadlessDriver& driver, BenchEditor& bench, bool background, BenchSamples& frames) {
+void measureDropFrames(engine::HeadlessDriver& driver, BenchEditor& bench, bool background,
+                       BenchSamples& frames) {
     SaveDataManager* store = SaveDataManager::getInstance();
     if (background) {
         store->writeInBackground([](std::function<void()> closure) {
@@ -311,8 +313,10 @@ void measurePaletteDrag(engine::HeadlessDriver& driver, BenchEditor& bench, Benc
         }
         timeRelease(driver, watch, finger, releases);
     }
-    BenchSamples::header("2. frames while a card is dragged out of the palette (and against the bottom edge)");
-    std::printf("  %d drags, %zu cards placed\n", runs.paletteRuns, editor->getBoard()->cardNodes().size() - before);
+    BenchSamples::header(
+        "2. frames while a card is dragged out of the palette (and against the bottom edge)");
+    std::printf("  %d drags, %zu cards placed\n", runs.paletteRuns,
+                editor->getBoard()->cardNodes().size() - before);
     frames.row("frame, palette drag", 8, 12);
 }
 
@@ -338,7 +342,8 @@ int main(int argc, char** argv) {
     driver.runWithScene(engine::Scene::create());
     bench.saveProgram(kGapRow);
     BenchEditor::describe(BenchEditor::open(driver, bench.record()));
-    std::printf("headless 1024 x 768 at content scale 2, software renderer; wall time, cpu = this thread's\n");
+    std::printf(
+        "headless 1024 x 768 at content scale 2, software renderer; wall time, cpu = this thread's\n");
 
     measureBlockDrag(driver, bench, framePath);
     BenchSamples paletteReleases;

@@ -37,8 +37,6 @@
 #include "export/SerialExport.h"
 #include "program/SteadyTransferClock.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -47,6 +45,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using namespace pavlune;
@@ -65,8 +64,9 @@ struct TimedBoard {
         board = std::make_unique<PtyBoard>();
         auto inner = std::make_unique<TimedSerialBackend>(createPlatformSerialBackend());
         timed = inner.get();
-        serial = std::shared_ptr<PavluneCardSerialManager>(new PavluneCardSerialManager(std::move(inner)),
-                                                           [](PavluneCardSerialManager* manager) { manager->release(); });
+        serial = std::shared_ptr<PavluneCardSerialManager>(
+            new PavluneCardSerialManager(std::move(inner)),
+            [](PavluneCardSerialManager* manager) { manager->release(); });
     }
 
     std::vector<TransferGaps::TimePoint> arrivals() const {
@@ -109,8 +109,8 @@ std::size_t echoedLength(BoardLink& link) {
     return overlay ? overlay->getEchoedText().size() : 0;
 }
 
-SendFrames sendFromEditor(engine::HeadlessDriver& driver, SaveData* record, TimedBoard& board, FieldRows& rows,
-                          const std::string& hidden) {
+SendFrames sendFromEditor(engine::HeadlessDriver& driver, SaveData* record, TimedBoard& board,
+                          FieldRows& rows, const std::string& hidden) {
     board.serial->setExtraPorts({board.board->devicePath()});
     const LinkSetup setup{board.serial, [] { return std::make_unique<SteadyTransferClock>(); }};
     LinkSetup::install(&setup);
@@ -200,8 +200,8 @@ int main(int argc, char** argv) {
     DeviceManager::getInstance()->setCurrentDialect(jam);
     SaveData* record = bench.saveProgram();
     const BusyLoad busy(load);
-    std::printf("%d busy processes beside it; line time of a byte %.1f us (in every gap's excess)\n", busy.size(),
-                TransferGaps::lineTimeMicros());
+    std::printf("%d busy processes beside it; line time of a byte %.1f us (in every gap's excess)\n",
+                busy.size(), TransferGaps::lineTimeMicros());
 
     TimedBoard editorBoard;
     FieldRows rows;
@@ -216,7 +216,8 @@ int main(int argc, char** argv) {
     SerialExport(*toolBoard.serial, echo, errors).send(toolBoard.board->devicePath(), jam, rows);
     const PathFigures fromTool = figuresOf(toolBoard, schedule);
 
-    std::printf("\njam send of the editor's program: %zu rows, %zu bytes\n", rows.size(), schedule.bytes().size());
+    std::printf("\njam send of the editor's program: %zu rows, %zu bytes\n", rows.size(),
+                schedule.bytes().size());
     printPath("from the editor (BoardLink::play, frames drawn meanwhile)", fromEditor);
     printPath("from the export tool's code (SerialExport::send)", fromTool);
     compare("written", fromEditor.written, fromTool.written);

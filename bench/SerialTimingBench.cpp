@@ -21,18 +21,17 @@
 #include "export/SerialExport.h"
 #include "program/DBusRealtimeKit.h"
 
-#include <sched.h>
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <sched.h>
 #include <set>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace pavlune;
@@ -139,8 +138,8 @@ int main(int argc, char** argv) {
         realTime = probe.raised();
     }
     std::printf("load average at start: %s (%ld processors); RLIMIT_RTPRIO %ld; real-time scheduling %s\n",
-                BenchSamples::loadAverage().c_str(), sysconf(_SC_NPROCESSORS_ONLN), RealTimeScope::priorityLimit(),
-                realTime ? "allowed" : "NOT allowed");
+                BenchSamples::loadAverage().c_str(), sysconf(_SC_NPROCESSORS_ONLN),
+                RealTimeScope::priorityLimit(), realTime ? "allowed" : "NOT allowed");
     RealtimeKit::Limits limits;
     if (DBusRealtimeKit().readLimits(limits)) {
         std::printf("RealtimeKit answers: priorities up to %d, RLIMIT_RTTIME at most %lld us\n",
@@ -149,8 +148,9 @@ int main(int argc, char** argv) {
         std::printf("RealtimeKit does not answer on the system bus\n");
     }
     const BusyLoad busy(load);
-    std::printf("%d busy processes beside the transfers; line time of a byte %.1f us (in every gap's excess)\n",
-                busy.size(), TransferGaps::lineTimeMicros());
+    std::printf(
+        "%d busy processes beside the transfers; line time of a byte %.1f us (in every gap's excess)\n",
+        busy.size(), TransferGaps::lineTimeMicros());
 
     FieldRows jamRowsProgram;
     for (int row = 0; row < jamRows; ++row) {

@@ -1,6 +1,5 @@
 #include "device/OpenFailureReason.h"
 
-
 namespace pavlune {
 
 std::string describeOpenFailure(const PortOpenError& error) {

@@ -107,8 +107,9 @@ bool PavluneCardSerialManager::searchPorts(const std::function<void(bool)>& done
                 enumerated.push_back(port);
             }
         }
-        std::stable_partition(enumerated.begin(), enumerated.end(),
-                              [](const SerialPortInfo& port) { return port.transport == SerialPortInfo::Transport::usb; });
+        std::stable_partition(enumerated.begin(), enumerated.end(), [](const SerialPortInfo& port) {
+            return port.transport == SerialPortInfo::Transport::usb;
+        });
         for (const SerialPortInfo& port : enumerated) {
             if (port.transport != SerialPortInfo::Transport::native) {
                 add(port);
@@ -154,7 +155,8 @@ void PavluneCardSerialManager::setLastPort(const std::string& name, const std::s
 void PavluneCardSerialManager::selectChosenLocked() {
     selectedIndex_ = -1;
     if (chosenName_.empty() && !preferredPort_.empty() &&
-        std::any_of(ports_.begin(), ports_.end(), [this](auto* port) { return port->getName() == preferredPort_; })) {
+        std::any_of(ports_.begin(), ports_.end(),
+                    [this](auto* port) { return port->getName() == preferredPort_; })) {
         chosenName_ = preferredPort_;
     }
     for (std::size_t i = 0; i < ports_.size(); ++i) {

@@ -25,7 +25,7 @@ void configureLine(int fd) {
         return;
     }
     line.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | INPCK |
-                                          IXON | IXOFF | IXANY);
+                                           IXON | IXOFF | IXANY);
     line.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     line.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     line.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB);
@@ -95,8 +95,8 @@ bool TermiosPort::writeByte(std::uint8_t byte) {
             return false;
         }
         // The line is full: wait for room, but never past the deadline.
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             return false;
         }
