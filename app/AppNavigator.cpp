@@ -10,8 +10,7 @@
 
 namespace {
 
-template <typename Transition>
-bool replaceWith(engine::Node* screen) {
+template <typename Transition> bool replaceWith(engine::Node* screen) {
     auto* scene = engine::Scene::create();
     if (!scene || !screen) {
         return false;
@@ -31,4 +30,6 @@ bool AppNavigator::openEditor(SaveData* record) {
     return replaceWith<engine::TransitionSlideInB>(FieldScene::create(record));
 }
 
-bool AppNavigator::openList() { return replaceWith<engine::TransitionSlideInT>(SaveScene::create()); }
+bool AppNavigator::openList() {
+    return replaceWith<engine::TransitionSlideInT>(SaveScene::create());
+}

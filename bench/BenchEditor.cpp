@@ -16,13 +16,12 @@
 #include "store/SaveData.h"
 #include "store/SaveDataManager.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -86,8 +85,8 @@ engine::ValueVector makeProgram(const pavlune::FieldModel& model, int gapRow) {
         const engine::Size size = faceSize(kind);
         const Vec2 centre(slot.connectorPoint(0).x + size.width / 2, slot.position.y);
         rowsRight = std::max(rowsRight, centre.x + size.width / 2);
-        elements.emplace_back(pavlune::ProgramDocument::elementFor(kind.cardSet, kind.cardIndex, centre, zOrder++,
-                                                                   number ? std::to_string(10 + r) : ""));
+        elements.emplace_back(pavlune::ProgramDocument::elementFor(
+            kind.cardSet, kind.cardIndex, centre, zOrder++, number ? std::to_string(10 + r) : ""));
     }
     std::mt19937 random(2026);
     const float top = model.rowSlot(0).position.y;
@@ -98,7 +97,8 @@ engine::ValueVector makeProgram(const pavlune::FieldModel& model, int gapRow) {
         const Kind kind = kindFor(number, n + 7);
         const engine::Size size = faceSize(kind);
         const float left = rowsRight + 20 + size.width / 2;
-        const float right = std::max(left, static_cast<float>(pavlune::FieldModel::kDragRightEdge) - size.width / 2);
+        const float right =
+            std::max(left, static_cast<float>(pavlune::FieldModel::kDragRightEdge) - size.width / 2);
         std::uniform_real_distribution<float> x(left, right);
         std::uniform_real_distribution<float> y(bottom, top);
         elements.emplace_back(pavlune::ProgramDocument::elementFor(kind.cardSet, kind.cardIndex,

@@ -1,18 +1,18 @@
 #include "bench/BenchSamples.h"
 
-#include <time.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <time.h>
 
 void BenchSamples::time(const std::function<void()>& work) {
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = threadCpuMs();
     work();
     cpu_.push_back(threadCpuMs() - cpuStart);
-    wall_.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    wall_.push_back(
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
 }
 
 void BenchSamples::dropLast() {
@@ -62,8 +62,8 @@ std::string BenchSamples::loadAverage() {
 }
 
 void BenchSamples::header(const char* title) {
-    std::printf("\n%s\n%-44s %5s %8s %8s %8s %8s | %8s %8s %8s | %s\n", title, "  (milliseconds)", "runs", "mean",
-                "median", "p99", "max", "cpu mean", "cpu med", "cpu p99", "goal");
+    std::printf("\n%s\n%-44s %5s %8s %8s %8s %8s | %8s %8s %8s | %s\n", title, "  (milliseconds)", "runs",
+                "mean", "median", "p99", "max", "cpu mean", "cpu med", "cpu p99", "goal");
 }
 
 void BenchSamples::row(const char* what, double meanGoal, double p99Goal) const {
@@ -76,9 +76,11 @@ void BenchSamples::row(const char* what, double meanGoal, double p99Goal) const 
         met = met && w.mean < meanGoal;
     }
     if (p99Goal > 0) {
-        goal += std::string(goal.empty() ? "" : ", ") + "p99 < " + std::to_string(static_cast<int>(p99Goal)) + " ms";
+        goal += std::string(goal.empty() ? "" : ", ") + "p99 < " + std::to_string(static_cast<int>(p99Goal)) +
+                " ms";
         met = met && w.p99 < p99Goal;
     }
-    std::printf("%-44s %5zu %8.2f %8.2f %8.2f %8.2f | %8.2f %8.2f %8.2f | %-24s %s\n", what, size(), w.mean, w.median,
-                w.p99, w.max, c.mean, c.median, c.p99, goal.c_str(), goal.empty() ? "" : (met ? "met" : "MISSED"));
+    std::printf("%-44s %5zu %8.2f %8.2f %8.2f %8.2f | %8.2f %8.2f %8.2f | %-24s %s\n", what, size(), w.mean,
+                w.median, w.p99, w.max, c.mean, c.median, c.p99, goal.c_str(),
+                goal.empty() ? "" : (met ? "met" : "MISSED"));
 }

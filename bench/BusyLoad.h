@@ -1,7 +1,6 @@
 #pragma once
 
 #include <sys/types.h>
-
 #include <vector>
 
 // Load beside a measurement, like a few `yes > /dev/null`: child processes

@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
             return false;
         }
         Node* card = event->getCurrentTarget();
-        const bool inside = card->getBoundingBox().containsPoint(card->getParent()->convertToNodeSpace(touch->getLocation()));
+        const bool inside =
+            card->getBoundingBox().containsPoint(card->getParent()->convertToNodeSpace(touch->getLocation()));
         claimed += inside ? 1 : 0;
         return inside;
     };
@@ -65,10 +66,11 @@ int main(int argc, char** argv) {
     for (int i = 0; i < nodes; ++i) {
         Node* card = Node::create();
         card->setContentSize(Size(100, 100));
-        card->setPosition(Vec2(static_cast<float>(60 + (i % 9) * 110), static_cast<float>(60 + (i / 9) * 48)));
+        card->setPosition(
+            Vec2(static_cast<float>(60 + (i % 9) * 110), static_cast<float>(60 + (i / 9) * 48)));
         content->addChild(card, i % 3);
-        card->runAction(RepeatForever::create(Sequence::create(MoveBy::create(0.5f, Vec2(4, 0)),
-                                                               MoveBy::create(0.5f, Vec2(-4, 0)))));
+        card->runAction(RepeatForever::create(
+            Sequence::create(MoveBy::create(0.5f, Vec2(4, 0)), MoveBy::create(0.5f, Vec2(-4, 0)))));
         director->getEventDispatcher()->addEventListenerWithSceneGraphPriority(prototype->clone(), card);
         if (i % 5 == 0) {
             card->schedule([&ticks](float) { ++ticks; }, "tick");
@@ -119,10 +121,11 @@ int main(int argc, char** argv) {
 
     std::printf("nodes with an action and a touch listener: %d (%d with a per-frame schedule)\n", nodes,
                 (nodes + 4) / 5);
-    std::printf("scheduler + action frame: %.1f us (mean of %d frames; %d schedule calls)\n", frameMicros, frames,
-                ticks);
-    std::printf("touch began (every listener asked, bounding-box test each): %.1f us (mean of %d; %d claims)\n",
-                beganMicros / gestures, gestures, claimed);
+    std::printf("scheduler + action frame: %.1f us (mean of %d frames; %d schedule calls)\n", frameMicros,
+                frames, ticks);
+    std::printf(
+        "touch began (every listener asked, bounding-box test each): %.1f us (mean of %d; %d claims)\n",
+        beganMicros / gestures, gestures, claimed);
     std::printf("touch began with handlers that do nothing:                   %.1f us (mean of %d)\n",
                 bareMicros / gestures, gestures);
     std::printf("touch moved or ended (claimers only):                        %.1f us (mean of %d)\n",

@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
     std::vector<Label*> labels;
     start = Clock::now();
     for (int i = 0; i < count; ++i) {
-        const std::string text = i % 2 ? "COM3 (USB Serial Port) Search ..." : "しっぱい せつぞくしなおしてください。";
+        const std::string text =
+            i % 2 ? "COM3 (USB Serial Port) Search ..." : "しっぱい せつぞくしなおしてください。";
         Label* label = Label::createWithSystemFont(text, i % 2 ? "Helvetica" : "HiraKakuProN-W6", 12);
         label->setPosition(60.0f + static_cast<float>(i % 4) * 250, 20.0f + static_cast<float>(i / 4) * 28);
         label->setColor(Color3B(30, 30, 30));

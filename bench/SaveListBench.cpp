@@ -13,7 +13,6 @@
 // Usage: pavlune-bench-save-list [programs]
 
 #include "app/AppDelegate.h"
-#include "widgets/FieldScrollView.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/Scene.h"
 #include "engine/base/FileUtils.h"
@@ -23,12 +22,7 @@
 #include "saves/SaveItemView.h"
 #include "saves/SaveScene.h"
 #include "saves/ThumbnailLoader.h"
-
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
+#include "widgets/FieldScrollView.h"
 
 #include <algorithm>
 #include <chrono>
@@ -36,7 +30,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <spawn.h>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
 #include <vector>
 
 extern char** environ;
@@ -65,11 +64,14 @@ void writeStore(const fs::path& root, int programs) {
     image.saveToFile((folder / "img1.png").string());
 
     std::ofstream list(folder / "list.plist");
-    list << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>lastid</key><integer>"
+    list << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist "
+            "version=\"1.0\"><dict><key>lastid</key><integer>"
          << programs << "</integer><key>datas</key><array>\n";
     for (int n = programs; n >= 1; --n) {
-        list << "<dict><key>identifer</key><integer>" << n << "</integer><key>title</key><string>2026/12/5 9:3:" << n
-             << "</string><key>path</key><string>savedatas/" << n << ".plist</string><key>imagepath</key><string>"
+        list << "<dict><key>identifer</key><integer>" << n
+             << "</integer><key>title</key><string>2026/12/5 9:3:" << n
+             << "</string><key>path</key><string>savedatas/" << n
+             << ".plist</string><key>imagepath</key><string>"
              << "savedatas/img" << n << ".png</string><key>modify</key><string>2026/12/5 9:3:" << n
              << "</string></dict>\n";
         std::ofstream(folder / (std::to_string(n) + ".plist"))
@@ -182,13 +184,13 @@ std::pair<double, double> timedStep(engine::HeadlessDriver& driver) {
     const auto start = Clock::now();
     const double cpuStart = threadCpuMs();
     driver.step();
-    return {std::chrono::duration<double, std::milli>(Clock::now() - start).count(), threadCpuMs() - cpuStart};
+    return {std::chrono::duration<double, std::milli>(Clock::now() - start).count(),
+            threadCpuMs() - cpuStart};
 }
 
 // Scrolls from one end of the strip to the other and back, twice, `stride`
 // units at a time, calling `atOffset` at each offset.
-template <typename Step>
-void sweepStrip(FieldScrollView* view, float stride, Step atOffset) {
+template <typename Step> void sweepStrip(FieldScrollView* view, float stride, Step atOffset) {
     const float end = -(view->getContentSize().width - view->viewSize.width);
     for (int pass = 0; pass < 2; ++pass) {
         for (float x = 0; x >= end; x -= stride) {
@@ -276,10 +278,12 @@ int main(int argc, char** argv) {
     }
     if (!starts.empty()) {
         std::sort(starts.begin(), starts.end());
-        std::printf("process start to the first frame of the list: median %.1f ms, best %.1f ms, worst %.1f ms (%zu runs)\n",
+        std::printf("process start to the first frame of the list: median %.1f ms, best %.1f ms, worst %.1f "
+                    "ms (%zu runs)\n",
                     starts[starts.size() / 2], starts.front(), starts.back(), starts.size());
         std::sort(cpus.begin(), cpus.end());
-        std::printf("  processor time of the child up to that frame: median %.1f ms\n", cpus[cpus.size() / 2]);
+        std::printf("  processor time of the child up to that frame: median %.1f ms\n",
+                    cpus[cpus.size() / 2]);
     }
     fling(data);
     std::error_code ignored;

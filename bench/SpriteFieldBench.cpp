@@ -13,11 +13,10 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
-
 #include <algorithm>
-#include <ctime>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <random>
 #include <string>
 #include <vector>
@@ -72,7 +71,8 @@ Figures measure(HeadlessDriver& driver, int frames) {
     for (int i = 0; i < frames; ++i) {
         const auto start = std::chrono::steady_clock::now();
         driver.step(1.0f / 60);
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     Figures f;
     f.cpuMs = (threadCpuMs() - cpuStart) / frames;
@@ -90,11 +90,13 @@ Figures measure(HeadlessDriver& driver, int frames) {
 }
 
 void print(const char* label, const Figures& f) {
-    std::printf("%-34s cpu %6.2f ms | wall mean %6.2f ms  median %6.2f ms  p95 %6.2f ms  max %6.2f ms | quads drawn "
-                "%4llu, culled %4llu, draw calls %llu\n",
-                label, f.cpuMs, f.meanMs, f.medianMs, f.p95Ms, f.maxMs, static_cast<unsigned long long>(f.lastFrame.quadsDrawn),
-                static_cast<unsigned long long>(f.lastFrame.quadsCulled),
-                static_cast<unsigned long long>(f.lastFrame.drawCalls));
+    std::printf(
+        "%-34s cpu %6.2f ms | wall mean %6.2f ms  median %6.2f ms  p95 %6.2f ms  max %6.2f ms | quads drawn "
+        "%4llu, culled %4llu, draw calls %llu\n",
+        label, f.cpuMs, f.meanMs, f.medianMs, f.p95Ms, f.maxMs,
+        static_cast<unsigned long long>(f.lastFrame.quadsDrawn),
+        static_cast<unsigned long long>(f.lastFrame.quadsCulled),
+        static_cast<unsigned long long>(f.lastFrame.drawCalls));
 }
 
 } // namespace
@@ -133,9 +135,10 @@ int main() {
     };
     driver.runWithScene(scene);
 
-    std::printf("%d sprites of 100x100 design units (200x200 px pictures) over %d screens, each with a running "
-                "action; 1024x768, software renderer\n",
-                kSprites, kScreens);
+    std::printf(
+        "%d sprites of 100x100 design units (200x200 px pictures) over %d screens, each with a running "
+        "action; 1024x768, software renderer\n",
+        kSprites, kScreens);
     runActions(false);
     measure(driver, kWarmupFrames);
     print("moving: field at the top", measure(driver, kMeasuredFrames));

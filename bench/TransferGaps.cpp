@@ -48,7 +48,8 @@ TransferGaps::Figures TransferGaps::measure(const std::vector<TimePoint>& times)
     figures.p50 = excess[excess.size() / 2];
     figures.p99 = excess[std::min(excess.size() - 1, excess.size() * 99 / 100)];
     figures.max = excess.back();
-    const auto nominal = nominalPauses + pavlune::PacedPortWriter::lineTime(static_cast<long long>(excess.size()));
+    const auto nominal =
+        nominalPauses + pavlune::PacedPortWriter::lineTime(static_cast<long long>(excess.size()));
     figures.totalSeconds = Seconds(times.back() - times.front()).count();
     figures.nominalSeconds = Seconds(nominal).count();
     figures.totalDifferencePercent = 100.0 * (figures.totalSeconds / figures.nominalSeconds - 1.0);

@@ -17,7 +17,8 @@ inline constexpr int kCardSetCount = 3;
 // The card set with this index (a tab's tag, the "tab" of a program file), or
 // nothing outside 0..2.
 constexpr std::optional<CardSet> cardSetFromIndex(int index) {
-    return index >= 0 && index < kCardSetCount ? std::optional<CardSet>(static_cast<CardSet>(index)) : std::nullopt;
+    return index >= 0 && index < kCardSetCount ? std::optional<CardSet>(static_cast<CardSet>(index))
+                                               : std::nullopt;
 }
 
 } // namespace pavlune

@@ -17,7 +17,8 @@ inline constexpr int kDialectCount = 3;
 // The dialect with this index (a chooser's tag, a command-line value), or
 // nothing outside 0..2.
 constexpr std::optional<Dialect> dialectFromIndex(int index) {
-    return index >= 0 && index < kDialectCount ? std::optional<Dialect>(static_cast<Dialect>(index)) : std::nullopt;
+    return index >= 0 && index < kDialectCount ? std::optional<Dialect>(static_cast<Dialect>(index))
+                                               : std::nullopt;
 }
 
 } // namespace pavlune

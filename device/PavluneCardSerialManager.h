@@ -134,7 +134,7 @@ private:
     std::function<void()> portArrivalHandler_;
     std::function<void()> portRemovalHandler_;
 
-    std::mutex searchMutex_; // one enumeration at a time
+    std::mutex searchMutex_;       // one enumeration at a time
     mutable std::mutex portMutex_; // the open port and lastOpenError_
     PortOpenError lastOpenError_;
     std::unique_ptr<SerialBackend> backend_;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device/PortOpenError.h"
 #include "device/PortEventSource.h"
+#include "device/PortOpenError.h"
 #include "device/SerialPortInfo.h"
 
 #include <cstdint>

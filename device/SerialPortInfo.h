@@ -36,7 +36,9 @@ struct SerialPortInfo {
     }
 
     // Whether a search may choose this port when the user has chosen none.
-    bool choosableBySearch() const { return transport != Transport::native && transport != Transport::screen; }
+    bool choosableBySearch() const {
+        return transport != Transport::native && transport != Transport::screen;
+    }
 
     bool operator==(const SerialPortInfo&) const = default;
 };

@@ -35,7 +35,9 @@ EditorKeys::~EditorKeys() {
     listener_->release();
 }
 
-void EditorKeys::addCloser(std::function<bool()> closer) { closers_.push_back(std::move(closer)); }
+void EditorKeys::addCloser(std::function<bool()> closer) {
+    closers_.push_back(std::move(closer));
+}
 
 bool EditorKeys::keyPressed(const EventKeyboard& key) {
     const KeyCode code = key.getKeyCode();
@@ -45,8 +47,8 @@ bool EditorKeys::keyPressed(const EventKeyboard& key) {
         return false;
     }
     // Held keys repeat only where repeating makes sense: scrolling, zoom, undo.
-    if (key.isRepeat() && (code == KeyCode::KEY_ESCAPE || code == KeyCode::KEY_F5 || code == KeyCode::KEY_ENTER ||
-                           code == KeyCode::KEY_KP_ENTER)) {
+    if (key.isRepeat() && (code == KeyCode::KEY_ESCAPE || code == KeyCode::KEY_F5 ||
+                           code == KeyCode::KEY_ENTER || code == KeyCode::KEY_KP_ENTER)) {
         return true;
     }
     switch (code) {
@@ -123,9 +125,8 @@ bool EditorKeys::keyPressed(const EventKeyboard& key) {
 bool EditorKeys::closeOne() {
     // Copied: a closer may add to the list while it closes.
     const std::vector<std::function<bool()>> closers = closers_;
-    return std::any_of(closers.begin(), closers.end(), [](const std::function<bool()>& close) {
-        return close && close();
-    });
+    return std::any_of(closers.begin(), closers.end(),
+                       [](const std::function<bool()>& close) { return close && close(); });
 }
 
 void EditorKeys::zoomTo(float zoom) {

@@ -1,5 +1,7 @@
 #include "editor/FieldScene.h"
 
+#include "catalogue/DeviceManager.h"
+#include "device/PavluneCardSerialManager.h"
 #include "editor/EditorKeyBindings.h"
 #include "editor/EditorKeys.h"
 #include "editor/FieldThumbnail.h"
@@ -25,8 +27,6 @@
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerMouse.h"
 #include "engine/2d/events/EventMouse.h"
-#include "catalogue/DeviceManager.h"
-#include "device/PavluneCardSerialManager.h"
 #include "program/CardNumberRule.h"
 #include "store/AppSettings.h"
 #include "store/SaveDataManager.h"
@@ -89,7 +89,8 @@ bool FieldScene::init(SaveData* data) {
     if (!record || !paletteLayer) {
         return false;
     }
-    SaveDataManager::getInstance()->setWriteOutcomeHandler([this](bool written) { reportSaveOutcome(written); });
+    SaveDataManager::getInstance()->setWriteOutcomeHandler(
+        [this](bool written) { reportSaveOutcome(written); });
     const Size visible = engine::Director::getInstance()->getVisibleSize();
     if (engine::Sprite* trashSprite = TrashCan::createSprite(visible)) {
         paletteLayer->addChild(trashSprite);
@@ -249,14 +250,15 @@ bool FieldScene::buildField() {
     fieldView->delegate = this;
     // The same sheet as the model's (FieldGeometry), computed alike.
     const auto sheetHeight = static_cast<float>(visible.height * design::kFieldHeightFactor);
-    fieldView->setContentSize(Size(static_cast<float>(visible.width * design::kFieldWidthFactor), sheetHeight));
-    fieldView->setContentOffset(Vec2(0, static_cast<float>(-(visible.height * design::kFieldInitialScrollFactor))));
+    fieldView->setContentSize(
+        Size(static_cast<float>(visible.width * design::kFieldWidthFactor), sheetHeight));
+    fieldView->setContentOffset(
+        Vec2(0, static_cast<float>(-(visible.height * design::kFieldInitialScrollFactor))));
     fieldView->setZoomScale(1.0f);
     fieldView->minScale = 0.5f;
     fieldView->maxScale = 1.0f;
     fieldView->bounceable = false;
-    if (auto* paper =
-            engine::LayerColor::create(engine::Color4B::WHITE, visible.width * 2, sheetHeight)) {
+    if (auto* paper = engine::LayerColor::create(engine::Color4B::WHITE, visible.width * 2, sheetHeight)) {
         paper->setPosition(-visible.width / 2, 0);
         fieldView->addChild(paper);
     }
@@ -321,15 +323,14 @@ void FieldScene::loadField() {
         return;
     }
     const bool unreadable = problem->kind == SaveDataManager::Problem::Kind::Unreadable;
-    const std::string message = unreadable
-                                    ? std::string(kUnreadableMessage) + "\n" + problem->file + "\n(" + problem->detail + ")"
-                                    : std::string(kSetAsideMessage) + "\n" + problem->detail;
+    const std::string message =
+        unreadable ? std::string(kUnreadableMessage) + "\n" + problem->file + "\n(" + problem->detail + ")"
+                   : std::string(kSetAsideMessage) + "\n" + problem->detail;
     const std::string title = unreadable ? kFailureCaption : kNoticeCaption;
     // Once the editor has slid in.
-    runAction(engine::Sequence::create(engine::DelayTime::create(design::kSceneTransitionDuration),
-                                       engine::CallFunc::create([this, message, title] {
-                                           Notice::show(this, message, title);
-                                       })));
+    runAction(engine::Sequence::create(
+        engine::DelayTime::create(design::kSceneTransitionDuration),
+        engine::CallFunc::create([this, message, title] { Notice::show(this, message, title); })));
 }
 
 void FieldScene::captureThumbnail(std::function<void()> done) {

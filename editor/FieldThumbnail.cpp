@@ -70,7 +70,8 @@ engine::RenderTexture* FieldThumbnail::capture(engine::Node* content, const engi
 void FieldThumbnail::write(SaveDataManager* store, SaveData* data, engine::RenderTexture* texture,
                            std::function<void()> done) {
     // The picture of a program that could not be read stays that program's.
-    const std::string file = store && !store->isWriteProtected(data) ? store->getImageFullPath(data) : std::string();
+    const std::string file =
+        store && !store->isWriteProtected(data) ? store->getImageFullPath(data) : std::string();
     if (file.empty() || !texture) {
         if (done) {
             engine::Director::getInstance()->getScheduler()->performFunctionInCocosThread(std::move(done));

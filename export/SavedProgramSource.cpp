@@ -24,8 +24,8 @@ const engine::Size kEditorVisibleSize(1024, 768);
 constexpr float kPictureScale = 2.0f;
 
 std::uint32_t bigEndian32(const unsigned char* bytes) {
-    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8) |
-           std::uint32_t{bytes[3]};
+    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
+           (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
 }
 
 bool endsWith(const std::string& text, const std::string& end) {
@@ -57,7 +57,8 @@ void SavedProgramSource::listPrograms(std::ostream& out) {
     // nothing in the store is moved, created or written.
     SaveDataManager* store = SaveDataManager::create(nullptr, SaveDataManager::Access::ReadOnly);
     for (const SaveData* data : store->getDatas()) {
-        out << data->identifier << '\t' << escapeText(data->modify) << '\t' << escapeText(data->title) << '\n';
+        out << data->identifier << '\t' << escapeText(data->modify) << '\t' << escapeText(data->title)
+            << '\n';
     }
     engine::AutoreleasePool::current().clear();
 }
@@ -92,7 +93,8 @@ bool SavedProgramSource::fieldRowsOf(const std::string& program, FieldRows& rows
         return false;
     }
     const FieldGeometry geometry(kEditorVisibleSize, pictureDesignSize("res/r_field_no.png"),
-                                 pictureDesignSize("res/r_field.png"), pictureDesignSize("res/r_btn_add.png"));
+                                 pictureDesignSize("res/r_field.png"),
+                                 pictureDesignSize("res/r_btn_add.png"));
     const DeviceManager* catalogue = DeviceManager::getInstance();
     FieldModel model(geometry, catalogue->getView());
     ProgramDocument document;

@@ -19,7 +19,8 @@ SerialExport::SerialExport(std::ostream& output, std::ostream& errors)
 SerialExport::SerialExport(PavluneCardSerialManager& serial, std::ostream& output, std::ostream& errors,
                            TransferClock* clock)
     : serial_(serial), output_(output), errors_(errors),
-      ownClock_(clock ? nullptr : std::make_unique<SteadyTransferClock>()), clock_(clock ? *clock : *ownClock_) {}
+      ownClock_(clock ? nullptr : std::make_unique<SteadyTransferClock>()),
+      clock_(clock ? *clock : *ownClock_) {}
 
 SerialExport::~SerialExport() = default;
 
@@ -47,7 +48,8 @@ int SerialExport::finish(bool done, const std::string& message, const std::strin
 
 std::string SerialExport::reasonFor(const std::string& device, const PavluneAppsError& error) const {
     if (error == PavluneAppsError::cannotStop()) {
-        return "pavlune-export: this dialect has no sequence that stops a running program; press the board's reset "
+        return "pavlune-export: this dialect has no sequence that stops a running program; press the board's "
+               "reset "
                "button";
     }
     if (serial_.getLastOpenError().ok() || error.title != PavluneAppsError::portNotOpened().title) {

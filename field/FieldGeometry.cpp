@@ -3,7 +3,9 @@
 namespace pavlune {
 
 namespace {
-engine::Vec2 point(double x, double y) { return {static_cast<float>(x), static_cast<float>(y)}; }
+engine::Vec2 point(double x, double y) {
+    return {static_cast<float>(x), static_cast<float>(y)};
+}
 } // namespace
 
 FieldGeometry::FieldGeometry(engine::Size visibleSize, engine::Size plateSize, engine::Size slotSize,
@@ -23,8 +25,7 @@ FieldRowLayout FieldGeometry::row(int row) const {
     const double plateW = plateSize_.width;
     const double plateH = plateSize_.height;
     const double plateX = ((kDesignWidth - kPaletteWidth) * 0.5 + kPaletteWidth) - kPlateShift;
-    const double plateY =
-        (visibleSize_.height * kContentHeightFactor - kTopMargin) - plateH * (row + 0.5);
+    const double plateY = (visibleSize_.height * kContentHeightFactor - kTopMargin) - plateH * (row + 0.5);
     const double buttonX = plateX - plateW * 0.5 - buttonSize_.width * 0.5;
 
     FieldRowLayout layout;

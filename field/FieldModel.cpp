@@ -404,8 +404,9 @@ void FieldModel::snapGroup(int cardId, float zoom) {
     attach(*dragged, *pair);
     snapTarget_ = pair->row;
     snappedConnector_ = pair->cardConnector;
-    const engine::Vec2 toSlot = slots_[static_cast<std::size_t>(pair->row)].connectorPoint(pair->slotConnector) -
-                                dragged->connectorPoint(pair->cardConnector);
+    const engine::Vec2 toSlot =
+        slots_[static_cast<std::size_t>(pair->row)].connectorPoint(pair->slotConnector) -
+        dragged->connectorPoint(pair->cardConnector);
     for (const int id : dragGroup_) {
         if (PlacedCard* c = card(id)) {
             c->position += toSlot;

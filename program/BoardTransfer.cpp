@@ -100,7 +100,8 @@ bool BoardTransfer::sendTextTransfer(const CatalogueView& view, const FieldRows&
     return true;
 }
 
-bool BoardTransfer::sendQueTransfer(const CatalogueView& view, const FieldRows& rows, PavluneAppsError& error) {
+bool BoardTransfer::sendQueTransfer(const CatalogueView& view, const FieldRows& rows,
+                                    PavluneAppsError& error) {
     const int pacing = view.getCharPacing();
     QueProgramAssembler assembler(view);
     const QueProgram program = assembler.assembleQueProgram(rows);

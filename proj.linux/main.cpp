@@ -9,15 +9,14 @@
 
 namespace {
 
-const char* const kUsage =
-    "usage: pavlune-cards [--port PATH]...\n"
-    "\n"
-    "The card-programming editor.\n"
-    "\n"
-    "  --port PATH   list the serial device PATH after the ports that every search\n"
-    "                finds (a pseudo-terminal, an adapter that is not found by\n"
-    "                itself); may be given several times\n"
-    "  --help        show this text\n";
+const char* const kUsage = "usage: pavlune-cards [--port PATH]...\n"
+                           "\n"
+                           "The card-programming editor.\n"
+                           "\n"
+                           "  --port PATH   list the serial device PATH after the ports that every search\n"
+                           "                finds (a pseudo-terminal, an adapter that is not found by\n"
+                           "                itself); may be given several times\n"
+                           "  --help        show this text\n";
 
 } // namespace
 

@@ -2,10 +2,11 @@
 // in the C runtime's default text mode every "\n" would become "\r\n". Both
 // standard streams are switched to binary before main runs; a console shows
 // the UTF-8 text as it is.
+#include <windows.h>
+
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 
 namespace {
 

@@ -1,8 +1,9 @@
 // The editor is a GUI program and has no console of its own. Started from a
 // console, its --help text and its error lines go to that console (unless
 // they are redirected already), in UTF-8.
-#include <cstdio>
 #include <windows.h>
+
+#include <cstdio>
 
 namespace {
 

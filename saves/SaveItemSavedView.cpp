@@ -1,8 +1,8 @@
 #include "saves/SaveItemSavedView.h"
 
+#include "saves/SaveItemViewListener.h"
 #include "store/SaveData.h"
 #include "store/SaveDataManager.h"
-#include "saves/SaveItemViewListener.h"
 
 #include <new>
 #include <utility>
@@ -19,7 +19,9 @@ SaveItemSavedView* SaveItemSavedView::create(SaveData* record, std::shared_ptr<T
     return nullptr;
 }
 
-SaveItemSavedView::~SaveItemSavedView() { cancelRequest(); }
+SaveItemSavedView::~SaveItemSavedView() {
+    cancelRequest();
+}
 
 void SaveItemSavedView::setSaveData(SaveData* record) {
     const bool sameProgram = record == data;

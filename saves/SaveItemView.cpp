@@ -11,8 +11,8 @@
 #include "engine/2d/events/Touch.h"
 #include "engine/base/RefPtr.h"
 #include "engine/ui/EditBoxText.h"
-#include "store/SaveData.h"
 #include "saves/SaveItemViewListener.h"
+#include "store/SaveData.h"
 #include "widgets/HitTest.h"
 
 #include <algorithm>
@@ -26,11 +26,17 @@ namespace {
 int liveEntries = 0;
 }
 
-SaveItemView::SaveItemView() { ++liveEntries; }
+SaveItemView::SaveItemView() {
+    ++liveEntries;
+}
 
-SaveItemView::~SaveItemView() { --liveEntries; }
+SaveItemView::~SaveItemView() {
+    --liveEntries;
+}
 
-int SaveItemView::getLiveCount() { return liveEntries; }
+int SaveItemView::getLiveCount() {
+    return liveEntries;
+}
 
 bool SaveItemView::initWithSaveData(SaveData* record) {
     if (!Node::init()) {
@@ -59,9 +65,9 @@ bool SaveItemView::initWithSaveData(SaveData* record) {
     pictureNode->setCascadeOpacityEnabled(true);
     addChild(pictureNode);
 
-    titleLabel = engine::Label::createWithSystemFont(record ? record->title : std::string(), "", kTitleFontSize,
-                                                     engine::Size(kWidth, 0), engine::TextHAlignment::CENTER,
-                                                     engine::TextVAlignment::TOP);
+    titleLabel = engine::Label::createWithSystemFont(
+        record ? record->title : std::string(), "", kTitleFontSize, engine::Size(kWidth, 0),
+        engine::TextHAlignment::CENTER, engine::TextVAlignment::TOP);
     if (!titleLabel) {
         return false;
     }
@@ -108,7 +114,8 @@ void SaveItemView::showTitle(const std::string& title) {
                                   kEllipsis);
             (titleLabel->getStringNumLines() > kTitleMaxLines ? tooLong : fits) = middle;
         }
-        titleLabel->setString(text.substr(0, engine::ui::EditBoxText::bytesOfCharacters(text, fits)) + kEllipsis);
+        titleLabel->setString(text.substr(0, engine::ui::EditBoxText::bytesOfCharacters(text, fits)) +
+                              kEllipsis);
     }
     // Even an empty title keeps a one-line place to tap.
     const float height = std::max(oneLineHeight_, titleLabel->getContentSize().height);
@@ -132,9 +139,13 @@ void SaveItemView::onExit() {
     Node::onExit();
 }
 
-void SaveItemView::showPicture(const std::string& path) { placePicture(engine::Sprite::create(path)); }
+void SaveItemView::showPicture(const std::string& path) {
+    placePicture(engine::Sprite::create(path));
+}
 
-void SaveItemView::showPicture(engine::Texture2D* texture) { placePicture(engine::Sprite::createWithTexture(texture)); }
+void SaveItemView::showPicture(engine::Texture2D* texture) {
+    placePicture(engine::Sprite::createWithTexture(texture));
+}
 
 void SaveItemView::placePicture(engine::Sprite* sprite) {
     pictureNode->removeAllChildren();
@@ -183,10 +194,9 @@ bool SaveItemView::began(Gesture& gesture, Touch* touch) {
     gesture.target->setOpacity(kTouchedOpacity);
     gesture.target->stopAllActions();
     const int id = gesture.touchId;
-    gesture.target->runAction(engine::Sequence::create(engine::DelayTime::create(kHoldDelay),
-                                                       engine::CallFunc::create([this, &gesture, id] {
-                                                           held(gesture, id);
-                                                       })));
+    gesture.target->runAction(
+        engine::Sequence::create(engine::DelayTime::create(kHoldDelay),
+                                 engine::CallFunc::create([this, &gesture, id] { held(gesture, id); })));
     return true;
 }
 
@@ -199,10 +209,9 @@ void SaveItemView::held(Gesture& gesture, int touchId) {
     if (!gesture.longPress) {
         return;
     }
-    gesture.target->runAction(engine::Sequence::create(engine::DelayTime::create(kLongPressDelay),
-                                                       engine::CallFunc::create([this, &gesture, touchId] {
-                                                           longPressed(gesture, touchId);
-                                                       })));
+    gesture.target->runAction(engine::Sequence::create(
+        engine::DelayTime::create(kLongPressDelay),
+        engine::CallFunc::create([this, &gesture, touchId] { longPressed(gesture, touchId); })));
 }
 
 void SaveItemView::longPressed(Gesture& gesture, int touchId) {
@@ -231,8 +240,8 @@ void SaveItemView::ended(Gesture& gesture, Touch* touch, bool cancelled) {
     if (!gesture.touching || touch->getID() != gesture.touchId) {
         return;
     }
-    const bool tap = !cancelled && (gesture.pending || !gesture.moved) && HitTest::containsInContent(gesture.target, touch->getLocation()) &&
-                     !gesture.done;
+    const bool tap = !cancelled && (gesture.pending || !gesture.moved) &&
+                     HitTest::containsInContent(gesture.target, touch->getLocation()) && !gesture.done;
     // Keep this entry alive while the listener reacts (it may rebuild the list).
     const engine::RefPtr<SaveItemView> alive(this);
     reset(gesture);

@@ -22,7 +22,9 @@ const engine::Color4B kFrameColour(11, 110, 153, 255); // the pictures' deep blu
 // The picture's bottom edge in an entry.
 constexpr float kPictureBottom = 234;
 
-int savedCount() { return static_cast<int>(SaveDataManager::getInstance()->getDatas().size()); }
+int savedCount() {
+    return static_cast<int>(SaveDataManager::getInstance()->getDatas().size());
+}
 
 } // namespace
 
@@ -32,8 +34,10 @@ SaveListKeys::SaveListKeys(SaveScene* scene) : scene_(scene) {
     const float inner = side - kFrameWidth;
     const struct {
         float x, y, width, height;
-    } bands[] = {{0, 0, side, kFrameWidth}, {0, inner, side, kFrameWidth},
-                 {0, 0, kFrameWidth, side}, {inner, 0, kFrameWidth, side}};
+    } bands[] = {{0, 0, side, kFrameWidth},
+                 {0, inner, side, kFrameWidth},
+                 {0, 0, kFrameWidth, side},
+                 {inner, 0, kFrameWidth, side}};
     for (const auto& band : bands) {
         if (auto* colour = engine::LayerColor::create(kFrameColour, band.width, band.height)) {
             colour->setPosition(band.x, band.y);
@@ -54,15 +58,18 @@ SaveListKeys::~SaveListKeys() {
     listener_->release();
 }
 
-bool SaveListKeys::isShown() const { return frame_->isVisible(); }
+bool SaveListKeys::isShown() const {
+    return frame_->isVisible();
+}
 
 bool SaveListKeys::isCovered() const {
     if (scene_->getEditLayer()) {
         return true;
     }
     const auto& children = scene_->getChildren();
-    return std::any_of(children.begin(), children.end(),
-                       [](const engine::Node* child) { return dynamic_cast<const AlertView*>(child) != nullptr; });
+    return std::any_of(children.begin(), children.end(), [](const engine::Node* child) {
+        return dynamic_cast<const AlertView*>(child) != nullptr;
+    });
 }
 
 bool SaveListKeys::keyPressed(const engine::EventKeyboard& key) {

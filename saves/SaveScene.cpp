@@ -1,7 +1,5 @@
 #include "saves/SaveScene.h"
 
-#include "widgets/AlertView.h"
-#include "widgets/FieldScrollView.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/Scene.h"
@@ -14,12 +12,14 @@
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
 #include "engine/2d/events/Touch.h"
 #include "engine/ui/EditBox.h"
-#include "store/SaveData.h"
-#include "store/SaveDataManager.h"
 #include "saves/SaveItemAddView.h"
 #include "saves/SaveItemSavedView.h"
 #include "saves/SaveListKeys.h"
+#include "store/SaveData.h"
+#include "store/SaveDataManager.h"
+#include "widgets/AlertView.h"
 #include "widgets/Design.h"
+#include "widgets/FieldScrollView.h"
 #include "widgets/Notice.h"
 #include "widgets/PressedButton.h"
 #include "widgets/ScreenNavigator.h"
@@ -37,7 +37,9 @@ int SaveScene::savedListOffset = 0;
 
 namespace {
 
-int savedCount() { return static_cast<int>(SaveDataManager::getInstance()->getDatas().size()); }
+int savedCount() {
+    return static_cast<int>(SaveDataManager::getInstance()->getDatas().size());
+}
 
 } // namespace
 
@@ -92,7 +94,8 @@ void SaveScene::announceStoreProblems() {
         message += message.empty() ? "" : "\n";
         if (problem.kind == SaveDataManager::Problem::Kind::Unreadable) {
             unreadable = true;
-            message += std::string(kListUnreadableMessage) + "\n" + problem.file + "\n(" + problem.detail + ")";
+            message +=
+                std::string(kListUnreadableMessage) + "\n" + problem.file + "\n(" + problem.detail + ")";
         } else {
             message += std::string(kListSetAsideMessage) + "\n" + problem.detail;
         }
@@ -102,9 +105,9 @@ void SaveScene::announceStoreProblems() {
     }
     const std::string title = unreadable ? kFailureCaption : kNoticeCaption;
     // After the list is on the screen, so that the box has something to stand on.
-    runAction(engine::Sequence::create(engine::DelayTime::create(0), engine::CallFunc::create([this, message, title] {
-        Notice::show(this, message, title);
-    })));
+    runAction(engine::Sequence::create(
+        engine::DelayTime::create(0),
+        engine::CallFunc::create([this, message, title] { Notice::show(this, message, title); })));
 }
 
 // --- the strip ---
@@ -158,7 +161,8 @@ void SaveScene::scrollViewDidScroll(FieldScrollView* view) {
     // With nothing in view (at the start, or after a jump further than the
     // view is wide) the entries are found from the offset itself; stepping
     // from a neighbour would find none.
-    const int leftStart = visibleItems.empty() ? lastIndexAt(offsetX, count) : visibleItems.front()->index - 1;
+    const int leftStart =
+        visibleItems.empty() ? lastIndexAt(offsetX, count) : visibleItems.front()->index - 1;
     fill(leftStart, -1, count, offsetX);
     const int rightStart = visibleItems.empty() ? 0 : visibleItems.back()->index + 1;
     fill(rightStart, +1, count, offsetX);
@@ -219,8 +223,8 @@ SaveItemView* SaveScene::itemForIndex(int index) {
         return newItem;
     }
     const auto& datas = SaveDataManager::getInstance()->getDatas();
-    SaveData* record = index - 1 < static_cast<int>(datas.size()) ? datas.at(static_cast<std::size_t>(index - 1))
-                                                                    : nullptr;
+    SaveData* record =
+        index - 1 < static_cast<int>(datas.size()) ? datas.at(static_cast<std::size_t>(index - 1)) : nullptr;
     SaveItemSavedView* item = nullptr;
     if (!itemPool.empty()) {
         item = itemPool.back();
@@ -286,7 +290,8 @@ void SaveScene::onItemLongPressed(SaveItemView* item) {
 
 // --- delete mode ---
 
-engine::Sprite* SaveScene::makeButton(const std::string& picture, const Vec2& position, void (SaveScene::*action)()) {
+engine::Sprite* SaveScene::makeButton(const std::string& picture, const Vec2& position,
+                                      void (SaveScene::*action)()) {
     auto* button = engine::Sprite::create(picture);
     if (!button) {
         return nullptr;
@@ -308,11 +313,12 @@ void SaveScene::setDeleteMode(bool on) {
         deleteLayer = engine::Layer::create();
         const Size visible = engine::Director::getInstance()->getVisibleSize();
         const Vec2 centre(visible.width / 2, visible.height / 2);
-        if (auto* remove = makeButton("res/r_recode_clean.png", centre + Vec2(-100, 250), &SaveScene::confirmDelete)) {
+        if (auto* remove =
+                makeButton("res/r_recode_clean.png", centre + Vec2(-100, 250), &SaveScene::confirmDelete)) {
             deleteLayer->addChild(remove);
         }
-        if (auto* cancel =
-                makeButton("res/r_recode_clean_cancel.png", centre + Vec2(100, 250), &SaveScene::cancelDeleteMode)) {
+        if (auto* cancel = makeButton("res/r_recode_clean_cancel.png", centre + Vec2(100, 250),
+                                      &SaveScene::cancelDeleteMode)) {
             deleteLayer->addChild(cancel);
         }
         addChild(deleteLayer);
@@ -441,7 +447,9 @@ void SaveScene::closeTitleEditor() {
     editItem = nullptr;
 }
 
-void SaveScene::reportUnsaved() { Notice::show(this, kNotSavedMessage, kFailureCaption); }
+void SaveScene::reportUnsaved() {
+    Notice::show(this, kNotSavedMessage, kFailureCaption);
+}
 
 void SaveScene::applyTitle(EditBox* box, SaveItemView* item) {
     if (!editLayer) {

@@ -1,16 +1,16 @@
 #pragma once
 
-#include "widgets/FieldScrollViewDelegate.h"
 #include "engine/2d/Layer.h"
 #include "engine/base/RefPtr.h"
 #include "engine/base/Vector.h"
 #include "engine/ui/EditBoxDelegate.h"
-#include "widgets/Design.h"
-#include "store/SaveData.h"
 #include "saves/SaveItemAddView.h"
 #include "saves/SaveItemSavedView.h"
 #include "saves/SaveItemViewListener.h"
 #include "saves/ThumbnailLoader.h"
+#include "store/SaveData.h"
+#include "widgets/Design.h"
+#include "widgets/FieldScrollViewDelegate.h"
 
 #include <memory>
 #include <string>
@@ -112,7 +112,8 @@ private:
     static bool isInView(int index, float offsetX);
     // The highest list position whose entry can be in view at `offsetX`.
     static int lastIndexAt(float offsetX, int savedCount);
-    engine::Sprite* makeButton(const std::string& picture, const engine::Vec2& position, void (SaveScene::*action)());
+    engine::Sprite* makeButton(const std::string& picture, const engine::Vec2& position,
+                               void (SaveScene::*action)());
     void cancelDeleteMode();
     void closeTitleEditor();
     void reportUnsaved();

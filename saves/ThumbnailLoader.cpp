@@ -60,7 +60,8 @@ void ThumbnailLoader::work() {
         busy_ = true;
         lock.unlock();
         // Freed with the posted closure, whether it runs or is dropped.
-        std::shared_ptr<SDL_Surface> pixels(engine::Texture2D::decodeFile(request->path_, kMaxPictureSide), SDL_FreeSurface);
+        std::shared_ptr<SDL_Surface> pixels(engine::Texture2D::decodeFile(request->path_, kMaxPictureSide),
+                                            SDL_FreeSurface);
         scheduler_->performFunctionInCocosThread([request, pixels] {
             if (request->cancelled_) {
                 return;

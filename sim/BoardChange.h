@@ -14,9 +14,9 @@ struct BoardChange {
 
     Kind kind = Kind::run;
     BoardClock::TimePoint at{};
-    int index = 0;        // output port 1..6, PWM channel
-    int value = 0;        // LED 0/1, output 0/1, pulse width in microseconds
-    double left = 0.0;    // wheels: -1 full back .. 1 full forward
+    int index = 0;     // output port 1..6, PWM channel
+    int value = 0;     // LED 0/1, output 0/1, pulse width in microseconds
+    double left = 0.0; // wheels: -1 full back .. 1 full forward
     double right = 0.0;
 
     // "LED 1", "OUT 3 0", "PWM 3 600", "BEEP", "WHEELS 1 -1", "RUN", ...

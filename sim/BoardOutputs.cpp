@@ -16,8 +16,8 @@ double motor(unsigned bits, int forwardPort, int backPort) {
 }
 
 double servo(int micros, int direction) {
-    const double speed = static_cast<double>(micros - BoardOutputs::kServoStopMicros) /
-                         BoardOutputs::kServoFullMicros;
+    const double speed =
+        static_cast<double>(micros - BoardOutputs::kServoStopMicros) / BoardOutputs::kServoFullMicros;
     return std::clamp(speed * direction, -1.0, 1.0);
 }
 
@@ -45,7 +45,8 @@ void BoardOutputs::setOutputs(unsigned bits) {
     outputs_ = bits;
     for (int port = 1; port <= kOutputCount; ++port) {
         if ((changed >> (port - 1)) & 1u) {
-            report({.kind = BoardChange::Kind::output, .index = port,
+            report({.kind = BoardChange::Kind::output,
+                    .index = port,
                     .value = static_cast<int>((bits >> (port - 1)) & 1u)});
         }
     }

@@ -14,7 +14,8 @@ namespace {
 // opcode but 0A (a loop end with no start on the first row) is none of these.
 bool isText(char byte) {
     const auto value = static_cast<unsigned char>(byte);
-    return (value >= 0x20 && value < 0x7F) || byte == '\n' || byte == '\r' || byte == JamBoard::breakCharacter();
+    return (value >= 0x20 && value < 0x7F) || byte == '\n' || byte == '\r' ||
+           byte == JamBoard::breakCharacter();
 }
 
 } // namespace

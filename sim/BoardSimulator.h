@@ -20,7 +20,8 @@ namespace pavlune {
 // the start of a que image. Taking up another dialect stops the other's program.
 class BoardSimulator {
 public:
-    BoardSimulator(const BoardClock& clock, BoardObserver& observer, std::optional<Dialect> fixed = std::nullopt);
+    BoardSimulator(const BoardClock& clock, BoardObserver& observer,
+                   std::optional<Dialect> fixed = std::nullopt);
 
     void receive(char byte);
     // Runs what is due now; the moment of the next turn, or nothing while

@@ -4,7 +4,8 @@
 
 namespace pavlune {
 
-CarFloor::CarFloor(double width, double height) : width_(width), height_(height), x_(width / 2), y_(height / 2) {}
+CarFloor::CarFloor(double width, double height)
+    : width_(width), height_(height), x_(width / 2), y_(height / 2) {}
 
 void CarFloor::drive(double seconds, double leftWheel, double rightWheel) {
     // Small steps, so that a turn while driving draws an arc, not a polygon.

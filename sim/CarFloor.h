@@ -7,8 +7,8 @@ namespace pavlune {
 // comes back in on the far side when it leaves the floor. Display-free.
 class CarFloor {
 public:
-    static constexpr double kFullSpeed = 60.0;  // floor units per second at wheel speed 1
-    static constexpr double kWheelBase = 50.0;  // floor units between the wheels
+    static constexpr double kFullSpeed = 60.0; // floor units per second at wheel speed 1
+    static constexpr double kWheelBase = 50.0; // floor units between the wheels
 
     CarFloor(double width, double height);
 

@@ -169,7 +169,8 @@ Statement JamProgram::parseStatement(const std::string& text) {
     return statement;
 }
 
-JamProgram::JamProgram(const std::map<int, std::string>& lines, BoardOutputs& outputs, BoardObserver& observer)
+JamProgram::JamProgram(const std::map<int, std::string>& lines, BoardOutputs& outputs,
+                       BoardObserver& observer)
     : outputs_(outputs), observer_(observer) {
     for (const auto& [number, text] : lines) {
         for (const std::string& part : split(text, ':')) {
@@ -254,8 +255,8 @@ BoardProgram::Step JamProgram::step() {
         break;
     case Kind::gotoLabel:
     case Kind::gotoLine: {
-        const auto target = statement.kind == Kind::gotoLabel ? findLabel(statement.label)
-                                                              : findLine(argument(statement, 0));
+        const auto target =
+            statement.kind == Kind::gotoLabel ? findLabel(statement.label) : findLine(argument(statement, 0));
         if (target) {
             pc_ = *target;
         } else {

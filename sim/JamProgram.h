@@ -26,7 +26,20 @@ public:
     using Expression = std::vector<Term>;
 
     struct Statement {
-        enum class Kind { label, led, wait, out, pwm, beep, gotoLabel, gotoLine, forLoop, next, end, unknown };
+        enum class Kind {
+            label,
+            led,
+            wait,
+            out,
+            pwm,
+            beep,
+            gotoLabel,
+            gotoLine,
+            forLoop,
+            next,
+            end,
+            unknown
+        };
         Kind kind = Kind::unknown;
         int line = 0;
         std::string text;  // as written, for complaints

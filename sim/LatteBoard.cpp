@@ -42,9 +42,9 @@ void LatteBoard::run(const std::string& script, bool visible) {
         context_.observer.boardComplained("latte: " + parsed.error);
         return;
     }
-    context_.slot.start(std::make_unique<LatteProgram>(std::move(parsed.operations), context_.outputs,
-                                                       context_.observer),
-                        visible);
+    context_.slot.start(
+        std::make_unique<LatteProgram>(std::move(parsed.operations), context_.outputs, context_.observer),
+        visible);
 }
 
 void LatteBoard::enter(const std::string& line) {

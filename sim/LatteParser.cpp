@@ -37,7 +37,8 @@ std::vector<Token> tokenize(const std::string& script) {
             at += used;
         } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
             std::size_t end = at;
-            while (end < script.size() && (std::isalnum(static_cast<unsigned char>(script[end])) || script[end] == '_')) {
+            while (end < script.size() &&
+                   (std::isalnum(static_cast<unsigned char>(script[end])) || script[end] == '_')) {
                 ++end;
             }
             tokens.push_back({Token::Kind::name, script.substr(at, end - at), 0, line});

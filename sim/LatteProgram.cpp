@@ -5,7 +5,8 @@
 
 namespace pavlune {
 
-LatteProgram::LatteProgram(std::vector<LatteOperation> operations, BoardOutputs& outputs, BoardObserver& observer)
+LatteProgram::LatteProgram(std::vector<LatteOperation> operations, BoardOutputs& outputs,
+                           BoardObserver& observer)
     : operations_(std::move(operations)), outputs_(outputs), observer_(observer) {}
 
 void LatteProgram::complainOnce(const std::string& what) {
@@ -68,20 +69,32 @@ long LatteProgram::evaluate(const LatteExpression& expression) {
         const long left = evaluate(expression.operands.at(0));
         const std::string& op = expression.op;
         if (op == "&&" || op == "||") { // the right side only when it counts
-            return op == "&&" ? (left && evaluate(expression.operands.at(1))) : (left || evaluate(expression.operands.at(1)));
+            return op == "&&" ? (left && evaluate(expression.operands.at(1)))
+                              : (left || evaluate(expression.operands.at(1)));
         }
         const long right = evaluate(expression.operands.at(1));
-        if (op == "|") return left | right;
-        if (op == "&") return left & right;
-        if (op == "==") return left == right;
-        if (op == "!=") return left != right;
-        if (op == "<") return left < right;
-        if (op == ">") return left > right;
-        if (op == "<=") return left <= right;
-        if (op == ">=") return left >= right;
-        if (op == "+") return left + right;
-        if (op == "-") return left - right;
-        if (op == "*") return left * right;
+        if (op == "|")
+            return left | right;
+        if (op == "&")
+            return left & right;
+        if (op == "==")
+            return left == right;
+        if (op == "!=")
+            return left != right;
+        if (op == "<")
+            return left < right;
+        if (op == ">")
+            return left > right;
+        if (op == "<=")
+            return left <= right;
+        if (op == ">=")
+            return left >= right;
+        if (op == "+")
+            return left + right;
+        if (op == "-")
+            return left - right;
+        if (op == "*")
+            return left * right;
         if (right == 0) {
             complainOnce("division by 0");
             return 0;

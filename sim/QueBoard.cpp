@@ -9,7 +9,8 @@
 namespace pavlune {
 
 QueBoard::QueBoard(BoardContext context)
-    : context_(context), imageSize_(static_cast<std::size_t>(CatalogueView(que, basic).getProgramImageSize())),
+    : context_(context),
+      imageSize_(static_cast<std::size_t>(CatalogueView(que, basic).getProgramImageSize())),
       instructionSize_(static_cast<std::size_t>(CatalogueView(que, basic).getInstructionSize())),
       padByte_(CatalogueView(que, basic).getPadByte()) {}
 
@@ -24,8 +25,8 @@ void QueBoard::receive(char byte) {
         std::string image;
         image.swap(image_);
         show(std::to_string(image.size()) + " bytes\n");
-        context_.slot.start(std::make_unique<QueImageProgram>(std::move(image), context_.outputs,
-                                                              context_.observer));
+        context_.slot.start(
+            std::make_unique<QueImageProgram>(std::move(image), context_.outputs, context_.observer));
     }
 }
 
@@ -63,8 +64,9 @@ std::optional<BoardClock::TimePoint> QueBoard::deadline() const {
 void QueBoard::advance() {
     const auto due = deadline();
     if (due && context_.clock.now() >= *due) {
-        context_.observer.boardComplained("que: dropped an unfinished program of " + std::to_string(image_.size()) +
-                                          " bytes (" + std::to_string(imageSize_) + " make a program)");
+        context_.observer.boardComplained("que: dropped an unfinished program of " +
+                                          std::to_string(image_.size()) + " bytes (" +
+                                          std::to_string(imageSize_) + " make a program)");
         image_.clear();
     }
 }

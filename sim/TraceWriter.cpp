@@ -6,7 +6,8 @@
 
 namespace pavlune {
 
-TraceWriter::TraceWriter(std::ostream& output, BoardClock::TimePoint began) : output_(output), since_(began) {}
+TraceWriter::TraceWriter(std::ostream& output, BoardClock::TimePoint began)
+    : output_(output), since_(began) {}
 
 void TraceWriter::write(const BoardChange& change) {
     if (change.kind == BoardChange::Kind::run) {

@@ -53,8 +53,10 @@ bool parseOptions(int argc, char** argv, Options& options) {
             options.screenshot = argv[++i];
         } else if (argument == "--dialect" && hasValue) {
             const std::string name = argv[++i];
-            options.dialect = name == "jam" ? std::optional(jam) : name == "latte" ? std::optional(latte)
-                            : name == "que" ? std::optional(que) : std::nullopt;
+            options.dialect = name == "jam"     ? std::optional(jam)
+                              : name == "latte" ? std::optional(latte)
+                              : name == "que"   ? std::optional(que)
+                                                : std::nullopt;
             if (!options.dialect) {
                 std::cerr << "pavlune-board-sim: unknown dialect \"" << name << "\"\n";
                 return false;

@@ -22,9 +22,13 @@ using engine::ValueVector;
 
 namespace {
 
-std::string programPathFor(int identifier) { return SaveFileNames::programPath(identifier); }
+std::string programPathFor(int identifier) {
+    return SaveFileNames::programPath(identifier);
+}
 
-std::string imagePathFor(int identifier) { return SaveFileNames::imagePath(identifier); }
+std::string imagePathFor(int identifier) {
+    return SaveFileNames::imagePath(identifier);
+}
 
 // An integer that, if present, must fit an identifier: a list holding one
 // beyond the range is damaged, and its number is never narrowed.
@@ -72,7 +76,9 @@ SaveDataManager* SaveDataManager::create(Clock clock, Access access) {
 
 SaveDataManager::~SaveDataManager() = default;
 
-void SaveDataManager::setClock(Clock clock) { clock_ = clock ? std::move(clock) : Clock(currentLocalTime); }
+void SaveDataManager::setClock(Clock clock) {
+    clock_ = clock ? std::move(clock) : Clock(currentLocalTime);
+}
 
 std::tm SaveDataManager::currentLocalTime() {
     const std::time_t now = std::time(nullptr);
@@ -87,15 +93,22 @@ std::string SaveDataManager::formatTimeStamp(const std::tm& localTime) {
            std::to_string(localTime.tm_min) + ":" + std::to_string(localTime.tm_sec);
 }
 
-std::string SaveDataManager::listFullPath() const { return rootPath_ + SaveFileNames::kList; }
-
-std::string SaveDataManager::folderFullPath() const { return rootPath_ + SaveFileNames::kFolder; }
-
-std::string SaveDataManager::relative(const std::string& fullPath) const {
-    return fullPath.compare(0, rootPath_.size(), rootPath_) == 0 ? fullPath.substr(rootPath_.size()) : fullPath;
+std::string SaveDataManager::listFullPath() const {
+    return rootPath_ + SaveFileNames::kList;
 }
 
-std::vector<SaveDataManager::Problem> SaveDataManager::takeListProblems() { return std::exchange(listProblems_, {}); }
+std::string SaveDataManager::folderFullPath() const {
+    return rootPath_ + SaveFileNames::kFolder;
+}
+
+std::string SaveDataManager::relative(const std::string& fullPath) const {
+    return fullPath.compare(0, rootPath_.size(), rootPath_) == 0 ? fullPath.substr(rootPath_.size())
+                                                                 : fullPath;
+}
+
+std::vector<SaveDataManager::Problem> SaveDataManager::takeListProblems() {
+    return std::exchange(listProblems_, {});
+}
 
 bool SaveDataManager::init() {
     if (!clock_) {
@@ -293,7 +306,9 @@ void SaveDataManager::rebuildFromFiles(const SaveListRecovery& recovered) {
     lastid_ = largest;
 }
 
-bool SaveDataManager::setAsideDamagedList() { return setAside(listFullPath()); }
+bool SaveDataManager::setAsideDamagedList() {
+    return setAside(listFullPath());
+}
 
 bool SaveDataManager::setAside(const std::string& fullPath, std::string* keptAs) const {
     auto* files = FileUtils::getInstance();
@@ -409,14 +424,15 @@ SaveDataManager::SaveResult SaveDataManager::saveProgram(SaveData* data, ValueVe
         // Posted, so the handler runs on the main thread and may be changed
         // there while the write is in progress.
         std::weak_ptr<std::function<void(bool)>> handler = outcomeHandler_;
-        writer_->write(programFile, engine::PlistCodec::toXml(program), [post = post_, handler](bool written) {
-            post([handler, written] {
-                const auto told = handler.lock();
-                if (told && *told) {
-                    (*told)(written);
-                }
-            });
-        });
+        writer_->write(programFile, engine::PlistCodec::toXml(program),
+                       [post = post_, handler](bool written) {
+                           post([handler, written] {
+                               const auto told = handler.lock();
+                               if (told && *told) {
+                                   (*told)(written);
+                               }
+                           });
+                       });
         return SaveResult::Queued;
     }
     const bool written = data->identifier > 0 && files->writeValueVectorToFile(program, programFile);
@@ -460,7 +476,9 @@ void SaveDataManager::setWriteOutcomeHandler(std::function<void(bool written)> h
     *outcomeHandler_ = std::move(handler);
 }
 
-bool SaveDataManager::writesPending() const { return writer_ && !writer_->idle(); }
+bool SaveDataManager::writesPending() const {
+    return writer_ && !writer_->idle();
+}
 
 void SaveDataManager::finishWrites() {
     if (writer_) {

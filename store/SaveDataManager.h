@@ -26,8 +26,8 @@
 //
 // The list file is never overwritten when it cannot be read: a damaged list is
 // renamed aside (list.plist.damaged-<time>) and the list is rebuilt from the
-// program files present and what the damaged file still says, so that no program disappears from the list. The
-// same rebuild runs when the list is missing but program files exist.
+// program files present and what the damaged file still says, so that no program disappears from the list.
+// The same rebuild runs when the list is missing but program files exist.
 //
 // An identifier beyond the integer range makes the list damaged too. Rebuilding
 // keeps the identifier, title and time stamp of every entry that can still be
@@ -73,8 +73,9 @@ public:
             SetAside,   // damaged; renamed aside
         };
         Kind kind = Kind::Unreadable;
-        std::string file;   // relative to W, such as "savedatas/list.plist"
-        std::string detail; // Unreadable: the system's reason; SetAside: the name it was kept as, relative to W
+        std::string file; // relative to W, such as "savedatas/list.plist"
+        std::string
+            detail; // Unreadable: the system's reason; SetAside: the name it was kept as, relative to W
     };
 
     // "2026/12/5 9:3:7": year/month/day hour:minute:second, no leading zeros.
@@ -111,11 +112,10 @@ public:
     // Runs a closure on the main thread (the frame loop's scheduler).
     using PostToMainThread = std::function<void(std::function<void()>)>;
     // From now on a listed entry's program file is written on a worker
-    // (SaveWriter), so saveProgram returns without waiting for the disk; the outcome reaches the handler set below, on the main
-    // thread through `post` (saveProgram answers Queued). A new entry's first
-    // save still writes at once:
-    // its number is only kept once its file and the list are on disk. An
-    // empty `post` goes back to writing at once, after the queue has drained.
+    // (SaveWriter), so saveProgram returns without waiting for the disk; the outcome reaches the handler set
+    // below, on the main thread through `post` (saveProgram answers Queued). A new entry's first save still
+    // writes at once: its number is only kept once its file and the list are on disk. An empty `post` goes
+    // back to writing at once, after the queue has drained.
     void writeInBackground(PostToMainThread post);
     // Hears every background write's outcome (true: on disk), on the main thread.
     void setWriteOutcomeHandler(std::function<void(bool written)> handler);
@@ -198,7 +198,8 @@ private:
     PostToMainThread post_;
     // Shared with the closures that a finished write posts: a manager that is
     // gone by the time one runs is simply not told.
-    std::shared_ptr<std::function<void(bool)>> outcomeHandler_ = std::make_shared<std::function<void(bool)>>();
+    std::shared_ptr<std::function<void(bool)>> outcomeHandler_ =
+        std::make_shared<std::function<void(bool)>>();
     // Last, so that it is destroyed (and drained) first.
     std::unique_ptr<SaveWriter> writer_;
     // Set when the list file could not be read: it is never written over.

@@ -12,8 +12,10 @@ bool endsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-std::optional<int> identifierBetween(const std::string& name, const std::string& prefix, const std::string& suffix) {
-    if (name.size() <= prefix.size() + suffix.size() || !startsWith(name, prefix) || !endsWith(name, suffix)) {
+std::optional<int> identifierBetween(const std::string& name, const std::string& prefix,
+                                     const std::string& suffix) {
+    if (name.size() <= prefix.size() + suffix.size() || !startsWith(name, prefix) ||
+        !endsWith(name, suffix)) {
         return std::nullopt;
     }
     const char* first = name.data() + prefix.size();

@@ -1,11 +1,10 @@
 #include "store/SaveListRecovery.h"
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
-
 #include <charconv>
 #include <climits>
 #include <cstring>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
 #include <set>
 
 using engine::Value;
@@ -15,7 +14,8 @@ using engine::ValueVector;
 namespace {
 
 bool named(const xmlNode* node, const char* name) {
-    return node->type == XML_ELEMENT_NODE && std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
+    return node->type == XML_ELEMENT_NODE &&
+           std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
 }
 
 std::string textOf(const xmlNode* node) {
@@ -120,9 +120,9 @@ SaveListRecovery SaveListRecovery::fromXmlBytes(const std::string& bytes) {
     if (bytes.empty() || bytes.size() > INT_MAX) {
         return {};
     }
-    xmlDoc* document = xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), "list.plist", nullptr,
-                                     XML_PARSE_RECOVER | XML_PARSE_NOERROR | XML_PARSE_NOWARNING |
-                                         XML_PARSE_NONET);
+    xmlDoc* document =
+        xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), "list.plist", nullptr,
+                      XML_PARSE_RECOVER | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NONET);
     if (!document) {
         return {};
     }

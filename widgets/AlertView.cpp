@@ -50,9 +50,9 @@ bool AlertView::init(const std::string& message) {
     auto* window = engine::Sprite::create("res/alert_window_pink.png");
     auto* ok = engine::Sprite::create("res/alert_window_ok.png");
     auto* cancel = engine::Sprite::create("res/alert_window_cancel.png");
-    auto* label = engine::Label::createWithSystemFont(message, "Helvetica", kMessageFontSize, kMessageSize,
-                                                      engine::TextHAlignment::LEFT,
-                                                      engine::TextVAlignment::CENTER);
+    auto* label =
+        engine::Label::createWithSystemFont(message, "Helvetica", kMessageFontSize, kMessageSize,
+                                            engine::TextHAlignment::LEFT, engine::TextVAlignment::CENTER);
     if (!touchLayer || !window || !ok || !cancel || !label) {
         return false;
     }
@@ -97,7 +97,8 @@ void AlertView::close() {
     onOk = nullptr;
     onOutside = nullptr;
     onCancel = nullptr;
-    runAction(engine::Sequence::create(engine::FadeOut::create(kFadeDuration), engine::RemoveSelf::create(true)));
+    runAction(
+        engine::Sequence::create(engine::FadeOut::create(kFadeDuration), engine::RemoveSelf::create(true)));
 }
 
 void AlertView::invoke(const Callback& callback) {

@@ -29,9 +29,13 @@ const std::string kAnimatedScrollKey = "FieldScrollView.animatedScroll";
 
 // The lower bound wins when the content is smaller than the window, which
 // pins such content to the window's top (y) or right (x) edge.
-float clampAxis(float value, float low, float high) { return std::max(low, std::min(high, value)); }
+float clampAxis(float value, float low, float high) {
+    return std::max(low, std::min(high, value));
+}
 
-bool outside(float value, float low, float high) { return !(low <= value && value <= high); }
+bool outside(float value, float low, float high) {
+    return !(low <= value && value <= high);
+}
 
 // The speed a drag hands to the inertia: half the last sample, nudged away
 // from zero so that even a slow release takes at least one step.
@@ -64,7 +68,9 @@ FieldScrollView::~FieldScrollView() {
     }
 }
 
-bool FieldScrollView::init() { return initWithViewSize(Size(kDefaultViewSide, kDefaultViewSide)); }
+bool FieldScrollView::init() {
+    return initWithViewSize(Size(kDefaultViewSide, kDefaultViewSide));
+}
 
 bool FieldScrollView::initWithViewSize(const Size& size) {
     if (!Layer::init()) {
@@ -103,16 +109,21 @@ bool FieldScrollView::initWithViewSize(const Size& size) {
     return true;
 }
 
-void FieldScrollView::setDirection(int newDirection) { direction = newDirection; }
+void FieldScrollView::setDirection(int newDirection) {
+    direction = newDirection;
+}
 
 // --- offsets ---
 
-Vec2 FieldScrollView::getContentOffset() const { return container->getPosition(); }
+Vec2 FieldScrollView::getContentOffset() const {
+    return container->getPosition();
+}
 
 Vec2 FieldScrollView::maxContainerOffset() const {
     const Vec2& anchor = container->getAnchorPoint();
     const Size& size = container->getContentSize();
-    return Vec2(anchor.x * size.width * container->getScaleX(), anchor.y * size.height * container->getScaleY());
+    return Vec2(anchor.x * size.width * container->getScaleX(),
+                anchor.y * size.height * container->getScaleY());
 }
 
 Vec2 FieldScrollView::minContainerOffset() const {
@@ -143,7 +154,8 @@ void FieldScrollView::setContentOffset(const Vec2& offset, bool animated) {
 void FieldScrollView::setContentOffsetInDuration(const Vec2& offset, float duration) {
     stopAnimatedScroll();
     auto* move = engine::EaseExponentialOut::create(engine::MoveTo::create(2 * duration, offset));
-    auto* scroll = engine::Sequence::create(move, engine::CallFunc::create([this] { animatedScrollEnded(); }));
+    auto* scroll =
+        engine::Sequence::create(move, engine::CallFunc::create([this] { animatedScrollEnded(); }));
     scrollAction = container->runAction(scroll);
     scrollAction->retain();
     schedule([this](float dt) { animatedScrollStep(dt); }, kAnimatedScrollKey);
@@ -173,7 +185,9 @@ void FieldScrollView::animatedScrollEnded() {
     notifyScrolled();
 }
 
-bool FieldScrollView::isAnimatingScroll() const { return scrollAction && !scrollAction->isDone(); }
+bool FieldScrollView::isAnimatingScroll() const {
+    return scrollAction && !scrollAction->isDone();
+}
 
 void FieldScrollView::relocateContainer() {
     const Vec2 old = container->getPosition();
@@ -199,7 +213,9 @@ void FieldScrollView::notifyScrolled() {
 
 // --- zoom ---
 
-float FieldScrollView::getZoomScale() const { return container->getScale(); }
+float FieldScrollView::getZoomScale() const {
+    return container->getScale();
+}
 
 void FieldScrollView::setZoomScale(float scale) {
     if (scale == container->getScale()) {
@@ -218,7 +234,9 @@ void FieldScrollView::setZoomScale(float scale) {
     setContentOffset(container->getPosition() + shift);
 }
 
-void FieldScrollView::updateTweenAction(float value, const std::string&) { setZoomScale(value); }
+void FieldScrollView::updateTweenAction(float value, const std::string&) {
+    setZoomScale(value);
+}
 
 // --- content size and children ---
 
@@ -230,7 +248,9 @@ void FieldScrollView::setContentSize(const Size& size) {
     container->setContentSize(size);
 }
 
-const Size& FieldScrollView::getContentSize() const { return container->getContentSize(); }
+const Size& FieldScrollView::getContentSize() const {
+    return container->getContentSize();
+}
 
 void FieldScrollView::addChild(engine::Node* child) {
     addChild(child, child ? child->getLocalZOrder() : 0, child ? child->getName() : std::string());
@@ -264,9 +284,13 @@ void FieldScrollView::removeChild(engine::Node* child, bool cleanup) {
     }
 }
 
-void FieldScrollView::removeAllChildren() { removeAllChildrenWithCleanup(true); }
+void FieldScrollView::removeAllChildren() {
+    removeAllChildrenWithCleanup(true);
+}
 
-void FieldScrollView::removeAllChildrenWithCleanup(bool cleanup) { container->removeAllChildrenWithCleanup(cleanup); }
+void FieldScrollView::removeAllChildrenWithCleanup(bool cleanup) {
+    container->removeAllChildrenWithCleanup(cleanup);
+}
 
 // --- touches ---
 
@@ -437,7 +461,9 @@ void FieldScrollView::endTouch(Touch* touch) {
 
 // --- inertia ---
 
-bool FieldScrollView::isDecelerating() const { return isScheduled(kInertiaKey); }
+bool FieldScrollView::isDecelerating() const {
+    return isScheduled(kInertiaKey);
+}
 
 void FieldScrollView::inertiaAxis(float dt, float position, float low, float high, float& speed,
                                   std::int8_t& state, float& target) const {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "widgets/FieldScrollViewDelegate.h"
 #include "engine/2d/Layer.h"
 #include "engine/2d/actions/ActionTween.h"
 #include "engine/base/Vector.h"
+#include "widgets/FieldScrollViewDelegate.h"
 
 #include <cstdint>
 #include <string>

@@ -20,7 +20,8 @@ engine::Rect HitTest::worldBoundingBox(const engine::Node* node) {
         return box;
     }
     const engine::Vec2 origin = parent->convertToWorldSpace(box.origin);
-    const engine::Vec2 corner = parent->convertToWorldSpace(box.origin + engine::Vec2(box.size.width, box.size.height));
+    const engine::Vec2 corner =
+        parent->convertToWorldSpace(box.origin + engine::Vec2(box.size.width, box.size.height));
     return engine::Rect(origin.x, origin.y, corner.x - origin.x, corner.y - origin.y);
 }
 

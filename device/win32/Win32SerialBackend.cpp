@@ -5,7 +5,6 @@
 #include "engine/base/WideText.h"
 
 #include <setupapi.h>
-
 #include <string>
 #include <vector>
 
@@ -19,9 +18,9 @@ const GUID comPortInterface = {0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x08, 0x
 // The system's message for a GetLastError code, on one line.
 std::string systemMessage(DWORD code) {
     char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-        0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
     std::string message = length > 0 && text ? std::string(text, length) : "error " + std::to_string(code);
     if (text) {
         LocalFree(text);

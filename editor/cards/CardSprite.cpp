@@ -14,7 +14,9 @@
 using engine::Vec2;
 using engine::Vec3;
 
-CardSprite* CardSprite::create(const std::string& image) { return create(image, ""); }
+CardSprite* CardSprite::create(const std::string& image) {
+    return create(image, "");
+}
 
 CardSprite* CardSprite::create(const std::string& image, const std::string& backImage) {
     auto* card = new (std::nothrow) CardSprite();
@@ -126,8 +128,7 @@ bool CardSprite::turnOver() {
     flipped_ = !flipped_;
     const bool toBack = flipped_;
     face_->runAction(engine::Sequence::create(
-        engine::RotateTo::create(kTurnHalfDuration, Vec3(0, 90, 0)),
-        engine::CallFunc::create([this, toBack] {
+        engine::RotateTo::create(kTurnHalfDuration, Vec3(0, 90, 0)), engine::CallFunc::create([this, toBack] {
             // Read at the edge-on moment: a dialect change during the turn shows its own back.
             faceShowsBack_ = toBack;
             face_->setTexture(toBack ? backImage_ : image_);
@@ -145,7 +146,9 @@ void CardSprite::setBackImage(const std::string& backImage) {
     }
 }
 
-void CardSprite::setValue(const std::string& value) { value_ = value; }
+void CardSprite::setValue(const std::string& value) {
+    value_ = value;
+}
 
 void CardSprite::refreshFace() {}
 

@@ -27,12 +27,22 @@ public:
     bool init() override;
 
     // The panel right of the palette (749 x 96) that holds the controls.
-    engine::Layer* getPanel() const { return panel; }
-    engine::Sprite* getSettingsButton() const { return settingsButton; }
-    engine::Label* getCopyrightLabel() const { return copyrightLabel; }
-    engine::Label* getVersionLabel() const { return versionLabel; }
+    engine::Layer* getPanel() const {
+        return panel;
+    }
+    engine::Sprite* getSettingsButton() const {
+        return settingsButton;
+    }
+    engine::Label* getCopyrightLabel() const {
+        return copyrightLabel;
+    }
+    engine::Label* getVersionLabel() const {
+        return versionLabel;
+    }
 
-    bool isOpen() const { return open_; }
+    bool isOpen() const {
+        return open_;
+    }
     void open();
     void close();
     void toggle();

@@ -36,16 +36,17 @@ bool RunControls::build(engine::Node* scene, const Size& visible) {
     backTab->setPosition(design::kWidth - width(backTab) / 2, design::kHeight - height(backTab) / 2);
     backButton->setPosition(design::kWidth - width(backButton) / 2 - 10,
                             design::kHeight - height(backButton) / 2 - 10);
-    for (engine::Node* node : {static_cast<engine::Node*>(playerPanel), static_cast<engine::Node*>(playButton),
-                               static_cast<engine::Node*>(stopButton), static_cast<engine::Node*>(backTab),
-                               static_cast<engine::Node*>(backButton)}) {
+    for (engine::Node* node : {static_cast<engine::Node*>(playerPanel),
+                               static_cast<engine::Node*>(playButton), static_cast<engine::Node*>(stopButton),
+                               static_cast<engine::Node*>(backTab), static_cast<engine::Node*>(backButton)}) {
         scene->addChild(node);
     }
 
-    PressedButton::attach(playButton, [this] { callIfSet(onPlay); }, [this] { return static_cast<bool>(onPlay); });
+    PressedButton::attach(
+        playButton, [this] { callIfSet(onPlay); }, [this] { return static_cast<bool>(onPlay); });
     engine::Sprite* stop = stopButton;
-    PressedButton::attach(stopButton, [this] { callIfSet(onStop); },
-                          [this, stop] { return onStop && stop->isVisible(); });
+    PressedButton::attach(
+        stopButton, [this] { callIfSet(onStop); }, [this, stop] { return onStop && stop->isVisible(); });
     PressedButton::attach(backButton, [this] { callIfSet(onBack); });
     return true;
 }

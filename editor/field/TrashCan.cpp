@@ -42,7 +42,8 @@ bool TrashCan::updateHover(CardSprite* card, const engine::Vec2& screenPoint) {
 
 engine::Vec2 TrashCan::positionIn(const engine::Node* parent) const {
     const engine::Node* own = sprite_->getParent();
-    const engine::Vec2 world = own ? own->convertToWorldSpace(sprite_->getPosition()) : sprite_->getPosition();
+    const engine::Vec2 world =
+        own ? own->convertToWorldSpace(sprite_->getPosition()) : sprite_->getPosition();
     return parent ? parent->convertToNodeSpace(world) : world;
 }
 
@@ -59,10 +60,10 @@ void TrashCan::disappear() {
 void TrashCan::swallowDropped() {
     engine::Sprite* sprite = sprite_;
     sprite->stopAllActions();
-    sprite->runAction(engine::Sequence::create(
-        engine::FadeIn::create(0), engine::DelayTime::create(0.2f),
-        engine::CallFunc::create([sprite] { sprite->setTexture(kClosedImage); }), engine::DelayTime::create(0.1f),
-        engine::FadeOut::create(kFadeDuration)));
+    sprite->runAction(
+        engine::Sequence::create(engine::FadeIn::create(0), engine::DelayTime::create(0.2f),
+                                 engine::CallFunc::create([sprite] { sprite->setTexture(kClosedImage); }),
+                                 engine::DelayTime::create(0.1f), engine::FadeOut::create(kFadeDuration)));
 }
 
 void TrashCan::swallowPushed() {
@@ -70,6 +71,7 @@ void TrashCan::swallowPushed() {
     sprite->stopAllActions();
     sprite->runAction(engine::Sequence::create(
         engine::FadeIn::create(0.05f), engine::CallFunc::create([sprite] { sprite->setTexture(kOpenImage); }),
-        engine::DelayTime::create(0.2f), engine::CallFunc::create([sprite] { sprite->setTexture(kClosedImage); }),
+        engine::DelayTime::create(0.2f),
+        engine::CallFunc::create([sprite] { sprite->setTexture(kClosedImage); }),
         engine::DelayTime::create(0.1f), engine::FadeOut::create(kFadeDuration)));
 }

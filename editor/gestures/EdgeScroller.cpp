@@ -23,7 +23,8 @@ void EdgeScroller::begin(const CardSprite* card) {
 }
 
 bool EdgeScroller::stillInStartBand(float bottom, float top, float q) const {
-    const bool inBottomBand = startBottom_ < kEdgeBand && bottom > startBottom_ - kEdgeBand && bottom < q + kEdgeBand;
+    const bool inBottomBand =
+        startBottom_ < kEdgeBand && bottom > startBottom_ - kEdgeBand && bottom < q + kEdgeBand;
     const bool inTopBand = startTop_ > kTopEdge && top > kTopEdge - q && top < startTop_ + kEdgeBand;
     return inBottomBand || inTopBand;
 }

@@ -26,8 +26,10 @@ bool UndoRedoControls::build(engine::Node* scene, const engine::Node* backButton
     undoButton_->setPosition(redoX - size.width - kGap, y);
     scene->addChild(undoButton_);
     scene->addChild(redoButton_);
-    PressedButton::attach(undoButton_, [this] { undo(); }, [this] { return history_.canUndo(); });
-    PressedButton::attach(redoButton_, [this] { redo(); }, [this] { return history_.canRedo(); });
+    PressedButton::attach(
+        undoButton_, [this] { undo(); }, [this] { return history_.canUndo(); });
+    PressedButton::attach(
+        redoButton_, [this] { redo(); }, [this] { return history_.canRedo(); });
     refreshButtons();
     return true;
 }

@@ -13,7 +13,7 @@ class Sprite;
 
 // What undo and redo need from the editor around them.
 struct UndoRedoHooks {
-    std::function<engine::ValueVector()> program;              // the field as the program file holds it
+    std::function<engine::ValueVector()> program;                // the field as the program file holds it
     std::function<void(const engine::ValueVector&)> showProgram; // puts a program on the field instead
     std::function<void()> save;                                  // writes the program file
     std::function<bool()> isEditing;                             // a card held, a number being typed

@@ -14,16 +14,15 @@
 #include "engine/2d/Layer.h"
 #include "engine/2d/Sprite.h"
 #include "engine/2d/actions/CallFunc.h"
+#include "engine/2d/actions/FadeIn.h"
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerCustom.h"
-#include "program/BoardTransfer.h"
-#include "engine/2d/actions/FadeIn.h"
 #include "engine/platform/GLView.h"
+#include "program/BoardTransfer.h"
 #include "widgets/AlertView.h"
 #include "widgets/Notice.h"
 
 #include <SDL.h>
-
 #include <string>
 #include <utility>
 
@@ -41,10 +40,8 @@ BoardLink::BoardLink(engine::Node* scene, engine::Layer* bar, BoardLinkHooks hoo
         }
     };
     if (scene_) {
-        auto* foreground =
-            engine::EventListenerCustom::create(kEnterForegroundEvent, [this](engine::EventCustom*) {
-                searchPortsInBackground();
-            });
+        auto* foreground = engine::EventListenerCustom::create(
+            kEnterForegroundEvent, [this](engine::EventCustom*) { searchPortsInBackground(); });
         scene_->getEventDispatcher()->addEventListenerWithSceneGraphPriority(foreground, scene_);
     }
 }
@@ -112,14 +109,15 @@ void BoardLink::searchEnded() {
 }
 
 void BoardLink::selectPortInBackground() {
-    LinkChannel::startWorker(channel_, [channel = channel_] {
-        channel->post([](BoardLink& link) { link.updatePortStatus(); });
-    });
+    LinkChannel::startWorker(
+        channel_, [channel = channel_] { channel->post([](BoardLink& link) { link.updatePortStatus(); }); });
 }
 
 void BoardLink::updatePortStatus() {
-    const int state = searchesRunning_ > 0 ? PavluneCardSerialManager::stateSearching : setup_.serial->getState();
-    controls_->showStatus(PortControls::statusText(state, setup_.serial->getPorts(), setup_.serial->getSelectedIndex(),
+    const int state =
+        searchesRunning_ > 0 ? PavluneCardSerialManager::stateSearching : setup_.serial->getState();
+    controls_->showStatus(PortControls::statusText(state, setup_.serial->getPorts(),
+                                                   setup_.serial->getSelectedIndex(),
                                                    setup_.serial->getMissingPortName()),
                           PortControls::turnsInState(state));
 }
@@ -129,8 +127,8 @@ void BoardLink::showPortList() {
     if (ports.empty() || portList_ || !scene_) {
         return;
     }
-    portList_ = std::make_unique<PortListPopup>(scene_, controls_->getPortField(), controls_->getStatusLabel(),
-                                                ports);
+    portList_ = std::make_unique<PortListPopup>(scene_, controls_->getPortField(),
+                                                controls_->getStatusLabel(), ports);
     portList_->onChoose = [this](const std::string& name) {
         setup_.serial->choosePort(name);
         if (onPortChosen) {
@@ -224,9 +222,10 @@ void BoardLink::runOnBoard() {
     pavlune::FieldRows rows = hooks_.fieldRows ? hooks_.fieldRows() : pavlune::FieldRows();
     LinkChannel::startWorker(channel_, [channel = channel_, setup = setup_, view, rows = std::move(rows)] {
         std::unique_ptr<pavlune::TransferClock> clock = setup.makeClock();
-        pavlune::BoardTransfer transfer(*setup.serial, *clock, channel->stopRequested, [channel](const std::string& text) {
-            channel->post([text](BoardLink& link) { link.appendSendingText(text); });
-        });
+        pavlune::BoardTransfer transfer(
+            *setup.serial, *clock, channel->stopRequested, [channel](const std::string& text) {
+                channel->post([text](BoardLink& link) { link.appendSendingText(text); });
+            });
         transfer.sendProgram(
             view, rows,
             [channel](PavluneAppsError error) {
@@ -295,11 +294,13 @@ std::string BoardLink::windowBeside() const {
     int height = 0;
     SDL_GetWindowPosition(window, &x, &y);
     SDL_GetWindowSize(window, &width, &height);
-    return std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(width) + "," + std::to_string(height);
+    return std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(width) + "," +
+           std::to_string(height);
 }
 
 void BoardLink::stopOnBoard() {
-    if (!mayStartTransfer(false) || (ScreenBoard::get().isChosen(*setup_.serial) && !ScreenBoard::get().isRunning())) {
+    if (!mayStartTransfer(false) ||
+        (ScreenBoard::get().isChosen(*setup_.serial) && !ScreenBoard::get().isRunning())) {
         return; // a board on the screen that is not there runs nothing
     }
     transferring_ = true;

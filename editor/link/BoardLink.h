@@ -21,9 +21,9 @@ class SendingOverlay;
 
 // What the board link needs from the editor around it.
 struct BoardLinkHooks {
-    std::function<void()> openBar;                                // slide the bottom bar up
+    std::function<void()> openBar;                               // slide the bottom bar up
     std::function<void(std::function<void()>)> captureThumbnail; // draw and write the program's picture
-    std::function<pavlune::FieldRows()> fieldRows;                // the program as it stands
+    std::function<pavlune::FieldRows()> fieldRows;               // the program as it stands
 };
 
 // The editor's side of the serial link: the port controls and the port list,
@@ -35,9 +35,11 @@ class BoardLink {
 public:
     static constexpr const char* kEnterForegroundEvent = "PAVLUNE_EVENT_ENTER_FORGROUND";
     static constexpr const char* kNoBoardCaption = "ボードが ないよ";
-    static constexpr const char* kMissingBoardMessage = "えらんだ ボードが はずれているよ。\nケーブルを つなぎなおしてね。";
+    static constexpr const char* kMissingBoardMessage =
+        "えらんだ ボードが はずれているよ。\nケーブルを つなぎなおしてね。";
     static constexpr const char* kScreenBoardFailed = "シミュレータを はじめられなかったよ。\n";
-    static constexpr const char* kOfferScreenBoardMessage = "ボードが みつからないよ。\nシミュレータで うごかしてみる？";
+    static constexpr const char* kOfferScreenBoardMessage =
+        "ボードが みつからないよ。\nシミュレータで うごかしてみる？";
 
     // Builds the port controls in `bar` and listens on `scene` for the
     // application coming back to the foreground. Overlays and the port list

@@ -3,7 +3,8 @@
 #include <thread>
 #include <utility>
 
-LinkChannel::LinkChannel(BoardLink* link, engine::Scheduler* scheduler) : scheduler_(scheduler), link_(link) {}
+LinkChannel::LinkChannel(BoardLink* link, engine::Scheduler* scheduler)
+    : scheduler_(scheduler), link_(link) {}
 
 void LinkChannel::post(Report report) {
     std::lock_guard lock(mutex_);

@@ -20,7 +20,8 @@ LinkSetup LinkSetup::current() {
         return *installed();
     }
     // The application's port list always offers the board on the screen.
-    static const bool listed = (ScreenBoard::get().listIn(*pavlune::PavluneCardSerialManager::getInstance()), true);
+    static const bool listed =
+        (ScreenBoard::get().listIn(*pavlune::PavluneCardSerialManager::getInstance()), true);
     (void)listed;
     // The process-wide manager is never destroyed, so nothing is released.
     return LinkSetup{

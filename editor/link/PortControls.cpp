@@ -35,10 +35,9 @@ PortControls::PortControls(engine::Layer* bar) {
     portField_->setPosition(boxX, captionAt.y);
     bar->addChild(portField_);
 
-    statusLabel_ = engine::Label::createWithSystemFont(kSearching, "Helvetica", 12,
-                                                       Size(box.width - 20, box.height),
-                                                       engine::TextHAlignment::LEFT,
-                                                       engine::TextVAlignment::CENTER);
+    statusLabel_ =
+        engine::Label::createWithSystemFont(kSearching, "Helvetica", 12, Size(box.width - 20, box.height),
+                                            engine::TextHAlignment::LEFT, engine::TextVAlignment::CENTER);
     if (statusLabel_) {
         statusLabel_->setTextColor(engine::Color4B(design::kTextGrey, 255));
         statusLabel_->setAnchorPoint(Vec2(0, 0.5f));

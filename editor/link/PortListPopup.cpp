@@ -47,7 +47,8 @@ void addStrip(engine::Node* parent, const Color4B& colour, float x, float y, flo
 
 } // namespace
 
-PortListPopup::PortListPopup(engine::Node* scene, const engine::Node* portField, const engine::Node* statusLabel,
+PortListPopup::PortListPopup(engine::Node* scene, const engine::Node* portField,
+                             const engine::Node* statusLabel,
                              const std::vector<pavlune::SerialPortInfo>& ports) {
     layer_ = engine::Layer::create();
     if (!layer_ || !scene || !portField || !statusLabel) {
@@ -144,7 +145,8 @@ void PortListPopup::fadeAway() {
     removeListeners();
     if (layer_) {
         layer_->getEventDispatcher()->removeEventListenersForTarget(layer_);
-        layer_->runAction(engine::Sequence::create(engine::FadeOut::create(0.1f), engine::RemoveSelf::create()));
+        layer_->runAction(
+            engine::Sequence::create(engine::FadeOut::create(0.1f), engine::RemoveSelf::create()));
         layer_ = nullptr;
     }
 }

@@ -41,7 +41,8 @@ ScreenBoard& ScreenBoard::get() {
 
 ScreenBoard::ScreenBoard() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    link_ = std::string(runtime && *runtime ? runtime : "/tmp") + "/" + kProgram + "-" + std::to_string(getpid());
+    link_ =
+        std::string(runtime && *runtime ? runtime : "/tmp") + "/" + kProgram + "-" + std::to_string(getpid());
 }
 
 ScreenBoard::~ScreenBoard() {
@@ -87,7 +88,8 @@ std::string ScreenBoard::readFirstLine(int fd) {
     std::string line;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
     while (line.find('\n') == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         pollfd ready{fd, POLLIN, 0};
         if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) {
             return {};
@@ -133,8 +135,9 @@ int ScreenBoard::spawn(const std::string& beside, std::string& failure) {
 
 bool ScreenBoard::attach(const std::string& device, std::string& failure) {
     if (!isRunning() || device.empty() || symlink(device.c_str(), link_.c_str()) != 0) {
-        failure = std::string(kProgram) + (device.empty() || !isRunning() ? ": did not name its line"
-                                                                          : ": " + std::string(std::strerror(errno)));
+        failure = std::string(kProgram) + (device.empty() || !isRunning()
+                                               ? ": did not name its line"
+                                               : ": " + std::string(std::strerror(errno)));
         stop();
         return false;
     }

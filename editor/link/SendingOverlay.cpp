@@ -60,7 +60,8 @@ SendingOverlay::SendingOverlay(engine::Node* scene, bool boardFont) : scene_(sce
     // The text's area: the screen but for the right edge, where the stop button is.
     panel_ = engine::Node::create();
     if (panel_) {
-        panel_->setContentSize(Size(design::kWidth - kPanelX - kPanelRightMargin, design::kHeight - 2 * kPanelY));
+        panel_->setContentSize(
+            Size(design::kWidth - kPanelX - kPanelRightMargin, design::kHeight - 2 * kPanelY));
         panel_->setPosition(kPanelX, kPanelY);
         layer_->addChild(panel_);
     }
@@ -152,8 +153,9 @@ void SendingOverlay::newLine() {
     if (!panel_) {
         return;
     }
-    engine::Label* line = boardFont_ ? engine::Label::createWithTTF("", "fonts/PavluneBoard-1.2.ttf", kFontSize)
-                                     : engine::Label::createWithSystemFont("", "HiraKakuProN-W6", kFontSize);
+    engine::Label* line = boardFont_
+                              ? engine::Label::createWithTTF("", "fonts/PavluneBoard-1.2.ttf", kFontSize)
+                              : engine::Label::createWithSystemFont("", "HiraKakuProN-W6", kFontSize);
     if (!line) {
         return;
     }
@@ -220,7 +222,9 @@ void SendingOverlay::finish() {
     engine::LayerColor* layer = layer_;
     auto* panel = engine::EventListenerTouchOneByOne::create();
     panel->setSwallowTouches(true);
-    panel->onTouchBegan = [layer](engine::Touch* touch, engine::Event*) { return HitTest::contains(layer, touch); };
+    panel->onTouchBegan = [layer](engine::Touch* touch, engine::Event*) {
+        return HitTest::contains(layer, touch);
+    };
     panel->onTouchEnded = [this, layer](engine::Touch* touch, engine::Event*) {
         if (HitTest::contains(layer, touch) && onClose) {
             // A copy: closing destroys this overlay, onClose with it.

@@ -30,10 +30,13 @@ namespace {
 // current; the plain one marks the current dialect among the options.
 std::string buttonImage(int dialect, bool bright) {
     const int seenFrom = bright ? dialect : (dialect + 1) % DialectChooser::kDialectCount;
-    return pavlune::CatalogueView(*pavlune::dialectFromIndex(seenFrom), pavlune::basic).getDialectButtonImage(dialect);
+    return pavlune::CatalogueView(*pavlune::dialectFromIndex(seenFrom), pavlune::basic)
+        .getDialectButtonImage(dialect);
 }
 
-engine::GLView* glView() { return engine::Director::getInstance()->getOpenGLView(); }
+engine::GLView* glView() {
+    return engine::Director::getInstance()->getOpenGLView();
+}
 
 } // namespace
 
@@ -47,7 +50,9 @@ DialectChooser* DialectChooser::create(Vec2 togglePosition) {
     return nullptr;
 }
 
-DialectChooser::~DialectChooser() { releaseEscapeKey(); }
+DialectChooser::~DialectChooser() {
+    releaseEscapeKey();
+}
 
 bool DialectChooser::initChooser() {
     if (!Layer::init()) {
@@ -176,7 +181,8 @@ void DialectChooser::fadeAway(std::function<void()> then) {
         }
     }
     runAction(engine::Sequence::create(engine::FadeOut::create(kFadeDuration),
-                                       engine::CallFunc::create(std::move(then)), engine::RemoveSelf::create()));
+                                       engine::CallFunc::create(std::move(then)),
+                                       engine::RemoveSelf::create()));
 }
 
 engine::Sprite* DialectChooser::option(int dialect) const {

@@ -14,7 +14,8 @@ ClippingRectangleNode* ClippingRectangleNode::create(const Rect& clippingRegion)
     return node;
 }
 
-void ClippingRectangleNode::visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t parentFlags) {
+void ClippingRectangleNode::visit(Renderer* renderer, const Mat4& parentTransform,
+                                  std::uint32_t parentFlags) {
     if (!isVisible() || !clippingEnabled_ || !renderer) {
         Node::visit(renderer, parentTransform, parentFlags);
         return;

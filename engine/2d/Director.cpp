@@ -98,17 +98,29 @@ void Director::setOpenGLView(GLView* view) {
     updateProjection();
 }
 
-Size Director::getWinSize() const { return view_ ? view_->getDesignResolutionSize() : kDefaultWinSize; }
+Size Director::getWinSize() const {
+    return view_ ? view_->getDesignResolutionSize() : kDefaultWinSize;
+}
 
-Size Director::getWinSizeInPixels() const { return getWinSize() * contentScaleFactor_; }
+Size Director::getWinSizeInPixels() const {
+    return getWinSize() * contentScaleFactor_;
+}
 
-Size Director::getVisibleSize() const { return view_ ? view_->getVisibleSize() : getWinSize(); }
+Size Director::getVisibleSize() const {
+    return view_ ? view_->getVisibleSize() : getWinSize();
+}
 
-Vec2 Director::getVisibleOrigin() const { return view_ ? view_->getVisibleOrigin() : Vec2::ZERO; }
+Vec2 Director::getVisibleOrigin() const {
+    return view_ ? view_->getVisibleOrigin() : Vec2::ZERO;
+}
 
-Vec2 Director::convertToGL(const Vec2& uiPoint) const { return Vec2(uiPoint.x, getWinSize().height - uiPoint.y); }
+Vec2 Director::convertToGL(const Vec2& uiPoint) const {
+    return Vec2(uiPoint.x, getWinSize().height - uiPoint.y);
+}
 
-Vec2 Director::convertToUI(const Vec2& glPoint) const { return Vec2(glPoint.x, getWinSize().height - glPoint.y); }
+Vec2 Director::convertToUI(const Vec2& glPoint) const {
+    return Vec2(glPoint.x, getWinSize().height - glPoint.y);
+}
 
 void Director::setContentScaleFactor(float factor) {
     if (factor > 0) {
@@ -116,7 +128,9 @@ void Director::setContentScaleFactor(float factor) {
     }
 }
 
-float Director::getZEye() const { return getWinSize().height / 1.154700538379252f; }
+float Director::getZEye() const {
+    return getWinSize().height / 1.154700538379252f;
+}
 
 void Director::updateProjection() {
     const Size size = getWinSize();
@@ -220,9 +234,13 @@ void Director::startAnimation() {
     haveLastFrameTime_ = false;
 }
 
-void Director::stopAnimation() { invalid_ = true; }
+void Director::stopAnimation() {
+    invalid_ = true;
+}
 
-void Director::pause() { paused_ = true; }
+void Director::pause() {
+    paused_ = true;
+}
 
 void Director::resume() {
     paused_ = false;
@@ -277,6 +295,8 @@ void Director::drawScene(float dt) {
     ++totalFrames_;
 }
 
-void Director::end() { purgeRequested_ = true; }
+void Director::end() {
+    purgeRequested_ = true;
+}
 
 } // namespace engine

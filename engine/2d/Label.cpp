@@ -27,9 +27,13 @@ Label* finishCreate(Label* label, bool ok) {
 
 } // namespace
 
-Label::Label() : lines_(std::make_unique<Lines>()) { setAnchorPoint(Vec2::ANCHOR_MIDDLE); }
+Label::Label() : lines_(std::make_unique<Lines>()) {
+    setAnchorPoint(Vec2::ANCHOR_MIDDLE);
+}
 
-Label::~Label() { safeRelease(texture_); }
+Label::~Label() {
+    safeRelease(texture_);
+}
 
 bool Label::init() {
     if (!Node::init()) {
@@ -40,7 +44,8 @@ bool Label::init() {
 }
 
 Label* Label::createWithSystemFont(const std::string& text, const std::string& font, float fontSize,
-                                   const Size& dimensions, TextHAlignment hAlignment, TextVAlignment vAlignment) {
+                                   const Size& dimensions, TextHAlignment hAlignment,
+                                   TextVAlignment vAlignment) {
     auto* label = new Label();
     label->text_ = text;
     label->systemFontName_ = font;
@@ -65,8 +70,8 @@ Label* Label::createWithTTF(const std::string& text, const std::string& fontFile
 
 Label* Label::createWithTTF(const TTFConfig& config, const std::string& text, TextHAlignment hAlignment,
                             int maxLineWidth) {
-    return createWithTTF(text, config.fontFilePath, config.fontSize, Size(static_cast<float>(maxLineWidth), 0),
-                         hAlignment, TextVAlignment::TOP);
+    return createWithTTF(text, config.fontFilePath, config.fontSize,
+                         Size(static_cast<float>(maxLineWidth), 0), hAlignment, TextVAlignment::TOP);
 }
 
 void Label::setString(const std::string& text) {
@@ -115,7 +120,9 @@ void Label::setDimensions(float width, float height) {
     updateLayout();
 }
 
-void Label::setAlignment(TextHAlignment hAlignment) { setAlignment(hAlignment, vAlignment_); }
+void Label::setAlignment(TextHAlignment hAlignment) {
+    setAlignment(hAlignment, vAlignment_);
+}
 
 void Label::setAlignment(TextHAlignment hAlignment, TextVAlignment vAlignment) {
     if (hAlignment == hAlignment_ && vAlignment == vAlignment_) {
@@ -126,7 +133,9 @@ void Label::setAlignment(TextHAlignment hAlignment, TextVAlignment vAlignment) {
     dropTexture();
 }
 
-float Label::measureText(const std::string& text) const { return layout_ ? layout_->measure(text) : 0; }
+float Label::measureText(const std::string& text) const {
+    return layout_ ? layout_->measure(text) : 0;
+}
 
 void Label::dropTexture() {
     safeRelease(texture_);
@@ -136,12 +145,12 @@ void Label::dropTexture() {
 void Label::updateLayout() {
     if (!layout_) {
         FontResolver& resolver = FontResolver::getInstance();
-        const FontFace face =
-            fontFile_.empty() ? resolver.resolveSystemFont(systemFontName_) : resolver.resolveFontFile(fontFile_);
+        const FontFace face = fontFile_.empty() ? resolver.resolveSystemFont(systemFontName_)
+                                                : resolver.resolveFontFile(fontFile_);
         layout_ = std::make_unique<TextLayout>(face, fontSize_);
     }
-    lines_->lines = text_.empty() ? std::vector<TextLayout::Line>{}
-                                  : layout_->breakLines(text_, dimensions_.width);
+    lines_->lines =
+        text_.empty() ? std::vector<TextLayout::Line>{} : layout_->breakLines(text_, dimensions_.width);
     lineWidths_.clear();
     float widest = 0;
     for (const TextLayout::Line& line : lines_->lines) {
@@ -168,7 +177,8 @@ float Label::densityFor(Renderer* renderer, const Mat4& transform) const {
 
 void Label::draw(Renderer* renderer, const Mat4& transform, std::uint32_t) {
     const Size& size = getContentSize();
-    if (!renderer || lines_->lines.empty() || size.width <= 0 || size.height <= 0 || getDisplayedOpacity() == 0) {
+    if (!renderer || lines_->lines.empty() || size.width <= 0 || size.height <= 0 ||
+        getDisplayedOpacity() == 0) {
         return;
     }
     const float density = densityFor(renderer, transform);

@@ -26,7 +26,9 @@ LabelAtlas* LabelAtlas::create(const std::string& text, Texture2D* texture, int 
     return nullptr;
 }
 
-LabelAtlas::~LabelAtlas() { safeRelease(texture_); }
+LabelAtlas::~LabelAtlas() {
+    safeRelease(texture_);
+}
 
 bool LabelAtlas::initWithString(const std::string& text, Texture2D* texture, int itemWidth, int itemHeight,
                                 int startCharMap) {
@@ -65,7 +67,8 @@ int LabelAtlas::columns() const {
 }
 
 int LabelAtlas::rows() const {
-    return texture_ ? static_cast<int>(std::floor(texture_->getContentSize().height / itemHeight_ + 1e-3f)) : 0;
+    return texture_ ? static_cast<int>(std::floor(texture_->getContentSize().height / itemHeight_ + 1e-3f))
+                    : 0;
 }
 
 bool LabelAtlas::cellFor(char ch, int& column, int& row) const {
@@ -103,8 +106,8 @@ void LabelAtlas::draw(Renderer* renderer, const Mat4& transform, std::uint32_t) 
         if (!cellFor(ch, column, row)) {
             continue;
         }
-        const Rect uv(column * itemWidth_ / whole.width, row * itemHeight_ / whole.height, itemWidth_ / whole.width,
-                      itemHeight_ / whole.height);
+        const Rect uv(column * itemWidth_ / whole.width, row * itemHeight_ / whole.height,
+                      itemWidth_ / whole.width, itemHeight_ / whole.height);
         renderer->drawQuad(transform, Rect(x, 0, itemWidth_, itemHeight_), texture_, uv, color);
         x += itemWidth_;
     }

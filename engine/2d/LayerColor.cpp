@@ -20,7 +20,9 @@ LayerColor* LayerColor::create(const Color4B& color, float width, float height) 
     return nullptr;
 }
 
-bool LayerColor::init() { return initWithColor(Color4B(0, 0, 0, 0)); }
+bool LayerColor::init() {
+    return initWithColor(Color4B(0, 0, 0, 0));
+}
 
 bool LayerColor::initWithColor(const Color4B& color) {
     const Size win = Director::getInstance()->getWinSize();
@@ -37,9 +39,15 @@ bool LayerColor::initWithColor(const Color4B& color, float width, float height) 
     return true;
 }
 
-void LayerColor::changeWidth(float width) { setContentSize(Size(width, getContentSize().height)); }
-void LayerColor::changeHeight(float height) { setContentSize(Size(getContentSize().width, height)); }
-void LayerColor::changeWidthAndHeight(float width, float height) { setContentSize(Size(width, height)); }
+void LayerColor::changeWidth(float width) {
+    setContentSize(Size(width, getContentSize().height));
+}
+void LayerColor::changeHeight(float height) {
+    setContentSize(Size(getContentSize().width, height));
+}
+void LayerColor::changeWidthAndHeight(float width, float height) {
+    setContentSize(Size(width, height));
+}
 
 void LayerColor::draw(Renderer* renderer, const Mat4& transform, std::uint32_t) {
     const Color3B& c = getDisplayedColor();

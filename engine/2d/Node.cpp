@@ -19,7 +19,9 @@ namespace {
 // every sibling with the same z-order.
 std::uint64_t nextOrderOfArrival = 1;
 
-float toRadians(float degrees) { return degrees * std::numbers::pi_v<float> / 180.0f; }
+float toRadians(float degrees) {
+    return degrees * std::numbers::pi_v<float> / 180.0f;
+}
 
 } // namespace
 
@@ -58,7 +60,9 @@ Node::~Node() {
     eventDispatcher_->release();
 }
 
-bool Node::init() { return true; }
+bool Node::init() {
+    return true;
+}
 
 // --- transform ---
 
@@ -70,9 +74,15 @@ void Node::setPosition(const Vec2& position) {
     markTransformDirty();
 }
 
-void Node::setPosition(float x, float y) { setPosition(Vec2(x, y)); }
-void Node::setPositionX(float x) { setPosition(Vec2(x, position_.y)); }
-void Node::setPositionY(float y) { setPosition(Vec2(position_.x, y)); }
+void Node::setPosition(float x, float y) {
+    setPosition(Vec2(x, y));
+}
+void Node::setPositionX(float x) {
+    setPosition(Vec2(x, position_.y));
+}
+void Node::setPositionY(float y) {
+    setPosition(Vec2(position_.x, y));
+}
 
 void Node::setPositionZ(float z) {
     positionZ_ = z;
@@ -104,7 +114,9 @@ void Node::setIgnoreAnchorPointForPosition(bool ignore) {
     }
 }
 
-void Node::setScale(float scale) { setScale(scale, scale); }
+void Node::setScale(float scale) {
+    setScale(scale, scale);
+}
 
 void Node::setScale(float scaleX, float scaleY) {
     scaleX_ = scaleX;
@@ -112,8 +124,12 @@ void Node::setScale(float scaleX, float scaleY) {
     markTransformDirty();
 }
 
-void Node::setScaleX(float scaleX) { setScale(scaleX, scaleY_); }
-void Node::setScaleY(float scaleY) { setScale(scaleX_, scaleY); }
+void Node::setScaleX(float scaleX) {
+    setScale(scaleX, scaleY_);
+}
+void Node::setScaleY(float scaleY) {
+    setScale(scaleX_, scaleY);
+}
 
 void Node::setRotation(float degrees) {
     rotationZ_ = degrees;
@@ -178,7 +194,9 @@ Mat4 Node::getNodeToWorldTransform() const {
     return t;
 }
 
-Mat4 Node::getWorldToNodeTransform() const { return getNodeToWorldTransform().getInversed(); }
+Mat4 Node::getWorldToNodeTransform() const {
+    return getNodeToWorldTransform().getInversed();
+}
 
 Vec2 Node::convertToNodeSpace(const Vec2& worldPoint) const {
     return getWorldToNodeTransform().transformPoint(worldPoint);
@@ -196,9 +214,13 @@ Vec2 Node::convertToWorldSpaceAR(const Vec2& nodePoint) const {
     return convertToWorldSpace(nodePoint + anchorPointInPoints_);
 }
 
-Vec2 Node::convertTouchToNodeSpace(Touch* touch) const { return convertToNodeSpace(touch->getLocation()); }
+Vec2 Node::convertTouchToNodeSpace(Touch* touch) const {
+    return convertToNodeSpace(touch->getLocation());
+}
 
-Vec2 Node::convertTouchToNodeSpaceAR(Touch* touch) const { return convertToNodeSpaceAR(touch->getLocation()); }
+Vec2 Node::convertTouchToNodeSpaceAR(Touch* touch) const {
+    return convertToNodeSpaceAR(touch->getLocation());
+}
 
 Rect Node::getBoundingBox() const {
     const Mat4& t = getNodeToParentTransform();
@@ -228,7 +250,9 @@ void Node::setLocalZOrder(int z) {
     }
 }
 
-void Node::updateOrderOfArrival() { orderOfArrival_ = nextOrderOfArrival++; }
+void Node::updateOrderOfArrival() {
+    orderOfArrival_ = nextOrderOfArrival++;
+}
 
 void Node::setUserObject(Ref* object) {
     if (object) {
@@ -240,7 +264,9 @@ void Node::setUserObject(Ref* object) {
 
 // --- appearance ---
 
-void Node::setVisible(bool visible) { visible_ = visible; }
+void Node::setVisible(bool visible) {
+    visible_ = visible;
+}
 
 void Node::setOpacity(std::uint8_t opacity) {
     realOpacity_ = opacity;
@@ -327,11 +353,17 @@ void Node::setCascadeColorEnabled(bool enabled) {
 
 // --- children ---
 
-void Node::addChild(Node* child) { addChildHelper(child, child ? child->localZOrder_ : 0, INVALID_TAG, "", false); }
+void Node::addChild(Node* child) {
+    addChildHelper(child, child ? child->localZOrder_ : 0, INVALID_TAG, "", false);
+}
 
-void Node::addChild(Node* child, int localZOrder) { addChildHelper(child, localZOrder, INVALID_TAG, "", false); }
+void Node::addChild(Node* child, int localZOrder) {
+    addChildHelper(child, localZOrder, INVALID_TAG, "", false);
+}
 
-void Node::addChild(Node* child, int localZOrder, int tag) { addChildHelper(child, localZOrder, tag, "", true); }
+void Node::addChild(Node* child, int localZOrder, int tag) {
+    addChildHelper(child, localZOrder, tag, "", true);
+}
 
 void Node::addChild(Node* child, int localZOrder, const std::string& name) {
     addChildHelper(child, localZOrder, INVALID_TAG, name, false);
@@ -400,7 +432,9 @@ void Node::setParent(Node* parent) {
     markTransformDirty();
 }
 
-void Node::removeFromParent() { removeFromParentAndCleanup(true); }
+void Node::removeFromParent() {
+    removeFromParentAndCleanup(true);
+}
 
 void Node::removeFromParentAndCleanup(bool cleanup) {
     if (parent_) {
@@ -441,7 +475,9 @@ void Node::removeChildByName(const std::string& name, bool cleanup) {
     }
 }
 
-void Node::removeAllChildren() { removeAllChildrenWithCleanup(true); }
+void Node::removeAllChildren() {
+    removeAllChildrenWithCleanup(true);
+}
 
 void Node::removeAllChildrenWithCleanup(bool cleanup) {
     Vector<Node*> removed;
@@ -535,11 +571,21 @@ Action* Node::runAction(Action* action) {
     return action;
 }
 
-void Node::stopAction(Action* action) { actionManager_->removeAction(action); }
-void Node::stopAllActions() { actionManager_->removeAllActionsFromTarget(this); }
-void Node::stopActionByTag(int tag) { actionManager_->removeActionByTag(tag, this); }
-void Node::stopAllActionsByTag(int tag) { actionManager_->removeAllActionsByTag(tag, this); }
-Action* Node::getActionByTag(int tag) { return actionManager_->getActionByTag(tag, this); }
+void Node::stopAction(Action* action) {
+    actionManager_->removeAction(action);
+}
+void Node::stopAllActions() {
+    actionManager_->removeAllActionsFromTarget(this);
+}
+void Node::stopActionByTag(int tag) {
+    actionManager_->removeActionByTag(tag, this);
+}
+void Node::stopAllActionsByTag(int tag) {
+    actionManager_->removeAllActionsByTag(tag, this);
+}
+Action* Node::getActionByTag(int tag) {
+    return actionManager_->getActionByTag(tag, this);
+}
 
 std::size_t Node::getNumberOfRunningActions() const {
     return actionManager_->getNumberOfRunningActionsInTarget(this);
@@ -555,8 +601,8 @@ void Node::schedule(const std::function<void(float)>& callback, float interval, 
     schedule(callback, interval, Scheduler::REPEAT_FOREVER, 0, key);
 }
 
-void Node::schedule(const std::function<void(float)>& callback, float interval, unsigned int repeat, float delay,
-                    const std::string& key) {
+void Node::schedule(const std::function<void(float)>& callback, float interval, unsigned int repeat,
+                    float delay, const std::string& key) {
     scheduler_->schedule(callback, this, interval, repeat, delay, !running_, key);
 }
 
@@ -564,12 +610,24 @@ void Node::scheduleOnce(const std::function<void(float)>& callback, float delay,
     schedule(callback, 0, 0, delay, key);
 }
 
-void Node::unschedule(const std::string& key) { scheduler_->unschedule(key, this); }
-bool Node::isScheduled(const std::string& key) const { return scheduler_->isScheduled(key, this); }
-void Node::unscheduleAllCallbacks() { scheduler_->unscheduleAllForTarget(this); }
-void Node::scheduleUpdate() { scheduleUpdateWithPriority(0); }
-void Node::scheduleUpdateWithPriority(int priority) { scheduler_->scheduleUpdate(this, priority, !running_); }
-void Node::unscheduleUpdate() { scheduler_->unscheduleUpdate(this); }
+void Node::unschedule(const std::string& key) {
+    scheduler_->unschedule(key, this);
+}
+bool Node::isScheduled(const std::string& key) const {
+    return scheduler_->isScheduled(key, this);
+}
+void Node::unscheduleAllCallbacks() {
+    scheduler_->unscheduleAllForTarget(this);
+}
+void Node::scheduleUpdate() {
+    scheduleUpdateWithPriority(0);
+}
+void Node::scheduleUpdateWithPriority(int priority) {
+    scheduler_->scheduleUpdate(this, priority, !running_);
+}
+void Node::unscheduleUpdate() {
+    scheduler_->unscheduleUpdate(this);
+}
 void Node::update(float) {}
 
 void Node::pause() {

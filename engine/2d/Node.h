@@ -182,8 +182,8 @@ public:
     // keyed per node. They start paused while the node is not running.
     void schedule(const std::function<void(float)>& callback, const std::string& key);
     void schedule(const std::function<void(float)>& callback, float interval, const std::string& key);
-    void schedule(const std::function<void(float)>& callback, float interval, unsigned int repeat, float delay,
-                  const std::string& key);
+    void schedule(const std::function<void(float)>& callback, float interval, unsigned int repeat,
+                  float delay, const std::string& key);
     void scheduleOnce(const std::function<void(float)>& callback, float delay, const std::string& key);
     void unschedule(const std::string& key);
     bool isScheduled(const std::string& key) const;
@@ -226,7 +226,10 @@ protected:
     void updateCascadeColor();
     // The world transform of the last visit; valid during and after drawing.
     const Mat4& getModelViewTransform() const { return modelViewTransform_; }
-    void markTransformDirty() { transformDirty_ = true; inverseDirty_ = true; }
+    void markTransformDirty() {
+        transformDirty_ = true;
+        inverseDirty_ = true;
+    }
 
 private:
     void addChildHelper(Node* child, int localZOrder, int tag, const std::string& name, bool setTag);

@@ -7,7 +7,6 @@
 #include "engine/base/Scheduler.h"
 
 #include <SDL_image.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -32,12 +31,16 @@ SDL_RWops* memoryWriter(std::vector<unsigned char>& bytes) {
     stream->hidden.unknown.data1 = &bytes;
     stream->hidden.unknown.data2 = nullptr; // the write position, as an offset
     stream->size = [](SDL_RWops* self) -> Sint64 {
-        return static_cast<Sint64>(static_cast<std::vector<unsigned char>*>(self->hidden.unknown.data1)->size());
+        return static_cast<Sint64>(
+            static_cast<std::vector<unsigned char>*>(self->hidden.unknown.data1)->size());
     };
     stream->seek = [](SDL_RWops* self, Sint64 offset, int whence) -> Sint64 {
         const auto* data = static_cast<std::vector<unsigned char>*>(self->hidden.unknown.data1);
-        const auto position = static_cast<Sint64>(reinterpret_cast<std::uintptr_t>(self->hidden.unknown.data2));
-        const Sint64 base = whence == RW_SEEK_SET ? 0 : whence == RW_SEEK_CUR ? position : static_cast<Sint64>(data->size());
+        const auto position =
+            static_cast<Sint64>(reinterpret_cast<std::uintptr_t>(self->hidden.unknown.data2));
+        const Sint64 base = whence == RW_SEEK_SET   ? 0
+                            : whence == RW_SEEK_CUR ? position
+                                                    : static_cast<Sint64>(data->size());
         if (base + offset < 0) {
             return SDL_SetError("seek before the start");
         }
@@ -96,7 +99,8 @@ bool RenderTexture::initWithWidthAndHeight(int width, int height, Texture2D::Pix
     const int pixelsWide = std::max(1, static_cast<int>(std::lround(width * scale)));
     const int pixelsHigh = std::max(1, static_cast<int>(std::lround(height * scale)));
     SDL_Renderer* sdl = renderer->getSDLRenderer();
-    sdlTexture_ = SDL_CreateTexture(sdl, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, pixelsWide, pixelsHigh);
+    sdlTexture_ =
+        SDL_CreateTexture(sdl, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, pixelsWide, pixelsHigh);
     if (!sdlTexture_) {
         return false;
     }
@@ -191,9 +195,9 @@ bool RenderTexture::writePng(const std::string& fullPath, bool withAlpha) const 
         FileUtils::getInstance()->createDirectory(fullPath.substr(0, slash));
     }
     const std::vector<std::uint8_t>& data = image.getData();
-    SDL_Surface* rgba = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint8_t*>(data.data()), image.getWidth(),
-                                                           image.getHeight(), 32, image.getWidth() * 4,
-                                                           SDL_PIXELFORMAT_RGBA32);
+    SDL_Surface* rgba = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint8_t*>(data.data()),
+                                                           image.getWidth(), image.getHeight(), 32,
+                                                           image.getWidth() * 4, SDL_PIXELFORMAT_RGBA32);
     if (!rgba) {
         return false;
     }
@@ -223,10 +227,11 @@ bool RenderTexture::saveToFile(const std::string& fileName, Image::Format format
     const bool ok = format == Image::Format::PNG && !fileName.empty() && writePng(fullPath, withAlpha);
     if (callback) {
         retain();
-        Director::getInstance()->getScheduler()->performFunctionInCocosThread([this, callback = std::move(callback), fullPath] {
-            callback(this, fullPath);
-            release();
-        });
+        Director::getInstance()->getScheduler()->performFunctionInCocosThread(
+            [this, callback = std::move(callback), fullPath] {
+                callback(this, fullPath);
+                release();
+            });
     }
     return ok;
 }

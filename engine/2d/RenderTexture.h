@@ -5,7 +5,6 @@
 #include "engine/platform/Image.h"
 
 #include <SDL.h>
-
 #include <functional>
 #include <string>
 
@@ -49,8 +48,8 @@ public:
     // whether or not it succeeded (callers wait on it to move on); the
     // render texture is kept alive until then. With `isRGBA` false, or for
     // an RGB888 texture, the PNG has no alpha channel. Only PNG is written.
-    bool saveToFile(const std::string& fileName, Image::Format format = Image::Format::PNG, bool isRGBA = true,
-                    SaveCallback callback = nullptr);
+    bool saveToFile(const std::string& fileName, Image::Format format = Image::Format::PNG,
+                    bool isRGBA = true, SaveCallback callback = nullptr);
 
 protected:
     RenderTexture() = default;

@@ -54,7 +54,8 @@ void Renderer::beginFrame(const Size& designSize, const SDL_Rect& viewport, cons
 Vec2 Renderer::worldToPixels(const Vec2& world) const {
     const float sx = current_.viewport.w / current_.designSize.width;
     const float sy = current_.viewport.h / current_.designSize.height;
-    return {current_.viewport.x + world.x * sx, current_.viewport.y + (current_.designSize.height - world.y) * sy};
+    return {current_.viewport.x + world.x * sx,
+            current_.viewport.y + (current_.designSize.height - world.y) * sy};
 }
 
 bool Renderer::projectCorner(const Mat4& modelView, float x, float y, Vec2& pixel) const {
@@ -159,9 +160,9 @@ bool Renderer::fillPlainRectangles() {
     }
     for (std::size_t q = 0; q + 3 < vertices_.size(); q += 4) {
         const SDL_Vertex* v = &vertices_[q];
-        const SDL_FRect rect{std::min(v[0].position.x, v[1].position.x), std::min(v[0].position.y, v[2].position.y),
-                             std::fabs(v[1].position.x - v[0].position.x),
-                             std::fabs(v[2].position.y - v[0].position.y)};
+        const SDL_FRect rect{
+            std::min(v[0].position.x, v[1].position.x), std::min(v[0].position.y, v[2].position.y),
+            std::fabs(v[1].position.x - v[0].position.x), std::fabs(v[2].position.y - v[0].position.y)};
         SDL_SetRenderDrawColor(sdl_, v[0].color.r, v[0].color.g, v[0].color.b, v[0].color.a);
         SDL_RenderFillRectF(sdl_, &rect);
     }
@@ -198,7 +199,9 @@ void Renderer::popClip() {
     applyClip();
 }
 
-Rect Renderer::getClip() const { return currentClip(); }
+Rect Renderer::getClip() const {
+    return currentClip();
+}
 
 Rect Renderer::currentClip() const {
     // A render texture may be drawn before the window's first frame, when the

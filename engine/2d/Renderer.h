@@ -5,7 +5,6 @@
 #include "engine/base/Mat4.h"
 
 #include <SDL.h>
-
 #include <cstdint>
 #include <vector>
 

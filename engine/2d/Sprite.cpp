@@ -9,8 +9,7 @@ namespace engine {
 
 namespace {
 
-template <class Init>
-Sprite* createWith(Sprite* sprite, Init init) {
+template <class Init> Sprite* createWith(Sprite* sprite, Init init) {
     if (init(sprite)) {
         sprite->autorelease();
         return sprite;
@@ -37,11 +36,17 @@ Sprite* Sprite::createWithTexture(Texture2D* texture, const Rect& rect) {
     return createWith(new Sprite(), [&](Sprite* s) { return s->initWithTexture(texture, rect); });
 }
 
-Sprite::Sprite() { setAnchorPoint(Vec2::ANCHOR_MIDDLE); }
+Sprite::Sprite() {
+    setAnchorPoint(Vec2::ANCHOR_MIDDLE);
+}
 
-Sprite::~Sprite() { safeRelease(texture_); }
+Sprite::~Sprite() {
+    safeRelease(texture_);
+}
 
-bool Sprite::init() { return initWithTexture(nullptr, Rect::ZERO); }
+bool Sprite::init() {
+    return initWithTexture(nullptr, Rect::ZERO);
+}
 
 bool Sprite::initWithFile(const std::string& filename) {
     Texture2D* texture = Director::getInstance()->getTextureCache()->addImage(filename);

@@ -3,7 +3,6 @@
 #include "engine/2d/Director.h"
 
 #include <SDL_image.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -46,7 +45,9 @@ bool isBeyondPngLimit(const std::string& path, int maxSide) {
 
 } // namespace
 
-Texture2D::Texture2D() { liveTextures().insert(this); }
+Texture2D::Texture2D() {
+    liveTextures().insert(this);
+}
 
 void Texture2D::forgetRenderer(SDL_Renderer* renderer) {
     for (Texture2D* texture : liveTextures()) {
@@ -75,8 +76,8 @@ void Texture2D::destroyTexture() {
 
 SDL_Surface* Texture2D::decodeFile(const std::string& path, int maxSide) {
     if (maxSide > 0 && isBeyondPngLimit(path, maxSide)) {
-        std::fprintf(stderr, "engine: cannot load picture %s: not a PNG of at most %d x %d pixels\n", path.c_str(),
-                     maxSide, maxSide);
+        std::fprintf(stderr, "engine: cannot load picture %s: not a PNG of at most %d x %d pixels\n",
+                     path.c_str(), maxSide, maxSide);
         return nullptr;
     }
     SDL_Surface* loaded = IMG_Load(path.c_str());
@@ -92,9 +93,13 @@ SDL_Surface* Texture2D::decodeFile(const std::string& path, int maxSide) {
     return converted;
 }
 
-void Texture2D::beginDecodingThread() { SDL_SetThreadPriority(SDL_THREAD_PRIORITY_LOW); }
+void Texture2D::beginDecodingThread() {
+    SDL_SetThreadPriority(SDL_THREAD_PRIORITY_LOW);
+}
 
-void Texture2D::endDecodingThread() { SDL_TLSCleanup(); }
+void Texture2D::endDecodingThread() {
+    SDL_TLSCleanup();
+}
 
 bool Texture2D::initWithFile(const std::string& path) {
     SDL_Surface* loaded = decodeFile(path);
@@ -212,12 +217,14 @@ void Texture2D::boxFilter(SDL_Surface* source, SDL_Surface* target, int factor) 
     SDL_LockSurface(source);
     SDL_LockSurface(target);
     for (int y = 0; y < target->h; ++y) {
-        auto* out = reinterpret_cast<Uint32*>(static_cast<Uint8*>(target->pixels) + static_cast<std::ptrdiff_t>(y) * target->pitch);
+        auto* out = reinterpret_cast<Uint32*>(static_cast<Uint8*>(target->pixels) +
+                                              static_cast<std::ptrdiff_t>(y) * target->pitch);
         for (int x = 0; x < target->w; ++x) {
             Uint32 a = 0, r = 0, g = 0, b = 0;
             for (int dy = 0; dy < factor; ++dy) {
-                const auto* in = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(source->pixels) +
-                                                                 static_cast<std::ptrdiff_t>(y * factor + dy) * source->pitch) +
+                const auto* in = reinterpret_cast<const Uint32*>(
+                                     static_cast<const Uint8*>(source->pixels) +
+                                     static_cast<std::ptrdiff_t>(y * factor + dy) * source->pitch) +
                                  static_cast<std::ptrdiff_t>(x) * factor;
                 for (int dx = 0; dx < factor; ++dx) {
                     const Uint32 p = in[dx];

@@ -4,7 +4,6 @@
 #include "engine/base/Ref.h"
 
 #include <SDL.h>
-
 #include <string>
 
 namespace engine {
@@ -45,7 +44,9 @@ public:
 
     int getPixelsWide() const { return pixelsWide_; }
     int getPixelsHigh() const { return pixelsHigh_; }
-    Size getContentSizeInPixels() const { return Size(static_cast<float>(pixelsWide_), static_cast<float>(pixelsHigh_)); }
+    Size getContentSizeInPixels() const {
+        return Size(static_cast<float>(pixelsWide_), static_cast<float>(pixelsHigh_));
+    }
     Size getContentSize() const;
 
     // Smooth (linear) scaling is the default; alias selects nearest pixels.

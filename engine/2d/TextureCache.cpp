@@ -9,7 +9,9 @@ namespace engine {
 
 TextureCache::TextureCache() = default;
 
-TextureCache::~TextureCache() { removeAllTextures(); }
+TextureCache::~TextureCache() {
+    removeAllTextures();
+}
 
 std::string TextureCache::fullPathForFilename(const std::string& path) {
     if (path.empty()) {

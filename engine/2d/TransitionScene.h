@@ -28,8 +28,7 @@ public:
 protected:
     TransitionScene() = default;
     // The create convention for transitions: init with a duration and scene.
-    template <class T>
-    static T* createTransition(T* transition, float duration, Scene* scene) {
+    template <class T> static T* createTransition(T* transition, float duration, Scene* scene) {
         if (transition->initWithDuration(duration, scene)) {
             transition->autorelease();
             return transition;

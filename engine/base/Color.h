@@ -68,7 +68,8 @@ struct Color4F {
     constexpr Color4F(float rr, float gg, float bb, float aa) : r(rr), g(gg), b(bb), a(aa) {}
     constexpr explicit Color4F(const Color4B& c)
         : r(c.r / 255.0f), g(c.g / 255.0f), b(c.b / 255.0f), a(c.a / 255.0f) {}
-    constexpr Color4F(const Color3B& c, float aa) : r(c.r / 255.0f), g(c.g / 255.0f), b(c.b / 255.0f), a(aa) {}
+    constexpr Color4F(const Color3B& c, float aa)
+        : r(c.r / 255.0f), g(c.g / 255.0f), b(c.b / 255.0f), a(aa) {}
 
     constexpr bool operator==(const Color4F& o) const { return r == o.r && g == o.g && b == o.b && a == o.a; }
     constexpr bool operator!=(const Color4F& o) const { return !(*this == o); }

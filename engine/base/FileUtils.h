@@ -64,8 +64,7 @@ public:
     // Renames a file, replacing `newFullPath` if it exists.
     bool renameFile(const std::string& oldFullPath, const std::string& newFullPath) const;
     // Same, for two names in one folder.
-    bool renameFile(const std::string& dirPath, const std::string& oldName,
-                    const std::string& newName) const;
+    bool renameFile(const std::string& dirPath, const std::string& oldName, const std::string& newName) const;
     // Size in bytes, or -1 when the file does not exist.
     std::int64_t getFileSize(const std::string& filePath) const;
     // Last modification time, or nothing when the file does not exist.
@@ -113,8 +112,8 @@ public:
     struct PlistRead {
         enum class Status { Read, Missing, Unreadable, Damaged };
         Status status = Status::Missing;
-        std::optional<Value> root; // when Read
-        int error = 0;             // errno when Unreadable
+        std::optional<Value> root;                               // when Read
+        int error = 0;                                           // errno when Unreadable
         PlistGuard::Verdict verdict = PlistGuard::Verdict::Fits; // when Damaged
     };
     PlistRead readPropertyListFile(const std::string& filename) const;

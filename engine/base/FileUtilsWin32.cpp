@@ -5,12 +5,13 @@
 #include "engine/base/FileUtils.h"
 #include "engine/base/WideText.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <shlobj.h>
-#include <windows.h>
 
 namespace engine {
 

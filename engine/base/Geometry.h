@@ -20,9 +20,21 @@ struct Vec2 {
     constexpr Vec2 operator-() const { return {-x, -y}; }
     constexpr Vec2 operator*(float s) const { return {x * s, y * s}; }
     constexpr Vec2 operator/(float s) const { return {x / s, y / s}; }
-    Vec2& operator+=(const Vec2& o) { x += o.x; y += o.y; return *this; }
-    Vec2& operator-=(const Vec2& o) { x -= o.x; y -= o.y; return *this; }
-    Vec2& operator*=(float s) { x *= s; y *= s; return *this; }
+    Vec2& operator+=(const Vec2& o) {
+        x += o.x;
+        y += o.y;
+        return *this;
+    }
+    Vec2& operator-=(const Vec2& o) {
+        x -= o.x;
+        y -= o.y;
+        return *this;
+    }
+    Vec2& operator*=(float s) {
+        x *= s;
+        y *= s;
+        return *this;
+    }
     constexpr bool operator==(const Vec2& o) const { return x == o.x && y == o.y; }
     constexpr bool operator!=(const Vec2& o) const { return !(*this == o); }
 

@@ -1,13 +1,12 @@
 #include "engine/base/PlistCodec.h"
 
-#include <plist/plist.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <limits>
 #include <memory>
+#include <plist/plist.h>
 #if defined(_WIN32)
 #include <iomanip>
 #include <sstream>
@@ -130,7 +129,8 @@ plist_t dictNode(const ValueMap& map) {
     for (const auto& entry : map) {
         entries.push_back(&entry);
     }
-    std::sort(entries.begin(), entries.end(), [](const auto* a, const auto* b) { return a->first < b->first; });
+    std::sort(entries.begin(), entries.end(),
+              [](const auto* a, const auto* b) { return a->first < b->first; });
     plist_t dict = plist_new_dict();
     for (const auto* entry : entries) {
         if (plist_t node = toNode(entry->second)) {
@@ -159,7 +159,8 @@ plist_t dateNode(const std::string& text) {
     }
     const std::int64_t seconds = static_cast<std::int64_t>(timegm(&utc)) - plistDateEpoch;
 #endif
-    if (seconds < std::numeric_limits<std::int32_t>::min() || seconds > std::numeric_limits<std::int32_t>::max()) {
+    if (seconds < std::numeric_limits<std::int32_t>::min() ||
+        seconds > std::numeric_limits<std::int32_t>::max()) {
         return plist_new_string(text.c_str());
     }
     return plist_new_date(static_cast<std::int32_t>(seconds), 0);
@@ -259,8 +260,12 @@ std::string PlistCodec::toXml(const Value& root) {
     return {};
 }
 
-std::string PlistCodec::toXml(const ValueMap& root) { return nodeToXml(dictNode(root)); }
+std::string PlistCodec::toXml(const ValueMap& root) {
+    return nodeToXml(dictNode(root));
+}
 
-std::string PlistCodec::toXml(const ValueVector& root) { return nodeToXml(arrayNode(root)); }
+std::string PlistCodec::toXml(const ValueVector& root) {
+    return nodeToXml(arrayNode(root));
+}
 
 } // namespace engine

@@ -91,7 +91,8 @@ PlistGuard::Verdict PlistGuard::check(const char* data, std::size_t size, const 
     return checkXml(data, size, limits);
 }
 
-PlistGuard::Verdict PlistGuard::checkBinary(const unsigned char* data, std::size_t size, const Limits& limits) {
+PlistGuard::Verdict PlistGuard::checkBinary(const unsigned char* data, std::size_t size,
+                                            const Limits& limits) {
     BinaryLayout layout;
     if (!layout.read(data, size)) {
         return Verdict::NotAPlist;
@@ -135,9 +136,9 @@ PlistGuard::Verdict PlistGuard::checkBinary(const unsigned char* data, std::size
                 return Verdict::NotAPlist;
             }
             continue;
-        case 0x4: // data
-        case 0x5: // ASCII string
-        case 0x6: // UTF-16 string
+        case 0x4:   // data
+        case 0x5:   // ASCII string
+        case 0x6:   // UTF-16 string
         case 0x7: { // UTF-8 string
             if (!readCount(data, at, end, count, next)) {
                 return Verdict::NotAPlist;
@@ -150,9 +151,9 @@ PlistGuard::Verdict PlistGuard::checkBinary(const unsigned char* data, std::size
             }
             continue;
         }
-        case 0xA: // array
-        case 0xB: // ordered set
-        case 0xC: // set
+        case 0xA:   // array
+        case 0xB:   // ordered set
+        case 0xC:   // set
         case 0xD: { // dictionary: keys, then values
             if (!readCount(data, at, end, count, next)) {
                 return Verdict::NotAPlist;
@@ -192,7 +193,8 @@ PlistGuard::Verdict PlistGuard::checkXml(const char* data, std::size_t size, con
     const char* const end = data + size;
     const auto skipPast = [&](const char* marker) {
         const std::size_t length = std::strlen(marker);
-        while (p < end && !(static_cast<std::size_t>(end - p) >= length && std::memcmp(p, marker, length) == 0)) {
+        while (p < end &&
+               !(static_cast<std::size_t>(end - p) >= length && std::memcmp(p, marker, length) == 0)) {
             ++p;
         }
         p = p < end ? p + length : end;
@@ -220,7 +222,7 @@ PlistGuard::Verdict PlistGuard::checkXml(const char* data, std::size_t size, con
             if (static_cast<std::size_t>(p - contentStart) > limits.maxStringBytes) {
                 return Verdict::StringTooLong;
             }
-        } else if (startsWith("<?") ) {
+        } else if (startsWith("<?")) {
             skipPast("?>");
         } else if (startsWith("<!")) {
             // A declaration, possibly with an internal subset in brackets.

@@ -30,8 +30,7 @@ private:
 };
 
 // Releases a Ref pointer (if any) and nulls it.
-template <typename T>
-void safeRelease(T*& object) {
+template <typename T> void safeRelease(T*& object) {
     if (object) {
         object->release();
         object = nullptr;

@@ -8,8 +8,7 @@ namespace engine {
 // retained when set, released when replaced or destroyed. Screens use it for
 // objects they keep beyond a frame instead of pairing retain and release by
 // hand. T is any class derived from Ref (complete where the holder is used).
-template <typename T>
-class RefPtr {
+template <typename T> class RefPtr {
 public:
     RefPtr() = default;
     RefPtr(T* object) : object_(object) { retainHeld(); } // NOLINT: implicit on purpose, like a raw pointer

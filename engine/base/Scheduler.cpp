@@ -94,8 +94,9 @@ void Scheduler::schedulePerFrame(const SchedulerFunc& callback, void* target, in
     entry->callback = callback;
     entry->priority = priority;
     entry->paused = paused;
-    auto position = std::upper_bound(updates_.begin(), updates_.end(), priority,
-                                     [](int p, const std::shared_ptr<UpdateEntry>& e) { return p < e->priority; });
+    auto position =
+        std::upper_bound(updates_.begin(), updates_.end(), priority,
+                         [](int p, const std::shared_ptr<UpdateEntry>& e) { return p < e->priority; });
     updates_.insert(position, entry);
     updatesByTarget_[target] = std::move(entry);
 }
@@ -383,9 +384,10 @@ void Scheduler::removeTimerTargetIfEmpty(const void* target) {
     element->removed = true;
     timerTargetsByPointer_.erase(target);
     if (!updating_) {
-        timerTargets_.erase(std::remove_if(timerTargets_.begin(), timerTargets_.end(),
-                                           [element](const std::shared_ptr<TimerTarget>& e) { return e.get() == element; }),
-                            timerTargets_.end());
+        timerTargets_.erase(
+            std::remove_if(timerTargets_.begin(), timerTargets_.end(),
+                           [element](const std::shared_ptr<TimerTarget>& e) { return e.get() == element; }),
+            timerTargets_.end());
     }
 }
 

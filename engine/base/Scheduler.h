@@ -65,19 +65,16 @@ public:
         schedule([target, selector](float dt) { (target->*selector)(dt); }, target, interval, repeat, delay,
                  paused, selectorKey(selector));
     }
-    template <class T>
-    void unschedule(void (T::*selector)(float), T* target) {
+    template <class T> void unschedule(void (T::*selector)(float), T* target) {
         unschedule(selectorKey(selector), target);
     }
-    template <class T>
-    bool isScheduled(void (T::*selector)(float), const T* target) const {
+    template <class T> bool isScheduled(void (T::*selector)(float), const T* target) const {
         return isScheduled(selectorKey(selector), target);
     }
 
     // Calls target->update(dt) every frame; lower priorities run first, equal
     // priorities in the order they were scheduled.
-    template <class T>
-    void scheduleUpdate(T* target, int priority, bool paused) {
+    template <class T> void scheduleUpdate(T* target, int priority, bool paused) {
         schedulePerFrame([target](float dt) { target->update(dt); }, target, priority, paused);
     }
     void schedulePerFrame(const SchedulerFunc& callback, void* target, int priority, bool paused);
@@ -111,8 +108,7 @@ public:
     // whether actions run) does not count.
     bool hasPendingWork(const void* ignored = nullptr);
 
-    template <class T>
-    static std::string selectorKey(void (T::*selector)(float)) {
+    template <class T> static std::string selectorKey(void (T::*selector)(float)) {
         char bytes[sizeof(selector)];
         std::memcpy(bytes, &selector, sizeof(selector));
         return std::string("selector:") + std::string(bytes, sizeof(bytes));

@@ -16,8 +16,8 @@ const ValueVector emptyVector;
 const ValueMap emptyMap;
 
 const char* skipLeadingSpaceAndPlus(const char* text, const char* end) {
-    while (text < end && (*text == ' ' || *text == '\t' || *text == '\n' || *text == '\r' ||
-                          *text == '\f' || *text == '\v')) {
+    while (text < end && (*text == ' ' || *text == '\t' || *text == '\n' || *text == '\r' || *text == '\f' ||
+                          *text == '\v')) {
         ++text;
     }
     if (text < end && *text == '+') {
@@ -54,8 +54,7 @@ double parseReal(const std::string& text) {
     return result.ec == std::errc() ? parsed : 0.0;
 }
 
-template <typename Int>
-Int saturate(double v) {
+template <typename Int> Int saturate(double v) {
     if (std::isnan(v)) {
         return 0;
     }
@@ -77,16 +76,36 @@ const Value Value::Null;
 
 Value::Value() = default;
 
-Value::Value(unsigned char v) : type_(Type::BYTE) { number_.integer = v; }
-Value::Value(int v) : type_(Type::INTEGER) { number_.integer = v; }
-Value::Value(unsigned int v) : type_(Type::UNSIGNED) { number_.integer = v; }
-Value::Value(long v) : type_(Type::INTEGER) { number_.integer = v; }
-Value::Value(long long v) : type_(Type::INTEGER) { number_.integer = v; }
-Value::Value(unsigned long v) : type_(Type::INTEGER) { number_.integer = static_cast<std::int64_t>(v); }
-Value::Value(unsigned long long v) : type_(Type::INTEGER) { number_.integer = static_cast<std::int64_t>(v); }
-Value::Value(float v) : type_(Type::FLOAT) { number_.floatValue = v; }
-Value::Value(double v) : type_(Type::DOUBLE) { number_.doubleValue = v; }
-Value::Value(bool v) : type_(Type::BOOLEAN) { number_.boolValue = v; }
+Value::Value(unsigned char v) : type_(Type::BYTE) {
+    number_.integer = v;
+}
+Value::Value(int v) : type_(Type::INTEGER) {
+    number_.integer = v;
+}
+Value::Value(unsigned int v) : type_(Type::UNSIGNED) {
+    number_.integer = v;
+}
+Value::Value(long v) : type_(Type::INTEGER) {
+    number_.integer = v;
+}
+Value::Value(long long v) : type_(Type::INTEGER) {
+    number_.integer = v;
+}
+Value::Value(unsigned long v) : type_(Type::INTEGER) {
+    number_.integer = static_cast<std::int64_t>(v);
+}
+Value::Value(unsigned long long v) : type_(Type::INTEGER) {
+    number_.integer = static_cast<std::int64_t>(v);
+}
+Value::Value(float v) : type_(Type::FLOAT) {
+    number_.floatValue = v;
+}
+Value::Value(double v) : type_(Type::DOUBLE) {
+    number_.doubleValue = v;
+}
+Value::Value(bool v) : type_(Type::BOOLEAN) {
+    number_.boolValue = v;
+}
 Value::Value(const char* v) : type_(Type::STRING), string_(new std::string(v ? v : "")) {}
 Value::Value(std::string v) : type_(Type::STRING), string_(new std::string(std::move(v))) {}
 Value::Value(ValueVector v) : type_(Type::VECTOR), vector_(new ValueVector(std::move(v))) {}
@@ -104,9 +123,13 @@ Value Value::date(std::string isoText) {
     return value;
 }
 
-Value::Value(const Value& other) { copyFrom(other); }
+Value::Value(const Value& other) {
+    copyFrom(other);
+}
 
-Value::Value(Value&& other) noexcept { moveFrom(other); }
+Value::Value(Value&& other) noexcept {
+    moveFrom(other);
+}
 
 Value& Value::operator=(const Value& other) {
     if (this != &other) {
@@ -128,18 +151,40 @@ Value& Value::operator=(Value&& other) noexcept {
     return *this;
 }
 
-Value::~Value() { reset(Type::NONE); }
+Value::~Value() {
+    reset(Type::NONE);
+}
 
-Value& Value::operator=(int v) { return *this = Value(v); }
-Value& Value::operator=(unsigned int v) { return *this = Value(v); }
-Value& Value::operator=(long long v) { return *this = Value(v); }
-Value& Value::operator=(float v) { return *this = Value(v); }
-Value& Value::operator=(double v) { return *this = Value(v); }
-Value& Value::operator=(bool v) { return *this = Value(v); }
-Value& Value::operator=(const char* v) { return *this = Value(v); }
-Value& Value::operator=(std::string v) { return *this = Value(std::move(v)); }
-Value& Value::operator=(ValueVector v) { return *this = Value(std::move(v)); }
-Value& Value::operator=(ValueMap v) { return *this = Value(std::move(v)); }
+Value& Value::operator=(int v) {
+    return *this = Value(v);
+}
+Value& Value::operator=(unsigned int v) {
+    return *this = Value(v);
+}
+Value& Value::operator=(long long v) {
+    return *this = Value(v);
+}
+Value& Value::operator=(float v) {
+    return *this = Value(v);
+}
+Value& Value::operator=(double v) {
+    return *this = Value(v);
+}
+Value& Value::operator=(bool v) {
+    return *this = Value(v);
+}
+Value& Value::operator=(const char* v) {
+    return *this = Value(v);
+}
+Value& Value::operator=(std::string v) {
+    return *this = Value(std::move(v));
+}
+Value& Value::operator=(ValueVector v) {
+    return *this = Value(std::move(v));
+}
+Value& Value::operator=(ValueMap v) {
+    return *this = Value(std::move(v));
+}
 
 void Value::reset(Type type) {
     delete string_;
@@ -249,9 +294,13 @@ int Value::asInt() const {
     }
 }
 
-unsigned int Value::asUnsignedInt() const { return static_cast<unsigned int>(asInt64()); }
+unsigned int Value::asUnsignedInt() const {
+    return static_cast<unsigned int>(asInt64());
+}
 
-unsigned char Value::asByte() const { return static_cast<unsigned char>(asInt64()); }
+unsigned char Value::asByte() const {
+    return static_cast<unsigned char>(asInt64());
+}
 
 double Value::asDouble() const {
     switch (type_) {
@@ -324,9 +373,13 @@ std::string Value::asString() const {
     return out.str();
 }
 
-const ValueVector& Value::asValueVector() const { return vector_ ? *vector_ : emptyVector; }
+const ValueVector& Value::asValueVector() const {
+    return vector_ ? *vector_ : emptyVector;
+}
 
-const ValueMap& Value::asValueMap() const { return map_ ? *map_ : emptyMap; }
+const ValueMap& Value::asValueMap() const {
+    return map_ ? *map_ : emptyMap;
+}
 
 ValueVector& Value::asValueVector() {
     if (type_ != Type::VECTOR) {
@@ -380,6 +433,8 @@ const Value& valueAt(const ValueVector& vector, std::size_t index) {
     return index < vector.size() ? vector[index] : Value::Null;
 }
 
-void PrintTo(const Value& value, std::ostream* os) { *os << value.getDescription(); }
+void PrintTo(const Value& value, std::ostream* os) {
+    *os << value.getDescription();
+}
 
 } // namespace engine

@@ -12,11 +12,9 @@ namespace engine {
 
 // A list of Ref objects that owns one reference to each element: inserting
 // retains, removing (or destroying the list) releases.
-template <class T>
-class Vector;
+template <class T> class Vector;
 
-template <class T>
-class Vector<T*> {
+template <class T> class Vector<T*> {
 public:
     using iterator = typename std::vector<T*>::iterator;
     using const_iterator = typename std::vector<T*>::const_iterator;

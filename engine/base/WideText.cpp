@@ -1,7 +1,8 @@
 #include "engine/base/WideText.h"
 
-#include <cwchar>
 #include <windows.h>
+
+#include <cwchar>
 
 namespace engine {
 

@@ -5,7 +5,6 @@
 #include "engine/platform/GLView.h"
 
 #include <SDL.h>
-
 #include <cassert>
 #include <chrono>
 #include <thread>
@@ -34,9 +33,13 @@ Application::~Application() {
     }
 }
 
-Application* Application::getInstance() { return sharedApplication; }
+Application* Application::getInstance() {
+    return sharedApplication;
+}
 
-void Application::setAnimationInterval(double seconds) { Director::getInstance()->setAnimationInterval(seconds); }
+void Application::setAnimationInterval(double seconds) {
+    Director::getInstance()->setAnimationInterval(seconds);
+}
 
 int Application::run() {
     if (!applicationDidFinishLaunching()) {
@@ -105,7 +108,9 @@ int Application::run() {
     return 0;
 }
 
-void Application::setURLOpener(std::function<bool(const std::string&)> opener) { urlOpener() = std::move(opener); }
+void Application::setURLOpener(std::function<bool(const std::string&)> opener) {
+    urlOpener() = std::move(opener);
+}
 
 bool Application::openURL(const std::string& url) {
     if (url.empty()) {

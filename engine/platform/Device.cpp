@@ -1,7 +1,6 @@
 #include "engine/platform/Device.h"
 
 #include <SDL.h>
-
 #include <cmath>
 
 namespace engine {

@@ -7,11 +7,12 @@
 #include "engine/base/WideText.h"
 #include "engine/platform/FontResolver.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cctype>
 #include <shlobj.h>
 #include <vector>
-#include <windows.h>
 
 namespace engine {
 

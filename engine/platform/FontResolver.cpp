@@ -50,7 +50,9 @@ FontResolver::~FontResolver() {
     }
 }
 
-bool FontResolver::canOpen(const FontFace& face) { return !face.empty() && getFont(face, 12) != nullptr; }
+bool FontResolver::canOpen(const FontFace& face) {
+    return !face.empty() && getFont(face, 12) != nullptr;
+}
 
 FontFace FontResolver::resolveSystemFont(const std::string& name) {
     if (auto it = systemFaces_.find(name); it != systemFaces_.end()) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <SDL_ttf.h>
-
 #include <map>
 #include <set>
 #include <string>

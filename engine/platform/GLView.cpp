@@ -6,7 +6,6 @@
 #include "engine/platform/InputTranslator.h"
 
 #include <SDL_image.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -61,15 +60,18 @@ GLView::~GLView() {
     }
 }
 
-GLView* GLView::createWithRect(const std::string& title, const Rect& rect, float frameZoomFactor, bool resizable) {
+GLView* GLView::createWithRect(const std::string& title, const Rect& rect, float frameZoomFactor,
+                               bool resizable) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "SDL_InitSubSystem(video): %s\n", SDL_GetError());
         return nullptr;
     }
     const char* driver = SDL_GetCurrentVideoDriver();
     if (opensNoWindow(driver) && !askedForByName(driver)) {
-        std::fprintf(stderr, "no display to open a window on (SDL chose the '%s' video driver); "
-                             "check DISPLAY or WAYLAND_DISPLAY\n", driver);
+        std::fprintf(stderr,
+                     "no display to open a window on (SDL chose the '%s' video driver); "
+                     "check DISPLAY or WAYLAND_DISPLAY\n",
+                     driver);
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
         return nullptr;
     }
@@ -83,7 +85,8 @@ GLView* GLView::createWithRect(const std::string& title, const Rect& rect, float
     if (resizable) {
         flags |= SDL_WINDOW_RESIZABLE;
     }
-    view->window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
+    view->window_ =
+        SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
     if (view->window_) {
         view->renderer_ = SDL_CreateRenderer(view->window_, -1, 0);
         if (!view->renderer_) {
@@ -91,7 +94,8 @@ GLView* GLView::createWithRect(const std::string& title, const Rect& rect, float
         }
     }
     if (!view->window_ || !view->renderer_) {
-        std::fprintf(stderr, "%s: %s\n", view->window_ ? "SDL_CreateRenderer" : "SDL_CreateWindow", SDL_GetError());
+        std::fprintf(stderr, "%s: %s\n", view->window_ ? "SDL_CreateRenderer" : "SDL_CreateWindow",
+                     SDL_GetError());
         view->release();
         return nullptr;
     }
@@ -138,7 +142,8 @@ void GLView::setDesignResolutionSize(float width, float height, ResolutionPolicy
 
 void GLView::setFrameSize(float width, float height) {
     if (window_) {
-        SDL_SetWindowSize(window_, static_cast<int>(std::lround(width)), static_cast<int>(std::lround(height)));
+        SDL_SetWindowSize(window_, static_cast<int>(std::lround(width)),
+                          static_cast<int>(std::lround(height)));
         updateFrameSize();
     }
 }
@@ -281,7 +286,9 @@ void GLView::handleEvent(const SDL_Event& event) {
     }
 }
 
-void GLView::swapBuffers() { SDL_RenderPresent(renderer_); }
+void GLView::swapBuffers() {
+    SDL_RenderPresent(renderer_);
+}
 
 bool GLView::readPixels(Image& out) const {
     int w = 0, h = 0;

@@ -4,7 +4,6 @@
 #include "engine/base/Ref.h"
 
 #include <SDL.h>
-
 #include <functional>
 #include <memory>
 #include <string>
@@ -76,7 +75,9 @@ public:
     // Called with true when the application goes to the background
     // (minimised or focus lost) and with false when it comes back; a change
     // reported by both signals is reported once.
-    void setBackgroundCallback(std::function<void(bool)> callback) { backgroundCallback_ = std::move(callback); }
+    void setBackgroundCallback(std::function<void(bool)> callback) {
+        backgroundCallback_ = std::move(callback);
+    }
     bool isInBackground() const { return inBackground_; }
 
     bool windowShouldClose() const { return shouldClose_; }
@@ -92,7 +93,9 @@ public:
     // Receives keyboard and text-input events (SDL_TEXTINPUT, SDL_TEXTEDITING,
     // SDL_KEYDOWN, SDL_KEYUP) before anything else while set; the open edit
     // box sets it. It answers whether it used the event.
-    void setTextInputHandler(std::function<bool(const SDL_Event&)> handler) { textInputHandler_ = std::move(handler); }
+    void setTextInputHandler(std::function<bool(const SDL_Event&)> handler) {
+        textInputHandler_ = std::move(handler);
+    }
     bool hasTextInputHandler() const { return static_cast<bool>(textInputHandler_); }
 
 private:

@@ -70,7 +70,9 @@ void HeadlessDriver::mouseButton(Uint32 type, int button, const Vec2& point) {
     send(event);
 }
 
-void HeadlessDriver::touchBegan(const Vec2& point) { mouseButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, point); }
+void HeadlessDriver::touchBegan(const Vec2& point) {
+    mouseButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, point);
+}
 
 void HeadlessDriver::touchMoved(const Vec2& point) {
     const Vec2 frame = toFrame(point);
@@ -83,7 +85,9 @@ void HeadlessDriver::touchMoved(const Vec2& point) {
     send(event);
 }
 
-void HeadlessDriver::touchEnded(const Vec2& point) { mouseButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, point); }
+void HeadlessDriver::touchEnded(const Vec2& point) {
+    mouseButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, point);
+}
 
 void HeadlessDriver::finger(Uint32 type, SDL_FingerID fingerId, const Vec2& point) {
     const Vec2 frame = toFrame(point);
@@ -98,12 +102,22 @@ void HeadlessDriver::finger(Uint32 type, SDL_FingerID fingerId, const Vec2& poin
     send(event);
 }
 
-void HeadlessDriver::fingerDown(SDL_FingerID id, const Vec2& point) { finger(SDL_FINGERDOWN, id, point); }
-void HeadlessDriver::fingerMoved(SDL_FingerID id, const Vec2& point) { finger(SDL_FINGERMOTION, id, point); }
-void HeadlessDriver::fingerUp(SDL_FingerID id, const Vec2& point) { finger(SDL_FINGERUP, id, point); }
+void HeadlessDriver::fingerDown(SDL_FingerID id, const Vec2& point) {
+    finger(SDL_FINGERDOWN, id, point);
+}
+void HeadlessDriver::fingerMoved(SDL_FingerID id, const Vec2& point) {
+    finger(SDL_FINGERMOTION, id, point);
+}
+void HeadlessDriver::fingerUp(SDL_FingerID id, const Vec2& point) {
+    finger(SDL_FINGERUP, id, point);
+}
 
-void HeadlessDriver::mouseDown(int button, const Vec2& point) { mouseButton(SDL_MOUSEBUTTONDOWN, button, point); }
-void HeadlessDriver::mouseUp(int button, const Vec2& point) { mouseButton(SDL_MOUSEBUTTONUP, button, point); }
+void HeadlessDriver::mouseDown(int button, const Vec2& point) {
+    mouseButton(SDL_MOUSEBUTTONDOWN, button, point);
+}
+void HeadlessDriver::mouseUp(int button, const Vec2& point) {
+    mouseButton(SDL_MOUSEBUTTONUP, button, point);
+}
 
 void HeadlessDriver::mouseMove(const Vec2& point) {
     const Vec2 frame = toFrame(point);
@@ -140,7 +154,9 @@ void HeadlessDriver::key(Uint32 type, SDL_Keycode keyCode, Uint16 modifiers, boo
 void HeadlessDriver::keyDown(SDL_Keycode keyCode, Uint16 modifiers, bool repeat) {
     key(SDL_KEYDOWN, keyCode, modifiers, repeat);
 }
-void HeadlessDriver::keyUp(SDL_Keycode keyCode, Uint16 modifiers) { key(SDL_KEYUP, keyCode, modifiers, false); }
+void HeadlessDriver::keyUp(SDL_Keycode keyCode, Uint16 modifiers) {
+    key(SDL_KEYUP, keyCode, modifiers, false);
+}
 
 void HeadlessDriver::keyPress(SDL_Keycode keyCode, Uint16 modifiers) {
     keyDown(keyCode, modifiers);
@@ -161,7 +177,9 @@ void HeadlessDriver::windowEvent(SDL_WindowEventID id) {
     send(event);
 }
 
-bool HeadlessDriver::capture(Image& out) const { return view_->readPixels(out); }
+bool HeadlessDriver::capture(Image& out) const {
+    return view_->readPixels(out);
+}
 
 Color4B HeadlessDriver::pixelAt(const Vec2& point) const {
     Image image;
@@ -172,6 +190,8 @@ Color4B HeadlessDriver::pixelAt(const Vec2& point) const {
     return image.getPixel(static_cast<int>(std::floor(frame.x)), static_cast<int>(std::floor(frame.y)));
 }
 
-bool HeadlessDriver::saveFrame(const std::string& path) const { return view_->saveFrameToPNG(path); }
+bool HeadlessDriver::saveFrame(const std::string& path) const {
+    return view_->saveFrameToPNG(path);
+}
 
 } // namespace engine

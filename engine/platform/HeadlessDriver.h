@@ -4,7 +4,6 @@
 #include "engine/base/Geometry.h"
 
 #include <SDL.h>
-
 #include <string>
 
 namespace engine {
@@ -23,7 +22,8 @@ class HeadlessDriver {
 public:
     static constexpr float kFrame = 1.0f / 60;
 
-    explicit HeadlessDriver(const Size& frameSize = Size(1024, 768), const Size& designSize = Size(1024, 768));
+    explicit HeadlessDriver(const Size& frameSize = Size(1024, 768),
+                            const Size& designSize = Size(1024, 768));
     ~HeadlessDriver();
     HeadlessDriver(const HeadlessDriver&) = delete;
     HeadlessDriver& operator=(const HeadlessDriver&) = delete;

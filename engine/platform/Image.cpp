@@ -2,7 +2,6 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
-
 #include <cstdio>
 
 namespace engine {
@@ -33,8 +32,10 @@ bool Image::initWithImageFile(const std::string& path) {
     data_.resize(static_cast<std::size_t>(width_) * height_ * 4);
     SDL_LockSurface(rgba);
     for (int y = 0; y < height_; ++y) {
-        const auto* row = static_cast<const std::uint8_t*>(rgba->pixels) + static_cast<std::size_t>(y) * rgba->pitch;
-        std::copy(row, row + static_cast<std::ptrdiff_t>(width_) * 4, data_.begin() + static_cast<std::ptrdiff_t>(y) * width_ * 4);
+        const auto* row =
+            static_cast<const std::uint8_t*>(rgba->pixels) + static_cast<std::size_t>(y) * rgba->pitch;
+        std::copy(row, row + static_cast<std::ptrdiff_t>(width_) * 4,
+                  data_.begin() + static_cast<std::ptrdiff_t>(y) * width_ * 4);
     }
     SDL_UnlockSurface(rgba);
     SDL_FreeSurface(rgba);
@@ -53,8 +54,8 @@ bool Image::saveToFile(const std::string& path) const {
     if (data_.empty()) {
         return false;
     }
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint8_t*>(data_.data()), width_,
-                                                              height_, 32, width_ * 4, SDL_PIXELFORMAT_RGBA32);
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<std::uint8_t*>(data_.data()), width_, height_, 32, width_ * 4, SDL_PIXELFORMAT_RGBA32);
     if (!surface) {
         return false;
     }

@@ -40,32 +40,56 @@ EventKeyboard::KeyCode toKeyCode(SDL_Keycode key) {
         return KeyCode::KEY_0;
     }
     switch (key) {
-    case SDLK_ESCAPE: return KeyCode::KEY_ESCAPE;
-    case SDLK_RETURN: return KeyCode::KEY_ENTER;
-    case SDLK_KP_ENTER: return KeyCode::KEY_KP_ENTER;
-    case SDLK_SPACE: return KeyCode::KEY_SPACE;
-    case SDLK_BACKSPACE: return KeyCode::KEY_BACKSPACE;
-    case SDLK_TAB: return KeyCode::KEY_TAB;
-    case SDLK_F5: return KeyCode::KEY_F5;
-    case SDLK_LEFT: return KeyCode::KEY_LEFT_ARROW;
-    case SDLK_RIGHT: return KeyCode::KEY_RIGHT_ARROW;
-    case SDLK_UP: return KeyCode::KEY_UP_ARROW;
-    case SDLK_DOWN: return KeyCode::KEY_DOWN_ARROW;
-    case SDLK_PAGEUP: return KeyCode::KEY_PG_UP;
-    case SDLK_PAGEDOWN: return KeyCode::KEY_PG_DOWN;
-    case SDLK_HOME: return KeyCode::KEY_HOME;
-    case SDLK_END: return KeyCode::KEY_END;
-    case SDLK_EQUALS: return KeyCode::KEY_EQUAL;
-    case SDLK_PLUS: return KeyCode::KEY_PLUS;
-    case SDLK_MINUS: return KeyCode::KEY_MINUS;
-    case SDLK_KP_PLUS: return KeyCode::KEY_KP_PLUS;
-    case SDLK_KP_MINUS: return KeyCode::KEY_KP_MINUS;
-    case SDLK_SEMICOLON: return KeyCode::KEY_SEMICOLON;
-    default: return KeyCode::KEY_NONE;
+    case SDLK_ESCAPE:
+        return KeyCode::KEY_ESCAPE;
+    case SDLK_RETURN:
+        return KeyCode::KEY_ENTER;
+    case SDLK_KP_ENTER:
+        return KeyCode::KEY_KP_ENTER;
+    case SDLK_SPACE:
+        return KeyCode::KEY_SPACE;
+    case SDLK_BACKSPACE:
+        return KeyCode::KEY_BACKSPACE;
+    case SDLK_TAB:
+        return KeyCode::KEY_TAB;
+    case SDLK_F5:
+        return KeyCode::KEY_F5;
+    case SDLK_LEFT:
+        return KeyCode::KEY_LEFT_ARROW;
+    case SDLK_RIGHT:
+        return KeyCode::KEY_RIGHT_ARROW;
+    case SDLK_UP:
+        return KeyCode::KEY_UP_ARROW;
+    case SDLK_DOWN:
+        return KeyCode::KEY_DOWN_ARROW;
+    case SDLK_PAGEUP:
+        return KeyCode::KEY_PG_UP;
+    case SDLK_PAGEDOWN:
+        return KeyCode::KEY_PG_DOWN;
+    case SDLK_HOME:
+        return KeyCode::KEY_HOME;
+    case SDLK_END:
+        return KeyCode::KEY_END;
+    case SDLK_EQUALS:
+        return KeyCode::KEY_EQUAL;
+    case SDLK_PLUS:
+        return KeyCode::KEY_PLUS;
+    case SDLK_MINUS:
+        return KeyCode::KEY_MINUS;
+    case SDLK_KP_PLUS:
+        return KeyCode::KEY_KP_PLUS;
+    case SDLK_KP_MINUS:
+        return KeyCode::KEY_KP_MINUS;
+    case SDLK_SEMICOLON:
+        return KeyCode::KEY_SEMICOLON;
+    default:
+        return KeyCode::KEY_NONE;
     }
 }
 
-EventDispatcher* dispatcher() { return Director::getInstance()->getEventDispatcher(); }
+EventDispatcher* dispatcher() {
+    return Director::getInstance()->getEventDispatcher();
+}
 
 } // namespace
 
@@ -261,8 +285,8 @@ void InputTranslator::handleKey(const SDL_KeyboardEvent& key) {
     dispatcher()->dispatchEvent(&event);
 }
 
-void InputTranslator::dispatchMouse(EventMouse::MouseEventType type, EventMouse::MouseButton button, float scrollX,
-                                    float scrollY) {
+void InputTranslator::dispatchMouse(EventMouse::MouseEventType type, EventMouse::MouseButton button,
+                                    float scrollX, float scrollY) {
     const Vec2 inView = view_->frameToDesignInView(mouseFramePoint_);
     const Vec2 location = Director::getInstance()->convertToGL(inView);
     EventMouse event(type);

@@ -4,7 +4,6 @@
 #include "engine/base/Geometry.h"
 
 #include <SDL.h>
-
 #include <map>
 #include <vector>
 

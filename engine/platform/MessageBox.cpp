@@ -5,7 +5,6 @@
 #include "engine/platform/InputTranslator.h"
 
 #include <SDL.h>
-
 #include <cstdio>
 
 namespace engine {
@@ -36,7 +35,8 @@ bool MessageBox(const char* message, const char* title) {
     }
     // Held touches would never see their release while the box has the input.
     Director::getInstance()->getOpenGLView()->getInputTranslator().cancelAllTouches();
-    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption.c_str(), text.c_str(), view->getWindow()) == 0) {
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption.c_str(), text.c_str(),
+                                 view->getWindow()) == 0) {
         return true;
     }
     std::fprintf(stderr, "%s: %s\n(no message box: %s)\n", caption.c_str(), text.c_str(), SDL_GetError());

@@ -46,8 +46,9 @@ char32_t decodeUtf8(const std::string& text, std::size_t pos, std::size_t& lengt
 
 // Characters between which a line may break without a space.
 bool isBreakAnywhere(char32_t cp) {
-    return (cp >= 0x2E80 && cp <= 0x9FFF) || (cp >= 0xAC00 && cp <= 0xD7AF) || (cp >= 0xF900 && cp <= 0xFAFF) ||
-           (cp >= 0xFF00 && cp <= 0xFFEF) || (cp >= 0x20000 && cp <= 0x2FFFF);
+    return (cp >= 0x2E80 && cp <= 0x9FFF) || (cp >= 0xAC00 && cp <= 0xD7AF) ||
+           (cp >= 0xF900 && cp <= 0xFAFF) || (cp >= 0xFF00 && cp <= 0xFFEF) ||
+           (cp >= 0x20000 && cp <= 0x2FFFF);
 }
 
 std::string trimTrailingSpaces(std::string text) {
@@ -170,7 +171,9 @@ float TextLayout::measureRuns(const std::vector<Run>& runs) const {
     return static_cast<float>(total) / kLayoutDensity;
 }
 
-float TextLayout::measure(const std::string& text) const { return measureRuns(splitRuns(text)); }
+float TextLayout::measure(const std::string& text) const {
+    return measureRuns(splitRuns(text));
+}
 
 std::vector<TextLayout::Line> TextLayout::breakLines(const std::string& text, float wrapWidth) const {
     std::vector<std::string> lineTexts;
@@ -206,7 +209,9 @@ std::vector<TextLayout::Line> TextLayout::breakLines(const std::string& text, fl
 void TextLayout::wrapParagraph(const std::string& paragraph, float wrapWidth,
                                std::vector<std::string>& lineTexts) const {
     const auto push = [&](const std::string& line) { lineTexts.push_back(trimTrailingSpaces(line)); };
-    const auto fits = [&](const std::string& line) { return measure(trimTrailingSpaces(line)) <= wrapWidth + 1e-3f; };
+    const auto fits = [&](const std::string& line) {
+        return measure(trimTrailingSpaces(line)) <= wrapWidth + 1e-3f;
+    };
     std::string current;
     for (const std::string& unit : breakUnits(paragraph)) {
         if (!current.empty()) {
@@ -264,8 +269,8 @@ float TextLayout::lineHeight(const std::vector<Line>& lines) const {
     return static_cast<float>(m.lineSkip) / kLayoutDensity;
 }
 
-SDL_Surface* TextLayout::render(const std::vector<Line>& lines, const Size& contentSize, TextHAlignment hAlign,
-                                TextVAlignment vAlign, float density) const {
+SDL_Surface* TextLayout::render(const std::vector<Line>& lines, const Size& contentSize,
+                                TextHAlignment hAlign, TextVAlignment vAlign, float density) const {
     const int width = static_cast<int>(std::ceil(contentSize.width * density - 1e-3f));
     const int height = static_cast<int>(std::ceil(contentSize.height * density - 1e-3f));
     if (width <= 0 || height <= 0 || lines.empty()) {

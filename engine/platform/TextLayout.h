@@ -5,7 +5,6 @@
 #include "engine/platform/FontResolver.h"
 
 #include <SDL.h>
-
 #include <string>
 #include <vector>
 
@@ -55,11 +54,12 @@ public:
 private:
     // Breaks one paragraph into lines no wider than wrapWidth: between break units
     // where they fit, inside a unit that is wider than a line.
-    void wrapParagraph(const std::string& paragraph, float wrapWidth, std::vector<std::string>& lineTexts) const;
+    void wrapParagraph(const std::string& paragraph, float wrapWidth,
+                       std::vector<std::string>& lineTexts) const;
     struct Metrics {
         int ascent = 0;
-        int descent = 0; // positive, below the baseline
-        int lineSkip = 0;  // baseline to baseline, at least ascent + descent
+        int descent = 0;  // positive, below the baseline
+        int lineSkip = 0; // baseline to baseline, at least ascent + descent
     };
 
     std::vector<Run> splitRuns(const std::string& text) const;

@@ -33,7 +33,8 @@ bool namesFontFile(const std::string& name) {
         return false;
     }
     std::string ext = name.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return ext == "ttf" || ext == "otf" || ext == "ttc";
 }
 
@@ -51,7 +52,9 @@ EditBox::~EditBox() {
     }
 }
 
-EditBox* EditBox::getFocused() { return focusedBox; }
+EditBox* EditBox::getFocused() {
+    return focusedBox;
+}
 
 EditBox* EditBox::create(const Size& size, const std::string& normalImage, TextureResType texType) {
     auto* box = new EditBox();
@@ -63,7 +66,8 @@ EditBox* EditBox::create(const Size& size, const std::string& normalImage, Textu
     return nullptr;
 }
 
-bool EditBox::initWithSizeAndBackgroundSprite(const Size& size, const std::string& normalImage, TextureResType) {
+bool EditBox::initWithSizeAndBackgroundSprite(const Size& size, const std::string& normalImage,
+                                              TextureResType) {
     if (!Node::init()) {
         return false;
     }
@@ -205,10 +209,16 @@ void EditBox::setFont(const char* fontName, int fontSize) {
     rebuildLabels();
 }
 
-void EditBox::setFontName(const char* fontName) { setFont(fontName, fontSize_); }
-void EditBox::setFontSize(int fontSize) { setFont(fontName_.c_str(), fontSize); }
+void EditBox::setFontName(const char* fontName) {
+    setFont(fontName, fontSize_);
+}
+void EditBox::setFontSize(int fontSize) {
+    setFont(fontName_.c_str(), fontSize);
+}
 
-void EditBox::setFontColor(const Color3B& color) { setFontColor(Color4B(color.r, color.g, color.b, 255)); }
+void EditBox::setFontColor(const Color3B& color) {
+    setFontColor(Color4B(color.r, color.g, color.b, 255));
+}
 
 void EditBox::setFontColor(const Color4B& color) {
     fontColor_ = color;
@@ -279,8 +289,8 @@ void EditBox::refresh() {
     underline_->setVisible(editing_ && !composition_.empty());
     underline_->setColor(ink);
     const float compositionStart = textLabel_->measureText(before);
-    underline_->changeWidthAndHeight(std::max(1.0f, textLabel_->measureText(before + composition_) - compositionStart),
-                                     1.5f);
+    underline_->changeWidthAndHeight(
+        std::max(1.0f, textLabel_->measureText(before + composition_) - compositionStart), 1.5f);
     underline_->setPosition(x + compositionStart, middle - lineHeight / 2);
     const auto [selectionBegin, selectionEnd] = edit_.selection();
     highlight_->setVisible(editing_ && composition_.empty() && edit_.hasSelection());
@@ -340,7 +350,9 @@ void EditBox::openKeyboard() {
     }
 }
 
-void EditBox::closeKeyboard() { endEditing(EditBoxDelegate::EditBoxEndAction::UNKNOWN); }
+void EditBox::closeKeyboard() {
+    endEditing(EditBoxDelegate::EditBoxEndAction::UNKNOWN);
+}
 
 void EditBox::endEditing(EditBoxDelegate::EditBoxEndAction action) {
     if (!editing_) {
@@ -433,7 +445,8 @@ bool EditBox::handleTextEvent(const SDL_Event& event) {
         return true;
     case SDL_TEXTEDITING:
         composition_ = event.edit.text;
-        compositionCursor_ = EditBoxText::bytesOfCharacters(composition_, static_cast<std::size_t>(std::max(0, event.edit.start)));
+        compositionCursor_ = EditBoxText::bytesOfCharacters(
+            composition_, static_cast<std::size_t>(std::max(0, event.edit.start)));
         refresh();
         return true;
     case SDL_KEYDOWN:

@@ -6,7 +6,6 @@
 #include "engine/ui/Widget.h"
 
 #include <SDL.h>
-
 #include <string>
 
 namespace engine {

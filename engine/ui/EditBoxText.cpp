@@ -5,7 +5,8 @@
 namespace engine::ui {
 
 std::size_t EditBoxText::countCharacters(const std::string& text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) { return !isContinuation(c); }));
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return !isContinuation(c); }));
 }
 
 std::size_t EditBoxText::bytesOfCharacters(const std::string& text, std::size_t count) {
@@ -30,7 +31,9 @@ std::string EditBoxText::selectedText() const {
     return text_.substr(begin, end - begin);
 }
 
-std::size_t EditBoxText::selectedCharacters() const { return countCharacters(selectedText()); }
+std::size_t EditBoxText::selectedCharacters() const {
+    return countCharacters(selectedText());
+}
 
 void EditBoxText::setText(std::string text) {
     text_ = std::move(text);
@@ -62,7 +65,9 @@ std::size_t EditBoxText::nextBoundary(std::size_t position) const {
     return position;
 }
 
-void EditBoxText::collapseTo(std::size_t position) { anchor_ = caret_ = std::min(position, text_.size()); }
+void EditBoxText::collapseTo(std::size_t position) {
+    anchor_ = caret_ = std::min(position, text_.size());
+}
 
 void EditBoxText::moveLeft(bool extend) {
     if (!extend && hasSelection()) {
@@ -80,9 +85,13 @@ void EditBoxText::moveRight(bool extend) {
     moveTo(nextBoundary(caret_), extend);
 }
 
-void EditBoxText::moveHome(bool extend) { moveTo(0, extend); }
+void EditBoxText::moveHome(bool extend) {
+    moveTo(0, extend);
+}
 
-void EditBoxText::moveEnd(bool extend) { moveTo(text_.size(), extend); }
+void EditBoxText::moveEnd(bool extend) {
+    moveTo(text_.size(), extend);
+}
 
 void EditBoxText::moveTo(std::size_t position, bool extend) {
     position = std::min(position, text_.size());

@@ -3,7 +3,6 @@
 #include "engine/platform/FontResolver.h"
 
 #include <SDL_image.h>
-
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -33,7 +32,8 @@ TTF_Font* fontFor(const std::string& pattern, int size) {
 } // namespace
 
 BoardWindow::BoardWindow(const BoardOutputs& outputs, std::string screenshot)
-    : outputs_(outputs), screenshot_(std::move(screenshot)), terminal_(1), floor_(kFloorArea.w, kFloorArea.h) {}
+    : outputs_(outputs), screenshot_(std::move(screenshot)), terminal_(1),
+      floor_(kFloorArea.w, kFloorArea.h) {}
 
 BoardWindow::~BoardWindow() {
     for (auto& [key, texture] : texts_) {
@@ -59,8 +59,8 @@ bool BoardWindow::open(const std::optional<WindowPlacement::Rect>& editor) {
     int y = SDL_WINDOWPOS_UNDEFINED;
     SDL_Rect usable{};
     if (editor && SDL_GetDisplayUsableBounds(0, &usable) == 0) {
-        const WindowPlacement::Rect place = WindowPlacement::beside(
-            *editor, {usable.x, usable.y, usable.w, usable.h}, kWidth, kHeight);
+        const WindowPlacement::Rect place =
+            WindowPlacement::beside(*editor, {usable.x, usable.y, usable.w, usable.h}, kWidth, kHeight);
         x = place.x;
         y = place.y;
     }
@@ -70,7 +70,8 @@ bool BoardWindow::open(const std::optional<WindowPlacement::Rect>& editor) {
     titleFont_ = fontFor("sans-serif:lang=ja:weight=bold", 24);
     terminalFont_ = fontFor("monospace", 16);
     if (!renderer_ || !labelFont_ || !titleFont_ || !terminalFont_) {
-        std::cerr << "pavlune-board-sim: no window: " << (renderer_ ? "no font found" : SDL_GetError()) << '\n';
+        std::cerr << "pavlune-board-sim: no window: " << (renderer_ ? "no font found" : SDL_GetError())
+                  << '\n';
         return false;
     }
     SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_BLEND);
@@ -114,13 +115,14 @@ bool BoardWindow::frame(BoardClock::TimePoint now, BoardClock::Duration spare) {
         }
         // Uncovered, moved, shown again: the system kept no picture of it.
         if (event.type == SDL_WINDOWEVENT && event.window.event != SDL_WINDOWEVENT_ENTER &&
-            event.window.event != SDL_WINDOWEVENT_LEAVE && event.window.event != SDL_WINDOWEVENT_FOCUS_GAINED &&
+            event.window.event != SDL_WINDOWEVENT_LEAVE &&
+            event.window.event != SDL_WINDOWEVENT_FOCUS_GAINED &&
             event.window.event != SDL_WINDOWEVENT_FOCUS_LOST) {
             dirty_ = true;
         }
     }
-    const double seconds = lastFrame_ == BoardClock::TimePoint{} ? 0.0
-                                                                  : std::chrono::duration<double>(now - lastFrame_).count();
+    const double seconds =
+        lastFrame_ == BoardClock::TimePoint{} ? 0.0 : std::chrono::duration<double>(now - lastFrame_).count();
     lastFrame_ = now;
     if (outputs_.leftWheel() != 0.0 || outputs_.rightWheel() != 0.0) {
         floor_.drive(seconds, outputs_.leftWheel(), outputs_.rightWheel());
@@ -144,7 +146,8 @@ bool BoardWindow::frame(BoardClock::TimePoint now, BoardClock::Duration spare) {
     lastDraw_ = now;
     // Writing a picture takes longer than a frame: at most two a second, so
     // that the car can drive meanwhile.
-    if (!screenshot_.empty() && spare >= kScreenshotTime && now - lastScreenshot_ >= std::chrono::milliseconds(500)) {
+    if (!screenshot_.empty() && spare >= kScreenshotTime &&
+        now - lastScreenshot_ >= std::chrono::milliseconds(500)) {
         saveScreenshot();
         lastScreenshot_ = now;
     }
@@ -185,7 +188,8 @@ void BoardWindow::drawBoard(BoardClock::TimePoint now) {
     const bool sounding = beeped_ && now - lastBeep_ <= kBeepShown;
     if (sounding) {
         for (int ring = 3; ring >= 1; --ring) {
-            fillCircle(buzzerX, buzzerY, 28 + ring * 10, {255, 230, 120}, static_cast<Uint8>(50 + 30 * (3 - ring)));
+            fillCircle(buzzerX, buzzerY, 28 + ring * 10, {255, 230, 120},
+                       static_cast<Uint8>(50 + 30 * (3 - ring)));
         }
     }
     fillCircle(buzzerX, buzzerY, 30, {40, 40, 40});
@@ -230,7 +234,8 @@ void BoardWindow::drawFloor() {
     const SDL_Rect caption{area.x + 8, area.y + 8, 250, 28};
     SDL_RenderFillRect(renderer_, &caption);
     char wheels[64];
-    std::snprintf(wheels, sizeof wheels, "くるま  ひだり %+.1f  みぎ %+.1f", outputs_.leftWheel(), outputs_.rightWheel());
+    std::snprintf(wheels, sizeof wheels, "くるま  ひだり %+.1f  みぎ %+.1f", outputs_.leftWheel(),
+                  outputs_.rightWheel());
     text(wheels, area.x + 16, area.y + 11, labelFont_, {90, 60, 30});
 }
 
@@ -283,7 +288,8 @@ void BoardWindow::fillTurnedRect(double cx, double cy, double w, double h, Colou
 
 void BoardWindow::text(const std::string& utf8, int x, int y, TTF_Font* font, Colour colour, bool centred) {
     char key[32];
-    std::snprintf(key, sizeof key, "%p/%02x%02x%02x/", static_cast<void*>(font), colour.r, colour.g, colour.b);
+    std::snprintf(key, sizeof key, "%p/%02x%02x%02x/", static_cast<void*>(font), colour.r, colour.g,
+                  colour.b);
     const std::string cacheKey = key + utf8;
     auto cached = texts_.find(cacheKey);
     if (cached == texts_.end()) {
@@ -293,7 +299,8 @@ void BoardWindow::text(const std::string& utf8, int x, int y, TTF_Font* font, Co
             }
             texts_.clear();
         }
-        SDL_Surface* surface = TTF_RenderUTF8_Blended(font, utf8.c_str(), {colour.r, colour.g, colour.b, 255});
+        SDL_Surface* surface =
+            TTF_RenderUTF8_Blended(font, utf8.c_str(), {colour.r, colour.g, colour.b, 255});
         if (!surface) {
             return;
         }
@@ -315,7 +322,8 @@ void BoardWindow::saveScreenshot() {
     }
     // Written aside and renamed, so a reader never sees half a picture.
     const std::string partial = screenshot_ + ".partial";
-    if (SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, surface->pixels, surface->pitch) == 0 &&
+    if (SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, surface->pixels, surface->pitch) ==
+            0 &&
         IMG_SavePNG(surface, partial.c_str()) == 0) {
         std::rename(partial.c_str(), screenshot_.c_str());
     }

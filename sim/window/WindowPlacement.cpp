@@ -18,8 +18,12 @@ std::optional<WindowPlacement::Rect> WindowPlacement::parse(const std::string& t
 WindowPlacement::Rect WindowPlacement::beside(const Rect& editor, const Rect& screen, int width, int height) {
     const int screenRight = screen.x + screen.width;
     const int screenBottom = screen.y + screen.height;
-    const auto keepX = [&](int x) { return std::clamp(x, screen.x, std::max(screen.x, screenRight - width)); };
-    const auto keepY = [&](int y) { return std::clamp(y, screen.y, std::max(screen.y, screenBottom - height)); };
+    const auto keepX = [&](int x) {
+        return std::clamp(x, screen.x, std::max(screen.x, screenRight - width));
+    };
+    const auto keepY = [&](int y) {
+        return std::clamp(y, screen.y, std::max(screen.y, screenBottom - height));
+    };
     // Left first: the editor's run controls are on its right, its palette on
     // its left, so where both sides overlap alike the palette is covered.
     const Rect candidates[] = {

@@ -9,10 +9,9 @@
 #include "engine/platform/HeadlessDriver.h"
 #include "saves/SaveScene.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
 #include <vector>

@@ -4,7 +4,6 @@
 // window to 800x500, clicks through SDL's own queue, hides and shows the
 // window, and ends the loop.
 #include "app/AppDelegate.h"
-
 #include "engine/2d/Director.h"
 #include "engine/2d/Scene.h"
 #include "engine/2d/events/EventDispatcher.h"
@@ -16,11 +15,10 @@
 #include "engine/platform/GLView.h"
 
 #include <SDL.h>
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -136,7 +134,8 @@ TEST(RealWindowLoopTest, WindowPixelsFollowTheResizeAndTheFrameAfterTheBackgroun
 
     EXPECT_TRUE(observed.backgroundHeard);
     ASSERT_GT(observed.frameTimes.size(), observed.firstFrameBack);
-    EXPECT_EQ(observed.frameTimes[observed.firstFrameBack], 0.0f) << "the frame after the background has no time";
+    EXPECT_EQ(observed.frameTimes[observed.firstFrameBack], 0.0f)
+        << "the frame after the background has no time";
     EXPECT_GT(observed.frameTimes[observed.firstFrameBack - 1], 0.0f) << "frames before it do";
 }
 

@@ -24,8 +24,8 @@ public:
         std::vector<SerialPortInfo> present;
         std::vector<std::string> openable; // names that open; empty means every name
         PortOpenError refusal{PortOpenError::Kind::busy, "scripted refusal"}; // for the others
-        std::vector<std::string> opens;    // every open attempt, in order
-        std::string openName;              // the open port, empty when none
+        std::vector<std::string> opens;                                       // every open attempt, in order
+        std::string openName; // the open port, empty when none
         int closes = 0;
         // Decides per write (by its 0-based number) whether it succeeds.
         std::function<bool(std::size_t)> writeSucceeds;

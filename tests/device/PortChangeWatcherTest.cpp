@@ -1,12 +1,12 @@
 #include "device/PortChangeWatcher.h"
+
 #include "device/posix/UdevPortEventSource.h"
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
-#include <algorithm>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <mutex>
 
 using namespace pavlune;

@@ -54,7 +54,8 @@ TEST(SerialLinkTsanTest, SearchesReadersAndATransferShareTheManager) {
                 CatalogueView(dialect, basic), {{CardSlot{basic, 0, ""}}},
                 [&](PavluneAppsError error) {
                     ++errorCalls;
-                    onlyOpenFailures = onlyOpenFailures && error.message.rfind("せつぞくしなおしてください。", 0) == 0;
+                    onlyOpenFailures =
+                        onlyOpenFailures && error.message.rfind("せつぞくしなおしてください。", 0) == 0;
                 },
                 [&] { ++doneCalls; });
         }

@@ -91,7 +91,8 @@ TEST_F(SerialManagerTest, EverySearchRebuildsTheList) {
     present({{"/dev/ttyUSB1", "B", false}});
     ASSERT_TRUE(search());
     const std::vector<SerialPortInfo> expected{{"/dev/ttyUSB1", "B", false}};
-    EXPECT_EQ(manager.getPorts(), expected) << "the port the first search chose is gone: no other takes its place";
+    EXPECT_EQ(manager.getPorts(), expected)
+        << "the port the first search chose is gone: no other takes its place";
     EXPECT_EQ(manager.getMissingPortName(), "/dev/ttyUSB0");
 
     present({});
@@ -138,7 +139,8 @@ TEST_F(SerialManagerTest, ExtraPortsAndTheLastPortFollowWhatEverySearchFinds) {
     const std::vector<SerialPortInfo> expected{{"/dev/pts/3", "/dev/pts/3", false, T::named},
                                                {"/tmp/board", "/tmp/board", true, T::named},
                                                {"/run/screen-board", "シミュレータ", false, T::screen}};
-    EXPECT_EQ(manager.getPorts(), expected) << "listed again, the extra ones described by their path, the choice kept";
+    EXPECT_EQ(manager.getPorts(), expected)
+        << "listed again, the extra ones described by their path, the choice kept";
     manager.setSelectedIndex(2);
     present({{"/dev/ttyUSB0", "A", false}});
     ASSERT_TRUE(search());
@@ -279,7 +281,8 @@ TEST_F(SerialManagerTest, ARememberedPortThatIsAbsentLeavesTheUsualChoice) {
     manager.setPreferredPort("/dev/ttyACM3");
     present({{"/dev/ttyUSB2", "D", false}, {"/dev/ttyUSB1", "B", false}});
     ASSERT_TRUE(search());
-    EXPECT_EQ(manager.getSelectedPort()->name, "/dev/ttyUSB2") << "the usual choice: the first USB port found";
+    EXPECT_EQ(manager.getSelectedPort()->name, "/dev/ttyUSB2")
+        << "the usual choice: the first USB port found";
 }
 
 TEST_F(SerialManagerTest, FailedSearchReportsFalseAndKeepsTheList) {

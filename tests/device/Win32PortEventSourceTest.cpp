@@ -2,11 +2,12 @@
 // that interrupt() ends for good.
 #include "device/win32/Win32PortEventSource.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
-#include <windows.h>
 
 using namespace pavlune;
 using namespace std::chrono_literals;

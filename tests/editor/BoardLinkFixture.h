@@ -9,8 +9,8 @@
 #include "editor/link/LinkChannel.h"
 #include "editor/link/LinkSetup.h"
 #include "editor/link/PortControls.h"
-#include "engine/2d/Label.h"
 #include "engine/2d/Director.h"
+#include "engine/2d/Label.h"
 #include "engine/2d/Layer.h"
 #include "engine/2d/Scene.h"
 #include "engine/platform/HeadlessDriver.h"
@@ -19,9 +19,8 @@
 #include "tests/device/FakeSerialBackend.h"
 #include "tests/editor/WriteGate.h"
 
-#include <gtest/gtest.h>
-
 #include <condition_variable>
+#include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
 #include <string>

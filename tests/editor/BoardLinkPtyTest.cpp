@@ -44,8 +44,9 @@ struct PtyLink {
         }
     }
 
-    std::shared_ptr<PavluneCardSerialManager> serial{new PavluneCardSerialManager(createPlatformSerialBackend()),
-                                                     [](PavluneCardSerialManager* manager) { manager->release(); }};
+    std::shared_ptr<PavluneCardSerialManager> serial{
+        new PavluneCardSerialManager(createPlatformSerialBackend()),
+        [](PavluneCardSerialManager* manager) { manager->release(); }};
     const LinkSetup setup{serial, [] { return std::make_unique<VirtualTransferClock>(); }};
     engine::HeadlessDriver driver;
     engine::Scene* scene = engine::Scene::create();
@@ -86,9 +87,8 @@ TEST(BoardLinkPtyTest, ALineThatStopsDrainingEndsTheSendWithThePortError) {
     ASSERT_TRUE(board.isOpen());
     PtyLink pty(board.devicePath());
     std::vector<std::string> messages;
-    engine::setMessageBoxHandler([&messages](const std::string& message, const std::string&) {
-        messages.push_back(message);
-    });
+    engine::setMessageBoxHandler(
+        [&messages](const std::string& message, const std::string&) { messages.push_back(message); });
     board.stall();
     const auto start = std::chrono::steady_clock::now();
     pty.link.runOnBoard();

@@ -1,23 +1,23 @@
 // The editor's board link: the port status line and list, play and stop with
 // their overlays, and the worker threads, against a fake serial backend.
 
+#include "catalogue/DeviceManager.h"
+#include "catalogue/Dialect.h"
 #include "editor/link/LoadingOverlay.h"
 #include "editor/link/PortListPopup.h"
 #include "editor/link/ScreenBoard.h"
 #include "editor/link/SendingOverlay.h"
 #include "engine/2d/LayerColor.h"
-#include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/Sprite.h"
+#include "engine/2d/events/EventDispatcher.h"
 #include "tests/editor/BoardLinkFixture.h"
-#include "catalogue/DeviceManager.h"
-#include "catalogue/Dialect.h"
 #include "widgets/AlertView.h"
 
 #include <array>
 #include <cerrno>
 #include <cstdlib>
-#include <unistd.h>
 #include <thread>
+#include <unistd.h>
 
 using engine::Vec2;
 using pavlune::PavluneCardSerialManager;
@@ -230,7 +230,8 @@ TEST_F(BoardLinkTest, OneTapOnStopEndsTheSendAndStopsTheBoard) {
     EXPECT_EQ(script->opens.size(), 2u) << "the send, then the stop";
     // The send's first byte (the stop is noticed after it), then the stop
     // routine's break and reset.
-    EXPECT_EQ(script->written, "\x1B" "\x1B\nOUT0\n");
+    EXPECT_EQ(script->written, "\x1B"
+                               "\x1B\nOUT0\n");
 }
 
 // Catches a finished panel that looks like the running send (no word, no way
@@ -260,7 +261,8 @@ TEST_F(BoardLinkTest, AFinishedSendSaysSoOnAReadablePanelAndOneTapCloses) {
     // Dark panel, light letters: a pixel of the panel beside the text is
     // dark, over the raised button too.
     const engine::Color4B panel = driver->pixelAt(Vec2(800, 400));
-    EXPECT_LT(panel.r + panel.g + panel.b, 3 * 60) << int(panel.r) << "," << int(panel.g) << "," << int(panel.b);
+    EXPECT_LT(panel.r + panel.g + panel.b, 3 * 60)
+        << int(panel.r) << "," << int(panel.g) << "," << int(panel.b);
     driver->advance(2.0f);
     EXPECT_EQ(link->getSendingOverlay(), overlay) << "the panel waits for a tap";
     tap(kOutside);
@@ -277,7 +279,8 @@ TEST_F(BoardLinkTest, StopInQueSaysToPressTheResetButton) {
     settle();
     pavlune::DeviceManager::getInstance()->setCurrentDialect(pavlune::jam);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], std::make_pair(std::string("ボードを とめるには"), std::string("ボードの リセットボタンを おしてね。")));
+    EXPECT_EQ(messages[0], std::make_pair(std::string("ボードを とめるには"),
+                                          std::string("ボードの リセットボタンを おしてね。")));
     EXPECT_EQ(link->getLoadingOverlay(), nullptr);
     std::lock_guard lock(script->mutex);
     EXPECT_TRUE(script->written.empty());
@@ -400,7 +403,8 @@ TEST_F(BoardLinkTest, ComingBackToTheForegroundSearchesAgain) {
     link->startSerial();
     settle();
     present({{"/dev/ttyACM0", "Board", false}});
-    engine::Director::getInstance()->getEventDispatcher()->dispatchCustomEvent(BoardLink::kEnterForegroundEvent);
+    engine::Director::getInstance()->getEventDispatcher()->dispatchCustomEvent(
+        BoardLink::kEnterForegroundEvent);
     settle();
     EXPECT_EQ(status(), "\u25CF /dev/ttyACM0 [ Board ]");
 }

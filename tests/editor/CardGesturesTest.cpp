@@ -2,12 +2,13 @@
 // lifting, block lifting, dragging onto rows, dropping into the trash, the tap
 // that opens a number card's editor, and edge scrolling.
 
+#include "editor/gestures/CardGestures.h"
+
 #include "editor/FieldScene.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/cards/NumberEditor.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/field/TrashCan.h"
-#include "editor/gestures/CardGestures.h"
 #include "engine/2d/Sprite.h"
 #include "engine/base/Scheduler.h"
 #include "engine/base/Value.h"
@@ -15,9 +16,8 @@
 #include "tests/saves/SaveScreenFixture.h"
 #include "widgets/FieldScrollView.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <optional>
 
 using engine::Value;
@@ -56,7 +56,8 @@ protected:
             fields["value"] = Value("");
             elements.push_back(Value(fields));
         }
-        EXPECT_EQ(SaveDataManager::getInstance()->saveProgram(saved, elements), SaveDataManager::SaveResult::Updated);
+        EXPECT_EQ(SaveDataManager::getInstance()->saveProgram(saved, elements),
+                  SaveDataManager::SaveResult::Updated);
         record = saved;
         editor = made(FieldScene::create(saved));
         engine::Scene* scene = made(engine::Scene::create());
@@ -74,11 +75,14 @@ protected:
         return editor;
     }
     FieldScene* openWithThreeRowCards() {
-        return openWith({{0, 0, kRowCardX, rowScreenY(0)}, {0, 1, kRowCardX, rowScreenY(1)},
+        return openWith({{0, 0, kRowCardX, rowScreenY(0)},
+                         {0, 1, kRowCardX, rowScreenY(1)},
                          {0, 2, kRowCardX, rowScreenY(2)}});
     }
 
-    CardSprite* node(std::size_t creationIndex) const { return editor->getBoard()->cardNodes().at(creationIndex); }
+    CardSprite* node(std::size_t creationIndex) const {
+        return editor->getBoard()->cardNodes().at(creationIndex);
+    }
     float screenY(const CardSprite* card) const {
         return editor->getBoard()->viewport().toScreen(card->getPosition()).y;
     }
@@ -219,10 +223,8 @@ TEST_F(CardGesturesTest, ATapOpensTheNumberEditorOnlyWhenShortStillAndOnACardAtR
         bool opens;
     };
     const Case cases[] = {
-        {"quick tap", 0.1f, 0, false, 0.2f, true},
-        {"across a second", 0.2f, 0, false, 0.9f, true},
-        {"held", 0.45f, 0, false, 0.2f, false},
-        {"moved", 0.1f, 12, false, 0.2f, false},
+        {"quick tap", 0.1f, 0, false, 0.2f, true},    {"across a second", 0.2f, 0, false, 0.9f, true},
+        {"held", 0.45f, 0, false, 0.2f, false},       {"moved", 0.1f, 12, false, 0.2f, false},
         {"turning over", 0.1f, 0, true, 0.2f, false},
     };
     for (const Case& c : cases) {

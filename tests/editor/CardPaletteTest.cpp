@@ -1,19 +1,19 @@
 // The palette: dragging cards out onto the field, the set tabs with their
 // scroll positions, the count badges and the wheel.
 
+#include "editor/palette/CardPalette.h"
+
 #include "editor/cards/CardSprite.h"
 #include "editor/field/FieldBoard.h"
-#include "editor/palette/CardPalette.h"
 #include "engine/2d/Director.h"
-#include "widgets/HitTest.h"
 #include "engine/2d/LabelAtlas.h"
 #include "engine/base/FileUtils.h"
 #include "tests/editor/PaletteFixture.h"
 #include "widgets/FieldScrollView.h"
-
-#include <gtest/gtest.h>
+#include "widgets/HitTest.h"
 
 #include <cmath>
+#include <gtest/gtest.h>
 #include <numbers>
 
 using engine::Vec2;
@@ -123,7 +123,8 @@ TEST_F(CardPaletteTest, DraggingACardOntoTheFieldSnapsItToTheRowItReachesAndSave
     EXPECT_EQ(board->cardNodes().front()->getOpacity(), 255);
     EXPECT_TRUE(board->model().dragGroup().empty());
     EXPECT_EQ(floating(), nullptr);
-    const engine::ValueVector saved = engine::FileUtils::getInstance()->getValueVectorFromFile(programFilePath());
+    const engine::ValueVector saved =
+        engine::FileUtils::getInstance()->getValueVectorFromFile(programFilePath());
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(engine::valueForKey(saved[0].asValueMap(), "index").asInt(), 0);
 }

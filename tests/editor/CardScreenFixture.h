@@ -11,9 +11,8 @@
 #include "engine/platform/HeadlessDriver.h"
 #include "tests/support/Made.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 

@@ -2,16 +2,16 @@
 // field once the popup has faded; a tap beside the options or Escape keeps
 // the dialect.
 
+#include "editor/palette/DialectToggle.h"
+
 #include "catalogue/CatalogueView.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/palette/DialectChooser.h"
-#include "editor/palette/DialectToggle.h"
 #include "engine/platform/GLView.h"
 #include "tests/editor/PaletteFixture.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -41,7 +41,8 @@ protected:
         return false;
     }
     static std::string backIn(pavlune::Dialect dialect, const CardSprite* card) {
-        return pavlune::CatalogueView(dialect, pavlune::basic).getCardBackImage(card->getCardIndex(), card->getCardSet());
+        return pavlune::CatalogueView(dialect, pavlune::basic)
+            .getCardBackImage(card->getCardIndex(), card->getCardSet());
     }
 
     DialectToggle* toggle = nullptr;
@@ -71,7 +72,8 @@ TEST_F(DialectToggleTest, ChoosingADialectTurnsEveryPlacedCardsBackOnceThePopupH
         EXPECT_TRUE(shows(chooser->option(0), "res/r_to_jam.png"));
         ASSERT_NE(chooser->option(pick.dialect), nullptr);
         // 120 wide with 20 between: 140 to the left per option.
-        EXPECT_EQ(worldPosition(chooser->option(pick.dialect)), above - Vec2(140.0f * static_cast<float>(pick.dialect), 0));
+        EXPECT_EQ(worldPosition(chooser->option(pick.dialect)),
+                  above - Vec2(140.0f * static_cast<float>(pick.dialect), 0));
         EXPECT_TRUE(shows(chooser->option(pick.dialect), pick.optionImage));
         driver->advance(0.1f);
 

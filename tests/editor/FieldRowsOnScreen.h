@@ -5,6 +5,8 @@
 // slot centre lies at screen y 653 - 130 r and a snapped card's centre at
 // x 652.5 (content and screen x agree at the start).
 constexpr float kRowCardX = 652.5f;
-inline float rowScreenY(int row) { return 653.0f - 130.0f * static_cast<float>(row); }
+inline float rowScreenY(int row) {
+    return 653.0f - 130.0f * static_cast<float>(row);
+}
 // Content y = screen y + 4861.44 at the start (the offset is -H x 6.33).
 constexpr float kStartOffsetY = 768.0f * 6.33f;

@@ -2,42 +2,42 @@
 // saving after edits, and the program's picture for the list.
 
 #include "editor/FieldScene.h"
+
+#include "device/PavluneCardSerialManager.h"
 #include "editor/FieldThumbnail.h"
-#include "editor/controls/BottomBar.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/cards/InputCardSprite.h"
+#include "editor/controls/BottomBar.h"
 #include "editor/controls/RunControls.h"
-#include "editor/history/UndoRedoControls.h"
-#include "editor/palette/DialectToggle.h"
 #include "editor/field/FieldBoard.h"
+#include "editor/history/UndoRedoControls.h"
 #include "editor/link/BoardLink.h"
 #include "editor/link/LinkSetup.h"
 #include "editor/link/LoadingOverlay.h"
 #include "editor/link/PortListPopup.h"
 #include "editor/link/SendingOverlay.h"
-#include "device/PavluneCardSerialManager.h"
-#include "program/VirtualTransferClock.h"
-#include "tests/device/FakeSerialBackend.h"
-#include "tests/editor/WriteGate.h"
+#include "editor/palette/DialectToggle.h"
 #include "engine/2d/RenderTexture.h"
 #include "engine/2d/Sprite.h"
 #include "engine/base/Scheduler.h"
 #include "engine/base/Value.h"
 #include "engine/platform/MessageBox.h"
-#include "tests/support/WritesFail.h"
-#include "tests/saves/SaveScreenFixture.h"
+#include "program/VirtualTransferClock.h"
 #include "store/SaveDataManager.h"
+#include "tests/device/FakeSerialBackend.h"
+#include "tests/editor/WriteGate.h"
+#include "tests/saves/SaveScreenFixture.h"
+#include "tests/support/WritesFail.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
 #include "widgets/ScreenNavigator.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <gtest/gtest.h>
 #include <tuple>
 #include <vector>
 
@@ -93,7 +93,8 @@ TEST_F(FieldSceneTest, AProgramWrittenByAnotherPlistWriterOpensOnItsRowsAndLoses
     const pavlune::FieldRows rows = editor->getBoard()->fieldRows();
     ASSERT_EQ(rows.size(), 40u);
     const std::vector<std::optional<pavlune::CardSlot>> expected = {
-        pavlune::CardSlot{0, 0, ""}, pavlune::CardSlot{2, 2, "1.5"}, pavlune::CardSlot{0, 1, ""}, std::nullopt};
+        pavlune::CardSlot{0, 0, ""}, pavlune::CardSlot{2, 2, "1.5"}, pavlune::CardSlot{0, 1, ""},
+        std::nullopt};
     for (std::size_t row = 0; row < expected.size(); ++row) {
         EXPECT_EQ(rows[row].front(), expected[row]) << "row " << row + 1;
     }
@@ -140,7 +141,8 @@ TEST_F(FieldSceneTest, TheFirstSaveOfANewProgramWritesItsPictureAndLaterSavesOnl
 TEST_F(FieldSceneTest, AFailedSaveIsReportedOnceUntilASaveSucceedsAgain) {
     FieldScene* editor = open(nullptr);
     std::vector<std::string> messages;
-    engine::setMessageBoxHandler([&](const std::string& message, const std::string&) { messages.push_back(message); });
+    engine::setMessageBoxHandler(
+        [&](const std::string& message, const std::string&) { messages.push_back(message); });
     ASSERT_NE(editor->getBoard()->addCard(0, 0, Vec2(652.5f, 5514.44f), 255), nullptr);
     {
         WritesFail full;
@@ -166,7 +168,8 @@ TEST_F(FieldSceneTest, AFailedSaveIsReportedOnceUntilASaveSucceedsAgain) {
 TEST_F(FieldSceneTest, AFailedBackgroundSaveIsReportedOnce) {
     FieldScene* editor = open(nullptr);
     std::vector<std::string> messages;
-    engine::setMessageBoxHandler([&](const std::string& message, const std::string&) { messages.push_back(message); });
+    engine::setMessageBoxHandler(
+        [&](const std::string& message, const std::string&) { messages.push_back(message); });
     ASSERT_NE(editor->getBoard()->addCard(0, 0, Vec2(652.5f, 5514.44f), 255), nullptr);
     editor->saveField(); // the first save is written at once
     SaveDataManager* store = SaveDataManager::getInstance();
@@ -271,7 +274,7 @@ TEST_F(FieldPictureTest, AProgramOnTheFirstRowsLooksTheSameWhereverTheFieldIsScr
         float zoom;
         Vec2 offset;
     } states[] = {
-        {1.0f, top + Vec2(0, 130 * 30)},       // row 30 at the top of the screen
+        {1.0f, top + Vec2(0, 130 * 30)},      // row 30 at the top of the screen
         {0.5f, Vec2(-100, top.y / 2 + 1950)}, // zoomed out, scrolled sideways and down
     };
     for (const auto& state : states) {
@@ -287,7 +290,8 @@ TEST_F(FieldPictureTest, AProgramOnTheFirstRowsLooksTheSameWhereverTheFieldIsScr
         EXPECT_EQ(view->getContentOffset(), before);
         EXPECT_FLOAT_EQ(view->getZoomScale(), state.zoom);
         const engine::Color4B after = driver->pixelAt(Vec2(600, 300));
-        EXPECT_EQ(std::tie(after.r, after.g, after.b), std::tie(seen.r, seen.g, seen.b)) << "the field did not move";
+        EXPECT_EQ(std::tie(after.r, after.g, after.b), std::tie(seen.r, seen.g, seen.b))
+            << "the field did not move";
     }
 }
 
@@ -432,7 +436,8 @@ protected:
     void SetUp() override {
         FieldSceneTest::SetUp();
         script = std::make_shared<pavlune::FakeSerialBackend::Script>();
-        auto* manager = new pavlune::PavluneCardSerialManager(std::make_unique<pavlune::FakeSerialBackend>(script));
+        auto* manager =
+            new pavlune::PavluneCardSerialManager(std::make_unique<pavlune::FakeSerialBackend>(script));
         const LinkSetup setup{
             std::shared_ptr<pavlune::PavluneCardSerialManager>(manager, [](auto* m) { m->release(); }),
             [] { return std::make_unique<pavlune::VirtualTransferClock>(); }};
@@ -527,7 +532,8 @@ TEST_F(FieldSceneLinkTest, WhileAPopupOrAnOverlayIsOpenTheKeysLeaveTheFieldAlone
              CardSprite* card = editor->getBoard()->addCard(2, 2, Vec2(652.5f, 653 + 768 * 6.33f), 255);
              editor->openNumberEditor(dynamic_cast<InputCardSprite*>(card));
          }},
-        {"the stop's loading overlay", [](FieldScene* editor) { editor->getBoardLink()->showLoadingOverlay(); }},
+        {"the stop's loading overlay",
+         [](FieldScene* editor) { editor->getBoardLink()->showLoadingOverlay(); }},
         // Last: its send is held at the first write until the test ends.
         {"the sending overlay",
          [this](FieldScene* editor) {

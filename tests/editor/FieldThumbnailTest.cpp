@@ -1,15 +1,14 @@
 #include "editor/FieldThumbnail.h"
-#include "store/SaveDataManager.h"
 
 #include "engine/2d/RenderTexture.h"
 #include "engine/base/AutoreleasePool.h"
 #include "engine/base/FileUtils.h"
 #include "engine/platform/HeadlessDriver.h"
 #include "engine/platform/Image.h"
-
-#include <gtest/gtest.h>
+#include "store/SaveDataManager.h"
 
 #include <filesystem>
+#include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 

@@ -2,10 +2,11 @@
 // the saved program file (the real binary), the copy button, closing, and
 // the wheel.
 
+#include "editor/panel/ProgramPanel.h"
+
 #include "catalogue/DeviceManager.h"
 #include "editor/FieldScene.h"
 #include "editor/panel/ListingView.h"
-#include "editor/panel/ProgramPanel.h"
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/Sprite.h"
 #include "engine/platform/Clipboard.h"
@@ -14,10 +15,9 @@
 #include "widgets/FieldScrollView.h"
 #include "widgets/HitTest.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <optional>
 
 using engine::Vec2;

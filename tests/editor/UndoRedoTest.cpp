@@ -19,11 +19,10 @@
 #include "widgets/FieldScrollView.h"
 #include "widgets/HitTest.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
 #include <sstream>
 
 using engine::Value;
@@ -32,7 +31,6 @@ using engine::ValueVector;
 using engine::Vec2;
 
 namespace {
-
 
 class UndoRedoTest : public SaveScreenTest {
 protected:
@@ -49,15 +47,16 @@ protected:
         ValueVector elements;
         int z = 1;
         for (const auto& card : cards) {
-            elements.push_back(Value(ValueMap{
-                {"tab", Value(card.set)},
-                {"index", Value(card.index)},
-                {"x", Value(static_cast<int>(kRowCardX + card.shift))},
-                {"y", Value(static_cast<int>(std::lround(rowScreenY(card.row) + kStartOffsetY)))},
-                {"zorder", Value(z++)},
-                {"value", Value(card.value)}}));
+            elements.push_back(Value(
+                ValueMap{{"tab", Value(card.set)},
+                         {"index", Value(card.index)},
+                         {"x", Value(static_cast<int>(kRowCardX + card.shift))},
+                         {"y", Value(static_cast<int>(std::lround(rowScreenY(card.row) + kStartOffsetY)))},
+                         {"zorder", Value(z++)},
+                         {"value", Value(card.value)}}));
         }
-        ASSERT_NE(SaveDataManager::getInstance()->saveProgram(record, elements), SaveDataManager::SaveResult::Failed);
+        ASSERT_NE(SaveDataManager::getInstance()->saveProgram(record, elements),
+                  SaveDataManager::SaveResult::Failed);
         editor = made(FieldScene::create(record));
         engine::Scene* scene = made(engine::Scene::create());
         scene->addChild(editor);
@@ -125,13 +124,18 @@ TEST_F(UndoRedoTest, UndoGivesBackTheFileOfBeforeEachKindOfEditAndRedoTheFileOfA
              driver->touchEnded(Vec2(632, rowScreenY(4) + 15));
              driver->step();
          }},
-        {"card moved", [this, row0] { drag({row0, row0 + Vec2(100, 0), Vec2(kRowCardX, rowScreenY(4))}, 0.1f); }},
+        {"card moved",
+         [this, row0] {
+             drag({row0, row0 + Vec2(100, 0), Vec2(kRowCardX, rowScreenY(4))}, 0.1f);
+         }},
         {"block moved",
          [this, row0] {
              drag({row0, row0 + Vec2(100, 0), row0 + Vec2(100, -390), Vec2(kRowCardX, rowScreenY(3))}, 0.5f);
          }},
         {"cards dropped in the trash",
-         [this] { drag({Vec2(kRowCardX, rowScreenY(1)), Vec2(840, 650)}, 0.5f); }},
+         [this] {
+             drag({Vec2(kRowCardX, rowScreenY(1)), Vec2(840, 650)}, 0.5f);
+         }},
         {"number entered",
          [this] {
              NumberEditor* numbers = editor->getNumberEditor();

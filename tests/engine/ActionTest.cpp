@@ -6,9 +6,8 @@
 #include "engine/base/Scheduler.h"
 #include "engine/platform/HeadlessDriver.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -29,7 +28,8 @@ public:
         return node;
     }
     ~TrackedNode() override {
-        if (destroyed_) *destroyed_ = true;
+        if (destroyed_)
+            *destroyed_ = true;
     }
 
 private:
@@ -76,16 +76,17 @@ protected:
         return node;
     }
     // Steps until `done` holds; answers the number of steps (or -1).
-    template <typename Pred>
-    int stepUntil(Pred done, float dt = kFrame, int limit = 10000) {
+    template <typename Pred> int stepUntil(Pred done, float dt = kFrame, int limit = 10000) {
         for (int i = 1; i <= limit; ++i) {
             manager->update(dt);
-            if (done()) return i;
+            if (done())
+                return i;
         }
         return -1;
     }
     void steps(int count, float dt = kFrame) {
-        for (int i = 0; i < count; ++i) manager->update(dt);
+        for (int i = 0; i < count; ++i)
+            manager->update(dt);
     }
 
     ActionManager* manager = nullptr;
@@ -98,14 +99,18 @@ TEST_F(ActionTest, DelayThenCallFuncFiresOnTheFrameThatCrossesTheDelay) {
     Node* node = addNode();
     int firedAtStep = 0;
     int step = 0;
-    node->runAction(Sequence::create(DelayTime::create(0.05f), CallFunc::create([&] { firedAtStep = step; })));
-    for (step = 1; step <= 10; ++step) manager->update(kFrame);
+    node->runAction(
+        Sequence::create(DelayTime::create(0.05f), CallFunc::create([&] { firedAtStep = step; })));
+    for (step = 1; step <= 10; ++step)
+        manager->update(kFrame);
     EXPECT_EQ(firedAtStep, 4);
 
     // With 20 ms frames: 0, 0.02, 0.04, 0.06: the fourth frame again, not the third.
     firedAtStep = 0;
-    node->runAction(Sequence::create(DelayTime::create(0.05f), CallFunc::create([&] { firedAtStep = step; })));
-    for (step = 1; step <= 10; ++step) manager->update(0.02f);
+    node->runAction(
+        Sequence::create(DelayTime::create(0.05f), CallFunc::create([&] { firedAtStep = step; })));
+    for (step = 1; step <= 10; ++step)
+        manager->update(0.02f);
     EXPECT_EQ(firedAtStep, 4);
     EXPECT_EQ(node->getNumberOfRunningActions(), 0u);
 }
@@ -115,9 +120,9 @@ TEST_F(ActionTest, AnInstantActionRunsInTheSameStepThatEndsTheOneBeforeIt) {
     Vec2 positionSeenByCall(-1, -1);
     int calls = 0;
     node->runAction(Sequence::create(MoveTo::create(0.1f, Vec2(100, 50)), CallFunc::create([&] {
-        ++calls;
-        positionSeenByCall = node->getPosition();
-    })));
+                                         ++calls;
+                                         positionSeenByCall = node->getPosition();
+                                     })));
     const int stepsToEnd = stepUntil([&] { return calls > 0; });
     EXPECT_EQ(positionSeenByCall, Vec2(100, 50));
     EXPECT_EQ(stepsToEnd, 7); // elapsed 6/60 = 0.1 on the seventh step
@@ -158,7 +163,8 @@ TEST_F(ActionTest, ALongFrameRunsASkippedFirstActionWhole) {
     Node* node = addNode();
     std::string log;
     node->runAction(Sequence::create(CallFunc::create([&] { log += 'a'; }), DelayTime::create(0.1f),
-                                     CallFunc::create([&] { log += 'b'; }), CallFunc::create([&] { log += 'c'; })));
+                                     CallFunc::create([&] { log += 'b'; }),
+                                     CallFunc::create([&] { log += 'c'; })));
     manager->update(kFrame);
     EXPECT_EQ(log, "a");
     manager->update(1.0f); // far past the end
@@ -170,7 +176,8 @@ TEST_F(ActionTest, ALongFrameRunsASkippedFirstActionWhole) {
 TEST_F(ActionTest, RepeatRunsItsActionTheGivenNumberOfTimes) {
     Node* node = addNode();
     int count = 0;
-    node->runAction(Repeat::create(Sequence::create(DelayTime::create(0.1f), CallFunc::create([&] { ++count; })), 3));
+    node->runAction(
+        Repeat::create(Sequence::create(DelayTime::create(0.1f), CallFunc::create([&] { ++count; })), 3));
     steps(200);
     EXPECT_EQ(count, 3);
 
@@ -192,7 +199,8 @@ TEST_F(ActionTest, RepeatForeverKeepsTurning) {
     node->runAction(RepeatForever::create(RotateBy::create(1.0f, 360.0f)));
     int ticks = 0;
     Node* ticker = addNode();
-    ticker->runAction(RepeatForever::create(Sequence::create(DelayTime::create(0.5f), CallFunc::create([&] { ++ticks; }))));
+    ticker->runAction(
+        RepeatForever::create(Sequence::create(DelayTime::create(0.5f), CallFunc::create([&] { ++ticks; }))));
     steps(601); // 600 frames of time after the start: 10 s
     EXPECT_NEAR(node->getRotation(), 3600.0f, 1.0f);
     EXPECT_EQ(node->getNumberOfRunningActions(), 1u);
@@ -239,7 +247,8 @@ TEST_F(ActionTest, RotateToTakesTheShortestWayAndTurnsIn3D) {
     EXPECT_NEAR(node->getRotation(), -190.0f, 1e-3f);
 
     Node* card = addNode();
-    card->runAction(Sequence::create(RotateTo::create(0.2f, Vec3(0, 90, 0)), RotateTo::create(0.2f, Vec3(0, 0, 0))));
+    card->runAction(
+        Sequence::create(RotateTo::create(0.2f, Vec3(0, 90, 0)), RotateTo::create(0.2f, Vec3(0, 0, 0))));
     manager->update(0.1f);
     manager->update(0.1f);
     EXPECT_NEAR(card->getRotation3D().y, 45.0f, 1e-3f);
@@ -353,7 +362,8 @@ TEST_F(ActionTest, RemoveSelfAndATargetRemovedInItsOwnCallbackAreSafe) {
     bool destroyed = false;
     auto* node = TrackedNode::create(&destroyed);
     root->addChild(node);
-    node->runAction(Sequence::create(DelayTime::create(0.05f), RemoveSelf::create(), CallFunc::create([] {})));
+    node->runAction(
+        Sequence::create(DelayTime::create(0.05f), RemoveSelf::create(), CallFunc::create([] {})));
     AutoreleasePool::current().clear(); // the parent (and the action manager) hold it now
     steps(10);
     EXPECT_TRUE(destroyed);
@@ -364,9 +374,10 @@ TEST_F(ActionTest, RemoveSelfAndATargetRemovedInItsOwnCallbackAreSafe) {
     root->addChild(other);
     bool sawParentGone = false;
     other->runAction(Sequence::create(DelayTime::create(0.05f), CallFunc::create([&] {
-        other->removeFromParentAndCleanup(true);
-        sawParentGone = other->getParent() == nullptr; // still alive inside the step
-    })));
+                                          other->removeFromParentAndCleanup(true);
+                                          sawParentGone =
+                                              other->getParent() == nullptr; // still alive inside the step
+                                      })));
     other->runAction(MoveBy::create(1.0f, Vec2(10, 0)));
     AutoreleasePool::current().clear();
     steps(10);
@@ -379,14 +390,14 @@ TEST_F(ActionTest, ActionsAddedAndStoppedDuringAnUpdateAreSafe) {
     Node* a = addNode();
     Node* b = addNode();
     int bSteps = 0;
-    a->runAction(Sequence::create(DelayTime::create(0.05f), CallFunc::create([&] {
-        a->runAction(MoveBy::create(0.1f, Vec2(10, 0))); // same target, while it is being stepped
-        b->runAction(RepeatForever::create(Sequence::create(DelayTime::create(kFrame / 2), CallFunc::create([&] {
-            ++bSteps;
-        }))));
-        a->stopAllActions(); // including the running sequence and the move just added
-        a->runAction(MoveBy::create(0.1f, Vec2(0, 10)));
-    })));
+    a->runAction(Sequence::create(
+        DelayTime::create(0.05f), CallFunc::create([&] {
+            a->runAction(MoveBy::create(0.1f, Vec2(10, 0))); // same target, while it is being stepped
+            b->runAction(RepeatForever::create(
+                Sequence::create(DelayTime::create(kFrame / 2), CallFunc::create([&] { ++bSteps; }))));
+            a->stopAllActions(); // including the running sequence and the move just added
+            a->runAction(MoveBy::create(0.1f, Vec2(0, 10)));
+        })));
     steps(30);
     EXPECT_EQ(a->getPosition(), Vec2(0, 10));
     EXPECT_GT(bSteps, 20);
@@ -395,9 +406,9 @@ TEST_F(ActionTest, ActionsAddedAndStoppedDuringAnUpdateAreSafe) {
     Node* c = addNode();
     int calls = 0;
     auto* forever = RepeatForever::create(Sequence::create(DelayTime::create(0.05f), CallFunc::create([&] {
-        ++calls;
-        c->stopAllActions();
-    })));
+                                                               ++calls;
+                                                               c->stopAllActions();
+                                                           })));
     c->runAction(forever);
     steps(30);
     EXPECT_EQ(calls, 1);
@@ -419,8 +430,10 @@ TEST(ActionDirectorTest, DirectorStepDrivesActionsOncePerFrame) {
     scene->addChild(node);
     int firedAtFrame = 0;
     int frame = 0;
-    node->runAction(Sequence::create(DelayTime::create(0.05f), CallFunc::create([&] { firedAtFrame = frame; })));
-    for (frame = 1; frame <= 10; ++frame) director->step(kFrame);
+    node->runAction(
+        Sequence::create(DelayTime::create(0.05f), CallFunc::create([&] { firedAtFrame = frame; })));
+    for (frame = 1; frame <= 10; ++frame)
+        director->step(kFrame);
     EXPECT_EQ(firedAtFrame, 4);
     Director::destroyInstance();
     AutoreleasePool::current().clear();
@@ -438,14 +451,17 @@ TEST(ActionDirectorTest, IntervalActionsFinishOnTheFrameWhoseElapsedTimeReachesT
     scene->addChild(blinker);
     blinker->setOpacity(0);
     mover->runAction(MoveTo::create(1.0f, Vec2(100, 0)));
-    blinker->runAction(Sequence::create(FadeIn::create(0.5f), DelayTime::create(1.0f), FadeOut::create(0.5f)));
+    blinker->runAction(
+        Sequence::create(FadeIn::create(0.5f), DelayTime::create(1.0f), FadeOut::create(0.5f)));
     driver.step(); // the frame that starts them counts no time
     int moverDone = 0;
     int blinkerDone = 0;
     for (int frame = 1; frame <= 130; ++frame) {
         driver.step();
-        if (moverDone == 0 && mover->getNumberOfRunningActions() == 0) moverDone = frame;
-        if (blinkerDone == 0 && blinker->getNumberOfRunningActions() == 0) blinkerDone = frame;
+        if (moverDone == 0 && mover->getNumberOfRunningActions() == 0)
+            moverDone = frame;
+        if (blinkerDone == 0 && blinker->getNumberOfRunningActions() == 0)
+            blinkerDone = frame;
         if (frame == 59) {
             EXPECT_LT(mover->getPositionX(), 99.0f);
         }
@@ -465,9 +481,8 @@ TEST(ActionDirectorTest, PostedClosuresRunAtTheStartOfTheFrameBeforeActions) {
     director->runWithScene(scene);
     director->step(kFrame);
     std::string log;
-    scene->runAction(RepeatForever::create(Sequence::create(DelayTime::create(0.001f), CallFunc::create([&] {
-        log += 'A';
-    }))));
+    scene->runAction(RepeatForever::create(
+        Sequence::create(DelayTime::create(0.001f), CallFunc::create([&] { log += 'A'; }))));
     director->step(kFrame); // the action's first step
     log.clear();
     director->getScheduler()->performFunctionInCocosThread([&] { log += 'P'; });

@@ -1,3 +1,5 @@
+#include "engine/ui/EditBox.h"
+
 #include "engine/2d/Director.h"
 #include "engine/2d/Label.h"
 #include "engine/2d/LayerColor.h"
@@ -9,12 +11,10 @@
 #include "engine/platform/HeadlessDriver.h"
 #include "engine/platform/Image.h"
 #include "engine/platform/MessageBox.h"
-#include "engine/ui/EditBox.h"
-
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -27,8 +27,12 @@ using engine::ui::EditBoxDelegate;
 class RecordingDelegate : public EditBoxDelegate {
 public:
     void editBoxEditingDidBegin(EditBox*) override { calls.push_back("begin"); }
-    void editBoxEditingDidEnd(EditBox* box) override { calls.push_back(std::string("end:") + box->getText()); }
-    void editBoxTextChanged(EditBox*, const std::string& text) override { calls.push_back("changed:" + text); }
+    void editBoxEditingDidEnd(EditBox* box) override {
+        calls.push_back(std::string("end:") + box->getText());
+    }
+    void editBoxTextChanged(EditBox*, const std::string& text) override {
+        calls.push_back("changed:" + text);
+    }
     void editBoxReturn(EditBox* box) override {
         calls.push_back(std::string("return:") + box->getText());
         if (onReturn) {
@@ -107,9 +111,9 @@ TEST_F(EditBoxTest, TypingEditingAndReturnReachTheDelegateInOrder) {
     key(SDLK_RETURN);
     EXPECT_FALSE(box->isEditing());
     EXPECT_EQ(EditBox::getFocused(), nullptr);
-    const std::vector<std::string> expected{"begin",       "changed:12",   "changed:12.5", "changed:125",
-                                            "changed:1250", "changed:250", "return:250",   "endWith:return",
-                                            "end:250"};
+    const std::vector<std::string> expected{"begin",       "changed:12",     "changed:12.5",
+                                            "changed:125", "changed:1250",   "changed:250",
+                                            "return:250",  "endWith:return", "end:250"};
     EXPECT_EQ(delegate.calls, expected);
 
     // Closed, the box no longer takes keys.
@@ -175,14 +179,33 @@ TEST_F(EditBoxTest, SelectionIsReplacedByTypingAndGoesThroughTheClipboard) {
     const Case cases[] = {
         {"ねこです", {{SDLK_a, KMOD_LCTRL}}, "x", "x", nullptr},
         {"abcd", {{SDLK_LEFT, KMOD_LSHIFT}, {SDLK_LEFT, KMOD_LSHIFT}}, "Z", "abZ", nullptr},
-        {"abcd", {{SDLK_LEFT, KMOD_NONE}, {SDLK_HOME, KMOD_LSHIFT}, {SDLK_BACKSPACE, KMOD_NONE}}, "", "d", nullptr},
-        {"abcd", {{SDLK_HOME, KMOD_NONE}, {SDLK_END, KMOD_RSHIFT}, {SDLK_DELETE, KMOD_NONE}}, "", "", nullptr},
+        {"abcd",
+         {{SDLK_LEFT, KMOD_NONE}, {SDLK_HOME, KMOD_LSHIFT}, {SDLK_BACKSPACE, KMOD_NONE}},
+         "",
+         "d",
+         nullptr},
+        {"abcd",
+         {{SDLK_HOME, KMOD_NONE}, {SDLK_END, KMOD_RSHIFT}, {SDLK_DELETE, KMOD_NONE}},
+         "",
+         "",
+         nullptr},
         {"abcd", {{SDLK_HOME, KMOD_LSHIFT}, {SDLK_LEFT, KMOD_NONE}}, "Z", "Zabcd", nullptr},
         {"abcd", {{SDLK_HOME, KMOD_LSHIFT}, {SDLK_RIGHT, KMOD_NONE}}, "Z", "abcdZ", nullptr},
-        {"aあb", {{SDLK_HOME, KMOD_NONE}, {SDLK_RIGHT, KMOD_LSHIFT}, {SDLK_RIGHT, KMOD_LSHIFT}, {SDLK_x, KMOD_LCTRL},
-                  {SDLK_END, KMOD_NONE}, {SDLK_v, KMOD_LCTRL}}, "", "baあ", "aあ"},
-        {"abc", {{SDLK_a, KMOD_LCTRL}, {SDLK_c, KMOD_RCTRL}, {SDLK_RIGHT, KMOD_NONE}, {SDLK_v, KMOD_LCTRL}}, "",
-         "abcabc", "abc"},
+        {"aあb",
+         {{SDLK_HOME, KMOD_NONE},
+          {SDLK_RIGHT, KMOD_LSHIFT},
+          {SDLK_RIGHT, KMOD_LSHIFT},
+          {SDLK_x, KMOD_LCTRL},
+          {SDLK_END, KMOD_NONE},
+          {SDLK_v, KMOD_LCTRL}},
+         "",
+         "baあ",
+         "aあ"},
+        {"abc",
+         {{SDLK_a, KMOD_LCTRL}, {SDLK_c, KMOD_RCTRL}, {SDLK_RIGHT, KMOD_NONE}, {SDLK_v, KMOD_LCTRL}},
+         "",
+         "abcabc",
+         "abc"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.start);
@@ -272,7 +295,8 @@ TEST_F(EditBoxTest, TheCaretStandsBetweenJapaneseCharacters) {
     const std::function<const Node*(const Node*)> findCaret = [&](const Node* node) -> const Node* {
         for (const Node* child : node->getChildren()) {
             const Size size = child->getContentSize();
-            if (dynamic_cast<const LayerColor*>(child) && child->isVisible() && size.width < 4 && size.height > 10) {
+            if (dynamic_cast<const LayerColor*>(child) && child->isVisible() && size.width < 4 &&
+                size.height > 10) {
                 return child;
             }
             if (const Node* found = findCaret(child)) {

@@ -1,8 +1,9 @@
+#include "engine/2d/events/EventDispatcher.h"
+
 #include "engine/2d/Director.h"
 #include "engine/2d/Node.h"
 #include "engine/2d/Scene.h"
 #include "engine/2d/events/EventCustom.h"
-#include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerCustom.h"
 #include "engine/2d/events/EventListenerMouse.h"
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
@@ -11,9 +12,8 @@
 #include "engine/2d/events/Touch.h"
 #include "engine/base/AutoreleasePool.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <map>
 #include <string>
 #include <vector>
@@ -34,7 +34,8 @@ protected:
         scene->onEnter();
     }
     void TearDown() override {
-        for (auto& [id, touch] : touches) touch->release();
+        for (auto& [id, touch] : touches)
+            touch->release();
         scene->onExit();
         scene->cleanup();
         scene->release();
@@ -48,14 +49,13 @@ protected:
         return node;
     }
 
-    void touch(Code code, int id, Vec2 location = Vec2(10, 10)) {
-        touchMany(code, {{id, location}});
-    }
+    void touch(Code code, int id, Vec2 location = Vec2(10, 10)) { touchMany(code, {{id, location}}); }
     void touchMany(Code code, const std::vector<std::pair<int, Vec2>>& fingers) {
         std::vector<Touch*> list;
         for (const auto& [id, location] : fingers) {
             Touch*& touch = touches[id];
-            if (!touch) touch = new Touch();
+            if (!touch)
+                touch = new Touch();
             touch->setTouchInfo(id, Vec2(location.x, 768 - location.y), location);
             list.push_back(touch);
         }
@@ -85,7 +85,8 @@ protected:
         listener->onTouchCancelled = [this, name](Touch*, Event*) { log += name + "c "; };
         return listener;
     }
-    EventListenerTouchOneByOne* listenOn(Node* node, const std::string& name, bool claims, bool swallows = false) {
+    EventListenerTouchOneByOne* listenOn(Node* node, const std::string& name, bool claims,
+                                         bool swallows = false) {
         auto* listener = recorder(name, claims, swallows);
         dispatcher->addEventListenerWithSceneGraphPriority(listener, node);
         return listener;
@@ -133,13 +134,16 @@ TEST_F(EventDispatcherTest, ListenersAreAskedInReverseDrawingOrderBetweenFixedPr
 void visitInDrawingOrder(Node* node, std::vector<Node*>& out) {
     std::vector<Node*> children(node->getChildren().begin(), node->getChildren().end());
     std::stable_sort(children.begin(), children.end(), [](const Node* a, const Node* b) {
-        if (a->getLocalZOrder() != b->getLocalZOrder()) return a->getLocalZOrder() < b->getLocalZOrder();
+        if (a->getLocalZOrder() != b->getLocalZOrder())
+            return a->getLocalZOrder() < b->getLocalZOrder();
         return a->getOrderOfArrival() < b->getOrderOfArrival();
     });
     std::size_t i = 0;
-    for (; i < children.size() && children[i]->getLocalZOrder() < 0; ++i) visitInDrawingOrder(children[i], out);
+    for (; i < children.size() && children[i]->getLocalZOrder() < 0; ++i)
+        visitInDrawingOrder(children[i], out);
     out.push_back(node);
-    for (; i < children.size(); ++i) visitInDrawingOrder(children[i], out);
+    for (; i < children.size(); ++i)
+        visitInDrawingOrder(children[i], out);
 }
 
 TEST_F(EventDispatcherTest, LargeTreesAndSmallGroupsOfClaimersFollowTheSameDrawingOrder) {
@@ -171,8 +175,10 @@ TEST_F(EventDispatcherTest, LargeTreesAndSmallGroupsOfClaimersFollowTheSameDrawi
         visitInDrawingOrder(scene, order);
         std::string text;
         for (auto it = order.rbegin(); it != order.rend(); ++it) {
-            if (!names.count(*it)) continue;
-            if (claimersOnly && std::stoi(names[*it]) % 3 != 2) continue;
+            if (!names.count(*it))
+                continue;
+            if (claimersOnly && std::stoi(names[*it]) % 3 != 2)
+                continue;
             text += names[*it] + phase + " ";
         }
         return text;
@@ -268,9 +274,9 @@ TEST_F(EventDispatcherTest, ListenersRemovedOrAddedDuringDispatch) {
     auto* highListener = recorder("H", true);
     highListener->onTouchBegan = [&](Touch*, Event*) {
         log += "Hb ";
-        dispatcher->removeEventListener(lowListener);   // below, not yet asked
-        dispatcher->removeEventListener(highListener);  // itself
-        listenOn(addNode(scene), "N", true);            // hears the next touch, not this one
+        dispatcher->removeEventListener(lowListener);  // below, not yet asked
+        dispatcher->removeEventListener(highListener); // itself
+        listenOn(addNode(scene), "N", true);           // hears the next touch, not this one
         return true;
     };
     dispatcher->addEventListenerWithSceneGraphPriority(highListener, high);
@@ -485,12 +491,15 @@ TEST_F(EventDispatcherTest, MouseListenersGetButtonsMovesAndTheWheel) {
         seen += "move" + std::to_string(static_cast<int>(e->getCursorX())) + "," +
                 std::to_string(static_cast<int>(e->getCursorY())) + " ";
     };
-    mouse->onMouseScroll = [&](EventMouse* e) { seen += "scroll" + std::to_string(static_cast<int>(e->getScrollY())) + " "; };
+    mouse->onMouseScroll = [&](EventMouse* e) {
+        seen += "scroll" + std::to_string(static_cast<int>(e->getScrollY())) + " ";
+    };
     dispatcher->addEventListenerWithSceneGraphPriority(mouse, view);
     auto* other = mouse->clone();
     other->onMouseScroll = [&](EventMouse* e) {
         seen += "first ";
-        if (e->getScrollY() > 5) e->stopPropagation();
+        if (e->getScrollY() > 5)
+            e->stopPropagation();
     };
     dispatcher->addEventListenerWithSceneGraphPriority(other, addNode(scene)); // drawn above: first
 
@@ -513,9 +522,8 @@ TEST_F(EventDispatcherTest, MouseListenersGetButtonsMovesAndTheWheel) {
 TEST_F(EventDispatcherTest, CustomEventsCarryUserDataAndCanBeRemovedByName) {
     int payload = 42;
     std::vector<int> received;
-    auto* listener = dispatcher->addCustomEventListener("ping", [&](EventCustom* e) {
-        received.push_back(*static_cast<int*>(e->getUserData()));
-    });
+    auto* listener = dispatcher->addCustomEventListener(
+        "ping", [&](EventCustom* e) { received.push_back(*static_cast<int*>(e->getUserData())); });
     ASSERT_NE(listener, nullptr);
     auto* fixed = EventListenerCustom::create("ping", [&](EventCustom* e) {
         EXPECT_EQ(e->getEventName(), "ping");

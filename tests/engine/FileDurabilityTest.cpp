@@ -3,10 +3,9 @@
 // here first) and each call notes which file it flushed and when.
 #include "engine/base/FileUtils.h"
 
-#include <gtest/gtest.h>
-
 #include <dlfcn.h>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>

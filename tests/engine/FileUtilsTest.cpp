@@ -1,13 +1,13 @@
 #include "engine/base/FileUtils.h"
-#include "engine/base/PlistCodec.h"
 
-#include <gtest/gtest.h>
+#include "engine/base/PlistCodec.h"
 
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 namespace fs = std::filesystem;
@@ -372,8 +372,8 @@ TEST(PlistCodecTest, RejectsValuesThatAreNotCollectionsAndGarbage) {
     EXPECT_FALSE(engine::PlistCodec::parse(std::string("<plist><dict><key>a</key>")).has_value());
     EXPECT_FALSE(engine::PlistCodec::parse(std::string("bplist00\x01\x02", 10)).has_value());
     // Null members have no plist form and are left out.
-    const auto back = engine::PlistCodec::parse(
-        engine::PlistCodec::toXml(ValueMap{{"kept", Value(1)}, {"null", Value()}}));
+    const auto back =
+        engine::PlistCodec::parse(engine::PlistCodec::toXml(ValueMap{{"kept", Value(1)}, {"null", Value()}}));
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(back->asValueMap().size(), 1u);
 }

@@ -4,14 +4,12 @@
 #include "engine/base/FileUtils.h"
 #include "engine/base/WideText.h"
 
-#include <gtest/gtest.h>
-
 #include <windows.h>
-
-#include <shlobj.h>
 
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
+#include <shlobj.h>
 
 namespace fs = std::filesystem;
 using engine::FileUtils;
@@ -116,9 +114,14 @@ TEST_F(FileUtilsWin32Test, DrivePathsAreAbsoluteAndNamesAreResources) {
         bool absolute;
     };
     const Case cases[] = {
-        {"C:/Users/a/list.plist", true}, {"c:\\Users\\a", true},        {"\\\\server\\share\\x", true},
-        {"/tmp/x", true},                {"res/r_back.png", false},     {"C:relative.png", false},
-        {"", false},                     {"savedatas/1.plist", false},
+        {"C:/Users/a/list.plist", true},
+        {"c:\\Users\\a", true},
+        {"\\\\server\\share\\x", true},
+        {"/tmp/x", true},
+        {"res/r_back.png", false},
+        {"C:relative.png", false},
+        {"", false},
+        {"savedatas/1.plist", false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(files->isAbsolutePath(c.path), c.absolute) << c.path;

@@ -6,10 +6,9 @@
 #include "engine/base/Scheduler.h"
 #include "engine/platform/HeadlessDriver.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <thread>
 

@@ -1,14 +1,14 @@
-#include "engine/2d/Director.h"
 #include "engine/2d/Label.h"
+
+#include "engine/2d/Director.h"
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/Scene.h"
 #include "engine/platform/FontResolver.h"
 #include "engine/platform/HeadlessDriver.h"
 #include "engine/platform/Image.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <string>
 
 namespace {
@@ -99,8 +99,8 @@ TEST(FontResolverTest, MissingFontFileFallsBackToMonospace) {
 }
 
 TEST_F(LabelTest, WrapsAtTheGivenWidthAndGrowsInHeight) {
-    Label* label = Label::createWithSystemFont("one two three four five six seven eight nine ten", "Helvetica", 20,
-                                               Size(120, 0));
+    Label* label = Label::createWithSystemFont("one two three four five six seven eight nine ten",
+                                               "Helvetica", 20, Size(120, 0));
     ASSERT_NE(label, nullptr);
     EXPECT_GT(label->getStringNumLines(), 2);
     for (float width : label->getLineWidths()) {

@@ -2,9 +2,8 @@
 #include "engine/2d/Layer.h"
 #include "engine/2d/Node.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -98,7 +97,8 @@ TEST_F(NodeTransformTest, TurnAboutTheVerticalAxisFoldsTheWidth) {
     // Edge-on: both vertical edges land on the centre line, height unchanged.
     EXPECT_NEAR(card->convertToWorldSpace(Vec2(0, 0)).x, 512, kEps);
     EXPECT_NEAR(card->convertToWorldSpace(Vec2(100, 0)).x, 512, kEps);
-    EXPECT_NEAR(card->convertToWorldSpace(Vec2(0, 140)).y - card->convertToWorldSpace(Vec2(0, 0)).y, 140, kEps);
+    EXPECT_NEAR(card->convertToWorldSpace(Vec2(0, 140)).y - card->convertToWorldSpace(Vec2(0, 0)).y, 140,
+                kEps);
 
     card->setRotation3D(Vec3(0, 60, 0));
     EXPECT_NEAR(card->getBoundingBox().size.width, 50, 1e-2f);

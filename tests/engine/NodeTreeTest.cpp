@@ -6,9 +6,8 @@
 #include "engine/base/Scheduler.h"
 #include "engine/base/Vector.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -355,7 +354,8 @@ TEST_F(NodeTreeTest, ReplaceSceneExitsAndCleansTheOldSceneOnTheNextFrame) {
 
     director->step(1.0f / 60);
     EXPECT_EQ(director->getRunningScene(), next);
-    const std::vector<std::string> expected{"old:exit", "old:cleanup", "old:destroyed", "new:enter", "new:entered"};
+    const std::vector<std::string> expected{"old:exit", "old:cleanup", "old:destroyed", "new:enter",
+                                            "new:entered"};
     // The old scene is gone before the new one enters.
     EXPECT_EQ(log, expected);
     EXPECT_TRUE(newChild->isRunning());

@@ -15,7 +15,6 @@
 
 #include <SDL.h>
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -60,12 +59,17 @@ protected:
             touches.push_back({"began", t->getID(), t->getLocation()});
             return true;
         };
-        listener->onTouchMoved = [this](Touch* t, Event*) { touches.push_back({"moved", t->getID(), t->getLocation()}); };
-        listener->onTouchEnded = [this](Touch* t, Event*) { touches.push_back({"ended", t->getID(), t->getLocation()}); };
+        listener->onTouchMoved = [this](Touch* t, Event*) {
+            touches.push_back({"moved", t->getID(), t->getLocation()});
+        };
+        listener->onTouchEnded = [this](Touch* t, Event*) {
+            touches.push_back({"ended", t->getID(), t->getLocation()});
+        };
         listener->onTouchCancelled = [this](Touch* t, Event*) {
             touches.push_back({"cancelled", t->getID(), t->getLocation()});
         };
-        Director::getInstance()->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, target);
+        Director::getInstance()->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener,
+                                                                                              target);
         auto* mouse = EventListenerMouse::create();
         mouse->onMouseDown = [this](EventMouse* e) { mice.emplace_back(e); };
         mouse->onMouseUp = [this](EventMouse* e) { mice.emplace_back(e); };
@@ -170,8 +174,10 @@ TEST_F(PlatformInputTest, LosingFocusCancelsHeldTouchesAndOnlyAnUnseenWindowIsIn
     EXPECT_TRUE(changes.empty()); // another window in front: still the foreground
 
     const std::pair<SDL_WindowEventID, std::vector<bool>> steps[] = {
-        {SDL_WINDOWEVENT_MINIMIZED, {true}},         {SDL_WINDOWEVENT_FOCUS_GAINED, {true}},
-        {SDL_WINDOWEVENT_RESTORED, {true, false}},   {SDL_WINDOWEVENT_HIDDEN, {true, false, true}},
+        {SDL_WINDOWEVENT_MINIMIZED, {true}},
+        {SDL_WINDOWEVENT_FOCUS_GAINED, {true}},
+        {SDL_WINDOWEVENT_RESTORED, {true, false}},
+        {SDL_WINDOWEVENT_HIDDEN, {true, false, true}},
         {SDL_WINDOWEVENT_SHOWN, {true, false, true, false}},
     };
     for (const auto& [event, expected] : steps) {

@@ -6,12 +6,11 @@
 #include "tests/support/BinaryPlist.h"
 #include "tests/support/UnreadableFile.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -101,7 +100,8 @@ TEST(PlistLimitsTest, StringsAndReferencesBeyondTheFileAreCaught) {
     dangling.add(BinaryPlist::array({7}));
     EXPECT_EQ(verdictOf(dangling.bytes()), Verdict::NotAPlist);
 
-    const std::string longText = "<plist><array><string>" + std::string(limit + 1, 'a') + "</string></array></plist>";
+    const std::string longText =
+        "<plist><array><string>" + std::string(limit + 1, 'a') + "</string></array></plist>";
     EXPECT_EQ(verdictOf(longText), Verdict::StringTooLong);
 }
 
@@ -166,7 +166,8 @@ TEST_F(PlistFileLimitsTest, AFileThatCannotBeOpenedIsUnreadableNotDamaged) {
     EXPECT_EQ(read.error, EACCES);
     EXPECT_EQ(FileUtils::getInstance()->readPropertyListFile(path("missing.plist")).status,
               FileUtils::PlistRead::Status::Missing);
-    EXPECT_EQ(FileUtils::getInstance()->readPropertyListFile(file).status, FileUtils::PlistRead::Status::Read);
+    EXPECT_EQ(FileUtils::getInstance()->readPropertyListFile(file).status,
+              FileUtils::PlistRead::Status::Read);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
-#include "engine/base/AutoreleasePool.h"
 #include "engine/base/Ref.h"
+
+#include "engine/base/AutoreleasePool.h"
 #include "engine/base/RefPtr.h"
 
 #include <gtest/gtest.h>

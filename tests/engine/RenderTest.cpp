@@ -13,11 +13,10 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -126,7 +125,8 @@ TEST_F(RenderTest, RenderTargetShowsItsOwnWorldRectangleAndRestoresTheFrame) {
     driver.runWithScene(blueScene());
     Renderer* renderer = Director::getInstance()->getRenderer();
     SDL_Renderer* sdl = renderer->getSDLRenderer();
-    SDL_Texture* target = SDL_CreateTexture(sdl, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, 200, 100);
+    SDL_Texture* target =
+        SDL_CreateTexture(sdl, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, 200, 100);
     ASSERT_NE(target, nullptr);
     LayerColor* square = LayerColor::create(kRed, 50, 50);
     ASSERT_TRUE(renderer->pushRenderTarget(target, Size(100, 50), Color4B(0, 0, 0, 0)));

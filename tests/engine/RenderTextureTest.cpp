@@ -1,7 +1,8 @@
+#include "engine/2d/RenderTexture.h"
+
 #include "engine/2d/Director.h"
 #include "engine/2d/LabelAtlas.h"
 #include "engine/2d/LayerColor.h"
-#include "engine/2d/RenderTexture.h"
 #include "engine/2d/Scene.h"
 #include "engine/2d/Sprite.h"
 #include "engine/2d/Texture2D.h"
@@ -12,10 +13,9 @@
 #include "tests/support/WritesFail.h"
 
 #include <SDL_image.h>
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -36,7 +36,8 @@ void expectColor(const Color4B& actual, const Color4B& expected, int tolerance =
 // pixels); cell i is filled with the grey (20 i, 20 i, 255).
 std::string writeCharacterMap(const std::string& name, int columns, int rows) {
     const std::string path = ::testing::TempDir() + "pavlune_text_" + name + ".png";
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 18 * columns, 22 * rows, 32, SDL_PIXELFORMAT_RGBA32);
+    SDL_Surface* surface =
+        SDL_CreateRGBSurfaceWithFormat(0, 18 * columns, 22 * rows, 32, SDL_PIXELFORMAT_RGBA32);
     for (int i = 0; i < columns * rows; ++i) {
         SDL_Rect cell{18 * (i % columns), 22 * (i / columns), 18, 22};
         const Uint8 v = static_cast<Uint8>(20 * i);
@@ -251,7 +252,8 @@ TEST_F(RenderTextureTest, PicturesBeyondTheSideLimitOrNotPngAreNotDecoded) {
 
     // A header that claims 30000 x 30000 is refused before anything is decoded.
     const std::string huge = (writable / "huge.png").string();
-    std::ofstream(huge, std::ios::binary) << std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x75\x30\0\0\x75\x30", 24);
+    std::ofstream(huge, std::ios::binary)
+        << std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x75\x30\0\0\x75\x30", 24);
     EXPECT_EQ(Texture2D::decodeFile(huge, 4096), nullptr);
 
     const std::string bmp = (writable / "eight.bmp").string();

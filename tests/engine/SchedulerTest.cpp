@@ -1,7 +1,6 @@
 #include "engine/base/Scheduler.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -61,7 +60,12 @@ TEST_F(SchedulerTest, RepeatAndDelay) {
     int count = 0;
     std::vector<float> fired;
     // repeat 2 = three firings; the first after the delay.
-    scheduler->schedule([&](float dt) { ++count; fired.push_back(dt); }, &targetA, 0.125f, 2, 0.25f, false, "r");
+    scheduler->schedule(
+        [&](float dt) {
+            ++count;
+            fired.push_back(dt);
+        },
+        &targetA, 0.125f, 2, 0.25f, false, "r");
     scheduler->update(0);
     frames(3, 0.0625f); // 0.1875 s
     EXPECT_EQ(count, 0);
@@ -141,8 +145,8 @@ TEST_F(SchedulerTest, UnschedulingFromInsideCallbacksIsSafe) {
     scheduler->schedule(
         [&](float) {
             ++self;
-            scheduler->unschedule("self", &targetA);        // itself
-            scheduler->unscheduleAllForTarget(&targetB);    // another target's timer and update
+            scheduler->unschedule("self", &targetA);     // itself
+            scheduler->unscheduleAllForTarget(&targetB); // another target's timer and update
         },
         &targetA, 0.0f, false, "self");
     scheduler->schedule([&](float) { ++victim; }, &targetB, 0.0f, false, "victim");

@@ -1,10 +1,9 @@
 #include "engine/base/Value.h"
 
-#include <gtest/gtest.h>
-
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <gtest/gtest.h>
 
 using engine::Value;
 using engine::ValueMap;

@@ -251,10 +251,13 @@ TEST_F(ExportTool, SavedProgramsAreListedAndSentAsTheEditorLaysThemOut) {
 // or creates anything in the store.
 TEST_F(ExportTool, ProgramFilesAreFoundFromTheWorkingDirectoryAndTheStoreIsOnlyRead) {
     fs::create_directories(dir_ / "work");
-    fs::copy_file(fs::path(PAVLUNE_SOURCE_ROOT) / "tests/editor/data/plistlib_program.plist", dir_ / "work/mine.plist");
-    const ToolRun relative = run({"--dialect", "jam", "--listing", "--program", "mine.plist"}, "", dir_ / "work");
+    fs::copy_file(fs::path(PAVLUNE_SOURCE_ROOT) / "tests/editor/data/plistlib_program.plist",
+                  dir_ / "work/mine.plist");
+    const ToolRun relative =
+        run({"--dialect", "jam", "--listing", "--program", "mine.plist"}, "", dir_ / "work");
     EXPECT_EQ(relative.status, 0) << relative.err;
-    EXPECT_EQ(relative.out, run({"--dialect", "jam", "--listing", "-"}, "basic 0\nfull 2 1.5\nbasic 1\n").out);
+    EXPECT_EQ(relative.out,
+              run({"--dialect", "jam", "--listing", "-"}, "basic 0\nfull 2 1.5\nbasic 1\n").out);
 
     const fs::path store = dir_ / "data/PavluneApps/savedatas";
     fs::create_directories(store);

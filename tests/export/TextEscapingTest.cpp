@@ -23,11 +23,15 @@ TEST(EscapeText, Utf8PassesAndStrayBytesAreEscaped) {
 }
 
 TEST(EscapeText, InvisibleFormatAndBidiControlsAreEscaped) {
-    EXPECT_EQ(escapeText("\xEF\xBB\xBF" "basic"), "\\xEF\\xBB\\xBF" "basic");        // byte-order mark
-    EXPECT_EQ(escapeText("a\xE2\x80\xAEtxt.exe"), "a\\xE2\\x80\\xAEtxt.exe");       // right-to-left override
+    EXPECT_EQ(escapeText("\xEF\xBB\xBF"
+                         "basic"),
+              "\\xEF\\xBB\\xBF"
+              "basic");                                                       // byte-order mark
+    EXPECT_EQ(escapeText("a\xE2\x80\xAEtxt.exe"), "a\\xE2\\x80\\xAEtxt.exe"); // right-to-left override
     EXPECT_EQ(escapeText("\xE2\x81\xA6x\xE2\x81\xA9"), "\\xE2\\x81\\xA6x\\xE2\\x81\\xA9"); // isolates
-    EXPECT_EQ(escapeText("\xE2\x80\x8B\xE2\x80\xA8"), "\\xE2\\x80\\x8B\\xE2\\x80\\xA8"); // zero width, line separator
-    EXPECT_EQ(escapeText("\xF3\xA0\x80\x81"), "\\xF3\\xA0\\x80\\x81");               // language tag
+    EXPECT_EQ(escapeText("\xE2\x80\x8B\xE2\x80\xA8"),
+              "\\xE2\\x80\\x8B\\xE2\\x80\\xA8");                       // zero width, line separator
+    EXPECT_EQ(escapeText("\xF3\xA0\x80\x81"), "\\xF3\\xA0\\x80\\x81"); // language tag
     EXPECT_EQ(escapeText("\xE2\x80\x95\xEF\xBC\xA1"), "\xE2\x80\x95\xEF\xBC\xA1") << "neighbours show";
 }
 

@@ -7,9 +7,13 @@ namespace {
 using pavlune::EditHistory;
 
 // A program told apart by one number.
-EditHistory::Program program(int n) { return {engine::Value(n)}; }
+EditHistory::Program program(int n) {
+    return {engine::Value(n)};
+}
 
-int numberOf(const EditHistory::Program* p) { return p && !p->empty() ? p->front().asInt() : -1; }
+int numberOf(const EditHistory::Program* p) {
+    return p && !p->empty() ? p->front().asInt() : -1;
+}
 
 // Catches a limit that drops the newest steps instead of the oldest, or none.
 TEST(EditHistoryTest, BeyondTheLimitTheOldestStepsGo) {

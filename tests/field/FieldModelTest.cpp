@@ -2,9 +2,8 @@
 // clamping, use counts and the field program.
 #include "FieldTestSetup.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 namespace pavlune {
 namespace {
@@ -46,14 +45,20 @@ TEST(FieldModelSnap, SnapsBelowSixtyScreenUnitsOfAFreeSlotFacingIt) {
         bool snaps;
     };
     const Case cases[] = {
-        {1.0f, {59, 0}, true},   {1.0f, {60, 0}, false}, {1.0f, {-59, 0}, true},
-        {1.0f, {-40, -40}, true}, {1.0f, {0, 59}, true},  {0.5f, {119, 0}, true},
+        {1.0f, {59, 0}, true},
+        {1.0f, {60, 0}, false},
+        {1.0f, {-59, 0}, true},
+        {1.0f, {-40, -40}, true},
+        {1.0f, {0, 59}, true},
+        {0.5f, {119, 0}, true},
         {0.5f, {120, 0}, false},
         // Ctrl+minus reaches 0.7: 60 / 0.7 = 85.71 is cut to 85, not rounded to 86.
-        {0.7f, {84.5f, 0}, true}, {0.7f, {85.5f, 0}, false},
+        {0.7f, {84.5f, 0}, true},
+        {0.7f, {85.5f, 0}, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "zoom " << c.zoom << " at " << c.fromSlot.x << "," << c.fromSlot.y);
+        SCOPED_TRACE(testing::Message()
+                     << "zoom " << c.zoom << " at " << c.fromSlot.x << "," << c.fromSlot.y);
         FieldModel model = designField();
         const int card = model.addCard(basic, 0, {800, 2000}, kCard);
         dragTo(model, card, slotPoint(5) + c.fromSlot, topView(c.zoom));
@@ -125,7 +130,8 @@ TEST(FieldModelSnap, AGroupOfThreeSnapsOntoThreeFreeRowsAndIsLinked) {
     std::vector<int> group;
     for (int i = 0; i < 3; ++i) {
         // Each comes out of the palette on top of the ones before.
-        group.push_back(model.addCard(basic, i, centreFor({700, 1500 - 128.0f * static_cast<float>(i)}), kCard));
+        group.push_back(
+            model.addCard(basic, i, centreFor({700, 1500 - 128.0f * static_cast<float>(i)}), kCard));
         model.setDragGroup({group.back()});
         model.raiseCards();
     }

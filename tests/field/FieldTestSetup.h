@@ -21,16 +21,26 @@ inline constexpr float kRowPitch = 130;
 // Five units inside the slot's left edge: 507.5 + 40 + 5.
 inline constexpr float kSlotPointX = 552.5f;
 
-inline FieldGeometry designGeometry() { return FieldGeometry(kVisible, kPlate, kSlot, kButton); }
-inline FieldModel designField() { return FieldModel(designGeometry(), CatalogueView(jam, basic)); }
+inline FieldGeometry designGeometry() {
+    return FieldGeometry(kVisible, kPlate, kSlot, kButton);
+}
+inline FieldModel designField() {
+    return FieldModel(designGeometry(), CatalogueView(jam, basic));
+}
 
 // Where a row slot's card connector snaps (content units).
-inline engine::Vec2 slotPoint(int row) { return {kSlotPointX, kTopRowY - kRowPitch * static_cast<float>(row)}; }
+inline engine::Vec2 slotPoint(int row) {
+    return {kSlotPointX, kTopRowY - kRowPitch * static_cast<float>(row)};
+}
 // The centre of a card whose left-edge midpoint lies at `point`.
-inline engine::Vec2 centreFor(engine::Vec2 point) { return point + engine::Vec2(kCard.width / 2, 0); }
+inline engine::Vec2 centreFor(engine::Vec2 point) {
+    return point + engine::Vec2(kCard.width / 2, 0);
+}
 
 // A view scrolled so that the top rows are on screen.
-inline FieldViewport topView(float zoom = 1.0f) { return FieldViewport({0, -4861.44f * zoom}, zoom); }
+inline FieldViewport topView(float zoom = 1.0f) {
+    return FieldViewport({0, -4861.44f * zoom}, zoom);
+}
 
 // Drags `card` alone until its left-edge midpoint reaches `point`.
 inline void dragTo(FieldModel& model, int card, engine::Vec2 point, const FieldViewport& view) {
@@ -40,7 +50,8 @@ inline void dragTo(FieldModel& model, int card, engine::Vec2 point, const FieldV
 
 // A loose card dropped onto a row: it snaps there; the drag then ends.
 inline int snapNewCard(FieldModel& model, int row, int index = 0, int set = basic) {
-    const int id = model.addCard(set, index, {300 + 450.0f, kTopRowY - kRowPitch * static_cast<float>(row)}, kCard);
+    const int id =
+        model.addCard(set, index, {300 + 450.0f, kTopRowY - kRowPitch * static_cast<float>(row)}, kCard);
     dragTo(model, id, slotPoint(row) + engine::Vec2(10, 0), topView());
     model.endDrag();
     return id;

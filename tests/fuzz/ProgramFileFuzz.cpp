@@ -16,11 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!value || value->getType() != engine::Value::Type::VECTOR) {
         return 0;
     }
-    const pavlune::FieldGeometry geometry(engine::Size(1024, 768), engine::Size(80, 130), engine::Size(230, 130),
-                                          engine::Size(40, 40));
+    const pavlune::FieldGeometry geometry(engine::Size(1024, 768), engine::Size(80, 130),
+                                          engine::Size(230, 130), engine::Size(40, 40));
     pavlune::FieldModel model(geometry, pavlune::CatalogueView(pavlune::jam, pavlune::basic));
     pavlune::ProgramDocument document;
-    document.load(value->asValueVector(), model, pavlune::FieldViewport(geometry.initialContentOffset(), 1.0f),
+    document.load(value->asValueVector(), model,
+                  pavlune::FieldViewport(geometry.initialContentOffset(), 1.0f),
                   [](int, int) { return engine::Size(200, 120); });
     document.save(model);
     model.fieldRows();

@@ -14,12 +14,15 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     pavlune::FieldRows rows;
     pavlune::FieldProgramParser::Error error;
-    if (!pavlune::FieldProgramParser().parse(std::string_view(reinterpret_cast<const char*>(data), size), rows,
-                                             error)) {
+    if (!pavlune::FieldProgramParser().parse(std::string_view(reinterpret_cast<const char*>(data), size),
+                                             rows, error)) {
         return 0;
     }
-    pavlune::TextTransferAssembler(pavlune::CatalogueView(pavlune::jam, pavlune::basic)).assembleTextTransfer(rows);
-    pavlune::TextTransferAssembler(pavlune::CatalogueView(pavlune::latte, pavlune::basic)).assembleTextTransfer(rows);
-    pavlune::QueProgramAssembler(pavlune::CatalogueView(pavlune::que, pavlune::basic)).assembleQueProgram(rows);
+    pavlune::TextTransferAssembler(pavlune::CatalogueView(pavlune::jam, pavlune::basic))
+        .assembleTextTransfer(rows);
+    pavlune::TextTransferAssembler(pavlune::CatalogueView(pavlune::latte, pavlune::basic))
+        .assembleTextTransfer(rows);
+    pavlune::QueProgramAssembler(pavlune::CatalogueView(pavlune::que, pavlune::basic))
+        .assembleQueProgram(rows);
     return 0;
 }

@@ -61,7 +61,8 @@ TEST_F(BoardTransferPtyTest, LatteSendArrivesWholeAndRaw) {
     ASSERT_TRUE(board.isOpen());
     const FieldRows rows{{CardSlot{full, 4, ""}}, {CardSlot{basic, 0, ""}}, {CardSlot{full, 5, ""}}};
     std::string expected;
-    for (const SendUnit& unit : TextTransferAssembler(CatalogueView(latte, basic)).assembleTextTransfer(rows)) {
+    for (const SendUnit& unit :
+         TextTransferAssembler(CatalogueView(latte, basic)).assembleTextTransfer(rows)) {
         expected += unit.text;
     }
     VirtualTransferClock virtualClock;
@@ -90,7 +91,8 @@ TEST_F(BoardTransferPtyTest, PortHeldByAnotherProgramDoesNotOpen) {
         const Outcome outcome = send({{CardSlot{basic, 0, ""}}});
         EXPECT_EQ(outcome.errorCalls, 1);
         EXPECT_EQ(outcome.error.title, "しっぱい");
-        EXPECT_EQ(outcome.error.message, "せつぞくしなおしてください。\nほかの プログラムが ポートを つかっているよ。")
+        EXPECT_EQ(outcome.error.message,
+                  "せつぞくしなおしてください。\nほかの プログラムが ポートを つかっているよ。")
             << "the reason on a second line";
         EXPECT_TRUE(board.received().empty());
     }

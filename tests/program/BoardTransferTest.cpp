@@ -1,9 +1,9 @@
-#include "device/OpenFailureReason.h"
 #include "program/BoardTransfer.h"
 
 #include "catalogue/CardSet.h"
 #include "catalogue/CatalogueView.h"
 #include "catalogue/Dialect.h"
+#include "device/OpenFailureReason.h"
 #include "device/PavluneCardSerialManager.h"
 #include "program/PacedPortWriter.h"
 #include "program/VirtualTransferClock.h"
@@ -247,7 +247,8 @@ TEST_F(BoardTransferTest, LatteStopRoutine) {
 TEST_F(BoardTransferTest, QueStopRoutineSaysTheResetButtonStopsTheBoard) {
     stop(que);
     EXPECT_TRUE(writes.empty());
-    expectErrorOnly(PavluneAppsError{"ボードを とめるには", "ボードの リセットボタンを おしてね。", true, false, false});
+    expectErrorOnly(
+        PavluneAppsError{"ボードを とめるには", "ボードの リセットボタンを おしてね。", true, false, false});
     std::lock_guard lock(script->mutex);
     EXPECT_TRUE(script->opens.empty()) << "there is nothing to send, so the port is left alone";
 }
@@ -323,7 +324,8 @@ TEST_F(BoardTransferTest, EchoedCharacterIsShownEvenWhenItsWriteFails) {
     script->writeSucceeds = [](std::size_t attempt) { return attempt != 7; }; // the first echoed byte
     send(jam, {card(basic, 0)});
     EXPECT_EQ(writes.size(), 8u);
-    EXPECT_EQ(shown, std::vector<std::string>{"\n"}) << "the overlay shows what was being sent when it failed";
+    EXPECT_EQ(shown, std::vector<std::string>{"\n"})
+        << "the overlay shows what was being sent when it failed";
     expectErrorOnly(PavluneAppsError::writeFailed());
 }
 
@@ -355,8 +357,9 @@ TEST_F(BoardTransferTest, QueWriteFailureEndsTheSendWithThePortError) {
         }
         send(que, queProgram);
         EXPECT_EQ(writes.size(), c.attempts) << c.what << ": nothing is tried after the failing byte";
-        EXPECT_EQ(written(), queInstructions.substr(0, c.failingAttempt).append(
-                                 c.failingAttempt > 56 ? std::string(c.failingAttempt - 56, '\xFF') : ""))
+        EXPECT_EQ(written(),
+                  queInstructions.substr(0, c.failingAttempt)
+                      .append(c.failingAttempt > 56 ? std::string(c.failingAttempt - 56, '\xFF') : ""))
             << c.what;
         expectErrorOnly(PavluneAppsError::writeFailed());
     }

@@ -117,7 +117,8 @@ TEST(SteadyTransferClockTest, PutsTheThreadBackOnItsOwnPolicy) {
     ASSERT_EQ(pthread_getschedparam(pthread_self(), &before, &saved), 0);
     sched_param probe{};
     probe.sched_priority = 1;
-    const bool allowed = before == SCHED_OTHER && pthread_setschedparam(pthread_self(), SCHED_FIFO, &probe) == 0;
+    const bool allowed =
+        before == SCHED_OTHER && pthread_setschedparam(pthread_self(), SCHED_FIFO, &probe) == 0;
     ASSERT_EQ(pthread_setschedparam(pthread_self(), before, &saved), 0);
     int during = -1;
     {

@@ -13,11 +13,11 @@
 #include "tests/device/FakeSerialBackend.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <future>
-#include <cerrno>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <stdlib.h>
@@ -110,7 +110,8 @@ TEST_F(SerialExportTest, DeviceThatCannotBeOpenedFailsWithTheReconnectMessage) {
     EXPECT_EQ(tool.stop(path, jam), SerialExport::kExitFailed);
     EXPECT_EQ(tool.send(path, que, {}), SerialExport::kExitFailed);
     const std::string reason = "pavlune-export: " + path + ": no such device (No such file or directory)\n";
-    EXPECT_EQ(errors.str(), "せつぞくしなおしてください。\n" + reason + "せつぞくしなおしてください。\n" + reason);
+    EXPECT_EQ(errors.str(),
+              "せつぞくしなおしてください。\n" + reason + "せつぞくしなおしてください。\n" + reason);
     EXPECT_EQ(output.str(), "");
 }
 
@@ -120,9 +121,7 @@ TEST_F(SerialExportTest, OnlyATerminalDeviceIsWrittenTo) {
     const std::string folder = own.path;
     ASSERT_FALSE(folder.empty());
     const std::string file = own / "rows.txt";
-    {
-        std::ofstream(file) << "basic 0\n";
-    }
+    { std::ofstream(file) << "basic 0\n"; }
     for (const std::string& device : {file, folder, std::string("/dev/null")}) {
         errors.str("");
         EXPECT_EQ(tool.send(device, latte, {{CardSlot{basic, 0, ""}}}), SerialExport::kExitFailed) << device;
@@ -191,7 +190,8 @@ TEST(SerialExportArgumentsTest, SerialActionsAreCheckedBeforeAnyDeviceIsTouched)
 // standard output. Catches a send that drops or reorders a unit, or echoes a
 // silent one.
 TEST_F(SerialExportTest, SendDeliversExactlyThePrintedBytes) {
-    const FieldRows rows{{CardSlot{full, 4, ""}}, {CardSlot{basic, 0, ""}}, {std::nullopt}, {CardSlot{full, 5, ""}}};
+    const FieldRows rows{
+        {CardSlot{full, 4, ""}}, {CardSlot{basic, 0, ""}}, {std::nullopt}, {CardSlot{full, 5, ""}}};
     std::istringstream rowsText("full 4\nbasic 0\n\nfull 5\n");
     std::ostringstream printed;
     std::ostringstream printErrors;
@@ -224,23 +224,27 @@ TEST(SerialExportBinaryTest, StopAndRefusalsThroughTheBinary) {
 
     const std::string errorsFile = own / "errors.txt";
     // que has no sequence that stops its board: the tool says so and fails.
-    const CommandRun queStop = runCommand(tool + " --dialect que --stop " + board.devicePath() + " 2>" + errorsFile);
+    const CommandRun queStop =
+        runCommand(tool + " --dialect que --stop " + board.devicePath() + " 2>" + errorsFile);
     EXPECT_EQ(queStop.status, 1);
-    EXPECT_EQ(readFile(errorsFile), "ボードの リセットボタンを おしてね。\n"
-                                    "pavlune-export: this dialect has no sequence that stops a running program; "
-                                    "press the board's reset button\n");
+    EXPECT_EQ(readFile(errorsFile),
+              "ボードの リセットボタンを おしてね。\n"
+              "pavlune-export: this dialect has no sequence that stops a running program; "
+              "press the board's reset button\n");
     EXPECT_FALSE(board.waitForBytes(19, 100ms)) << "nothing more reached the board";
 
-    const CommandRun refused = runCommand(tool + " --dialect jam --stop /dev/pavlune-no-such-port 2>" + errorsFile);
+    const CommandRun refused =
+        runCommand(tool + " --dialect jam --stop /dev/pavlune-no-such-port 2>" + errorsFile);
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.output, "");
-    EXPECT_EQ(readFile(errorsFile), "せつぞくしなおしてください。\n"
-                                    "pavlune-export: /dev/pavlune-no-such-port: no such device (No such file or "
-                                    "directory)\n");
+    EXPECT_EQ(readFile(errorsFile),
+              "せつぞくしなおしてください。\n"
+              "pavlune-export: /dev/pavlune-no-such-port: no such device (No such file or "
+              "directory)\n");
 
     // The rows file named as the device as well: refused, and left as it was.
-    const CommandRun overwrite = runCommand(tool + " --dialect latte --send " + rowsFile + " " + rowsFile + " 2>" +
-                                            errorsFile);
+    const CommandRun overwrite =
+        runCommand(tool + " --dialect latte --send " + rowsFile + " " + rowsFile + " 2>" + errorsFile);
     EXPECT_EQ(overwrite.status, 1);
     EXPECT_EQ(readFile(rowsFile), "full 4\nbasic 0\n\nfull 5\n");
 }

@@ -2,11 +2,10 @@
 // priority and never wakes before a deadline; both end with the clock.
 #include "program/SteadyTransferClock.h"
 
-#include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <chrono>
+#include <gtest/gtest.h>
 #include <thread>
 
 using namespace pavlune;

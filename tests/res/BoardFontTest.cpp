@@ -2,13 +2,15 @@
 // ASCII and is monospaced.
 #include "tests/res/ResourceFiles.h"
 
-// FreeType first: fcfreetype.h builds on both it and fontconfig.h
+#include <gtest/gtest.h>
+
+// FreeType and fontconfig.h first: fcfreetype.h builds on both.
+// clang-format off
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include <fontconfig/fontconfig.h>
 #include <fontconfig/fcfreetype.h>
-
-#include <gtest/gtest.h>
+// clang-format on
 
 namespace pavlune::restest {
 namespace {
@@ -27,7 +29,8 @@ TEST(BoardFont, FontconfigSeesAMonospacedFamilyWithPrintableAscii) {
     EXPECT_EQ(spacing, FC_MONO);
     FcCharSet* charset = nullptr;
     ASSERT_EQ(FcPatternGetCharSet(pattern, FC_CHARSET, 0, &charset), FcResultMatch);
-    for (FcChar32 c = 0x20; c <= 0x7E; ++c) EXPECT_TRUE(FcCharSetHasChar(charset, c)) << c;
+    for (FcChar32 c = 0x20; c <= 0x7E; ++c)
+        EXPECT_TRUE(FcCharSetHasChar(charset, c)) << c;
     EXPECT_FALSE(FcCharSetHasChar(charset, 0x3042)); // no kana: those come from the system
     FcPatternDestroy(pattern);
 }

@@ -1,16 +1,16 @@
 // The committed pictures are what the generator draws today, byte for byte,
 // and the generator's own pieces (pixel font outlines, TrueType file, table
 // splicing) hold together.
+#include "tools/artgen/Generator.h"
+
 #include "tools/artgen/CardArt.h"
 #include "tools/artgen/CardFacts.h"
-#include "tools/artgen/Generator.h"
 #include "tools/artgen/PixelFont.h"
 #include "tools/artgen/TrueTypeWriter.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 
 namespace pavlune::artgen {
@@ -40,7 +40,8 @@ TEST(Generator, ReproducesTheCommittedFilesByteForByte) {
     ASSERT_EQ(written, 188) << error; // 181 pictures, 6 icon sizes and the font
     int compared = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-        if (!entry.is_regular_file() || entry.path().filename() == "README.md") continue;
+        if (!entry.is_regular_file() || entry.path().filename() == "README.md")
+            continue;
         const auto relative = std::filesystem::relative(entry.path(), root);
         SCOPED_TRACE(relative.string());
         EXPECT_EQ(readAll(entry.path()), readAll(std::filesystem::path(PAVLUNE_SOURCE_ROOT) / relative))
@@ -73,7 +74,8 @@ TEST(PixelFont, BlocksCoverEveryPixelOnce) {
         int covered[PixelFont::kCell][PixelFont::kCell] = {};
         for (const auto& b : PixelFont::blocks(bitmap))
             for (int y = b.y; y < b.y + b.h; ++y)
-                for (int x = b.x; x < b.x + b.w; ++x) ++covered[y][x];
+                for (int x = b.x; x < b.x + b.w; ++x)
+                    ++covered[y][x];
         for (int y = 0; y < PixelFont::kCell; ++y)
             for (int x = 0; x < PixelFont::kCell; ++x)
                 EXPECT_EQ(covered[y][x], (bitmap[y] & (0x80 >> x)) ? 1 : 0) << x << "," << y;
@@ -94,7 +96,8 @@ TEST(TrueTypeWriter, TableAndFileChecksumsAreRight) {
         std::uint32_t s = 0;
         for (std::size_t i = 0; i < length; i += 4) {
             std::uint32_t word = 0;
-            for (std::size_t k = 0; k < 4; ++k) word = (word << 8) | (i + k < length ? font[from + i + k] : 0);
+            for (std::size_t k = 0; k < 4; ++k)
+                word = (word << 8) | (i + k < length ? font[from + i + k] : 0);
             s += word;
         }
         return s;
@@ -105,7 +108,8 @@ TEST(TrueTypeWriter, TableAndFileChecksumsAreRight) {
     std::string previous;
     for (unsigned i = 0; i < tables; ++i) {
         const std::size_t record = 12 + 16 * i;
-        const std::string tag(font.begin() + static_cast<long>(record), font.begin() + static_cast<long>(record) + 4);
+        const std::string tag(font.begin() + static_cast<long>(record),
+                              font.begin() + static_cast<long>(record) + 4);
         EXPECT_LT(previous, tag); // sorted
         previous = tag;
         const std::uint32_t offset = be32(record + 8), length = be32(record + 12);

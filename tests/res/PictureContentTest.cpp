@@ -1,16 +1,14 @@
 // What the editor relies on inside the pictures: the free number places of
 // the number cards, the light row slot, loop pairs in one colour, and
 // character maps with exact cells.
-#include "tests/res/ResourceFiles.h"
-
 #include "catalogue/CardCode.h"
 #include "catalogue/CardSet.h"
 #include "catalogue/DeviceManager.h"
 #include "catalogue/Dialect.h"
-
-#include <gtest/gtest.h>
+#include "tests/res/ResourceFiles.h"
 
 #include <cstring>
+#include <gtest/gtest.h>
 #include <set>
 
 namespace pavlune::restest {
@@ -34,7 +32,8 @@ double lightShare(const Picture& p, const engine::Rect& r, bool mirrored) {
     const int y1 = static_cast<int>(cy + r.size.height * kScale * 0.4);
     int light = 0, all = 0;
     for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x, ++all) light += isLight(p, x, y) ? 1 : 0;
+        for (int x = x0; x < x1; ++x, ++all)
+            light += isLight(p, x, y) ? 1 : 0;
     return all == 0 ? 0 : static_cast<double>(light) / all;
 }
 
@@ -60,7 +59,8 @@ TEST_F(NumberCards, LeaveTheirNumberPlacesFree) {
         for (int card = 0; card < manager->getCardCount(full); ++card) {
             const CardCode code = manager->getCardCode(card, full);
             const auto rects = manager->getInputRects(card, full);
-            if (code.kind != CardCode::input || rects.size() < 3) continue;
+            if (code.kind != CardCode::input || rects.size() < 3)
+                continue;
             SCOPED_TRACE(manager->getCardBackImage(card, full));
             Picture front(sourceRoot() / manager->getCardFaceImage(card, full));
             Picture back(sourceRoot() / manager->getCardBackImage(card, full));
@@ -129,7 +129,8 @@ TEST(CharacterMaps, HaveExactCellGridsWithOneGlyphInEachCell) {
         for (int cell = 0; cell < cells; ++cell) {
             int ink = 0;
             for (int y = 0; y < ch; ++y) {
-                for (int x = 0; x < cw; ++x) ink += p.alpha(cell * cw + x, y) > 128 ? 1 : 0;
+                for (int x = 0; x < cw; ++x)
+                    ink += p.alpha(cell * cw + x, y) > 128 ? 1 : 0;
                 // nothing touches the cell's side edges, so no glyph bleeds into the next
                 EXPECT_EQ(p.alpha(cell * cw, y), 0) << "cell " << cell;
                 EXPECT_EQ(p.alpha(cell * cw + cw - 1, y), 0) << "cell " << cell;
@@ -146,7 +147,8 @@ TEST(CharacterMaps, ThePointSitsOnTheBaseline) {
     int top = p.height();
     for (int y = 0; y < p.height() && top == p.height(); ++y)
         for (int x = 0; x < cw; ++x)
-            if (p.alpha(x, y) > 128) top = y;
+            if (p.alpha(x, y) > 128)
+                top = y;
     EXPECT_GT(top, p.height() * 2 / 3); // "." is low in its cell, not centred
 }
 

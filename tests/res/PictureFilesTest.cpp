@@ -1,14 +1,12 @@
 // Every picture the catalogue and the screens name is present, loads and has
 // the size that res/README.md promises to the layout code.
-#include "tests/res/ResourceFiles.h"
-
 #include "catalogue/CardSet.h"
 #include "catalogue/DeviceManager.h"
 #include "catalogue/Dialect.h"
-
-#include <gtest/gtest.h>
+#include "tests/res/ResourceFiles.h"
 
 #include <cmath>
+#include <gtest/gtest.h>
 #include <set>
 
 namespace pavlune::restest {
@@ -57,7 +55,8 @@ TEST(SizeTable, ListsExactlyThePicturesUnderRes) {
         if (entry.path().extension() == ".png")
             files.insert(std::filesystem::relative(entry.path(), sourceRoot()).generic_string());
     std::set<std::string> listed;
-    for (const auto& [path, size] : sizeTable()) listed.insert(path);
+    for (const auto& [path, size] : sizeTable())
+        listed.insert(path);
     EXPECT_EQ(files, listed);
     // 43 fronts, 86 backs, 52 pictures of the screens, 6 sizes of the icon
     EXPECT_EQ(listed.size(), 187u);
@@ -65,7 +64,8 @@ TEST(SizeTable, ListsExactlyThePicturesUnderRes) {
 
 TEST(SizeTable, EveryListedPictureHasItsSize) {
     ASSERT_FALSE(sizeTable().empty());
-    for (const auto& [path, size] : sizeTable()) expectListedPicture(path);
+    for (const auto& [path, size] : sizeTable())
+        expectListedPicture(path);
 }
 
 TEST_F(CatalogueSelection, EveryCardPictureOfEveryDialectIsPresent) {
@@ -77,7 +77,8 @@ TEST_F(CatalogueSelection, EveryCardPictureOfEveryDialectIsPresent) {
             for (int card = 0; card < manager->getCardCount(set); ++card) {
                 expectListedPicture(manager->getCardFaceImage(card, set));
                 expectListedPicture(manager->getCardBackImage(card, set));
-                if (dialect == 0) ++cards;
+                if (dialect == 0)
+                    ++cards;
             }
         }
     }
@@ -107,7 +108,8 @@ TEST_F(CatalogueSelection, TabsDialectButtonsAndNumberMapsArePresent) {
     std::set<std::string> tabs, buttons, maps;
     for (int current = 0; current < kCardSetCount; ++current) {
         manager->setCurrentCardSet(*cardSetFromIndex(current));
-        for (int set = 0; set < kCardSetCount; ++set) tabs.insert(manager->getCardSetTabImage(set));
+        for (int set = 0; set < kCardSetCount; ++set)
+            tabs.insert(manager->getCardSetTabImage(set));
     }
     for (int current = 0; current < kDialectCount; ++current) {
         manager->setCurrentDialect(*dialectFromIndex(current));
@@ -119,26 +121,49 @@ TEST_F(CatalogueSelection, TabsDialectButtonsAndNumberMapsArePresent) {
     EXPECT_EQ(buttons.size(), 6u);
     EXPECT_EQ(maps.size(), 2u); // que shares latte's
     for (const auto* group : {&tabs, &buttons, &maps})
-        for (const std::string& path : *group) expectListedPicture(path);
+        for (const std::string& path : *group)
+            expectListedPicture(path);
 }
 
 TEST(ScreenPictures, EveryPictureTheScreensNameIsPresent) {
     // The pictures that the editor, the program list and the alert place by path.
     const char* screens[] = {
-        "res/r_field_num.png",       "res/r_field_num_w.png",      "res/menuup.png",
-        "res/menudown.png",          "res/r_card_clean.png",       "res/r_card_clean_on.png",
-        "res/r_card_num.png",        "res/r_card_flick.png",       "res/r_empty.png",
-        "res/r_field.png",           "res/r_field_no.png",         "res/r_btn_add.png",
-        "res/r_btn_delete.png",      "res/r_loading.png",          "res/r_play.png",
-        "res/r_stop.png",            "res/r_player.png",           "res/r_port.png",
-        "res/r_port_input.png",      "res/r_reload.png",           "res/r_record.png",
-        "res/r_record_back.png",     "res/r_setting.png",          "res/r_setting_back1.png",
-        "res/r_recode_clean.png",    "res/r_recode_clean_cancel.png", "res/r_record_beginning.png",
-        "res/r_record_selected.png", "res/r_save_entry_back.png",  "res/alert_window_pink.png",
+        "res/r_field_num.png",
+        "res/r_field_num_w.png",
+        "res/menuup.png",
+        "res/menudown.png",
+        "res/r_card_clean.png",
+        "res/r_card_clean_on.png",
+        "res/r_card_num.png",
+        "res/r_card_flick.png",
+        "res/r_empty.png",
+        "res/r_field.png",
+        "res/r_field_no.png",
+        "res/r_btn_add.png",
+        "res/r_btn_delete.png",
+        "res/r_loading.png",
+        "res/r_play.png",
+        "res/r_stop.png",
+        "res/r_player.png",
+        "res/r_port.png",
+        "res/r_port_input.png",
+        "res/r_reload.png",
+        "res/r_record.png",
+        "res/r_record_back.png",
+        "res/r_setting.png",
+        "res/r_setting_back1.png",
+        "res/r_recode_clean.png",
+        "res/r_recode_clean_cancel.png",
+        "res/r_record_beginning.png",
+        "res/r_record_selected.png",
+        "res/r_save_entry_back.png",
+        "res/alert_window_pink.png",
         "res/r_record_empty.png",
-        "res/alert_window_ok.png",   "res/alert_window_cancel.png",
+        "res/alert_window_ok.png",
+        "res/alert_window_cancel.png",
     };
-    for (const char* path : screens) expectListedPicture(path);
+    for (const char* path : screens)
+        expectListedPicture(path);
 }
 
 } // namespace

@@ -7,16 +7,21 @@
 
 namespace pavlune::restest {
 
-std::filesystem::path sourceRoot() { return PAVLUNE_SOURCE_ROOT; }
+std::filesystem::path sourceRoot() {
+    return PAVLUNE_SOURCE_ROOT;
+}
 
 bool readPngHeader(const std::filesystem::path& file, PngHeader& header) {
     std::ifstream in(file, std::ios::binary);
     unsigned char b[29];
-    if (!in.read(reinterpret_cast<char*>(b), sizeof b)) return false;
+    if (!in.read(reinterpret_cast<char*>(b), sizeof b))
+        return false;
     static const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     for (int i = 0; i < 8; ++i)
-        if (b[i] != signature[i]) return false;
-    if (b[12] != 'I' || b[13] != 'H' || b[14] != 'D' || b[15] != 'R') return false;
+        if (b[i] != signature[i])
+            return false;
+    if (b[12] != 'I' || b[13] != 'H' || b[14] != 'D' || b[15] != 'R')
+        return false;
     auto be32 = [&](int at) {
         return static_cast<int>((std::uint32_t(b[at]) << 24) | (std::uint32_t(b[at + 1]) << 16) |
                                 (std::uint32_t(b[at + 2]) << 8) | b[at + 3]);
@@ -34,7 +39,8 @@ std::map<std::string, DesignSize> readSizeTable(const std::filesystem::path& rea
     std::string line;
     while (std::getline(in, line)) {
         // rows look like: | res/x.png | 200 | 120 | what |
-        if (line.rfind("| res/", 0) != 0) continue;
+        if (line.rfind("| res/", 0) != 0)
+            continue;
         std::vector<std::string> cells;
         std::stringstream row(line.substr(1));
         std::string cell;
@@ -43,7 +49,8 @@ std::map<std::string, DesignSize> readSizeTable(const std::filesystem::path& rea
             const auto last = cell.find_last_not_of(' ');
             cells.push_back(first == std::string::npos ? "" : cell.substr(first, last - first + 1));
         }
-        if (cells.size() < 3) continue;
+        if (cells.size() < 3)
+            continue;
         table[cells[0]] = {std::stod(cells[1]), std::stod(cells[2])};
     }
     return table;
@@ -59,7 +66,9 @@ Picture::Picture(const std::filesystem::path& file)
     }
 }
 
-Picture::~Picture() { cairo_surface_destroy(surface_); }
+Picture::~Picture() {
+    cairo_surface_destroy(surface_);
+}
 
 unsigned Picture::pixel(int x, int y) const {
     const unsigned char* data = cairo_image_surface_get_data(surface_);
@@ -67,18 +76,27 @@ unsigned Picture::pixel(int x, int y) const {
     return *reinterpret_cast<const std::uint32_t*>(data + y * stride + x * 4);
 }
 
-int Picture::alpha(int x, int y) const { return static_cast<int>(pixel(x, y) >> 24); }
+int Picture::alpha(int x, int y) const {
+    return static_cast<int>(pixel(x, y) >> 24);
+}
 
 namespace {
 int unpremultiply(unsigned p, int shift) {
     const unsigned a = p >> 24;
-    if (a == 0) return 0;
+    if (a == 0)
+        return 0;
     return static_cast<int>((((p >> shift) & 0xFF) * 255 + a / 2) / a);
 }
 } // namespace
 
-int Picture::red(int x, int y) const { return unpremultiply(pixel(x, y), 16); }
-int Picture::green(int x, int y) const { return unpremultiply(pixel(x, y), 8); }
-int Picture::blue(int x, int y) const { return unpremultiply(pixel(x, y), 0); }
+int Picture::red(int x, int y) const {
+    return unpremultiply(pixel(x, y), 16);
+}
+int Picture::green(int x, int y) const {
+    return unpremultiply(pixel(x, y), 8);
+}
+int Picture::blue(int x, int y) const {
+    return unpremultiply(pixel(x, y), 0);
+}
 
 } // namespace pavlune::restest

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cairo.h>
-
 #include <filesystem>
 #include <map>
 #include <memory>

@@ -1,14 +1,13 @@
 #include "SaveScreenFixture.h"
-
 #include "engine/2d/Label.h"
 #include "engine/2d/Sprite.h"
-#include "saves/SaveItemAddView.h"
-#include "saves/SaveItemSavedView.h"
-#include "saves/SaveItemViewListener.h"
 #include "engine/2d/Texture2D.h"
 #include "engine/2d/TextureCache.h"
 #include "engine/base/AutoreleasePool.h"
 #include "engine/base/RefPtr.h"
+#include "saves/SaveItemAddView.h"
+#include "saves/SaveItemSavedView.h"
+#include "saves/SaveItemViewListener.h"
 #include "saves/ThumbnailLoader.h"
 
 #include <fstream>
@@ -172,8 +171,9 @@ TEST_F(SaveItemViewTest, TitleTapsReachTheListenerOnlyFromSavedPrograms) {
 }
 
 TEST_F(SaveItemViewTest, TitlesShowAtMostTwoLinesAndEveryTitleCanBeTapped) {
-    const std::string long8 = "a title that is much longer than three hundred units of the list, so long that "
-                              "it would run onto six lines and more below the picture";
+    const std::string long8 =
+        "a title that is much longer than three hundred units of the list, so long that "
+        "it would run onto six lines and more below the picture";
     struct Case {
         std::string title;
         int lines;
@@ -196,8 +196,10 @@ TEST_F(SaveItemViewTest, TitlesShowAtMostTwoLinesAndEveryTitleCanBeTapped) {
             EXPECT_EQ(shown, c.title);
         }
         EXPECT_EQ(record->title, c.title); // the full title stays in the record
-        EXPECT_NEAR(item->titleLabel->convertToWorldSpace(engine::Vec2(0, item->titleLabel->getContentSize().height)).y,
-                    214, 0.5f);
+        EXPECT_NEAR(
+            item->titleLabel->convertToWorldSpace(engine::Vec2(0, item->titleLabel->getContentSize().height))
+                .y,
+            214, 0.5f);
         tap(kTitle, 0.5f);
         EXPECT_EQ(listener.events, std::vector<std::string>{"title"});
     }
@@ -205,7 +207,8 @@ TEST_F(SaveItemViewTest, TitlesShowAtMostTwoLinesAndEveryTitleCanBeTapped) {
 
 TEST_F(SaveItemViewTest, TheSelectionMarkIsDrawnOverThePicture) {
     SaveData* record = addPrograms(1)[0];
-    writePicture(SaveDataManager::getInstance()->getImageFullPath(record), 570, engine::Color4B(30, 30, 200, 255));
+    writePicture(SaveDataManager::getInstance()->getImageFullPath(record), 570,
+                 engine::Color4B(30, 30, 200, 255));
     showSaved(record);
     deliverThumbnails();
     const Vec2 checkCircle(100 + 285, 520); // the mark's tick, over the picture's corner

@@ -1,16 +1,16 @@
-#include "SaveScreenFixture.h"
+#include "saves/SaveScene.h"
 
-#include "widgets/AlertView.h"
-#include "widgets/FieldScrollView.h"
+#include "SaveScreenFixture.h"
 #include "editor/FieldScene.h"
-#include "saves/SaveListKeys.h"
 #include "engine/2d/Label.h"
 #include "engine/2d/Sprite.h"
 #include "engine/2d/TextureCache.h"
 #include "engine/ui/EditBox.h"
 #include "saves/SaveItemAddView.h"
 #include "saves/SaveItemSavedView.h"
-#include "saves/SaveScene.h"
+#include "saves/SaveListKeys.h"
+#include "widgets/AlertView.h"
+#include "widgets/FieldScrollView.h"
 
 namespace {
 
@@ -39,8 +39,7 @@ protected:
         return list;
     }
 
-    template <typename T>
-    static T* shown() {
+    template <typename T> static T* shown() {
         engine::Scene* scene = engine::Director::getInstance()->getRunningScene();
         for (engine::Node* child : made(scene)->getChildren()) {
             if (auto* found = dynamic_cast<T*>(child)) {
@@ -132,7 +131,8 @@ TEST_F(SaveSceneTest, OnlyEntriesInViewAreInTheStripAndTheStartEntryIsReused) {
 // to the entry showing it, never to the shared texture cache.
 TEST_F(SaveSceneTest, EntriesLetGoOfTheirThumbnailsWhenTheyLeaveTheStrip) {
     for (SaveData* record : addPrograms(6)) {
-        writePicture(SaveDataManager::getInstance()->getImageFullPath(record), 570, engine::Color4B(200, 30, 30, 255));
+        writePicture(SaveDataManager::getInstance()->getImageFullPath(record), 570,
+                     engine::Color4B(200, 30, 30, 255));
     }
     showList();
     const std::size_t cached = engine::Director::getInstance()->getTextureCache()->getTextureCount();

@@ -13,10 +13,9 @@
 #include "store/SaveDataManager.h"
 #include "tests/support/Made.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -43,9 +42,9 @@ protected:
         }();
         // Registered after `path` is built, so it runs before `path` is destroyed.
         static const bool removedAtExit = std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(root(), ignored);
-        }) == 0;
+                                              std::error_code ignored;
+                                              std::filesystem::remove_all(root(), ignored);
+                                          }) == 0;
         (void)removedAtExit;
         return path;
     }

@@ -2,7 +2,6 @@
 // on the list screen once, a program's when the editor opens it; the screens
 // stay usable.
 #include "SaveScreenFixture.h"
-
 #include "editor/FieldScene.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/field/FieldBoard.h"
@@ -30,8 +29,9 @@ class StoreProblemsOnScreenTest : public SaveScreenTest {
 protected:
     void SetUp() override {
         SaveScreenTest::SetUp();
-        engine::setMessageBoxHandler(
-            [this](const std::string& message, const std::string& title) { shown.push_back({message, title}); });
+        engine::setMessageBoxHandler([this](const std::string& message, const std::string& title) {
+            shown.push_back({message, title});
+        });
     }
     void TearDown() override {
         engine::setMessageBoxHandler(nullptr);
@@ -97,8 +97,8 @@ TEST_F(StoreProblemsOnScreenTest, AnUnreadableListIsNamedWithTheSystemsReasonAnd
     }
     showList();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].message, std::string(SaveScene::kListUnreadableMessage) +
-                                    "\nsavedatas/list.plist\n(Permission denied)");
+    EXPECT_EQ(shown[0].message,
+              std::string(SaveScene::kListUnreadableMessage) + "\nsavedatas/list.plist\n(Permission denied)");
     EXPECT_EQ(shown[0].title, SaveScene::kFailureCaption);
     EXPECT_EQ(SaveDataManager::getInstance()->getDatas().size(), 2u) << "both programs are listed";
 

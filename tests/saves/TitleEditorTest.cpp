@@ -1,7 +1,6 @@
 // Renaming a program on the list screen, and what the screen shows when the
 // store cannot write a change.
 #include "SaveScreenFixture.h"
-
 #include "engine/2d/Label.h"
 #include "engine/platform/GLView.h"
 #include "engine/platform/MessageBox.h"
@@ -9,7 +8,6 @@
 #include "saves/SaveScene.h"
 #include "tests/support/WritesFail.h"
 #include "widgets/AlertView.h"
-
 
 namespace {
 
@@ -28,8 +26,9 @@ protected:
     void SetUp() override {
         SaveScreenTest::SetUp();
         SaveScene::setSavedListOffset(0);
-        engine::setMessageBoxHandler(
-            [this](const std::string& message, const std::string& title) { messages.push_back(title + ": " + message); });
+        engine::setMessageBoxHandler([this](const std::string& message, const std::string& title) {
+            messages.push_back(title + ": " + message);
+        });
     }
     void TearDown() override {
         engine::setMessageBoxHandler(nullptr);
@@ -62,9 +61,7 @@ protected:
         return dark;
     }
 
-    std::string listedTitle() {
-        return made(SaveDataManager::create())->getDatas().front()->title;
-    }
+    std::string listedTitle() { return made(SaveDataManager::create())->getDatas().front()->title; }
 
     SaveScene* list = nullptr;
     std::vector<std::string> messages;

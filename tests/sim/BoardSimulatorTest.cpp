@@ -2,9 +2,8 @@
 #include "tests/program/FieldRowsBuilder.h"
 #include "tests/sim/SimBench.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -33,9 +32,10 @@ std::vector<CardProgram> cardPrograms() {
          oneSlotRows({card(basic, 0), card(basic, 2), card(basic, 1), card(basic, 3)}),
          {"0.000 RUN", "0.000 LED 1", "1.000 LED 0", "4.000 END"}},
         {"loop three times",
-         oneSlotRows({card(full, 4), card(basic, 0), card(basic, 2), card(basic, 1), card(basic, 2), card(full, 5)}),
-         {"0.000 RUN", "0.000 LED 1", "1.000 LED 0", "2.000 LED 1", "3.000 LED 0", "4.000 LED 1", "5.000 LED 0",
-          "6.000 END"}},
+         oneSlotRows(
+             {card(full, 4), card(basic, 0), card(basic, 2), card(basic, 1), card(basic, 2), card(full, 5)}),
+         {"0.000 RUN", "0.000 LED 1", "1.000 LED 0", "2.000 LED 1", "3.000 LED 0", "4.000 LED 1",
+          "5.000 LED 0", "6.000 END"}},
         {"typed wait, output and beep",
          oneSlotRows({card(full, 2, "0.5"), card(full, 10), card(full, 3), card(full, 0), card(full, 11)}),
          {"0.000 RUN", "0.500 OUT 1 1", "0.500 WHEELS 1 0", "0.500 BEEP", "5.500 OUT 1 0", "5.500 WHEELS 0 0",
@@ -74,8 +74,9 @@ TEST_F(BoardSimulatorTest, JamBreakStopsAnEndlessLoopAtOnceAndTheResetSwitchesOf
     feed("\x1B");
     feed("\nOUT 1,1\n");
     runFor(5s);
-    EXPECT_EQ(recorder.lines, (std::vector<std::string>{"0.000 RUN", "0.000 LED 1", "1.000 LED 0", "2.000 LED 1",
-                                                         "2.500 STOP", "2.500 OUT 1 1", "2.500 WHEELS 1 0"}));
+    EXPECT_EQ(recorder.lines,
+              (std::vector<std::string>{"0.000 RUN", "0.000 LED 1", "1.000 LED 0", "2.000 LED 1",
+                                        "2.500 STOP", "2.500 OUT 1 1", "2.500 WHEELS 1 0"}));
 }
 
 TEST_F(BoardSimulatorTest, LatteBreakEndsAnEndlessLoopAtItsNextTurn) {
@@ -84,8 +85,8 @@ TEST_F(BoardSimulatorTest, LatteBreakEndsAnEndlessLoopAtItsNextTurn) {
     feed(" ");
     runFor(5s);
     // The loop asks uart() at its top, after the running pass (at 4 s).
-    EXPECT_EQ(recorder.lines, (std::vector<std::string>{"0.000 RUN", "0.000 LED 1", "1.000 LED 0", "2.000 LED 1",
-                                                         "3.000 LED 0", "4.000 END"}));
+    EXPECT_EQ(recorder.lines, (std::vector<std::string>{"0.000 RUN", "0.000 LED 1", "1.000 LED 0",
+                                                        "2.000 LED 1", "3.000 LED 0", "4.000 END"}));
 }
 
 TEST_F(BoardSimulatorTest, JamTakesNumberedLinesInOrderAndEchoesThem) {
@@ -94,7 +95,8 @@ TEST_F(BoardSimulatorTest, JamTakesNumberedLinesInOrderAndEchoesThem) {
         std::string echoed;
     } echo;
     BoardSimulator jamBoard(clock, echo);
-    for (const char byte : std::string("\x1B" "20 WAIT 30:LED 0\r\n10 LED 1\r\n30 FOO\r\nRUN\r\n")) {
+    for (const char byte : std::string("\x1B"
+                                       "20 WAIT 30:LED 0\r\n10 LED 1\r\n30 FOO\r\nRUN\r\n")) {
         jamBoard.receive(byte);
     }
     for (auto next = jamBoard.advance(); next; next = jamBoard.advance()) {
@@ -117,9 +119,9 @@ TEST_F(BoardSimulatorTest, UnknownThingsAreReportedAndTheRestRuns) {
     feed(image);
     runFor(1s);
     EXPECT_EQ(recorder.lines, (std::vector<std::string>{"0.000 RUN", "0.000 LED 1", "0.000 END", "0.000 RUN",
-                                                         "0.000 OUT 3 1", "0.000 END"}));
-    EXPECT_EQ(recorder.complaints,
-              (std::vector<std::string>{"latte: unknown call \"foo()\"", "que: line 1: unknown instruction 7F"}));
+                                                        "0.000 OUT 3 1", "0.000 END"}));
+    EXPECT_EQ(recorder.complaints, (std::vector<std::string>{"latte: unknown call \"foo()\"",
+                                                             "que: line 1: unknown instruction 7F"}));
 }
 
 TEST_F(BoardSimulatorTest, UnfinishedQueImageIsDroppedAfterAQuietSecond) {

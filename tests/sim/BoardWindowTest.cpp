@@ -1,10 +1,11 @@
 // The board's window: where it opens beside the editor, and that it draws
 // again when the system asks (uncovered, moved), on SDL's dummy video driver.
 
+#include "sim/window/BoardWindow.h"
+
 #include "sim/BoardChange.h"
 #include "sim/BoardClock.h"
 #include "sim/BoardOutputs.h"
-#include "sim/window/BoardWindow.h"
 #include "sim/window/WindowPlacement.h"
 
 #include <algorithm>
@@ -33,11 +34,18 @@ TEST(WindowPlacementTest, TheBoardNeverCoversTheEditorWhereTheScreenHasRoom) {
         {"only room on the right", {100, 900, 1024, 500}, screen, {1132, 840, 960, 600}},
         {"only room below", {0, 0, 2000, 768}, {0, 0, 2000, 1440}, {0, 776, 960, 600}},
         {"only room above", {500, 700, 1500, 700}, {0, 0, 2000, 1400}, {500, 92, 960, 600}},
-        {"a second screen to the right of the first", {2600, 0, 1024, 768}, {2560, 0, 2560, 1440},
+        {"a second screen to the right of the first",
+         {2600, 0, 1024, 768},
+         {2560, 0, 2560, 1440},
          {3632, 0, 960, 600}},
-        {"editor in the middle of a narrow screen: the palette's side, least covered", {688, 166, 1024, 768},
-         {0, 0, 2400, 1100}, {0, 166, 960, 600}},
-        {"editor filling the screen: kept on the screen", {0, 0, 1280, 1024}, {0, 0, 1280, 1024}, {0, 0, 960, 600}},
+        {"editor in the middle of a narrow screen: the palette's side, least covered",
+         {688, 166, 1024, 768},
+         {0, 0, 2400, 1100},
+         {0, 166, 960, 600}},
+        {"editor filling the screen: kept on the screen",
+         {0, 0, 1280, 1024},
+         {0, 0, 1280, 1024},
+         {0, 0, 960, 600}},
     };
     for (const Case& c : cases) {
         const Rect placed = WindowPlacement::beside(c.editor, c.screen, 960, 600);

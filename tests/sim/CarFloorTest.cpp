@@ -1,7 +1,6 @@
 #include "sim/CarFloor.h"
 
 #include <gtest/gtest.h>
-
 #include <numbers>
 
 namespace pavlune {

@@ -4,10 +4,9 @@
 // sixtieths of a second, latte milliseconds.
 #include "tests/sim/SimBench.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -55,7 +54,8 @@ TEST(InterpreterFlowTest, LoopsJumpsAndEndsRunAsWritten) {
     const Flow flows[] = {
         {"jam nested FOR",
          "\x1B"
-         "10 FOR I = 1 TO 2\r\n20 FOR J = 1 TO 2\r\n30 LED 1:WAIT 30:LED 0:WAIT 30\r\n40 NEXT\r\n50 NEXT\r\nRUN\r\n",
+         "10 FOR I = 1 TO 2\r\n20 FOR J = 1 TO 2\r\n30 LED 1:WAIT 30:LED 0:WAIT 30\r\n40 NEXT\r\n50 "
+         "NEXT\r\nRUN\r\n",
          fourBlinks,
          {}},
         // 30 + 31 + 32 sixtieths: I counts 1, 2, 3.
@@ -73,9 +73,11 @@ TEST(InterpreterFlowTest, LoopsJumpsAndEndsRunAsWritten) {
          "\x1B"
          "10 GOTO 99\r\n20 NEXT\r\n30 LED 1\r\nRUN\r\n",
          {"0.000 RUN", "0.000 LED 1", "0.000 END"},
-         {"jam: line 10: no such line or label in \"GOTO 99\"", "jam: line 20: NEXT without FOR in \"NEXT\""}},
+         {"jam: line 10: no such line or label in \"GOTO 99\"",
+          "jam: line 20: NEXT without FOR in \"NEXT\""}},
         {"latte counted while",
-         " cat uart > .\ni=0;\nwhile(i<4){\nled(1);\nsleep(500);\nled(0);\nsleep(500);\ni=i+1;\n}\n\x04\nms .\n",
+         " cat uart > .\ni=0;\nwhile(i<4){\nled(1);\nsleep(500);\nled(0);\nsleep(500);\ni=i+1;\n}\n\x04\nms "
+         ".\n",
          fourBlinks,
          {}},
         {"latte nested while and exit",

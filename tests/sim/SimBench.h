@@ -7,11 +7,10 @@
 #include "program/TextTransferAssembler.h"
 #include "sim/BoardSimulator.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 

@@ -17,12 +17,23 @@ TEST(JamStatementTest, ReadsWhatTheCardsAndTheResetWrite) {
         std::size_t arguments;
     };
     const Case cases[] = {
-        {"OUT0", Kind::out, 1},       {"OUT 1, 1", Kind::out, 2},   {"PWM 3, 60", Kind::pwm, 2},
-        {"WAIT I+1", Kind::wait, 1},  {"led 1", Kind::led, 1},      {"BEEP", Kind::beep, 0},
-        {"FOR I = 1 TO 3", Kind::forLoop, 2}, {"NEXT", Kind::next, 0}, {"GOTO @loop", Kind::gotoLabel, 0},
-        {"GOTO 10", Kind::gotoLine, 1}, {"@LOOP", Kind::label, 0},
-        {"LED", Kind::unknown, 0},     {"PWM 3", Kind::unknown, 0}, {"OUT 1,2,3", Kind::unknown, 0},
-        {"FOR I = 1", Kind::unknown, 0}, {"LED 1 2", Kind::unknown, 0}, {"PRINT 1", Kind::unknown, 0},
+        {"OUT0", Kind::out, 1},
+        {"OUT 1, 1", Kind::out, 2},
+        {"PWM 3, 60", Kind::pwm, 2},
+        {"WAIT I+1", Kind::wait, 1},
+        {"led 1", Kind::led, 1},
+        {"BEEP", Kind::beep, 0},
+        {"FOR I = 1 TO 3", Kind::forLoop, 2},
+        {"NEXT", Kind::next, 0},
+        {"GOTO @loop", Kind::gotoLabel, 0},
+        {"GOTO 10", Kind::gotoLine, 1},
+        {"@LOOP", Kind::label, 0},
+        {"LED", Kind::unknown, 0},
+        {"PWM 3", Kind::unknown, 0},
+        {"OUT 1,2,3", Kind::unknown, 0},
+        {"FOR I = 1", Kind::unknown, 0},
+        {"LED 1 2", Kind::unknown, 0},
+        {"PRINT 1", Kind::unknown, 0},
     };
     for (const Case& c : cases) {
         const JamProgram::Statement statement = JamProgram::parseStatement(c.text);

@@ -4,18 +4,17 @@
 #include "engine/base/FileUtils.h"
 #include "tests/support/WritesFail.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
-#include <optional>
 #include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <optional>
 #include <set>
 #include <sstream>
-#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -340,7 +339,8 @@ TEST_F(SaveDataManagerTest, ReadsAStoreWrittenByAnotherPlistWriter) {
 TEST_F(SaveDataManagerTest, ListWithMissingKeysAndTooLowLastIdStillNeverReusesIdentifiers) {
     fs::create_directories(root / "savedatas");
     ValueVector entries{
-        Value(ValueMap{{"identifer", Value(3)}, {"title", Value("three")}, {"path", Value("savedatas/3.plist")}}),
+        Value(ValueMap{
+            {"identifer", Value(3)}, {"title", Value("three")}, {"path", Value("savedatas/3.plist")}}),
         Value("not an entry"),
         Value(ValueMap{{"title", Value(12)}}),
     };
@@ -389,7 +389,8 @@ protected:
 
     void writeProgram(int identifier, std::time_t modified) {
         const fs::path file = root / ("savedatas/" + std::to_string(identifier) + ".plist");
-        ASSERT_TRUE(FileUtils::getInstance()->writeValueVectorToFile(programWithCards(identifier), file.string()));
+        ASSERT_TRUE(
+            FileUtils::getInstance()->writeValueVectorToFile(programWithCards(identifier), file.string()));
         setModificationTime(file, modified);
     }
 

@@ -5,11 +5,10 @@
 
 #include "engine/base/FileUtils.h"
 
-#include <gtest/gtest.h>
-
 #include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -82,7 +81,8 @@ TEST(SaveWriterTest, WritesInOrderAndAWaitingStateIsReplacedInItsPlace) {
         EXPECT_TRUE(writer.idle());
         EXPECT_EQ(writer.pending("a"), std::nullopt);
     }
-    const std::vector<std::pair<std::string, std::string>> expected{{"a", "a1"}, {"list", "fail"}, {"a", "a3"}};
+    const std::vector<std::pair<std::string, std::string>> expected{
+        {"a", "a1"}, {"list", "fail"}, {"a", "a3"}};
     EXPECT_EQ(disk.writes(), expected);
     // Both callers of a replaced write hear its one outcome, failures included.
     const std::vector<std::string> expectedOutcomes{"a1 ok", "l1 failed", "l2 failed", "a2 ok", "a3 ok"};

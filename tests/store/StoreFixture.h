@@ -6,21 +6,19 @@
 #include "engine/base/FileUtils.h"
 #include "store/SaveDataManager.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
-#include <fcntl.h>
-#include <sys/stat.h>
 
 namespace fs = std::filesystem;
-
 
 inline std::string readBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -34,13 +32,15 @@ inline void writeBytes(const fs::path& path, const std::string& bytes) {
 }
 
 // One entry of a list file as XML; `extra` goes inside its dict.
-inline std::string entryXml(const std::string& identifier, const std::string& title, const std::string& extra = "") {
+inline std::string entryXml(const std::string& identifier, const std::string& title,
+                            const std::string& extra = "") {
     return "<dict><key>identifer</key><integer>" + identifier + "</integer><key>title</key><string>" + title +
            "</string><key>modify</key><string>2026/1/2 3:4:5</string>" + extra + "</dict>";
 }
 
 inline std::string listXml(const std::string& lastid, const std::string& entries) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>lastid</key><integer>" +
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist "
+           "version=\"1.0\"><dict><key>lastid</key><integer>" +
            lastid + "</integer><key>datas</key><array>" + entries + "</array></dict></plist>\n";
 }
 
@@ -74,7 +74,8 @@ protected:
     }
 
     void writeProgram(int identifier, int cards, std::time_t modified = 1764925387) {
-        engine::ValueVector program(static_cast<std::size_t>(cards), engine::Value(engine::ValueMap{{"tab", engine::Value(0)}}));
+        engine::ValueVector program(static_cast<std::size_t>(cards),
+                                    engine::Value(engine::ValueMap{{"tab", engine::Value(0)}}));
         const fs::path file = root / ("savedatas/" + std::to_string(identifier) + ".plist");
         ASSERT_TRUE(engine::FileUtils::getInstance()->writeValueVectorToFile(program, file.string()));
         const timespec times[2] = {{modified, 0}, {modified, 0}};

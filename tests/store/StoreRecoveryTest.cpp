@@ -1,16 +1,14 @@
 // What the store finds at start besides a sound list: program files the list
 // does not name, temporary files of interrupted writes, files nested too
 // deep to read, files it may not open, and identifiers at the end of the range.
-#include "store/SaveDataManager.h"
-
 #include "engine/base/FileUtils.h"
+#include "store/SaveDataManager.h"
 #include "tests/store/StoreFixture.h"
 #include "tests/support/BinaryPlist.h"
 #include "tests/support/UnreadableFile.h"
 
-#include <gtest/gtest.h>
-
 #include <climits>
+#include <gtest/gtest.h>
 #include <optional>
 
 using engine::FileUtils;
@@ -68,9 +66,10 @@ TEST_F(StoreRecoveryTest, AProgramWrittenJustBeforeACrashIsListedAgain) {
 
 TEST_F(StoreRecoveryTest, LeftoverTemporaryFilesAreRemovedAndOthersKept) {
     writeProgram(1, 1);
-    const std::vector<std::string> leftovers = {".list.plist.tmp-a1B2c3", ".1.plist.tmp-XyZ789", ".img1.png.tmp-000000",
-                                                "img1.png.tmp"};
-    const std::vector<std::string> kept = {".notes.tmp-abcdef", ".1.plist.tmp-abc", "1.plist.tmp", "photo.png.tmp"};
+    const std::vector<std::string> leftovers = {".list.plist.tmp-a1B2c3", ".1.plist.tmp-XyZ789",
+                                                ".img1.png.tmp-000000", "img1.png.tmp"};
+    const std::vector<std::string> kept = {".notes.tmp-abcdef", ".1.plist.tmp-abc", "1.plist.tmp",
+                                           "photo.png.tmp"};
     for (const auto& name : leftovers) {
         writeBytes(root / "savedatas" / name, "half");
     }
@@ -190,13 +189,15 @@ TEST_F(StoreRecoveryTest, EntriesSharingAnIdentifierGetFilesOfTheirOwn) {
     writeProgram(5, 3);
     writeBytes(root / "savedatas/img5.png", "picture");
     SaveDataManager* store = openStore();
-    ASSERT_EQ(entriesOf(store), (std::vector<std::pair<int, std::string>>{{5, "mine"}, {6, "yours"}, {2, "other"}}));
+    ASSERT_EQ(entriesOf(store),
+              (std::vector<std::pair<int, std::string>>{{5, "mine"}, {6, "yours"}, {2, "other"}}));
     EXPECT_EQ(readBytes(root / "savedatas/img6.png"), "picture");
 
     ASSERT_TRUE(store->removeData(store->getDatas().at(0)));
     SaveDataManager* reopened = openStore();
     ASSERT_EQ(entriesOf(reopened), (std::vector<std::pair<int, std::string>>{{6, "yours"}, {2, "other"}}));
-    EXPECT_EQ(reopened->loadProgram(reopened->getDatas().at(0)).size(), 3u) << "the other entry keeps its program";
+    EXPECT_EQ(reopened->loadProgram(reopened->getDatas().at(0)).size(), 3u)
+        << "the other entry keeps its program";
 }
 
 TEST_F(StoreRecoveryTest, ATitleTheListCouldNotBeReadWithIsRefused) {

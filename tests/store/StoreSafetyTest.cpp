@@ -1,21 +1,19 @@
 // The store against lists it did not write: paths leading elsewhere, damaged
 // and out-of-range lists, and a store that cannot be written.
-#include "store/SaveDataManager.h"
-
 #include "engine/base/AutoreleasePool.h"
 #include "engine/base/FileUtils.h"
+#include "store/SaveDataManager.h"
 #include "tests/store/StoreFixture.h"
 #include "tests/support/WritesFail.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <sstream>
-#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -34,8 +32,9 @@ TEST_F(StoreSafetyTest, PathsInTheListNeverLeadTheStoreToOtherFiles) {
     writeProgram(2, 2);
     writeBytes(root / "savedatas/img1.png", "png");
     writeBytes(root / "savedatas/list.plist",
-               listXml("2", entryXml("1", "stray", "<key>path</key><string>savedatas/../victim.txt</string>"
-                                                   "<key>imagepath</key><string>savedatas/2.plist</string>") +
+               listXml("2", entryXml("1", "stray",
+                                     "<key>path</key><string>savedatas/../victim.txt</string>"
+                                     "<key>imagepath</key><string>savedatas/2.plist</string>") +
                                 entryXml("2", "two")));
 
     SaveDataManager* store = openStore();
@@ -100,7 +99,8 @@ TEST_F(StoreSafetyTest, ADamagedListThatCannotBeSetAsideIsNeverOverwritten) {
     writeBytes(list, damaged);
 
     SaveDataManager* store = openStore();
-    ASSERT_EQ(entriesOf(store).at(0), (std::pair<int, std::string>{2, "two"})) << "what could be read is shown";
+    ASSERT_EQ(entriesOf(store).at(0), (std::pair<int, std::string>{2, "two"}))
+        << "what could be read is shown";
     EXPECT_FALSE(store->renameData(store->getDatas().at(0), "renamed")) << "the list cannot be written";
     EXPECT_EQ(readBytes(list), damaged);
     EXPECT_EQ(std::distance(fs::directory_iterator(deep / "savedatas"), fs::directory_iterator()), 1)
@@ -119,17 +119,23 @@ TEST_F(StoreSafetyTest, DamagedListsKeepWhatCanBeRead) {
     const Case cases[] = {
         {"cut off inside an entry",
          listXml("4", entryXml("3", "ロボ &amp; &lt;x&gt;") + entryXml("2", "two") + entryXml("1", "cut"))
-             .substr(0, listXml("4", entryXml("3", "ロボ &amp; &lt;x&gt;") + entryXml("2", "two")).size() - 40),
-         {{4, byTime}, {3, "ロボ & <x>"}, {2, "two"}, {1, byTime}}, 4},
+             .substr(0,
+                     listXml("4", entryXml("3", "ロボ &amp; &lt;x&gt;") + entryXml("2", "two")).size() - 40),
+         {{4, byTime}, {3, "ロボ & <x>"}, {2, "two"}, {1, byTime}},
+         4},
         {"a broken tag in the middle",
-         listXml("4", entryXml("4", "four") + "<dict><key>identifer</key><integer>3</intger></dict>" + entryXml("2", "two")),
-         {{4, "four"}, {3, byTime}, {2, "two"}, {1, byTime}}, 4},
+         listXml("4", entryXml("4", "four") + "<dict><key>identifer</key><integer>3</intger></dict>" +
+                          entryXml("2", "two")),
+         {{4, "four"}, {3, byTime}, {2, "two"}, {1, byTime}},
+         4},
         {"an identifier beyond the integer range",
          listXml("4", entryXml("99999999999", "huge") + entryXml("2", "two")),
-         {{4, byTime}, {3, byTime}, {2, "two"}, {1, byTime}}, 4},
+         {{4, byTime}, {3, byTime}, {2, "two"}, {1, byTime}},
+         4},
         {"a lastid beyond the integer range",
          listXml("99999999999", entryXml("2", "two")),
-         {{4, byTime}, {3, byTime}, {2, "two"}, {1, byTime}}, 4},
+         {{4, byTime}, {3, byTime}, {2, "two"}, {1, byTime}},
+         4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -25,7 +25,9 @@ public:
         }
         return std::string("\x5F\x13", 2) + bigEndian(text.size(), 8) + text; // count as an 8-byte integer
     }
-    static std::string integer(std::uint8_t value) { return std::string("\x10", 1) + static_cast<char>(value); }
+    static std::string integer(std::uint8_t value) {
+        return std::string("\x10", 1) + static_cast<char>(value);
+    }
 
     void add(std::string object) { objects_.push_back(std::move(object)); }
 

@@ -1,6 +1,4 @@
-#include "tests/support/Made.h"
 #include "widgets/AlertView.h"
-#include "widgets/Design.h"
 
 #include "engine/2d/Director.h"
 #include "engine/2d/Label.h"
@@ -10,10 +8,11 @@
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
 #include "engine/platform/HeadlessDriver.h"
-
-#include <gtest/gtest.h>
+#include "tests/support/Made.h"
+#include "widgets/Design.h"
 
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,13 +44,16 @@ protected:
             ++touchesBeneath;
             return true;
         };
-        Director::getInstance()->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, beneath);
+        Director::getInstance()->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener,
+                                                                                              beneath);
         scene->addChild(beneath);
 
         alert = made(AlertView::create(kMessage));
         alert->onOk = [this](AlertView* view) { calls.push_back(view == alert ? "ok" : "ok?"); };
         alert->onCancel = [this](AlertView* view) { calls.push_back(view == alert ? "cancel" : "cancel?"); };
-        alert->onOutside = [this](AlertView* view) { calls.push_back(view == alert ? "outside" : "outside?"); };
+        alert->onOutside = [this](AlertView* view) {
+            calls.push_back(view == alert ? "outside" : "outside?");
+        };
         // Shown as the list shows it: transparent, then faded in.
         scene->addChild(alert);
         alert->setOpacity(0);

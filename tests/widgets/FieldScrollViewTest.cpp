@@ -1,4 +1,3 @@
-#include "tests/support/Made.h"
 #include "widgets/FieldScrollView.h"
 
 #include "engine/2d/Director.h"
@@ -8,11 +7,11 @@
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
 #include "engine/platform/Device.h"
 #include "engine/platform/HeadlessDriver.h"
-
-#include <gtest/gtest.h>
+#include "tests/support/Made.h"
 
 #include <cmath>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace {

@@ -69,8 +69,9 @@ void AppIcon::draw(Canvas& c) {
 void AppIcon::appendTo(std::vector<PictureEntry>& entries) {
     for (const int pixels : kSizes) {
         const std::string size = std::to_string(pixels) + "x" + std::to_string(pixels);
-        entries.push_back({"res/icons/hicolor/" + size + "/apps/pavlune-cards.png", pixels / 2.0, pixels / 2.0,
-                           "application icon, " + size + " pixels", [](Canvas& c) { draw(c); }});
+        entries.push_back({"res/icons/hicolor/" + size + "/apps/pavlune-cards.png", pixels / 2.0,
+                           pixels / 2.0, "application icon, " + size + " pixels",
+                           [](Canvas& c) { draw(c); }});
     }
 }
 

@@ -75,7 +75,8 @@ const std::vector<CardArt>& CardArtTable::all() {
 
 const CardArt* CardArtTable::find(int set, int index) {
     for (const CardArt& art : all())
-        if (art.set == set && art.index == index) return &art;
+        if (art.set == set && art.index == index)
+            return &art;
     return nullptr;
 }
 

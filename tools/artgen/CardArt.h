@@ -10,9 +10,9 @@ namespace pavlune::artgen {
 enum class Pictogram {
     ledOn,
     ledOff,
-    stopwatch,      // `number` seconds; a number card when number < 0
-    loopStart,      // `number` repeats; 0: for ever; < 0: typed on the card
-    loopEnd,        // closes the loop of the same colour and number
+    stopwatch, // `number` seconds; a number card when number < 0
+    loopStart, // `number` repeats; 0: for ever; < 0: typed on the card
+    loopEnd,   // closes the loop of the same colour and number
     carForward,
     carStop,
     carBack,
@@ -22,11 +22,11 @@ enum class Pictogram {
     carSpinRight,
     carTurnRight,
     carBackRight,
-    wheelForward,   // `side`: which wheel
+    wheelForward, // `side`: which wheel
     wheelStop,
     wheelBack,
     beep,
-    outputOn,       // `number`: the output
+    outputOn, // `number`: the output
     outputOff,
 };
 

@@ -22,7 +22,8 @@ std::vector<CardFacts> CardFacts::fromCatalogue() {
                 facts.code[dialect] = record.code;
                 facts.numberCard[dialect] = record.kind == CardCode::input && record.hasPlaceholder();
                 for (const engine::Rect& r : view.getInputRects(index, set))
-                    facts.inputBoxes[dialect].push_back({r.origin.x, r.origin.y, r.size.width, r.size.height});
+                    facts.inputBoxes[dialect].push_back(
+                        {r.origin.x, r.origin.y, r.size.width, r.size.height});
             }
             cards.push_back(std::move(facts));
         }

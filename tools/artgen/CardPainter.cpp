@@ -27,9 +27,13 @@ struct ImageBox {
     double right() const { return left + w; }
 };
 
-ImageBox onFront(const CentredBox& b) { return {W / 2 + b.x - b.w / 2, H / 2 - b.y - b.h / 2, b.w, b.h}; }
+ImageBox onFront(const CentredBox& b) {
+    return {W / 2 + b.x - b.w / 2, H / 2 - b.y - b.h / 2, b.w, b.h};
+}
 // The back is read mirrored, so its boxes are mirrored too.
-ImageBox onReadBack(const CentredBox& b) { return {W / 2 - b.x - b.w / 2, H / 2 - b.y - b.h / 2, b.w, b.h}; }
+ImageBox onReadBack(const CentredBox& b) {
+    return {W / 2 - b.x - b.w / 2, H / 2 - b.y - b.h / 2, b.w, b.h};
+}
 
 void numberBox(cairo_t* cr, const ImageBox& b, double pad, const Rgb& border, double borderWidth) {
     Paint::roundedRect(cr, b.left - pad, b.top - pad, b.w + 2 * pad, b.h + 2 * pad, std::min(6.0, b.h / 3));
@@ -41,12 +45,16 @@ std::vector<std::string> splitLines(const std::string& code) {
     std::vector<std::string> lines;
     std::stringstream in(code);
     std::string line;
-    while (std::getline(in, line)) lines.push_back(line);
-    if (lines.empty()) lines.emplace_back();
+    while (std::getline(in, line))
+        lines.push_back(line);
+    if (lines.empty())
+        lines.emplace_back();
     return lines;
 }
 
-void cardShape(cairo_t* cr) { Paint::roundedRect(cr, 2, 2, W - 4, H - 4, kCorner); }
+void cardShape(cairo_t* cr) {
+    Paint::roundedRect(cr, 2, 2, W - 4, H - 4, kCorner);
+}
 
 // Loop cards carry a bracket in their colour: the start card opens it at the
 // top left, the end card closes it at the bottom left.
@@ -62,7 +70,9 @@ void loopBracket(cairo_t* cr, const Rgb& accent, bool start) {
 
 } // namespace
 
-Rgb CardPainter::dialectColour(int dialect) { return dialect == 0 ? Rgb(0xD6336C) : Rgb(0xA66A3F); }
+Rgb CardPainter::dialectColour(int dialect) {
+    return dialect == 0 ? Rgb(0xD6336C) : Rgb(0xA66A3F);
+}
 
 void CardPainter::dogEar(cairo_t* cr, const Rgb& flap, const Rgb& edge) {
     // cut the corner away, then lay the folded flap over it
@@ -89,7 +99,8 @@ void CardPainter::front(Canvas& canvas, const CardArt& art, const CardFacts& fac
     Paint::fillPreserve(cr, accent.mix(kWhite, 0.85));
     Paint::stroke(cr, accent, 4);
     const bool loop = art.picture == Pictogram::loopStart || art.picture == Pictogram::loopEnd;
-    if (loop) loopBracket(cr, accent, art.picture == Pictogram::loopStart);
+    if (loop)
+        loopBracket(cr, accent, art.picture == Pictogram::loopStart);
 
     if (facts.numberCard[0] && facts.inputBoxes[0].size() >= 2) {
         numberCardFront(cr, art, facts);
@@ -128,7 +139,8 @@ void CardPainter::numberCardFront(cairo_t* cr, const CardArt& art, const CardFac
     TextStyle style;
     style.size = 16;
     style.colour = kInk;
-    Paint::text(cr, art.caption, style, small.right() + 5, small.cy(), W - kEar - 10 - small.right(), Align::left);
+    Paint::text(cr, art.caption, style, small.right() + 5, small.cy(), W - kEar - 10 - small.right(),
+                Align::left);
 }
 
 void CardPainter::back(Canvas& canvas, const CardFacts& facts, int dialect) {
@@ -173,12 +185,15 @@ void CardPainter::back(Canvas& canvas, const CardFacts& facts, int dialect) {
     const bool number = facts.numberCard[dialect] && facts.inputBoxes[dialect].size() >= 3;
     std::size_t atLine = lines.size();
     for (std::size_t i = 0; number && i < lines.size(); ++i)
-        if (lines[i].find('@') != std::string::npos) atLine = i;
+        if (lines[i].find('@') != std::string::npos)
+            atLine = i;
 
     if (atLine == lines.size()) {
         std::size_t longest = 1;
-        for (const std::string& l : lines) longest = std::max(longest, l.size());
-        const double pixel = floorPixel(std::min(kMaxPixel, (kRightLimit - kLeftLimit) / (longest * kCellUnits)));
+        for (const std::string& l : lines)
+            longest = std::max(longest, l.size());
+        const double pixel =
+            floorPixel(std::min(kMaxPixel, (kRightLimit - kLeftLimit) / (longest * kCellUnits)));
         const double lineHeight = pixel * 10;
         const double left = W / 2 - longest * kCellUnits * pixel / 2 + pixel / 2;
         for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -8,7 +8,8 @@ namespace pavlune::artgen {
 
 const std::vector<CharacterMaps::MapSpec>& CharacterMaps::specs() {
     static const std::vector<MapSpec> maps = {
-        {"res/r_field_num.png", "0123456789", 9, 11, 0x1E2A38, "line numbers of the field rows (digits 0-9, dark)"},
+        {"res/r_field_num.png", "0123456789", 9, 11, 0x1E2A38,
+         "line numbers of the field rows (digits 0-9, dark)"},
         {"res/r_field_num_w.png", "0123456789", 9, 11, 0xFFFFFF, "palette count badges (digits 0-9, white)"},
         {"res/r_input_num_jam_l.png", "./0123456789", 24, 36, 0x1E2A38,
          "typed numbers, large: card fronts and jam backs (`.` `/` `0`-`9`)"},

@@ -27,11 +27,13 @@ void place(cairo_t* cr, const Canvas& picture, double x, double y) {
 
 } // namespace
 
-bool ContactSheet::write(const std::filesystem::path& file, const std::vector<CardFacts>& cards, std::string& error) {
+bool ContactSheet::write(const std::filesystem::path& file, const std::vector<CardFacts>& cards,
+                         std::string& error) {
     int rows = 0;
     for (int set = 0; set < 3; ++set)
-        rows = std::max(rows, static_cast<int>(std::count_if(cards.begin(), cards.end(),
-                                                            [set](const CardFacts& f) { return f.set == set; })));
+        rows = std::max(rows,
+                        static_cast<int>(std::count_if(cards.begin(), cards.end(),
+                                                       [set](const CardFacts& f) { return f.set == set; })));
     // drawn at one pixel per design unit: half the stored resolution
     Canvas sheet(3 * kColumn / kPixelsPerUnit, (kHeader + rows * kRow + kGap) / kPixelsPerUnit);
     cairo_t* cr = sheet.cr();
@@ -49,7 +51,8 @@ bool ContactSheet::write(const std::filesystem::path& file, const std::vector<Ca
     for (const CardFacts& facts : cards) {
         const double x = facts.set * kColumn;
         const double y = kHeader + facts.index * kRow;
-        Paint::text(cr, std::to_string(facts.index), label, x + kLabel - 6, y + kCardHeight / 2, 0, Align::right);
+        Paint::text(cr, std::to_string(facts.index), label, x + kLabel - 6, y + kCardHeight / 2, 0,
+                    Align::right);
         const CardArt* art = CardArtTable::find(facts.set, facts.index);
         if (art != nullptr) {
             Canvas front(kCardWidth, kCardHeight);

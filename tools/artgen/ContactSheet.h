@@ -12,7 +12,8 @@ namespace pavlune::artgen {
 // side, the backs as the user reads them. For looking at, not shipped.
 class ContactSheet {
 public:
-    static bool write(const std::filesystem::path& file, const std::vector<CardFacts>& cards, std::string& error);
+    static bool write(const std::filesystem::path& file, const std::vector<CardFacts>& cards,
+                      std::string& error);
 };
 
 } // namespace pavlune::artgen

@@ -15,7 +15,8 @@ namespace {
 
 bool readFile(const std::filesystem::path& file, std::string& text) {
     std::ifstream in(file, std::ios::binary);
-    if (!in) return false;
+    if (!in)
+        return false;
     std::ostringstream buffer;
     buffer << in.rdbuf();
     text = buffer.str();
@@ -40,7 +41,8 @@ std::string Generator::spliceTable(const std::string& readme, const std::string&
     const std::size_t end = readme.find(kTableEnd);
     if (begin == std::string::npos || end == std::string::npos || end < begin) {
         std::string text = readme;
-        if (!text.empty() && text.back() != '\n') text += '\n';
+        if (!text.empty() && text.back() != '\n')
+            text += '\n';
         return text + "\n" + block + "\n";
     }
     return readme.substr(0, begin) + block + readme.substr(end + std::string(kTableEnd).size());
@@ -50,8 +52,8 @@ int Generator::run(const Options& options, std::string& error) {
     const std::vector<CardFacts> cards = CardFacts::fromCatalogue();
     for (const CardFacts& facts : cards) {
         if (CardArtTable::find(facts.set, facts.index) == nullptr) {
-            error = "no front design for card " + std::to_string(facts.set) + "/" + std::to_string(facts.index) +
-                    " (add it to tools/artgen/CardArt.cpp)";
+            error = "no front design for card " + std::to_string(facts.set) + "/" +
+                    std::to_string(facts.index) + " (add it to tools/artgen/CardArt.cpp)";
             return -1;
         }
     }
@@ -60,19 +62,23 @@ int Generator::run(const Options& options, std::string& error) {
     for (const PictureEntry& entry : entries) {
         Canvas canvas(entry.width, entry.height);
         entry.draw(canvas);
-        if (!canvas.writePng(options.root / entry.path, error)) return -1;
+        if (!canvas.writePng(options.root / entry.path, error))
+            return -1;
         ++written;
     }
-    if (!TrueTypeWriter::write(options.root / kBoardFontPath, error)) return -1;
+    if (!TrueTypeWriter::write(options.root / kBoardFontPath, error))
+        return -1;
     ++written;
     if (options.updateReadme) {
         const std::filesystem::path readme = options.root / "res" / "README.md";
         std::string text;
         readFile(readme, text); // a missing README just gets the table
-        if (!writeFile(readme, spliceTable(text, PictureTable::sizeTableMarkdown(entries)), error)) return -1;
+        if (!writeFile(readme, spliceTable(text, PictureTable::sizeTableMarkdown(entries)), error))
+            return -1;
     }
     if (!options.contactSheet.empty()) {
-        if (!ContactSheet::write(options.contactSheet, cards, error)) return -1;
+        if (!ContactSheet::write(options.contactSheet, cards, error))
+            return -1;
     }
     return written;
 }

@@ -1,9 +1,8 @@
 #include "tools/artgen/Paint.h"
 
-#include <pango/pangocairo.h>
-
 #include <algorithm>
 #include <cmath>
+#include <pango/pangocairo.h>
 
 namespace pavlune::artgen {
 
@@ -36,7 +35,8 @@ PangoLayout* makeLayout(cairo_t* cr, const std::string& text, const TextStyle& s
 TextExtent extentOf(PangoLayout* layout) {
     PangoRectangle logical;
     pango_layout_get_extents(layout, nullptr, &logical);
-    return {static_cast<double>(logical.width) / PANGO_SCALE, static_cast<double>(logical.height) / PANGO_SCALE};
+    return {static_cast<double>(logical.width) / PANGO_SCALE,
+            static_cast<double>(logical.height) / PANGO_SCALE};
 }
 
 } // namespace
@@ -90,7 +90,8 @@ void Paint::circle(cairo_t* cr, double cx, double cy, double radius) {
 void Paint::arrow(cairo_t* cr, double x0, double y0, double x1, double y1, double width, double head,
                   const Rgb& c) {
     const double len = std::hypot(x1 - x0, y1 - y0);
-    if (len <= 0) return;
+    if (len <= 0)
+        return;
     const double ux = (x1 - x0) / len, uy = (y1 - y0) / len;
     const double bx = x1 - ux * head, by = y1 - uy * head; // base of the head
     cairo_move_to(cr, x0, y0);
@@ -148,8 +149,10 @@ TextExtent Paint::text(cairo_t* cr, const std::string& text, TextStyle style, do
                                        : align == Align::right ? PANGO_ALIGN_RIGHT
                                                                : PANGO_ALIGN_CENTER);
     double left = x;
-    if (align == Align::centre) left = x - e.width / 2;
-    if (align == Align::right) left = x - e.width;
+    if (align == Align::centre)
+        left = x - e.width / 2;
+    if (align == Align::right)
+        left = x - e.width;
     cairo_save(cr);
     cairo_set_source_rgba(cr, style.colour.r, style.colour.g, style.colour.b, style.alpha);
     cairo_move_to(cr, left, cy - e.height / 2);
@@ -187,7 +190,8 @@ void Paint::inkText(cairo_t* cr, const std::string& text, TextStyle style, doubl
     PangoLayout* layout = makeLayout(cr, text, style);
     PangoRectangle ink;
     pango_layout_get_extents(layout, &ink, nullptr);
-    double iw = static_cast<double>(ink.width) / PANGO_SCALE, ih = static_cast<double>(ink.height) / PANGO_SCALE;
+    double iw = static_cast<double>(ink.width) / PANGO_SCALE,
+           ih = static_cast<double>(ink.height) / PANGO_SCALE;
     const double scale = (iw > 0 && ih > 0) ? std::min({1.0, w / iw, h / ih}) : 1.0;
     if (scale < 1.0) {
         style.size *= scale;
@@ -197,7 +201,8 @@ void Paint::inkText(cairo_t* cr, const std::string& text, TextStyle style, doubl
         iw = static_cast<double>(ink.width) / PANGO_SCALE;
         ih = static_cast<double>(ink.height) / PANGO_SCALE;
     }
-    const double inkX = static_cast<double>(ink.x) / PANGO_SCALE, inkY = static_cast<double>(ink.y) / PANGO_SCALE;
+    const double inkX = static_cast<double>(ink.x) / PANGO_SCALE,
+                 inkY = static_cast<double>(ink.y) / PANGO_SCALE;
     cairo_save(cr);
     cairo_set_source_rgba(cr, style.colour.r, style.colour.g, style.colour.b, style.alpha);
     cairo_move_to(cr, x + (w - iw) / 2 - inkX, y + (h - ih) / 2 - inkY);
@@ -222,9 +227,11 @@ void Paint::glyphCells(cairo_t* cr, const std::string& characters, TextStyle sty
     // Size from the digits: their common height fills the cell.
     PangoRectangle digits = inkOf("0123456789");
     double widest = 0;
-    for (char c : std::string("0123456789")) widest = std::max(widest, static_cast<double>(inkOf(std::string(1, c)).width));
-    const double scale = std::min((cellHeight - 2 * marginY) / (static_cast<double>(digits.height) / PANGO_SCALE),
-                                  (cellWidth - 2 * marginX) / (widest / PANGO_SCALE));
+    for (char c : std::string("0123456789"))
+        widest = std::max(widest, static_cast<double>(inkOf(std::string(1, c)).width));
+    const double scale =
+        std::min((cellHeight - 2 * marginY) / (static_cast<double>(digits.height) / PANGO_SCALE),
+                 (cellWidth - 2 * marginX) / (widest / PANGO_SCALE));
     style.size *= scale;
     digits = inkOf("0123456789");
     const double top = static_cast<double>(digits.y) / PANGO_SCALE;

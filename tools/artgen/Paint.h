@@ -3,7 +3,6 @@
 #include "tools/artgen/Canvas.h"
 
 #include <cairo.h>
-
 #include <string>
 
 namespace pavlune::artgen {
@@ -34,18 +33,18 @@ public:
     static void fill(cairo_t* cr, const Rgb& c, double alpha = 1.0);
     static void fillPreserve(cairo_t* cr, const Rgb& c, double alpha = 1.0);
     static void stroke(cairo_t* cr, const Rgb& c, double width, double alpha = 1.0);
-    static void fillRoundedRect(cairo_t* cr, double x, double y, double w, double h, double r,
-                                const Rgb& c, double alpha = 1.0);
+    static void fillRoundedRect(cairo_t* cr, double x, double y, double w, double h, double r, const Rgb& c,
+                                double alpha = 1.0);
     // A soft drop shadow under a rounded rectangle (a few stacked, faded copies).
     static void shadow(cairo_t* cr, double x, double y, double w, double h, double r, double depth);
     static void circle(cairo_t* cr, double cx, double cy, double radius);
     // A straight arrow from (x0, y0) to (x1, y1) with a solid head.
-    static void arrow(cairo_t* cr, double x0, double y0, double x1, double y1, double width,
-                      double head, const Rgb& c);
+    static void arrow(cairo_t* cr, double x0, double y0, double x1, double y1, double width, double head,
+                      const Rgb& c);
     // An arc arrow around (cx, cy) from angle a0 to a1 (radians, cairo's
     // direction), head at a1.
-    static void arcArrow(cairo_t* cr, double cx, double cy, double radius, double a0, double a1,
-                         double width, double head, const Rgb& c);
+    static void arcArrow(cairo_t* cr, double cx, double cy, double radius, double a0, double a1, double width,
+                         double head, const Rgb& c);
 
     // A cubic curve from p0 to p3 (controls p1, p2) with a head at p3.
     static void curveArrow(cairo_t* cr, double x0, double y0, double x1, double y1, double x2, double y2,

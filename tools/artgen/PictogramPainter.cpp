@@ -13,11 +13,12 @@ constexpr Rgb kInk(0x1E2A38);
 constexpr Rgb kWhite(0xFFFFFF);
 constexpr double kDeg = kPi / 180.0;
 
-double rad(double degrees) { return degrees * kDeg; }
+double rad(double degrees) {
+    return degrees * kDeg;
+}
 
 // Mirror everything drawn in `body` about the vertical line x = cx.
-template <typename Body>
-void mirrored(cairo_t* cr, double cx, bool mirror, Body body) {
+template <typename Body> void mirrored(cairo_t* cr, double cx, bool mirror, Body body) {
     cairo_save(cr);
     if (mirror) {
         cairo_translate(cr, cx, 0);
@@ -44,7 +45,8 @@ void PictogramPainter::bulb(cairo_t* cr, double cx, double cy, double size, bool
     if (on) {
         for (int i = 0; i < 8; ++i) {
             const double a = rad(-90 + 45 * i);
-            if (i == 4) continue; // no ray into the base
+            if (i == 4)
+                continue; // no ray into the base
             cairo_move_to(cr, cx + std::cos(a) * (r + 5), gy + std::sin(a) * (r + 5));
             cairo_line_to(cr, cx + std::cos(a) * (r + 13), gy + std::sin(a) * (r + 13));
             Paint::stroke(cr, Rgb(0xF2A900), 4);
@@ -108,7 +110,8 @@ void PictogramPainter::stopwatch(cairo_t* cr, double cx, double cy, double radiu
     Paint::fill(cr, kInk);
 }
 
-void PictogramPainter::loopArrow(cairo_t* cr, double cx, double cy, double radius, unsigned colour, int count) {
+void PictogramPainter::loopArrow(cairo_t* cr, double cx, double cy, double radius, unsigned colour,
+                                 int count) {
     Paint::arcArrow(cr, cx, cy, radius, rad(-60), rad(235), 7, 13, Rgb(colour));
     if (count == 0) {
         // for ever: a lying eight
@@ -148,7 +151,8 @@ void PictogramPainter::car(cairo_t* cr, double cx, double cy, double scale, unsi
         if (lit) {
             Paint::fillRoundedRect(cr, x - 4, cy - wheelH / 2 - 4, wheelW + 8, wheelH + 8, 5, Rgb(0xFFD43B));
         }
-        Paint::fillRoundedRect(cr, x, cy - wheelH / 2, wheelW, wheelH, 3 * scale, lit ? Rgb(0x263238) : Rgb(0x37474F));
+        Paint::fillRoundedRect(cr, x, cy - wheelH / 2, wheelW, wheelH, 3 * scale,
+                               lit ? Rgb(0x263238) : Rgb(0x37474F));
         for (int i = 1; i < 4; ++i) {
             const double y = cy - wheelH / 2 + wheelH * i / 4.0;
             cairo_move_to(cr, x + 2, y);
@@ -235,7 +239,8 @@ void PictogramPainter::toggleSwitch(cairo_t* cr, double cx, double cy, bool on, 
     }
 }
 
-void PictogramPainter::numberBadge(cairo_t* cr, double cx, double cy, double radius, int number, unsigned colour) {
+void PictogramPainter::numberBadge(cairo_t* cr, double cx, double cy, double radius, int number,
+                                   unsigned colour) {
     Paint::roundedRect(cr, cx - radius, cy - radius, radius * 2, radius * 2, 8);
     Paint::fillPreserve(cr, kInk);
     Paint::stroke(cr, Rgb(colour), 3);
@@ -293,7 +298,8 @@ void PictogramPainter::draw(cairo_t* cr, const CardArt& art, double cx, double c
         const bool forward = art.picture == Pictogram::carForward;
         car(cr, cx - 30, cy + 2, 1.25, art.colour);
         const double top = cy - 30, bottom = cy + 34;
-        Paint::arrow(cr, cx + 34, forward ? bottom : top, cx + 34, forward ? top : bottom, 12, 22, Rgb(0xF57C00));
+        Paint::arrow(cr, cx + 34, forward ? bottom : top, cx + 34, forward ? top : bottom, 12, 22,
+                     Rgb(0xF57C00));
         break;
     }
     case Pictogram::carStop:
@@ -311,16 +317,16 @@ void PictogramPainter::draw(cairo_t* cr, const CardArt& art, double cx, double c
     case Pictogram::carTurnRight:
         mirrored(cr, cx, art.picture == Pictogram::carTurnRight, [&] {
             car(cr, cx + 32, cy + 8, 1.05, art.colour);
-            Paint::curveArrow(cr, cx + 32, cy - 20, cx + 32, cy - 40, cx + 5, cy - 34, cx - 46, cy - 22, 9, 18,
-                              Rgb(0xF57C00));
+            Paint::curveArrow(cr, cx + 32, cy - 20, cx + 32, cy - 40, cx + 5, cy - 34, cx - 46, cy - 22, 9,
+                              18, Rgb(0xF57C00));
         });
         break;
     case Pictogram::carBackLeft:
     case Pictogram::carBackRight:
         mirrored(cr, cx, art.picture == Pictogram::carBackRight, [&] {
             car(cr, cx + 32, cy - 6, 1.05, art.colour);
-            Paint::curveArrow(cr, cx + 32, cy + 22, cx + 32, cy + 40, cx + 5, cy + 36, cx - 46, cy + 24, 9, 18,
-                              Rgb(0xF57C00));
+            Paint::curveArrow(cr, cx + 32, cy + 22, cx + 32, cy + 40, cx + 5, cy + 36, cx - 46, cy + 24, 9,
+                              18, Rgb(0xF57C00));
         });
         break;
     case Pictogram::wheelForward:

@@ -17,7 +17,8 @@ public:
     static void loopArrow(cairo_t* cr, double cx, double cy, double radius, unsigned colour, int count);
     static void returnArrow(cairo_t* cr, double cx, double cy, unsigned colour);
     // A car seen from above, front up; `wheelColour` 0 draws both wheels dark.
-    static void car(cairo_t* cr, double cx, double cy, double scale, unsigned colour, Side litWheel = Side::none);
+    static void car(cairo_t* cr, double cx, double cy, double scale, unsigned colour,
+                    Side litWheel = Side::none);
     static void stopSign(cairo_t* cr, double cx, double cy, double size);
     static void speaker(cairo_t* cr, double cx, double cy, unsigned colour);
     static void toggleSwitch(cairo_t* cr, double cx, double cy, bool on, unsigned colour);

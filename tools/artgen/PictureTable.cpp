@@ -18,12 +18,14 @@ std::vector<PictureEntry> PictureTable::build(const std::vector<CardFacts>& card
     for (const CardFacts& facts : cards) {
         const CardArt* art = CardArtTable::find(facts.set, facts.index);
         const std::string key = "card " + std::to_string(facts.set) + "/" + std::to_string(facts.index);
-        if (art == nullptr) continue; // Generator::run refuses such a catalogue before drawing
+        if (art == nullptr)
+            continue; // Generator::run refuses such a catalogue before drawing
         entries.push_back({facts.facePath, kCardWidth, kCardHeight, key + " front: " + art->caption,
                            [art, facts](Canvas& c) { CardPainter::front(c, *art, facts); }});
         const char* names[kPictureDialects] = {"jam", "latte"};
         for (int dialect = 0; dialect < kPictureDialects; ++dialect) {
-            if (!seen.insert(facts.backPath[dialect]).second) continue;
+            if (!seen.insert(facts.backPath[dialect]).second)
+                continue;
             entries.push_back({facts.backPath[dialect], kCardWidth, kCardHeight,
                                key + " back, " + names[dialect] + " code (stored mirrored)",
                                [facts, dialect](Canvas& c) {

@@ -116,7 +116,8 @@ PixelFont::Bitmap parse(std::string_view rows) {
             column = 0;
             continue;
         }
-        if (c == '#' && row < PixelFont::kCell) bitmap[row] |= static_cast<std::uint8_t>(0x80 >> (column + 1));
+        if (c == '#' && row < PixelFont::kCell)
+            bitmap[row] |= static_cast<std::uint8_t>(0x80 >> (column + 1));
         ++column;
     }
     return bitmap;
@@ -125,7 +126,8 @@ PixelFont::Bitmap parse(std::string_view rows) {
 const std::map<char, PixelFont::Bitmap>& table() {
     static const std::map<char, PixelFont::Bitmap> glyphs = [] {
         std::map<char, PixelFont::Bitmap> m;
-        for (const auto& [c, rows] : kGlyphs) m[c] = parse(rows);
+        for (const auto& [c, rows] : kGlyphs)
+            m[c] = parse(rows);
         return m;
     }();
     return glyphs;
@@ -153,7 +155,8 @@ std::vector<PixelFont::Block> PixelFont::blocks(const Bitmap& bitmap) {
                     continue;
                 }
                 int end = x;
-                while (end < kCell && (bitmap[row] & (0x80 >> end))) ++end;
+                while (end < kCell && (bitmap[row] & (0x80 >> end)))
+                    ++end;
                 runs.push_back({x, row, end - x, 1});
                 x = end;
             }
@@ -169,10 +172,12 @@ std::vector<PixelFont::Block> PixelFont::blocks(const Bitmap& bitmap) {
                     grown = true;
                     break;
                 }
-            if (!grown) next.push_back(run);
+            if (!grown)
+                next.push_back(run);
         }
         for (const Block& o : open)
-            if (o.w > 0) done.push_back(o);
+            if (o.w > 0)
+                done.push_back(o);
         open = std::move(next);
     }
     return done;
@@ -181,7 +186,8 @@ std::vector<PixelFont::Block> PixelFont::blocks(const Bitmap& bitmap) {
 void PixelFont::draw(cairo_t* cr, const std::string& text, double x, double y, double pixel, double bold) {
     for (std::size_t i = 0; i < text.size(); ++i)
         for (const Block& b : blocks(glyph(text[i])))
-            cairo_rectangle(cr, x + (i * kCell + b.x) * pixel, y + b.y * pixel, b.w * pixel + bold, b.h * pixel);
+            cairo_rectangle(cr, x + (i * kCell + b.x) * pixel, y + b.y * pixel, b.w * pixel + bold,
+                            b.h * pixel);
     cairo_fill(cr);
 }
 

@@ -1,11 +1,10 @@
 #pragma once
 
 #include <array>
+#include <cairo.h>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include <cairo.h>
 
 namespace pavlune::artgen {
 

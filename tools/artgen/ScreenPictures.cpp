@@ -47,7 +47,8 @@ void tab(Canvas& c, const std::string& label, bool selected) {
     Paint::roundedRect(cr, 1, 1, w - 2, h + 12, 10); // bottom corners hidden below the picture
     Paint::fillPreserve(cr, selected ? kWhite : kDeepBlue);
     Paint::stroke(cr, selected ? kWhite : kDeepBlue.mix(kWhite, 0.25), 2);
-    Paint::text(cr, label, style(selected ? 18 : 16, selected ? kDeepBlue : kWhite, 900), w / 2, h / 2 + 1, w - 10);
+    Paint::text(cr, label, style(selected ? 18 : 16, selected ? kDeepBlue : kWhite, 900), w / 2, h / 2 + 1,
+                w - 10);
 }
 
 void chevronButton(Canvas& c, bool up) {
@@ -360,9 +361,11 @@ void ScreenPictures::appendTo(std::vector<PictureEntry>& e) {
     for (const auto& t : tabNames) {
         const std::string label = t[1];
         e.push_back({std::string("res/cards/r_") + t[0] + "_on.png", 85, 43,
-                     std::string("card-set tab ") + t[0] + ", chosen", [=](Canvas& c) { tab(c, label, true); }});
+                     std::string("card-set tab ") + t[0] + ", chosen",
+                     [=](Canvas& c) { tab(c, label, true); }});
         e.push_back({std::string("res/cards/r_") + t[0] + "_off.png", 85, 43,
-                     std::string("card-set tab ") + t[0] + ", not chosen", [=](Canvas& c) { tab(c, label, false); }});
+                     std::string("card-set tab ") + t[0] + ", not chosen",
+                     [=](Canvas& c) { tab(c, label, false); }});
     }
 
     e.push_back({"res/menuup.png", 160, 30, "palette: scroll towards the first cards",
@@ -375,7 +378,8 @@ void ScreenPictures::appendTo(std::vector<PictureEntry>& e) {
                      Paint::stroke(c.cr(), kWhite, 3);
                  }});
     e.push_back({"res/r_card_clean.png", 100, 100, "trash", [](Canvas& c) { trash(c, false); }});
-    e.push_back({"res/r_card_clean_on.png", 100, 100, "trash with a card over it", [](Canvas& c) { trash(c, true); }});
+    e.push_back({"res/r_card_clean_on.png", 100, 100, "trash with a card over it",
+                 [](Canvas& c) { trash(c, true); }});
     e.push_back({"res/r_card_flick.png", 40, 40, "turn-over corner of a card, shown while pressed",
                  [](Canvas& c) { CardPainter::flickCorner(c); }});
     e.push_back({"res/r_empty.png", 200, 110, "number editor: background of the edit box", [](Canvas& c) {
@@ -407,7 +411,8 @@ void ScreenPictures::appendTo(std::vector<PictureEntry>& e) {
 
     e.push_back({"res/r_player.png", 150, 400, "run controls: panel behind dialect, play and stop",
                  [](Canvas& c) { playerPanel(c); }});
-    e.push_back({"res/r_play.png", 100, 100, "run the program on the board", [](Canvas& c) { playButton(c); }});
+    e.push_back(
+        {"res/r_play.png", 100, 100, "run the program on the board", [](Canvas& c) { playButton(c); }});
     e.push_back({"res/r_stop.png", 120, 60, "stop the board (also on the sending overlay)",
                  [](Canvas& c) { stopButton(c); }});
     e.push_back({"res/r_undo.png", 60, 50, "undo the last edit (dimmed when there is none)",
@@ -418,20 +423,23 @@ void ScreenPictures::appendTo(std::vector<PictureEntry>& e) {
                  [](Canvas& c) { spinner(c); }});
     e.push_back({"res/r_record_back.png", 110, 70, "back button: tab in the top right corner",
                  [](Canvas& c) { cornerTab(c, true); }});
-    e.push_back({"res/r_record.png", 80, 50, "back button: to the list of programs", [](Canvas& c) { backButton(c); }});
-    e.push_back({"res/r_program.png", 110, 50, "program button: the whole program as text, left of the back button",
+    e.push_back({"res/r_record.png", 80, 50, "back button: to the list of programs",
+                 [](Canvas& c) { backButton(c); }});
+    e.push_back({"res/r_program.png", 110, 50,
+                 "program button: the whole program as text, left of the back button",
                  [](Canvas& c) { programButton(c); }});
     e.push_back({"res/r_copy.png", 120, 50, "program panel: copy the program text",
                  [](Canvas& c) { copyButton(c); }});
 
     e.push_back({"res/r_port.png", 110, 50, "bottom bar: port caption", [](Canvas& c) { portLabel(c); }});
-    e.push_back({"res/r_port_input.png", 420, 50, "bottom bar: port status box, opens the port list",
-                 [](Canvas& c) {
-                     Paint::roundedRect(c.cr(), 2, 2, c.width() - 4, c.height() - 4, 12);
-                     Paint::fillPreserve(c.cr(), kWhite);
-                     Paint::stroke(c.cr(), kDeepBlue, 2);
-                 }});
-    e.push_back({"res/r_reload.png", 40, 40, "bottom bar: search the ports again", [](Canvas& c) { reloadIcon(c); }});
+    e.push_back(
+        {"res/r_port_input.png", 420, 50, "bottom bar: port status box, opens the port list", [](Canvas& c) {
+             Paint::roundedRect(c.cr(), 2, 2, c.width() - 4, c.height() - 4, 12);
+             Paint::fillPreserve(c.cr(), kWhite);
+             Paint::stroke(c.cr(), kDeepBlue, 2);
+         }});
+    e.push_back(
+        {"res/r_reload.png", 40, 40, "bottom bar: search the ports again", [](Canvas& c) { reloadIcon(c); }});
     e.push_back({"res/r_setting_back1.png", 90, 60, "bottom bar: settings tab above the bar",
                  [](Canvas& c) { cornerTab(c, false); }});
     e.push_back({"res/r_setting.png", 50, 50, "bottom bar: settings button (opens and closes the bar)",
@@ -447,11 +455,12 @@ void ScreenPictures::appendTo(std::vector<PictureEntry>& e) {
                  [](Canvas& c) { emptyProgramPicture(c); }});
     e.push_back({"res/r_record_selected.png", 330, 330, "program list: selection mark around a picture",
                  [](Canvas& c) { selectionMark(c); }});
-    e.push_back({"res/r_save_entry_back.png", 300, 214, "program list: title edit box background", [](Canvas& c) {
-                     Paint::roundedRect(c.cr(), 3, 3, c.width() - 6, c.height() - 6, 18);
-                     Paint::fillPreserve(c.cr(), kWhite, 0.96);
-                     Paint::stroke(c.cr(), kDeepBlue, 4);
-                 }});
+    e.push_back(
+        {"res/r_save_entry_back.png", 300, 214, "program list: title edit box background", [](Canvas& c) {
+             Paint::roundedRect(c.cr(), 3, 3, c.width() - 6, c.height() - 6, 18);
+             Paint::fillPreserve(c.cr(), kWhite, 0.96);
+             Paint::stroke(c.cr(), kDeepBlue, 4);
+         }});
 
     e.push_back({"res/alert_window_pink.png", 640, 360, "alert window", [](Canvas& c) { alertWindow(c); }});
     e.push_back({"res/alert_window_ok.png", 240, 80, "alert OK button",

@@ -12,26 +12,34 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void u8(Bytes& b, unsigned v) { b.push_back(static_cast<std::uint8_t>(v)); }
+void u8(Bytes& b, unsigned v) {
+    b.push_back(static_cast<std::uint8_t>(v));
+}
 void u16(Bytes& b, unsigned v) {
     u8(b, (v >> 8) & 0xFF);
     u8(b, v & 0xFF);
 }
-void s16(Bytes& b, int v) { u16(b, static_cast<unsigned>(static_cast<std::uint16_t>(static_cast<std::int16_t>(v)))); }
+void s16(Bytes& b, int v) {
+    u16(b, static_cast<unsigned>(static_cast<std::uint16_t>(static_cast<std::int16_t>(v))));
+}
 void u32(Bytes& b, std::uint32_t v) {
     u16(b, v >> 16);
     u16(b, v & 0xFFFF);
 }
-void zeros(Bytes& b, std::size_t n) { b.insert(b.end(), n, 0); }
+void zeros(Bytes& b, std::size_t n) {
+    b.insert(b.end(), n, 0);
+}
 void pad4(Bytes& b) {
-    while (b.size() % 4) b.push_back(0);
+    while (b.size() % 4)
+        b.push_back(0);
 }
 
 std::uint32_t checksum(const Bytes& b) {
     std::uint32_t sum = 0;
     for (std::size_t i = 0; i < b.size(); i += 4) {
         std::uint32_t word = 0;
-        for (std::size_t k = 0; k < 4; ++k) word = (word << 8) | (i + k < b.size() ? b[i + k] : 0);
+        for (std::size_t k = 0; k < 4; ++k)
+            word = (word << 8) | (i + k < b.size() ? b[i + k] : 0);
         sum += word;
     }
     return sum;
@@ -52,7 +60,8 @@ struct Glyph {
 Glyph outline(const PixelFont::Bitmap& bitmap) {
     Glyph g;
     const auto blocks = PixelFont::blocks(bitmap);
-    if (blocks.empty()) return g; // an empty glyph has no data at all
+    if (blocks.empty())
+        return g; // an empty glyph has no data at all
     g.contours = static_cast<int>(blocks.size());
     g.points = g.contours * 4;
     std::vector<std::pair<int, int>> pts;
@@ -78,9 +87,11 @@ Glyph outline(const PixelFont::Bitmap& bitmap) {
     s16(d, g.yMin);
     s16(d, g.xMax);
     s16(d, g.yMax);
-    for (int c = 0; c < g.contours; ++c) u16(d, static_cast<unsigned>(c * 4 + 3));
-    u16(d, 0);                                // no instructions
-    for (int i = 0; i < g.points; ++i) u8(d, 0x01); // on-curve, 16-bit deltas
+    for (int c = 0; c < g.contours; ++c)
+        u16(d, static_cast<unsigned>(c * 4 + 3));
+    u16(d, 0); // no instructions
+    for (int i = 0; i < g.points; ++i)
+        u8(d, 0x01); // on-curve, 16-bit deltas
     int last = 0;
     for (const auto& p : pts) {
         s16(d, p.first - last);
@@ -112,10 +123,11 @@ Bytes nameTable() {
     u16(t, static_cast<unsigned>(6 + 12 * names.size()));
     for (const auto& [id, text] : names) {
         const std::size_t offset = strings.size();
-        for (char c : text) u16(strings, static_cast<unsigned char>(c)); // UTF-16BE, ASCII only
-        u16(t, 3);     // Windows
-        u16(t, 1);     // Unicode BMP
-        u16(t, 0x409); // English
+        for (char c : text)
+            u16(strings, static_cast<unsigned char>(c)); // UTF-16BE, ASCII only
+        u16(t, 3);                                       // Windows
+        u16(t, 1);                                       // Unicode BMP
+        u16(t, 0x409);                                   // English
         u16(t, static_cast<unsigned>(id));
         u16(t, static_cast<unsigned>(text.size() * 2));
         u16(t, static_cast<unsigned>(offset));
@@ -202,10 +214,10 @@ std::vector<std::uint8_t> TrueTypeWriter::build() {
     s16(hhea, -kDescent);
     s16(hhea, 0);
     u16(hhea, kAdvance);
-    s16(hhea, 0);                  // min left side bearing
-    s16(hhea, 0);                  // min right side bearing
-    s16(hhea, xMax);               // xMaxExtent
-    s16(hhea, 1);                  // caret slope rise
+    s16(hhea, 0);    // min left side bearing
+    s16(hhea, 0);    // min right side bearing
+    s16(hhea, xMax); // xMaxExtent
+    s16(hhea, 1);    // caret slope rise
     s16(hhea, 0);
     s16(hhea, 0);
     zeros(hhea, 8);
@@ -234,7 +246,8 @@ std::vector<std::uint8_t> TrueTypeWriter::build() {
     u16(os2, 400);
     u16(os2, 5);
     u16(os2, 0); // installable
-    for (int v : {kPixel * 5, kPixel * 5, 0, kPixel, kPixel * 5, kPixel * 5, 0, kPixel * 4, kPixel, kPixel * 3})
+    for (int v :
+         {kPixel * 5, kPixel * 5, 0, kPixel, kPixel * 5, kPixel * 5, 0, kPixel * 4, kPixel, kPixel * 3})
         s16(os2, v); // sub- and superscript sizes and offsets, strikeout
     s16(os2, 0);     // family class
     const std::uint8_t panose[10] = {2, 0, 5, 9, 0, 0, 0, 0, 0, 0}; // text, monospaced
@@ -243,7 +256,8 @@ std::vector<std::uint8_t> TrueTypeWriter::build() {
     u32(os2, 0);
     u32(os2, 0);
     u32(os2, 0);
-    for (char c : std::string("PVLN")) u8(os2, static_cast<unsigned char>(c));
+    for (char c : std::string("PVLN"))
+        u8(os2, static_cast<unsigned char>(c));
     u16(os2, 0x0040); // regular
     u16(os2, PixelFont::kFirst);
     u16(os2, PixelFont::kLast);
@@ -270,8 +284,8 @@ std::vector<std::uint8_t> TrueTypeWriter::build() {
 
     // Tables sorted by tag, as the directory requires.
     const std::map<std::string, Bytes> tables = {
-        {"OS/2", os2}, {"cmap", cmapTable()}, {"glyf", glyf}, {"head", head}, {"hhea", hhea},
-        {"hmtx", hmtx}, {"loca", loca},       {"maxp", maxp}, {"name", nameTable()}, {"post", post},
+        {"OS/2", os2},  {"cmap", cmapTable()}, {"glyf", glyf}, {"head", head},        {"hhea", hhea},
+        {"hmtx", hmtx}, {"loca", loca},        {"maxp", maxp}, {"name", nameTable()}, {"post", post},
     };
     Bytes font;
     const unsigned count = static_cast<unsigned>(tables.size());
@@ -288,11 +302,13 @@ std::vector<std::uint8_t> TrueTypeWriter::build() {
     std::size_t offset = 12 + 16 * tables.size();
     std::size_t headOffset = 0;
     for (const auto& [tag, data] : tables) {
-        for (char c : tag) u8(font, static_cast<unsigned char>(c));
+        for (char c : tag)
+            u8(font, static_cast<unsigned char>(c));
         u32(font, checksum(data));
         u32(font, static_cast<std::uint32_t>(offset));
         u32(font, static_cast<std::uint32_t>(data.size()));
-        if (tag == "head") headOffset = offset;
+        if (tag == "head")
+            headOffset = offset;
         offset += (data.size() + 3) / 4 * 4;
     }
     for (const auto& entry : tables) {
@@ -300,7 +316,8 @@ std::vector<std::uint8_t> TrueTypeWriter::build() {
         pad4(font);
     }
     const std::uint32_t adjustment = 0xB1B0AFBAu - checksum(font);
-    for (int i = 0; i < 4; ++i) font[headOffset + 8 + i] = static_cast<std::uint8_t>(adjustment >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i)
+        font[headOffset + 8 + i] = static_cast<std::uint8_t>(adjustment >> (24 - 8 * i));
     return font;
 }
 

@@ -10,7 +10,6 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
-
 #include <filesystem>
 
 using namespace engine;
@@ -20,7 +19,8 @@ namespace {
 // Draws a card-like picture at twice its design size: a coloured body with a
 // darker band and a white frame.
 std::string writeCardPicture(const std::string& name, const Color3B& body, int width, int height) {
-    const std::string path = (std::filesystem::temp_directory_path() / ("pavlune_sample_" + name + ".png")).string();
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("pavlune_sample_" + name + ".png")).string();
     SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32);
     SDL_FillRect(s, nullptr, SDL_MapRGBA(s->format, 255, 255, 255, 255));
     SDL_Rect inner{8, 8, width - 16, height - 16};
@@ -107,8 +107,9 @@ void SampleScene::addTapListener(const std::string& picture) {
         Sprite* spark = Sprite::create(picture);
         spark->setPosition(touch->getLocation());
         spark->setScale(0.3f);
-        spark->runAction(Sequence::create(Spawn::create(FadeOut::create(0.6f), RotateBy::create(0.6f, 180), nullptr),
-                                          RemoveSelf::create(), nullptr));
+        spark->runAction(
+            Sequence::create(Spawn::create(FadeOut::create(0.6f), RotateBy::create(0.6f, 180), nullptr),
+                             RemoveSelf::create(), nullptr));
         addChild(spark, 10);
         return true;
     };

@@ -4,7 +4,6 @@
 //   pavlune-engine-sample --headless N out.png
 
 #include "SampleScene.h"
-
 #include "engine/2d/Director.h"
 #include "engine/platform/Application.h"
 #include "engine/platform/GLView.h"

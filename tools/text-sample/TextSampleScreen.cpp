@@ -23,8 +23,12 @@ using namespace engine;
 class SampleDelegate : public ui::EditBoxDelegate {
 public:
     explicit SampleDelegate(Label* echo) : echo_(echo) {}
-    void editBoxTextChanged(ui::EditBox*, const std::string& text) override { echo_->setString("typed: " + text); }
-    void editBoxReturn(ui::EditBox* box) override { echo_->setString(std::string("return: ") + box->getText()); }
+    void editBoxTextChanged(ui::EditBox*, const std::string& text) override {
+        echo_->setString("typed: " + text);
+    }
+    void editBoxReturn(ui::EditBox* box) override {
+        echo_->setString(std::string("return: ") + box->getText());
+    }
 
 private:
     Label* echo_;
@@ -53,18 +57,22 @@ public:
             scene->addChild(label);
             return label;
         };
-        place(Label::createWithSystemFont("Helvetica 28: Search ... Not Found ...", "Helvetica", 28), 40, 740);
+        place(Label::createWithSystemFont("Helvetica 28: Search ... Not Found ...", "Helvetica", 28), 40,
+              740);
         place(Label::createWithSystemFont("Arial 30: Copyright  Ver 1.1.0", "Arial", 30), 40, 690);
-        place(Label::createWithSystemFont("HiraKakuProN-W6 28: しっぱい せつぞくしなおしてください。", "HiraKakuProN-W6", 28),
+        place(Label::createWithSystemFont("HiraKakuProN-W6 28: しっぱい せつぞくしなおしてください。",
+                                          "HiraKakuProN-W6", 28),
               40, 640);
-        place(Label::createWithSystemFont("Helvetica with Japanese: えらんだソースコードを消しますか？", "Helvetica", 24),
+        place(Label::createWithSystemFont("Helvetica with Japanese: えらんだソースコードを消しますか？",
+                                          "Helvetica", 24),
               40, 590);
         Label* wrapped = place(Label::createWithSystemFont("default font, 300 wide: 新しいプログラム "
                                                            "and a title long enough to wrap onto more lines",
                                                            "", 30, Size(300, 0), TextHAlignment::CENTER),
                                40, 540);
         wrapped->setColor(Color3B(105, 208, 238));
-        place(Label::createWithTTF("10 LED 1\n20 WAIT 60\n30 GOTO 10", "fonts/PavluneBoard-1.2.ttf", 20), 420, 540);
+        place(Label::createWithTTF("10 LED 1\n20 WAIT 60\n30 GOTO 10", "fonts/PavluneBoard-1.2.ttf", 20), 420,
+              540);
 
         LabelAtlas* numbers = LabelAtlas::create("400", "res/r_field_num.png", 9, 11, '0');
         if (numbers) {

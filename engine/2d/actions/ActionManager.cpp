@@ -8,7 +8,7 @@
 namespace engine {
 
 struct ActionManager::TargetEntry {
-    Node* target = nullptr; // retained while the entry exists
+    Node* target = nullptr;       // retained while the entry exists
     std::vector<Action*> actions; // retained
     std::size_t actionIndex = 0;
     Action* currentAction = nullptr;
@@ -63,7 +63,8 @@ void ActionManager::removeAllActionsFromTarget(Node* target) {
         return;
     }
     if (entry->currentAction && !entry->currentActionSalvaged &&
-        std::find(entry->actions.begin(), entry->actions.end(), entry->currentAction) != entry->actions.end()) {
+        std::find(entry->actions.begin(), entry->actions.end(), entry->currentAction) !=
+            entry->actions.end()) {
         // The action being stepped must outlive its own step.
         entry->currentAction->retain();
         entry->currentActionSalvaged = true;
@@ -173,8 +174,9 @@ std::size_t ActionManager::getNumberOfRunningActions() const {
 }
 
 bool ActionManager::hasActiveActions() const {
-    return std::any_of(entries_.begin(), entries_.end(),
-                       [](const auto& entry) { return !entry->removed && !entry->paused && !entry->actions.empty(); });
+    return std::any_of(entries_.begin(), entries_.end(), [](const auto& entry) {
+        return !entry->removed && !entry->paused && !entry->actions.empty();
+    });
 }
 
 void ActionManager::pauseTarget(Node* target) {
@@ -238,9 +240,10 @@ void ActionManager::update(float dt) {
     currentEntry_ = nullptr;
     if (outermost) {
         updating_ = false;
-        entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
-                                      [](const std::shared_ptr<TargetEntry>& entry) { return entry->removed; }),
-                       entries_.end());
+        entries_.erase(
+            std::remove_if(entries_.begin(), entries_.end(),
+                           [](const std::shared_ptr<TargetEntry>& entry) { return entry->removed; }),
+            entries_.end());
     }
 }
 

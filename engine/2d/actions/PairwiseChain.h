@@ -11,8 +11,7 @@ namespace engine {
 // by nesting pairs from the left: ((a, b), c). The list ends at its first null,
 // so the original style `create(a, b, nullptr)` works; a single action is
 // paired with an action that does nothing; an empty list gives null.
-template <typename Pair>
-Pair* chainPairwise(const std::vector<FiniteTimeAction*>& actions) {
+template <typename Pair> Pair* chainPairwise(const std::vector<FiniteTimeAction*>& actions) {
     std::vector<FiniteTimeAction*> list;
     for (FiniteTimeAction* action : actions) {
         if (!action) {

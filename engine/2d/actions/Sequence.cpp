@@ -2,7 +2,6 @@
 
 #include "engine/2d/actions/PairwiseChain.h"
 
-
 #include <cfloat>
 #include <new>
 

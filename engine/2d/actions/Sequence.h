@@ -15,8 +15,8 @@ public:
     // Sequence::create(a, b, c) or, in the original style, (a, b, c, nullptr):
     // the list ends at the first null.
     template <typename... Actions>
-        requires(sizeof...(Actions) > 0 && (std::is_convertible_v<Actions, FiniteTimeAction*> && ...))
-    static Sequence* create(Actions... actions) {
+    requires(sizeof...(Actions) > 0 && (std::is_convertible_v<Actions, FiniteTimeAction*> &&
+                                        ...)) static Sequence* create(Actions... actions) {
         return create(std::vector<FiniteTimeAction*>{static_cast<FiniteTimeAction*>(actions)...});
     }
     static Sequence* create(const std::vector<FiniteTimeAction*>& actions);

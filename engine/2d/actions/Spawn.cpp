@@ -1,8 +1,7 @@
 #include "engine/2d/actions/Spawn.h"
 
-#include "engine/2d/actions/PairwiseChain.h"
-
 #include "engine/2d/actions/DelayTime.h"
+#include "engine/2d/actions/PairwiseChain.h"
 #include "engine/2d/actions/Sequence.h"
 
 #include <algorithm>

@@ -20,8 +20,7 @@ namespace engine {
 
 namespace {
 
-template <typename T>
-void eraseOne(std::vector<T*>& list, const T* item) {
+template <typename T> void eraseOne(std::vector<T*>& list, const T* item) {
     auto found = std::find(list.begin(), list.end(), item);
     if (found != list.end()) {
         list.erase(found);
@@ -59,8 +58,9 @@ void EventDispatcher::addEventListenerWithFixedPriority(EventListener* listener,
     addListener(listener);
 }
 
-EventListenerCustom* EventDispatcher::addCustomEventListener(const std::string& eventName,
-                                                             const std::function<void(EventCustom*)>& callback) {
+EventListenerCustom*
+EventDispatcher::addCustomEventListener(const std::string& eventName,
+                                        const std::function<void(EventCustom*)>& callback) {
     EventListenerCustom* listener = EventListenerCustom::create(eventName, callback);
     addEventListenerWithFixedPriority(listener, 1);
     return listener;
@@ -126,11 +126,14 @@ void EventDispatcher::purgeRemovedListeners() {
     // toRelease_ and toAdd_: its old place goes here, the new one is added after.
     const std::unordered_set<const EventListener*> removed(toRelease_.begin(), toRelease_.end());
     for (auto it = listeners_.begin(); it != listeners_.end();) {
-        auto unregistered = [&removed](const EventListener* l) { return !l->isRegistered() || removed.count(l) > 0; };
+        auto unregistered = [&removed](const EventListener* l) {
+            return !l->isRegistered() || removed.count(l) > 0;
+        };
         auto& fixed = it->second.fixed;
         auto& sceneGraph = it->second.sceneGraph;
         fixed.erase(std::remove_if(fixed.begin(), fixed.end(), unregistered), fixed.end());
-        sceneGraph.erase(std::remove_if(sceneGraph.begin(), sceneGraph.end(), unregistered), sceneGraph.end());
+        sceneGraph.erase(std::remove_if(sceneGraph.begin(), sceneGraph.end(), unregistered),
+                         sceneGraph.end());
         if (fixed.empty() && sceneGraph.empty()) {
             it = listeners_.erase(it);
         } else {
@@ -152,14 +155,17 @@ void EventDispatcher::removeEventListenersForType(EventListener::Type listenerTy
     std::vector<EventListener*> doomed;
     for (const auto& [id, list] : listeners_) {
         for (EventListener* l : list.fixed) {
-            if (l->getType() == listenerType) doomed.push_back(l);
+            if (l->getType() == listenerType)
+                doomed.push_back(l);
         }
         for (EventListener* l : list.sceneGraph) {
-            if (l->getType() == listenerType) doomed.push_back(l);
+            if (l->getType() == listenerType)
+                doomed.push_back(l);
         }
     }
     for (EventListener* l : toAdd_) {
-        if (l->getType() == listenerType) doomed.push_back(l);
+        if (l->getType() == listenerType)
+            doomed.push_back(l);
     }
     for (EventListener* l : doomed) {
         unregister(l);
@@ -174,7 +180,8 @@ void EventDispatcher::removeCustomEventListeners(const std::string& customEventN
         doomed.insert(doomed.end(), found->second.sceneGraph.begin(), found->second.sceneGraph.end());
     }
     for (EventListener* l : toAdd_) {
-        if (l->getListenerID() == customEventName) doomed.push_back(l);
+        if (l->getListenerID() == customEventName)
+            doomed.push_back(l);
     }
     for (EventListener* l : doomed) {
         unregister(l);
@@ -214,7 +221,8 @@ void EventDispatcher::removeEventListenersForTarget(Node* target, bool recursive
             doomed = found->second;
         }
         for (EventListener* l : toAdd_) {
-            if (l->getAssociatedNode() == node) doomed.push_back(l);
+            if (l->getAssociatedNode() == node)
+                doomed.push_back(l);
         }
         for (EventListener* l : doomed) {
             unregister(l);
@@ -241,10 +249,12 @@ void EventDispatcher::setPausedForTarget(Node* target, bool recursive, bool paus
     for (Node* node : targets) {
         auto found = nodeListeners_.find(node);
         if (found != nodeListeners_.end()) {
-            for (EventListener* l : found->second) l->setPaused(paused);
+            for (EventListener* l : found->second)
+                l->setPaused(paused);
         }
         for (EventListener* l : toAdd_) {
-            if (l->getAssociatedNode() == node) l->setPaused(paused);
+            if (l->getAssociatedNode() == node)
+                l->setPaused(paused);
         }
     }
 }
@@ -286,8 +296,9 @@ bool EventDispatcher::isReachable(const EventListener* listener) {
     return true;
 }
 
-std::vector<EventListener*> EventDispatcher::orderedListeners(
-    const EventListener::ListenerID& listenerID, const std::function<bool(const EventListener*)>& include) {
+std::vector<EventListener*>
+EventDispatcher::orderedListeners(const EventListener::ListenerID& listenerID,
+                                  const std::function<bool(const EventListener*)>& include) {
     auto found = listeners_.find(listenerID);
     if (found == listeners_.end()) {
         return {};
@@ -399,7 +410,8 @@ void EventDispatcher::dispatchTouchEvent(EventTouch* event) {
             });
         };
     }
-    const std::vector<EventListener*> ordered = orderedListeners(EventListenerTouchOneByOne::LISTENER_ID, holdsOneOfThem);
+    const std::vector<EventListener*> ordered =
+        orderedListeners(EventListenerTouchOneByOne::LISTENER_ID, holdsOneOfThem);
     const bool touchFinishes = event->getEventCode() == EventTouch::EventCode::ENDED ||
                                event->getEventCode() == EventTouch::EventCode::CANCELLED;
     // Each touch on its own: a second finger is a separate claim.
@@ -446,10 +458,17 @@ bool EventDispatcher::dispatchTouchToListener(EventListenerTouchOneByOne* listen
         isClaimed = true;
         EventListenerTouchOneByOne::ccTouchCallback handler;
         switch (event->getEventCode()) {
-        case EventTouch::EventCode::MOVED: handler = listener->onTouchMoved; break;
-        case EventTouch::EventCode::ENDED: handler = listener->onTouchEnded; break;
-        case EventTouch::EventCode::CANCELLED: handler = listener->onTouchCancelled; break;
-        case EventTouch::EventCode::BEGAN: break;
+        case EventTouch::EventCode::MOVED:
+            handler = listener->onTouchMoved;
+            break;
+        case EventTouch::EventCode::ENDED:
+            handler = listener->onTouchEnded;
+            break;
+        case EventTouch::EventCode::CANCELLED:
+            handler = listener->onTouchCancelled;
+            break;
+        case EventTouch::EventCode::BEGAN:
+            break;
         }
         if (handler) {
             handler(touch, event);
@@ -503,9 +522,9 @@ void EventDispatcher::cancelClaimsHiddenBy(EventListenerTouchOneByOne* swallower
     beginDispatch(); // handlers may add and remove listeners as in any dispatch
     const std::vector<Touch*> held = swallower->claimedTouches_;
     for (Touch* touch : held) {
-        const std::vector<EventListener*> ordered = orderedListeners(
-            EventListenerTouchOneByOne::LISTENER_ID,
-            [touch](const EventListener* l) { return holdsTouch(l, touch); });
+        const std::vector<EventListener*> ordered =
+            orderedListeners(EventListenerTouchOneByOne::LISTENER_ID,
+                             [touch](const EventListener* l) { return holdsTouch(l, touch); });
         auto self = std::find(ordered.begin(), ordered.end(), swallower);
         if (self == ordered.end()) {
             continue; // the claim was given up meanwhile

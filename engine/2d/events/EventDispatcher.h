@@ -92,8 +92,9 @@ private:
 
     // Listeners of `listenerID` in dispatch order; scene-graph listeners only
     // when `include` (if given) accepts them.
-    std::vector<EventListener*> orderedListeners(const EventListener::ListenerID& listenerID,
-                                                 const std::function<bool(const EventListener*)>& include = {});
+    std::vector<EventListener*>
+    orderedListeners(const EventListener::ListenerID& listenerID,
+                     const std::function<bool(const EventListener*)>& include = {});
     static bool isReachable(const EventListener* listener);
 
     void beginDispatch();

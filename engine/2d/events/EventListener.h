@@ -20,8 +20,17 @@ class Node;
 // nodes.
 class EventListener : public Ref {
 public:
-    enum class Type { UNKNOWN, TOUCH_ONE_BY_ONE, TOUCH_ALL_AT_ONCE, KEYBOARD, MOUSE, ACCELERATION, FOCUS,
-                      GAME_CONTROLLER, CUSTOM };
+    enum class Type {
+        UNKNOWN,
+        TOUCH_ONE_BY_ONE,
+        TOUCH_ALL_AT_ONCE,
+        KEYBOARD,
+        MOUSE,
+        ACCELERATION,
+        FOCUS,
+        GAME_CONTROLLER,
+        CUSTOM
+    };
     using ListenerID = std::string;
 
     ~EventListener() override;

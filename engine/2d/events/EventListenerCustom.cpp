@@ -21,7 +21,8 @@ EventListenerCustom* EventListenerCustom::create(const std::string& eventName,
     return nullptr;
 }
 
-bool EventListenerCustom::init(const ListenerID& listenerId, const std::function<void(EventCustom*)>& callback) {
+bool EventListenerCustom::init(const ListenerID& listenerId,
+                               const std::function<void(EventCustom*)>& callback) {
     onCustomEvent_ = callback;
     return EventListener::init(Type::CUSTOM, listenerId, [this](Event* event) {
         if (onCustomEvent_) {

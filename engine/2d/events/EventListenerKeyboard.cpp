@@ -32,7 +32,9 @@ bool EventListenerKeyboard::init() {
     });
 }
 
-bool EventListenerKeyboard::checkAvailable() { return true; }
+bool EventListenerKeyboard::checkAvailable() {
+    return true;
+}
 
 EventListenerKeyboard* EventListenerKeyboard::clone() {
     EventListenerKeyboard* copy = create();

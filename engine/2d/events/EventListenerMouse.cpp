@@ -27,11 +27,20 @@ bool EventListenerMouse::init() {
         auto* mouse = static_cast<EventMouse*>(event);
         const std::function<void(EventMouse*)>* handler = nullptr;
         switch (mouse->getMouseEventType()) {
-        case EventMouse::MouseEventType::MOUSE_DOWN: handler = &onMouseDown; break;
-        case EventMouse::MouseEventType::MOUSE_UP: handler = &onMouseUp; break;
-        case EventMouse::MouseEventType::MOUSE_MOVE: handler = &onMouseMove; break;
-        case EventMouse::MouseEventType::MOUSE_SCROLL: handler = &onMouseScroll; break;
-        case EventMouse::MouseEventType::MOUSE_NONE: break;
+        case EventMouse::MouseEventType::MOUSE_DOWN:
+            handler = &onMouseDown;
+            break;
+        case EventMouse::MouseEventType::MOUSE_UP:
+            handler = &onMouseUp;
+            break;
+        case EventMouse::MouseEventType::MOUSE_MOVE:
+            handler = &onMouseMove;
+            break;
+        case EventMouse::MouseEventType::MOUSE_SCROLL:
+            handler = &onMouseScroll;
+            break;
+        case EventMouse::MouseEventType::MOUSE_NONE:
+            break;
         }
         if (handler && *handler) {
             const std::function<void(EventMouse*)> call = *handler; // may be replaced inside

@@ -44,7 +44,8 @@ void SceneGraphOrder::sortTopFirst(std::vector<EventListener*>& sceneGraph) {
     }
 }
 
-std::unordered_map<const Node*, int> SceneGraphOrder::drawingOrderOf(const std::vector<EventListener*>& sceneGraph) {
+std::unordered_map<const Node*, int>
+SceneGraphOrder::drawingOrderOf(const std::vector<EventListener*>& sceneGraph) {
     std::unordered_map<const Node*, int> order; // -1 until the node is reached
     std::vector<Node*> roots;
     for (const EventListener* l : sceneGraph) {
