@@ -3,6 +3,7 @@
 #include "catalogue/DeviceManager.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/cards/InputCardSprite.h"
+#include "editor/field/PlacingScroller.h"
 #include "editor/field/TrashCan.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/LabelAtlas.h"
@@ -52,6 +53,8 @@ CardSprite* makeCardSprite(int cardSet, int cardIndex) {
 }
 
 } // namespace
+
+FieldBoard::~FieldBoard() = default;
 
 std::unique_ptr<FieldBoard> FieldBoard::create(FieldScrollView* view, TrashCan* trash) {
     std::unique_ptr<FieldBoard> board(new FieldBoard(view, trash));
@@ -226,6 +229,50 @@ void FieldBoard::moveCardBy(int cardId, Vec2 offset) {
     }
     model_->setCardPosition(cardId, model_->keptOnField(card->position + offset, card->size));
     node->setPosition(model_->findCard(cardId)->position);
+}
+
+CardSprite* FieldBoard::startPlacing(int cardSet, int cardIndex, Vec2 screenPoint, std::uint8_t opacity) {
+    if (placingId_ != pavlune::FieldModel::kNoCard) {
+        return nullptr;
+    }
+    CardSprite* placed = addCard(cardSet, cardIndex, viewport().toContent(screenPoint), opacity);
+    if (!placed) {
+        return nullptr;
+    }
+    placingId_ = placed->modelId;
+    model_->setDragGroup({placingId_});
+    raiseCards();
+    if (placingScroller_) {
+        placingScroller_->followPlacingCard(placed);
+    }
+    return placed;
+}
+
+void FieldBoard::movePlacing(Vec2 screenDelta) {
+    if (CardSprite* placed = placingCard()) {
+        moveCards(placed, screenDelta / viewport().zoom());
+    }
+}
+
+void FieldBoard::finishPlacing(bool keep) {
+    if (placingId_ == pavlune::FieldModel::kNoCard) {
+        return;
+    }
+    if (CardSprite* placed = placingCard()) {
+        placed->setOpacity(255);
+        if (!keep) {
+            removeCard(placed);
+        }
+    }
+    placingId_ = pavlune::FieldModel::kNoCard;
+    model_->endDrag();
+    if (placingScroller_) {
+        placingScroller_->followPlacingCard(nullptr);
+    }
+}
+
+CardSprite* FieldBoard::placingCard() const {
+    return placingId_ == pavlune::FieldModel::kNoCard ? nullptr : nodeFor(placingId_);
 }
 
 void FieldBoard::settleLooseCards() {
