@@ -19,6 +19,7 @@
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
 #include "engine/2d/events/Touch.h"
 #include "field/FieldGeometry.h"
+#include "field/FieldRowEditor.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
 #include "widgets/HitTest.h"
@@ -276,7 +277,7 @@ CardSprite* FieldBoard::placingCard() const {
 }
 
 void FieldBoard::settleLooseCards() {
-    for (const int id : model_->settleLooseCards()) {
+    for (const int id : pavlune::FieldRowEditor(*model_).settleLooseCards()) {
         if (CardSprite* node = nodeFor(id)) {
             node->setPosition(model_->findCard(id)->position);
         }
@@ -320,11 +321,11 @@ void FieldBoard::animateIntoTrash(CardSprite* node) {
 }
 
 void FieldBoard::insertRow(int row) {
-    applyRowEdit(model_->insertRow(row));
+    applyRowEdit(pavlune::FieldRowEditor(*model_).insertRow(row));
 }
 
 void FieldBoard::deleteRow(int row) {
-    applyRowEdit(model_->deleteRow(row));
+    applyRowEdit(pavlune::FieldRowEditor(*model_).deleteRow(row));
 }
 
 void FieldBoard::applyRowEdit(const pavlune::RowEdit& edit) {

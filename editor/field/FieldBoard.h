@@ -7,6 +7,7 @@
 #include "field/FieldModel.h"
 #include "field/FieldViewport.h"
 #include "field/ProgramDocument.h"
+#include "field/RowEdit.h"
 #include "program/FieldRows.h"
 
 #include <cstdint>
