@@ -181,9 +181,9 @@ void CardGestures::endPress() {
     serial_ = (serial_ + 1) % kSerialCount;
 }
 
-void CardGestures::runAfter(float delay, std::function<void()> action) {
-    host_->runAction(engine::Sequence::create(engine::DelayTime::create(delay),
-                                              engine::CallFunc::create(std::move(action))));
+void CardGestures::runAfter(float delay, const std::function<void()>& action) {
+    host_->runAction(
+        engine::Sequence::create(engine::DelayTime::create(delay), engine::CallFunc::create(action)));
 }
 
 void CardGestures::startAutoScroll(CardSprite* card) {

@@ -102,7 +102,7 @@ private:
     void liftBlock(int serial);
     // Whether a delayed lift captured at `serial` still belongs to the press.
     bool liftStillDue(int serial) const;
-    void runAfter(float delay, std::function<void()> action);
+    void runAfter(float delay, const std::function<void()>& action);
     void putDown(const engine::Vec2& location);
     void putBack();
     void endPress();

@@ -131,7 +131,7 @@ void DialectChooser::requestClose() {
     }
 }
 
-void DialectChooser::fadeAway(std::function<void()> then) {
+void DialectChooser::fadeAway(const std::function<void()>& then) {
     if (closing_) {
         return;
     }
@@ -143,8 +143,7 @@ void DialectChooser::fadeAway(std::function<void()> then) {
             dispatcher->removeEventListenersForTarget(option);
         }
     }
-    runAction(engine::Sequence::create(engine::FadeOut::create(kFadeDuration),
-                                       engine::CallFunc::create(std::move(then)),
+    runAction(engine::Sequence::create(engine::FadeOut::create(kFadeDuration), engine::CallFunc::create(then),
                                        engine::RemoveSelf::create()));
 }
 

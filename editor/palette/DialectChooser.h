@@ -32,7 +32,7 @@ public:
     static DialectChooser* create(engine::Vec2 togglePosition);
 
     // Fades out and removes itself, then runs `then`. Takes no more touches.
-    void fadeAway(std::function<void()> then);
+    void fadeAway(const std::function<void()>& then);
 
     // Null while the picture is missing.
     engine::Sprite* option(int dialect) const;
