@@ -1,6 +1,7 @@
 #include "editor/EditorKeyBindings.h"
 
 #include "editor/EditorKeys.h"
+#include "editor/EditorPopups.h"
 #include "editor/FieldScene.h"
 #include "editor/cards/NumberEditor.h"
 #include "editor/controls/RunControls.h"
@@ -10,9 +11,62 @@
 #include "editor/palette/DialectChooser.h"
 #include "editor/palette/DialectToggle.h"
 #include "editor/panel/ProgramPanel.h"
+#include "widgets/AlertView.h"
 
-std::unique_ptr<EditorKeys> EditorKeyBindings::bind(FieldScene* scene, UndoRedoControls* undoRedo) {
-    auto keys = std::make_unique<EditorKeys>(scene, scene->getFieldView());
+void EditorKeyBindings::listPopups(FieldScene* scene, EditorPopups& popups) {
+    // An alert box comes over everything else, so Escape answers it first
+    // (as a tap beside its window).
+    popups.add({"alert", [scene] { return AlertView::shownIn(scene) != nullptr; },
+                [scene] { return AlertView::shownIn(scene)->dismiss(); }});
+    popups.add({"program panel",
+                [scene] { return scene->getProgramPanel() && scene->getProgramPanel()->isOpen(); },
+                [scene] { return scene->getProgramPanel()->closeIfOpen(); }});
+    popups.add({"port list",
+                [scene] { return scene->getBoardLink() && scene->getBoardLink()->getPortList(); },
+                [scene] {
+                    scene->getBoardLink()->closePortList();
+                    return true;
+                }});
+    // Still open while it fades away after a choice; Escape has nothing to do then.
+    popups.add({"dialect chooser",
+                [scene] { return scene->getDialectToggle() && scene->getDialectToggle()->getChooser(); },
+                [scene] {
+                    DialectToggle* toggle = scene->getDialectToggle();
+                    if (toggle->getChooser()->isClosing()) {
+                        return false;
+                    }
+                    toggle->closeDialectChooser();
+                    return true;
+                }});
+    // Its box holds the keys itself while it types; listed for the moments it does not.
+    popups.add({"number editor", [scene] { return scene->getNumberEditor() != nullptr; },
+                [scene] {
+                    NumberEditor* editor = scene->getNumberEditor();
+                    if (editor->isClosing()) {
+                        return false;
+                    }
+                    editor->cancel();
+                    return true;
+                }});
+    // The sending overlay's stop button; its finished panel is left to a tap.
+    popups.add({"sending overlay",
+                [scene] { return scene->getBoardLink() && scene->getBoardLink()->getSendingOverlay(); },
+                [scene] {
+                    SendingOverlay* sending = scene->getBoardLink()->getSendingOverlay();
+                    if (sending->isPanel() || !sending->onStop) {
+                        return false;
+                    }
+                    sending->onStop();
+                    return true;
+                }});
+    popups.add({"loading overlay",
+                [scene] { return scene->getBoardLink() && scene->getBoardLink()->getLoadingOverlay(); },
+                nullptr});
+}
+
+std::unique_ptr<EditorKeys> EditorKeyBindings::bind(FieldScene* scene, UndoRedoControls* undoRedo,
+                                                    EditorPopups& popups) {
+    auto keys = std::make_unique<EditorKeys>(scene, scene->getFieldView(), popups);
     keys->onPlay = [scene] {
         RunControls* controls = scene->getRunControls();
         if (controls && controls->onPlay) {
@@ -21,49 +75,5 @@ std::unique_ptr<EditorKeys> EditorKeyBindings::bind(FieldScene* scene, UndoRedoC
     };
     keys->onUndo = [undoRedo] { undoRedo->undo(); };
     keys->onRedo = [undoRedo] { undoRedo->redo(); };
-    // Nothing may change behind a popup or an overlay, nor a second send start
-    // behind the sending one. The number editor's box holds the keys itself
-    // while it types; it is named for the moments it does not.
-    keys->isModalOpen = [scene] { return scene->isModalOpen(); };
-
-    keys->addCloser([scene] {
-        ProgramPanel* panel = scene->getProgramPanel();
-        return panel && panel->closeIfOpen();
-    });
-    keys->addCloser([scene] {
-        BoardLink* link = scene->getBoardLink();
-        if (!link || !link->getPortList()) {
-            return false;
-        }
-        link->closePortList();
-        return true;
-    });
-    keys->addCloser([scene] {
-        DialectToggle* toggle = scene->getDialectToggle();
-        DialectChooser* chooser = toggle ? toggle->getChooser() : nullptr;
-        if (!chooser || chooser->isClosing()) {
-            return false;
-        }
-        toggle->closeDialectChooser();
-        return true;
-    });
-    keys->addCloser([scene] {
-        NumberEditor* editor = scene->getNumberEditor();
-        if (!editor || editor->isClosing()) {
-            return false;
-        }
-        editor->cancel();
-        return true;
-    });
-    // The sending overlay's stop button; its finished panel is left to a tap.
-    keys->addCloser([scene] {
-        BoardLink* link = scene->getBoardLink();
-        SendingOverlay* sending = link ? link->getSendingOverlay() : nullptr;
-        if (!sending || sending->isPanel() || !sending->onStop) {
-            return false;
-        }
-        sending->onStop();
-        return true;
-    });
     return keys;
 }

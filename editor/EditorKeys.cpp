@@ -1,5 +1,6 @@
 #include "editor/EditorKeys.h"
 
+#include "editor/EditorPopups.h"
 #include "engine/2d/Node.h"
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventKeyboard.h"
@@ -7,7 +8,6 @@
 #include "widgets/FieldScrollView.h"
 
 #include <algorithm>
-#include <utility>
 
 using engine::EventKeyboard;
 using engine::Vec2;
@@ -23,7 +23,8 @@ void callIfSet(const std::function<void()>& hook) {
 
 } // namespace
 
-EditorKeys::EditorKeys(engine::Node* owner, FieldScrollView* field) : owner_(owner), field_(field) {
+EditorKeys::EditorKeys(engine::Node* owner, FieldScrollView* field, EditorPopups& popups)
+    : owner_(owner), field_(field), popups_(popups) {
     listener_ = engine::EventListenerKeyboard::create();
     listener_->retain();
     listener_->onKeyPressed = [this](EventKeyboard* key) { keyPressed(*key); };
@@ -35,15 +36,11 @@ EditorKeys::~EditorKeys() {
     listener_->release();
 }
 
-void EditorKeys::addCloser(std::function<bool()> closer) {
-    closers_.push_back(std::move(closer));
-}
-
 bool EditorKeys::keyPressed(const EventKeyboard& key) {
     const KeyCode code = key.getKeyCode();
     const bool ctrl = key.ctrl();
     const float page = field_->viewSize.height * kPageFraction;
-    if (code != KeyCode::KEY_ESCAPE && isModalOpen && isModalOpen()) {
+    if (code != KeyCode::KEY_ESCAPE && popups_.isAnyOpen()) {
         return false;
     }
     // Held keys repeat only where repeating makes sense: scrolling, zoom, undo.
@@ -53,7 +50,7 @@ bool EditorKeys::keyPressed(const EventKeyboard& key) {
     }
     switch (code) {
     case KeyCode::KEY_ESCAPE:
-        return closeOne();
+        return popups_.closeOne();
     case KeyCode::KEY_F5:
         callIfSet(onPlay);
         return true;
@@ -120,13 +117,6 @@ bool EditorKeys::keyPressed(const EventKeyboard& key) {
     default:
         return false;
     }
-}
-
-bool EditorKeys::closeOne() {
-    // Copied: a closer may add to the list while it closes.
-    const std::vector<std::function<bool()>> closers = closers_;
-    return std::any_of(closers.begin(), closers.end(),
-                       [](const std::function<bool()>& close) { return close && close(); });
 }
 
 void EditorKeys::zoomTo(float zoom) {

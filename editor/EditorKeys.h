@@ -3,7 +3,6 @@
 #include "engine/base/Geometry.h"
 
 #include <functional>
-#include <vector>
 
 namespace engine {
 class EventKeyboard;
@@ -11,14 +10,16 @@ class EventListenerKeyboard;
 class Node;
 } // namespace engine
 
+class EditorPopups;
 class FieldScrollView;
 
 // The editor's keyboard: Ctrl+Enter or F5 plays, Ctrl+Z undoes, Ctrl+Shift+Z
 // and Ctrl+Y redo, Escape closes one thing, Ctrl+= (or Ctrl+;) / Ctrl+- / Ctrl+0 zoom
 // the field in, out and back to 1.0 about the view's centre, and the arrow
 // keys and Page Up / Page Down scroll the field. Keys reach it only while no
-// text box (the number editor) has them, and while a popup or an overlay is
-// open only Escape acts: nothing may change behind it.
+// text box (the number editor) has them, and while one of the editor's popups
+// or overlays is open only Escape acts (it closes one): nothing may change
+// behind it.
 class EditorKeys {
 public:
     // Field units per arrow key press, zoom per Ctrl+= / Ctrl+-, and the part
@@ -27,8 +28,9 @@ public:
     static constexpr float kZoomStep = 0.1f;
     static constexpr float kPageFraction = 0.8f;
 
-    // Listens on `owner` (keys act while it is in the running scene).
-    EditorKeys(engine::Node* owner, FieldScrollView* field);
+    // Listens on `owner` (keys act while it is in the running scene);
+    // `popups` (not owned) are what Escape closes.
+    EditorKeys(engine::Node* owner, FieldScrollView* field, EditorPopups& popups);
     ~EditorKeys();
     EditorKeys(const EditorKeys&) = delete;
     EditorKeys& operator=(const EditorKeys&) = delete;
@@ -36,24 +38,16 @@ public:
     std::function<void()> onPlay;
     std::function<void()> onUndo;
     std::function<void()> onRedo;
-    // Whether a popup or an overlay is open; every key but Escape then means nothing.
-    std::function<bool()> isModalOpen;
-
-    // Escape asks the closers in the order they were added; the first that
-    // closes something (returns true) ends the press.
-    void addCloser(std::function<bool()> closer);
-
     // Acts on a pressed key; false when the key means nothing here.
     bool keyPressed(const engine::EventKeyboard& key);
 
 private:
-    bool closeOne();
     void zoomTo(float zoom);
     // By `delta` field units, clamped to the field.
     void scrollBy(engine::Vec2 delta);
 
     engine::Node* owner_;
     FieldScrollView* field_;
+    EditorPopups& popups_;
     engine::EventListenerKeyboard* listener_ = nullptr;
-    std::vector<std::function<bool()>> closers_;
 };

@@ -4,6 +4,7 @@
 #include "device/PavluneCardSerialManager.h"
 #include "editor/EditorKeyBindings.h"
 #include "editor/EditorKeys.h"
+#include "editor/EditorPopups.h"
 #include "editor/FieldThumbnail.h"
 #include "editor/cards/InputCardSprite.h"
 #include "editor/cards/NumberEditor.h"
@@ -89,6 +90,9 @@ bool FieldScene::init(SaveData* data) {
     if (!record || !paletteLayer) {
         return false;
     }
+    // Asked lazily: the rooms that hold the popups are built below.
+    popups = std::make_unique<EditorPopups>();
+    EditorKeyBindings::listPopups(this, *popups);
     SaveDataManager::getInstance()->setWriteOutcomeHandler(
         [this](bool written) { reportSaveOutcome(written); });
     const Size visible = engine::Director::getInstance()->getVisibleSize();
@@ -139,16 +143,6 @@ bool FieldScene::init(SaveData* data) {
         palette->updateUseCount(cardSet, cardIndex);
     };
     palette->getDrag().onCardPlaced = [this] { saveField(); };
-    // A card on its way from the palette scrolls the field at its edges as a
-    // dragged field card does.
-    palette->getDrag().startEdgeScroll = [this](CardSprite* card) {
-        gestures->setPlacingCard(card);
-        gestures->startAutoScroll(card);
-    };
-    palette->getDrag().stopEdgeScroll = [this] {
-        gestures->stopAutoScroll();
-        gestures->setPlacingCard(nullptr);
-    };
     onPaletteWheel = [this](float scrollY) { palette->scrollByWheel(scrollY); };
     addChild(dialectToggle);
     dialectToggle->setStopButton(runControls->getStopButton());
@@ -180,12 +174,12 @@ bool FieldScene::init(SaveData* data) {
     undoRedo = std::make_unique<UndoRedoControls>(UndoRedoHooks{
         [this] { return board->save(); },
         [this](const engine::ValueVector& program) { board->reload(program); }, [this] { saveField(); },
-        [this] { return numberEditor || gestures->getPressedCard() || palette->getDrag().isActive(); }});
+        [this] { return isModalOpen() || gestures->getPressedCard() || palette->getDrag().isActive(); }});
     if (!undoRedo->build(this, runControls->getBackButton())) {
         return false;
     }
     undoRedo->start();
-    keys = EditorKeyBindings::bind(this, undoRedo.get());
+    keys = EditorKeyBindings::bind(this, undoRedo.get(), *popups);
     return true;
 }
 
@@ -272,10 +266,7 @@ bool FieldScene::buildField() {
 }
 
 bool FieldScene::isModalOpen() const {
-    const BoardLink* link = boardLink.get();
-    return (link && (link->getPortList() || link->getLoadingOverlay() || link->getSendingOverlay())) ||
-           (dialectToggle && dialectToggle->getChooser()) || numberEditor ||
-           (programPanel && programPanel->isOpen());
+    return popups && popups->isAnyOpen();
 }
 
 bool FieldScene::playIfNumbersFit() {

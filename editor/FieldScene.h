@@ -18,6 +18,7 @@ class CardGestures;
 class CardPalette;
 class DialectToggle;
 class EditorKeys;
+class EditorPopups;
 class FieldBoard;
 class FieldScrollView;
 class InputCardSprite;
@@ -57,6 +58,7 @@ public:
     ProgramPanel* getProgramPanel() const { return programPanel.get(); }
     UndoRedoControls* getUndoRedo() const { return undoRedo.get(); }
     EditorKeys* getKeys() const { return keys.get(); }
+    EditorPopups* getPopups() const { return popups.get(); }
 
     // Writes the field to the program file; the first save of a new program
     // also lists it and draws its picture. A failed save is reported once,
@@ -69,8 +71,9 @@ public:
     // Draws the program's picture for the list and writes it; `done` runs on
     // the main thread once it is written (or could not be).
     void captureThumbnail(std::function<void()> done);
-    // Whether a popup or an overlay is open: nothing beneath it answers (keys,
-    // the wheel, the middle button, the dialect toggle).
+    // Whether one of the editor's popups or overlays (EditorKeyBindings lists
+    // them) is open: nothing beneath it answers (keys, the wheel, the middle
+    // button, the dialect toggle, undo).
     bool isModalOpen() const;
     // Play, unless a card on a row holds a number it refuses; then it says
     // which row and sends nothing. True when it started the program.
@@ -138,6 +141,7 @@ private:
     std::unique_ptr<BoardLink> boardLink;
     std::unique_ptr<ProgramPanel> programPanel;
     std::unique_ptr<UndoRedoControls> undoRedo;
+    std::unique_ptr<EditorPopups> popups;
     std::unique_ptr<EditorKeys> keys;
     bool leaving = false;
     bool saveFailureShown = false;

@@ -5,31 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <utility>
 
 namespace pavlune {
-
-namespace {
-
-// Whether two connector directions face each other: the signed angle between
-// them, in whole degrees, is 180. A connector without a direction faces
-// nothing.
-bool facesOpposite(engine::Vec2 a, engine::Vec2 b) {
-    const double lengths = static_cast<double>(a.length()) * b.length();
-    if (lengths == 0) {
-        return false;
-    }
-    const double dot = (static_cast<double>(a.x) * b.x + static_cast<double>(a.y) * b.y) / lengths;
-    const double cross = (static_cast<double>(a.x) * b.y - static_cast<double>(a.y) * b.x) / lengths;
-    double degrees = std::round(std::acos(std::clamp(dot, -1.0, 1.0)) * 180.0 / std::numbers::pi);
-    if (std::round(cross) < 0) {
-        degrees = -degrees;
-    }
-    return degrees == 180.0;
-}
-
-} // namespace
 
 FieldModel::FieldModel(const FieldGeometry& geometry, const CatalogueView& catalogue)
     : contentSize_(geometry.contentSize()) {
@@ -449,7 +427,7 @@ std::optional<FieldModel::SnapPair> FieldModel::findSnap(const PlacedCard& place
                 }
                 // A pair that cannot face each other never snaps, so it must
                 // not hide a farther pair that can.
-                if (!facesOpposite(cardConnector.direction(), slotConnector.direction())) {
+                if (!cardConnector.facesOpposite(slotConnector)) {
                     continue;
                 }
                 const float distance = slot.connectorPoint(sc).distance(point);
@@ -559,52 +537,6 @@ int FieldModel::rowUnder(int cardId, float tolerance) const {
     return kNoRow;
 }
 
-bool FieldModel::coversRowCard(const PlacedCard& loose) const {
-    const engine::Rect area(loose.position.x - loose.size.width / 2, loose.position.y - loose.size.height / 2,
-                            loose.size.width, loose.size.height);
-    for (int row = 0; row < static_cast<int>(slots_.size()); ++row) {
-        const PlacedCard* onRow = findCard(cardOnRow(row));
-        if (!onRow) {
-            continue;
-        }
-        const engine::Rect rowArea(onRow->position.x - onRow->size.width / 2,
-                                   onRow->position.y - onRow->size.height / 2, onRow->size.width,
-                                   onRow->size.height);
-        // Touching edges do not hide anything.
-        if (area.getMinX() < rowArea.getMaxX() && rowArea.getMinX() < area.getMaxX() &&
-            area.getMinY() < rowArea.getMaxY() && rowArea.getMinY() < area.getMaxY()) {
-            return true;
-        }
-    }
-    return false;
-}
-
-float FieldModel::besideColumnX(const PlacedCard& loose) const {
-    // Right of the slots and of every card on them, with a clear gap.
-    float right = 0;
-    for (int row = 0; row < static_cast<int>(slots_.size()); ++row) {
-        const RowSlot& slot = slots_[static_cast<std::size_t>(row)];
-        right = std::max(right, slot.position.x + slot.size.width / 2);
-        if (const PlacedCard* onRow = findCard(cardOnRow(row))) {
-            right = std::max(right, onRow->position.x + onRow->size.width / 2);
-        }
-    }
-    return right + kBesideColumnGap + loose.size.width / 2;
-}
-
-std::vector<int> FieldModel::settleLooseCards() {
-    std::vector<int> moved;
-    for (PlacedCard& placed : cards_) {
-        if (placed.connectors[0].isAttached() || placed.connectors[1].isAttached() ||
-            !coversRowCard(placed)) {
-            continue;
-        }
-        placed.position.x = besideColumnX(placed);
-        moved.push_back(placed.id);
-    }
-    return moved;
-}
-
 engine::Vec2 FieldModel::keptOnField(engine::Vec2 centre, engine::Size size) const {
     const auto within = [](float value, float low, float high) {
         // NaN and infinities have no place on the field: the nearest edge.
@@ -615,59 +547,6 @@ engine::Vec2 FieldModel::keptOnField(engine::Vec2 centre, engine::Size size) con
     };
     return {within(centre.x, kDragLeftEdge + size.width / 2, contentSize_.width - size.width / 2),
             within(centre.y, size.height / 2, contentSize_.height - size.height / 2)};
-}
-
-engine::Vec2 FieldModel::moveToRow(PlacedCard& placed, int row) {
-    placed.position += slots_[static_cast<std::size_t>(row)].connectorPoint(0) - placed.connectorPoint(0);
-    detachConnector(placed.id, 0);
-    detachConnector(placed.id, 1);
-    placed.connectors[0].attached = row;
-    slots_[static_cast<std::size_t>(row)].connectors[0].attached = placed.id;
-    return placed.position;
-}
-
-RowEdit FieldModel::insertRow(int row) {
-    RowEdit edit;
-    const int last = static_cast<int>(slots_.size()) - 1;
-    if (row < 0 || row > last) {
-        return edit;
-    }
-    for (int k = last; k >= row; --k) {
-        const int onRow = cardOnRow(k);
-        if (onRow == kNoCard) {
-            continue;
-        }
-        if (k == last) {
-            removeCard(onRow);
-            edit.removed.push_back(onRow);
-        } else {
-            edit.moved.push_back({onRow, moveToRow(*card(onRow), k + 1)});
-        }
-    }
-    relinkRowCards();
-    return edit;
-}
-
-RowEdit FieldModel::deleteRow(int row) {
-    RowEdit edit;
-    const int last = static_cast<int>(slots_.size()) - 1;
-    if (row < 0 || row > last) {
-        return edit;
-    }
-    for (int k = row; k <= last; ++k) {
-        const int onRow = cardOnRow(k);
-        if (onRow == kNoCard) {
-            continue;
-        }
-        if (k == row) {
-            removeCard(onRow);
-            edit.removed.push_back(onRow);
-        } else {
-            edit.moved.push_back({onRow, moveToRow(*card(onRow), k - 1)});
-        }
-    }
-    relinkRowCards();
-    return edit;
 }
 
 void FieldModel::relinkRowCards() {

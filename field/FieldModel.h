@@ -5,7 +5,6 @@
 #include "engine/base/ScreenLayout.h"
 #include "field/FieldViewport.h"
 #include "field/PlacedCard.h"
-#include "field/RowEdit.h"
 #include "field/RowSlot.h"
 #include "program/FieldRows.h"
 
@@ -39,8 +38,6 @@ public:
     // and a margin inside the design width.
     static constexpr float kDragLeftEdge = design::kPaletteWidth;
     static constexpr float kDragRightEdge = design::kWidth - design::kDragRightMargin;
-    // Space between the column of rows and a loose card slid beside it.
-    static constexpr float kBesideColumnGap = 20;
 
     // `catalogue` gives the number of cards in each set (the same in every
     // dialect); it is not kept.
@@ -110,17 +107,14 @@ public:
     // the card's connector 0 (taken or not), or kNoRow.
     int rowUnder(int cardId, float tolerance) const;
 
-    // Loose cards never cover a card on a row: each loose card that overlaps
-    // one slides right, beside the column of rows, clearly apart from the
-    // program. Returns the ids of the cards it moved.
-    std::vector<int> settleLooseCards();
-    // Where a loose card's centre goes when it slides beside the column.
-    float besideColumnX(const PlacedCard& card) const;
     // The centre moved so that the whole card lies on the field right of the
     // palette, where it can be seen and grabbed.
     engine::Vec2 keptOnField(engine::Vec2 centre, engine::Size size) const;
     // Frees one of a card's connectors and the slot connector joined to it.
     void detachConnector(int cardId, int connector);
+    // Row cards' links follow from the rows: up and down to the neighbouring
+    // rows' cards, nothing sideways (after cards changed rows).
+    void relinkRowCards();
 
     // The row slot the dragged card was last snapped to, or kNoRow.
     int snapTarget() const { return snapTarget_; }
@@ -134,13 +128,6 @@ public:
     // A cancelled drag first puts the group back where it was lifted.
     void cancelDrag();
     void endDrag();
-
-    // Moves every card from `row` on one row down; the last row's card goes
-    // into the trash.
-    RowEdit insertRow(int row);
-    // Removes the row's card into the trash and moves every card below it one
-    // row up.
-    RowEdit deleteRow(int row);
 
     // One row per field row, each with one slot: the card snapped there, or
     // nothing.
@@ -180,13 +167,7 @@ private:
     void attach(PlacedCard& card, const SnapPair& pair);
     void unlink(PlacedCard& card);
     void visitBlock(int cardId);
-    // Moves a snapped card onto another row's slot; returns its new position.
-    engine::Vec2 moveToRow(PlacedCard& card, int row);
     void rememberLift();
-    bool coversRowCard(const PlacedCard& card) const;
-    // Row cards' links follow from the rows: up and down to the neighbouring
-    // rows' cards, nothing sideways.
-    void relinkRowCards();
 
     engine::Size contentSize_;
     std::vector<RowSlot> slots_;

@@ -1,6 +1,7 @@
 #include "field/ProgramDocument.h"
 
 #include "field/FieldModel.h"
+#include "field/FieldRowEditor.h"
 
 #include <algorithm>
 #include <climits>
@@ -145,7 +146,7 @@ std::vector<int> ProgramDocument::load(const engine::ValueVector& elements, Fiel
             model.clearSnapTarget();
         }
     }
-    model.settleLooseCards();
+    FieldRowEditor(model).settleLooseCards();
     return ids;
 }
 

@@ -94,11 +94,38 @@ void AlertView::informOnly() {
 }
 
 void AlertView::close() {
+    if (closing_) {
+        return;
+    }
+    closing_ = true;
     onOk = nullptr;
     onOutside = nullptr;
     onCancel = nullptr;
     runAction(
         engine::Sequence::create(engine::FadeOut::create(kFadeDuration), engine::RemoveSelf::create(true)));
+}
+
+bool AlertView::dismiss() {
+    if (closing_ || !onOutside) {
+        return false;
+    }
+    invoke(onOutside);
+    return true;
+}
+
+AlertView* AlertView::shownIn(const engine::Node* parent) {
+    AlertView* top = nullptr;
+    if (!parent) {
+        return nullptr;
+    }
+    // Drawn last on equal z: the later child.
+    for (engine::Node* child : parent->getChildren()) {
+        auto* box = dynamic_cast<AlertView*>(child);
+        if (box && !box->closing_ && (!top || box->getLocalZOrder() >= top->getLocalZOrder())) {
+            top = box;
+        }
+    }
+    return top;
 }
 
 void AlertView::invoke(const Callback& callback) {

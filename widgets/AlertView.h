@@ -37,6 +37,12 @@ public:
     // Drops the callbacks at once (so taps during the fade do nothing), then
     // fades the box out and removes it from the scene.
     void close();
+    bool isClosing() const { return closing_; }
+
+    // Escape: what a tap beside the window does. False when that is nothing.
+    bool dismiss();
+    // The box on top among `parent`'s children that is not closing, or null.
+    static AlertView* shownIn(const engine::Node* parent);
 
     // Each receives this box; empty after init.
     Callback onOk;
@@ -50,6 +56,7 @@ protected:
 
 private:
     engine::Node* cancel_ = nullptr; // a child while shown
+    bool closing_ = false;
 
     // Calls a copy, so that a callback that closes the box (and so empties
     // itself) is not destroyed while it runs.

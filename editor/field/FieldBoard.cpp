@@ -3,6 +3,7 @@
 #include "catalogue/DeviceManager.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/cards/InputCardSprite.h"
+#include "editor/field/PlacingScroller.h"
 #include "editor/field/TrashCan.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/LabelAtlas.h"
@@ -18,6 +19,7 @@
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
 #include "engine/2d/events/Touch.h"
 #include "field/FieldGeometry.h"
+#include "field/FieldRowEditor.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
 #include "widgets/HitTest.h"
@@ -52,6 +54,8 @@ CardSprite* makeCardSprite(int cardSet, int cardIndex) {
 }
 
 } // namespace
+
+FieldBoard::~FieldBoard() = default;
 
 std::unique_ptr<FieldBoard> FieldBoard::create(FieldScrollView* view, TrashCan* trash) {
     std::unique_ptr<FieldBoard> board(new FieldBoard(view, trash));
@@ -228,8 +232,52 @@ void FieldBoard::moveCardBy(int cardId, Vec2 offset) {
     node->setPosition(model_->findCard(cardId)->position);
 }
 
+CardSprite* FieldBoard::startPlacing(int cardSet, int cardIndex, Vec2 screenPoint, std::uint8_t opacity) {
+    if (placingId_ != pavlune::FieldModel::kNoCard) {
+        return nullptr;
+    }
+    CardSprite* placed = addCard(cardSet, cardIndex, viewport().toContent(screenPoint), opacity);
+    if (!placed) {
+        return nullptr;
+    }
+    placingId_ = placed->modelId;
+    model_->setDragGroup({placingId_});
+    raiseCards();
+    if (placingScroller_) {
+        placingScroller_->followPlacingCard(placed);
+    }
+    return placed;
+}
+
+void FieldBoard::movePlacing(Vec2 screenDelta) {
+    if (CardSprite* placed = placingCard()) {
+        moveCards(placed, screenDelta / viewport().zoom());
+    }
+}
+
+void FieldBoard::finishPlacing(bool keep) {
+    if (placingId_ == pavlune::FieldModel::kNoCard) {
+        return;
+    }
+    if (CardSprite* placed = placingCard()) {
+        placed->setOpacity(255);
+        if (!keep) {
+            removeCard(placed);
+        }
+    }
+    placingId_ = pavlune::FieldModel::kNoCard;
+    model_->endDrag();
+    if (placingScroller_) {
+        placingScroller_->followPlacingCard(nullptr);
+    }
+}
+
+CardSprite* FieldBoard::placingCard() const {
+    return placingId_ == pavlune::FieldModel::kNoCard ? nullptr : nodeFor(placingId_);
+}
+
 void FieldBoard::settleLooseCards() {
-    for (const int id : model_->settleLooseCards()) {
+    for (const int id : pavlune::FieldRowEditor(*model_).settleLooseCards()) {
         if (CardSprite* node = nodeFor(id)) {
             node->setPosition(model_->findCard(id)->position);
         }
@@ -273,11 +321,11 @@ void FieldBoard::animateIntoTrash(CardSprite* node) {
 }
 
 void FieldBoard::insertRow(int row) {
-    applyRowEdit(model_->insertRow(row));
+    applyRowEdit(pavlune::FieldRowEditor(*model_).insertRow(row));
 }
 
 void FieldBoard::deleteRow(int row) {
-    applyRowEdit(model_->deleteRow(row));
+    applyRowEdit(pavlune::FieldRowEditor(*model_).deleteRow(row));
 }
 
 void FieldBoard::applyRowEdit(const pavlune::RowEdit& edit) {

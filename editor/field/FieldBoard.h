@@ -1,11 +1,13 @@
 #pragma once
 
+#include "editor/field/CardPlacing.h"
 #include "engine/base/Geometry.h"
 #include "engine/base/RefPtr.h"
 #include "engine/base/Value.h"
 #include "field/FieldModel.h"
 #include "field/FieldViewport.h"
 #include "field/ProgramDocument.h"
+#include "field/RowEdit.h"
 #include "program/FieldRows.h"
 
 #include <cstdint>
@@ -22,13 +24,15 @@ class Touch;
 
 class CardSprite;
 class FieldScrollView;
+class PlacingScroller;
 class TrashCan;
 
 // The field as the user sees it: the 40 numbered rows on the field view's
 // content, and one card node per card of the field model, which it mirrors.
 // Every edit goes to the model first; the nodes then take the model's
-// positions, z-orders and slot colours.
-class FieldBoard {
+// positions, z-orders and slot colours. A card dragged in from the palette
+// is placed through CardPlacing.
+class FieldBoard : public CardPlacing {
 public:
     static constexpr const char* kPlateImage = "res/r_field_no.png";
     static constexpr const char* kSlotImage = "res/r_field.png";
@@ -43,6 +47,9 @@ public:
     // Builds the rows on `view`'s content (sized and scrolled to its top
     // here). `trash` receives removed cards. Null when a picture is missing.
     static std::unique_ptr<FieldBoard> create(FieldScrollView* view, TrashCan* trash);
+    ~FieldBoard() override;
+    FieldBoard(const FieldBoard&) = delete;
+    FieldBoard& operator=(const FieldBoard&) = delete;
 
     pavlune::FieldModel& model() { return *model_; }
     const pavlune::FieldModel& model() const { return *model_; }
@@ -80,6 +87,15 @@ public:
     // the trash. The model holds the final positions at once.
     void insertRow(int row);
     void deleteRow(int row);
+
+    CardSprite* startPlacing(int cardSet, int cardIndex, engine::Vec2 screenPoint,
+                             std::uint8_t opacity) override;
+    void movePlacing(engine::Vec2 screenDelta) override;
+    void finishPlacing(bool keep) override;
+    CardSprite* placingCard() const override;
+    // Who scrolls the field's edges for the card being placed (not owned;
+    // null: nobody).
+    void setPlacingScroller(PlacingScroller* scroller) { placingScroller_ = scroller; }
 
     // The program file's elements for the cards on the field, and back.
     engine::ValueVector save() const;
@@ -125,4 +141,6 @@ private:
     std::vector<CardSprite*> slots_;
     std::vector<engine::Sprite*> insertButtons_;
     std::vector<engine::Sprite*> deleteButtons_;
+    PlacingScroller* placingScroller_ = nullptr;
+    int placingId_ = pavlune::FieldModel::kNoCard;
 };

@@ -20,9 +20,12 @@ using engine::Touch;
 using engine::Vec2;
 
 CardGestures::CardGestures(engine::Node* host, FieldScrollView* view, FieldBoard* board, TrashCan* trash)
-    : host_(host), view_(view), board_(board), trash_(trash), scroller_(view, board) {}
+    : host_(host), view_(view), board_(board), trash_(trash), scroller_(view, board) {
+    board_->setPlacingScroller(this);
+}
 
 CardGestures::~CardGestures() {
+    board_->setPlacingScroller(nullptr);
     stopAutoScroll();
 }
 
@@ -178,9 +181,9 @@ void CardGestures::endPress() {
     serial_ = (serial_ + 1) % kSerialCount;
 }
 
-void CardGestures::runAfter(float delay, std::function<void()> action) {
-    host_->runAction(engine::Sequence::create(engine::DelayTime::create(delay),
-                                              engine::CallFunc::create(std::move(action))));
+void CardGestures::runAfter(float delay, const std::function<void()>& action) {
+    host_->runAction(
+        engine::Sequence::create(engine::DelayTime::create(delay), engine::CallFunc::create(action)));
 }
 
 void CardGestures::startAutoScroll(CardSprite* card) {
@@ -196,8 +199,13 @@ bool CardGestures::isAutoScrolling() const {
     return host_->getScheduler()->isScheduled(kAutoScrollKey, host_);
 }
 
-void CardGestures::setPlacingCard(CardSprite* card) {
+void CardGestures::followPlacingCard(CardSprite* card) {
     placing_ = card;
+    if (card) {
+        startAutoScroll(card);
+    } else {
+        stopAutoScroll();
+    }
 }
 
 void CardGestures::autoScrollStep() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/field/PlacingScroller.h"
 #include "editor/gestures/EdgeScroller.h"
 #include "engine/base/Geometry.h"
 #include "engine/base/RefPtr.h"
@@ -32,7 +33,10 @@ class TrashCan;
 //
 // Only one field card is pressed at a time. Each touch advances a serial
 // number, so delayed lifts that belong to a finished touch do nothing.
-class CardGestures {
+//
+// It also scrolls the edges for the card that the board is placing from the
+// palette (it is the board's PlacingScroller while it lives).
+class CardGestures : public PlacingScroller {
 public:
     static constexpr float kLiftDelay = 0.05f;
     // After the lift, so the block comes 0.45 s after the press.
@@ -45,7 +49,7 @@ public:
     // Delayed lifts and edge scrolling run on `host`, which outlives this
     // object (the editor screen). `trash` may be null.
     CardGestures(engine::Node* host, FieldScrollView* view, FieldBoard* board, TrashCan* trash);
-    ~CardGestures();
+    ~CardGestures() override;
     CardGestures(const CardGestures&) = delete;
     CardGestures& operator=(const CardGestures&) = delete;
 
@@ -59,7 +63,7 @@ public:
     bool isAutoScrolling() const;
     // The field card that the palette drag is placing, or null. While set, it
     // is the card that edge scrolling follows.
-    void setPlacingCard(CardSprite* card);
+    void followPlacingCard(CardSprite* card) override;
     CardSprite* getPlacingCard() const { return placing_.get(); }
 
     CardSprite* getPressedCard() const { return press_.card.get(); }
@@ -98,7 +102,7 @@ private:
     void liftBlock(int serial);
     // Whether a delayed lift captured at `serial` still belongs to the press.
     bool liftStillDue(int serial) const;
-    void runAfter(float delay, std::function<void()> action);
+    void runAfter(float delay, const std::function<void()>& action);
     void putDown(const engine::Vec2& location);
     void putBack();
     void endPress();

@@ -2,7 +2,6 @@
 
 #include "catalogue/CatalogueView.h"
 #include "catalogue/DeviceManager.h"
-#include "engine/2d/Director.h"
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/Sprite.h"
 #include "engine/2d/actions/CallFunc.h"
@@ -13,7 +12,6 @@
 #include "engine/2d/actions/Sequence.h"
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
-#include "engine/platform/GLView.h"
 #include "widgets/Design.h"
 #include "widgets/HitTest.h"
 
@@ -34,10 +32,6 @@ std::string buttonImage(int dialect, bool bright) {
         .getDialectButtonImage(dialect);
 }
 
-engine::GLView* glView() {
-    return engine::Director::getInstance()->getOpenGLView();
-}
-
 } // namespace
 
 DialectChooser* DialectChooser::create(Vec2 togglePosition) {
@@ -50,9 +44,7 @@ DialectChooser* DialectChooser::create(Vec2 togglePosition) {
     return nullptr;
 }
 
-DialectChooser::~DialectChooser() {
-    releaseEscapeKey();
-}
+DialectChooser::~DialectChooser() = default;
 
 bool DialectChooser::initChooser() {
     if (!Layer::init()) {
@@ -64,7 +56,6 @@ bool DialectChooser::initChooser() {
     }
     addOptions();
     listenToVeil();
-    takeEscapeKey();
     setCascadeOpacityEnabled(true);
     setOpacity(0);
     runAction(engine::FadeIn::create(kFadeDuration));
@@ -134,45 +125,17 @@ void DialectChooser::listenToVeil() {
     getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, this);
 }
 
-void DialectChooser::takeEscapeKey() {
-    engine::GLView* view = glView();
-    if (!view || view->hasTextInputHandler()) {
-        return;
-    }
-    ownsEscapeKey_ = true;
-    view->setTextInputHandler([this](const SDL_Event& event) {
-        if (event.type != SDL_KEYDOWN || event.key.keysym.sym != SDLK_ESCAPE) {
-            return false;
-        }
-        if (!chosen_) {
-            requestClose();
-        }
-        return true;
-    });
-}
-
-void DialectChooser::releaseEscapeKey() {
-    if (!ownsEscapeKey_) {
-        return;
-    }
-    ownsEscapeKey_ = false;
-    if (engine::GLView* view = glView()) {
-        view->setTextInputHandler(nullptr);
-    }
-}
-
 void DialectChooser::requestClose() {
     if (!closing_ && onCloseRequested) {
         onCloseRequested();
     }
 }
 
-void DialectChooser::fadeAway(std::function<void()> then) {
+void DialectChooser::fadeAway(const std::function<void()>& then) {
     if (closing_) {
         return;
     }
     closing_ = true;
-    releaseEscapeKey();
     engine::EventDispatcher* dispatcher = getEventDispatcher();
     dispatcher->removeEventListenersForTarget(this);
     for (engine::Sprite* option : options_) {
@@ -180,8 +143,7 @@ void DialectChooser::fadeAway(std::function<void()> then) {
             dispatcher->removeEventListenersForTarget(option);
         }
     }
-    runAction(engine::Sequence::create(engine::FadeOut::create(kFadeDuration),
-                                       engine::CallFunc::create(std::move(then)),
+    runAction(engine::Sequence::create(engine::FadeOut::create(kFadeDuration), engine::CallFunc::create(then),
                                        engine::RemoveSelf::create()));
 }
 

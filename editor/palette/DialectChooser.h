@@ -14,9 +14,9 @@ class Sprite;
 // The popup over the whole screen that offers the three dialects (jam,
 // latte, que) as buttons in a row leftwards from above the dialect toggle,
 // on a grey veil. A tapped option reports the choice at once, slides onto
-// the toggle and then asks to be closed; a tap on the veil or Escape asks to
-// be closed without a choice. The owner decides what closing means and calls
-// `fadeAway`.
+// the toggle and then asks to be closed; a tap on the veil asks to be closed
+// without a choice (Escape does the same through the editor's keyboard). The
+// owner decides what closing means and calls `fadeAway`.
 class DialectChooser : public engine::Layer {
 public:
     static constexpr int kDialectCount = 3;
@@ -32,7 +32,7 @@ public:
     static DialectChooser* create(engine::Vec2 togglePosition);
 
     // Fades out and removes itself, then runs `then`. Takes no more touches.
-    void fadeAway(std::function<void()> then);
+    void fadeAway(const std::function<void()>& then);
 
     // Null while the picture is missing.
     engine::Sprite* option(int dialect) const;
@@ -51,9 +51,6 @@ private:
     void addOptions();
     void listenToOption(engine::Sprite* option);
     void listenToVeil();
-    // Escape closes the popup like a tap on the veil (while no text box has the keys).
-    void takeEscapeKey();
-    void releaseEscapeKey();
     void requestClose();
 
     engine::Vec2 togglePosition_;
@@ -61,5 +58,4 @@ private:
     bool closing_ = false;
     // An option was tapped; the others no longer react.
     bool chosen_ = false;
-    bool ownsEscapeKey_ = false;
 };

@@ -1,7 +1,7 @@
 #include "editor/palette/PaletteDrag.h"
 
 #include "editor/cards/CardSprite.h"
-#include "editor/field/FieldBoard.h"
+#include "editor/field/CardPlacing.h"
 #include "engine/2d/actions/CallFunc.h"
 #include "engine/2d/actions/DelayTime.h"
 #include "engine/2d/actions/Sequence.h"
@@ -14,8 +14,8 @@
 
 using engine::Vec2;
 
-PaletteDrag::PaletteDrag(FieldBoard* board, engine::Node* floatLayer)
-    : board_(board), floatLayer_(floatLayer) {}
+PaletteDrag::PaletteDrag(CardPlacing* field, engine::Node* floatLayer)
+    : field_(field), floatLayer_(floatLayer) {}
 
 PaletteDrag::~PaletteDrag() = default;
 
@@ -62,12 +62,10 @@ void PaletteDrag::move(engine::Touch* touch) {
 }
 
 void PaletteDrag::followFinger(engine::Touch* touch) {
-    if (fieldCardId_ != pavlune::PlacedCard::kNoCard) {
-        // Gone from the field meanwhile (a row edit by another finger): the
-        // finger now carries nothing, and no second card is made.
-        if (CardSprite* placed = placingCard()) {
-            board_->moveCards(placed, touch->getDelta() / board_->viewport().zoom());
-        }
+    if (placing_) {
+        // Even once a row edit by another finger has pushed the card off the
+        // field: the finger then carries nothing, and no second card is made.
+        field_->movePlacing(touch->getDelta());
         return;
     }
     const Vec2 world = worldPositionOf(floating_.get());
@@ -76,19 +74,9 @@ void PaletteDrag::followFinger(engine::Touch* touch) {
         return;
     }
     // The whole copy has left the palette: the card now lies on the field.
-    const Vec2 content = board_->viewport().toContent(world);
-    CardSprite* placed =
-        board_->addCard(floating_->getCardSet(), floating_->getCardIndex(), content, kPlacingOpacity);
-    if (!placed) {
-        return;
-    }
-    floating_->setVisible(false);
-    fieldCardId_ = placed->modelId;
-    board_->model().setDragGroup({fieldCardId_});
-    board_->raiseCards();
-    if (startEdgeScroll) {
-        edgeScrolling_ = true;
-        startEdgeScroll(placed);
+    if (field_->startPlacing(floating_->getCardSet(), floating_->getCardIndex(), world, kPlacingOpacity)) {
+        floating_->setVisible(false);
+        placing_ = true;
     }
 }
 
@@ -105,7 +93,7 @@ void PaletteDrag::abandon() {
 }
 
 CardSprite* PaletteDrag::placingCard() const {
-    return fieldCardId_ == pavlune::PlacedCard::kNoCard ? nullptr : board_->nodeFor(fieldCardId_);
+    return placing_ ? field_->placingCard() : nullptr;
 }
 
 void PaletteDrag::lift(Vec2 worldPosition) {
@@ -124,16 +112,9 @@ void PaletteDrag::lift(Vec2 worldPosition) {
 }
 
 void PaletteDrag::finish(bool keepCard) {
-    const bool placed = fieldCardId_ != pavlune::PlacedCard::kNoCard;
-    if (CardSprite* card = placingCard()) {
-        card->setOpacity(255);
-        if (!keepCard) {
-            board_->removeCard(card);
-        }
-    }
-    fieldCardId_ = pavlune::PlacedCard::kNoCard;
-    if (placed) {
-        board_->model().endDrag();
+    if (placing_) {
+        placing_ = false;
+        field_->finishPlacing(keepCard);
         if (keepCard && onCardPlaced) {
             onCardPlaced();
         }
@@ -141,12 +122,6 @@ void PaletteDrag::finish(bool keepCard) {
     if (floating_) {
         floating_->removeFromParent();
         floating_ = nullptr;
-    }
-    if (edgeScrolling_) {
-        edgeScrolling_ = false;
-        if (stopEdgeScroll) {
-            stopEdgeScroll();
-        }
     }
     paletteCard_->stopAllActions();
     setSwallowing(false);

@@ -2,7 +2,6 @@
 
 #include "engine/base/Geometry.h"
 #include "engine/base/RefPtr.h"
-#include "field/PlacedCard.h"
 
 #include <cstdint>
 #include <functional>
@@ -12,13 +11,13 @@ class Node;
 class Touch;
 } // namespace engine
 
+class CardPlacing;
 class CardSprite;
-class FieldBoard;
 
 // One touch on a palette card, from press to release: it either scrolls the
 // palette, or lifts a translucent copy of the card (the floating card) that
 // follows the finger and, once it has left the palette, becomes a card on the
-// field that the field model clamps and snaps like any dragged card.
+// field (CardPlacing) that is clamped and snapped like any dragged card.
 //
 // The card's listener does not swallow at first, so the palette scrolls with
 // the finger until the touch is classified: held still for 0.7 s or moved
@@ -40,9 +39,9 @@ public:
     // Above everything else on the scene.
     static constexpr int kFloatingZOrder = 1000;
 
-    // `board` receives the placed card; `floatLayer` (at the scene's origin)
+    // `field` receives the placed card; `floatLayer` (at the scene's origin)
     // carries the floating card. Neither is owned.
-    PaletteDrag(FieldBoard* board, engine::Node* floatLayer);
+    PaletteDrag(CardPlacing* field, engine::Node* floatLayer);
     ~PaletteDrag();
     PaletteDrag(const PaletteDrag&) = delete;
     PaletteDrag& operator=(const PaletteDrag&) = delete;
@@ -65,9 +64,6 @@ public:
 
     // The placed card was let go (to save the field).
     std::function<void()> onCardPlaced;
-    // The field card was created and follows the finger; and the drag ended.
-    std::function<void(CardSprite*)> startEdgeScroll;
-    std::function<void()> stopEdgeScroll;
 
 private:
     void lift(engine::Vec2 worldPosition);
@@ -76,7 +72,7 @@ private:
     engine::Vec2 worldPositionOf(const engine::Node* node) const;
     void setSwallowing(bool swallow) const;
 
-    FieldBoard* board_;
+    CardPlacing* field_;
     engine::Node* floatLayer_;
     engine::RefPtr<CardSprite> paletteCard_;
     engine::RefPtr<CardSprite> floating_;
@@ -85,6 +81,6 @@ private:
     unsigned touchSerial_ = 0;
     bool decided_ = false;
     engine::Vec2 touchStart_;
-    int fieldCardId_ = pavlune::PlacedCard::kNoCard;
-    bool edgeScrolling_ = false;
+    // This drag has made a card on the field.
+    bool placing_ = false;
 };

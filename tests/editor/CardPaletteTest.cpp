@@ -5,6 +5,7 @@
 
 #include "editor/cards/CardSprite.h"
 #include "editor/field/FieldBoard.h"
+#include "editor/gestures/CardGestures.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/LabelAtlas.h"
 #include "engine/base/FileUtils.h"
@@ -127,6 +128,59 @@ TEST_F(CardPaletteTest, DraggingACardOntoTheFieldSnapsItToTheRowItReachesAndSave
         engine::FileUtils::getInstance()->getValueVectorFromFile(programFilePath());
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(engine::valueForKey(saved[0].asValueMap(), "index").asInt(), 0);
+}
+
+// The palette's card is placed as a dragged field card moves: held against
+// the bottom edge (its lower reference line, 30 below the centre, at screen y
+// 3) the field scrolls 5 + (5 - 3) / 5 units a frame under it, and let go on
+// a taken row it slides beside the column (slot edge 777.5, 20 apart, half a
+// card of 100) while the row keeps its card. Catches a placed card that edge
+// scrolling does not follow, and a drop that takes a taken row.
+TEST_F(CardPaletteTest, APlacedCardScrollsTheFieldAtTheEdgeAndLiesBesideATakenRow) {
+    FieldBoard* board = editor->getBoard();
+    FieldScrollView* field = editor->getFieldView();
+    const Vec2 card = worldPosition(palette->paletteCard(0));
+    const auto carryTo = [&](Vec2 to) {
+        driver->touchBegan(card);
+        for (int step = 1; step <= 30; ++step) {
+            driver->touchMoved(card + (to - card) * (static_cast<float>(step) / 30));
+        }
+    };
+    const Vec2 onRow1 = board->viewport().toScreen(board->model().rowSlot(1).position) + Vec2(-20, 15);
+    carryTo(onRow1);
+    driver->touchEnded(onRow1);
+    driver->step();
+    const int first = board->model().cardOnRow(1);
+    ASSERT_NE(first, pavlune::FieldModel::kNoCard);
+    carryTo(onRow1);
+    driver->touchEnded(onRow1);
+    driver->advance(0.3f);
+    ASSERT_EQ(board->cardNodes().size(), 2u);
+    EXPECT_EQ(board->model().cardOnRow(1), first);
+    const CardSprite* second = board->cardNodes().back();
+    EXPECT_FLOAT_EQ(second->getPositionX(), 897.5f);
+    EXPECT_FALSE(board->model().findCard(second->modelId)->connectors[0].isAttached());
+
+    const Vec2 atEdge(880, 33);
+    carryTo(atEdge);
+    CardSprite* placed = palette->getDrag().placingCard();
+    ASSERT_NE(placed, nullptr);
+    const auto screenY = [&] { return board->viewport().toScreen(placed->getPosition()).y; };
+    // The copy trails the finger by the move that lifted it: the card's own
+    // centre is brought to y 33.
+    driver->touchMoved(atEdge + Vec2(0, 33 - screenY()));
+    driver->step(0);
+    ASSERT_NEAR(screenY(), 33, 1e-3);
+    for (int frame = 0; frame < 2; ++frame) {
+        const float before = field->getContentOffset().y;
+        driver->step();
+        EXPECT_NEAR(field->getContentOffset().y - before, 5.4f, 1e-3) << "frame " << frame;
+        EXPECT_NEAR(screenY(), 33, 1e-3) << "frame " << frame;
+    }
+    driver->touchEnded(atEdge);
+    driver->step();
+    EXPECT_FALSE(editor->getGestures()->isAutoScrolling());
+    EXPECT_EQ(placed->getOpacity(), 255);
 }
 
 // Catches a palette card let go beyond the window's top right corner that

@@ -17,6 +17,7 @@
 #include "editor/link/PortListPopup.h"
 #include "editor/link/SendingOverlay.h"
 #include "editor/palette/DialectToggle.h"
+#include "editor/panel/ProgramPanel.h"
 #include "engine/2d/RenderTexture.h"
 #include "engine/2d/Sprite.h"
 #include "engine/base/Scheduler.h"
@@ -30,6 +31,7 @@
 #include "tests/support/WritesFail.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
+#include "widgets/Notice.h"
 #include "widgets/ScreenNavigator.h"
 
 #include <algorithm>
@@ -38,6 +40,7 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -515,37 +518,50 @@ TEST_F(FieldSceneLinkTest, F5PlaysAndEachEscapeClosesThePortListFirstThenStopsTh
     driver->advance(0.5f);
 }
 
-// One row per popup or overlay, and one with none open. Catches one that the
-// keyboard's check leaves out (F5 would start a send behind it, Ctrl+Z change
-// the field, Ctrl+- and the arrows move it) and a check that holds the keys
-// back when nothing is open.
-TEST_F(FieldSceneLinkTest, WhileAPopupOrAnOverlayIsOpenTheKeysLeaveTheFieldAlone) {
+// One row per popup or overlay of the editor, and one with none open, all
+// driven by real key, wheel and touch events. Catches a popup that the
+// editor's list leaves out (F5 would start a send behind it, Ctrl+Z change
+// the field, Ctrl+-, the arrows, the wheel or the middle button move it, the
+// dialect toggle open its chooser over it), one that Escape does not close
+// (or closes when it must stay), and a check that holds the field back when
+// nothing is open.
+TEST_F(FieldSceneLinkTest, WhileAPopupOrAnOverlayIsOpenTheFieldRestsAndEscapeClosesIt) {
+    enum class OnEscape { nothingOpen, closes, stays, stopsTheSend };
     const struct {
         const char* name;
         std::function<void(FieldScene*)> open;
+        OnEscape escape;
     } rows[] = {
-        {"nothing open", nullptr},
-        {"the port list", [](FieldScene* editor) { editor->getBoardLink()->showPortList(); }},
-        {"the dialect chooser", [](FieldScene* editor) { editor->getDialectToggle()->showDialectChooser(); }},
+        {"nothing open", nullptr, OnEscape::nothingOpen},
+        {"the port list", [](FieldScene* editor) { editor->getBoardLink()->showPortList(); },
+         OnEscape::closes},
+        {"the dialect chooser", [](FieldScene* editor) { editor->getDialectToggle()->showDialectChooser(); },
+         OnEscape::closes},
         {"the number editor",
          [](FieldScene* editor) {
-             CardSprite* card = editor->getBoard()->addCard(2, 2, Vec2(652.5f, 653 + 768 * 6.33f), 255);
-             editor->openNumberEditor(dynamic_cast<InputCardSprite*>(card));
-         }},
+             editor->openNumberEditor(dynamic_cast<InputCardSprite*>(editor->getBoard()->cardNodes().at(1)));
+         },
+         OnEscape::closes},
+        {"the program panel", [](FieldScene* editor) { editor->getProgramPanel()->open(); },
+         OnEscape::closes},
+        {"an alert box", [](FieldScene* editor) { Notice::show(editor, "ほんぶん", "おしらせ"); },
+         OnEscape::closes},
         {"the stop's loading overlay",
-         [](FieldScene* editor) { editor->getBoardLink()->showLoadingOverlay(); }},
+         [](FieldScene* editor) { editor->getBoardLink()->showLoadingOverlay(); }, OnEscape::stays},
         // Last: its send is held at the first write until the test ends.
         {"the sending overlay",
          [this](FieldScene* editor) {
              script->onWrite = [gate = &gate](std::uint8_t, bool) { gate->onWrite(); };
              editor->getBoardLink()->runOnBoard();
              gate.waitForFirstWrite();
-         }},
+         },
+         OnEscape::stopsTheSend},
     };
     const auto press = [this](SDL_Keycode key, Uint16 modifiers = KMOD_NONE) {
         driver->keyPress(key, modifiers);
         driver->step();
     };
+    const Vec2 overField(800, 300);
     BoardLink* link = nullptr;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -554,26 +570,66 @@ TEST_F(FieldSceneLinkTest, WhileAPopupOrAnOverlayIsOpenTheKeysLeaveTheFieldAlone
         int plays = 0;
         editor->getRunControls()->onPlay = [&plays] { ++plays; };
         editor->getBoard()->addCard(0, 0, Vec2(652.5f, 523 + 768 * 6.33f), 255);
+        editor->getBoard()->addCard(2, 2, Vec2(652.5f, 653 + 768 * 6.33f), 255);
         editor->saveField();
         if (row.open) {
             row.open(editor);
         }
-        driver->step();
-        const bool keysAct = !row.open;
+        driver->advance(0.2f);
+        const bool fieldMoves = !row.open;
+        ASSERT_EQ(editor->isModalOpen(), !fieldMoves);
         const std::size_t undoSteps = editor->getUndoRedo()->history().undoSteps();
         ASSERT_GT(undoSteps, 0u);
         FieldScrollView* field = editor->getFieldView();
-        const float zoom = field->getZoomScale();
 
         press(SDLK_F5);
-        EXPECT_EQ(plays, keysAct ? 1 : 0);
+        EXPECT_EQ(plays, fieldMoves ? 1 : 0);
         press(SDLK_z, KMOD_LCTRL);
-        EXPECT_EQ(editor->getUndoRedo()->history().undoSteps(), keysAct ? undoSteps - 1 : undoSteps);
-        const float offsetY = field->getContentOffset().y;
+        EXPECT_EQ(editor->getUndoRedo()->history().undoSteps(), fieldMoves ? undoSteps - 1 : undoSteps);
+        Vec2 offset = field->getContentOffset();
         press(SDLK_DOWN);
-        EXPECT_EQ(field->getContentOffset().y != offsetY, keysAct);
+        EXPECT_EQ(field->getContentOffset() != offset, fieldMoves) << "arrow";
+        offset = field->getContentOffset();
+        driver->mouseScroll(overField, -3);
+        driver->step();
+        EXPECT_EQ(field->getContentOffset() != offset, fieldMoves) << "wheel";
+        float zoom = field->getZoomScale();
         press(SDLK_MINUS, KMOD_LCTRL);
-        EXPECT_EQ(field->getZoomScale() != zoom, keysAct);
+        EXPECT_EQ(field->getZoomScale() != zoom, fieldMoves) << "Ctrl+-";
+        zoom = field->getZoomScale();
+        driver->mouseDown(2, overField);
+        driver->mouseUp(2, overField);
+        driver->step();
+        EXPECT_EQ(field->getZoomScale() != zoom, fieldMoves) << "middle button";
+
+        press(SDLK_ESCAPE);
+        driver->advance(0.3f);
+        switch (row.escape) {
+        case OnEscape::nothingOpen:
+        case OnEscape::closes:
+            EXPECT_FALSE(editor->isModalOpen());
+            break;
+        case OnEscape::stays:
+            EXPECT_TRUE(editor->isModalOpen());
+            break;
+        case OnEscape::stopsTheSend:
+            EXPECT_TRUE(link->isStopRequested());
+            break;
+        }
+
+        // The toggle beneath: a tap on it reaches the popup (which may close
+        // on a tap beside it) and never opens the chooser over it. The
+        // chooser's own veil lies over the toggle.
+        if (row.open && std::string(row.name) != "the dialect chooser") {
+            if (!editor->isModalOpen()) {
+                row.open(editor);
+                driver->advance(0.2f);
+            }
+            ASSERT_TRUE(editor->isModalOpen());
+            tap(editor->getDialectToggle()->getPosition()); // a child of the scene
+            driver->advance(0.3f);
+            EXPECT_EQ(editor->getDialectToggle()->getChooser(), nullptr);
+        }
     }
     gate.release();
     link->waitForWorkers();

@@ -187,54 +187,6 @@ TEST_F(FieldShowsProgramTest, AQuickTapOnACardInTheTrashAreaLeavesItUntinted) {
     EXPECT_EQ(node(0)->getColor(), engine::Color3B::WHITE);
 }
 
-// Catches the dialect toggle answering above an open popup or overlay.
-TEST_F(FieldShowsProgramTest, TheDialectToggleRestsUnderEveryPopupAndOverlay) {
-    struct Case {
-        const char* name;
-        std::function<void(FieldScene*)> open;
-    } cases[] = {
-        {"number editor",
-         [](FieldScene* e) {
-             e->openNumberEditor(static_cast<InputCardSprite*>(e->getBoard()->cardNodes().at(0)));
-         }},
-        {"program panel", [](FieldScene* e) { e->getProgramPanel()->open(); }},
-        {"loading overlay", [](FieldScene* e) { e->getBoardLink()->showLoadingOverlay(); }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        openWith({{2, 2, kRowCardX, rowScreenY(0), "3"}});
-        c.open(editor);
-        driver->advance(0.3f);
-        ASSERT_TRUE(editor->isModalOpen());
-        const Vec2 toggle = screenOf(editor->getDialectToggle());
-        driver->touchBegan(toggle);
-        driver->step();
-        driver->touchEnded(toggle);
-        driver->advance(0.3f);
-        EXPECT_EQ(editor->getDialectToggle()->getChooser(), nullptr);
-    }
-}
-
-// Catches the wheel and the middle button moving the field under the number
-// editor.
-TEST_F(FieldShowsProgramTest, TheWheelAndTheMiddleButtonRestUnderTheNumberEditor) {
-    openWith({{2, 2, kRowCardX, rowScreenY(0), "3"}});
-    const Vec2 over(800, 300);
-    driver->mouseScroll(over, -3);
-    driver->step();
-    const Vec2 scrolled = editor->getFieldView()->getContentOffset();
-    ASSERT_NE(scrolled, Vec2(0, -kStartOffsetY)) << "the wheel scrolls without a popup";
-
-    editor->openNumberEditor(static_cast<InputCardSprite*>(node(0)));
-    driver->step();
-    driver->mouseScroll(over, -3);
-    driver->mouseDown(2, over);
-    driver->mouseUp(2, over);
-    driver->advance(0.3f);
-    EXPECT_EQ(editor->getFieldView()->getContentOffset(), scrolled);
-    EXPECT_EQ(editor->getFieldView()->getZoomScale(), 1.0f);
-}
-
 // Catches the enlarged target shifted off the button at zoom 0.5.
 TEST_F(FieldShowsProgramTest, ATapOnTheMiddleOfARowButtonCountsAtEveryZoom) {
     for (const float zoom : {1.0f, 0.5f}) {

@@ -3,6 +3,7 @@
 // the element order, z-orders and positions from a file are made sane, and
 // files too long for the field lose nothing.
 #include "FieldTestSetup.h"
+#include "field/FieldRowEditor.h"
 #include "field/ProgramDocument.h"
 
 #include <climits>
@@ -88,7 +89,7 @@ TEST(FieldLoad, ACardDroppedOverATakenRowSlidesBesideTheColumn) {
         model.endDrag();
         EXPECT_EQ(model.cardOnRow(0), row0);
         EXPECT_EQ(model.cardOnRow(1), row1);
-        const std::vector<int> moved = model.settleLooseCards();
+        const std::vector<int> moved = FieldRowEditor(model).settleLooseCards();
         EXPECT_EQ(moved, group);
         for (const int id : group) {
             const PlacedCard& card = *model.findCard(id);

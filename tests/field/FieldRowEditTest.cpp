@@ -1,6 +1,7 @@
 // Inserting and deleting field rows: which cards move where, which go into
 // the trash, and that the model holds the final state at once.
 #include "FieldTestSetup.h"
+#include "field/FieldRowEditor.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ void expectOnRow(const FieldModel& model, int card, int row) {
 
 TEST(FieldRowEdit, InsertOnTheLastRowSendsItsCardToTheTrash) {
     Field field({0, kLastRow});
-    const RowEdit edit = field.model.insertRow(kLastRow);
+    const RowEdit edit = FieldRowEditor(field.model).insertRow(kLastRow);
 
     EXPECT_EQ(edit.removed, std::vector<int>{field.card(kLastRow)});
     EXPECT_TRUE(edit.runsTrashSequence());
@@ -46,7 +47,7 @@ TEST(FieldRowEdit, InsertOnTheLastRowSendsItsCardToTheTrash) {
 
 TEST(FieldRowEdit, InsertOnTheFirstRowMovesEveryCardDownAndDropsTheLast) {
     Field field({0, 1, 3, kLastRow - 1, kLastRow});
-    const RowEdit edit = field.model.insertRow(0);
+    const RowEdit edit = FieldRowEditor(field.model).insertRow(0);
 
     EXPECT_EQ(edit.removed, std::vector<int>{field.card(kLastRow)});
     ASSERT_EQ(edit.moved.size(), 4u);
@@ -64,9 +65,23 @@ TEST(FieldRowEdit, InsertOnTheFirstRowMovesEveryCardDownAndDropsTheLast) {
     EXPECT_EQ(field.model.findCard(field.card(kLastRow - 1))->links[PlacedCard::down], FieldModel::kNoCard);
 }
 
+// Catches row cards relinked only where they moved: the card above an
+// inserted row would still point down at the card that left its neighbour.
+TEST(FieldRowEdit, InsertInsideABlockSplitsItsLinksAtTheNewEmptyRow) {
+    Field field({4, 5, 6});
+    FieldRowEditor(field.model).insertRow(5);
+
+    expectOnRow(field.model, field.card(5), 6);
+    expectOnRow(field.model, field.card(6), 7);
+    EXPECT_EQ(field.model.findCard(field.card(4))->links[PlacedCard::down], FieldModel::kNoCard);
+    EXPECT_EQ(field.model.findCard(field.card(5))->links[PlacedCard::up], FieldModel::kNoCard);
+    EXPECT_EQ(field.model.findCard(field.card(5))->links[PlacedCard::down], field.card(6));
+    EXPECT_EQ(field.model.findCard(field.card(6))->links[PlacedCard::up], field.card(5));
+}
+
 TEST(FieldRowEdit, DeleteSendsTheRowsOwnCardToTheTrash) {
     Field field({2, 3});
-    const RowEdit edit = field.model.deleteRow(2);
+    const RowEdit edit = FieldRowEditor(field.model).deleteRow(2);
 
     EXPECT_EQ(edit.removed, std::vector<int>{field.card(2)});
     expectOnRow(field.model, field.card(3), 2);
@@ -78,7 +93,7 @@ TEST(FieldRowEdit, DeleteSendsTheRowsOwnCardToTheTrash) {
 // for an empty row.
 TEST(FieldRowEdit, DeleteOnAnEmptyRowMovesTheCardsBelowUpToTheLastAndRelinks) {
     Field field({0, 1, 3, kLastRow});
-    const RowEdit edit = field.model.deleteRow(2);
+    const RowEdit edit = FieldRowEditor(field.model).deleteRow(2);
 
     EXPECT_TRUE(edit.removed.empty());
     EXPECT_FALSE(edit.runsTrashSequence());

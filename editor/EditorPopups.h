@@ -1,0 +1,30 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// The editor's popups and overlays in one list, each known by whether it is
+// open and by what Escape does to it. Whatever must stay still behind a
+// popup (the keys, the wheel, the middle button, the dialect toggle, undo)
+// asks `isAnyOpen`, so a new popup is added here once and nowhere else.
+class EditorPopups {
+public:
+    struct Popup {
+        std::string name;
+        std::function<bool()> isOpen;
+        // Escape, asked only while it is open: closes it as its own way out
+        // does; false when Escape leaves it (null: no key ever closes it).
+        std::function<bool()> close;
+    };
+
+    void add(Popup popup);
+
+    bool isAnyOpen() const;
+    // Escape: asks the open popups in the order they were added; the first
+    // that closes ends the press. False when none closed.
+    bool closeOne();
+
+private:
+    std::vector<Popup> popups_;
+};
