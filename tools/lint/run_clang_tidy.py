@@ -21,7 +21,8 @@ A full run takes minutes, so each source's result is kept in
 the clang-tidy version, .clang-tidy, the source's compile command and the text
 of the source and of every repository header it includes, directly or not. A
 source is checked again when any of these changes; the cache is shared between
-clones, since paths inside the repository are stored relative to it.
+clones, since paths inside the repository are stored relative to it. Entries
+that no run has used for 30 days are removed.
 """
 from __future__ import annotations
 
@@ -131,6 +132,7 @@ def run_one(tool: str, build: pathlib.Path, source: str, key: str | None) -> tup
     if cached and cached.exists():
         try:
             stored = json.loads(cached.read_text())
+            cached.touch()  # still in use: kept by the pruning below
             return source, stored["code"], stored["output"]
         except (OSError, ValueError, KeyError):
             pass  # a damaged entry is made again
@@ -148,6 +150,17 @@ def run_one(tool: str, build: pathlib.Path, source: str, key: str | None) -> tup
         partial.write_text(json.dumps({"code": process.returncode, "output": output}))
         partial.replace(cached)
     return source, process.returncode, output
+
+
+def prune_cache(days: int = 30) -> None:
+    """Removes the entries no run has used for `days` days."""
+    oldest = time.time() - days * 86400
+    for entry in CACHE.glob("*.json"):
+        try:
+            if entry.stat().st_mtime < oldest:
+                entry.unlink()
+        except OSError:
+            pass  # another run took it first
 
 
 def main() -> int:
@@ -198,6 +211,8 @@ def main() -> int:
             if code != 0 and not found:
                 failed.append((source, output))
 
+    if not options.no_cache:
+        prune_cache()
     for _, text in sorted(findings.items()):
         print(text)
     for source, output in failed:
