@@ -15,8 +15,8 @@
 namespace pavlune {
 
 // The two conversations with the board, each run on a worker thread: sending
-// the field's program (break, reset, then the program in the current
-// dialect) and stopping it (break and reset only). Both open the selected
+// the field's program (break, reset, then the program in the dialect of the
+// view given) and stopping it (break and reset only). Both open the selected
 // port, write byte by byte with the dialect's pauses, watch the user's stop
 // request, and end by calling exactly one of their two callbacks, once.
 //
