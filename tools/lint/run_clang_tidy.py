@@ -45,7 +45,8 @@ PRODUCT = ("engine", "catalogue", "device", "store", "program", "field", "widget
            "app", "export", "sim", "proj.linux")
 FINDING = re.compile(r"^(?P<where>[^\s:][^:]*:\d+:\d+): (?P<kind>warning|error): (?P<text>.*)$")
 # What the compiler driver says besides the findings.
-NOISE = re.compile(r"^(\d+ warnings?( and \d+ errors?)? generated\.|Suppressed \d+ warnings.*|Use -header-filter.*)$")
+NOISE = re.compile(r"^(\d+ warnings?( and \d+ errors?)? generated\."
+                   r"|Suppressed \d+ warnings.*|Use -header-filter.*)$")
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.MULTILINE)
 CACHE = pathlib.Path(os.environ.get("PAVLUNE_TIDY_CACHE", pathlib.Path.home() / ".cache/pavlune-cards/tidy"))
 
@@ -98,7 +99,8 @@ def repository_headers(source: str, known: dict[str, list[str]]) -> list[str]:
     return sorted(seen)
 
 
-def cache_key(tool_version: str, settings: str, command: str, source: str, known: dict[str, list[str]]) -> str:
+def cache_key(tool_version: str, settings: str, command: str, source: str,
+              known: dict[str, list[str]]) -> str:
     digest = hashlib.sha256()
     for part in (tool_version, settings, command, source):
         digest.update(part.encode() + b"\0")
@@ -139,7 +141,8 @@ def run_one(tool: str, build: pathlib.Path, source: str, key: str | None) -> tup
     process = subprocess.run([tool, "-p", str(build), "--quiet", source], cwd=ROOT, capture_output=True,
                              text=True)
     # Paths relative to the repository, so that another clone can use the entry.
-    output = "\n".join(line for line in (process.stdout + process.stderr).splitlines() if not NOISE.match(line))
+    lines = (process.stdout + process.stderr).splitlines()
+    output = "\n".join(line for line in lines if not NOISE.match(line))
     output = output.replace(f"{ROOT}/", "")
     # Kept only when clang-tidy ran through: a source that did not compile
     # (a header of a package not installed yet) is tried again next time.
