@@ -16,11 +16,12 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 build_dir="${BUILD_DIR:-$here/build}"
 
-# Every Debian package the project needs: toolchain, libraries, test tools,
-# the fonts that Japanese text needs, the X server for end-to-end runs, and
-# RealtimeKit (with its bus and polkit), which gives a send real-time priority.
+# Every Debian package the project needs: toolchain (with clang-format and
+# clang-tidy for the checks), libraries, test tools, the fonts that Japanese
+# text needs, the X server for end-to-end runs, and RealtimeKit (with its bus
+# and polkit), which gives a send real-time priority.
 packages=(
-  build-essential cmake pkg-config clang libclang-rt-14-dev
+  build-essential cmake pkg-config clang libclang-rt-14-dev clang-format clang-tidy
   libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev
   libplist-dev libserialport-dev libudev-dev libfontconfig-dev libxml2-dev libdbus-1-dev
   libcairo2-dev libpango1.0-dev

@@ -29,10 +29,11 @@ class TrashCan;
 class UndoRedoControls;
 
 // The editor screen of one program: the palette on the left, the field of 40
-// numbered rows with the program's cards in the middle, the run controls on
-// the right, the back button at the top right and the bottom bar with the
-// port controls. It composes the rooms of editor/ and wires them together;
-// every finished edit writes the program file at once.
+// numbered rows with the program's cards in the middle, the run controls and
+// the program panel's button on the right, the back button with undo and redo
+// at the top right and the bottom bar with the port controls. It composes the
+// rooms of editor/ and wires them together; every finished edit is saved at
+// once and recorded as an undo step.
 class FieldScene : public engine::Layer, public FieldScrollViewDelegate {
 public:
     // `record` null starts a new program. Null when the layer cannot be made.
@@ -60,13 +61,14 @@ public:
     EditorKeys* getKeys() const { return keys.get(); }
     EditorPopups* getPopups() const { return popups.get(); }
 
-    // Writes the field to the program file; the first save of a new program
-    // also lists it and draws its picture. A failed save is reported once,
-    // until a save succeeds again.
+    // Saves the field (the store writes it on its worker) and records an undo
+    // step; the first save of a new program also lists it and draws its
+    // picture. A failed save is reported once, until a save succeeds again.
     void saveField();
     // One message while saves keep failing; a save that succeeds ends it.
     void reportSaveOutcome(bool written);
-    // Puts the program file's cards on the field (once, at the start).
+    // Puts the program file's cards on the field (once, at the start), and
+    // says when the file was unreadable, set aside or too long.
     void loadField();
     // Draws the program's picture for the list and writes it; `done` runs on
     // the main thread once it is written (or could not be).
@@ -83,8 +85,8 @@ public:
 
     // Shows at once that the editor is leaving (the back button pressed, the
     // loading overlay); from the next frame on checks every 0.5 s until the
-    // serial link is idle, then saves the picture and replaces the running
-    // scene by the list.
+    // serial link is idle, then waits for the queued saves, saves the picture
+    // and replaces the running scene by the list.
     void goBack();
 
     // Whether no port operation runs (the back button waits for it); idle
@@ -95,7 +97,7 @@ public:
     // Takes that away again when the list could not be opened.
     std::function<void()> hideWaitingForLink;
 
-    // The palette scrolls by the wheel over it (set by the palette).
+    // The wheel over the palette scrolls it (wired to the palette in init).
     std::function<void(float scrollY)> onPaletteWheel;
 
     static constexpr const char* kFailureCaption = "しっぱい";

@@ -13,12 +13,13 @@ BoardTransfer::BoardTransfer(PavluneCardSerialManager& serial, TransferClock& cl
     : serial_(serial), stopRequested_(stopRequested), showText_(std::move(showText)),
       writer_([&serial](std::uint8_t byte) { return serial.writeByte(byte); }, clock) {}
 
-void BoardTransfer::sendProgram(const FieldRows& rows, ErrorCallback onError, DoneCallback onDone) {
-    sendProgram(DeviceManager::getInstance()->getView(), rows, std::move(onError), std::move(onDone));
+void BoardTransfer::sendProgram(const FieldRows& rows, const ErrorCallback& onError,
+                                const DoneCallback& onDone) {
+    sendProgram(DeviceManager::getInstance()->getView(), rows, onError, onDone);
 }
 
-void BoardTransfer::sendProgram(const CatalogueView& view, const FieldRows& rows, ErrorCallback onError,
-                                DoneCallback onDone) {
+void BoardTransfer::sendProgram(const CatalogueView& view, const FieldRows& rows,
+                                const ErrorCallback& onError, const DoneCallback& onDone) {
     if (std::string reason; !serial_.openSelectedPort(reason)) {
         onError(PavluneAppsError::portNotOpened(reason));
         return;
@@ -43,11 +44,12 @@ void BoardTransfer::sendProgram(const CatalogueView& view, const FieldRows& rows
     onDone();
 }
 
-void BoardTransfer::stopProgram(ErrorCallback onError, DoneCallback onDone) {
-    stopProgram(DeviceManager::getInstance()->getView(), std::move(onError), std::move(onDone));
+void BoardTransfer::stopProgram(const ErrorCallback& onError, const DoneCallback& onDone) {
+    stopProgram(DeviceManager::getInstance()->getView(), onError, onDone);
 }
 
-void BoardTransfer::stopProgram(const CatalogueView& view, ErrorCallback onError, DoneCallback onDone) {
+void BoardTransfer::stopProgram(const CatalogueView& view, const ErrorCallback& onError,
+                                const DoneCallback& onDone) {
     const CardCode breakCode = view.getBreakCode();
     const CardCode resetCode = view.getResetCode();
     if (breakCode.code.empty() && resetCode.code.empty()) {

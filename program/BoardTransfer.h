@@ -15,18 +15,19 @@
 namespace pavlune {
 
 // The two conversations with the board, each run on a worker thread: sending
-// the field's program (break, reset, then the program in the current
-// dialect) and stopping it (break and reset only). Both open the selected
+// the field's program (break, reset, then the program in the dialect of the
+// view given) and stopping it (break and reset only). Both open the selected
 // port, write byte by byte with the dialect's pauses, watch the user's stop
 // request, and end by calling exactly one of their two callbacks, once.
 //
 // Progress goes through `showText`, which receives each piece of text the
-// sending overlay should add. It is called on the worker thread and must do
-// no more than post the change to the main thread. The editor's worker, say:
-//   SteadyTransferClock clock;
-//   BoardTransfer transfer(*PavluneCardSerialManager::getInstance(), clock, scene->stopRequested,
-//                          [scene](const std::string& text) { /* post: append text to sendingText */ });
-//   transfer.sendProgram(rows, onError, onDone);
+// sending overlay should add (none when it is empty). It is called on the
+// worker thread and must do no more than post the change to the main thread.
+// The editor (BoardLink) makes one per send or stop on its link's worker:
+//   std::unique_ptr<TransferClock> clock = setup.makeClock();
+//   BoardTransfer transfer(*setup.serial, *clock, channel->stopRequested,
+//                          [channel](const std::string& text) { /* post: the overlay appends text */ });
+//   transfer.sendProgram(view, rows, onError, onDone);
 class BoardTransfer {
 public:
     using ErrorCallback = std::function<void(PavluneAppsError)>;
@@ -38,15 +39,15 @@ public:
 
     // The send routine, in the dialect of `view` (the current selection of
     // DeviceManager when not given).
-    void sendProgram(const FieldRows& rows, ErrorCallback onError, DoneCallback onDone);
-    void sendProgram(const CatalogueView& view, const FieldRows& rows, ErrorCallback onError,
-                     DoneCallback onDone);
+    void sendProgram(const FieldRows& rows, const ErrorCallback& onError, const DoneCallback& onDone);
+    void sendProgram(const CatalogueView& view, const FieldRows& rows, const ErrorCallback& onError,
+                     const DoneCallback& onDone);
 
     // The stop routine: the break and reset sequences. A dialect that has
     // neither (que) cannot stop the board from here: the error says what to
     // do instead, and the port is not touched.
-    void stopProgram(ErrorCallback onError, DoneCallback onDone);
-    void stopProgram(const CatalogueView& view, ErrorCallback onError, DoneCallback onDone);
+    void stopProgram(const ErrorCallback& onError, const DoneCallback& onDone);
+    void stopProgram(const CatalogueView& view, const ErrorCallback& onError, const DoneCallback& onDone);
 
     // Writes `text` byte by byte on the open port, each byte followed by
     // `charDelay` ms (none when negative), echoing each character first when

@@ -12,7 +12,7 @@ namespace pavlune {
 
 // The board on the screen, display-free: bytes from the line go in, changes
 // come out through the observer, and the caller gives it a turn at the
-// moment `nextTurn` names (or whenever a byte arrives).
+// moment `advance` names (or whenever a byte arrives).
 //
 // Without a fixed dialect it follows the sender: the jam break (0x1B) makes
 // it a jam board, the latte break (a space where no jam line is being typed)

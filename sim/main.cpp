@@ -39,6 +39,13 @@ void usage(std::ostream& out) {
            "  --dialect     answer only this dialect (otherwise it follows the sender)\n";
 }
 
+std::optional<Dialect> dialectNamed(const std::string& name) {
+    return name == "jam"     ? std::optional(jam)
+           : name == "latte" ? std::optional(latte)
+           : name == "que"   ? std::optional(que)
+                             : std::nullopt;
+}
+
 bool parseOptions(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -53,10 +60,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
             options.screenshot = argv[++i];
         } else if (argument == "--dialect" && hasValue) {
             const std::string name = argv[++i];
-            options.dialect = name == "jam"     ? std::optional(jam)
-                              : name == "latte" ? std::optional(latte)
-                              : name == "que"   ? std::optional(que)
-                                                : std::nullopt;
+            options.dialect = dialectNamed(name);
             if (!options.dialect) {
                 std::cerr << "pavlune-board-sim: unknown dialect \"" << name << "\"\n";
                 return false;

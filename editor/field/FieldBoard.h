@@ -44,8 +44,9 @@ public:
     // A row button's target is its drawn box this many times as large.
     static constexpr float kRowButtonTarget = 1.5f;
 
-    // Builds the rows on `view`'s content (sized and scrolled to its top
-    // here). `trash` receives removed cards. Null when a picture is missing.
+    // Builds the rows, their numbers and their + and - buttons on `view`'s
+    // content (the scene sizes and scrolls it), and an empty model. `trash`
+    // receives removed cards. Null when a picture is missing.
     static std::unique_ptr<FieldBoard> create(FieldScrollView* view, TrashCan* trash);
     ~FieldBoard() override;
     FieldBoard(const FieldBoard&) = delete;

@@ -228,7 +228,7 @@ void BoardLink::runOnBoard() {
             });
         transfer.sendProgram(
             view, rows,
-            [channel](PavluneAppsError error) {
+            [channel](const PavluneAppsError& error) {
                 channel->post([error](BoardLink& link) { link.sendEnded(&error); });
             },
             [channel] { channel->post([](BoardLink& link) { link.sendEnded(nullptr); }); });
@@ -311,7 +311,7 @@ void BoardLink::stopOnBoard() {
         pavlune::BoardTransfer transfer(*setup.serial, *clock, channel->stopRequested, nullptr);
         transfer.stopProgram(
             view,
-            [channel](PavluneAppsError error) {
+            [channel](const PavluneAppsError& error) {
                 channel->post([error](BoardLink& link) {
                     link.handleAppsError(error);
                     link.removeLoadingOverlay();

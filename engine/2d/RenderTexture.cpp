@@ -20,6 +20,16 @@ std::uint8_t toByte(float component) {
     return static_cast<std::uint8_t>(std::lround(std::fmin(1.0f, std::fmax(0.0f, component)) * 255));
 }
 
+// What the memory stream writes into, and where it stands.
+struct MemoryStream {
+    std::vector<unsigned char>* bytes;
+    std::size_t position = 0;
+};
+
+MemoryStream& memoryOf(SDL_RWops* stream) {
+    return *static_cast<MemoryStream*>(stream->hidden.unknown.data1);
+}
+
 // An SDL stream that appends what is written to `bytes`, so that a picture is
 // encoded in memory and reaches the disk through the file layer's atomic write.
 SDL_RWops* memoryWriter(std::vector<unsigned char>& bytes) {
@@ -28,38 +38,34 @@ SDL_RWops* memoryWriter(std::vector<unsigned char>& bytes) {
         return nullptr;
     }
     stream->type = SDL_RWOPS_UNKNOWN;
-    stream->hidden.unknown.data1 = &bytes;
-    stream->hidden.unknown.data2 = nullptr; // the write position, as an offset
+    stream->hidden.unknown.data1 = new MemoryStream{&bytes};
     stream->size = [](SDL_RWops* self) -> Sint64 {
-        return static_cast<Sint64>(
-            static_cast<std::vector<unsigned char>*>(self->hidden.unknown.data1)->size());
+        return static_cast<Sint64>(memoryOf(self).bytes->size());
     };
     stream->seek = [](SDL_RWops* self, Sint64 offset, int whence) -> Sint64 {
-        const auto* data = static_cast<std::vector<unsigned char>*>(self->hidden.unknown.data1);
-        const auto position =
-            static_cast<Sint64>(reinterpret_cast<std::uintptr_t>(self->hidden.unknown.data2));
+        MemoryStream& memory = memoryOf(self);
         const Sint64 base = whence == RW_SEEK_SET   ? 0
-                            : whence == RW_SEEK_CUR ? position
-                                                    : static_cast<Sint64>(data->size());
+                            : whence == RW_SEEK_CUR ? static_cast<Sint64>(memory.position)
+                                                    : static_cast<Sint64>(memory.bytes->size());
         if (base + offset < 0) {
             return SDL_SetError("seek before the start");
         }
-        self->hidden.unknown.data2 = reinterpret_cast<void*>(static_cast<std::uintptr_t>(base + offset));
+        memory.position = static_cast<std::size_t>(base + offset);
         return base + offset;
     };
     stream->read = [](SDL_RWops*, void*, size_t, size_t) -> size_t { return 0; };
     stream->write = [](SDL_RWops* self, const void* from, size_t size, size_t count) -> size_t {
-        auto* data = static_cast<std::vector<unsigned char>*>(self->hidden.unknown.data1);
-        const auto position = reinterpret_cast<std::uintptr_t>(self->hidden.unknown.data2);
+        MemoryStream& memory = memoryOf(self);
         const std::size_t length = size * count;
-        if (data->size() < position + length) {
-            data->resize(position + length);
+        if (memory.bytes->size() < memory.position + length) {
+            memory.bytes->resize(memory.position + length);
         }
-        std::memcpy(data->data() + position, from, length);
-        self->hidden.unknown.data2 = reinterpret_cast<void*>(position + length);
+        std::memcpy(memory.bytes->data() + memory.position, from, length);
+        memory.position += length;
         return count;
     };
     stream->close = [](SDL_RWops* self) -> int {
+        delete &memoryOf(self);
         SDL_FreeRW(self);
         return 0;
     };

@@ -4,9 +4,10 @@
 
 // The create convention of every Ref-derived class: construct, run init,
 // hand the creator's reference to the autorelease pool, and answer null when
-// init fails. Put it in the class body: `CREATE_FUNC(FieldScene);`.
-// Kept out of line: inlined, its null branch makes every `create()->...` at
-// the call site a -Wnull-dereference error.
+// init fails. Put it in the class body: `CREATE_FUNC(SaveScene);` (a class
+// whose init takes arguments writes its own create, as FieldScene does).
+// Never inlined: inlined, its null branch makes every `create()->...` at the
+// call site a -Wnull-dereference error.
 // TYPE names a type, which parentheses would break.
 // NOLINTBEGIN(bugprone-macro-parentheses)
 #define CREATE_FUNC(TYPE)                                                                                    \

@@ -1,5 +1,6 @@
 #include "engine/base/PlistGuard.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -76,6 +77,120 @@ bool readCount(const unsigned char* data, std::size_t at, std::size_t end, std::
     return true;
 }
 
+using Verdict = PlistGuard::Verdict;
+using Limits = PlistGuard::Limits;
+// Objects still to visit: index and nesting depth.
+using Pending = std::vector<std::pair<std::uint64_t, int>>;
+
+// Whether a value of fixed size (null, boolean, integer, real, date, uid)
+// whose marker is at `at` ends before `end`.
+bool scalarFits(unsigned kind, unsigned nibble, std::size_t at, std::size_t end) {
+    switch (kind) {
+    case 0x0: // null, booleans, fill
+        return true;
+    case 0x1: // integer
+    case 0x2: // real
+        return nibble <= 4 && end - at - 1 >= (std::size_t{1} << nibble);
+    case 0x3: // date
+        return end - at - 1 >= 8;
+    case 0x8: // uid
+        return end - at - 1 >= nibble + 1u;
+    default:
+        return false;
+    }
+}
+
+// Data, ASCII, UTF-16 or UTF-8 string (kinds 4 to 7).
+Verdict checkString(const unsigned char* data, unsigned kind, std::size_t at, std::size_t end,
+                    const Limits& limits) {
+    std::uint64_t count = 0;
+    std::size_t next = 0;
+    if (!readCount(data, at, end, count, next)) {
+        return Verdict::NotAPlist;
+    }
+    if (count > limits.maxStringBytes || (kind == 0x6 && count * 2 > limits.maxStringBytes)) {
+        return Verdict::StringTooLong;
+    }
+    if ((kind == 0x6 ? count * 2 : count) > end - next) {
+        return Verdict::NotAPlist;
+    }
+    return Verdict::Fits;
+}
+
+// Array, ordered set, set or dictionary (kinds A to D; a dictionary holds
+// its keys, then its values): its references go on `pending`.
+Verdict checkCollection(const BinaryLayout& layout, unsigned kind, std::size_t at, int depth,
+                        std::size_t visited, const Limits& limits, Pending& pending) {
+    const auto end = static_cast<std::size_t>(layout.tableOffset);
+    std::uint64_t count = 0;
+    std::size_t next = 0;
+    if (!readCount(layout.data, at, end, count, next)) {
+        return Verdict::NotAPlist;
+    }
+    if (depth > limits.maxDepth) {
+        return Verdict::TooDeep;
+    }
+    const std::uint64_t refs = kind == 0xD ? count * 2 : count;
+    if (count > limits.maxElements || refs > limits.maxElements - visited - pending.size()) {
+        return Verdict::TooManyElements;
+    }
+    if (refs > (end - next) / layout.refSize) {
+        return Verdict::NotAPlist;
+    }
+    for (std::uint64_t i = 0; i < refs; ++i) {
+        const std::uint64_t ref = bigEndian(layout.data + next + i * layout.refSize, layout.refSize);
+        if (ref >= layout.objectCount) {
+            return Verdict::NotAPlist;
+        }
+        pending.emplace_back(ref, depth + 1);
+    }
+    return Verdict::Fits;
+}
+
+// Steps through XML markup from one '<' to past its end.
+struct XmlScan {
+    const char* p;
+    const char* end;
+
+    bool startsWith(const char* marker) const {
+        const std::size_t length = std::strlen(marker);
+        return static_cast<std::size_t>(end - p) >= length && std::memcmp(p, marker, length) == 0;
+    }
+    void skipPast(const char* marker) {
+        const std::size_t length = std::strlen(marker);
+        while (p < end && !startsWith(marker)) {
+            ++p;
+        }
+        p = p < end ? p + length : end;
+    }
+    // A declaration, possibly with an internal subset in brackets.
+    void skipDeclaration() {
+        int brackets = 0;
+        for (++p; p < end && !(*p == '>' && brackets == 0); ++p) {
+            brackets += *p == '[' ? 1 : *p == ']' ? -1 : 0;
+        }
+        p = p < end ? p + 1 : end;
+    }
+    // A start or empty tag, its quoted attribute values skipped whole; true
+    // when it closes itself ("/>").
+    bool skipTag() {
+        char quote = 0;
+        char previous = 0;
+        for (++p; p < end; ++p) {
+            if (quote) {
+                quote = *p == quote ? '\0' : quote;
+            } else if (*p == '"' || *p == '\'') {
+                quote = *p;
+            } else if (*p == '>') {
+                break;
+            }
+            previous = *p;
+        }
+        p = p < end ? p + 1 : end;
+        return previous == '/';
+    }
+};
+
 } // namespace
 
 PlistGuard::Verdict PlistGuard::check(const char* data, std::size_t size, const Limits& limits) {
@@ -97,11 +212,11 @@ PlistGuard::Verdict PlistGuard::checkBinary(const unsigned char* data, std::size
     if (!layout.read(data, size)) {
         return Verdict::NotAPlist;
     }
-    const std::size_t end = static_cast<std::size_t>(layout.tableOffset);
+    const auto end = static_cast<std::size_t>(layout.tableOffset);
     // Depth first without recursion. Every reference is followed, so an
     // object named twice counts twice, as it unfolds when converted; a
     // reference cycle ends at the depth limit.
-    std::vector<std::pair<std::uint64_t, int>> pending{{layout.topObject, 1}};
+    Pending pending{{layout.topObject, 1}};
     std::size_t visited = 0;
     while (!pending.empty()) {
         const auto [index, depth] = pending.back();
@@ -114,71 +229,16 @@ PlistGuard::Verdict PlistGuard::checkBinary(const unsigned char* data, std::size
             return Verdict::NotAPlist;
         }
         const unsigned kind = data[at] >> 4;
-        const unsigned nibble = data[at] & 0x0F;
-        std::uint64_t count = 0;
-        std::size_t next = 0;
-        switch (kind) {
-        case 0x0: // null, booleans, fill
-            continue;
-        case 0x1: // integer
-        case 0x2: // real
-            if (nibble > 4 || end - at - 1 < (std::size_t{1} << nibble)) {
-                return Verdict::NotAPlist;
-            }
-            continue;
-        case 0x3: // date
-            if (end - at - 1 < 8) {
-                return Verdict::NotAPlist;
-            }
-            continue;
-        case 0x8: // uid
-            if (end - at - 1 < nibble + 1u) {
-                return Verdict::NotAPlist;
-            }
-            continue;
-        case 0x4:   // data
-        case 0x5:   // ASCII string
-        case 0x6:   // UTF-16 string
-        case 0x7: { // UTF-8 string
-            if (!readCount(data, at, end, count, next)) {
-                return Verdict::NotAPlist;
-            }
-            if (count > limits.maxStringBytes || (kind == 0x6 && count * 2 > limits.maxStringBytes)) {
-                return Verdict::StringTooLong;
-            }
-            if ((kind == 0x6 ? count * 2 : count) > end - next) {
-                return Verdict::NotAPlist;
-            }
-            continue;
+        Verdict verdict = Verdict::Fits;
+        if (kind >= 0x4 && kind <= 0x7) {
+            verdict = checkString(data, kind, at, end, limits);
+        } else if (kind >= 0xA && kind <= 0xD) {
+            verdict = checkCollection(layout, kind, at, depth, visited, limits, pending);
+        } else if (!scalarFits(kind, data[at] & 0x0Fu, at, end)) {
+            verdict = Verdict::NotAPlist;
         }
-        case 0xA:   // array
-        case 0xB:   // ordered set
-        case 0xC:   // set
-        case 0xD: { // dictionary: keys, then values
-            if (!readCount(data, at, end, count, next)) {
-                return Verdict::NotAPlist;
-            }
-            if (depth > limits.maxDepth) {
-                return Verdict::TooDeep;
-            }
-            const std::uint64_t refs = kind == 0xD ? count * 2 : count;
-            if (count > limits.maxElements || refs > limits.maxElements - visited - pending.size()) {
-                return Verdict::TooManyElements;
-            }
-            if (refs > (end - next) / layout.refSize) {
-                return Verdict::NotAPlist;
-            }
-            for (std::uint64_t i = 0; i < refs; ++i) {
-                const std::uint64_t ref = bigEndian(data + next + i * layout.refSize, layout.refSize);
-                if (ref >= layout.objectCount) {
-                    return Verdict::NotAPlist;
-                }
-                pending.emplace_back(ref, depth + 1);
-            }
-            continue;
-        }
-        default:
-            return Verdict::NotAPlist;
+        if (verdict != Verdict::Fits) {
+            return verdict;
         }
     }
     return Verdict::Fits;
@@ -189,75 +249,46 @@ PlistGuard::Verdict PlistGuard::checkXml(const char* data, std::size_t size, con
     // processing instructions and declarations open none; quoted attribute
     // values are skipped, so a '>' or "/>" inside one does not end a tag.
     // Erring towards more depth is harmless: a plist needs only a few levels.
-    const char* p = data;
-    const char* const end = data + size;
-    const auto skipPast = [&](const char* marker) {
-        const std::size_t length = std::strlen(marker);
-        while (p < end &&
-               !(static_cast<std::size_t>(end - p) >= length && std::memcmp(p, marker, length) == 0)) {
-            ++p;
-        }
-        p = p < end ? p + length : end;
-    };
-    const auto startsWith = [&](const char* marker) {
-        const std::size_t length = std::strlen(marker);
-        return static_cast<std::size_t>(end - p) >= length && std::memcmp(p, marker, length) == 0;
-    };
+    XmlScan scan{data, data + size};
     int depth = 0;
     std::size_t elements = 0;
-    const char* textStart = p;
-    while (p < end) {
-        p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
-        if (!p) {
+    const char* textStart = scan.p;
+    while (scan.p < scan.end) {
+        scan.p =
+            static_cast<const char*>(std::memchr(scan.p, '<', static_cast<std::size_t>(scan.end - scan.p)));
+        if (!scan.p) {
             break;
         }
-        if (static_cast<std::size_t>(p - textStart) > limits.maxStringBytes) {
+        if (static_cast<std::size_t>(scan.p - textStart) > limits.maxStringBytes) {
             return Verdict::StringTooLong;
         }
-        if (startsWith("<!--")) {
-            skipPast("-->");
-        } else if (startsWith("<![CDATA[")) {
-            const char* contentStart = p;
-            skipPast("]]>");
-            if (static_cast<std::size_t>(p - contentStart) > limits.maxStringBytes) {
+        if (scan.startsWith("<!--")) {
+            scan.skipPast("-->");
+        } else if (scan.startsWith("<![CDATA[")) {
+            const char* contentStart = scan.p;
+            scan.skipPast("]]>");
+            if (static_cast<std::size_t>(scan.p - contentStart) > limits.maxStringBytes) {
                 return Verdict::StringTooLong;
             }
-        } else if (startsWith("<?")) {
-            skipPast("?>");
-        } else if (startsWith("<!")) {
-            // A declaration, possibly with an internal subset in brackets.
-            int brackets = 0;
-            for (++p; p < end && !(*p == '>' && brackets == 0); ++p) {
-                brackets += *p == '[' ? 1 : *p == ']' ? -1 : 0;
-            }
-            p = p < end ? p + 1 : end;
-        } else if (startsWith("</")) {
-            skipPast(">");
-            depth = depth > 0 ? depth - 1 : 0;
+        } else if (scan.startsWith("<?")) {
+            scan.skipPast("?>");
+        } else if (scan.startsWith("<!")) {
+            scan.skipDeclaration();
+        } else if (scan.startsWith("</")) {
+            scan.skipPast(">");
+            depth = std::max(depth - 1, 0);
         } else {
-            char quote = 0;
-            char previous = 0;
-            for (++p; p < end; ++p) {
-                if (quote) {
-                    quote = *p == quote ? 0 : quote;
-                } else if (*p == '"' || *p == '\'') {
-                    quote = *p;
-                } else if (*p == '>') {
-                    break;
-                }
-                previous = *p;
-            }
-            p = p < end ? p + 1 : end;
+            const bool closesItself = scan.skipTag();
             if (++elements > limits.maxElements) {
                 return Verdict::TooManyElements;
             }
-            if (previous != '/' && ++depth > limits.maxDepth) {
+            if (!closesItself && ++depth > limits.maxDepth) {
                 return Verdict::TooDeep;
             }
         }
-        textStart = p;
+        textStart = scan.p;
     }
-    if (static_cast<std::size_t>(end - textStart) > limits.maxStringBytes) {
+    if (static_cast<std::size_t>(scan.end - textStart) > limits.maxStringBytes) {
         return Verdict::StringTooLong;
     }
     return Verdict::Fits;

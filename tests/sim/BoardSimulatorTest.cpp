@@ -36,6 +36,14 @@ std::vector<CardProgram> cardPrograms() {
              {card(full, 4), card(basic, 0), card(basic, 2), card(basic, 1), card(basic, 2), card(full, 5)}),
          {"0.000 RUN", "0.000 LED 1", "1.000 LED 0", "2.000 LED 1", "3.000 LED 0", "4.000 LED 1",
           "5.000 LED 0", "6.000 END"}},
+        // Both loop cards count with the same variable (box 0 in que): the
+        // inner loop leaves it past the outer's limit, so the outer ends
+        // after one pass.
+        {"loop in a loop of the same count",
+         oneSlotRows({card(full, 4), card(full, 4), card(basic, 0), card(basic, 2), card(basic, 1),
+                      card(basic, 2), card(full, 5), card(full, 5)}),
+         {"0.000 RUN", "0.000 LED 1", "1.000 LED 0", "2.000 LED 1", "3.000 LED 0", "4.000 LED 1",
+          "5.000 LED 0", "6.000 END"}},
         {"typed wait, output and beep",
          oneSlotRows({card(full, 2, "0.5"), card(full, 10), card(full, 3), card(full, 0), card(full, 11)}),
          {"0.000 RUN", "0.500 OUT 1 1", "0.500 WHEELS 1 0", "0.500 BEEP", "5.500 OUT 1 0", "5.500 WHEELS 0 0",

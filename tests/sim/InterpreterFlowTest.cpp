@@ -5,9 +5,7 @@
 #include "tests/sim/SimBench.h"
 
 #include <chrono>
-#include <cstdint>
 #include <gtest/gtest.h>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -16,26 +14,9 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::Bench;
+using test::instruction;
+using test::queImage;
 using Lines = std::vector<std::string>;
-
-// A que instruction: its opcode and three little-endian 16-bit operands.
-std::string instruction(std::uint8_t opcode, int first = 0, int second = 0, int third = 0) {
-    std::string bytes{static_cast<char>(opcode), '\0'};
-    for (const int operand : {first, second, third}) {
-        bytes += static_cast<char>(operand & 0xFF);
-        bytes += static_cast<char>(operand >> 8);
-    }
-    return bytes;
-}
-
-// A whole 512-byte que program image, padded with 0xFF.
-std::string queImage(std::initializer_list<std::string> instructions) {
-    std::string image;
-    for (const std::string& one : instructions) {
-        image += one;
-    }
-    return image + std::string(512 - image.size(), '\xFF');
-}
 
 struct Flow {
     const char* name;
@@ -44,7 +25,8 @@ struct Flow {
     Lines complaints;
 };
 
-// Catches loops counted one short or one long (< for <=), a NEXT or jump that
+// Catches loops counted one short or one long (< for <=), a while whose false
+// condition lands anywhere but right after the loop, a NEXT or jump that
 // resumes at the wrong statement, a nested loop that ends its outer one, a
 // GOTO that does not skip, a variable read as another, and a program that runs
 // on past its END or exit().
@@ -84,6 +66,18 @@ TEST(InterpreterFlowTest, LoopsJumpsAndEndsRunAsWritten) {
          " cat uart > .\ni=0;\nwhile(i<2){\nj=0;\nwhile(j<2){\nled(1);\nsleep(500);\nled(0);\nsleep(500);\n"
          "j=j+1;\n}\ni=i+1;\n}\nexit();\nbeep();\n\x04\nms .\n",
          fourBlinks,
+         {}},
+        // The loop card with 0 typed: the condition is false at once, and the
+        // program goes on right after the loop.
+        {"latte while of no turns",
+         " cat uart > .\ni=0;\nwhile(i<0){\nled(1);\nsleep(500);\ni=i+1;\n}\nbeep();\n\x04\nms .\n",
+         {"0.000 RUN", "0.000 BEEP", "0.000 END"},
+         {}},
+        // The compare comes after the body: a limit of 1 is one pass, not two.
+        {"que loop of one turn",
+         queImage({instruction(0x09, 0, 0), instruction(0x01, 1), instruction(0x04, 30), instruction(0x01, 0),
+                   instruction(0x04, 30), instruction(0x0A, 0, 0, 1), instruction(0x10, 1, 2, 1)}),
+         {"0.000 RUN", "0.000 LED 1", "0.500 LED 0", "1.000 END"},
          {}},
         // Box 0 counts the passes; "jump if below" goes back while it is under 4,
         // then a jump over the beep into the padding ends the program.

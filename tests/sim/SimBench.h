@@ -9,12 +9,33 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 namespace pavlune::test {
+
+// A que instruction: its opcode and three little-endian 16-bit operands.
+inline std::string instruction(std::uint8_t opcode, int first = 0, int second = 0, int third = 0) {
+    std::string bytes{static_cast<char>(opcode), '\0'};
+    for (const int operand : {first, second, third}) {
+        bytes += static_cast<char>(operand & 0xFF);
+        bytes += static_cast<char>(operand >> 8);
+    }
+    return bytes;
+}
+
+// A whole 512-byte que program image, padded with 0xFF.
+inline std::string queImage(std::initializer_list<std::string> instructions) {
+    std::string image;
+    for (const std::string& one : instructions) {
+        image += one;
+    }
+    return image + std::string(512 - image.size(), '\xFF');
+}
 
 // Records the changes as trace lines with the time since RUN, and the complaints.
 class Recorder : public BoardObserver {
@@ -53,8 +74,9 @@ struct Bench {
             feed(unit.text);
         }
     }
-    // Gives the board every turn it asks for until `until` after now.
-    void runFor(BoardClock::Duration until) {
+    // Gives the board every turn it asks for until `until` after now, each
+    // `late` after the moment it asked for (a busy machine).
+    void runFor(BoardClock::Duration until, BoardClock::Duration late = {}) {
         const auto end = clock.now() + until;
         // A loop that never waits would hold the board forever: a failure, not a hang.
         int turns = 0;
@@ -63,9 +85,9 @@ struct Bench {
                 ADD_FAILURE() << "the board took more than " << kMostTurns << " turns";
                 break;
             }
-            clock.set(std::max(*next, clock.now()));
+            clock.set(std::max(*next + late, clock.now()));
         }
-        clock.set(end);
+        clock.set(std::max(end, clock.now()));
     }
 
     static constexpr int kMostTurns = 100'000;

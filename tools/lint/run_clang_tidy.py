@@ -2,10 +2,12 @@
 """Runs clang-tidy with the repository's .clang-tidy over the product's sources
 and fails on any finding.
 
-Usage: run_clang_tidy.py [--build DIR] [--jobs N] [--changed [BASE]] [FILE...]
+Usage: run_clang_tidy.py [--build DIR] [--jobs N] [--no-cache] [--changed [BASE]] [FILE...]
 
   --build DIR      the build folder holding compile_commands.json (default: build)
   --jobs N         clang-tidy processes at once (default: the number of cores)
+  --no-cache       run clang-tidy on every source, even on one whose result is
+                   cached
   --changed [BASE] only the sources that differ from BASE (default: main), and
                    the sources that include a changed header of the same folder
   FILE...          only these sources
@@ -13,11 +15,20 @@ Usage: run_clang_tidy.py [--build DIR] [--jobs N] [--changed [BASE]] [FILE...]
 Headers are checked through the sources that include them; each finding is
 printed once. Exit status 1 when there is a finding, 2 when clang-tidy could
 not run.
+
+A full run takes minutes, so each source's result is kept in
+~/.cache/pavlune-cards/tidy (PAVLUNE_TIDY_CACHE to put it elsewhere), keyed by
+the clang-tidy version, .clang-tidy, the source's compile command and the text
+of the source and of every repository header it includes, directly or not. A
+source is checked again when any of these changes; the cache is shared between
+clones, since paths inside the repository are stored relative to it. Entries
+that no run has used for 30 days are removed.
 """
 from __future__ import annotations
 
 import argparse
 import concurrent.futures
+import hashlib
 import json
 import os
 import pathlib
@@ -33,6 +44,11 @@ ROOT = pathlib.Path(__file__).resolve().parents[2]
 PRODUCT = ("engine", "catalogue", "device", "store", "program", "field", "widgets", "saves", "editor",
            "app", "export", "sim", "proj.linux")
 FINDING = re.compile(r"^(?P<where>[^\s:][^:]*:\d+:\d+): (?P<kind>warning|error): (?P<text>.*)$")
+# What the compiler driver says besides the findings.
+NOISE = re.compile(r"^(\d+ warnings?( and \d+ errors?)? generated\."
+                   r"|Suppressed \d+ warnings.*|Use -header-filter.*)$")
+INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.MULTILINE)
+CACHE = pathlib.Path(os.environ.get("PAVLUNE_TIDY_CACHE", pathlib.Path.home() / ".cache/pavlune-cards/tidy"))
 
 
 def clang_tidy() -> str:
@@ -42,20 +58,55 @@ def clang_tidy() -> str:
     raise SystemExit("clang-tidy not found (package clang-tidy)")
 
 
-def product_sources(build: pathlib.Path) -> list[str]:
+def product_sources(build: pathlib.Path) -> dict[str, str]:
+    """Each product source and its compile command (the first, as clang-tidy takes it)."""
     database = build / "compile_commands.json"
     if not database.exists():
         raise SystemExit(f"{database} is missing: configure the build first")
-    files = set()
+    files: dict[str, str] = {}
     for entry in json.loads(database.read_text()):
         path = pathlib.Path(entry["directory"], entry["file"]).resolve()
         try:
             relative = path.relative_to(ROOT).as_posix()
         except ValueError:
             continue
-        if relative.split("/")[0] in PRODUCT:
-            files.add(relative)
-    return sorted(files)
+        if relative.split("/")[0] in PRODUCT and relative not in files:
+            command = entry.get("command") or " ".join(entry.get("arguments", []))
+            files[relative] = command.replace(str(build), "<build>").replace(str(ROOT), "<root>")
+    return dict(sorted(files.items()))
+
+
+def repository_headers(source: str, known: dict[str, list[str]]) -> list[str]:
+    """The repository's files that `source` includes, directly or through others."""
+    seen: set[str] = set()
+    pending = [source]
+    while pending:
+        current = pending.pop()
+        if current not in known:
+            text = (ROOT / current).read_text(errors="replace")
+            found = []
+            for name in INCLUDE.findall(text):
+                for candidate in (ROOT / name, (ROOT / current).parent / name):
+                    if candidate.is_file():
+                        found.append(candidate.resolve().relative_to(ROOT).as_posix())
+                        break
+            known[current] = found
+        for header in known[current]:
+            if header not in seen:
+                seen.add(header)
+                pending.append(header)
+    seen.discard(source)
+    return sorted(seen)
+
+
+def cache_key(tool_version: str, settings: str, command: str, source: str,
+              known: dict[str, list[str]]) -> str:
+    digest = hashlib.sha256()
+    for part in (tool_version, settings, command, source):
+        digest.update(part.encode() + b"\0")
+    for name in [source, *repository_headers(source, known)]:
+        digest.update(name.encode() + b"\0" + (ROOT / name).read_bytes() + b"\0")
+    return digest.hexdigest()
 
 
 def changed_sources(sources: list[str], base: str) -> list[str]:
@@ -78,22 +129,55 @@ def changed_sources(sources: list[str], base: str) -> list[str]:
     return chosen
 
 
-def run_one(tool: str, build: pathlib.Path, source: str) -> tuple[str, int, str]:
+def run_one(tool: str, build: pathlib.Path, source: str, key: str | None) -> tuple[str, int, str]:
+    cached = CACHE / f"{key}.json" if key else None
+    if cached and cached.exists():
+        try:
+            stored = json.loads(cached.read_text())
+            cached.touch()  # still in use: kept by the pruning below
+            return source, stored["code"], stored["output"]
+        except (OSError, ValueError, KeyError):
+            pass  # a damaged entry is made again
     process = subprocess.run([tool, "-p", str(build), "--quiet", source], cwd=ROOT, capture_output=True,
                              text=True)
-    return source, process.returncode, process.stdout + process.stderr
+    # Paths relative to the repository, so that another clone can use the entry.
+    lines = (process.stdout + process.stderr).splitlines()
+    output = "\n".join(line for line in lines if not NOISE.match(line))
+    output = output.replace(f"{ROOT}/", "")
+    # Kept only when clang-tidy ran through: a source that did not compile
+    # (a header of a package not installed yet) is tried again next time.
+    ran = process.returncode == 0 or any(FINDING.match(line) for line in output.splitlines())
+    if cached and ran and "[clang-diagnostic-error]" not in output:
+        CACHE.mkdir(parents=True, exist_ok=True)
+        partial = cached.with_suffix(f".{os.getpid()}.tmp")
+        partial.write_text(json.dumps({"code": process.returncode, "output": output}))
+        partial.replace(cached)
+    return source, process.returncode, output
+
+
+def prune_cache(days: int = 30) -> None:
+    """Removes the entries no run has used for `days` days."""
+    oldest = time.time() - days * 86400
+    for entry in CACHE.glob("*.json"):
+        try:
+            if entry.stat().st_mtime < oldest:
+                entry.unlink()
+        except OSError:
+            pass  # another run took it first
 
 
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", default="build")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 1)
+    parser.add_argument("--no-cache", action="store_true")
     parser.add_argument("--changed", nargs="?", const="main", default=None)
     parser.add_argument("files", nargs="*")
     options = parser.parse_args()
 
     build = (ROOT / options.build).resolve()
-    sources = product_sources(build)
+    commands = product_sources(build)
+    sources = list(commands)
     if options.files:
         wanted = {pathlib.Path(f).resolve().relative_to(ROOT).as_posix() for f in options.files}
         sources = [s for s in sources if s in wanted]
@@ -102,11 +186,19 @@ def main() -> int:
     tool = clang_tidy()
 
     started = time.monotonic()
+    keys: dict[str, str | None] = dict.fromkeys(sources)
+    if not options.no_cache:
+        version = subprocess.run([tool, "--version"], capture_output=True, text=True, check=True).stdout
+        settings = (ROOT / ".clang-tidy").read_text()
+        known: dict[str, list[str]] = {}
+        keys = {s: cache_key(version, settings, commands[s], s, known) for s in sources}
+    cached = sum(1 for key in keys.values() if key and (CACHE / f"{key}.json").exists())
     findings: dict[str, str] = {}
     failed = []
     with concurrent.futures.ThreadPoolExecutor(max_workers=max(1, options.jobs)) as pool:
-        for source, code, output in pool.map(lambda s: run_one(tool, build, s), sources):
+        for source, code, output in pool.map(lambda s: run_one(tool, build, s, keys[s]), sources):
             lines = output.splitlines()
+            found = False
             for index, line in enumerate(lines):
                 match = FINDING.match(line)
                 if not match:
@@ -118,15 +210,19 @@ def main() -> int:
                         break
                     block.append(follow)
                 findings.setdefault(f"{match['where']}: {match['text']}", "\n".join(block))
-            if code != 0 and not findings:
+                found = True
+            if code != 0 and not found:
                 failed.append((source, output))
 
+    if not options.no_cache:
+        prune_cache()
     for _, text in sorted(findings.items()):
         print(text)
     for source, output in failed:
         print(f"clang-tidy failed on {source}:\n{output}", file=sys.stderr)
     elapsed = time.monotonic() - started
-    print(f"clang-tidy: {len(sources)} sources, {len(findings)} findings, {elapsed:.0f} s", file=sys.stderr)
+    print(f"clang-tidy: {len(sources)} sources ({cached} from the cache), {len(findings)} findings, "
+          f"{elapsed:.0f} s", file=sys.stderr)
     if failed:
         return 2
     return 1 if findings else 0
