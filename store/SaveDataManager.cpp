@@ -581,7 +581,7 @@ bool SaveDataManager::removeData(SaveData* data) {
              {rootPath_ + imagePathFor(data->identifier), rootPath_ + programPathFor(data->identifier)}) {
             errno = 0;
             if (!files->removeFile(file) && errno != 0 && errno != ENOENT) {
-                // Unlisted, so only disk space is lost; the next start lists it again.
+                // The list no longer names it: a program file left behind is listed again at the next start.
                 engine::Log::warning("store", file + ": not removed: " + std::strerror(errno));
             }
         }
