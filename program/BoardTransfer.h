@@ -43,8 +43,8 @@ public:
                      DoneCallback onDone);
 
     // The stop routine: the break and reset sequences. A dialect that has
-    // neither (que) cannot stop the board from here: the error says what to
-    // do instead, and the port is not touched.
+    // neither (que) cannot stop the board from here: the failure is
+    // cannotStop (the caller says what to do instead), and the port is not touched.
     void stopProgram(ErrorCallback onError, DoneCallback onDone);
     void stopProgram(const CatalogueView& view, ErrorCallback onError, DoneCallback onDone);
 

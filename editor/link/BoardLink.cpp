@@ -229,7 +229,7 @@ void BoardLink::runOnBoard() {
             });
         transfer.sendProgram(
             view, rows,
-            [channel](pavlune::TransferFailure failure) {
+            [channel](const pavlune::TransferFailure& failure) {
                 channel->post([error = PavluneAppsError::forFailure(failure)](BoardLink& link) {
                     link.sendEnded(&error);
                 });
@@ -316,7 +316,7 @@ void BoardLink::stopOnBoard() {
         pavlune::BoardTransfer transfer(*setup.serial, *clock, channel->stopRequested, nullptr);
         transfer.stopProgram(
             view,
-            [channel](pavlune::TransferFailure failure) {
+            [channel](const pavlune::TransferFailure& failure) {
                 channel->post([error = PavluneAppsError::forFailure(failure)](BoardLink& link) {
                     link.handleAppsError(error);
                     link.removeLoadingOverlay();
