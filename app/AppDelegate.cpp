@@ -5,6 +5,7 @@
 #include "engine/2d/Scene.h"
 #include "engine/2d/events/EventCustom.h"
 #include "engine/2d/events/EventDispatcher.h"
+#include "engine/base/Log.h"
 #include "engine/base/Scheduler.h"
 #include "engine/platform/GLView.h"
 #include "saves/SaveScene.h"
@@ -41,6 +42,7 @@ bool AppDelegate::applicationDidFinishLaunching() {
     engine::Scene* scene = engine::Scene::create();
     SaveScene* list = SaveScene::create();
     if (!scene || !list) {
+        engine::Log::error("app", "the list of programs could not be built");
         return false;
     }
     scene->addChild(list);

@@ -5,6 +5,7 @@
 #include "engine/2d/Scene.h"
 #include "engine/2d/TransitionSlideInB.h"
 #include "engine/2d/TransitionSlideInT.h"
+#include "engine/base/Log.h"
 #include "saves/SaveScene.h"
 #include "widgets/Design.h"
 
@@ -13,6 +14,8 @@ namespace {
 template <typename Transition> bool replaceWith(engine::Node* screen) {
     auto* scene = engine::Scene::create();
     if (!scene || !screen) {
+        // What the screen could not load is logged already; the user stays where they are.
+        engine::Log::error("app", "the next screen could not be built");
         return false;
     }
     scene->addChild(screen);

@@ -1,9 +1,9 @@
 #include "device/PavluneCardSerialManager.h"
 
-#include "device/OpenFailureReason.h"
 #include "device/PavluneCardSerialData.h"
 #include "device/PlatformSerialBackend.h"
 #include "device/PortChangeWatcher.h"
+#include "engine/base/Log.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -189,21 +189,21 @@ void PavluneCardSerialManager::addPort(const std::string& name, const std::strin
 }
 
 bool PavluneCardSerialManager::openSelectedPort() {
-    std::string ignored;
-    return openSelectedPort(ignored);
-}
-
-bool PavluneCardSerialManager::openSelectedPort(std::string& failureReason) {
     std::optional<SerialPortInfo> selected = getSelectedPort();
     std::lock_guard lock(portMutex_);
+    writeFailureLogged_ = false;
     if (!selected) {
         backend_->closePort();
-        lastOpenError_ = {PortOpenError::Kind::noSuchDevice, "no port is selected"};
-        failureReason = describeMissingSelection();
+        openPortName_.clear();
+        lastOpenError_ = {PortOpenError::Kind::notSelected, ""};
+        engine::Log::warning("device", "cannot open a port: " + lastOpenError_.describe());
         return false;
     }
+    openPortName_ = selected->name;
     lastOpenError_ = backend_->openPort(selected->name);
-    failureReason = describeOpenFailure(lastOpenError_);
+    if (!lastOpenError_.ok()) {
+        engine::Log::warning("device", selected->name + ": cannot open: " + lastOpenError_.describe());
+    }
     return lastOpenError_.ok();
 }
 
@@ -214,7 +214,16 @@ PortOpenError PavluneCardSerialManager::getLastOpenError() const {
 
 bool PavluneCardSerialManager::writeByte(std::uint8_t byte) {
     std::lock_guard lock(portMutex_);
-    return backend_->writeByte(byte);
+    if (backend_->writeByte(byte)) {
+        return true;
+    }
+    if (!writeFailureLogged_) {
+        writeFailureLogged_ = true;
+        engine::Log::warning("device",
+                             (openPortName_.empty() ? std::string("no port") : openPortName_) +
+                                 ": a byte could not be written (unplugged, or the line stayed full)");
+    }
+    return false;
 }
 
 std::vector<SerialPortInfo> PavluneCardSerialManager::getPorts() const {

@@ -79,13 +79,13 @@ public:
 
     // Closes the open port and opens the selected one. False when the
     // selection does not index a record or the open fails; then
-    // getLastOpenError says why; `failureReason` says it in the user's words.
+    // getLastOpenError says why (and the reason is logged, component "device").
     bool openSelectedPort();
-    bool openSelectedPort(std::string& failureReason);
     // Why the last openSelectedPort failed (ok after one that succeeded).
     PortOpenError getLastOpenError() const;
 
-    // One byte to the open port; false when none is open or the write fails.
+    // One byte to the open port; false when none is open or the write fails
+    // (the first failure after an open is logged).
     bool writeByte(std::uint8_t byte);
 
     std::vector<SerialPortInfo> getPorts() const;
@@ -135,8 +135,10 @@ private:
     std::function<void()> portRemovalHandler_;
 
     std::mutex searchMutex_;       // one enumeration at a time
-    mutable std::mutex portMutex_; // the open port and lastOpenError_
+    mutable std::mutex portMutex_; // the open port, its name, lastOpenError_, writeFailureLogged_
     PortOpenError lastOpenError_;
+    std::string openPortName_;
+    bool writeFailureLogged_ = false;
     std::unique_ptr<SerialBackend> backend_;
     std::unique_ptr<PortChangeWatcher> watcher_; // set once, by the first activate
 };

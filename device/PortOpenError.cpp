@@ -51,6 +51,9 @@ std::string PortOpenError::describe() const {
     case Kind::notATerminal:
         words = "not a terminal device";
         break;
+    case Kind::notSelected:
+        words = "no port is selected";
+        break;
     case Kind::other:
         words = "cannot open";
         break;

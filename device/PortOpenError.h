@@ -13,6 +13,7 @@ struct PortOpenError {
         permissionDenied, // the user may not open it (a missing group, say)
         busy,             // another program holds it
         notATerminal,     // a regular file, a directory, /dev/null: never written to
+        notSelected,      // no port is chosen, or the chosen one is not listed
         other,
     };
 

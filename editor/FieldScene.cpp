@@ -5,6 +5,7 @@
 #include "editor/EditorKeyBindings.h"
 #include "editor/EditorKeys.h"
 #include "editor/EditorPopups.h"
+#include "editor/EditorTexts.h"
 #include "editor/FieldThumbnail.h"
 #include "editor/cards/InputCardSprite.h"
 #include "editor/cards/NumberEditor.h"
@@ -274,7 +275,7 @@ bool FieldScene::playIfNumbersFit() {
         return false;
     }
     if (const std::optional<int> row = pavlune::CardNumberRule::firstWrongRow(board->fieldRows())) {
-        Notice::show(this, pavlune::CardNumberRule::wrongRowMessage(*row), kFailureCaption);
+        Notice::show(this, EditorTexts::wrongNumberRow(*row), EditorTexts::kFailureCaption);
         return false;
     }
     boardLink->play();
@@ -308,16 +309,17 @@ void FieldScene::loadField() {
     std::optional<SaveDataManager::Problem> problem;
     board->load(SaveDataManager::getInstance()->loadProgram(record, &problem));
     if (board->leftElementsOff()) {
-        Notice::show(this, kTooManyCardsMessage, kNoticeCaption);
+        Notice::show(this, EditorTexts::kTooManyCardsMessage, EditorTexts::kNoticeCaption);
     }
     if (!problem) {
         return;
     }
     const bool unreadable = problem->kind == SaveDataManager::Problem::Kind::Unreadable;
-    const std::string message =
-        unreadable ? std::string(kUnreadableMessage) + "\n" + problem->file + "\n(" + problem->detail + ")"
-                   : std::string(kSetAsideMessage) + "\n" + problem->detail;
-    const std::string title = unreadable ? kFailureCaption : kNoticeCaption;
+    const std::string message = unreadable
+                                    ? std::string(EditorTexts::kUnreadableMessage) + "\n" + problem->file +
+                                          "\n(" + problem->detail + ")"
+                                    : std::string(EditorTexts::kSetAsideMessage) + "\n" + problem->detail;
+    const std::string title = unreadable ? EditorTexts::kFailureCaption : EditorTexts::kNoticeCaption;
     // Once the editor has slid in.
     runAction(engine::Sequence::create(
         engine::DelayTime::create(design::kSceneTransitionDuration),
@@ -385,7 +387,7 @@ void FieldScene::reportSaveOutcome(bool written) {
     } else if (!saveFailureShown) {
         // Every edit saves: one message for a disk that stays full, not one per card.
         saveFailureShown = true;
-        Notice::show(this, kNotSavedMessage, kFailureCaption);
+        Notice::show(this, EditorTexts::kNotSavedMessage, EditorTexts::kFailureCaption);
     }
 }
 

@@ -100,16 +100,6 @@ public:
     // The wheel over the palette scrolls it (wired to the palette in init).
     std::function<void(float scrollY)> onPaletteWheel;
 
-    static constexpr const char* kFailureCaption = "しっぱい";
-    static constexpr const char* kNoticeCaption = "おしらせ";
-    static constexpr const char* kNotSavedMessage = "プログラムを保存できませんでした。";
-    static constexpr const char* kTooManyCardsMessage =
-        "カードが おおすぎるので、はじめの 2000まいだけ だしました。のこりも ファイルに のこっています。";
-    // Told when the editor opens a program whose file could not be read (it
-    // is left alone and not saved over) or was damaged and renamed aside.
-    static constexpr const char* kUnreadableMessage = "この プログラムを よめませんでした。";
-    static constexpr const char* kSetAsideMessage =
-        "この プログラムは こわれていたので、べつの なまえで のこしました。";
     static constexpr float kLeaveCheckInterval = 0.5f;
     static constexpr const char* kLeaveKey = "leave";
     // Field units scrolled per wheel step.

@@ -32,30 +32,29 @@ void SerialExport::selectDevice(const std::string& device) {
     serial_.setSelectedIndex(0);
 }
 
-int SerialExport::finish(bool done, const std::string& message, const std::string& reason) {
+int SerialExport::finish(bool done, const std::string& reason) {
     output_.flush();
     if (done) {
         return kExitDone;
     }
-    // The user-facing message's own line; the teacher's wording of the reason
-    // that the editor adds below it gives way to the developer's one.
-    errors_ << message.substr(0, message.find('\n')) << '\n';
-    if (!reason.empty()) {
-        errors_ << reason << '\n';
-    }
+    errors_ << reason << '\n';
     return kExitFailed;
 }
 
-std::string SerialExport::reasonFor(const std::string& device, const PavluneAppsError& error) const {
-    if (error == PavluneAppsError::cannotStop()) {
+std::string SerialExport::reasonFor(const std::string& device, const TransferFailure& failure) {
+    const std::string onDevice = "pavlune-export: " + escapeText(device) + ": ";
+    switch (failure.kind) {
+    case TransferFailure::Kind::portNotOpened:
+        return onDevice + failure.port.describe();
+    case TransferFailure::Kind::writeFailed:
+        return onDevice + "a byte could not be written (unplugged, or the line stayed full)";
+    case TransferFailure::Kind::cannotStop:
         return "pavlune-export: this dialect has no sequence that stops a running program; press the board's "
-               "reset "
-               "button";
+               "reset button";
+    case TransferFailure::Kind::stopped:
+        break;
     }
-    if (serial_.getLastOpenError().ok() || error.title != PavluneAppsError::portNotOpened().title) {
-        return {};
-    }
-    return "pavlune-export: " + escapeText(device) + ": " + serial_.getLastOpenError().describe();
+    return onDevice + "stopped";
 }
 
 int SerialExport::send(const std::string& device, Dialect dialect, const FieldRows& rows) {
@@ -66,11 +65,11 @@ int SerialExport::send(const std::string& device, Dialect dialect, const FieldRo
         output_.flush();
     });
     bool done = false;
-    PavluneAppsError failure;
+    TransferFailure failure;
     transfer.sendProgram(
-        CatalogueView(dialect, basic), rows, [&](PavluneAppsError error) { failure = std::move(error); },
+        CatalogueView(dialect, basic), rows, [&](TransferFailure error) { failure = std::move(error); },
         [&] { done = true; });
-    return finish(done, failure.message, reasonFor(device, failure));
+    return finish(done, reasonFor(device, failure));
 }
 
 int SerialExport::stop(const std::string& device, Dialect dialect) {
@@ -78,11 +77,11 @@ int SerialExport::stop(const std::string& device, Dialect dialect) {
     const std::atomic<bool> stopRequested{false};
     BoardTransfer transfer(serial_, clock_, stopRequested, nullptr);
     bool done = false;
-    PavluneAppsError failure;
+    TransferFailure failure;
     transfer.stopProgram(
-        CatalogueView(dialect, basic), [&](PavluneAppsError error) { failure = std::move(error); },
+        CatalogueView(dialect, basic), [&](TransferFailure error) { failure = std::move(error); },
         [&] { done = true; });
-    return finish(done, failure.message, reasonFor(device, failure));
+    return finish(done, reasonFor(device, failure));
 }
 
 int SerialExport::listPorts() {
@@ -92,7 +91,7 @@ int SerialExport::listPorts() {
     for (const SerialPortInfo& port : serial_.getPorts()) {
         output_ << port.displayText() << '\n';
     }
-    return finish(true, "");
+    return finish(true);
 }
 
 } // namespace pavlune

@@ -2,7 +2,7 @@
 
 #include "catalogue/Dialect.h"
 #include "program/FieldRows.h"
-#include "program/PavluneAppsError.h"
+#include "program/TransferFailure.h"
 
 #include <iosfwd>
 #include <memory>
@@ -31,9 +31,9 @@ public:
 
     // Sends `rows` in `dialect` to `device`, printing the echoed characters as
     // they go out, as the sending overlay shows them. 0 when the routine
-    // reports done; 1 with the error's message on standard error otherwise,
-    // followed by a line with the system's reason when the device did not
-    // open. Only a terminal device is written to.
+    // reports done; 1 otherwise, with one line on standard error that says
+    // why in English (the system's reason when the device did not open).
+    // Only a terminal device is written to.
     int send(const std::string& device, Dialect dialect, const FieldRows& rows);
     // The stop routine on `device`; results as for send.
     int stop(const std::string& device, Dialect dialect);
@@ -43,9 +43,9 @@ public:
 private:
     // Makes `device` the one listed and selected port.
     void selectDevice(const std::string& device);
-    int finish(bool done, const std::string& message, const std::string& reason = "");
-    // The line that says why `device` did not open; empty for other errors.
-    std::string reasonFor(const std::string& device, const PavluneAppsError& error) const;
+    int finish(bool done, const std::string& reason = "");
+    // The line that says why the routine on `device` did not finish.
+    static std::string reasonFor(const std::string& device, const TransferFailure& failure);
 
     PavluneCardSerialManager& serial_;
     std::ostream& output_;

@@ -20,17 +20,17 @@ void BoardTransfer::sendProgram(const FieldRows& rows, const ErrorCallback& onEr
 
 void BoardTransfer::sendProgram(const CatalogueView& view, const FieldRows& rows,
                                 const ErrorCallback& onError, const DoneCallback& onDone) {
-    if (std::string reason; !serial_.openSelectedPort(reason)) {
-        onError(PavluneAppsError::portNotOpened(reason));
+    if (!serial_.openSelectedPort()) {
+        onError({TransferFailure::Kind::portNotOpened, serial_.getLastOpenError()});
         return;
     }
     writer_.restart();
-    PavluneAppsError error;
+    TransferFailure error;
     if (view.isByteCoded()) {
         // A stop request ends a que send quietly, without the padding; a
         // lost byte ends it with the port error, since the board would wait
         // for an image that never completes (or run a shifted one).
-        if (!sendQueTransfer(view, rows, error) && error.showMessage) {
+        if (!sendQueTransfer(view, rows, error) && error.kind != TransferFailure::Kind::stopped) {
             onError(error);
             return;
         }
@@ -54,17 +54,17 @@ void BoardTransfer::stopProgram(const CatalogueView& view, const ErrorCallback& 
     const CardCode resetCode = view.getResetCode();
     if (breakCode.code.empty() && resetCode.code.empty()) {
         // Nothing the board listens to would stop it: say so, and send nothing.
-        onError(PavluneAppsError::cannotStop());
+        onError({TransferFailure::Kind::cannotStop, {}});
         return;
     }
-    if (std::string reason; !serial_.openSelectedPort(reason)) {
-        onError(PavluneAppsError::portNotOpened(reason));
+    if (!serial_.openSelectedPort()) {
+        onError({TransferFailure::Kind::portNotOpened, serial_.getLastOpenError()});
         return;
     }
     writer_.restart();
     // The reset record's own pause is used here (none), unlike in a send,
     // which paces it like program text.
-    PavluneAppsError error;
+    TransferFailure error;
     if (!sendText(breakCode.code, breakCode.charDelay, false, error) ||
         !sendText(resetCode.code, resetCode.charDelay, false, error)) {
         onError(error);
@@ -73,17 +73,17 @@ void BoardTransfer::stopProgram(const CatalogueView& view, const ErrorCallback& 
     onDone();
 }
 
-bool BoardTransfer::sendText(const std::string& text, int charDelay, bool echo, PavluneAppsError& error) {
+bool BoardTransfer::sendText(const std::string& text, int charDelay, bool echo, TransferFailure& error) {
     for (const char character : text) {
         if (echo && showText_) {
             showText_(std::string(1, character));
         }
         if (!writer_.write(static_cast<std::uint8_t>(character))) {
-            error = PavluneAppsError::writeFailed();
+            error = TransferFailure{TransferFailure::Kind::writeFailed, {}};
             return false;
         }
         if (stopRequested_.load()) {
-            error = PavluneAppsError::stopped(); // the byte just written stays sent
+            error = TransferFailure{TransferFailure::Kind::stopped, {}}; // the byte just written stays sent
             return false;
         }
         writer_.pause(charDelay);
@@ -92,7 +92,7 @@ bool BoardTransfer::sendText(const std::string& text, int charDelay, bool echo, 
 }
 
 bool BoardTransfer::sendTextTransfer(const CatalogueView& view, const FieldRows& rows,
-                                     PavluneAppsError& error) {
+                                     TransferFailure& error) {
     TextTransferAssembler assembler(view);
     for (const SendUnit& unit : assembler.assembleTextTransfer(rows)) {
         if (!sendText(unit.text, unit.charDelay, unit.echo, error)) {
@@ -103,14 +103,14 @@ bool BoardTransfer::sendTextTransfer(const CatalogueView& view, const FieldRows&
 }
 
 bool BoardTransfer::sendQueTransfer(const CatalogueView& view, const FieldRows& rows,
-                                    PavluneAppsError& error) {
+                                    TransferFailure& error) {
     const int pacing = view.getCharPacing();
     QueProgramAssembler assembler(view);
     const QueProgram program = assembler.assembleQueProgram(rows);
     const auto writeOne = [this, pacing, &error](std::uint8_t byte) {
         writer_.pause(pacing);
         if (!writer_.write(byte)) {
-            error = PavluneAppsError::writeFailed();
+            error = TransferFailure{TransferFailure::Kind::writeFailed, {}};
             return false;
         }
         return true;
@@ -127,13 +127,13 @@ bool BoardTransfer::sendQueTransfer(const CatalogueView& view, const FieldRows& 
             showQueGroup(group);
         }
         if (stopRequested_.load()) {
-            error = PavluneAppsError::stopped();
+            error = TransferFailure{TransferFailure::Kind::stopped, {}};
             return false;
         }
     }
     while (written < program.programImageSize) {
         if (stopRequested_.load()) {
-            error = PavluneAppsError::stopped();
+            error = TransferFailure{TransferFailure::Kind::stopped, {}};
             return false;
         }
         if (!writeOne(static_cast<std::uint8_t>(program.padByte))) {

@@ -4,9 +4,9 @@
 #include "device/PavluneCardSerialManager.h"
 #include "program/FieldRows.h"
 #include "program/PacedPortWriter.h"
-#include "program/PavluneAppsError.h"
 #include "program/QueProgram.h"
 #include "program/TransferClock.h"
+#include "program/TransferFailure.h"
 
 #include <atomic>
 #include <functional>
@@ -30,7 +30,7 @@ namespace pavlune {
 //   transfer.sendProgram(view, rows, onError, onDone);
 class BoardTransfer {
 public:
-    using ErrorCallback = std::function<void(PavluneAppsError)>;
+    using ErrorCallback = std::function<void(TransferFailure)>;
     using DoneCallback = std::function<void()>;
     using TextSink = std::function<void(const std::string&)>;
 
@@ -44,8 +44,8 @@ public:
                      const DoneCallback& onDone);
 
     // The stop routine: the break and reset sequences. A dialect that has
-    // neither (que) cannot stop the board from here: the error says what to
-    // do instead, and the port is not touched.
+    // neither (que) cannot stop the board from here: the failure is
+    // cannotStop (the caller says what to do instead), and the port is not touched.
     void stopProgram(const ErrorCallback& onError, const DoneCallback& onDone);
     void stopProgram(const CatalogueView& view, const ErrorCallback& onError, const DoneCallback& onDone);
 
@@ -53,13 +53,13 @@ public:
     // `charDelay` ms (none when negative), echoing each character first when
     // `echo`. Stops after a byte that could not be written, or after the first
     // byte written once a stop was requested; then `error` says which.
-    bool sendText(const std::string& text, int charDelay, bool echo, PavluneAppsError& error);
+    bool sendText(const std::string& text, int charDelay, bool echo, TransferFailure& error);
 
 private:
-    bool sendTextTransfer(const CatalogueView& view, const FieldRows& rows, PavluneAppsError& error);
+    bool sendTextTransfer(const CatalogueView& view, const FieldRows& rows, TransferFailure& error);
     // True when it ran to the end; false when a stop request (`error` is the
     // quiet one) or a byte the port did not take (the write error) ended it.
-    bool sendQueTransfer(const CatalogueView& view, const FieldRows& rows, PavluneAppsError& error);
+    bool sendQueTransfer(const CatalogueView& view, const FieldRows& rows, TransferFailure& error);
     void showQueGroup(const QueGroup& group);
 
     PavluneCardSerialManager& serial_;

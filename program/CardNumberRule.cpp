@@ -69,22 +69,13 @@ std::optional<std::string> CardNumberRule::accept(const std::string& text) const
     return text.starts_with('.') ? "0" + text : text;
 }
 
-std::string CardNumberRule::refusal(Problem problem) const {
-    switch (problem) {
-    case Problem::none:
-        return {};
-    case Problem::notANumber:
-        return "すうじを いれてね";
-    case Problem::notWhole:
-    case Problem::tooLarge:
-        break;
-    }
+std::string CardNumberRule::limitText() const {
     if (countsTurns_) {
-        return "0 から " + std::to_string(kMaxTurns) + " までの かずに してね";
+        return std::to_string(kMaxTurns);
     }
     const float largest =
         multipliers_.empty() ? 1.0f : *std::max_element(multipliers_.begin(), multipliers_.end());
-    return formatNumber(kExponentFrom / largest) + " より ちいさい かずに してね";
+    return formatNumber(kExponentFrom / largest);
 }
 
 std::optional<int> CardNumberRule::firstWrongRow(const FieldRows& rows) {
@@ -96,10 +87,6 @@ std::optional<int> CardNumberRule::firstWrongRow(const FieldRows& rows) {
         }
     }
     return std::nullopt;
-}
-
-std::string CardNumberRule::wrongRowMessage(int row) {
-    return std::to_string(10 * (row + 1)) + " の カードの すうじを なおしてね";
 }
 
 } // namespace pavlune

@@ -34,13 +34,15 @@ public:
     // The text as the card stores it (".5" becomes "0.5"), or nothing when
     // refused.
     std::optional<std::string> accept(const std::string& text) const;
-    // What the number editor says under its box when it refuses.
-    std::string refusal(Problem problem) const;
+    // Whether the card counts the turns of a loop: whole numbers from 0 to
+    // kMaxTurns. Other cards take numbers below limitText().
+    bool countsTurns() const { return countsTurns_; }
+    // The limit as the screens write it: kMaxTurns, the highest count taken,
+    // on a card that counts turns; else the number a value must stay below.
+    std::string limitText() const;
 
     // The first row (0-based) holding a card whose value the rule refuses.
     static std::optional<int> firstWrongRow(const FieldRows& rows);
-    // What play says about that row (its line number, as the field shows it).
-    static std::string wrongRowMessage(int row);
 
 private:
     bool takesNumber_ = false;

@@ -1,6 +1,7 @@
 #include "saves/SaveItemAddView.h"
 
 #include "engine/2d/Label.h"
+#include "saves/SaveListTexts.h"
 
 #include <new>
 
@@ -19,7 +20,7 @@ bool SaveItemAddView::init() {
         return false;
     }
     showPicture(kNewProgramPicture);
-    showTitle(kTitle);
+    showTitle(SaveListTexts::kStartNew);
     return true;
 }
 

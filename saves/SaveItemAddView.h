@@ -6,8 +6,6 @@
 // tapping it does nothing.
 class SaveItemAddView : public SaveItemView {
 public:
-    static constexpr const char* kTitle = "あたらしくはじめる";
-
     static SaveItemAddView* create();
 
     void titleTapped() override;

@@ -15,6 +15,7 @@
 #include "saves/SaveItemAddView.h"
 #include "saves/SaveItemSavedView.h"
 #include "saves/SaveListKeys.h"
+#include "saves/SaveListTexts.h"
 #include "store/SaveData.h"
 #include "store/SaveDataManager.h"
 #include "widgets/AlertView.h"
@@ -94,16 +95,16 @@ void SaveScene::announceStoreProblems() {
         message += message.empty() ? "" : "\n";
         if (problem.kind == SaveDataManager::Problem::Kind::Unreadable) {
             unreadable = true;
-            message +=
-                std::string(kListUnreadableMessage) + "\n" + problem.file + "\n(" + problem.detail + ")";
+            message += std::string(SaveListTexts::kListUnreadableMessage) + "\n" + problem.file + "\n(" +
+                       problem.detail + ")";
         } else {
-            message += std::string(kListSetAsideMessage) + "\n" + problem.detail;
+            message += std::string(SaveListTexts::kListSetAsideMessage) + "\n" + problem.detail;
         }
     }
     if (message.empty()) {
         return;
     }
-    const std::string title = unreadable ? kFailureCaption : kNoticeCaption;
+    const std::string title = unreadable ? SaveListTexts::kFailureCaption : SaveListTexts::kNoticeCaption;
     // After the list is on the screen, so that the box has something to stand on.
     runAction(engine::Sequence::create(
         engine::DelayTime::create(0),
@@ -340,7 +341,7 @@ void SaveScene::cancelDeleteMode() {
 }
 
 void SaveScene::confirmDelete() {
-    AlertView* alert = AlertView::create(kDeleteQuestion);
+    AlertView* alert = AlertView::create(SaveListTexts::kDeleteQuestion);
     if (!alert) {
         return;
     }
@@ -448,7 +449,7 @@ void SaveScene::closeTitleEditor() {
 }
 
 void SaveScene::reportUnsaved() {
-    Notice::show(this, kNotSavedMessage, kFailureCaption);
+    Notice::show(this, SaveListTexts::kNotSavedMessage, SaveListTexts::kFailureCaption);
 }
 
 void SaveScene::applyTitle(EditBox* box, SaveItemView* item) {

@@ -43,16 +43,6 @@ public:
     // Left edge of the first entry: it sits in the middle of the view.
     static constexpr float kFirstEntryLeft = kViewWidth / 2 - kEntryWidth / 2;
     static constexpr float kApplyTitleDelay = 0.1f;
-    static constexpr const char* kDeleteQuestion = "えらんだソースコードを消しますか？";
-    // Shown when a rename or a deletion could not be written.
-    static constexpr const char* kFailureCaption = "しっぱい";
-    static constexpr const char* kNotSavedMessage = "へんこうを保存できませんでした。";
-    // Told once when the list is first shown: a list file that could not be
-    // read (left alone), or a damaged one that was renamed aside.
-    static constexpr const char* kListUnreadableMessage = "プログラムの リストを よめませんでした。";
-    static constexpr const char* kListSetAsideMessage =
-        "プログラムの リストが こわれていたので、べつの なまえで のこしました。";
-    static constexpr const char* kNoticeCaption = "おしらせ";
 
     CREATE_FUNC(SaveScene);
     bool init() override;

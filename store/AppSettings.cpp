@@ -1,7 +1,9 @@
 #include "store/AppSettings.h"
 
 #include "engine/base/FileUtils.h"
+#include "engine/base/Log.h"
 
+#include <cstring>
 #include <optional>
 
 using engine::Value;
@@ -71,6 +73,7 @@ void AppSettings::reload() {
         }
     }
     if (damaged) {
+        engine::Log::warning("store", path + ": damaged, replaced by the choices read from it");
         write();
     }
 }
@@ -112,5 +115,9 @@ bool AppSettings::write() {
     stored_[kDialectKey] = Value(dialect_);
     stored_[kCardSetKey] = Value(cardSet_);
     stored_[kPortKey] = Value(portName_);
-    return engine::FileUtils::getInstance()->writeValueMapToFile(stored_, fullPath());
+    if (int error = 0; !engine::FileUtils::getInstance()->writeValueMapToFile(stored_, fullPath(), &error)) {
+        engine::Log::error("store", fullPath() + ": not written: " + std::strerror(error));
+        return false;
+    }
+    return true;
 }

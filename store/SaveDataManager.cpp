@@ -1,6 +1,7 @@
 #include "store/SaveDataManager.h"
 
 #include "engine/base/FileUtils.h"
+#include "engine/base/Log.h"
 #include "engine/base/PlistCodec.h"
 #include "engine/base/RefPtr.h"
 #include "store/SaveFileNames.h"
@@ -110,6 +111,27 @@ std::vector<SaveDataManager::Problem> SaveDataManager::takeListProblems() {
     return std::exchange(listProblems_, {});
 }
 
+bool SaveDataManager::failed(const std::string& fullPath, const std::string& reason) {
+    lastFailure_ = Problem{Problem::Kind::NotWritten, relative(fullPath), reason};
+    engine::Log::error("store", fullPath + ": not written: " + reason);
+    return false;
+}
+
+void SaveDataManager::logProblem(const Problem& problem) const {
+    const std::string path = rootPath_ + problem.file;
+    switch (problem.kind) {
+    case Problem::Kind::Unreadable:
+        engine::Log::error("store", path + ": cannot be read, left as it is: " + problem.detail);
+        break;
+    case Problem::Kind::SetAside:
+        engine::Log::warning("store", path + ": damaged, kept as " + rootPath_ + problem.detail);
+        break;
+    case Problem::Kind::NotWritten:
+        engine::Log::error("store", path + ": not written: " + problem.detail);
+        break;
+    }
+}
+
 bool SaveDataManager::init() {
     if (!clock_) {
         setClock(nullptr);
@@ -122,7 +144,9 @@ bool SaveDataManager::init() {
     damagedListInPlace_ = false;
     listUnreadable_ = false;
     listProblems_.clear();
+    listUnreadableReason_.clear();
     protectedPrograms_.clear();
+    lastFailure_.reset();
     if (writable) {
         removeLeftoverTemporaries();
     }
@@ -142,7 +166,9 @@ bool SaveDataManager::init() {
     if (read.status == Status::Unreadable) {
         // Shown from the program files, but the list itself is left alone.
         listUnreadable_ = true;
-        listProblems_.push_back({Problem::Kind::Unreadable, SaveFileNames::kList, std::strerror(read.error)});
+        listUnreadableReason_ = std::strerror(read.error);
+        listProblems_.push_back({Problem::Kind::Unreadable, SaveFileNames::kList, listUnreadableReason_});
+        logProblem(listProblems_.back());
         rebuildFromFiles(recovered);
         return true;
     }
@@ -155,11 +181,14 @@ bool SaveDataManager::init() {
             recovered = SaveListRecovery::fromXmlBytes(bytes.bytes);
         }
         std::string keptAs;
-        if (writable) {
-            damagedListInPlace_ = !setAside(listFullPath(), &keptAs);
+        if (int error = 0; writable && !setAside(listFullPath(), &keptAs, &error)) {
+            damagedListInPlace_ = true;
+            engine::Log::error("store", listFullPath() +
+                                            ": damaged, and could not be set aside: " + std::strerror(error));
         }
         if (!keptAs.empty()) {
             listProblems_.push_back({Problem::Kind::SetAside, SaveFileNames::kList, relative(keptAs)});
+            logProblem(listProblems_.back());
         }
     }
     // No usable list: the programs on disk and what could be read of a damaged
@@ -306,16 +335,15 @@ void SaveDataManager::rebuildFromFiles(const SaveListRecovery& recovered) {
     lastid_ = largest;
 }
 
-bool SaveDataManager::setAsideDamagedList() {
-    return setAside(listFullPath());
-}
-
-bool SaveDataManager::setAside(const std::string& fullPath, std::string* keptAs) const {
+bool SaveDataManager::setAside(const std::string& fullPath, std::string* keptAs, int* error) const {
     auto* files = FileUtils::getInstance();
     if (!files->isFileExist(fullPath)) {
         return true;
     }
     if (access_ == Access::ReadOnly) {
+        if (error) {
+            *error = EROFS;
+        }
         return false;
     }
     const std::tm now = clock_();
@@ -326,7 +354,7 @@ bool SaveDataManager::setAside(const std::string& fullPath, std::string* keptAs)
     for (int attempt = 2; files->isFileExist(target) || files->isDirectoryExist(target); ++attempt) {
         target = base + "-" + std::to_string(attempt);
     }
-    if (!files->renameFile(fullPath, target)) {
+    if (!files->renameFile(fullPath, target, error)) {
         return false;
     }
     if (keptAs) {
@@ -336,16 +364,23 @@ bool SaveDataManager::setAside(const std::string& fullPath, std::string* keptAs)
 }
 
 bool SaveDataManager::writeList() {
-    if (access_ == Access::ReadOnly || listUnreadable_) {
-        return false;
+    lastFailure_.reset();
+    if (access_ == Access::ReadOnly) {
+        return failed(listFullPath(), "the store was opened only to be read");
+    }
+    if (listUnreadable_) {
+        return failed(listFullPath(),
+                      "it could not be read (" + listUnreadableReason_ + ") and is not written over");
     }
     // The list never names a state the program files have not reached, and a
     // removal never races a queued write that would bring a file back.
     finishWrites();
     if (damagedListInPlace_) {
-        damagedListInPlace_ = !setAsideDamagedList();
+        int error = 0;
+        damagedListInPlace_ = !setAside(listFullPath(), nullptr, &error);
         if (damagedListInPlace_) {
-            return false;
+            return failed(listFullPath(), std::string("it is damaged and could not be set aside (") +
+                                              std::strerror(error) + ")");
         }
     }
     ValueVector entries;
@@ -365,7 +400,11 @@ bool SaveDataManager::writeList() {
     list.emplace("datas", Value(std::move(entries)));
     auto* files = FileUtils::getInstance();
     files->createDirectory(folderFullPath());
-    return files->writeValueMapToFile(list, listFullPath());
+    int error = 0;
+    if (!files->writeValueMapToFile(list, listFullPath(), &error)) {
+        return failed(listFullPath(), std::strerror(error));
+    }
+    return true;
 }
 
 int SaveDataManager::unusedIdentifier() const {
@@ -400,8 +439,18 @@ bool SaveDataManager::copyFile(const std::string& from, const std::string& to) c
            FileUtils::getInstance()->writeStringToFile(read.bytes, to);
 }
 
-SaveDataManager::SaveResult SaveDataManager::saveProgram(SaveData* data, ValueVector program) {
-    if (!data || access_ == Access::ReadOnly || protectedPrograms_.count(data->identifier) != 0) {
+SaveDataManager::SaveResult SaveDataManager::saveProgram(SaveData* data, const ValueVector& program) {
+    lastFailure_.reset();
+    if (!data) {
+        return SaveResult::Failed;
+    }
+    if (access_ == Access::ReadOnly) {
+        failed(getProgramFullPath(data), "the store was opened only to be read");
+        return SaveResult::Failed;
+    }
+    if (const auto kept = protectedPrograms_.find(data->identifier); kept != protectedPrograms_.end()) {
+        failed(getProgramFullPath(data),
+               "it could not be read (" + kept->second + ") and is not written over");
         return SaveResult::Failed;
     }
     const std::string stamp = formatTimeStamp(clock_());
@@ -424,18 +473,27 @@ SaveDataManager::SaveResult SaveDataManager::saveProgram(SaveData* data, ValueVe
         // Posted, so the handler runs on the main thread and may be changed
         // there while the write is in progress.
         std::weak_ptr<std::function<void(bool)>> handler = outcomeHandler_;
-        writer_->write(programFile, engine::PlistCodec::toXml(program),
-                       [post = post_, handler](bool written) {
-                           post([handler, written] {
-                               const auto told = handler.lock();
-                               if (told && *told) {
-                                   (*told)(written);
-                               }
-                           });
-                       });
+        writer_->write(
+            programFile, engine::PlistCodec::toXml(program), [post = post_, handler, programFile](int error) {
+                const bool written = error == 0;
+                if (!written) {
+                    engine::Log::error("store", programFile + ": not written: " + std::strerror(error));
+                }
+                post([handler, written] {
+                    const auto told = handler.lock();
+                    if (told && *told) {
+                        (*told)(written);
+                    }
+                });
+            });
         return SaveResult::Queued;
     }
-    const bool written = data->identifier > 0 && files->writeValueVectorToFile(program, programFile);
+    int error = 0;
+    const bool written = data->identifier > 0 && files->writeValueVectorToFile(program, programFile, &error);
+    if (!written) {
+        failed(programFile,
+               data->identifier > 0 ? std::strerror(error) : "no number is left for a new program");
+    }
     if (listed) {
         return written ? SaveResult::Updated : SaveResult::Failed;
     }
@@ -487,8 +545,13 @@ void SaveDataManager::finishWrites() {
 }
 
 bool SaveDataManager::renameData(SaveData* data, const std::string& title) {
-    if (!data || !datas_.contains(data) || title.size() > kMaxTitleBytes) {
+    lastFailure_.reset();
+    if (!data || !datas_.contains(data)) {
         return false;
+    }
+    if (title.size() > kMaxTitleBytes) {
+        return failed(listFullPath(), "a title of " + std::to_string(title.size()) +
+                                          " bytes is longer than " + std::to_string(kMaxTitleBytes));
     }
     std::string previous = std::move(data->title);
     data->title = title;
@@ -514,8 +577,14 @@ bool SaveDataManager::removeData(SaveData* data) {
     // Only the two files the store names itself for this identifier.
     if (data->identifier > 0) {
         auto* files = FileUtils::getInstance();
-        files->removeFile(rootPath_ + imagePathFor(data->identifier));
-        files->removeFile(rootPath_ + programPathFor(data->identifier));
+        for (const std::string& file :
+             {rootPath_ + imagePathFor(data->identifier), rootPath_ + programPathFor(data->identifier)}) {
+            errno = 0;
+            if (!files->removeFile(file) && errno != 0 && errno != ENOENT) {
+                // The list no longer names it: a program file left behind is listed again at the next start.
+                engine::Log::warning("store", file + ": not removed: " + std::strerror(errno));
+            }
+        }
     }
     return true;
 }
@@ -538,17 +607,18 @@ ValueVector SaveDataManager::loadProgram(SaveData* data, std::optional<Problem>*
         // Moved aside before the editor's first save could replace it with an
         // empty field.
         std::string keptAs;
-        errno = 0;
-        if (setAside(file, &keptAs) && !keptAs.empty()) {
+        int error = 0;
+        if (setAside(file, &keptAs, &error) && !keptAs.empty()) {
             found = {Problem::Kind::SetAside, relative(file), relative(keptAs)};
         } else {
             // Damaged and stuck in place (a read-only store): kept from being overwritten.
-            found.detail = std::strerror(errno ? errno : EROFS);
+            found.detail = std::strerror(error ? error : EROFS);
         }
     }
     if (found.kind == Problem::Kind::Unreadable) {
-        protectedPrograms_.insert(data->identifier);
+        protectedPrograms_[data->identifier] = found.detail;
     }
+    logProblem(found);
     if (problem) {
         *problem = std::move(found);
     }

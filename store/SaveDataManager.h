@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <ctime>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -43,7 +44,8 @@
 // A file that exists but cannot be opened or read (permissions) is not
 // damaged: it is left as it is, and the store never writes over it. Such
 // files, and damaged files set aside, are reported as problems for the
-// screens to tell.
+// screens to tell. Every problem and every failed write is also logged
+// (component "store") with the file's path and the system's reason.
 //
 // Main thread only.
 class SaveListRecovery;
@@ -71,11 +73,12 @@ public:
         enum class Kind {
             Unreadable, // there but not readable; left in place, never overwritten
             SetAside,   // damaged; renamed aside
+            NotWritten, // a write, rename or removal that the store asked for failed
         };
         Kind kind = Kind::Unreadable;
         std::string file; // relative to W, such as "savedatas/list.plist"
-        std::string
-            detail; // Unreadable: the system's reason; SetAside: the name it was kept as, relative to W
+        // Unreadable, NotWritten: the system's reason; SetAside: the name it was kept as, relative to W
+        std::string detail;
     };
 
     // "2026/12/5 9:3:7": year/month/day hour:minute:second, no leading zeros.
@@ -107,7 +110,11 @@ public:
     // are written. If either write fails, the record is taken back out of the
     // list and emptied, so that the identifier is not left to a second record
     // and the next save starts over as new.
-    SaveResult saveProgram(SaveData* data, engine::ValueVector program);
+    SaveResult saveProgram(SaveData* data, const engine::ValueVector& program);
+    // Why the last saveProgram, writeList, renameData or removeData that
+    // failed did so (a NotWritten problem: the file and the system's reason);
+    // empty after one that succeeded. A background write's failure is logged.
+    const std::optional<Problem>& getLastFailure() const { return lastFailure_; }
 
     // Runs a closure on the main thread (the frame loop's scheduler).
     using PostToMainThread = std::function<void(std::function<void()>)>;
@@ -127,7 +134,7 @@ public:
     bool writeList();
     // A longer title is refused: the list must stay within what its reader
     // accepts (a title beyond it would make the whole list damaged).
-    static constexpr std::size_t kMaxTitleBytes = 64 * 1024;
+    static constexpr std::size_t kMaxTitleBytes = std::size_t{64} * 1024;
     // Gives a listed entry a new title and writes the list. If the list cannot
     // be written, or the title is too long, the old title stays and the
     // result is false.
@@ -175,14 +182,18 @@ private:
     void removeLeftoverTemporaries() const;
     SaveData* entryForFile(int identifier, const std::string& title, const std::string& modify);
     std::string fileTimeStamp(int identifier) const;
-    bool setAsideDamagedList();
     // Renames a damaged file to <file>.damaged-<time>; true when it is gone
-    // from its place (or was never there). `keptAs` gets the new full path.
-    bool setAside(const std::string& fullPath, std::string* keptAs = nullptr) const;
+    // from its place (or was never there). `keptAs` gets the new full path,
+    // `error` the system's error number when it stays.
+    bool setAside(const std::string& fullPath, std::string* keptAs = nullptr, int* error = nullptr) const;
     // A number that no entry and no file uses: above the last one handed out
     // while there is room below INT_MAX, else the lowest free one.
     int unusedIdentifier() const;
     bool copyFile(const std::string& from, const std::string& to) const;
+    // Remembers and logs a failed write of `fullPath`; returns false.
+    bool failed(const std::string& fullPath, const std::string& reason);
+    // Logs a problem found while reading.
+    void logProblem(const Problem& problem) const;
     std::string relative(const std::string& fullPath) const;
     std::string listFullPath() const;
     std::string folderFullPath() const;
@@ -205,6 +216,9 @@ private:
     // Set when the list file could not be read: it is never written over.
     bool listUnreadable_ = false;
     std::vector<Problem> listProblems_;
-    // Entries whose program file is there but could not be read or set aside.
-    std::set<int> protectedPrograms_;
+    // Entries whose program file is there but could not be read or set aside,
+    // with the reason.
+    std::map<int, std::string> protectedPrograms_;
+    std::string listUnreadableReason_;
+    std::optional<Problem> lastFailure_;
 };

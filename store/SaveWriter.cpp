@@ -8,7 +8,9 @@
 SaveWriter::SaveWriter(WriteFile writeFile) : writeFile_(std::move(writeFile)) {
     if (!writeFile_) {
         writeFile_ = [](const std::string& fullPath, const std::string& bytes) {
-            return engine::FileUtils::getInstance()->writeStringToFile(bytes, fullPath);
+            int error = 0;
+            engine::FileUtils::getInstance()->writeStringToFile(bytes, fullPath, &error);
+            return error;
         };
     }
     worker_ = std::thread([this] { run(); });
@@ -81,12 +83,12 @@ void SaveWriter::run() {
         const std::string fullPath = current_->fullPath;
         const std::string bytes = current_->bytes;
         lock.unlock();
-        const bool written = writeFile_(fullPath, bytes);
+        const int error = writeFile_(fullPath, bytes);
         lock.lock();
         std::vector<Done> done = std::move(current_->done);
         lock.unlock();
         for (Done& report : done) {
-            report(written);
+            report(error);
         }
         lock.lock();
         current_.reset();

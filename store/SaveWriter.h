@@ -19,11 +19,12 @@
 // Thread-safe. The destructor waits for the queue.
 class SaveWriter {
 public:
-    // The outcome of one write (true: on disk). Called on the worker thread.
-    using Done = std::function<void(bool written)>;
-    // Writes `bytes` to `fullPath` atomically; by default the file layer's
-    // atomic write. Tests substitute one that blocks or fails.
-    using WriteFile = std::function<bool(const std::string& fullPath, const std::string& bytes)>;
+    // The outcome of one write: 0 when on disk, else the system's error
+    // number. Called on the worker thread.
+    using Done = std::function<void(int error)>;
+    // Writes `bytes` to `fullPath` atomically and answers as Done hears; by
+    // default the file layer's atomic write. Tests substitute one that blocks or fails.
+    using WriteFile = std::function<int(const std::string& fullPath, const std::string& bytes)>;
 
     explicit SaveWriter(WriteFile writeFile = nullptr);
     ~SaveWriter();

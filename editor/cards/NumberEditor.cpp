@@ -1,5 +1,6 @@
 #include "editor/cards/NumberEditor.h"
 
+#include "editor/EditorTexts.h"
 #include "editor/cards/InputCardSprite.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/Label.h"
@@ -124,7 +125,7 @@ bool NumberEditor::commit() {
     const std::string typed = editBox_->getText();
     const std::optional<std::string> value = rule.accept(typed);
     if (!value) {
-        showReason(rule.refusal(rule.check(typed)));
+        showReason(EditorTexts::numberRefusal(rule, rule.check(typed)));
         shake();
         return false;
     }

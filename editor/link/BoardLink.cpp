@@ -3,6 +3,7 @@
 #include "catalogue/DeviceManager.h"
 #include "catalogue/Dialect.h"
 #include "device/PavluneCardSerialManager.h"
+#include "editor/EditorTexts.h"
 #include "editor/link/LinkChannel.h"
 #include "editor/link/LoadingOverlay.h"
 #include "editor/link/PortControls.h"
@@ -17,6 +18,7 @@
 #include "engine/2d/actions/FadeIn.h"
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerCustom.h"
+#include "engine/base/Log.h"
 #include "engine/platform/GLView.h"
 #include "program/BoardTransfer.h"
 #include "widgets/AlertView.h"
@@ -26,7 +28,6 @@
 #include <string>
 #include <utility>
 
-using pavlune::PavluneAppsError;
 using pavlune::PavluneCardSerialManager;
 
 BoardLink::BoardLink(engine::Node* scene, engine::Layer* bar, BoardLinkHooks hooks, LinkSetup setup)
@@ -87,7 +88,7 @@ void BoardLink::searchPortsInBackground() {
 
 void BoardLink::startSearchWorker(bool activateFirst) {
     ++searchesRunning_;
-    controls_->showStatus(PortControls::kSearching, true);
+    controls_->showStatus(EditorTexts::kSearching, true);
     LinkChannel::startWorker(channel_, [channel = channel_, serial = setup_.serial, activateFirst] {
         if (activateFirst) {
             serial->activate([](bool) {});
@@ -162,7 +163,7 @@ bool BoardLink::mayStartTransfer(bool offerScreenBoard) {
         hooks_.openBar(); // so that the port status is in view
     }
     if (!setup_.serial->getMissingPortName().empty()) {
-        Notice::show(scene_, kMissingBoardMessage, kNoBoardCaption);
+        Notice::show(scene_, EditorTexts::kMissingBoardMessage, EditorTexts::kNoBoardCaption);
     } else if (offerScreenBoard) {
         offerScreenBoardInstead();
     }
@@ -179,7 +180,7 @@ void BoardLink::offerScreenBoardInstead() {
     if (screenBoard.empty() || !scene_) {
         return; // nothing to offer: the bar says that no board was found
     }
-    AlertView* box = AlertView::create(kOfferScreenBoardMessage);
+    AlertView* box = AlertView::create(EditorTexts::kOfferScreenBoardMessage);
     if (!box) {
         return;
     }
@@ -228,8 +229,10 @@ void BoardLink::runOnBoard() {
             });
         transfer.sendProgram(
             view, rows,
-            [channel](const PavluneAppsError& error) {
-                channel->post([error](BoardLink& link) { link.sendEnded(&error); });
+            [channel](const pavlune::TransferFailure& failure) {
+                channel->post([error = PavluneAppsError::forFailure(failure)](BoardLink& link) {
+                    link.sendEnded(&error);
+                });
             },
             [channel] { channel->post([](BoardLink& link) { link.sendEnded(nullptr); }); });
     });
@@ -259,7 +262,8 @@ void BoardLink::startScreenBoard() {
     std::string failure;
     const int output = ScreenBoard::get().spawn(windowBeside(), failure);
     if (output < 0) {
-        Notice::show(scene_, kScreenBoardFailed + failure, "しっぱい");
+        engine::Log::error("link", "the board on the screen did not start: " + failure);
+        Notice::show(scene_, EditorTexts::kScreenBoardFailed + failure, EditorTexts::kFailureCaption);
         return;
     }
     // The simulator names its line when it is ready; the editor keeps
@@ -276,7 +280,8 @@ void BoardLink::screenBoardStarted(const std::string& device) {
     transferring_ = false;
     removeLoadingOverlay();
     if (std::string failure; !ScreenBoard::get().attach(device, failure)) {
-        Notice::show(scene_, kScreenBoardFailed + failure, "しっぱい");
+        engine::Log::error("link", "the board on the screen did not start: " + failure);
+        Notice::show(scene_, EditorTexts::kScreenBoardFailed + failure, EditorTexts::kFailureCaption);
         return;
     }
     runOnBoard();
@@ -311,8 +316,8 @@ void BoardLink::stopOnBoard() {
         pavlune::BoardTransfer transfer(*setup.serial, *clock, channel->stopRequested, nullptr);
         transfer.stopProgram(
             view,
-            [channel](const PavluneAppsError& error) {
-                channel->post([error](BoardLink& link) {
+            [channel](const pavlune::TransferFailure& failure) {
+                channel->post([error = PavluneAppsError::forFailure(failure)](BoardLink& link) {
                     link.handleAppsError(error);
                     link.removeLoadingOverlay();
                     link.transferEnded();

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "editor/link/LinkSetup.h"
+#include "editor/link/PavluneAppsError.h"
 #include "program/FieldRows.h"
-#include "program/PavluneAppsError.h"
 
 #include <functional>
 #include <memory>
@@ -34,12 +34,6 @@ struct BoardLinkHooks {
 class BoardLink {
 public:
     static constexpr const char* kEnterForegroundEvent = "PAVLUNE_EVENT_ENTER_FORGROUND";
-    static constexpr const char* kNoBoardCaption = "ボードが ないよ";
-    static constexpr const char* kMissingBoardMessage =
-        "えらんだ ボードが はずれているよ。\nケーブルを つなぎなおしてね。";
-    static constexpr const char* kScreenBoardFailed = "シミュレータを はじめられなかったよ。\n";
-    static constexpr const char* kOfferScreenBoardMessage =
-        "ボードが みつからないよ。\nシミュレータで うごかしてみる？";
 
     // Builds the port controls in `bar` and listens on `scene` for the
     // application coming back to the foreground. Overlays and the port list
@@ -70,7 +64,7 @@ public:
     void runOnBoard();
     void stopOnBoard();
     // Message box, new search, open bar: in that order, as the error asks.
-    void handleAppsError(const pavlune::PavluneAppsError& error);
+    void handleAppsError(const PavluneAppsError& error);
 
     void showLoadingOverlay();
     void removeLoadingOverlay();
@@ -98,7 +92,7 @@ private:
     void searchEnded();
     // The send's report: the error's box (then the editor is back), the stop
     // that the overlay asked for, or the finished panel.
-    void sendEnded(const pavlune::PavluneAppsError* error);
+    void sendEnded(const PavluneAppsError* error);
     void transferEnded();
     void appendSendingText(const std::string& text);
     // True when a command may start; otherwise the bar opens and the user is

@@ -1,6 +1,7 @@
 #include "editor/link/PortControls.h"
 
 #include "device/PavluneCardSerialManager.h"
+#include "editor/EditorTexts.h"
 #include "engine/2d/Label.h"
 #include "engine/2d/Layer.h"
 #include "engine/2d/Sprite.h"
@@ -35,9 +36,9 @@ PortControls::PortControls(engine::Layer* bar) {
     portField_->setPosition(boxX, captionAt.y);
     bar->addChild(portField_);
 
-    statusLabel_ =
-        engine::Label::createWithSystemFont(kSearching, "Helvetica", 12, Size(box.width - 20, box.height),
-                                            engine::TextHAlignment::LEFT, engine::TextVAlignment::CENTER);
+    statusLabel_ = engine::Label::createWithSystemFont(
+        EditorTexts::kSearching, "Helvetica", 12, Size(box.width - 20, box.height),
+        engine::TextHAlignment::LEFT, engine::TextVAlignment::CENTER);
     if (statusLabel_) {
         statusLabel_->setTextColor(engine::Color4B(design::kTextGrey, 255));
         statusLabel_->setAnchorPoint(Vec2(0, 0.5f));
@@ -64,11 +65,12 @@ PortControls::PortControls(engine::Layer* bar) {
 std::string PortControls::statusText(int state, const std::vector<pavlune::SerialPortInfo>& ports,
                                      int selectedIndex, const std::string& missingName) {
     if (state == pavlune::PavluneCardSerialManager::stateSearching) {
-        return kSearching;
+        return EditorTexts::kSearching;
     }
     if (selectedIndex < 0 || static_cast<std::size_t>(selectedIndex) >= ports.size()) {
         // The chosen port unplugged, or nothing that looks like a board.
-        return missingName.empty() ? kNotFound : "  " + missingName + kMissingSuffix;
+        return missingName.empty() ? EditorTexts::kNotFound
+                                   : "  " + missingName + EditorTexts::kMissingSuffix;
     }
     const pavlune::SerialPortInfo& port = ports[static_cast<std::size_t>(selectedIndex)];
     if (state == pavlune::PavluneCardSerialManager::stateConnecting) {

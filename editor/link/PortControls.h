@@ -17,12 +17,8 @@ class Sprite;
 // icon that searches again. They only show and report; the board link decides.
 class PortControls {
 public:
-    static constexpr const char* kSearching = "ボードを さがしているよ";
-    static constexpr const char* kNotFound = "ボードが みつからないよ";
-    static constexpr const char* kMissingSuffix = " が はずれているよ";
-
     // Builds the controls in `bar` (the bottom bar, whose space matches the
-    // screen's while it is open). The status reads kSearching and the reload
+    // screen's while it is open). The status reads EditorTexts::kSearching and the reload
     // icon turns until the first status.
     explicit PortControls(engine::Layer* bar);
 

@@ -1,6 +1,7 @@
 #include "editor/link/ScreenBoard.h"
 
 #include "device/PavluneCardSerialManager.h"
+#include "editor/EditorTexts.h"
 
 #include <array>
 #include <cerrno>
@@ -50,7 +51,7 @@ ScreenBoard::~ScreenBoard() {
 }
 
 void ScreenBoard::listIn(pavlune::PavluneCardSerialManager& serial) const {
-    serial.setLastPort(link_, kDescription);
+    serial.setLastPort(link_, EditorTexts::kScreenBoardName);
 }
 
 bool ScreenBoard::isChosen(const pavlune::PavluneCardSerialManager& serial) const {

@@ -14,7 +14,6 @@ class PavluneCardSerialManager;
 // the link then leads to its pseudo-terminal. Main thread only.
 class ScreenBoard {
 public:
-    static constexpr const char* kDescription = "シミュレータ";
     static constexpr const char* kProgram = "pavlune-board-sim";
 
     static ScreenBoard& get();

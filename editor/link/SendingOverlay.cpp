@@ -1,5 +1,6 @@
 #include "editor/link/SendingOverlay.h"
 
+#include "editor/EditorTexts.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/Label.h"
 #include "engine/2d/LayerColor.h"
@@ -66,7 +67,7 @@ SendingOverlay::SendingOverlay(engine::Node* scene, bool boardFont) : scene_(sce
         layer_->addChild(panel_);
     }
     addStopButton();
-    showCaption("おくっているよ");
+    showCaption(EditorTexts::kSending);
     newLine();
 
     spinner_ = engine::Sprite::create("res/r_loading.png");
@@ -209,7 +210,7 @@ void SendingOverlay::appendText(const std::string& text) {
 
 void SendingOverlay::showStopping() {
     removeStopButton();
-    showCaption(kStopping);
+    showCaption(EditorTexts::kStopping);
 }
 
 void SendingOverlay::finish() {
@@ -240,14 +241,14 @@ void SendingOverlay::finish() {
         spinner_->removeFromParent();
         spinner_ = nullptr;
     }
-    showCaption(kFinished);
+    showCaption(EditorTexts::kFinished);
     addCloseButton();
 }
 
 void SendingOverlay::addCloseButton() {
     // Any tap on the panel closes it; the button says so.
     auto* button = engine::LayerColor::create(design::kThemeBlue, kCloseSize.width, kCloseSize.height);
-    auto* label = engine::Label::createWithSystemFont(kClose, "HiraKakuProN-W6", 26);
+    auto* label = engine::Label::createWithSystemFont(EditorTexts::kClose, "HiraKakuProN-W6", 26);
     if (!button || !label) {
         return;
     }

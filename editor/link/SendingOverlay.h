@@ -24,9 +24,6 @@ public:
     // Above everything of the editor, a card being dragged included.
     static constexpr int kZOrder = 2000;
 
-    static constexpr const char* kFinished = "おわったよ";
-    static constexpr const char* kStopping = "とめているよ";
-    static constexpr const char* kClose = "とじる";
     static constexpr float kFontSize = 24;
     static constexpr int kVisibleLines = 16;
     static constexpr int kColumns = 56; // characters on a line before it wraps

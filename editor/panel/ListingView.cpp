@@ -1,5 +1,6 @@
 #include "editor/panel/ListingView.h"
 
+#include "editor/EditorTexts.h"
 #include "engine/2d/Label.h"
 #include "engine/2d/LayerColor.h"
 #include "widgets/FieldScrollView.h"
@@ -55,7 +56,7 @@ ListingView::ListingView(engine::Node* parent, const Vec2& origin, const Size& s
 
     if (lines.empty()) {
         if (engine::Label* hint =
-                makeLabel("カードを ならべると ここに でるよ", false, kReadingSize, kHintGrey, 0.5f)) {
+                makeLabel(EditorTexts::kEmptyListing, false, kReadingSize, kHintGrey, 0.5f)) {
             hint->setPosition(size.width / 2, height - kMargin - kLineHeight);
             view_->addChild(hint);
         }

@@ -1,6 +1,7 @@
 #include "editor/panel/ProgramPanel.h"
 
 #include "catalogue/DeviceManager.h"
+#include "editor/EditorTexts.h"
 #include "editor/panel/ListingView.h"
 #include "engine/2d/Label.h"
 #include "engine/2d/LayerColor.h"
@@ -105,8 +106,8 @@ void ProgramPanel::buildHeader(const std::string& dialect) {
         sheet_->addChild(band);
     }
     const float middle = top - kHeaderHeight / 2;
-    if (engine::Label* title =
-            engine::Label::createWithSystemFont("コード  " + dialect, ListingView::kJapaneseFont, 24)) {
+    if (engine::Label* title = engine::Label::createWithSystemFont(EditorTexts::kCodeTitle + dialect,
+                                                                   ListingView::kJapaneseFont, 24)) {
         title->setTextColor(kTitleBlue);
         title->setAnchorPoint(Vec2(0, 0.5f));
         title->setPosition(20, middle);
@@ -118,7 +119,7 @@ void ProgramPanel::buildHeader(const std::string& dialect) {
         sheet_->addChild(copyButton_);
         PressedButton::attach(copyButton_, [this] { copy(); });
     }
-    copiedNote_ = engine::Label::createWithSystemFont("コピーしたよ", ListingView::kJapaneseFont, 16);
+    copiedNote_ = engine::Label::createWithSystemFont(EditorTexts::kCopied, ListingView::kJapaneseFont, 16);
     if (copiedNote_ && copyButton_) {
         copiedNote_->setTextColor(kTitleBlue);
         copiedNote_->setAnchorPoint(Vec2(1, 0.5f));

@@ -4,6 +4,7 @@
 #include "engine/2d/Renderer.h"
 #include "engine/2d/Sprite.h"
 #include "engine/base/FileUtils.h"
+#include "engine/base/Log.h"
 #include "engine/base/Scheduler.h"
 
 #include <SDL_image.h>
@@ -212,8 +213,13 @@ bool RenderTexture::writePng(const std::string& fullPath, bool withAlpha) const 
     // name, checked, flushed, renamed), so a full disk keeps the old picture.
     std::vector<unsigned char> png;
     SDL_RWops* stream = toSave ? memoryWriter(png) : nullptr;
-    const bool ok = stream && IMG_SavePNG_RW(toSave, stream, 1) == 0 && !png.empty() &&
-                    FileUtils::getInstance()->writeDataToFile(png, fullPath);
+    const bool encoded = stream && IMG_SavePNG_RW(toSave, stream, 1) == 0 && !png.empty();
+    int error = 0;
+    const bool ok = encoded && FileUtils::getInstance()->writeDataToFile(png, fullPath, &error);
+    if (!ok) {
+        Log::error("engine", fullPath + ": picture not written: " +
+                                 (encoded ? std::strerror(error) : std::string("cannot encode it as PNG")));
+    }
     if (toSave && toSave != rgba) {
         SDL_FreeSurface(toSave);
     }

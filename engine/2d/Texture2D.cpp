@@ -1,12 +1,12 @@
 #include "engine/2d/Texture2D.h"
 
 #include "engine/2d/Director.h"
+#include "engine/base/Log.h"
 
 #include <SDL_image.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <unordered_set>
 
@@ -76,13 +76,13 @@ void Texture2D::destroyTexture() {
 
 SDL_Surface* Texture2D::decodeFile(const std::string& path, int maxSide) {
     if (maxSide > 0 && isBeyondPngLimit(path, maxSide)) {
-        std::fprintf(stderr, "engine: cannot load picture %s: not a PNG of at most %d x %d pixels\n",
-                     path.c_str(), maxSide, maxSide);
+        Log::error("engine", "cannot load picture " + path + ": not a PNG of at most " +
+                                 std::to_string(maxSide) + " x " + std::to_string(maxSide) + " pixels");
         return nullptr;
     }
     SDL_Surface* loaded = IMG_Load(path.c_str());
     if (!loaded) {
-        std::fprintf(stderr, "engine: cannot load picture %s: %s\n", path.c_str(), IMG_GetError());
+        Log::error("engine", "cannot load picture " + path + ": " + IMG_GetError());
         return nullptr;
     }
     if (loaded->format->format == SDL_PIXELFORMAT_ARGB8888) {
@@ -108,7 +108,7 @@ bool Texture2D::initWithFile(const std::string& path) {
     }
     const bool ok = initWithSurface(loaded);
     if (!ok) {
-        std::fprintf(stderr, "engine: cannot load picture %s: it has no pixels\n", path.c_str());
+        Log::error("engine", "cannot load picture " + path + ": it has no pixels");
     }
     SDL_FreeSurface(loaded); // initWithSurface took its own reference
     return ok;

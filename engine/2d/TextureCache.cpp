@@ -2,8 +2,7 @@
 
 #include "engine/2d/Texture2D.h"
 #include "engine/base/FileUtils.h"
-
-#include <cstdio>
+#include "engine/base/Log.h"
 
 namespace engine {
 
@@ -23,7 +22,7 @@ std::string TextureCache::fullPathForFilename(const std::string& path) {
 Texture2D* TextureCache::addImage(const std::string& path) {
     const std::string fullPath = fullPathForFilename(path);
     if (fullPath.empty()) {
-        std::fprintf(stderr, "engine: cannot load picture %s: not found in the search paths\n", path.c_str());
+        Log::error("engine", "cannot load picture " + path + ": not found in the search paths");
         return nullptr;
     }
     if (auto it = textures_.find(fullPath); it != textures_.end()) {

@@ -5,6 +5,7 @@
 
 #include "engine/base/PlistCodec.h"
 
+#include <cerrno>
 #include <limits>
 
 namespace engine {
@@ -161,12 +162,24 @@ std::string FileUtils::getStringFromFile(const std::string& filename) const {
     return readFile(filename).value_or(std::string());
 }
 
-bool FileUtils::writeDataToFile(const std::vector<unsigned char>& data, const std::string& fullPath) const {
-    return writeAtomically(reinterpret_cast<const char*>(data.data()), data.size(), fullPath);
+bool FileUtils::writeDataToFile(const std::vector<unsigned char>& data, const std::string& fullPath,
+                                int* error) const {
+    int failure = 0;
+    const bool written =
+        writeAtomically(reinterpret_cast<const char*>(data.data()), data.size(), fullPath, failure);
+    if (error) {
+        *error = written ? 0 : failure;
+    }
+    return written;
 }
 
-bool FileUtils::writeStringToFile(const std::string& text, const std::string& fullPath) const {
-    return writeAtomically(text.data(), text.size(), fullPath);
+bool FileUtils::writeStringToFile(const std::string& text, const std::string& fullPath, int* error) const {
+    int failure = 0;
+    const bool written = writeAtomically(text.data(), text.size(), fullPath, failure);
+    if (error) {
+        *error = written ? 0 : failure;
+    }
+    return written;
 }
 
 FileUtils::PlistRead FileUtils::readPropertyListFile(const std::string& filename) const {
@@ -211,14 +224,21 @@ ValueVector FileUtils::getValueVectorFromFile(const std::string& filename) const
     return std::move(root->asValueVector());
 }
 
-bool FileUtils::writeValueMapToFile(const ValueMap& map, const std::string& fullPath) const {
+bool FileUtils::writeValueMapToFile(const ValueMap& map, const std::string& fullPath, int* error) const {
     const std::string xml = PlistCodec::toXml(map);
-    return !xml.empty() && writeStringToFile(xml, fullPath);
+    if (xml.empty() && error) {
+        *error = EINVAL; // nothing a property list can hold
+    }
+    return !xml.empty() && writeStringToFile(xml, fullPath, error);
 }
 
-bool FileUtils::writeValueVectorToFile(const ValueVector& vector, const std::string& fullPath) const {
+bool FileUtils::writeValueVectorToFile(const ValueVector& vector, const std::string& fullPath,
+                                       int* error) const {
     const std::string xml = PlistCodec::toXml(vector);
-    return !xml.empty() && writeStringToFile(xml, fullPath);
+    if (xml.empty() && error) {
+        *error = EINVAL;
+    }
+    return !xml.empty() && writeStringToFile(xml, fullPath, error);
 }
 
 } // namespace engine

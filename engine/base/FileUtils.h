@@ -19,7 +19,9 @@ namespace engine {
 // folder, are flushed to the disk, and the temporary file is then renamed over
 // the target. A crash or a full disk therefore leaves either the old file or
 // the new one, never a truncated mix, and a failed write returns false with
-// the old file untouched. Readers never change the files they read.
+// the old file untouched. Readers never change the files they read. Writes
+// and renames that fail give the system's error number (an errno value, on
+// Windows too) through their optional `error`, for the caller to report.
 //
 // Relative names passed to the readers are resolved as resources
 // (`fullPathForFilename`); writers expect full paths.
@@ -62,7 +64,8 @@ public:
     // Removes a regular file (never a directory); true if it was removed.
     bool removeFile(const std::string& filePath) const;
     // Renames a file, replacing `newFullPath` if it exists.
-    bool renameFile(const std::string& oldFullPath, const std::string& newFullPath) const;
+    bool renameFile(const std::string& oldFullPath, const std::string& newFullPath,
+                    int* error = nullptr) const;
     // Same, for two names in one folder.
     bool renameFile(const std::string& dirPath, const std::string& oldName, const std::string& newName) const;
     // Size in bytes, or -1 when the file does not exist.
@@ -93,8 +96,9 @@ public:
 
     // --- atomic writing ------------------------------------------------------------
 
-    bool writeDataToFile(const std::vector<unsigned char>& data, const std::string& fullPath) const;
-    bool writeStringToFile(const std::string& text, const std::string& fullPath) const;
+    bool writeDataToFile(const std::vector<unsigned char>& data, const std::string& fullPath,
+                         int* error = nullptr) const;
+    bool writeStringToFile(const std::string& text, const std::string& fullPath, int* error = nullptr) const;
 
     // --- property lists ------------------------------------------------------------
 
@@ -118,8 +122,9 @@ public:
     };
     PlistRead readPropertyListFile(const std::string& filename) const;
     // Writes an XML property list atomically.
-    bool writeValueMapToFile(const ValueMap& map, const std::string& fullPath) const;
-    bool writeValueVectorToFile(const ValueVector& vector, const std::string& fullPath) const;
+    bool writeValueMapToFile(const ValueMap& map, const std::string& fullPath, int* error = nullptr) const;
+    bool writeValueVectorToFile(const ValueVector& vector, const std::string& fullPath,
+                                int* error = nullptr) const;
 
 private:
     FileUtils();
@@ -141,8 +146,9 @@ private:
     static std::int64_t readSome(std::intptr_t handle, char* buffer, std::size_t capacity, int& error);
     static void closeFile(std::intptr_t handle);
     // A new uniquely named sibling, created exclusively and flushed to the
-    // disk, then moved over the target; removed again on any failure.
-    static bool writeAtomically(const char* data, std::size_t size, const std::string& fullPath);
+    // disk, then moved over the target; removed again on any failure, with
+    // the errno value of the step that failed in `error`.
+    static bool writeAtomically(const char* data, std::size_t size, const std::string& fullPath, int& error);
 
     mutable std::mutex mutex_;
     std::string writablePath_;

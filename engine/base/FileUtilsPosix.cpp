@@ -55,8 +55,9 @@ bool writeAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-bool fileWriteAtomically(const char* data, std::size_t size, const std::string& fullPath) {
+bool fileWriteAtomically(const char* data, std::size_t size, const std::string& fullPath, int& error) {
     if (fullPath.empty() || fullPath.back() == '/') {
+        error = EISDIR;
         return false;
     }
     const std::string folder = parentFolder(fullPath);
@@ -64,12 +65,18 @@ bool fileWriteAtomically(const char* data, std::size_t size, const std::string& 
     std::string temporary = folder + "/." + name + ".tmp-XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
+        error = errno;
         return false;
     }
     bool ok = ::fchmod(fd, 0644) == 0 && writeAll(fd, data, size) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) {
-        ok = ::rename(temporary.c_str(), fullPath.c_str()) == 0;
+    error = ok ? 0 : errno; // before close and unlink can change it
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && ::rename(temporary.c_str(), fullPath.c_str()) != 0) {
+        ok = false;
+        error = errno;
     }
     if (!ok) {
         ::unlink(temporary.c_str());
@@ -149,11 +156,13 @@ bool FileUtils::removeFile(const std::string& filePath) const {
     return isFileExist(filePath) && ::unlink(filePath.c_str()) == 0;
 }
 
-bool FileUtils::renameFile(const std::string& oldFullPath, const std::string& newFullPath) const {
-    if (oldFullPath.empty() || newFullPath.empty()) {
-        return false;
+bool FileUtils::renameFile(const std::string& oldFullPath, const std::string& newFullPath, int* error) const {
+    const bool renamed = !oldFullPath.empty() && !newFullPath.empty() &&
+                         ::rename(oldFullPath.c_str(), newFullPath.c_str()) == 0;
+    if (error) {
+        *error = renamed ? 0 : (oldFullPath.empty() || newFullPath.empty() ? ENOENT : errno);
     }
-    return ::rename(oldFullPath.c_str(), newFullPath.c_str()) == 0;
+    return renamed;
 }
 
 std::int64_t FileUtils::getFileSize(const std::string& filePath) const {
@@ -228,8 +237,8 @@ void FileUtils::closeFile(std::intptr_t handle) {
     ::close(static_cast<int>(handle));
 }
 
-bool FileUtils::writeAtomically(const char* data, std::size_t size, const std::string& fullPath) {
-    return fileWriteAtomically(data, size, fullPath);
+bool FileUtils::writeAtomically(const char* data, std::size_t size, const std::string& fullPath, int& error) {
+    return fileWriteAtomically(data, size, fullPath, error);
 }
 
 } // namespace engine

@@ -77,6 +77,28 @@ bool attributesOf(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
     return !wide.empty() && GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data) != 0;
 }
 
+// The errno value that tells a caller the same as a Windows error.
+int errnoFor(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return EACCES;
+    case ERROR_TOO_MANY_OPEN_FILES:
+        return EMFILE;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    case ERROR_WRITE_PROTECT:
+        return EROFS;
+    default:
+        return EIO;
+    }
+}
+
 bool isTransientSharingError(DWORD error) {
     return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
@@ -113,8 +135,9 @@ bool writeAll(HANDLE file, const char* data, std::size_t size) {
     return true;
 }
 
-bool fileWriteAtomically(const char* data, std::size_t size, const std::string& fullPath) {
+bool fileWriteAtomically(const char* data, std::size_t size, const std::string& fullPath, int& error) {
     if (fullPath.empty() || isSeparator(fullPath.back())) {
+        error = EISDIR;
         return false;
     }
     static std::atomic<unsigned> serial{0};
@@ -127,36 +150,28 @@ bool fileWriteAtomically(const char* data, std::size_t size, const std::string& 
         file = CreateFileW(widen(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
+            error = errnoFor(GetLastError());
             return false;
         }
     }
     if (file == INVALID_HANDLE_VALUE) {
+        error = EEXIST;
         return false;
     }
     bool ok = writeAll(file, data, size) && FlushFileBuffers(file);
-    ok = CloseHandle(file) && ok;
-    ok = ok && replaceFile(temporary, fullPath);
+    error = ok ? 0 : errnoFor(GetLastError());
+    if (!CloseHandle(file) && ok) {
+        ok = false;
+        error = errnoFor(GetLastError());
+    }
+    if (ok && !replaceFile(temporary, fullPath)) {
+        ok = false;
+        error = errnoFor(GetLastError());
+    }
     if (!ok) {
         DeleteFileW(widen(temporary).c_str());
     }
     return ok;
-}
-
-// The errno value that tells a reader's caller the same as a Windows error.
-int errnoFor(DWORD error) {
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return ENOENT;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return EACCES;
-    case ERROR_TOO_MANY_OPEN_FILES:
-        return EMFILE;
-    default:
-        return EIO;
-    }
 }
 
 std::string localAppDataFolder() {
@@ -233,11 +248,14 @@ bool FileUtils::removeFile(const std::string& filePath) const {
     return isFileExist(filePath) && DeleteFileW(widen(filePath).c_str()) != 0;
 }
 
-bool FileUtils::renameFile(const std::string& oldFullPath, const std::string& newFullPath) const {
-    if (oldFullPath.empty() || newFullPath.empty()) {
-        return false;
+bool FileUtils::renameFile(const std::string& oldFullPath, const std::string& newFullPath, int* error) const {
+    const bool renamed =
+        !oldFullPath.empty() && !newFullPath.empty() && replaceFile(oldFullPath, newFullPath);
+    if (error) {
+        *error =
+            renamed ? 0 : (oldFullPath.empty() || newFullPath.empty() ? ENOENT : errnoFor(GetLastError()));
     }
-    return replaceFile(oldFullPath, newFullPath);
+    return renamed;
 }
 
 std::int64_t FileUtils::getFileSize(const std::string& filePath) const {
@@ -316,8 +334,8 @@ void FileUtils::closeFile(std::intptr_t handle) {
     CloseHandle(reinterpret_cast<HANDLE>(handle));
 }
 
-bool FileUtils::writeAtomically(const char* data, std::size_t size, const std::string& fullPath) {
-    return fileWriteAtomically(data, size, fullPath);
+bool FileUtils::writeAtomically(const char* data, std::size_t size, const std::string& fullPath, int& error) {
+    return fileWriteAtomically(data, size, fullPath, error);
 }
 
 } // namespace engine

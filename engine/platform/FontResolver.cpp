@@ -1,9 +1,9 @@
 #include "engine/platform/FontResolver.h"
 
 #include "engine/base/FileUtils.h"
+#include "engine/base/Log.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace engine {
 
@@ -75,7 +75,7 @@ FontFace FontResolver::resolveFontFile(const std::string& file) {
     }
     FontFace face{FileUtils::getInstance()->fullPathForFilename(file), 0};
     if (face.empty()) {
-        std::fprintf(stderr, "engine: cannot load font %s: not found in the search paths\n", file.c_str());
+        Log::error("engine", "cannot load font " + file + ": not found in the search paths");
     }
     if (!canOpen(face)) {
         face = match("monospace");
@@ -111,7 +111,7 @@ TTF_Font* FontResolver::getFont(const FontFace& face, int pixelSize) {
     }
     TTF_Font* font = TTF_OpenFontIndex(face.path.c_str(), pixelSize, face.index);
     if (!font && reportedFaces_.insert(face).second) {
-        std::fprintf(stderr, "engine: cannot load font %s: %s\n", face.path.c_str(), TTF_GetError());
+        Log::error("engine", "cannot load font " + face.path + ": " + TTF_GetError());
     }
     if (font) {
         // Light hinting with sub-pixel placement keeps advances proportional

@@ -2,13 +2,13 @@
 
 #include "engine/2d/Director.h"
 #include "engine/2d/Texture2D.h"
+#include "engine/base/Log.h"
 #include "engine/platform/Image.h"
 #include "engine/platform/InputTranslator.h"
 
 #include <SDL_image.h>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -63,15 +63,13 @@ GLView::~GLView() {
 GLView* GLView::createWithRect(const std::string& title, const Rect& rect, float frameZoomFactor,
                                bool resizable) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        std::fprintf(stderr, "SDL_InitSubSystem(video): %s\n", SDL_GetError());
+        Log::error("engine", std::string("no video: ") + SDL_GetError());
         return nullptr;
     }
     const char* driver = SDL_GetCurrentVideoDriver();
     if (opensNoWindow(driver) && !askedForByName(driver)) {
-        std::fprintf(stderr,
-                     "no display to open a window on (SDL chose the '%s' video driver); "
-                     "check DISPLAY or WAYLAND_DISPLAY\n",
-                     driver);
+        Log::error("engine", std::string("no display to open a window on (SDL chose the '") + driver +
+                                 "' video driver); check DISPLAY or WAYLAND_DISPLAY");
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
         return nullptr;
     }
@@ -94,8 +92,7 @@ GLView* GLView::createWithRect(const std::string& title, const Rect& rect, float
         }
     }
     if (!view->window_ || !view->renderer_) {
-        std::fprintf(stderr, "%s: %s\n", view->window_ ? "SDL_CreateRenderer" : "SDL_CreateWindow",
-                     SDL_GetError());
+        Log::error("engine", std::string(view->window_ ? "no renderer: " : "no window: ") + SDL_GetError());
         view->release();
         return nullptr;
     }

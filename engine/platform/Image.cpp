@@ -1,8 +1,9 @@
 #include "engine/platform/Image.h"
 
+#include "engine/base/Log.h"
+
 #include <SDL.h>
 #include <SDL_image.h>
-#include <cstdio>
 
 namespace engine {
 
@@ -19,7 +20,7 @@ bool Image::initWithRawData(const std::uint8_t* rgba, int width, int height) {
 bool Image::initWithImageFile(const std::string& path) {
     SDL_Surface* loaded = IMG_Load(path.c_str());
     if (!loaded) {
-        std::fprintf(stderr, "engine: cannot load picture %s: %s\n", path.c_str(), IMG_GetError());
+        Log::error("engine", "cannot load picture " + path + ": " + IMG_GetError());
         return false;
     }
     SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);

@@ -1,11 +1,11 @@
 #include "engine/platform/MessageBox.h"
 
 #include "engine/2d/Director.h"
+#include "engine/base/Log.h"
 #include "engine/platform/GLView.h"
 #include "engine/platform/InputTranslator.h"
 
 #include <SDL.h>
-#include <cstdio>
 
 namespace engine {
 
@@ -39,7 +39,8 @@ bool MessageBox(const char* message, const char* title) {
                                  view->getWindow()) == 0) {
         return true;
     }
-    std::fprintf(stderr, "%s: %s\n(no message box: %s)\n", caption.c_str(), text.c_str(), SDL_GetError());
+    // Its words still reach whoever reads the terminal.
+    Log::warning("engine", "no message box (" + std::string(SDL_GetError()) + "): " + caption + ": " + text);
     return false;
 }
 

@@ -52,10 +52,9 @@ TEST(SerialLinkTsanTest, SearchesReadersAndATransferShareTheManager) {
             // then the port is simply not opened.
             transfer.sendProgram(
                 CatalogueView(dialect, basic), {{CardSlot{basic, 0, ""}}},
-                [&](PavluneAppsError error) {
+                [&](TransferFailure error) {
                     ++errorCalls;
-                    onlyOpenFailures =
-                        onlyOpenFailures && error.message.rfind("せつぞくしなおしてください。", 0) == 0;
+                    onlyOpenFailures = onlyOpenFailures && error.kind == TransferFailure::Kind::portNotOpened;
                 },
                 [&] { ++doneCalls; });
         }
@@ -107,7 +106,7 @@ TEST(SerialLinkTsanTest, StopRequestFromAnotherThreadEndsTheSend) {
         BoardTransfer transfer(manager, clock, stopRequested, nullptr);
         FieldRows rows(40, FieldRow{CardSlot{basic, 0, ""}});
         transfer.sendProgram(
-            CatalogueView(jam, basic), rows, [&](PavluneAppsError) { ++callbacks; }, [&] { ++callbacks; });
+            CatalogueView(jam, basic), rows, [&](TransferFailure) { ++callbacks; }, [&] { ++callbacks; });
     });
     while (!firstByteOut) {
         std::this_thread::yield();

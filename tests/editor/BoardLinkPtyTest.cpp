@@ -10,6 +10,7 @@
 #include "device/PlatformSerialBackend.h"
 #include "device/posix/PtyBoard.h"
 #include "device/posix/TermiosPort.h"
+#include "editor/EditorTexts.h"
 #include "editor/link/BoardLink.h"
 #include "editor/link/LinkSetup.h"
 #include "engine/2d/Layer.h"
@@ -97,7 +98,7 @@ TEST(BoardLinkPtyTest, ALineThatStopsDrainingEndsTheSendWithThePortError) {
     engine::setMessageBoxHandler(nullptr);
     EXPECT_LT(took, TermiosPort::kWriteDeadline + 2s);
     EXPECT_GE(took, TermiosPort::kWriteDeadline);
-    EXPECT_EQ(messages, std::vector<std::string>{PavluneAppsError::writeFailed().message});
+    EXPECT_EQ(messages, std::vector<std::string>{EditorTexts::kWriteFailedMessage});
     EXPECT_EQ(pty.link.getSendingOverlay(), nullptr) << "one OK and the editor is back";
 }
 

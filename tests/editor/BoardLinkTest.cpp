@@ -3,6 +3,7 @@
 
 #include "catalogue/DeviceManager.h"
 #include "catalogue/Dialect.h"
+#include "editor/EditorTexts.h"
 #include "editor/link/LoadingOverlay.h"
 #include "editor/link/PortListPopup.h"
 #include "editor/link/ScreenBoard.h"
@@ -57,11 +58,11 @@ TEST(PortStatusTextTest, EveryState) {
 }
 
 // Catches a search only on activate's one callback per process (a second
-// editor would say PortControls::kSearching for ever) and an icon that keeps turning.
+// editor would say EditorTexts::kSearching for ever) and an icon that keeps turning.
 TEST_F(BoardLinkTest, EveryEditorSearchesAtItsStartAndTheIconStops) {
     present({{"/dev/ttyUSB0", "Board A", false}});
     engine::Sprite* icon = link->getPortControls()->getReloadIcon();
-    EXPECT_EQ(status(), PortControls::kSearching);
+    EXPECT_EQ(status(), EditorTexts::kSearching);
     EXPECT_GT(icon->getNumberOfRunningActions(), 0u);
     link->startSerial();
     settle();
@@ -115,7 +116,7 @@ TEST_F(BoardLinkTest, TheListShowsEveryPortAndTheChosenOneBecomesActive) {
 TEST_F(BoardLinkTest, WithoutAPortPlayAndStopOnlyOpenTheBar) {
     link->startSerial();
     settle();
-    EXPECT_EQ(status(), PortControls::kNotFound);
+    EXPECT_EQ(status(), EditorTexts::kNotFound);
     tap(kPortField);
     EXPECT_EQ(link->getPortList(), nullptr);
     link->runOnBoard();
@@ -150,6 +151,44 @@ TEST_F(BoardLinkTest, APortThatDoesNotOpenIsExplainedSearchedAgainAndThePanelClo
     EXPECT_EQ(barOpenings, 1);
     EXPECT_FALSE(link->isTransferring());
     EXPECT_EQ(link->getSendingOverlay(), nullptr) << "the box told it: its OK returns to the editor";
+}
+
+// The words the editor chooses for each way a transfer ends early, checked
+// against the product's own texts. Catches a kind given another's words or
+// actions, and a port reason dropped or put on the first line.
+TEST(PavluneAppsErrorTest, EachFailureKindHasItsWordsAndActions) {
+    using pavlune::PortOpenError;
+    using pavlune::TransferFailure;
+    struct Case {
+        TransferFailure failure;
+        PavluneAppsError expected;
+    };
+    const Case cases[] = {
+        {{TransferFailure::Kind::portNotOpened, PortOpenError::fromErrno(EACCES)},
+         {"しっぱい",
+          "せつぞくしなおしてください。\nポートを ひらけないよ（dialout グループに はいっていますか）。",
+          true, true, true}},
+        {{TransferFailure::Kind::portNotOpened, PortOpenError::fromErrno(EBUSY)},
+         {"しっぱい", "せつぞくしなおしてください。\nほかの プログラムが ポートを つかっているよ。", true,
+          true, true}},
+        {{TransferFailure::Kind::portNotOpened, PortOpenError::fromErrno(ENOENT)},
+         {"しっぱい",
+          "せつぞくしなおしてください。\nポートが みつからないよ（ケーブルが はずれていない？）。", true,
+          true, true}},
+        {{TransferFailure::Kind::portNotOpened, {PortOpenError::Kind::notSelected, ""}},
+         {"しっぱい", "せつぞくしなおしてください。\nポートが えらばれていないよ。", true, true, true}},
+        {{TransferFailure::Kind::portNotOpened, {PortOpenError::Kind::other, "Input/output error"}},
+         {"しっぱい", "せつぞくしなおしてください。\nポートを ひらけなかったよ: Input/output error", true,
+          true, true}},
+        {{TransferFailure::Kind::writeFailed, {}},
+         {"しっぱい", "せつぞくにしっぱいしました。", true, true, true}},
+        {{TransferFailure::Kind::cannotStop, {}},
+         {"ボードを とめるには", "ボードの リセットボタンを おしてね。", true, false, false}},
+        {{TransferFailure::Kind::stopped, {}}, {"", "", false, false, false}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PavluneAppsError::forFailure(c.failure), c.expected) << c.expected.message;
+    }
 }
 
 AlertView* alertIn(engine::Node* scene) {
@@ -210,7 +249,7 @@ TEST_F(BoardLinkTest, OneTapOnStopEndsTheSendAndStopsTheBoard) {
     driver->step();
     EXPECT_TRUE(link->isStopRequested());
     EXPECT_EQ(overlay->getStopButton(), nullptr);
-    EXPECT_EQ(overlay->getCaption()->getString(), SendingOverlay::kStopping);
+    EXPECT_EQ(overlay->getCaption()->getString(), EditorTexts::kStopping);
 
     serial->getCallRequestHandler()(pavlune::SerialCallType::run); // the board asks, as play would
     driver->step();
@@ -249,7 +288,7 @@ TEST_F(BoardLinkTest, AFinishedSendSaysSoOnAReadablePanelAndOneTapCloses) {
     SendingOverlay* overlay = link->getSendingOverlay();
     ASSERT_NE(overlay, nullptr);
     EXPECT_TRUE(overlay->isPanel());
-    EXPECT_EQ(overlay->getCaption()->getString(), SendingOverlay::kFinished);
+    EXPECT_EQ(overlay->getCaption()->getString(), EditorTexts::kFinished);
     EXPECT_NE(overlay->getCloseButton(), nullptr);
     EXPECT_EQ(overlay->getStopButton(), nullptr);
     EXPECT_EQ(overlay->getSpinner(), nullptr);
@@ -290,11 +329,11 @@ TEST_F(BoardLinkTest, StopInQueSaysToPressTheResetButton) {
 // board, and a play that goes to a port with no board on it.
 TEST_F(BoardLinkTest, TheBoardIsChosenAheadOfABuiltInPortAndWithoutOneTheSimulatorIsOffered) {
     using T = SerialPortInfo::Transport;
-    serial->setLastPort("/run/screen-board", ScreenBoard::kDescription);
+    serial->setLastPort("/run/screen-board", EditorTexts::kScreenBoardName);
     present({{"/dev/ttyS0", "ttyS0", false, T::native}});
     link->startSerial();
     settle();
-    EXPECT_EQ(status(), PortControls::kNotFound);
+    EXPECT_EQ(status(), EditorTexts::kNotFound);
     link->runOnBoard();
     driver->step();
     EXPECT_EQ(barOpenings, 1);
@@ -308,7 +347,7 @@ TEST_F(BoardLinkTest, TheBoardIsChosenAheadOfABuiltInPortAndWithoutOneTheSimulat
         ASSERT_EQ(script->opens.size(), 1u);
         EXPECT_EQ(script->opens[0], "/run/screen-board");
     }
-    EXPECT_EQ(status(), "\u25CF " + std::string(ScreenBoard::kDescription));
+    EXPECT_EQ(status(), "\u25CF " + std::string(EditorTexts::kScreenBoardName));
 
     // A board plugged in later is not chosen over what the user took.
     present({{"/dev/ttyS0", "ttyS0", false, T::native}, {"/dev/ttyUSB0", "CP2102", false, T::usb}});
@@ -329,12 +368,12 @@ TEST_F(BoardLinkTest, AChosenBoardPulledOutIsShownGoneAndPlayExplains) {
     present({{"/dev/ttyUSB0", "A", false}});
     link->searchPortsInBackground();
     settle();
-    EXPECT_EQ(status(), "  /dev/ttyUSB1" + std::string(PortControls::kMissingSuffix));
+    EXPECT_EQ(status(), "  /dev/ttyUSB1" + std::string(EditorTexts::kMissingSuffix));
     link->runOnBoard();
     link->stopOnBoard();
     settle();
     ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0].second, BoardLink::kMissingBoardMessage);
+    EXPECT_EQ(messages[0].second, EditorTexts::kMissingBoardMessage);
     EXPECT_EQ(barOpenings, 2);
     std::lock_guard lock(script->mutex);
     EXPECT_TRUE(script->opens.empty());
@@ -389,11 +428,11 @@ TEST_F(BoardLinkTest, LeavingTheEditorDuringASendTouchesNothingThatIsGone) {
 TEST_F(BoardLinkTest, APortPluggedInIsSearchedForByItself) {
     link->startSerial();
     settle();
-    EXPECT_EQ(status(), PortControls::kNotFound);
+    EXPECT_EQ(status(), EditorTexts::kNotFound);
     present({{"/dev/ttyACM0", "Board", false}});
     std::thread watcher([this] { serial->getPortArrivalHandler()(); });
     watcher.join();
-    EXPECT_EQ(status(), PortControls::kNotFound) << "nothing happens off the main thread";
+    EXPECT_EQ(status(), EditorTexts::kNotFound) << "nothing happens off the main thread";
     settle();
     EXPECT_EQ(status(), "\u25CF /dev/ttyACM0 [ Board ]");
 }
@@ -424,7 +463,7 @@ TEST_F(BoardLinkTest, PlayOnTheScreenBoardStartsTheSimulatorAndSendsThroughItsLi
     settle();
     const std::vector<SerialPortInfo> ports = serial->getPorts();
     ASSERT_EQ(ports.size(), 2u);
-    EXPECT_EQ(ports[1].description, ScreenBoard::kDescription);
+    EXPECT_EQ(ports[1].description, EditorTexts::kScreenBoardName);
     serial->setSelectedIndex(1);
 
     link->runOnBoard();

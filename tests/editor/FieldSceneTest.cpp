@@ -4,6 +4,7 @@
 #include "editor/FieldScene.h"
 
 #include "device/PavluneCardSerialManager.h"
+#include "editor/EditorTexts.h"
 #include "editor/FieldThumbnail.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/cards/InputCardSprite.h"
@@ -152,7 +153,7 @@ TEST_F(FieldSceneTest, AFailedSaveIsReportedOnceUntilASaveSucceedsAgain) {
         editor->saveField();
         editor->saveField();
     }
-    EXPECT_EQ(messages, std::vector<std::string>{FieldScene::kNotSavedMessage});
+    EXPECT_EQ(messages, std::vector<std::string>{EditorTexts::kNotSavedMessage});
     EXPECT_TRUE(editor->getSaveData()->path.empty()); // not listed: the next save starts it over
 
     editor->saveField();
@@ -187,7 +188,7 @@ TEST_F(FieldSceneTest, AFailedBackgroundSaveIsReportedOnce) {
         store->finishWrites();
     }
     driver->step();
-    EXPECT_EQ(messages, std::vector<std::string>{FieldScene::kNotSavedMessage});
+    EXPECT_EQ(messages, std::vector<std::string>{EditorTexts::kNotSavedMessage});
     editor->getBoard()->addCard(0, 1, Vec2(652.5f, 5384.44f), 255);
     editor->saveField();
     store->writeInBackground(nullptr);

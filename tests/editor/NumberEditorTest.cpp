@@ -3,6 +3,7 @@
 
 #include "CardScreenFixture.h"
 #include "catalogue/CardSet.h"
+#include "editor/EditorTexts.h"
 #include "editor/cards/InputCardSprite.h"
 #include "engine/2d/Label.h"
 #include "engine/2d/LabelAtlas.h"
@@ -168,6 +169,12 @@ TEST_F(NumberEditorTest, RefusedTextIsExplainedUnderTheBox) {
     EXPECT_EQ(std::string(editor->getEditBox()->getText()).size(),
               static_cast<std::size_t>(NumberEditor::kMaxLength));
     keepFrame("number-editor-refused");
+}
+
+// Catches play naming the row by its index instead of the line the field shows.
+TEST(EditorTextsTest, PlayNamesTheRowWithAWrongNumberByItsLine) {
+    EXPECT_EQ(EditorTexts::wrongNumberRow(0), "10 の カードの すうじを なおしてね");
+    EXPECT_EQ(EditorTexts::wrongNumberRow(3), "40 の カードの すうじを なおしてね");
 }
 
 // Catches the loop card taking turns the que compare cannot hold.

@@ -3,6 +3,7 @@
 #include "engine/2d/Director.h"
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/Scene.h"
+#include "engine/base/Log.h"
 #include "engine/platform/FontResolver.h"
 #include "engine/platform/HeadlessDriver.h"
 #include "engine/platform/Image.h"
@@ -88,10 +89,11 @@ TEST(FontResolverTest, NamedSystemFontsResolveToInstalledFaces) {
 
 TEST(FontResolverTest, MissingFontFileFallsBackToMonospace) {
     FontResolver& resolver = FontResolver::getInstance();
-    ::testing::internal::CaptureStderr();
+    const engine::Log::Capture log;
     const FontFace face = resolver.resolveFontFile("fonts/NoSuchBoardFont.ttf");
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "engine: cannot load font fonts/NoSuchBoardFont.ttf: not found in the search paths\n");
+    EXPECT_EQ(log.lines(),
+              std::vector<std::string>{"pavlune error engine: cannot load font "
+                                       "fonts/NoSuchBoardFont.ttf: not found in the search paths"});
     ASSERT_FALSE(face.empty());
     TTF_Font* font = resolver.getFont(face, 20);
     ASSERT_NE(font, nullptr);

@@ -7,6 +7,7 @@
 #include "engine/2d/Texture2D.h"
 #include "engine/2d/TextureCache.h"
 #include "engine/2d/actions/Actions.h"
+#include "engine/base/Log.h"
 #include "engine/platform/GLView.h"
 #include "engine/platform/HeadlessDriver.h"
 #include "engine/platform/Image.h"
@@ -160,17 +161,18 @@ TEST_F(RenderTest, TextureCacheSharesPicturesByPath) {
     EXPECT_EQ(Sprite::create(::testing::TempDir() + "no_such_picture.png"), nullptr);
 }
 
-TEST_F(RenderTest, PictureThatDoesNotLoadSaysWhichAndWhyOnStandardError) {
+TEST_F(RenderTest, PictureThatDoesNotLoadSaysWhichAndWhyInTheLog) {
     const std::string broken = ::testing::TempDir() + "broken_picture.png";
     std::ofstream(broken) << "not a picture";
     const std::string missing = ::testing::TempDir() + "no_such_picture.png";
     for (const std::string& path : {broken, missing}) {
-        ::testing::internal::CaptureStderr();
+        const engine::Log::Capture log;
         EXPECT_EQ(Director::getInstance()->getTextureCache()->addImage(path), nullptr);
-        const std::string said = ::testing::internal::GetCapturedStderr();
-        EXPECT_EQ(said.rfind("engine: cannot load picture " + path + ": ", 0), 0u) << said;
-        EXPECT_GT(said.size(), ("engine: cannot load picture " + path + ": \n").size()) << "a reason follows";
-        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        ASSERT_EQ(log.lines().size(), 1u) << path;
+        const std::string said = log.lines().front();
+        const std::string start = "pavlune error engine: cannot load picture " + path + ": ";
+        EXPECT_EQ(said.rfind(start, 0), 0u) << said;
+        EXPECT_GT(said.size(), start.size()) << "a reason follows";
     }
 }
 

@@ -8,11 +8,14 @@
 #include "engine/2d/Texture2D.h"
 #include "engine/2d/TextureCache.h"
 #include "engine/base/FileUtils.h"
+#include "engine/base/Log.h"
 #include "engine/platform/HeadlessDriver.h"
 #include "engine/platform/Image.h"
 #include "tests/support/WritesFail.h"
 
 #include <SDL_image.h>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -216,12 +219,15 @@ TEST_F(RenderTextureTest, APictureWriteOnAFullDiskKeepsTheOldPictureAndStillCall
     ASSERT_NE(texture, nullptr);
     int calls = 0;
     bool saved = true;
+    const engine::Log::Capture log;
     {
         WritesFail full;
         saved = texture->saveToFile("thumb.png", Image::Format::PNG, true,
                                     [&](RenderTexture*, const std::string&) { ++calls; });
     }
     EXPECT_FALSE(saved);
+    EXPECT_EQ(log.linesWith({"error engine", target, std::strerror(EFBIG)}).size(), 1u)
+        << "why, and which file";
     driver.step();
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(readAll(target), before);

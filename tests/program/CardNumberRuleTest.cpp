@@ -56,10 +56,14 @@ TEST(CardNumberRule, JudgesTypedAndStoredNumbers) {
 TEST(CardNumberRule, SaysWhyItRefuses) {
     const CardNumberRule wait = CardNumberRule::forCard(full, 2);
     const CardNumberRule loop = CardNumberRule::forCard(full, 8);
-    EXPECT_EQ(wait.refusal(wait.check("abc")), "すうじを いれてね");
-    EXPECT_EQ(wait.refusal(wait.check("1000")), "1000 より ちいさい かずに してね");
-    EXPECT_EQ(loop.refusal(loop.check("2.5")), "0 から 65535 までの かずに してね");
-    EXPECT_EQ(loop.refusal(loop.check("x")), "すうじを いれてね");
+    EXPECT_EQ(wait.check("abc"), CardNumberRule::Problem::notANumber);
+    EXPECT_EQ(wait.check("1000"), CardNumberRule::Problem::tooLarge);
+    EXPECT_EQ(wait.limitText(), "1000");
+    EXPECT_FALSE(wait.countsTurns());
+    EXPECT_EQ(loop.check("2.5"), CardNumberRule::Problem::notWhole);
+    EXPECT_EQ(loop.check("x"), CardNumberRule::Problem::notANumber);
+    EXPECT_EQ(loop.limitText(), "65535");
+    EXPECT_TRUE(loop.countsTurns());
     EXPECT_EQ(wait.accept(".5"), std::optional<std::string>("0.5"));
     EXPECT_EQ(wait.accept("1e9"), std::nullopt);
 }
@@ -71,7 +75,6 @@ TEST(CardNumberRule, NamesTheFirstRowWithAWrongNumber) {
     const FieldRows rows = oneSlotRows(
         {card(full, 2, "3"), none(), card(basic, 0, "-1"), card(full, 2, "1e9"), card(full, 8, "-5")});
     EXPECT_EQ(CardNumberRule::firstWrongRow(rows), std::optional<int>(3));
-    EXPECT_EQ(CardNumberRule::wrongRowMessage(3), "40 の カードの すうじを なおしてね");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "saves/SaveItemAddView.h"
 #include "saves/SaveItemSavedView.h"
 #include "saves/SaveItemViewListener.h"
+#include "saves/SaveListTexts.h"
 #include "saves/ThumbnailLoader.h"
 
 #include <fstream>
@@ -163,7 +164,7 @@ TEST_F(SaveItemViewTest, TitleTapsReachTheListenerOnlyFromSavedPrograms) {
 
     listener.events.clear();
     show(made(SaveItemAddView::create()));
-    EXPECT_EQ(item->titleLabel->getString(), SaveItemAddView::kTitle);
+    EXPECT_EQ(item->titleLabel->getString(), SaveListTexts::kStartNew);
     tap(kTitle);
     EXPECT_TRUE(listener.events.empty());
     tap(kPicture);

@@ -2,11 +2,13 @@
 // on the list screen once, a program's when the editor opens it; the screens
 // stay usable.
 #include "SaveScreenFixture.h"
+#include "editor/EditorTexts.h"
 #include "editor/FieldScene.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/field/FieldBoard.h"
 #include "engine/base/Value.h"
 #include "engine/platform/MessageBox.h"
+#include "saves/SaveListTexts.h"
 #include "saves/SaveScene.h"
 #include "tests/support/BinaryPlist.h"
 #include "tests/support/UnreadableFile.h"
@@ -80,9 +82,9 @@ TEST_F(StoreProblemsOnScreenTest, ADamagedListIsToldOnceOnTheListScreen) {
 
     showList();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_TRUE(contains(shown[0].message, SaveScene::kListSetAsideMessage)) << shown[0].message;
+    EXPECT_TRUE(contains(shown[0].message, SaveListTexts::kListSetAsideMessage)) << shown[0].message;
     EXPECT_TRUE(contains(shown[0].message, "savedatas/list.plist.damaged-")) << shown[0].message;
-    EXPECT_EQ(shown[0].title, SaveScene::kNoticeCaption);
+    EXPECT_EQ(shown[0].title, SaveListTexts::kNoticeCaption);
     EXPECT_EQ(SaveDataManager::getInstance()->getDatas().size(), 1u) << "the program is still listed";
 
     showList();
@@ -97,9 +99,9 @@ TEST_F(StoreProblemsOnScreenTest, AnUnreadableListIsNamedWithTheSystemsReasonAnd
     }
     showList();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].message,
-              std::string(SaveScene::kListUnreadableMessage) + "\nsavedatas/list.plist\n(Permission denied)");
-    EXPECT_EQ(shown[0].title, SaveScene::kFailureCaption);
+    EXPECT_EQ(shown[0].message, std::string(SaveListTexts::kListUnreadableMessage) +
+                                    "\nsavedatas/list.plist\n(Permission denied)");
+    EXPECT_EQ(shown[0].title, SaveListTexts::kFailureCaption);
     EXPECT_EQ(SaveDataManager::getInstance()->getDatas().size(), 2u) << "both programs are listed";
 
     // Where no system box can be shown, the application's own stands on the
@@ -132,11 +134,11 @@ TEST_F(StoreProblemsOnScreenTest, ADamagedProgramIsToldWhenTheEditorOpensIt) {
     EXPECT_TRUE(shown.empty()) << "not before the editor has slid in";
     driver->advance(0.6f);
     ASSERT_EQ(shown.size(), 1u);
-    const std::string start = std::string(FieldScene::kSetAsideMessage) + "\n" + record->path + ".damaged-";
+    const std::string start = std::string(EditorTexts::kSetAsideMessage) + "\n" + record->path + ".damaged-";
     EXPECT_EQ(shown[0].message.substr(0, start.size()), start);
     EXPECT_TRUE(fs::exists(file(shown[0].message.substr(shown[0].message.find('\n') + 1))))
         << "named as it was kept";
-    EXPECT_EQ(shown[0].title, FieldScene::kNoticeCaption);
+    EXPECT_EQ(shown[0].title, EditorTexts::kNoticeCaption);
 }
 
 TEST_F(StoreProblemsOnScreenTest, AnUnreadableProgramIsToldAndNeverSavedOver) {
@@ -155,8 +157,8 @@ TEST_F(StoreProblemsOnScreenTest, AnUnreadableProgramIsToldAndNeverSavedOver) {
     EXPECT_EQ(readBytes(file(record->imagepath)), "its picture");
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].message,
-              std::string(FieldScene::kUnreadableMessage) + "\n" + record->path + "\n(Permission denied)");
-    EXPECT_EQ(shown[1].message, FieldScene::kNotSavedMessage);
+              std::string(EditorTexts::kUnreadableMessage) + "\n" + record->path + "\n(Permission denied)");
+    EXPECT_EQ(shown[1].message, EditorTexts::kNotSavedMessage);
     EXPECT_EQ(readBytes(file(record->path)), before);
 }
 

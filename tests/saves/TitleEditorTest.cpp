@@ -5,6 +5,7 @@
 #include "engine/platform/GLView.h"
 #include "engine/platform/MessageBox.h"
 #include "engine/ui/EditBox.h"
+#include "saves/SaveListTexts.h"
 #include "saves/SaveScene.h"
 #include "tests/support/WritesFail.h"
 #include "widgets/AlertView.h"
@@ -96,7 +97,8 @@ TEST_F(TitleEditorTest, TypingReplacesTheSelectedTitleInDarkTextAndEscapeKeepsTh
 }
 
 TEST_F(TitleEditorTest, ChangesTheStoreCannotWriteAreUndoneOnScreenAndReported) {
-    const std::string failed = std::string(SaveScene::kFailureCaption) + ": " + SaveScene::kNotSavedMessage;
+    const std::string failed =
+        std::string(SaveListTexts::kFailureCaption) + ": " + SaveListTexts::kNotSavedMessage;
     std::vector<SaveData*> records = addPrograms(2);
     showList();
     {

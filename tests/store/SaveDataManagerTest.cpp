@@ -2,10 +2,13 @@
 
 #include "engine/base/AutoreleasePool.h"
 #include "engine/base/FileUtils.h"
+#include "engine/base/Log.h"
 #include "tests/support/WritesFail.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
@@ -618,9 +621,13 @@ TEST_F(SaveDataManagerTest, BackgroundSavesReachTheDiskInOrderAndTellTheirOutcom
 
     outcomes.clear();
     {
+        const engine::Log::Capture log;
         WritesFail full;
         EXPECT_EQ(store->saveProgram(data, programWithCards(4)), SaveDataManager::SaveResult::Queued);
         store->finishWrites();
+        // The worker's failure keeps its cause: the file and the system's text.
+        EXPECT_EQ(
+            log.linesWith({"error store", store->getProgramFullPath(data), std::strerror(EFBIG)}).size(), 1u);
     }
     EXPECT_TRUE(outcomes.empty()) << "outcomes are told on the main thread, not the worker";
     runPosted();

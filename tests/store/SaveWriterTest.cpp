@@ -5,6 +5,7 @@
 
 #include "engine/base/FileUtils.h"
 
+#include <cerrno>
 #include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
@@ -26,7 +27,7 @@ public:
             changed_.notify_all();
             changed_.wait(lock, [this] { return released_; });
             writes_.emplace_back(path, bytes);
-            return bytes != "fail";
+            return bytes != "fail" ? 0 : EIO;
         };
     }
     void waitUntilStarted() {
@@ -56,9 +57,9 @@ TEST(SaveWriterTest, WritesInOrderAndAWaitingStateIsReplacedInItsPlace) {
     std::vector<std::string> outcomes;
     std::mutex outcomesMutex;
     auto heard = [&](const std::string& name) {
-        return [&, name](bool written) {
+        return [&, name](int error) {
             std::lock_guard<std::mutex> lock(outcomesMutex);
-            outcomes.push_back(name + (written ? " ok" : " failed"));
+            outcomes.push_back(name + (error == 0 ? " ok" : " failed"));
         };
     };
     {

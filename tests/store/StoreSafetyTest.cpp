@@ -2,15 +2,20 @@
 // and out-of-range lists, and a store that cannot be written.
 #include "engine/base/AutoreleasePool.h"
 #include "engine/base/FileUtils.h"
+#include "engine/base/Log.h"
 #include "store/SaveDataManager.h"
 #include "tests/store/StoreFixture.h"
+#include "tests/support/UnreadableFile.h"
 #include "tests/support/WritesFail.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <sstream>
@@ -25,6 +30,7 @@ using engine::ValueVector;
 namespace {
 
 using StoreSafetyTest = StoreFixture;
+using SaveResult = SaveDataManager::SaveResult;
 
 TEST_F(StoreSafetyTest, PathsInTheListNeverLeadTheStoreToOtherFiles) {
     writeBytes(root / "victim.txt", "not the store's");
@@ -73,6 +79,47 @@ TEST_F(StoreSafetyTest, AStoreThatCannotBeWrittenKeepsRenamesAndDeletesUndone) {
     EXPECT_TRUE(store->renameData(one, "renamed"));
     EXPECT_TRUE(store->removeData(two));
     EXPECT_EQ(entriesOf(openStore()), (std::vector<std::pair<int, std::string>>{{1, "renamed"}}));
+}
+
+// Catches a failure that loses its cause: each failed write keeps the file
+// and the system's text, and logs them (component "store") for whoever reads
+// the terminal, while the screens show only their own words.
+TEST_F(StoreSafetyTest, AFailedWriteCarriesAndLogsTheSystemsReason) {
+    SaveDataManager* store = openStore();
+    SaveData* saved = SaveData::create();
+    ASSERT_EQ(store->saveProgram(saved, ValueVector{}), SaveDataManager::SaveResult::Added);
+    SaveData* fresh = SaveData::create();
+    const std::string denied = std::strerror(EACCES);
+    const engine::Log::Capture log;
+    struct Case {
+        const char* what;
+        std::function<bool()> write;
+        std::string file; // relative to the store's root
+    };
+    const std::vector<Case> cases{
+        {"a listed program", [&] { return store->saveProgram(saved, ValueVector{}) != SaveResult::Failed; },
+         "savedatas/1.plist"},
+        {"a new program", [&] { return store->saveProgram(fresh, ValueVector{}) != SaveResult::Failed; },
+         "savedatas/2.plist"},
+        {"a new title", [&] { return store->renameData(saved, "renamed"); }, "savedatas/list.plist"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        bool written = true;
+        {
+            const UnreadableFile lockedFolder((root / "savedatas").string());
+            written = c.write();
+        }
+        EXPECT_FALSE(written);
+        ASSERT_TRUE(store->getLastFailure().has_value());
+        EXPECT_EQ(store->getLastFailure()->kind, SaveDataManager::Problem::Kind::NotWritten);
+        EXPECT_EQ(store->getLastFailure()->file, c.file);
+        EXPECT_EQ(store->getLastFailure()->detail, denied);
+        EXPECT_EQ(log.linesWith({"pavlune error store: ", (root / c.file).string(), denied}).size(), 1u);
+    }
+    EXPECT_EQ(log.lines().size(), cases.size()) << "one line per failure";
+    EXPECT_TRUE(store->renameData(saved, "renamed"));
+    EXPECT_FALSE(store->getLastFailure().has_value()) << "a write that succeeds clears the failure";
 }
 
 // Catches a damaged list written over when it could not be set aside (the

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "device/PortOpenError.h"
+#include "program/CardNumberRule.h"
+
+#include <string>
+
+// Every word that the editor shows a child, in one table: captions and
+// messages, the port status, the sending overlay, the program panel, the
+// number editor's refusals and the words for what went wrong on the link.
+// The layers below report kinds and the system's reasons; the words are
+// chosen here. Header only: the card room and the link both read it.
+class EditorTexts {
+public:
+    // Captions of the message boxes.
+    static constexpr const char* kFailureCaption = "しっぱい";
+    static constexpr const char* kNoticeCaption = "おしらせ";
+
+    // The program file.
+    static constexpr const char* kNotSavedMessage = "プログラムを保存できませんでした。";
+    static constexpr const char* kTooManyCardsMessage =
+        "カードが おおすぎるので、はじめの 2000まいだけ だしました。のこりも ファイルに のこっています。";
+    // Told when the editor opens a program whose file could not be read (it
+    // is left alone and not saved over) or was damaged and renamed aside.
+    static constexpr const char* kUnreadableMessage = "この プログラムを よめませんでした。";
+    static constexpr const char* kSetAsideMessage =
+        "この プログラムは こわれていたので、べつの なまえで のこしました。";
+
+    // The board link.
+    static constexpr const char* kReconnectMessage = "せつぞくしなおしてください。";
+    static constexpr const char* kWriteFailedMessage = "せつぞくにしっぱいしました。";
+    static constexpr const char* kCannotStopCaption = "ボードを とめるには";
+    static constexpr const char* kCannotStopMessage = "ボードの リセットボタンを おしてね。";
+    static constexpr const char* kNoBoardCaption = "ボードが ないよ";
+    static constexpr const char* kMissingBoardMessage =
+        "えらんだ ボードが はずれているよ。\nケーブルを つなぎなおしてね。";
+    static constexpr const char* kScreenBoardFailed = "シミュレータを はじめられなかったよ。\n";
+    static constexpr const char* kOfferScreenBoardMessage =
+        "ボードが みつからないよ。\nシミュレータで うごかしてみる？";
+    // The board on the screen, as the port list names it.
+    static constexpr const char* kScreenBoardName = "シミュレータ";
+
+    // The port status line.
+    static constexpr const char* kSearching = "ボードを さがしているよ";
+    static constexpr const char* kNotFound = "ボードが みつからないよ";
+    static constexpr const char* kMissingSuffix = " が はずれているよ";
+
+    // The sending overlay.
+    static constexpr const char* kSending = "おくっているよ";
+    static constexpr const char* kFinished = "おわったよ";
+    static constexpr const char* kStopping = "とめているよ";
+    static constexpr const char* kClose = "とじる";
+
+    // The program panel.
+    static constexpr const char* kCodeTitle = "コード  "; // followed by the dialect's name
+    static constexpr const char* kCopied = "コピーしたよ";
+    static constexpr const char* kEmptyListing = "カードを ならべると ここに でるよ";
+
+    // Why the chosen port did not open, in words a teacher can act on (the
+    // system's own text only where no kind fits); empty when it opened.
+    static std::string portNotOpened(const pavlune::PortOpenError& error);
+    // What the number editor says under its box when `rule` refuses the text.
+    static std::string numberRefusal(const pavlune::CardNumberRule& rule,
+                                     pavlune::CardNumberRule::Problem problem);
+    // What play says about a row (0-based) holding a wrong number: its line
+    // number, as the field shows it.
+    static std::string wrongNumberRow(int row);
+};
+
+inline std::string EditorTexts::portNotOpened(const pavlune::PortOpenError& error) {
+    using Kind = pavlune::PortOpenError::Kind;
+    switch (error.kind) {
+    case Kind::none:
+        return "";
+    case Kind::permissionDenied:
+        return "ポートを ひらけないよ（dialout グループに はいっていますか）。";
+    case Kind::busy:
+        return "ほかの プログラムが ポートを つかっているよ。";
+    case Kind::noSuchDevice:
+        return "ポートが みつからないよ（ケーブルが はずれていない？）。";
+    case Kind::notSelected:
+        return "ポートが えらばれていないよ。";
+    case Kind::notATerminal:
+    case Kind::other:
+        break;
+    }
+    return "ポートを ひらけなかったよ: " + error.osText;
+}
+
+inline std::string EditorTexts::numberRefusal(const pavlune::CardNumberRule& rule,
+                                              pavlune::CardNumberRule::Problem problem) {
+    using Problem = pavlune::CardNumberRule::Problem;
+    switch (problem) {
+    case Problem::none:
+        return {};
+    case Problem::notANumber:
+        return "すうじを いれてね";
+    case Problem::notWhole:
+    case Problem::tooLarge:
+        break;
+    }
+    if (rule.countsTurns()) {
+        return "0 から " + rule.limitText() + " までの かずに してね";
+    }
+    return rule.limitText() + " より ちいさい かずに してね";
+}
+
+inline std::string EditorTexts::wrongNumberRow(int row) {
+    return std::to_string(10 * (row + 1)) + " の カードの すうじを なおしてね";
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "device/PortOpenError.h"
+
+namespace pavlune {
+
+// Why a send or stop routine ended without finishing, handed to its error
+// callback and copied by value from the worker to the main thread. It says
+// what happened, with the system's reason where there is one; the screen or
+// the tool that started the routine chooses the words and what to do.
+struct TransferFailure {
+    enum class Kind {
+        portNotOpened, // the selected port could not be opened: `port` says why
+        writeFailed,   // a byte could not be written to the open port
+        cannotStop,    // the dialect has no sequence that stops a running program (que)
+        stopped,       // the user asked for the stop; nothing went wrong
+    };
+
+    Kind kind = Kind::stopped;
+    PortOpenError port; // portNotOpened only
+
+    bool operator==(const TransferFailure&) const = default;
+};
+
+} // namespace pavlune
