@@ -83,9 +83,6 @@ bool fileWriteAtomically(const char* data, std::size_t size, const std::string& 
         ::fsync(folderFd);
         ::close(folderFd);
     }
-#ifdef __EMSCRIPTEN__
-    FileUtils::filesWritten();
-#endif
     return true;
 }
 
@@ -249,7 +246,13 @@ void FileUtils::closeFile(std::intptr_t handle) {
 }
 
 bool FileUtils::writeAtomically(const char* data, std::size_t size, const std::string& fullPath) {
-    return fileWriteAtomically(data, size, fullPath);
+    const bool written = fileWriteAtomically(data, size, fullPath);
+#ifdef __EMSCRIPTEN__
+    if (written) {
+        filesWritten();
+    }
+#endif
+    return written;
 }
 
 } // namespace engine

@@ -18,13 +18,10 @@ std::vector<std::string> FileUtils::defaultSearchPaths() {
 }
 
 void FileUtils::filesWritten() {
-    // The page batches these into one copy at the end of the frame's work; a
-    // page without the hook (the unit tests under node) keeps files in memory.
-    EM_ASM({
-        if (typeof Module != = 'undefined' && Module['pavluneFilesChanged']) {
-            Module['pavluneFilesChanged']();
-        }
-    });
+    // The page batches these into one copy after the frame's work; a page
+    // without the hook (the unit tests under node) keeps the files in memory.
+    emscripten_run_script("if (typeof Module !== 'undefined' && Module.pavluneFilesChanged) "
+                          "Module.pavluneFilesChanged();");
 }
 
 } // namespace engine

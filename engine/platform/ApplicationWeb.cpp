@@ -44,13 +44,8 @@ void tellTextInput(WebLoop& loop) {
         return;
     }
     loop.textInput = active;
-    EM_ASM(
-        {
-            if (Module['pavluneTextInput']) {
-                Module['pavluneTextInput']($0 != = 0);
-            }
-        },
-        active ? 1 : 0);
+    emscripten_run_script(active ? "if (Module.pavluneTextInput) Module.pavluneTextInput(true);"
+                                 : "if (Module.pavluneTextInput) Module.pavluneTextInput(false);");
 }
 
 void frame() {

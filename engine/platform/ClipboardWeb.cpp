@@ -12,15 +12,19 @@ bool Clipboard::setText(const std::string& text) {
     if (SDL_SetClipboardText(text.c_str()) != 0) {
         return false;
     }
-    EM_ASM(
-        {
-            if (navigator.clipboard && navigator.clipboard.writeText) {
-                navigator.clipboard.writeText(UTF8ToString($0)).catch(function(error) {
-                    console.error('pavlune: the browser refused the clipboard', error);
-                });
-            }
-        },
-        text.c_str());
+    // The text goes to the page as an argument; Emscripten's $0 is not C++.
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wdollar-in-identifier-extension"
+    // clang-format off
+    EM_ASM({
+        if (navigator.clipboard && navigator.clipboard.writeText) {
+            navigator.clipboard.writeText(UTF8ToString($0)).catch(function(error) {
+                console.error('pavlune: the browser refused the clipboard', error);
+            });
+        }
+    }, text.c_str());
+    // clang-format on
+#pragma clang diagnostic pop
     return true;
 }
 
