@@ -127,8 +127,7 @@ if step libplist; then
      --disable-shared --enable-static --without-cython CFLAGS="$flags" CXXFLAGS="$flags" >/dev/null &&
    find . -name Makefile -exec sed -i 's/-pthread//g' {} + &&
    for part in libcnary src; do run emmake make -s -C "$part" -j "$jobs" >/dev/null || exit 1; done &&
-   make -s -C src install >/dev/null && make -s -C include install >/dev/null &&
-   make -s install-pkgconfigDATA >/dev/null)
+   make -s -C src install >/dev/null && make -s -C include install >/dev/null)
   done_step libplist
 fi
 
