@@ -217,8 +217,8 @@ def main():
         browser.call("DOM.setFileInputFiles", files=[program_file], nodeId=node["nodeId"])
         page.settle(40)
         colour = page.shot("damaged")
-        check("3.plist" not in page.files() and colour(512, 384) != before,
-              "a damaged file adds nothing and a message shows")
+        check("3.plist" not in page.files(), f"a damaged file adds nothing {page.files()}")
+        check(colour(512, 384) != before, f"a damaged file is told {colour(512, 384)} {before}")
         os.unlink(program_file)
         errors = [line for line in browser.console if "exception" in line or "Aborted" in line]
         check(not errors, f"no errors on the page's console {errors[:3]}")
