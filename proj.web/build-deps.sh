@@ -18,7 +18,7 @@ export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
 jobs="${PAVLUNE_JOBS:-$(nproc)}"
 toolchain=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
 stamp="$prefix/.recipe"
-recipe="$( (cat "${BASH_SOURCE[0]}"; emcc --version | head -n1) | sha256sum | cut -c1-16)"
+recipe="$( (cat "${BASH_SOURCE[0]}"; emcc --version | sed -n 1p) | sha256sum | cut -c1-16)"
 
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ]; then
   exit 0

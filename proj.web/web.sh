@@ -21,7 +21,7 @@ export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
 export NODE_OPTIONS="${NODE_OPTIONS:---no-experimental-fetch}"
 # The libraries' folder is named after their recipe and the compiler, so that
 # checkouts with different recipes on one machine each keep their own.
-deps_key="$( (cat "$here/build-deps.sh"; emcc --version 2>/dev/null | head -n1) | sha256sum | cut -c1-12)"
+deps_key="$( (cat "$here/build-deps.sh"; emcc --version 2>/dev/null | sed -n 1p) | sha256sum | cut -c1-12)"
 deps="${PAVLUNE_WEB_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/pavlune-cards/web-deps-$deps_key}"
 site="$build_dir/site"
 
