@@ -137,9 +137,15 @@ class Browser:
         """Polls on the browser's side, so the page's own frames decide when."""
         deadline = time.monotonic() + (timeout or self.timeout)
         while time.monotonic() < deadline:
-            if self.evaluate(f"new Promise(r => requestAnimationFrame(() => r(!!({expression}))))",
-                             await_promise=True):
-                return
+            try:
+                if self.evaluate(f"new Promise(r => requestAnimationFrame(() => r(!!({expression}))))",
+                                 await_promise=True):
+                    return
+            except RuntimeError as error:
+                # A page that is being replaced (a reload) answers nothing yet.
+                if "navigated" not in str(error) and "context" not in str(error):
+                    raise
+                time.sleep(0.1)
         raise AssertionError(f"timed out waiting for {what}; console: {self.console[-10:]}")
 
     def mouse(self, kind, x, y, held):
