@@ -202,6 +202,21 @@ def main():
         colour = page.shot("list-after-reload")
         check(colour(*LIST_FIRST) != colour(100, 700), "the list shows the program after a reload")
 
+        # A title typed through the input method: the composition, then the
+        # committed text, reach the list's title box through the hidden field.
+        page.click(LIST_FIRST[0], 190)
+        browser.wait_for("document.activeElement === document.getElementById('ime')", "the title box to take the keys")
+        browser.call("Input.imeSetComposition", text="うさ", selectionStart=2, selectionEnd=2)
+        page.settle(5)
+        browser.call("Input.insertText", text="うさぎ")
+        page.settle(5)
+        page.key("Enter", "Enter", 13)
+        browser.wait_for(f"FS.readFile('{STORE}/list.plist', {{encoding: 'utf8'}}).includes('うさぎ</string>')",
+                         "the typed title in the list file")
+        check(page.read("list.plist").count("うさぎ") == 1, "the committed title is saved once")
+        check(browser.evaluate("document.activeElement !== document.getElementById('ime')"),
+              "the hidden field lets the keys go when the title box closes")
+
         # A program file through the page's own import control, then a damaged one.
         fd, program_file = tempfile.mkstemp(suffix=".plist")
         with os.fdopen(fd, "w") as f:
