@@ -131,7 +131,8 @@ private:
 
     std::string resolveForReading(const std::string& filename) const;
 
-    // The platform's side, in FileUtilsPosix.cpp or FileUtilsWin32.cpp; the
+    // The platform's side, in FileUtilsPosix.cpp (with FileUtilsWeb.cpp in the
+    // browser) or FileUtilsWin32.cpp; the
     // rest is shared.
     static std::string defaultWritablePath();
     static std::vector<std::string> defaultSearchPaths();
@@ -149,6 +150,11 @@ private:
     // disk, then moved over the target; removed again on any failure, with
     // the errno value of the step that failed in `error`.
     static bool writeAtomically(const char* data, std::size_t size, const std::string& fullPath, int& error);
+#ifdef __EMSCRIPTEN__
+    // In the browser the files live in memory: after each change the page is
+    // told to copy them to its lasting storage (FileUtilsWeb.cpp).
+    static void filesWritten();
+#endif
 
     mutable std::mutex mutex_;
     std::string writablePath_;

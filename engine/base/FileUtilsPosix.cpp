@@ -31,6 +31,7 @@ std::string parentFolder(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+#ifndef __EMSCRIPTEN__
 std::string executableFolder() {
     std::error_code error;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -39,6 +40,7 @@ std::string executableFolder() {
     }
     return withTrailingSeparator(exe.parent_path().string());
 }
+#endif
 
 bool writeAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
@@ -93,6 +95,8 @@ bool fileWriteAtomically(const char* data, std::size_t size, const std::string& 
 
 } // namespace
 
+// The browser build has its own folders (FileUtilsWeb.cpp).
+#ifndef __EMSCRIPTEN__
 std::string FileUtils::defaultWritablePath() {
     const char* dataHome = std::getenv("XDG_DATA_HOME");
     if (dataHome && dataHome[0] == '/') {
@@ -126,6 +130,7 @@ std::vector<std::string> FileUtils::defaultSearchPaths() {
 #endif
     return paths;
 }
+#endif
 
 bool FileUtils::isAbsolutePath(const std::string& path) const {
     return !path.empty() && path[0] == '/';
@@ -153,7 +158,13 @@ bool FileUtils::createDirectory(const std::string& dirPath) const {
 bool FileUtils::removeFile(const std::string& filePath) const {
     // Only regular files: an empty relative name must never take a folder
     // (such as the writable path itself) with it.
-    return isFileExist(filePath) && ::unlink(filePath.c_str()) == 0;
+    const bool removed = isFileExist(filePath) && ::unlink(filePath.c_str()) == 0;
+#ifdef __EMSCRIPTEN__
+    if (removed) {
+        filesWritten();
+    }
+#endif
+    return removed;
 }
 
 bool FileUtils::renameFile(const std::string& oldFullPath, const std::string& newFullPath, int* error) const {
@@ -162,6 +173,11 @@ bool FileUtils::renameFile(const std::string& oldFullPath, const std::string& ne
     if (error) {
         *error = renamed ? 0 : (oldFullPath.empty() || newFullPath.empty() ? ENOENT : errno);
     }
+#ifdef __EMSCRIPTEN__
+    if (renamed) {
+        filesWritten();
+    }
+#endif
     return renamed;
 }
 
@@ -238,7 +254,13 @@ void FileUtils::closeFile(std::intptr_t handle) {
 }
 
 bool FileUtils::writeAtomically(const char* data, std::size_t size, const std::string& fullPath, int& error) {
-    return fileWriteAtomically(data, size, fullPath, error);
+    const bool written = fileWriteAtomically(data, size, fullPath, error);
+#ifdef __EMSCRIPTEN__
+    if (written) {
+        filesWritten();
+    }
+#endif
+    return written;
 }
 
 } // namespace engine

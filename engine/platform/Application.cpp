@@ -14,7 +14,9 @@ namespace engine {
 namespace {
 Application* sharedApplication = nullptr;
 
+#ifndef __EMSCRIPTEN__
 constexpr int kIdleWaitMilliseconds = 1000;
+#endif
 
 std::function<bool(const std::string&)>& urlOpener() {
     static std::function<bool(const std::string&)> opener;
@@ -41,6 +43,9 @@ void Application::setAnimationInterval(double seconds) {
     Director::getInstance()->setAnimationInterval(seconds);
 }
 
+// The browser's frame loop is ApplicationWeb.cpp: a page must give control
+// back to the browser after each frame.
+#ifndef __EMSCRIPTEN__
 int Application::run() {
     if (!applicationDidFinishLaunching()) {
         Director::destroyInstance();
@@ -107,6 +112,7 @@ int Application::run() {
     SDL_Quit();
     return 0;
 }
+#endif
 
 void Application::setURLOpener(std::function<bool(const std::string&)> opener) {
     urlOpener() = std::move(opener);

@@ -29,6 +29,10 @@ bool MessageBox(const char* message, const char* title) {
         handlerSlot()(text, caption);
         return true;
     }
+#ifdef __EMSCRIPTEN__
+    // The browser's own box (alert) stops the whole page: callers draw theirs.
+    return false;
+#else
     const GLView* view = Director::getInstance()->getOpenGLView();
     if (!view || view->isHeadless()) {
         return false; // nobody to show it to, and nothing must block a test run
@@ -42,6 +46,7 @@ bool MessageBox(const char* message, const char* title) {
     // Its words still reach whoever reads the terminal.
     Log::warning("engine", "no message box (" + std::string(SDL_GetError()) + "): " + caption + ": " + text);
     return false;
+#endif
 }
 
 } // namespace engine
