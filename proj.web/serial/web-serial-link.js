@@ -7,7 +7,9 @@
     'use strict';
 
     const Pacer =
-        typeof module !== 'undefined' && module.exports ? require('./serial-pacer.js') : root.PavluneSerialPacer;
+        typeof module !== 'undefined' && module.exports && typeof Module === 'undefined'
+            ? require('./serial-pacer.js')
+            : root.PavluneSerialPacer;
 
     // A write that the port does not take within this long has failed: a
     // line that stopped draining must not hold the send for ever.
@@ -251,7 +253,9 @@
     }
 
     const api = { WebSerialLink, openFailureKind, LINE, WRITE_DEADLINE_MS };
-    if (typeof module !== 'undefined' && module.exports) {
+    // Under node (tests) a module; in the page (inside the program's
+    // script, where Module is defined, or on its own) a global.
+    if (typeof module !== 'undefined' && module.exports && typeof Module === 'undefined') {
         module.exports = api;
     } else {
         root.PavluneWebSerialLink = api;

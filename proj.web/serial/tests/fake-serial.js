@@ -131,7 +131,9 @@
     }
 
     const api = { FakePort, FakeSerial };
-    if (typeof module !== 'undefined' && module.exports) {
+    // Under node (tests) a module; in the page (inside the program's
+    // script, where Module is defined, or on its own) a global.
+    if (typeof module !== 'undefined' && module.exports && typeof Module === 'undefined') {
         module.exports = api;
     } else {
         root.PavluneFakeSerial = api;

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pavlune {
+
+// The page's serial link in a browser build (proj.web/serial/): the ports
+// the user has allowed this site, the browser's port chooser, and transfers
+// that the page carries out on its own while the program keeps drawing. The
+// program asks and polls once a frame; the page never calls in.
+class SerialPage {
+public:
+    struct Port {
+        std::string description; // "USB 2341:0043", or the page's word for a port it cannot tell
+        bool usb = false;
+    };
+
+    struct Transfer {
+        enum class State { running, done, stopped, writeFailed, openFailed, unknown };
+        State state = State::unknown;
+        int position = 0;   // the schedule's steps carried out
+        std::string kind;   // openFailed: busy, noSuchDevice, permissionDenied or other
+        std::string reason; // openFailed: the browser's words
+    };
+
+    virtual ~SerialPage() = default;
+
+    // The browser has Web Serial at all.
+    virtual bool available() = 0;
+    // The allowed ports present now, in the page's order (the last list the
+    // page heard of: it refreshes on its own when ports come and go).
+    virtual std::vector<Port> ports() = 0;
+    // Counts the ports that came or went and the choices made; a change
+    // means the list should be searched again.
+    virtual int changes() = 0;
+    // Opens the browser's port chooser. Only while a user's press is being
+    // handled: the browser refuses it otherwise.
+    virtual void choose() = 0;
+
+    // Starts carrying out a TransferSchedule's JSON on port `index`; the
+    // number to poll it by.
+    virtual int startTransfer(int index, const std::string& stepsJson) = 0;
+    // A finished transfer is reported once, then forgotten (unknown).
+    virtual Transfer pollTransfer(int id) = 0;
+    // Ends the transfer at its next stop check.
+    virtual void stopTransfer(int id) = 0;
+};
+
+} // namespace pavlune

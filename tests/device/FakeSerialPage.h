@@ -1,0 +1,43 @@
+#pragma once
+
+#include "device/web/SerialPage.h"
+
+#include <string>
+#include <vector>
+
+namespace pavlune {
+
+// The page's serial link as a test scripts it: its ports, and the transfers
+// handed to it with the state each poll reports.
+class FakeSerialPage : public SerialPage {
+public:
+    struct Started {
+        int index;
+        std::string json;
+    };
+
+    bool isAvailable = true;
+    std::vector<Port> present;
+    int changeCount = 0;
+    int chooseCalls = 0;
+    std::vector<Started> started;
+    std::vector<int> stopped;
+    Transfer next{Transfer::State::running, 0, "", ""}; // what the next poll reports
+    int polls = 0;
+
+    bool available() override { return isAvailable; }
+    std::vector<Port> ports() override { return present; }
+    int changes() override { return changeCount; }
+    void choose() override { ++chooseCalls; }
+    int startTransfer(int index, const std::string& stepsJson) override {
+        started.push_back({index, stepsJson});
+        return static_cast<int>(started.size()) + 100;
+    }
+    Transfer pollTransfer(int) override {
+        ++polls;
+        return next;
+    }
+    void stopTransfer(int id) override { stopped.push_back(id); }
+};
+
+} // namespace pavlune
