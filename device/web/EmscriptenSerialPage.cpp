@@ -13,6 +13,9 @@ EM_JS(int, pavlune_serial_available, (), {
         globalThis.pavluneSerialLink = new PavluneWebSerialLink.WebSerialLink(
             typeof navigator !== "undefined" && navigator.serial ? navigator.serial : null);
         globalThis.pavluneSerialLink.refresh();
+        if (typeof Module !== "undefined" && Module.canvas) {
+            globalThis.pavluneSerialLink.watchChooseButton(Module.canvas);
+        }
     }
     return globalThis.pavluneSerialLink.available() ? 1 : 0;
 });
@@ -37,6 +40,18 @@ EM_JS(int, pavlune_serial_changes, (), {
 
 EM_JS(void, pavlune_serial_choose, (), {
     globalThis.pavluneSerialLink.choose();
+});
+
+EM_JS(int, pavlune_serial_choices, (), {
+    return globalThis.pavluneSerialLink.choices;
+});
+
+EM_JS(int, pavlune_serial_chosen_index, (), {
+    return globalThis.pavluneSerialLink.chosenIndex;
+});
+
+EM_JS(void, pavlune_serial_set_choose_area, (float left, float top, float right, float bottom), {
+    globalThis.pavluneSerialLink.setChooseArea(left, top, right, bottom);
 });
 
 EM_JS(int, pavlune_serial_start, (int index, const char* json), {
@@ -94,6 +109,20 @@ int EmscriptenSerialPage::changes() {
 void EmscriptenSerialPage::choose() {
     if (available()) {
         pavlune_serial_choose();
+    }
+}
+
+int EmscriptenSerialPage::choices() {
+    return available() ? pavlune_serial_choices() : 0;
+}
+
+int EmscriptenSerialPage::chosenIndex() {
+    return available() ? pavlune_serial_chosen_index() : -1;
+}
+
+void EmscriptenSerialPage::setChooseArea(float left, float top, float right, float bottom) {
+    if (available()) {
+        pavlune_serial_set_choose_area(left, top, right, bottom);
     }
 }
 

@@ -17,6 +17,9 @@ public:
     std::vector<Port> ports() override;
     int changes() override;
     void choose() override;
+    int choices() override;
+    int chosenIndex() override;
+    void setChooseArea(float left, float top, float right, float bottom) override;
     int startTransfer(int index, const std::string& stepsJson) override;
     Transfer pollTransfer(int id) override;
     void stopTransfer(int id) override;

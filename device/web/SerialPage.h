@@ -31,12 +31,20 @@ public:
     // The allowed ports present now, in the page's order (the last list the
     // page heard of: it refreshes on its own when ports come and go).
     virtual std::vector<Port> ports() = 0;
-    // Counts the ports that came or went and the choices made; a change
-    // means the list should be searched again.
+    // Counts the changes of the list (ports that came, went or were newly
+    // allowed): a change means the ports should be searched again.
     virtual int changes() = 0;
     // Opens the browser's port chooser. Only while a user's press is being
-    // handled: the browser refuses it otherwise.
+    // handled: the browser refuses it otherwise. The answer comes later:
+    // choices() counts up and chosenIndex() is the port's place in ports().
     virtual void choose() = 0;
+    virtual int choices() = 0;
+    virtual int chosenIndex() = 0;
+    // Where the program's "choose a board" button is, in fractions of the
+    // canvas from its top left; an empty area when it is not shown. The page
+    // opens the chooser itself when a press on it ends there (choose() from a
+    // later frame would be too late for the browser).
+    virtual void setChooseArea(float left, float top, float right, float bottom) = 0;
 
     // Starts carrying out a TransferSchedule's JSON on port `index`; the
     // number to poll it by.

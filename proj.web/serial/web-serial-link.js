@@ -55,14 +55,14 @@
             this.clock = clock || Pacer.makeWorkerClock();
             this.writeDeadlineMs = writeDeadlineMs || WRITE_DEADLINE_MS;
             this.ports = [];
-            this.changes = 0; // ports that came or went, counted
+            this.changes = 0; // counts every change of the list
+            this.choices = 0; // counts the user's choices in the browser's chooser
+            this.chooseArea = null;
+            this.chosenIndex = -1; // the last chosen port's place in the list
             this.transfers = new Map();
             this.nextTransfer = 1;
             if (this.serial && this.serial.addEventListener) {
-                const changed = () => {
-                    ++this.changes;
-                    this.refresh();
-                };
+                const changed = () => this.refresh();
                 this.serial.addEventListener('connect', changed);
                 this.serial.addEventListener('disconnect', changed);
             }
@@ -72,15 +72,56 @@
             return this.serial !== null;
         }
 
+        // The program's "choose a board" button, drawn on the canvas: a press
+        // that begins and ends inside `area` (fractions of the canvas, from
+        // its top left: [left, top, right, bottom]; null when the button is
+        // not shown) opens the browser's chooser from the release's own
+        // event, the only moment the browser allows it.
+        watchChooseButton(canvas) {
+            let armed = false;
+            const inside = (e) => {
+                const area = this.chooseArea;
+                const box = canvas.getBoundingClientRect();
+                if (!area || !box.width || !box.height) {
+                    return false;
+                }
+                const x = (e.clientX - box.left) / box.width;
+                const y = (e.clientY - box.top) / box.height;
+                return x >= area[0] && x <= area[2] && y >= area[1] && y <= area[3];
+            };
+            canvas.addEventListener('pointerdown', (e) => {
+                armed = inside(e);
+            }, true);
+            canvas.addEventListener('pointerup', (e) => {
+                if (armed && inside(e)) {
+                    this.choose();
+                }
+                armed = false;
+            }, true);
+            canvas.addEventListener('pointercancel', () => {
+                armed = false;
+            }, true);
+        }
+
+        setChooseArea(left, top, right, bottom) {
+            this.chooseArea = right > left && bottom > top ? [left, top, right, bottom] : null;
+        }
+
         // The allowed ports that are present now.
         async refresh() {
             if (!this.serial) {
                 return this.ports;
             }
+            let ports;
             try {
-                this.ports = await this.serial.getPorts();
+                ports = await this.serial.getPorts();
             } catch (e) {
-                // keep the list as it was: the browser could not be asked
+                return this.ports; // kept as it was: the browser could not be asked
+            }
+            const same = ports.length === this.ports.length && ports.every((port, i) => port === this.ports[i]);
+            if (!same) {
+                this.ports = ports;
+                ++this.changes;
             }
             return this.ports;
         }
@@ -101,10 +142,12 @@
             await this.refresh();
             let index = this.ports.indexOf(port);
             if (index < 0) {
-                this.ports.push(port);
+                this.ports = [...this.ports, port];
                 index = this.ports.length - 1;
+                ++this.changes;
             }
-            ++this.changes;
+            this.chosenIndex = index;
+            ++this.choices;
             return index;
         }
 

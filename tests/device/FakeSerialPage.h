@@ -20,6 +20,9 @@ public:
     std::vector<Port> present;
     int changeCount = 0;
     int chooseCalls = 0;
+    int choiceCount = 0;
+    int chosen = -1;
+    std::vector<float> chooseArea;
     std::vector<Started> started;
     std::vector<int> stopped;
     Transfer next{Transfer::State::running, 0, "", ""}; // what the next poll reports
@@ -29,6 +32,11 @@ public:
     std::vector<Port> ports() override { return present; }
     int changes() override { return changeCount; }
     void choose() override { ++chooseCalls; }
+    int choices() override { return choiceCount; }
+    int chosenIndex() override { return chosen; }
+    void setChooseArea(float left, float top, float right, float bottom) override {
+        chooseArea = {left, top, right, bottom};
+    }
     int startTransfer(int index, const std::string& stepsJson) override {
         started.push_back({index, stepsJson});
         return static_cast<int>(started.size()) + 100;

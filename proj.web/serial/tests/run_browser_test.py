@@ -4,7 +4,10 @@ browser (headless Chromium) to fake ports, in real time on the worker clock,
 and checks that each port received the reviewed bytes with no pause shorter
 than nominal. Prints how much longer than nominal the pauses were.
 
-usage: run_browser_test.py PAVLUNE_EXPORT GOLDEN_DIR [PROGRAM.DIALECT ...]
+usage: run_browser_test.py [--wasm DIR] PAVLUNE_EXPORT GOLDEN_DIR [PROGRAM.DIALECT ...]
+With --wasm, DIR holds transfer.js and transfer.wasm, the test program
+(TransferPageMain.cpp) built with em++: the program itself makes the
+schedule and polls the send, as a browser build of the editor does.
 Exits 77 (skipped) when no Chromium is installed.
 """
 import http.server
@@ -43,22 +46,46 @@ def cases(export, golden_dir, names):
                              check=True, capture_output=True)
         with open(os.path.join(golden_dir, name + '.bin'), 'rb') as f:
             expected = list(f.read())
-        result.append({'name': name, 'steps': json.loads(out.stdout)['steps'], 'expected': expected})
+        with open(os.path.join(golden_dir, program + '.txt'), encoding='utf-8') as f:
+            rows = f.read()
+        result.append({'name': name, 'dialect': dialect, 'rows': rows, 'steps': json.loads(out.stdout)['steps'],
+                       'expected': expected})
     return result
 
 
+def nominal_gaps(steps):
+    """The pauses between consecutive writes (as serial-pacer.js's nominalGaps)."""
+    gaps, pending = [], None
+    for step in steps:
+        if step[0] == 0:
+            if pending is not None:
+                gaps.append(pending)
+            pending = 0
+        elif step[0] == 1 and pending is not None:
+            pending += step[1]
+    return gaps
+
+
 def main():
-    if len(sys.argv) < 3:
+    args = sys.argv[1:]
+    wasm_dir = None
+    if args[:1] == ['--wasm'] and len(args) > 1:
+        wasm_dir, args = args[1], args[2:]
+        FILES['/'] = os.path.join(HERE, 'wasm-page.html')
+        FILES['/wasm-case.html'] = os.path.join(HERE, 'wasm-case.html')
+        FILES['/transfer.js'] = os.path.join(wasm_dir, 'transfer.js')
+        FILES['/transfer.wasm'] = os.path.join(wasm_dir, 'transfer.wasm')
+    if len(args) < 2:
         print(__doc__)
         return 2
-    export, golden_dir = sys.argv[1], sys.argv[2]
-    names = sys.argv[3:] or [p + '.' + d for p in ('basic', 'paprika', 'full') for d in ('jam', 'latte', 'que')]
+    export, golden_dir = args[0], args[1]
+    names = args[2:] or [p + '.' + d for p in ('basic', 'paprika', 'full') for d in ('jam', 'latte', 'que')]
     chromium = browser()
     if not chromium:
         print('no Chromium: skipped')
         return 77
     all_cases = cases(export, golden_dir, names)
-    served = json.dumps([{'name': c['name'], 'steps': c['steps']} for c in all_cases]).encode()
+    served = json.dumps([{k: c[k] for k in ('name', 'dialect', 'rows', 'steps')} for c in all_cases]).encode()
     done = threading.Event()
     report = {}
 
@@ -69,10 +96,12 @@ def main():
         def do_GET(self):
             if self.path == '/cases.json':
                 body, kind = served, 'application/json'
-            elif self.path in FILES:
-                with open(FILES[self.path], 'rb') as f:
+            elif self.path.split('?')[0] in FILES:
+                path = self.path.split('?')[0]
+                with open(FILES[path], 'rb') as f:
                     body = f.read()
-                kind = 'text/html' if self.path == '/' else 'text/javascript'
+                kind = ('text/html' if path == '/' or path.endswith('.html') else
+                        'application/wasm' if path.endswith('.wasm') else 'text/javascript')
             else:
                 self.send_error(404)
                 return
@@ -129,7 +158,10 @@ def main():
                             (c['name'], len(got['bytes']), len(c['expected'])))
         if not got['closed']:
             problems.append('port left open')
-        over = [g - n for g, n in zip(got['gaps'], got['nominal'])]
+        if wasm_dir and c['name'].split('.')[1] != 'que' and not got.get('shown'):
+            problems.append('the overlay showed nothing')
+        nominal = got['nominal'] if got['nominal'] is not None else nominal_gaps(c['steps'])
+        over = [g - n for g, n in zip(got['gaps'], nominal)]
         short = [(k, o) for k, o in enumerate(over) if o < 0]
         if short:
             problems.append('%d pauses shorter than nominal, first after byte %d by %.3f ms' %

@@ -201,17 +201,56 @@ test('open failures are named as the program names them', () => {
     assert.equal(openFailureKind(named('TypeError')), 'other');
 });
 
-test('choosing a port and ports coming and going change the list', async () => {
+test('choosing a port and ports coming and going are counted once each', async () => {
     const { link, serial, port } = fakeLink();
     await link.refresh();
+    assert.deepEqual([link.changes, link.ports.length], [1, 1], 'the first look finds the allowed board');
     assert.equal(await link.choose(), -1, 'the user closed the chooser');
+    assert.equal(link.choices, 0);
     const second = new FakePort({});
     serial.offered = second;
     assert.equal(await link.choose(), 1);
+    assert.deepEqual([link.changes, link.choices, link.chosenIndex], [2, 1, 1]);
     assert.equal(link.describe(1), 'シリアルポート');
-    const before = link.changes;
+    serial.offered = port; // chosen again: no new port, but a choice
+    assert.equal(await link.choose(), 0);
+    assert.deepEqual([link.changes, link.choices, link.chosenIndex], [2, 2, 0]);
     serial.fire('disconnect', port);
-    await link.refresh();
-    assert.equal(link.changes, before + 1);
+    await new Promise((r) => setImmediate(r));
+    assert.equal(link.changes, 3);
     assert.deepEqual(link.ports, [second]);
+    await link.refresh(); // nothing new
+    assert.equal(link.changes, 3);
+});
+
+test('the choose button opens the chooser inside the release that ends a press on it', () => {
+    const { link, serial } = fakeLink();
+    const canvas = new EventTarget();
+    canvas.getBoundingClientRect = () => ({ left: 100, top: 50, width: 1024, height: 768 });
+    link.watchChooseButton(canvas);
+    let asked = 0;
+    serial.requestPort = () => {
+        ++asked;
+        return new Promise(() => {});
+    };
+    const press = (type, x, y) => {
+        const e = new Event(type);
+        Object.assign(e, { clientX: 100 + x * 1024, clientY: 50 + y * 768 });
+        canvas.dispatchEvent(e);
+    };
+    const tap = (down, up) => {
+        press('pointerdown', ...down);
+        press('pointerup', ...up);
+    };
+    tap([0.5, 0.95], [0.5, 0.95]);
+    assert.equal(asked, 0, 'no button shown');
+    link.setChooseArea(0.4, 0.9, 0.6, 1.0);
+    tap([0.5, 0.95], [0.5, 0.95]);
+    assert.equal(asked, 1, 'asked during the release itself');
+    tap([0.5, 0.5], [0.5, 0.95]);
+    tap([0.5, 0.95], [0.7, 0.95]);
+    assert.equal(asked, 1, 'a press that began or ended outside');
+    link.setChooseArea(0, 0, 0, 0);
+    tap([0.5, 0.95], [0.5, 0.95]);
+    assert.equal(asked, 1, 'the button hidden again');
 });
