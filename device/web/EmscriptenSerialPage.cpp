@@ -5,6 +5,8 @@
 
 #include <array>
 #include <emscripten.h>
+#include <functional>
+#include <utility>
 
 // The page's link is made on first use; without Web Serial it lists nothing.
 // clang-format off
@@ -12,6 +14,11 @@ EM_JS(int, pavlune_serial_available, (), {
     if (!globalThis.pavluneSerialLink) {
         globalThis.pavluneSerialLink = new PavluneWebSerialLink.WebSerialLink(
             typeof navigator !== "undefined" && navigator.serial ? navigator.serial : null);
+        globalThis.pavluneSerialLink.onChange = function() {
+            if (Module["_pavlune_serial_page_changed"]) {
+                Module["_pavlune_serial_page_changed"]();
+            }
+        };
         globalThis.pavluneSerialLink.refresh();
         if (typeof Module !== "undefined" && Module.canvas) {
             globalThis.pavluneSerialLink.watchChooseButton(Module.canvas);
@@ -73,11 +80,25 @@ EM_JS(void, pavlune_serial_stop, (int id), {
 });
 // clang-format on
 
-namespace pavlune {
-
 namespace {
+
 constexpr int kTextSize = 256;
+
+std::function<void()>& changeHandler() {
+    static std::function<void()> handler;
+    return handler;
+}
+
 } // namespace
+
+// The page's word that its list or the user's choice changed.
+extern "C" EMSCRIPTEN_KEEPALIVE void pavlune_serial_page_changed() {
+    if (changeHandler()) {
+        changeHandler()();
+    }
+}
+
+namespace pavlune {
 
 std::shared_ptr<SerialPage> EmscriptenSerialPage::shared() {
     static const std::shared_ptr<SerialPage> page = std::make_shared<EmscriptenSerialPage>();
@@ -124,6 +145,10 @@ void EmscriptenSerialPage::setChooseArea(float left, float top, float right, flo
     if (available()) {
         pavlune_serial_set_choose_area(left, top, right, bottom);
     }
+}
+
+void EmscriptenSerialPage::setOnChange(std::function<void()> handler) {
+    changeHandler() = std::move(handler);
 }
 
 int EmscriptenSerialPage::startTransfer(int index, const std::string& stepsJson) {

@@ -20,6 +20,7 @@ public:
     int choices() override;
     int chosenIndex() override;
     void setChooseArea(float left, float top, float right, float bottom) override;
+    void setOnChange(std::function<void()> handler) override;
     int startTransfer(int index, const std::string& stepsJson) override;
     Transfer pollTransfer(int id) override;
     void stopTransfer(int id) override;

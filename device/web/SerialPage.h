@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -8,7 +9,8 @@ namespace pavlune {
 // The page's serial link in a browser build (proj.web/serial/): the ports
 // the user has allowed this site, the browser's port chooser, and transfers
 // that the page carries out on its own while the program keeps drawing. The
-// program asks and polls once a frame; the page never calls in.
+// program asks, and polls a running transfer once a frame; the page calls in
+// only to say that its list or the user's choice changed.
 class SerialPage {
 public:
     struct Port {
@@ -45,6 +47,10 @@ public:
     // opens the chooser itself when a press on it ends there (choose() from a
     // later frame would be too late for the browser).
     virtual void setChooseArea(float left, float top, float right, float bottom) = 0;
+    // Called on the main thread, outside any frame, when changes() or
+    // choices() counted up: an idle program polls nothing and learns of
+    // them here. Null forgets the handler.
+    virtual void setOnChange(std::function<void()> handler) = 0;
 
     // Starts carrying out a TransferSchedule's JSON on port `index`; the
     // number to poll it by.

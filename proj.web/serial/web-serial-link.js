@@ -58,6 +58,7 @@
             this.changes = 0; // counts every change of the list
             this.choices = 0; // counts the user's choices in the browser's chooser
             this.chooseArea = null;
+            this.onChange = null; // told when changes or choices count up
             this.chosenIndex = -1; // the last chosen port's place in the list
             this.transfers = new Map();
             this.nextTransfer = 1;
@@ -122,8 +123,15 @@
             if (!same) {
                 this.ports = ports;
                 ++this.changes;
+                this.changed();
             }
             return this.ports;
+        }
+
+        changed() {
+            if (this.onChange) {
+                this.onChange();
+            }
         }
 
         // Must be called while the page handles the user's press: the browser
@@ -148,6 +156,7 @@
             }
             this.chosenIndex = index;
             ++this.choices;
+            this.changed();
             return index;
         }
 

@@ -2,7 +2,9 @@
 
 #include "device/web/SerialPage.h"
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pavlune {
@@ -23,9 +25,11 @@ public:
     int choiceCount = 0;
     int chosen = -1;
     std::vector<float> chooseArea;
+    std::function<void()> onChange;
     std::vector<Started> started;
     std::vector<int> stopped;
-    Transfer next{Transfer::State::running, 0, "", ""}; // what the next poll reports
+    // What a poll of the latest transfer reports.
+    Transfer next{Transfer::State::running, 0, "", ""};
     int polls = 0;
 
     bool available() override { return isAvailable; }
@@ -34,11 +38,13 @@ public:
     void choose() override { ++chooseCalls; }
     int choices() override { return choiceCount; }
     int chosenIndex() override { return chosen; }
+    void setOnChange(std::function<void()> handler) override { onChange = std::move(handler); }
     void setChooseArea(float left, float top, float right, float bottom) override {
         chooseArea = {left, top, right, bottom};
     }
     int startTransfer(int index, const std::string& stepsJson) override {
         started.push_back({index, stepsJson});
+        next = {Transfer::State::running, 0, "", ""}; // a new transfer runs until told otherwise
         return static_cast<int>(started.size()) + 100;
     }
     Transfer pollTransfer(int) override {

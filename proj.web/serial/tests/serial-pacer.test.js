@@ -203,8 +203,10 @@ test('open failures are named as the program names them', () => {
 
 test('choosing a port and ports coming and going are counted once each', async () => {
     const { link, serial, port } = fakeLink();
+    let told = 0;
+    link.onChange = () => ++told;
     await link.refresh();
-    assert.deepEqual([link.changes, link.ports.length], [1, 1], 'the first look finds the allowed board');
+    assert.deepEqual([link.changes, link.ports.length, told], [1, 1, 1], 'the first look finds the allowed board');
     assert.equal(await link.choose(), -1, 'the user closed the chooser');
     assert.equal(link.choices, 0);
     const second = new FakePort({});
@@ -221,6 +223,7 @@ test('choosing a port and ports coming and going are counted once each', async (
     assert.deepEqual(link.ports, [second]);
     await link.refresh(); // nothing new
     assert.equal(link.changes, 3);
+    assert.equal(told, 5, 'each change and each choice told once');
 });
 
 test('the choose button opens the chooser inside the release that ends a press on it', () => {
