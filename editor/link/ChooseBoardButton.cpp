@@ -63,8 +63,10 @@ ChooseBoardButton::ChooseBoardButton(engine::Layer* bar, std::shared_ptr<pavlune
         label->setPosition(kButtonSize.width / 2, kButtonSize.height / 2);
         button_->addChild(label);
     }
-    // The press shows here; the page opens the chooser on the release.
+    // The press shows here; the page opens the chooser on the release. A
+    // browser without Web Serial has nothing to choose from: no button.
     PressedButton::attach(button_, [] {});
+    button_->setVisible(page_ && page_->available());
     layer->onDraw = [this] { publishArea(); };
 }
 

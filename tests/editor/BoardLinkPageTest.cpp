@@ -156,6 +156,17 @@ TEST_F(BoardLinkPageTest, TheChooserButtonIsWhereItIsDrawnAndOnlyWhileNothingCov
     bar->setPositionY(-92); // the bar slid down: off the canvas
     driver->step();
     EXPECT_EQ(page->chooseArea, (std::vector<float>{0, 0, 0, 0}));
+
+    // A browser without Web Serial: no button, and nowhere to press.
+    page->isAvailable = false;
+    bar->setPositionY(0);
+    link.reset();
+    driver->step();
+    EXPECT_EQ(page->chooseArea, (std::vector<float>{0, 0, 0, 0}));
+    link = std::make_unique<BoardLink>(scene, bar, BoardLinkHooks{}, setup);
+    driver->step();
+    EXPECT_FALSE(link->getChooseButton()->getNode()->isVisible());
+    EXPECT_EQ(page->chooseArea, (std::vector<float>{0, 0, 0, 0}));
 }
 
 TEST_F(BoardLinkPageTest, ABoardChosenInTheBrowserBecomesTheOneThatIsRunOn) {
