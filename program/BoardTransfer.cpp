@@ -12,12 +12,13 @@ BoardTransfer::BoardTransfer(PavluneCardSerialManager& serial, TransferClock& cl
     : serial_(serial), stopRequested_(stopRequested), showText_(std::move(showText)),
       writer_([&serial](std::uint8_t byte) { return serial.writeByte(byte); }, clock) {}
 
-void BoardTransfer::sendProgram(const FieldRows& rows, ErrorCallback onError, DoneCallback onDone) {
-    sendProgram(DeviceManager::getInstance()->getView(), rows, std::move(onError), std::move(onDone));
+void BoardTransfer::sendProgram(const FieldRows& rows, const ErrorCallback& onError,
+                                const DoneCallback& onDone) {
+    sendProgram(DeviceManager::getInstance()->getView(), rows, onError, onDone);
 }
 
-void BoardTransfer::sendProgram(const CatalogueView& view, const FieldRows& rows, ErrorCallback onError,
-                                DoneCallback onDone) {
+void BoardTransfer::sendProgram(const CatalogueView& view, const FieldRows& rows,
+                                const ErrorCallback& onError, const DoneCallback& onDone) {
     const TransferSchedule schedule = TransferSchedule::forSend(view, rows);
     if (std::string reason; !serial_.openSelectedPort(reason)) {
         onError(PavluneAppsError::portNotOpened(reason));
@@ -26,11 +27,12 @@ void BoardTransfer::sendProgram(const CatalogueView& view, const FieldRows& rows
     report(run(schedule), schedule, onError, onDone);
 }
 
-void BoardTransfer::stopProgram(ErrorCallback onError, DoneCallback onDone) {
-    stopProgram(DeviceManager::getInstance()->getView(), std::move(onError), std::move(onDone));
+void BoardTransfer::stopProgram(const ErrorCallback& onError, const DoneCallback& onDone) {
+    stopProgram(DeviceManager::getInstance()->getView(), onError, onDone);
 }
 
-void BoardTransfer::stopProgram(const CatalogueView& view, ErrorCallback onError, DoneCallback onDone) {
+void BoardTransfer::stopProgram(const CatalogueView& view, const ErrorCallback& onError,
+                                const DoneCallback& onDone) {
     const std::optional<TransferSchedule> schedule = TransferSchedule::forStop(view);
     if (!schedule) {
         // Nothing the board listens to would stop it: say so, and send nothing.

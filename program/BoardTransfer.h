@@ -39,15 +39,15 @@ public:
 
     // The send routine, in the dialect of `view` (the current selection of
     // DeviceManager when not given).
-    void sendProgram(const FieldRows& rows, ErrorCallback onError, DoneCallback onDone);
-    void sendProgram(const CatalogueView& view, const FieldRows& rows, ErrorCallback onError,
-                     DoneCallback onDone);
+    void sendProgram(const FieldRows& rows, const ErrorCallback& onError, const DoneCallback& onDone);
+    void sendProgram(const CatalogueView& view, const FieldRows& rows, const ErrorCallback& onError,
+                     const DoneCallback& onDone);
 
     // The stop routine: the break and reset sequences. A dialect that has
     // neither (que) cannot stop the board from here: the error says what to
     // do instead, and the port is not touched.
-    void stopProgram(ErrorCallback onError, DoneCallback onDone);
-    void stopProgram(const CatalogueView& view, ErrorCallback onError, DoneCallback onDone);
+    void stopProgram(const ErrorCallback& onError, const DoneCallback& onDone);
+    void stopProgram(const CatalogueView& view, const ErrorCallback& onError, const DoneCallback& onDone);
 
     // Writes `text` byte by byte on the open port, each byte followed by
     // `charDelay` ms (none when negative), echoing each character first when

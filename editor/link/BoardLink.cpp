@@ -40,14 +40,14 @@ constexpr const char* kPagePollKey = "pavlune.page-transfer";
 } // namespace
 
 BoardLink::Reports BoardLink::sendReports(const std::shared_ptr<LinkChannel>& channel) {
-    return {[channel](PavluneAppsError error) {
+    return {[channel](const PavluneAppsError& error) {
                 channel->post([error](BoardLink& link) { link.sendEnded(&error); });
             },
             [channel] { channel->post([](BoardLink& link) { link.sendEnded(nullptr); }); }};
 }
 
 BoardLink::Reports BoardLink::stopReports(const std::shared_ptr<LinkChannel>& channel) {
-    return {[channel](PavluneAppsError error) {
+    return {[channel](const PavluneAppsError& error) {
                 channel->post([error](BoardLink& link) {
                     link.handleAppsError(error);
                     link.removeLoadingOverlay();
