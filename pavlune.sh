@@ -8,6 +8,10 @@
 #                        folder), build-win/PavluneCards-<version>-win64.zip
 #                        and build-win/PavluneCards-<version>-setup.exe
 #   ./pavlune.sh windows-test   the Windows build's unit tests under wine
+#   ./pavlune.sh web     the browser build: a static site in build-web/site/
+#   ./pavlune.sh web-test       the browser build's unit tests under node and
+#                        the page's tests in headless Chromium
+#   ./pavlune.sh serve   serves build-web/site/ on http://127.0.0.1:8080/
 #
 # BUILD_DIR (default: build) and CMAKE_ARGS (extra configure options, for example
 # -DPAVLUNE_SANITIZE=address) may be set in the environment.
@@ -51,6 +55,14 @@ as_root() {
   fi
 }
 
+# The browser build: Emscripten, node for its tools and tests, Chromium to
+# test the page in, the font subsetter, and what the libraries' source
+# packages need to build.
+web_packages=(
+  emscripten nodejs chromium python3-fonttools fonts-noto-cjk
+  dpkg-dev autoconf automake libtool googletest cmake pkg-config bc python3 ccache
+)
+
 install_missing_packages() {
   local wanted=("${@}")
   [ ${#wanted[@]} -eq 0 ] && wanted=("${packages[@]}")
@@ -70,6 +82,17 @@ build() {
   # shellcheck disable=SC2086
   cmake -S "$here" -B "$build_dir" ${CMAKE_ARGS:-}
   cmake --build "$build_dir" -j "$(nproc)"
+}
+
+# Browser build: see proj.web/web.sh. Its compiles go through ccache like CI's.
+web() {
+  install_missing_packages "${web_packages[@]}"
+  if command -v ccache >/dev/null; then
+    export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/pavlune-cards/ccache}"
+    CMAKE_ARGS="-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache ${CMAKE_ARGS:-}"
+    export CMAKE_ARGS
+  fi
+  "$here/proj.web/web.sh" "$@"
 }
 
 # Windows build: see proj.win32/windows.sh.
@@ -99,8 +122,17 @@ case "${1:-}" in
   windows-test)
     windows test
     ;;
+  web)
+    web site
+    ;;
+  web-test)
+    web test
+    ;;
+  serve)
+    web serve
+    ;;
   *)
-    echo "usage: $0 start|test|build|windows|windows-test" >&2
+    echo "usage: $0 start|test|build|windows|windows-test|web|web-test|serve" >&2
     exit 2
     ;;
 esac

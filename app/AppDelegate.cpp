@@ -33,9 +33,12 @@ bool AppDelegate::applicationDidFinishLaunching() {
     director->setContentScaleFactor(kContentScaleFactor);
 
     // Saves after each edit go to a worker, so a slow disk never holds a frame.
+    // The browser has one thread and writes to memory: there they are written at once.
+#ifndef __EMSCRIPTEN__
     SaveDataManager::getInstance()->writeInBackground([](std::function<void()> closure) {
         engine::Director::getInstance()->getScheduler()->performFunctionInCocosThread(std::move(closure));
     });
+#endif
     ScreenNavigator::install(&navigator_);
     FieldScene::restoreSettings();
     engine::Scene* scene = engine::Scene::create();

@@ -20,6 +20,12 @@ if(WIN32)
   add_compile_definitions(_POSIX_THREAD_SAFE_FUNCTIONS=200112L NOMINMAX)
 endif()
 
+if(EMSCRIPTEN)
+  # Emscripten ignores C++ exceptions unless asked, and a throw then aborts.
+  add_compile_options(-fexceptions)
+  add_link_options(-fexceptions)
+endif()
+
 set(PAVLUNE_SANITIZE "" CACHE STRING "Sanitizers for the whole build: '', 'address' (ASan+UBSan) or 'thread' (TSan)")
 set_property(CACHE PAVLUNE_SANITIZE PROPERTY STRINGS "" address thread)
 
@@ -78,9 +84,10 @@ endfunction()
 
 # pavlune_test(NAME SOURCES... [DEPS ...] [LABELS ...] [WIN32_SKIP tests...]):
 # a GoogleTest binary registered with ctest, test by test. WIN32_SKIP names
-# tests (GoogleTest patterns) that cannot run on Windows.
+# tests (GoogleTest patterns) that cannot run on Windows, WEB_SKIP those that
+# cannot run in the browser build (under node).
 function(pavlune_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS;WIN32_SKIP" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS;WIN32_SKIP;WEB_SKIP" ${ARGN})
   # `ctest -L` must be able to pick every test.
   if(NOT ARG_LABELS)
     message(FATAL_ERROR "pavlune_test(${name}): give it LABELS like its neighbours")
@@ -98,6 +105,18 @@ function(pavlune_test name)
     set(filter "")
     if(ARG_WIN32_SKIP)
       list(JOIN ARG_WIN32_SKIP ":" skipped)
+      set(filter "--gtest_filter=-${skipped}")
+    endif()
+    add_test(NAME ${name} COMMAND ${name} ${filter})
+    set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+    return()
+  endif()
+  if(EMSCRIPTEN)
+    # Under node, on the real file system; one ctest entry per binary.
+    target_link_options(${name} PRIVATE -sNODERAWFS=1 -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1)
+    set(filter "")
+    if(ARG_WEB_SKIP)
+      list(JOIN ARG_WEB_SKIP ":" skipped)
       set(filter "--gtest_filter=-${skipped}")
     endif()
     add_test(NAME ${name} COMMAND ${name} ${filter})

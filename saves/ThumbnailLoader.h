@@ -66,6 +66,7 @@ public:
 
 private:
     void work();
+    void postWork(); // the browser build only
     static void deliver(const std::shared_ptr<Request>& request, engine::Texture2D* texture);
 
     engine::RefPtr<engine::Scheduler> scheduler_;
@@ -76,4 +77,7 @@ private:
     bool busy_ = false;
     bool stopping_ = false;
     std::thread worker_;
+    // The browser build decodes on the main thread (ThumbnailLoaderWeb.cpp):
+    // its posted decodes run only while this lives.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

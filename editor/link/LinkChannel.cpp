@@ -25,13 +25,20 @@ void LinkChannel::startWorker(const std::shared_ptr<LinkChannel>& channel, std::
         std::lock_guard lock(channel->mutex_);
         ++channel->workers_;
     }
-    std::thread([channel, work = std::move(work)] {
+    auto run = [channel, work = std::move(work)] {
         work();
         std::lock_guard lock(channel->mutex_);
         if (--channel->workers_ == 0) {
             channel->workersDone_.notify_all();
         }
-    }).detach();
+    };
+#ifdef __EMSCRIPTEN__
+    // One thread in the browser: the work runs at once; its reports still
+    // arrive through the scheduler on a later frame.
+    run();
+#else
+    std::thread(std::move(run)).detach();
+#endif
 }
 
 void LinkChannel::close() {

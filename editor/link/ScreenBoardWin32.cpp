@@ -1,6 +1,6 @@
-// The board on the screen needs a pseudo-terminal, which Windows does not
-// have: on Windows the port list shows no simulator row and nothing can
-// choose it.
+// The board on the screen needs a pseudo-terminal, which Windows and the
+// browser do not have: there the port list shows no simulator row and
+// nothing can choose it.
 #include "editor/link/ScreenBoard.h"
 
 ScreenBoard& ScreenBoard::get() {

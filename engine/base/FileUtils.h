@@ -126,7 +126,8 @@ private:
 
     std::string resolveForReading(const std::string& filename) const;
 
-    // The platform's side, in FileUtilsPosix.cpp or FileUtilsWin32.cpp; the
+    // The platform's side, in FileUtilsPosix.cpp (with FileUtilsWeb.cpp in the
+    // browser) or FileUtilsWin32.cpp; the
     // rest is shared.
     static std::string defaultWritablePath();
     static std::vector<std::string> defaultSearchPaths();
@@ -143,6 +144,11 @@ private:
     // A new uniquely named sibling, created exclusively and flushed to the
     // disk, then moved over the target; removed again on any failure.
     static bool writeAtomically(const char* data, std::size_t size, const std::string& fullPath);
+#ifdef __EMSCRIPTEN__
+    // In the browser the files live in memory: after each change the page is
+    // told to copy them to its lasting storage (FileUtilsWeb.cpp).
+    static void filesWritten();
+#endif
 
     mutable std::mutex mutex_;
     std::string writablePath_;

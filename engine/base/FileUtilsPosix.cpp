@@ -31,6 +31,7 @@ std::string parentFolder(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+#ifndef __EMSCRIPTEN__
 std::string executableFolder() {
     std::error_code error;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -39,6 +40,7 @@ std::string executableFolder() {
     }
     return withTrailingSeparator(exe.parent_path().string());
 }
+#endif
 
 bool writeAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
@@ -86,6 +88,8 @@ bool fileWriteAtomically(const char* data, std::size_t size, const std::string& 
 
 } // namespace
 
+// The browser build has its own folders (FileUtilsWeb.cpp).
+#ifndef __EMSCRIPTEN__
 std::string FileUtils::defaultWritablePath() {
     const char* dataHome = std::getenv("XDG_DATA_HOME");
     if (dataHome && dataHome[0] == '/') {
@@ -119,6 +123,7 @@ std::vector<std::string> FileUtils::defaultSearchPaths() {
 #endif
     return paths;
 }
+#endif
 
 bool FileUtils::isAbsolutePath(const std::string& path) const {
     return !path.empty() && path[0] == '/';
@@ -146,14 +151,26 @@ bool FileUtils::createDirectory(const std::string& dirPath) const {
 bool FileUtils::removeFile(const std::string& filePath) const {
     // Only regular files: an empty relative name must never take a folder
     // (such as the writable path itself) with it.
-    return isFileExist(filePath) && ::unlink(filePath.c_str()) == 0;
+    const bool removed = isFileExist(filePath) && ::unlink(filePath.c_str()) == 0;
+#ifdef __EMSCRIPTEN__
+    if (removed) {
+        filesWritten();
+    }
+#endif
+    return removed;
 }
 
 bool FileUtils::renameFile(const std::string& oldFullPath, const std::string& newFullPath) const {
     if (oldFullPath.empty() || newFullPath.empty()) {
         return false;
     }
-    return ::rename(oldFullPath.c_str(), newFullPath.c_str()) == 0;
+    const bool renamed = ::rename(oldFullPath.c_str(), newFullPath.c_str()) == 0;
+#ifdef __EMSCRIPTEN__
+    if (renamed) {
+        filesWritten();
+    }
+#endif
+    return renamed;
 }
 
 std::int64_t FileUtils::getFileSize(const std::string& filePath) const {
@@ -229,7 +246,13 @@ void FileUtils::closeFile(std::intptr_t handle) {
 }
 
 bool FileUtils::writeAtomically(const char* data, std::size_t size, const std::string& fullPath) {
-    return fileWriteAtomically(data, size, fullPath);
+    const bool written = fileWriteAtomically(data, size, fullPath);
+#ifdef __EMSCRIPTEN__
+    if (written) {
+        filesWritten();
+    }
+#endif
+    return written;
 }
 
 } // namespace engine

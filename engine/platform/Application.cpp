@@ -41,6 +41,9 @@ void Application::setAnimationInterval(double seconds) {
     Director::getInstance()->setAnimationInterval(seconds);
 }
 
+// The browser's frame loop is ApplicationWeb.cpp: a page must give control
+// back to the browser after each frame.
+#ifndef __EMSCRIPTEN__
 int Application::run() {
     if (!applicationDidFinishLaunching()) {
         Director::destroyInstance();
@@ -107,6 +110,7 @@ int Application::run() {
     SDL_Quit();
     return 0;
 }
+#endif
 
 void Application::setURLOpener(std::function<bool(const std::string&)> opener) {
     urlOpener() = std::move(opener);

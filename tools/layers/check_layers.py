@@ -43,6 +43,8 @@ RULES: dict[str, set[str] | None] = {
     "export": {"field", "store", "program", "device", "catalogue", "engine/base"},
     "proj.linux": {"app", "export", "device", "engine"},
     "proj.win32": {"app", "export", "device", "engine"},
+    # The page's calls: programs in and out of the store, the list shown anew.
+    "proj.web": {"app", "saves", "store", "widgets", "device", "engine"},
     # The board simulator draws only in its window; the rest runs without a display.
     "sim": {"catalogue", "program", "engine/base"},
     "sim/window": {"sim", "catalogue", "program", "engine"},

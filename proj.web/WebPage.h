@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+// What the page around the canvas asks of the program: a program file out
+// (download) and in (upload), and text from the browser's input method. The
+// page calls the C functions in WebPage.cpp; these do the work on the main
+// thread between frames.
+class WebPage {
+public:
+    // Writes the newest program to `path`; its file name for the download,
+    // or empty when there is nothing to export.
+    static std::string exportNewest(const std::string& path);
+    // Adds the program file at `path` as a new program and shows it first in
+    // the list; a file that is no program is told with the usual message.
+    static void importFile(const std::string& path);
+    // Text from the input method: the composition as it stands (`composing`)
+    // or the committed text, as the window's text events.
+    static void text(const std::string& utf8, bool composing);
+};

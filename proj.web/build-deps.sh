@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# Builds the libraries that the browser build links, with Emscripten, from
+# Debian's own source packages (apt-get source), into a prefix that later
+# runs reuse:
+#
+#   proj.web/build-deps.sh PREFIX
+#
+# All static: SDL2 (no threads), freetype, SDL2_image (its own stb PNG
+# reader), SDL2_ttf (no harfbuzz), libxml2, libplist and GoogleTest. A
+# finished prefix holds a stamp with this recipe's checksum and the
+# compiler's version; a changed recipe builds the prefix again. An
+# interrupted run resumes after the last library it finished.
+set -euo pipefail
+
+prefix="${1:?usage: build-deps.sh PREFIX}"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
+jobs="${PAVLUNE_JOBS:-$(nproc)}"
+toolchain=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
+stamp="$prefix/.recipe"
+recipe="$( (cat "${BASH_SOURCE[0]}"; emcc --version | head -n1) | sha256sum | cut -c1-16)"
+
+if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ]; then
+  exit 0
+fi
+
+work="$prefix.work"
+if [ -f "$stamp" ]; then
+  rm -rf "$prefix" "$work" # finished, but by another recipe
+fi
+mkdir -p "$prefix/lib/pkgconfig" "$work"
+cd "$work"
+
+sources=(libsdl2 libsdl2-image libsdl2-ttf freetype libxml2 libplist)
+if [ ! -f "$work/.sources" ]; then
+  apt-get source -qq "${sources[@]}" >/dev/null
+  touch "$work/.sources"
+fi
+step() {
+  if [ -f "$work/.done-$1" ]; then
+    return 1
+  fi
+  echo "web deps: $1"
+}
+done_step() { touch "$work/.done-$1"; }
+folder() { find "$work" -maxdepth 1 -mindepth 1 -type d -name "$1-[0-9]*" | head -n1; }
+mkdir -p "$prefix/share/licences"
+for source in "${sources[@]}"; do
+  cp "$(folder "$source")/debian/copyright" "$prefix/share/licences/$source.txt"
+done
+
+run() { nice -n 10 "$@"; }
+flags="-O2 -fexceptions"
+cmake_dep() {
+  local src="$1"; shift
+  run cmake -S "$src" -B "$src/build-web" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" \
+    -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
+    -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_FIND_ROOT_PATH="$prefix" \
+    -DBUILD_SHARED_LIBS=OFF "$@" >/dev/null
+  run cmake --build "$src/build-web" -j "$jobs" >/dev/null
+  run cmake --install "$src/build-web" >/dev/null
+}
+# The project finds every library through pkg-config; not every build here
+# installs a file for it.
+pc_file() {
+  local name="$1" version="$2" requires="$3" private="$4" cflags="$5"
+  cat > "$prefix/lib/pkgconfig/$name.pc" <<PC
+prefix=$prefix
+libdir=\${prefix}/lib
+includedir=\${prefix}/include
+
+Name: $name
+Description: $name, built with Emscripten from Debian's source package
+Version: $version
+Requires: $requires
+Requires.private: $private
+Libs: -L\${libdir} -l$name
+Cflags: $cflags
+PC
+}
+
+if step SDL2; then
+  cmake_dep "$(folder libsdl2)" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_THREADS=OFF \
+    -DSDL_PTHREADS=OFF
+  done_step SDL2
+fi
+
+if step freetype; then
+  cmake_dep "$(folder freetype)" -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_BZIP2=ON \
+    -DFT_DISABLE_BROTLI=ON -DFT_DISABLE_ZLIB=ON
+  done_step freetype
+fi
+
+if step SDL2_image; then
+  cmake_dep "$(folder libsdl2-image)" -DSDL2IMAGE_VENDORED=OFF -DSDL2IMAGE_DEPS_SHARED=OFF \
+    -DSDL2IMAGE_BACKEND_STB=ON -DSDL2IMAGE_SAMPLES=OFF -DSDL2IMAGE_TESTS=OFF \
+    -DSDL2IMAGE_AVIF=OFF -DSDL2IMAGE_JXL=OFF -DSDL2IMAGE_TIF=OFF -DSDL2IMAGE_WEBP=OFF -DSDL2IMAGE_JPG=OFF \
+    -DSDL2IMAGE_PNG=ON
+  pc_file SDL2_image 2.6.3 sdl2 "" "-I\${includedir}/SDL2"
+  done_step SDL2_image
+fi
+
+if step SDL2_ttf; then
+  cmake_dep "$(folder libsdl2-ttf)" -DSDL2TTF_VENDORED=OFF -DSDL2TTF_HARFBUZZ=OFF -DSDL2TTF_SAMPLES=OFF
+  pc_file SDL2_ttf 2.20.1 sdl2 freetype2 "-I\${includedir}/SDL2"
+  done_step SDL2_ttf
+fi
+
+if step libxml2; then
+  # Without threads: the configure check finds Emscripten's pthread.h.
+  cmake_dep "$(folder libxml2)" -DLIBXML2_WITH_ICONV=OFF -DLIBXML2_WITH_ICU=OFF -DLIBXML2_WITH_LZMA=OFF \
+    -DLIBXML2_WITH_ZLIB=OFF -DLIBXML2_WITH_PYTHON=OFF -DLIBXML2_WITH_PROGRAMS=OFF -DLIBXML2_WITH_TESTS=OFF \
+    -DLIBXML2_WITH_HTTP=OFF -DLIBXML2_WITH_FTP=OFF -DLIBXML2_WITH_MODULES=OFF -DLIBXML2_WITH_CATALOG=OFF \
+    -DLIBXML2_WITH_DOCB=OFF -DLIBXML2_WITH_THREADS=OFF -DLIBXML2_WITH_THREAD_ALLOC=OFF
+  sed -i 's/^#define HAVE_PTHREAD_H.*//' "$prefix/include/libxml2/libxml/xmlversion.h" 2>/dev/null || true
+  done_step libxml2
+fi
+
+if step libplist; then
+  (cd "$(folder libplist)" && { [ -x configure ] || run autoreconf -fi >/dev/null 2>&1; } &&
+   run emconfigure ./configure -q --host=wasm32-unknown-emscripten --prefix="$prefix" \
+     --disable-shared --enable-static --without-cython CFLAGS="$flags" CXXFLAGS="$flags" >/dev/null &&
+   run emmake make -s -j "$jobs" >/dev/null && run make -s install >/dev/null)
+  done_step libplist
+fi
+
+if step GoogleTest; then
+  rm -rf "$work/googletest-src"
+  cp -r /usr/src/googletest "$work/googletest-src"
+  cmake_dep "$work/googletest-src" -Dgtest_disable_pthreads=ON -DINSTALL_GTEST=ON
+  done_step GoogleTest
+fi
+
+echo "$recipe" > "$stamp"
+rm -rf "$work"

@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# The browser build, from this Debian machine (./pavlune.sh web, web-test and
+# serve run it after installing the packages):
+#
+#   proj.web/web.sh site    libraries, the page: build-web/site/
+#   proj.web/web.sh test    the site, then the unit tests under node and the
+#                           page's tests in headless Chromium
+#   proj.web/web.sh serve   serves build-web/site/ on http://127.0.0.1:PORT/
+#
+# BUILD_DIR (default build-web), PAVLUNE_WEB_DEPS (the libraries' prefix,
+# default ~/.cache/pavlune-cards/web-deps, reused by later runs), PORT
+# (default 8080) and CMAKE_ARGS may be set in the environment.
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(dirname "$here")"
+build_dir="${BUILD_DIR:-$root/build-web}"
+deps="${PAVLUNE_WEB_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/pavlune-cards/web-deps}"
+site="$build_dir/site"
+# emcc's JavaScript tools need Debian's node modules; this Emscripten's
+# loader predates node's own fetch.
+export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
+export NODE_OPTIONS="${NODE_OPTIONS:---no-experimental-fetch}"
+
+as_root() {
+  if [ "$(id -u)" -ne 0 ]; then sudo "$@"; else "$@"; fi
+}
+
+# apt-get source needs deb-src entries; a stock Debian 12 has only deb ones.
+ensure_source_packages() {
+  if apt-get source --print-uris -qq libplist >/dev/null 2>&1; then
+    return 0
+  fi
+  echo "Adding deb-src entries for apt-get source"
+  local list=/etc/apt/sources.list.d/pavlune-deb-src
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sed -e 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | as_root tee "$list.sources" >/dev/null
+  else
+    grep -h '^deb ' /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+      sed 's/^deb /deb-src /' | as_root tee "$list.list" >/dev/null
+  fi
+  as_root apt-get update -qq
+}
+
+build_site() {
+  ensure_source_packages
+  mkdir -p "$(dirname "$deps")"
+  "$here/build-deps.sh" "$deps"
+  # Emscripten's toolchain looks for libraries only in its own sysroot: the
+  # prefix is searched as well, and pkg-config reads only the prefix.
+  # shellcheck disable=SC2086
+  PKG_CONFIG_LIBDIR="$deps/lib/pkgconfig" PKG_CONFIG_PATH="" \
+  cmake -S "$root" -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
+    -DCMAKE_BUILD_TYPE=Release -DPAVLUNE_BUILD_BENCHMARKS=OFF -DCMAKE_PREFIX_PATH="$deps" \
+    -DCMAKE_FIND_ROOT_PATH_MODE_LIBRARY=BOTH -DCMAKE_FIND_ROOT_PATH_MODE_INCLUDE=BOTH \
+    -DCMAKE_FIND_ROOT_PATH_MODE_PACKAGE=BOTH -DCMAKE_EXE_LINKER_FLAGS="-L$deps/lib" \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node);--no-experimental-fetch" ${CMAKE_ARGS:-} >/dev/null
+  cmake --build "$build_dir" -j "$(nproc)"
+
+  rm -rf "$site"
+  mkdir -p "$site/licences"
+  cp "$build_dir/bin/pavlune-cards.html" "$site/index.html"
+  cp "$build_dir/bin/pavlune-cards.js" "$build_dir/bin/pavlune-cards.wasm" "$build_dir/bin/pavlune-cards.data" "$site/"
+  cp "$deps"/share/licences/* "$site/licences/"
+  cp /usr/share/doc/fonts-noto-cjk/copyright "$site/licences/fonts-noto-cjk.txt"
+  cp "$root/copyright" "$site/licences/PavluneCards.txt" 2>/dev/null || cp -r "$root/copyright" "$site/licences/"
+  local raw=0 packed=0 file
+  for file in "$site"/*.*; do
+    raw=$((raw + $(stat -c %s "$file")))
+    packed=$((packed + $(gzip -9 -c "$file" | wc -c)))
+  done
+  echo "Web site: $site"
+  printf 'Download: %.2f MB, %.2f MB gzipped (page, program, pictures and fonts)\n' \
+    "$(echo "$raw / 1000000" | bc -l)" "$(echo "$packed / 1000000" | bc -l)"
+}
+
+serve() {
+  [ -f "$site/index.html" ] || build_site
+  local port="${PORT:-8080}"
+  echo "Serving $site on http://127.0.0.1:$port/ (Ctrl+C stops)"
+  exec python3 -m http.server --bind 127.0.0.1 --directory "$site" "$port"
+}
+
+run_tests() {
+  build_site
+  ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"
+  # The page in a real browser; its program listing is compared with the
+  # desktop's export tool, built here when missing.
+  local native="${PAVLUNE_NATIVE_BUILD:-$root/build}"
+  if [ ! -x "$native/bin/pavlune-export" ]; then
+    cmake -S "$root" -B "$native" >/dev/null
+    cmake --build "$native" --target pavlune-export -j "$(nproc)"
+  fi
+  python3 "$root/tests/web/browser_test.py" --site "$site" --export "$native/bin/pavlune-export"
+}
+
+case "${1:-}" in
+  site) build_site ;;
+  test) run_tests ;;
+  serve) serve ;;
+  *) echo "usage: $0 site|test|serve" >&2; exit 2 ;;
+esac

@@ -1,0 +1,230 @@
+#!/usr/bin/env python3
+"""The browser build in headless Chromium, on a private profile, served over
+HTTP on 127.0.0.1: the list appears; a program is built with the mouse; the
+program panel's text (copied with Ctrl+C) equals `pavlune-export --lines` of
+the same program file; the editor shows the cards where they were dropped;
+the program is still there after a reload (IndexedDB); a program file comes
+in through the page's import control and a damaged one is told.
+
+    browser_test.py --site build-web/site --export build/bin/pavlune-export [--shots DIR]
+"""
+import argparse
+import functools
+import http.server
+import os
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from DevTools import Browser  # noqa: E402
+from e2e_support import (DESIGN_HEIGHT, DESIGN_WIDTH, LIST_FIRST, LIST_NEW, PALETTE_X, SNAPPED_X,  # noqa: E402
+                         palette_y, row_y)
+
+STORE = "/home/web_user/PavluneApps/savedatas"
+SLOT_STRIP_X = 765  # the slot's strip right of a snapped card: dark when taken
+LED_ON, LED_OFF = 0, 1  # the basic set's first palette cards
+passed = failed = 0
+
+
+def check(condition, what):
+    global passed, failed
+    if condition:
+        passed += 1
+        print(f"ok: {what}")
+    else:
+        failed += 1
+        print(f"FAILED: {what}")
+
+
+class Page:
+    def __init__(self, browser, url, shots):
+        self.browser, self.url, self.shots = browser, url, shots
+
+    def open(self, reload=False):
+        if reload:
+            self.browser.call("Page.reload", ignoreCache=True)
+        else:
+            self.browser.call("Page.navigate", url=self.url)
+        self.browser.wait_for("document.readyState === 'complete' && typeof FS !== 'undefined' "
+                              "&& document.getElementById('status').hidden", "the program to start", 120)
+        self.settle()
+
+    def settle(self, frames=30):
+        """Lets the page draw some frames (animations end, the loop pauses)."""
+        self.browser.evaluate("new Promise(r => { let n = %d; const f = () => --n ? requestAnimationFrame(f) : r(); "
+                              "requestAnimationFrame(f); })" % frames, await_promise=True)
+
+    def to_page(self, x, y):
+        """Design units (y up) to the page's CSS pixels."""
+        r = self.browser.evaluate("(() => { const r = document.getElementById('canvas').getBoundingClientRect();"
+                                  " return [r.left, r.top, r.width, r.height]; })()")
+        return r[0] + x / DESIGN_WIDTH * r[2], r[1] + (DESIGN_HEIGHT - y) / DESIGN_HEIGHT * r[3]
+
+    def click(self, x, y):
+        px, py = self.to_page(x, y)
+        self.browser.mouse("mouseMoved", px, py, buttons=0)
+        self.browser.mouse("mousePressed", px, py)
+        self.settle(3)
+        self.browser.mouse("mouseReleased", px, py, buttons=0)
+        self.settle()
+
+    def drag_from_palette(self, index, target):
+        """The card goes straight right first, which lifts a copy, then glides."""
+        start = (PALETTE_X, palette_y(index))
+        path = [start] + [(start[0] + 6 * i, start[1]) for i in range(1, 6)]
+        right = path[-1]
+        steps = 24
+        path += [(right[0] + (target[0] - right[0]) * i / steps, right[1] + (target[1] - right[1]) * i / steps)
+                 for i in range(1, steps + 1)]
+        px, py = self.to_page(*start)
+        self.browser.mouse("mouseMoved", px, py, buttons=0)
+        self.browser.mouse("mousePressed", px, py)
+        self.settle(6)
+        for point in path[1:]:
+            self.browser.mouse("mouseMoved", *self.to_page(*point))
+            self.settle(1)
+        self.settle(6)
+        px, py = self.to_page(*target)
+        self.browser.mouse("mouseReleased", px, py, buttons=0)
+        self.settle()
+
+    def key(self, key, code, key_code, modifiers=0):
+        for kind in ("rawKeyDown", "keyUp"):
+            self.browser.call("Input.dispatchKeyEvent", type=kind, key=key, code=code,
+                              windowsVirtualKeyCode=key_code, modifiers=modifiers)
+        self.settle()
+
+    def shot(self, name):
+        """The page as pixels: a function from design units to RGB."""
+        png = self.browser.screenshot()
+        if self.shots:
+            with open(os.path.join(self.shots, name + ".png"), "wb") as f:
+                f.write(png)
+        with tempfile.NamedTemporaryFile(suffix=".png") as f:
+            f.write(png)
+            f.flush()
+            size = subprocess.run(["identify", "-format", "%w %h", f.name], capture_output=True, text=True,
+                                  check=True).stdout.split()
+            raw = subprocess.run(["convert", f.name, "rgb:-"], capture_output=True, check=True).stdout
+        width = int(size[0])
+        ratio = self.browser.evaluate("window.devicePixelRatio")
+
+        def colour(x, y):
+            px, py = self.to_page(x, y)
+            i = (int(py * ratio) * width + int(px * ratio)) * 3
+            return tuple(raw[i:i + 3])
+        return colour
+
+    def files(self):
+        return self.browser.evaluate(f"FS.analyzePath('{STORE}').exists ? FS.readdir('{STORE}') : []")
+
+    def read(self, name):
+        return self.browser.evaluate(f"FS.readFile('{STORE}/{name}', {{encoding: 'utf8'}})")
+
+
+def taken(colour, row):
+    """A row with a card: the slot strip right of the card is dark."""
+    return max(colour(SLOT_STRIP_X, row_y(row))) < 64
+
+
+def serve(site):
+    handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=site)
+    handler.log_message = lambda *args: None
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
+
+
+def export_lines(tool, program_xml):
+    with tempfile.NamedTemporaryFile("w", suffix=".plist", delete=False) as f:
+        f.write(program_xml)
+    try:
+        return subprocess.run([tool, "--dialect", "jam", "--lines", f.name], capture_output=True, text=True,
+                              check=True).stdout
+    finally:
+        os.unlink(f.name)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--site", required=True)
+    parser.add_argument("--export", required=True)
+    parser.add_argument("--shots")
+    args = parser.parse_args()
+    if args.shots:
+        os.makedirs(args.shots, exist_ok=True)
+    server = serve(args.site)
+    url = f"http://127.0.0.1:{server.server_address[1]}/"
+    browser = Browser()
+    try:
+        browser.call("Browser.grantPermissions", origin=url.rstrip("/"),
+                     permissions=["clipboardReadWrite", "clipboardSanitizedWrite"])
+        page = Page(browser, url, args.shots)
+        page.open()
+
+        colour = page.shot("list")
+        background = colour(100, 700)
+        check(colour(*LIST_NEW) != background, "the list shows its start-new entry")
+        check(colour(*LIST_FIRST) == background, "an empty store lists no program")
+
+        page.click(*LIST_NEW)
+        browser.wait_for(f"FS.analyzePath('{STORE}/1.plist').exists", "the new program's first save")
+        page.drag_from_palette(LED_ON, (SNAPPED_X, row_y(1)))
+        page.drag_from_palette(LED_OFF, (SNAPPED_X, row_y(2)))
+        browser.wait_for(f"(FS.readFile('{STORE}/1.plist', {{encoding: 'utf8'}}).match(/<dict>/g) || []).length == 2",
+                         "both cards in the program file")
+        colour = page.shot("editor")
+        check(taken(colour, 1) and taken(colour, 2) and not taken(colour, 3),
+              "the editor shows cards on rows 1 and 2 and row 3 free")
+
+        # The program panel, copied with Ctrl+C, against the desktop's tool.
+        page.click(949, 139)
+        page.shot("panel")
+        page.key("c", "KeyC", 67, modifiers=2)
+        copied = browser.evaluate("navigator.clipboard.readText()", await_promise=True)
+        expected = export_lines(args.export, page.read("1.plist"))
+        check(copied.strip() != "" and copied.rstrip("\n") == expected.rstrip("\n"),
+              f"the panel's text is the export tool's ({copied!r} / {expected!r})")
+        page.key("Escape", "Escape", 27)
+
+        # Saved in IndexedDB: the store comes back after a reload.
+        browser.wait_for("!window.pavluneSyncPending", "the store's copy to the browser")
+        page.open(reload=True)
+        check("1.plist" in page.files(), "the program file is there after a reload")
+        colour = page.shot("list-after-reload")
+        check(colour(*LIST_FIRST) != colour(100, 700), "the list shows the program after a reload")
+
+        # A program file through the page's own import control, then a damaged one.
+        fd, program_file = tempfile.mkstemp(suffix=".plist")
+        with os.fdopen(fd, "w") as f:
+            f.write(page.read("1.plist"))
+        document = browser.call("DOM.getDocument")
+        node = browser.call("DOM.querySelector", nodeId=document["root"]["nodeId"], selector="#file")
+        browser.call("DOM.setFileInputFiles", files=[program_file], nodeId=node["nodeId"])
+        browser.wait_for(f"FS.analyzePath('{STORE}/2.plist').exists", "the imported program")
+        check(page.read("2.plist") == page.read("1.plist"), "the imported program holds the file's cards")
+        with open(program_file, "w") as f:
+            f.write("<plist><array><dict>")
+        before = page.shot("before-damaged")(512, 384)
+        browser.call("DOM.setFileInputFiles", files=[program_file], nodeId=node["nodeId"])
+        page.settle(40)
+        colour = page.shot("damaged")
+        check("3.plist" not in page.files() and colour(512, 384) != before,
+              "a damaged file adds nothing and a message shows")
+        os.unlink(program_file)
+        errors = [line for line in browser.console if "exception" in line or "Aborted" in line]
+        check(not errors, f"no errors on the page's console {errors[:3]}")
+    finally:
+        browser.close()
+        server.shutdown()
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
