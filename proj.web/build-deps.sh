@@ -108,20 +108,26 @@ if step SDL2_ttf; then
 fi
 
 if step libxml2; then
-  # Without threads: the configure check finds Emscripten's pthread.h.
-  cmake_dep "$(folder libxml2)" -DLIBXML2_WITH_ICONV=OFF -DLIBXML2_WITH_ICU=OFF -DLIBXML2_WITH_LZMA=OFF \
+  # Without threads, and told so: its configure check finds Emscripten's
+  # pthread.h, and the thread code then does not compile.
+  rm -rf "$(folder libxml2)/build-web"
+  cmake_dep "$(folder libxml2)" -DHAVE_PTHREAD_H=OFF -DLIBXML2_WITH_ICONV=OFF -DLIBXML2_WITH_ICU=OFF -DLIBXML2_WITH_LZMA=OFF \
     -DLIBXML2_WITH_ZLIB=OFF -DLIBXML2_WITH_PYTHON=OFF -DLIBXML2_WITH_PROGRAMS=OFF -DLIBXML2_WITH_TESTS=OFF \
     -DLIBXML2_WITH_HTTP=OFF -DLIBXML2_WITH_FTP=OFF -DLIBXML2_WITH_MODULES=OFF -DLIBXML2_WITH_CATALOG=OFF \
     -DLIBXML2_WITH_DOCB=OFF -DLIBXML2_WITH_THREADS=OFF -DLIBXML2_WITH_THREAD_ALLOC=OFF
-  sed -i 's/^#define HAVE_PTHREAD_H.*//' "$prefix/include/libxml2/libxml/xmlversion.h" 2>/dev/null || true
   done_step libxml2
 fi
 
 if step libplist; then
+  # Only the library: its tools do not build here. Its configure insists on
+  # -pthread, which would need a threaded page: Emscripten's pthread_once
+  # works without it.
   (cd "$(folder libplist)" && { [ -x configure ] || run autoreconf -fi >/dev/null 2>&1; } &&
    run emconfigure ./configure -q --host=wasm32-unknown-emscripten --prefix="$prefix" \
      --disable-shared --enable-static --without-cython CFLAGS="$flags" CXXFLAGS="$flags" >/dev/null &&
-   run emmake make -s -j "$jobs" >/dev/null && run make -s install >/dev/null)
+   find . -name Makefile -exec sed -i 's/-pthread//g' {} + &&
+   for part in libcnary src; do run emmake make -s -C "$part" -j "$jobs" >/dev/null || exit 1; done &&
+   make -s -C src install >/dev/null && make -s -C include install >/dev/null)
   done_step libplist
 fi
 

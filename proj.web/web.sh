@@ -8,19 +8,22 @@
 #   proj.web/web.sh serve   serves build-web/site/ on http://127.0.0.1:PORT/
 #
 # BUILD_DIR (default build-web), PAVLUNE_WEB_DEPS (the libraries' prefix,
-# default ~/.cache/pavlune-cards/web-deps, reused by later runs), PORT
+# default ~/.cache/pavlune-cards/web-deps-<recipe>, reused by later runs), PORT
 # (default 8080) and CMAKE_ARGS may be set in the environment.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(dirname "$here")"
 build_dir="${BUILD_DIR:-$root/build-web}"
-deps="${PAVLUNE_WEB_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/pavlune-cards/web-deps}"
-site="$build_dir/site"
 # emcc's JavaScript tools need Debian's node modules; this Emscripten's
 # loader predates node's own fetch.
 export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
 export NODE_OPTIONS="${NODE_OPTIONS:---no-experimental-fetch}"
+# The libraries' folder is named after their recipe and the compiler, so that
+# checkouts with different recipes on one machine each keep their own.
+deps_key="$( (cat "$here/build-deps.sh"; emcc --version 2>/dev/null | head -n1) | sha256sum | cut -c1-12)"
+deps="${PAVLUNE_WEB_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/pavlune-cards/web-deps-$deps_key}"
+site="$build_dir/site"
 
 as_root() {
   if [ "$(id -u)" -ne 0 ]; then sudo "$@"; else "$@"; fi

@@ -14,7 +14,9 @@ namespace engine {
 namespace {
 Application* sharedApplication = nullptr;
 
+#ifndef __EMSCRIPTEN__
 constexpr int kIdleWaitMilliseconds = 1000;
+#endif
 
 std::function<bool(const std::string&)>& urlOpener() {
     static std::function<bool(const std::string&)> opener;
