@@ -63,6 +63,15 @@ void pushText(const std::string& utf8, bool composing) {
     } while (!composing && start < utf8.size());
 }
 
+// The frame loop sleeps while nothing moves and wakes on SDL's events: what
+// the page changed is drawn once it has sent one.
+void wakeFrames() {
+    engine::Director::getInstance()->requestRedraw();
+    SDL_Event event{};
+    event.type = SDL_USEREVENT;
+    SDL_PushEvent(&event);
+}
+
 } // namespace
 
 std::string WebPage::exportNewest(const std::string& path) {
@@ -75,6 +84,7 @@ std::string WebPage::exportNewest(const std::string& path) {
         ProgramExchange::exportProgram(*store, entries.at(0));
     if (!file) {
         Notice::show(engine::Director::getInstance()->getRunningScene(), kUnreadableMessage, kFailureCaption);
+        wakeFrames();
         return {};
     }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -103,7 +113,7 @@ void WebPage::importFile(const std::string& path) {
         Notice::show(scene, kNotSavedMessage, kFailureCaption);
         break;
     }
-    engine::Director::getInstance()->requestRedraw();
+    wakeFrames();
 }
 
 void WebPage::text(const std::string& utf8, bool composing) {

@@ -29,6 +29,10 @@ bool MessageBox(const char* message, const char* title) {
         handlerSlot()(text, caption);
         return true;
     }
+#ifdef __EMSCRIPTEN__
+    // The browser's own box (alert) stops the whole page: callers draw theirs.
+    return false;
+#else
     const GLView* view = Director::getInstance()->getOpenGLView();
     if (!view || view->isHeadless()) {
         return false; // nobody to show it to, and nothing must block a test run
@@ -41,6 +45,7 @@ bool MessageBox(const char* message, const char* title) {
     }
     std::fprintf(stderr, "%s: %s\n(no message box: %s)\n", caption.c_str(), text.c_str(), SDL_GetError());
     return false;
+#endif
 }
 
 } // namespace engine

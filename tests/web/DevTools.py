@@ -142,9 +142,13 @@ class Browser:
                 return
         raise AssertionError(f"timed out waiting for {what}; console: {self.console[-10:]}")
 
-    def mouse(self, kind, x, y, buttons=1):
-        self.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left" if buttons else "none",
-                  buttons=buttons, clickCount=1 if kind != "mouseMoved" else 0)
+    def mouse(self, kind, x, y, held):
+        """`held`: whether the left button is down after the event (moves) or
+        the event is about it (presses and releases)."""
+        button = "left" if held or kind != "mouseMoved" else "none"
+        self.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button=button,
+                  buttons=1 if held and kind != "mouseReleased" else 0,
+                  clickCount=1 if kind != "mouseMoved" else 0)
 
     def screenshot(self):
         return base64.b64decode(self.call("Page.captureScreenshot", format="png")["data"])
