@@ -22,8 +22,9 @@ build_dir="${BUILD_DIR:-$here/build}"
 
 # Every Debian package the project needs: toolchain (with clang-format and
 # clang-tidy for the checks), libraries, test tools, the fonts that Japanese
-# text needs, the X server for end-to-end runs, and RealtimeKit (with its bus
-# and polkit), which gives a send real-time priority.
+# text needs, the X server for end-to-end runs, node and Chromium for the
+# browser's serial link, and RealtimeKit (with its bus and polkit), which
+# gives a send real-time priority.
 packages=(
   build-essential cmake pkg-config clang libclang-rt-14-dev clang-format clang-tidy
   libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev
@@ -34,6 +35,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick xclip desktop-file-utils
   dbus rtkit polkitd
   python3 ccache
+  nodejs chromium
 )
 
 # The Windows cross build: compilers, wine to run the tests, NSIS, and what

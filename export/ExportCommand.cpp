@@ -12,6 +12,7 @@
 #include "program/ProgramListing.h"
 #include "program/QueProgramAssembler.h"
 #include "program/TextTransferAssembler.h"
+#include "program/TransferSchedule.h"
 
 #include <cerrno>
 #include <cstring>
@@ -66,10 +67,10 @@ int ExportCommand::run(const std::vector<std::string>& arguments) {
     }
     const int serialActions = (options.sendDevice.empty() ? 0 : 1) + (options.stopDevice.empty() ? 0 : 1) +
                               (options.listPorts ? 1 : 0);
-    const int printModes = (options.listing ? 1 : 0) + (options.lines ? 1 : 0);
+    const int printModes = (options.listing ? 1 : 0) + (options.lines ? 1 : 0) + (options.schedule ? 1 : 0);
     if (serialActions + printModes > 1) {
         return fail(std::string(kProgramName) +
-                    ": --send, --stop, --list-ports, --listing and --lines exclude each other");
+                    ": --send, --stop, --list-ports, --listing, --lines and --schedule exclude each other");
     }
     if (options.listPorts) {
         return SerialExport(output_, errors_).listPorts();
@@ -155,7 +156,9 @@ int ExportCommand::printProgram(const ExportOptions& options) {
 
     const CatalogueView view(*options.dialect, basic);
     std::string result;
-    if (options.lines) {
+    if (options.schedule) {
+        result = TransferSchedule::forSend(view, rows).toJson() + "\n";
+    } else if (options.lines) {
         result = ProgramListing::text(ProgramListing::linesOf(view, rows));
     } else if (view.isByteCoded()) {
         const QueProgram program = QueProgramAssembler(view).assembleQueProgram(rows);

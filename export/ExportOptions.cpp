@@ -43,6 +43,13 @@ ExportArgumentParser::ExportArgumentParser() {
                             options.lines = true;
                             return true;
                         }});
+    options_.push_back(
+        {"--schedule", "",
+         "print the send as JSON steps: bytes, pauses with their deadlines (the browser's pacer)",
+         [](ExportOptions& options, const std::string&, std::string&) {
+             options.schedule = true;
+             return true;
+         }});
     options_.push_back({"--send", "DEVICE", "send the program to the board on DEVICE, echoing it",
                         [](ExportOptions& options, const std::string& value, std::string& error) {
                             if (value.empty()) {
@@ -144,7 +151,7 @@ bool ExportArgumentParser::parse(const std::vector<std::string>& arguments, Expo
 }
 
 std::string ExportArgumentParser::usage() const {
-    std::string text = "usage: pavlune-export --dialect jam|latte|que [--listing|--lines] FILE\n"
+    std::string text = "usage: pavlune-export --dialect jam|latte|que [--listing|--lines|--schedule] FILE\n"
                        "       pavlune-export --dialect jam|latte|que --send DEVICE FILE\n"
                        "       pavlune-export --dialect jam|latte|que --stop DEVICE\n"
                        "       pavlune-export --list-ports\n"

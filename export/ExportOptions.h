@@ -15,6 +15,8 @@ struct ExportOptions {
     bool listing = false;
     // The program's lines as people read them instead of the bytes.
     bool lines = false;
+    // The send's steps as the browser's pacer takes them.
+    bool schedule = false;
     bool help = false;
     // The field program file; "-" is standard input. Empty when not given.
     std::string file;

@@ -1,9 +1,9 @@
 #include "program/BoardTransfer.h"
 
 #include "catalogue/DeviceManager.h"
-#include "program/QueProgramAssembler.h"
-#include "program/TextTransferAssembler.h"
 
+#include <optional>
+#include <string>
 #include <utility>
 
 namespace pavlune {
@@ -20,28 +20,12 @@ void BoardTransfer::sendProgram(const FieldRows& rows, const ErrorCallback& onEr
 
 void BoardTransfer::sendProgram(const CatalogueView& view, const FieldRows& rows,
                                 const ErrorCallback& onError, const DoneCallback& onDone) {
+    const TransferSchedule schedule = TransferSchedule::forSend(view, rows);
     if (!serial_.openSelectedPort()) {
         onError({TransferFailure::Kind::portNotOpened, serial_.getLastOpenError()});
         return;
     }
-    writer_.restart();
-    TransferFailure error;
-    if (view.isByteCoded()) {
-        // A stop request ends a que send quietly, without the padding; a
-        // lost byte ends it with the port error, since the board would wait
-        // for an image that never completes (or run a shifted one).
-        if (!sendQueTransfer(view, rows, error) && error.kind != TransferFailure::Kind::stopped) {
-            onError(error);
-            return;
-        }
-        onDone();
-        return;
-    }
-    if (!sendTextTransfer(view, rows, error)) {
-        onError(error);
-        return;
-    }
-    onDone();
+    report(run(schedule), schedule, onError, onDone);
 }
 
 void BoardTransfer::stopProgram(const ErrorCallback& onError, const DoneCallback& onDone) {
@@ -50,9 +34,8 @@ void BoardTransfer::stopProgram(const ErrorCallback& onError, const DoneCallback
 
 void BoardTransfer::stopProgram(const CatalogueView& view, const ErrorCallback& onError,
                                 const DoneCallback& onDone) {
-    const CardCode breakCode = view.getBreakCode();
-    const CardCode resetCode = view.getResetCode();
-    if (breakCode.code.empty() && resetCode.code.empty()) {
+    const std::optional<TransferSchedule> schedule = TransferSchedule::forStop(view);
+    if (!schedule) {
         // Nothing the board listens to would stop it: say so, and send nothing.
         onError({TransferFailure::Kind::cannotStop, {}});
         return;
@@ -61,99 +44,72 @@ void BoardTransfer::stopProgram(const CatalogueView& view, const ErrorCallback& 
         onError({TransferFailure::Kind::portNotOpened, serial_.getLastOpenError()});
         return;
     }
-    writer_.restart();
-    // The reset record's own pause is used here (none), unlike in a send,
-    // which paces it like program text.
-    TransferFailure error;
-    if (!sendText(breakCode.code, breakCode.charDelay, false, error) ||
-        !sendText(resetCode.code, resetCode.charDelay, false, error)) {
-        onError(error);
-        return;
-    }
-    onDone();
+    report(run(*schedule), *schedule, onError, onDone);
 }
 
 bool BoardTransfer::sendText(const std::string& text, int charDelay, bool echo, TransferFailure& error) {
-    for (const char character : text) {
-        if (echo && showText_) {
-            showText_(std::string(1, character));
-        }
-        if (!writer_.write(static_cast<std::uint8_t>(character))) {
-            error = TransferFailure{TransferFailure::Kind::writeFailed, {}};
-            return false;
-        }
-        if (stopRequested_.load()) {
-            error = TransferFailure{TransferFailure::Kind::stopped, {}}; // the byte just written stays sent
-            return false;
-        }
-        writer_.pause(charDelay);
-    }
-    return true;
-}
-
-bool BoardTransfer::sendTextTransfer(const CatalogueView& view, const FieldRows& rows,
-                                     TransferFailure& error) {
-    TextTransferAssembler assembler(view);
-    for (const SendUnit& unit : assembler.assembleTextTransfer(rows)) {
-        if (!sendText(unit.text, unit.charDelay, unit.echo, error)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool BoardTransfer::sendQueTransfer(const CatalogueView& view, const FieldRows& rows,
-                                    TransferFailure& error) {
-    const int pacing = view.getCharPacing();
-    QueProgramAssembler assembler(view);
-    const QueProgram program = assembler.assembleQueProgram(rows);
-    const auto writeOne = [this, pacing, &error](std::uint8_t byte) {
-        writer_.pause(pacing);
-        if (!writer_.write(byte)) {
-            error = TransferFailure{TransferFailure::Kind::writeFailed, {}};
-            return false;
-        }
+    TransferSchedule schedule;
+    schedule.addText(text, charDelay, echo);
+    switch (run(schedule)) {
+    case Outcome::finished:
         return true;
-    };
-    long long written = 0;
-    for (const std::vector<QueGroup>& rowGroups : program.rows) {
-        for (const QueGroup& group : rowGroups) {
-            for (const std::uint8_t byte : group.bytes) {
-                if (!writeOne(byte)) {
-                    return false;
-                }
-                ++written;
-            }
-            showQueGroup(group);
-        }
-        if (stopRequested_.load()) {
-            error = TransferFailure{TransferFailure::Kind::stopped, {}};
-            return false;
-        }
+    case Outcome::stopped:
+        error = {TransferFailure::Kind::stopped, {}}; // the byte just written stays sent
+        return false;
+    case Outcome::writeFailed:
+        error = {TransferFailure::Kind::writeFailed, {}};
+        return false;
     }
-    while (written < program.programImageSize) {
-        if (stopRequested_.load()) {
-            error = TransferFailure{TransferFailure::Kind::stopped, {}};
-            return false;
-        }
-        if (!writeOne(static_cast<std::uint8_t>(program.padByte))) {
-            return false;
-        }
-        ++written;
-    }
-    return true;
+    return false;
 }
 
-void BoardTransfer::showQueGroup(const QueGroup& group) {
-    if (!showText_) {
+BoardTransfer::Outcome BoardTransfer::run(const TransferSchedule& schedule) {
+    writer_.restart();
+    for (const TransferStep& step : schedule.steps()) {
+        switch (step.kind) {
+        case TransferStep::Kind::write:
+            if (!writer_.write(step.byte)) {
+                return Outcome::writeFailed;
+            }
+            break;
+        case TransferStep::Kind::pause:
+            writer_.pause(step.milliseconds);
+            break;
+        case TransferStep::Kind::echo:
+            if (showText_) {
+                showText_(step.text);
+            }
+            break;
+        case TransferStep::Kind::stopCheck:
+            if (stopRequested_.load()) {
+                return Outcome::stopped;
+            }
+            break;
+        }
+    }
+    return Outcome::finished;
+}
+
+void BoardTransfer::report(Outcome outcome, const TransferSchedule& schedule, const ErrorCallback& onError,
+                           const DoneCallback& onDone) {
+    switch (outcome) {
+    case Outcome::finished:
+        onDone();
+        return;
+    case Outcome::stopped:
+        // A stopped que send is quiet and complete as far as the user goes;
+        // a lost byte ends it with the port error, since the board would
+        // wait for an image that never completes (or run a shifted one).
+        if (schedule.stopEndsAsDone()) {
+            onDone();
+        } else {
+            onError({TransferFailure::Kind::stopped, {}});
+        }
+        return;
+    case Outcome::writeFailed:
+        onError({TransferFailure::Kind::writeFailed, {}});
         return;
     }
-    std::string lines;
-    for (const std::string& line : group.displayLines) {
-        lines += line;
-        lines += '\n';
-    }
-    showText_(lines);
 }
 
 } // namespace pavlune

@@ -4,9 +4,9 @@
 #include "device/PavluneCardSerialManager.h"
 #include "program/FieldRows.h"
 #include "program/PacedPortWriter.h"
-#include "program/QueProgram.h"
 #include "program/TransferClock.h"
 #include "program/TransferFailure.h"
+#include "program/TransferSchedule.h"
 
 #include <atomic>
 #include <functional>
@@ -15,19 +15,19 @@
 namespace pavlune {
 
 // The two conversations with the board, each run on a worker thread: sending
-// the field's program (break, reset, then the program in the dialect of the
-// view given) and stopping it (break and reset only). Both open the selected
-// port, write byte by byte with the dialect's pauses, watch the user's stop
-// request, and end by calling exactly one of their two callbacks, once.
+// the field's program (break, reset, then the program in the current
+// dialect) and stopping it (break and reset only). Both open the selected
+// port, carry out their TransferSchedule (byte by byte with the dialect's
+// pauses, watching the user's stop request), and end by calling exactly one
+// of their two callbacks, once.
 //
 // Progress goes through `showText`, which receives each piece of text the
-// sending overlay should add (none when it is empty). It is called on the
-// worker thread and must do no more than post the change to the main thread.
-// The editor (BoardLink) makes one per send or stop on its link's worker:
-//   std::unique_ptr<TransferClock> clock = setup.makeClock();
-//   BoardTransfer transfer(*setup.serial, *clock, channel->stopRequested,
-//                          [channel](const std::string& text) { /* post: the overlay appends text */ });
-//   transfer.sendProgram(view, rows, onError, onDone);
+// sending overlay should add. It is called on the worker thread and must do
+// no more than post the change to the main thread. The editor's worker, say:
+//   SteadyTransferClock clock;
+//   BoardTransfer transfer(*PavluneCardSerialManager::getInstance(), clock, scene->stopRequested,
+//                          [scene](const std::string& text) { /* post: append text to sendingText */ });
+//   transfer.sendProgram(rows, onError, onDone);
 class BoardTransfer {
 public:
     using ErrorCallback = std::function<void(TransferFailure)>;
@@ -55,12 +55,14 @@ public:
     // byte written once a stop was requested; then `error` says which.
     bool sendText(const std::string& text, int charDelay, bool echo, TransferFailure& error);
 
+    // How a schedule carried out on the open port ended.
+    enum class Outcome { finished, stopped, writeFailed };
+    Outcome run(const TransferSchedule& schedule);
+
 private:
-    bool sendTextTransfer(const CatalogueView& view, const FieldRows& rows, TransferFailure& error);
-    // True when it ran to the end; false when a stop request (`error` is the
-    // quiet one) or a byte the port did not take (the write error) ended it.
-    bool sendQueTransfer(const CatalogueView& view, const FieldRows& rows, TransferFailure& error);
-    void showQueGroup(const QueGroup& group);
+    // The callback that `outcome` calls for.
+    static void report(Outcome outcome, const TransferSchedule& schedule, const ErrorCallback& onError,
+                       const DoneCallback& onDone);
 
     PavluneCardSerialManager& serial_;
     const std::atomic<bool>& stopRequested_;

@@ -95,6 +95,8 @@ run_tests() {
     cmake --build "$native" --target pavlune-export -j "$(nproc)"
   fi
   python3 "$root/tests/web/browser_test.py" --site "$site" --export "$native/bin/pavlune-export"
+  # The board over Web Serial, on a stand-in for the browser's serial ports.
+  python3 "$root/tests/web/serial_page_test.py" --site "$site" --export "$native/bin/pavlune-export"
 }
 
 case "${1:-}" in

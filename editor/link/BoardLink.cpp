@@ -3,7 +3,10 @@
 #include "catalogue/DeviceManager.h"
 #include "catalogue/Dialect.h"
 #include "device/PavluneCardSerialManager.h"
+#include "device/web/SerialPage.h"
+#include "device/web/WebSerialBackend.h"
 #include "editor/EditorTexts.h"
+#include "editor/link/ChooseBoardButton.h"
 #include "editor/link/LinkChannel.h"
 #include "editor/link/LoadingOverlay.h"
 #include "editor/link/PortControls.h"
@@ -21,6 +24,7 @@
 #include "engine/base/Log.h"
 #include "engine/platform/GLView.h"
 #include "program/BoardTransfer.h"
+#include "program/web/WebBoardTransfer.h"
 #include "widgets/AlertView.h"
 #include "widgets/Notice.h"
 
@@ -29,6 +33,37 @@
 #include <utility>
 
 using pavlune::PavluneCardSerialManager;
+
+namespace {
+
+constexpr const char* kPagePollKey = "pavlune.page-transfer";
+
+} // namespace
+
+BoardLink::Reports BoardLink::sendReports(const std::shared_ptr<LinkChannel>& channel) {
+    return {[channel](const pavlune::TransferFailure& failure) {
+                channel->post([error = PavluneAppsError::forFailure(failure)](BoardLink& link) {
+                    link.sendEnded(&error);
+                });
+            },
+            [channel] { channel->post([](BoardLink& link) { link.sendEnded(nullptr); }); }};
+}
+
+BoardLink::Reports BoardLink::stopReports(const std::shared_ptr<LinkChannel>& channel) {
+    return {[channel](const pavlune::TransferFailure& failure) {
+                channel->post([error = PavluneAppsError::forFailure(failure)](BoardLink& link) {
+                    link.handleAppsError(error);
+                    link.removeLoadingOverlay();
+                    link.transferEnded();
+                });
+            },
+            [channel] {
+                channel->post([](BoardLink& link) {
+                    link.removeLoadingOverlay();
+                    link.transferEnded();
+                });
+            }};
+}
 
 BoardLink::BoardLink(engine::Node* scene, engine::Layer* bar, BoardLinkHooks hooks, LinkSetup setup)
     : scene_(scene), hooks_(std::move(hooks)), setup_(std::move(setup)),
@@ -45,9 +80,24 @@ BoardLink::BoardLink(engine::Node* scene, engine::Layer* bar, BoardLinkHooks hoo
             kEnterForegroundEvent, [this](engine::EventCustom*) { searchPortsInBackground(); });
         scene_->getEventDispatcher()->addEventListenerWithSceneGraphPriority(foreground, scene_);
     }
+    if (setup_.page) {
+        chooseButton_ = std::make_unique<ChooseBoardButton>(
+            bar, setup_.page, [this] { return !transferring_ && !sending_ && !loading_ && !portList_; });
+        pageChanges_ = setup_.page->changes();
+        pageChoices_ = setup_.page->choices();
+        setup_.page->setOnChange([channel = std::weak_ptr<LinkChannel>(channel_)] {
+            if (auto open = channel.lock()) {
+                open->post([](BoardLink& link) { link.pageChanged(); });
+            }
+        });
+    }
 }
 
 BoardLink::~BoardLink() {
+    if (setup_.page) {
+        setup_.page->setOnChange(nullptr);
+        engine::Director::getInstance()->getScheduler()->unschedule(kPagePollKey, this);
+    }
     channel_->close();
 }
 
@@ -221,20 +271,18 @@ void BoardLink::runOnBoard() {
     };
     sending_->onClose = [this] { removeSendingOverlay(); };
     pavlune::FieldRows rows = hooks_.fieldRows ? hooks_.fieldRows() : pavlune::FieldRows();
+    if (setup_.page) {
+        startPageTransfer(view, &rows);
+        return;
+    }
     LinkChannel::startWorker(channel_, [channel = channel_, setup = setup_, view, rows = std::move(rows)] {
         std::unique_ptr<pavlune::TransferClock> clock = setup.makeClock();
         pavlune::BoardTransfer transfer(
             *setup.serial, *clock, channel->stopRequested, [channel](const std::string& text) {
                 channel->post([text](BoardLink& link) { link.appendSendingText(text); });
             });
-        transfer.sendProgram(
-            view, rows,
-            [channel](const pavlune::TransferFailure& failure) {
-                channel->post([error = PavluneAppsError::forFailure(failure)](BoardLink& link) {
-                    link.sendEnded(&error);
-                });
-            },
-            [channel] { channel->post([](BoardLink& link) { link.sendEnded(nullptr); }); });
+        const Reports reports = sendReports(channel);
+        transfer.sendProgram(view, rows, reports.onError, reports.onDone);
     });
 }
 
@@ -311,25 +359,72 @@ void BoardLink::stopOnBoard() {
     transferring_ = true;
     showLoadingOverlay();
     const pavlune::CatalogueView view = pavlune::DeviceManager::getInstance()->getView();
+    if (setup_.page) {
+        startPageTransfer(view, nullptr);
+        return;
+    }
     LinkChannel::startWorker(channel_, [channel = channel_, setup = setup_, view] {
         std::unique_ptr<pavlune::TransferClock> clock = setup.makeClock();
         pavlune::BoardTransfer transfer(*setup.serial, *clock, channel->stopRequested, nullptr);
-        transfer.stopProgram(
-            view,
-            [channel](const pavlune::TransferFailure& failure) {
-                channel->post([error = PavluneAppsError::forFailure(failure)](BoardLink& link) {
-                    link.handleAppsError(error);
-                    link.removeLoadingOverlay();
-                    link.transferEnded();
-                });
-            },
-            [channel] {
-                channel->post([](BoardLink& link) {
-                    link.removeLoadingOverlay();
-                    link.transferEnded();
-                });
-            });
+        const Reports reports = stopReports(channel);
+        transfer.stopProgram(view, reports.onError, reports.onDone);
     });
+}
+
+void BoardLink::startPageTransfer(const pavlune::CatalogueView& view, const pavlune::FieldRows* rows) {
+    std::shared_ptr<LinkChannel> channel = channel_;
+    pageTransfer_ = std::make_unique<pavlune::WebBoardTransfer>(
+        *setup_.serial, setup_.page, [channel](const std::string& text) {
+            channel->post([text](BoardLink& link) { link.appendSendingText(text); });
+        });
+    pageStopAsked_ = false;
+    const Reports reports = rows ? sendReports(channel) : stopReports(channel);
+    if (rows) {
+        pageTransfer_->startSend(view, *rows, reports.onError, reports.onDone);
+    } else {
+        pageTransfer_->startStop(view, reports.onError, reports.onDone);
+    }
+    if (pageTransfer_->isRunning()) {
+        engine::Director::getInstance()->getScheduler()->schedule([this](float) { pollPageTransfer(); }, this,
+                                                                  0, false, kPagePollKey);
+    }
+}
+
+void BoardLink::pollPageTransfer() {
+    if (pageTransfer_ && channel_->stopRequested && !pageStopAsked_) {
+        pageStopAsked_ = true;
+        pageTransfer_->requestStop();
+    }
+    // Its end is only posted from inside poll, so it may go right after.
+    if (!pageTransfer_ || !pageTransfer_->poll()) {
+        pageTransfer_.reset();
+        engine::Director::getInstance()->getScheduler()->unschedule(kPagePollKey, this);
+    }
+}
+
+void BoardLink::pageChanged() {
+    const int changes = setup_.page->changes();
+    const int choices = setup_.page->choices();
+    if (choices != pageChoices_) {
+        // The user chose in the browser's chooser: that port is the board,
+        // whatever was chosen before. The page's list is at hand, so the
+        // search that lists it runs here.
+        pageChoices_ = choices;
+        pageChanges_ = changes;
+        const std::vector<std::string> names = pavlune::WebSerialBackend::portNames(setup_.page->ports());
+        const int index = setup_.page->chosenIndex();
+        setup_.serial->searchPorts([](bool) {});
+        if (index >= 0 && static_cast<std::size_t>(index) < names.size() &&
+            setup_.serial->choosePort(names[static_cast<std::size_t>(index)]) && onPortChosen) {
+            onPortChosen(names[static_cast<std::size_t>(index)]);
+        }
+        updatePortStatus();
+        return;
+    }
+    if (changes != pageChanges_) {
+        pageChanges_ = changes;
+        searchPortsInBackground();
+    }
 }
 
 void BoardLink::transferEnded() {

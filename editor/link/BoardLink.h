@@ -13,6 +13,12 @@ class Layer;
 class Node;
 } // namespace engine
 
+namespace pavlune {
+class CatalogueView;
+class WebBoardTransfer;
+} // namespace pavlune
+
+class ChooseBoardButton;
 class LinkChannel;
 class LoadingOverlay;
 class PortControls;
@@ -77,6 +83,8 @@ public:
     bool isStopRequested() const;
 
     PortControls* getPortControls() const { return controls_.get(); }
+    // The board chooser's button (browser builds: a LinkSetup with a page).
+    ChooseBoardButton* getChooseButton() const { return chooseButton_.get(); }
     PortListPopup* getPortList() const { return portList_.get(); }
     LoadingOverlay* getLoadingOverlay() const { return loading_.get(); }
     SendingOverlay* getSendingOverlay() const { return sending_.get(); }
@@ -88,6 +96,16 @@ public:
     std::function<void(const std::string& name)> onPortChosen;
 
 private:
+    // How a send and a stop report their end, from a worker or from the
+    // page: posted, so the link hears of it on a later frame and only while
+    // it exists.
+    struct Reports {
+        std::function<void(pavlune::TransferFailure)> onError;
+        std::function<void()> onDone;
+    };
+    static Reports sendReports(const std::shared_ptr<LinkChannel>& channel);
+    static Reports stopReports(const std::shared_ptr<LinkChannel>& channel);
+
     void startSearchWorker(bool activateFirst);
     void searchEnded();
     // The send's report: the error's box (then the editor is back), the stop
@@ -106,6 +124,14 @@ private:
     // to open beside it; empty when there is none.
     std::string windowBeside() const;
 
+    // With a page (browser builds), transfers run on the main thread: the
+    // page paces them, pollPageTransfer asks how far they got each frame,
+    // and their ends are posted like a worker's reports.
+    void startPageTransfer(const pavlune::CatalogueView& view, const pavlune::FieldRows* rows);
+    void pollPageTransfer();
+    // The page's list or the user's choice in its chooser changed.
+    void pageChanged();
+
     engine::Node* scene_;
     BoardLinkHooks hooks_;
     LinkSetup setup_;
@@ -117,4 +143,9 @@ private:
     int searchesRunning_ = 0;
     bool transferring_ = false;
     bool stopAfterSend_ = false; // the overlay's stop was tapped: stop the board once the send has ended
+    std::unique_ptr<ChooseBoardButton> chooseButton_;
+    std::unique_ptr<pavlune::WebBoardTransfer> pageTransfer_;
+    bool pageStopAsked_ = false;
+    int pageChanges_ = 0;
+    int pageChoices_ = 0;
 };

@@ -4,6 +4,10 @@
 #include "editor/link/ScreenBoard.h"
 #include "program/SteadyTransferClock.h"
 
+#ifdef __EMSCRIPTEN__
+#include "device/web/EmscriptenSerialPage.h"
+#endif
+
 #include <optional>
 
 namespace {
@@ -24,10 +28,14 @@ LinkSetup LinkSetup::current() {
         (ScreenBoard::get().listIn(*pavlune::PavluneCardSerialManager::getInstance()), true);
     (void)listed;
     // The process-wide manager is never destroyed, so nothing is released.
-    return LinkSetup{
+    LinkSetup setup{
         std::shared_ptr<pavlune::PavluneCardSerialManager>(pavlune::PavluneCardSerialManager::getInstance(),
                                                            [](pavlune::PavluneCardSerialManager*) {}),
-        [] { return std::make_unique<pavlune::SteadyTransferClock>(); }};
+        [] { return std::make_unique<pavlune::SteadyTransferClock>(); }, nullptr};
+#ifdef __EMSCRIPTEN__
+    setup.page = pavlune::EmscriptenSerialPage::shared();
+#endif
+    return setup;
 }
 
 void LinkSetup::install(const LinkSetup* setup) {

@@ -5,6 +5,7 @@
 
 namespace pavlune {
 class PavluneCardSerialManager;
+class SerialPage;
 class TransferClock;
 } // namespace pavlune
 
@@ -16,6 +17,10 @@ class TransferClock;
 struct LinkSetup {
     std::shared_ptr<pavlune::PavluneCardSerialManager> serial;
     std::function<std::unique_ptr<pavlune::TransferClock>()> makeClock;
+    // In a browser build, the page that lists the ports and carries out the
+    // transfers (on the main thread, polled each frame, instead of workers),
+    // with the board chooser's button on the bar. Null on the desktop.
+    std::shared_ptr<pavlune::SerialPage> page = nullptr;
 
     // The installed setup, or the application's.
     static LinkSetup current();

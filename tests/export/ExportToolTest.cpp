@@ -128,8 +128,12 @@ TEST_F(ExportTool, LinesShowTheProgramAsTheProgramPanelDoes) {
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, c.lines);
     }
-    expectRejected(run({"--dialect", "jam", "--lines", "--listing", "-"}, ""),
-                   "pavlune-export: --send, --stop, --list-ports, --listing and --lines exclude each other");
+    for (const char* other : {"--listing", "--schedule"}) {
+        expectRejected(
+            run({"--dialect", "jam", "--lines", other, "-"}, ""),
+            "pavlune-export: --send, --stop, --list-ports, --listing, --lines and --schedule exclude "
+            "each other");
+    }
 }
 
 TEST_F(ExportTool, ReadsNamedFilesLikeStandardInput) {

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <regex>
 #include <sstream>
 
 namespace pavlune {
@@ -62,6 +63,30 @@ TEST_P(GoldenProgram, MatchesTheReviewedFile) {
     const std::string expected = readFile(c.goldenPath());
     ASSERT_FALSE(expected.empty()) << "missing " << c.goldenPath();
     EXPECT_EQ(actual, expected) << c.goldenPath();
+}
+
+// The browser's pacer sends the schedule's writes: they must be the reviewed
+// bytes too, in every dialect.
+TEST(GoldenSchedule, WritesAreTheReviewedBytes) {
+    const std::regex write(R"(\[0,(\d+)\])");
+    for (const char* program : {"basic", "paprika", "full"}) {
+        for (const char* dialect : {"jam", "latte", "que"}) {
+            std::istringstream input;
+            std::ostringstream output;
+            std::ostringstream errors;
+            const int status = ExportCommand(input, output, errors)
+                                   .run({"--dialect", dialect, "--schedule", kGoldenDir + program + ".txt"});
+            ASSERT_EQ(status, ExportCommand::kExitOk) << errors.str();
+            const std::string json = output.str();
+            std::string bytes;
+            for (auto it = std::sregex_iterator(json.begin(), json.end(), write);
+                 it != std::sregex_iterator(); ++it) {
+                bytes.push_back(static_cast<char>(std::stoi((*it)[1].str())));
+            }
+            EXPECT_EQ(bytes, readFile(kGoldenDir + program + "." + dialect + ".bin"))
+                << program << "." << dialect;
+        }
+    }
 }
 
 std::vector<GoldenCase> allCases() {

@@ -45,6 +45,8 @@ RULES: dict[str, set[str] | None] = {
     "proj.win32": {"app", "export", "device", "engine"},
     # The page's calls: programs in and out of the store, the list shown anew.
     "proj.web": {"app", "saves", "store", "widgets", "device", "engine"},
+    # The serial link's browser test program: a send as the editor makes it.
+    "proj.web/serial/tests": {"catalogue", "program", "device", "engine/base"},
     # The board simulator draws only in its window; the rest runs without a display.
     "sim": {"catalogue", "program", "engine/base"},
     "sim/window": {"sim", "catalogue", "program", "engine"},

@@ -1,0 +1,137 @@
+#!/usr/bin/env python3
+"""The board over Web Serial in the browser build, in headless Chromium: a fake
+navigator.serial (proj.web/serial/tests/fake-serial.js) stands in for the
+browser's. The board is chosen with the bar's "ボードを えらぶ" button, a
+program with one card is played: the fake port must receive the bytes of
+`pavlune-export` with no pause shorter than nominal; the stop button then
+sends break and reset.
+
+    serial_page_test.py --site build-web/site --export build/bin/pavlune-export
+"""
+import argparse
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from browser_test import LED_ON, Page, serve  # noqa: E402
+from DevTools import Browser  # noqa: E402
+from e2e_support import LIST_NEW, PLAY, SETTINGS_CLOSED, SNAPPED_X, STOP, palette_y, row_y  # noqa: E402
+
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+FAKE = os.path.join(ROOT, "proj.web", "serial", "tests", "fake-serial.js")
+CHOOSE_BOARD = (922, 61)  # on the open bottom bar, right of the reload icon
+INSTALL_FAKE = """
+(() => {
+    const serial = new PavluneFakeSerial.FakeSerial();
+    const port = new PavluneFakeSerial.FakePort({ usbVendorId: 0x2341, usbProductId: 0x43 });
+    serial.offered = port;
+    const fake = { serial, port, asked: 0, sends: [] };
+    const request = serial.requestPort.bind(serial);
+    serial.requestPort = () => {
+        ++fake.asked;
+        return request();
+    };
+    // Each opening starts a transfer: its bytes are kept apart.
+    const open = port.open.bind(port);
+    port.open = (options) => {
+        fake.sends.push(port.arrivals.length);
+        return open(options);
+    };
+    Object.defineProperty(navigator, 'serial', { value: serial, configurable: true });
+    window.pavluneFake = fake;
+})();
+"""
+failures = 0
+
+
+def check(condition, what):
+    global failures
+    print(("ok: " if condition else "FAILED: ") + what)
+    if not condition:
+        failures += 1
+
+
+def export(tool, rows, *options):
+    with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as f:
+        f.write(rows)
+    try:
+        return subprocess.run([tool, "--dialect", "jam", *options, f.name], capture_output=True, check=True).stdout
+    finally:
+        os.unlink(f.name)
+
+
+def nominal_gaps(steps):
+    gaps, pending = [], None
+    for step in steps:
+        if step[0] == 0:
+            if pending is not None:
+                gaps.append(pending)
+            pending = 0
+        elif step[0] == 1 and pending is not None:
+            pending += step[1]
+    return gaps
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--site", required=True)
+    parser.add_argument("--export", required=True)
+    parser.add_argument("--shots")
+    args = parser.parse_args()
+    server = serve(args.site)
+    url = f"http://127.0.0.1:{server.server_address[1]}/"
+    browser = Browser()
+    try:
+        with open(FAKE, encoding="utf-8") as f:
+            browser.call("Page.addScriptToEvaluateOnNewDocument", source=f.read() + INSTALL_FAKE)
+        page = Page(browser, url, args.shots)
+        page.open()
+        page.click(*LIST_NEW)
+        page.settle(60)
+        page.drag_from_palette(LED_ON, (SNAPPED_X, row_y(1)))
+        page.settle(30)
+
+        page.click(*SETTINGS_CLOSED)
+        page.settle(40)
+        page.click(*CHOOSE_BOARD)
+        page.settle(20)
+        check(browser.evaluate("pavluneFake.asked") == 1, "the button opens the browser's chooser once")
+        page.shot("serial-chosen")
+
+        page.click(*PLAY)
+        browser.wait_for("pavluneFake.port.closeCount >= 1", "the send to end", 60)
+        arrivals = browser.evaluate("pavluneFake.port.arrivals")
+        sent = bytes(a["byte"] for a in arrivals)
+        expected = export(args.export, "basic 0\n")
+        check(sent == expected, f"the board receives what pavlune-export prints ({len(sent)} of {len(expected)} bytes)")
+        steps = json.loads(export(args.export, "basic 0\n", "--schedule"))["steps"]
+        over = [arrivals[k + 1]["at"] - arrivals[k]["at"] - gap for k, gap in enumerate(nominal_gaps(steps))
+                if k + 1 < len(arrivals)]
+        check(over and min(over) >= 0, "no pause shorter than nominal")
+        if over:
+            over.sort()
+            print("pause over nominal in the page: min %.3f  median %.3f  max %.3f ms" %
+                  (over[0], over[len(over) // 2], over[-1]))
+        page.settle(30)
+        page.shot("serial-sent")
+        page.click(512, 384)  # closes the finished panel
+        page.settle(30)
+
+        page.click(*STOP)
+        browser.wait_for("pavluneFake.port.closeCount >= 2", "the stop to end", 30)
+        stop = bytes(a["byte"] for a in browser.evaluate("pavluneFake.port.arrivals.slice(pavluneFake.sends[1])"))
+        check(stop == b"\x1b\nOUT0\n", "stop sends break and reset")
+    finally:
+        if browser.console:
+            print("console:", *browser.console[-10:], sep="\n  ")
+        browser.close()
+        server.shutdown()
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
