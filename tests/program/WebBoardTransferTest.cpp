@@ -156,8 +156,8 @@ TEST_F(WebBoardTransferTest, StopsAndRefusalsThatStartNothingOnThePage) {
     page->present = {{"USB 2341:0043", true}};
     send(jam);
     EXPECT_EQ(errors, 2);
-    EXPECT_EQ(lastError, (TransferFailure{TransferFailure::Kind::portNotOpened,
-                                          {PortOpenError::Kind::noSuchDevice, ""}}));
+    EXPECT_EQ(lastError.kind, TransferFailure::Kind::portNotOpened);
+    EXPECT_EQ(lastError.port.kind, PortOpenError::Kind::noSuchDevice);
     EXPECT_EQ(page->started.size(), 1U);
 }
 
