@@ -98,25 +98,21 @@ function(pavlune_test name)
   target_compile_definitions(${name} PRIVATE PAVLUNE_SOURCE_ROOT="${PAVLUNE_SOURCE_ROOT}"
                                              PAVLUNE_BINARY_DIR="${PAVLUNE_BINARY_ROOT}")
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
-  if(WIN32)
-    # The POSIX calls the tests use, and one ctest entry per binary: under
-    # wine a process start costs more than most tests.
-    target_compile_options(${name} PRIVATE -include ${CMAKE_SOURCE_DIR}/tests/support/PosixOnWindows.h)
-    set(filter "")
-    if(ARG_WIN32_SKIP)
-      list(JOIN ARG_WIN32_SKIP ":" skipped)
-      set(filter "--gtest_filter=-${skipped}")
+  if(WIN32 OR EMSCRIPTEN)
+    # One ctest entry per binary: under wine or node a process start costs
+    # more than most tests.
+    if(WIN32)
+      # The POSIX calls the tests use.
+      target_compile_options(${name} PRIVATE -include ${CMAKE_SOURCE_DIR}/tests/support/PosixOnWindows.h)
+      set(skips ${ARG_WIN32_SKIP})
+    else()
+      # Under node, on the real file system.
+      target_link_options(${name} PRIVATE -sNODERAWFS=1 -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1)
+      set(skips ${ARG_WEB_SKIP})
     endif()
-    add_test(NAME ${name} COMMAND ${name} ${filter})
-    set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
-    return()
-  endif()
-  if(EMSCRIPTEN)
-    # Under node, on the real file system; one ctest entry per binary.
-    target_link_options(${name} PRIVATE -sNODERAWFS=1 -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1)
     set(filter "")
-    if(ARG_WEB_SKIP)
-      list(JOIN ARG_WEB_SKIP ":" skipped)
+    if(skips)
+      list(JOIN skips ":" skipped)
       set(filter "--gtest_filter=-${skipped}")
     endif()
     add_test(NAME ${name} COMMAND ${name} ${filter})

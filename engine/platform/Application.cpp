@@ -43,19 +43,16 @@ void Application::setAnimationInterval(double seconds) {
     Director::getInstance()->setAnimationInterval(seconds);
 }
 
-// The browser's frame loop is ApplicationWeb.cpp: a page must give control
-// back to the browser after each frame.
-#ifndef __EMSCRIPTEN__
-int Application::run() {
+GLView* Application::startRunning() {
     if (!applicationDidFinishLaunching()) {
         Director::destroyInstance();
-        return 1;
+        return nullptr;
     }
     Director* director = Director::getInstance();
     GLView* view = director->getOpenGLView();
     if (!view) {
         Director::destroyInstance();
-        return 1;
+        return nullptr;
     }
     view->retain();
     view->setBackgroundCallback([this](bool background) {
@@ -65,14 +62,25 @@ int Application::run() {
             applicationWillEnterForeground();
         }
     });
-
-    // A closure posted by a worker wakes a loop that waits for events.
+    // A closure posted by a worker (or the page) wakes a loop that waits for events.
     const Uint32 wakeEvent = SDL_RegisterEvents(1);
     director->getScheduler()->setWakeUpHandler([wakeEvent] {
         SDL_Event event{};
         event.type = wakeEvent;
         SDL_PushEvent(&event);
     });
+    return view;
+}
+
+// The browser's frame loop is ApplicationWeb.cpp: a page must give control
+// back to the browser after each frame.
+#ifndef __EMSCRIPTEN__
+int Application::run() {
+    GLView* view = startRunning();
+    if (!view) {
+        return 1;
+    }
+    Director* director = Director::getInstance();
 
     using Clock = std::chrono::steady_clock;
     auto nextFrame = Clock::now();

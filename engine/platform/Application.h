@@ -5,6 +5,8 @@
 
 namespace engine {
 
+class GLView;
+
 // The application: its delegate methods are overridden by the program's
 // AppDelegate (derive from Application), and run() drives the frames until
 // the window closes or the director ends.
@@ -39,6 +41,12 @@ public:
     // Replaces the browser (tests); null restores it. Without one, a
     // headless run opens nothing and answers false.
     static void setURLOpener(std::function<bool(const std::string&)> opener);
+
+private:
+    // What both frame loops do first: launch, keep the window, forward its
+    // background changes and let a posted closure wake the loop. Null (the
+    // director gone) when the application or its window did not start.
+    GLView* startRunning();
 };
 
 } // namespace engine

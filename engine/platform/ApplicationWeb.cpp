@@ -69,30 +69,11 @@ void frame() {
 } // namespace
 
 int Application::run() {
-    if (!applicationDidFinishLaunching()) {
-        Director::destroyInstance();
+    GLView* view = startRunning();
+    if (!view) {
         return 1;
     }
     Director* director = Director::getInstance();
-    GLView* view = director->getOpenGLView();
-    if (!view) {
-        Director::destroyInstance();
-        return 1;
-    }
-    view->retain();
-    view->setBackgroundCallback([this](bool background) {
-        if (background) {
-            applicationDidEnterBackground();
-        } else {
-            applicationWillEnterForeground();
-        }
-    });
-    const Uint32 wakeEvent = SDL_RegisterEvents(1);
-    director->getScheduler()->setWakeUpHandler([wakeEvent] {
-        SDL_Event event{};
-        event.type = wakeEvent;
-        SDL_PushEvent(&event);
-    });
     // SDL starts with text input on where there is no screen keyboard; here
     // it is on only while an edit box is open, which is when the page hands
     // the keys to the input method.
