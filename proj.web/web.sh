@@ -97,6 +97,11 @@ run_tests() {
   python3 "$root/tests/web/browser_test.py" --site "$site" --export "$native/bin/pavlune-export"
   # The board over Web Serial, on a stand-in for the browser's serial ports.
   python3 "$root/tests/web/serial_page_test.py" --site "$site" --export "$native/bin/pavlune-export"
+  # The same sends made by the program's own C++ schedule built with em++,
+  # polled once a frame in a real page, in real time.
+  "$here/serial/tests/build_transfer_page.sh" "$root" "$build_dir/transfer-page"
+  python3 "$here/serial/tests/run_browser_test.py" --wasm "$build_dir/transfer-page" \
+    "$native/bin/pavlune-export" "$root/tests/program/golden" basic.jam basic.latte basic.que full.jam paprika.latte
 }
 
 case "${1:-}" in

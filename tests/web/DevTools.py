@@ -3,13 +3,14 @@ protocol through a small WebSocket client of its own (standard library only)."""
 import base64
 import json
 import os
-import shutil
 import socket
 import struct
-import subprocess
-import tempfile
+import sys
 import time
 import urllib.request
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "support"))
+from chromium_process import ChromiumProcess  # noqa: E402
 
 
 class WebSocket:
@@ -82,17 +83,14 @@ class Browser:
 
     def __init__(self, width=1024, height=900, timeout=60):
         self.timeout = timeout
-        self.profile = tempfile.mkdtemp(prefix="pavlune-chromium-")
-        binary = shutil.which("chromium") or shutil.which("chromium-browser")
-        if not binary:
-            raise RuntimeError("chromium is not installed (./pavlune.sh web-test installs it)")
-        arguments = [binary, "--headless=new", "--remote-debugging-port=0", f"--user-data-dir={self.profile}",
-                     "--no-first-run", "--no-default-browser-check", "--disable-gpu-sandbox",
-                     "--enable-unsafe-swiftshader", "--use-angle=swiftshader", "--ignore-gpu-blocklist",
-                     f"--window-size={width},{height}", "about:blank"]
-        if os.geteuid() == 0:
-            arguments.insert(1, "--no-sandbox")
-        self.process = subprocess.Popen(arguments, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.chromium = ChromiumProcess(["--headless=new", "--remote-debugging-port=0", "--no-first-run",
+                                         "--no-default-browser-check", "--disable-gpu-sandbox",
+                                         "--enable-unsafe-swiftshader", "--use-angle=swiftshader",
+                                         "--ignore-gpu-blocklist", "--disable-background-networking",
+                                         "--disable-component-update", "--disable-sync",
+                                         f"--window-size={width},{height}", "about:blank"])
+        self.profile = self.chromium.profile
+        self.process = self.chromium.process
         port_file = os.path.join(self.profile, "DevToolsActivePort")
         deadline = time.monotonic() + timeout
         while not os.path.exists(port_file) or os.path.getsize(port_file) == 0:
@@ -160,11 +158,4 @@ class Browser:
         return base64.b64decode(self.call("Page.captureScreenshot", format="png")["data"])
 
     def close(self):
-        if getattr(self, "process", None) and self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
-        shutil.rmtree(self.profile, ignore_errors=True)
+        self.chromium.close()

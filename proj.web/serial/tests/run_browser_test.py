@@ -8,19 +8,20 @@ usage: run_browser_test.py [--wasm DIR] PAVLUNE_EXPORT GOLDEN_DIR [PROGRAM.DIALE
 With --wasm, DIR holds transfer.js and transfer.wasm, the test program
 (TransferPageMain.cpp) built with em++: the program itself makes the
 schedule and polls the send, as a browser build of the editor does.
-Exits 77 (skipped) when no Chromium is installed.
+Exits 77 (skipped) when no Chromium is installed, or with --wasm when
+DIR holds no transfer.js (its build was skipped).
 """
 import http.server
 import json
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import threading
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SERIAL = os.path.dirname(HERE)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(SERIAL)), 'tests', 'support'))
+from chromium_process import ChromiumProcess, chromium_binary  # noqa: E402
 FILES = {
     '/': os.path.join(HERE, 'pacer-page.html'),
     '/serial-pacer.js': os.path.join(SERIAL, 'serial-pacer.js'),
@@ -28,14 +29,6 @@ FILES = {
     '/fake-serial.js': os.path.join(HERE, 'fake-serial.js'),
 }
 TIMEOUT_S = 120
-
-
-def browser():
-    for name in ('chromium', 'chromium-browser', 'google-chrome'):
-        path = shutil.which(name)
-        if path:
-            return path
-    return None
 
 
 def cases(export, golden_dir, names):
@@ -80,9 +73,11 @@ def main():
         return 2
     export, golden_dir = args[0], args[1]
     names = args[2:] or [p + '.' + d for p in ('basic', 'paprika', 'full') for d in ('jam', 'latte', 'que')]
-    chromium = browser()
-    if not chromium:
-        print('no Chromium: skipped')
+    if not chromium_binary():
+        print('SKIP: Chromium is not installed (package chromium)')
+        return 77
+    if wasm_dir and not os.path.isfile(FILES['/transfer.js']):
+        print('SKIP: %s was not built (the build step was skipped: no em++)' % FILES['/transfer.js'])
         return 77
     all_cases = cases(export, golden_dir, names)
     served = json.dumps([{k: c[k] for k in ('name', 'dialect', 'rows', 'steps')} for c in all_cases]).encode()
@@ -121,19 +116,9 @@ def main():
     server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), Handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     url = 'http://127.0.0.1:%d/' % server.server_address[1]
-    with tempfile.TemporaryDirectory(prefix='pavlune-pacer-') as profile:
-        proc = subprocess.Popen([chromium, '--headless=new', '--no-sandbox', '--disable-gpu', '--no-first-run',
-                                 '--user-data-dir=' + profile, url],
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        try:
-            finished = done.wait(TIMEOUT_S)
-        finally:
-            proc.terminate()
-            try:
-                proc.wait(10)
-            except subprocess.TimeoutExpired:
-                proc.kill()
-                proc.wait()
+    with ChromiumProcess(['--headless=new', '--disable-gpu', '--no-first-run', '--disable-background-networking',
+                          '--disable-component-update', '--disable-sync', url], prefix='pavlune-pacer-'):
+        finished = done.wait(TIMEOUT_S)
     server.shutdown()
     if not finished:
         print('FAIL: the page reported nothing within %d s' % TIMEOUT_S)
