@@ -12,6 +12,10 @@
 #   ./pavlune.sh web-test       the browser build's unit tests under node and
 #                        the page's tests in headless Chromium
 #   ./pavlune.sh serve   serves build-web/site/ on http://127.0.0.1:8080/
+#   ./pavlune.sh setup   installs the packages of every build (desktop,
+#                        Windows, browser) and nothing else
+#   ./pavlune.sh libraries      builds the Windows and the browser libraries
+#                        (each only when its recipe changed)
 #
 # BUILD_DIR (default: build) and CMAKE_ARGS (extra configure options, for example
 # -DPAVLUNE_SANITIZE=address) may be set in the environment.
@@ -132,8 +136,15 @@ case "${1:-}" in
   serve)
     web serve
     ;;
+  setup)
+    install_missing_packages "${packages[@]}" "${windows_packages[@]}" "${web_packages[@]}"
+    ;;
+  libraries)
+    windows libraries
+    web libraries
+    ;;
   *)
-    echo "usage: $0 start|test|build|windows|windows-test|web|web-test|serve" >&2
+    echo "usage: $0 start|test|build|windows|windows-test|web|web-test|serve|setup|libraries" >&2
     exit 2
     ;;
 esac

@@ -26,6 +26,17 @@ if(EMSCRIPTEN)
   add_link_options(-fexceptions)
 endif()
 
+# CI tests the optimised build with its asserts on, so that one build gives
+# both the release code's behaviour and the programmer-error checks.
+option(PAVLUNE_ASSERTS "Keep assert() in the optimised build types" OFF)
+if(PAVLUNE_ASSERTS)
+  foreach(config RELEASE RELWITHDEBINFO MINSIZEREL)
+    foreach(lang C CXX)
+      string(REPLACE "-DNDEBUG" "" CMAKE_${lang}_FLAGS_${config} "${CMAKE_${lang}_FLAGS_${config}}")
+    endforeach()
+  endforeach()
+endif()
+
 set(PAVLUNE_SANITIZE "" CACHE STRING "Sanitizers for the whole build: '', 'address' (ASan+UBSan) or 'thread' (TSan)")
 set_property(CACHE PAVLUNE_SANITIZE PROPERTY STRINGS "" address thread)
 

@@ -4,21 +4,34 @@
 # runs reuse:
 #
 #   proj.web/build-deps.sh PREFIX
+#   proj.web/build-deps.sh --key    prints the recipe's key (see below)
 #
 # All static: SDL2 (no threads), freetype, SDL2_image (its own stb PNG
 # reader), SDL2_ttf (no harfbuzz), libxml2, libplist and GoogleTest. A
-# finished prefix holds a stamp with this recipe's checksum and the
-# compiler's version; a changed recipe builds the prefix again. An
-# interrupted run resumes after the last library it finished.
+# finished prefix holds a stamp with the recipe's key: this script, the
+# SDL2 configure answers, the compiler's version and the Debian source
+# versions; a changed key builds the prefix again. An interrupted run resumes
+# after the last library it finished. Only what the editor uses is built:
+# SDL2 without audio, joysticks, haptics, sensors, power or locale.
 set -euo pipefail
 
-prefix="${1:?usage: build-deps.sh PREFIX}"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+sources=(libsdl2 libsdl2-image libsdl2-ttf freetype libxml2 libplist)
+sdl_checks="$here/sdl2-emscripten-checks.cmake"
+recipe_key() {
+  (cat "${BASH_SOURCE[0]}" "$sdl_checks"; emcc --version | sed -n 1p
+   apt-get source --print-uris -qq "${sources[@]}" | grep -o "[^/' ]*\.dsc") | sha256sum | cut -c1-16
+}
+if [ "${1:-}" = "--key" ]; then
+  recipe_key
+  exit 0
+fi
+prefix="${1:?usage: build-deps.sh PREFIX | --key}"
 export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
 jobs="${PAVLUNE_JOBS:-$(nproc)}"
 toolchain=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
 stamp="$prefix/.recipe"
-recipe="$( (cat "${BASH_SOURCE[0]}"; emcc --version | sed -n 1p) | sha256sum | cut -c1-16)"
+recipe="$(recipe_key)"
 
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ]; then
   exit 0
@@ -31,7 +44,6 @@ fi
 mkdir -p "$prefix/lib/pkgconfig" "$work"
 cd "$work"
 
-sources=(libsdl2 libsdl2-image libsdl2-ttf freetype libxml2 libplist)
 if [ ! -f "$work/.sources" ]; then
   apt-get source -qq "${sources[@]}" >/dev/null
   touch "$work/.sources"
@@ -41,8 +53,12 @@ step() {
     return 1
   fi
   echo "web deps: $1"
+  step_started=$SECONDS
 }
-done_step() { touch "$work/.done-$1"; }
+done_step() {
+  touch "$work/.done-$1"
+  echo "web deps: $1 built in $((SECONDS - step_started)) s"
+}
 folder() { find "$work" -maxdepth 1 -mindepth 1 -type d -name "$1-[0-9]*" | head -n1; }
 mkdir -p "$prefix/share/licences"
 for source in "${sources[@]}"; do
@@ -81,8 +97,10 @@ PC
 }
 
 if step SDL2; then
-  cmake_dep "$(folder libsdl2)" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_THREADS=OFF \
-    -DSDL_PTHREADS=OFF
+  # The configure checks' answers up front: each one would run emcc.
+  cmake_dep "$(folder libsdl2)" -C "$sdl_checks" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
+    -DSDL_THREADS=OFF -DSDL_PTHREADS=OFF -DSDL_AUDIO=OFF -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF \
+    -DSDL_SENSOR=OFF -DSDL_POWER=OFF -DSDL_LOCALE=OFF
   done_step SDL2
 fi
 

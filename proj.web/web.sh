@@ -6,6 +6,7 @@
 #   proj.web/web.sh test    the site, then the unit tests under node and the
 #                           page's tests in headless Chromium
 #   proj.web/web.sh serve   serves build-web/site/ on http://127.0.0.1:PORT/
+#   proj.web/web.sh libraries   the libraries only
 #
 # BUILD_DIR (default build-web), PAVLUNE_WEB_DEPS (the libraries' prefix,
 # default ~/.cache/pavlune-cards/web-deps-<recipe>, reused by later runs), PORT
@@ -19,10 +20,6 @@ build_dir="${BUILD_DIR:-$root/build-web}"
 # loader predates node's own fetch.
 export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
 export NODE_OPTIONS="${NODE_OPTIONS:---no-experimental-fetch}"
-# The libraries' folder is named after their recipe and the compiler, so that
-# checkouts with different recipes on one machine each keep their own.
-deps_key="$( (cat "$here/build-deps.sh"; emcc --version 2>/dev/null | sed -n 1p) | sha256sum | cut -c1-12)"
-deps="${PAVLUNE_WEB_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/pavlune-cards/web-deps-$deps_key}"
 site="$build_dir/site"
 
 as_root() {
@@ -45,10 +42,22 @@ ensure_source_packages() {
   as_root apt-get update -qq
 }
 
-build_site() {
+# The libraries' folder is named after their recipe's key (the recipe, the
+# compiler and the source versions), so that checkouts with different recipes
+# on one machine each keep their own.
+libraries_folder() {
   ensure_source_packages
+  deps="${PAVLUNE_WEB_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/pavlune-cards/web-deps-$("$here/build-deps.sh" --key | cut -c1-12)}"
+}
+
+libraries() {
+  libraries_folder
   mkdir -p "$(dirname "$deps")"
   "$here/build-deps.sh" "$deps"
+}
+
+build_site() {
+  libraries
   # Emscripten's toolchain looks for libraries only in its own sysroot: the
   # prefix is searched as well, and pkg-config reads only the prefix.
   # shellcheck disable=SC2086
@@ -105,8 +114,9 @@ run_tests() {
 }
 
 case "${1:-}" in
+  libraries) libraries ;;
   site) build_site ;;
   test) run_tests ;;
   serve) serve ;;
-  *) echo "usage: $0 site|test|serve" >&2; exit 2 ;;
+  *) echo "usage: $0 libraries|site|test|serve" >&2; exit 2 ;;
 esac

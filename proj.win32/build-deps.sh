@@ -7,9 +7,11 @@
 # SDL2, SDL2_image (its own PNG reader and writer), SDL2_ttf (no harfbuzz),
 # freetype, libxml2 and GoogleTest are static; libplist is LGPL and is built
 # as a DLL that ships beside the executables. zlib comes from
-# libz-mingw-w64-dev. A finished prefix holds a stamp with this recipe's
-# checksum; a changed recipe builds the prefix again. An interrupted run
-# resumes after the last library it finished.
+# libz-mingw-w64-dev. A finished prefix holds a stamp with the recipe's key
+# (this script, the toolchain file and the Debian source versions); a changed
+# key builds the prefix again. An interrupted run resumes after the last
+# library it finished. Only what the editor uses is built: SDL2 without
+# audio, joysticks, haptics, sensors, power or locale.
 set -euo pipefail
 
 prefix="${1:?usage: build-deps.sh PREFIX}"
@@ -19,7 +21,9 @@ host=x86_64-w64-mingw32
 toolchain="$root/cmake/mingw-w64-x86_64.cmake"
 jobs="${PAVLUNE_JOBS:-$(nproc)}"
 stamp="$prefix/.recipe"
-recipe="$(cat "${BASH_SOURCE[0]}" "$toolchain" | sha256sum | cut -c1-16)"
+sources=(libsdl2 libsdl2-image libsdl2-ttf freetype libxml2 libplist)
+recipe="$( (cat "${BASH_SOURCE[0]}" "$toolchain"
+            apt-get source --print-uris -qq "${sources[@]}" | grep -o "[^/' ]*\.dsc") | sha256sum | cut -c1-16)"
 
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ]; then
   exit 0
@@ -34,7 +38,6 @@ cd "$work"
 
 # Debian's source packages, unpacked (and checked against their signatures'
 # checksums) by apt-get source.
-sources=(libsdl2 libsdl2-image libsdl2-ttf freetype libxml2 libplist)
 if [ ! -f "$work/.sources" ]; then
   apt-get source -qq "${sources[@]}" >/dev/null
   touch "$work/.sources"
@@ -45,8 +48,12 @@ step() {
     return 1
   fi
   echo "windows deps: $1"
+  step_started=$SECONDS
 }
-done_step() { touch "$work/.done-$1"; }
+done_step() {
+  touch "$work/.done-$1"
+  echo "windows deps: $1 built in $((SECONDS - step_started)) s"
+}
 folder() { find "$work" -maxdepth 1 -mindepth 1 -type d -name "$1-[0-9]*" | head -n1; }
 # The licences that travel with the programs.
 mkdir -p "$prefix/share/licences"
@@ -87,7 +94,8 @@ cross_env=(CC="$host-gcc-posix" CXX="$host-g++-posix" AR="$host-ar" RANLIB="$hos
            PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig:/usr/$host/lib/pkgconfig" PKG_CONFIG_PATH=)
 
 if step SDL2; then
-  cmake_dep "$(folder libsdl2)" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
+  cmake_dep "$(folder libsdl2)" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_AUDIO=OFF \
+    -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF -DSDL_POWER=OFF -DSDL_LOCALE=OFF
   done_step SDL2
 fi
 

@@ -4,6 +4,7 @@
 #
 #   proj.win32/windows.sh package   libraries, programs, folder, zip, installer
 #   proj.win32/windows.sh test      libraries, programs, unit tests under wine
+#   proj.win32/windows.sh libraries the libraries only
 #
 # BUILD_DIR (default build-win), PAVLUNE_WIN_DEPS (the libraries' prefix,
 # default ~/.cache/pavlune-cards/win64-deps, reused by later runs) and
@@ -40,10 +41,14 @@ ensure_source_packages() {
   as_root apt-get update -qq
 }
 
-build() {
+libraries() {
   ensure_source_packages
   mkdir -p "$(dirname "$deps")"
   "$here/build-deps.sh" "$deps"
+}
+
+build() {
+  libraries
   # shellcheck disable=SC2086
   cmake -S "$root" -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DPAVLUNE_WIN_DEPS="$deps" -DCMAKE_BUILD_TYPE=Release -DPAVLUNE_BUILD_BENCHMARKS=OFF ${CMAKE_ARGS:-}
@@ -83,7 +88,8 @@ unit_tests() {
 }
 
 case "${1:-}" in
+  libraries) libraries ;;
   package) build; package ;;
   test) build; unit_tests ;;
-  *) echo "usage: $0 package|test" >&2; exit 2 ;;
+  *) echo "usage: $0 libraries|package|test" >&2; exit 2 ;;
 esac

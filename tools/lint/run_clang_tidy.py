@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
-"""Runs clang-tidy with the repository's .clang-tidy over the product's sources
-and fails on any finding.
+"""Runs clang-tidy with the repository's .clang-tidy over the product's sources,
+and clang's compiler warnings alone over the rest (tests, tools, benchmarks),
+and fails on any finding. With the build's own warning flags this is clang's
+view of every source, so no separate clang build is needed for its warnings.
 
 Usage: run_clang_tidy.py [--build DIR] [--jobs N] [--no-cache] [--changed [BASE]] [FILE...]
 
@@ -40,9 +42,11 @@ import time
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 # The product: everything that ships. Tests, benchmarks and the developer
-# tools are not held to it.
+# tools are held only to the compiler's warnings.
 PRODUCT = ("engine", "catalogue", "device", "store", "program", "field", "widgets", "saves", "editor",
            "app", "export", "sim", "proj.linux")
+OTHERS = ("tests", "tools", "bench")
+WARNINGS_ONLY = ["--checks=-*,clang-diagnostic-*", f"--header-filter=^{ROOT}/(tests|tools|bench)/"]
 FINDING = re.compile(r"^(?P<where>[^\s:][^:]*:\d+:\d+): (?P<kind>warning|error): (?P<text>.*)$")
 # What the compiler driver says besides the findings.
 NOISE = re.compile(r"^(\d+ warnings?( and \d+ errors?)? generated\."
@@ -58,8 +62,9 @@ def clang_tidy() -> str:
     raise SystemExit("clang-tidy not found (package clang-tidy)")
 
 
-def product_sources(build: pathlib.Path) -> dict[str, str]:
-    """Each product source and its compile command (the first, as clang-tidy takes it)."""
+def checked_sources(build: pathlib.Path) -> dict[str, str]:
+    """Each product, test, tool and benchmark source and its compile command
+    (the first, as clang-tidy takes it)."""
     database = build / "compile_commands.json"
     if not database.exists():
         raise SystemExit(f"{database} is missing: configure the build first")
@@ -70,7 +75,7 @@ def product_sources(build: pathlib.Path) -> dict[str, str]:
             relative = path.relative_to(ROOT).as_posix()
         except ValueError:
             continue
-        if relative.split("/")[0] in PRODUCT and relative not in files:
+        if relative.split("/")[0] in PRODUCT + OTHERS and relative not in files:
             command = entry.get("command") or " ".join(entry.get("arguments", []))
             files[relative] = command.replace(str(build), "<build>").replace(str(ROOT), "<root>")
     return dict(sorted(files.items()))
@@ -99,10 +104,14 @@ def repository_headers(source: str, known: dict[str, list[str]]) -> list[str]:
     return sorted(seen)
 
 
+def extra_arguments(source: str) -> list[str]:
+    return [] if source.split("/")[0] in PRODUCT else WARNINGS_ONLY
+
+
 def cache_key(tool_version: str, settings: str, command: str, source: str,
               known: dict[str, list[str]]) -> str:
     digest = hashlib.sha256()
-    for part in (tool_version, settings, command, source):
+    for part in (tool_version, settings, command, source, " ".join(extra_arguments(source)).replace(str(ROOT), "")):
         digest.update(part.encode() + b"\0")
     for name in [source, *repository_headers(source, known)]:
         digest.update(name.encode() + b"\0" + (ROOT / name).read_bytes() + b"\0")
@@ -138,8 +147,8 @@ def run_one(tool: str, build: pathlib.Path, source: str, key: str | None) -> tup
             return source, stored["code"], stored["output"]
         except (OSError, ValueError, KeyError):
             pass  # a damaged entry is made again
-    process = subprocess.run([tool, "-p", str(build), "--quiet", source], cwd=ROOT, capture_output=True,
-                             text=True)
+    process = subprocess.run([tool, "-p", str(build), "--quiet", *extra_arguments(source), source], cwd=ROOT,
+                             capture_output=True, text=True)
     # Paths relative to the repository, so that another clone can use the entry.
     lines = (process.stdout + process.stderr).splitlines()
     output = "\n".join(line for line in lines if not NOISE.match(line))
@@ -176,7 +185,7 @@ def main() -> int:
     options = parser.parse_args()
 
     build = (ROOT / options.build).resolve()
-    commands = product_sources(build)
+    commands = checked_sources(build)
     sources = list(commands)
     if options.files:
         wanted = {pathlib.Path(f).resolve().relative_to(ROOT).as_posix() for f in options.files}

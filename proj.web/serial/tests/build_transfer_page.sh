@@ -5,7 +5,7 @@
 set -eu
 root="$1"
 out="$2"
-command -v em++ >/dev/null || { echo "no em++: skipped"; exit 77; }
+command -v em++ >/dev/null || { echo "SKIP: em++ is not installed (package emscripten)"; exit 77; }
 # Debian's emscripten finds its JavaScript optimizer's modules there.
 export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
 mkdir -p "$out"
