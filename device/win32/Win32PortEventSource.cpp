@@ -1,5 +1,6 @@
 #include "device/win32/Win32PortEventSource.h"
 
+#include "device/win32/ComPortInterface.h"
 #include "engine/base/WideText.h"
 
 #include <algorithm>
@@ -7,9 +8,6 @@
 namespace pavlune {
 
 namespace {
-
-// {86E0D1E0-8089-11D0-9CE4-08003E301F73}
-const GUID comPortInterface = {0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x08, 0x00, 0x3E, 0x30, 0x1F, 0x73}};
 
 // Looked up at run time: the call exists from Windows 8 on, and the headers
 // of the cross compiler declare only its types.

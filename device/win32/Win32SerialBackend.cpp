@@ -1,6 +1,7 @@
 #include "device/win32/Win32SerialBackend.h"
 
 #include "device/PlatformSerialBackend.h"
+#include "device/win32/ComPortInterface.h"
 #include "device/win32/Win32PortEventSource.h"
 #include "engine/base/WideText.h"
 
@@ -11,9 +12,6 @@
 namespace pavlune {
 
 namespace {
-
-// {86E0D1E0-8089-11D0-9CE4-08003E301F73}
-const GUID comPortInterface = {0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x08, 0x00, 0x3E, 0x30, 0x1F, 0x73}};
 
 // The system's message for a GetLastError code, on one line.
 std::string systemMessage(DWORD code) {

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Runs clang-tidy with the repository's .clang-tidy over the product's sources,
-and clang's compiler warnings alone over the rest (tests, tools, benchmarks),
-and fails on any finding. With the build's own warning flags this is clang's
-view of every source, so no separate clang build is needed for its warnings.
+"""Runs clang-tidy with the repository's .clang-tidy over the product's sources
+(its clang-diagnostic-* findings are clang's warnings), and clang alone
+(-fsyntax-only) over the rest: tests, tools and benchmarks. Both take the
+build's own compile commands and warning flags, so this is clang's view of
+every source and no separate clang build is needed for its warnings. Fails
+on any finding.
 
 Usage: run_clang_tidy.py [--build DIR] [--jobs N] [--no-cache] [--changed [BASE]] [FILE...]
 
@@ -35,6 +37,7 @@ import json
 import os
 import pathlib
 import re
+import shlex
 import shutil
 import subprocess
 import sys
@@ -46,10 +49,9 @@ ROOT = pathlib.Path(__file__).resolve().parents[2]
 PRODUCT = ("engine", "catalogue", "device", "store", "program", "field", "widgets", "saves", "editor",
            "app", "export", "sim", "proj.linux")
 OTHERS = ("tests", "tools", "bench")
-WARNINGS_ONLY = ["--checks=-*,clang-diagnostic-*", f"--header-filter=^{ROOT}/(tests|tools|bench)/"]
 FINDING = re.compile(r"^(?P<where>[^\s:][^:]*:\d+:\d+): (?P<kind>warning|error): (?P<text>.*)$")
 # What the compiler driver says besides the findings.
-NOISE = re.compile(r"^(\d+ warnings?( and \d+ errors?)? generated\."
+NOISE = re.compile(r"^(\d+ (warnings?|errors?)( and \d+ errors?)? generated\."
                    r"|Suppressed \d+ warnings.*|Use -header-filter.*)$")
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.MULTILINE)
 CACHE = pathlib.Path(os.environ.get("PAVLUNE_TIDY_CACHE", pathlib.Path.home() / ".cache/pavlune-cards/tidy"))
@@ -69,6 +71,7 @@ def checked_sources(build: pathlib.Path) -> dict[str, str]:
     if not database.exists():
         raise SystemExit(f"{database} is missing: configure the build first")
     files: dict[str, str] = {}
+    RAW_COMMANDS.clear()
     for entry in json.loads(database.read_text()):
         path = pathlib.Path(entry["directory"], entry["file"]).resolve()
         try:
@@ -78,7 +81,37 @@ def checked_sources(build: pathlib.Path) -> dict[str, str]:
         if relative.split("/")[0] in PRODUCT + OTHERS and relative not in files:
             command = entry.get("command") or " ".join(entry.get("arguments", []))
             files[relative] = command.replace(str(build), "<build>").replace(str(ROOT), "<root>")
+            RAW_COMMANDS[relative] = (entry["directory"], shlex.split(command))
     return dict(sorted(files.items()))
+
+
+# Each source's compile command as the build has it: (folder, arguments).
+RAW_COMMANDS: dict[str, tuple[str, list[str]]] = {}
+
+
+def is_product(source: str) -> bool:
+    return source.split("/")[0] in PRODUCT
+
+
+def clang() -> str:
+    for name in ("clang++", "clang++-14"):
+        if shutil.which(name):
+            return name
+    raise SystemExit("clang++ not found (package clang)")
+
+
+def syntax_only_command(source: str) -> tuple[str, list[str]]:
+    """The build's compile command for `source` with clang, checking only."""
+    folder, arguments = RAW_COMMANDS[source]
+    kept, skip = [], False
+    for argument in arguments[1:]:
+        if skip:
+            skip = False
+        elif argument == "-o":
+            skip = True
+        elif argument != "-c":
+            kept.append(argument)
+    return folder, [clang(), "-fsyntax-only", *kept]
 
 
 def repository_headers(source: str, known: dict[str, list[str]]) -> list[str]:
@@ -104,14 +137,10 @@ def repository_headers(source: str, known: dict[str, list[str]]) -> list[str]:
     return sorted(seen)
 
 
-def extra_arguments(source: str) -> list[str]:
-    return [] if source.split("/")[0] in PRODUCT else WARNINGS_ONLY
-
-
 def cache_key(tool_version: str, settings: str, command: str, source: str,
               known: dict[str, list[str]]) -> str:
     digest = hashlib.sha256()
-    for part in (tool_version, settings, command, source, " ".join(extra_arguments(source)).replace(str(ROOT), "")):
+    for part in (tool_version, settings, command, source, "tidy" if is_product(source) else "clang"):
         digest.update(part.encode() + b"\0")
     for name in [source, *repository_headers(source, known)]:
         digest.update(name.encode() + b"\0" + (ROOT / name).read_bytes() + b"\0")
@@ -147,8 +176,12 @@ def run_one(tool: str, build: pathlib.Path, source: str, key: str | None) -> tup
             return source, stored["code"], stored["output"]
         except (OSError, ValueError, KeyError):
             pass  # a damaged entry is made again
-    process = subprocess.run([tool, "-p", str(build), "--quiet", *extra_arguments(source), source], cwd=ROOT,
-                             capture_output=True, text=True)
+    if is_product(source):
+        process = subprocess.run([tool, "-p", str(build), "--quiet", source], cwd=ROOT, capture_output=True,
+                                 text=True)
+    else:
+        folder, command = syntax_only_command(source)
+        process = subprocess.run(command, cwd=folder, capture_output=True, text=True)
     # Paths relative to the repository, so that another clone can use the entry.
     lines = (process.stdout + process.stderr).splitlines()
     output = "\n".join(line for line in lines if not NOISE.match(line))
