@@ -2,6 +2,7 @@
 #include "store/AppSettings.h"
 
 #include "engine/base/FileUtils.h"
+#include "tests/support/HostilePlists.h"
 #include "tests/support/WritesFail.h"
 
 #include <cstdlib>
@@ -117,6 +118,15 @@ TEST_F(AppSettingsTest, ADamagedFileIsIgnoredAndReplaced) {
         EXPECT_EQ(engine::valueForKey(replaced, "dialect"), Value(c.dialect));
         EXPECT_EQ(engine::valueForKey(replaced, "cardset"), Value(c.cardSet));
         EXPECT_EQ(engine::valueForKey(replaced, "port"), Value(c.port));
+    }
+    for (const auto& hostile : hostilePlists("port")) {
+        SCOPED_TRACE(hostile.name);
+        writeFile("<plist><dict><key>dialect</key><integer>2</integer></dict></plist>");
+        settings()->reload();
+        writeFile(hostile.bytes);
+        settings()->reload();
+        EXPECT_EQ(settings()->dialect(), 0);
+        EXPECT_EQ(engine::valueForKey(onDisk(), "dialect"), Value(0)) << "replaced";
     }
 }
 

@@ -5,6 +5,7 @@
 #include "store/SaveDataManager.h"
 #include "tests/store/StoreFixture.h"
 #include "tests/support/BinaryPlist.h"
+#include "tests/support/HostilePlists.h"
 #include "tests/support/UnreadableFile.h"
 
 #include <climits>
@@ -84,8 +85,9 @@ TEST_F(StoreRecoveryTest, LeftoverTemporaryFilesAreRemovedAndOthersKept) {
 }
 
 TEST_F(StoreRecoveryTest, ListsNestedTooDeepAreSetAsideAndTold) {
-    const std::pair<const char*, std::string> lists[] = {{"XML", nestedArraysXml(100000)},
-                                                         {"binary", nestedArraysBinary(100000)}};
+    std::vector<HostilePlist> lists = hostilePlists("datas");
+    lists.push_back({"XML", nestedArraysXml(100000)});
+    lists.push_back({"binary", nestedArraysBinary(100000)});
     for (const auto& [kind, bytes] : lists) {
         SCOPED_TRACE(kind);
         fs::remove_all(root / "savedatas");
@@ -109,17 +111,21 @@ TEST_F(StoreRecoveryTest, AProgramNestedTooDeepIsSetAsideWhenOpened) {
     SaveDataManager* store = openStore();
     SaveData* record = SaveData::create();
     ASSERT_EQ(store->saveProgram(record, oneCard(1)), SaveDataManager::SaveResult::Added);
-    const std::string deep = nestedArraysBinary(100000);
-    writeBytes(root / "savedatas/1.plist", deep);
-
-    std::optional<Problem> problem;
-    EXPECT_TRUE(store->loadProgram(record, &problem).empty());
-    ASSERT_TRUE(problem.has_value());
-    EXPECT_EQ(problem->kind, Problem::Kind::SetAside);
-    EXPECT_EQ(problem->file, "savedatas/1.plist");
-    EXPECT_EQ(readBytes(root / problem->detail), deep);
-    EXPECT_EQ(store->saveProgram(record, oneCard(2)), SaveDataManager::SaveResult::Updated)
-        << "the program goes on in a fresh file";
+    std::vector<HostilePlist> programs = hostilePlists("cards");
+    programs.push_back({"binary", nestedArraysBinary(100000)});
+    for (const auto& [kind, deep] : programs) {
+        SCOPED_TRACE(kind);
+        writeBytes(root / "savedatas/1.plist", deep);
+        std::optional<Problem> problem;
+        EXPECT_TRUE(store->loadProgram(record, &problem).empty());
+        ASSERT_TRUE(problem.has_value());
+        EXPECT_EQ(problem->kind, Problem::Kind::SetAside);
+        EXPECT_EQ(problem->file, "savedatas/1.plist");
+        EXPECT_EQ(readBytes(root / problem->detail), deep);
+        fs::remove(root / problem->detail);
+        EXPECT_EQ(store->saveProgram(record, oneCard(2)), SaveDataManager::SaveResult::Updated)
+            << "the program goes on in a fresh file";
+    }
 }
 
 TEST_F(StoreRecoveryTest, AnUnreadableListIsLeftAloneAndNeverWrittenOver) {
