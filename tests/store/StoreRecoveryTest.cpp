@@ -151,6 +151,26 @@ TEST_F(StoreRecoveryTest, AnUnreadableListIsLeftAloneAndNeverWrittenOver) {
     EXPECT_EQ(folderNames(), (std::vector<std::string>{"1.plist", "list.plist"}));
 }
 
+// Catches a folder that cannot be searched read as a missing list: the list
+// was empty with no word, and rebuilt over the real one once it could be.
+TEST_F(StoreRecoveryTest, AFolderThatCannotBeSearchedIsToldAndLeftAlone) {
+    openStore()->saveProgram(SaveData::create(), oneCard(1));
+    const std::string before = readBytes(root / "savedatas/list.plist");
+    SaveDataManager* store = nullptr;
+    {
+        UnreadableFile locked((root / "savedatas").string());
+        store = openStore();
+        store->saveProgram(SaveData::create(), oneCard(2));
+    }
+    const std::vector<Problem> problems = store->takeListProblems();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].kind, Problem::Kind::Unreadable);
+    EXPECT_EQ(problems[0].file, "savedatas/list.plist");
+    EXPECT_EQ(problems[0].detail, "Permission denied");
+    EXPECT_EQ(readBytes(root / "savedatas/list.plist"), before);
+    EXPECT_EQ(entriesOf(openStore()).size(), 1u) << "the list is whole once it can be read";
+}
+
 TEST_F(StoreRecoveryTest, AnUnreadableProgramIsLeftAloneUntilItCanBeRead) {
     SaveDataManager* store = openStore();
     SaveData* record = SaveData::create();
