@@ -416,8 +416,12 @@ int SaveDataManager::unusedIdentifier() const {
         listed.insert(data->identifier);
     }
     const auto isFree = [&](int candidate) {
-        return listed.count(candidate) == 0 && !files->isFileExist(rootPath_ + programPathFor(candidate)) &&
-               !files->isFileExist(rootPath_ + imagePathFor(candidate));
+        // A folder of that name (someone's, or a broken copy) takes the number too.
+        const auto taken = [files](const std::string& path) {
+            return files->isFileExist(path) || files->isDirectoryExist(path);
+        };
+        return listed.count(candidate) == 0 && !taken(rootPath_ + programPathFor(candidate)) &&
+               !taken(rootPath_ + imagePathFor(candidate));
     };
     for (int candidate = std::max(lastid_, 0); candidate < INT_MAX;) {
         if (isFree(++candidate)) {

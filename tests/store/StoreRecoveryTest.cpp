@@ -171,6 +171,18 @@ TEST_F(StoreRecoveryTest, AFolderThatCannotBeSearchedIsToldAndLeftAlone) {
     EXPECT_EQ(entriesOf(openStore()).size(), 1u) << "the list is whole once it can be read";
 }
 
+// Catches a folder in the next program's place taken for free: every new
+// program then failed to save.
+TEST_F(StoreRecoveryTest, ANameTakenByAFolderIsSkippedForTheNextFreeNumber) {
+    SaveDataManager* store = openStore();
+    fs::create_directories(root / "savedatas/1.plist");
+    fs::create_directories(root / "savedatas/img2.png");
+    SaveData* record = SaveData::create();
+    EXPECT_EQ(store->saveProgram(record, oneCard(1)), SaveDataManager::SaveResult::Added);
+    EXPECT_EQ(record->identifier, 3);
+    EXPECT_TRUE(fs::is_directory(root / "savedatas/1.plist"));
+}
+
 TEST_F(StoreRecoveryTest, AnUnreadableProgramIsLeftAloneUntilItCanBeRead) {
     SaveDataManager* store = openStore();
     SaveData* record = SaveData::create();
