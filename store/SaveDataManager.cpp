@@ -175,8 +175,10 @@ bool SaveDataManager::init() {
     if (read.status != Status::Missing) {
         if (read.root) {
             recovered = SaveListRecovery::fromValue(*read.root);
-        } else if (read.verdict == engine::PlistGuard::Verdict::NotAPlist) {
-            // Cut off or broken, but within the limits: worth reading what is left.
+        } else {
+            // Cut off, broken, or beyond the limits (a title too long, too
+            // many values): what libxml2's recovering reader finds within its
+            // own limits is worth keeping. A file over the size limit is not read.
             auto bytes = files->readFileUpTo(listFullPath(), engine::PlistGuard::Limits().maxBytes);
             recovered = SaveListRecovery::fromXmlBytes(bytes.bytes);
         }
@@ -328,8 +330,11 @@ void SaveDataManager::rebuildFromFiles(const SaveListRecovery& recovered) {
     // Identifiers grow with creation, so the newest program has the largest.
     for (const auto& [identifier, entry] : entries) {
         const std::string stamp = fileTimeStamp(identifier);
-        const std::string modify = entry && entry->modify ? *entry->modify : stamp;
-        entryForFile(identifier, entry && entry->title ? *entry->title : modify, modify);
+        // A text too long to be written back would damage the list again.
+        const std::string modify =
+            entry && entry->modify && entry->modify->size() <= kMaxTitleBytes ? *entry->modify : stamp;
+        const bool titled = entry && entry->title && entry->title->size() <= kMaxTitleBytes;
+        entryForFile(identifier, titled ? *entry->title : modify, modify);
         largest = std::max(largest, identifier);
     }
     lastid_ = largest;

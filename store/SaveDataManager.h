@@ -33,7 +33,9 @@
 // An identifier beyond the integer range makes the list damaged too. Rebuilding
 // keeps the identifier, title and time stamp of every entry that can still be
 // read from the damaged file; the others are named by their file times. A file
-// beyond the plist reader's limits (size, nesting, values) is damaged as well.
+// beyond the plist reader's limits (size, nesting, values) is damaged as well,
+// and its readable entries are kept the same way (a title or time stamp
+// longer than kMaxTitleBytes is replaced by the file's time).
 //
 // A sound list is reconciled with the folder at start: a program file that no
 // entry names (a crash between writing a new program and the list) is listed
