@@ -562,6 +562,15 @@ bool SaveDataManager::renameData(SaveData* data, const std::string& title) {
         return failed(listFullPath(), "a title of " + std::to_string(title.size()) +
                                           " bytes is longer than " + std::to_string(kMaxTitleBytes));
     }
+    // XML holds no control characters but tab and line breaks; a NUL would
+    // also cut the title short.
+    const auto control = std::find_if(title.begin(), title.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && c != '\t' && c != '\n' && c != '\r') || byte == 0x7F;
+    });
+    if (control != title.end()) {
+        return failed(listFullPath(), "a title holding control characters is refused");
+    }
     std::string previous = std::move(data->title);
     data->title = title;
     if (!writeList()) {

@@ -138,8 +138,9 @@ public:
     // accepts (a title beyond it would make the whole list damaged).
     static constexpr std::size_t kMaxTitleBytes = std::size_t{64} * 1024;
     // Gives a listed entry a new title and writes the list. If the list cannot
-    // be written, or the title is too long, the old title stays and the
-    // result is false.
+    // be written, or the title is too long or holds a control character
+    // other than tab and line breaks (XML has no place for them), the old
+    // title stays and the result is false.
     bool renameData(SaveData* data, const std::string& title);
     // Takes the entry out of the list, writes the list and then deletes the
     // entry's program file and thumbnail. If the list cannot be written,

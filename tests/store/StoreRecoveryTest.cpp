@@ -250,6 +250,23 @@ TEST_F(StoreRecoveryTest, ATitleTheListCouldNotBeReadWithIsRefused) {
     EXPECT_EQ(reopened->getDatas().at(0)->title.size(), SaveDataManager::kMaxTitleBytes);
 }
 
+// Catches control characters written raw into the list's XML (the list is
+// then damaged for every reader) and a NUL that cuts the title silently.
+TEST_F(StoreRecoveryTest, TitlesWithControlCharactersAreRefused) {
+    SaveDataManager* store = openStore();
+    SaveData* record = SaveData::create();
+    store->saveProgram(record, oneCard(1));
+    ASSERT_TRUE(store->renameData(record, "ロボ\tカー"));
+    const std::string refused[] = {std::string("ab\0cd", 5), "a\x01", "\x1b[2J", "x\x7f"};
+    for (const std::string& title : refused) {
+        EXPECT_FALSE(store->renameData(record, title)) << title.size();
+        EXPECT_EQ(record->title, "ロボ\tカー");
+    }
+    SaveDataManager* reopened = openStore();
+    EXPECT_TRUE(reopened->takeListProblems().empty());
+    EXPECT_EQ(reopened->getDatas().at(0)->title, "ロボ\tカー");
+}
+
 TEST_F(StoreRecoveryTest, AReadOnlyStoreChangesNothing) {
     writeProgram(1, 1);
     writeProgram(2, 1);
