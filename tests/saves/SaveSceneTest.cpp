@@ -431,6 +431,7 @@ TEST_F(SaveSceneTest, ArrowKeysMoveAFocusFrameIntoViewAndReturnOpensTheFocusedPr
     EXPECT_EQ(editor->getSaveData(), records[2]);
 }
 
+#ifndef _WIN32
 // Catches a picture opened with a blocking open (its worker waits for a
 // writer for ever) and a list that then waits on that worker when the editor
 // opens: a FIFO planted as one program's picture and a symlink to a FIFO as
@@ -494,5 +495,6 @@ TEST_F(SaveSceneTest, AFifoInAPicturesPlaceNeitherHoldsTheListNorLosesTheEdit) {
     EXPECT_EQ(SaveDataManager::getInstance()->loadProgram(records[1]).size(), 1u) << "the edit is saved";
     EXPECT_EQ(editor->getSaveData(), records[1]);
 }
+#endif // FIFOs and symlinks: POSIX only
 
 } // namespace
