@@ -31,30 +31,6 @@ std::string imagePathFor(int identifier) {
     return SaveFileNames::imagePath(identifier);
 }
 
-// An integer that, if present, must fit an identifier: a list holding one
-// beyond the range is damaged, and its number is never narrowed.
-bool fitsIdentifier(const Value& value) {
-    if (value.getType() != Value::Type::INTEGER) {
-        return true; // missing or not a number: read as 0 like any missing key
-    }
-    return value.asInt64() >= 0 && value.asInt64() <= INT_MAX;
-}
-
-bool isSoundList(const Value& root) {
-    if (root.getType() != Value::Type::MAP) {
-        return false;
-    }
-    const ValueMap& list = root.asValueMap();
-    const Value& datas = engine::valueForKey(list, "datas");
-    if (datas.getType() != Value::Type::VECTOR || !fitsIdentifier(engine::valueForKey(list, "lastid"))) {
-        return false;
-    }
-    return std::all_of(datas.asValueVector().begin(), datas.asValueVector().end(), [](const Value& element) {
-        return element.getType() != Value::Type::MAP ||
-               fitsIdentifier(engine::valueForKey(element.asValueMap(), "identifer"));
-    });
-}
-
 } // namespace
 
 SaveDataManager* SaveDataManager::getInstance() {
@@ -154,7 +130,7 @@ bool SaveDataManager::init() {
     using Status = FileUtils::PlistRead::Status;
     const FileUtils::PlistRead read = files->readPropertyListFile(listFullPath());
     SaveListRecovery recovered;
-    if (read.status == Status::Read && isSoundList(*read.root)) {
+    if (read.status == Status::Read && SaveListRecovery::isSound(*read.root)) {
         loadList(read.root->asValueMap());
         const bool separated = separateSharedIdentifiers();
         const bool added = listUnlistedPrograms();
