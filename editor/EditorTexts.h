@@ -34,7 +34,7 @@ public:
     static constexpr const char* kNoBoardCaption = "ボードが ないよ";
     static constexpr const char* kMissingBoardMessage =
         "えらんだ ボードが はずれているよ。\nケーブルを つなぎなおしてね。";
-    static constexpr const char* kScreenBoardFailed = "シミュレータを はじめられなかったよ。\n";
+    static constexpr const char* kScreenBoardFailed = "シミュレータを はじめられなかったよ。";
     static constexpr const char* kOfferScreenBoardMessage =
         "ボードが みつからないよ。\nシミュレータで うごかしてみる？";
     // The board on the screen, as the port list names it.
@@ -56,8 +56,9 @@ public:
     static constexpr const char* kCopied = "コピーしたよ";
     static constexpr const char* kEmptyListing = "カードを ならべると ここに でるよ";
 
-    // Why the chosen port did not open, in words a teacher can act on (the
-    // system's own text only where no kind fits); empty when it opened.
+    // Why the chosen port did not open, in words a teacher can act on; empty
+    // when it opened. Where no kind fits, only that it did not open: the
+    // system's own text goes to the log, not to the box.
     static std::string portNotOpened(const pavlune::PortOpenError& error);
     // What the number editor says under its box when `rule` refuses the text.
     static std::string numberRefusal(const pavlune::CardNumberRule& rule,
@@ -84,7 +85,7 @@ inline std::string EditorTexts::portNotOpened(const pavlune::PortOpenError& erro
     case Kind::other:
         break;
     }
-    return "ポートを ひらけなかったよ: " + error.osText;
+    return "ポートを ひらけなかったよ。";
 }
 
 inline std::string EditorTexts::numberRefusal(const pavlune::CardNumberRule& rule,

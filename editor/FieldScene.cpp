@@ -316,8 +316,7 @@ void FieldScene::loadField() {
     }
     const bool unreadable = problem->kind == SaveDataManager::Problem::Kind::Unreadable;
     const std::string message = unreadable
-                                    ? std::string(EditorTexts::kUnreadableMessage) + "\n" + problem->file +
-                                          "\n(" + problem->detail + ")"
+                                    ? std::string(EditorTexts::kUnreadableMessage) + "\n" + problem->file
                                     : std::string(EditorTexts::kSetAsideMessage) + "\n" + problem->detail;
     const std::string title = unreadable ? EditorTexts::kFailureCaption : EditorTexts::kNoticeCaption;
     // Once the editor has slid in.

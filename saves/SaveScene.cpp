@@ -95,8 +95,8 @@ void SaveScene::announceStoreProblems() {
         message += message.empty() ? "" : "\n";
         if (problem.kind == SaveDataManager::Problem::Kind::Unreadable) {
             unreadable = true;
-            message += std::string(SaveListTexts::kListUnreadableMessage) + "\n" + problem.file + "\n(" +
-                       problem.detail + ")";
+            // The system's reason is in the log (the store's), not in a child's box.
+            message += std::string(SaveListTexts::kListUnreadableMessage) + "\n" + problem.file;
         } else {
             message += std::string(SaveListTexts::kListSetAsideMessage) + "\n" + problem.detail;
         }

@@ -1,6 +1,7 @@
 #include "saves/ThumbnailLoader.h"
 
 #include "engine/2d/Texture2D.h"
+#include "engine/base/Log.h"
 
 #include <utility>
 
@@ -10,59 +11,71 @@ void ThumbnailLoader::Request::cancel() {
 }
 
 ThumbnailLoader::ThumbnailLoader(engine::Scheduler* scheduler) : scheduler_(scheduler) {
-    worker_ = std::thread([this] { work(); });
+    worker_ = std::thread([queue = queue_, scheduler] { serve(queue, scheduler); });
 }
 
 ThumbnailLoader::~ThumbnailLoader() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        stopping_ = true;
-        queue_.clear();
+    std::unique_lock<std::mutex> lock(queue_->mutex);
+    queue_->stopping = true;
+    queue_->requests.clear();
+    queue_->wake.notify_all();
+    const bool finished =
+        queue_->finished.wait_for(lock, kStopDeadline, [queue = queue_.get()] { return queue->done; });
+    lock.unlock();
+    if (finished) {
+        worker_.join();
+        return;
     }
-    wake_.notify_all();
-    worker_.join();
+    // The main thread never waits on a read without end (a slow or hung disk).
+    engine::Log::warning("saves", "a picture is still being read; its worker is left to finish alone");
+    worker_.detach();
 }
 
 std::shared_ptr<ThumbnailLoader::Request> ThumbnailLoader::load(const std::string& path, Delivery deliver) {
     auto request = std::make_shared<Request>(path, std::move(deliver));
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        queue_.push_back(request);
+        std::lock_guard<std::mutex> lock(queue_->mutex);
+        queue_->requests.push_back(request);
     }
-    wake_.notify_one();
+    queue_->wake.notify_one();
     return request;
 }
 
 void ThumbnailLoader::waitUntilIdle() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    idle_.wait(lock, [this] { return queue_.empty() && !busy_; });
+    std::unique_lock<std::mutex> lock(queue_->mutex);
+    queue_->idle.wait(lock, [this] { return queue_->requests.empty() && !queue_->busy; });
 }
 
-void ThumbnailLoader::work() {
+void ThumbnailLoader::serve(const std::shared_ptr<Queue>& queue, engine::Scheduler* scheduler) {
     engine::Texture2D::beginDecodingThread();
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(queue->mutex);
     while (true) {
-        busy_ = false;
-        if (queue_.empty()) {
-            idle_.notify_all();
+        queue->busy = false;
+        if (queue->requests.empty()) {
+            queue->idle.notify_all();
         }
-        wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-        if (stopping_) {
-            lock.unlock();
-            engine::Texture2D::endDecodingThread();
-            return;
+        queue->wake.wait(lock, [&queue] { return queue->stopping || !queue->requests.empty(); });
+        if (queue->stopping) {
+            break;
         }
-        std::shared_ptr<Request> request = std::move(queue_.front());
-        queue_.pop_front();
+        std::shared_ptr<Request> request = std::move(queue->requests.front());
+        queue->requests.pop_front();
         if (request->cancelled_) {
             continue; // scrolled past before its turn came
         }
-        busy_ = true;
+        queue->busy = true;
         lock.unlock();
         // Freed with the posted closure, whether it runs or is dropped.
         std::shared_ptr<SDL_Surface> pixels(engine::Texture2D::decodeFile(request->path_, kMaxPictureSide),
                                             SDL_FreeSurface);
-        scheduler_->performFunctionInCocosThread([request, pixels] {
+        lock.lock();
+        if (queue->stopping) {
+            break; // the loader may be gone: nothing is posted
+        }
+        // Posted unlocked: the main thread may ask for a picture meanwhile.
+        // The loader waits for this loop to end before it goes.
+        lock.unlock();
+        scheduler->performFunctionInCocosThread([request, pixels] {
             if (request->cancelled_) {
                 return;
             }
@@ -78,6 +91,11 @@ void ThumbnailLoader::work() {
         });
         lock.lock();
     }
+    lock.unlock();
+    engine::Texture2D::endDecodingThread();
+    lock.lock();
+    queue->done = true;
+    queue->finished.notify_all();
 }
 
 void ThumbnailLoader::deliver(const std::shared_ptr<Request>& request, engine::Texture2D* texture) {

@@ -4,6 +4,7 @@
 #include "engine/base/Scheduler.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -49,10 +50,13 @@ public:
 
     // Results are posted to `scheduler` (the running director's).
     explicit ThumbnailLoader(engine::Scheduler* scheduler);
-    // Waits for the picture being decoded, if any. Results already posted are
-    // harmless: the entries share the loader, so it goes only after the last
-    // of them has cancelled its request.
+    // Waits for the picture being decoded, if any, but no longer than
+    // kStopDeadline: a worker still held by a read then finishes on its own
+    // and posts nothing. Results already posted are harmless: the entries
+    // share the loader, so it goes only after the last of them has cancelled
+    // its request.
     ~ThumbnailLoader();
+    static constexpr std::chrono::milliseconds kStopDeadline{2000};
     ThumbnailLoader(const ThumbnailLoader&) = delete;
     ThumbnailLoader& operator=(const ThumbnailLoader&) = delete;
 
@@ -65,17 +69,28 @@ public:
     void waitUntilIdle();
 
 private:
-    void work();
+    // What the worker shares with the loader, kept by both: a worker left
+    // behind past the deadline still has it when its read ends.
+    struct Queue {
+        std::mutex mutex;
+        std::condition_variable wake;
+        std::condition_variable idle;
+        std::condition_variable finished;
+        std::deque<std::shared_ptr<Request>> requests;
+        bool busy = false;
+        bool stopping = false;
+        bool done = false; // the worker has returned
+    };
+
+    void work();     // the browser build only
     void postWork(); // the browser build only
+    // The worker's loop (other builds); `scheduler` is only used while the
+    // loader is not stopping.
+    static void serve(const std::shared_ptr<Queue>& queue, engine::Scheduler* scheduler);
     static void deliver(const std::shared_ptr<Request>& request, engine::Texture2D* texture);
 
     engine::RefPtr<engine::Scheduler> scheduler_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::condition_variable idle_;
-    std::deque<std::shared_ptr<Request>> queue_;
-    bool busy_ = false;
-    bool stopping_ = false;
+    std::shared_ptr<Queue> queue_ = std::make_shared<Queue>();
     std::thread worker_;
     // The browser build decodes on the main thread (ThumbnailLoaderWeb.cpp):
     // its posted decodes run only while this lives.

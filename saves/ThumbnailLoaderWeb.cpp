@@ -14,30 +14,30 @@ void ThumbnailLoader::Request::cancel() {
 ThumbnailLoader::ThumbnailLoader(engine::Scheduler* scheduler) : scheduler_(scheduler) {}
 
 ThumbnailLoader::~ThumbnailLoader() {
-    stopping_ = true;
-    queue_.clear();
+    queue_->stopping = true;
+    queue_->requests.clear();
 }
 
 std::shared_ptr<ThumbnailLoader::Request> ThumbnailLoader::load(const std::string& path, Delivery deliver) {
     auto request = std::make_shared<Request>(path, std::move(deliver));
-    queue_.push_back(request);
-    if (!busy_) {
+    queue_->requests.push_back(request);
+    if (!queue_->busy) {
         postWork();
     }
     return request;
 }
 
 void ThumbnailLoader::waitUntilIdle() {
-    while (!queue_.empty()) {
+    while (!queue_->requests.empty()) {
         work();
     }
 }
 
 void ThumbnailLoader::work() {
-    busy_ = false;
-    while (!queue_.empty()) {
-        std::shared_ptr<Request> request = std::move(queue_.front());
-        queue_.pop_front();
+    queue_->busy = false;
+    while (!queue_->requests.empty()) {
+        std::shared_ptr<Request> request = std::move(queue_->requests.front());
+        queue_->requests.pop_front();
         if (request->cancelled_) {
             continue;
         }
@@ -54,13 +54,13 @@ void ThumbnailLoader::work() {
         deliver(request, texture.get());
         break;
     }
-    if (!queue_.empty() && !busy_ && !stopping_) {
+    if (!queue_->requests.empty() && !queue_->busy && !queue_->stopping) {
         postWork();
     }
 }
 
 void ThumbnailLoader::postWork() {
-    busy_ = true;
+    queue_->busy = true;
     // The list may go before the closure runs: then it does nothing.
     scheduler_->performFunctionInCocosThread([this, alive = std::weak_ptr<bool>(alive_)] {
         if (!alive.expired()) {

@@ -2,6 +2,7 @@
 
 #include "engine/base/FileUtils.h"
 #include "engine/base/Log.h"
+#include "store/SaveFileNames.h"
 
 #include <cstring>
 #include <optional>
@@ -54,12 +55,22 @@ void AppSettings::reload() {
     cardSet_ = 0;
     portName_.clear();
     stored_.clear();
+    unreadable_ = false;
     auto* files = engine::FileUtils::getInstance();
     const std::string path = fullPath();
-    if (!files->isFileExist(path)) {
+    removeLeftoverTemporaries();
+    using Status = engine::FileUtils::PlistRead::Status;
+    const engine::FileUtils::PlistRead read = files->readPropertyListFile(path);
+    if (read.status == Status::Missing) {
         return;
     }
-    const std::optional<Value> root = files->readPropertyList(path);
+    if (read.status == Status::Unreadable) {
+        unreadable_ = true;
+        engine::Log::error("store", path + ": cannot be read, left as it is; the defaults are used: " +
+                                        std::strerror(read.error));
+        return;
+    }
+    const std::optional<Value>& root = read.root;
     bool damaged = !root || root->getType() != Value::Type::MAP;
     if (!damaged) {
         stored_ = root->asValueMap();
@@ -111,7 +122,23 @@ bool AppSettings::setPortName(const std::string& name) {
     return write();
 }
 
+void AppSettings::removeLeftoverTemporaries() const {
+    // Only this program writes the file, and it is not writing yet.
+    auto* files = engine::FileUtils::getInstance();
+    const std::string folder = files->getWritablePath();
+    for (const std::string& name : files->listFiles(folder)) {
+        if (SaveFileNames::isTemporaryFor(name, kFileName)) {
+            files->removeFile(folder + name);
+        }
+    }
+}
+
 bool AppSettings::write() {
+    if (unreadable_) {
+        engine::Log::error("store",
+                           fullPath() + ": not written: it could not be read and is not written over");
+        return false;
+    }
     stored_[kDialectKey] = Value(dialect_);
     stored_[kCardSetKey] = Value(cardSet_);
     stored_[kPortKey] = Value(portName_);

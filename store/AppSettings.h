@@ -15,7 +15,10 @@
 // not a readable dictionary, or a value of the wrong kind or out of range, is
 // ignored (what can be read is kept) and the file is written anew at once:
 // settings hold nothing of the user's work, so a damaged copy is not kept.
-// Keys that this version does not know are kept when the file is rewritten.
+// A file that is there but cannot be read (permissions) is left alone: the
+// run goes on with the defaults and never writes it. Keys that this version
+// does not know are kept when the file is rewritten. Temporary files left by
+// an interrupted write of the file are removed when it is read.
 //
 // Main thread only.
 class AppSettings {
@@ -50,10 +53,13 @@ public:
 private:
     AppSettings() = default;
     bool write();
+    void removeLeftoverTemporaries() const;
 
     int dialect_ = 0;
     int cardSet_ = 0;
     std::string portName_;
     // The file's dictionary as read, so that unknown keys survive a rewrite.
     engine::ValueMap stored_;
+    // Set while the file could not be read: it is not written over.
+    bool unreadable_ = false;
 };

@@ -31,30 +31,6 @@ std::string imagePathFor(int identifier) {
     return SaveFileNames::imagePath(identifier);
 }
 
-// An integer that, if present, must fit an identifier: a list holding one
-// beyond the range is damaged, and its number is never narrowed.
-bool fitsIdentifier(const Value& value) {
-    if (value.getType() != Value::Type::INTEGER) {
-        return true; // missing or not a number: read as 0 like any missing key
-    }
-    return value.asInt64() >= 0 && value.asInt64() <= INT_MAX;
-}
-
-bool isSoundList(const Value& root) {
-    if (root.getType() != Value::Type::MAP) {
-        return false;
-    }
-    const ValueMap& list = root.asValueMap();
-    const Value& datas = engine::valueForKey(list, "datas");
-    if (datas.getType() != Value::Type::VECTOR || !fitsIdentifier(engine::valueForKey(list, "lastid"))) {
-        return false;
-    }
-    return std::all_of(datas.asValueVector().begin(), datas.asValueVector().end(), [](const Value& element) {
-        return element.getType() != Value::Type::MAP ||
-               fitsIdentifier(engine::valueForKey(element.asValueMap(), "identifer"));
-    });
-}
-
 } // namespace
 
 SaveDataManager* SaveDataManager::getInstance() {
@@ -154,7 +130,7 @@ bool SaveDataManager::init() {
     using Status = FileUtils::PlistRead::Status;
     const FileUtils::PlistRead read = files->readPropertyListFile(listFullPath());
     SaveListRecovery recovered;
-    if (read.status == Status::Read && isSoundList(*read.root)) {
+    if (read.status == Status::Read && SaveListRecovery::isSound(*read.root)) {
         loadList(read.root->asValueMap());
         const bool separated = separateSharedIdentifiers();
         const bool added = listUnlistedPrograms();
@@ -175,8 +151,10 @@ bool SaveDataManager::init() {
     if (read.status != Status::Missing) {
         if (read.root) {
             recovered = SaveListRecovery::fromValue(*read.root);
-        } else if (read.verdict == engine::PlistGuard::Verdict::NotAPlist) {
-            // Cut off or broken, but within the limits: worth reading what is left.
+        } else {
+            // Cut off, broken, or beyond the limits (a title too long, too
+            // many values): what libxml2's recovering reader finds within its
+            // own limits is worth keeping. A file over the size limit is not read.
             auto bytes = files->readFileUpTo(listFullPath(), engine::PlistGuard::Limits().maxBytes);
             recovered = SaveListRecovery::fromXmlBytes(bytes.bytes);
         }
@@ -328,8 +306,11 @@ void SaveDataManager::rebuildFromFiles(const SaveListRecovery& recovered) {
     // Identifiers grow with creation, so the newest program has the largest.
     for (const auto& [identifier, entry] : entries) {
         const std::string stamp = fileTimeStamp(identifier);
-        const std::string modify = entry && entry->modify ? *entry->modify : stamp;
-        entryForFile(identifier, entry && entry->title ? *entry->title : modify, modify);
+        // A text too long to be written back would damage the list again.
+        const std::string modify =
+            entry && entry->modify && entry->modify->size() <= kMaxTitleBytes ? *entry->modify : stamp;
+        const bool titled = entry && entry->title && entry->title->size() <= kMaxTitleBytes;
+        entryForFile(identifier, titled ? *entry->title : modify, modify);
         largest = std::max(largest, identifier);
     }
     lastid_ = largest;
@@ -416,8 +397,12 @@ int SaveDataManager::unusedIdentifier() const {
         listed.insert(data->identifier);
     }
     const auto isFree = [&](int candidate) {
-        return listed.count(candidate) == 0 && !files->isFileExist(rootPath_ + programPathFor(candidate)) &&
-               !files->isFileExist(rootPath_ + imagePathFor(candidate));
+        // A folder of that name (someone's, or a broken copy) takes the number too.
+        const auto taken = [files](const std::string& path) {
+            return files->isFileExist(path) || files->isDirectoryExist(path);
+        };
+        return listed.count(candidate) == 0 && !taken(rootPath_ + programPathFor(candidate)) &&
+               !taken(rootPath_ + imagePathFor(candidate));
     };
     for (int candidate = std::max(lastid_, 0); candidate < INT_MAX;) {
         if (isFree(++candidate)) {
@@ -552,6 +537,15 @@ bool SaveDataManager::renameData(SaveData* data, const std::string& title) {
     if (title.size() > kMaxTitleBytes) {
         return failed(listFullPath(), "a title of " + std::to_string(title.size()) +
                                           " bytes is longer than " + std::to_string(kMaxTitleBytes));
+    }
+    // XML holds no control characters but tab and line breaks; a NUL would
+    // also cut the title short.
+    const auto control = std::find_if(title.begin(), title.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && c != '\t' && c != '\n' && c != '\r') || byte == 0x7F;
+    });
+    if (control != title.end()) {
+        return failed(listFullPath(), "a title holding control characters is refused");
     }
     std::string previous = std::move(data->title);
     data->title = title;

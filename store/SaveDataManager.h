@@ -33,7 +33,9 @@
 // An identifier beyond the integer range makes the list damaged too. Rebuilding
 // keeps the identifier, title and time stamp of every entry that can still be
 // read from the damaged file; the others are named by their file times. A file
-// beyond the plist reader's limits (size, nesting, values) is damaged as well.
+// beyond the plist reader's limits (size, nesting, values) is damaged as well,
+// and its readable entries are kept the same way (a title or time stamp
+// longer than kMaxTitleBytes is replaced by the file's time).
 //
 // A sound list is reconciled with the folder at start: a program file that no
 // entry names (a crash between writing a new program and the list) is listed
@@ -136,8 +138,9 @@ public:
     // accepts (a title beyond it would make the whole list damaged).
     static constexpr std::size_t kMaxTitleBytes = std::size_t{64} * 1024;
     // Gives a listed entry a new title and writes the list. If the list cannot
-    // be written, or the title is too long, the old title stays and the
-    // result is false.
+    // be written, or the title is too long or holds a control character
+    // other than tab and line breaks (XML has no place for them), the old
+    // title stays and the result is false.
     bool renameData(SaveData* data, const std::string& title);
     // Takes the entry out of the list, writes the list and then deletes the
     // entry's program file and thumbnail. If the list cannot be written,

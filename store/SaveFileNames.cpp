@@ -75,3 +75,8 @@ bool SaveFileNames::isLeftoverTemporary(const std::string& name) {
     const bool ours = target == "list.plist" || programIdentifier(target) || imageIdentifier(target);
     return ours && isTemporarySuffix(name.substr(marker + 5));
 }
+
+bool SaveFileNames::isTemporaryFor(const std::string& name, const std::string& target) {
+    const std::string start = "." + target + ".tmp-";
+    return startsWith(name, start) && isTemporarySuffix(name.substr(start.size()));
+}

@@ -25,4 +25,7 @@ public:
     // store's own: ".<file>.tmp-XXXXXX" from the file layer's atomic write, or
     // "img<n>.png.tmp" from older versions that wrote pictures themselves.
     static bool isLeftoverTemporary(const std::string& name);
+    // Whether `name` is the file layer's temporary file for `target` (a name
+    // in the same folder): ".<target>.tmp-XXXXXX".
+    static bool isTemporaryFor(const std::string& name, const std::string& target);
 };

@@ -1,5 +1,6 @@
 #include "store/SaveListRecovery.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cstring>
@@ -77,7 +78,31 @@ std::optional<std::string> stringFor(const ValueMap& map, const char* key) {
     return value.asString();
 }
 
+// An integer that, if present, must fit an identifier: a list holding one
+// beyond the range is damaged, and its number is never narrowed.
+bool fitsIdentifier(const Value& value) {
+    if (value.getType() != Value::Type::INTEGER) {
+        return true; // missing or not a number: read as 0 like any missing key
+    }
+    return value.asInt64() >= 0 && value.asInt64() <= INT_MAX;
+}
+
 } // namespace
+
+bool SaveListRecovery::isSound(const Value& root) {
+    if (root.getType() != Value::Type::MAP) {
+        return false;
+    }
+    const ValueMap& list = root.asValueMap();
+    const Value& datas = engine::valueForKey(list, "datas");
+    if (datas.getType() != Value::Type::VECTOR || !fitsIdentifier(engine::valueForKey(list, "lastid"))) {
+        return false;
+    }
+    return std::all_of(datas.asValueVector().begin(), datas.asValueVector().end(), [](const Value& element) {
+        return element.getType() != Value::Type::MAP ||
+               fitsIdentifier(engine::valueForKey(element.asValueMap(), "identifer"));
+    });
+}
 
 std::optional<int> SaveListRecovery::usableIdentifier(const Value& value) {
     if (value.getType() != Value::Type::INTEGER) {

@@ -18,6 +18,9 @@ public:
         std::optional<std::string> modify;
     };
 
+    // Whether a list that parsed can be used as it is: a dictionary with a
+    // "datas" array, and no "lastid" or identifier beyond the integer range.
+    static bool isSound(const engine::Value& root);
     // An identifier the store can use: an integer in 1 .. INT_MAX.
     static std::optional<int> usableIdentifier(const engine::Value& value);
 

@@ -311,7 +311,7 @@ void BoardLink::startScreenBoard() {
     const int output = ScreenBoard::get().spawn(windowBeside(), failure);
     if (output < 0) {
         engine::Log::error("link", "the board on the screen did not start: " + failure);
-        Notice::show(scene_, EditorTexts::kScreenBoardFailed + failure, EditorTexts::kFailureCaption);
+        Notice::show(scene_, EditorTexts::kScreenBoardFailed, EditorTexts::kFailureCaption);
         return;
     }
     // The simulator names its line when it is ready; the editor keeps
@@ -329,7 +329,7 @@ void BoardLink::screenBoardStarted(const std::string& device) {
     removeLoadingOverlay();
     if (std::string failure; !ScreenBoard::get().attach(device, failure)) {
         engine::Log::error("link", "the board on the screen did not start: " + failure);
-        Notice::show(scene_, EditorTexts::kScreenBoardFailed + failure, EditorTexts::kFailureCaption);
+        Notice::show(scene_, EditorTexts::kScreenBoardFailed, EditorTexts::kFailureCaption);
         return;
     }
     runOnBoard();

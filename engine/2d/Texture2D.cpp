@@ -1,6 +1,7 @@
 #include "engine/2d/Texture2D.h"
 
 #include "engine/2d/Director.h"
+#include "engine/base/FileUtils.h"
 #include "engine/base/Log.h"
 
 #include <SDL_image.h>
@@ -20,22 +21,20 @@ std::unordered_set<Texture2D*>& liveTextures() {
     return textures;
 }
 
-// Whether the file is something other than a PNG of at most `maxSide` pixels
-// each way, by its signature and the IHDR chunk that must follow it. A file
-// that cannot be opened is left to the decoder to report.
-bool isBeyondPngLimit(const std::string& path, int maxSide) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        return false;
-    }
-    unsigned char header[24] = {};
-    const bool read = std::fread(header, 1, sizeof header, file) == sizeof header;
-    std::fclose(file);
+// A picture file is read whole before it is decoded, at most this many bytes
+// (a 4096-pixel square PNG that does not compress stays below it).
+constexpr std::size_t kMaxPictureFileBytes = std::size_t{64} << 20;
+
+// Whether the bytes are something other than a PNG of at most `maxSide`
+// pixels each way, by its signature and the IHDR chunk that must follow it.
+bool isBeyondPngLimit(const std::string& bytes, int maxSide) {
     static const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (!read || std::memcmp(header, signature, 8) != 0 || std::memcmp(header + 12, "IHDR", 4) != 0) {
+    const auto* header = reinterpret_cast<const unsigned char*>(bytes.data());
+    if (bytes.size() < 24 || std::memcmp(header, signature, 8) != 0 ||
+        std::memcmp(header + 12, "IHDR", 4) != 0) {
         return true;
     }
-    const auto side = [&header](int at) {
+    const auto side = [header](int at) {
         return (std::uint32_t{header[at]} << 24) | (std::uint32_t{header[at + 1]} << 16) |
                (std::uint32_t{header[at + 2]} << 8) | std::uint32_t{header[at + 3]};
     };
@@ -75,12 +74,27 @@ void Texture2D::destroyTexture() {
 }
 
 SDL_Surface* Texture2D::decodeFile(const std::string& path, int maxSide) {
-    if (maxSide > 0 && isBeyondPngLimit(path, maxSide)) {
+    // Read through FileUtils, which opens only regular files and never waits
+    // on one: a pipe or device put in a picture's place cannot hold a decoder.
+    const FileUtils::FileRead file = FileUtils::getInstance()->readFileUpTo(path, kMaxPictureFileBytes);
+    if (file.status != FileUtils::FileRead::Status::Read) {
+        const char* reason = file.status == FileUtils::FileRead::Status::TooLarge ? "too large"
+                             : file.status == FileUtils::FileRead::Status::Missing
+                                 ? "missing or not a regular file"
+                                 : std::strerror(file.error);
+        Log::error("engine", "cannot load picture " + path + ": " + reason);
+        return nullptr;
+    }
+    if (maxSide > 0 && isBeyondPngLimit(file.bytes, maxSide)) {
         Log::error("engine", "cannot load picture " + path + ": not a PNG of at most " +
                                  std::to_string(maxSide) + " x " + std::to_string(maxSide) + " pixels");
         return nullptr;
     }
-    SDL_Surface* loaded = IMG_Load(path.c_str());
+    const auto dot = path.find_last_of('.');
+    const std::string type = dot == std::string::npos ? std::string() : path.substr(dot + 1);
+    SDL_Surface* loaded =
+        IMG_LoadTyped_RW(SDL_RWFromConstMem(file.bytes.data(), static_cast<int>(file.bytes.size())), 1,
+                         type.empty() ? nullptr : type.c_str());
     if (!loaded) {
         Log::error("engine", "cannot load picture " + path + ": " + IMG_GetError());
         return nullptr;

@@ -24,8 +24,9 @@ public:
     bool initWithFile(const std::string& path);
     // Decodes a picture file into pixels ready for initWithSurface, in the
     // layout the renderer draws (so uploading does not convert them); null when
-    // the file is missing or unreadable. The caller frees the surface. Safe on
-    // any thread: it touches nothing but the file and the new surface.
+    // the file is missing, unreadable or not a regular file (a pipe in its
+    // place is never waited on). The caller frees the surface. Safe on any
+    // thread: it touches nothing but the file and the new surface.
     // With `maxSide` above 0 only a PNG whose header gives at most that many
     // pixels each way is decoded: a picture from outside (a saved program's)
     // must not take gigabytes.

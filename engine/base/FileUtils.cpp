@@ -100,15 +100,19 @@ bool FileUtils::renameFile(const std::string& dirPath, const std::string& oldNam
 FileUtils::FileRead FileUtils::readFileUpTo(const std::string& filename, std::size_t maxBytes) const {
     FileRead result;
     const std::string path = resolveForReading(filename);
-    if (!isFileExist(path)) {
-        return result;
-    }
     const auto failed = [&result](int error) {
         result.bytes.clear();
         result.status = FileRead::Status::Unreadable;
         result.error = error;
         return result;
     };
+    errno = 0;
+    if (!isFileExist(path)) {
+        // A folder on the way that may not be searched hides whether the
+        // file is there: that is no missing file.
+        const int error = errno;
+        return error != 0 && error != ENOENT && error != ENOTDIR ? failed(error) : result;
+    }
     std::intptr_t opened = -1;
     std::uint64_t size = 0;
     int error = 0;

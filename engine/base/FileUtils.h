@@ -85,7 +85,8 @@ public:
 
     // What reading a file came to. A file beyond the size asked for is never
     // read (its size is checked first), and one that exists but cannot be
-    // opened or read keeps the system's error number.
+    // opened or read, or lies in a folder that may not be searched, keeps the
+    // system's error number.
     struct FileRead {
         enum class Status { Read, Missing, Unreadable, TooLarge };
         Status status = Status::Missing;

@@ -1,5 +1,7 @@
 #include "engine/base/PlistCodec.h"
 
+#include "engine/base/PlistXmlReader.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -25,90 +27,21 @@ struct PlistDeleter {
 };
 using PlistPtr = std::unique_ptr<void, PlistDeleter>;
 
-std::string dateText(plist_t node) {
-    std::int32_t seconds = 0;
-    std::int32_t microseconds = 0;
-    plist_get_date_val(node, &seconds, &microseconds);
-    const std::time_t unixTime = static_cast<std::time_t>(seconds + plistDateEpoch);
-    std::tm utc{};
-    if (!gmtime_r(&unixTime, &utc)) {
-        return {};
+// XML 1.0 has no form, not even a character reference, for the control
+// characters other than tab, line feed and carriage return, and libplist
+// writes them raw (and stops a string at a NUL). Each becomes U+FFFD, so
+// that every file written stays readable by any XML reader and nothing after
+// a NUL is lost.
+std::string withoutControlCharacters(std::string text) {
+    static constexpr char kReplacement[] = "\xEF\xBF\xBD";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+            text.replace(i, 1, kReplacement);
+            i += 2;
+        }
     }
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
     return text;
-}
-
-Value toValue(plist_t node) {
-    switch (plist_get_node_type(node)) {
-    case PLIST_BOOLEAN: {
-        std::uint8_t flag = 0;
-        plist_get_bool_val(node, &flag);
-        return Value(flag != 0);
-    }
-    case PLIST_UINT: {
-        // libplist keeps every integer in 64 bits; negative numbers read back
-        // as their two's complement.
-        std::uint64_t number = 0;
-        plist_get_uint_val(node, &number);
-        return Value(static_cast<long long>(number));
-    }
-    case PLIST_UID: {
-        std::uint64_t number = 0;
-        plist_get_uid_val(node, &number);
-        return Value(static_cast<long long>(number));
-    }
-    case PLIST_REAL: {
-        double number = 0.0;
-        plist_get_real_val(node, &number);
-        return Value(number);
-    }
-    case PLIST_STRING:
-    case PLIST_KEY: {
-        std::uint64_t length = 0;
-        const char* text = plist_get_string_ptr(node, &length);
-        return Value(text ? std::string(text, static_cast<std::size_t>(length)) : std::string());
-    }
-    case PLIST_DATA: {
-        std::uint64_t length = 0;
-        const char* bytes = plist_get_data_ptr(node, &length);
-        return Value::data(bytes ? std::string(bytes, static_cast<std::size_t>(length)) : std::string());
-    }
-    case PLIST_DATE:
-        return Value::date(dateText(node));
-    case PLIST_ARRAY: {
-        ValueVector items;
-        const std::uint32_t count = plist_array_get_size(node);
-        items.reserve(count);
-        for (std::uint32_t i = 0; i < count; ++i) {
-            items.push_back(toValue(plist_array_get_item(node, i)));
-        }
-        return Value(std::move(items));
-    }
-    case PLIST_DICT: {
-        ValueMap entries;
-        entries.reserve(plist_dict_get_size(node));
-        plist_dict_iter iterator = nullptr;
-        plist_dict_new_iter(node, &iterator);
-        for (;;) {
-            char* key = nullptr;
-            plist_t item = nullptr;
-            plist_dict_next_item(node, iterator, &key, &item);
-            if (!item) {
-                std::free(key);
-                break;
-            }
-            if (key) {
-                entries.insert_or_assign(key, toValue(item));
-                std::free(key);
-            }
-        }
-        std::free(iterator);
-        return Value(std::move(entries));
-    }
-    default:
-        return Value();
-    }
 }
 
 plist_t toNode(const Value& value);
@@ -134,7 +67,7 @@ plist_t dictNode(const ValueMap& map) {
     plist_t dict = plist_new_dict();
     for (const auto* entry : entries) {
         if (plist_t node = toNode(entry->second)) {
-            plist_dict_set_item(dict, entry->first.c_str(), node);
+            plist_dict_set_item(dict, withoutControlCharacters(entry->first).c_str(), node);
         }
     }
     return dict;
@@ -185,7 +118,7 @@ plist_t toNode(const Value& value) {
         if (value.getTextForm() == Value::TextForm::DATE) {
             return dateNode(value.asString());
         }
-        return plist_new_string(value.asString().c_str());
+        return plist_new_string(withoutControlCharacters(value.asString()).c_str());
     case Value::Type::VECTOR:
         return arrayNode(value.asValueVector());
     case Value::Type::MAP:
@@ -227,27 +160,22 @@ std::optional<Value> PlistCodec::parse(const char* data, std::size_t size, Plist
         // libplist asserts (aborts the process) when asked for a dictionary key
         // that holds a NUL byte, which a damaged binary file can contain. Its
         // XML writer copes with such keys, so a binary file is read by way of
-        // XML, where they fail to parse like any other damage.
+        // XML, with control characters replaced as when writing. The guard has
+        // bounded its depth and what it unfolds to, so libplist's recursion
+        // and copies stay small.
         plist_t binary = nullptr;
         plist_from_bin(data, length, &binary);
         if (!binary) {
             return std::nullopt;
         }
-        converted = nodeToXml(binary);
+        converted = withoutControlCharacters(nodeToXml(binary));
         if (converted.empty()) {
             return std::nullopt;
         }
         data = converted.data();
         size = converted.size();
     }
-    plist_t root = nullptr;
-    plist_from_xml(data, static_cast<std::uint32_t>(size), &root);
-    if (!root) {
-        return std::nullopt;
-    }
-    PlistPtr owner(root);
-    result = PlistGuard::Verdict::Fits;
-    return toValue(root);
+    return PlistXmlReader::read(data, size, PlistGuard::Limits().maxDepth, result);
 }
 
 std::string PlistCodec::toXml(const Value& root) {

@@ -21,7 +21,10 @@ namespace engine {
 // are left out, and dictionary keys are sorted so that an unchanged map always
 // gives the same file.
 //
-// Reading refuses files beyond `PlistGuard`'s limits before libplist sees them.
+// Reading refuses files beyond `PlistGuard`'s limits before any parser sees
+// them; XML is then read by PlistXmlReader (libxml2), binary by libplist by
+// way of its XML. Control characters other than tab and line breaks, which
+// XML cannot hold, are written (and read from binary files) as U+FFFD.
 class PlistCodec {
 public:
     // The root value, or nothing when the bytes are not a property list or

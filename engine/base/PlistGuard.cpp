@@ -11,6 +11,8 @@ namespace {
 
 constexpr std::size_t kTrailerSize = 32;
 constexpr std::size_t kHeaderSize = 8;
+// What one value costs at least once unfolded, as its tag in the XML form.
+constexpr std::size_t kValueBytes = 16;
 
 std::uint64_t bigEndian(const unsigned char* bytes, std::size_t count) {
     std::uint64_t value = 0;
@@ -100,9 +102,10 @@ bool scalarFits(unsigned kind, unsigned nibble, std::size_t at, std::size_t end)
     }
 }
 
-// Data, ASCII, UTF-16 or UTF-8 string (kinds 4 to 7).
+// Data, ASCII, UTF-16 or UTF-8 string (kinds 4 to 7); its bytes are added
+// to `unfolded`.
 Verdict checkString(const unsigned char* data, unsigned kind, std::size_t at, std::size_t end,
-                    const Limits& limits) {
+                    const Limits& limits, std::size_t& unfolded) {
     std::uint64_t count = 0;
     std::size_t next = 0;
     if (!readCount(data, at, end, count, next)) {
@@ -111,10 +114,12 @@ Verdict checkString(const unsigned char* data, unsigned kind, std::size_t at, st
     if (count > limits.maxStringBytes || (kind == 0x6 && count * 2 > limits.maxStringBytes)) {
         return Verdict::StringTooLong;
     }
-    if ((kind == 0x6 ? count * 2 : count) > end - next) {
+    const std::uint64_t bytes = kind == 0x6 ? count * 2 : count;
+    if (bytes > end - next) {
         return Verdict::NotAPlist;
     }
-    return Verdict::Fits;
+    unfolded += static_cast<std::size_t>(bytes);
+    return unfolded > limits.maxUnfoldedBytes ? Verdict::TooLarge : Verdict::Fits;
 }
 
 // Array, ordered set, set or dictionary (kinds A to D; a dictionary holds
@@ -163,20 +168,49 @@ struct XmlScan {
         }
         p = p < end ? p + length : end;
     }
-    // A declaration, possibly with an internal subset in brackets.
+    // Past the quote at `p` and the text up to its partner.
+    void skipQuoted() {
+        const char quote = *p;
+        const void* partner = std::memchr(p + 1, quote, static_cast<std::size_t>(end - p - 1));
+        p = partner ? static_cast<const char*>(partner) + 1 : end;
+    }
+    // A declaration, possibly with an internal subset in brackets. Inside the
+    // subset, comments, processing instructions and quoted values may hold
+    // brackets and '>' of their own; a ']' before any '[' opens nothing.
     void skipDeclaration() {
-        int brackets = 0;
-        for (++p; p < end && !(*p == '>' && brackets == 0); ++p) {
-            brackets += *p == '[' ? 1 : *p == ']' ? -1 : 0;
+        bool inSubset = false;
+        for (++p; p < end;) {
+            if (*p == '"' || *p == '\'') {
+                skipQuoted();
+            } else if (inSubset && startsWith("<!--")) {
+                skipPast("-->");
+            } else if (inSubset && startsWith("<?")) {
+                skipPast("?>");
+            } else if (*p == '[') {
+                inSubset = true;
+                ++p;
+            } else if (*p == ']') {
+                inSubset = false;
+                ++p;
+            } else if (*p == '>' && !inSubset) {
+                ++p;
+                return;
+            } else {
+                ++p;
+            }
         }
-        p = p < end ? p + 1 : end;
     }
     // A start or empty tag, its quoted attribute values skipped whole; true
-    // when it closes itself ("/>").
+    // when it closes itself ("/>"). An attribute value cannot hold '<': a
+    // quote that runs into one was never closed, and the tag ends there so
+    // that the markup behind it is still counted.
     bool skipTag() {
         char quote = 0;
         char previous = 0;
         for (++p; p < end; ++p) {
+            if (quote && *p == '<') {
+                return false;
+            }
             if (quote) {
                 quote = *p == quote ? '\0' : quote;
             } else if (*p == '"' || *p == '\'') {
@@ -215,15 +249,18 @@ PlistGuard::Verdict PlistGuard::checkBinary(const unsigned char* data, std::size
     const auto end = static_cast<std::size_t>(layout.tableOffset);
     // Depth first without recursion. Every reference is followed, so an
     // object named twice counts twice, as it unfolds when converted; a
-    // reference cycle ends at the depth limit.
+    // reference cycle ends at the depth limit. The bytes of every value are
+    // counted as they unfold, each value at least kValueBytes.
     Pending pending{{layout.topObject, 1}};
     std::size_t visited = 0;
+    std::size_t unfolded = 0;
     while (!pending.empty()) {
         const auto [index, depth] = pending.back();
         pending.pop_back();
         if (++visited > limits.maxElements) {
             return Verdict::TooManyElements;
         }
+        unfolded += kValueBytes;
         const std::size_t at = layout.objectStart(index);
         if (at == 0) {
             return Verdict::NotAPlist;
@@ -231,7 +268,7 @@ PlistGuard::Verdict PlistGuard::checkBinary(const unsigned char* data, std::size
         const unsigned kind = data[at] >> 4;
         Verdict verdict = Verdict::Fits;
         if (kind >= 0x4 && kind <= 0x7) {
-            verdict = checkString(data, kind, at, end, limits);
+            verdict = checkString(data, kind, at, end, limits, unfolded);
         } else if (kind >= 0xA && kind <= 0xD) {
             verdict = checkCollection(layout, kind, at, depth, visited, limits, pending);
         } else if (!scalarFits(kind, data[at] & 0x0Fu, at, end)) {

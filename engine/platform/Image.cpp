@@ -1,5 +1,6 @@
 #include "engine/platform/Image.h"
 
+#include "engine/base/FileUtils.h"
 #include "engine/base/Log.h"
 
 #include <SDL.h>
@@ -18,7 +19,14 @@ bool Image::initWithRawData(const std::uint8_t* rgba, int width, int height) {
 }
 
 bool Image::initWithImageFile(const std::string& path) {
-    SDL_Surface* loaded = IMG_Load(path.c_str());
+    // Regular files only, read without waiting (FileUtils), then decoded.
+    const FileUtils::FileRead file = FileUtils::getInstance()->readFileUpTo(path, std::size_t{64} << 20);
+    if (file.status != FileUtils::FileRead::Status::Read) {
+        Log::error("engine", "cannot load picture " + path + ": not a readable regular file");
+        return false;
+    }
+    SDL_Surface* loaded =
+        IMG_Load_RW(SDL_RWFromConstMem(file.bytes.data(), static_cast<int>(file.bytes.size())), 1);
     if (!loaded) {
         Log::error("engine", "cannot load picture " + path + ": " + IMG_GetError());
         return false;

@@ -11,6 +11,7 @@
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/Sprite.h"
 #include "engine/2d/events/EventDispatcher.h"
+#include "engine/base/Log.h"
 #include "tests/editor/BoardLinkFixture.h"
 #include "widgets/AlertView.h"
 
@@ -155,7 +156,8 @@ TEST_F(BoardLinkTest, APortThatDoesNotOpenIsExplainedSearchedAgainAndThePanelClo
 
 // The words the editor chooses for each way a transfer ends early, checked
 // against the product's own texts. Catches a kind given another's words or
-// actions, and a port reason dropped or put on the first line.
+// actions, a port reason dropped or put on the first line, and the system's
+// English text shown to a child instead of logged.
 TEST(PavluneAppsErrorTest, EachFailureKindHasItsWordsAndActions) {
     using pavlune::PortOpenError;
     using pavlune::TransferFailure;
@@ -178,8 +180,10 @@ TEST(PavluneAppsErrorTest, EachFailureKindHasItsWordsAndActions) {
         {{TransferFailure::Kind::portNotOpened, {PortOpenError::Kind::notSelected, ""}},
          {"しっぱい", "せつぞくしなおしてください。\nポートが えらばれていないよ。", true, true, true}},
         {{TransferFailure::Kind::portNotOpened, {PortOpenError::Kind::other, "Input/output error"}},
-         {"しっぱい", "せつぞくしなおしてください。\nポートを ひらけなかったよ: Input/output error", true,
-          true, true}},
+         {"しっぱい", "せつぞくしなおしてください。\nポートを ひらけなかったよ。", true, true, true}},
+        {{TransferFailure::Kind::portNotOpened,
+          {PortOpenError::Kind::notATerminal, "Inappropriate ioctl for device"}},
+         {"しっぱい", "せつぞくしなおしてください。\nポートを ひらけなかったよ。", true, true, true}},
         {{TransferFailure::Kind::writeFailed, {}},
          {"しっぱい", "せつぞくにしっぱいしました。", true, true, true}},
         {{TransferFailure::Kind::cannotStop, {}},
@@ -187,7 +191,12 @@ TEST(PavluneAppsErrorTest, EachFailureKindHasItsWordsAndActions) {
         {{TransferFailure::Kind::stopped, {}}, {"", "", false, false, false}},
     };
     for (const Case& c : cases) {
+        engine::Log::Capture log;
         EXPECT_EQ(PavluneAppsError::forFailure(c.failure), c.expected) << c.expected.message;
+        if (c.failure.port.kind == PortOpenError::Kind::other ||
+            c.failure.port.kind == PortOpenError::Kind::notATerminal) {
+            EXPECT_EQ(log.linesWith({c.failure.port.osText}).size(), 1u) << "the system's reason is logged";
+        }
     }
 }
 

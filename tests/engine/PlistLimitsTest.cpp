@@ -4,6 +4,7 @@
 #include "engine/base/FileUtils.h"
 #include "engine/base/PlistCodec.h"
 #include "tests/support/BinaryPlist.h"
+#include "tests/support/HostilePlists.h"
 #include "tests/support/UnreadableFile.h"
 
 #include <cerrno>
@@ -56,6 +57,25 @@ TEST(PlistLimitsTest, NestingIsRefusedBeyondSixtyFourLevels) {
     }
 }
 
+TEST(PlistLimitsTest, DisguisedDeepFilesAreRefusedNotRecursedInto) {
+    for (const auto& form : disguisedDeepPlists()) {
+        Verdict verdict = Verdict::Fits;
+        EXPECT_FALSE(PlistCodec::parse(form.bytes, &verdict).has_value()) << form.name;
+        EXPECT_EQ(verdict, Verdict::TooDeep) << form.name;
+    }
+}
+
+TEST(PlistLimitsTest, MarkupThatOnlyLooksDeepIsRead) {
+    // The same heads over a shallow body still read, and a deep body hidden
+    // from the scanner entirely would be refused by the reader itself.
+    const std::string subset = "<!DOCTYPE plist [ <!-- <dict> [ --> <!ENTITY c \"<![CDATA[<array>\"> ]>";
+    const auto read =
+        PlistCodec::parse(subset + "<plist version='1.0'><array><string><![CDATA[<array>]]>"
+                                   "</string><!-- <dict> --><integer>-3</integer></array></plist>");
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(*read, Value(ValueVector{Value("<array>"), Value(-3)}));
+}
+
 TEST(PlistLimitsTest, ShallowFilesWithinTheLimitsReadAsBefore) {
     const auto xml = PlistCodec::parse(nestedArraysXml(63));
     ASSERT_TRUE(xml.has_value());
@@ -87,6 +107,14 @@ TEST(PlistLimitsTest, ABinaryFileThatUnfoldsIntoTooManyValuesIsRefused) {
     }
     plist.add("\x08");
     EXPECT_EQ(verdictOf(plist.bytes()), Verdict::TooManyElements);
+}
+
+TEST(PlistLimitsTest, ABinaryFileThatUnfoldsBeyondTheTotalIsRefused) {
+    // 14^4 copies of 2,000 bytes (77 MB) from a file of 2 KB; 14^3 copies of 400 bytes (1 MB) fit.
+    const std::string amplifying = sharedStringsBinary(4, 2000);
+    ASSERT_LT(amplifying.size(), 4096u);
+    EXPECT_EQ(verdictOf(amplifying), Verdict::TooLarge);
+    EXPECT_EQ(verdictOf(sharedStringsBinary(3, 400)), Verdict::Fits);
 }
 
 TEST(PlistLimitsTest, StringsAndReferencesBeyondTheFileAreCaught) {
@@ -123,6 +151,20 @@ TEST(PlistLimitsTest, DataAndDatesAreWrittenBackAsTheyWere) {
     // A copy keeps the form.
     const Value copy = items[0];
     EXPECT_EQ(copy.getTextForm(), Value::TextForm::DATA);
+}
+
+TEST(PlistLimitsTest, ControlCharactersAreWrittenAsReplacementCharactersNotCut) {
+    const std::string text("a\x01"
+                           "b\0c\td",
+                           7);
+    const std::string written = PlistCodec::toXml(engine::ValueMap{{text, Value(text)}});
+    EXPECT_EQ(written.find('\x01'), std::string::npos);
+    const auto read = PlistCodec::parse(written);
+    ASSERT_TRUE(read.has_value()) << written;
+    const std::string expected = "a\xEF\xBF\xBD"
+                                 "b\xEF\xBF\xBD"
+                                 "c\td";
+    EXPECT_EQ(*read, Value(engine::ValueMap{{expected, Value(expected)}}));
 }
 
 class PlistFileLimitsTest : public ::testing::Test {

@@ -2,6 +2,8 @@
 // is tested below it, in tests/program), and every kind of bad input (one
 // line on standard error naming file and line, exit status 2, nothing on
 // standard output).
+#include "tests/support/HostilePlists.h"
+
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -187,6 +189,25 @@ TEST_F(ExportTool, HostileInputNeverCrashes) {
     // Numbers the card would refuse to have typed are refused here too.
     expectRejected(run({"--dialect", "que", "-"}, "full 2 3\nfull 2 nan\nfull 2 -inf\n"),
                    "pavlune-export: line 20: ");
+}
+
+// Catches a reader that recurses into a disguised deep file (exit 139) or
+// unfolds a binary one into gigabytes, both as a program and as the list.
+TEST_F(ExportTool, HostileProgramFilesAndListsAreRefused) {
+    fs::create_directories(dir_ / "data/PavluneApps/savedatas");
+    for (const auto& hostile : hostilePlists("datas")) {
+        SCOPED_TRACE(hostile.name);
+        const fs::path program = dir_ / "hostile.plist";
+        writeFile(program, hostile.bytes);
+        expectRejected(run({"--dialect", "jam", "--program", program.string()}),
+                       "pavlune-export: " + program.string() + ": not a program file");
+        writeFile(dir_ / "data/PavluneApps/savedatas/list.plist", hostile.bytes);
+        ASSERT_EQ(setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1), 0);
+        const ToolRun listed = run({"--list-programs"});
+        unsetenv("XDG_DATA_HOME");
+        EXPECT_EQ(listed.status, 0) << listed.err;
+        EXPECT_EQ(listed.out, "");
+    }
 }
 
 // Catches a program file whose numbers reach the board unchecked ("-5" as

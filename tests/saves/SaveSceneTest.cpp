@@ -2,6 +2,8 @@
 
 #include "SaveScreenFixture.h"
 #include "editor/FieldScene.h"
+#include "editor/cards/CardSprite.h"
+#include "editor/field/FieldBoard.h"
 #include "engine/2d/Label.h"
 #include "engine/2d/Sprite.h"
 #include "engine/2d/TextureCache.h"
@@ -11,6 +13,14 @@
 #include "saves/SaveListKeys.h"
 #include "widgets/AlertView.h"
 #include "widgets/FieldScrollView.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -420,5 +430,71 @@ TEST_F(SaveSceneTest, ArrowKeysMoveAFocusFrameIntoViewAndReturnOpensTheFocusedPr
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->getSaveData(), records[2]);
 }
+
+#ifndef _WIN32
+// Catches a picture opened with a blocking open (its worker waits for a
+// writer for ever) and a list that then waits on that worker when the editor
+// opens: a FIFO planted as one program's picture and a symlink to a FIFO as
+// the other's must neither hold the list nor keep an edit from being saved.
+TEST_F(SaveSceneTest, AFifoInAPicturesPlaceNeitherHoldsTheListNorLosesTheEdit) {
+    const std::vector<SaveData*> records = addPrograms(2);
+    const std::string folder = root() + "savedatas/";
+    const std::string pipes[] = {folder + "img2.png", root() + "elsewhere.fifo"};
+    for (const std::string& pipe : pipes) {
+        ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0) << pipe;
+    }
+    ASSERT_EQ(::symlink(pipes[1].c_str(), (folder + "img1.png").c_str()), 0);
+
+    // Past the deadline a watchdog keeps opening the pipes for writing, which
+    // lets a reader stuck on one go: the test then fails instead of hanging.
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    std::atomic<bool> rescued{false};
+    std::thread watchdog([&] {
+        std::unique_lock<std::mutex> lock(mutex);
+        if (done.wait_for(lock, std::chrono::seconds(5), [&] { return finished; })) {
+            return;
+        }
+        rescued = true;
+        while (!done.wait_for(lock, std::chrono::milliseconds(10), [&] { return finished; })) {
+            for (const std::string& pipe : pipes) {
+                const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0) {
+                    ::close(fd);
+                }
+            }
+        }
+    });
+
+    const auto start = std::chrono::steady_clock::now();
+    showList();
+    scrollTo(-350); // both programs in view
+    driver->step();
+    list->getThumbnailLoader().waitUntilIdle();
+    driver->step();
+    tap(Vec2(512, 384)); // program 2, the newest
+    driver->advance(0.7f);
+    FieldScene* editor = shown<FieldScene>();
+    if (editor) {
+        editor->getBoard()->addCard(0, 0, Vec2(652.5f, 5514.44f), 255);
+        editor->saveField();
+        SaveDataManager::getInstance()->finishWrites();
+    }
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        finished = true;
+    }
+    done.notify_all();
+    watchdog.join();
+
+    ASSERT_NE(editor, nullptr);
+    EXPECT_FALSE(rescued) << "a read waited on a pipe";
+    EXPECT_LT(elapsed, std::chrono::seconds(5));
+    EXPECT_EQ(SaveDataManager::getInstance()->loadProgram(records[1]).size(), 1u) << "the edit is saved";
+    EXPECT_EQ(editor->getSaveData(), records[1]);
+}
+#endif // FIFOs and symlinks: POSIX only
 
 } // namespace

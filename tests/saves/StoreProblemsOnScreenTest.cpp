@@ -6,6 +6,7 @@
 #include "editor/FieldScene.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/field/FieldBoard.h"
+#include "engine/base/Log.h"
 #include "engine/base/Value.h"
 #include "engine/platform/MessageBox.h"
 #include "saves/SaveListTexts.h"
@@ -91,16 +92,18 @@ TEST_F(StoreProblemsOnScreenTest, ADamagedListIsToldOnceOnTheListScreen) {
     EXPECT_EQ(shown.size(), 1u) << "told once";
 }
 
-TEST_F(StoreProblemsOnScreenTest, AnUnreadableListIsNamedWithTheSystemsReasonAndTheListStaysUsable) {
+// Catches the system's English reason shown to a child instead of logged.
+TEST_F(StoreProblemsOnScreenTest, AnUnreadableListIsNamedWithoutTheSystemsWordsAndTheListStaysUsable) {
     addPrograms(2);
+    engine::Log::Capture log;
     {
         UnreadableFile locked(file("savedatas/list.plist"));
         SaveDataManager::getInstance()->init();
     }
     showList();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].message, std::string(SaveListTexts::kListUnreadableMessage) +
-                                    "\nsavedatas/list.plist\n(Permission denied)");
+    EXPECT_EQ(shown[0].message, "プログラムの リストを よめませんでした。\nsavedatas/list.plist");
+    EXPECT_EQ(log.linesWith({"list.plist", "Permission denied"}).size(), 1u);
     EXPECT_EQ(shown[0].title, SaveListTexts::kFailureCaption);
     EXPECT_EQ(SaveDataManager::getInstance()->getDatas().size(), 2u) << "both programs are listed";
 
@@ -156,8 +159,7 @@ TEST_F(StoreProblemsOnScreenTest, AnUnreadableProgramIsToldAndNeverSavedOver) {
     }
     EXPECT_EQ(readBytes(file(record->imagepath)), "its picture");
     ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].message,
-              std::string(EditorTexts::kUnreadableMessage) + "\n" + record->path + "\n(Permission denied)");
+    EXPECT_EQ(shown[0].message, std::string(EditorTexts::kUnreadableMessage) + "\n" + record->path);
     EXPECT_EQ(shown[1].message, EditorTexts::kNotSavedMessage);
     EXPECT_EQ(readBytes(file(record->path)), before);
 }

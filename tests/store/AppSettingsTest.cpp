@@ -2,6 +2,8 @@
 #include "store/AppSettings.h"
 
 #include "engine/base/FileUtils.h"
+#include "tests/support/HostilePlists.h"
+#include "tests/support/UnreadableFile.h"
 #include "tests/support/WritesFail.h"
 
 #include <cstdlib>
@@ -9,6 +11,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 using engine::FileUtils;
@@ -118,6 +121,15 @@ TEST_F(AppSettingsTest, ADamagedFileIsIgnoredAndReplaced) {
         EXPECT_EQ(engine::valueForKey(replaced, "cardset"), Value(c.cardSet));
         EXPECT_EQ(engine::valueForKey(replaced, "port"), Value(c.port));
     }
+    for (const auto& hostile : hostilePlists("port")) {
+        SCOPED_TRACE(hostile.name);
+        writeFile("<plist><dict><key>dialect</key><integer>2</integer></dict></plist>");
+        settings()->reload();
+        writeFile(hostile.bytes);
+        settings()->reload();
+        EXPECT_EQ(settings()->dialect(), 0);
+        EXPECT_EQ(engine::valueForKey(onDisk(), "dialect"), Value(0)) << "replaced";
+    }
 }
 
 // Catches a sound file rewritten at every start, and unknown keys dropped
@@ -152,6 +164,46 @@ TEST_F(AppSettingsTest, OutOfRangeIsRefusedAndAFailedWriteKeepsTheChoiceForThisR
     const ValueMap kept = onDisk();
     EXPECT_EQ(engine::valueForKey(kept, "dialect"), Value(1));
     EXPECT_EQ(engine::valueForKey(kept, "cardset"), Value(0));
+}
+
+// Catches an unreadable file read as damaged and replaced by defaults (the
+// user's choices lost once it could be read again), or written by a setter.
+TEST_F(AppSettingsTest, AnUnreadableFileIsLeftAloneAndTheRunGoesOnWithDefaults) {
+    const std::string chosen = plist("<dict><key>dialect</key><integer>2</integer></dict>");
+    writeFile(chosen);
+    bool written = true;
+    {
+        UnreadableFile locked(file().string());
+        settings()->reload();
+        written = settings()->setCardSet(1);
+    }
+    EXPECT_EQ(settings()->dialect(), 0);
+    EXPECT_EQ(settings()->cardSet(), 1) << "in force for this run";
+    EXPECT_FALSE(written);
+    EXPECT_EQ(FileUtils::getInstance()->getStringFromFile(file().string()), chosen);
+    settings()->reload();
+    EXPECT_EQ(settings()->dialect(), 2) << "read once it can be";
+}
+
+// Catches temporaries of interrupted writes left for ever, and a clean-up
+// that takes files that only look like them.
+TEST_F(AppSettingsTest, LeftoverTemporariesOfTheFileAreRemovedAndOthersKept) {
+    const std::vector<std::string> leftovers = {".settings.plist.tmp-a1B2c3", ".settings.plist.tmp-000000"};
+    const std::vector<std::string> kept = {".settings.plist.tmp-abc", ".other.plist.tmp-abcdef",
+                                           "settings.plist.tmp-abcdef", ".settings.plist.tmp-ab.def"};
+    for (const auto& name : leftovers) {
+        std::ofstream(root / name) << "half";
+    }
+    for (const auto& name : kept) {
+        std::ofstream(root / name) << "someone else's";
+    }
+    settings()->reload();
+    for (const auto& name : leftovers) {
+        EXPECT_FALSE(fs::exists(root / name)) << name;
+    }
+    for (const auto& name : kept) {
+        EXPECT_TRUE(fs::exists(root / name)) << name;
+    }
 }
 
 } // namespace

@@ -487,12 +487,14 @@ TEST_F(DamagedListTest, MissingListWithProgramsPresentIsRebuiltRatherThanStarted
 
 TEST_F(SaveDataManagerTest, FailedFirstSaveLeavesNoEntryThatCouldShareAnIdentifier) {
     SaveDataManager* store = openStore();
-    // Something in the way of program 1's file makes its first write fail.
-    fs::create_directories(root / "savedatas/1.plist/blocked");
+    // A full disk makes the first write of program 1's file fail.
     const std::string listBefore = readBytes(root / "savedatas/list.plist");
 
     SaveData* failing = newRecord();
-    EXPECT_EQ(store->saveProgram(failing, programWithCards(2)), SaveResult::Failed);
+    {
+        WritesFail full;
+        EXPECT_EQ(store->saveProgram(failing, programWithCards(2)), SaveResult::Failed);
+    }
     EXPECT_TRUE(store->getDatas().empty());
     EXPECT_EQ(store->getLastId(), 0);
     EXPECT_EQ(failing->identifier, 0);
@@ -501,9 +503,8 @@ TEST_F(SaveDataManagerTest, FailedFirstSaveLeavesNoEntryThatCouldShareAnIdentifi
     EXPECT_EQ(readBytes(root / "savedatas/list.plist"), listBefore);
     EXPECT_TRUE(store->loadProgram(failing).empty());
 
-    // The obstacle goes away; another new program takes identifier 1, and the
-    // first record, saved again, becomes a new entry of its own.
-    fs::remove_all(root / "savedatas/1.plist");
+    // The disk has room again; another new program takes identifier 1, and
+    // the first record, saved again, becomes a new entry of its own.
     SaveData* other = newRecord();
     EXPECT_EQ(store->saveProgram(other, programWithCards(1)), SaveResult::Added);
     EXPECT_EQ(store->saveProgram(failing, programWithCards(2)), SaveResult::Added);

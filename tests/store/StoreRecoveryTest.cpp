@@ -5,6 +5,7 @@
 #include "store/SaveDataManager.h"
 #include "tests/store/StoreFixture.h"
 #include "tests/support/BinaryPlist.h"
+#include "tests/support/HostilePlists.h"
 #include "tests/support/UnreadableFile.h"
 
 #include <climits>
@@ -84,8 +85,9 @@ TEST_F(StoreRecoveryTest, LeftoverTemporaryFilesAreRemovedAndOthersKept) {
 }
 
 TEST_F(StoreRecoveryTest, ListsNestedTooDeepAreSetAsideAndTold) {
-    const std::pair<const char*, std::string> lists[] = {{"XML", nestedArraysXml(100000)},
-                                                         {"binary", nestedArraysBinary(100000)}};
+    std::vector<HostilePlist> lists = hostilePlists("datas");
+    lists.push_back({"XML", nestedArraysXml(100000)});
+    lists.push_back({"binary", nestedArraysBinary(100000)});
     for (const auto& [kind, bytes] : lists) {
         SCOPED_TRACE(kind);
         fs::remove_all(root / "savedatas");
@@ -109,17 +111,21 @@ TEST_F(StoreRecoveryTest, AProgramNestedTooDeepIsSetAsideWhenOpened) {
     SaveDataManager* store = openStore();
     SaveData* record = SaveData::create();
     ASSERT_EQ(store->saveProgram(record, oneCard(1)), SaveDataManager::SaveResult::Added);
-    const std::string deep = nestedArraysBinary(100000);
-    writeBytes(root / "savedatas/1.plist", deep);
-
-    std::optional<Problem> problem;
-    EXPECT_TRUE(store->loadProgram(record, &problem).empty());
-    ASSERT_TRUE(problem.has_value());
-    EXPECT_EQ(problem->kind, Problem::Kind::SetAside);
-    EXPECT_EQ(problem->file, "savedatas/1.plist");
-    EXPECT_EQ(readBytes(root / problem->detail), deep);
-    EXPECT_EQ(store->saveProgram(record, oneCard(2)), SaveDataManager::SaveResult::Updated)
-        << "the program goes on in a fresh file";
+    std::vector<HostilePlist> programs = hostilePlists("cards");
+    programs.push_back({"binary", nestedArraysBinary(100000)});
+    for (const auto& [kind, deep] : programs) {
+        SCOPED_TRACE(kind);
+        writeBytes(root / "savedatas/1.plist", deep);
+        std::optional<Problem> problem;
+        EXPECT_TRUE(store->loadProgram(record, &problem).empty());
+        ASSERT_TRUE(problem.has_value());
+        EXPECT_EQ(problem->kind, Problem::Kind::SetAside);
+        EXPECT_EQ(problem->file, "savedatas/1.plist");
+        EXPECT_EQ(readBytes(root / problem->detail), deep);
+        fs::remove(root / problem->detail);
+        EXPECT_EQ(store->saveProgram(record, oneCard(2)), SaveDataManager::SaveResult::Updated)
+            << "the program goes on in a fresh file";
+    }
 }
 
 TEST_F(StoreRecoveryTest, AnUnreadableListIsLeftAloneAndNeverWrittenOver) {
@@ -143,6 +149,38 @@ TEST_F(StoreRecoveryTest, AnUnreadableListIsLeftAloneAndNeverWrittenOver) {
     EXPECT_EQ(added, SaveDataManager::SaveResult::Failed) << "a new program would need the list";
     EXPECT_EQ(readBytes(list), before);
     EXPECT_EQ(folderNames(), (std::vector<std::string>{"1.plist", "list.plist"}));
+}
+
+// Catches a folder that cannot be searched read as a missing list: the list
+// was empty with no word, and rebuilt over the real one once it could be.
+TEST_F(StoreRecoveryTest, AFolderThatCannotBeSearchedIsToldAndLeftAlone) {
+    openStore()->saveProgram(SaveData::create(), oneCard(1));
+    const std::string before = readBytes(root / "savedatas/list.plist");
+    SaveDataManager* store = nullptr;
+    {
+        UnreadableFile locked((root / "savedatas").string());
+        store = openStore();
+        store->saveProgram(SaveData::create(), oneCard(2));
+    }
+    const std::vector<Problem> problems = store->takeListProblems();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].kind, Problem::Kind::Unreadable);
+    EXPECT_EQ(problems[0].file, "savedatas/list.plist");
+    EXPECT_EQ(problems[0].detail, "Permission denied");
+    EXPECT_EQ(readBytes(root / "savedatas/list.plist"), before);
+    EXPECT_EQ(entriesOf(openStore()).size(), 1u) << "the list is whole once it can be read";
+}
+
+// Catches a folder in the next program's place taken for free: every new
+// program then failed to save.
+TEST_F(StoreRecoveryTest, ANameTakenByAFolderIsSkippedForTheNextFreeNumber) {
+    SaveDataManager* store = openStore();
+    fs::create_directories(root / "savedatas/1.plist");
+    fs::create_directories(root / "savedatas/img2.png");
+    SaveData* record = SaveData::create();
+    EXPECT_EQ(store->saveProgram(record, oneCard(1)), SaveDataManager::SaveResult::Added);
+    EXPECT_EQ(record->identifier, 3);
+    EXPECT_TRUE(fs::is_directory(root / "savedatas/1.plist"));
 }
 
 TEST_F(StoreRecoveryTest, AnUnreadableProgramIsLeftAloneUntilItCanBeRead) {
@@ -210,6 +248,23 @@ TEST_F(StoreRecoveryTest, ATitleTheListCouldNotBeReadWithIsRefused) {
     SaveDataManager* reopened = openStore();
     EXPECT_TRUE(reopened->takeListProblems().empty());
     EXPECT_EQ(reopened->getDatas().at(0)->title.size(), SaveDataManager::kMaxTitleBytes);
+}
+
+// Catches control characters written raw into the list's XML (the list is
+// then damaged for every reader) and a NUL that cuts the title silently.
+TEST_F(StoreRecoveryTest, TitlesWithControlCharactersAreRefused) {
+    SaveDataManager* store = openStore();
+    SaveData* record = SaveData::create();
+    store->saveProgram(record, oneCard(1));
+    ASSERT_TRUE(store->renameData(record, "ロボ\tカー"));
+    const std::string refused[] = {std::string("ab\0cd", 5), "a\x01", "\x1b[2J", "x\x7f"};
+    for (const std::string& title : refused) {
+        EXPECT_FALSE(store->renameData(record, title)) << title.size();
+        EXPECT_EQ(record->title, "ロボ\tカー");
+    }
+    SaveDataManager* reopened = openStore();
+    EXPECT_TRUE(reopened->takeListProblems().empty());
+    EXPECT_EQ(reopened->getDatas().at(0)->title, "ロボ\tカー");
 }
 
 TEST_F(StoreRecoveryTest, AReadOnlyStoreChangesNothing) {

@@ -154,6 +154,14 @@ TEST_F(StoreSafetyTest, ADamagedListThatCannotBeSetAsideIsNeverOverwritten) {
         << "no temporary file left behind";
 }
 
+std::string repeated(const std::string& text, int times) {
+    std::string all;
+    for (int i = 0; i < times; ++i) {
+        all += text;
+    }
+    return all;
+}
+
 TEST_F(StoreSafetyTest, DamagedListsKeepWhatCanBeRead) {
     struct Case {
         const char* name;
@@ -182,6 +190,27 @@ TEST_F(StoreSafetyTest, DamagedListsKeepWhatCanBeRead) {
         {"a lastid beyond the integer range",
          listXml("99999999999", entryXml("2", "two")),
          {{4, byTime}, {3, byTime}, {2, "two"}, {1, byTime}},
+         4},
+        // Over the reader's limits, yet readable: a title too long to keep is
+        // named by its time stamp, the others keep theirs.
+        {"a title of 2 MB",
+         listXml("4",
+                 entryXml("4", "four") + entryXml("3", std::string(2u << 20, 'x')) + entryXml("2", "two")),
+         {{4, "four"}, {3, "2026/1/2 3:4:5"}, {2, "two"}, {1, byTime}},
+         4},
+        {"600,000 values in one entry",
+         listXml("4", entryXml("4", "four") +
+                          entryXml("3", "three",
+                                   "<key>x</key><array>" + repeated("<true/>", 600000) + "</array>") +
+                          entryXml("2", "two")),
+         {{4, "four"}, {3, "three"}, {2, "two"}, {1, byTime}},
+         4},
+        {"100 levels in one entry",
+         listXml("4", entryXml("4", "four") +
+                          entryXml("3", "three",
+                                   "<key>x</key>" + repeated("<array>", 100) + repeated("</array>", 100)) +
+                          entryXml("2", "two")),
+         {{4, "four"}, {3, "three"}, {2, "two"}, {1, byTime}},
          4},
     };
     for (const Case& c : cases) {

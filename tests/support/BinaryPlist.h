@@ -11,13 +11,15 @@
 class BinaryPlist {
 public:
     static std::string ref(std::uint32_t index) { return bigEndian(index, 4); }
-    // An array of `count` (below 15) references.
     static std::string array(const std::vector<std::uint32_t>& refs) {
-        std::string object(1, static_cast<char>(0xA0 | refs.size()));
-        for (const std::uint32_t index : refs) {
-            object += ref(index);
-        }
-        return object;
+        return collection(0xA0, refs.size(), refs);
+    }
+    // Keys and values: the references of all keys, then those of all values.
+    static std::string dict(const std::vector<std::uint32_t>& keys,
+                            const std::vector<std::uint32_t>& values) {
+        std::vector<std::uint32_t> refs = keys;
+        refs.insert(refs.end(), values.begin(), values.end());
+        return collection(0xD0, keys.size(), refs);
     }
     static std::string ascii(const std::string& text) {
         if (text.size() < 15) {
@@ -50,6 +52,18 @@ public:
     }
 
 private:
+    // A marker with its count in the low nibble, or 0xF and the count as a 4-byte integer.
+    static std::string collection(unsigned marker, std::size_t count,
+                                  const std::vector<std::uint32_t>& refs) {
+        std::string object(1, static_cast<char>(marker | (count < 15 ? count : 0x0F)));
+        if (count >= 15) {
+            object += "\x12" + bigEndian(count, 4);
+        }
+        for (const std::uint32_t index : refs) {
+            object += ref(index);
+        }
+        return object;
+    }
     static std::string bigEndian(std::uint64_t value, int width) {
         std::string out(static_cast<std::size_t>(width), '\0');
         for (int i = width - 1; i >= 0; --i, value >>= 8) {
@@ -79,5 +93,24 @@ inline std::string nestedArraysBinary(int depth) {
         plist.add(BinaryPlist::array({static_cast<std::uint32_t>(i + 1)}));
     }
     plist.add(BinaryPlist::array({}));
+    return plist.bytes();
+}
+
+// A file of a few kilobytes that unfolds into `14^levels` copies of one
+// string of `stringBytes`: each of `levels` arrays names the one below it 14
+// times. With a `key`, the top is a dictionary holding the arrays under it
+// (as a list holds "datas").
+inline std::string sharedStringsBinary(int levels, std::size_t stringBytes, const std::string& key = "") {
+    BinaryPlist plist;
+    const std::uint32_t first = key.empty() ? 0 : 2;
+    if (!key.empty()) {
+        plist.add(BinaryPlist::dict({1}, {2}));
+        plist.add(BinaryPlist::ascii(key));
+    }
+    for (int level = 0; level < levels; ++level) {
+        plist.add(BinaryPlist::array(
+            std::vector<std::uint32_t>(14, first + static_cast<std::uint32_t>(level) + 1)));
+    }
+    plist.add(BinaryPlist::ascii(std::string(stringBytes, 'a')));
     return plist.bytes();
 }
