@@ -57,7 +57,9 @@ private:
                                   const std::vector<std::uint32_t>& refs) {
         std::string object(1, static_cast<char>(marker | (count < 15 ? count : 0x0F)));
         if (count >= 15) {
-            object += "\x12" + bigEndian(count, 4);
+            // Appended in two steps: "literal" + string&& trips GCC 12's -Wrestrict.
+            object += '\x12';
+            object += bigEndian(count, 4);
         }
         for (const std::uint32_t index : refs) {
             object += ref(index);
