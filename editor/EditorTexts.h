@@ -59,6 +59,9 @@ public:
     // Why the chosen port did not open, in words a teacher can act on (the
     // system's own text only where no kind fits); empty when it opened.
     static std::string portNotOpened(const pavlune::PortOpenError& error);
+    // Said under the number editor's box when its emptied box got the old
+    // number back.
+    static constexpr const char* kNumberKept = "からっぽには できないよ。まえの かずに もどしたよ";
     // What the number editor says under its box when `rule` refuses the text.
     static std::string numberRefusal(const pavlune::CardNumberRule& rule,
                                      pavlune::CardNumberRule::Problem problem);
@@ -93,14 +96,19 @@ inline std::string EditorTexts::numberRefusal(const pavlune::CardNumberRule& rul
     switch (problem) {
     case Problem::none:
         return {};
+    case Problem::empty:
     case Problem::notANumber:
         return "すうじを いれてね";
+    case Problem::tooFine:
+        return "てんの あとは 1けたまでに してね";
     case Problem::notWhole:
     case Problem::tooLarge:
+    case Problem::tooSmall:
         break;
     }
     if (rule.countsTurns()) {
-        return "0 から " + rule.limitText() + " までの かずに してね";
+        return std::to_string(pavlune::CardNumberRule::kMinTurns) + " から " + rule.limitText() +
+               " までの かずに してね";
     }
     return rule.limitText() + " より ちいさい かずに してね";
 }

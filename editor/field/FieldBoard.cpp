@@ -20,6 +20,7 @@
 #include "engine/2d/events/Touch.h"
 #include "field/FieldGeometry.h"
 #include "field/FieldRowEditor.h"
+#include "program/CardNumberRule.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
 #include "widgets/HitTest.h"
@@ -176,6 +177,9 @@ CardSprite* FieldBoard::addCard(int cardSet, int cardIndex, Vec2 position, std::
     const Size size =
         pictureSize(pavlune::DeviceManager::getInstance()->getCardFaceImage(cardIndex, cardSet).c_str());
     const int id = model_->addCard(cardSet, cardIndex, position, size);
+    // A number card shows the number every board will use from the start,
+    // never an empty field that the dialects read differently.
+    model_->setCardValue(id, pavlune::CardNumberRule::forCard(cardSet, cardIndex).startingValue());
     CardSprite* node = makeNode(id, opacity);
     if (!node) {
         model_->removeCard(id);
