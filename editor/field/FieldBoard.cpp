@@ -380,7 +380,7 @@ engine::ValueVector FieldBoard::save() const {
 }
 
 void FieldBoard::load(const engine::ValueVector& elements) {
-    placeCards(elements, viewport());
+    placeCards(elements);
 }
 
 void FieldBoard::reload(const engine::ValueVector& elements) {
@@ -392,9 +392,7 @@ void FieldBoard::reload(const engine::ValueVector& elements) {
     }
     nodes_.clear();
     model_->clear();
-    // Snapped at zoom 1.0, as the file was when the editor opened it, so the
-    // same file gives the same program whatever the zoom is now.
-    placeCards(elements, pavlune::FieldViewport(view_->getContentOffset(), 1.0f));
+    placeCards(elements);
     if (onUseCountChanged) {
         for (const auto& [cardSet, cardIndex] : kinds) {
             onUseCountChanged(cardSet, cardIndex);
@@ -402,12 +400,11 @@ void FieldBoard::reload(const engine::ValueVector& elements) {
     }
 }
 
-void FieldBoard::placeCards(const engine::ValueVector& elements, const pavlune::FieldViewport& at) {
+void FieldBoard::placeCards(const engine::ValueVector& elements) {
     const pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
-    const std::vector<int> ids =
-        document_.load(elements, *model_, at, [catalogue](int cardSet, int cardIndex) {
-            return pictureSize(catalogue->getCardFaceImage(cardIndex, cardSet).c_str());
-        });
+    const std::vector<int> ids = document_.load(elements, *model_, [catalogue](int cardSet, int cardIndex) {
+        return pictureSize(catalogue->getCardFaceImage(cardIndex, cardSet).c_str());
+    });
     for (int id : ids) {
         CardSprite* node = makeNode(id, 255);
         if (node && onUseCountChanged) {

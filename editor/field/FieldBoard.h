@@ -102,7 +102,7 @@ public:
     engine::ValueVector save() const;
     void load(const engine::ValueVector& elements);
     // Replaces every card on the field by the elements' cards at once (undo
-    // and redo): they lie and snap as when the program file is opened.
+    // and redo): they lie and attach as when the program file is opened.
     void reload(const engine::ValueVector& elements);
     pavlune::FieldRows fieldRows() const { return model_->fieldRows(); }
     // Whether the last load left elements of a long program file off the field.
@@ -128,7 +128,7 @@ private:
     bool rowButtonHit(const engine::Node* button, const engine::Touch* touch) const;
     CardSprite* makeNode(int cardId, std::uint8_t opacity);
     void applyRowEdit(const pavlune::RowEdit& edit);
-    void placeCards(const engine::ValueVector& elements, const pavlune::FieldViewport& viewport);
+    void placeCards(const engine::ValueVector& elements);
     void animateIntoTrash(CardSprite* node);
     // Positions and z-orders of all nodes, and the slots' colours.
     void syncAll();
