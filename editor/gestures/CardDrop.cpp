@@ -19,7 +19,7 @@ bool CardDrop::putDown(FieldBoard& board, TrashCan* trash, const engine::Vec2& l
         }
     }
     const bool intoTrash = trash && trash->contains(location);
-    const bool backToPalette = location.x < design::kPaletteWidth;
+    const bool backToPalette = onScreen(location) && location.x < design::kPaletteWidth;
     bool dropped = false;
     for (CardSprite* card : group) {
         card->setOpacity(255);
@@ -39,6 +39,13 @@ bool CardDrop::putDown(FieldBoard& board, TrashCan* trash, const engine::Vec2& l
         }
     }
     return dropped;
+}
+
+bool CardDrop::onScreen(const engine::Vec2& location) {
+    const engine::Director* director = engine::Director::getInstance();
+    const engine::Vec2 origin = director->getVisibleOrigin();
+    const engine::Size visible = director->getVisibleSize();
+    return engine::Rect(origin.x, origin.y, visible.width, visible.height).containsPoint(location);
 }
 
 void CardDrop::keepInReach(FieldBoard& board, int cardId, const std::vector<engine::Rect>& blocked) {

@@ -9,17 +9,21 @@ class TrashCan;
 
 // Puts the dragged cards down where the finger let go: every card of the drag
 // group is opaque again, and each goes into the trash when the finger is over
-// it, or leaves the field when the finger is back over the palette (dragged
-// back where it came from). The trash then closes its lid over what it
-// swallowed, or just fades. A card left loose keeps its centre on the visible
-// field and off the controls in `blocked` (screen units), so it can always be
-// grabbed again.
+// it, or leaves the field when the finger is back over the palette inside the
+// window (dragged back where it came from). A release outside the window is
+// no choice made on the screen: the caller puts the cards back (onScreen). The trash then closes its lid over
+// what it swallowed, or just fades. A card left loose keeps its centre on the visible field and off the
+// controls in `blocked` (screen units), so it can always be grabbed again.
 class CardDrop {
 public:
     // Returns whether any card went into the trash or back to the palette.
     // `trash` may be null.
     static bool putDown(FieldBoard& board, TrashCan* trash, const engine::Vec2& location,
                         const std::vector<engine::Rect>& blocked = {});
+
+    // Whether a release at `location` (screen units) was on the window's
+    // picture; outside it, nothing may be deleted or moved.
+    static bool onScreen(const engine::Vec2& location);
 
     // Keeps a card's centre this far inside the visible field.
     static constexpr float kReachMargin = 20;

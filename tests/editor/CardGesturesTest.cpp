@@ -209,6 +209,60 @@ TEST_F(CardGesturesTest, ReleasingOverTheTrashRemovesEveryDraggedCardAndSaves) {
     EXPECT_EQ(editor->getTrash()->getSprite()->getOpacity(), 0);
 }
 
+// Deleting is deliberate: a lifted block of two goes only over the trash or
+// over the palette inside the window; let go past any edge of the window it
+// is back on its rows, where it was lifted, and the file is unchanged.
+// Catches the palette test taken as "left of the palette's edge" (a slow
+// drag past the window's left edge emptied a program) and a release outside
+// dropping the cards wherever the finger left the window.
+TEST_F(CardGesturesTest, CardsAreDeletedOnlyOverTheTrashOrThePaletteInsideTheWindow) {
+    const struct {
+        const char* name;
+        Vec2 release;
+        bool deleted;
+    } cases[] = {
+        {"over the trash", {840, 650}, true},
+        {"over the palette", {120, 300}, true},
+        {"past the left edge", {-40, 300}, false},
+        {"past the left edge, far", {-600, 300}, false},
+        {"past the top edge, above the palette", {120, 790}, false},
+        {"past the right edge", {1060, 300}, false},
+        {"past the bottom edge", {600, -30}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        openWithThreeRowCards();
+        const int ids[] = {node(0)->modelId, node(1)->modelId, node(2)->modelId};
+        const float lifted[] = {screenY(node(0)), screenY(node(1)), screenY(node(2))};
+        const Vec2 start(kRowCardX, rowScreenY(1));
+        driver->touchBegan(start);
+        driver->advance(0.5f); // the block: rows 2 and 3
+        ASSERT_EQ(editor->getBoard()->model().dragGroup().size(), 2u);
+        slide(start, c.release);
+        driver->touchEnded(c.release);
+        driver->step();
+
+        const ValueVector saved = programFile();
+        EXPECT_EQ(cardOnRow(0), ids[0]);
+        if (c.deleted) {
+            EXPECT_EQ(editor->getBoard()->cardNodes().size(), 1u);
+            EXPECT_EQ(saved.size(), 1u);
+            continue;
+        }
+        ASSERT_EQ(editor->getBoard()->cardNodes().size(), 3u);
+        EXPECT_EQ(saved.size(), 3u);
+        EXPECT_EQ(cardOnRow(1), ids[1]);
+        EXPECT_EQ(cardOnRow(2), ids[2]);
+        // Where they were lifted, under the card above them (the field may
+        // have scrolled at the edge).
+        EXPECT_FLOAT_EQ(screenY(node(1)) - screenY(node(0)), lifted[1] - lifted[0]);
+        EXPECT_FLOAT_EQ(screenY(node(2)) - screenY(node(0)), lifted[2] - lifted[0]);
+        EXPECT_FLOAT_EQ(editor->getBoard()->viewport().toScreen(node(1)->getPosition()).x, kRowCardX);
+        EXPECT_EQ(node(1)->getOpacity(), 255);
+        EXPECT_TRUE(editor->getBoard()->model().dragGroup().empty());
+    }
+}
+
 // One row per rule of the tap: catches a missing duration, travel or
 // turning test, and a duration measured in whole seconds (a quick tap across
 // a second's boundary would do nothing).
