@@ -108,6 +108,8 @@ void NumberEditor::onEnter() {
     Layer::onEnter();
     if (!closing_) {
         editBox_->touchDownAction(editBox_, engine::ui::Widget::TouchEventType::ENDED);
+        // Typing replaces the number (a new card's 1 would otherwise make 5 into 15).
+        editBox_->selectAll();
     }
 }
 

@@ -19,8 +19,8 @@ class InputCardSprite;
 
 // The modal editor of a number card's value: a dimmed screen with the card's
 // front picture where the card is, and an edit box over its large number
-// field, open for typing at once. A press anywhere outside the box or the
-// return key commits; Escape closes it without change.
+// field, open for typing at once with the number selected (typing replaces it). A press anywhere outside the
+// box or the return key commits; Escape closes it without change.
 //
 // Committed text, with full-width digits and points read as half-width ones,
 // must be a number the card's rule accepts (tenths of a second on a wait,

@@ -199,9 +199,10 @@ TEST_F(NumberEditorTest, AnEmptiedBoxGetsTheOldNumberBack) {
     EXPECT_TRUE(calls.empty());
 }
 
-// Catches the input method's full-width digits refused when typed key by key.
-TEST_F(NumberEditorTest, FullWidthDigitsTypedByTheInputMethodAreNumbers) {
-    key(SDLK_BACKSPACE);
+// Catches the input method's full-width digits refused when typed key by key,
+// and a box that opens with its number unselected (typing 5 after the 3
+// would give 35).
+TEST_F(NumberEditorTest, FullWidthDigitsTypedByTheInputMethodReplaceTheNumber) {
     type("\xEF\xBC\x95"); // "５"
     key(SDLK_RETURN);
     EXPECT_EQ(card->getValue(), "5");
