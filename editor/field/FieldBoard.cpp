@@ -236,6 +236,14 @@ void FieldBoard::moveCardBy(int cardId, Vec2 offset) {
     node->setPosition(model_->findCard(cardId)->position);
 }
 
+bool FieldBoard::placeOnRow(int cardId, int row) {
+    if (!model_->placeOnRow(cardId, row)) {
+        return false;
+    }
+    syncAll();
+    return true;
+}
+
 CardSprite* FieldBoard::startPlacing(int cardSet, int cardIndex, Vec2 screenPoint, std::uint8_t opacity) {
     if (placingId_ != pavlune::FieldModel::kNoCard) {
         return nullptr;

@@ -77,6 +77,9 @@ public:
     void moveCards(CardSprite* card, engine::Vec2 delta);
     // Moves one loose card by `offset` (content units), kept on the content.
     void moveCardBy(int cardId, engine::Vec2 offset);
+    // Puts a loose card onto the free row (the model's placeOnRow, applied to
+    // the nodes and slots). False when the row is taken or unknown.
+    bool placeOnRow(int cardId, int row);
     // Slides loose cards that cover a row card beside the column of rows.
     void settleLooseCards();
     // A drag that did not end by the finger's will (the window lost the

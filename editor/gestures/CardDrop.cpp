@@ -20,6 +20,9 @@ bool CardDrop::putDown(FieldBoard& board, TrashCan* trash, const engine::Vec2& l
     }
     const bool intoTrash = trash && trash->contains(location);
     const bool backToPalette = onScreen(location) && location.x < design::kPaletteWidth;
+    if (!intoTrash && !backToPalette) {
+        placeUnderFinger(board, location);
+    }
     bool dropped = false;
     for (CardSprite* card : group) {
         card->setOpacity(255);
@@ -39,6 +42,34 @@ bool CardDrop::putDown(FieldBoard& board, TrashCan* trash, const engine::Vec2& l
         }
     }
     return dropped;
+}
+
+void CardDrop::placeUnderFinger(FieldBoard& board, const engine::Vec2& location) {
+    pavlune::FieldModel& model = board.model();
+    const std::vector<int> group = model.dragGroup();
+    if (group.empty()) {
+        return;
+    }
+    const engine::Vec2 finger = board.viewport().toContent(location);
+    for (int row = 0; row < static_cast<int>(model.rowSlots().size()); ++row) {
+        const pavlune::RowSlot& slot = model.rowSlot(row);
+        const engine::Rect area(slot.position.x - slot.size.width / 2, slot.position.y - slot.size.height / 2,
+                                slot.size.width, slot.size.height);
+        if (!area.containsPoint(finger)) {
+            continue;
+        }
+        // The finger's card takes the free row; the cards dragged with it
+        // take the rows below while those are free.
+        for (std::size_t at = 0; at < group.size(); ++at) {
+            const pavlune::PlacedCard* card = model.findCard(group[at]);
+            const int target = row + static_cast<int>(at);
+            if (!card || card->connectors[0].isAttached() ||
+                target >= static_cast<int>(model.rowSlots().size()) || !board.placeOnRow(group[at], target)) {
+                break;
+            }
+        }
+        return;
+    }
 }
 
 bool CardDrop::onScreen(const engine::Vec2& location) {

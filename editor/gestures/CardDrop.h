@@ -29,5 +29,9 @@ public:
     static constexpr float kReachMargin = 20;
 
 private:
+    // A loose dragged card let go with the finger over a free row's slot
+    // takes that row (its left edge may be far from the slot: the child
+    // aims with the finger, not with the card's edge).
+    static void placeUnderFinger(FieldBoard& board, const engine::Vec2& location);
     static void keepInReach(FieldBoard& board, int cardId, const std::vector<engine::Rect>& blocked);
 };

@@ -263,6 +263,42 @@ TEST_F(CardGesturesTest, CardsAreDeletedOnlyOverTheTrashOrThePaletteInsideTheWin
     }
 }
 
+// A loose card grabbed by its left part and let go with the finger over a
+// free row's slot takes that row, though its left edge is far from the slot
+// (the snap while dragging looks only at the edge). Catches a drop that
+// ignores the finger, and one that takes a row already taken.
+TEST_F(CardGesturesTest, ALooseCardLetGoWithTheFingerOverAFreeRowTakesIt) {
+    const struct {
+        const char* name;
+        int row;
+        bool placed;
+    } cases[] = {{"free row", 3, true}, {"taken row", 0, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        openWith({{0, 0, kRowCardX, rowScreenY(0)}, {0, 1, kLooseX, rowScreenY(2)}});
+        const int loose = node(1)->modelId;
+        ASSERT_EQ(cardOnRow(2), pavlune::FieldModel::kNoCard);
+        // 25 units inside the card's left edge.
+        const Vec2 grab(kLooseX - 75, rowScreenY(2));
+        const Vec2 over(750, rowScreenY(c.row));
+        driver->touchBegan(grab);
+        driver->advance(0.1f);
+        slide(grab, over);
+        ASSERT_EQ(cardOnRow(c.row), c.placed ? pavlune::FieldModel::kNoCard : node(0)->modelId)
+            << "not snapped by its edge while dragged";
+        driver->touchEnded(over);
+        driver->step();
+        EXPECT_EQ(cardOnRow(c.row), c.placed ? loose : node(0)->modelId);
+        if (c.placed) {
+            const Vec2 shown = editor->getBoard()->viewport().toScreen(node(1)->getPosition());
+            EXPECT_FLOAT_EQ(shown.x, kRowCardX);
+            EXPECT_NEAR(shown.y, rowScreenY(c.row), 0.01);
+        } else {
+            EXPECT_FALSE(editor->getBoard()->model().findCard(loose)->connectors[0].isAttached());
+        }
+    }
+}
+
 // One row per rule of the tap: catches a missing duration, travel or
 // turning test, and a duration measured in whole seconds (a quick tap across
 // a second's boundary would do nothing).
