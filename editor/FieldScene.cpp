@@ -111,10 +111,15 @@ bool FieldScene::init(SaveData* data) {
     gestures->onSave = [this] { saveField(); };
     gestures->blockedAreas = [this] {
         std::vector<engine::Rect> areas;
+        // Everything drawn over the field that a loose card could slip under.
         for (engine::Node* control :
              {static_cast<engine::Node*>(getBackButton()),
               static_cast<engine::Node*>(undoRedo ? undoRedo->getUndoButton() : nullptr),
-              static_cast<engine::Node*>(undoRedo ? undoRedo->getRedoButton() : nullptr)}) {
+              static_cast<engine::Node*>(undoRedo ? undoRedo->getRedoButton() : nullptr),
+              static_cast<engine::Node*>(runControls ? runControls->getPlayerPanel() : nullptr),
+              static_cast<engine::Node*>(programPanel ? programPanel->getButton() : nullptr),
+              static_cast<engine::Node*>(bottomBar->getPanel()),
+              static_cast<engine::Node*>(bottomBar->getSettingsButton())}) {
             if (control) {
                 areas.push_back(HitTest::worldBoundingBox(control));
             }

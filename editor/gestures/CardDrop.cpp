@@ -79,6 +79,20 @@ bool CardDrop::onScreen(const engine::Vec2& location) {
     return engine::Rect(origin.x, origin.y, visible.width, visible.height).containsPoint(location);
 }
 
+namespace {
+
+engine::Rect cardArea(engine::Vec2 centre, engine::Size size) {
+    return {centre.x - size.width / 2, centre.y - size.height / 2, size.width, size.height};
+}
+
+// Touching edges hide nothing.
+bool overlaps(const engine::Rect& a, const engine::Rect& b) {
+    return a.getMinX() < b.getMaxX() && b.getMinX() < a.getMaxX() && a.getMinY() < b.getMaxY() &&
+           b.getMinY() < a.getMaxY();
+}
+
+} // namespace
+
 void CardDrop::keepInReach(FieldBoard& board, int cardId, const std::vector<engine::Rect>& blocked) {
     const pavlune::PlacedCard* card = board.model().findCard(cardId);
     if (!card || card->connectors[0].isAttached() || card->connectors[1].isAttached()) {
@@ -86,12 +100,51 @@ void CardDrop::keepInReach(FieldBoard& board, int cardId, const std::vector<engi
     }
     const pavlune::FieldViewport viewport = board.viewport();
     const engine::Size visible = engine::Director::getInstance()->getVisibleSize();
-    engine::Vec2 centre = viewport.toScreen(card->position);
-    centre.x = std::clamp(centre.x, design::kPaletteWidth + kReachMargin, visible.width - kReachMargin);
-    centre.y = std::clamp(centre.y, kReachMargin, visible.height - kReachMargin);
-    for (const engine::Rect& area : blocked) {
-        if (area.containsPoint(centre)) {
-            centre.y = area.getMinY() - kReachMargin; // just below the control
+    const engine::Size size(card->size.width * viewport.zoom(), card->size.height * viewport.zoom());
+    // The whole card on the visible field, right of the palette.
+    const auto intoField = [&](engine::Vec2 centre) {
+        centre.x = std::max(std::min(centre.x, visible.width - kReachMargin - size.width / 2),
+                            design::kPaletteWidth + kReachMargin + size.width / 2);
+        centre.y = std::max(std::min(centre.y, visible.height - kReachMargin - size.height / 2),
+                            kReachMargin + size.height / 2);
+        return centre;
+    };
+    const auto overlapped = [&](engine::Vec2 centre) {
+        std::vector<engine::Rect> hit;
+        for (const engine::Rect& area : blocked) {
+            if (overlaps(cardArea(centre, size), area)) {
+                hit.push_back(area);
+            }
+        }
+        return hit;
+    };
+    const engine::Vec2 start = intoField(viewport.toScreen(card->position));
+    engine::Vec2 centre = start;
+    if (!overlapped(start).empty()) {
+        // Just beside a control it covers (left, above or below), or beside
+        // the next one from there: the nearest place clear of all of them.
+        std::vector<engine::Vec2> places;
+        const auto beside = [&](engine::Vec2 from) {
+            std::vector<engine::Vec2> found;
+            for (const engine::Rect& area : overlapped(from)) {
+                found.push_back(intoField({area.getMinX() - kReachMargin - size.width / 2, from.y}));
+                found.push_back(intoField({from.x, area.getMaxY() + kReachMargin + size.height / 2}));
+                found.push_back(intoField({from.x, area.getMinY() - kReachMargin - size.height / 2}));
+            }
+            return found;
+        };
+        for (const engine::Vec2 first : beside(start)) {
+            places.push_back(first);
+            for (const engine::Vec2 second : beside(first)) {
+                places.push_back(second);
+            }
+        }
+        bool found = false;
+        for (const engine::Vec2 place : places) {
+            if (overlapped(place).empty() && (!found || place.distance(start) < centre.distance(start))) {
+                centre = place;
+                found = true;
+            }
         }
     }
     const engine::Vec2 moved = viewport.toContent(centre) - card->position;

@@ -11,9 +11,10 @@ class TrashCan;
 // group is opaque again, and each goes into the trash when the finger is over
 // it, or leaves the field when the finger is back over the palette inside the
 // window (dragged back where it came from). A release outside the window is
-// no choice made on the screen: the caller puts the cards back (onScreen). The trash then closes its lid over
-// what it swallowed, or just fades. A card left loose keeps its centre on the visible field and off the
-// controls in `blocked` (screen units), so it can always be grabbed again.
+// no choice made on the screen: the caller puts the cards back (onScreen).
+// The trash then closes its lid over what it swallowed, or just fades. A card
+// left loose lies wholly on the visible field and, where there is room, clear
+// of the controls in `blocked` (screen units), so it can be seen and grabbed.
 class CardDrop {
 public:
     // Returns whether any card went into the trash or back to the palette.
@@ -25,7 +26,7 @@ public:
     // picture; outside it, nothing may be deleted or moved.
     static bool onScreen(const engine::Vec2& location);
 
-    // Keeps a card's centre this far inside the visible field.
+    // Keeps a loose card this far inside the visible field and from a control.
     static constexpr float kReachMargin = 20;
 
 private:
