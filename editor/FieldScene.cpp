@@ -13,6 +13,7 @@
 #include "editor/controls/RunControls.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/field/TrashCan.h"
+#include "editor/gestures/CardDrop.h"
 #include "editor/gestures/CardGestures.h"
 #include "editor/history/UndoRedoControls.h"
 #include "editor/link/BoardLink.h"
@@ -291,8 +292,16 @@ void FieldScene::saveField() {
     if (!record || !board) {
         return;
     }
-    // No loose card may hide a card of the program.
-    board->settleLooseCards();
+    // No loose card may hide a card of the program, nor hide under a control.
+    const std::vector<int> settled = board->settleLooseCards();
+    if (!settled.empty() && gestures && gestures->blockedAreas) {
+        std::vector<engine::Rect> kept = gestures->blockedAreas();
+        const std::vector<engine::Rect> rowCards = board->rowCardAreas();
+        kept.insert(kept.end(), rowCards.begin(), rowCards.end());
+        for (const int id : settled) {
+            CardDrop::keepClear(*board, id, kept, false);
+        }
+    }
     SaveDataManager* store = SaveDataManager::getInstance();
     const SaveDataManager::SaveResult result = store->saveProgram(record, board->save());
     if (result == SaveDataManager::SaveResult::Added) {

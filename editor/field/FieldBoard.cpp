@@ -288,12 +288,28 @@ CardSprite* FieldBoard::placingCard() const {
     return placingId_ == pavlune::FieldModel::kNoCard ? nullptr : nodeFor(placingId_);
 }
 
-void FieldBoard::settleLooseCards() {
-    for (const int id : pavlune::FieldRowEditor(*model_).settleLooseCards()) {
+std::vector<int> FieldBoard::settleLooseCards() {
+    const std::vector<int> moved = pavlune::FieldRowEditor(*model_).settleLooseCards();
+    for (const int id : moved) {
         if (CardSprite* node = nodeFor(id)) {
             node->setPosition(model_->findCard(id)->position);
         }
     }
+    return moved;
+}
+
+std::vector<engine::Rect> FieldBoard::rowCardAreas() const {
+    std::vector<engine::Rect> areas;
+    const pavlune::FieldViewport shown = viewport();
+    for (int row = 0; row < static_cast<int>(model_->rowSlots().size()); ++row) {
+        if (const pavlune::PlacedCard* card = model_->findCard(model_->cardOnRow(row))) {
+            const Vec2 centre = shown.toScreen(card->position);
+            const Size size(shown.toScreenLength(card->size.width), shown.toScreenLength(card->size.height));
+            areas.emplace_back(centre.x - size.width / 2, centre.y - size.height / 2, size.width,
+                               size.height);
+        }
+    }
+    return areas;
 }
 
 void FieldBoard::cancelDrag() {

@@ -81,7 +81,10 @@ public:
     // the nodes and slots). False when the row is taken or unknown.
     bool placeOnRow(int cardId, int row);
     // Slides loose cards that cover a row card beside the column of rows.
-    void settleLooseCards();
+    // Returns the ids of the cards it moved.
+    std::vector<int> settleLooseCards();
+    // Where the cards on rows show, in screen units.
+    std::vector<engine::Rect> rowCardAreas() const;
     // A drag that did not end by the finger's will (the window lost the
     // focus): the dragged cards go back where they were lifted from.
     void cancelDrag();

@@ -31,7 +31,7 @@ bool CardDrop::putDown(FieldBoard& board, TrashCan* trash, const engine::Vec2& l
             board.removeCard(card);
             dropped = true;
         } else {
-            keepInReach(board, card->modelId, blocked);
+            keepClear(board, card->modelId, blocked, true);
         }
     }
     if (trash) {
@@ -93,7 +93,8 @@ bool overlaps(const engine::Rect& a, const engine::Rect& b) {
 
 } // namespace
 
-void CardDrop::keepInReach(FieldBoard& board, int cardId, const std::vector<engine::Rect>& blocked) {
+void CardDrop::keepClear(FieldBoard& board, int cardId, const std::vector<engine::Rect>& blocked,
+                         bool always) {
     const pavlune::PlacedCard* card = board.model().findCard(cardId);
     if (!card || card->connectors[0].isAttached() || card->connectors[1].isAttached()) {
         return;
@@ -127,9 +128,9 @@ void CardDrop::keepInReach(FieldBoard& board, int cardId, const std::vector<engi
         const auto beside = [&](engine::Vec2 from) {
             std::vector<engine::Vec2> found;
             for (const engine::Rect& area : overlapped(from)) {
-                found.push_back(intoField({area.getMinX() - kReachMargin - size.width / 2, from.y}));
-                found.push_back(intoField({from.x, area.getMaxY() + kReachMargin + size.height / 2}));
-                found.push_back(intoField({from.x, area.getMinY() - kReachMargin - size.height / 2}));
+                found.push_back(intoField({area.getMinX() - kClearGap - size.width / 2, from.y}));
+                found.push_back(intoField({from.x, area.getMaxY() + kClearGap + size.height / 2}));
+                found.push_back(intoField({from.x, area.getMinY() - kClearGap - size.height / 2}));
             }
             return found;
         };
@@ -145,6 +146,9 @@ void CardDrop::keepInReach(FieldBoard& board, int cardId, const std::vector<engi
                 centre = place;
                 found = true;
             }
+        }
+        if (!found && !always) {
+            return;
         }
     }
     const engine::Vec2 moved = viewport.toContent(centre) - card->position;

@@ -26,13 +26,20 @@ public:
     // picture; outside it, nothing may be deleted or moved.
     static bool onScreen(const engine::Vec2& location);
 
-    // Keeps a loose card this far inside the visible field and from a control.
+    // Moves a loose card so that it lies wholly on the visible field and
+    // overlaps none of `kept` (screen units): just beside what it covers, the
+    // nearest such place. Where there is none, `always` still pulls it onto
+    // the field; otherwise it stays. Cards on rows are left alone.
+    static void keepClear(FieldBoard& board, int cardId, const std::vector<engine::Rect>& kept, bool always);
+
+    // Keeps a loose card this far inside the visible field.
     static constexpr float kReachMargin = 20;
+    // Space between a loose card moved aside and what it would have covered.
+    static constexpr float kClearGap = 2;
 
 private:
     // A loose dragged card let go with the finger over a free row's slot
     // takes that row (its left edge may be far from the slot: the child
     // aims with the finger, not with the card's edge).
     static void placeUnderFinger(FieldBoard& board, const engine::Vec2& location);
-    static void keepInReach(FieldBoard& board, int cardId, const std::vector<engine::Rect>& blocked);
 };

@@ -299,51 +299,69 @@ TEST_F(CardGesturesTest, ALooseCardLetGoWithTheFingerOverAFreeRowTakesIt) {
     }
 }
 
-// A loose card let go over the run controls lies wholly on the field and
-// clear of every control drawn over it, at each zoom. The controls' places
-// come from their pictures' sizes: the run panel 150 x 400 at the right edge,
-// centred; the back button 80 x 50, 10 from the top right corner; redo and
-// undo 60 x 50 left of it, 28 and 8 apart. Catches the clamp that kept only
-// the card's centre on the field (at zoom 0.5 the card ended wholly under
-// the panel, and taps on it went to play) and a list of controls without the
-// panel.
-TEST_F(CardGesturesTest, ALooseCardLetGoOverTheRunControlsLiesClearOfEveryControl) {
+// A loose card let go over the run controls, or on a taken row (from where
+// it slides beside the column), lies wholly on the field and clear of every
+// control drawn over it and of the cards on rows, at each zoom. The
+// controls' places come from their pictures' sizes: the run panel 150 x 400
+// at the right edge, centred; the back button 80 x 50, 10 from the top right
+// corner; redo and undo 60 x 50 left of it, 28 and 8 apart. Catches the clamp
+// that kept only the card's centre on the field (at zoom 0.5 the card ended
+// wholly under the panel, and taps on it went to play), a list of controls
+// without the panel, and a slide beside the column that ends under the panel
+// (60 % of the card was hidden).
+TEST_F(CardGesturesTest, ALooseCardLetGoLiesClearOfEveryControlAndRowCard) {
     const engine::Rect controls[] = {
         {874, 184, 150, 400}, // run panel
         {934, 708, 80, 50},   // back
         {846, 708, 60, 50},   // redo
         {778, 708, 60, 50},   // undo
     };
-    const Vec2 overPanel(950, 384);
+    const auto apart = [](const engine::Rect& a, const engine::Rect& b) {
+        return a.getMaxX() <= b.getMinX() || b.getMaxX() <= a.getMinX() || a.getMaxY() <= b.getMinY() ||
+               b.getMaxY() <= a.getMinY();
+    };
     // The editor zooms from 0.5 to 1 (it never enlarges the field).
     for (const float zoom : {0.5f, 0.75f, 1.0f}) {
-        SCOPED_TRACE(zoom);
-        openWith({{0, 1, kLooseX, rowScreenY(2)}});
-        FieldScrollView* view = editor->getFieldView();
-        view->setZoomScale(zoom);
-        ASSERT_EQ(view->getZoomScale(), zoom);
-        const Vec2 content = node(0)->getPosition();
-        view->setContentOffset(Vec2(560, 384) - content * zoom);
-        driver->step();
-        const Vec2 grab = editor->getBoard()->viewport().toScreen(content);
-        ASSERT_GT(grab.x, 300);
-        ASSERT_LT(grab.x, 800);
-        driver->touchBegan(grab);
-        driver->advance(0.1f);
-        slide(grab, overPanel);
-        driver->touchEnded(overPanel);
-        driver->step();
+        for (const bool onTakenRow : {false, true}) {
+            SCOPED_TRACE(std::to_string(zoom) + (onTakenRow ? " on a taken row" : " over the panel"));
+            openWith({{0, 0, kRowCardX, rowScreenY(0)},
+                      {0, 0, kRowCardX, rowScreenY(1)},
+                      {0, 0, kRowCardX, rowScreenY(2)},
+                      {0, 1, kLooseX, rowScreenY(1)}});
+            FieldScrollView* view = editor->getFieldView();
+            view->setZoomScale(zoom);
+            ASSERT_EQ(view->getZoomScale(), zoom);
+            view->setContentOffset(Vec2(560, 384) - node(1)->getPosition() * zoom);
+            driver->step();
+            const pavlune::FieldViewport shown = editor->getBoard()->viewport();
+            const Vec2 grab = shown.toScreen(node(3)->getPosition());
+            ASSERT_GT(grab.x, 300);
+            ASSERT_LT(grab.x, 870);
+            const Vec2 release = onTakenRow ? shown.toScreen(node(1)->getPosition()) : Vec2(950, 384);
+            driver->touchBegan(grab);
+            driver->advance(0.1f);
+            slide(grab, release);
+            driver->touchEnded(release);
+            driver->step();
 
-        const Vec2 centre = editor->getBoard()->viewport().toScreen(node(0)->getPosition());
-        const engine::Rect shown(centre.x - 100 * zoom, centre.y - 60 * zoom, 200 * zoom, 120 * zoom);
-        EXPECT_GE(shown.getMinX(), 275);
-        EXPECT_LE(shown.getMaxX(), 1024);
-        EXPECT_GE(shown.getMinY(), 0);
-        EXPECT_LE(shown.getMaxY(), 768);
-        for (const engine::Rect& control : controls) {
-            const bool apart = shown.getMaxX() <= control.getMinX() || control.getMaxX() <= shown.getMinX() ||
-                               shown.getMaxY() <= control.getMinY() || control.getMaxY() <= shown.getMinY();
-            EXPECT_TRUE(apart) << "covers (" << control.getMinX() << ", " << control.getMinY() << ")";
+            ASSERT_EQ(cardOnRow(1), node(1)->modelId);
+            const pavlune::FieldViewport now = editor->getBoard()->viewport();
+            const auto area = [&](const CardSprite* card) {
+                const Vec2 centre = now.toScreen(card->getPosition());
+                return engine::Rect(centre.x - 100 * zoom, centre.y - 60 * zoom, 200 * zoom, 120 * zoom);
+            };
+            const engine::Rect loose = area(node(3));
+            EXPECT_GE(loose.getMinX(), 275);
+            EXPECT_LE(loose.getMaxX(), 1024);
+            EXPECT_GE(loose.getMinY(), 0);
+            EXPECT_LE(loose.getMaxY(), 768);
+            for (const engine::Rect& control : controls) {
+                EXPECT_TRUE(apart(loose, control))
+                    << "covers (" << control.getMinX() << ", " << control.getMinY() << ")";
+            }
+            for (std::size_t row = 0; row < 3; ++row) {
+                EXPECT_TRUE(apart(loose, area(node(row)))) << "covers the card of row " << row + 1;
+            }
         }
     }
 }
