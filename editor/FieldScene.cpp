@@ -110,23 +110,7 @@ bool FieldScene::init(SaveData* data) {
     gestures = std::make_unique<CardGestures>(this, fieldView, board.get(), trash.get());
     gestures->onOpenNumberEditor = [this](InputCardSprite* card) { openNumberEditor(card); };
     gestures->onSave = [this] { saveField(); };
-    gestures->blockedAreas = [this] {
-        std::vector<engine::Rect> areas;
-        // Everything drawn over the field that a loose card could slip under.
-        for (engine::Node* control :
-             {static_cast<engine::Node*>(getBackButton()),
-              static_cast<engine::Node*>(undoRedo ? undoRedo->getUndoButton() : nullptr),
-              static_cast<engine::Node*>(undoRedo ? undoRedo->getRedoButton() : nullptr),
-              static_cast<engine::Node*>(runControls ? runControls->getPlayerPanel() : nullptr),
-              static_cast<engine::Node*>(programPanel ? programPanel->getButton() : nullptr),
-              static_cast<engine::Node*>(bottomBar->getPanel()),
-              static_cast<engine::Node*>(bottomBar->getSettingsButton())}) {
-            if (control) {
-                areas.push_back(HitTest::worldBoundingBox(control));
-            }
-        }
-        return areas;
-    };
+    gestures->blockedAreas = [this] { return controlAreas(); };
     board->onCardAdded = [this](CardSprite* card) { gestures->attach(card); };
     addChild(fieldView);
     addChild(paletteLayer);
@@ -272,6 +256,24 @@ bool FieldScene::buildField() {
     return true;
 }
 
+std::vector<engine::Rect> FieldScene::controlAreas() const {
+    std::vector<engine::Rect> areas;
+    // Everything drawn over the field that a loose card could slip under.
+    for (engine::Node* control :
+         {static_cast<engine::Node*>(getBackButton()),
+          static_cast<engine::Node*>(undoRedo ? undoRedo->getUndoButton() : nullptr),
+          static_cast<engine::Node*>(undoRedo ? undoRedo->getRedoButton() : nullptr),
+          static_cast<engine::Node*>(runControls ? runControls->getPlayerPanel() : nullptr),
+          static_cast<engine::Node*>(programPanel ? programPanel->getButton() : nullptr),
+          static_cast<engine::Node*>(bottomBar ? bottomBar->getPanel() : nullptr),
+          static_cast<engine::Node*>(bottomBar ? bottomBar->getSettingsButton() : nullptr)}) {
+        if (control) {
+            areas.push_back(HitTest::worldBoundingBox(control));
+        }
+    }
+    return areas;
+}
+
 bool FieldScene::isModalOpen() const {
     return popups && popups->isAnyOpen();
 }
@@ -294,8 +296,8 @@ void FieldScene::saveField() {
     }
     // No loose card may hide a card of the program, nor hide under a control.
     const std::vector<int> settled = board->settleLooseCards();
-    if (!settled.empty() && gestures && gestures->blockedAreas) {
-        std::vector<engine::Rect> kept = gestures->blockedAreas();
+    if (!settled.empty()) {
+        std::vector<engine::Rect> kept = controlAreas();
         const std::vector<engine::Rect> rowCards = board->rowCardAreas();
         kept.insert(kept.end(), rowCards.begin(), rowCards.end());
         for (const int id : settled) {

@@ -289,7 +289,7 @@ CardSprite* FieldBoard::placingCard() const {
 }
 
 std::vector<int> FieldBoard::settleLooseCards() {
-    const std::vector<int> moved = pavlune::FieldRowEditor(*model_).settleLooseCards();
+    std::vector<int> moved = pavlune::FieldRowEditor(*model_).settleLooseCards();
     for (const int id : moved) {
         if (CardSprite* node = nodeFor(id)) {
             node->setPosition(model_->findCard(id)->position);

@@ -8,6 +8,7 @@
 #include "widgets/Design.h"
 
 #include <algorithm>
+#include <optional>
 
 bool CardDrop::putDown(FieldBoard& board, TrashCan* trash, const engine::Vec2& location,
                        const std::vector<engine::Rect>& blocked) {
@@ -81,15 +82,71 @@ bool CardDrop::onScreen(const engine::Vec2& location) {
 
 namespace {
 
-engine::Rect cardArea(engine::Vec2 centre, engine::Size size) {
-    return {centre.x - size.width / 2, centre.y - size.height / 2, size.width, size.height};
-}
+// Where a loose card of one size may lie on the screen: wholly on the field
+// (`into`), overlapping none of `blocked`.
+class LooseSpot {
+public:
+    LooseSpot(engine::Rect into, engine::Size size, const std::vector<engine::Rect>& blocked)
+        : into_(into), size_(size), blocked_(blocked) {}
 
-// Touching edges hide nothing.
-bool overlaps(const engine::Rect& a, const engine::Rect& b) {
-    return a.getMinX() < b.getMaxX() && b.getMinX() < a.getMaxX() && a.getMinY() < b.getMaxY() &&
-           b.getMinY() < a.getMaxY();
-}
+    engine::Vec2 intoField(engine::Vec2 centre) const {
+        centre.x = std::max(std::min(centre.x, into_.getMaxX() - size_.width / 2),
+                            into_.getMinX() + size_.width / 2);
+        centre.y = std::max(std::min(centre.y, into_.getMaxY() - size_.height / 2),
+                            into_.getMinY() + size_.height / 2);
+        return centre;
+    }
+
+    // The nearest place to `start` just beside a control it covers (left,
+    // above or below), or beside the next one from there, that covers none.
+    std::optional<engine::Vec2> nearestClear(engine::Vec2 start) const {
+        std::optional<engine::Vec2> best;
+        for (const engine::Vec2 first : beside(start)) {
+            consider(first, start, best);
+            for (const engine::Vec2 second : beside(first)) {
+                consider(second, start, best);
+            }
+        }
+        return best;
+    }
+
+    bool isClear(engine::Vec2 centre) const { return overlapped(centre).empty(); }
+
+private:
+    std::vector<engine::Rect> overlapped(engine::Vec2 centre) const {
+        const engine::Rect card(centre.x - size_.width / 2, centre.y - size_.height / 2, size_.width,
+                                size_.height);
+        std::vector<engine::Rect> hit;
+        for (const engine::Rect& area : blocked_) {
+            // Touching edges hide nothing.
+            if (card.getMinX() < area.getMaxX() && area.getMinX() < card.getMaxX() &&
+                card.getMinY() < area.getMaxY() && area.getMinY() < card.getMaxY()) {
+                hit.push_back(area);
+            }
+        }
+        return hit;
+    }
+
+    std::vector<engine::Vec2> beside(engine::Vec2 from) const {
+        std::vector<engine::Vec2> places;
+        for (const engine::Rect& area : overlapped(from)) {
+            places.push_back(intoField({area.getMinX() - CardDrop::kClearGap - size_.width / 2, from.y}));
+            places.push_back(intoField({from.x, area.getMaxY() + CardDrop::kClearGap + size_.height / 2}));
+            places.push_back(intoField({from.x, area.getMinY() - CardDrop::kClearGap - size_.height / 2}));
+        }
+        return places;
+    }
+
+    void consider(engine::Vec2 place, engine::Vec2 start, std::optional<engine::Vec2>& best) const {
+        if (isClear(place) && (!best || place.distance(start) < best->distance(start))) {
+            best = place;
+        }
+    }
+
+    engine::Rect into_;
+    engine::Size size_;
+    const std::vector<engine::Rect>& blocked_;
+};
 
 } // namespace
 
@@ -101,55 +158,22 @@ void CardDrop::keepClear(FieldBoard& board, int cardId, const std::vector<engine
     }
     const pavlune::FieldViewport viewport = board.viewport();
     const engine::Size visible = engine::Director::getInstance()->getVisibleSize();
-    const engine::Size size(card->size.width * viewport.zoom(), card->size.height * viewport.zoom());
-    // The whole card on the visible field, right of the palette.
-    const auto intoField = [&](engine::Vec2 centre) {
-        centre.x = std::max(std::min(centre.x, visible.width - kReachMargin - size.width / 2),
-                            design::kPaletteWidth + kReachMargin + size.width / 2);
-        centre.y = std::max(std::min(centre.y, visible.height - kReachMargin - size.height / 2),
-                            kReachMargin + size.height / 2);
-        return centre;
-    };
-    const auto overlapped = [&](engine::Vec2 centre) {
-        std::vector<engine::Rect> hit;
-        for (const engine::Rect& area : blocked) {
-            if (overlaps(cardArea(centre, size), area)) {
-                hit.push_back(area);
-            }
-        }
-        return hit;
-    };
-    const engine::Vec2 start = intoField(viewport.toScreen(card->position));
+    // The visible field right of the palette, kReachMargin inside its edges.
+    const engine::Rect field(design::kPaletteWidth + kReachMargin, kReachMargin,
+                             visible.width - design::kPaletteWidth - 2 * kReachMargin,
+                             visible.height - 2 * kReachMargin);
+    const LooseSpot spot(
+        field,
+        engine::Size(viewport.toScreenLength(card->size.width), viewport.toScreenLength(card->size.height)),
+        blocked);
+    const engine::Vec2 start = spot.intoField(viewport.toScreen(card->position));
     engine::Vec2 centre = start;
-    if (!overlapped(start).empty()) {
-        // Just beside a control it covers (left, above or below), or beside
-        // the next one from there: the nearest place clear of all of them.
-        std::vector<engine::Vec2> places;
-        const auto beside = [&](engine::Vec2 from) {
-            std::vector<engine::Vec2> found;
-            for (const engine::Rect& area : overlapped(from)) {
-                found.push_back(intoField({area.getMinX() - kClearGap - size.width / 2, from.y}));
-                found.push_back(intoField({from.x, area.getMaxY() + kClearGap + size.height / 2}));
-                found.push_back(intoField({from.x, area.getMinY() - kClearGap - size.height / 2}));
-            }
-            return found;
-        };
-        for (const engine::Vec2 first : beside(start)) {
-            places.push_back(first);
-            for (const engine::Vec2 second : beside(first)) {
-                places.push_back(second);
-            }
-        }
-        bool found = false;
-        for (const engine::Vec2 place : places) {
-            if (overlapped(place).empty() && (!found || place.distance(start) < centre.distance(start))) {
-                centre = place;
-                found = true;
-            }
-        }
-        if (!found && !always) {
+    if (!spot.isClear(start)) {
+        const std::optional<engine::Vec2> clear = spot.nearestClear(start);
+        if (!clear && !always) {
             return;
         }
+        centre = clear.value_or(start);
     }
     const engine::Vec2 moved = viewport.toContent(centre) - card->position;
     if (!moved.isZero()) {
