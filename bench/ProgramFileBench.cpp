@@ -68,8 +68,7 @@ Times openAndSave(const std::string& text) {
     const std::optional<Value> parsed = engine::PlistCodec::parse(text);
     pavlune::FieldModel model(kGeometry, pavlune::CatalogueView(pavlune::jam, pavlune::basic));
     pavlune::ProgramDocument document;
-    document.load(parsed ? parsed->asValueVector() : ValueVector(), model,
-                  pavlune::FieldViewport({0, -4861.44f}, 1.0f), [](int, int) { return kCard; });
+    document.load(parsed ? parsed->asValueVector() : ValueVector(), model, [](int, int) { return kCard; });
     times.open = millisecondsSince(start);
     const Clock::time_point saving = Clock::now();
     const std::string written = engine::PlistCodec::toXml(document.save(model));

@@ -60,6 +60,9 @@ public:
     // when it opened. Where no kind fits, only that it did not open: the
     // system's own text goes to the log, not to the box.
     static std::string portNotOpened(const pavlune::PortOpenError& error);
+    // Said under the number editor's box when its emptied box got the old
+    // number back.
+    static constexpr const char* kNumberKept = "からっぽには できないよ。まえの かずに もどしたよ";
     // What the number editor says under its box when `rule` refuses the text.
     static std::string numberRefusal(const pavlune::CardNumberRule& rule,
                                      pavlune::CardNumberRule::Problem problem);
@@ -94,14 +97,19 @@ inline std::string EditorTexts::numberRefusal(const pavlune::CardNumberRule& rul
     switch (problem) {
     case Problem::none:
         return {};
+    case Problem::empty:
     case Problem::notANumber:
         return "すうじを いれてね";
+    case Problem::tooFine:
+        return "てんの あとは 1けたまでに してね";
     case Problem::notWhole:
     case Problem::tooLarge:
+    case Problem::tooSmall:
         break;
     }
     if (rule.countsTurns()) {
-        return "0 から " + rule.limitText() + " までの かずに してね";
+        return std::to_string(pavlune::CardNumberRule::kMinTurns) + " から " + rule.limitText() +
+               " までの かずに してね";
     }
     return rule.limitText() + " より ちいさい かずに してね";
 }

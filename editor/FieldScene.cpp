@@ -13,6 +13,7 @@
 #include "editor/controls/RunControls.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/field/TrashCan.h"
+#include "editor/gestures/CardDrop.h"
 #include "editor/gestures/CardGestures.h"
 #include "editor/history/UndoRedoControls.h"
 #include "editor/link/BoardLink.h"
@@ -109,18 +110,7 @@ bool FieldScene::init(SaveData* data) {
     gestures = std::make_unique<CardGestures>(this, fieldView, board.get(), trash.get());
     gestures->onOpenNumberEditor = [this](InputCardSprite* card) { openNumberEditor(card); };
     gestures->onSave = [this] { saveField(); };
-    gestures->blockedAreas = [this] {
-        std::vector<engine::Rect> areas;
-        for (engine::Node* control :
-             {static_cast<engine::Node*>(getBackButton()),
-              static_cast<engine::Node*>(undoRedo ? undoRedo->getUndoButton() : nullptr),
-              static_cast<engine::Node*>(undoRedo ? undoRedo->getRedoButton() : nullptr)}) {
-            if (control) {
-                areas.push_back(HitTest::worldBoundingBox(control));
-            }
-        }
-        return areas;
-    };
+    gestures->blockedAreas = [this] { return controlAreas(); };
     board->onCardAdded = [this](CardSprite* card) { gestures->attach(card); };
     addChild(fieldView);
     addChild(paletteLayer);
@@ -266,6 +256,24 @@ bool FieldScene::buildField() {
     return true;
 }
 
+std::vector<engine::Rect> FieldScene::controlAreas() const {
+    std::vector<engine::Rect> areas;
+    // Everything drawn over the field that a loose card could slip under.
+    for (engine::Node* control :
+         {static_cast<engine::Node*>(getBackButton()),
+          static_cast<engine::Node*>(undoRedo ? undoRedo->getUndoButton() : nullptr),
+          static_cast<engine::Node*>(undoRedo ? undoRedo->getRedoButton() : nullptr),
+          static_cast<engine::Node*>(runControls ? runControls->getPlayerPanel() : nullptr),
+          static_cast<engine::Node*>(programPanel ? programPanel->getButton() : nullptr),
+          static_cast<engine::Node*>(bottomBar ? bottomBar->getPanel() : nullptr),
+          static_cast<engine::Node*>(bottomBar ? bottomBar->getSettingsButton() : nullptr)}) {
+        if (control) {
+            areas.push_back(HitTest::worldBoundingBox(control));
+        }
+    }
+    return areas;
+}
+
 bool FieldScene::isModalOpen() const {
     return popups && popups->isAnyOpen();
 }
@@ -286,8 +294,16 @@ void FieldScene::saveField() {
     if (!record || !board) {
         return;
     }
-    // No loose card may hide a card of the program.
-    board->settleLooseCards();
+    // No loose card may hide a card of the program, nor hide under a control.
+    const std::vector<int> settled = board->settleLooseCards();
+    if (!settled.empty()) {
+        std::vector<engine::Rect> kept = controlAreas();
+        const std::vector<engine::Rect> rowCards = board->rowCardAreas();
+        kept.insert(kept.end(), rowCards.begin(), rowCards.end());
+        for (const int id : settled) {
+            CardDrop::keepClear(*board, id, kept, false);
+        }
+    }
     SaveDataManager* store = SaveDataManager::getInstance();
     const SaveDataManager::SaveResult result = store->saveProgram(record, board->save());
     if (result == SaveDataManager::SaveResult::Added) {

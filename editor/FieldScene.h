@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace engine {
 class Sprite;
@@ -77,6 +78,10 @@ public:
     // them) is open: nothing beneath it answers (keys, the wheel, the middle
     // button, the dialect toggle, undo).
     bool isModalOpen() const;
+    // Where the controls drawn over the field lie (screen units): the back,
+    // undo and redo buttons, the run panel, the code button and the bar. A
+    // loose card is kept clear of them.
+    std::vector<engine::Rect> controlAreas() const;
     // Play, unless a card on a row holds a number it refuses; then it says
     // which row and sends nothing. True when it started the program.
     bool playIfNumbersFit();

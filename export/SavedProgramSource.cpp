@@ -98,10 +98,9 @@ bool SavedProgramSource::fieldRowsOf(const std::string& program, FieldRows& rows
     const DeviceManager* catalogue = DeviceManager::getInstance();
     FieldModel model(geometry, catalogue->getView());
     ProgramDocument document;
-    document.load(root->asValueVector(), model, FieldViewport(geometry.initialContentOffset(), 1.0f),
-                  [catalogue](int cardSet, int cardIndex) {
-                      return pictureDesignSize(catalogue->getCardFaceImage(cardIndex, cardSet));
-                  });
+    document.load(root->asValueVector(), model, [catalogue](int cardSet, int cardIndex) {
+        return pictureDesignSize(catalogue->getCardFaceImage(cardIndex, cardSet));
+    });
     rows = model.fieldRows();
     engine::AutoreleasePool::current().clear();
     return true;

@@ -78,7 +78,7 @@ std::optional<StoredCard> readElement(const Value& element) {
 } // namespace
 
 std::vector<int> ProgramDocument::load(const engine::ValueVector& elements, FieldModel& model,
-                                       const FieldViewport& viewport, const CardSizer& cardSize) {
+                                       const CardSizer& cardSize) {
     loaded_.clear();
     leftOff_ = false;
     struct Loaded {
@@ -131,21 +131,14 @@ std::vector<int> ProgramDocument::load(const engine::ValueVector& elements, Fiel
     }
     // A card stored on a row's snap point held that row; of several there,
     // the lowest (a card dropped over a taken row came on top).
-    std::unordered_set<int> stoodOnRow;
     for (const Loaded& card : cards) {
         const int row = model.rowUnder(card.id, kOnRowTolerance);
         if (row != FieldModel::kNoRow) {
-            stoodOnRow.insert(card.id);
             model.placeOnRow(card.id, row);
         }
     }
-    // The others snap where they lie, as a dropped card does.
-    for (const int id : ids) {
-        if (!stoodOnRow.contains(id)) {
-            model.moveCards(id, engine::Vec2::ZERO, viewport);
-            model.clearSnapTarget();
-        }
-    }
+    // The others were loose when saved and stay loose: a card that only lay
+    // near a row (a drop's clamp may leave it there) must not start to run.
     FieldRowEditor(model).settleLooseCards();
     return ids;
 }

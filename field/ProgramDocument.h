@@ -2,7 +2,6 @@
 
 #include "engine/base/Geometry.h"
 #include "engine/base/Value.h"
-#include "field/FieldViewport.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -47,13 +46,12 @@ public:
     // Puts the elements' cards on `model` (meant to be empty), each at its
     // stored position (kept on the field) with its value. Rows go to the
     // cards that lie on them as stored, the lowest of several first, however
-    // the elements are ordered; the other cards snap where they lie as a
-    // dropped card does, and loose cards that would cover a row card slide
-    // beside the column. Z-orders that are negative, tied or huge become 1..N
+    // the elements are ordered; the other cards stay loose, even near a row
+    // (only a card attached when saved runs), and loose cards that would
+    // cover a row card slide beside the column. Z-orders that are negative, tied or huge become 1..N
     // in the stored order. A missing
     // key reads as 0 or "". Returns the new cards' ids in order.
-    std::vector<int> load(const engine::ValueVector& elements, FieldModel& model,
-                          const FieldViewport& viewport, const CardSizer& cardSize);
+    std::vector<int> load(const engine::ValueVector& elements, FieldModel& model, const CardSizer& cardSize);
 
     // Whether the last load left elements off the field for their number.
     bool leftElementsOff() const { return leftOff_; }

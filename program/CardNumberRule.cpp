@@ -38,6 +38,9 @@ CardNumberRule::Problem CardNumberRule::check(const std::string& text) const {
     if (!takesNumber_) {
         return Problem::none;
     }
+    if (text.empty()) {
+        return Problem::empty;
+    }
     if (text.find_first_not_of("0123456789.") != std::string::npos ||
         std::count(text.begin(), text.end(), '.') > 1 || text == ".") {
         return Problem::notANumber;
@@ -46,8 +49,10 @@ CardNumberRule::Problem CardNumberRule::check(const std::string& text) const {
     if (!std::isfinite(std::strtod(text.c_str(), nullptr))) {
         return Problem::tooLarge;
     }
+    const std::size_t point = text.find('.');
+    const std::size_t decimals = point == std::string::npos ? 0 : text.size() - point - 1;
     if (countsTurns_) {
-        if (text.find('.') != std::string::npos) {
+        if (decimals > 0) {
             return Problem::notWhole;
         }
         // Leading zeros aside, more than five digits is beyond 65535.
@@ -55,9 +60,16 @@ CardNumberRule::Problem CardNumberRule::check(const std::string& text) const {
         if (text.size() - first > 5 || typedNumber(text, 1.0) > kMaxTurns) {
             return Problem::tooLarge;
         }
+        if (typedNumber(text, 1.0) < kMinTurns) {
+            return Problem::tooSmall;
+        }
+        return Problem::none;
     }
     if (!acceptTypedNumber(text, multipliers_)) {
         return Problem::tooLarge;
+    }
+    if (decimals > kMaxDecimals) {
+        return Problem::tooFine;
     }
     return Problem::none;
 }
@@ -66,7 +78,11 @@ std::optional<std::string> CardNumberRule::accept(const std::string& text) const
     if (check(text) != Problem::none) {
         return std::nullopt;
     }
-    return text.starts_with('.') ? "0" + text : text;
+    std::string stored = text.starts_with('.') ? "0" + text : text;
+    if (stored.ends_with('.')) {
+        stored.pop_back();
+    }
+    return stored;
 }
 
 std::string CardNumberRule::limitText() const {

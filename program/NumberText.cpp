@@ -18,6 +18,39 @@ double typedNumber(const std::string& value, double multiplier) {
     return std::isfinite(number) ? number : 0.0;
 }
 
+double scaledInputNumber(const std::string& value, double multiplier) {
+    return std::round(typedNumber(value, multiplier));
+}
+
+std::string halfWidthNumber(const std::string& typed) {
+    // U+FF10..U+FF19 and U+FF0E are EF BC 90..99 and EF BC 8E in UTF-8;
+    // U+3002 is E3 80 82.
+    std::string result;
+    result.reserve(typed.size());
+    for (std::size_t at = 0; at < typed.size();) {
+        const auto byte = [&](std::size_t offset) { return static_cast<unsigned char>(typed[at + offset]); };
+        if (at + 2 < typed.size() && byte(0) == 0xEF && byte(1) == 0xBC) {
+            if (byte(2) >= 0x90 && byte(2) <= 0x99) {
+                result += static_cast<char>('0' + (byte(2) - 0x90));
+                at += 3;
+                continue;
+            }
+            if (byte(2) == 0x8E) {
+                result += '.';
+                at += 3;
+                continue;
+            }
+        }
+        if (at + 2 < typed.size() && byte(0) == 0xE3 && byte(1) == 0x80 && byte(2) == 0x82) {
+            result += '.';
+            at += 3;
+            continue;
+        }
+        result += typed[at++];
+    }
+    return result;
+}
+
 std::string formatNumber(double number) {
     std::ostringstream out;
     out.imbue(std::locale::classic());

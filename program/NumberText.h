@@ -17,6 +17,20 @@ namespace pavlune {
 // damaged or hand-edited program file and must not reach the board.
 double typedNumber(const std::string& value, double multiplier);
 
+// The number an input card writes into a program: typedNumber rounded to the
+// nearest whole number, the same in every dialect and the same as the card's
+// back shows. Accepted values always scale to whole numbers (whole
+// sixtieths, whole milliseconds, whole turns); the rounding only absorbs the
+// binary error of a product such as 2.3 x 60 (137.99999999999997), which
+// truncating would turn into 137.
+double scaledInputNumber(const std::string& value, double multiplier);
+
+// Typed text with the digits, the full-width point and the ideographic full
+// stop of a Japanese input method read as "0"-"9" and ".": "１２．５" and
+// "１２。５" both become "12.5". Everything else is left as it is, for the
+// number rule to judge.
+std::string halfWidthNumber(const std::string& typed);
+
 // A number as a standard output stream writes it by default: at most six
 // significant digits, no trailing zeros, exponent form for large or small
 // magnitudes ("180", "2.5", "0.1", "1.23457e+06"), whatever the locale.

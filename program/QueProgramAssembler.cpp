@@ -91,8 +91,9 @@ QueGroup QueProgramAssembler::cardGroup(const CardSlot& slot) {
         }
         const CardCode::Patch* count = record.twoBytePatch(CardCode::kPatchCount);
         if (count && loopStart.record.kind == CardCode::input) {
-            writeOperand(bytes, *count,
-                         toInstructionOperand(typedNumber(loopStart.value, loopStart.record.multiplier)));
+            writeOperand(
+                bytes, *count,
+                toInstructionOperand(scaledInputNumber(loopStart.value, loopStart.record.multiplier)));
         }
         if (record.hasPlaceholder()) {
             // Shown counted from 1, as the display numbers its lines.
@@ -100,10 +101,10 @@ QueGroup QueProgramAssembler::cardGroup(const CardSlot& slot) {
             text = substituteNumber(text, record.placeholder, shownLine);
         }
     } else if (record.hasPlaceholder()) {
-        text = substituteNumber(text, record.placeholder, typedNumber(slot.value, record.multiplier));
+        text = substituteNumber(text, record.placeholder, scaledInputNumber(slot.value, record.multiplier));
     }
     if (const CardCode::Patch* patch = record.twoBytePatch(CardCode::kPatchInput)) {
-        writeOperand(bytes, *patch, toInstructionOperand(typedNumber(slot.value, record.multiplier)));
+        writeOperand(bytes, *patch, toInstructionOperand(scaledInputNumber(slot.value, record.multiplier)));
     }
     if (const CardCode::Patch* count = record.twoBytePatch(CardCode::kPatchCount);
         count && !record.countPlaceholder.empty()) {

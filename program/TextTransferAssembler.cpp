@@ -36,7 +36,8 @@ std::string TextTransferAssembler::cardText(const CardSlot& slot, const CardCode
     if (!record.hasPlaceholder()) {
         return record.code;
     }
-    return substituteNumber(record.code, record.placeholder, typedNumber(slot.value, record.multiplier));
+    return substituteNumber(record.code, record.placeholder,
+                            scaledInputNumber(slot.value, record.multiplier));
 }
 
 std::vector<SendUnit> TextTransferAssembler::assembleTextTransfer(const FieldRows& rows) {

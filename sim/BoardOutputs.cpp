@@ -84,6 +84,13 @@ void BoardOutputs::beep() {
 void BoardOutputs::switchOff() {
     setLed(false);
     setOutputs(0);
+    // A pulse-width channel after a reset sends no pulses: as if never set.
+    for (auto channel = pwm_.begin(); channel != pwm_.end(); channel = pwm_.erase(channel)) {
+        if (channel->second != 0) {
+            report({.kind = BoardChange::Kind::pwm, .index = channel->first, .value = 0});
+        }
+    }
+    updateWheels();
 }
 
 void BoardOutputs::updateWheels() {

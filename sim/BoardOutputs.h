@@ -32,7 +32,8 @@ public:
     void setOutput(int port, bool on);
     void setPwm(int channel, int micros);
     void beep();
-    // Everything off, as after a reset (reported like any change).
+    // Everything off, as after a reset: LED, outputs and pulse-width channels
+    // (reported like any change).
     void switchOff();
 
     bool led() const { return led_; }

@@ -22,9 +22,7 @@ bool JamBoard::ownsRunningProgram() const {
 
 void JamBoard::receive(char character) {
     if (character == breakCharacter()) {
-        if (ownsRunningProgram()) {
-            context_.slot.stop();
-        }
+        context_.slot.reset();
         line_.clear();
         return;
     }

@@ -9,8 +9,9 @@ namespace pavlune {
 
 // The jam board at its end of the line: a prompt that echoes what it is
 // typed, keeps numbered lines in order, and knows NEW, SAVE, RUN and the
-// statements of a program typed without a number. The break stops a
-// running program; other characters are not read while one runs.
+// statements of a program typed without a number. The break resets the
+// board (the program stops, everything is switched off); other characters
+// are not read while a program runs.
 class JamBoard {
 public:
     explicit JamBoard(BoardContext context);

@@ -1,5 +1,7 @@
 #include "sim/LatteBoard.h"
 
+#include "catalogue/CardSet.h"
+#include "catalogue/CatalogueView.h"
 #include "sim/BoardText.h"
 #include "sim/LatteProgram.h"
 
@@ -12,6 +14,12 @@ bool LatteBoard::ownsRunningProgram() const {
 }
 
 void LatteBoard::receive(char character) {
+    static const char kBreak = CatalogueView(latte, basic).getBreakCode().code.at(0);
+    // The break, to a running script or at an empty prompt, resets the board.
+    if (character == kBreak && (ownsRunningProgram() || (!capturing_ && !interactive_ && line_.empty()))) {
+        context_.slot.reset();
+        return;
+    }
     if (ownsRunningProgram()) {
         context_.slot.program()->input(character);
         return;

@@ -10,7 +10,9 @@ namespace pavlune {
 // The latte board at its end of the line: a shell that takes a file with
 // "cat uart > NAME" up to the end-of-transmission character, runs one with
 // "ms NAME", and with "ms" alone runs each line typed until "exit()". While
-// a script runs, what arrives is what its uart() reads.
+// a script runs, what arrives is what its uart() reads, except the break (a
+// space), which resets the board as it does at an empty prompt: the script
+// stops and everything is switched off.
 class LatteBoard {
 public:
     static constexpr char kEndOfTransmission = 0x04; // ends what "cat uart" takes

@@ -25,6 +25,11 @@ void ProgramSlot::stop() {
     }
 }
 
+void ProgramSlot::reset() {
+    stop();
+    outputs_.switchOff();
+}
+
 std::optional<BoardClock::TimePoint> ProgramSlot::advance() {
     if (!program_) {
         return std::nullopt;

@@ -16,8 +16,11 @@ public:
     ProgramSlot(const BoardClock& clock, BoardOutputs& outputs);
 
     void start(std::unique_ptr<BoardProgram> program, bool visible = true);
-    // The break: the running program stops where it is.
+    // The running program stops where it is (another program takes over).
     void stop();
+    // The break: the board resets. The running program stops and everything
+    // is switched off, whether a program ran or had ended with the LED on.
+    void reset();
     bool running() const { return program_ != nullptr; }
     BoardProgram* program() const { return program_.get(); }
 

@@ -16,6 +16,7 @@
 #include "engine/2d/events/Touch.h"
 #include "engine/ui/EditBox.h"
 #include "program/CardNumberRule.h"
+#include "program/NumberText.h"
 
 #include <cmath>
 #include <new>
@@ -107,6 +108,8 @@ void NumberEditor::onEnter() {
     Layer::onEnter();
     if (!closing_) {
         editBox_->touchDownAction(editBox_, engine::ui::Widget::TouchEventType::ENDED);
+        // Typing replaces the number (a new card's 1 would otherwise make 5 into 15).
+        editBox_->selectAll();
     }
 }
 
@@ -122,7 +125,14 @@ bool NumberEditor::commit() {
     }
     const pavlune::CardNumberRule rule =
         pavlune::CardNumberRule::forCard(card_->getCardSet(), card_->getCardIndex());
-    const std::string typed = editBox_->getText();
+    const std::string typed = pavlune::halfWidthNumber(editBox_->getText());
+    if (typed.empty() && rule.check(card_->getValue()) == pavlune::CardNumberRule::Problem::none) {
+        // An emptied box is no number: the old one comes back, and the child
+        // sees why before taking it with another commit.
+        editBox_->setText(card_->getValue().c_str());
+        showReason(EditorTexts::kNumberKept);
+        return false;
+    }
     const std::optional<std::string> value = rule.accept(typed);
     if (!value) {
         showReason(EditorTexts::numberRefusal(rule, rule.check(typed)));

@@ -19,14 +19,16 @@ class InputCardSprite;
 
 // The modal editor of a number card's value: a dimmed screen with the card's
 // front picture where the card is, and an edit box over its large number
-// field, open for typing at once. A press anywhere outside the box or the
-// return key commits; Escape closes it without change.
+// field, open for typing at once with the number selected (typing replaces it). A press anywhere outside the
+// box or the return key commits; Escape closes it without change.
 //
-// Committed text must be a number the card's rule accepts (digits, at most
-// one "."; empty is allowed; small enough for every dialect; whole turns on a
-// loop card). Anything else shakes the editor, which stays open and says why
-// on a line under the box. An accepted text sets the card's value, calls
-// onCommit and fades the editor out.
+// Committed text, with full-width digits and points read as half-width ones,
+// must be a number the card's rule accepts (tenths of a second on a wait,
+// whole turns from 1 on a loop; small enough for every dialect). Anything
+// else shakes the editor, which stays open and says why on a line under the
+// box. An emptied box gets the card's number back, with a line saying so.
+// An accepted text sets the card's value, calls onCommit and fades the
+// editor out.
 //
 // Add it to the scene at the origin: the picture is placed by the card's
 // position in world (screen) units. It is used once; removed from the scene
@@ -41,8 +43,8 @@ public:
     static constexpr const char* kBoxBackground = "res/r_empty.png";
     static constexpr const char* kFont = "fonts/PavluneBoard-1.2.ttf";
     static constexpr int kFontSize = 20;
-    // Long enough for every accepted number ("999.9999"), short enough to
-    // stay inside the box.
+    // Long enough for every accepted number with leading zeros ("0999.9",
+    // "065535"), short enough to stay inside the box.
     static constexpr int kMaxLength = 8;
     static constexpr int kReasonFontSize = 18;
     static constexpr float kReasonGap = 12;

@@ -20,6 +20,7 @@
 #include "engine/2d/events/Touch.h"
 #include "field/FieldGeometry.h"
 #include "field/FieldRowEditor.h"
+#include "program/CardNumberRule.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
 #include "widgets/HitTest.h"
@@ -176,6 +177,9 @@ CardSprite* FieldBoard::addCard(int cardSet, int cardIndex, Vec2 position, std::
     const Size size =
         pictureSize(pavlune::DeviceManager::getInstance()->getCardFaceImage(cardIndex, cardSet).c_str());
     const int id = model_->addCard(cardSet, cardIndex, position, size);
+    // A number card shows the number every board will use from the start,
+    // never an empty field that the dialects read differently.
+    model_->setCardValue(id, pavlune::CardNumberRule::forCard(cardSet, cardIndex).startingValue());
     CardSprite* node = makeNode(id, opacity);
     if (!node) {
         model_->removeCard(id);
@@ -232,6 +236,14 @@ void FieldBoard::moveCardBy(int cardId, Vec2 offset) {
     node->setPosition(model_->findCard(cardId)->position);
 }
 
+bool FieldBoard::placeOnRow(int cardId, int row) {
+    if (!model_->placeOnRow(cardId, row)) {
+        return false;
+    }
+    syncAll();
+    return true;
+}
+
 CardSprite* FieldBoard::startPlacing(int cardSet, int cardIndex, Vec2 screenPoint, std::uint8_t opacity) {
     if (placingId_ != pavlune::FieldModel::kNoCard) {
         return nullptr;
@@ -276,12 +288,28 @@ CardSprite* FieldBoard::placingCard() const {
     return placingId_ == pavlune::FieldModel::kNoCard ? nullptr : nodeFor(placingId_);
 }
 
-void FieldBoard::settleLooseCards() {
-    for (const int id : pavlune::FieldRowEditor(*model_).settleLooseCards()) {
+std::vector<int> FieldBoard::settleLooseCards() {
+    std::vector<int> moved = pavlune::FieldRowEditor(*model_).settleLooseCards();
+    for (const int id : moved) {
         if (CardSprite* node = nodeFor(id)) {
             node->setPosition(model_->findCard(id)->position);
         }
     }
+    return moved;
+}
+
+std::vector<engine::Rect> FieldBoard::rowCardAreas() const {
+    std::vector<engine::Rect> areas;
+    const pavlune::FieldViewport shown = viewport();
+    for (int row = 0; row < static_cast<int>(model_->rowSlots().size()); ++row) {
+        if (const pavlune::PlacedCard* card = model_->findCard(model_->cardOnRow(row))) {
+            const Vec2 centre = shown.toScreen(card->position);
+            const Size size(shown.toScreenLength(card->size.width), shown.toScreenLength(card->size.height));
+            areas.emplace_back(centre.x - size.width / 2, centre.y - size.height / 2, size.width,
+                               size.height);
+        }
+    }
+    return areas;
 }
 
 void FieldBoard::cancelDrag() {
@@ -376,7 +404,7 @@ engine::ValueVector FieldBoard::save() const {
 }
 
 void FieldBoard::load(const engine::ValueVector& elements) {
-    placeCards(elements, viewport());
+    placeCards(elements);
 }
 
 void FieldBoard::reload(const engine::ValueVector& elements) {
@@ -388,9 +416,7 @@ void FieldBoard::reload(const engine::ValueVector& elements) {
     }
     nodes_.clear();
     model_->clear();
-    // Snapped at zoom 1.0, as the file was when the editor opened it, so the
-    // same file gives the same program whatever the zoom is now.
-    placeCards(elements, pavlune::FieldViewport(view_->getContentOffset(), 1.0f));
+    placeCards(elements);
     if (onUseCountChanged) {
         for (const auto& [cardSet, cardIndex] : kinds) {
             onUseCountChanged(cardSet, cardIndex);
@@ -398,12 +424,11 @@ void FieldBoard::reload(const engine::ValueVector& elements) {
     }
 }
 
-void FieldBoard::placeCards(const engine::ValueVector& elements, const pavlune::FieldViewport& at) {
+void FieldBoard::placeCards(const engine::ValueVector& elements) {
     const pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
-    const std::vector<int> ids =
-        document_.load(elements, *model_, at, [catalogue](int cardSet, int cardIndex) {
-            return pictureSize(catalogue->getCardFaceImage(cardIndex, cardSet).c_str());
-        });
+    const std::vector<int> ids = document_.load(elements, *model_, [catalogue](int cardSet, int cardIndex) {
+        return pictureSize(catalogue->getCardFaceImage(cardIndex, cardSet).c_str());
+    });
     for (int id : ids) {
         CardSprite* node = makeNode(id, 255);
         if (node && onUseCountChanged) {

@@ -77,8 +77,14 @@ public:
     void moveCards(CardSprite* card, engine::Vec2 delta);
     // Moves one loose card by `offset` (content units), kept on the content.
     void moveCardBy(int cardId, engine::Vec2 offset);
+    // Puts a loose card onto the free row (the model's placeOnRow, applied to
+    // the nodes and slots). False when the row is taken or unknown.
+    bool placeOnRow(int cardId, int row);
     // Slides loose cards that cover a row card beside the column of rows.
-    void settleLooseCards();
+    // Returns the ids of the cards it moved.
+    std::vector<int> settleLooseCards();
+    // Where the cards on rows show, in screen units.
+    std::vector<engine::Rect> rowCardAreas() const;
     // A drag that did not end by the finger's will (the window lost the
     // focus): the dragged cards go back where they were lifted from.
     void cancelDrag();
@@ -102,7 +108,7 @@ public:
     engine::ValueVector save() const;
     void load(const engine::ValueVector& elements);
     // Replaces every card on the field by the elements' cards at once (undo
-    // and redo): they lie and snap as when the program file is opened.
+    // and redo): they lie and attach as when the program file is opened.
     void reload(const engine::ValueVector& elements);
     pavlune::FieldRows fieldRows() const { return model_->fieldRows(); }
     // Whether the last load left elements of a long program file off the field.
@@ -128,7 +134,7 @@ private:
     bool rowButtonHit(const engine::Node* button, const engine::Touch* touch) const;
     CardSprite* makeNode(int cardId, std::uint8_t opacity);
     void applyRowEdit(const pavlune::RowEdit& edit);
-    void placeCards(const engine::ValueVector& elements, const pavlune::FieldViewport& viewport);
+    void placeCards(const engine::ValueVector& elements);
     void animateIntoTrash(CardSprite* node);
     // Positions and z-orders of all nodes, and the slots' colours.
     void syncAll();

@@ -136,8 +136,9 @@ void CardGestures::release(CardSprite* card, Touch* touch, bool cancelled) {
     stopAutoScroll();
     if (press_.dragging) {
         press_.listener->setSwallowTouches(false);
-        if (cancelled) {
-            // Not the finger's choice: nothing is thrown away or moved.
+        if (cancelled || !CardDrop::onScreen(touch->getLocation())) {
+            // Not the finger's choice on the screen (a cancel, or a release
+            // past the window's edge): nothing is thrown away or moved.
             putBack();
         } else {
             putDown(touch->getLocation());

@@ -94,14 +94,14 @@ def edit(s):
     # The number card of the full set goes to row 2.
     s.click(TAB_X[FULL], TAB_Y)
     s.palette_drag(WAIT_ANY, (SNAPPED_X, row_y(2)))
-    s.wait_for_program([(1, BASIC, LED_ON, ""), (2, FULL, WAIT_ANY, "")], "the number card on row 2")
+    s.wait_for_program([(1, BASIC, LED_ON, ""), (2, FULL, WAIT_ANY, "1")], "the number card on row 2")
     s.shot("palette-and-field")
 
     # A tap on the number card opens its editor, which dims the screen.
     white = s.colour_at(*EMPTY_FIELD_POINT)
     s.click(SNAPPED_X, row_y(2), wait=0)
     wait_until(lambda: s.colour_at(*EMPTY_FIELD_POINT) != white, "the number editor to dim the screen")
-    s.type("1.5")
+    s.type("１．５")  # full-width, as an input method in hiragana mode types it
     settle(0.2)
     s.shot("number-editor")
     s.key("Return")

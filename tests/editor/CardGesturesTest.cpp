@@ -209,6 +209,163 @@ TEST_F(CardGesturesTest, ReleasingOverTheTrashRemovesEveryDraggedCardAndSaves) {
     EXPECT_EQ(editor->getTrash()->getSprite()->getOpacity(), 0);
 }
 
+// Deleting is deliberate: a lifted block of two goes only over the trash or
+// over the palette inside the window; let go past any edge of the window it
+// is back on its rows, where it was lifted, and the file is unchanged.
+// Catches the palette test taken as "left of the palette's edge" (a slow
+// drag past the window's left edge emptied a program) and a release outside
+// dropping the cards wherever the finger left the window.
+TEST_F(CardGesturesTest, CardsAreDeletedOnlyOverTheTrashOrThePaletteInsideTheWindow) {
+    const struct {
+        const char* name;
+        Vec2 release;
+        bool deleted;
+    } cases[] = {
+        {"over the trash", {840, 650}, true},
+        {"over the palette", {120, 300}, true},
+        {"past the left edge", {-40, 300}, false},
+        {"past the left edge, far", {-600, 300}, false},
+        {"past the top edge, above the palette", {120, 790}, false},
+        {"past the right edge", {1060, 300}, false},
+        {"past the bottom edge", {600, -30}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        openWithThreeRowCards();
+        const int ids[] = {node(0)->modelId, node(1)->modelId, node(2)->modelId};
+        const float lifted[] = {screenY(node(0)), screenY(node(1)), screenY(node(2))};
+        const Vec2 start(kRowCardX, rowScreenY(1));
+        driver->touchBegan(start);
+        driver->advance(0.5f); // the block: rows 2 and 3
+        ASSERT_EQ(editor->getBoard()->model().dragGroup().size(), 2u);
+        slide(start, c.release);
+        driver->touchEnded(c.release);
+        driver->step();
+
+        const ValueVector saved = programFile();
+        EXPECT_EQ(cardOnRow(0), ids[0]);
+        if (c.deleted) {
+            EXPECT_EQ(editor->getBoard()->cardNodes().size(), 1u);
+            EXPECT_EQ(saved.size(), 1u);
+            continue;
+        }
+        ASSERT_EQ(editor->getBoard()->cardNodes().size(), 3u);
+        EXPECT_EQ(saved.size(), 3u);
+        EXPECT_EQ(cardOnRow(1), ids[1]);
+        EXPECT_EQ(cardOnRow(2), ids[2]);
+        // Where they were lifted, under the card above them (the field may
+        // have scrolled at the edge).
+        EXPECT_FLOAT_EQ(screenY(node(1)) - screenY(node(0)), lifted[1] - lifted[0]);
+        EXPECT_FLOAT_EQ(screenY(node(2)) - screenY(node(0)), lifted[2] - lifted[0]);
+        EXPECT_FLOAT_EQ(editor->getBoard()->viewport().toScreen(node(1)->getPosition()).x, kRowCardX);
+        EXPECT_EQ(node(1)->getOpacity(), 255);
+        EXPECT_TRUE(editor->getBoard()->model().dragGroup().empty());
+    }
+}
+
+// A loose card grabbed by its left part and let go with the finger over a
+// free row's slot takes that row, though its left edge is far from the slot
+// (the snap while dragging looks only at the edge). Catches a drop that
+// ignores the finger, and one that takes a row already taken.
+TEST_F(CardGesturesTest, ALooseCardLetGoWithTheFingerOverAFreeRowTakesIt) {
+    const struct {
+        const char* name;
+        int row;
+        bool placed;
+    } cases[] = {{"free row", 3, true}, {"taken row", 0, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        openWith({{0, 0, kRowCardX, rowScreenY(0)}, {0, 1, kLooseX, rowScreenY(2)}});
+        const int loose = node(1)->modelId;
+        ASSERT_EQ(cardOnRow(2), pavlune::FieldModel::kNoCard);
+        // 25 units inside the card's left edge.
+        const Vec2 grab(kLooseX - 75, rowScreenY(2));
+        const Vec2 over(750, rowScreenY(c.row));
+        driver->touchBegan(grab);
+        driver->advance(0.1f);
+        slide(grab, over);
+        ASSERT_EQ(cardOnRow(c.row), c.placed ? pavlune::FieldModel::kNoCard : node(0)->modelId)
+            << "not snapped by its edge while dragged";
+        driver->touchEnded(over);
+        driver->step();
+        EXPECT_EQ(cardOnRow(c.row), c.placed ? loose : node(0)->modelId);
+        if (c.placed) {
+            const Vec2 shown = editor->getBoard()->viewport().toScreen(node(1)->getPosition());
+            EXPECT_FLOAT_EQ(shown.x, kRowCardX);
+            EXPECT_NEAR(shown.y, rowScreenY(c.row), 0.01);
+        } else {
+            EXPECT_FALSE(editor->getBoard()->model().findCard(loose)->connectors[0].isAttached());
+        }
+    }
+}
+
+// A loose card let go over the run controls, or on a taken row (from where
+// it slides beside the column), lies wholly on the field and clear of every
+// control drawn over it and of the cards on rows, at each zoom. The
+// controls' places come from their pictures' sizes: the run panel 150 x 400
+// at the right edge, centred; the back button 80 x 50, 10 from the top right
+// corner; redo and undo 60 x 50 left of it, 28 and 8 apart. Catches the clamp
+// that kept only the card's centre on the field (at zoom 0.5 the card ended
+// wholly under the panel, and taps on it went to play), a list of controls
+// without the panel, and a slide beside the column that ends under the panel
+// (60 % of the card was hidden).
+TEST_F(CardGesturesTest, ALooseCardLetGoLiesClearOfEveryControlAndRowCard) {
+    const engine::Rect controls[] = {
+        {874, 184, 150, 400}, // run panel
+        {934, 708, 80, 50},   // back
+        {846, 708, 60, 50},   // redo
+        {778, 708, 60, 50},   // undo
+    };
+    const auto apart = [](const engine::Rect& a, const engine::Rect& b) {
+        return a.getMaxX() <= b.getMinX() || b.getMaxX() <= a.getMinX() || a.getMaxY() <= b.getMinY() ||
+               b.getMaxY() <= a.getMinY();
+    };
+    // The editor zooms from 0.5 to 1 (it never enlarges the field).
+    for (const float zoom : {0.5f, 0.75f, 1.0f}) {
+        for (const bool onTakenRow : {false, true}) {
+            SCOPED_TRACE(std::to_string(zoom) + (onTakenRow ? " on a taken row" : " over the panel"));
+            openWith({{0, 0, kRowCardX, rowScreenY(0)},
+                      {0, 0, kRowCardX, rowScreenY(1)},
+                      {0, 0, kRowCardX, rowScreenY(2)},
+                      {0, 1, kLooseX, rowScreenY(1)}});
+            FieldScrollView* view = editor->getFieldView();
+            view->setZoomScale(zoom);
+            ASSERT_EQ(view->getZoomScale(), zoom);
+            view->setContentOffset(Vec2(560, 384) - node(1)->getPosition() * zoom);
+            driver->step();
+            const pavlune::FieldViewport shown = editor->getBoard()->viewport();
+            const Vec2 grab = shown.toScreen(node(3)->getPosition());
+            ASSERT_GT(grab.x, 300);
+            ASSERT_LT(grab.x, 870);
+            const Vec2 release = onTakenRow ? shown.toScreen(node(1)->getPosition()) : Vec2(950, 384);
+            driver->touchBegan(grab);
+            driver->advance(0.1f);
+            slide(grab, release);
+            driver->touchEnded(release);
+            driver->step();
+
+            ASSERT_EQ(cardOnRow(1), node(1)->modelId);
+            const pavlune::FieldViewport now = editor->getBoard()->viewport();
+            const auto area = [&](const CardSprite* card) {
+                const Vec2 centre = now.toScreen(card->getPosition());
+                return engine::Rect(centre.x - 100 * zoom, centre.y - 60 * zoom, 200 * zoom, 120 * zoom);
+            };
+            const engine::Rect loose = area(node(3));
+            EXPECT_GE(loose.getMinX(), 275);
+            EXPECT_LE(loose.getMaxX(), 1024);
+            EXPECT_GE(loose.getMinY(), 0);
+            EXPECT_LE(loose.getMaxY(), 768);
+            for (const engine::Rect& control : controls) {
+                EXPECT_TRUE(apart(loose, control))
+                    << "covers (" << control.getMinX() << ", " << control.getMinY() << ")";
+            }
+            for (std::size_t row = 0; row < 3; ++row) {
+                EXPECT_TRUE(apart(loose, area(node(row)))) << "covers the card of row " << row + 1;
+            }
+        }
+    }
+}
+
 // One row per rule of the tap: catches a missing duration, travel or
 // turning test, and a duration measured in whole seconds (a quick tap across
 // a second's boundary would do nothing).

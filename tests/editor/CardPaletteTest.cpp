@@ -4,6 +4,7 @@
 #include "editor/palette/CardPalette.h"
 
 #include "editor/cards/CardSprite.h"
+#include "editor/cards/InputCardSprite.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/gestures/CardGestures.h"
 #include "engine/2d/Director.h"
@@ -37,6 +38,19 @@ protected:
     float paletteOffset() const { return palette->getPaletteView()->getContentOffset().y; }
     CardSprite* floating() { return palette->getDrag().floatingCard(); }
     void tapOn(const engine::Node* node) { tap(worldPosition(node)); }
+    // Drags palette card `index` in 30 moves to 20 left of and 15 above the
+    // slot of `row`, and lets go there.
+    void dragOntoRow(int index, int row) {
+        FieldBoard* board = editor->getBoard();
+        const Vec2 card = worldPosition(palette->paletteCard(index));
+        const Vec2 drop = board->viewport().toScreen(board->model().rowSlot(row).position) + Vec2(-20, 15);
+        driver->touchBegan(card);
+        for (int step = 1; step <= 30; ++step) {
+            driver->touchMoved(card + (drop - card) * (static_cast<float>(step) / 30));
+        }
+        driver->touchEnded(drop);
+        driver->step();
+    }
 
     CardPalette* palette = nullptr;
 };
@@ -128,6 +142,27 @@ TEST_F(CardPaletteTest, DraggingACardOntoTheFieldSnapsItToTheRowItReachesAndSave
         engine::FileUtils::getInstance()->getValueVectorFromFile(programFilePath());
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(engine::valueForKey(saved[0].asValueMap(), "index").asInt(), 0);
+}
+
+// A number card out of the palette holds a number from the start, shown on
+// its front and saved. Catches a new card left empty: its front would show
+// nothing (an empty loop card runs once in jam and que, never in latte).
+TEST_F(CardPaletteTest, ANumberCardComesOutOfThePaletteWithItsStartingNumber) {
+    tapOn(palette->tabSprite(2));
+    ASSERT_EQ(pavlune::DeviceManager::getInstance()->getCurrentCardSet(), 2);
+    dragOntoRow(2, 1); // the wait card: the first cards of a set are in view
+    FieldBoard* board = editor->getBoard();
+    const pavlune::FieldRows rows = board->fieldRows();
+    EXPECT_EQ(rows[1].front(), (pavlune::CardSlot{2, 2, "1"}));
+    ASSERT_EQ(board->cardNodes().size(), 1u);
+    auto* placed = dynamic_cast<InputCardSprite*>(board->cardNodes().front());
+    ASSERT_NE(placed, nullptr);
+    EXPECT_EQ(placed->getFrontLargeLabel()->getString(), "1");
+    EXPECT_FALSE(placed->isValueWrong());
+    const engine::ValueVector saved =
+        engine::FileUtils::getInstance()->getValueVectorFromFile(programFilePath());
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(engine::valueForKey(saved[0].asValueMap(), "value").asString(), "1");
 }
 
 // The palette's card is placed as a dragged field card moves: held against

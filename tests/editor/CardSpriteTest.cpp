@@ -140,14 +140,16 @@ TEST_F(CardSpriteTest, DialectChangeRescalesATurnedCard) {
 } // namespace
 
 // Catches a wrong number from a file drawn as if it were right (or not
-// marked at all), and a right one marked.
+// marked at all), and a right one marked. An empty value (an old file's
+// untouched card), a wait finer than tenths and a loop of 0 turns are wrong:
+// no dialect can be trusted to read them alike.
 TEST_F(CardSpriteTest, AWrongNumberIsMarkedRedAndNotDrawn) {
     struct Case {
         int index;
         const char* value;
         bool wrong;
-    } cases[] = {{2, "3", false}, {2, "-5", true},  {2, "1e9", true}, {2, "0x10", true},
-                 {2, "", false},  {8, "2.5", true}, {8, "7", false}};
+    } cases[] = {{2, "3", false},   {2, "-5", true},   {2, "1e9", true}, {2, "0x10", true}, {2, "", true},
+                 {2, "1.01", true}, {2, "0.1", false}, {8, "2.5", true}, {8, "7", false},   {8, "0", true}};
     const Vec2 centre(500, 400);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);

@@ -88,7 +88,7 @@ protected:
     }
 };
 
-// Catches cards put where the file says without snapping, lost values or
+// Catches cards stored on their rows' snap points left loose, lost values or
 // z-orders, a card naming no catalogue entry dropped from the file, and a
 // missing key that is not read as 0.
 TEST_F(FieldSceneTest, AProgramWrittenByAnotherPlistWriterOpensOnItsRowsAndLosesNothingWhenSaved) {

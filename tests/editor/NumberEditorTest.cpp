@@ -108,12 +108,15 @@ TEST_F(NumberEditorTest, AcceptedTextSetsTheCardAndCloses) {
         const char* stored;
         const char* back;
     };
-    for (const Case& c : {Case{".5", "0.5", "30"}, Case{"", "", ""}, Case{"999", "999", "59940"}}) {
+    // "１．５" is what an input method in hiragana mode types for 1.5.
+    for (const Case& c : {Case{".5", "0.5", "30"}, Case{"\xEF\xBC\x91\xEF\xBC\x8E\xEF\xBC\x95", "1.5", "90"},
+                          Case{"999.9", "999.9", "59994"}}) {
         SCOPED_TRACE(c.typed);
         reopen();
         commitText(c.typed);
         EXPECT_EQ(card->getValue(), c.stored);
         EXPECT_EQ(card->getBackLabel()->getString(), c.back);
+        EXPECT_EQ(card->getFrontLargeLabel()->getString(), c.stored);
         EXPECT_EQ(calls, std::vector<std::string>{std::string("commit:") + c.stored});
         driver->advance(NumberEditor::kFadeDuration + engine::HeadlessDriver::kFrame);
         EXPECT_FALSE(isShown(editor)) << "faded out and removed";
@@ -152,6 +155,7 @@ TEST_F(NumberEditorTest, RefusedTextIsExplainedUnderTheBox) {
         {"abc", "すうじを いれてね"},
         {"-3", "すうじを いれてね"},
         {"1000", "1000 より ちいさい かずに してね"},
+        {"1.05", "てんの あとは 1けたまでに してね"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -171,6 +175,41 @@ TEST_F(NumberEditorTest, RefusedTextIsExplainedUnderTheBox) {
     keepFrame("number-editor-refused");
 }
 
+// Catches an emptied box taken as 0 (the old "40 WAIT 0") or as an empty
+// value: the old number comes back into the box, the line under it says so,
+// and only a second commit closes the editor, with the old number.
+TEST_F(NumberEditorTest, AnEmptiedBoxGetsTheOldNumberBack) {
+    key(SDLK_BACKSPACE);
+    key(SDLK_RETURN);
+    EXPECT_TRUE(isShown(editor));
+    EXPECT_TRUE(editor->getEditBox()->isEditing());
+    EXPECT_STREQ(editor->getEditBox()->getText(), "3");
+    EXPECT_EQ(editor->getReason(), EditorTexts::kNumberKept);
+    EXPECT_EQ(card->getValue(), "3");
+    EXPECT_TRUE(calls.empty());
+    key(SDLK_RETURN);
+    EXPECT_EQ(calls, std::vector<std::string>{"commit:3"});
+
+    // A card without a number yet (from an old file) is asked for one.
+    reopen();
+    card->setValue("");
+    commitText("");
+    EXPECT_EQ(editor->getReason(), "すうじを いれてね");
+    EXPECT_TRUE(isShown(editor));
+    EXPECT_TRUE(calls.empty());
+}
+
+// Catches the input method's full-width digits refused when typed key by key,
+// and a box that opens with its number unselected (typing 5 after the 3
+// would give 35).
+TEST_F(NumberEditorTest, FullWidthDigitsTypedByTheInputMethodReplaceTheNumber) {
+    type("\xEF\xBC\x95"); // "５"
+    key(SDLK_RETURN);
+    EXPECT_EQ(card->getValue(), "5");
+    EXPECT_EQ(card->getBackLabel()->getString(), "300");
+    EXPECT_EQ(calls, std::vector<std::string>{"commit:5"});
+}
+
 // Catches play naming the row by its index instead of the line the field shows.
 TEST(EditorTextsTest, PlayNamesTheRowWithAWrongNumberByItsLine) {
     EXPECT_EQ(EditorTexts::wrongNumberRow(0), "10 の カードの すうじを なおしてね");
@@ -187,10 +226,10 @@ TEST_F(NumberEditorTest, TheLoopCardTakesWholeTurnsUpTo65535) {
     auto* loopEditor = made(NumberEditor::create(loop));
     scene->addChild(loopEditor);
     driver->step();
-    for (const char* refused : {"2.5", "65536"}) {
+    for (const char* refused : {"2.5", "65536", "0"}) {
         loopEditor->getEditBox()->setText(refused);
         EXPECT_FALSE(loopEditor->commit()) << refused;
-        EXPECT_EQ(loopEditor->getReason(), "0 から 65535 までの かずに してね");
+        EXPECT_EQ(loopEditor->getReason(), "1 から 65535 までの かずに してね");
     }
     loopEditor->getEditBox()->setText("65535");
     EXPECT_TRUE(loopEditor->commit());

@@ -45,6 +45,7 @@ protected:
 
     // An editor on a saved program with one card per row from the top (an
     // empty row where the list has none).
+    // Each card on its row's snap point, as the editor stores it (truncated).
     FieldScene* openProgram(const std::vector<std::optional<Card>>& rows) {
         SaveData* record = addPrograms(1).front();
         programFile_ = root() + record->path;
@@ -55,7 +56,7 @@ protected:
                 file << "<dict><key>index</key><integer>" << card->index
                      << "</integer><key>tab</key><integer>" << card->set
                      << "</integer><key>value</key><string>" << card->value
-                     << "</string><key>x</key><integer>650</integer><key>y</key><integer>" << 5515 - 130 * row
+                     << "</string><key>x</key><integer>652</integer><key>y</key><integer>" << 5514 - 130 * row
                      << "</integer><key>zorder</key><integer>1</integer></dict>\n";
             }
         }

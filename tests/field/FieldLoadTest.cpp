@@ -43,8 +43,7 @@ struct Loaded {
     FieldModel model = designField();
     ProgramDocument document;
     std::vector<int> ids;
-    explicit Loaded(const ValueVector& elements)
-        : ids(document.load(elements, model, topView(), kDesignCards)) {}
+    explicit Loaded(const ValueVector& elements) : ids(document.load(elements, model, kDesignCards)) {}
 
     // (set, index) of the card on each of the first rows, -1 for none.
     std::vector<std::pair<int, int>> rows(int count) const {
@@ -131,6 +130,50 @@ TEST(FieldLoad, RowsGoToTheCardsStoredOnThemWhateverTheOrder) {
         // Saved and reopened, the same program.
         Loaded again(loaded.document.save(loaded.model));
         EXPECT_EQ(again.rows(3), expected);
+    }
+}
+
+// What loads is what was shown: only a card stored on a row's snap point (to
+// the unit its truncated position allows) holds the row; one that lay near a
+// row was loose and stays loose, in the file it is saved to as well. Catches
+// the loader snapping near cards as a drop does (a card 40 units below row
+// 20's snap point ran as "20 LED 1").
+TEST(FieldLoad, OnlyACardStoredOnItsSnapPointHoldsTheRow) {
+    constexpr int kRow20 = 19;
+    struct Case {
+        const char* name;
+        engine::Vec2 offset;
+        bool attached;
+    } cases[] = {
+        {"on the snap point", {0, 0}, true}, {"a unit off, as truncation leaves it", {1, -1}, true},
+        {"40 below", {0, -40}, false},       {"40 above", {0, 40}, false},
+        {"40 right", {40, 0}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const engine::Vec2 centre = centreFor(slotPoint(kRow20)) + c.offset;
+        const Value led = Value(ValueMap{{"tab", Value(basic)},
+                                         {"index", Value(0)},
+                                         {"x", Value(static_cast<int>(centre.x))},
+                                         {"y", Value(static_cast<int>(centre.y))},
+                                         {"zorder", Value(1)},
+                                         {"value", Value("")}});
+        Loaded loaded({led});
+        ASSERT_EQ(loaded.ids.size(), 1u);
+        const PlacedCard* card = loaded.model.findCard(loaded.ids[0]);
+        EXPECT_EQ(card->connectors[0].isAttached(), c.attached);
+        const FieldRows rows = loaded.model.fieldRows();
+        ASSERT_GT(rows.size(), static_cast<std::size_t>(kRow20));
+        EXPECT_EQ(rows[kRow20].front().has_value(), c.attached);
+        if (!c.attached) {
+            // Loose where it lay: nothing moved it onto the row.
+            EXPECT_FLOAT_EQ(card->position.y, std::trunc(centre.y));
+            for (const FieldRow& row : rows) {
+                EXPECT_FALSE(row.front().has_value());
+            }
+        }
+        Loaded again(loaded.document.save(loaded.model));
+        EXPECT_EQ(again.model.fieldRows()[kRow20].front().has_value(), c.attached) << "after a reopen";
     }
 }
 

@@ -28,7 +28,7 @@ struct Loaded {
     std::vector<int> ids;
 
     explicit Loaded(const engine::ValueVector& elements)
-        : ids(document.load(elements, model, topView(), kDesignCards)) {}
+        : ids(document.load(elements, model, kDesignCards)) {}
 };
 
 TEST(ProgramDocument, SavedAndReopenedTheFieldHasTheSameCards) {

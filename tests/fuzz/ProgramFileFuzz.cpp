@@ -20,9 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                           engine::Size(230, 130), engine::Size(40, 40));
     pavlune::FieldModel model(geometry, pavlune::CatalogueView(pavlune::jam, pavlune::basic));
     pavlune::ProgramDocument document;
-    document.load(value->asValueVector(), model,
-                  pavlune::FieldViewport(geometry.initialContentOffset(), 1.0f),
-                  [](int, int) { return engine::Size(200, 120); });
+    document.load(value->asValueVector(), model, [](int, int) { return engine::Size(200, 120); });
     document.save(model);
     model.fieldRows();
     return 0;

@@ -15,8 +15,9 @@ using testing::card;
 using testing::none;
 using testing::oneSlotRows;
 
-// The wait card: 60 per second in jam, 1000 in latte, so below 1000 s.
-// The any-count loop: whole turns the que compare (16 bits) holds.
+// The wait card: 60 per second in jam, 1000 in latte, so below 1000 s, in
+// tenths. The any-count loop: whole turns from 1 that the que compare (16
+// bits) holds. Empty is no number on either.
 TEST(CardNumberRule, JudgesTypedAndStoredNumbers) {
     const std::string tenThousandDigits(10000, '9');
     struct Case {
@@ -26,7 +27,9 @@ TEST(CardNumberRule, JudgesTypedAndStoredNumbers) {
         Problem expected;
     } cases[] = {
         {full, 2, "1.5", Problem::none},
-        {full, 2, "", Problem::none},
+        {full, 2, "", Problem::empty},
+        {full, 2, "999.9", Problem::none},
+        {full, 2, "0.05", Problem::tooFine},
         {full, 2, ".5", Problem::none},
         {full, 2, "999", Problem::none},
         {full, 2, "1000", Problem::tooLarge},
@@ -42,6 +45,10 @@ TEST(CardNumberRule, JudgesTypedAndStoredNumbers) {
         {full, 8, "0065535", Problem::none},
         {full, 8, "65536", Problem::tooLarge},
         {full, 8, "2.5", Problem::notWhole},
+        {full, 8, "1", Problem::none},
+        {full, 8, "0", Problem::tooSmall},
+        {full, 8, "000", Problem::tooSmall},
+        {full, 8, "", Problem::empty},
         {full, 8, tenThousandDigits, Problem::tooLarge},
         // Cards without a number take any value; it is never read.
         {basic, 0, "abc", Problem::none},
@@ -65,6 +72,10 @@ TEST(CardNumberRule, SaysWhyItRefuses) {
     EXPECT_EQ(loop.limitText(), "65535");
     EXPECT_TRUE(loop.countsTurns());
     EXPECT_EQ(wait.accept(".5"), std::optional<std::string>("0.5"));
+    EXPECT_EQ(wait.accept("5."), std::optional<std::string>("5"));
+    EXPECT_EQ(wait.startingValue(), "1");
+    EXPECT_EQ(loop.startingValue(), "1");
+    EXPECT_EQ(CardNumberRule::forCard(basic, 0).startingValue(), "");
     EXPECT_EQ(wait.accept("1e9"), std::nullopt);
 }
 

@@ -58,7 +58,8 @@ TEST(QueProgram, WaitCardWritesItsScaledNumberIntoTheOperand) {
     // Modulo 65536, and a negative number as its two's complement.
     EXPECT_EQ(waitGroup("1100").bytes, (Bytes{0x04, 0, 0xD0, 0x01, 0x01, 0, 0, 0})); // 66000 - 65536 = 464
     EXPECT_EQ(waitGroup("-1").bytes, (Bytes{0x04, 0, 0xC4, 0xFF, 0x01, 0, 0, 0}));
-    EXPECT_EQ(waitGroup("0.01").bytes, (Bytes{0x04, 0, 0x00, 0, 0x01, 0, 0, 0})); // 0.6 truncates to 0
+    // A value the rule refuses (it only comes from a file) rounds as the card's back shows it.
+    EXPECT_EQ(waitGroup("0.01").bytes, (Bytes{0x04, 0, 0x01, 0, 0x01, 0, 0, 0})); // 0.6 rounds to 1
     EXPECT_EQ(waitGroup("abc").displayLines, Lines{"1 0かい まつ"});
     EXPECT_EQ(waitGroup("1e30").bytes, (Bytes{0x04, 0, 0, 0, 0x01, 0, 0, 0}));
     EXPECT_EQ(waitGroup("1e30").displayLines, Lines{"1 6e+31かい まつ"});

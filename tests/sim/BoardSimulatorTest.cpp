@@ -84,17 +84,52 @@ TEST_F(BoardSimulatorTest, JamBreakStopsAnEndlessLoopAtOnceAndTheResetSwitchesOf
     runFor(5s);
     EXPECT_EQ(recorder.lines,
               (std::vector<std::string>{"0.000 RUN", "0.000 LED 1", "1.000 LED 0", "2.000 LED 1",
-                                        "2.500 STOP", "2.500 OUT 1 1", "2.500 WHEELS 1 0"}));
+                                        "2.500 STOP", "2.500 LED 0", "2.500 OUT 1 1", "2.500 WHEELS 1 0"}));
 }
 
-TEST_F(BoardSimulatorTest, LatteBreakEndsAnEndlessLoopAtItsNextTurn) {
+// The break is not a character uart() reads: the board resets where it is.
+TEST_F(BoardSimulatorTest, LatteBreakStopsAnEndlessLoopAtOnce) {
     send(latte, kEndlessBlink);
     runFor(2500ms);
     feed(" ");
     runFor(5s);
-    // The loop asks uart() at its top, after the running pass (at 4 s).
     EXPECT_EQ(recorder.lines, (std::vector<std::string>{"0.000 RUN", "0.000 LED 1", "1.000 LED 0",
-                                                        "2.000 LED 1", "3.000 LED 0", "4.000 END"}));
+                                                        "2.000 LED 1", "2.500 STOP", "2.500 LED 0"}));
+}
+
+// What the stop sends (break and reset, written out by hand), while a
+// program runs and after one ended with everything on: afterwards the LED,
+// the outputs and the pulse-width channels are off, as on a board that was
+// reset. Catches a break that only stops the program (the LED stayed lit
+// after とめる) and a reset that forgets the pulse-width channels.
+TEST_F(BoardSimulatorTest, TheStopLeavesTheBoardSwitchedOff) {
+    const FieldRows allOn = oneSlotRows({card(basic, 0), card(full, 10), card(paprika, 9), card(full, 20)});
+    FieldRows allOnForever = allOn;
+    allOnForever.insert(allOnForever.begin(), FieldRow{card(basic, 4)});
+    allOnForever.push_back(FieldRow{card(basic, 2)});
+    allOnForever.push_back(FieldRow{card(basic, 5)});
+    const struct {
+        Dialect dialect;
+        std::string stop;
+    } stops[] = {{jam, "\x1B\nOUT0\n"}, {latte, " ms\nout(0)\nexit()\n"}};
+    for (const auto& s : stops) {
+        for (const FieldRows* rows : {&allOn, static_cast<const FieldRows*>(&allOnForever)}) {
+            SCOPED_TRACE(std::to_string(s.dialect) + (rows == &allOn ? " ended" : " running"));
+            Bench bench;
+            bench.send(s.dialect, *rows);
+            bench.runFor(1500ms);
+            ASSERT_TRUE(bench.board.outputs().led());
+            ASSERT_EQ(bench.board.outputs().outputs(), 0b100001u);
+            ASSERT_EQ(bench.board.outputs().pwm(3), 600);
+            bench.feed(s.stop);
+            bench.runFor(3s);
+            EXPECT_FALSE(bench.board.outputs().led());
+            EXPECT_EQ(bench.board.outputs().outputs(), 0u);
+            EXPECT_EQ(bench.board.outputs().pwm(3), 0);
+            EXPECT_EQ(bench.board.outputs().leftWheel(), 0.0);
+            EXPECT_TRUE(bench.recorder.complaints.empty()) << bench.recorder.complaints.at(0);
+        }
+    }
 }
 
 TEST_F(BoardSimulatorTest, JamTakesNumberedLinesInOrderAndEchoesThem) {

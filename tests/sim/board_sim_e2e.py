@@ -2,7 +2,9 @@
 """The real pavlune-export sending card programs to the real pavlune-board-sim
 with --trace: each program's trace lines come at the times the program means
 (never early, and late by less than the shortest pause, since a busy machine
-may wake the simulator late but the board keeps to its own schedule), a stop interrupts an endless loop, and something the
+may wake the simulator late but the board keeps to its own schedule), a typed
+wait of 1.5 s lasts 1.5 s in every dialect, a stop resets the board (its
+program stops and the LED goes off), and something the
 board does not know is reported on standard error while it keeps running.
 
 Usage: board_sim_e2e.py SIMULATOR EXPORT. The cases run side by side, each on
@@ -35,11 +37,20 @@ CASES = [
       (1.5, "END")]),
     ("latte worked example", "latte", "full 4\nbasic 0\nfull 5\n", None, [(0, "RUN"), (0, "LED 1"), (0, "END")]),
     ("que worked example", "que", "full 4\nbasic 0\nfull 5\n", None, [(0, "RUN"), (0, "LED 1"), (0, "END")]),
-    # The break stops at once; the reset ("OUT0") leaves the LED as it was.
-    ("jam stop", "jam", ENDLESS_BLINK, 2.5, [(0, "RUN"), (0, "LED 1"), (1, "LED 0"), (2, "LED 1"), (None, "STOP")]),
-    # latte's loop reads the break at its top, after the pass it is in.
+    # A typed number is the same wait on every board (jam WAIT 90, latte
+    # sleep(1500), que 90 sixtieths).
+    ("jam typed wait", "jam", "basic 0\nfull 2 1.5\nbasic 1\n", None,
+     [(0, "RUN"), (0, "LED 1"), (1.5, "LED 0"), (1.5, "END")]),
+    ("latte typed wait", "latte", "basic 0\nfull 2 1.5\nbasic 1\n", None,
+     [(0, "RUN"), (0, "LED 1"), (1.5, "LED 0"), (1.5, "END")]),
+    ("que typed wait", "que", "basic 0\nfull 2 1.5\nbasic 1\n", None,
+     [(0, "RUN"), (0, "LED 1"), (1.5, "LED 0"), (1.5, "END")]),
+    # The break resets the board at once: the program stops and the LED,
+    # lit since 2 s, goes off.
+    ("jam stop", "jam", ENDLESS_BLINK, 2.5,
+     [(0, "RUN"), (0, "LED 1"), (1, "LED 0"), (2, "LED 1"), (None, "STOP"), (None, "LED 0")]),
     ("latte stop", "latte", ENDLESS_BLINK, 2.5,
-     [(0, "RUN"), (0, "LED 1"), (1, "LED 0"), (2, "LED 1"), (3, "LED 0"), (4, "END")]),
+     [(0, "RUN"), (0, "LED 1"), (1, "LED 0"), (2, "LED 1"), (None, "STOP"), (None, "LED 0")]),
 ]
 
 
