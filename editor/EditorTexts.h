@@ -20,6 +20,10 @@ public:
     static constexpr const char* kNotSavedMessage = "プログラムを保存できませんでした。";
     static constexpr const char* kTooManyCardsMessage =
         "カードが おおすぎるので、はじめの 2000まいだけ だしました。のこりも ファイルに のこっています。";
+    // Told when a card is lifted from the palette into a program that holds
+    // as many cards as a program may.
+    static constexpr const char* kNoRoomForCardsMessage =
+        "これいじょう おけないよ。ひとつの ぷろぐらむに おけるのは 2000まいまで だよ。";
     // Told when the editor opens a program whose file could not be read (it
     // is left alone and not saved over) or was damaged and renamed aside.
     static constexpr const char* kUnreadableMessage = "この プログラムを よめませんでした。";

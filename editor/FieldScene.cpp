@@ -134,6 +134,9 @@ bool FieldScene::init(SaveData* data) {
         palette->updateUseCount(cardSet, cardIndex);
     };
     palette->getDrag().onCardPlaced = [this] { saveField(); };
+    palette->getDrag().onNoRoom = [this] {
+        Notice::show(this, EditorTexts::kNoRoomForCardsMessage, EditorTexts::kNoticeCaption);
+    };
     onPaletteWheel = [this](float scrollY) { palette->scrollByWheel(scrollY); };
     addChild(dialectToggle);
     dialectToggle->setStopButton(runControls->getStopButton());
@@ -164,7 +167,14 @@ bool FieldScene::init(SaveData* data) {
     // buttons beside the back button, and the keyboard.
     undoRedo = std::make_unique<UndoRedoControls>(UndoRedoHooks{
         [this] { return board->save(); },
-        [this](const engine::ValueVector& program) { board->reload(program); }, [this] { saveField(); },
+        [this](const engine::ValueVector& program) {
+            board->reload(program);
+            // A step shows the same part of a long program as opening did; say so again.
+            if (board->leftElementsOff()) {
+                Notice::show(this, EditorTexts::kTooManyCardsMessage, EditorTexts::kNoticeCaption);
+            }
+        },
+        [this] { saveField(); },
         [this] { return isModalOpen() || gestures->getPressedCard() || palette->getDrag().isActive(); }});
     if (!undoRedo->build(this, runControls->getBackButton())) {
         return false;

@@ -79,8 +79,9 @@ std::optional<StoredCard> readElement(const Value& element) {
 
 std::vector<int> ProgramDocument::load(const engine::ValueVector& elements, FieldModel& model,
                                        const CardSizer& cardSize) {
-    loaded_.clear();
-    leftOff_ = false;
+    shown_.clear();
+    tail_.clear();
+    keptShown_ = 0;
     struct Loaded {
         int id = 0;
         std::int64_t zOrder = 0;
@@ -90,8 +91,11 @@ std::vector<int> ProgramDocument::load(const engine::ValueVector& elements, Fiel
     for (std::size_t at = 0; at < elements.size(); ++at) {
         const Value& element = elements[at];
         if (at >= kMaxElements) {
-            leftOff_ = true;
-            loaded_.emplace_back(element);
+            tail_.push_back(element);
+            continue;
+        }
+        if (element == hole()) {
+            shown_.emplace_back(Hole{});
             continue;
         }
         const std::optional<StoredCard> stored = readElement(element);
@@ -100,7 +104,8 @@ std::vector<int> ProgramDocument::load(const engine::ValueVector& elements, Fiel
             stored->cardIndex <= INT_MAX &&
             model.isCatalogueCard(static_cast<int>(stored->cardSet), static_cast<int>(stored->cardIndex));
         if (!known) {
-            loaded_.emplace_back(element);
+            shown_.emplace_back(element);
+            ++keptShown_;
             continue;
         }
         const int cardSet = static_cast<int>(stored->cardSet);
@@ -111,7 +116,7 @@ std::vector<int> ProgramDocument::load(const engine::ValueVector& elements, Fiel
         const int id = model.addCard(cardSet, cardIndex, position, size);
         model.setCardValue(id, stored->value);
         cards.push_back({id, stored->zOrder});
-        loaded_.emplace_back(id);
+        shown_.emplace_back(id);
         ids.push_back(id);
     }
 
@@ -143,30 +148,63 @@ std::vector<int> ProgramDocument::load(const engine::ValueVector& elements, Fiel
     return ids;
 }
 
+std::size_t ProgramDocument::roomForCards(const FieldModel& model) const {
+    const std::size_t taken = keptShown_ + model.placedCards().size();
+    return taken < kMaxElements ? kMaxElements - taken : 0;
+}
+
 engine::ValueVector ProgramDocument::save(const FieldModel& model) const {
-    engine::ValueVector elements;
-    elements.reserve(loaded_.size() + model.placedCards().size());
-    const auto append = [&elements](const PlacedCard& card) {
-        elements.emplace_back(
+    const auto element = [](const PlacedCard& card) {
+        return engine::Value(
             elementFor(card.cardSet, card.cardIndex, card.position, card.zOrder, card.value));
     };
     std::unordered_set<int> loadedIds;
-    for (const Entry& entry : loaded_) {
+    for (const Entry& entry : shown_) {
         if (const int* id = std::get_if<int>(&entry)) {
             loadedIds.insert(*id);
-            if (const PlacedCard* card = model.findCard(*id)) {
-                append(*card);
-            }
-        } else {
-            elements.push_back(std::get<engine::Value>(entry));
         }
     }
-    // Cards made since loading come after all loaded ones, as they were created later.
+    // Cards made since loading, in creation order.
+    std::vector<const PlacedCard*> made;
     for (const PlacedCard& card : model.placedCards()) {
         if (!loadedIds.contains(card.id)) {
-            append(card);
+            made.push_back(&card);
         }
     }
+    auto nextMade = made.begin();
+    engine::ValueVector elements;
+    elements.reserve(shown_.size() + made.size() + tail_.size());
+    // A place left by a removed card: with a tail behind, a new card takes it
+    // or a hole keeps it, so no tail element moves up into view.
+    const auto fillHole = [&] {
+        if (tail_.empty()) {
+            return;
+        }
+        if (nextMade != made.end()) {
+            elements.push_back(element(**nextMade++));
+        } else {
+            elements.push_back(hole());
+        }
+    };
+    for (const Entry& entry : shown_) {
+        if (const int* id = std::get_if<int>(&entry)) {
+            if (const PlacedCard* card = model.findCard(*id)) {
+                elements.push_back(element(*card));
+            } else {
+                fillHole();
+            }
+        } else if (const engine::Value* kept = std::get_if<engine::Value>(&entry)) {
+            elements.push_back(*kept);
+        } else {
+            fillHole();
+        }
+    }
+    // The other new cards come after all loaded ones, as they were created
+    // later, and before the tail, so they show when reopened.
+    for (; nextMade != made.end(); ++nextMade) {
+        elements.push_back(element(**nextMade));
+    }
+    elements.insert(elements.end(), tail_.begin(), tail_.end());
     return elements;
 }
 

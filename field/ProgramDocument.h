@@ -24,7 +24,14 @@ class FieldModel;
 // and writes it back in its place at every save, so a file from a newer
 // catalogue loses nothing. So are the elements beyond the first kMaxElements:
 // the field shows no more cards than a child can handle, and the file keeps
-// the rest.
+// the rest (the kept tail).
+//
+// What shows is decided by place, so a save must keep every shown card among
+// the first kMaxElements and every tail element beyond them: a new card never
+// goes after the tail (roomForCards() says when there is no place left), and
+// while there is a tail a removed card leaves a hole element (kHole, which no
+// version of the loader shows) that the next new card takes. Without a tail
+// holes are dropped.
 class ProgramDocument {
 public:
     static constexpr const char* kSetKey = "tab";
@@ -34,6 +41,9 @@ public:
     static constexpr const char* kZOrderKey = "zorder";
     static constexpr const char* kValueKey = "value";
     static constexpr std::size_t kMaxElements = 2000;
+    // The element written in place of a removed card while a kept tail
+    // follows: not a dictionary, so never shown.
+    static engine::Value hole() { return engine::Value(std::string()); }
     // A stored position this close to a row's snap point was on that row
     // when saved (positions are stored truncated to whole units).
     static constexpr float kOnRowTolerance = 2;
@@ -54,7 +64,10 @@ public:
     std::vector<int> load(const engine::ValueVector& elements, FieldModel& model, const CardSizer& cardSize);
 
     // Whether the last load left elements off the field for their number.
-    bool leftElementsOff() const { return leftOff_; }
+    bool leftElementsOff() const { return !tail_.empty(); }
+    // How many more cards the model may hold so that a save still shows them
+    // all after a reopen (0 at the limit).
+    std::size_t roomForCards(const FieldModel& model) const;
 
     // The elements for the model's cards in placedCards() order, with the
     // kept elements where they were.
@@ -65,10 +78,15 @@ public:
                                        const std::string& value);
 
 private:
-    // Either the id of a loaded card or an element kept as it was read.
-    using Entry = std::variant<int, engine::Value>;
-    std::vector<Entry> loaded_;
-    bool leftOff_ = false;
+    // The place of a removed card or of a hole element read from the file.
+    struct Hole {};
+    // Either the id of a loaded card, an element kept as it was read, or a hole.
+    using Entry = std::variant<int, engine::Value, Hole>;
+    // The first kMaxElements elements as loaded, then the tail as read.
+    std::vector<Entry> shown_;
+    engine::ValueVector tail_;
+    // Kept elements among shown_: they take places the field cannot use.
+    std::size_t keptShown_ = 0;
 };
 
 } // namespace pavlune

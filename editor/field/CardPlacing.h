@@ -27,4 +27,7 @@ public:
     virtual void finishPlacing(bool keep) = 0;
     // The card being placed, or null.
     virtual CardSprite* placingCard() const = 0;
+    // Whether one more card fits in the program (its file shows no more
+    // elements than its limit).
+    virtual bool hasRoomForCard() const = 0;
 };

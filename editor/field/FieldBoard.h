@@ -100,6 +100,7 @@ public:
     void movePlacing(engine::Vec2 screenDelta) override;
     void finishPlacing(bool keep) override;
     CardSprite* placingCard() const override;
+    bool hasRoomForCard() const override { return document_.roomForCards(*model_) > 0; }
     // Who scrolls the field's edges for the card being placed (not owned;
     // null: nobody).
     void setPlacingScroller(PlacingScroller* scroller) { placingScroller_ = scroller; }

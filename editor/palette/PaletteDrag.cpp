@@ -97,6 +97,14 @@ CardSprite* PaletteDrag::placingCard() const {
 }
 
 void PaletteDrag::lift(Vec2 worldPosition) {
+    if (!field_->hasRoomForCard()) {
+        // Said once: the finger now only scrolls the palette.
+        decided_ = true;
+        if (onNoRoom) {
+            onNoRoom();
+        }
+        return;
+    }
     CardSprite* copy = CardSprite::create(paletteCard_->getImage());
     if (!copy) {
         return;

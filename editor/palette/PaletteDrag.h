@@ -64,6 +64,8 @@ public:
 
     // The placed card was let go (to save the field).
     std::function<void()> onCardPlaced;
+    // A card was to be lifted but the program has no room for it (to say so).
+    std::function<void()> onNoRoom;
 
 private:
     void lift(engine::Vec2 worldPosition);
