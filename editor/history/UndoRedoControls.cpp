@@ -1,5 +1,6 @@
 #include "editor/history/UndoRedoControls.h"
 
+#include "engine/2d/LayerColor.h"
 #include "engine/2d/Sprite.h"
 #include "widgets/PressedButton.h"
 
@@ -24,8 +25,18 @@ bool UndoRedoControls::build(engine::Node* scene, const engine::Node* backButton
     const float redoX = backLeft - kGapToBack - size.width / 2;
     redoButton_->setPosition(redoX, y);
     undoButton_->setPosition(redoX - size.width - kGap, y);
-    scene->addChild(undoButton_);
-    scene->addChild(redoButton_);
+    // A dimmed button is see-through: on a paper plate of its own a loose
+    // card under it never shows through, so the button stays above the field.
+    for (engine::Sprite* button : {undoButton_, redoButton_}) {
+        const engine::Size own = button->getContentSize();
+        auto* plate = engine::LayerColor::create(engine::Color4B::WHITE, own.width, own.height);
+        if (!plate) {
+            return false;
+        }
+        plate->setPosition(button->getPosition().x - own.width / 2, y - own.height / 2);
+        scene->addChild(plate);
+        scene->addChild(button);
+    }
     PressedButton::attach(
         undoButton_, [this] { undo(); }, [this] { return history_.canUndo(); });
     PressedButton::attach(

@@ -49,7 +49,7 @@ TEST_F(ControlsOverCardsTest, TheControlsAreDrawnAboveLooseCardsUnderThem) {
     engine::ValueVector elements;
     for (int k = 0; k < 240; ++k) {
         elements.emplace_back(pavlune::ProgramDocument::elementFor(
-            0, k % 10, {1100, 600 + 20.0f * static_cast<float>(k)}, k + 1, ""));
+            0, k % 5, {1100, 600 + 20.0f * static_cast<float>(k)}, k + 1, ""));
     }
     ASSERT_NE(SaveDataManager::getInstance()->saveProgram(record, elements),
               SaveDataManager::SaveResult::Failed);
