@@ -15,4 +15,12 @@ struct SaveListTexts {
     static constexpr const char* kListSetAsideMessage =
         "プログラムの リストが こわれていたので、べつの なまえで のこしました。";
     static constexpr const char* kNoticeCaption = "おしらせ";
+    // Told when the list first shows in a second copy of the editor on the
+    // same store, and again when that copy is asked to make, rename or delete
+    // a program: the child's words first, then the teacher's.
+    static constexpr const char* kReadOnlyMessage =
+        "もう ひとつ ひらいているので、ここでは みるだけだよ。\n"
+        "つくったり なおしたり するときは、さきに ひらいた ほうを つかってね。\n"
+        "（先生へ：同じ保存先を もう一つのウィンドウで開いているため、こちらは読み取り専用です。"
+        "ここでの変更は保存されません。）";
 };
