@@ -28,8 +28,8 @@ public:
     // Told when an edit is put back because another copy of the editor holds
     // the store: the child's words first, then the teacher's.
     static constexpr const char* kReadOnlyMessage =
-        "もう ひとつ ひらいているので、ここでは かえられないよ。もとに もどしたよ。\n"
-        "（先生へ：同じ保存先を もう一つのウィンドウで開いているため、こちらは読み取り専用です。）";
+        "もう ひとつ ひらいているので、かえられないよ。もとに もどしたよ。\n"
+        "（先生へ：別のウィンドウが使用中のため、読み取り専用です）";
 
     // The board link.
     static constexpr const char* kReconnectMessage = "せつぞくしなおしてください。";

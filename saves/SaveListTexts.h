@@ -20,7 +20,5 @@ struct SaveListTexts {
     // a program: the child's words first, then the teacher's.
     static constexpr const char* kReadOnlyMessage =
         "もう ひとつ ひらいているので、ここでは みるだけだよ。\n"
-        "つくったり なおしたり するときは、さきに ひらいた ほうを つかってね。\n"
-        "（先生へ：同じ保存先を もう一つのウィンドウで開いているため、こちらは読み取り専用です。"
-        "ここでの変更は保存されません。）";
+        "（先生へ：別のウィンドウが使用中のため、読み取り専用です）";
 };
