@@ -29,6 +29,11 @@ public:
     static constexpr const char* kUnreadableMessage = "この プログラムを よめませんでした。";
     static constexpr const char* kSetAsideMessage =
         "この プログラムは こわれていたので、べつの なまえで のこしました。";
+    // Told when an edit is put back because another copy of the editor holds
+    // the store: the child's words first, then the teacher's.
+    static constexpr const char* kReadOnlyMessage =
+        "もう ひとつ ひらいているので、かえられないよ。もとに もどしたよ。\n"
+        "（先生へ：別のウィンドウが使用中のため、読み取り専用です）";
 
     // The board link.
     static constexpr const char* kReconnectMessage = "せつぞくしなおしてください。";

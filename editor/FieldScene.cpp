@@ -315,6 +315,10 @@ void FieldScene::saveField() {
         }
     }
     SaveDataManager* store = SaveDataManager::getInstance();
+    if (store->isReadOnly()) {
+        refuseEdit();
+        return;
+    }
     const SaveDataManager::SaveResult result = store->saveProgram(record, board->save());
     if (result == SaveDataManager::SaveResult::Added) {
         captureThumbnail(nullptr);
@@ -326,6 +330,18 @@ void FieldScene::saveField() {
     if (undoRedo) {
         undoRedo->recordEdit();
     }
+}
+
+void FieldScene::refuseEdit() {
+    // Once the gesture that made the edit has ended: the field goes back to
+    // what the file holds, as the copy that writes it last left it.
+    runAction(engine::Sequence::create(
+        engine::DelayTime::create(0), engine::CallFunc::create([this] {
+            if (board) {
+                board->reload(SaveDataManager::getInstance()->loadProgram(record));
+            }
+            Notice::show(this, EditorTexts::kReadOnlyMessage, EditorTexts::kNoticeCaption);
+        })));
 }
 
 void FieldScene::loadField() {

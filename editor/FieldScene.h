@@ -68,6 +68,8 @@ public:
     void saveField();
     // One message while saves keep failing; a save that succeeds ends it.
     void reportSaveOutcome(bool written);
+    // Puts an edit back and says why: another copy of the editor holds the store.
+    void refuseEdit();
     // Puts the program file's cards on the field (once, at the start), and
     // says when the file was unreadable, set aside or too long.
     void loadField();

@@ -15,4 +15,10 @@ struct SaveListTexts {
     static constexpr const char* kListSetAsideMessage =
         "プログラムの リストが こわれていたので、べつの なまえで のこしました。";
     static constexpr const char* kNoticeCaption = "おしらせ";
+    // Told when the list first shows in a second copy of the editor on the
+    // same store, and again when that copy is asked to make, rename or delete
+    // a program: the child's words first, then the teacher's.
+    static constexpr const char* kReadOnlyMessage =
+        "もう ひとつ ひらいているので、ここでは みるだけだよ。\n"
+        "（先生へ：別のウィンドウが使用中のため、読み取り専用です）";
 };

@@ -93,7 +93,9 @@ void SaveScene::announceStoreProblems() {
     bool unreadable = false;
     for (const SaveDataManager::Problem& problem : SaveDataManager::getInstance()->takeListProblems()) {
         message += message.empty() ? "" : "\n";
-        if (problem.kind == SaveDataManager::Problem::Kind::Unreadable) {
+        if (problem.kind == SaveDataManager::Problem::Kind::HeldElsewhere) {
+            message += SaveListTexts::kReadOnlyMessage;
+        } else if (problem.kind == SaveDataManager::Problem::Kind::Unreadable) {
             unreadable = true;
             // The system's reason is in the log (the store's), not in a child's box.
             message += std::string(SaveListTexts::kListUnreadableMessage) + "\n" + problem.file;
@@ -260,7 +262,18 @@ void SaveScene::onItemTapped(SaveItemView* item) {
         }
         return;
     }
+    if (!item->data && refusedWhileReadOnly()) {
+        return; // a new program could never be saved here
+    }
     openEditor(item->data);
+}
+
+bool SaveScene::refusedWhileReadOnly() {
+    if (!SaveDataManager::getInstance()->isReadOnly()) {
+        return false;
+    }
+    Notice::show(this, SaveListTexts::kReadOnlyMessage, SaveListTexts::kNoticeCaption);
+    return true;
 }
 
 void SaveScene::openEditor(SaveData* record) {
@@ -272,14 +285,14 @@ void SaveScene::openEditor(SaveData* record) {
 }
 
 void SaveScene::onTitleTapped(SaveItemView* item) {
-    if (deleteMode || editLayer || !item->data) {
+    if (deleteMode || editLayer || !item->data || refusedWhileReadOnly()) {
         return;
     }
     showTitleEditor(item);
 }
 
 void SaveScene::onItemLongPressed(SaveItemView* item) {
-    if (!item->data) {
+    if (!item->data || refusedWhileReadOnly()) {
         return;
     }
     setDeleteMode(true);

@@ -109,6 +109,8 @@ private:
     void reportUnsaved();
     // Tells, on the first frame, what the store could not read.
     void announceStoreProblems();
+    // Tells a second copy of the editor that it only reads; true when it does.
+    bool refusedWhileReadOnly();
     void openEditor(SaveData* record);
 
     static int savedListOffset;

@@ -3,6 +3,7 @@
 #include "engine/base/FileUtils.h"
 #include "engine/base/Log.h"
 #include "store/SaveFileNames.h"
+#include "store/StoreLock.h"
 
 #include <cstring>
 #include <optional>
@@ -122,10 +123,18 @@ bool AppSettings::setPortName(const std::string& name) {
     return write();
 }
 
+bool AppSettings::mayWrite() {
+    return StoreLock::forProcess(engine::FileUtils::getInstance()->getWritablePath()) !=
+           StoreLock::State::HeldElsewhere;
+}
+
 void AppSettings::removeLeftoverTemporaries() const {
-    // Only this program writes the file, and it is not writing yet.
+    // Only the copy that holds the store writes the file, and it is not writing yet.
     auto* files = engine::FileUtils::getInstance();
     const std::string folder = files->getWritablePath();
+    if (!mayWrite()) {
+        return;
+    }
     for (const std::string& name : files->listFiles(folder)) {
         if (SaveFileNames::isTemporaryFor(name, kFileName)) {
             files->removeFile(folder + name);
@@ -137,6 +146,10 @@ bool AppSettings::write() {
     if (unreadable_) {
         engine::Log::error("store",
                            fullPath() + ": not written: it could not be read and is not written over");
+        return false;
+    }
+    if (!mayWrite()) {
+        engine::Log::info("store", fullPath() + ": not written: another copy of the editor holds the store");
         return false;
     }
     stored_[kDialectKey] = Value(dialect_);

@@ -18,7 +18,9 @@
 // A file that is there but cannot be read (permissions) is left alone: the
 // run goes on with the defaults and never writes it. Keys that this version
 // does not know are kept when the file is rewritten. Temporary files left by
-// an interrupted write of the file are removed when it is read.
+// an interrupted write of the file are removed when it is read. While another
+// copy of the editor holds the store (StoreLock), the file is read but never
+// written: choices made in that copy last for its run only.
 //
 // Main thread only.
 class AppSettings {
@@ -53,6 +55,8 @@ public:
 private:
     AppSettings() = default;
     bool write();
+    // False while another copy of the editor holds the store.
+    static bool mayWrite();
     void removeLeftoverTemporaries() const;
 
     int dialect_ = 0;

@@ -6,6 +6,7 @@
 #include "engine/base/RefPtr.h"
 #include "store/SaveFileNames.h"
 #include "store/SaveListRecovery.h"
+#include "store/StoreLock.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -36,6 +37,7 @@ std::string imagePathFor(int identifier) {
 SaveDataManager* SaveDataManager::getInstance() {
     static SaveDataManager* instance = [] {
         auto* manager = new SaveDataManager();
+        manager->requested_ = Access::Exclusive;
         manager->init();
         return manager;
     }();
@@ -45,7 +47,7 @@ SaveDataManager* SaveDataManager::getInstance() {
 SaveDataManager* SaveDataManager::create(Clock clock, Access access) {
     auto* manager = new SaveDataManager();
     manager->setClock(std::move(clock));
-    manager->access_ = access;
+    manager->requested_ = access;
     manager->init();
     manager->autorelease();
     return manager;
@@ -105,6 +107,8 @@ void SaveDataManager::logProblem(const Problem& problem) const {
     case Problem::Kind::NotWritten:
         engine::Log::error("store", path + ": not written: " + problem.detail);
         break;
+    case Problem::Kind::HeldElsewhere:
+        break; // logged by the lock
     }
 }
 
@@ -112,14 +116,24 @@ bool SaveDataManager::init() {
     if (!clock_) {
         setClock(nullptr);
     }
-    const bool writable = access_ == Access::ReadWrite;
     auto* files = FileUtils::getInstance();
-    rootPath_ = writable ? files->getWritablePath() : files->peekWritablePath();
+    rootPath_ = requested_ == Access::ReadOnly ? files->peekWritablePath() : files->getWritablePath();
+    listProblems_.clear();
+    access_ = requested_;
+    if (requested_ == Access::Exclusive) {
+        // Before anything is written, and before the list is read: the copy
+        // that holds the store may be writing it.
+        const bool elsewhere = StoreLock::forProcess(rootPath_) == StoreLock::State::HeldElsewhere;
+        access_ = elsewhere ? Access::ReadOnly : Access::ReadWrite;
+        if (elsewhere) {
+            listProblems_.push_back({Problem::Kind::HeldElsewhere, StoreLock::kFileName, {}});
+        }
+    }
+    const bool writable = access_ == Access::ReadWrite;
     datas_.clear();
     lastid_ = 0;
     damagedListInPlace_ = false;
     listUnreadable_ = false;
-    listProblems_.clear();
     listUnreadableReason_.clear();
     protectedPrograms_.clear();
     lastFailure_.reset();

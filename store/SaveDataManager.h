@@ -57,13 +57,15 @@ public:
     // The local time at which a save happens; tests substitute a fixed one.
     using Clock = std::function<std::tm()>;
 
-    // The process-wide store on the writable path, loaded on the first call.
+    // The process-wide store on the writable path, loaded on the first call;
+    // Exclusive, so a second copy of the editor only reads.
     static SaveDataManager* getInstance();
 
     // ReadOnly never changes the folder: nothing is created, set aside,
     // removed or written, and every write reports failure (for tools that
-    // only look).
-    enum class Access { ReadWrite, ReadOnly };
+    // only look). Exclusive is ReadWrite while this process holds the store's
+    // lock (StoreLock::forProcess) and ReadOnly when another copy holds it.
+    enum class Access { ReadWrite, ReadOnly, Exclusive };
 
     // A separate store on the current writable path (not the shared instance),
     // loaded at once; autoreleased. For tests and tools that need a fresh
@@ -73,9 +75,10 @@ public:
     // A file of the store that could not be used.
     struct Problem {
         enum class Kind {
-            Unreadable, // there but not readable; left in place, never overwritten
-            SetAside,   // damaged; renamed aside
-            NotWritten, // a write, rename or removal that the store asked for failed
+            Unreadable,    // there but not readable; left in place, never overwritten
+            SetAside,      // damaged; renamed aside
+            NotWritten,    // a write, rename or removal that the store asked for failed
+            HeldElsewhere, // another copy holds the store (the lock file): opened read-only
         };
         Kind kind = Kind::Unreadable;
         std::string file; // relative to W, such as "savedatas/list.plist"
@@ -161,9 +164,13 @@ public:
     // Whether the entry's files are kept from being written: its program file
     // is there but could not be read (nor, if damaged, set aside). Its picture
     // must not be replaced by one of an empty field either.
+    // A read-only store protects every entry.
     bool isWriteProtected(const SaveData* data) const {
-        return data && protectedPrograms_.count(data->identifier) != 0;
+        return data && (isReadOnly() || protectedPrograms_.count(data->identifier) != 0);
     }
+    // Nothing is written: opened ReadOnly, or Exclusive while another copy
+    // holds the store.
+    bool isReadOnly() const { return access_ == Access::ReadOnly; }
     // W + the entry's program file; empty for a record that was never saved.
     std::string getProgramFullPath(const SaveData* data) const;
 
@@ -206,6 +213,8 @@ private:
     std::string rootPath_;
     Clock clock_;
     Access access_ = Access::ReadWrite;
+    // What the creator asked for; access_ is what init() found it to be.
+    Access requested_ = Access::ReadWrite;
     // Set while a damaged list could not be moved aside; the list is then not
     // written, so the damaged file is never replaced.
     bool damagedListInPlace_ = false;

@@ -2,6 +2,7 @@
 // is tested below it, in tests/program), and every kind of bad input (one
 // line on standard error naming file and line, exit status 2, nothing on
 // standard output).
+#include "store/StoreLock.h"
 #include "tests/support/HostilePlists.h"
 
 #include <cstdlib>
@@ -313,6 +314,29 @@ TEST_F(ExportTool, ProgramFilesAreFoundFromTheWorkingDirectoryAndTheStoreIsOnlyR
     EXPECT_EQ(none.status, 0) << none.err;
     EXPECT_EQ(none.out, "");
     EXPECT_FALSE(fs::exists(dir_ / "empty")) << "no store is made for a listing";
+}
+
+// Catches the tool opening the store as the editor does (it would make the
+// lock file, or answer nothing while an editor holds the store).
+TEST_F(ExportTool, ListingAndReadingAProgramNeitherTakeNorWaitForTheEditorsLock) {
+    const fs::path folder = dir_ / "data/PavluneApps";
+    fs::create_directories(folder);
+    fs::copy(fs::path(PAVLUNE_SOURCE_ROOT) / "tests/store/data/plistlib_store/savedatas",
+             folder / "savedatas");
+    ASSERT_EQ(setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1), 0);
+    const ToolRun unlocked = run({"--list-programs"});
+    const bool lockFileMade = fs::exists(folder / StoreLock::kFileName);
+    const StoreLock::Attempt editor = StoreLock::tryAcquire(folder.string() + "/");
+    const ToolRun listed = run({"--list-programs"});
+    const ToolRun saved = run({"--dialect", "jam", "--listing", "--program", "5"});
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(unlocked.status, 0) << unlocked.err;
+    EXPECT_FALSE(lockFileMade);
+    ASSERT_EQ(editor.state, StoreLock::State::Held) << editor.reason;
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(listed.out, unlocked.out);
+    EXPECT_EQ(listed.out.substr(0, 2), "5\t");
+    EXPECT_EQ(saved.status, 0) << saved.err;
 }
 
 } // namespace
