@@ -93,11 +93,13 @@ def is_product(source: str) -> bool:
     return source.split("/")[0] in PRODUCT
 
 
-def clang() -> str:
-    for name in ("clang++", "clang++-14"):
+def clang(source: str) -> str:
+    """clang for C sources, clang++ for C++ (clang++ would read C as C++)."""
+    names = ("clang", "clang-14") if source.endswith(".c") else ("clang++", "clang++-14")
+    for name in names:
         if shutil.which(name):
             return name
-    raise SystemExit("clang++ not found (package clang)")
+    raise SystemExit(f"{names[0]} not found (package clang)")
 
 
 def syntax_only_command(source: str) -> tuple[str, list[str]]:
@@ -111,7 +113,7 @@ def syntax_only_command(source: str) -> tuple[str, list[str]]:
             skip = True
         elif argument != "-c":
             kept.append(argument)
-    return folder, [clang(), "-fsyntax-only", *kept]
+    return folder, [clang(source), "-fsyntax-only", *kept]
 
 
 def repository_headers(source: str, known: dict[str, list[str]]) -> list[str]:
