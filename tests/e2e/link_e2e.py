@@ -19,11 +19,13 @@ import subprocess
 import sys
 import time
 
-from e2e_support import (BACK, BASIC, CHOOSER_X, CHOOSER_Y, LIST_NEW, PLAY, PORT_FIELD, SETTINGS_CLOSED, SNAPPED_X,
-                         STOP, TOGGLE, Failure, Session, port_row, row_y, run, settle, skip_unless_tools, wait_until)
+from e2e_support import (BACK, BASIC, CHOOSER_X, CHOOSER_Y, FULL, LIST_NEW, PLAY, PORT_FIELD, SETTINGS_CLOSED,
+                         SNAPPED_X, STOP, TAB_X, TAB_Y, TOGGLE, Failure, Session, port_row, row_y, run, settle,
+                         skip_unless_tools, wait_until)
 from pty_board import PtyBoard
 
 LED_ON, LED_OFF = 0, 1
+WAIT_ANY = 2                  # full set: a wait for the number typed on it
 DIALECT = "jam"
 PANEL_POINT = (600, 500)      # inside the sending panel, away from its stop button
 EDITOR_PAPER = (820, 200)     # white paper right of the rows, while the editor shows
@@ -172,8 +174,20 @@ def link(s, board, stalled, tool):
     s.click(*LIST_NEW, wait=1.5)
     s.palette_drag(LED_ON, (SNAPPED_X, row_y(1)))
     s.palette_drag(LED_OFF, (SNAPPED_X, row_y(2)))
-    s.wait_for_program([(1, BASIC, LED_ON, ""), (2, BASIC, LED_OFF, "")], "two LED cards on rows 1 and 2")
+    # A wait of "５" typed in full-width digits, as an input method in
+    # hiragana mode gives them: the board must be told to wait 5 s (jam
+    # counts sixtieths of a second).
+    s.click(TAB_X[FULL], TAB_Y)
+    s.palette_drag(WAIT_ANY, (SNAPPED_X, row_y(3)))
+    s.click(SNAPPED_X, row_y(3), wait=0.8)
+    s.type("５")
+    settle(0.2)
+    s.key("Return")
+    s.wait_for_program([(1, BASIC, LED_ON, ""), (2, BASIC, LED_OFF, ""), (3, FULL, WAIT_ANY, "5")],
+                       "two LED cards and a 5 s wait on rows 1 to 3")
     expected, pauses = schedule(tool, s.program_path())
+    if b"30 WAIT 300\r" not in expected:
+        raise Failure(f"a typed ５ does not send WAIT 300: {expected!r}")
 
     # Choose the terminal: listed after the ports that a search finds.
     s.click(*SETTINGS_CLOSED, wait=0.5)
