@@ -235,6 +235,11 @@ bool PavluneCardSerialManager::writeByte(std::uint8_t byte) {
     return false;
 }
 
+std::string PavluneCardSerialManager::readAnswer(std::size_t limit) {
+    std::lock_guard lock(portMutex_);
+    return backend_->readWaiting(limit);
+}
+
 std::vector<SerialPortInfo> PavluneCardSerialManager::getPorts() const {
     std::lock_guard lock(mutex_);
     std::vector<SerialPortInfo> copies;

@@ -91,6 +91,10 @@ public:
     // (the first failure after an open is logged).
     bool writeByte(std::uint8_t byte);
 
+    // What the board has sent back on the open port since the last call (at
+    // most `limit` bytes), without waiting; empty when nothing came.
+    std::string readAnswer(std::size_t limit);
+
     std::vector<SerialPortInfo> getPorts() const;
     std::optional<SerialPortInfo> getSelectedPort() const;
     // True when the selection indexes a record and that record is active: the

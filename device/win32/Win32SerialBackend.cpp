@@ -5,6 +5,7 @@
 #include "device/win32/Win32PortEventSource.h"
 #include "engine/base/WideText.h"
 
+#include <algorithm>
 #include <setupapi.h>
 #include <string>
 #include <vector>
@@ -171,6 +172,26 @@ bool Win32SerialBackend::writeByte(std::uint8_t byte) {
     }
     DWORD written = 0;
     return WriteFile(portHandle_, &byte, 1, &written, nullptr) != FALSE;
+}
+
+std::string Win32SerialBackend::readWaiting(std::size_t limit) {
+    if (portHandle_ == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    // Only what is queued already: the port has no time-outs, so asking for
+    // more would wait for the board.
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(portHandle_, &errors, &status) || status.cbInQue == 0) {
+        return {};
+    }
+    std::string received(std::min<std::size_t>(status.cbInQue, limit), '\0');
+    DWORD count = 0;
+    if (!ReadFile(portHandle_, received.data(), static_cast<DWORD>(received.size()), &count, nullptr)) {
+        return {};
+    }
+    received.resize(count);
+    return received;
 }
 
 void Win32SerialBackend::closePort() {
