@@ -6,10 +6,8 @@ namespace pavlune {
 
 PavluneCardSerialData::PavluneCardSerialData(std::string name, std::string description, bool active,
                                              SerialPortInfo::Transport transport)
-    : name_(std::move(name)), description_(std::move(description)), active_(active), transport_(transport) {}
+    : info_{std::move(name), std::move(description), active, transport} {}
 
-SerialPortInfo PavluneCardSerialData::toInfo() const {
-    return SerialPortInfo{name_, description_, active_, transport_};
-}
+PavluneCardSerialData::PavluneCardSerialData(SerialPortInfo port) : info_(std::move(port)) {}
 
 } // namespace pavlune

@@ -13,21 +13,20 @@ class PavluneCardSerialData : public engine::Ref {
 public:
     PavluneCardSerialData(std::string name, std::string description, bool active,
                           SerialPortInfo::Transport transport = SerialPortInfo::Transport::other);
+    // The port as enumeration found it, its USB identity included.
+    explicit PavluneCardSerialData(SerialPortInfo port);
 
-    const std::string& getName() const { return name_; }
-    const std::string& getDescription() const { return description_; }
-    bool isActive() const { return active_; }
-    SerialPortInfo::Transport getTransport() const { return transport_; }
+    const std::string& getName() const { return info_.name; }
+    const std::string& getDescription() const { return info_.description; }
+    bool isActive() const { return info_.active; }
+    SerialPortInfo::Transport getTransport() const { return info_.transport; }
     // Only the manager changes it, under its lock.
-    void setActive(bool active) { active_ = active; }
+    void setActive(bool active) { info_.active = active; }
 
-    SerialPortInfo toInfo() const;
+    SerialPortInfo toInfo() const { return info_; }
 
 private:
-    std::string name_;
-    std::string description_;
-    bool active_;
-    SerialPortInfo::Transport transport_;
+    SerialPortInfo info_;
 };
 
 } // namespace pavlune

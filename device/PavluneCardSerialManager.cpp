@@ -36,7 +36,7 @@ PavluneCardSerialManager::~PavluneCardSerialManager() {
 bool PavluneCardSerialManager::init() {
     std::lock_guard lock(mutex_);
     selectedIndex_ = 0;
-    chosenName_.clear();
+    chosen_.reset();
     releasePortsLocked();
     return true;
 }
@@ -94,7 +94,9 @@ bool PavluneCardSerialManager::searchPorts(const std::function<void(bool)>& done
     if (ok) {
         std::vector<PavluneCardSerialData*> fresh;
         const auto add = [&fresh](const SerialPortInfo& port) {
-            fresh.push_back(new PavluneCardSerialData(port.name, port.description, false, port.transport));
+            SerialPortInfo record = port;
+            record.active = false;
+            fresh.push_back(new PavluneCardSerialData(std::move(record)));
         };
         // Where a board is most likely comes first: USB adapters, then what
         // the system could not tell, the named devices, the board on the
@@ -154,17 +156,24 @@ void PavluneCardSerialManager::setLastPort(const std::string& name, const std::s
 
 void PavluneCardSerialManager::selectChosenLocked() {
     selectedIndex_ = -1;
-    if (chosenName_.empty() && !preferredPort_.empty() &&
-        std::any_of(ports_.begin(), ports_.end(),
-                    [this](auto* port) { return port->getName() == preferredPort_; })) {
-        chosenName_ = preferredPort_;
+    if (!chosen_ && remembered_) {
+        for (const PavluneCardSerialData* port : ports_) {
+            if (remembered_->mayChooseWithoutUser(port->toInfo())) {
+                chosen_ = PortIdentity::of(port->toInfo());
+                break;
+            }
+        }
+        // An adapter that says who it is is waited for: another one on its
+        // old name may be someone else's board.
+        if (!chosen_ && remembered_->confirmed && remembered_->hasUsbIdentity()) {
+            chosen_ = remembered_;
+        }
     }
     for (std::size_t i = 0; i < ports_.size(); ++i) {
-        const bool chosen = chosenName_.empty() ? ports_[i]->toInfo().choosableBySearch()
-                                                : ports_[i]->getName() == chosenName_;
-        if (chosen) {
+        const SerialPortInfo port = ports_[i]->toInfo();
+        if (chosen_ ? chosen_->matches(port) : port.choosableBySearch()) {
             selectedIndex_ = static_cast<int>(i);
-            chosenName_ = ports_[i]->getName();
+            chosen_ = PortIdentity::of(port); // the name it has now
             break;
         }
     }
@@ -177,9 +186,9 @@ void PavluneCardSerialManager::markSelectedActiveLocked() {
     }
 }
 
-void PavluneCardSerialManager::setPreferredPort(const std::string& name) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    preferredPort_ = name;
+void PavluneCardSerialManager::setRememberedPort(const std::optional<PortIdentity>& port) {
+    std::lock_guard lock(mutex_);
+    remembered_ = port;
 }
 
 void PavluneCardSerialManager::addPort(const std::string& name, const std::string& description) {
@@ -226,6 +235,11 @@ bool PavluneCardSerialManager::writeByte(std::uint8_t byte) {
     return false;
 }
 
+std::string PavluneCardSerialManager::readAnswer(std::size_t limit) {
+    std::lock_guard lock(portMutex_);
+    return backend_->readWaiting(limit);
+}
+
 std::vector<SerialPortInfo> PavluneCardSerialManager::getPorts() const {
     std::lock_guard lock(mutex_);
     std::vector<SerialPortInfo> copies;
@@ -258,7 +272,8 @@ void PavluneCardSerialManager::setSelectedIndex(int index) {
     std::lock_guard lock(mutex_);
     selectedIndex_ = index;
     const bool listed = index >= 0 && static_cast<std::size_t>(index) < ports_.size();
-    chosenName_ = listed ? ports_[static_cast<std::size_t>(index)]->getName() : std::string();
+    chosen_ = listed ? std::optional(PortIdentity::of(ports_[static_cast<std::size_t>(index)]->toInfo()))
+                     : std::nullopt;
     markSelectedActiveLocked();
 }
 
@@ -267,7 +282,7 @@ bool PavluneCardSerialManager::choosePort(const std::string& name) {
     for (std::size_t i = 0; i < ports_.size(); ++i) {
         if (ports_[i]->getName() == name) {
             selectedIndex_ = static_cast<int>(i);
-            chosenName_ = name;
+            chosen_ = PortIdentity::of(ports_[i]->toInfo());
             markSelectedActiveLocked();
             return true;
         }
@@ -278,7 +293,12 @@ bool PavluneCardSerialManager::choosePort(const std::string& name) {
 std::string PavluneCardSerialManager::getMissingPortName() const {
     std::lock_guard lock(mutex_);
     const bool listed = selectedIndex_ >= 0 && static_cast<std::size_t>(selectedIndex_) < ports_.size();
-    return listed ? std::string() : chosenName_;
+    return listed || !chosen_ ? std::string() : chosen_->name;
+}
+
+std::optional<PortIdentity> PavluneCardSerialManager::getChosenIdentity() const {
+    std::lock_guard lock(mutex_);
+    return chosen_;
 }
 
 int PavluneCardSerialManager::getState() const {

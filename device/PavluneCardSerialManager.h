@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/PortIdentity.h"
 #include "device/PortOpenError.h"
 #include "device/SerialBackend.h"
 #include "device/SerialCallType.h"
@@ -49,14 +50,17 @@ public:
 
     // Rebuilds the list from the present ports: USB adapters first, then
     // ports the system could not tell, the extra ports, the last port and the
-    // built-in UARTs. The selection follows the chosen port's name; when that
-    // port is gone nothing is selected (nothing else is chosen behind the
-    // user's back) until it comes back or the user chooses another. While no
-    // port was ever chosen, the first USB, unknown or extra port is; a
-    // built-in UART or the last port only when the user picks it. The
-    // selected record is the active one. The state reads searching meanwhile. When the system cannot be
-    // asked, the list stays as it was. Calls `done` with the result, on the
-    // calling thread, and returns it.
+    // built-in UARTs. The selection follows the chosen device (PortIdentity),
+    // whatever name it has now; when that device is gone nothing is selected
+    // (nothing else is chosen behind the user's back) until it comes back or
+    // the user chooses another. While nothing was chosen in this run, the
+    // remembered port is chosen when the device found matches it (never a
+    // built-in UART); a remembered USB adapter that is absent is waited for;
+    // otherwise the first USB, unknown or extra port is chosen, a built-in
+    // UART or the last port only when the user picks it. The selected record
+    // is the active one. The state reads searching meanwhile. When the system
+    // cannot be asked, the list stays as it was. Calls `done` with the
+    // result, on the calling thread, and returns it.
     bool searchPorts(const std::function<void(bool)>& done);
 
     // Devices that enumeration does not show (a pseudo-terminal, an unusual
@@ -68,9 +72,8 @@ public:
     // lists none.
     void setLastPort(const std::string& name, const std::string& description);
 
-    // The port the user chose in an earlier run: chosen when it is present
-    // and nothing has been chosen in this run yet; otherwise the usual choice.
-    void setPreferredPort(const std::string& name);
+    // The port the user chose in an earlier run (see searchPorts).
+    void setRememberedPort(const std::optional<PortIdentity>& port);
 
     // Puts one named record at the end of the list (chosen and active when
     // nothing is chosen yet). For a device that enumeration does not show,
@@ -88,6 +91,10 @@ public:
     // (the first failure after an open is logged).
     bool writeByte(std::uint8_t byte);
 
+    // What the board has sent back on the open port since the last call (at
+    // most `limit` bytes), without waiting; empty when nothing came.
+    std::string readAnswer(std::size_t limit);
+
     std::vector<SerialPortInfo> getPorts() const;
     std::optional<SerialPortInfo> getSelectedPort() const;
     // True when the selection indexes a record and that record is active: the
@@ -100,6 +107,9 @@ public:
     // none is listed. A list on the screen chooses this way, so a search that
     // reordered the list meanwhile cannot make a tap pick the neighbour.
     bool choosePort(const std::string& name);
+    // What identifies the chosen port (to remember it); empty when nothing
+    // was chosen.
+    std::optional<PortIdentity> getChosenIdentity() const;
     // The name of the chosen port while it is not listed (unplugged); empty
     // when the selection is listed or nothing was ever chosen.
     std::string getMissingPortName() const;
@@ -122,14 +132,14 @@ private:
     mutable std::mutex mutex_; // ports_, selectedIndex_, state_, started_, the slots
     std::vector<PavluneCardSerialData*> ports_;
     int selectedIndex_ = 0;
-    std::string chosenName_; // what the user (or the first search) chose; kept while it is unplugged
+    std::optional<PortIdentity> chosen_; // what the user (or a search) chose; kept while it is unplugged
     int state_ = stateIdle;
     int searchesRunning_ = 0;
     bool started_ = false;
     std::vector<std::string> extraPorts_;
     std::string lastPortName_;
     std::string lastPortDescription_;
-    std::string preferredPort_;
+    std::optional<PortIdentity> remembered_;
     std::function<void(SerialCallType)> callRequestHandler_;
     std::function<void()> portArrivalHandler_;
     std::function<void()> portRemovalHandler_;

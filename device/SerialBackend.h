@@ -4,6 +4,7 @@
 #include "device/PortOpenError.h"
 #include "device/SerialPortInfo.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -31,6 +32,11 @@ public:
     virtual bool writeByte(std::uint8_t byte) = 0;
 
     virtual void closePort() = 0;
+
+    // What the open port has received and not yet handed out, at most
+    // `limit` bytes, without waiting; empty when nothing came (or this system
+    // cannot read the line).
+    virtual std::string readWaiting(std::size_t /*limit*/) { return {}; }
 
     // Where this system announces serial devices coming and going; null when
     // it has no such thing (then nobody watches).

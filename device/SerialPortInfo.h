@@ -22,6 +22,11 @@ struct SerialPortInfo {
     std::string description; // the adapter's product description where there is one
     bool active = false;     // the port that the editor may run or stop on
     Transport transport = Transport::other;
+    // What identifies a USB adapter, where the system tells it: -1 and empty
+    // when unknown.
+    int usbVendor = -1;
+    int usbProduct = -1;
+    std::string usbSerial{};
 
     // The text of the port status line and of a port list row:
     // "● NAME [ DESCRIPTION ]" for the active port, two blanks instead of the

@@ -56,7 +56,12 @@ public:
 
     // The sending overlay.
     static constexpr const char* kSending = "おくっているよ";
-    static constexpr const char* kFinished = "おわったよ";
+    // Only what the editor knows: the program went out. Whether a board ran
+    // it only the board can tell (its answer follows kBoardAnswer).
+    static constexpr const char* kSent = "おくったよ";
+    static constexpr const char* kStoppedOnTheWay = "とちゅうで とまったよ";
+    static constexpr const char* kBoardAnswer = "ボードの へんじ： ";
+    static constexpr const char* kNoAnswerFromBuiltIn = "へんじが ないよ。ボードが つながって いないかも";
     static constexpr const char* kStopping = "とめているよ";
     static constexpr const char* kClose = "とじる";
 

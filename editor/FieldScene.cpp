@@ -17,6 +17,7 @@
 #include "editor/gestures/CardGestures.h"
 #include "editor/history/UndoRedoControls.h"
 #include "editor/link/BoardLink.h"
+#include "editor/link/RememberedPort.h"
 #include "editor/palette/CardPalette.h"
 #include "editor/palette/DialectToggle.h"
 #include "editor/panel/ProgramPanel.h"
@@ -148,9 +149,11 @@ bool FieldScene::init(SaveData* data) {
                          [this](std::function<void()> done) { captureThumbnail(std::move(done)); },
                          [this] { return board->fieldRows(); }};
     const LinkSetup link = LinkSetup::current();
-    link.serial->setPreferredPort(AppSettings::getInstance()->portName());
+    link.serial->setRememberedPort(RememberedPort::fromSettings(AppSettings::getInstance()->port()));
     boardLink = std::make_unique<BoardLink>(this, bottomBar, std::move(hooks), link);
-    boardLink->onPortChosen = [](const std::string& name) { AppSettings::getInstance()->setPortName(name); };
+    boardLink->onPortChosen = [](const pavlune::PortIdentity& port) {
+        AppSettings::getInstance()->setPort(RememberedPort::toSettings(port));
+    };
     runControls->onPlay = [this] { playIfNumbersFit(); };
     runControls->onStop = [this] { boardLink->stopOnBoard(); };
     linkIsIdle = [this] { return boardLink->isIdle(); };

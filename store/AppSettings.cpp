@@ -5,6 +5,7 @@
 #include "store/SaveFileNames.h"
 #include "store/StoreLock.h"
 
+#include <cstdint>
 #include <cstring>
 #include <optional>
 
@@ -16,6 +17,41 @@ namespace {
 const char* const kDialectKey = "dialect";
 const char* const kCardSetKey = "cardset";
 const char* const kPortKey = "port";
+const char* const kDeviceKey = "portdevice";
+const char* const kDescriptionKey = "description";
+const char* const kVendorKey = "usbvendor";
+const char* const kProductKey = "usbproduct";
+const char* const kSerialKey = "usbserial";
+constexpr std::int64_t kMaxUsbId = 0xFFFF;
+
+bool isShortText(const Value& value) {
+    return value.getType() == Value::Type::STRING &&
+           value.asString().size() <= AppSettings::kMaxPortNameLength;
+}
+
+// The device of the remembered port from its dictionary; false when a value
+// is of the wrong kind or out of range.
+bool readDevice(const ValueMap& device, AppSettings::Port& port) {
+    const Value& description = engine::valueForKey(device, kDescriptionKey);
+    const Value& vendor = engine::valueForKey(device, kVendorKey);
+    const Value& product = engine::valueForKey(device, kProductKey);
+    const Value& serial = engine::valueForKey(device, kSerialKey);
+    const auto usbId = [](const Value& value) {
+        return value.getType() == Value::Type::INTEGER && value.asInt64() >= 0 &&
+               value.asInt64() <= kMaxUsbId;
+    };
+    if (!isShortText(description) || vendor.isNull() != product.isNull() ||
+        (!vendor.isNull() && (!usbId(vendor) || !usbId(product))) ||
+        (!serial.isNull() && !isShortText(serial))) {
+        return false;
+    }
+    port.description = description.asString();
+    port.usbVendor = vendor.isNull() ? -1 : static_cast<int>(vendor.asInt64());
+    port.usbProduct = product.isNull() ? -1 : static_cast<int>(product.asInt64());
+    port.usbSerial = serial.isNull() ? std::string() : serial.asString();
+    port.confirmed = true;
+    return true;
+}
 
 bool isChoice(int value) {
     return value >= 0 && value < AppSettings::kChoiceCount;
@@ -54,7 +90,7 @@ std::string AppSettings::fullPath() const {
 void AppSettings::reload() {
     dialect_ = 0;
     cardSet_ = 0;
-    portName_.clear();
+    port_ = {};
     stored_.clear();
     unreadable_ = false;
     auto* files = engine::FileUtils::getInstance();
@@ -78,9 +114,15 @@ void AppSettings::reload() {
         dialect_ = choiceAt(stored_, kDialectKey, damaged).value_or(0);
         cardSet_ = choiceAt(stored_, kCardSetKey, damaged).value_or(0);
         const Value& port = engine::valueForKey(stored_, kPortKey);
-        if (port.getType() == Value::Type::STRING && port.asString().size() <= kMaxPortNameLength) {
-            portName_ = port.asString();
+        if (isShortText(port)) {
+            port_.name = port.asString();
         } else if (!port.isNull()) {
+            damaged = true;
+        }
+        const Value& device = engine::valueForKey(stored_, kDeviceKey);
+        if (!device.isNull() && (port_.name.empty() || device.getType() != Value::Type::MAP ||
+                                 !readDevice(device.asValueMap(), port_))) {
+            port_ = {port_.name}; // the name alone is still worth something
             damaged = true;
         }
     }
@@ -112,14 +154,16 @@ bool AppSettings::setCardSet(int cardSet) {
     return write();
 }
 
-bool AppSettings::setPortName(const std::string& name) {
-    if (name.size() > kMaxPortNameLength) {
+bool AppSettings::setPort(const Port& port) {
+    const auto usbId = [](int id) { return id >= -1 && id <= kMaxUsbId; };
+    if (port.name.size() > kMaxPortNameLength || port.description.size() > kMaxPortNameLength ||
+        port.usbSerial.size() > kMaxPortNameLength || !usbId(port.usbVendor) || !usbId(port.usbProduct)) {
         return false;
     }
-    if (name == portName_) {
+    if (port == port_) {
         return true;
     }
-    portName_ = name;
+    port_ = port;
     return write();
 }
 
@@ -154,7 +198,18 @@ bool AppSettings::write() {
     }
     stored_[kDialectKey] = Value(dialect_);
     stored_[kCardSetKey] = Value(cardSet_);
-    stored_[kPortKey] = Value(portName_);
+    stored_[kPortKey] = Value(port_.name);
+    stored_.erase(kDeviceKey);
+    if (port_.confirmed && !port_.name.empty()) {
+        ValueMap device;
+        device[kDescriptionKey] = Value(port_.description);
+        if (port_.usbVendor >= 0 && port_.usbProduct >= 0) {
+            device[kVendorKey] = Value(port_.usbVendor);
+            device[kProductKey] = Value(port_.usbProduct);
+            device[kSerialKey] = Value(port_.usbSerial);
+        }
+        stored_[kDeviceKey] = Value(std::move(device));
+    }
     if (int error = 0; !engine::FileUtils::getInstance()->writeValueMapToFile(stored_, fullPath(), &error)) {
         engine::Log::error("store", fullPath() + ": not written: " + std::strerror(error));
         return false;

@@ -25,6 +25,11 @@ bool enumerateLibSerialPorts(std::vector<SerialPortInfo>& found) {
         case SP_TRANSPORT_USB:
             info.transport = SerialPortInfo::Transport::usb;
             info.description = textOrEmpty(sp_get_port_usb_product(*port));
+            if (int vendor = 0, product = 0; sp_get_port_usb_vid_pid(*port, &vendor, &product) == SP_OK) {
+                info.usbVendor = vendor;
+                info.usbProduct = product;
+                info.usbSerial = textOrEmpty(sp_get_port_usb_serial(*port));
+            }
             break;
         case SP_TRANSPORT_NATIVE:
             info.transport = SerialPortInfo::Transport::native;

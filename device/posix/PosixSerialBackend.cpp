@@ -22,6 +22,10 @@ void PosixSerialBackend::closePort() {
     port_.close();
 }
 
+std::string PosixSerialBackend::readWaiting(std::size_t limit) {
+    return port_.readWaiting(limit);
+}
+
 std::unique_ptr<PortEventSource> PosixSerialBackend::createPortEventSource() {
     return std::make_unique<UdevPortEventSource>();
 }

@@ -13,6 +13,7 @@ public:
     PortOpenError openPort(const std::string& name) override;
     bool writeByte(std::uint8_t byte) override;
     void closePort() override;
+    std::string readWaiting(std::size_t limit) override;
     std::unique_ptr<PortEventSource> createPortEventSource() override;
 
 private:

@@ -1,5 +1,6 @@
 #include "device/posix/TermiosPort.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -37,6 +38,8 @@ void configureLine(int fd) {
     cfsetospeed(&line, B115200);
     // As on the other platform, a driver that refuses a setting still leaves an open port.
     tcsetattr(fd, TCSANOW, &line);
+    // What came before this open is no answer to anything we send.
+    tcflush(fd, TCIFLUSH);
 }
 
 } // namespace
@@ -108,6 +111,22 @@ bool TermiosPort::writeByte(std::uint8_t byte) {
             return false;
         }
     }
+}
+
+std::string TermiosPort::readWaiting(std::size_t limit) {
+    std::string received;
+    char buffer[256];
+    while (fd_ >= 0 && received.size() < limit) {
+        const ssize_t count = ::read(fd_, buffer, std::min(sizeof(buffer), limit - received.size()));
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            break; // EAGAIN: nothing more waiting (the descriptor does not block)
+        }
+        received.append(buffer, static_cast<std::size_t>(count));
+    }
+    return received;
 }
 
 void TermiosPort::close() {

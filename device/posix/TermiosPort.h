@@ -32,6 +32,8 @@ public:
     // for it within the write deadline (a stalled adapter, a board that never
     // reads), so no caller ever waits longer than that.
     bool writeByte(std::uint8_t byte);
+    // What has arrived, at most `limit` bytes, without waiting.
+    std::string readWaiting(std::size_t limit);
     void close();
     bool isOpen() const { return fd_ >= 0; }
 

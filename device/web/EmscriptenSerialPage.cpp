@@ -37,6 +37,14 @@ EM_JS(int, pavlune_serial_port_is_usb, (int index), {
     return info.usbVendorId !== undefined ? 1 : 0;
 });
 
+// 0: the vendor, 1: the product; -1 when the browser does not tell.
+EM_JS(int, pavlune_serial_port_usb_id, (int index, int which), {
+    const port = globalThis.pavluneSerialLink.ports[index];
+    const info = port && port.getInfo ? port.getInfo() : {};
+    const id = which === 0 ? info.usbVendorId : info.usbProductId;
+    return id !== undefined ? id : -1;
+});
+
 EM_JS(void, pavlune_serial_port_description, (int index, char* buffer, int size), {
     stringToUTF8(globalThis.pavluneSerialLink.describe(index), buffer, size);
 });
@@ -118,7 +126,8 @@ std::vector<SerialPage::Port> EmscriptenSerialPage::ports() {
     for (int i = 0; i < count; ++i) {
         std::array<char, kTextSize> text{};
         pavlune_serial_port_description(i, text.data(), kTextSize);
-        found.push_back({text.data(), pavlune_serial_port_is_usb(i) != 0});
+        found.push_back({text.data(), pavlune_serial_port_is_usb(i) != 0, pavlune_serial_port_usb_id(i, 0),
+                         pavlune_serial_port_usb_id(i, 1)});
     }
     return found;
 }

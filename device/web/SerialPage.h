@@ -16,6 +16,8 @@ public:
     struct Port {
         std::string description; // "USB 2341:0043", or the page's word for a port it cannot tell
         bool usb = false;
+        int usbVendor = -1; // what the browser tells of a USB adapter; -1 when nothing
+        int usbProduct = -1;
     };
 
     struct Transfer {

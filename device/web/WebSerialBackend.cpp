@@ -31,6 +31,9 @@ bool WebSerialBackend::enumeratePorts(std::vector<SerialPortInfo>& found) {
         info.name = names[i];
         info.description = "Web Serial";
         info.transport = ports[i].usb ? SerialPortInfo::Transport::usb : SerialPortInfo::Transport::other;
+        // No serial number here: a port is its vendor and product on its place.
+        info.usbVendor = ports[i].usbVendor;
+        info.usbProduct = ports[i].usbProduct;
         found.push_back(std::move(info));
     }
     return true;

@@ -5,6 +5,7 @@
 #include "device/win32/Win32PortEventSource.h"
 #include "engine/base/WideText.h"
 
+#include <algorithm>
 #include <setupapi.h>
 #include <string>
 #include <vector>
@@ -60,10 +61,10 @@ std::string readPortName(HDEVINFO devices, SP_DEVINFO_DATA& device) {
     return status == ERROR_SUCCESS ? engine::utf8FromWide(value) : std::string();
 }
 
-std::string readDescription(HDEVINFO devices, SP_DEVINFO_DATA& device) {
+std::string readProperty(HDEVINFO devices, SP_DEVINFO_DATA& device, DWORD property) {
     DWORD size = 0;
     std::vector<wchar_t> buffer;
-    while (!SetupDiGetDeviceRegistryPropertyW(devices, &device, SPDRP_DEVICEDESC, nullptr,
+    while (!SetupDiGetDeviceRegistryPropertyW(devices, &device, property, nullptr,
                                               reinterpret_cast<PBYTE>(buffer.data()),
                                               static_cast<DWORD>(buffer.size() * sizeof(wchar_t)), &size)) {
         if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
@@ -71,7 +72,30 @@ std::string readDescription(HDEVINFO devices, SP_DEVINFO_DATA& device) {
         }
         buffer.assign(size / sizeof(wchar_t) + 1, L'\0');
     }
+    // A list of strings (the hardware IDs) gives its first, the most precise.
     return buffer.empty() ? std::string() : engine::utf8FromWide(buffer.data());
+}
+
+// The four hex digits after `key` in a hardware ID such as
+// "USB\VID_2341&PID_0043&REV_0001"; -1 when there are none.
+int hexAfter(const std::string& id, const std::string& key) {
+    const std::size_t at = id.find(key);
+    if (at == std::string::npos || at + key.size() + 4 > id.size()) {
+        return -1;
+    }
+    int value = 0;
+    for (std::size_t i = at + key.size(); i < at + key.size() + 4; ++i) {
+        const char c = id[i];
+        const int digit = c >= '0' && c <= '9'   ? c - '0'
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                 : -1;
+        if (digit < 0) {
+            return -1;
+        }
+        value = value * 16 + digit;
+    }
+    return value;
 }
 
 } // namespace
@@ -94,7 +118,16 @@ bool Win32SerialBackend::enumeratePorts(std::vector<SerialPortInfo>& found) {
         if (info.name.empty()) {
             continue;
         }
-        info.description = readDescription(devices, device);
+        info.description = readProperty(devices, device, SPDRP_DEVICEDESC);
+        const std::string hardwareId = readProperty(devices, device, SPDRP_HARDWAREID);
+        info.usbVendor = hexAfter(hardwareId, "VID_");
+        info.usbProduct = hexAfter(hardwareId, "PID_");
+        if (info.usbVendor < 0 || info.usbProduct < 0) {
+            info.usbVendor = -1;
+            info.usbProduct = -1;
+        } else {
+            info.transport = SerialPortInfo::Transport::usb;
+        }
         if (!info.description.empty()) {
             found.push_back(std::move(info));
         }
@@ -139,6 +172,26 @@ bool Win32SerialBackend::writeByte(std::uint8_t byte) {
     }
     DWORD written = 0;
     return WriteFile(portHandle_, &byte, 1, &written, nullptr) != FALSE;
+}
+
+std::string Win32SerialBackend::readWaiting(std::size_t limit) {
+    if (portHandle_ == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    // Only what is queued already: the port has no time-outs, so asking for
+    // more would wait for the board.
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(portHandle_, &errors, &status) || status.cbInQue == 0) {
+        return {};
+    }
+    std::string received(std::min<std::size_t>(status.cbInQue, limit), '\0');
+    DWORD count = 0;
+    if (!ReadFile(portHandle_, received.data(), static_cast<DWORD>(received.size()), &count, nullptr)) {
+        return {};
+    }
+    received.resize(count);
+    return received;
 }
 
 void Win32SerialBackend::closePort() {

@@ -29,6 +29,8 @@
 #include "widgets/Notice.h"
 
 #include <SDL.h>
+#include <chrono>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -38,15 +40,38 @@ namespace {
 
 constexpr const char* kPagePollKey = "pavlune.page-transfer";
 
+// How long the line is listened to after a send: a board that answers does
+// so within moments of RUN; one that says nothing must not hold the panel.
+constexpr auto kAnswerPoll = std::chrono::milliseconds(100);
+constexpr auto kAnswerQuiet = std::chrono::milliseconds(300);
+constexpr auto kAnswerLongest = std::chrono::milliseconds(1500);
+constexpr std::size_t kAnswerLimit = 4096; // only its last line is shown
+
+// What the board sends back after the last byte, until it falls quiet.
+std::string collectAnswer(PavluneCardSerialManager& serial, pavlune::TransferClock& clock) {
+    std::string answer;
+    const auto start = clock.now();
+    auto lastHeard = start;
+    while (clock.now() - start < kAnswerLongest &&
+           (answer.empty() || clock.now() - lastHeard < kAnswerQuiet)) {
+        clock.sleepUntil(clock.now() + kAnswerPoll);
+        if (std::string more = serial.readAnswer(kAnswerLimit); !more.empty()) {
+            answer += more;
+            lastHeard = clock.now();
+        }
+    }
+    return answer.size() > kAnswerLimit ? answer.substr(answer.size() - kAnswerLimit) : answer;
+}
+
 } // namespace
 
 BoardLink::Reports BoardLink::sendReports(const std::shared_ptr<LinkChannel>& channel) {
     return {[channel](const pavlune::TransferFailure& failure) {
                 channel->post([error = PavluneAppsError::forFailure(failure)](BoardLink& link) {
-                    link.sendEnded(&error);
+                    link.sendEnded(&error, {false, "", false});
                 });
             },
-            [channel] { channel->post([](BoardLink& link) { link.sendEnded(nullptr); }); }};
+            [channel] { channel->post([](BoardLink& link) { link.sendEnded(nullptr, {}); }); }};
 }
 
 BoardLink::Reports BoardLink::stopReports(const std::shared_ptr<LinkChannel>& channel) {
@@ -181,14 +206,20 @@ void BoardLink::showPortList() {
     portList_ = std::make_unique<PortListPopup>(scene_, controls_->getPortField(),
                                                 controls_->getStatusLabel(), ports);
     portList_->onChoose = [this](const std::string& name) {
-        setup_.serial->choosePort(name);
-        if (onPortChosen) {
-            onPortChosen(name);
+        if (setup_.serial->choosePort(name)) {
+            rememberChosenPort();
         }
         selectPortInBackground();
         closePortList();
     };
     portList_->onDismiss = [this] { closePortList(); };
+}
+
+void BoardLink::rememberChosenPort() {
+    if (const std::optional<pavlune::PortIdentity> chosen = setup_.serial->getChosenIdentity();
+        chosen && onPortChosen) {
+        onPortChosen(*chosen);
+    }
 }
 
 void BoardLink::closePortList() {
@@ -275,18 +306,26 @@ void BoardLink::runOnBoard() {
         startPageTransfer(view, &rows);
         return;
     }
-    LinkChannel::startWorker(channel_, [channel = channel_, setup = setup_, view, rows = std::move(rows)] {
-        std::unique_ptr<pavlune::TransferClock> clock = setup.makeClock();
-        pavlune::BoardTransfer transfer(
-            *setup.serial, *clock, channel->stopRequested, [channel](const std::string& text) {
-                channel->post([text](BoardLink& link) { link.appendSendingText(text); });
-            });
-        const Reports reports = sendReports(channel);
-        transfer.sendProgram(view, rows, reports.onError, reports.onDone);
-    });
+    const std::optional<pavlune::SerialPortInfo> port = setup_.serial->getSelectedPort();
+    const bool builtIn = port && port->transport == pavlune::SerialPortInfo::Transport::native;
+    LinkChannel::startWorker(
+        channel_, [channel = channel_, setup = setup_, view, rows = std::move(rows), builtIn] {
+            std::unique_ptr<pavlune::TransferClock> clock = setup.makeClock();
+            pavlune::BoardTransfer transfer(
+                *setup.serial, *clock, channel->stopRequested, [channel](const std::string& text) {
+                    channel->post([text](BoardLink& link) { link.appendSendingText(text); });
+                });
+            bool sent = false;
+            transfer.sendProgram(view, rows, sendReports(channel).onError, [&sent] { sent = true; });
+            if (sent) {
+                // The panel says "sent" and what came back, in one report.
+                SendingOverlay::Ending ending{true, collectAnswer(*setup.serial, *clock), builtIn};
+                channel->post([ending](BoardLink& link) { link.sendEnded(nullptr, ending); });
+            }
+        });
 }
 
-void BoardLink::sendEnded(const PavluneAppsError* error) {
+void BoardLink::sendEnded(const PavluneAppsError* error, const SendingOverlay::Ending& ending) {
     transferEnded();
     if (error && error->showMessage) {
         // The box has told it: one OK and the editor is back.
@@ -303,7 +342,9 @@ void BoardLink::sendEnded(const PavluneAppsError* error) {
     if (error) {
         handleAppsError(*error);
     }
-    finishSendingOverlay();
+    if (sending_) {
+        sending_->finish(ending);
+    }
 }
 
 void BoardLink::startScreenBoard() {
@@ -415,8 +456,8 @@ void BoardLink::pageChanged() {
         const int index = setup_.page->chosenIndex();
         setup_.serial->searchPorts([](bool) {});
         if (index >= 0 && static_cast<std::size_t>(index) < names.size() &&
-            setup_.serial->choosePort(names[static_cast<std::size_t>(index)]) && onPortChosen) {
-            onPortChosen(names[static_cast<std::size_t>(index)]);
+            setup_.serial->choosePort(names[static_cast<std::size_t>(index)])) {
+            rememberChosenPort();
         }
         updatePortStatus();
         return;
@@ -455,7 +496,7 @@ void BoardLink::removeLoadingOverlay() {
 
 void BoardLink::finishSendingOverlay() {
     if (sending_) {
-        sending_->finish();
+        sending_->finish({false, "", false});
     }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "device/PortIdentity.h"
 #include "editor/link/LinkSetup.h"
 #include "editor/link/PavluneAppsError.h"
+#include "editor/link/SendingOverlay.h"
 #include "program/FieldRows.h"
 
 #include <functional>
@@ -23,7 +25,6 @@ class LinkChannel;
 class LoadingOverlay;
 class PortControls;
 class PortListPopup;
-class SendingOverlay;
 
 // What the board link needs from the editor around it.
 struct BoardLinkHooks {
@@ -92,8 +93,8 @@ public:
     void waitForWorkers();
     std::shared_ptr<LinkChannel> getChannel() const { return channel_; }
 
-    // The user chose this port in the list (to remember it).
-    std::function<void(const std::string& name)> onPortChosen;
+    // The user chose this port (to remember it).
+    std::function<void(const pavlune::PortIdentity& port)> onPortChosen;
 
 private:
     // How a send and a stop report their end, from a worker or from the
@@ -108,9 +109,11 @@ private:
 
     void startSearchWorker(bool activateFirst);
     void searchEnded();
+    // Hands the chosen port's identity to onPortChosen.
+    void rememberChosenPort();
     // The send's report: the error's box (then the editor is back), the stop
     // that the overlay asked for, or the finished panel.
-    void sendEnded(const PavluneAppsError* error);
+    void sendEnded(const PavluneAppsError* error, const SendingOverlay::Ending& ending);
     void transferEnded();
     void appendSendingText(const std::string& text);
     // True when a command may start; otherwise the bar opens and the user is

@@ -31,6 +31,9 @@ constexpr float kLineHeight = SendingOverlay::kFontSize * 1.25f;
 const Color4B kPanelColour(24, 32, 40, 255);
 const Color4B kTextColour(238, 244, 246, 255);
 const Size kCloseSize(120, 60);
+// The answer stands beside the caption, in the theme's light blue.
+constexpr float kAnswerX = 200;
+const Color4B kAnswerColour(105, 208, 238, 255);
 
 void claimEveryTouch(engine::Node* node) {
     auto* listener = engine::EventListenerTouchOneByOne::create();
@@ -213,7 +216,43 @@ void SendingOverlay::showStopping() {
     showCaption(EditorTexts::kStopping);
 }
 
-void SendingOverlay::finish() {
+std::string SendingOverlay::answerLine(const std::string& received) {
+    std::string last;
+    std::string current;
+    for (const char byte : received) {
+        if (byte == '\r' || byte == '\n') {
+            if (!current.empty()) {
+                last = current;
+            }
+            current.clear();
+        } else if (byte >= 0x20 && byte < 0x7F) {
+            current += byte; // a board's bytes are not known to be UTF-8: the rest is left out
+        }
+    }
+    if (!current.empty()) {
+        last = current;
+    }
+    if (last.size() > static_cast<std::size_t>(kColumns)) {
+        last = last.substr(last.size() - static_cast<std::size_t>(kColumns));
+    }
+    return last;
+}
+
+void SendingOverlay::showAnswer(const std::string& text) {
+    if (!panel_ || text.empty()) {
+        return;
+    }
+    answer_ = engine::Label::createWithSystemFont(text, "HiraKakuProN-W6", kFontSize);
+    if (!answer_) {
+        return;
+    }
+    answer_->setTextColor(kAnswerColour);
+    answer_->setAnchorPoint(Vec2(0, 0.5f));
+    answer_->setPosition(kAnswerX, panel_->getContentSize().height - kCaptionHeight * 0.5f);
+    panel_->addChild(answer_);
+}
+
+void SendingOverlay::finish(const Ending& ending) {
     if (!layer_ || finished_) {
         return;
     }
@@ -241,7 +280,12 @@ void SendingOverlay::finish() {
         spinner_->removeFromParent();
         spinner_ = nullptr;
     }
-    showCaption(EditorTexts::kFinished);
+    showCaption(ending.sent ? EditorTexts::kSent : EditorTexts::kStoppedOnTheWay);
+    if (const std::string line = answerLine(ending.answer); ending.sent && !line.empty()) {
+        showAnswer(EditorTexts::kBoardAnswer + line);
+    } else if (ending.sent && ending.builtIn) {
+        showAnswer(EditorTexts::kNoAnswerFromBuiltIn);
+    }
     addCloseButton();
 }
 

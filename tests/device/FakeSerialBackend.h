@@ -33,6 +33,8 @@ public:
         std::string written; // the bytes that were written successfully
         // Called after every write attempt with the byte and the result.
         std::function<void(std::uint8_t, bool)> onWrite;
+        // What the board sends back: handed out once by readWaiting.
+        std::string answer;
         // Called at the start of every enumeration, without the lock.
         std::function<void()> onEnumerate;
     };
@@ -84,6 +86,16 @@ public:
             onWrite(byte, ok);
         }
         return ok;
+    }
+
+    std::string readWaiting(std::size_t limit) override {
+        std::lock_guard lock(script_->mutex);
+        if (script_->openName.empty()) {
+            return {};
+        }
+        std::string part = script_->answer.substr(0, limit);
+        script_->answer.erase(0, part.size());
+        return part;
     }
 
     void closePort() override {

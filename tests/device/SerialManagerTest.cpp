@@ -266,7 +266,7 @@ TEST_F(SerialManagerTest, ChoosingByNameIgnoresWhereTheRowIs) {
 // Catches a remembered port ignored at the first search, one that wins over
 // the user's choice in this run, and one that is selected while absent.
 TEST_F(SerialManagerTest, TheRememberedPortIsSelectedWhenPresentAndTheChoiceOfThisRunIsNot) {
-    manager.setPreferredPort("/dev/ttyUSB1");
+    manager.setRememberedPort(PortIdentity::nameOnly("/dev/ttyUSB1"));
     present({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
     ASSERT_TRUE(search());
     EXPECT_EQ(manager.getSelectedPort()->name, "/dev/ttyUSB1");
@@ -278,11 +278,90 @@ TEST_F(SerialManagerTest, TheRememberedPortIsSelectedWhenPresentAndTheChoiceOfTh
 }
 
 TEST_F(SerialManagerTest, ARememberedPortThatIsAbsentLeavesTheUsualChoice) {
-    manager.setPreferredPort("/dev/ttyACM3");
+    manager.setRememberedPort(PortIdentity::nameOnly("/dev/ttyACM3"));
     present({{"/dev/ttyUSB2", "D", false}, {"/dev/ttyUSB1", "B", false}});
     ASSERT_TRUE(search());
     EXPECT_EQ(manager.getSelectedPort()->name, "/dev/ttyUSB2")
         << "the usual choice: the first USB port found";
+}
+
+// Two adapters of the same model that swap names between two searches (or
+// two mornings): the choice follows the serial number, not the name.
+// Catches identity matched by name, and a chosen record not renamed.
+TEST_F(SerialManagerTest, TheChosenAdapterFollowsItsSerialNumberWhenNamesSwap) {
+    using T = SerialPortInfo::Transport;
+    const auto adapter = [](const char* name, const char* serial) {
+        return SerialPortInfo{name, "FT232R USB UART", false, T::usb, 0x0403, 0x6001, serial};
+    };
+    present({adapter("/dev/ttyUSB0", "AAAA"), adapter("/dev/ttyUSB1", "BBBB")});
+    ASSERT_TRUE(search());
+    ASSERT_TRUE(manager.choosePort("/dev/ttyUSB1"));
+    present({adapter("/dev/ttyUSB0", "BBBB"), adapter("/dev/ttyUSB1", "AAAA")});
+    ASSERT_TRUE(search());
+    EXPECT_EQ(manager.getSelectedPort()->usbSerial, "BBBB");
+    EXPECT_EQ(manager.getSelectedPort()->name, "/dev/ttyUSB0");
+    EXPECT_EQ(manager.getChosenIdentity()->name, "/dev/ttyUSB0") << "remembered under the name it has now";
+
+    // The same swap at the next start, from what was remembered.
+    PavluneCardSerialManager next(std::make_unique<FakeSerialBackend>(script));
+    next.setRememberedPort(PortIdentity::of(adapter("/dev/ttyUSB1", "BBBB")));
+    ASSERT_TRUE(next.searchPorts([](bool) {}));
+    EXPECT_EQ(next.getSelectedPort()->usbSerial, "BBBB");
+    EXPECT_TRUE(next.isSelectedPortActive());
+}
+
+// What a remembered port chooses at start, against what is present.
+// Each row catches one mistake: a built-in UART re-chosen (from an old name-only
+// file or a full one), another adapter on the remembered name chosen, an
+// absent adapter replaced by the first one found, a model without serial
+// numbers matched on another name, a description that differs ignored.
+TEST_F(SerialManagerTest, ARememberedPortIsChosenAtStartOnlyWhenItIsTheSameDevice) {
+    using T = SerialPortInfo::Transport;
+    const SerialPortInfo uart{"/dev/ttyS0", "16550A", false, T::native};
+    const SerialPortInfo ftdiA{"/dev/ttyUSB0", "FT232R", false, T::usb, 0x0403, 0x6001, "AAAA"};
+    const SerialPortInfo ftdiB{"/dev/ttyUSB0", "FT232R", false, T::usb, 0x0403, 0x6001, "BBBB"};
+    const SerialPortInfo unoOn0{"/dev/ttyACM0", "Uno", false, T::usb, 0x2341, 0x0043, ""};
+    const SerialPortInfo unoOn1{"/dev/ttyACM1", "Uno", false, T::usb, 0x2341, 0x0043, ""};
+    const SerialPortInfo rfcomm{"/dev/rfcomm0", "Bluetooth", false, T::other};
+    const SerialPortInfo rfcommOther{"/dev/rfcomm0", "Other link", false, T::other};
+    struct Case {
+        const char* what;
+        PortIdentity remembered;
+        std::vector<SerialPortInfo> present;
+        std::string selected; // empty: nothing
+        std::string missing;  // what the status line says is unplugged
+    };
+    const Case cases[] = {
+        {"old file names the UART", PortIdentity::nameOnly("/dev/ttyS0"), {uart}, "", ""},
+        {"old file names the UART, an adapter is there",
+         PortIdentity::nameOnly("/dev/ttyS0"),
+         {uart, ftdiA},
+         "/dev/ttyUSB0",
+         ""},
+        {"old file names an adapter",
+         PortIdentity::nameOnly("/dev/ttyUSB0"),
+         {uart, ftdiB},
+         "/dev/ttyUSB0",
+         ""},
+        {"a UART remembered with its device", PortIdentity::of(uart), {uart}, "", ""},
+        {"the same adapter", PortIdentity::of(ftdiA), {uart, ftdiA}, "/dev/ttyUSB0", ""},
+        {"another adapter on its name", PortIdentity::of(ftdiA), {uart, ftdiB}, "", "/dev/ttyUSB0"},
+        {"no serial numbers: same name", PortIdentity::of(unoOn0), {unoOn0}, "/dev/ttyACM0", ""},
+        {"no serial numbers: another name", PortIdentity::of(unoOn0), {unoOn1}, "", "/dev/ttyACM0"},
+        {"no USB: same name and description", PortIdentity::of(rfcomm), {rfcomm}, "/dev/rfcomm0", ""},
+        {"no USB: another description", PortIdentity::of(rfcomm), {uart, rfcommOther}, "/dev/rfcomm0", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PavluneCardSerialManager fresh(std::make_unique<FakeSerialBackend>(script));
+        fresh.setRememberedPort(c.remembered);
+        present(c.present);
+        ASSERT_TRUE(fresh.searchPorts([](bool) {}));
+        const std::optional<SerialPortInfo> selected = fresh.getSelectedPort();
+        EXPECT_EQ(selected ? selected->name : std::string(), c.selected);
+        EXPECT_EQ(fresh.getMissingPortName(), c.missing);
+        EXPECT_EQ(fresh.isSelectedPortActive(), !c.selected.empty());
+    }
 }
 
 TEST_F(SerialManagerTest, FailedSearchReportsFalseAndKeepsTheList) {

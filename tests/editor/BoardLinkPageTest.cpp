@@ -171,7 +171,7 @@ TEST_F(BoardLinkPageTest, TheChooserButtonIsWhereItIsDrawnAndOnlyWhileNothingCov
 
 TEST_F(BoardLinkPageTest, ABoardChosenInTheBrowserBecomesTheOneThatIsRunOn) {
     std::string remembered;
-    link->onPortChosen = [&remembered](const std::string& name) { remembered = name; };
+    link->onPortChosen = [&remembered](const pavlune::PortIdentity& port) { remembered = port.name; };
     page->present = {{"USB 2341:0043", true}, {"USB 0403:6001", true}};
     page->changeCount = 1;
     page->choiceCount = 1;

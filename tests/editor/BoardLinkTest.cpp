@@ -282,6 +282,59 @@ TEST_F(BoardLinkTest, OneTapOnStopEndsTheSendAndStopsTheBoard) {
                                "\x1B\nOUT0\n");
 }
 
+// What the panel claims after a send, against what came back on the line.
+// Catches a panel that says a board ran the program, a board's answer not
+// shown (or shown with its control bytes, or its first line instead of its
+// last), the silence of a built-in port not told, and that warning given on
+// a USB port, where the editor cannot tell silence from a quiet board.
+TEST_F(BoardLinkTest, AfterASendThePanelSaysSentAndShowsOnlyWhatCameBack) {
+    using T = SerialPortInfo::Transport;
+    const SerialPortInfo usb{"/dev/ttyUSB0", "FT232R", false, T::usb, 0x0403, 0x6001, "A1"};
+    const SerialPortInfo uart{"/dev/ttyS0", "16550A", false, T::native};
+    struct Case {
+        const char* what;
+        SerialPortInfo port;
+        std::string answer;
+        std::string shown; // beside the caption; empty: nothing
+    };
+    const Case cases[] = {
+        {"USB, the board answers", usb, "RUN\r\nOK\r\n", "ボードの へんじ： OK"},
+        {"USB, nothing comes back", usb, "", ""},
+        {"built-in, nothing comes back", uart, "", "へんじが ないよ。ボードが つながって いないかも"},
+        {"built-in, an answer with control bytes", uart, "\x1B[1mready\x07\r\n",
+         "ボードの へんじ： [1mready"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        present({c.port});
+        {
+            std::lock_guard lock(script->mutex);
+            script->answer = c.answer;
+        }
+        link->searchPortsInBackground();
+        settle();
+        ASSERT_TRUE(serial->choosePort(c.port.name)); // a built-in port only when the child picks it
+        link->runOnBoard();
+        settle();
+        SendingOverlay* overlay = link->getSendingOverlay();
+        ASSERT_NE(overlay, nullptr);
+        ASSERT_TRUE(overlay->isPanel());
+        EXPECT_EQ(overlay->getCaption()->getString(), "おくったよ");
+        EXPECT_EQ(overlay->getAnswer() ? overlay->getAnswer()->getString() : std::string(), c.shown);
+        // Drawn: the answer's light blue beside the caption, or none of it.
+        bool blueSeen = false;
+        for (float x = 230; x < 700 && !blueSeen; x += 2) {
+            for (float y = 700; y < 722 && !blueSeen; y += 2) {
+                const engine::Color4B pixel = driver->pixelAt(Vec2(x, y));
+                blueSeen = pixel.b > 190 && pixel.g > 160 && pixel.r < 150;
+            }
+        }
+        EXPECT_EQ(blueSeen, !c.shown.empty());
+        link->removeSendingOverlay();
+        settle();
+    }
+}
+
 // Catches a finished panel that looks like the running send (no word, no way
 // out shown), text that is hard to read, and a panel that closes by itself.
 TEST_F(BoardLinkTest, AFinishedSendSaysSoOnAReadablePanelAndOneTapCloses) {
@@ -297,7 +350,7 @@ TEST_F(BoardLinkTest, AFinishedSendSaysSoOnAReadablePanelAndOneTapCloses) {
     SendingOverlay* overlay = link->getSendingOverlay();
     ASSERT_NE(overlay, nullptr);
     EXPECT_TRUE(overlay->isPanel());
-    EXPECT_EQ(overlay->getCaption()->getString(), EditorTexts::kFinished);
+    EXPECT_EQ(overlay->getCaption()->getString(), "おくったよ");
     EXPECT_NE(overlay->getCloseButton(), nullptr);
     EXPECT_EQ(overlay->getStopButton(), nullptr);
     EXPECT_EQ(overlay->getSpinner(), nullptr);

@@ -6,6 +6,7 @@
 #include "tests/support/UnreadableFile.h"
 #include "tests/support/WritesFail.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -53,7 +54,7 @@ protected:
 TEST_F(AppSettingsTest, AFreshFolderStartsInJamWithTheBasicSetAndNoPort) {
     EXPECT_EQ(settings()->dialect(), 0);
     EXPECT_EQ(settings()->cardSet(), 0);
-    EXPECT_EQ(settings()->portName(), "");
+    EXPECT_EQ(settings()->port().name, "");
     EXPECT_FALSE(fs::exists(file()));
 }
 
@@ -62,7 +63,7 @@ TEST_F(AppSettingsTest, AFreshFolderStartsInJamWithTheBasicSetAndNoPort) {
 TEST_F(AppSettingsTest, WhatIsChosenIsReadBackByANewProcess) {
     EXPECT_TRUE(settings()->setDialect(1));
     EXPECT_TRUE(settings()->setCardSet(2));
-    EXPECT_TRUE(settings()->setPortName("/dev/ttyUSB1"));
+    EXPECT_TRUE(settings()->setPort({"/dev/ttyUSB1"}));
     const ValueMap written = onDisk();
     EXPECT_EQ(engine::valueForKey(written, "dialect"), Value(1));
     EXPECT_EQ(engine::valueForKey(written, "cardset"), Value(2));
@@ -77,7 +78,7 @@ TEST_F(AppSettingsTest, WhatIsChosenIsReadBackByANewProcess) {
     settings()->reload();
     EXPECT_EQ(settings()->dialect(), 1);
     EXPECT_EQ(settings()->cardSet(), 1);
-    EXPECT_EQ(settings()->portName(), "/dev/ttyACM0");
+    EXPECT_EQ(settings()->port().name, "/dev/ttyACM0");
 }
 
 // Catches a damaged file that is fatal, read as it stands, left in place, or
@@ -114,7 +115,7 @@ TEST_F(AppSettingsTest, ADamagedFileIsIgnoredAndReplaced) {
         settings()->reload();
         EXPECT_EQ(settings()->dialect(), c.dialect);
         EXPECT_EQ(settings()->cardSet(), c.cardSet);
-        EXPECT_EQ(settings()->portName(), c.port);
+        EXPECT_EQ(settings()->port().name, c.port);
         // Replaced at once by a sound file with the values in force.
         const ValueMap replaced = onDisk();
         EXPECT_EQ(engine::valueForKey(replaced, "dialect"), Value(c.dialect));
@@ -129,6 +130,62 @@ TEST_F(AppSettingsTest, ADamagedFileIsIgnoredAndReplaced) {
         settings()->reload();
         EXPECT_EQ(settings()->dialect(), 0);
         EXPECT_EQ(engine::valueForKey(onDisk(), "dialect"), Value(0)) << "replaced";
+    }
+}
+
+// Catches the device not written, read back under the wrong field, a file of
+// an earlier version (name only) read as confirmed or refused, and a wrong
+// device value taken as it stands.
+TEST_F(AppSettingsTest, ThePortIsRememberedWithItsDeviceAndOldFilesStillLoad) {
+    using Port = AppSettings::Port;
+    struct Case {
+        const char* what;
+        Port written;
+    };
+    const Case cases[] = {
+        {"USB adapter", {"/dev/ttyUSB1", "FT232R USB UART", 0x0403, 0x6001, "A50285BI", true}},
+        {"USB without serial", {"/dev/ttyACM0", "Uno", 0x2341, 0x0043, "", true}},
+        {"built-in UART", {"/dev/ttyS0", "16550A", -1, -1, "", true}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(settings()->setPort(c.written));
+        settings()->reload();
+        EXPECT_EQ(settings()->port(), c.written);
+    }
+
+    struct FileCase {
+        const char* what;
+        std::string bytes;
+        Port read;
+        bool replaced;
+    };
+    const FileCase files[] = {
+        {"earlier version: a name only", plist("<dict><key>port</key><string>/dev/ttyS0</string></dict>"),
+         Port{"/dev/ttyS0", "", -1, -1, "", false}, false},
+        {"vendor beyond 16 bits",
+         plist("<dict><key>port</key><string>/dev/ttyUSB0</string><key>portdevice</key><dict>"
+               "<key>description</key><string>X</string><key>usbvendor</key><integer>70000</integer>"
+               "<key>usbproduct</key><integer>1</integer></dict></dict>"),
+         Port{"/dev/ttyUSB0", "", -1, -1, "", false}, true},
+        {"vendor without product",
+         plist("<dict><key>port</key><string>/dev/ttyUSB0</string><key>portdevice</key><dict>"
+               "<key>description</key><string>X</string><key>usbvendor</key><integer>1</integer>"
+               "</dict></dict>"),
+         Port{"/dev/ttyUSB0", "", -1, -1, "", false}, true},
+        {"device not a dictionary",
+         plist("<dict><key>port</key><string>/dev/ttyUSB0</string><key>portdevice</key><string>x</string>"
+               "</dict>"),
+         Port{"/dev/ttyUSB0", "", -1, -1, "", false}, true},
+    };
+    for (const FileCase& c : files) {
+        SCOPED_TRACE(c.what);
+        writeFile(c.bytes);
+        const auto before = fs::last_write_time(file());
+        fs::last_write_time(file(), before - std::chrono::hours(1));
+        settings()->reload();
+        EXPECT_EQ(settings()->port(), c.read);
+        EXPECT_EQ(fs::last_write_time(file()) != before - std::chrono::hours(1), c.replaced);
     }
 }
 
