@@ -5,12 +5,19 @@
 #include <algorithm>
 #include <utility>
 
-SaveWriter::SaveWriter(WriteFile writeFile) : writeFile_(std::move(writeFile)) {
+SaveWriter::SaveWriter(WriteFile writeFile, SyncFolder syncFolder)
+    : writeFile_(std::move(writeFile)), syncFolder_(std::move(syncFolder)) {
     if (!writeFile_) {
         writeFile_ = [](const std::string& fullPath, const std::string& bytes) {
             int error = 0;
-            engine::FileUtils::getInstance()->writeStringToFile(bytes, fullPath, &error);
+            engine::FileUtils::getInstance()->writeStringToFile(bytes, fullPath, &error,
+                                                                engine::FileUtils::RenameSync::Later);
             return error;
+        };
+    }
+    if (!syncFolder_) {
+        syncFolder_ = [](const std::string& fullPath) {
+            engine::FileUtils::getInstance()->syncFolderOf(fullPath);
         };
     }
     worker_ = std::thread([this] { run(); });
@@ -62,12 +69,12 @@ std::optional<std::string> SaveWriter::pending(const std::string& fullPath) cons
 
 void SaveWriter::drain() {
     std::unique_lock<std::mutex> lock(mutex_);
-    ended_.wait(lock, [this] { return queue_.empty() && !current_; });
+    ended_.wait(lock, [this] { return queue_.empty() && !current_ && untold_.empty() && !syncing_; });
 }
 
 bool SaveWriter::idle() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return queue_.empty() && !current_;
+    return queue_.empty() && !current_ && untold_.empty() && !syncing_;
 }
 
 void SaveWriter::run() {
@@ -78,20 +85,46 @@ void SaveWriter::run() {
         if (queue_.empty()) {
             return;
         }
-        current_ = std::move(queue_.front());
-        queue_.pop_front();
-        const std::string fullPath = current_->fullPath;
-        const std::string bytes = current_->bytes;
-        lock.unlock();
-        const int error = writeFile_(fullPath, bytes);
-        lock.lock();
-        std::vector<Done> done = std::move(current_->done);
-        lock.unlock();
-        for (Done& report : done) {
-            report(error);
+        writeNext(lock);
+        // A newer state waiting goes to its file first; the folder flush
+        // after it makes both renames durable.
+        if (queue_.empty()) {
+            syncRenamed(lock);
         }
-        lock.lock();
-        current_.reset();
-        ended_.notify_all();
     }
+}
+
+void SaveWriter::writeNext(std::unique_lock<std::mutex>& lock) {
+    current_ = std::move(queue_.front());
+    queue_.pop_front();
+    const std::string fullPath = current_->fullPath;
+    const std::string bytes = current_->bytes;
+    lock.unlock();
+    const int error = writeFile_(fullPath, bytes);
+    lock.lock();
+    if (error == 0 && std::find(renamed_.begin(), renamed_.end(), fullPath) == renamed_.end()) {
+        renamed_.push_back(fullPath);
+    }
+    for (Done& report : current_->done) {
+        untold_.emplace_back(std::move(report), error);
+    }
+    current_.reset();
+}
+
+void SaveWriter::syncRenamed(std::unique_lock<std::mutex>& lock) {
+    std::vector<std::string> renamed = std::move(renamed_);
+    std::vector<std::pair<Done, int>> untold = std::move(untold_);
+    renamed_.clear();
+    untold_.clear();
+    syncing_ = true;
+    lock.unlock();
+    for (const std::string& fullPath : renamed) {
+        syncFolder_(fullPath);
+    }
+    for (auto& [report, error] : untold) {
+        report(error);
+    }
+    lock.lock();
+    syncing_ = false;
+    ended_.notify_all();
 }

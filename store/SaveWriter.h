@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 // Writes whole files on a worker thread, in the order they were asked for, so
@@ -16,17 +17,26 @@
 // last written state straight to the newest. Every write is atomic, so a crash
 // at any moment leaves the last or the previous state on disk.
 //
+// The renames are made durable (an fsync of their folder) once no newer state
+// waits: a state that arrives during a write is renamed in after that write's
+// own file flush, not after a folder flush too. One folder flush then covers
+// the whole burst, and its outcomes are told after it.
+//
 // Thread-safe. The destructor waits for the queue.
 class SaveWriter {
 public:
     // The outcome of one write: 0 when on disk, else the system's error
     // number. Called on the worker thread.
     using Done = std::function<void(int error)>;
-    // Writes `bytes` to `fullPath` atomically and answers as Done hears; by
-    // default the file layer's atomic write. Tests substitute one that blocks or fails.
+    // Writes `bytes` to `fullPath` atomically, leaving the rename's own flush
+    // to SyncFolder, and answers as Done hears; by default the file layer's
+    // atomic write. Tests substitute one that blocks or fails.
     using WriteFile = std::function<int(const std::string& fullPath, const std::string& bytes)>;
+    // Makes the renames into the folder of `fullPath` durable; by default the
+    // file layer's.
+    using SyncFolder = std::function<void(const std::string& fullPath)>;
 
-    explicit SaveWriter(WriteFile writeFile = nullptr);
+    explicit SaveWriter(WriteFile writeFile = nullptr, SyncFolder syncFolder = nullptr);
     ~SaveWriter();
     SaveWriter(const SaveWriter&) = delete;
     SaveWriter& operator=(const SaveWriter&) = delete;
@@ -50,13 +60,24 @@ private:
     };
 
     void run();
+    // Writes the front of the queue; called and returns with the lock held.
+    void writeNext(std::unique_lock<std::mutex>& lock);
+    // Flushes the folders of the files renamed since the last time, then tells
+    // their outcomes.
+    void syncRenamed(std::unique_lock<std::mutex>& lock);
 
     WriteFile writeFile_;
+    SyncFolder syncFolder_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable ended_;
     std::deque<Job> queue_;
     std::optional<Job> current_;
+    // Written since the last folder flush: the files renamed, and the
+    // outcomes with their error, told once the flush is done.
+    std::vector<std::string> renamed_;
+    std::vector<std::pair<Done, int>> untold_;
+    bool syncing_ = false;
     bool stopping_ = false;
     std::thread worker_;
 };

@@ -169,17 +169,18 @@ std::string FileUtils::getStringFromFile(const std::string& filename) const {
 bool FileUtils::writeDataToFile(const std::vector<unsigned char>& data, const std::string& fullPath,
                                 int* error) const {
     int failure = 0;
-    const bool written =
-        writeAtomically(reinterpret_cast<const char*>(data.data()), data.size(), fullPath, failure);
+    const bool written = writeAtomically(reinterpret_cast<const char*>(data.data()), data.size(), fullPath,
+                                         failure, RenameSync::Now);
     if (error) {
         *error = written ? 0 : failure;
     }
     return written;
 }
 
-bool FileUtils::writeStringToFile(const std::string& text, const std::string& fullPath, int* error) const {
+bool FileUtils::writeStringToFile(const std::string& text, const std::string& fullPath, int* error,
+                                  RenameSync sync) const {
     int failure = 0;
-    const bool written = writeAtomically(text.data(), text.size(), fullPath, failure);
+    const bool written = writeAtomically(text.data(), text.size(), fullPath, failure, sync);
     if (error) {
         *error = written ? 0 : failure;
     }

@@ -99,7 +99,16 @@ public:
 
     bool writeDataToFile(const std::vector<unsigned char>& data, const std::string& fullPath,
                          int* error = nullptr) const;
-    bool writeStringToFile(const std::string& text, const std::string& fullPath, int* error = nullptr) const;
+    // Whether an atomic write makes its rename durable before it returns (an
+    // fsync of the folder), or leaves that to a later syncFolderOf: a writer
+    // with a newer state waiting goes on to it sooner. Either way the file
+    // holds the whole new state once the write returns.
+    enum class RenameSync { Now, Later };
+    bool writeStringToFile(const std::string& text, const std::string& fullPath, int* error = nullptr,
+                           RenameSync sync = RenameSync::Now) const;
+    // Makes the renames into the folder of `fullPath` durable; nothing to do
+    // where a rename is written through (Windows).
+    void syncFolderOf(const std::string& fullPath) const;
 
     // --- property lists ------------------------------------------------------------
 
@@ -150,7 +159,8 @@ private:
     // A new uniquely named sibling, created exclusively and flushed to the
     // disk, then moved over the target; removed again on any failure, with
     // the errno value of the step that failed in `error`.
-    static bool writeAtomically(const char* data, std::size_t size, const std::string& fullPath, int& error);
+    static bool writeAtomically(const char* data, std::size_t size, const std::string& fullPath, int& error,
+                                RenameSync sync);
 #ifdef __EMSCRIPTEN__
     // In the browser the files live in memory: after each change the page is
     // told to copy them to its lasting storage (FileUtilsWeb.cpp).

@@ -57,7 +57,17 @@ bool writeAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-bool fileWriteAtomically(const char* data, std::size_t size, const std::string& fullPath, int& error) {
+// Makes the renames into `folder` durable; a failure here no longer risks the data.
+void syncFolder(const std::string& folder) {
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+}
+
+bool fileWriteAtomically(const char* data, std::size_t size, const std::string& fullPath, int& error,
+                         bool syncRename) {
     if (fullPath.empty() || fullPath.back() == '/') {
         error = EISDIR;
         return false;
@@ -84,11 +94,8 @@ bool fileWriteAtomically(const char* data, std::size_t size, const std::string& 
         ::unlink(temporary.c_str());
         return false;
     }
-    // Make the rename itself durable; failing here no longer risks the data.
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
+    if (syncRename) {
+        syncFolder(folder);
     }
     return true;
 }
@@ -253,14 +260,19 @@ void FileUtils::closeFile(std::intptr_t handle) {
     ::close(static_cast<int>(handle));
 }
 
-bool FileUtils::writeAtomically(const char* data, std::size_t size, const std::string& fullPath, int& error) {
-    const bool written = fileWriteAtomically(data, size, fullPath, error);
+bool FileUtils::writeAtomically(const char* data, std::size_t size, const std::string& fullPath, int& error,
+                                RenameSync sync) {
+    const bool written = fileWriteAtomically(data, size, fullPath, error, sync == RenameSync::Now);
 #ifdef __EMSCRIPTEN__
     if (written) {
         filesWritten();
     }
 #endif
     return written;
+}
+
+void FileUtils::syncFolderOf(const std::string& fullPath) const {
+    syncFolder(parentFolder(fullPath));
 }
 
 } // namespace engine

@@ -334,8 +334,12 @@ void FileUtils::closeFile(std::intptr_t handle) {
     CloseHandle(reinterpret_cast<HANDLE>(handle));
 }
 
-bool FileUtils::writeAtomically(const char* data, std::size_t size, const std::string& fullPath, int& error) {
+// MOVEFILE_WRITE_THROUGH makes each rename durable before it returns.
+bool FileUtils::writeAtomically(const char* data, std::size_t size, const std::string& fullPath, int& error,
+                                RenameSync /*sync*/) {
     return fileWriteAtomically(data, size, fullPath, error);
 }
+
+void FileUtils::syncFolderOf(const std::string& /*fullPath*/) const {}
 
 } // namespace engine
