@@ -142,7 +142,9 @@ def repository_headers(source: str, known: dict[str, list[str]]) -> list[str]:
 def cache_key(tool_version: str, settings: str, command: str, source: str,
               known: dict[str, list[str]]) -> str:
     digest = hashlib.sha256()
-    for part in (tool_version, settings, command, source, "tidy" if is_product(source) else "clang"):
+    # What checks the source: clang-tidy, or clang in C or C++.
+    checker = "tidy" if is_product(source) else "clang, C" if source.endswith(".c") else "clang"
+    for part in (tool_version, settings, command, source, checker):
         digest.update(part.encode() + b"\0")
     for name in [source, *repository_headers(source, known)]:
         digest.update(name.encode() + b"\0" + (ROOT / name).read_bytes() + b"\0")
