@@ -17,7 +17,7 @@ exec em++ -std=c++20 -O2 -DNDEBUG -Wall -Wextra -Werror -I. \
   program/NumberText.cpp program/CardNumberRule.cpp program/QueProgram.cpp program/QueProgramAssembler.cpp \
   program/TextTransferAssembler.cpp program/TransferSchedule.cpp program/PacedPortWriter.cpp \
   program/web/WebBoardTransfer.cpp \
-  engine/base/Log.cpp device/PavluneCardSerialData.cpp device/PavluneCardSerialManager.cpp \
+  engine/base/Log.cpp device/PavluneCardSerialData.cpp device/PavluneCardSerialManager.cpp device/PortIdentity.cpp \
   device/PortOpenError.cpp device/PortChangeWatcher.cpp device/web/WebSerialBackend.cpp \
   device/web/EmscriptenSerialPage.cpp \
   proj.web/serial/tests/TransferPageMain.cpp \
