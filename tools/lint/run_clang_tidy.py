@@ -64,14 +64,24 @@ def clang_tidy() -> str:
     raise SystemExit("clang-tidy not found (package clang-tidy)")
 
 
-def checked_sources(build: pathlib.Path) -> dict[str, str]:
+class Command:
+    """A source's compile command: as the build runs it (folder, arguments),
+    and as the cache key sees it (paths inside the repository and the build
+    replaced, so that another clone can share the entry)."""
+
+    def __init__(self, folder: str, text: str, build: pathlib.Path):
+        self.folder = folder
+        self.arguments = shlex.split(text)
+        self.key = text.replace(str(build), "<build>").replace(str(ROOT), "<root>")
+
+
+def checked_sources(build: pathlib.Path) -> dict[str, Command]:
     """Each product, test, tool and benchmark source and its compile command
     (the first, as clang-tidy takes it)."""
     database = build / "compile_commands.json"
     if not database.exists():
         raise SystemExit(f"{database} is missing: configure the build first")
-    files: dict[str, str] = {}
-    RAW_COMMANDS.clear()
+    files: dict[str, Command] = {}
     for entry in json.loads(database.read_text()):
         path = pathlib.Path(entry["directory"], entry["file"]).resolve()
         try:
@@ -80,13 +90,8 @@ def checked_sources(build: pathlib.Path) -> dict[str, str]:
             continue
         if relative.split("/")[0] in PRODUCT + OTHERS and relative not in files:
             command = entry.get("command") or " ".join(entry.get("arguments", []))
-            files[relative] = command.replace(str(build), "<build>").replace(str(ROOT), "<root>")
-            RAW_COMMANDS[relative] = (entry["directory"], shlex.split(command))
+            files[relative] = Command(entry["directory"], command, build)
     return dict(sorted(files.items()))
-
-
-# Each source's compile command as the build has it: (folder, arguments).
-RAW_COMMANDS: dict[str, tuple[str, list[str]]] = {}
 
 
 def is_product(source: str) -> bool:
@@ -102,18 +107,17 @@ def clang(source: str) -> str:
     raise SystemExit(f"{names[0]} not found (package clang)")
 
 
-def syntax_only_command(source: str) -> tuple[str, list[str]]:
+def syntax_only_command(source: str, command: Command) -> list[str]:
     """The build's compile command for `source` with clang, checking only."""
-    folder, arguments = RAW_COMMANDS[source]
     kept, skip = [], False
-    for argument in arguments[1:]:
+    for argument in command.arguments[1:]:
         if skip:
             skip = False
         elif argument == "-o":
             skip = True
         elif argument != "-c":
             kept.append(argument)
-    return folder, [clang(source), "-fsyntax-only", *kept]
+    return [clang(source), "-fsyntax-only", *kept]
 
 
 def repository_headers(source: str, known: dict[str, list[str]]) -> list[str]:
@@ -171,7 +175,8 @@ def changed_sources(sources: list[str], base: str) -> list[str]:
     return chosen
 
 
-def run_one(tool: str, build: pathlib.Path, source: str, key: str | None) -> tuple[str, int, str]:
+def run_one(tool: str, build: pathlib.Path, source: str, command: Command,
+            key: str | None) -> tuple[str, int, str]:
     cached = CACHE / f"{key}.json" if key else None
     if cached and cached.exists():
         try:
@@ -184,8 +189,8 @@ def run_one(tool: str, build: pathlib.Path, source: str, key: str | None) -> tup
         process = subprocess.run([tool, "-p", str(build), "--quiet", source], cwd=ROOT, capture_output=True,
                                  text=True)
     else:
-        folder, command = syntax_only_command(source)
-        process = subprocess.run(command, cwd=folder, capture_output=True, text=True)
+        process = subprocess.run(syntax_only_command(source, command), cwd=command.folder, capture_output=True,
+                                 text=True)
     # Paths relative to the repository, so that another clone can use the entry.
     lines = (process.stdout + process.stderr).splitlines()
     output = "\n".join(line for line in lines if not NOISE.match(line))
@@ -237,12 +242,12 @@ def main() -> int:
         version = subprocess.run([tool, "--version"], capture_output=True, text=True, check=True).stdout
         settings = (ROOT / ".clang-tidy").read_text()
         known: dict[str, list[str]] = {}
-        keys = {s: cache_key(version, settings, commands[s], s, known) for s in sources}
+        keys = {s: cache_key(version, settings, commands[s].key, s, known) for s in sources}
     cached = sum(1 for key in keys.values() if key and (CACHE / f"{key}.json").exists())
     findings: dict[str, str] = {}
     failed = []
     with concurrent.futures.ThreadPoolExecutor(max_workers=max(1, options.jobs)) as pool:
-        for source, code, output in pool.map(lambda s: run_one(tool, build, s, keys[s]), sources):
+        for source, code, output in pool.map(lambda s: run_one(tool, build, s, commands[s], keys[s]), sources):
             lines = output.splitlines()
             found = False
             for index, line in enumerate(lines):
