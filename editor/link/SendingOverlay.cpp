@@ -140,17 +140,23 @@ void SendingOverlay::showCaption(const std::string& text) {
         return;
     }
     if (!caption_) {
-        caption_ = engine::Label::createWithSystemFont(text, "HiraKakuProN-W6", 28);
-        if (!caption_) {
-            return;
-        }
-        caption_->setTextColor(kTextColour);
-        caption_->setAnchorPoint(Vec2(0, 0.5f));
-        caption_->setPosition(kPadding, panel_->getContentSize().height - kCaptionHeight * 0.5f);
-        panel_->addChild(caption_);
+        caption_ = addHeadingLabel(text, 28, kTextColour, kPadding);
         return;
     }
     caption_->setString(text);
+}
+
+engine::Label* SendingOverlay::addHeadingLabel(const std::string& text, float size, const Color4B& colour,
+                                               float x) {
+    engine::Label* label = engine::Label::createWithSystemFont(text, "HiraKakuProN-W6", size);
+    if (!label) {
+        return nullptr;
+    }
+    label->setTextColor(colour);
+    label->setAnchorPoint(Vec2(0, 0.5f));
+    label->setPosition(x, panel_->getContentSize().height - kCaptionHeight * 0.5f);
+    panel_->addChild(label);
+    return label;
 }
 
 void SendingOverlay::newLine() {
@@ -242,14 +248,7 @@ void SendingOverlay::showAnswer(const std::string& text) {
     if (!panel_ || text.empty()) {
         return;
     }
-    answer_ = engine::Label::createWithSystemFont(text, "HiraKakuProN-W6", kFontSize);
-    if (!answer_) {
-        return;
-    }
-    answer_->setTextColor(kAnswerColour);
-    answer_->setAnchorPoint(Vec2(0, 0.5f));
-    answer_->setPosition(kAnswerX, panel_->getContentSize().height - kCaptionHeight * 0.5f);
-    panel_->addChild(answer_);
+    answer_ = addHeadingLabel(text, kFontSize, kAnswerColour, kAnswerX);
 }
 
 void SendingOverlay::finish(const Ending& ending) {

@@ -9,6 +9,7 @@ class Label;
 class LayerColor;
 class Node;
 class Sprite;
+struct Color4B;
 } // namespace engine
 
 // The overlay of a send: a solid dark screen where the text that goes to the
@@ -86,6 +87,10 @@ private:
     void newLine();
     void showCaption(const std::string& text);
     void showAnswer(const std::string& text);
+    // A label on the panel's heading line, its left edge at `x`; null when
+    // it could not be made.
+    engine::Label* addHeadingLabel(const std::string& text, float size, const engine::Color4B& colour,
+                                   float x);
 
     engine::Node* scene_ = nullptr;
     bool boardFont_ = false;
