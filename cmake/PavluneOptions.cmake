@@ -106,9 +106,9 @@ function(pavlune_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${PAVLUNE_WARNINGS})
-  target_compile_definitions(${name} PRIVATE PAVLUNE_SOURCE_ROOT="${PAVLUNE_SOURCE_ROOT}"
-                                             PAVLUNE_BINARY_DIR="${PAVLUNE_BINARY_ROOT}")
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  # The folders reach the tests through one library, never as definitions
+  # on each source: a clone elsewhere then reuses every cached object.
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} pavlune_test_paths GTest::gtest GTest::gmock GTest::gtest_main)
   if(WIN32 OR EMSCRIPTEN)
     # One ctest entry per binary: under wine or node a process start costs
     # more than most tests.
@@ -117,8 +117,10 @@ function(pavlune_test name)
       target_compile_options(${name} PRIVATE -include ${CMAKE_SOURCE_DIR}/tests/support/PosixOnWindows.h)
       set(skips ${ARG_WIN32_SKIP})
     else()
-      # Under node, on the real file system.
-      target_link_options(${name} PRIVATE -sNODERAWFS=1 -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1)
+      # Under node, on the real file system. Linked without the optimiser
+      # (the objects are optimised already): optimising each test binary's
+      # whole module cost more than running it.
+      target_link_options(${name} PRIVATE -sNODERAWFS=1 -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1 -O0)
       set(skips ${ARG_WEB_SKIP})
     endif()
     set(filter "")
@@ -151,8 +153,7 @@ function(pavlune_tsan_test name)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${PAVLUNE_WARNINGS} -fsanitize=thread -fno-omit-frame-pointer)
   target_link_options(${name} PRIVATE -fsanitize=thread)
-  target_compile_definitions(${name} PRIVATE PAVLUNE_SOURCE_ROOT="${CMAKE_SOURCE_DIR}")
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} pavlune_test_paths GTest::gtest GTest::gtest_main)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "tsan"
                        ENVIRONMENT "TSAN_OPTIONS=halt_on_error=1 second_deadlock_stack=1")
 endfunction()

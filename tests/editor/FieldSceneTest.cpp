@@ -29,6 +29,7 @@
 #include "tests/device/FakeSerialBackend.h"
 #include "tests/editor/WriteGate.h"
 #include "tests/saves/SaveScreenFixture.h"
+#include "tests/support/TestPaths.h"
 #include "tests/support/WritesFail.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
@@ -53,7 +54,7 @@ using engine::Vec2;
 
 namespace {
 
-const fs::path kPlistlibProgram = fs::path(PAVLUNE_SOURCE_ROOT) / "tests/editor/data/plistlib_program.plist";
+const fs::path kPlistlibProgram = pavlune::test::sourceRoot() / "tests/editor/data/plistlib_program.plist";
 
 class FieldSceneTest : public SaveScreenTest {
 protected:

@@ -12,6 +12,7 @@
 #include "engine/platform/Clipboard.h"
 #include "engine/platform/GLView.h"
 #include "tests/saves/SaveScreenFixture.h"
+#include "tests/support/TestPaths.h"
 #include "widgets/FieldScrollView.h"
 #include "widgets/HitTest.h"
 
@@ -24,7 +25,7 @@ using engine::Vec2;
 
 namespace {
 
-const std::string kTool = std::string(PAVLUNE_BINARY_DIR) + "/bin/pavlune-export";
+const std::string kTool = pavlune::test::binaryDir().string() + "/bin/pavlune-export";
 
 struct Card {
     int set;

@@ -1,6 +1,7 @@
 #include "engine/base/FileUtils.h"
 
 #include "engine/base/PlistCodec.h"
+#include "tests/support/TestPaths.h"
 
 #include <csignal>
 #include <cstdint>
@@ -18,7 +19,7 @@ using engine::ValueVector;
 
 namespace {
 
-const std::string dataFolder = std::string(PAVLUNE_SOURCE_ROOT) + "/tests/engine/data/";
+const std::string dataFolder = pavlune::test::sourceRoot().string() + "/tests/engine/data/";
 
 std::string readBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -360,7 +361,7 @@ TEST_F(FileUtilsTest, ResourcesAreFoundInTheSearchPathsInOrder) {
 
 TEST_F(FileUtilsTest, DevelopmentBuildFindsFilesInTheSourceTree) {
     const auto paths = files->getSearchPaths();
-    EXPECT_NE(std::find(paths.begin(), paths.end(), std::string(PAVLUNE_SOURCE_ROOT) + "/"), paths.end());
+    EXPECT_NE(std::find(paths.begin(), paths.end(), pavlune::test::sourceRoot().string() + "/"), paths.end());
     EXPECT_EQ(files->fullPathForFilename("tests/engine/data/apple_style.plist"),
               dataFolder + "apple_style.plist");
     EXPECT_EQ(files->getValueMapFromFile("tests/engine/data/apple_style.plist").at("count").asInt(), 12);

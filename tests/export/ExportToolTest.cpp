@@ -4,6 +4,7 @@
 // standard output).
 #include "store/StoreLock.h"
 #include "tests/support/HostilePlists.h"
+#include "tests/support/TestPaths.h"
 
 #include <cstdlib>
 #include <fcntl.h>
@@ -22,8 +23,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kTool = std::string(PAVLUNE_BINARY_DIR) + "/bin/pavlune-export";
-const std::string kGoldenDir = std::string(PAVLUNE_SOURCE_ROOT) + "/tests/program/golden/";
+const std::string kTool = pavlune::test::binaryDir().string() + "/bin/pavlune-export";
+const std::string kGoldenDir = pavlune::test::sourceRoot().string() + "/tests/program/golden/";
 
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -248,7 +249,7 @@ TEST_F(ExportTool, HelpGoesToStandardOutput) {
 // place in the list instead of its identifier, and titles printed raw.
 TEST_F(ExportTool, SavedProgramsAreListedAndSentAsTheEditorLaysThemOut) {
     const std::string program =
-        std::string(PAVLUNE_SOURCE_ROOT) + "/tests/editor/data/plistlib_program.plist";
+        pavlune::test::sourceRoot().string() + "/tests/editor/data/plistlib_program.plist";
     for (const char* dialect : {"jam", "que"}) {
         SCOPED_TRACE(dialect);
         const ToolRun fromProgram = run({"--dialect", dialect, "--listing", "--program", program});
@@ -258,7 +259,7 @@ TEST_F(ExportTool, SavedProgramsAreListedAndSentAsTheEditorLaysThemOut) {
     }
 
     fs::create_directories(dir_ / "data/PavluneApps");
-    fs::copy(fs::path(PAVLUNE_SOURCE_ROOT) / "tests/store/data/plistlib_store/savedatas",
+    fs::copy(pavlune::test::sourceRoot() / "tests/store/data/plistlib_store/savedatas",
              dir_ / "data/PavluneApps/savedatas");
     ASSERT_EQ(setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1), 0);
     const ToolRun listed = run({"--list-programs"});
@@ -277,7 +278,7 @@ TEST_F(ExportTool, SavedProgramsAreListedAndSentAsTheEditorLaysThemOut) {
 // or creates anything in the store.
 TEST_F(ExportTool, ProgramFilesAreFoundFromTheWorkingDirectoryAndTheStoreIsOnlyRead) {
     fs::create_directories(dir_ / "work");
-    fs::copy_file(fs::path(PAVLUNE_SOURCE_ROOT) / "tests/editor/data/plistlib_program.plist",
+    fs::copy_file(pavlune::test::sourceRoot() / "tests/editor/data/plistlib_program.plist",
                   dir_ / "work/mine.plist");
     const ToolRun relative =
         run({"--dialect", "jam", "--listing", "--program", "mine.plist"}, "", dir_ / "work");
@@ -321,8 +322,7 @@ TEST_F(ExportTool, ProgramFilesAreFoundFromTheWorkingDirectoryAndTheStoreIsOnlyR
 TEST_F(ExportTool, ListingAndReadingAProgramNeitherTakeNorWaitForTheEditorsLock) {
     const fs::path folder = dir_ / "data/PavluneApps";
     fs::create_directories(folder);
-    fs::copy(fs::path(PAVLUNE_SOURCE_ROOT) / "tests/store/data/plistlib_store/savedatas",
-             folder / "savedatas");
+    fs::copy(pavlune::test::sourceRoot() / "tests/store/data/plistlib_store/savedatas", folder / "savedatas");
     ASSERT_EQ(setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1), 0);
     const ToolRun unlocked = run({"--list-programs"});
     const bool lockFileMade = fs::exists(folder / StoreLock::kFileName);

@@ -5,6 +5,7 @@
 // program_golden_independent (golden/check_goldens.py) checks them against
 // its own copy of the card tables.
 #include "export/ExportCommand.h"
+#include "tests/support/TestPaths.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -15,7 +16,7 @@
 namespace pavlune {
 namespace {
 
-const std::string kGoldenDir = std::string(PAVLUNE_SOURCE_ROOT) + "/tests/program/golden/";
+const std::string kGoldenDir = pavlune::test::sourceRoot().string() + "/tests/program/golden/";
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

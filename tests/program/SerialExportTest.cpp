@@ -10,6 +10,7 @@
 #include "export/ExportCommand.h"
 #include "program/VirtualTransferClock.h"
 #include "tests/device/FakeSerialBackend.h"
+#include "tests/support/TestPaths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -208,7 +209,7 @@ TEST_F(SerialExportTest, SendDeliversExactlyThePrintedBytes) {
 
 // The real binary, end to end, on the routines that take no long pause.
 TEST(SerialExportBinaryTest, StopAndRefusalsThroughTheBinary) {
-    const std::string tool = std::string(PAVLUNE_BINARY_DIR) + "/bin/pavlune-export";
+    const std::string tool = pavlune::test::binaryDir().string() + "/bin/pavlune-export";
     const PrivateFolder own;
     ASSERT_FALSE(own.path.empty());
     const std::string rowsFile = own / "rows.txt";

@@ -3,6 +3,7 @@
 // splicing) hold together.
 #include "tools/artgen/Generator.h"
 
+#include "tests/support/TestPaths.h"
 #include "tools/artgen/CardArt.h"
 #include "tools/artgen/CardFacts.h"
 #include "tools/artgen/PixelFont.h"
@@ -44,12 +45,12 @@ TEST(Generator, ReproducesTheCommittedFilesByteForByte) {
             continue;
         const auto relative = std::filesystem::relative(entry.path(), root);
         SCOPED_TRACE(relative.string());
-        EXPECT_EQ(readAll(entry.path()), readAll(std::filesystem::path(PAVLUNE_SOURCE_ROOT) / relative))
+        EXPECT_EQ(readAll(entry.path()), readAll(pavlune::test::sourceRoot() / relative))
             << "out of date: run pavlune-artgen and commit the result";
         ++compared;
     }
     EXPECT_EQ(compared, written);
-    const std::string committed = readAll(std::filesystem::path(PAVLUNE_SOURCE_ROOT) / "res" / "README.md");
+    const std::string committed = readAll(pavlune::test::sourceRoot() / "res" / "README.md");
     EXPECT_FALSE(tableBlock(committed).empty());
     EXPECT_EQ(tableBlock(readAll(root / "res" / "README.md")), tableBlock(committed));
     std::filesystem::remove_all(root);

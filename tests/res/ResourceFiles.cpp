@@ -7,10 +7,6 @@
 
 namespace pavlune::restest {
 
-std::filesystem::path sourceRoot() {
-    return PAVLUNE_SOURCE_ROOT;
-}
-
 bool readPngHeader(const std::filesystem::path& file, PngHeader& header) {
     std::ifstream in(file, std::ios::binary);
     unsigned char b[29];

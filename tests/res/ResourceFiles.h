@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/TestPaths.h"
+
 #include <cairo.h>
 #include <filesystem>
 #include <map>
@@ -9,7 +11,7 @@
 namespace pavlune::restest {
 
 // The folder that holds res/ and fonts/.
-std::filesystem::path sourceRoot();
+using pavlune::test::sourceRoot;
 
 struct PngHeader {
     int width = 0;

@@ -3,6 +3,7 @@
 #include "engine/base/AutoreleasePool.h"
 #include "engine/base/FileUtils.h"
 #include "engine/base/Log.h"
+#include "tests/support/TestPaths.h"
 #include "tests/support/WritesFail.h"
 
 #include <algorithm>
@@ -29,7 +30,7 @@ using SaveResult = SaveDataManager::SaveResult;
 
 namespace {
 
-const fs::path fixtureStore = fs::path(PAVLUNE_SOURCE_ROOT) / "tests/store/data/plistlib_store";
+const fs::path fixtureStore = pavlune::test::sourceRoot() / "tests/store/data/plistlib_store";
 
 std::string readBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
