@@ -21,7 +21,7 @@ entry="$root/share/applications/pavlune-cards.desktop"
 [ -f "$entry" ] || fail "no desktop entry"
 icon="$(sed -n 's/^Icon=//p' "$entry")"
 [ -n "$icon" ] || fail "the desktop entry names no icon"
-for size in 16 32 48 64 128 256; do
+for size in 16 32 48 64 128 192 256 512; do
   png="$root/share/icons/hicolor/${size}x${size}/apps/$icon.png"
   [ -f "$png" ] || fail "no ${size}x${size} icon named $icon"
   # width and height from the PNG header (bytes 16-23, big-endian)

@@ -12,7 +12,7 @@ namespace pavlune::artgen {
 // per size of the hicolor icon theme; the installed desktop entry names it.
 class AppIcon {
 public:
-    static constexpr std::array<int, 6> kSizes{16, 32, 48, 64, 128, 256};
+    static constexpr std::array<int, 8> kSizes{16, 32, 48, 64, 128, 192, 256, 512};
 
     static void draw(Canvas& canvas);
     static void appendTo(std::vector<PictureEntry>& entries);
