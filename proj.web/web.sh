@@ -76,21 +76,14 @@ build_site() {
   cp "$deps"/share/licences/* "$site/licences/"
   cp /usr/share/doc/fonts-noto-cjk/copyright "$site/licences/fonts-noto-cjk.txt"
   cp "$root/copyright" "$site/licences/PavluneCards.txt" 2>/dev/null || cp -r "$root/copyright" "$site/licences/"
-  local raw=0 packed=0 file
-  for file in "$site"/*.*; do
-    raw=$((raw + $(stat -c %s "$file")))
-    packed=$((packed + $(gzip -9 -c "$file" | wc -c)))
-  done
-  echo "Web site: $site"
-  printf 'Download: %.2f MB, %.2f MB gzipped (page, program, pictures and fonts)\n' \
-    "$(echo "$raw / 1000000" | bc -l)" "$(echo "$packed / 1000000" | bc -l)"
+  # Manifest, offline worker, version and gzip copies.
+  python3 "$here/site/finish_site.py" "$root" "$site"
 }
 
 serve() {
   [ -f "$site/index.html" ] || build_site
   local port="${PORT:-8080}"
-  echo "Serving $site on http://127.0.0.1:$port/ (Ctrl+C stops)"
-  exec python3 -m http.server --bind 127.0.0.1 --directory "$site" "$port"
+  exec python3 "$here/site/serve.py" "$site" --port "$port"
 }
 
 run_tests() {
@@ -104,6 +97,8 @@ run_tests() {
     cmake --build "$native" --target pavlune-export -j "$(nproc)"
   fi
   python3 "$root/tests/web/browser_test.py" --site "$site" --export "$native/bin/pavlune-export"
+  # A second visit with the server gone, and the next version announced.
+  python3 "$root/tests/web/offline_test.py" --site "$site"
   # The board over Web Serial, on a stand-in for the browser's serial ports.
   python3 "$root/tests/web/serial_page_test.py" --site "$site" --export "$native/bin/pavlune-export"
   # The same sends made by the program's own C++ schedule built with em++,

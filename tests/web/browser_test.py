@@ -9,8 +9,6 @@ in through the page's import control and a damaged one is told.
     browser_test.py --site build-web/site --export build/bin/pavlune-export [--shots DIR]
 """
 import argparse
-import functools
-import http.server
 import os
 import subprocess
 import sys
@@ -20,8 +18,10 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "proj.web", "site"))
 
 from DevTools import Browser  # noqa: E402
+from serve import make_server  # noqa: E402
 from e2e_support import (DESIGN_HEIGHT, DESIGN_WIDTH, LIST_FIRST, LIST_NEW, PALETTE_X, SNAPPED_X,  # noqa: E402
                          palette_y, row_y)
 
@@ -133,9 +133,8 @@ def taken(colour, row):
 
 
 def serve(site):
-    handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=site)
-    handler.log_message = lambda *args: None
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    """The site as proj.web/site/serve.py serves it: gzipped, revalidated."""
+    server = make_server(site)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
 

@@ -13,9 +13,12 @@ const vm = require('node:vm');
 
 const root = path.resolve(__dirname, '../../..');
 const scope = 'http://school.example/cards/';
+const made = [];
+process.on('exit', () => made.forEach((site) => fs.rmSync(site, { recursive: true, force: true })));
 
 function makeSite(wasmBytes = Buffer.alloc(4096, 7)) {
     const site = fs.mkdtempSync(path.join(os.tmpdir(), 'pavlune-sw-'));
+    made.push(site);
     fs.writeFileSync(path.join(site, 'index.html'), "<script>const siteVersion = '@SITE_VERSION@';</script>");
     fs.writeFileSync(path.join(site, 'pavlune-cards.js'), 'console.log(1);\n'.repeat(200));
     fs.writeFileSync(path.join(site, 'pavlune-cards.wasm'), wasmBytes);
