@@ -6,7 +6,9 @@
 // awaited: the page keeps drawing frames while a send runs.
 //
 // Steps: [0, byte] a write, [1, ms, dueMicroseconds] a pause, [2] an echo (the
-// page shows the text the schedule holds for it), [3] a stop check.
+// page shows the text the schedule holds for it), [3] a stop check. A pause
+// that follows a stop check is at the same safe point, so a stop asked for
+// during it ends it at once instead of after up to two seconds.
 (function (root) {
     'use strict';
 
@@ -14,8 +16,9 @@
     const PAUSE = 1;
     const STOP_CHECK = 3;
 
-    // io.write(byte) -> Promise<boolean>, io.now() -> ms, io.sleepUntil(ms) ->
-    // Promise, io.stopRequested() -> boolean, io.progress(stepsDone) (optional).
+    // io.write(byte) -> Promise<boolean>, io.now() -> ms, io.sleepUntil(ms,
+    // wake) -> Promise<boolean> (false when `wake()` ended it early; `wake` may
+    // be absent), io.stopRequested() -> boolean, io.progress(stepsDone) (optional).
     // Resolves to {outcome: 'done' | 'stopped' | 'writeFailed', position}, the
     // position being the steps carried out.
     async function runSchedule(steps, io) {
@@ -36,7 +39,10 @@
                 }
             } else if (step[0] === PAUSE) {
                 const deadline = Math.max(start + step[2] / 1000, lastWriteEnd + step[1]);
-                await io.sleepUntil(deadline);
+                const stoppable = i > 0 && steps[i - 1][0] === STOP_CHECK;
+                if ((await io.sleepUntil(deadline, stoppable ? io.stopRequested : undefined)) === false) {
+                    return { outcome: 'stopped', position: i };
+                }
             } else if (step[0] === STOP_CHECK && io.stopRequested()) {
                 return { outcome: 'stopped', position: i };
             }
@@ -66,15 +72,22 @@
     }
 
     // A sleep that never returns before its deadline, on any clock whose
-    // timer may fire early or late: it waits again for what is left.
+    // timer may fire early or late: it waits again for what is left. Given
+    // `wake`, it looks at it every WAKE_SLICE ms and returns false as soon as
+    // it says so; otherwise it resolves to true at the deadline.
+    const WAKE_SLICE = 20;
     function makeSleeper(now, waitAbout) {
-        return async function sleepUntil(deadline) {
+        return async function sleepUntil(deadline, wake) {
             for (;;) {
                 const left = deadline - now();
                 if (left <= 0) {
-                    return;
+                    return true;
                 }
-                await waitAbout(left, deadline);
+                if (wake && wake()) {
+                    return false;
+                }
+                const until = wake ? Math.min(deadline, now() + WAKE_SLICE) : deadline;
+                await waitAbout(until - now(), until);
             }
         };
     }

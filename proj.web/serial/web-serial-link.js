@@ -219,7 +219,7 @@
                 const clock = this.clock;
                 outcome = await Pacer.runSchedule(steps, {
                     now: () => clock.now(),
-                    sleepUntil: (t) => clock.sleepUntil(t),
+                    sleepUntil: (t, wake) => clock.sleepUntil(t, wake),
                     stopRequested: () => transfer.stop,
                     progress: (done) => {
                         transfer.position = done;

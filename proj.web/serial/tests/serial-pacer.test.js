@@ -112,6 +112,32 @@ test('the sleep waits again when its timer fires early, never returning before t
     assert.ok(waits > 1);
 });
 
+test('a stop during a pause at a safe point ends it within a slice; a pause inside an instruction runs out', async () => {
+    // Steps written by hand: "A", its stop check, a 1 s pause (due at 1 s),
+    // then a que-like group whose pauses are not at a safe point.
+    const text = [[0, 65], [3], [1, 1000, 1000000], [0, 66], [3]];
+    const group = [[1, 300, 300000], [0, 1], [1, 300, 600000], [0, 2], [3]];
+    for (const [steps, stopAt, expected, endsBy] of [
+        [text, 100, { outcome: 'stopped', position: 2 }, 120],
+        [group, 100, { outcome: 'stopped', position: 4 }, 600],
+        [text, Infinity, { outcome: 'done', position: 5 }, 1000],
+    ]) {
+        let t = 0;
+        const sleepUntil = makeSleeper(() => t, async (left) => { t += left; });
+        const written = [];
+        const result = await runSchedule(steps, {
+            now: () => t,
+            sleepUntil,
+            stopRequested: () => t >= stopAt,
+            write: async (byte) => { written.push(byte); return true; },
+        });
+        assert.deepEqual(result, expected, JSON.stringify(steps));
+        assert.ok(t <= endsBy, `ended at ${t} ms, not by ${endsBy}`);
+        assert.ok(t >= (expected.outcome === 'done' ? 1000 : Math.min(stopAt, 600)), `ended early at ${t} ms`);
+        if (steps === group) assert.deepEqual(written, [1, 2], 'an instruction is never cut');
+    }
+});
+
 test('the smallest gaps between writes add the pauses between them', () => {
     // Text pauses after a byte, que before one; the padding after a stop check.
     const steps = [[1, 3, 3000], [0, 1], [1, 3, 6087], [0, 2], [3], [0, 3], [1, 5, 1], [1, 2, 1], [0, 4], [1, 9, 1]];
