@@ -92,11 +92,11 @@ std::string WebPage::exportNewest(const std::string& path) {
     return out.good() ? file->fileName : std::string();
 }
 
-void WebPage::importFile(const std::string& path) {
+void WebPage::importFile(const std::string& path, const std::string& fileName) {
     std::ifstream in(path, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const ProgramExchange::ImportResult result =
-        ProgramExchange::importProgram(*SaveDataManager::getInstance(), bytes);
+        ProgramExchange::importProgram(*SaveDataManager::getInstance(), bytes, fileName);
     engine::Scene* scene = engine::Director::getInstance()->getRunningScene();
     switch (result) {
     case ProgramExchange::ImportResult::Added:
@@ -129,8 +129,8 @@ EMSCRIPTEN_KEEPALIVE const char* pavlune_web_export(const char* path) {
     return name.c_str();
 }
 
-EMSCRIPTEN_KEEPALIVE void pavlune_web_import(const char* path) {
-    WebPage::importFile(path);
+EMSCRIPTEN_KEEPALIVE void pavlune_web_import(const char* path, const char* fileName) {
+    WebPage::importFile(path, fileName);
 }
 
 EMSCRIPTEN_KEEPALIVE void pavlune_web_text(const char* utf8, int composing) {

@@ -5,6 +5,7 @@
 #include "store/SaveDataManager.h"
 
 #include <cstring>
+#include <string_view>
 
 std::optional<ProgramExchange::Exported> ProgramExchange::exportProgram(SaveDataManager& store,
                                                                         SaveData* data) {
@@ -22,7 +23,7 @@ std::optional<ProgramExchange::Exported> ProgramExchange::exportProgram(SaveData
 }
 
 ProgramExchange::ImportResult ProgramExchange::importProgram(SaveDataManager& store, const std::string& bytes,
-                                                             SaveData** added) {
+                                                             const std::string& fileName, SaveData** added) {
     std::optional<engine::Value> root = engine::PlistCodec::parse(bytes);
     if (!root || root->getType() != engine::Value::Type::VECTOR) {
         return ImportResult::Unreadable;
@@ -30,6 +31,10 @@ ProgramExchange::ImportResult ProgramExchange::importProgram(SaveDataManager& st
     SaveData* record = SaveData::create();
     if (store.saveProgram(record, root->asValueVector()) != SaveDataManager::SaveResult::Added) {
         return ImportResult::NotSaved;
+    }
+    // The program is in; a title the store refuses leaves the usual one.
+    if (const std::string title = titleFor(fileName); !title.empty()) {
+        store.renameData(record, title);
     }
     if (added) {
         *added = record;
@@ -48,4 +53,15 @@ std::string ProgramExchange::fileNameFor(const std::string& title) {
         name = "program";
     }
     return name + ".plist";
+}
+
+std::string ProgramExchange::titleFor(const std::string& fileName) {
+    const std::size_t folderEnd = fileName.find_last_of("/\\");
+    std::string title = folderEnd == std::string::npos ? fileName : fileName.substr(folderEnd + 1);
+    constexpr std::string_view kExtension = ".plist";
+    if (title.size() >= kExtension.size() &&
+        title.compare(title.size() - kExtension.size(), kExtension.size(), kExtension) == 0) {
+        title.resize(title.size() - kExtension.size());
+    }
+    return title;
 }

@@ -25,9 +25,15 @@ public:
         NotSaved,   // a program, but the store could not write it
     };
     // Adds the program in `bytes` as a new entry through the store's own
-    // save, titled like every new program; `added` gets the new entry.
+    // save; `added` gets the new entry. It is titled after `fileName` (the
+    // name the file came with, as `titleFor` reads it), or like every new
+    // program when that gives no title the store takes.
     static ImportResult importProgram(SaveDataManager& store, const std::string& bytes,
-                                      SaveData** added = nullptr);
+                                      const std::string& fileName = {}, SaveData** added = nullptr);
+
+    // The title a file name stands for: without its folders and its ".plist"
+    // (the reverse of fileNameFor, up to the characters that one replaced).
+    static std::string titleFor(const std::string& fileName);
 
     // A file name for `title`: characters that file systems refuse, control
     // characters and leading dots become '_'; an empty title becomes "program".

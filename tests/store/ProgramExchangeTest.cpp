@@ -32,9 +32,10 @@ TEST_F(ProgramExchangeTest, AnImportedFileIsANewProgramFirstInTheListAndExportsA
               SaveDataManager::SaveResult::Added);
 
     SaveData* added = nullptr;
-    ASSERT_EQ(ProgramExchange::importProgram(*store, kTwoCards, &added),
+    ASSERT_EQ(ProgramExchange::importProgram(*store, kTwoCards, "C:\\Users\\hana\\Downloads\\うさぎ.plist", &added),
               ProgramExchange::ImportResult::Added);
     ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->title, "うさぎ"); // the file's name, without its folders and ".plist"
     ASSERT_EQ(store->getDatas().size(), 2u);
     EXPECT_EQ(store->getDatas().at(0), added);
     EXPECT_EQ(added->identifier, 2);
@@ -42,6 +43,7 @@ TEST_F(ProgramExchangeTest, AnImportedFileIsANewProgramFirstInTheListAndExportsA
 
     // What the store reads back is the file's cards, not the other program's.
     SaveDataManager* reopened = openStore();
+    EXPECT_EQ(reopened->getDatas().at(0)->title, "うさぎ");
     const ValueVector program = reopened->loadProgram(reopened->getDatas().at(0));
     ASSERT_EQ(program.size(), 2u);
     EXPECT_EQ(engine::valueForKey(program[0].asValueMap(), "value").asString(), "60");

@@ -78,31 +78,12 @@ class WebSocket:
                 return message.decode()
 
 
-class Browser:
-    """Chromium with a profile of its own that goes with it, one page."""
+class Tab:
+    """One page of the browser, over a DevTools connection of its own."""
 
-    def __init__(self, width=1024, height=900, timeout=60):
+    def __init__(self, websocket_url, timeout):
         self.timeout = timeout
-        self.chromium = ChromiumProcess(["--headless=new", "--remote-debugging-port=0", "--no-first-run",
-                                         "--no-default-browser-check", "--disable-gpu-sandbox",
-                                         "--enable-unsafe-swiftshader", "--use-angle=swiftshader",
-                                         "--ignore-gpu-blocklist", "--disable-background-networking",
-                                         "--disable-component-update", "--disable-sync",
-                                         f"--window-size={width},{height}", "about:blank"])
-        self.profile = self.chromium.profile
-        self.process = self.chromium.process
-        port_file = os.path.join(self.profile, "DevToolsActivePort")
-        deadline = time.monotonic() + timeout
-        while not os.path.exists(port_file) or os.path.getsize(port_file) == 0:
-            if time.monotonic() > deadline or self.process.poll() is not None:
-                self.close()
-                raise RuntimeError("Chromium did not open its DevTools port")
-            time.sleep(0.1)
-        with open(port_file) as f:
-            self.port = int(f.readline())
-        pages = json.load(urllib.request.urlopen(f"http://127.0.0.1:{self.port}/json/list", timeout=timeout))
-        page = next(p for p in pages if p["type"] == "page")
-        self.socket = WebSocket(page["webSocketDebuggerUrl"], timeout)
+        self.socket = WebSocket(websocket_url, timeout)
         self.next_id = 0
         self.console = []
         self.call("Page.enable")
@@ -158,4 +139,47 @@ class Browser:
         return base64.b64decode(self.call("Page.captureScreenshot", format="png")["data"])
 
     def close(self):
+        self.socket.sock.close()
+
+
+class Browser(Tab):
+    """Chromium with a profile of its own that goes with it; its first page."""
+
+    def __init__(self, width=1024, height=900, timeout=60):
+        self.timeout = timeout
+        self.chromium = ChromiumProcess(["--headless=new", "--remote-debugging-port=0", "--no-first-run",
+                                         "--no-default-browser-check", "--disable-gpu-sandbox",
+                                         "--enable-unsafe-swiftshader", "--use-angle=swiftshader",
+                                         "--ignore-gpu-blocklist", "--disable-background-networking",
+                                         "--disable-component-update", "--disable-sync",
+                                         f"--window-size={width},{height}", "about:blank"])
+        self.profile = self.chromium.profile
+        self.process = self.chromium.process
+        port_file = os.path.join(self.profile, "DevToolsActivePort")
+        deadline = time.monotonic() + timeout
+        while not os.path.exists(port_file) or os.path.getsize(port_file) == 0:
+            if time.monotonic() > deadline or self.process.poll() is not None:
+                self.close()
+                raise RuntimeError("Chromium did not open its DevTools port")
+            time.sleep(0.1)
+        with open(port_file) as f:
+            self.port = int(f.readline())
+        pages = json.load(urllib.request.urlopen(f"http://127.0.0.1:{self.port}/json/list", timeout=timeout))
+        page = next(p for p in pages if p["type"] == "page")
+        super().__init__(page["webSocketDebuggerUrl"], timeout)
+
+    def open_tab(self, url):
+        """Another page of the same browser and profile, at `url`."""
+        request = urllib.request.Request(f"http://127.0.0.1:{self.port}/json/new?{url}", method="PUT")
+        page = json.load(urllib.request.urlopen(request, timeout=self.timeout))
+        tab = Tab(page["webSocketDebuggerUrl"], self.timeout)
+        tab.target = page["id"]
+        return tab
+
+    def close_tab(self, tab):
+        tab.close()
+        urllib.request.urlopen(f"http://127.0.0.1:{self.port}/json/close/{tab.target}", timeout=self.timeout).read()
+
+    def close(self):
         self.chromium.close()
+

@@ -225,6 +225,9 @@ def main():
         browser.call("DOM.setFileInputFiles", files=[program_file], nodeId=node["nodeId"])
         browser.wait_for(f"FS.analyzePath('{STORE}/2.plist').exists", "the imported program")
         check(page.read("2.plist") == page.read("1.plist"), "the imported program holds the file's cards")
+        title = os.path.basename(program_file)[:-len(".plist")]
+        browser.wait_for(f"FS.readFile('{STORE}/list.plist', {{encoding: 'utf8'}}).includes('<string>{title}</string>')",
+                         "the imported program titled after its file")
         with open(program_file, "w") as f:
             f.write("<plist><array><dict>")
         before = page.shot("before-damaged")(512, 384)
