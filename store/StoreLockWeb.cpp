@@ -8,9 +8,11 @@
 #include <emscripten.h>
 
 // 1: this page holds the lock; 0: another tab does; -1: the browser has none.
+// clang-format off
 EM_JS(int, pavlune_store_lock_state, (), {
-    return typeof Module.pavluneStoreLockHeld === 'number' ? Module.pavluneStoreLockHeld : -1;
+    return typeof Module.pavluneStoreLockHeld === "number" ? Module.pavluneStoreLockHeld : -1;
 });
+// clang-format on
 
 StoreLock::Attempt StoreLock::tryAcquire(const std::string& /*folder*/) {
     Attempt attempt;

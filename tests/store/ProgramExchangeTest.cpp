@@ -32,8 +32,9 @@ TEST_F(ProgramExchangeTest, AnImportedFileIsANewProgramFirstInTheListAndExportsA
               SaveDataManager::SaveResult::Added);
 
     SaveData* added = nullptr;
-    ASSERT_EQ(ProgramExchange::importProgram(*store, kTwoCards, "C:\\Users\\hana\\Downloads\\うさぎ.plist", &added),
-              ProgramExchange::ImportResult::Added);
+    ASSERT_EQ(
+        ProgramExchange::importProgram(*store, kTwoCards, "C:\\Users\\hana\\Downloads\\うさぎ.plist", &added),
+        ProgramExchange::ImportResult::Added);
     ASSERT_NE(added, nullptr);
     EXPECT_EQ(added->title, "うさぎ"); // the file's name, without its folders and ".plist"
     ASSERT_EQ(store->getDatas().size(), 2u);
