@@ -80,7 +80,10 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         if body:
             with open(send, "rb") as f:
-                self.wfile.write(f.read())
+                try:
+                    self.wfile.write(f.read())
+                except (BrokenPipeError, ConnectionResetError):
+                    pass  # the browser went away (a navigation, a closed tab)
 
 
 def make_server(site, bind="127.0.0.1", port=0, quiet=True):

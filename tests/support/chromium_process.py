@@ -24,11 +24,11 @@ class ChromiumProcess:
     """Chromium with a private profile; `close()` (or leaving a `with`) stops
     the whole process group, waits for it, then removes the profile."""
 
-    def __init__(self, arguments, prefix="pavlune-chromium-"):
+    def __init__(self, arguments, prefix="pavlune-chromium-", profile=None):
         binary = chromium_binary()
         if not binary:
             raise RuntimeError("chromium is not installed")
-        self.profile = tempfile.mkdtemp(prefix=prefix)
+        self.profile = profile or tempfile.mkdtemp(prefix=prefix)
         command = [binary, f"--user-data-dir={self.profile}", *arguments]
         if os.geteuid() == 0:
             command.insert(1, "--no-sandbox")
@@ -59,7 +59,9 @@ class ChromiumProcess:
         except (ProcessLookupError, PermissionError):
             pass
 
-    def close(self, grace=10.0):
+    def close(self, grace=10.0, keep_profile=False):
+        """`keep_profile`: leave the profile for another start (as a browser
+        closed and opened again)."""
         if self.process is None:
             return
         self._signal_group(signal.SIGTERM)
@@ -76,4 +78,5 @@ class ChromiumProcess:
                 time.sleep(0.05)
         self.process.wait()
         self.process = None
-        shutil.rmtree(self.profile, ignore_errors=True)
+        if not keep_profile:
+            shutil.rmtree(self.profile, ignore_errors=True)

@@ -145,9 +145,11 @@ class Tab:
 class Browser(Tab):
     """Chromium with a profile of its own that goes with it; its first page."""
 
-    def __init__(self, width=1024, height=900, timeout=60):
+    def __init__(self, width=1024, height=900, timeout=60, profile=None):
         self.timeout = timeout
-        self.chromium = ChromiumProcess(["--headless=new", "--remote-debugging-port=0", "--no-first-run",
+        if profile and os.path.exists(os.path.join(profile, "DevToolsActivePort")):
+            os.remove(os.path.join(profile, "DevToolsActivePort"))  # the last start's port
+        self.chromium = ChromiumProcess(profile=profile, arguments=["--headless=new", "--remote-debugging-port=0", "--no-first-run",
                                          "--no-default-browser-check", "--disable-gpu-sandbox",
                                          "--enable-unsafe-swiftshader", "--use-angle=swiftshader",
                                          "--ignore-gpu-blocklist", "--disable-background-networking",
@@ -180,6 +182,6 @@ class Browser(Tab):
         tab.close()
         urllib.request.urlopen(f"http://127.0.0.1:{self.port}/json/close/{tab.target}", timeout=self.timeout).read()
 
-    def close(self):
-        self.chromium.close()
+    def close(self, keep_profile=False):
+        self.chromium.close(keep_profile=keep_profile)
 
