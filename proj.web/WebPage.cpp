@@ -3,6 +3,7 @@
 #include "engine/2d/Director.h"
 #include "engine/2d/Scene.h"
 #include "saves/SaveScene.h"
+#include "store/ClassFile.h"
 #include "store/ProgramExchange.h"
 #include "store/SaveDataManager.h"
 #include "widgets/Notice.h"
@@ -19,6 +20,7 @@ namespace {
 constexpr const char* kFailureCaption = "しっぱい";
 constexpr const char* kUnreadableMessage = "この プログラムを よめませんでした。";
 constexpr const char* kNotSavedMessage = "プログラムを保存できませんでした。";
+constexpr const char* kSkippedMessage = "よめない プログラムは いれなかったよ。";
 
 SaveScene* shownList() {
     engine::Scene* scene = engine::Director::getInstance()->getRunningScene();
@@ -92,11 +94,34 @@ std::string WebPage::exportNewest(const std::string& path) {
     return out.good() ? file->fileName : std::string();
 }
 
+std::string WebPage::exportClass(const std::string& path) {
+    SaveDataManager* store = SaveDataManager::getInstance();
+    if (store->getDatas().empty()) {
+        return {};
+    }
+    const ClassFile::Exported file = ClassFile::exportAll(*store);
+    if (file.skipped > 0) {
+        Notice::show(engine::Director::getInstance()->getRunningScene(), kSkippedMessage, kFailureCaption);
+        wakeFrames();
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << file.bytes;
+    return out.good() ? ClassFile::kFileName : std::string();
+}
+
 void WebPage::importFile(const std::string& path, const std::string& fileName) {
     std::ifstream in(path, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const ProgramExchange::ImportResult result =
-        ProgramExchange::importProgram(*SaveDataManager::getInstance(), bytes, fileName);
+    SaveDataManager* store = SaveDataManager::getInstance();
+    ProgramExchange::ImportResult result = ProgramExchange::importProgram(*store, bytes, fileName);
+    if (result == ProgramExchange::ImportResult::Unreadable) {
+        // Not one program: perhaps a whole class.
+        const ClassFile::Imported imported = ClassFile::importAll(*store, bytes);
+        if (imported.result != ClassFile::Result::Unreadable) {
+            result = imported.result == ClassFile::Result::Added ? ProgramExchange::ImportResult::Added
+                                                                 : ProgramExchange::ImportResult::NotSaved;
+        }
+    }
     engine::Scene* scene = engine::Director::getInstance()->getRunningScene();
     switch (result) {
     case ProgramExchange::ImportResult::Added:
@@ -126,6 +151,12 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE const char* pavlune_web_export(const char* path) {
     static std::string name;
     name = WebPage::exportNewest(path);
+    return name.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* pavlune_web_export_class(const char* path) {
+    static std::string name;
+    name = WebPage::exportClass(path);
     return name.c_str();
 }
 

@@ -11,9 +11,12 @@ public:
     // Writes the newest program to `path`; its file name for the download,
     // or empty when there is nothing to export.
     static std::string exportNewest(const std::string& path);
+    // Writes every program to `path` as one class file; its file name for
+    // the download, or empty when there is nothing to export.
+    static std::string exportClass(const std::string& path);
     // Adds the program file at `path`, which came as `fileName`, as a new
-    // program titled after it and shows it first in the list; a file that is
-    // no program is told with the usual message.
+    // program titled after it (or every program of a class file) and shows
+    // the list's start; a file that is neither is told with the usual message.
     static void importFile(const std::string& path, const std::string& fileName);
     // Text from the input method: the composition as it stands (`composing`)
     // or the committed text, as the window's text events.

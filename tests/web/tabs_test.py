@@ -4,13 +4,19 @@ opens read-only and says so, and nothing the first made is lost when it is
 reloaded; once the first is closed, a reloaded second tab writes, numbering
 its program after the first's. Then the browser's answer on keeping the
 storage: refused, the child is told once to keep a file; granted, nothing.
+Last, the teacher's way out: the whole class exported as one file and
+imported into a fresh browser profile, every program and title intact.
 
     tabs_test.py --site build-web/site [--shots DIR]
 """
 import argparse
 import os
+import re
+import shutil
 import sys
+import tempfile
 import threading
+import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
@@ -25,6 +31,10 @@ from serve import make_server  # noqa: E402
 
 STORE = common.STORE
 ADVICE = "この ブラウザは プログラムを けすことが あるよ。「かきだす」で とっておいてね"
+
+
+def titles_of(list_xml):
+    return re.findall(r"<key>title</key>\s*<string>(.*?)</string>", list_xml)
 
 
 def cards_in(page, name):
@@ -90,7 +100,34 @@ def main():
         second.open(reload=True)
         check(tab.evaluate("window.pavlunePersisted") is True and ADVICE not in notice(tab),
               "storage kept: no advice")
+
+        # The class out, through the page's own button and a real download.
+        downloads = tempfile.mkdtemp(prefix="pavlune-class-")
+        tab.call("Browser.setDownloadBehavior", behavior="allow", downloadPath=downloads)
+        listed = tab.evaluate(f"FS.readFile('{STORE}/list.plist', {{encoding: 'utf8'}})")
+        programs = {name: second.read(name) for name in ("1.plist", "2.plist")}
+        tab.evaluate("document.getElementById('export-class').click()")
+        class_file = os.path.join(downloads, "PavluneCards-class.plist")
+        deadline = time.monotonic() + 30
+        while not os.path.exists(class_file) and time.monotonic() < deadline:
+            time.sleep(0.2)
+        check(os.path.exists(class_file), "the class file is downloaded")
         browser.close_tab(tab)
+        browser.close()
+
+        browser = Browser()  # a fresh profile: another Chromebook
+        fresh = common.Page(browser, url, args.shots)
+        fresh.open()
+        document = browser.call("DOM.getDocument")
+        node = browser.call("DOM.querySelector", nodeId=document["root"]["nodeId"], selector="#file")
+        browser.call("DOM.setFileInputFiles", files=[class_file], nodeId=node["nodeId"])
+        browser.wait_for(f"FS.analyzePath('{STORE}/2.plist').exists", "the class's programs")
+        # Numbered anew in the same order: the newest (2) first, as it was listed.
+        check(fresh.read("2.plist") == programs["2.plist"] and fresh.read("1.plist") == programs["1.plist"],
+              "each program arrives with its cards")
+        check(titles_of(fresh.read("list.plist")) == titles_of(listed) and len(titles_of(listed)) == 2,
+              f"and with its title, in the list's order ({titles_of(fresh.read('list.plist'))})")
+        shutil.rmtree(downloads, ignore_errors=True)
     finally:
         browser.close()
         server.shutdown()
