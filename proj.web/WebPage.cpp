@@ -2,6 +2,8 @@
 
 #include "engine/2d/Director.h"
 #include "engine/2d/Scene.h"
+#include "engine/platform/GLView.h"
+#include "engine/platform/InputTranslator.h"
 #include "saves/SaveScene.h"
 #include "store/ClassFile.h"
 #include "store/ProgramExchange.h"
@@ -141,6 +143,11 @@ void WebPage::importFile(const std::string& path, const std::string& fileName) {
     wakeFrames();
 }
 
+void WebPage::cancelTouches() {
+    engine::Director::getInstance()->getOpenGLView()->getInputTranslator().cancelAllTouches();
+    wakeFrames();
+}
+
 void WebPage::text(const std::string& utf8, bool composing) {
     pushText(utf8, composing);
 }
@@ -162,6 +169,10 @@ EMSCRIPTEN_KEEPALIVE const char* pavlune_web_export_class(const char* path) {
 
 EMSCRIPTEN_KEEPALIVE void pavlune_web_import(const char* path, const char* fileName) {
     WebPage::importFile(path, fileName);
+}
+
+EMSCRIPTEN_KEEPALIVE void pavlune_web_touch_cancel() {
+    WebPage::cancelTouches();
 }
 
 EMSCRIPTEN_KEEPALIVE void pavlune_web_text(const char* utf8, int composing) {

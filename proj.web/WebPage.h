@@ -18,6 +18,9 @@ public:
     // program titled after it (or every program of a class file) and shows
     // the list's start; a file that is neither is told with the usual message.
     static void importFile(const std::string& path, const std::string& fileName);
+    // A touch the browser took away (a system gesture): every held touch
+    // ends as cancelled, so that what it dragged goes back.
+    static void cancelTouches();
     // Text from the input method: the composition as it stands (`composing`)
     // or the committed text, as the window's text events.
     static void text(const std::string& utf8, bool composing);

@@ -73,24 +73,40 @@ class Page:
         self.browser.mouse("mouseReleased", px, py, True)
         self.settle()
 
-    def drag_from_palette(self, index, target):
-        """The card goes straight right first, which lifts a copy, then glides."""
+    def touch(self, kind, x, y):
+        """A finger (DevTools' touch events) at design units; touchEnd and
+        touchCancel lift it."""
+        points = [] if kind in ("touchEnd", "touchCancel") else [{"x": x, "y": y, "id": 1}]
+        self.browser.call("Input.dispatchTouchEvent", type=kind, touchPoints=points)
+
+    def drag_from_palette(self, index, target, finger=None):
+        """The card goes straight right first, which lifts a copy, then glides.
+        `finger`: by touch, ending with "touchEnd" or "touchCancel"; else the mouse."""
         start = (PALETTE_X, palette_y(index))
         path = [start] + [(start[0] + 6 * i, start[1]) for i in range(1, 6)]
         right = path[-1]
         steps = 24
         path += [(right[0] + (target[0] - right[0]) * i / steps, right[1] + (target[1] - right[1]) * i / steps)
                  for i in range(1, steps + 1)]
-        px, py = self.to_page(*start)
-        self.browser.mouse("mouseMoved", px, py, False)
-        self.browser.mouse("mousePressed", px, py, True)
+        if finger:
+            self.touch("touchStart", *self.to_page(*start))
+        else:
+            px, py = self.to_page(*start)
+            self.browser.mouse("mouseMoved", px, py, False)
+            self.browser.mouse("mousePressed", px, py, True)
         self.settle(6)
         for point in path[1:]:
-            self.browser.mouse("mouseMoved", *self.to_page(*point), True)
+            if finger:
+                self.touch("touchMove", *self.to_page(*point))
+            else:
+                self.browser.mouse("mouseMoved", *self.to_page(*point), True)
             self.settle(1)
         self.settle(6)
         px, py = self.to_page(*target)
-        self.browser.mouse("mouseReleased", px, py, True)
+        if finger:
+            self.touch(finger, px, py)
+        else:
+            self.browser.mouse("mouseReleased", px, py, True)
         self.settle()
 
     def key(self, key, code, key_code, modifiers=0):

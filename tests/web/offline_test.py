@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The browser build after one visit, with the server gone: the page opens
 from the offline worker's copy, shows the list as it did online, and a
-program can be built; then a new version of the site, served again, is
+program can be built (by mouse and by finger, where a finger the system
+cancels lays nothing); then a new version of the site, served again, is
 announced while the page runs and again when it is next opened.
 
     offline_test.py --site build-web/site [--shots DIR]
@@ -100,6 +101,18 @@ def main():
                          f"FS.readFile('{common.STORE}/1.plist', {{encoding: 'utf8'}}).includes('<dict>')",
                          "the program made offline in its file")
         check(common.taken(page.shot("offline-editor"), 1), "offline, a card laid on row 1 shows there")
+
+        # A finger the system takes away (touchcancel) lays nothing; a finger
+        # lifted lays the card.
+        browser.call("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5)
+        page.drag_from_palette(common.LED_OFF, (SNAPPED_X, row_y(2)), finger="touchCancel")
+        page.settle(30)
+        check(not common.taken(page.shot("touch-cancelled"), 2) and page.read("1.plist").count("<dict>") == 1,
+              "a cancelled touch drag puts the card back")
+        page.drag_from_palette(common.LED_OFF, (SNAPPED_X, row_y(2)), finger="touchEnd")
+        browser.wait_for(f"FS.readFile('{common.STORE}/1.plist', {{encoding: 'utf8'}}).split('<dict>').length == 3",
+                         "the card laid by a finger in the program file")
+        check(common.taken(page.shot("touch-laid"), 2), "a finger lifted over row 2 lays the card there")
 
         # The next build on the same address: fetched in the background, told.
         browser.call("Network.emulateNetworkConditions", offline=False, latency=0, downloadThroughput=-1,
