@@ -43,6 +43,15 @@ SetCompressor /SOLID lzma
 !insertmacro MUI_LANGUAGE "Japanese"
 !insertmacro MUI_LANGUAGE "English"
 
+; The installer's own version resource, as the programs have theirs.
+VIProductVersion "${VERSION}.0"
+VIFileVersion "${VERSION}.0"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "PavluneCards developers"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "${PRODUCT} installer"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
+
 LangString FolderTaken ${LANG_JAPANESE} "$INSTDIR にはほかのファイルがあります。からのフォルダーをえらんでください。"
 LangString FolderTaken ${LANG_ENGLISH} "$INSTDIR holds other files. Please choose an empty folder."
 
