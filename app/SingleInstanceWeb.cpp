@@ -1,5 +1,7 @@
 #include "app/SingleInstance.h"
 
+#include <utility>
+
 // In the browser each page is its own copy with its own storage, and the
 // browser already brings a tab forward: every claim succeeds.
 struct SingleInstance::Platform {};
