@@ -50,10 +50,23 @@ bool AppDelegate::applicationDidFinishLaunching() {
     }
     scene->addChild(list);
     director->runWithScene(scene);
+    if (onlyCopy_) {
+        engine::Scheduler* scheduler = director->getScheduler();
+        onlyCopy_->listen([scheduler] {
+            scheduler->performFunctionInCocosThread([] {
+                if (engine::GLView* shown = engine::Director::getInstance()->getOpenGLView()) {
+                    shown->bringToFront();
+                }
+            });
+        });
+    }
     return true;
 }
 
 void AppDelegate::applicationWillTerminate() {
+    if (onlyCopy_) {
+        onlyCopy_->stopListening(); // before the scheduler goes
+    }
     // Nothing queued is lost when the window is closed in the editor.
     SaveDataManager::getInstance()->writeInBackground(nullptr);
 }

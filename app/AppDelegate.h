@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppNavigator.h"
+#include "app/SingleInstance.h"
 #include "engine/platform/Application.h"
 #include "widgets/Design.h"
 
@@ -25,6 +26,10 @@ public:
     AppDelegate() = default;
     ~AppDelegate() override;
 
+    // The copy's claim to be the only one: once the window is open, a later
+    // copy's request brings it forward, until the application ends.
+    void setOnlyCopy(SingleInstance* onlyCopy) { onlyCopy_ = onlyCopy; }
+
     bool applicationDidFinishLaunching() override;
     void applicationWillTerminate() override;
     void applicationDidEnterBackground() override;
@@ -32,4 +37,5 @@ public:
 
 private:
     AppNavigator navigator_;
+    SingleInstance* onlyCopy_ = nullptr;
 };

@@ -296,7 +296,7 @@ bool FieldScene::playIfNumbersFit() {
         return false;
     }
     if (const std::optional<int> row = pavlune::CardNumberRule::firstWrongRow(board->fieldRows())) {
-        Notice::show(this, EditorTexts::wrongNumberRow(*row), EditorTexts::kFailureCaption);
+        Notice::showFailure(this, EditorTexts::wrongNumberRow(*row), EditorTexts::kFailureCaption);
         return false;
     }
     boardLink->play();
@@ -431,7 +431,7 @@ void FieldScene::reportSaveOutcome(bool written) {
     } else if (!saveFailureShown) {
         // Every edit saves: one message for a disk that stays full, not one per card.
         saveFailureShown = true;
-        Notice::show(this, EditorTexts::kNotSavedMessage, EditorTexts::kFailureCaption);
+        Notice::showFailure(this, EditorTexts::kNotSavedMessage, EditorTexts::kFailureCaption);
     }
 }
 

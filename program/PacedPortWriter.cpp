@@ -12,16 +12,17 @@ PacedPortWriter::PacedPortWriter(WriteFunction write, TransferClock& clock)
 
 void PacedPortWriter::restart() {
     start_ = clock_.now();
-    lastWriteEnd_ = start_;
+    pauseFrom_ = start_;
     pausedMilliseconds_ = 0;
     bytesWritten_ = 0;
 }
 
 bool PacedPortWriter::write(std::uint8_t byte) {
+    const TransferClock::TimePoint began = clock_.now();
     const bool written = write_(byte);
-    lastWriteEnd_ = clock_.now();
     if (written) {
         ++bytesWritten_;
+        pauseFrom_ = began;
     }
     return written;
 }
@@ -31,8 +32,8 @@ void PacedPortWriter::pause(int milliseconds) {
         return;
     }
     pausedMilliseconds_ += milliseconds;
-    const auto nominal = std::chrono::milliseconds(milliseconds);
-    clock_.sleepUntil(std::max(scheduledTime(), lastWriteEnd_ + nominal));
+    pauseFrom_ = std::max(scheduledTime(), pauseFrom_ + std::chrono::milliseconds(milliseconds));
+    clock_.sleepUntil(pauseFrom_);
 }
 
 TransferClock::TimePoint PacedPortWriter::scheduledTime() const {

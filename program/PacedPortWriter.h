@@ -8,10 +8,13 @@
 namespace pavlune {
 
 // Writes single bytes and keeps the pauses between them against a schedule
-// of absolute deadlines: each byte occupies the line for its line time at
-// 115200 baud, each pause adds its nominal length. A late wake-up is taken
-// back by the next pause instead of adding up, yet no pause after a byte is
-// ever shorter than nominal.
+// of absolute deadlines from the send's start: each byte occupies the line
+// for its line time at 115200 baud, each pause adds its nominal length. A
+// pause runs from the moment its byte was handed to the port, so the time
+// spent inside a slow write (a USB driver's milliseconds) is part of the
+// pause that follows it instead of being added to the send, and a late
+// wake-up is taken back by the following pauses. Yet no write starts sooner
+// after the one before than the nominal pause between them.
 class PacedPortWriter {
 public:
     using WriteFunction = std::function<bool(std::uint8_t)>;
@@ -25,7 +28,8 @@ public:
     void restart();
     // One write; true when the port took the byte.
     bool write(std::uint8_t byte);
-    // Waits `milliseconds` after the last write (none when negative).
+    // Waits until `milliseconds` after the last write began, and not before
+    // the schedule (none when negative).
     void pause(int milliseconds);
 
     // Where the schedule stands: its start, plus every pause so far, plus the
@@ -38,7 +42,9 @@ private:
     WriteFunction write_;
     TransferClock& clock_;
     TransferClock::TimePoint start_;
-    TransferClock::TimePoint lastWriteEnd_;
+    // Where the next pause is measured from: when the last write began, or
+    // the end of the pause before.
+    TransferClock::TimePoint pauseFrom_;
     long long pausedMilliseconds_ = 0;
     long long bytesWritten_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "app/AppDelegate.h"
+#include "app/SingleInstance.h"
 #include "device/PavluneCardSerialManager.h"
+#include "engine/base/FileUtils.h"
 #include "engine/platform/Application.h"
 
 #include <cstdio>
@@ -37,7 +39,15 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    // Children double-click while the first window is still opening: the
+    // later copy only brings the first one forward.
+    SingleInstance onlyCopy(
+        SingleInstance::nameFor("pavlune-cards", engine::FileUtils::getInstance()->getWritablePath()));
+    if (!onlyCopy.claim()) {
+        return 0;
+    }
     pavlune::PavluneCardSerialManager::getInstance()->setExtraPorts(std::move(extraPorts));
     AppDelegate app;
+    app.setOnlyCopy(&onlyCopy);
     return engine::Application::getInstance()->run();
 }

@@ -1,9 +1,12 @@
 // The editor is a GUI program and has no console of its own. Started from a
 // console, its --help text and its error lines go to that console (unless
-// they are redirected already), in UTF-8.
+// they are redirected already), in UTF-8 until the editor ends.
+#include "proj.win32/ConsoleCodePage.h"
+
 #include <windows.h>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -19,7 +22,7 @@ struct ParentConsole {
         if ((output && errors) || !AttachConsole(ATTACH_PARENT_PROCESS)) {
             return;
         }
-        SetConsoleOutputCP(CP_UTF8);
+        utf8.emplace();
         if (!output) {
             std::freopen("CONOUT$", "w", stdout);
         }
@@ -27,6 +30,7 @@ struct ParentConsole {
             std::freopen("CONOUT$", "w", stderr);
         }
     }
+    std::optional<ConsoleCodePage> utf8;
 };
 
 const ParentConsole parentConsole;

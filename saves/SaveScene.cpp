@@ -108,9 +108,14 @@ void SaveScene::announceStoreProblems() {
     }
     const std::string title = unreadable ? SaveListTexts::kFailureCaption : SaveListTexts::kNoticeCaption;
     // After the list is on the screen, so that the box has something to stand on.
-    runAction(engine::Sequence::create(
-        engine::DelayTime::create(0),
-        engine::CallFunc::create([this, message, title] { Notice::show(this, message, title); })));
+    runAction(engine::Sequence::create(engine::DelayTime::create(0),
+                                       engine::CallFunc::create([this, message, title, unreadable] {
+                                           if (unreadable) {
+                                               Notice::showFailure(this, message, title);
+                                           } else {
+                                               Notice::show(this, message, title);
+                                           }
+                                       })));
 }
 
 // --- the strip ---
@@ -462,7 +467,7 @@ void SaveScene::closeTitleEditor() {
 }
 
 void SaveScene::reportUnsaved() {
-    Notice::show(this, SaveListTexts::kNotSavedMessage, SaveListTexts::kFailureCaption);
+    Notice::showFailure(this, SaveListTexts::kNotSavedMessage, SaveListTexts::kFailureCaption);
 }
 
 void SaveScene::applyTitle(EditBox* box, SaveItemView* item) {

@@ -6,7 +6,16 @@
 #include "widgets/AlertView.h"
 
 void Notice::show(engine::Node* scene, const std::string& message, const std::string& title) {
-    if (engine::MessageBox(message.c_str(), title.c_str()) || !scene) {
+    show(scene, message, title, false);
+}
+
+void Notice::showFailure(engine::Node* scene, const std::string& message, const std::string& title) {
+    show(scene, message, title, true);
+}
+
+void Notice::show(engine::Node* scene, const std::string& message, const std::string& title, bool failure) {
+    const auto icon = failure ? engine::MessageBoxIcon::failure : engine::MessageBoxIcon::information;
+    if (engine::MessageBox(message.c_str(), title.c_str(), icon) || !scene) {
         return;
     }
     AlertView* box = AlertView::create(title + "\n" + message);

@@ -12,4 +12,10 @@ class Node;
 class Notice {
 public:
     static void show(engine::Node* scene, const std::string& message, const std::string& title);
+    // The same with the system's failure icon: something the user asked for
+    // did not happen.
+    static void showFailure(engine::Node* scene, const std::string& message, const std::string& title);
+
+private:
+    static void show(engine::Node* scene, const std::string& message, const std::string& title, bool failure);
 };

@@ -1,7 +1,7 @@
 #include "device/win32/Win32PortEventSource.h"
 
 #include "device/win32/ComPortInterface.h"
-#include "engine/base/WideText.h"
+#include "device/win32/SerialCommMap.h"
 
 #include <algorithm>
 
@@ -66,27 +66,9 @@ DWORD CALLBACK Win32PortEventSource::onNotification(HCMNOTIFICATION /*notificati
 
 std::vector<std::string> Win32PortEventSource::presentDevices() {
     std::vector<std::string> names;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_QUERY_VALUE, &key) !=
-        ERROR_SUCCESS) {
-        return names;
+    for (const SerialCommMap::Entry& entry : SerialCommMap::read()) {
+        names.push_back(entry.name);
     }
-    for (DWORD index = 0;; ++index) {
-        wchar_t valueName[256];
-        DWORD nameLength = 256;
-        wchar_t data[256] = {};
-        DWORD dataSize = sizeof data - sizeof(wchar_t); // room for the terminator
-        DWORD type = 0;
-        const LONG status = RegEnumValueW(key, index, valueName, &nameLength, nullptr, &type,
-                                          reinterpret_cast<LPBYTE>(data), &dataSize);
-        if (status == ERROR_NO_MORE_ITEMS) {
-            break;
-        }
-        if (status == ERROR_SUCCESS && type == REG_SZ) {
-            names.push_back(engine::utf8FromWide(data));
-        }
-    }
-    RegCloseKey(key);
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -2,6 +2,7 @@
 
 #include "device/PlatformSerialBackend.h"
 #include "device/win32/ComPortInterface.h"
+#include "device/win32/SerialCommMap.h"
 #include "device/win32/Win32PortEventSource.h"
 #include "engine/base/WideText.h"
 
@@ -76,6 +77,17 @@ std::string readProperty(HDEVINFO devices, SP_DEVINFO_DATA& device, DWORD proper
     return buffer.empty() ? std::string() : engine::utf8FromWide(buffer.data());
 }
 
+// The name the user sees in the device manager ("USB-SERIAL CH340 (COM3)")
+// without the port name that the list shows beside it anyway.
+std::string friendlyDescription(std::string friendly, const std::string& portName) {
+    const std::string suffix = " (" + portName + ")";
+    if (friendly.size() > suffix.size() &&
+        friendly.compare(friendly.size() - suffix.size(), suffix.size(), suffix) == 0) {
+        friendly.resize(friendly.size() - suffix.size());
+    }
+    return friendly;
+}
+
 // The four hex digits after `key` in a hardware ID such as
 // "USB\VID_2341&PID_0043&REV_0001"; -1 when there are none.
 int hexAfter(const std::string& id, const std::string& key) {
@@ -118,7 +130,10 @@ bool Win32SerialBackend::enumeratePorts(std::vector<SerialPortInfo>& found) {
         if (info.name.empty()) {
             continue;
         }
-        info.description = readProperty(devices, device, SPDRP_DEVICEDESC);
+        info.description = friendlyDescription(readProperty(devices, device, SPDRP_FRIENDLYNAME), info.name);
+        if (info.description.empty()) {
+            info.description = readProperty(devices, device, SPDRP_DEVICEDESC);
+        }
         const std::string hardwareId = readProperty(devices, device, SPDRP_HARDWAREID);
         info.usbVendor = hexAfter(hardwareId, "VID_");
         info.usbProduct = hexAfter(hardwareId, "PID_");
@@ -134,6 +149,7 @@ bool Win32SerialBackend::enumeratePorts(std::vector<SerialPortInfo>& found) {
     }
     const DWORD error = GetLastError();
     SetupDiDestroyDeviceInfoList(devices);
+    SerialCommMap::addMissing(found, SerialCommMap::read());
     return error == 0 || error == ERROR_NO_MORE_ITEMS;
 }
 

@@ -352,7 +352,7 @@ void BoardLink::startScreenBoard() {
     const int output = ScreenBoard::get().spawn(windowBeside(), failure);
     if (output < 0) {
         engine::Log::error("link", "the board on the screen did not start: " + failure);
-        Notice::show(scene_, EditorTexts::kScreenBoardFailed, EditorTexts::kFailureCaption);
+        Notice::showFailure(scene_, EditorTexts::kScreenBoardFailed, EditorTexts::kFailureCaption);
         return;
     }
     // The simulator names its line when it is ready; the editor keeps
@@ -370,7 +370,7 @@ void BoardLink::screenBoardStarted(const std::string& device) {
     removeLoadingOverlay();
     if (std::string failure; !ScreenBoard::get().attach(device, failure)) {
         engine::Log::error("link", "the board on the screen did not start: " + failure);
-        Notice::show(scene_, EditorTexts::kScreenBoardFailed, EditorTexts::kFailureCaption);
+        Notice::showFailure(scene_, EditorTexts::kScreenBoardFailed, EditorTexts::kFailureCaption);
         return;
     }
     runOnBoard();
@@ -474,7 +474,7 @@ void BoardLink::transferEnded() {
 
 void BoardLink::handleAppsError(const PavluneAppsError& error) {
     if (error.showMessage) {
-        Notice::show(scene_, error.message, error.title);
+        Notice::showFailure(scene_, error.message, error.title);
     }
     if (error.searchAgain) {
         searchPortsInBackground();

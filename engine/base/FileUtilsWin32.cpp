@@ -204,9 +204,6 @@ std::vector<std::string> FileUtils::defaultSearchPaths() {
     if (const std::string exeFolder = executableFolder(); !exeFolder.empty()) {
         paths.push_back(exeFolder);
     }
-#ifdef PAVLUNE_SOURCE_ROOT
-    paths.push_back(withTrailingSeparator(PAVLUNE_SOURCE_ROOT));
-#endif
     return paths;
 }
 

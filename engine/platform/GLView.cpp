@@ -137,6 +137,16 @@ void GLView::setDesignResolutionSize(float width, float height, ResolutionPolicy
     Director::getInstance()->updateProjection();
 }
 
+void GLView::bringToFront() {
+    if (!window_) {
+        return;
+    }
+    if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0) {
+        SDL_RestoreWindow(window_);
+    }
+    SDL_RaiseWindow(window_);
+}
+
 void GLView::setFrameSize(float width, float height) {
     if (window_) {
         SDL_SetWindowSize(window_, static_cast<int>(std::lround(width)),

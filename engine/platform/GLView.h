@@ -64,6 +64,9 @@ public:
     Vec2 designInViewToFrame(const Vec2& point) const;
 
     bool isHeadless() const { return window_ == nullptr; }
+    // Restores the window when minimised and raises it over the others with
+    // the keyboard focus, as far as the system lets a program do that.
+    void bringToFront();
     SDL_Window* getWindow() const { return window_; }
     SDL_Renderer* getSDLRenderer() const { return renderer_; }
 

@@ -11,22 +11,37 @@ namespace engine {
 
 namespace {
 
-std::function<void(const std::string&, const std::string&)>& handlerSlot() {
-    static std::function<void(const std::string&, const std::string&)> handler;
+using Handler = std::function<void(const std::string&, const std::string&, MessageBoxIcon)>;
+
+Handler& handlerSlot() {
+    static Handler handler;
     return handler;
 }
 
 } // namespace
 
 void setMessageBoxHandler(std::function<void(const std::string& message, const std::string& title)> handler) {
+    if (!handler) {
+        setMessageBoxHandler(nullptr);
+        return;
+    }
+    handlerSlot() = [handler = std::move(handler)](const std::string& message, const std::string& title,
+                                                   MessageBoxIcon) { handler(message, title); };
+}
+
+void setMessageBoxHandler(Handler handler) {
     handlerSlot() = std::move(handler);
 }
 
-bool MessageBox(const char* message, const char* title) {
+void setMessageBoxHandler(std::nullptr_t) {
+    handlerSlot() = nullptr;
+}
+
+bool MessageBox(const char* message, const char* title, MessageBoxIcon icon) {
     const std::string text = message ? message : "";
     const std::string caption = title ? title : "";
     if (handlerSlot()) {
-        handlerSlot()(text, caption);
+        handlerSlot()(text, caption, icon);
         return true;
     }
 #ifdef __EMSCRIPTEN__
@@ -39,8 +54,8 @@ bool MessageBox(const char* message, const char* title) {
     }
     // Held touches would never see their release while the box has the input.
     Director::getInstance()->getOpenGLView()->getInputTranslator().cancelAllTouches();
-    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption.c_str(), text.c_str(),
-                                 view->getWindow()) == 0) {
+    const Uint32 flags = icon == MessageBoxIcon::failure ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
+    if (SDL_ShowSimpleMessageBox(flags, caption.c_str(), text.c_str(), view->getWindow()) == 0) {
         return true;
     }
     // Its words still reach whoever reads the terminal.

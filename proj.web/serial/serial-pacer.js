@@ -1,9 +1,10 @@
 // Carries out a transfer schedule (TransferSchedule::toJson) on a Web Serial
 // writer against absolute deadlines, like the desktop's PacedPortWriter: each
 // pause ends at the schedule's deadline, or its nominal length after the last
-// write ended when that is later, so a late wake-up is taken back by the
-// following pauses and no pause is ever shorter than nominal. Everything is
-// awaited: the page keeps drawing frames while a send runs.
+// write began when that is later, so the time a write takes and a late
+// wake-up are taken back by the following pauses, and no write follows the
+// one before sooner than the pause between them. Everything is awaited: the
+// page keeps drawing frames while a send runs.
 //
 // Steps: [0, byte] a write, [1, ms, dueMicroseconds] a pause, [2] an echo (the
 // page shows the text the schedule holds for it), [3] a stop check. A pause
@@ -23,24 +24,25 @@
     // position being the steps carried out.
     async function runSchedule(steps, io) {
         const start = io.now();
-        let lastWriteEnd = start;
+        let pauseFrom = start;
         for (let i = 0; i < steps.length; ++i) {
             const step = steps[i];
             if (step[0] === WRITE) {
                 let ok = false;
+                const began = io.now();
                 try {
                     ok = await io.write(step[1]);
                 } catch (e) {
                     ok = false;
                 }
-                lastWriteEnd = io.now();
+                pauseFrom = began;
                 if (!ok) {
                     return { outcome: 'writeFailed', position: i };
                 }
             } else if (step[0] === PAUSE) {
-                const deadline = Math.max(start + step[2] / 1000, lastWriteEnd + step[1]);
+                pauseFrom = Math.max(start + step[2] / 1000, pauseFrom + step[1]);
                 const stoppable = i > 0 && steps[i - 1][0] === STOP_CHECK;
-                if ((await io.sleepUntil(deadline, stoppable ? io.stopRequested : undefined)) === false) {
+                if ((await io.sleepUntil(pauseFrom, stoppable ? io.stopRequested : undefined)) === false) {
                     return { outcome: 'stopped', position: i };
                 }
             } else if (step[0] === STOP_CHECK && io.stopRequested()) {

@@ -36,9 +36,11 @@ protected:
             new pavlune::PavluneCardSerialManager(std::make_unique<pavlune::FakeSerialBackend>(script)),
             [](pavlune::PavluneCardSerialManager* manager) { manager->release(); });
         setup = LinkSetup{serial, [] { return std::make_unique<pavlune::VirtualTransferClock>(); }};
-        engine::setMessageBoxHandler([this](const std::string& message, const std::string& title) {
-            messages.emplace_back(title, message);
-        });
+        engine::setMessageBoxHandler(
+            [this](const std::string& message, const std::string& title, engine::MessageBoxIcon icon) {
+                messages.emplace_back(title, message);
+                icons.push_back(icon);
+            });
         scene = engine::Scene::create();
         bar = engine::Layer::create();
         scene->addChild(bar);
@@ -100,4 +102,5 @@ protected:
     WriteGate gate;
     int barOpenings = 0;
     std::vector<std::pair<std::string, std::string>> messages; // (caption, text)
+    std::vector<engine::MessageBoxIcon> icons;                 // each message's
 };

@@ -146,6 +146,7 @@ TEST_F(BoardLinkTest, APortThatDoesNotOpenIsExplainedSearchedAgainAndThePanelClo
     settle();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].first, "しっぱい");
+    EXPECT_EQ(icons[0], engine::MessageBoxIcon::failure);
     EXPECT_EQ(messages[0].second.rfind("せつぞくしなおしてください。\n", 0), 0u);
     EXPECT_NE(messages[0].second.find("dialout"), std::string::npos);
     EXPECT_EQ(searches, 1);
@@ -436,6 +437,8 @@ TEST_F(BoardLinkTest, AChosenBoardPulledOutIsShownGoneAndPlayExplains) {
     settle();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].second, EditorTexts::kMissingBoardMessage);
+    EXPECT_EQ(icons[0], engine::MessageBoxIcon::information)
+        << "an unplugged board is no failure of the program";
     EXPECT_EQ(barOpenings, 2);
     std::lock_guard lock(script->mutex);
     EXPECT_TRUE(script->opens.empty());
