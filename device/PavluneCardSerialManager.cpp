@@ -221,18 +221,15 @@ PortOpenError PavluneCardSerialManager::getLastOpenError() const {
     return lastOpenError_;
 }
 
-bool PavluneCardSerialManager::writeByte(std::uint8_t byte) {
+PortWriteError PavluneCardSerialManager::writeByte(std::uint8_t byte) {
     std::lock_guard lock(portMutex_);
-    if (backend_->writeByte(byte)) {
-        return true;
-    }
-    if (!writeFailureLogged_) {
+    PortWriteError error = backend_->writeByte(byte);
+    if (!error.ok() && !writeFailureLogged_) {
         writeFailureLogged_ = true;
-        engine::Log::warning("device",
-                             (openPortName_.empty() ? std::string("no port") : openPortName_) +
-                                 ": a byte could not be written (unplugged, or the line stayed full)");
+        engine::Log::warning("device", (openPortName_.empty() ? std::string("no port") : openPortName_) +
+                                           ": a byte was not written: " + error.describe());
     }
-    return false;
+    return error;
 }
 
 std::string PavluneCardSerialManager::readAnswer(std::size_t limit) {

@@ -2,6 +2,7 @@
 
 #include "device/PortIdentity.h"
 #include "device/PortOpenError.h"
+#include "device/PortWriteError.h"
 #include "device/SerialBackend.h"
 #include "device/SerialCallType.h"
 #include "device/SerialPortInfo.h"
@@ -87,9 +88,9 @@ public:
     // Why the last openSelectedPort failed (ok after one that succeeded).
     PortOpenError getLastOpenError() const;
 
-    // One byte to the open port; false when none is open or the write fails
-    // (the first failure after an open is logged).
-    bool writeByte(std::uint8_t byte);
+    // One byte to the open port; when none is open or the write fails, says
+    // why (the first failure after an open is logged with that reason).
+    PortWriteError writeByte(std::uint8_t byte);
 
     // What the board has sent back on the open port since the last call (at
     // most `limit` bytes), without waiting; empty when nothing came.

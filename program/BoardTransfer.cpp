@@ -11,7 +11,12 @@ namespace pavlune {
 BoardTransfer::BoardTransfer(PavluneCardSerialManager& serial, TransferClock& clock,
                              const std::atomic<bool>& stopRequested, TextSink showText)
     : serial_(serial), stopRequested_(stopRequested), showText_(std::move(showText)),
-      writer_([&serial](std::uint8_t byte) { return serial.writeByte(byte); }, clock) {}
+      writer_(
+          [this](std::uint8_t byte) {
+              writeError_ = serial_.writeByte(byte);
+              return writeError_.ok();
+          },
+          clock) {}
 
 void BoardTransfer::sendProgram(const FieldRows& rows, const ErrorCallback& onError,
                                 const DoneCallback& onDone) {
@@ -57,7 +62,7 @@ bool BoardTransfer::sendText(const std::string& text, int charDelay, bool echo, 
         error = {TransferFailure::Kind::stopped, {}}; // the byte just written stays sent
         return false;
     case Outcome::writeFailed:
-        error = {TransferFailure::Kind::writeFailed, {}};
+        error = TransferFailure(writeError_);
         return false;
     }
     return false;
@@ -91,7 +96,7 @@ BoardTransfer::Outcome BoardTransfer::run(const TransferSchedule& schedule) {
 }
 
 void BoardTransfer::report(Outcome outcome, const TransferSchedule& schedule, const ErrorCallback& onError,
-                           const DoneCallback& onDone) {
+                           const DoneCallback& onDone) const {
     switch (outcome) {
     case Outcome::finished:
         onDone();
@@ -107,7 +112,7 @@ void BoardTransfer::report(Outcome outcome, const TransferSchedule& schedule, co
         }
         return;
     case Outcome::writeFailed:
-        onError({TransferFailure::Kind::writeFailed, {}});
+        onError(TransferFailure(writeError_));
         return;
     }
 }

@@ -36,6 +36,9 @@ public:
 
     BoardTransfer(PavluneCardSerialManager& serial, TransferClock& clock,
                   const std::atomic<bool>& stopRequested, TextSink showText);
+    // The writer reports into this object: a copy would report into the original.
+    BoardTransfer(const BoardTransfer&) = delete;
+    BoardTransfer& operator=(const BoardTransfer&) = delete;
 
     // The send routine, in the dialect of `view` (the current selection of
     // DeviceManager when not given).
@@ -61,12 +64,13 @@ public:
 
 private:
     // The callback that `outcome` calls for.
-    static void report(Outcome outcome, const TransferSchedule& schedule, const ErrorCallback& onError,
-                       const DoneCallback& onDone);
+    void report(Outcome outcome, const TransferSchedule& schedule, const ErrorCallback& onError,
+                const DoneCallback& onDone) const;
 
     PavluneCardSerialManager& serial_;
     const std::atomic<bool>& stopRequested_;
     TextSink showText_;
+    PortWriteError writeError_; // why the last byte was not written
     PacedPortWriter writer_;
 };
 
