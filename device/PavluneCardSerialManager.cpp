@@ -221,15 +221,20 @@ PortOpenError PavluneCardSerialManager::getLastOpenError() const {
     return lastOpenError_;
 }
 
-PortWriteError PavluneCardSerialManager::writeByte(std::uint8_t byte) {
+bool PavluneCardSerialManager::writeByte(std::uint8_t byte) {
     std::lock_guard lock(portMutex_);
-    PortWriteError error = backend_->writeByte(byte);
-    if (!error.ok() && !writeFailureLogged_) {
+    lastWriteError_ = backend_->writeByte(byte);
+    if (!lastWriteError_.ok() && !writeFailureLogged_) {
         writeFailureLogged_ = true;
         engine::Log::warning("device", (openPortName_.empty() ? std::string("no port") : openPortName_) +
-                                           ": a byte was not written: " + error.describe());
+                                           ": a byte was not written: " + lastWriteError_.describe());
     }
-    return error;
+    return lastWriteError_.ok();
+}
+
+PortWriteError PavluneCardSerialManager::getLastWriteError() const {
+    std::lock_guard lock(portMutex_);
+    return lastWriteError_;
 }
 
 std::string PavluneCardSerialManager::readAnswer(std::size_t limit) {

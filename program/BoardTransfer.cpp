@@ -11,12 +11,7 @@ namespace pavlune {
 BoardTransfer::BoardTransfer(PavluneCardSerialManager& serial, TransferClock& clock,
                              const std::atomic<bool>& stopRequested, TextSink showText)
     : serial_(serial), stopRequested_(stopRequested), showText_(std::move(showText)),
-      writer_(
-          [this](std::uint8_t byte) {
-              writeError_ = serial_.writeByte(byte);
-              return writeError_.ok();
-          },
-          clock) {}
+      writer_([&serial](std::uint8_t byte) { return serial.writeByte(byte); }, clock) {}
 
 void BoardTransfer::sendProgram(const FieldRows& rows, const ErrorCallback& onError,
                                 const DoneCallback& onDone) {
@@ -62,7 +57,7 @@ bool BoardTransfer::sendText(const std::string& text, int charDelay, bool echo, 
         error = {TransferFailure::Kind::stopped, {}}; // the byte just written stays sent
         return false;
     case Outcome::writeFailed:
-        error = TransferFailure(writeError_);
+        error = TransferFailure(serial_.getLastWriteError());
         return false;
     }
     return false;
@@ -112,7 +107,7 @@ void BoardTransfer::report(Outcome outcome, const TransferSchedule& schedule, co
         }
         return;
     case Outcome::writeFailed:
-        onError(TransferFailure(writeError_));
+        onError(TransferFailure(serial_.getLastWriteError()));
         return;
     }
 }

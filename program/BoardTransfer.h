@@ -36,9 +36,6 @@ public:
 
     BoardTransfer(PavluneCardSerialManager& serial, TransferClock& clock,
                   const std::atomic<bool>& stopRequested, TextSink showText);
-    // The writer reports into this object: a copy would report into the original.
-    BoardTransfer(const BoardTransfer&) = delete;
-    BoardTransfer& operator=(const BoardTransfer&) = delete;
 
     // The send routine, in the dialect of `view` (the current selection of
     // DeviceManager when not given).
@@ -70,7 +67,6 @@ private:
     PavluneCardSerialManager& serial_;
     const std::atomic<bool>& stopRequested_;
     TextSink showText_;
-    PortWriteError writeError_; // why the last byte was not written
     PacedPortWriter writer_;
 };
 

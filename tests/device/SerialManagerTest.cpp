@@ -413,7 +413,8 @@ TEST_F(SerialManagerTest, OpenFailsWithoutAValidSelectionAndTouchesNoDevice) {
 }
 
 TEST_F(SerialManagerTest, WriteNeedsASuccessfulOpen) {
-    EXPECT_EQ(manager.writeByte(0x41).kind, PortWriteError::Kind::notOpen) << "before any open";
+    EXPECT_FALSE(manager.writeByte(0x41)) << "before any open";
+    EXPECT_EQ(manager.getLastWriteError().kind, PortWriteError::Kind::notOpen);
     manager.addPort("/dev/ttyUSB0", "A");
     {
         std::lock_guard lock(script->mutex);
@@ -422,15 +423,16 @@ TEST_F(SerialManagerTest, WriteNeedsASuccessfulOpen) {
     EXPECT_FALSE(manager.openSelectedPort());
     EXPECT_EQ(manager.getLastOpenError(), (PortOpenError{PortOpenError::Kind::busy, "scripted refusal"}))
         << "the backend's reason is kept for the caller";
-    EXPECT_EQ(manager.writeByte(0x41).kind, PortWriteError::Kind::notOpen) << "after a failed open";
+    EXPECT_FALSE(manager.writeByte(0x41)) << "after a failed open";
     {
         std::lock_guard lock(script->mutex);
         script->openable.clear();
     }
     ASSERT_TRUE(manager.openSelectedPort());
     EXPECT_TRUE(manager.getLastOpenError().ok());
-    EXPECT_TRUE(manager.writeByte(0x41).ok());
-    EXPECT_TRUE(manager.writeByte(0x0A).ok());
+    EXPECT_TRUE(manager.writeByte(0x41));
+    EXPECT_TRUE(manager.writeByte(0x0A));
+    EXPECT_TRUE(manager.getLastWriteError().ok());
     std::lock_guard lock(script->mutex);
     EXPECT_EQ(script->written, "A\n");
 }
@@ -446,13 +448,14 @@ TEST_F(SerialManagerTest, AFailedWriteIsLoggedOncePerOpenWithTheSystemsReason) {
         script->writeFailure = PortWriteError::fromErrno(EIO);
     }
     ASSERT_TRUE(manager.openSelectedPort());
-    EXPECT_TRUE(manager.writeByte(0x41).ok());
-    EXPECT_EQ(manager.writeByte(0x42).osText, std::strerror(EIO)) << "the caller hears why";
-    EXPECT_FALSE(manager.writeByte(0x43).ok());
+    EXPECT_TRUE(manager.writeByte(0x41));
+    EXPECT_FALSE(manager.writeByte(0x42));
+    EXPECT_EQ(manager.getLastWriteError().osText, std::strerror(EIO)) << "the caller hears why";
+    EXPECT_FALSE(manager.writeByte(0x43));
     EXPECT_EQ(log.linesWith({"warning device", "/dev/ttyUSB0", std::strerror(EIO)}).size(), 1u);
 
     ASSERT_TRUE(manager.openSelectedPort());
-    EXPECT_FALSE(manager.writeByte(0x44).ok());
+    EXPECT_FALSE(manager.writeByte(0x44));
     EXPECT_EQ(log.linesWith({"warning device", "/dev/ttyUSB0", std::strerror(EIO)}).size(), 2u)
         << "a new open, a new line";
     EXPECT_EQ(log.lines().size(), 2u);
