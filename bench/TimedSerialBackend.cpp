@@ -2,16 +2,16 @@
 
 #include <sched.h>
 
-bool TimedSerialBackend::writeByte(std::uint8_t byte) {
-    const bool written = inner_->writeByte(byte);
+pavlune::PortWriteError TimedSerialBackend::writeByte(std::uint8_t byte) {
+    pavlune::PortWriteError error = inner_->writeByte(byte);
     const TimePoint at = std::chrono::steady_clock::now();
-    if (written) {
+    if (error.ok()) {
         const int policy = sched_getscheduler(0);
         std::lock_guard lock(mutex_);
         writeTimes_.push_back(at);
         lastWriterPolicy_ = policy;
     }
-    return written;
+    return error;
 }
 
 int TimedSerialBackend::lastWriterPolicy() const {

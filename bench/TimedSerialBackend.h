@@ -20,7 +20,7 @@ public:
         return inner_->enumeratePorts(found);
     }
     pavlune::PortOpenError openPort(const std::string& name) override { return inner_->openPort(name); }
-    bool writeByte(std::uint8_t byte) override;
+    pavlune::PortWriteError writeByte(std::uint8_t byte) override;
     void closePort() override { inner_->closePort(); }
 
     // The return of every successful write so far (any thread).

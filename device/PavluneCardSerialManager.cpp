@@ -223,16 +223,18 @@ PortOpenError PavluneCardSerialManager::getLastOpenError() const {
 
 bool PavluneCardSerialManager::writeByte(std::uint8_t byte) {
     std::lock_guard lock(portMutex_);
-    if (backend_->writeByte(byte)) {
-        return true;
-    }
-    if (!writeFailureLogged_) {
+    lastWriteError_ = backend_->writeByte(byte);
+    if (!lastWriteError_.ok() && !writeFailureLogged_) {
         writeFailureLogged_ = true;
-        engine::Log::warning("device",
-                             (openPortName_.empty() ? std::string("no port") : openPortName_) +
-                                 ": a byte could not be written (unplugged, or the line stayed full)");
+        engine::Log::warning("device", (openPortName_.empty() ? std::string("no port") : openPortName_) +
+                                           ": a byte was not written: " + lastWriteError_.describe());
     }
-    return false;
+    return lastWriteError_.ok();
+}
+
+PortWriteError PavluneCardSerialManager::getLastWriteError() const {
+    std::lock_guard lock(portMutex_);
+    return lastWriteError_;
 }
 
 std::string PavluneCardSerialManager::readAnswer(std::size_t limit) {

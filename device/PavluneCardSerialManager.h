@@ -2,6 +2,7 @@
 
 #include "device/PortIdentity.h"
 #include "device/PortOpenError.h"
+#include "device/PortWriteError.h"
 #include "device/SerialBackend.h"
 #include "device/SerialCallType.h"
 #include "device/SerialPortInfo.h"
@@ -87,9 +88,12 @@ public:
     // Why the last openSelectedPort failed (ok after one that succeeded).
     PortOpenError getLastOpenError() const;
 
-    // One byte to the open port; false when none is open or the write fails
-    // (the first failure after an open is logged).
+    // One byte to the open port; false when none is open or the write fails,
+    // then getLastWriteError says why (the first failure after an open is
+    // logged with that reason, component "device").
     bool writeByte(std::uint8_t byte);
+    // Why the last writeByte failed (ok after one that succeeded).
+    PortWriteError getLastWriteError() const;
 
     // What the board has sent back on the open port since the last call (at
     // most `limit` bytes), without waiting; empty when nothing came.
@@ -145,8 +149,9 @@ private:
     std::function<void()> portRemovalHandler_;
 
     std::mutex searchMutex_;       // one enumeration at a time
-    mutable std::mutex portMutex_; // the open port, its name, lastOpenError_, writeFailureLogged_
+    mutable std::mutex portMutex_; // the open port, its name, the last errors, writeFailureLogged_
     PortOpenError lastOpenError_;
+    PortWriteError lastWriteError_;
     std::string openPortName_;
     bool writeFailureLogged_ = false;
     std::unique_ptr<SerialBackend> backend_;

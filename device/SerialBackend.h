@@ -2,8 +2,10 @@
 
 #include "device/PortEventSource.h"
 #include "device/PortOpenError.h"
+#include "device/PortWriteError.h"
 #include "device/SerialPortInfo.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -17,6 +19,10 @@ namespace pavlune {
 // openPort, writeByte and closePort, and every call to enumeratePorts.
 class SerialBackend {
 public:
+    // How long one byte may wait for room on a line that stopped draining
+    // (a stalled adapter, a board that never reads), on every platform.
+    static constexpr std::chrono::milliseconds kWriteDeadline{3000};
+
     virtual ~SerialBackend() = default;
 
     // Appends the present ports in the system's order (the `active` marks are the
@@ -28,8 +34,9 @@ public:
     // why when it fails.
     virtual PortOpenError openPort(const std::string& name) = 0;
 
-    // One write call with one byte; true when the system reports it written.
-    virtual bool writeByte(std::uint8_t byte) = 0;
+    // One write call with one byte; ok when the system reports it written,
+    // otherwise why not (the system's reason, or kWriteDeadline passed).
+    virtual PortWriteError writeByte(std::uint8_t byte) = 0;
 
     virtual void closePort() = 0;
 

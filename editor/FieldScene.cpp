@@ -31,6 +31,7 @@
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerMouse.h"
 #include "engine/2d/events/EventMouse.h"
+#include "engine/base/Log.h"
 #include "program/CardNumberRule.h"
 #include "store/AppSettings.h"
 #include "store/SaveDataManager.h"
@@ -46,6 +47,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <string>
 #include <vector>
 
 using engine::Size;
@@ -323,7 +325,8 @@ void FieldScene::saveField() {
         return;
     }
     const SaveDataManager::SaveResult result = store->saveProgram(record, board->save());
-    if (result == SaveDataManager::SaveResult::Added) {
+    if (result == SaveDataManager::SaveResult::Added ||
+        (thumbnailOwed && result != SaveDataManager::SaveResult::Failed)) {
         captureThumbnail(nullptr);
     }
     // A queued save is told by the store once it is on disk (or failed).
@@ -374,7 +377,19 @@ void FieldScene::captureThumbnail(std::function<void()> done) {
     const Size visible = engine::Director::getInstance()->getVisibleSize();
     engine::RenderTexture* picture = FieldThumbnail::capture(
         fieldView->container, visible, FieldThumbnail::pictureOffset(board->model(), visible));
-    FieldThumbnail::write(SaveDataManager::getInstance(), record, picture, std::move(done));
+    engine::RefPtr<FieldScene> self(this);
+    FieldThumbnail::write(SaveDataManager::getInstance(), record, picture,
+                          [self, done = std::move(done)](const std::string& failure) {
+                              self->thumbnailOwed = !failure.empty();
+                              if (self->thumbnailOwed) {
+                                  engine::Log::warning("editor", self->record->imagepath +
+                                                                     ": picture not written (" + failure +
+                                                                     "); drawn again at the next save");
+                              }
+                              if (done) {
+                                  done();
+                              }
+                          });
 }
 
 void FieldScene::openNumberEditor(InputCardSprite* card) {

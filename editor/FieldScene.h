@@ -74,7 +74,8 @@ public:
     // says when the file was unreadable, set aside or too long.
     void loadField();
     // Draws the program's picture for the list and writes it; `done` runs on
-    // the main thread once it is written (or could not be).
+    // the main thread once it is written (or could not be). A picture not
+    // written is logged and drawn again at the next save.
     void captureThumbnail(std::function<void()> done);
     // Whether one of the editor's popups or overlays (EditorKeyBindings lists
     // them) is open: nothing beneath it answers (keys, the wheel, the middle
@@ -143,5 +144,6 @@ private:
     std::unique_ptr<EditorPopups> popups;
     std::unique_ptr<EditorKeys> keys;
     bool leaving = false;
+    bool thumbnailOwed = false; // the last picture was not written
     bool saveFailureShown = false;
 };

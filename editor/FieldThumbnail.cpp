@@ -68,20 +68,22 @@ engine::RenderTexture* FieldThumbnail::capture(engine::Node* content, const engi
 }
 
 void FieldThumbnail::write(SaveDataManager* store, SaveData* data, engine::RenderTexture* texture,
-                           std::function<void()> done) {
+                           Done done) {
     // The picture of a program that could not be read stays that program's.
     const std::string file =
         store && !store->isWriteProtected(data) ? store->getImageFullPath(data) : std::string();
     if (file.empty() || !texture) {
         if (done) {
-            engine::Director::getInstance()->getScheduler()->performFunctionInCocosThread(std::move(done));
+            const std::string failure = file.empty() ? "" : "the picture could not be drawn";
+            engine::Director::getInstance()->getScheduler()->performFunctionInCocosThread(
+                [done = std::move(done), failure] { done(failure); });
         }
         return;
     }
     texture->saveToFile(file, engine::Image::Format::PNG, true,
-                        [done = std::move(done)](engine::RenderTexture*, const std::string&) {
+                        [done = std::move(done)](engine::RenderTexture* written, const std::string&) {
                             if (done) {
-                                done();
+                                done(written->getSaveFailure());
                             }
                         });
 }

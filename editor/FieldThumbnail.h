@@ -3,6 +3,7 @@
 #include "engine/base/Geometry.h"
 
 #include <functional>
+#include <string>
 
 namespace pavlune {
 class FieldModel;
@@ -40,11 +41,14 @@ public:
     // sees the field move. Null when no render texture can be made.
     static engine::RenderTexture* capture(engine::Node* content, const engine::Size& visibleSize,
                                           engine::Vec2 offset);
+    // Called once the write is over: `failure` is empty when the picture was
+    // written (or there was none to write), otherwise why it was not.
+    using Done = std::function<void(const std::string& failure)>;
+
     // Writes `texture` as the entry's thumbnail (PNG with alpha) and calls
     // `done` on the main thread once the file is written, even when writing
     // failed, so that a caller waiting to leave the editor never hangs. A
     // record that was never saved has no thumbnail name: nothing is written
     // and `done` is called on the next frame.
-    static void write(SaveDataManager* store, SaveData* data, engine::RenderTexture* texture,
-                      std::function<void()> done);
+    static void write(SaveDataManager* store, SaveData* data, engine::RenderTexture* texture, Done done);
 };

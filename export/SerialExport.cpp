@@ -47,7 +47,7 @@ std::string SerialExport::reasonFor(const std::string& device, const TransferFai
     case TransferFailure::Kind::portNotOpened:
         return onDevice + failure.port.describe();
     case TransferFailure::Kind::writeFailed:
-        return onDevice + "a byte could not be written (unplugged, or the line stayed full)";
+        return onDevice + "a byte could not be written: " + failure.write.describe();
     case TransferFailure::Kind::cannotStop:
         return "pavlune-export: this dialect has no sequence that stops a running program; press the board's "
                "reset button";

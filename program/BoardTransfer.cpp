@@ -57,7 +57,7 @@ bool BoardTransfer::sendText(const std::string& text, int charDelay, bool echo, 
         error = {TransferFailure::Kind::stopped, {}}; // the byte just written stays sent
         return false;
     case Outcome::writeFailed:
-        error = {TransferFailure::Kind::writeFailed, {}};
+        error = TransferFailure(serial_.getLastWriteError());
         return false;
     }
     return false;
@@ -91,7 +91,7 @@ BoardTransfer::Outcome BoardTransfer::run(const TransferSchedule& schedule) {
 }
 
 void BoardTransfer::report(Outcome outcome, const TransferSchedule& schedule, const ErrorCallback& onError,
-                           const DoneCallback& onDone) {
+                           const DoneCallback& onDone) const {
     switch (outcome) {
     case Outcome::finished:
         onDone();
@@ -107,7 +107,7 @@ void BoardTransfer::report(Outcome outcome, const TransferSchedule& schedule, co
         }
         return;
     case Outcome::writeFailed:
-        onError({TransferFailure::Kind::writeFailed, {}});
+        onError(TransferFailure(serial_.getLastWriteError()));
         return;
     }
 }

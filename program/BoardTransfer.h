@@ -61,8 +61,8 @@ public:
 
 private:
     // The callback that `outcome` calls for.
-    static void report(Outcome outcome, const TransferSchedule& schedule, const ErrorCallback& onError,
-                       const DoneCallback& onDone);
+    void report(Outcome outcome, const TransferSchedule& schedule, const ErrorCallback& onError,
+                const DoneCallback& onDone) const;
 
     PavluneCardSerialManager& serial_;
     const std::atomic<bool>& stopRequested_;

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "device/PortOpenError.h"
+#include "device/PortWriteError.h"
+
+#include <utility>
 
 namespace pavlune {
 
@@ -11,13 +14,20 @@ namespace pavlune {
 struct TransferFailure {
     enum class Kind {
         portNotOpened, // the selected port could not be opened: `port` says why
-        writeFailed,   // a byte could not be written to the open port
+        writeFailed,   // a byte could not be written to the open port: `write` says why
         cannotStop,    // the dialect has no sequence that stops a running program (que)
         stopped,       // the user asked for the stop; nothing went wrong
     };
 
     Kind kind = Kind::stopped;
-    PortOpenError port; // portNotOpened only
+    PortOpenError port;   // portNotOpened only
+    PortWriteError write; // writeFailed only
+
+    TransferFailure() = default;
+    TransferFailure(Kind what, PortOpenError openError) : kind(what), port(std::move(openError)) {}
+    // A byte not written, and why.
+    explicit TransferFailure(PortWriteError writeError)
+        : kind(Kind::writeFailed), write(std::move(writeError)) {}
 
     bool operator==(const TransferFailure&) const = default;
 };

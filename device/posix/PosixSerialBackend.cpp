@@ -14,7 +14,7 @@ PortOpenError PosixSerialBackend::openPort(const std::string& name) {
     return port_.open(name);
 }
 
-bool PosixSerialBackend::writeByte(std::uint8_t byte) {
+PortWriteError PosixSerialBackend::writeByte(std::uint8_t byte) {
     return port_.writeByte(byte);
 }
 

@@ -81,34 +81,40 @@ PortOpenError TermiosPort::open(const std::string& path) {
     return {};
 }
 
-bool TermiosPort::writeByte(std::uint8_t byte) {
+PortWriteError TermiosPort::writeByte(std::uint8_t byte) {
     if (fd_ < 0) {
-        return false;
+        return {PortWriteError::Kind::notOpen, "", {}};
     }
     const auto deadline = std::chrono::steady_clock::now() + writeDeadline_;
     for (;;) {
         const ssize_t written = ::write(fd_, &byte, 1);
         if (written == 1) {
-            return true;
+            return {};
         }
         if (written < 0 && errno == EINTR) {
             continue;
         }
-        if (written == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
-            return false;
+        if (written == 0) {
+            return {PortWriteError::Kind::other, "the system took no byte", {}};
+        }
+        if (errno != EAGAIN && errno != EWOULDBLOCK) {
+            return PortWriteError::fromErrno(errno);
         }
         // The line is full: wait for room, but never past the deadline.
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
-            return false;
+            return PortWriteError::deadlinePassed(writeDeadline_);
         }
         pollfd room{fd_, POLLOUT, 0};
         if (::poll(&room, 1, static_cast<int>(left.count()) + 1) < 0 && errno != EINTR) {
-            return false;
+            return PortWriteError::fromErrno(errno);
         }
-        if ((room.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
-            return false;
+        if ((room.revents & POLLHUP) != 0) {
+            return {PortWriteError::Kind::deviceGone, "the line hung up", {}};
+        }
+        if ((room.revents & (POLLERR | POLLNVAL)) != 0) {
+            return {PortWriteError::Kind::other, "the line reported an error", {}};
         }
     }
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "device/PortOpenError.h"
+#include "device/PortWriteError.h"
+#include "device/SerialBackend.h"
 
 #include <chrono>
 #include <cstdint>
@@ -14,10 +16,7 @@ namespace pavlune {
 // without flow control.
 class TermiosPort {
 public:
-    // How long one byte may wait for room on a line that stopped draining.
-    static constexpr std::chrono::milliseconds kWriteDeadline{3000};
-
-    explicit TermiosPort(std::chrono::milliseconds writeDeadline = kWriteDeadline)
+    explicit TermiosPort(std::chrono::milliseconds writeDeadline = SerialBackend::kWriteDeadline)
         : writeDeadline_(writeDeadline) {}
     TermiosPort(const TermiosPort&) = delete;
     TermiosPort& operator=(const TermiosPort&) = delete;
@@ -28,10 +27,10 @@ public:
     // held by someone else, and one that cannot be opened; then no device is
     // open and the result says why. Never creates or truncates a file.
     PortOpenError open(const std::string& path);
-    // Writes one byte; false when it fails, or when the line has had no room
-    // for it within the write deadline (a stalled adapter, a board that never
-    // reads), so no caller ever waits longer than that.
-    bool writeByte(std::uint8_t byte);
+    // Writes one byte. Fails with the system's reason, or with the write
+    // deadline when the line has had no room for it that long (a stalled
+    // adapter, a board that never reads), so no caller ever waits longer.
+    PortWriteError writeByte(std::uint8_t byte);
     // What has arrived, at most `limit` bytes, without waiting.
     std::string readWaiting(std::size_t limit);
     void close();

@@ -23,9 +23,12 @@ public:
     struct Transfer {
         enum class State { running, done, stopped, writeFailed, openFailed, unknown };
         State state = State::unknown;
-        int position = 0;   // the schedule's steps carried out
-        std::string kind;   // openFailed: busy, noSuchDevice, permissionDenied or other
-        std::string reason; // openFailed: the browser's words
+        int position = 0; // the schedule's steps carried out
+        // openFailed: busy, noSuchDevice, permissionDenied or other;
+        // writeFailed: deadline, deviceGone or other.
+        std::string kind;
+        // The browser's words; for a write's deadline, the milliseconds waited.
+        std::string reason;
     };
 
     virtual ~SerialPage() = default;

@@ -52,8 +52,8 @@ PortOpenError WebSerialBackend::openPort(const std::string& name) {
     return {};
 }
 
-bool WebSerialBackend::writeByte(std::uint8_t) {
-    return false;
+PortWriteError WebSerialBackend::writeByte(std::uint8_t) {
+    return {PortWriteError::Kind::other, "the page writes the bytes of a transfer itself", {}};
 }
 
 void WebSerialBackend::closePort() {}

@@ -20,7 +20,7 @@ public:
 
     bool enumeratePorts(std::vector<SerialPortInfo>& found) override;
     PortOpenError openPort(const std::string& name) override;
-    bool writeByte(std::uint8_t byte) override;
+    PortWriteError writeByte(std::uint8_t byte) override;
     void closePort() override;
 
     // The names of the page's ports, in its order.

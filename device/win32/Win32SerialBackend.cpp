@@ -49,6 +49,24 @@ PortOpenError openErrorFor(DWORD code) {
     return {kind, systemMessage(code)};
 }
 
+PortWriteError writeErrorFor(DWORD code) {
+    PortWriteError::Kind kind = PortWriteError::Kind::other;
+    switch (code) {
+    case ERROR_GEN_FAILURE: // what a USB adapter's driver answers once it is pulled out
+    case ERROR_BAD_COMMAND:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_FILE_NOT_FOUND:
+        kind = PortWriteError::Kind::deviceGone;
+        break;
+    case ERROR_INVALID_HANDLE:
+        kind = PortWriteError::Kind::notOpen;
+        break;
+    default:
+        break;
+    }
+    return {kind, systemMessage(code), {}};
+}
+
 std::string readPortName(HDEVINFO devices, SP_DEVINFO_DATA& device) {
     HKEY key = SetupDiOpenDevRegKey(devices, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_QUERY_VALUE);
     if (key == INVALID_HANDLE_VALUE) {
@@ -179,15 +197,26 @@ PortOpenError Win32SerialBackend::openPort(const std::string& name) {
     line.StopBits = ONESTOPBIT;
     line.fParity = FALSE;
     SetCommState(portHandle_, &line); // a driver that refuses still leaves an open port
+    // A write that finds no room gives up at the deadline instead of waiting
+    // for ever (or for whatever the last program left set).
+    COMMTIMEOUTS timeouts{};
+    GetCommTimeouts(portHandle_, &timeouts);
+    timeouts.WriteTotalTimeoutMultiplier = 0;
+    timeouts.WriteTotalTimeoutConstant = static_cast<DWORD>(kWriteDeadline.count());
+    SetCommTimeouts(portHandle_, &timeouts);
     return {};
 }
 
-bool Win32SerialBackend::writeByte(std::uint8_t byte) {
+PortWriteError Win32SerialBackend::writeByte(std::uint8_t byte) {
     if (portHandle_ == INVALID_HANDLE_VALUE) {
-        return false;
+        return {PortWriteError::Kind::notOpen, "", {}};
     }
     DWORD written = 0;
-    return WriteFile(portHandle_, &byte, 1, &written, nullptr) != FALSE;
+    if (!WriteFile(portHandle_, &byte, 1, &written, nullptr)) {
+        return writeErrorFor(GetLastError());
+    }
+    // The write time-out passed: the call succeeds with nothing written.
+    return written == 1 ? PortWriteError{} : PortWriteError::deadlinePassed(kWriteDeadline);
 }
 
 std::string Win32SerialBackend::readWaiting(std::size_t limit) {

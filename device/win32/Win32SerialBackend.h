@@ -15,7 +15,7 @@ public:
 
     bool enumeratePorts(std::vector<SerialPortInfo>& found) override;
     PortOpenError openPort(const std::string& name) override;
-    bool writeByte(std::uint8_t byte) override;
+    PortWriteError writeByte(std::uint8_t byte) override;
     void closePort() override;
     std::string readWaiting(std::size_t limit) override;
     std::unique_ptr<PortEventSource> createPortEventSource() override;

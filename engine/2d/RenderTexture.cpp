@@ -192,10 +192,10 @@ bool RenderTexture::newImage(Image& out) const {
     return ok && out.initWithRawData(pixels.data(), w, h);
 }
 
-bool RenderTexture::writePng(const std::string& fullPath, bool withAlpha) const {
+std::string RenderTexture::writePng(const std::string& fullPath, bool withAlpha) const {
     Image image;
     if (!newImage(image)) {
-        return false;
+        return "its pixels cannot be read";
     }
     const auto slash = fullPath.find_last_of("/\\");
     if (slash != std::string::npos && slash > 0) {
@@ -206,7 +206,7 @@ bool RenderTexture::writePng(const std::string& fullPath, bool withAlpha) const 
                                                            image.getWidth(), image.getHeight(), 32,
                                                            image.getWidth() * 4, SDL_PIXELFORMAT_RGBA32);
     if (!rgba) {
-        return false;
+        return SDL_GetError();
     }
     SDL_Surface* toSave = withAlpha ? rgba : SDL_ConvertSurfaceFormat(rgba, SDL_PIXELFORMAT_RGB24, 0);
     // Encoded in memory, then written like every other file (a fresh temporary
@@ -215,16 +215,17 @@ bool RenderTexture::writePng(const std::string& fullPath, bool withAlpha) const 
     SDL_RWops* stream = toSave ? memoryWriter(png) : nullptr;
     const bool encoded = stream && IMG_SavePNG_RW(toSave, stream, 1) == 0 && !png.empty();
     int error = 0;
-    const bool ok = encoded && FileUtils::getInstance()->writeDataToFile(png, fullPath, &error);
-    if (!ok) {
-        Log::error("engine", fullPath + ": picture not written: " +
-                                 (encoded ? std::strerror(error) : std::string("cannot encode it as PNG")));
+    std::string failure;
+    if (!encoded) {
+        failure = "cannot encode it as PNG";
+    } else if (!FileUtils::getInstance()->writeDataToFile(png, fullPath, &error)) {
+        failure = std::strerror(error);
     }
     if (toSave && toSave != rgba) {
         SDL_FreeSurface(toSave);
     }
     SDL_FreeSurface(rgba);
-    return ok;
+    return failure;
 }
 
 bool RenderTexture::saveToFile(const std::string& fileName, Image::Format format, bool isRGBA,
@@ -236,7 +237,16 @@ bool RenderTexture::saveToFile(const std::string& fileName, Image::Format format
                                      ? fileName
                                      : FileUtils::getInstance()->getWritablePath() + fileName;
     const bool withAlpha = isRGBA && format_ == Texture2D::PixelFormat::RGBA8888;
-    const bool ok = format == Image::Format::PNG && !fileName.empty() && writePng(fullPath, withAlpha);
+    if (format != Image::Format::PNG) {
+        saveFailure_ = "only PNG is written";
+    } else if (fileName.empty()) {
+        saveFailure_ = "no file name";
+    } else {
+        saveFailure_ = writePng(fullPath, withAlpha);
+    }
+    if (!saveFailure_.empty()) {
+        Log::error("engine", fullPath + ": picture not written: " + saveFailure_);
+    }
     if (callback) {
         retain();
         Director::getInstance()->getScheduler()->performFunctionInCocosThread(
@@ -245,7 +255,7 @@ bool RenderTexture::saveToFile(const std::string& fileName, Image::Format format
                 release();
             });
     }
-    return ok;
+    return saveFailure_.empty();
 }
 
 } // namespace engine

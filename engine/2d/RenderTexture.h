@@ -50,6 +50,9 @@ public:
     // an RGB888 texture, the PNG has no alpha channel. Only PNG is written.
     bool saveToFile(const std::string& fileName, Image::Format format = Image::Format::PNG,
                     bool isRGBA = true, SaveCallback callback = nullptr);
+    // Why the last saveToFile wrote nothing (the system's text for the failed
+    // write, say); empty after one that wrote. The same reason is logged.
+    const std::string& getSaveFailure() const { return saveFailure_; }
 
 protected:
     RenderTexture() = default;
@@ -57,13 +60,15 @@ protected:
 
 private:
     Color4B emptyColor() const;
-    bool writePng(const std::string& fullPath, bool withAlpha) const;
+    // Empty when written, otherwise why not.
+    std::string writePng(const std::string& fullPath, bool withAlpha) const;
 
     SDL_Texture* sdlTexture_ = nullptr; // owned by texture_
     Texture2D* texture_ = nullptr;
     Sprite* sprite_ = nullptr;
     Texture2D::PixelFormat format_ = Texture2D::PixelFormat::RGBA8888;
     bool drawing_ = false;
+    std::string saveFailure_;
 };
 
 } // namespace engine

@@ -1,8 +1,11 @@
 #include "program/web/WebBoardTransfer.h"
 
 #include "device/web/WebSerialBackend.h"
+#include "engine/base/Log.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -22,6 +25,16 @@ PortOpenError::Kind openFailureKind(const std::string& kind) {
         return PortOpenError::Kind::permissionDenied;
     }
     return PortOpenError::Kind::other;
+}
+
+// The page's reason for a failed write: "deadline" with the milliseconds it
+// waited, "deviceGone" or "other" with the browser's words.
+PortWriteError writeFailure(const std::string& kind, const std::string& reason) {
+    if (kind == "deadline") {
+        return PortWriteError::deadlinePassed(std::chrono::milliseconds(std::atoi(reason.c_str())));
+    }
+    return {
+        kind == "deviceGone" ? PortWriteError::Kind::deviceGone : PortWriteError::Kind::other, reason, {}};
 }
 
 } // namespace
@@ -59,6 +72,7 @@ void WebBoardTransfer::start(const TransferSchedule& schedule, ErrorCallback onE
         return;
     }
     schedule_ = schedule;
+    portName_ = *it;
     onError_ = std::move(onError);
     onDone_ = std::move(onDone);
     shown_ = 0;
@@ -111,15 +125,26 @@ void WebBoardTransfer::finish(const SerialPage::Transfer& state) {
             onError({TransferFailure::Kind::stopped, {}});
         }
         return;
-    case SerialPage::Transfer::State::openFailed:
-        onError({TransferFailure::Kind::portNotOpened, {openFailureKind(state.kind), state.reason}});
+    case SerialPage::Transfer::State::openFailed: {
+        // The page opened the port, so the desktop manager's log line is said here.
+        const PortOpenError error{openFailureKind(state.kind), state.reason};
+        engine::Log::warning("device", portName_ + ": cannot open: " + error.describe());
+        onError({TransferFailure::Kind::portNotOpened, error});
         return;
-    case SerialPage::Transfer::State::running:
+    }
     case SerialPage::Transfer::State::writeFailed:
-    case SerialPage::Transfer::State::unknown:
+    case SerialPage::Transfer::State::running:
+    case SerialPage::Transfer::State::unknown: {
         // A transfer the page no longer knows has lost its port with it.
-        onError({TransferFailure::Kind::writeFailed, {}});
+        const PortWriteError error = state.state == SerialPage::Transfer::State::writeFailed
+                                         ? writeFailure(state.kind, state.reason)
+                                         : PortWriteError{PortWriteError::Kind::deviceGone,
+                                                          "the page no longer knows the transfer",
+                                                          {}};
+        engine::Log::warning("device", portName_ + ": a byte was not written: " + error.describe());
+        onError(TransferFailure(error));
         return;
+    }
     }
 }
 

@@ -53,6 +53,7 @@ private:
     std::shared_ptr<SerialPage> page_;
     TextSink showText_;
     TransferSchedule schedule_;
+    std::string portName_; // for the log
     ErrorCallback onError_;
     DoneCallback onDone_;
     int id_ = -1;

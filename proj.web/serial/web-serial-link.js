@@ -224,23 +224,34 @@
                     progress: (done) => {
                         transfer.position = done;
                     },
-                    write: (byte) => this.writeWithin(writer, byte),
+                    write: (byte) => this.writeWithin(writer, byte, transfer),
                 });
             } catch (e) {
                 // the port went away under the writer: a failed write
+                Object.assign(transfer, { kind: 'deviceGone', reason: String(e && e.message) });
             }
             await this.close(port, writer, reading, transfer);
             transfer.position = outcome.position;
             transfer.state = outcome.outcome;
         }
 
-        // One byte; false when it failed or was not taken in time.
-        writeWithin(writer, byte) {
-            const written = writer.write(new Uint8Array([byte])).then(
-                () => true,
-                () => false
-            );
-            return within(written, this.writeDeadlineMs, false);
+        // One byte; false when it failed or was not taken in time, and then
+        // the transfer says why: the browser's words, or the deadline in ms.
+        writeWithin(writer, byte, transfer) {
+            // A writer that throws at once (released, errored) fails here too.
+            const written = Promise.resolve()
+                .then(() => writer.write(new Uint8Array([byte])))
+                .then(
+                    () => ({ ok: true }),
+                    (e) => ({ ok: false, kind: 'other', reason: String(e && e.message) })
+                );
+            const late = { ok: false, kind: 'deadline', reason: String(this.writeDeadlineMs) };
+            return within(written, this.writeDeadlineMs, late).then((result) => {
+                if (!result.ok) {
+                    Object.assign(transfer, { kind: result.kind, reason: result.reason });
+                }
+                return result.ok;
+            });
         }
 
         // Reads what the board answers while the transfer runs, so its

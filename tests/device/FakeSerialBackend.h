@@ -29,6 +29,7 @@ public:
         int closes = 0;
         // Decides per write (by its 0-based number) whether it succeeds.
         std::function<bool(std::size_t)> writeSucceeds;
+        PortWriteError writeFailure = PortWriteError::fromErrno(EIO); // what a refused write answers
         std::size_t writeAttempts = 0;
         std::string written; // the bytes that were written successfully
         // Called after every write attempt with the byte and the result.
@@ -70,22 +71,25 @@ public:
         return {};
     }
 
-    bool writeByte(std::uint8_t byte) override {
-        bool ok;
+    PortWriteError writeByte(std::uint8_t byte) override {
+        PortWriteError error;
         std::function<void(std::uint8_t, bool)> onWrite;
         {
             std::lock_guard lock(script_->mutex);
             const std::size_t attempt = script_->writeAttempts++;
-            ok = !script_->openName.empty() && (!script_->writeSucceeds || script_->writeSucceeds(attempt));
-            if (ok) {
+            if (script_->openName.empty()) {
+                error = {PortWriteError::Kind::notOpen, "", {}};
+            } else if (script_->writeSucceeds && !script_->writeSucceeds(attempt)) {
+                error = script_->writeFailure;
+            } else {
                 script_->written.push_back(static_cast<char>(byte));
             }
             onWrite = script_->onWrite;
         }
         if (onWrite) {
-            onWrite(byte, ok);
+            onWrite(byte, error.ok());
         }
-        return ok;
+        return error;
     }
 
     std::string readWaiting(std::size_t limit) override {

@@ -414,6 +414,7 @@ TEST_F(SerialManagerTest, OpenFailsWithoutAValidSelectionAndTouchesNoDevice) {
 
 TEST_F(SerialManagerTest, WriteNeedsASuccessfulOpen) {
     EXPECT_FALSE(manager.writeByte(0x41)) << "before any open";
+    EXPECT_EQ(manager.getLastWriteError().kind, PortWriteError::Kind::notOpen);
     manager.addPort("/dev/ttyUSB0", "A");
     {
         std::lock_guard lock(script->mutex);
@@ -431,8 +432,33 @@ TEST_F(SerialManagerTest, WriteNeedsASuccessfulOpen) {
     EXPECT_TRUE(manager.getLastOpenError().ok());
     EXPECT_TRUE(manager.writeByte(0x41));
     EXPECT_TRUE(manager.writeByte(0x0A));
+    EXPECT_TRUE(manager.getLastWriteError().ok());
     std::lock_guard lock(script->mutex);
     EXPECT_EQ(script->written, "A\n");
+}
+
+// Catches a log line that guesses instead of giving the system's reason, and
+// one line per byte of a send that keeps failing.
+TEST_F(SerialManagerTest, AFailedWriteIsLoggedOncePerOpenWithTheSystemsReason) {
+    const engine::Log::Capture log;
+    manager.addPort("/dev/ttyUSB0", "A");
+    {
+        std::lock_guard lock(script->mutex);
+        script->writeSucceeds = [](std::size_t attempt) { return attempt == 0; };
+        script->writeFailure = PortWriteError::fromErrno(EIO);
+    }
+    ASSERT_TRUE(manager.openSelectedPort());
+    EXPECT_TRUE(manager.writeByte(0x41));
+    EXPECT_FALSE(manager.writeByte(0x42));
+    EXPECT_EQ(manager.getLastWriteError().osText, std::strerror(EIO)) << "the caller hears why";
+    EXPECT_FALSE(manager.writeByte(0x43));
+    EXPECT_EQ(log.linesWith({"warning device", "/dev/ttyUSB0", std::strerror(EIO)}).size(), 1u);
+
+    ASSERT_TRUE(manager.openSelectedPort());
+    EXPECT_FALSE(manager.writeByte(0x44));
+    EXPECT_EQ(log.linesWith({"warning device", "/dev/ttyUSB0", std::strerror(EIO)}).size(), 2u)
+        << "a new open, a new line";
+    EXPECT_EQ(log.lines().size(), 2u);
 }
 
 TEST_F(SerialManagerTest, HandlerSlotsKeepWhatTheEditorStores) {

@@ -3,7 +3,9 @@
 #include "device/posix/PtyBoard.h"
 
 #include <array>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
@@ -51,7 +53,7 @@ TEST(TermiosPortTest, OpensInRawModeAt115200EightNoneOne) {
 
     // A line feed must leave as the one byte 0x0A, never as CR LF.
     for (std::uint8_t byte : {0x0A, 0x1B, 0x0D, 0x41, 0xFF}) {
-        ASSERT_TRUE(port.writeByte(byte));
+        ASSERT_TRUE(port.writeByte(byte).ok());
     }
     ASSERT_TRUE(board.waitForBytes(5, 2s));
     EXPECT_EQ(board.received(), std::string("\x0A\x1B\x0D\x41\xFF", 5));
@@ -65,7 +67,7 @@ TEST(TermiosPortTest, HoldsTheDeviceExclusivelyUntilClosed) {
     EXPECT_TRUE(board.isExclusive());
     EXPECT_EQ(second.open(board.devicePath()).kind, PortOpenError::Kind::busy);
     EXPECT_FALSE(second.isOpen());
-    EXPECT_FALSE(second.writeByte(0x41));
+    EXPECT_FALSE(second.writeByte(0x41).ok());
 
     first.close();
     EXPECT_FALSE(board.isExclusive()) << "the exclusive mark is taken off on close";
@@ -78,7 +80,7 @@ TEST(TermiosPortTest, ReopeningTheSameDeviceReleasesTheFirstHandle) {
     TermiosPort port;
     ASSERT_TRUE(port.open(board.devicePath()).ok());
     EXPECT_TRUE(port.open(board.devicePath()).ok()) << "our own lock must not block our reopen";
-    ASSERT_TRUE(port.writeByte('x'));
+    ASSERT_TRUE(port.writeByte('x').ok());
     ASSERT_TRUE(board.waitForBytes(1, 2s));
     EXPECT_EQ(board.received(), "x");
 }
@@ -96,16 +98,18 @@ TEST(TermiosPortTest, DeviceThatVanishedOrNeverExistedDoesNotOpen) {
     EXPECT_EQ(absent.kind, PortOpenError::Kind::noSuchDevice);
     EXPECT_EQ(absent.osText, "No such file or directory");
     EXPECT_FALSE(port.isOpen());
-    EXPECT_FALSE(port.writeByte(0x41));
+    EXPECT_EQ(port.writeByte(0x41).kind, PortWriteError::Kind::notOpen);
 }
 
 TEST(TermiosPortTest, WriteFailsOnceTheFarEndHasClosed) {
     PtyBoard board;
     TermiosPort port;
     ASSERT_TRUE(port.open(board.devicePath()).ok());
-    ASSERT_TRUE(port.writeByte('a'));
+    ASSERT_TRUE(port.writeByte('a').ok());
     board.hangUp();
-    EXPECT_FALSE(port.writeByte('b'));
+    const PortWriteError gone = port.writeByte('b');
+    EXPECT_EQ(gone.kind, PortWriteError::Kind::deviceGone);
+    EXPECT_EQ(gone.osText, std::strerror(EIO)) << "what a terminal without its far end answers";
 }
 
 TEST(TermiosPortTest, AnXoffFromTheBoardDoesNotHoldTheOutput) {
@@ -117,7 +121,7 @@ TEST(TermiosPortTest, AnXoffFromTheBoardDoesNotHoldTheOutput) {
     // line would stop until a 0x11 that never comes.
     ASSERT_TRUE(board.sendToDevice(0x13));
     std::this_thread::sleep_for(50ms);
-    ASSERT_TRUE(port.writeByte('Z'));
+    ASSERT_TRUE(port.writeByte('Z').ok());
     ASSERT_TRUE(board.waitForBytes(1, 2s));
     EXPECT_EQ(board.received(), "Z");
 }
@@ -131,14 +135,16 @@ TEST(TermiosPortTest, ALineThatIsNeverReadFailsTheWriteAtTheDeadline) {
     TermiosPort port(deadline);
     ASSERT_TRUE(port.open(name.data()).ok());
     // Nobody reads the master end: the buffers fill up, then a write waits.
-    bool failed = false;
+    PortWriteError error;
     auto lastStart = std::chrono::steady_clock::now();
-    for (int i = 0; i < 1 << 20 && !failed; ++i) {
+    for (int i = 0; i < 1 << 20 && error.ok(); ++i) {
         lastStart = std::chrono::steady_clock::now();
-        failed = !port.writeByte('x');
+        error = port.writeByte('x');
     }
     const auto waited = std::chrono::steady_clock::now() - lastStart;
-    EXPECT_TRUE(failed) << "a full line must end the write";
+    EXPECT_EQ(error.kind, PortWriteError::Kind::deadline) << "a full line must end the write";
+    EXPECT_EQ(error.deadline, deadline);
+    EXPECT_NE(error.describe().find("300 ms"), std::string::npos) << error.describe();
     EXPECT_GE(waited, deadline);
     EXPECT_LT(waited, deadline + 1s);
     port.close();
@@ -155,7 +161,7 @@ TEST(TermiosPortTest, ThePseudoTerminalMultiplexerIsRefused) {
 
 TEST(TermiosPortTest, WriteBeforeOpenFails) {
     TermiosPort port;
-    EXPECT_FALSE(port.writeByte(0x00));
+    EXPECT_EQ(port.writeByte(0x00).kind, PortWriteError::Kind::notOpen);
 }
 
 } // namespace

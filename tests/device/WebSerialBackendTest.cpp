@@ -30,7 +30,7 @@ TEST(WebSerialBackend, ListsThePagePortsWithAlikeAdaptersNumbered) {
     EXPECT_TRUE(backend.openPort("USB 2341:0043 (3)").ok());
     EXPECT_EQ(backend.openPort("USB 0403:6001").kind, PortOpenError::Kind::noSuchDevice);
     // Bytes go through the page's schedule, never one by one from here.
-    EXPECT_FALSE(backend.writeByte(0x41));
+    EXPECT_FALSE(backend.writeByte(0x41).ok());
 }
 
 TEST(WebSerialBackend, WithoutWebSerialTheSearchFailsAndKeepsTheList) {

@@ -21,8 +21,10 @@
 #include "editor/panel/ProgramPanel.h"
 #include "engine/2d/RenderTexture.h"
 #include "engine/2d/Sprite.h"
+#include "engine/base/Log.h"
 #include "engine/base/Scheduler.h"
 #include "engine/base/Value.h"
+#include "engine/platform/Image.h"
 #include "engine/platform/MessageBox.h"
 #include "program/VirtualTransferClock.h"
 #include "store/SaveDataManager.h"
@@ -37,8 +39,10 @@
 #include "widgets/ScreenNavigator.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -138,6 +142,35 @@ TEST_F(FieldSceneTest, TheFirstSaveOfANewProgramWritesItsPictureAndLaterSavesOnl
     driver->step();
     EXPECT_FALSE(fs::exists(picture));
     EXPECT_EQ(programFile(record).size(), 2u);
+}
+
+// Catches a picture whose failed write nobody hears of (the list would show
+// the start-new entry's picture for good), and one never tried again.
+TEST_F(FieldSceneTest, APictureNotWrittenIsLoggedAndWrittenAtTheNextSave) {
+    SaveData* record = addPrograms(1).front();
+    FieldScene* editor = open(record);
+    // A folder where the picture goes: no write lands there, root or not.
+    const fs::path blocked = fullPath(record->imagepath);
+    fs::create_directories(blocked);
+    const engine::Log::Capture log;
+    ASSERT_NE(editor->getBoard()->addCard(0, 0, Vec2(652.5f, 5514.44f), 255), nullptr);
+    editor->captureThumbnail(nullptr); // as play draws it
+    driver->step();
+    EXPECT_EQ(log.linesWith({"warning editor", record->imagepath, std::strerror(EISDIR)}).size(), 1u);
+
+    fs::remove(blocked);
+    editor->getBoard()->addCard(0, 1, Vec2(652.5f, 5384.44f), 255);
+    editor->saveField();
+    driver->step();
+    engine::Image picture;
+    ASSERT_TRUE(picture.initWithImageFile(blocked.string()));
+    EXPECT_EQ(picture.getWidth(), 570); // 285 units at the content scale of 2
+    EXPECT_EQ(picture.getHeight(), 570);
+
+    fs::remove(blocked);
+    editor->saveField();
+    driver->step();
+    EXPECT_FALSE(fs::exists(blocked)) << "once written, the picture is not drawn at every save";
 }
 
 // Catches a failed save that the editor keeps quiet about (the teacher would

@@ -9,6 +9,8 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -51,11 +53,12 @@ protected:
 TEST_F(SaveThumbnailTest, WritesTheEntrysPictureAndThenCallsDone) {
     SaveData* data = SaveData::create();
     store->saveProgram(data, {});
-    int doneCalls = 0;
-    FieldThumbnail::write(store, data, filledTexture(1, 0, 0), [&] { ++doneCalls; });
-    EXPECT_EQ(doneCalls, 0); // reported on the main thread's next frame
+    std::vector<std::string> failures;
+    const FieldThumbnail::Done done = [&](const std::string& failure) { failures.push_back(failure); };
+    FieldThumbnail::write(store, data, filledTexture(1, 0, 0), done);
+    EXPECT_TRUE(failures.empty()); // reported on the main thread's next frame
     driver.step();
-    EXPECT_EQ(doneCalls, 1);
+    EXPECT_EQ(failures, std::vector<std::string>{""});
 
     engine::Image picture;
     ASSERT_TRUE(picture.initWithImageFile(store->getImageFullPath(data)));
@@ -67,20 +70,21 @@ TEST_F(SaveThumbnailTest, WritesTheEntrysPictureAndThenCallsDone) {
     EXPECT_EQ(centre.g, 0);
 
     // A later thumbnail replaces the picture.
-    FieldThumbnail::write(store, data, filledTexture(0, 0, 1), [&] { ++doneCalls; });
+    FieldThumbnail::write(store, data, filledTexture(0, 0, 1), done);
     driver.step();
-    EXPECT_EQ(doneCalls, 2);
+    EXPECT_EQ(failures, (std::vector<std::string>{"", ""}));
     ASSERT_TRUE(picture.initWithImageFile(store->getImageFullPath(data)));
     EXPECT_EQ(picture.getPixel(picture.getWidth() / 2, picture.getHeight() / 2).b, 255);
 }
 
 TEST_F(SaveThumbnailTest, ARecordWithoutAPictureNameWritesNothingButStillCallsDone) {
     SaveData* unsaved = SaveData::create();
-    int doneCalls = 0;
-    FieldThumbnail::write(store, unsaved, filledTexture(1, 1, 1), [&] { ++doneCalls; });
-    FieldThumbnail::write(store, nullptr, filledTexture(1, 1, 1), [&] { ++doneCalls; });
+    std::vector<std::string> failures;
+    const FieldThumbnail::Done done = [&](const std::string& failure) { failures.push_back(failure); };
+    FieldThumbnail::write(store, unsaved, filledTexture(1, 1, 1), done);
+    FieldThumbnail::write(store, nullptr, filledTexture(1, 1, 1), done);
     driver.step();
-    EXPECT_EQ(doneCalls, 2);
+    EXPECT_EQ(failures, (std::vector<std::string>{"", ""})) << "nothing to write is no failure";
 
     std::vector<std::string> written;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {

@@ -226,6 +226,7 @@ TEST_F(RenderTextureTest, APictureWriteOnAFullDiskKeepsTheOldPictureAndStillCall
                                     [&](RenderTexture*, const std::string&) { ++calls; });
     }
     EXPECT_FALSE(saved);
+    EXPECT_EQ(texture->getSaveFailure(), std::strerror(EFBIG)) << "the caller hears why";
     EXPECT_EQ(log.linesWith({"error engine", target, std::strerror(EFBIG)}).size(), 1u)
         << "why, and which file";
     driver.step();

@@ -4,10 +4,13 @@
 #include "catalogue/CatalogueView.h"
 #include "catalogue/Dialect.h"
 #include "device/PavluneCardSerialManager.h"
+#include "engine/base/Log.h"
 #include "program/PacedPortWriter.h"
 #include "program/VirtualTransferClock.h"
 #include "tests/device/FakeSerialBackend.h"
 
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -307,12 +310,16 @@ TEST_F(BoardTransferTest, QueStopRequestDuringPaddingEndsAtOnce) {
     expectDoneOnly();
 }
 
-TEST_F(BoardTransferTest, JamWriteFailureIsReportedAtOnce) {
+TEST_F(BoardTransferTest, JamWriteFailureIsReportedAtOnceWithThePortsReason) {
+    const engine::Log::Capture log;
     script->writeSucceeds = [](std::size_t attempt) { return attempt != 5; };
+    script->writeFailure = PortWriteError::fromErrno(EIO);
     send(jam, {card(basic, 0)});
     EXPECT_EQ(writes.size(), 6u) << "nothing is tried after the failing byte";
     EXPECT_EQ(written(), "\x1B\nOUT");
     expectErrorOnly(TransferFailure::Kind::writeFailed);
+    EXPECT_EQ(lastError.write.osText, std::strerror(EIO));
+    EXPECT_EQ(log.linesWith({"device", "/dev/fake0", std::strerror(EIO)}).size(), 1u);
 }
 
 TEST_F(BoardTransferTest, EchoedCharacterIsShownEvenWhenItsWriteFails) {
@@ -361,7 +368,7 @@ TEST_F(BoardTransferTest, QueWriteFailureEndsTheSendWithThePortError) {
 }
 
 TEST_F(BoardTransferTest, SendTextOfNothingWritesNothing) {
-    TransferFailure error{TransferFailure::Kind::writeFailed, {}};
+    TransferFailure error{TransferFailure::Kind::stopped, {}};
     ASSERT_TRUE(serial.openSelectedPort());
     EXPECT_TRUE(transfer.sendText("", 50, true, error));
     EXPECT_TRUE(writes.empty());

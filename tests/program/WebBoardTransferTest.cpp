@@ -3,8 +3,10 @@
 #include "catalogue/CardSet.h"
 #include "catalogue/Dialect.h"
 #include "device/web/WebSerialBackend.h"
+#include "engine/base/Log.h"
 #include "tests/device/FakeSerialPage.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <regex>
 
@@ -105,16 +107,23 @@ TEST_F(WebBoardTransferTest, EveryEndingCallsOneCallbackWithTheDesktopFailure) {
          false,
          TransferFailure{TransferFailure::Kind::stopped, {}}},
         {"stopped que send: the board runs what it got", que, {State::stopped, 5, "", ""}, true, {}},
-        {"write failed",
+        {"the line stayed full",
          jam,
-         {State::writeFailed, 5, "", ""},
+         {State::writeFailed, 5, "deadline", "3000"},
          false,
-         TransferFailure{TransferFailure::Kind::writeFailed, {}}},
+         TransferFailure(
+             PortWriteError{PortWriteError::Kind::deadline, "", std::chrono::milliseconds(3000)})},
+        {"the browser refused a write",
+         jam,
+         {State::writeFailed, 5, "other", "The device has been lost."},
+         false,
+         TransferFailure(PortWriteError{PortWriteError::Kind::other, "The device has been lost.", {}})},
         {"transfer the page lost",
          jam,
          {State::unknown, 0, "", ""},
          false,
-         TransferFailure{TransferFailure::Kind::writeFailed, {}}},
+         TransferFailure(
+             PortWriteError{PortWriteError::Kind::deviceGone, "the page no longer knows the transfer", {}})},
         {"port held elsewhere",
          jam,
          {State::openFailed, 0, "busy", "Failed to open serial port."},
@@ -126,6 +135,7 @@ TEST_F(WebBoardTransferTest, EveryEndingCallsOneCallbackWithTheDesktopFailure) {
          false,
          {TransferFailure::Kind::portNotOpened, {PortOpenError::Kind::other, "Failed to open serial port."}}},
     };
+    const engine::Log::Capture log;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         dones = errors = 0;
@@ -138,6 +148,10 @@ TEST_F(WebBoardTransferTest, EveryEndingCallsOneCallbackWithTheDesktopFailure) {
             EXPECT_EQ(lastError, c.error);
         }
     }
+    // The page wrote the bytes, so the reason reaches the log from here.
+    EXPECT_EQ(log.linesWith({"warning device", "3000 ms"}).size(), 1u);
+    EXPECT_EQ(log.linesWith({"warning device", "The device has been lost."}).size(), 1u);
+    EXPECT_EQ(log.linesWith({"warning device", "busy", "Failed to open serial port."}).size(), 1u);
 }
 
 TEST_F(WebBoardTransferTest, StopsAndRefusalsThatStartNothingOnThePage) {

@@ -219,8 +219,12 @@ test('a port that will not open, or a write that never ends, fails with a reason
     port.openError = null;
     port.writeBehaviour = () => new Promise(() => {}); // the line stopped draining
     const stuck = await finish(link, link.start(0, echoedAB));
-    assert.equal(stuck.state, 'writeFailed');
+    assert.deepEqual([stuck.state, stuck.kind, stuck.reason], ['writeFailed', 'deadline', '20']);
     assert.equal(port.isOpen, false);
+
+    port.writeBehaviour = () => Promise.reject(new Error('The device has been lost.'));
+    const lost = await finish(link, link.start(0, echoedAB));
+    assert.deepEqual([lost.state, lost.kind, lost.reason], ['writeFailed', 'other', 'The device has been lost.']);
 
     assert.equal((await finish(link, link.start(5, echoedAB))).kind, 'noSuchDevice');
 });
