@@ -7,7 +7,8 @@ Catches a later database overriding the desktop's command, a platform's own
 file dropped because the desktop lacks it, a response file passed on unread
 (clang would not find the project's headers) or left out of the cache key
 (a changed include path would keep a stale result), em++'s back-end options
-handed to clang, and MinGW's C++ headers replaced by the host's.
+handed to clang (or its statics without locks, which turn every static member
+of a header into a finding), and MinGW's C++ headers replaced by the host's.
 """
 import importlib.util
 import json
@@ -47,7 +48,7 @@ def main() -> int:
         tidy.ROOT = root
         tools = root / "tools"
         tools.mkdir()
-        emxx = script(tools / "em++", "echo '-target wasm32-unknown-emscripten -mllvm -disable-lsr -DEMSCRIPTEN'\n")
+        emxx = script(tools / "em++", "echo '-target wasm32-unknown-emscripten -mllvm -disable-lsr -fno-threadsafe-statics -DEMSCRIPTEN'\n")
         mingw = script(tools / "x86_64-w64-mingw32-g++-posix", """cat >&2 <<'LIST'
 #include <...> search starts here:
  /gcc/12-posix/include/c++

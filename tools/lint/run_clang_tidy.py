@@ -95,7 +95,9 @@ def mingw_flags(driver: str) -> list[str]:
 
 def emscripten_flags(driver: str) -> list[str]:
     """What em++ adds to clang's command line, without its code generator's
-    options (-mllvm), which only the back end knows."""
+    options (-mllvm), which only the back end knows, and without
+    -fno-threadsafe-statics: the page has one thread, and with it clang-tidy
+    would report every static member of a header as a race."""
     words = shlex.split(subprocess.run([driver, "--cflags"], capture_output=True, text=True, check=True).stdout)
     flags, skip = [], False
     for word in words:
@@ -103,7 +105,7 @@ def emscripten_flags(driver: str) -> list[str]:
             skip = False
         elif word == "-mllvm":
             skip = True
-        else:
+        elif word != "-fno-threadsafe-statics":
             flags.append(word)
     return flags
 
