@@ -8,6 +8,7 @@
 #include "engine/base/Log.h"
 #include "engine/base/Scheduler.h"
 #include "engine/platform/GLView.h"
+#include "engine/platform/Worker.h"
 #include "saves/SaveScene.h"
 #include "store/SaveDataManager.h"
 
@@ -35,11 +36,11 @@ bool AppDelegate::applicationDidFinishLaunching() {
 
     // Saves after each edit go to a worker, so a slow disk never holds a frame.
     // The browser has one thread and writes to memory: there they are written at once.
-#ifndef __EMSCRIPTEN__
-    SaveDataManager::getInstance()->writeInBackground([](std::function<void()> closure) {
-        engine::Director::getInstance()->getScheduler()->performFunctionInCocosThread(std::move(closure));
-    });
-#endif
+    if (engine::workersHaveThreads()) {
+        SaveDataManager::getInstance()->writeInBackground([](std::function<void()> closure) {
+            engine::Director::getInstance()->getScheduler()->performFunctionInCocosThread(std::move(closure));
+        });
+    }
     ScreenNavigator::install(&navigator_);
     FieldScene::restoreSettings();
     engine::Scene* scene = engine::Scene::create();

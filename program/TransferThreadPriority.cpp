@@ -1,6 +1,11 @@
 #include "program/TransferThreadPriority.h"
 
+#include "program/DBusRealtimeKit.h"
+
 #include <algorithm>
+#include <cerrno>
+#include <ctime>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -8,6 +13,22 @@
 namespace pavlune {
 
 namespace {
+
+// The sleep ends this long before the deadline and the rest is spent reading
+// the clock, so the wake-up's own delay does not make the byte late. Longer
+// than a wake-up takes on a quiet machine with the smallest timer slack.
+constexpr auto kSpinMargin = std::chrono::microseconds(200);
+
+// An absolute sleep on CLOCK_MONOTONIC (steady_clock's clock here): it wakes
+// at the moment however often a signal interrupts it.
+void sleepUntilMonotonic(TransferClock::TimePoint moment) {
+    const auto sinceEpoch = std::chrono::duration_cast<std::chrono::nanoseconds>(moment.time_since_epoch());
+    timespec target{};
+    target.tv_sec = static_cast<time_t>(sinceEpoch.count() / 1'000'000'000);
+    target.tv_nsec = static_cast<long>(sinceEpoch.count() % 1'000'000'000);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &target, nullptr) == EINTR) {
+    }
+}
 
 // The normal policy's shortest slice, in ns; the kernel clamps what it is given.
 constexpr std::uint64_t kShortSlice = 100'000;
@@ -53,6 +74,14 @@ bool limitRealTimeRun(long long micros) {
 }
 
 } // namespace
+
+std::unique_ptr<TransferPriority> TransferPriority::forThisSystem(RealtimeKit* kit) {
+    return std::make_unique<TransferThreadPriority>(kit);
+}
+
+std::unique_ptr<RealtimeKit> TransferPriority::systemKit() {
+    return std::make_unique<DBusRealtimeKit>();
+}
 
 TransferThreadPriority::TransferThreadPriority(RealtimeKit* kit) : kit_(kit) {}
 
@@ -100,6 +129,20 @@ void TransferThreadPriority::raise() {
         raised_ = Raised::realTimeByKit;
     } else if (shortenSlice()) {
         raised_ = Raised::shortSlice;
+    }
+}
+
+void TransferThreadPriority::sleepUntil(TransferClock::TimePoint deadline) {
+    // The kernel may otherwise defer a wake-up by 50 us to batch timers; a
+    // transfer thread wants its deadlines kept. Per thread, so set it once here.
+    thread_local const bool exactWakeUps = prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL) == 0;
+    (void)exactWakeUps;
+    raise();
+    if (deadline - std::chrono::steady_clock::now() > kSpinMargin) {
+        sleepUntilMonotonic(deadline - kSpinMargin);
+    }
+    while (std::chrono::steady_clock::now() < deadline) {
+        // a few hundred microseconds at most; another sleep could not wake in time
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "program/RealtimeKit.h"
+#include "program/TransferPriority.h"
 
 #include <cstdint>
 #include <pthread.h>
@@ -22,20 +23,22 @@ namespace pavlune {
 // RLIMIT_RTTIME counts a real-time thread's processor time between blocking
 // calls; a transfer thread sleeps before every byte, so it stays far below
 // any broker's limit and keeps the priority for the whole transfer.
-// The destructor puts the thread back as it was. Linux only; make, raise and
-// destroy on the thread that sends.
-class TransferThreadPriority {
+// A sleep ends shortly before its deadline and reads the clock up to it, with
+// the smallest timer slack.
+// The destructor puts the thread back as it was. Linux's TransferPriority;
+// make, raise and destroy on the thread that sends.
+class TransferThreadPriority : public TransferPriority {
 public:
     enum class Raised { nothing, realTime, realTimeByKit, shortSlice };
 
     // `kit` null: real-time only where the system allows it directly.
     explicit TransferThreadPriority(RealtimeKit* kit);
-    ~TransferThreadPriority();
+    ~TransferThreadPriority() override;
     TransferThreadPriority(const TransferThreadPriority&) = delete;
     TransferThreadPriority& operator=(const TransferThreadPriority&) = delete;
 
-    // Once; later calls change nothing.
-    void raise();
+    void raise() override;
+    void sleepUntil(TransferClock::TimePoint deadline) override;
     Raised raised() const { return raised_; }
 
     // The real-time priority asked for, directly and of the broker.

@@ -44,6 +44,8 @@ public:
     // gets the same answer, so the store and the settings agree for the run.
     static State forProcess(const std::string& folder);
 
+    // Trivial only in the browser, where nothing is locked.
+    // NOLINTNEXTLINE(performance-trivially-destructible)
     ~StoreLock();
     StoreLock(const StoreLock&) = delete;
     StoreLock& operator=(const StoreLock&) = delete;

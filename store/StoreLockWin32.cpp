@@ -37,5 +37,7 @@ StoreLock::Attempt StoreLock::tryAcquire(const std::string& folder) {
 }
 
 StoreLock::~StoreLock() {
+    // The lock keeps the HANDLE as an integer, as POSIX keeps a descriptor.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
     CloseHandle(reinterpret_cast<HANDLE>(handle_));
 }

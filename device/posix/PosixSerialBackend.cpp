@@ -34,4 +34,8 @@ std::unique_ptr<SerialBackend> createPlatformSerialBackend() {
     return std::make_unique<PosixSerialBackend>();
 }
 
+std::shared_ptr<SerialPage> platformSerialPage() {
+    return nullptr;
+}
+
 } // namespace pavlune

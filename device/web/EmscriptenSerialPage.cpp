@@ -186,4 +186,8 @@ std::unique_ptr<SerialBackend> createPlatformSerialBackend() {
     return std::make_unique<WebSerialBackend>(EmscriptenSerialPage::shared());
 }
 
+std::shared_ptr<SerialPage> platformSerialPage() {
+    return EmscriptenSerialPage::shared();
+}
+
 } // namespace pavlune

@@ -254,4 +254,8 @@ std::unique_ptr<SerialBackend> createPlatformSerialBackend() {
     return std::make_unique<Win32SerialBackend>();
 }
 
+std::shared_ptr<SerialPage> platformSerialPage() {
+    return nullptr;
+}
+
 } // namespace pavlune

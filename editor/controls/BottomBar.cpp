@@ -117,7 +117,7 @@ void BottomBar::slideTo(float y) {
 }
 
 std::string BottomBar::copyrightPageUrl() {
-    const std::string path = engine::FileUtils::getInstance()->fullPathForFilename(kCopyrightPage);
+    const std::string path = engine::FileUtils::getInstance()->fullPathForFilename(PAVLUNE_COPYRIGHT_PAGE);
     if (path.empty()) {
         return {};
     }

@@ -15,41 +15,24 @@ public:
     static constexpr float kPanelHeight = 96;
     static constexpr float kClosedY = -92;
     static constexpr float kSlideDuration = 0.2f;
-    // Where the copyright page lies among the resources (each platform's
-    // package ships its own libraries' licences).
-#ifdef _WIN32
-    static constexpr const char* kCopyrightPage = "copyright/win32/index.html";
-#else
-    static constexpr const char* kCopyrightPage = "copyright/linux/index.html";
-#endif
 
     CREATE_FUNC(BottomBar);
     bool init() override;
 
     // The panel right of the palette (749 x 96) that holds the controls.
-    engine::Layer* getPanel() const {
-        return panel;
-    }
-    engine::Sprite* getSettingsButton() const {
-        return settingsButton;
-    }
-    engine::Label* getCopyrightLabel() const {
-        return copyrightLabel;
-    }
-    engine::Label* getVersionLabel() const {
-        return versionLabel;
-    }
+    engine::Layer* getPanel() const { return panel; }
+    engine::Sprite* getSettingsButton() const { return settingsButton; }
+    engine::Label* getCopyrightLabel() const { return copyrightLabel; }
+    engine::Label* getVersionLabel() const { return versionLabel; }
 
-    bool isOpen() const {
-        return open_;
-    }
+    bool isOpen() const { return open_; }
     void open();
     void close();
     void toggle();
 
     // The file URL of the copyright page ("file:///C:/..." for a drive path);
-    // empty when the page
-    // is not installed.
+    // empty when the page is not installed. Each platform's package ships its
+    // own libraries' licences: the build names the page (PAVLUNE_COPYRIGHT_PAGE).
     static std::string copyrightPageUrl();
 
 private:

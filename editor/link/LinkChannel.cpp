@@ -1,6 +1,7 @@
 #include "editor/link/LinkChannel.h"
 
-#include <thread>
+#include "engine/platform/Worker.h"
+
 #include <utility>
 
 LinkChannel::LinkChannel(BoardLink* link, engine::Scheduler* scheduler)
@@ -32,13 +33,8 @@ void LinkChannel::startWorker(const std::shared_ptr<LinkChannel>& channel, std::
             channel->workersDone_.notify_all();
         }
     };
-#ifdef __EMSCRIPTEN__
-    // One thread in the browser: the work runs at once; its reports still
-    // arrive through the scheduler on a later frame.
-    run();
-#else
-    std::thread(std::move(run)).detach();
-#endif
+    // At once in the browser, which has one thread.
+    engine::startWorker(std::move(run));
 }
 
 void LinkChannel::close() {

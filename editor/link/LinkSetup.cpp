@@ -1,12 +1,9 @@
 #include "editor/link/LinkSetup.h"
 
 #include "device/PavluneCardSerialManager.h"
+#include "device/PlatformSerialBackend.h"
 #include "editor/link/ScreenBoard.h"
 #include "program/SteadyTransferClock.h"
-
-#ifdef __EMSCRIPTEN__
-#include "device/web/EmscriptenSerialPage.h"
-#endif
 
 #include <optional>
 
@@ -31,10 +28,7 @@ LinkSetup LinkSetup::current() {
     LinkSetup setup{
         std::shared_ptr<pavlune::PavluneCardSerialManager>(pavlune::PavluneCardSerialManager::getInstance(),
                                                            [](pavlune::PavluneCardSerialManager*) {}),
-        [] { return std::make_unique<pavlune::SteadyTransferClock>(); }, nullptr};
-#ifdef __EMSCRIPTEN__
-    setup.page = pavlune::EmscriptenSerialPage::shared();
-#endif
+        [] { return std::make_unique<pavlune::SteadyTransferClock>(); }, pavlune::platformSerialPage()};
     return setup;
 }
 

@@ -161,11 +161,10 @@ private:
     // the errno value of the step that failed in `error`.
     static bool writeAtomically(const char* data, std::size_t size, const std::string& fullPath, int& error,
                                 RenameSync sync);
-#ifdef __EMSCRIPTEN__
-    // In the browser the files live in memory: after each change the page is
-    // told to copy them to its lasting storage (FileUtilsWeb.cpp).
+    // Called by the POSIX calls after each change. In the browser the files
+    // live in memory and the page is told to copy them to its lasting storage
+    // (FileUtilsWeb.cpp); on a disk there is nothing to do (FileUtilsLinux.cpp).
     static void filesWritten();
-#endif
 
     mutable std::mutex mutex_;
     std::string writablePath_;

@@ -8,7 +8,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <limits>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,17 +29,6 @@ std::string parentFolder(const std::string& path) {
     }
     return slash == 0 ? "/" : path.substr(0, slash);
 }
-
-#ifndef __EMSCRIPTEN__
-std::string executableFolder() {
-    std::error_code error;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) {
-        return {};
-    }
-    return withTrailingSeparator(exe.parent_path().string());
-}
-#endif
 
 bool writeAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
@@ -102,43 +90,6 @@ bool fileWriteAtomically(const char* data, std::size_t size, const std::string& 
 
 } // namespace
 
-// The browser build has its own folders (FileUtilsWeb.cpp).
-#ifndef __EMSCRIPTEN__
-std::string FileUtils::defaultWritablePath() {
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    if (dataHome && dataHome[0] == '/') {
-        return withTrailingSeparator(dataHome) + "PavluneApps/";
-    }
-    const char* home = std::getenv("HOME");
-    std::string homePath = home && home[0] ? home : "";
-    if (homePath.empty()) {
-        if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir) {
-            homePath = user->pw_dir;
-        }
-    }
-    if (homePath.empty()) {
-        homePath = "/tmp";
-    }
-    return withTrailingSeparator(homePath) + ".local/share/PavluneApps/";
-}
-
-std::vector<std::string> FileUtils::defaultSearchPaths() {
-    std::vector<std::string> paths;
-    const std::string exeFolder = executableFolder();
-    if (!exeFolder.empty()) {
-        paths.push_back(exeFolder);
-        paths.push_back(exeFolder + "../share/pavlune-cards/");
-    }
-#ifdef PAVLUNE_INSTALL_DATADIR
-    paths.push_back(withTrailingSeparator(PAVLUNE_INSTALL_DATADIR));
-#endif
-#ifdef PAVLUNE_SOURCE_ROOT
-    paths.push_back(withTrailingSeparator(PAVLUNE_SOURCE_ROOT));
-#endif
-    return paths;
-}
-#endif
-
 bool FileUtils::isAbsolutePath(const std::string& path) const {
     return !path.empty() && path[0] == '/';
 }
@@ -166,11 +117,9 @@ bool FileUtils::removeFile(const std::string& filePath) const {
     // Only regular files: an empty relative name must never take a folder
     // (such as the writable path itself) with it.
     const bool removed = isFileExist(filePath) && ::unlink(filePath.c_str()) == 0;
-#ifdef __EMSCRIPTEN__
     if (removed) {
         filesWritten();
     }
-#endif
     return removed;
 }
 
@@ -180,11 +129,9 @@ bool FileUtils::renameFile(const std::string& oldFullPath, const std::string& ne
     if (error) {
         *error = renamed ? 0 : (oldFullPath.empty() || newFullPath.empty() ? ENOENT : errno);
     }
-#ifdef __EMSCRIPTEN__
     if (renamed) {
         filesWritten();
     }
-#endif
     return renamed;
 }
 
@@ -263,11 +210,9 @@ void FileUtils::closeFile(std::intptr_t handle) {
 bool FileUtils::writeAtomically(const char* data, std::size_t size, const std::string& fullPath, int& error,
                                 RenameSync sync) {
     const bool written = fileWriteAtomically(data, size, fullPath, error, sync == RenameSync::Now);
-#ifdef __EMSCRIPTEN__
     if (written) {
         filesWritten();
     }
-#endif
     return written;
 }
 

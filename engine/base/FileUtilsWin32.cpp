@@ -189,6 +189,12 @@ std::string localAppDataFolder() {
     return path.empty() ? std::string() : withTrailingSeparator(withForwardSlashes(path));
 }
 
+// The shared calls carry a file as an integer, as POSIX carries a descriptor;
+// it was made from a HANDLE by openForReading.
+HANDLE fileHandle(std::intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle); // NOLINT(performance-no-int-to-ptr): see above
+}
+
 } // namespace
 
 std::string FileUtils::defaultWritablePath() {
@@ -320,7 +326,7 @@ bool FileUtils::openForReading(const std::string& path, std::intptr_t& handle, s
 std::int64_t FileUtils::readSome(std::intptr_t handle, char* buffer, std::size_t capacity, int& error) {
     DWORD got = 0;
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(capacity, 1U << 30));
-    if (!ReadFile(reinterpret_cast<HANDLE>(handle), buffer, chunk, &got, nullptr)) {
+    if (!ReadFile(fileHandle(handle), buffer, chunk, &got, nullptr)) {
         error = errnoFor(GetLastError());
         return -1;
     }
@@ -328,7 +334,7 @@ std::int64_t FileUtils::readSome(std::intptr_t handle, char* buffer, std::size_t
 }
 
 void FileUtils::closeFile(std::intptr_t handle) {
-    CloseHandle(reinterpret_cast<HANDLE>(handle));
+    CloseHandle(fileHandle(handle));
 }
 
 // MOVEFILE_WRITE_THROUGH makes each rename durable before it returns.

@@ -1,6 +1,7 @@
 #include "engine/base/PlistCodec.h"
 
 #include "engine/base/PlistXmlReader.h"
+#include "engine/base/UtcTime.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -9,10 +10,6 @@
 #include <limits>
 #include <memory>
 #include <plist/plist.h>
-#if defined(_WIN32)
-#include <iomanip>
-#include <sstream>
-#endif
 #include <vector>
 
 namespace engine {
@@ -76,22 +73,11 @@ plist_t dictNode(const ValueMap& map) {
 // The date node for the text that dateText made; a string node for text in
 // another shape, so that nothing is lost.
 plist_t dateNode(const std::string& text) {
-    std::tm utc{};
-#if defined(_WIN32)
-    // No strptime or timegm in the Windows C library.
-    std::istringstream in(text);
-    in >> std::get_time(&utc, "%Y-%m-%dT%H:%M:%SZ");
-    if (in.fail() || in.peek() != std::char_traits<char>::eof()) {
+    std::int64_t unixSeconds = 0;
+    if (!parseUtcTime(text, unixSeconds)) {
         return plist_new_string(text.c_str());
     }
-    const std::int64_t seconds = static_cast<std::int64_t>(_mkgmtime(&utc)) - plistDateEpoch;
-#else
-    const char* end = strptime(text.c_str(), "%Y-%m-%dT%H:%M:%SZ", &utc);
-    if (!end || *end != '\0') {
-        return plist_new_string(text.c_str());
-    }
-    const std::int64_t seconds = static_cast<std::int64_t>(timegm(&utc)) - plistDateEpoch;
-#endif
+    const std::int64_t seconds = unixSeconds - plistDateEpoch;
     if (seconds < std::numeric_limits<std::int32_t>::min() ||
         seconds > std::numeric_limits<std::int32_t>::max()) {
         return plist_new_string(text.c_str());

@@ -1,6 +1,7 @@
 #include "engine/base/Value.h"
 
-#include <charconv>
+#include "engine/base/DecimalText.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <iomanip>
@@ -44,23 +45,7 @@ double parseReal(const std::string& text) {
     const char* begin = text.data();
     const char* end = begin + text.size();
     begin = skipLeadingSpaceAndPlus(begin, end);
-    double parsed = 0.0;
-#ifdef __EMSCRIPTEN__
-    // The browser build's C++ library has no floating-point from_chars; its C
-    // library has no locales, so strtod reads a decimal point there.
-    const std::string copy(begin, end);
-    char* stop = nullptr;
-    parsed = std::strtod(copy.c_str(), &stop);
-    return stop == copy.c_str() ? 0.0 : parsed;
-#else
-    const auto result = std::from_chars(begin, end, parsed);
-    if (result.ec == std::errc::result_out_of_range) {
-        // from_chars leaves the value untouched here; fall back to strtod's
-        // answer (±HUGE_VAL or a denormal/zero).
-        return std::strtod(std::string(begin, end).c_str(), nullptr);
-    }
-    return result.ec == std::errc() ? parsed : 0.0;
-#endif
+    return parseDecimal(begin, end);
 }
 
 template <typename Int> Int saturate(double v) {

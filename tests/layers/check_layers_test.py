@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""The layer check on small trees: each include form that crosses a layer is
-reported with its file, line and the rule it breaks; the allowed ones are not."""
+"""The layer check on small trees: each include form that crosses a layer, and
+each platform branch planted in a shared file, is reported with its file, line
+and the rule it breaks; the allowed ones are not."""
 import importlib.util
 import pathlib
 import sys
@@ -60,6 +61,20 @@ CROSSINGS = [
      "tests/sim/T.cpp:1: tests of sim/ must not include sim/window/"),
     ("the product on the tests", {"field/A.cpp": '#include "tests/support/Made.h"\n'},
      "field/A.cpp:1: field/ must not include the tests' tests/support/Made.h"),
+    ("a platform branch in a shared file", {"editor/link/A.cpp": "#include <thread>\n#ifdef __EMSCRIPTEN__\n#endif\n"},
+     "editor/link/A.cpp:2: a shared file branches on __EMSCRIPTEN__"),
+    ("a platform branch in a shared header", {"engine/base/A.h": "#pragma once\n#ifndef _WIN32\n#endif\n"},
+     "engine/base/A.h:2: a shared file branches on _WIN32"),
+    ("a platform among other conditions", {"program/A.cpp": "#if PAVLUNE_X && (defined(__linux__) || 0)\n#endif\n"},
+     "program/A.cpp:1: a shared file branches on __linux__"),
+    ("a platform on an elif", {"store/A.cpp": "#if PAVLUNE_X\n#elif defined(__APPLE__)\n#endif\n"},
+     "store/A.cpp:2: a shared file branches on __APPLE__"),
+    ("a platform on a continued line", {"app/A.cpp": "#if defined(PAVLUNE_X) || \\\n    defined(_WIN32)\n#endif\n"},
+     "app/A.cpp:1: a shared file branches on _WIN32"),
+    ("a platform branch in a test", {"tests/store/T.cpp": "#if defined(__GLIBC__)\n#endif\n"},
+     "tests/store/T.cpp:1: a shared file branches on __GLIBC__"),
+    ("a folder named like a platform's but not one", {"engine/webby/A.cpp": "#ifdef _WIN32\n#endif\n"},
+     "engine/webby/A.cpp:1: a shared file branches on _WIN32"),
     ("no layer table in the document", {"docs/ARCHITECTURE.md": "# Layers\n"},
      "the layer table is missing"),
     ("a layer table that differs",
@@ -80,6 +95,12 @@ ALLOWED = [
     ("a lower layer's test helper", {"tests/program/T.cpp": '#include "tests/device/FakeSerialBackend.h"\n'}),
     ("the support folder", {"tests/store/T.cpp": '#include "tests/support/WritesFail.h"\n'}),
     ("a screen test that crosses screens", {"tests/editor/T.cpp": '#include "tests/saves/SaveScreenFixture.h"\n'}),
+    ("a platform's own folders branch on it",
+     {"proj.win32/main.cpp": "#ifdef _WIN32\n#endif\n", "device/web/A.cpp": "#ifdef __EMSCRIPTEN__\n#endif\n"}),
+    ("an allowed file with its reason", {"tests/saves/SaveSceneTest.cpp": "#ifndef _WIN32\n#endif\n"}),
+    ("conditions that name no platform",
+     {"engine/base/A.cpp": "#ifdef PAVLUNE_SOURCE_ROOT\n#endif\n#if EWOULDBLOCK != EAGAIN // unlike _WIN32\n#endif\n"
+                           "#ifndef MY_WIN32_HELPERS_H\n#endif\n/* #ifdef _WIN32 */\n"}),
     ("benchmarks measure anything", {"bench/B.cpp": '#include "editor/FieldScene.h"\n'}),
     ("the document's table as generated", {"docs/ARCHITECTURE.md": "# Layers\n\n" + layers.doc_table() + "\n"}),
 ]

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Checks that the source folders include each other only as the layer table
-below allows, tests included, and that docs/ARCHITECTURE.md shows this table.
+below allows, tests included, that no shared file branches on the platform,
+and that docs/ARCHITECTURE.md shows both rules.
 
 Usage:
   check_layers.py [SOURCE_ROOT]        list every include that crosses the
@@ -12,6 +13,10 @@ Every include form counts: "quoted" and <angled>, paths relative to the file
 ("../editor/X.h") and to the root, any extension, in any C or C++ file
 (.inl included). A quoted include is looked up beside the file first and then
 from the root, as the compiler does.
+
+A preprocessor condition that names a platform (#ifdef _WIN32,
+#if defined(__EMSCRIPTEN__), ...) is refused outside the platform folders:
+a platform's variant of a class is a file of its own that CMake chooses.
 """
 from __future__ import annotations
 
@@ -83,6 +88,23 @@ TEST_EXTRA: dict[str, set[str]] = {
     "tests/editor": {"app", "saves"},
 }
 TEST_SUPPORT = "tests/support"
+
+# Macros that tell one system, C library or toolchain target from another.
+PLATFORM_MACRO = re.compile(r"\b(_WIN32|_WIN64|WIN32|_MSC_VER|__MINGW32__|__MINGW64__|__CYGWIN__|__EMSCRIPTEN__"
+                            r"|__wasm__|__wasm32__|__linux__|__linux|__gnu_linux__|__unix__|__unix|__APPLE__"
+                            r"|__MACH__|__ANDROID__|__FreeBSD__|__GLIBC__)\b")
+CONDITION = re.compile(r"^\s*#\s*(?:if|ifdef|ifndef|elif|elifdef|elifndef)\b(.*)$")
+# Folders whose files are built for one platform only: the entry points, and
+# any posix/, win32/ or web/ folder (device/win32, program/web, ...).
+PLATFORM_FOLDERS = ("proj.linux", "proj.win32", "proj.web")
+PLATFORM_FOLDER_NAMES = {"posix", "win32", "web"}
+# Files or folders outside them that still branch on the platform, and why.
+PLATFORM_BRANCHES_ALLOWED: dict[str, str] = {
+    "tests/support": "the tests' stand-ins for one system's calls on another (PosixOnWindows.h, "
+                     "UnreadableFile.h, WritesFail.h)",
+    "tests/saves/SaveSceneTest.cpp": "a FIFO in a picture's place: Windows has none",
+    "tests/field/EditHistoryTest.cpp": "measures the heap with glibc's mallinfo2",
+}
 
 SOURCE_SUFFIXES = {".h", ".hh", ".hpp", ".hxx", ".inl", ".ipp", ".tpp", ".inc", ".c", ".cc", ".cpp",
                    ".cxx", ".m", ".mm"}
@@ -257,6 +279,44 @@ def crossings(root: pathlib.Path):
         yield from file_crossings(root, path)
 
 
+def in_platform_folder(relative: str) -> bool:
+    parts = relative.split("/")
+    return parts[0] in PLATFORM_FOLDERS or any(part in PLATFORM_FOLDER_NAMES for part in parts[:-1])
+
+
+def platform_branch_allowed(relative: str) -> bool:
+    return any(relative == name or relative.startswith(name + "/") for name in PLATFORM_BRANCHES_ALLOWED)
+
+
+def conditions(path: pathlib.Path):
+    """Each preprocessor condition (continued lines joined, comments dropped)
+    with the number of its first line."""
+    lines = path.read_text(errors="replace").splitlines()
+    index = 0
+    while index < len(lines):
+        number, line = index + 1, lines[index]
+        while line.endswith("\\") and index + 1 < len(lines):
+            index += 1
+            line = line[:-1] + " " + lines[index]
+        index += 1
+        match = CONDITION.match(line)
+        if match:
+            yield number, re.sub(r"/\*.*?\*/|//.*$", " ", match.group(1))
+
+
+def platform_branches(root: pathlib.Path):
+    for folder in sorted(top_folders()):
+        for path in source_files(root, folder):
+            relative = path.relative_to(root).as_posix()
+            if in_platform_folder(relative) or platform_branch_allowed(relative):
+                continue
+            for number, condition in conditions(path):
+                macro = PLATFORM_MACRO.search(condition)
+                if macro:
+                    yield Crossing(relative, number, f"a shared file branches on {macro.group(1)}: put each "
+                                                     "platform's variant in a file of its own that CMake chooses")
+
+
 def table_cycle():
     """A top folder that reaches itself through the table (the table must be layered)."""
     def folder(unit: str) -> str:
@@ -301,6 +361,14 @@ def doc_table() -> str:
         lines.append(f"| `{path}` | `{unit}` |")
     for folder, extra in TEST_EXTRA.items():
         lines.append(f"| `{folder}` also | {names(extra)} |")
+    lines.append("")
+    lines.append("| branches on the platform | why |")
+    lines.append("|---|---|")
+    folders = ", ".join(f"`{f}/`" for f in PLATFORM_FOLDERS)
+    named = ", ".join(f"`{n}/`" for n in sorted(PLATFORM_FOLDER_NAMES))
+    lines.append(f"| {folders}, any {named} folder | built for one platform only |")
+    for name, reason in PLATFORM_BRANCHES_ALLOWED.items():
+        lines.append(f"| `{name}` | {reason} |")
     lines.append(DOC_END)
     return "\n".join(lines)
 
@@ -328,6 +396,7 @@ def check(root: pathlib.Path) -> list[str]:
     if cyclic:
         return [f"layer table: {cyclic}/ depends on itself through other folders"]
     problems = [str(c) for c in crossings(root)]
+    problems += [str(b) for b in platform_branches(root)]
     document = root / "docs" / "ARCHITECTURE.md"
     if document.exists():
         disagreement = doc_disagreement(document)

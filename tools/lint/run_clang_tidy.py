@@ -6,15 +6,25 @@ build's own compile commands and warning flags, so this is clang's view of
 every source and no separate clang build is needed for its warnings. Fails
 on any finding.
 
-Usage: run_clang_tidy.py [--build DIR] [--jobs N] [--no-cache] [--changed [BASE]] [FILE...]
+Usage: run_clang_tidy.py [--build DIR]... [--jobs N] [--no-cache] [--changed [BASE]] [FILE...]
 
-  --build DIR      the build folder holding compile_commands.json (default: build)
+  --build DIR      a build folder holding compile_commands.json (default:
+                   build); given again for the Windows (MinGW) and browser
+                   (Emscripten) builds, whose compile databases are enough:
+                   they need not be built
   --jobs N         clang-tidy processes at once (default: the number of cores)
   --no-cache       run clang-tidy on every source, even on one whose result is
                    cached
   --changed [BASE] only the sources that differ from BASE (default: main), and
                    the sources that include a changed header of the same folder
   FILE...          only these sources
+
+Each source is checked with the command of the first build that compiles it,
+so the desktop's sources are checked as Linux builds them and the other
+builds add the files of their own platform (shared files hold no platform
+branches: the layer check refuses them). A cross build's command is handed
+to clang with its target: MinGW's with the MinGW g++'s own C++ headers,
+Emscripten's with the flags em++ adds (em++ --cflags).
 
 Headers are checked through the sources that include them; each finding is
 printed once. Exit status 1 when there is a finding, 2 when clang-tidy could
@@ -47,7 +57,7 @@ ROOT = pathlib.Path(__file__).resolve().parents[2]
 # The product: everything that ships. Tests, benchmarks and the developer
 # tools are held only to the compiler's warnings.
 PRODUCT = ("engine", "catalogue", "device", "store", "program", "field", "widgets", "saves", "editor",
-           "app", "export", "sim", "proj.linux")
+           "app", "export", "sim", "proj.linux", "proj.win32", "proj.web")
 OTHERS = ("tests", "tools", "bench")
 FINDING = re.compile(r"^(?P<where>[^\s:][^:]*:\d+:\d+): (?P<kind>warning|error): (?P<text>.*)$")
 # What the compiler driver says besides the findings.
@@ -64,33 +74,124 @@ def clang_tidy() -> str:
     raise SystemExit("clang-tidy not found (package clang-tidy)")
 
 
+def mingw_flags(driver: str) -> list[str]:
+    """The target and the C++ headers of a MinGW g++: clang does not find
+    Debian's (its folder, 12-posix, is no version number to clang)."""
+    name = pathlib.Path(driver).name
+    listing = subprocess.run([driver, "-x", "c++", "-E", "-v", "-"], input="", capture_output=True, text=True,
+                             check=True).stderr
+    listed = listing.split("search starts here:")[-1].split("End of search list.")[0].split()
+    searched = [os.path.normpath(folder) for folder in listed]
+    resource = subprocess.run([clang("x.cpp"), "-print-resource-dir"], capture_output=True, text=True,
+                              check=True).stdout.strip()
+    # g++'s own builtin headers (under gcc/) give way to clang's.
+    cxx = [folder for folder in searched if "/include/c++" in folder]
+    system = [folder for folder in searched if "/gcc/" not in folder and folder not in cxx]
+    flags = [f"--target={name.split('-g++')[0]}", "-nostdinc"]
+    for folder in [*cxx, f"{resource}/include", *system]:
+        flags += ["-isystem", folder]
+    return flags
+
+
+def emscripten_flags(driver: str) -> list[str]:
+    """What em++ adds to clang's command line, without its code generator's
+    options (-mllvm), which only the back end knows."""
+    words = shlex.split(subprocess.run([driver, "--cflags"], capture_output=True, text=True, check=True).stdout)
+    flags, skip = [], False
+    for word in words:
+        if skip:
+            skip = False
+        elif word == "-mllvm":
+            skip = True
+        else:
+            flags.append(word)
+    return flags
+
+
+CROSS_FLAGS: dict[str, list[str]] = {}
+# Checks that do not apply to a build. The page has one thread: a static
+# initialised without a lock (a target without threads has no thread-safe
+# statics) is no race there.
+CHECKS_OFF = {"em++": "-bugprone-dynamic-static-initializers"}
+
+
+def cross_flags(driver: str) -> list[str] | None:
+    """The flags that make clang see a cross build's sources as its compiler
+    does; None for a native compiler, which clang-tidy reads by itself."""
+    name = pathlib.Path(driver).name
+    if name.startswith(("em++", "emcc")):
+        make = emscripten_flags
+    elif "mingw32-g" in name:
+        make = mingw_flags
+    else:
+        return None
+    if driver not in CROSS_FLAGS:
+        CROSS_FLAGS[driver] = make(driver)
+    return CROSS_FLAGS[driver]
+
+
+def expanded(arguments: list[str], folder: str) -> list[str]:
+    """The arguments with each @response file replaced by its words."""
+    words = []
+    for argument in arguments:
+        if argument.startswith("@"):
+            words += shlex.split(pathlib.Path(folder, argument[1:]).read_text())
+        else:
+            words.append(argument)
+    return words
+
+
 class Command:
-    """A source's compile command: as the build runs it (folder, arguments),
-    and as the cache key sees it (paths inside the repository and the build
-    replaced, so that another clone can share the entry)."""
+    """A source's compile command: as the build runs it (folder, arguments,
+    the flags clang needs for a cross build), and as the cache key sees it
+    (paths inside the repository and the build replaced, so that another
+    clone can share the entry)."""
 
     def __init__(self, folder: str, text: str, build: pathlib.Path):
         self.folder = folder
-        self.arguments = shlex.split(text)
-        self.key = text.replace(str(build), "<build>").replace(str(ROOT), "<root>")
+        self.build = build
+        arguments = shlex.split(text)
+        self.arguments = expanded(arguments, folder)
+        self.cross = cross_flags(arguments[0])
+        self.checks_off = CHECKS_OFF.get(pathlib.Path(arguments[0]).name)
+        key = text if self.arguments == arguments else shlex.join(self.arguments)
+        if self.cross is not None:
+            key += " " + shlex.join(self.cross)
+        if self.checks_off:
+            key += " --checks=" + self.checks_off
+        self.key = key.replace(str(build), "<build>").replace(str(ROOT), "<root>")
+
+    def clang_arguments(self, source: str) -> list[str]:
+        """The command's flags for clang, without the compiler, its output
+        and the source."""
+        kept, skip = [], False
+        for argument in self.arguments[1:]:
+            if skip:
+                skip = False
+            elif argument == "-o":
+                skip = True
+            elif argument != "-c" and pathlib.Path(self.folder, argument).resolve() != ROOT / source:
+                kept.append(argument)
+        return [*(self.cross or []), *kept]
 
 
-def checked_sources(build: pathlib.Path) -> dict[str, Command]:
+def checked_sources(builds: list[pathlib.Path]) -> dict[str, Command]:
     """Each product, test, tool and benchmark source and its compile command
-    (the first, as clang-tidy takes it)."""
-    database = build / "compile_commands.json"
-    if not database.exists():
-        raise SystemExit(f"{database} is missing: configure the build first")
+    (the first of the first build that has one, as clang-tidy takes it)."""
     files: dict[str, Command] = {}
-    for entry in json.loads(database.read_text()):
-        path = pathlib.Path(entry["directory"], entry["file"]).resolve()
-        try:
-            relative = path.relative_to(ROOT).as_posix()
-        except ValueError:
-            continue
-        if relative.split("/")[0] in PRODUCT + OTHERS and relative not in files:
-            command = entry.get("command") or " ".join(entry.get("arguments", []))
-            files[relative] = Command(entry["directory"], command, build)
+    for build in builds:
+        database = build / "compile_commands.json"
+        if not database.exists():
+            raise SystemExit(f"{database} is missing: configure the build first")
+        for entry in json.loads(database.read_text()):
+            path = pathlib.Path(entry["directory"], entry["file"]).resolve()
+            try:
+                relative = path.relative_to(ROOT).as_posix()
+            except ValueError:
+                continue
+            if relative.split("/")[0] in PRODUCT + OTHERS and relative not in files:
+                command = entry.get("command") or shlex.join(entry.get("arguments", []))
+                files[relative] = Command(entry["directory"], command, build)
     return dict(sorted(files.items()))
 
 
@@ -109,15 +210,16 @@ def clang(source: str) -> str:
 
 def syntax_only_command(source: str, command: Command) -> list[str]:
     """The build's compile command for `source` with clang, checking only."""
-    kept, skip = [], False
-    for argument in command.arguments[1:]:
-        if skip:
-            skip = False
-        elif argument == "-o":
-            skip = True
-        elif argument != "-c":
-            kept.append(argument)
-    return [clang(source), "-fsyntax-only", *kept]
+    return [clang(source), "-fsyntax-only", *command.clang_arguments(source), str(ROOT / source)]
+
+
+def tidy_command(tool: str, source: str, command: Command) -> list[str]:
+    """clang-tidy on `source`: through the build's database for a native
+    build, with the translated command for a cross build."""
+    if command.cross is None:
+        return [tool, "-p", str(command.build), "--quiet", source]
+    checks = [f"--checks={command.checks_off}"] if command.checks_off else []
+    return [tool, "--quiet", *checks, str(ROOT / source), "--", *command.clang_arguments(source)]
 
 
 def repository_headers(source: str, known: dict[str, list[str]]) -> list[str]:
@@ -175,8 +277,7 @@ def changed_sources(sources: list[str], base: str) -> list[str]:
     return chosen
 
 
-def run_one(tool: str, build: pathlib.Path, source: str, command: Command,
-            key: str | None) -> tuple[str, int, str]:
+def run_one(tool: str, source: str, command: Command, key: str | None) -> tuple[str, int, str]:
     cached = CACHE / f"{key}.json" if key else None
     if cached and cached.exists():
         try:
@@ -186,8 +287,8 @@ def run_one(tool: str, build: pathlib.Path, source: str, command: Command,
         except (OSError, ValueError, KeyError):
             pass  # a damaged entry is made again
     if is_product(source):
-        process = subprocess.run([tool, "-p", str(build), "--quiet", source], cwd=ROOT, capture_output=True,
-                                 text=True)
+        folder = ROOT if command.cross is None else command.folder
+        process = subprocess.run(tidy_command(tool, source, command), cwd=folder, capture_output=True, text=True)
     else:
         process = subprocess.run(syntax_only_command(source, command), cwd=command.folder, capture_output=True,
                                  text=True)
@@ -219,15 +320,15 @@ def prune_cache(days: int = 30) -> None:
 
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--build", default="build")
+    parser.add_argument("--build", action="append")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 1)
     parser.add_argument("--no-cache", action="store_true")
     parser.add_argument("--changed", nargs="?", const="main", default=None)
     parser.add_argument("files", nargs="*")
     options = parser.parse_args()
 
-    build = (ROOT / options.build).resolve()
-    commands = checked_sources(build)
+    builds = [(ROOT / build).resolve() for build in options.build or ["build"]]
+    commands = checked_sources(builds)
     sources = list(commands)
     if options.files:
         wanted = {pathlib.Path(f).resolve().relative_to(ROOT).as_posix() for f in options.files}
@@ -247,7 +348,7 @@ def main() -> int:
     findings: dict[str, str] = {}
     failed = []
     with concurrent.futures.ThreadPoolExecutor(max_workers=max(1, options.jobs)) as pool:
-        for source, code, output in pool.map(lambda s: run_one(tool, build, s, commands[s], keys[s]), sources):
+        for source, code, output in pool.map(lambda s: run_one(tool, s, commands[s], keys[s]), sources):
             lines = output.splitlines()
             found = False
             for index, line in enumerate(lines):
