@@ -81,9 +81,9 @@ public:
     // them) is open: nothing beneath it answers (keys, the wheel, the middle
     // button, the dialect toggle, undo).
     bool isModalOpen() const;
-    // Where the controls drawn over the field lie (screen units): the back,
-    // undo and redo buttons, the run panel, the code button and the bar. A
-    // loose card is kept clear of them.
+    // Where the controls drawn over the field lie (screen units): the back
+    // button and its tab, the undo and redo buttons, the run panel, the code
+    // button, the bar and its settings tab. A loose card is kept clear of them.
     std::vector<engine::Rect> controlAreas() const;
     // Play, unless a card on a row holds a number it refuses; then it says
     // which row and sends nothing. True when it started the program.

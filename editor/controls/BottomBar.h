@@ -33,6 +33,10 @@ public:
     engine::Sprite* getSettingsButton() const {
         return settingsButton;
     }
+    // The tab the settings button sits on, above the bar; null without its picture.
+    engine::Sprite* getSettingsTab() const {
+        return settingsTab;
+    }
     engine::Label* getCopyrightLabel() const {
         return copyrightLabel;
     }
@@ -57,6 +61,7 @@ private:
 
     engine::Layer* panel = nullptr;
     engine::Sprite* settingsButton = nullptr;
+    engine::Sprite* settingsTab = nullptr;
     engine::Label* copyrightLabel = nullptr;
     engine::Label* versionLabel = nullptr;
     bool open_ = false;
