@@ -291,6 +291,16 @@ std::vector<engine::Rect> FieldScene::controlAreas() const {
     return areas;
 }
 
+void FieldScene::scrollViewDidZoom(FieldScrollView*) {
+    scheduleOnce(
+        [this](float) {
+            if (board) {
+                board->settleShownCards();
+            }
+        },
+        0, kSettleKey);
+}
+
 bool FieldScene::isModalOpen() const {
     return popups && popups->isAnyOpen();
 }

@@ -105,11 +105,17 @@ public:
     // Takes that away again when the list could not be opened.
     std::function<void()> hideWaitingForLink;
 
+    // Once a zoom has come to rest (a frame after its last step, when the
+    // view has put its offset right; each step of a pinch puts it off), the
+    // loose cards it brought under a control are settled.
+    void scrollViewDidZoom(FieldScrollView* view) override;
+
     // The wheel over the palette scrolls it (wired to the palette in init).
     std::function<void(float scrollY)> onPaletteWheel;
 
     static constexpr float kLeaveCheckInterval = 0.5f;
     static constexpr const char* kLeaveKey = "leave";
+    static constexpr const char* kSettleKey = "settle";
     // Field units scrolled per wheel step.
     static constexpr float kWheelStep = 10;
 

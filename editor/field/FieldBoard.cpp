@@ -56,6 +56,11 @@ CardSprite* makeCardSprite(int cardSet, int cardIndex) {
     return CardSprite::createForCard(cardSet, cardIndex);
 }
 
+// Snapped: a loose card has neither connector attached.
+bool isAttached(const pavlune::PlacedCard& card) {
+    return card.connectors[0].isAttached() || card.connectors[1].isAttached();
+}
+
 } // namespace
 
 FieldBoard::~FieldBoard() = default;
@@ -310,7 +315,7 @@ void FieldBoard::settleShownCards() {
     std::vector<int> unsettled;
     for (const pavlune::PlacedCard& card : model_->placedCards()) {
         const engine::Rect area = screenArea(card);
-        if (!pavlune::LooseSpot::overlaps(area, window)) {
+        if (isAttached(card) || !pavlune::LooseSpot::overlaps(area, window)) {
             continue; // out of sight: nothing of it is hidden now
         }
         const bool underControl = std::any_of(controls.begin(), controls.end(), [&area](const auto& control) {
@@ -352,12 +357,22 @@ void FieldBoard::keepClear(const std::vector<int>& cardIds, const std::vector<en
     const engine::Rect field(design::kPaletteWidth + kReachMargin, kReachMargin,
                              visible.width - design::kPaletteWidth - 2 * kReachMargin,
                              visible.height - 2 * kReachMargin);
+    const engine::Rect window(0, 0, visible.width, visible.height);
     for (const int id : cardIds) {
         const pavlune::PlacedCard* card = model_->findCard(id);
-        if (!card || card->connectors[0].isAttached() || card->connectors[1].isAttached()) {
+        if (!card || isAttached(*card)) {
             continue;
         }
-        const pavlune::LooseSpot spot(field, screenArea(*card).size, kept);
+        // A card that moves does not go over another loose card in sight
+        // (one hidden under it would be lost to the child), where it can.
+        std::vector<engine::Rect> others;
+        for (const pavlune::PlacedCard& other : model_->placedCards()) {
+            const engine::Rect area = screenArea(other);
+            if (other.id != id && !isAttached(other) && pavlune::LooseSpot::overlaps(area, window)) {
+                others.push_back(area);
+            }
+        }
+        const pavlune::LooseSpot spot(field, screenArea(*card).size, kept, std::move(others));
         if (const std::optional<Vec2> centre = spot.settle(shown.toScreen(card->position), always)) {
             const Vec2 moved = shown.toContent(*centre) - card->position;
             if (!moved.isZero()) {

@@ -88,6 +88,10 @@ public:
     // wholly onto the visible field and clear of the controls and the row
     // cards where there is room.
     void settleLooseCards();
+    // As the field is shown now (after an opening, an undo or redo step, a
+    // zoom): a loose card in sight that lies under a control or is cut off
+    // at the field's left or right side is settled as after an edit.
+    void settleShownCards();
     // The drag group let go with the finger at `finger` (screen units; none
     // when no finger let go): over a free row's slot the cards take that row
     // and the free rows below; each card still loose lies wholly on the
@@ -159,10 +163,6 @@ private:
     // place beside what it covers; where there is none, `always` still pulls
     // it onto the field, otherwise it stays. Cards on rows are left alone.
     void keepClear(const std::vector<int>& cardIds, const std::vector<engine::Rect>& kept, bool always);
-    // After an opening or an undo or redo step, as the field is shown now: a
-    // loose card under a control, or cut off at the field's left or right
-    // side, is settled as after an edit.
-    void settleShownCards();
     // Positions and z-orders of all nodes, and the slots' colours.
     void syncAll();
     void syncSlots();

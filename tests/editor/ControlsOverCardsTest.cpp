@@ -228,4 +228,23 @@ TEST_F(ControlsOverCardsTest, TheControlsAreDrawnAboveLooseCardsUnderThem) {
     }
 }
 
+// A loose card stored right of what the screen shows at zoom 1 (so nothing
+// settles it on opening) comes into sight under the run panel when the field
+// is zoomed out to 0.5; once the zoom has come to rest it lies clear. Catches
+// a zoom that leaves it there (taps on it would go to play).
+TEST_F(ControlsOverCardsTest, AZoomThatBringsALooseCardUnderAControlSettlesIt) {
+    FieldScene* editor =
+        open({engine::Value(pavlune::ProgramDocument::elementFor(0, 1, {1300, 5100}, 1, ""))});
+    FieldBoard* board = editor->getBoard();
+    ASSERT_EQ(board->cardNodes().size(), 1u);
+    EXPECT_EQ(board->model().placedCards().front().position, Vec2(1300, 5100)) << "out of sight, not moved";
+
+    editor->getFieldView()->setZoomScale(0.5f);
+    const engine::Rect before = HitTest::worldBoundingBox(board->cardNodes().front());
+    ASSERT_GT(before.getMaxX(), 874) << "under the run panel";
+    ASSERT_LT(before.getMinX(), 1024);
+    driver->advance(0.1f);
+    expectLooseCardsClear(board);
+}
+
 } // namespace
