@@ -316,7 +316,7 @@ void FieldBoard::settleShownCards() {
     for (const pavlune::PlacedCard& card : model_->placedCards()) {
         const engine::Rect area = screenArea(card);
         if (isAttached(card) || !pavlune::LooseSpot::overlaps(area, window)) {
-            continue; // out of sight: nothing of it is hidden now
+            continue; // on a row, or out of sight: nothing of it is hidden now
         }
         const bool underControl = std::any_of(controls.begin(), controls.end(), [&area](const auto& control) {
             return pavlune::LooseSpot::overlaps(area, control);

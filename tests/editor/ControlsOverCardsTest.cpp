@@ -12,7 +12,7 @@
 #include "engine/base/Value.h"
 #include "field/ProgramDocument.h"
 #include "tests/editor/FieldRowsOnScreen.h"
-#include "tests/saves/SaveScreenFixture.h"
+#include "tests/editor/ProgramEditorFixture.h"
 #include "widgets/FieldScrollView.h"
 #include "widgets/HitTest.h"
 
@@ -62,20 +62,8 @@ const engine::Rect kControls[] = {
     {964, 14, 50, 50},    // settings
 };
 
-class ControlsOverCardsTest : public SaveScreenTest {
+class ControlsOverCardsTest : public ProgramEditorTest {
 protected:
-    FieldScene* open(const engine::ValueVector& elements) {
-        SaveData* record = addPrograms(1).front();
-        EXPECT_NE(SaveDataManager::getInstance()->saveProgram(record, elements),
-                  SaveDataManager::SaveResult::Failed);
-        FieldScene* editor = made(FieldScene::create(record));
-        engine::Scene* scene = made(engine::Scene::create());
-        scene->addChild(editor);
-        present(scene);
-        driver->step();
-        return editor;
-    }
-
     // Every loose card that shows lies wholly on the field right of the
     // palette and covers no control, as the field is shown now.
     static void expectLooseCardsClear(const FieldBoard* board) {
@@ -123,7 +111,7 @@ TEST_F(ControlsOverCardsTest, LooseCardsOfAnOpenedProgramLieClearOfTheControls) 
         elements.emplace_back(
             pavlune::ProgramDocument::elementFor(0, 1, at + Vec2(0, kStartOffsetY), z++, ""));
     }
-    FieldScene* editor = open(elements);
+    openProgram(elements);
     FieldBoard* board = editor->getBoard();
     ASSERT_EQ(board->cardNodes().size(), 6u);
     ASSERT_EQ(board->model().cardOnRow(1), board->cardNodes().front()->modelId);
@@ -154,7 +142,7 @@ TEST_F(ControlsOverCardsTest, UndoAndRedoShowLooseCardsClearOfTheControlsAtEachZ
         for (const Vec2& at : onScreen) {
             elements.emplace_back(pavlune::ProgramDocument::elementFor(0, 1, later.toContent(at), z++, ""));
         }
-        FieldScene* editor = open(elements);
+        openProgram(elements);
         FieldBoard* board = editor->getBoard();
         ASSERT_EQ(board->cardNodes().size(), 5u);
         ASSERT_NE(board->addCard(0, 0, board->viewport().toContent({400, 300}), 255), nullptr);
@@ -180,18 +168,13 @@ TEST_F(ControlsOverCardsTest, UndoAndRedoShowLooseCardsClearOfTheControlsAtEachZ
 // Catches a control added below the field (or the field raised over the
 // controls), seen both in the nodes' drawing order and in the pixels.
 TEST_F(ControlsOverCardsTest, TheControlsAreDrawnAboveLooseCardsUnderThem) {
-    SaveData* record = addPrograms(1).front();
     engine::ValueVector elements;
     for (int k = 0; k < 240; ++k) {
         elements.emplace_back(pavlune::ProgramDocument::elementFor(
             0, k % 5, {1100, 600 + 20.0f * static_cast<float>(k)}, k + 1, ""));
     }
-    ASSERT_NE(SaveDataManager::getInstance()->saveProgram(record, elements),
-              SaveDataManager::SaveResult::Failed);
-    FieldScene* editor = made(FieldScene::create(record));
-    engine::Scene* scene = made(engine::Scene::create());
-    scene->addChild(editor);
-    present(scene);
+    openProgram(elements);
+    engine::Node* scene = editor->getParent();
     driver->advance(1);
     FieldBoard* board = editor->getBoard();
     ASSERT_EQ(board->cardNodes().size(), 240u);
@@ -233,8 +216,7 @@ TEST_F(ControlsOverCardsTest, TheControlsAreDrawnAboveLooseCardsUnderThem) {
 // is zoomed out to 0.5; once the zoom has come to rest it lies clear. Catches
 // a zoom that leaves it there (taps on it would go to play).
 TEST_F(ControlsOverCardsTest, AZoomThatBringsALooseCardUnderAControlSettlesIt) {
-    FieldScene* editor =
-        open({engine::Value(pavlune::ProgramDocument::elementFor(0, 1, {1300, 5100}, 1, ""))});
+    openProgram({engine::Value(pavlune::ProgramDocument::elementFor(0, 1, {1300, 5100}, 1, ""))});
     FieldBoard* board = editor->getBoard();
     ASSERT_EQ(board->cardNodes().size(), 1u);
     EXPECT_EQ(board->model().placedCards().front().position, Vec2(1300, 5100)) << "out of sight, not moved";

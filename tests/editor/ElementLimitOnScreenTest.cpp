@@ -13,7 +13,7 @@
 #include "engine/base/FileUtils.h"
 #include "engine/base/Value.h"
 #include "field/ProgramDocument.h"
-#include "tests/saves/SaveScreenFixture.h"
+#include "tests/editor/ProgramEditorFixture.h"
 #include "widgets/AlertView.h"
 #include "widgets/HitTest.h"
 
@@ -26,23 +26,17 @@ namespace {
 
 constexpr std::size_t kLimit = 2000;
 
-class ElementLimitOnScreenTest : public SaveScreenTest {
+class ElementLimitOnScreenTest : public ProgramEditorTest {
 protected:
     // An editor on a program of `count` loose cards, far below the rows shown
     // at the start.
     void openWith(std::size_t count) {
-        record = addPrograms(1).front();
         engine::ValueVector elements;
         for (std::size_t k = 0; k < count; ++k) {
             elements.emplace_back(pavlune::ProgramDocument::elementFor(
                 0, static_cast<int>(k % 5), {1000, 300}, static_cast<int>(k) + 1, ""));
         }
-        ASSERT_NE(SaveDataManager::getInstance()->saveProgram(record, elements),
-                  SaveDataManager::SaveResult::Failed);
-        editor = made(FieldScene::create(record));
-        engine::Scene* scene = made(engine::Scene::create());
-        scene->addChild(editor);
-        present(scene);
+        openProgram(elements);
         driver->advance(0.1f);
     }
 
@@ -90,9 +84,6 @@ protected:
         tap(Vec2(box.getMidX(), box.getMidY()));
         driver->advance(0.1f);
     }
-
-    SaveData* record = nullptr;
-    FieldScene* editor = nullptr;
 };
 
 // Catches a palette that places a card past the limit (the file would then
