@@ -13,7 +13,6 @@
 #include "editor/controls/RunControls.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/field/TrashCan.h"
-#include "editor/gestures/CardDrop.h"
 #include "editor/gestures/CardGestures.h"
 #include "editor/history/UndoRedoControls.h"
 #include "editor/link/BoardLink.h"
@@ -113,7 +112,6 @@ bool FieldScene::init(SaveData* data) {
     gestures = std::make_unique<CardGestures>(this, fieldView, board.get(), trash.get());
     gestures->onOpenNumberEditor = [this](InputCardSprite* card) { openNumberEditor(card); };
     gestures->onSave = [this] { saveField(); };
-    gestures->blockedAreas = [this] { return controlAreas(); };
     board->onCardAdded = [this](CardSprite* card) { gestures->attach(card); };
     addChild(fieldView);
     addChild(paletteLayer);
@@ -167,9 +165,9 @@ bool FieldScene::init(SaveData* data) {
                                                   [this] { return board->fieldRows(); });
     // The bottom bar slides up over that button, so it comes after it.
     reorderChild(bottomBar, bottomBar->getLocalZOrder());
-    loadField();
     // Undo and keys room: the edit history from the program as loaded, its
-    // buttons beside the back button, and the keyboard.
+    // buttons beside the back button (there before the cards are loaded,
+    // which keep clear of them), and the keyboard.
     undoRedo = std::make_unique<UndoRedoControls>(UndoRedoHooks{
         [this] { return board->save(); },
         [this](const engine::ValueVector& program) {
@@ -184,6 +182,7 @@ bool FieldScene::init(SaveData* data) {
     if (!undoRedo->build(this, runControls->getBackButton())) {
         return false;
     }
+    loadField();
     undoRedo->start();
     keys = EditorKeyBindings::bind(this, undoRedo.get(), *popups);
     return true;
@@ -268,6 +267,7 @@ bool FieldScene::buildField() {
     }
     // Inserting or deleting a row is a finished edit like any other.
     board->onRowsEdited = [this] { saveField(); };
+    board->controlAreas = [this] { return controlAreas(); };
     return true;
 }
 
@@ -276,17 +276,29 @@ std::vector<engine::Rect> FieldScene::controlAreas() const {
     // Everything drawn over the field that a loose card could slip under.
     for (engine::Node* control :
          {static_cast<engine::Node*>(getBackButton()),
+          static_cast<engine::Node*>(runControls ? runControls->getBackTab() : nullptr),
           static_cast<engine::Node*>(undoRedo ? undoRedo->getUndoButton() : nullptr),
           static_cast<engine::Node*>(undoRedo ? undoRedo->getRedoButton() : nullptr),
           static_cast<engine::Node*>(runControls ? runControls->getPlayerPanel() : nullptr),
           static_cast<engine::Node*>(programPanel ? programPanel->getButton() : nullptr),
           static_cast<engine::Node*>(bottomBar ? bottomBar->getPanel() : nullptr),
-          static_cast<engine::Node*>(bottomBar ? bottomBar->getSettingsButton() : nullptr)}) {
+          static_cast<engine::Node*>(bottomBar ? bottomBar->getSettingsButton() : nullptr),
+          static_cast<engine::Node*>(bottomBar ? bottomBar->getSettingsTab() : nullptr)}) {
         if (control) {
             areas.push_back(HitTest::worldBoundingBox(control));
         }
     }
     return areas;
+}
+
+void FieldScene::scrollViewDidZoom(FieldScrollView*) {
+    scheduleOnce(
+        [this](float) {
+            if (board) {
+                board->settleShownCards();
+            }
+        },
+        0, kSettleKey);
 }
 
 bool FieldScene::isModalOpen() const {
@@ -310,15 +322,7 @@ void FieldScene::saveField() {
         return;
     }
     // No loose card may hide a card of the program, nor hide under a control.
-    const std::vector<int> settled = board->settleLooseCards();
-    if (!settled.empty()) {
-        std::vector<engine::Rect> kept = controlAreas();
-        const std::vector<engine::Rect> rowCards = board->rowCardAreas();
-        kept.insert(kept.end(), rowCards.begin(), rowCards.end());
-        for (const int id : settled) {
-            CardDrop::keepClear(*board, id, kept, false);
-        }
-    }
+    board->settleLooseCards();
     SaveDataManager* store = SaveDataManager::getInstance();
     if (store->isReadOnly()) {
         refuseEdit();

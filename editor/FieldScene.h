@@ -81,9 +81,9 @@ public:
     // them) is open: nothing beneath it answers (keys, the wheel, the middle
     // button, the dialect toggle, undo).
     bool isModalOpen() const;
-    // Where the controls drawn over the field lie (screen units): the back,
-    // undo and redo buttons, the run panel, the code button and the bar. A
-    // loose card is kept clear of them.
+    // Where the controls drawn over the field lie (screen units): the back
+    // button and its tab, the undo and redo buttons, the run panel, the code
+    // button, the bar and its settings tab. A loose card is kept clear of them.
     std::vector<engine::Rect> controlAreas() const;
     // Play, unless a card on a row holds a number it refuses; then it says
     // which row and sends nothing. True when it started the program.
@@ -105,11 +105,17 @@ public:
     // Takes that away again when the list could not be opened.
     std::function<void()> hideWaitingForLink;
 
+    // Once a zoom has come to rest (a frame after its last step, when the
+    // view has put its offset right; each step of a pinch puts it off), the
+    // loose cards it brought under a control are settled.
+    void scrollViewDidZoom(FieldScrollView* view) override;
+
     // The wheel over the palette scrolls it (wired to the palette in init).
     std::function<void(float scrollY)> onPaletteWheel;
 
     static constexpr float kLeaveCheckInterval = 0.5f;
     static constexpr const char* kLeaveKey = "leave";
+    static constexpr const char* kSettleKey = "settle";
     // Field units scrolled per wheel step.
     static constexpr float kWheelStep = 10;
 

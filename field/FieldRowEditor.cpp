@@ -68,6 +68,31 @@ RowEdit FieldRowEditor::deleteRow(int row) {
     return edit;
 }
 
+bool FieldRowEditor::placeDroppedGroup(engine::Vec2 finger) {
+    const std::vector<int> group = model_.dragGroup();
+    const int rows = static_cast<int>(model_.rowSlots().size());
+    for (int row = 0; row < rows; ++row) {
+        const RowSlot& slot = model_.rowSlot(row);
+        const engine::Rect area(slot.position.x - slot.size.width / 2, slot.position.y - slot.size.height / 2,
+                                slot.size.width, slot.size.height);
+        if (!area.containsPoint(finger)) {
+            continue;
+        }
+        bool placed = false;
+        for (std::size_t at = 0; at < group.size(); ++at) {
+            const PlacedCard* card = model_.findCard(group[at]);
+            const int target = row + static_cast<int>(at);
+            if (!card || card->connectors[0].isAttached() || target >= rows ||
+                !model_.placeOnRow(group[at], target)) {
+                break;
+            }
+            placed = true;
+        }
+        return placed;
+    }
+    return false;
+}
+
 bool FieldRowEditor::coversRowCard(const PlacedCard& loose) const {
     const engine::Rect looseArea = area(loose);
     for (int row = 0; row < static_cast<int>(model_.rowSlots().size()); ++row) {

@@ -1,6 +1,7 @@
 #include "device/win32/Win32SerialBackend.h"
 
 #include "device/PlatformSerialBackend.h"
+#include "device/UsbInstanceId.h"
 #include "device/win32/ComPortInterface.h"
 #include "device/win32/SerialCommMap.h"
 #include "device/win32/Win32PortEventSource.h"
@@ -106,6 +107,18 @@ std::string friendlyDescription(std::string friendly, const std::string& portNam
     return friendly;
 }
 
+// The device's instance ID ("USB\VID_2341&PID_0043\<serial number>").
+std::string readInstanceId(HDEVINFO devices, SP_DEVINFO_DATA& device) {
+    DWORD size = 0;
+    SetupDiGetDeviceInstanceIdW(devices, &device, nullptr, 0, &size);
+    std::vector<wchar_t> buffer(size + 1, L'\0');
+    if (size == 0 || !SetupDiGetDeviceInstanceIdW(devices, &device, buffer.data(),
+                                                  static_cast<DWORD>(buffer.size()), nullptr)) {
+        return {};
+    }
+    return engine::utf8FromWide(buffer.data());
+}
+
 // The four hex digits after `key` in a hardware ID such as
 // "USB\VID_2341&PID_0043&REV_0001"; -1 when there are none.
 int hexAfter(const std::string& id, const std::string& key) {
@@ -160,6 +173,7 @@ bool Win32SerialBackend::enumeratePorts(std::vector<SerialPortInfo>& found) {
             info.usbProduct = -1;
         } else {
             info.transport = SerialPortInfo::Transport::usb;
+            info.usbSerial = UsbInstanceId::serialNumber(readInstanceId(devices, device));
         }
         if (!info.description.empty()) {
             found.push_back(std::move(info));

@@ -76,10 +76,11 @@ bool BottomBar::init() {
         });
     }
 
-    if (auto* tab = engine::Sprite::create("res/r_setting_back1.png")) {
-        const Size size = tab->getContentSize();
-        tab->setPosition(design::kWidth - size.width / 2, kPanelHeight + size.height / 2);
-        addChild(tab);
+    settingsTab = engine::Sprite::create("res/r_setting_back1.png");
+    if (settingsTab) {
+        const Size size = settingsTab->getContentSize();
+        settingsTab->setPosition(design::kWidth - size.width / 2, kPanelHeight + size.height / 2);
+        addChild(settingsTab);
     }
     settingsButton = engine::Sprite::create("res/r_setting.png");
     if (settingsButton) {

@@ -22,6 +22,8 @@ public:
     // The panel right of the palette (749 x 96) that holds the controls.
     engine::Layer* getPanel() const { return panel; }
     engine::Sprite* getSettingsButton() const { return settingsButton; }
+    // The tab the settings button sits on, above the bar; null without its picture.
+    engine::Sprite* getSettingsTab() const { return settingsTab; }
     engine::Label* getCopyrightLabel() const { return copyrightLabel; }
     engine::Label* getVersionLabel() const { return versionLabel; }
 
@@ -40,6 +42,7 @@ private:
 
     engine::Layer* panel = nullptr;
     engine::Sprite* settingsButton = nullptr;
+    engine::Sprite* settingsTab = nullptr;
     engine::Label* copyrightLabel = nullptr;
     engine::Label* versionLabel = nullptr;
     bool open_ = false;

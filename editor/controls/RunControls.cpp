@@ -23,7 +23,7 @@ bool RunControls::build(engine::Node* scene, const Size& visible) {
     playerPanel = engine::Sprite::create("res/r_player.png");
     playButton = CardSprite::create("res/r_play.png");
     stopButton = engine::Sprite::create("res/r_stop.png");
-    auto* backTab = engine::Sprite::create("res/r_record_back.png");
+    backTab = engine::Sprite::create("res/r_record_back.png");
     backButton = engine::Sprite::create("res/r_record.png");
     if (!playerPanel || !playButton || !stopButton || !backTab || !backButton) {
         return false;

@@ -30,10 +30,12 @@ public:
     CardSprite* getPlayButton() const { return playButton; }
     engine::Sprite* getStopButton() const { return stopButton; }
     engine::Sprite* getBackButton() const { return backButton; }
+    engine::Sprite* getBackTab() const { return backTab; }
 
 private:
     engine::Sprite* playerPanel = nullptr;
     CardSprite* playButton = nullptr;
     engine::Sprite* stopButton = nullptr;
     engine::Sprite* backButton = nullptr;
+    engine::Sprite* backTab = nullptr;
 };

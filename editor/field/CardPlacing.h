@@ -3,6 +3,7 @@
 #include "engine/base/Geometry.h"
 
 #include <cstdint>
+#include <optional>
 
 class CardSprite;
 
@@ -22,9 +23,11 @@ public:
     // Moves it with the finger by `screenDelta`; nothing once it has left
     // the field meanwhile (a row edit pushed it into the trash).
     virtual void movePlacing(engine::Vec2 screenDelta) = 0;
-    // Let go: kept, it lies where it is, opaque; otherwise it goes into the
-    // trash. The drag and the edge scrolling end either way.
-    virtual void finishPlacing(bool keep) = 0;
+    // Let go: kept, it is opaque and put down as a card dragged on the field
+    // is, with the finger at `finger` (screen units; none when the drag was
+    // ended without one); otherwise it goes into the trash. The drag and the
+    // edge scrolling end either way.
+    virtual void finishPlacing(bool keep, std::optional<engine::Vec2> finger) = 0;
     // The card being placed, or null.
     virtual CardSprite* placingCard() const = 0;
     // Whether one more card fits in the program (its file shows no more

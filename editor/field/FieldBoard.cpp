@@ -20,11 +20,13 @@
 #include "engine/2d/events/Touch.h"
 #include "field/FieldGeometry.h"
 #include "field/FieldRowEditor.h"
+#include "field/LooseSpot.h"
 #include "program/CardNumberRule.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
 #include "widgets/HitTest.h"
 
+#include <algorithm>
 #include <set>
 #include <utility>
 
@@ -52,6 +54,11 @@ CardSprite* makeCardSprite(int cardSet, int cardIndex) {
         return InputCardSprite::createForCard(cardSet, cardIndex);
     }
     return CardSprite::createForCard(cardSet, cardIndex);
+}
+
+// Snapped: a loose card has neither connector attached.
+bool isAttached(const pavlune::PlacedCard& card) {
+    return card.connectors[0].isAttached() || card.connectors[1].isAttached();
 }
 
 } // namespace
@@ -267,13 +274,15 @@ void FieldBoard::movePlacing(Vec2 screenDelta) {
     }
 }
 
-void FieldBoard::finishPlacing(bool keep) {
+void FieldBoard::finishPlacing(bool keep, std::optional<Vec2> finger) {
     if (placingId_ == pavlune::FieldModel::kNoCard) {
         return;
     }
     if (CardSprite* placed = placingCard()) {
         placed->setOpacity(255);
-        if (!keep) {
+        if (keep) {
+            putDownDragged(finger);
+        } else {
             removeCard(placed);
         }
     }
@@ -288,28 +297,96 @@ CardSprite* FieldBoard::placingCard() const {
     return placingId_ == pavlune::FieldModel::kNoCard ? nullptr : nodeFor(placingId_);
 }
 
-std::vector<int> FieldBoard::settleLooseCards() {
-    std::vector<int> moved = pavlune::FieldRowEditor(*model_).settleLooseCards();
-    for (const int id : moved) {
+void FieldBoard::settleLooseCards() {
+    const std::vector<int> slid = pavlune::FieldRowEditor(*model_).settleLooseCards();
+    for (const int id : slid) {
         if (CardSprite* node = nodeFor(id)) {
             node->setPosition(model_->findCard(id)->position);
         }
     }
-    return moved;
+    keepClear(slid, keptAreas(true), false);
 }
 
-std::vector<engine::Rect> FieldBoard::rowCardAreas() const {
-    std::vector<engine::Rect> areas;
-    const pavlune::FieldViewport shown = viewport();
-    for (int row = 0; row < static_cast<int>(model_->rowSlots().size()); ++row) {
-        if (const pavlune::PlacedCard* card = model_->findCard(model_->cardOnRow(row))) {
-            const Vec2 centre = shown.toScreen(card->position);
-            const Size size(shown.toScreenLength(card->size.width), shown.toScreenLength(card->size.height));
-            areas.emplace_back(centre.x - size.width / 2, centre.y - size.height / 2, size.width,
-                               size.height);
+void FieldBoard::settleShownCards() {
+    const std::vector<engine::Rect> controls = keptAreas(false);
+    const Size visible = engine::Director::getInstance()->getVisibleSize();
+    const engine::Rect window(0, 0, visible.width, visible.height);
+    const engine::Rect field(design::kPaletteWidth, 0, visible.width - design::kPaletteWidth, visible.height);
+    std::vector<int> unsettled;
+    for (const pavlune::PlacedCard& card : model_->placedCards()) {
+        const engine::Rect area = screenArea(card);
+        if (isAttached(card) || !pavlune::LooseSpot::overlaps(area, window)) {
+            continue; // on a row, or out of sight: nothing of it is hidden now
+        }
+        const bool underControl = std::any_of(controls.begin(), controls.end(), [&area](const auto& control) {
+            return pavlune::LooseSpot::overlaps(area, control);
+        });
+        const bool cutOff = area.getMinX() < field.getMinX() || area.getMaxX() > field.getMaxX();
+        if (underControl || cutOff) {
+            unsettled.push_back(card.id);
         }
     }
-    return areas;
+    keepClear(unsettled, keptAreas(true), false);
+}
+
+void FieldBoard::putDownDragged(std::optional<Vec2> finger) {
+    if (finger && pavlune::FieldRowEditor(*model_).placeDroppedGroup(viewport().toContent(*finger))) {
+        syncAll();
+    }
+    // Not the row cards: a card let go on a taken row slides beside the
+    // column when the field is saved, where the child expects it.
+    keepClear(model_->dragGroup(), keptAreas(false), true);
+}
+
+std::vector<engine::Rect> FieldBoard::keptAreas(bool withRowCards) const {
+    std::vector<engine::Rect> kept = controlAreas ? controlAreas() : std::vector<engine::Rect>();
+    if (withRowCards) {
+        for (int row = 0; row < static_cast<int>(model_->rowSlots().size()); ++row) {
+            if (const pavlune::PlacedCard* card = model_->findCard(model_->cardOnRow(row))) {
+                kept.push_back(screenArea(*card));
+            }
+        }
+    }
+    return kept;
+}
+
+void FieldBoard::keepClear(const std::vector<int>& cardIds, const std::vector<engine::Rect>& kept,
+                           bool always) {
+    const pavlune::FieldViewport shown = viewport();
+    const Size visible = engine::Director::getInstance()->getVisibleSize();
+    const engine::Rect field(design::kPaletteWidth + kReachMargin, kReachMargin,
+                             visible.width - design::kPaletteWidth - 2 * kReachMargin,
+                             visible.height - 2 * kReachMargin);
+    const engine::Rect window(0, 0, visible.width, visible.height);
+    for (const int id : cardIds) {
+        const pavlune::PlacedCard* card = model_->findCard(id);
+        if (!card || isAttached(*card)) {
+            continue;
+        }
+        // A card that moves does not go over another loose card in sight
+        // (one hidden under it would be lost to the child), where it can.
+        std::vector<engine::Rect> others;
+        for (const pavlune::PlacedCard& other : model_->placedCards()) {
+            const engine::Rect area = screenArea(other);
+            if (other.id != id && !isAttached(other) && pavlune::LooseSpot::overlaps(area, window)) {
+                others.push_back(area);
+            }
+        }
+        const pavlune::LooseSpot spot(field, screenArea(*card).size, kept, std::move(others));
+        if (const std::optional<Vec2> centre = spot.settle(shown.toScreen(card->position), always)) {
+            const Vec2 moved = shown.toContent(*centre) - card->position;
+            if (!moved.isZero()) {
+                moveCardBy(id, moved);
+            }
+        }
+    }
+}
+
+engine::Rect FieldBoard::screenArea(const pavlune::PlacedCard& card) const {
+    const pavlune::FieldViewport shown = viewport();
+    const Vec2 centre = shown.toScreen(card.position);
+    const Size size(shown.toScreenLength(card.size.width), shown.toScreenLength(card.size.height));
+    return {centre.x - size.width / 2, centre.y - size.height / 2, size.width, size.height};
 }
 
 void FieldBoard::cancelDrag() {
@@ -436,4 +513,5 @@ void FieldBoard::placeCards(const engine::ValueVector& elements) {
         }
     }
     syncAll();
+    settleShownCards();
 }

@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace engine {
@@ -43,6 +44,8 @@ public:
     static constexpr float kRemoveDuration = 0.2f;
     // A row button's target is its drawn box this many times as large.
     static constexpr float kRowButtonTarget = 1.5f;
+    // Keeps a loose card this far inside the visible field.
+    static constexpr float kReachMargin = 20;
 
     // Builds the rows, their numbers and their + and - buttons on `view`'s
     // content (the scene sizes and scrolls it), and an empty model. `trash`
@@ -80,11 +83,21 @@ public:
     // Puts a loose card onto the free row (the model's placeOnRow, applied to
     // the nodes and slots). False when the row is taken or unknown.
     bool placeOnRow(int cardId, int row);
-    // Slides loose cards that cover a row card beside the column of rows.
-    // Returns the ids of the cards it moved.
-    std::vector<int> settleLooseCards();
-    // Where the cards on rows show, in screen units.
-    std::vector<engine::Rect> rowCardAreas() const;
+    // After an edit: a loose card that covers a card on a row slides beside
+    // the column of rows (the model's rule), then, as the field is shown now,
+    // wholly onto the visible field and clear of the controls and the row
+    // cards where there is room.
+    void settleLooseCards();
+    // As the field is shown now (after an opening, an undo or redo step, a
+    // zoom): a loose card in sight that lies under a control or is cut off
+    // at the field's left or right side is settled as after an edit.
+    void settleShownCards();
+    // The drag group let go with the finger at `finger` (screen units; none
+    // when no finger let go): over a free row's slot the cards take that row
+    // and the free rows below; each card still loose lies wholly on the
+    // visible field and, where there is room, clear of the controls. For a
+    // card dragged on the field and one brought from the palette alike.
+    void putDownDragged(std::optional<engine::Vec2> finger);
     // A drag that did not end by the finger's will (the window lost the
     // focus): the dragged cards go back where they were lifted from.
     void cancelDrag();
@@ -98,7 +111,7 @@ public:
     CardSprite* startPlacing(int cardSet, int cardIndex, engine::Vec2 screenPoint,
                              std::uint8_t opacity) override;
     void movePlacing(engine::Vec2 screenDelta) override;
-    void finishPlacing(bool keep) override;
+    void finishPlacing(bool keep, std::optional<engine::Vec2> finger) override;
     CardSprite* placingCard() const override;
     bool hasRoomForCard() const override { return document_.roomForCards(*model_) > 0; }
     // Who scrolls the field's edges for the card being placed (not owned;
@@ -122,6 +135,10 @@ public:
     // A row was inserted or deleted (to save the field).
     std::function<void()> onRowsEdited;
 
+    // Where the controls drawn over the field lie (screen units), which
+    // loose cards keep clear of; unset: none.
+    std::function<std::vector<engine::Rect>()> controlAreas;
+
     // The row buttons, row 0 first (for tests and the gestures' hit order).
     const std::vector<engine::Sprite*>& insertButtons() const { return insertButtons_; }
     const std::vector<engine::Sprite*>& deleteButtons() const { return deleteButtons_; }
@@ -137,6 +154,15 @@ private:
     void applyRowEdit(const pavlune::RowEdit& edit);
     void placeCards(const engine::ValueVector& elements);
     void animateIntoTrash(CardSprite* node);
+    // Where a card shows on the screen.
+    engine::Rect screenArea(const pavlune::PlacedCard& card) const;
+    // The controls' areas, and the row cards' too when asked (screen units).
+    std::vector<engine::Rect> keptAreas(bool withRowCards) const;
+    // Moves each loose card of `cardIds` wholly onto the visible field,
+    // kReachMargin inside it, and off `kept` (screen units) to the nearest
+    // place beside what it covers; where there is none, `always` still pulls
+    // it onto the field, otherwise it stays. Cards on rows are left alone.
+    void keepClear(const std::vector<int>& cardIds, const std::vector<engine::Rect>& kept, bool always);
     // Positions and z-orders of all nodes, and the slots' colours.
     void syncAll();
     void syncSlots();

@@ -171,7 +171,7 @@ void CardGestures::putBack() {
 }
 
 void CardGestures::putDown(const Vec2& location) {
-    CardDrop::putDown(*board_, trash_, location, blockedAreas ? blockedAreas() : std::vector<engine::Rect>());
+    CardDrop::putDown(*board_, trash_, location);
     if (onSave) {
         onSave();
     }

@@ -76,9 +76,6 @@ public:
     std::function<void(InputCardSprite*)> onOpenNumberEditor;
     // Writes the field after cards were put down.
     std::function<void()> onSave;
-    // Screen rectangles of controls above the field where a dropped card
-    // could not be grabbed again.
-    std::function<std::vector<engine::Rect>()> blockedAreas;
 
 private:
     // The touch on the pressed card, from press to release.

@@ -82,7 +82,7 @@ void PaletteDrag::followFinger(engine::Touch* touch) {
 
 void PaletteDrag::end(engine::Touch* touch, bool cancelled) {
     if (isActive() && touch->getID() == touchId_) {
-        finish(!cancelled && touch->getLocation().x >= design::kPaletteWidth);
+        finish(!cancelled && touch->getLocation().x >= design::kPaletteWidth, touch->getLocation());
     }
 }
 
@@ -119,10 +119,10 @@ void PaletteDrag::lift(Vec2 worldPosition) {
     decided_ = true;
 }
 
-void PaletteDrag::finish(bool keepCard) {
+void PaletteDrag::finish(bool keepCard, std::optional<Vec2> finger) {
     if (placing_) {
         placing_ = false;
-        field_->finishPlacing(keepCard);
+        field_->finishPlacing(keepCard, finger);
         if (keepCard && onCardPlaced) {
             onCardPlaced();
         }

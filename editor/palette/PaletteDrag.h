@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace engine {
 class Node;
@@ -70,7 +71,8 @@ public:
 private:
     void lift(engine::Vec2 worldPosition);
     void followFinger(engine::Touch* touch);
-    void finish(bool keepCard = true);
+    // `finger`: where the touch let go, none when it did not (abandoned).
+    void finish(bool keepCard = true, std::optional<engine::Vec2> finger = std::nullopt);
     engine::Vec2 worldPositionOf(const engine::Node* node) const;
     void setSwallowing(bool swallow) const;
 

@@ -66,9 +66,10 @@ protected:
         return editor;
     }
     // An editor with one card at `card`'s screen point once the field is
-    // scrolled to a whole offset (touches land on whole design units).
+    // scrolled to a whole offset (touches land on whole design units). The
+    // card is out of sight when the program opens, so nothing settles it.
     FieldScene* openScrolledWith(Card card) {
-        constexpr float kWholeOffset = -4800;
+        constexpr float kWholeOffset = -4400;
         card.screenY -= kStartOffsetY + kWholeOffset;
         openWith({card});
         editor->getFieldView()->setContentOffset(Vec2(0, kWholeOffset));

@@ -10,6 +10,7 @@
 #include "engine/2d/Director.h"
 #include "engine/2d/LabelAtlas.h"
 #include "engine/base/FileUtils.h"
+#include "tests/editor/FieldRowsOnScreen.h"
 #include "tests/editor/PaletteFixture.h"
 #include "widgets/FieldScrollView.h"
 #include "widgets/HitTest.h"
@@ -144,6 +145,33 @@ TEST_F(CardPaletteTest, DraggingACardOntoTheFieldSnapsItToTheRowItReachesAndSave
     EXPECT_EQ(engine::valueForKey(saved[0].asValueMap(), "index").asInt(), 0);
 }
 
+// A card carried out of the palette by its middle and let go with the finger
+// over the right part of a free row's slot, about 100 units from where its
+// left edge would snap, takes that row as a card dragged on the field does
+// (which rows the finger takes is the field model's, tested there). Catches a
+// palette drop that skips the finger's rule: the card stayed loose beside
+// the row.
+TEST_F(CardPaletteTest, ACardLetGoWithTheFingerOverAFreeRowTakesItThoughItsEdgeIsFar) {
+    FieldBoard* board = editor->getBoard();
+    const Vec2 card = worldPosition(palette->paletteCard(0));
+    const Vec2 drop = board->viewport().toScreen(board->model().rowSlot(2).position) + Vec2(100, 40);
+    driver->touchBegan(card);
+    for (int step = 1; step <= 30; ++step) {
+        driver->touchMoved(card + (drop - card) * (static_cast<float>(step) / 30));
+    }
+    const CardSprite* placed = palette->getDrag().placingCard();
+    ASSERT_NE(placed, nullptr);
+    ASSERT_EQ(board->model().cardOnRow(2), pavlune::FieldModel::kNoCard) << "not snapped while dragged";
+    driver->touchEnded(drop);
+    driver->step();
+
+    EXPECT_EQ(board->model().cardOnRow(2), placed->modelId);
+    const Vec2 shown = board->viewport().toScreen(placed->getPosition());
+    EXPECT_FLOAT_EQ(shown.x, kRowCardX);
+    EXPECT_NEAR(shown.y, rowScreenY(2), 0.01);
+    EXPECT_EQ(board->fieldRows()[2].front(), (pavlune::CardSlot{0, 0, ""}));
+}
+
 // A number card out of the palette holds a number from the start, shown on
 // its front and saved. Catches a new card left empty: its front would show
 // nothing (an empty loop card runs once in jam and que, never in latte).
@@ -168,8 +196,8 @@ TEST_F(CardPaletteTest, ANumberCardComesOutOfThePaletteWithItsStartingNumber) {
 // The palette's card is placed as a dragged field card moves: held against
 // the bottom edge (its lower reference line, 30 below the centre, at screen y
 // 3) the field scrolls 5 + (5 - 3) / 5 units a frame under it, and let go on
-// a taken row it slides beside the column (slot edge 777.5, 20 apart, half a
-// card of 100) while the row keeps its card. Catches a placed card that edge
+// a taken row it slides beside the column, clear of the row card and the
+// controls, while the row keeps its card. Catches a placed card that edge
 // scrolling does not follow, and a drop that takes a taken row.
 TEST_F(CardPaletteTest, APlacedCardScrollsTheFieldAtTheEdgeAndLiesBesideATakenRow) {
     FieldBoard* board = editor->getBoard();
@@ -193,8 +221,16 @@ TEST_F(CardPaletteTest, APlacedCardScrollsTheFieldAtTheEdgeAndLiesBesideATakenRo
     ASSERT_EQ(board->cardNodes().size(), 2u);
     EXPECT_EQ(board->model().cardOnRow(1), first);
     const CardSprite* second = board->cardNodes().back();
-    EXPECT_FLOAT_EQ(second->getPositionX(), 897.5f);
     EXPECT_FALSE(board->model().findCard(second->modelId)->connectors[0].isAttached());
+    // Clear of the row card, the run panel and the back button's tab.
+    const engine::Rect beside = HitTest::worldBoundingBox(second);
+    const engine::Rect kept[] = {
+        HitTest::worldBoundingBox(board->cardNodes().front()), {874, 184, 150, 400}, {914, 698, 110, 70}};
+    for (const engine::Rect& area : kept) {
+        EXPECT_TRUE(beside.getMaxX() <= area.getMinX() || area.getMaxX() <= beside.getMinX() ||
+                    beside.getMaxY() <= area.getMinY() || area.getMaxY() <= beside.getMinY())
+            << "covers (" << area.getMinX() << ", " << area.getMinY() << ")";
+    }
 
     const Vec2 atEdge(880, 33);
     carryTo(atEdge);

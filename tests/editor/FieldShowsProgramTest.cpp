@@ -31,11 +31,13 @@ using engine::Vec2;
 
 namespace {
 
-// A loose card right of the rows, clear of every row card.
+// A loose card right of the rows, clear of every row card (the editor moves
+// it clear of the run panel when it opens the program).
 constexpr float kLooseX = 880;
-// Where a loose card slides beside the column: the slots' right edge 777.5,
-// a gap of 20 and half a 200-unit card.
-constexpr float kBesideColumnX = 897.5f;
+// The run panel (150 x 400 at the right edge, centred) and the back button's
+// tab (110 x 70 in the top right corner), on the screen.
+const engine::Rect kRunPanel(874, 184, 150, 400);
+const engine::Rect kBackTab(914, 698, 110, 70);
 
 class FieldShowsProgramTest : public SaveScreenTest {
 protected:
@@ -103,24 +105,29 @@ protected:
 };
 
 // Catches a card left loose over the row card it hides (drawn above it while
-// the board runs the other), one slid beside the column under the run panel,
-// and undo, redo or reopening giving the row to the dropped card.
+// the board runs the other), one slid beside the column under the run panel
+// or the back button's tab, and undo, redo or reopening giving the row to the
+// dropped card or moving it.
 TEST_F(FieldShowsProgramTest, ACardDroppedOnATakenRowStaysBesideItAndTheRowKeepsItsCard) {
     openWith({{0, 2, kRowCardX, rowScreenY(1)}, {0, 1, kLooseX, rowScreenY(3)}});
     const std::vector<std::pair<int, int>> program{{-1, -1}, {0, 2}, {-1, -1}};
     driver->step();
     const engine::Color4B rowCardPixel = driver->pixelAt(Vec2(kRowCardX - 60, rowScreenY(1) + 30));
 
-    carry(Vec2(kLooseX, rowScreenY(3)), Vec2(kRowCardX, rowScreenY(1)));
+    carry(screenOf(node(1)), Vec2(kRowCardX, rowScreenY(1)));
     driver->touchEnded(Vec2(kRowCardX, rowScreenY(1)));
     driver->advance(0.3f);
 
     EXPECT_EQ(rows(3), program);
-    EXPECT_FLOAT_EQ(node(1)->getPositionX(), kBesideColumnX);
-    // Beside the row it was dropped on, it would lie under the run panel (y
-    // 184 to 584 on the screen): it moves just above or below it.
-    const float shownY = node(1)->getPositionY() - kStartOffsetY;
-    EXPECT_TRUE(shownY - 60 >= 584 || shownY + 60 <= 184) << shownY;
+    // Beside the row it was dropped on it would lie under the run panel, and
+    // just above the panel under the back button's tab: it lies clear of both.
+    const engine::Rect dropped = HitTest::worldBoundingBox(node(1));
+    for (const engine::Rect& kept : {kRunPanel, kBackTab, HitTest::worldBoundingBox(node(0))}) {
+        EXPECT_TRUE(dropped.getMaxX() <= kept.getMinX() || kept.getMaxX() <= dropped.getMinX() ||
+                    dropped.getMaxY() <= kept.getMinY() || kept.getMaxY() <= dropped.getMinY())
+            << "covers (" << kept.getMinX() << ", " << kept.getMinY() << ")";
+    }
+    const Vec2 settled = node(1)->getPosition();
     // The row card is seen as before, not the dropped one.
     EXPECT_EQ(driver->pixelAt(Vec2(kRowCardX - 60, rowScreenY(1) + 30)), rowCardPixel);
 
@@ -131,7 +138,8 @@ TEST_F(FieldShowsProgramTest, ACardDroppedOnATakenRowStaysBesideItAndTheRowKeeps
     EXPECT_EQ(rows(3), program);
     reopen();
     EXPECT_EQ(rows(3), program);
-    EXPECT_NEAR(node(1)->getPositionX(), kBesideColumnX, 1) << "stored truncated";
+    EXPECT_NEAR(node(1)->getPositionX(), settled.x, 1) << "stored truncated";
+    EXPECT_NEAR(node(1)->getPositionY(), settled.y, 1) << "stored truncated";
 }
 
 // Catches a taken row whose slot keeps the empty slot's colour: the strip of
@@ -225,12 +233,12 @@ TEST_F(FieldShowsProgramTest, TheOpenBottomBarTakesPressesOnItsWholeArea) {
 // buttons, and one let go above the screen left under the back button.
 TEST_F(FieldShowsProgramTest, CardsNeverEndWhereTheyCannotBeGrabbed) {
     openWith({{0, 0, kLooseX, rowScreenY(3)}, {0, 1, kLooseX, rowScreenY(4)}});
-    carry(Vec2(kLooseX, rowScreenY(3)), Vec2(150, rowScreenY(3)));
+    carry(screenOf(node(0)), Vec2(150, rowScreenY(3)));
     driver->touchEnded(Vec2(150, rowScreenY(3)));
     driver->advance(0.5f);
     EXPECT_EQ(editor->getBoard()->model().placedCards().size(), 1u);
 
-    carry(Vec2(kLooseX, rowScreenY(4)), Vec2(960, 790));
+    carry(screenOf(node(0)), Vec2(960, 790));
     driver->touchEnded(Vec2(960, 790));
     driver->advance(0.5f);
     const Vec2 centre = screenOf(node(0));

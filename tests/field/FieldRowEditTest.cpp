@@ -3,6 +3,7 @@
 #include "FieldTestSetup.h"
 #include "field/FieldRowEditor.h"
 
+#include <array>
 #include <gtest/gtest.h>
 
 namespace pavlune {
@@ -107,6 +108,53 @@ TEST(FieldRowEdit, DeleteOnAnEmptyRowMovesTheCardsBelowUpToTheLastAndRelinks) {
     EXPECT_EQ(first->links[PlacedCard::down], field.card(1));
     EXPECT_EQ(second->links[PlacedCard::up], field.card(0));
     EXPECT_EQ(second->links[PlacedCard::down], field.card(3));
+}
+
+// Three loose cards let go together with the finger over the right part of a
+// slot, where their left edges are far from any slot. Catches the finger
+// tested against the card's edge, a group that skips a taken row and goes
+// on below it, a finger row that is taken over, and a group run past the
+// last row.
+TEST(FieldRowEdit, ADroppedGroupTakesTheFingersFreeRowAndTheFreeRowsBelowIt) {
+    constexpr int kLoose = FieldModel::kNoRow;
+    // Inside the slot (547.5 to 777.5, 130 high) 200 right of its snap point.
+    const engine::Vec2 overSlot(200, 50);
+    const struct {
+        const char* name;
+        int fingerRow;
+        engine::Vec2 finger;
+        std::vector<int> taken;
+        std::array<int, 3> rows;
+    } cases[] = {
+        {"free rows", 5, overSlot, {}, {5, 6, 7}},
+        {"the third row taken", 5, overSlot, {7}, {5, 6, kLoose}},
+        {"the second row taken", 5, overSlot, {6, 8}, {5, kLoose, kLoose}},
+        {"the finger's row taken", 5, overSlot, {5}, {kLoose, kLoose, kLoose}},
+        {"near the last row", kLastRow - 1, overSlot, {}, {kLastRow - 1, kLastRow, kLoose}},
+        {"right of the slot", 5, {240, 0}, {}, {kLoose, kLoose, kLoose}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Field field({});
+        for (const int row : c.taken) {
+            snapNewCard(field.model, row);
+        }
+        std::vector<int> group;
+        for (int k = 0; k < 3; ++k) {
+            group.push_back(field.model.addCard(basic, k, {1200, kTopRowY - 900 - 130.0f * k}, kCard));
+        }
+        field.model.setDragGroup(group);
+        const bool placed = FieldRowEditor(field.model).placeDroppedGroup(slotPoint(c.fingerRow) + c.finger);
+
+        EXPECT_EQ(placed, c.rows[0] != kLoose);
+        for (std::size_t k = 0; k < group.size(); ++k) {
+            if (c.rows[k] == kLoose) {
+                EXPECT_FALSE(field.model.findCard(group[k])->connectors[0].isAttached()) << k;
+            } else {
+                expectOnRow(field.model, group[k], c.rows[k]);
+            }
+        }
+    }
 }
 
 } // namespace
