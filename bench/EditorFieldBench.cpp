@@ -214,7 +214,7 @@ void measureSaving(engine::HeadlessDriver& driver, SaveData* record) {
                 });
                 write.time([&] {
                     FieldThumbnail::write(SaveDataManager::getInstance(), record, picture,
-                                          [&done] { done = true; });
+                                          [&done](const std::string&) { done = true; });
                 });
             });
             while (!done) {
