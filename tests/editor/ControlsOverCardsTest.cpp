@@ -1,6 +1,7 @@
 // The editor's controls stay above the field's cards however many cards the
 // program holds, on the headless engine with the process-wide store.
 
+#include "editor/EditorSession.h"
 #include "editor/FieldScene.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/controls/RunControls.h"
@@ -58,17 +59,17 @@ TEST_F(ControlsOverCardsTest, TheControlsAreDrawnAboveLooseCardsUnderThem) {
     scene->addChild(editor);
     present(scene);
     driver->advance(1);
-    FieldBoard* board = editor->getBoard();
+    FieldBoard* board = editor->getSession().rooms().board.get();
     ASSERT_EQ(board->cardNodes().size(), 240u);
 
-    UndoRedoControls* undoRedo = editor->getUndoRedo();
+    UndoRedoControls* undoRedo = editor->getSession().rooms().undoRedo.get();
     const struct {
         const char* name;
         engine::Sprite* control;
     } controls[] = {
         {"undo", undoRedo->getUndoButton()},
         {"redo", undoRedo->getRedoButton()},
-        {"back", editor->getBackButton()},
+        {"back", editor->getSession().rooms().runControls->getBackButton()},
     };
     for (const auto& c : controls) {
         SCOPED_TRACE(c.name);
