@@ -40,7 +40,7 @@ struct Kind {
 
 engine::Size faceSize(Kind kind) {
     engine::Sprite* face = engine::Sprite::create(
-        pavlune::DeviceManager::getInstance()->getCardFaceImage(kind.cardIndex, kind.cardSet));
+        pavlune::DeviceManager::getInstance()->getView().getCardFaceImage(kind.cardIndex, kind.cardSet));
     return face ? face->getContentSize() : engine::Size();
 }
 
@@ -49,8 +49,8 @@ std::vector<Kind> plainKinds() {
     const pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
     std::vector<Kind> kinds;
     for (int set = 0; set < pavlune::kCardSetCount; ++set) {
-        for (int index = 0; index < catalogue->getCardCount(set); ++index) {
-            if (catalogue->getCardCode(index, set).kind != pavlune::CardCode::input) {
+        for (int index = 0; index < catalogue->getView().getCardCount(set); ++index) {
+            if (catalogue->getView().getCardCode(index, set).kind != pavlune::CardCode::input) {
                 kinds.push_back({set, index});
             }
         }

@@ -90,13 +90,6 @@ bool FieldScene::init(SaveData* data) {
     if (!rooms.bottomBar || !buildField()) {
         return false;
     }
-    // Gestures on placed cards: lift, drag, drop, tap and edge scrolling.
-    rooms.gestures =
-        std::make_unique<CardGestures>(this, rooms.fieldView, rooms.board.get(), rooms.trash.get());
-    rooms.gestures->onOpenNumberEditor = [this](InputCardSprite* card) { openNumberEditor(card); };
-    rooms.gestures->onSave = [this] { session_->edited(); };
-    rooms.gestures->blockedAreas = [this] { return controlAreas(); };
-    rooms.board->onCardAdded = [this](CardSprite* card) { session_->rooms().gestures->attach(card); };
     addChild(rooms.fieldView);
     addChild(paletteLayer);
     addChild(rooms.bottomBar);
@@ -122,6 +115,13 @@ bool FieldScene::init(SaveData* data) {
     if (!buildHistory()) {
         return false;
     }
+    registerRooms();
+    rooms.keys = std::make_unique<EditorKeys>(this, rooms.fieldView, *session_);
+    return true;
+}
+
+void FieldScene::registerRooms() {
+    EditorRooms& rooms = session_->rooms();
     // The popups in the order Escape closes them (after an alert box).
     rooms.programPanel->registerWith(*session_);
     rooms.link->registerWith(*session_);
@@ -138,8 +138,6 @@ bool FieldScene::init(SaveData* data) {
                         }});
     rooms.runControls->registerWith(*session_);
     rooms.undoRedo->registerWith(*session_);
-    rooms.keys = std::make_unique<EditorKeys>(this, rooms.fieldView, *session_);
-    return true;
 }
 
 bool FieldScene::buildPalette() {
@@ -289,12 +287,18 @@ bool FieldScene::buildField() {
         paper->setPosition(-visible.width / 2, 0);
         fieldView->addChild(paper);
     }
-    rooms.board = FieldBoard::create(fieldView, rooms.trash.get());
+    rooms.board = FieldBoard::create(fieldView, rooms.trash.get(), session_->choices());
     if (!rooms.board) {
         return false;
     }
     // Inserting or deleting a row is a finished edit like any other.
     rooms.board->onRowsEdited = [this] { session_->edited(); };
+    // Gestures on placed cards: lift, drag, drop, tap and edge scrolling.
+    rooms.gestures = std::make_unique<CardGestures>(this, fieldView, rooms.board.get(), rooms.trash.get());
+    rooms.gestures->onOpenNumberEditor = [this](InputCardSprite* card) { openNumberEditor(card); };
+    rooms.gestures->onSave = [this] { session_->edited(); };
+    rooms.gestures->blockedAreas = [this] { return controlAreas(); };
+    rooms.board->onCardAdded = [this](CardSprite* card) { session_->rooms().gestures->attach(card); };
     return true;
 }
 

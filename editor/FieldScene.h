@@ -82,6 +82,7 @@ protected:
 
 private:
     using engine::Layer::init;
+    // The field's view, the board of rows on it and the gestures on its cards.
     bool buildField();
     void buildFrame();
     // The palette, its card set tabs and the dialect toggle.
@@ -90,6 +91,8 @@ private:
     void buildLink();
     // Undo and redo from the program as loaded, beside the back button.
     bool buildHistory();
+    // The rooms' popups (in Escape's order) and commands.
+    void registerRooms();
     engine::Sprite* backButton() const;
     void listenToMouse();
     // One check of the back button's wait; true once leaving has started.

@@ -49,7 +49,7 @@ void DialectToggle::refreshDialect() {
         return;
     }
     for (CardSprite* card : board_->cardNodes()) {
-        card->setBackImage(catalogue.getCardBackImage(card->getCardIndex(), card->getCardSet()));
+        card->showDialect(catalogue);
     }
 }
 
