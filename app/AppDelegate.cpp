@@ -1,6 +1,6 @@
 #include "app/AppDelegate.h"
 
-#include "editor/FieldScene.h"
+#include "editor/EditorChoices.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/Scene.h"
 #include "engine/2d/events/EventCustom.h"
@@ -42,7 +42,7 @@ bool AppDelegate::applicationDidFinishLaunching() {
         });
     }
     ScreenNavigator::install(&navigator_);
-    FieldScene::restoreSettings();
+    EditorChoices::restore();
     engine::Scene* scene = engine::Scene::create();
     SaveScene* list = SaveScene::create();
     if (!scene || !list) {

@@ -2,6 +2,7 @@
 
 #include "catalogue/CardCode.h"
 #include "catalogue/DeviceManager.h"
+#include "editor/EditorSession.h"
 #include "editor/FieldScene.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/field/FieldBoard.h"
@@ -39,7 +40,7 @@ struct Kind {
 
 engine::Size faceSize(Kind kind) {
     engine::Sprite* face = engine::Sprite::create(
-        pavlune::DeviceManager::getInstance()->getCardFaceImage(kind.cardIndex, kind.cardSet));
+        pavlune::DeviceManager::getInstance()->getView().getCardFaceImage(kind.cardIndex, kind.cardSet));
     return face ? face->getContentSize() : engine::Size();
 }
 
@@ -48,8 +49,8 @@ std::vector<Kind> plainKinds() {
     const pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
     std::vector<Kind> kinds;
     for (int set = 0; set < pavlune::kCardSetCount; ++set) {
-        for (int index = 0; index < catalogue->getCardCount(set); ++index) {
-            if (catalogue->getCardCode(index, set).kind != pavlune::CardCode::input) {
+        for (int index = 0; index < catalogue->getView().getCardCount(set); ++index) {
+            if (catalogue->getView().getCardCode(index, set).kind != pavlune::CardCode::input) {
                 kinds.push_back({set, index});
             }
         }
@@ -148,7 +149,8 @@ SaveData* BenchEditor::saveProgram(int gapRow) {
         std::exit(1);
     }
     engine::RefPtr<FieldScene> held(blank);
-    SaveDataManager::getInstance()->saveProgram(record_, makeProgram(blank->getBoard()->model(), gapRow));
+    SaveDataManager::getInstance()->saveProgram(
+        record_, makeProgram(blank->getSession().rooms().board->model(), gapRow));
     return record_;
 }
 
@@ -171,13 +173,13 @@ FieldScene* BenchEditor::open(engine::HeadlessDriver& driver, SaveData* record) 
 
 void BenchEditor::describe(FieldScene* editor) {
     int onRows = 0;
-    for (const pavlune::FieldRow& fieldRow : editor->getBoard()->fieldRows()) {
+    for (const pavlune::FieldRow& fieldRow : editor->getSession().rooms().board->fieldRows()) {
         onRows += fieldRow.front().has_value() ? 1 : 0;
     }
     int numbers = 0;
-    for (const pavlune::PlacedCard& card : editor->getBoard()->model().placedCards()) {
+    for (const pavlune::PlacedCard& card : editor->getSession().rooms().board->model().placedCards()) {
         numbers += card.value.empty() ? 0 : 1;
     }
     std::printf("program: %zu cards, %d of them on rows, %d number cards with values\n",
-                editor->getBoard()->cardNodes().size(), onRows, numbers);
+                editor->getSession().rooms().board->cardNodes().size(), onRows, numbers);
 }

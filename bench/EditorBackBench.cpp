@@ -15,7 +15,9 @@
 #include "app/AppNavigator.h"
 #include "bench/BenchEditor.h"
 #include "bench/BenchSamples.h"
+#include "editor/EditorSession.h"
 #include "editor/FieldScene.h"
+#include "editor/controls/RunControls.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/Scene.h"
 #include "engine/2d/Sprite.h"
@@ -65,7 +67,7 @@ Tap tapBack(engine::HeadlessDriver& driver, SaveData* record) {
     driver.capture(atRest);
     engine::Director* director = engine::Director::getInstance();
     engine::Scene* editing = director->getRunningScene();
-    const engine::Vec2 back = editor->getBackButton()->getPosition();
+    const engine::Vec2 back = editor->getSession().rooms().runControls->getBackButton()->getPosition();
     driver.touchBegan(back);
     driver.step();
 

@@ -16,6 +16,7 @@
 
 #include "bench/BenchEditor.h"
 #include "bench/BenchSamples.h"
+#include "editor/EditorSession.h"
 #include "editor/FieldScene.h"
 #include "editor/FieldThumbnail.h"
 #include "editor/cards/CardSprite.h"
@@ -133,8 +134,8 @@ Samples drag(engine::HeadlessDriver& driver, FieldBoard& board, int draggedId, i
 // top of the screen; the block's top card is lifted with the block below it.
 FieldBoard& liftBlockInView(engine::HeadlessDriver& driver, SaveData* record, int& topCard) {
     FieldScene* editor = BenchEditor::open(driver, record);
-    FieldBoard& board = *editor->getBoard();
-    FieldScrollView* view = editor->getFieldView();
+    FieldBoard& board = *editor->getSession().rooms().board.get();
+    FieldScrollView* view = editor->getSession().rooms().fieldView;
     view->setContentOffset(
         Vec2(view->getContentOffset().x, 700 - board.model().rowSlot(kBlockTopRow).position.y));
     driver.step();
@@ -191,7 +192,7 @@ void measureSaving(engine::HeadlessDriver& driver, SaveData* record) {
     Samples document;
     for (int run = 0; run < runs.save; ++run) {
         save.time([&] { editor->saveField(); });
-        document.time([&] { (void)editor->getBoard()->save(); });
+        document.time([&] { (void)editor->getSession().rooms().board->save(); });
         driver.step();
     }
 
@@ -209,8 +210,8 @@ void measureSaving(engine::HeadlessDriver& driver, SaveData* record) {
                 capture.time([&] {
                     const engine::Size visible = engine::Director::getInstance()->getVisibleSize();
                     picture = FieldThumbnail::capture(
-                        editor->getFieldView()->container, visible,
-                        FieldThumbnail::pictureOffset(editor->getBoard()->model(), visible));
+                        editor->getSession().rooms().fieldView->container, visible,
+                        FieldThumbnail::pictureOffset(editor->getSession().rooms().board->model(), visible));
                 });
                 write.time([&] {
                     FieldThumbnail::write(SaveDataManager::getInstance(), record, picture,

@@ -16,6 +16,7 @@
 
 #include "bench/BenchEditor.h"
 #include "bench/BenchSamples.h"
+#include "editor/EditorSession.h"
 #include "editor/FieldScene.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/field/FieldBoard.h"
@@ -120,8 +121,8 @@ void timeRelease(engine::HeadlessDriver& driver, RenameWatch& watch, const Vec2&
 // lies at kPressHeight; returns that card's screen point.
 Vec2 openWithBlockInView(engine::HeadlessDriver& driver, SaveData* record, FieldScene*& editor) {
     editor = BenchEditor::open(driver, record);
-    FieldBoard& board = *editor->getBoard();
-    FieldScrollView* view = editor->getFieldView();
+    FieldBoard& board = *editor->getSession().rooms().board.get();
+    FieldScrollView* view = editor->getSession().rooms().fieldView;
     view->setContentOffset(
         Vec2(view->getContentOffset().x, kPressHeight - board.model().rowSlot(kBlockTopRow).position.y));
     driver.step();
@@ -133,7 +134,7 @@ Vec2 openWithBlockInView(engine::HeadlessDriver& driver, SaveData* record, Field
 std::size_t liftBlock(engine::HeadlessDriver& driver, FieldScene* editor, const Vec2& point) {
     driver.touchBegan(point);
     driver.advance(0.5f);
-    return editor->getBoard()->model().dragGroup().size();
+    return editor->getSession().rooms().board->model().dragGroup().size();
 }
 
 // The finger's path, a frame at a time: up until the card's upper reference
@@ -183,10 +184,10 @@ void measureBlockDrag(engine::HeadlessDriver& driver, BenchEditor& bench, const 
     FieldScene* editor = nullptr;
     const Vec2 point = openWithBlockInView(driver, bench.record(), editor);
     const std::size_t lifted = liftBlock(driver, editor, point);
-    FieldBoard& board = *editor->getBoard();
+    FieldBoard& board = *editor->getSession().rooms().board.get();
     const float cardHeight = board.nodeFor(board.model().dragGroup().front())->getContentSize().height;
     const EdgeDragPath path(point, cardHeight);
-    FieldScrollView* view = editor->getFieldView();
+    FieldScrollView* view = editor->getSession().rooms().fieldView;
 
     BenchSamples frames;
     BenchSamples scrolling;
@@ -270,7 +271,7 @@ void measureDropFrames(engine::HeadlessDriver& driver, BenchEditor& bench, bool 
         }
     }
     store->writeInBackground(nullptr); // drains the queue
-    const bool same = store->loadProgram(bench.record()) == editor->getBoard()->save();
+    const bool same = store->loadProgram(bench.record()) == editor->getSession().rooms().board->save();
     std::printf("  %s: the program file after the queue drained %s the field\n",
                 background ? "worker" : "on the frame", same ? "equals" : "DIFFERS FROM");
 }
@@ -283,10 +284,11 @@ void measurePaletteDrag(engine::HeadlessDriver& driver, BenchEditor& bench, Benc
     bench.saveProgram(kGapRow);
     FieldScene* editor = BenchEditor::open(driver, bench.record());
     RenameWatch watch(SaveDataManager::getInstance()->getProgramFullPath(bench.record()));
-    const std::size_t before = editor->getBoard()->cardNodes().size();
+    const std::size_t before = editor->getSession().rooms().board->cardNodes().size();
     BenchSamples frames;
     for (int run = 0; run < runs.paletteRuns; ++run) {
-        CardSprite* card = editor->getPalette()->paletteCard(run % editor->getPalette()->paletteCardCount());
+        CardSprite* card = editor->getSession().rooms().palette->paletteCard(
+            run % editor->getSession().rooms().palette->paletteCardCount());
         const Vec2 start = worldPosition(card);
         driver.touchBegan(start);
         driver.step();
@@ -316,7 +318,7 @@ void measurePaletteDrag(engine::HeadlessDriver& driver, BenchEditor& bench, Benc
     BenchSamples::header(
         "2. frames while a card is dragged out of the palette (and against the bottom edge)");
     std::printf("  %d drags, %zu cards placed\n", runs.paletteRuns,
-                editor->getBoard()->cardNodes().size() - before);
+                editor->getSession().rooms().board->cardNodes().size() - before);
     frames.row("frame, palette drag", 8, 12);
 }
 

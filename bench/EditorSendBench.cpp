@@ -24,6 +24,7 @@
 #include "device/PavluneCardSerialManager.h"
 #include "device/PlatformSerialBackend.h"
 #include "device/posix/PtyBoard.h"
+#include "editor/EditorSession.h"
 #include "editor/FieldScene.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/field/FieldBoard.h"
@@ -116,7 +117,7 @@ SendFrames sendFromEditor(engine::HeadlessDriver& driver, SaveData* record, Time
     LinkSetup::install(&setup);
     FieldScene* editor = BenchEditor::open(driver, record);
     LinkSetup::install(nullptr);
-    BoardLink& link = *editor->getBoardLink();
+    BoardLink& link = *editor->getSession().rooms().link.get();
     // The first search lists the board among whatever this machine has.
     while (!link.isIdle()) {
         link.waitForWorkers();
@@ -124,7 +125,7 @@ SendFrames sendFromEditor(engine::HeadlessDriver& driver, SaveData* record, Time
     }
     board.serial->choosePort(board.board->devicePath());
     link.updatePortStatus();
-    rows = editor->getBoard()->fieldRows();
+    rows = editor->getSession().rooms().board->fieldRows();
 
     SendFrames frames;
     for (int frame = 0; frame < 120; ++frame) {

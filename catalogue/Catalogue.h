@@ -16,7 +16,7 @@ template <typename T> using PerCardSet = std::array<T, kCardSetCount>;
 
 // The built-in tables: cards, pictures, code per dialect and the per-dialect
 // constants. Built once, never changed, so any thread may read them without a
-// lock. Other code reads them through DeviceManager or CatalogueView.
+// lock. Other code reads them through a CatalogueView.
 struct Catalogue {
     // [Dialect]
     PerDialect<std::string> dialectButtonOnImages;

@@ -12,9 +12,10 @@ namespace pavlune {
 
 struct Catalogue;
 
-// The catalogue seen through one dialect and one card set: every lookup of
-// DeviceManager, on a fixed selection. A program generator holds one for the
-// whole of a send, so a selection changed meanwhile cannot mix two dialects.
+// The catalogue seen through one dialect and one card set: every lookup, on
+// a fixed selection (DeviceManager hands out the one of the shared
+// selection). A program generator holds one for the whole of a send, so a
+// selection changed meanwhile cannot mix two dialects.
 //
 // Card sets and dialects outside 0..2 raise std::out_of_range (a caller
 // error); a card index past the end of its list (negative included) gives

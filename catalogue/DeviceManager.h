@@ -1,23 +1,19 @@
 #pragma once
 
-#include "catalogue/CardCode.h"
 #include "catalogue/CatalogueView.h"
-#include "engine/base/Geometry.h"
 #include "engine/base/Ref.h"
 
 #include <atomic>
-#include <string>
-#include <vector>
 
 namespace pavlune {
 
-// Process-wide holder of the current dialect and card set, and the door to the
-// card catalogue: each lookup combines its arguments with those selections.
-// Despite the name it knows nothing of serial ports.
+// Process-wide holder of the current dialect and card set: the one shared
+// selection, which every editor of the process opens with. Despite the name
+// it knows nothing of serial ports. Lookups go through the CatalogueView it
+// hands out; the editor (EditorChoices) takes one and hands it on, so nothing
+// below the editor reads the selection behind its caller's back.
 //
-// The selections are atomic because the send and stop routines read them from
-// worker threads while the engine thread may write them. A routine that needs
-// one consistent selection for a whole send takes `getView()` once.
+// The selections are atomic: a view may be taken on any thread.
 class DeviceManager : public engine::Ref {
 public:
     // Created and initialised on the first call; never released.
@@ -36,29 +32,6 @@ public:
 
     // The catalogue as seen with the current selections.
     CatalogueView getView() const;
-
-    std::string getCardFaceImage(int card) const;
-    std::string getCardFaceImage(int card, int set) const;
-    std::string getCardBackImage(int card, int set) const;
-    CardCode getCardCode(int card, int set) const;
-    std::vector<engine::Rect> getInputRects(int card, int set) const;
-    int getCardCount(int set) const;
-    std::string getCardSetTabImage(int set) const;
-    std::string getDialectButtonImage(int dialect) const;
-    std::vector<CardCode> getPrologue() const;
-    std::vector<CardCode> getEpilogue() const;
-    CardCode getBreakCode() const;
-    CardCode getResetCode() const;
-    int getCharPacing() const;
-    std::string getLineEnd() const;
-    bool isLineNumbered() const;
-    std::string getStatementSeparator() const;
-    std::string getInputNumberImage() const;
-    bool isByteCoded() const;
-    int getInstructionSize() const;
-    char getGapFillByte() const;
-    int getProgramImageSize() const;
-    char getPadByte() const;
 
 protected:
     DeviceManager();

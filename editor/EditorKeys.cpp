@@ -1,6 +1,6 @@
 #include "editor/EditorKeys.h"
 
-#include "editor/EditorPopups.h"
+#include "editor/EditorSession.h"
 #include "engine/2d/Node.h"
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventKeyboard.h"
@@ -13,18 +13,10 @@ using engine::EventKeyboard;
 using engine::Vec2;
 using KeyCode = engine::EventKeyboard::KeyCode;
 
-namespace {
+using Command = EditorSession::Command;
 
-void callIfSet(const std::function<void()>& hook) {
-    if (hook) {
-        hook();
-    }
-}
-
-} // namespace
-
-EditorKeys::EditorKeys(engine::Node* owner, FieldScrollView* field, EditorPopups& popups)
-    : owner_(owner), field_(field), popups_(popups) {
+EditorKeys::EditorKeys(engine::Node* owner, FieldScrollView* field, EditorSession& session)
+    : owner_(owner), field_(field), session_(session) {
     listener_ = engine::EventListenerKeyboard::create();
     listener_->retain();
     listener_->onKeyPressed = [this](EventKeyboard* key) { keyPressed(*key); };
@@ -40,7 +32,7 @@ bool EditorKeys::keyPressed(const EventKeyboard& key) {
     const KeyCode code = key.getKeyCode();
     const bool ctrl = key.ctrl();
     const float page = field_->viewSize.height * kPageFraction;
-    if (code != KeyCode::KEY_ESCAPE && popups_.isAnyOpen()) {
+    if (code != KeyCode::KEY_ESCAPE && session_.isModalOpen()) {
         return false;
     }
     // Held keys repeat only where repeating makes sense: scrolling, zoom, undo.
@@ -50,28 +42,28 @@ bool EditorKeys::keyPressed(const EventKeyboard& key) {
     }
     switch (code) {
     case KeyCode::KEY_ESCAPE:
-        return popups_.closeOne();
+        return session_.closeOnePopup();
     case KeyCode::KEY_F5:
-        callIfSet(onPlay);
+        session_.run(Command::play);
         return true;
     case KeyCode::KEY_ENTER:
     case KeyCode::KEY_KP_ENTER:
         if (!ctrl) {
             return false;
         }
-        callIfSet(onPlay);
+        session_.run(Command::play);
         return true;
     case KeyCode::KEY_Z:
         if (!ctrl) {
             return false;
         }
-        callIfSet(key.shift() ? onRedo : onUndo);
+        session_.run(key.shift() ? Command::redo : Command::undo);
         return true;
     case KeyCode::KEY_Y:
         if (!ctrl) {
             return false;
         }
-        callIfSet(onRedo);
+        session_.run(Command::redo);
         return true;
     case KeyCode::KEY_EQUAL:
     case KeyCode::KEY_PLUS:

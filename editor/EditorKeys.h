@@ -2,24 +2,23 @@
 
 #include "engine/base/Geometry.h"
 
-#include <functional>
-
 namespace engine {
 class EventKeyboard;
 class EventListenerKeyboard;
 class Node;
 } // namespace engine
 
-class EditorPopups;
+class EditorSession;
 class FieldScrollView;
 
 // The editor's keyboard: Ctrl+Enter or F5 plays, Ctrl+Z undoes, Ctrl+Shift+Z
 // and Ctrl+Y redo, Escape closes one thing, Ctrl+= (or Ctrl+;) / Ctrl+- / Ctrl+0 zoom
 // the field in, out and back to 1.0 about the view's centre, and the arrow
 // keys and Page Up / Page Down scroll the field. Keys reach it only while no
-// text box (the number editor) has them, and while one of the editor's popups
+// text box (the number editor) has them, and while one of the session's popups
 // or overlays is open only Escape acts (it closes one): nothing may change
-// behind it.
+// behind it. Play, undo and redo are the session's commands, done by the
+// rooms that bound them.
 class EditorKeys {
 public:
     // Field units per arrow key press, zoom per Ctrl+= / Ctrl+-, and the part
@@ -28,16 +27,12 @@ public:
     static constexpr float kZoomStep = 0.1f;
     static constexpr float kPageFraction = 0.8f;
 
-    // Listens on `owner` (keys act while it is in the running scene);
-    // `popups` (not owned) are what Escape closes.
-    EditorKeys(engine::Node* owner, FieldScrollView* field, EditorPopups& popups);
+    // Listens on `owner` (keys act while it is in the running scene).
+    EditorKeys(engine::Node* owner, FieldScrollView* field, EditorSession& session);
     ~EditorKeys();
     EditorKeys(const EditorKeys&) = delete;
     EditorKeys& operator=(const EditorKeys&) = delete;
 
-    std::function<void()> onPlay;
-    std::function<void()> onUndo;
-    std::function<void()> onRedo;
     // Acts on a pressed key; false when the key means nothing here.
     bool keyPressed(const engine::EventKeyboard& key);
 
@@ -48,6 +43,6 @@ private:
 
     engine::Node* owner_;
     FieldScrollView* field_;
-    EditorPopups& popups_;
+    EditorSession& session_;
     engine::EventListenerKeyboard* listener_ = nullptr;
 };

@@ -7,7 +7,8 @@
 // The editor's popups and overlays in one list, each known by whether it is
 // open and by what Escape does to it. Whatever must stay still behind a
 // popup (the keys, the wheel, the middle button, the dialect toggle, undo)
-// asks `isAnyOpen`, so a new popup is added here once and nowhere else.
+// asks `isAnyOpen`; each room adds its own popups (through EditorSession),
+// so a new popup is one `add` in the room that shows it.
 class EditorPopups {
 public:
     struct Popup {

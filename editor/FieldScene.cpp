@@ -1,10 +1,8 @@
 #include "editor/FieldScene.h"
 
-#include "catalogue/DeviceManager.h"
 #include "device/PavluneCardSerialManager.h"
-#include "editor/EditorKeyBindings.h"
 #include "editor/EditorKeys.h"
-#include "editor/EditorPopups.h"
+#include "editor/EditorSession.h"
 #include "editor/EditorTexts.h"
 #include "editor/FieldThumbnail.h"
 #include "editor/cards/InputCardSprite.h"
@@ -16,7 +14,6 @@
 #include "editor/gestures/CardGestures.h"
 #include "editor/history/UndoRedoControls.h"
 #include "editor/link/BoardLink.h"
-#include "editor/link/RememberedPort.h"
 #include "editor/palette/CardPalette.h"
 #include "editor/palette/DialectToggle.h"
 #include "editor/panel/ProgramPanel.h"
@@ -32,7 +29,6 @@
 #include "engine/2d/events/EventMouse.h"
 #include "engine/base/Log.h"
 #include "program/CardNumberRule.h"
-#include "store/AppSettings.h"
 #include "store/SaveDataManager.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
@@ -62,26 +58,12 @@ FieldScene* FieldScene::create(SaveData* record) {
     return nullptr;
 }
 
-void FieldScene::restoreSettings() {
-    AppSettings* settings = AppSettings::getInstance();
-    settings->reload();
-    pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
-    static_assert(AppSettings::kChoiceCount == pavlune::kDialectCount &&
-                  AppSettings::kChoiceCount == pavlune::kCardSetCount);
-    if (const auto dialect = pavlune::dialectFromIndex(settings->dialect())) {
-        catalogue->setCurrentDialect(*dialect);
-    }
-    if (const auto cardSet = pavlune::cardSetFromIndex(settings->cardSet())) {
-        catalogue->setCurrentCardSet(*cardSet);
-    }
-}
-
 FieldScene::FieldScene() = default;
 
 FieldScene::~FieldScene() {
     SaveDataManager::getInstance()->setWriteOutcomeHandler(nullptr);
-    if (fieldView) {
-        fieldView->delegate = nullptr;
+    if (session_ && session_->rooms().fieldView) {
+        session_->rooms().fieldView->delegate = nullptr;
     }
 }
 
@@ -89,107 +71,146 @@ bool FieldScene::init(SaveData* data) {
     if (!Layer::init()) {
         return false;
     }
-    record = data ? data : SaveData::create();
-    paletteLayer = engine::Layer::create();
+    engine::RefPtr<SaveData> record(data ? data : SaveData::create());
+    engine::Layer* paletteLayer = engine::Layer::create();
     if (!record || !paletteLayer) {
         return false;
     }
-    // Asked lazily: the rooms that hold the popups are built below.
-    popups = std::make_unique<EditorPopups>();
-    EditorKeyBindings::listPopups(this, *popups);
+    session_ = std::make_unique<EditorSession>(this, record.get());
+    session_->onEdited = [this] { saveField(); };
+    EditorRooms& rooms = session_->rooms();
+    rooms.paletteLayer = paletteLayer;
     SaveDataManager::getInstance()->setWriteOutcomeHandler(
         [this](bool written) { reportSaveOutcome(written); });
     const Size visible = engine::Director::getInstance()->getVisibleSize();
     if (engine::Sprite* trashSprite = TrashCan::createSprite(visible)) {
         paletteLayer->addChild(trashSprite);
-        trash = std::make_unique<TrashCan>(trashSprite);
+        rooms.trash = std::make_unique<TrashCan>(trashSprite);
     }
-    bottomBar = BottomBar::create();
-    if (!bottomBar || !buildField()) {
+    rooms.bottomBar = BottomBar::create();
+    if (!rooms.bottomBar || !buildField()) {
         return false;
     }
-    // Gestures on placed cards: lift, drag, drop, tap and edge scrolling.
-    gestures = std::make_unique<CardGestures>(this, fieldView, board.get(), trash.get());
-    gestures->onOpenNumberEditor = [this](InputCardSprite* card) { openNumberEditor(card); };
-    gestures->onSave = [this] { saveField(); };
-    board->onCardAdded = [this](CardSprite* card) { gestures->attach(card); };
-    addChild(fieldView);
+    addChild(rooms.fieldView);
     addChild(paletteLayer);
-    addChild(bottomBar);
+    addChild(rooms.bottomBar);
 
-    runControls = std::make_unique<RunControls>();
-    if (!runControls->build(this, visible)) {
+    rooms.runControls = std::make_unique<RunControls>();
+    if (!rooms.runControls->build(this, visible)) {
         return false;
     }
-    runControls->onBack = [this] { goBack(); };
+    rooms.runControls->onBack = [this] { goBack(); };
     buildFrame();
     listenToMouse();
-    // Palette room: the card palette with its set tabs, and the dialect toggle.
-    palette = CardPalette::create(board.get(), this);
-    dialectToggle = DialectToggle::create(board.get());
-    if (!palette || !dialectToggle) {
+    if (!buildPalette()) {
         return false;
     }
-    paletteLayer->addChild(palette);
-    board->onUseCountChanged = [this](int cardSet, int cardIndex) {
+    buildLink();
+    // The program panel: the button under the run controls and the panel it opens.
+    rooms.programPanel = std::make_unique<ProgramPanel>(
+        this, rooms.runControls->getPlayerPanel(), [this] { return session_->rooms().board->fieldRows(); },
+        session_->choices());
+    // The bottom bar slides up over that button, so it comes after it.
+    reorderChild(rooms.bottomBar, rooms.bottomBar->getLocalZOrder());
+    if (!buildHistory()) {
+        return false;
+    }
+    loadField();
+    session_->rooms().undoRedo->start();
+    registerRooms();
+    rooms.keys = std::make_unique<EditorKeys>(this, rooms.fieldView, *session_);
+    return true;
+}
+
+void FieldScene::registerRooms() {
+    EditorRooms& rooms = session_->rooms();
+    // The popups in the order Escape closes them (after an alert box).
+    rooms.programPanel->registerWith(*session_);
+    rooms.link->registerWith(*session_);
+    rooms.dialectToggle->registerWith(*session_);
+    // Its box holds the keys itself while it types; listed for the moments it does not.
+    session_->addPopup({"number editor", [this] { return session_->rooms().numberEditor != nullptr; },
+                        [this] {
+                            NumberEditor* editor = session_->rooms().numberEditor;
+                            if (editor->isClosing()) {
+                                return false;
+                            }
+                            editor->cancel();
+                            return true;
+                        }});
+    rooms.runControls->registerWith(*session_);
+    rooms.undoRedo->registerWith(*session_);
+}
+
+bool FieldScene::buildPalette() {
+    EditorRooms& rooms = session_->rooms();
+    rooms.palette = CardPalette::create(rooms.board.get(), this, session_->choices());
+    rooms.dialectToggle = DialectToggle::create(rooms.board.get(), session_->choices());
+    if (!rooms.palette || !rooms.dialectToggle) {
+        return false;
+    }
+    CardPalette* palette = rooms.palette;
+    rooms.paletteLayer->addChild(palette);
+    rooms.board->onUseCountChanged = [palette](int cardSet, int cardIndex) {
         palette->updateUseCount(cardSet, cardIndex);
     };
-    palette->getDrag().onCardPlaced = [this] { saveField(); };
+    palette->getDrag().onCardPlaced = [this] { session_->edited(); };
     palette->getDrag().onNoRoom = [this] {
         Notice::show(this, EditorTexts::kNoRoomForCardsMessage, EditorTexts::kNoticeCaption);
     };
-    onPaletteWheel = [this](float scrollY) { palette->scrollByWheel(scrollY); };
-    addChild(dialectToggle);
-    dialectToggle->setStopButton(runControls->getStopButton());
-    dialectToggle->isBlocked = [this] { return isModalOpen(); };
-    dialectToggle->refreshDialect();
-    // Board link: the port controls in the bottom bar, play and stop, the
-    // workers that search, send and stop.
-    BoardLinkHooks hooks{[this] { bottomBar->open(); },
+    onPaletteWheel = [palette](float scrollY) { palette->scrollByWheel(scrollY); };
+    addChild(rooms.dialectToggle);
+    rooms.dialectToggle->setStopButton(rooms.runControls->getStopButton());
+    rooms.dialectToggle->refreshDialect();
+    return true;
+}
+
+void FieldScene::buildLink() {
+    EditorRooms& rooms = session_->rooms();
+    EditorChoices& choices = session_->choices();
+    BoardLinkHooks hooks{[this] { session_->rooms().bottomBar->open(); },
                          [this](std::function<void()> done) { captureThumbnail(std::move(done)); },
-                         [this] { return board->fieldRows(); }};
+                         [this] { return session_->rooms().board->fieldRows(); },
+                         [&choices] { return choices.catalogue(); }};
     const LinkSetup link = LinkSetup::current();
-    link.serial->setRememberedPort(RememberedPort::fromSettings(AppSettings::getInstance()->port()));
-    boardLink = std::make_unique<BoardLink>(this, bottomBar, std::move(hooks), link);
-    boardLink->onPortChosen = [](const pavlune::PortIdentity& port) {
-        AppSettings::getInstance()->setPort(RememberedPort::toSettings(port));
-    };
-    runControls->onPlay = [this] { playIfNumbersFit(); };
-    runControls->onStop = [this] { boardLink->stopOnBoard(); };
-    linkIsIdle = [this] { return boardLink->isIdle(); };
-    showWaitingForLink = [this] { boardLink->showLoadingOverlay(); };
-    hideWaitingForLink = [this] { boardLink->removeLoadingOverlay(); };
+    link.serial->setRememberedPort(choices.rememberedBoard());
+    rooms.link = std::make_unique<BoardLink>(this, rooms.bottomBar, std::move(hooks), link);
+    rooms.link->onPortChosen = [&choices](const pavlune::PortIdentity& port) { choices.chooseBoard(port); };
+    BoardLink* boardLink = rooms.link.get();
+    rooms.runControls->onPlay = [this] { playIfNumbersFit(); };
+    rooms.runControls->onStop = [boardLink] { boardLink->stopOnBoard(); };
+    linkIsIdle = [boardLink] { return boardLink->isIdle(); };
+    showWaitingForLink = [boardLink] { boardLink->showLoadingOverlay(); };
+    hideWaitingForLink = [boardLink] { boardLink->removeLoadingOverlay(); };
     boardLink->startSerial();
-    // Program panel room: the button under the run controls and the panel it opens.
-    programPanel = std::make_unique<ProgramPanel>(this, runControls->getPlayerPanel(),
-                                                  [this] { return board->fieldRows(); });
-    // The bottom bar slides up over that button, so it comes after it.
-    reorderChild(bottomBar, bottomBar->getLocalZOrder());
-    // Undo and keys room: the edit history from the program as loaded, its
-    // buttons beside the back button (there before the cards are loaded,
-    // which keep clear of them), and the keyboard.
-    undoRedo = std::make_unique<UndoRedoControls>(UndoRedoHooks{
-        [this] { return board->save(); },
-        [this](const engine::ValueVector& program) {
+}
+
+bool FieldScene::buildHistory() {
+    EditorRooms& rooms = session_->rooms();
+    FieldBoard* board = rooms.board.get();
+    // Built before the cards are loaded: a card loaded loose keeps clear of
+    // its buttons. Its history starts from the program as loaded (init).
+    rooms.undoRedo = std::make_unique<UndoRedoControls>(UndoRedoHooks{
+        [board] { return board->save(); },
+        [this, board](const engine::ValueVector& program) {
             board->reload(program);
             // A step shows the same part of a long program as opening did; say so again.
             if (board->leftElementsOff()) {
                 Notice::show(this, EditorTexts::kTooManyCardsMessage, EditorTexts::kNoticeCaption);
             }
         },
-        [this] { saveField(); },
-        [this] { return isModalOpen() || gestures->getPressedCard() || palette->getDrag().isActive(); }});
-    if (!undoRedo->build(this, runControls->getBackButton())) {
-        return false;
-    }
-    loadField();
-    undoRedo->start();
-    keys = EditorKeyBindings::bind(this, undoRedo.get(), *popups);
-    return true;
+        [this] { session_->edited(); },
+        [this] {
+            const EditorRooms& built = session_->rooms();
+            return session_->isModalOpen() || built.gestures->getPressedCard() ||
+                   built.palette->getDrag().isActive();
+        }});
+    return rooms.undoRedo->build(this, rooms.runControls->getBackButton());
 }
 
-engine::Sprite* FieldScene::getBackButton() const {
-    return runControls ? runControls->getBackButton() : nullptr;
+engine::Sprite* FieldScene::backButton() const {
+    const EditorRooms& rooms = session_->rooms();
+    return rooms.runControls ? rooms.runControls->getBackButton() : nullptr;
 }
 
 void FieldScene::buildFrame() {
@@ -214,7 +235,7 @@ void FieldScene::buildFrame() {
 void FieldScene::listenToMouse() {
     auto* listener = engine::EventListenerMouse::create();
     listener->onMouseScroll = [this](engine::EventMouse* event) {
-        if (isModalOpen()) {
+        if (session_->isModalOpen()) {
             return; // the popup above holds the screen
         }
         // The wheel scrolls what is under the cursor; turned towards the user
@@ -225,6 +246,7 @@ void FieldScene::listenToMouse() {
             }
             return;
         }
+        FieldScrollView* fieldView = session_->rooms().fieldView;
         const Vec2 offset = fieldView->getContentOffset();
         const float low = fieldView->minContainerOffset().y;
         const float high = fieldView->maxContainerOffset().y;
@@ -232,8 +254,10 @@ void FieldScene::listenToMouse() {
         fieldView->setContentOffset(Vec2(offset.x, y));
     };
     listener->onMouseDown = [this](engine::EventMouse* event) {
-        if (!isModalOpen() && event->getMouseButton() == engine::EventMouse::MouseButton::BUTTON_MIDDLE &&
+        if (!session_->isModalOpen() &&
+            event->getMouseButton() == engine::EventMouse::MouseButton::BUTTON_MIDDLE &&
             event->getCursorX() >= design::kPaletteWidth) {
+            FieldScrollView* fieldView = session_->rooms().fieldView;
             fieldView->setZoomScale(fieldView->getZoomScale() < 1.0f ? 1.0f : fieldView->minScale);
         }
     };
@@ -241,8 +265,10 @@ void FieldScene::listenToMouse() {
 }
 
 bool FieldScene::buildField() {
+    EditorRooms& rooms = session_->rooms();
     const Size visible = engine::Director::getInstance()->getVisibleSize();
-    fieldView = FieldScrollView::create(visible);
+    FieldScrollView* fieldView = FieldScrollView::create(visible);
+    rooms.fieldView = fieldView;
     if (!fieldView) {
         return false;
     }
@@ -261,29 +287,35 @@ bool FieldScene::buildField() {
         paper->setPosition(-visible.width / 2, 0);
         fieldView->addChild(paper);
     }
-    board = FieldBoard::create(fieldView, trash.get());
-    if (!board) {
+    rooms.board = FieldBoard::create(fieldView, rooms.trash.get(), session_->choices());
+    if (!rooms.board) {
         return false;
     }
     // Inserting or deleting a row is a finished edit like any other.
-    board->onRowsEdited = [this] { saveField(); };
-    board->controlAreas = [this] { return controlAreas(); };
+    rooms.board->onRowsEdited = [this] { session_->edited(); };
+    rooms.board->controlAreas = [this] { return controlAreas(); };
+    // Gestures on placed cards: lift, drag, drop, tap and edge scrolling.
+    rooms.gestures = std::make_unique<CardGestures>(this, fieldView, rooms.board.get(), rooms.trash.get());
+    rooms.gestures->onOpenNumberEditor = [this](InputCardSprite* card) { openNumberEditor(card); };
+    rooms.gestures->onSave = [this] { session_->edited(); };
+    rooms.board->onCardAdded = [this](CardSprite* card) { session_->rooms().gestures->attach(card); };
     return true;
 }
 
 std::vector<engine::Rect> FieldScene::controlAreas() const {
+    const EditorRooms& rooms = session_->rooms();
     std::vector<engine::Rect> areas;
     // Everything drawn over the field that a loose card could slip under.
     for (engine::Node* control :
-         {static_cast<engine::Node*>(getBackButton()),
-          static_cast<engine::Node*>(runControls ? runControls->getBackTab() : nullptr),
-          static_cast<engine::Node*>(undoRedo ? undoRedo->getUndoButton() : nullptr),
-          static_cast<engine::Node*>(undoRedo ? undoRedo->getRedoButton() : nullptr),
-          static_cast<engine::Node*>(runControls ? runControls->getPlayerPanel() : nullptr),
-          static_cast<engine::Node*>(programPanel ? programPanel->getButton() : nullptr),
-          static_cast<engine::Node*>(bottomBar ? bottomBar->getPanel() : nullptr),
-          static_cast<engine::Node*>(bottomBar ? bottomBar->getSettingsButton() : nullptr),
-          static_cast<engine::Node*>(bottomBar ? bottomBar->getSettingsTab() : nullptr)}) {
+         {static_cast<engine::Node*>(backButton()),
+          static_cast<engine::Node*>(rooms.runControls ? rooms.runControls->getBackTab() : nullptr),
+          static_cast<engine::Node*>(rooms.undoRedo ? rooms.undoRedo->getUndoButton() : nullptr),
+          static_cast<engine::Node*>(rooms.undoRedo ? rooms.undoRedo->getRedoButton() : nullptr),
+          static_cast<engine::Node*>(rooms.runControls ? rooms.runControls->getPlayerPanel() : nullptr),
+          static_cast<engine::Node*>(rooms.programPanel ? rooms.programPanel->getButton() : nullptr),
+          static_cast<engine::Node*>(rooms.bottomBar ? rooms.bottomBar->getPanel() : nullptr),
+          static_cast<engine::Node*>(rooms.bottomBar ? rooms.bottomBar->getSettingsButton() : nullptr),
+          static_cast<engine::Node*>(rooms.bottomBar ? rooms.bottomBar->getSettingsTab() : nullptr)}) {
         if (control) {
             areas.push_back(HitTest::worldBoundingBox(control));
         }
@@ -294,31 +326,30 @@ std::vector<engine::Rect> FieldScene::controlAreas() const {
 void FieldScene::scrollViewDidZoom(FieldScrollView*) {
     scheduleOnce(
         [this](float) {
-            if (board) {
+            if (FieldBoard* board = session_->rooms().board.get()) {
                 board->settleShownCards();
             }
         },
         0, kSettleKey);
 }
 
-bool FieldScene::isModalOpen() const {
-    return popups && popups->isAnyOpen();
-}
-
 bool FieldScene::playIfNumbersFit() {
-    if (!board || !boardLink) {
+    const EditorRooms& rooms = session_->rooms();
+    if (!rooms.board || !rooms.link) {
         return false;
     }
-    if (const std::optional<int> row = pavlune::CardNumberRule::firstWrongRow(board->fieldRows())) {
+    if (const std::optional<int> row = pavlune::CardNumberRule::firstWrongRow(rooms.board->fieldRows())) {
         Notice::showFailure(this, EditorTexts::wrongNumberRow(*row), EditorTexts::kFailureCaption);
         return false;
     }
-    boardLink->play();
+    rooms.link->play();
     return true;
 }
 
 void FieldScene::saveField() {
-    if (!record || !board) {
+    const EditorRooms& rooms = session_->rooms();
+    FieldBoard* board = rooms.board.get();
+    if (!board) {
         return;
     }
     // No loose card may hide a card of the program, nor hide under a control.
@@ -328,7 +359,7 @@ void FieldScene::saveField() {
         refuseEdit();
         return;
     }
-    const SaveDataManager::SaveResult result = store->saveProgram(record, board->save());
+    const SaveDataManager::SaveResult result = store->saveProgram(session_->record(), board->save());
     if (result == SaveDataManager::SaveResult::Added ||
         (thumbnailOwed && result != SaveDataManager::SaveResult::Failed)) {
         captureThumbnail(nullptr);
@@ -337,8 +368,8 @@ void FieldScene::saveField() {
     if (result != SaveDataManager::SaveResult::Queued) {
         reportSaveOutcome(result != SaveDataManager::SaveResult::Failed);
     }
-    if (undoRedo) {
-        undoRedo->recordEdit();
+    if (rooms.undoRedo) {
+        rooms.undoRedo->recordEdit();
     }
 }
 
@@ -347,19 +378,20 @@ void FieldScene::refuseEdit() {
     // what the file holds, as the copy that writes it last left it.
     runAction(engine::Sequence::create(
         engine::DelayTime::create(0), engine::CallFunc::create([this] {
-            if (board) {
-                board->reload(SaveDataManager::getInstance()->loadProgram(record));
+            if (FieldBoard* board = session_->rooms().board.get()) {
+                board->reload(SaveDataManager::getInstance()->loadProgram(session_->record()));
             }
             Notice::show(this, EditorTexts::kReadOnlyMessage, EditorTexts::kNoticeCaption);
         })));
 }
 
 void FieldScene::loadField() {
+    FieldBoard* board = session_->rooms().board.get();
     if (!board) {
         return;
     }
     std::optional<SaveDataManager::Problem> problem;
-    board->load(SaveDataManager::getInstance()->loadProgram(record, &problem));
+    board->load(SaveDataManager::getInstance()->loadProgram(session_->record(), &problem));
     if (board->leftElementsOff()) {
         Notice::show(this, EditorTexts::kTooManyCardsMessage, EditorTexts::kNoticeCaption);
     }
@@ -379,14 +411,15 @@ void FieldScene::loadField() {
 
 void FieldScene::captureThumbnail(std::function<void()> done) {
     const Size visible = engine::Director::getInstance()->getVisibleSize();
+    const EditorRooms& rooms = session_->rooms();
     engine::RenderTexture* picture = FieldThumbnail::capture(
-        fieldView->container, visible, FieldThumbnail::pictureOffset(board->model(), visible));
+        rooms.fieldView->container, visible, FieldThumbnail::pictureOffset(rooms.board->model(), visible));
     engine::RefPtr<FieldScene> self(this);
-    FieldThumbnail::write(SaveDataManager::getInstance(), record, picture,
+    FieldThumbnail::write(SaveDataManager::getInstance(), session_->record(), picture,
                           [self, done = std::move(done)](const std::string& failure) {
                               self->thumbnailOwed = !failure.empty();
                               if (self->thumbnailOwed) {
-                                  engine::Log::warning("editor", self->record->imagepath +
+                                  engine::Log::warning("editor", self->session_->record()->imagepath +
                                                                      ": picture not written (" + failure +
                                                                      "); drawn again at the next save");
                               }
@@ -397,7 +430,7 @@ void FieldScene::captureThumbnail(std::function<void()> done) {
 }
 
 void FieldScene::openNumberEditor(InputCardSprite* card) {
-    if (numberEditor || !card) {
+    if (session_->rooms().numberEditor || !card) {
         return;
     }
     NumberEditor* editor = NumberEditor::create(card);
@@ -405,14 +438,15 @@ void FieldScene::openNumberEditor(InputCardSprite* card) {
         return;
     }
     editor->onCommit = [this](NumberEditor*, InputCardSprite* edited) {
-        if (board) {
-            board->model().setCardValue(edited->modelId, edited->getValue());
+        EditorRooms& rooms = session_->rooms();
+        if (rooms.board) {
+            rooms.board->model().setCardValue(edited->modelId, edited->getValue());
         }
-        numberEditor = nullptr;
-        saveField();
+        rooms.numberEditor = nullptr;
+        session_->edited();
     };
-    editor->onCancel = [this](NumberEditor*, InputCardSprite*) { numberEditor = nullptr; };
-    numberEditor = editor;
+    editor->onCancel = [this](NumberEditor*, InputCardSprite*) { session_->rooms().numberEditor = nullptr; };
+    session_->rooms().numberEditor = editor;
     addChild(editor);
 }
 
@@ -422,7 +456,7 @@ void FieldScene::goBack() {
     }
     // The answer shows on the next frame; the picture and the list take
     // longer than a frame, so they come after it.
-    if (engine::Sprite* back = getBackButton()) {
+    if (engine::Sprite* back = backButton()) {
         back->setOpacity(design::kPressedOpacity);
     }
     if (showWaitingForLink) {
@@ -478,7 +512,7 @@ bool FieldScene::tryToLeave() {
 }
 
 void FieldScene::standDown() {
-    if (engine::Sprite* back = getBackButton()) {
+    if (engine::Sprite* back = backButton()) {
         back->setOpacity(255);
     }
     if (hideWaitingForLink) {

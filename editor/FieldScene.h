@@ -1,7 +1,6 @@
 #pragma once
 
 #include "engine/2d/Layer.h"
-#include "engine/base/RefPtr.h"
 #include "store/SaveData.h"
 #include "widgets/FieldScrollViewDelegate.h"
 
@@ -13,54 +12,23 @@ namespace engine {
 class Sprite;
 }
 
-class BoardLink;
-class BottomBar;
-class CardGestures;
-class CardPalette;
-class DialectToggle;
-class EditorKeys;
-class EditorPopups;
-class FieldBoard;
-class FieldScrollView;
+class EditorSession;
 class InputCardSprite;
-class NumberEditor;
-class ProgramPanel;
-class RunControls;
-class TrashCan;
-class UndoRedoControls;
 
 // The editor screen of one program: the palette on the left, the field of 40
 // numbered rows with the program's cards in the middle, the run controls and
 // the program panel's button on the right, the back button with undo and redo
-// at the top right and the bottom bar with the port controls. It composes the
-// rooms of editor/ and wires them together; every finished edit is saved at
-// once and recorded as an undo step.
+// at the top right and the bottom bar with the port controls. It lays out
+// the rooms of editor/ and hands them to its EditorSession, which holds the
+// choices, the popups and the commands they share; every finished edit the
+// session hears of is saved at once and recorded as an undo step.
 class FieldScene : public engine::Layer, public FieldScrollViewDelegate {
 public:
     // `record` null starts a new program. Null when the layer cannot be made.
     static FieldScene* create(SaveData* record);
-    // At start-up: reads the settings file and selects the dialect and card
-    // set of the last run, which every editor of the process then opens with.
-    static void restoreSettings();
     virtual bool init(SaveData* record);
 
-    SaveData* getSaveData() const { return record; }
-    FieldScrollView* getFieldView() const { return fieldView; }
-    FieldBoard* getBoard() const { return board.get(); }
-    TrashCan* getTrash() const { return trash.get(); }
-    engine::Sprite* getBackButton() const;
-    BottomBar* getBottomBar() const { return bottomBar; }
-    RunControls* getRunControls() const { return runControls.get(); }
-    engine::Layer* getPaletteLayer() const { return paletteLayer; }
-    NumberEditor* getNumberEditor() const { return numberEditor; }
-    CardGestures* getGestures() const { return gestures.get(); }
-    CardPalette* getPalette() const { return palette; }
-    DialectToggle* getDialectToggle() const { return dialectToggle; }
-    BoardLink* getBoardLink() const { return boardLink.get(); }
-    ProgramPanel* getProgramPanel() const { return programPanel.get(); }
-    UndoRedoControls* getUndoRedo() const { return undoRedo.get(); }
-    EditorKeys* getKeys() const { return keys.get(); }
-    EditorPopups* getPopups() const { return popups.get(); }
+    EditorSession& getSession() const { return *session_; }
 
     // Saves the field (the store writes it on its worker) and records an undo
     // step; the first save of a new program also lists it and draws its
@@ -77,10 +45,6 @@ public:
     // the main thread once it is written (or could not be). A picture not
     // written is logged and drawn again at the next save.
     void captureThumbnail(std::function<void()> done);
-    // Whether one of the editor's popups or overlays (EditorKeyBindings lists
-    // them) is open: nothing beneath it answers (keys, the wheel, the middle
-    // button, the dialect toggle, undo).
-    bool isModalOpen() const;
     // Where the controls drawn over the field lie (screen units): the back
     // button and its tab, the undo and redo buttons, the run panel, the code
     // button, the bar and its settings tab. A loose card is kept clear of them.
@@ -125,30 +89,25 @@ protected:
 
 private:
     using engine::Layer::init;
+    // The field's view, the board of rows on it and the gestures on its cards.
     bool buildField();
     void buildFrame();
+    // The palette, its card set tabs and the dialect toggle.
+    bool buildPalette();
+    // The port controls in the bar, play and stop, and their workers.
+    void buildLink();
+    // Undo and redo from the program as loaded, beside the back button.
+    bool buildHistory();
+    // The rooms' popups (in Escape's order) and commands.
+    void registerRooms();
+    engine::Sprite* backButton() const;
     void listenToMouse();
     // One check of the back button's wait; true once leaving has started.
     bool tryToLeave();
     // The back button and the overlay as before the tap.
     void standDown();
 
-    engine::RefPtr<SaveData> record;
-    FieldScrollView* fieldView = nullptr;
-    engine::Layer* paletteLayer = nullptr;
-    std::unique_ptr<TrashCan> trash;
-    std::unique_ptr<FieldBoard> board;
-    BottomBar* bottomBar = nullptr;
-    std::unique_ptr<RunControls> runControls;
-    NumberEditor* numberEditor = nullptr;
-    std::unique_ptr<CardGestures> gestures;
-    CardPalette* palette = nullptr;
-    DialectToggle* dialectToggle = nullptr;
-    std::unique_ptr<BoardLink> boardLink;
-    std::unique_ptr<ProgramPanel> programPanel;
-    std::unique_ptr<UndoRedoControls> undoRedo;
-    std::unique_ptr<EditorPopups> popups;
-    std::unique_ptr<EditorKeys> keys;
+    std::unique_ptr<EditorSession> session_;
     bool leaving = false;
     bool thumbnailOwed = false; // the last picture was not written
     bool saveFailureShown = false;

@@ -1,6 +1,6 @@
 #include "export/SavedProgramSource.h"
 
-#include "catalogue/DeviceManager.h"
+#include "catalogue/CatalogueView.h"
 #include "engine/base/AutoreleasePool.h"
 #include "engine/base/FileUtils.h"
 #include "export/TextEscaping.h"
@@ -95,11 +95,12 @@ bool SavedProgramSource::fieldRowsOf(const std::string& program, FieldRows& rows
     const FieldGeometry geometry(kEditorVisibleSize, pictureDesignSize("res/r_field_no.png"),
                                  pictureDesignSize("res/r_field.png"),
                                  pictureDesignSize("res/r_btn_add.png"));
-    const DeviceManager* catalogue = DeviceManager::getInstance();
-    FieldModel model(geometry, catalogue->getView());
+    // Only the card counts and face pictures are read: the same in every dialect.
+    const CatalogueView catalogue(jam, basic);
+    FieldModel model(geometry, catalogue);
     ProgramDocument document;
-    document.load(root->asValueVector(), model, [catalogue](int cardSet, int cardIndex) {
-        return pictureDesignSize(catalogue->getCardFaceImage(cardIndex, cardSet));
+    document.load(root->asValueVector(), model, [&catalogue](int cardSet, int cardIndex) {
+        return pictureDesignSize(catalogue.getCardFaceImage(cardIndex, cardSet));
     });
     rows = model.fieldRows();
     engine::AutoreleasePool::current().clear();

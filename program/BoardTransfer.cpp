@@ -1,7 +1,5 @@
 #include "program/BoardTransfer.h"
 
-#include "catalogue/DeviceManager.h"
-
 #include <optional>
 #include <string>
 #include <utility>
@@ -13,11 +11,6 @@ BoardTransfer::BoardTransfer(PavluneCardSerialManager& serial, TransferClock& cl
     : serial_(serial), stopRequested_(stopRequested), showText_(std::move(showText)),
       writer_([&serial](std::uint8_t byte) { return serial.writeByte(byte); }, clock) {}
 
-void BoardTransfer::sendProgram(const FieldRows& rows, const ErrorCallback& onError,
-                                const DoneCallback& onDone) {
-    sendProgram(DeviceManager::getInstance()->getView(), rows, onError, onDone);
-}
-
 void BoardTransfer::sendProgram(const CatalogueView& view, const FieldRows& rows,
                                 const ErrorCallback& onError, const DoneCallback& onDone) {
     const TransferSchedule schedule = TransferSchedule::forSend(view, rows);
@@ -26,10 +19,6 @@ void BoardTransfer::sendProgram(const CatalogueView& view, const FieldRows& rows
         return;
     }
     report(run(schedule), schedule, onError, onDone);
-}
-
-void BoardTransfer::stopProgram(const ErrorCallback& onError, const DoneCallback& onDone) {
-    stopProgram(DeviceManager::getInstance()->getView(), onError, onDone);
 }
 
 void BoardTransfer::stopProgram(const CatalogueView& view, const ErrorCallback& onError,

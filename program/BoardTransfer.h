@@ -21,13 +21,12 @@ namespace pavlune {
 // pauses, watching the user's stop request), and end by calling exactly one
 // of their two callbacks, once.
 //
+// The dialect is the caller's: each routine is handed the CatalogueView it
+// sends in, taken once when the user asked for it.
+//
 // Progress goes through `showText`, which receives each piece of text the
 // sending overlay should add. It is called on the worker thread and must do
-// no more than post the change to the main thread. The editor's worker, say:
-//   SteadyTransferClock clock;
-//   BoardTransfer transfer(*PavluneCardSerialManager::getInstance(), clock, scene->stopRequested,
-//                          [scene](const std::string& text) { /* post: append text to sendingText */ });
-//   transfer.sendProgram(rows, onError, onDone);
+// no more than post the change to the main thread.
 class BoardTransfer {
 public:
     using ErrorCallback = std::function<void(TransferFailure)>;
@@ -37,16 +36,13 @@ public:
     BoardTransfer(PavluneCardSerialManager& serial, TransferClock& clock,
                   const std::atomic<bool>& stopRequested, TextSink showText);
 
-    // The send routine, in the dialect of `view` (the current selection of
-    // DeviceManager when not given).
-    void sendProgram(const FieldRows& rows, const ErrorCallback& onError, const DoneCallback& onDone);
+    // The send routine, in the dialect of `view`.
     void sendProgram(const CatalogueView& view, const FieldRows& rows, const ErrorCallback& onError,
                      const DoneCallback& onDone);
 
     // The stop routine: the break and reset sequences. A dialect that has
     // neither (que) cannot stop the board from here: the failure is
     // cannotStop (the caller says what to do instead), and the port is not touched.
-    void stopProgram(const ErrorCallback& onError, const DoneCallback& onDone);
     void stopProgram(const CatalogueView& view, const ErrorCallback& onError, const DoneCallback& onDone);
 
     // Writes `text` byte by byte on the open port, each byte followed by

@@ -16,8 +16,8 @@ namespace pavlune {
 // with the line of their loop start (and, after an any-count start, with its
 // typed number of turns), and the padding rule.
 //
-// The send routine makes one per send from the current selection:
-//   QueProgramAssembler assembler(DeviceManager::getInstance()->getView());
+// The send routine makes one per send from the view it was handed:
+//   QueProgramAssembler assembler(view);
 //   const QueProgram program = assembler.assembleQueProgram(rows);
 class QueProgramAssembler {
 public:

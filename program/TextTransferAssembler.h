@@ -13,8 +13,8 @@ namespace pavlune {
 // prologue, one line per row holding cards, epilogue; each piece with its
 // pause per character and its echo flag.
 //
-// The send routine makes one per send from the current selection:
-//   TextTransferAssembler assembler(DeviceManager::getInstance()->getView());
+// The send routine makes one per send from the view it was handed:
+//   TextTransferAssembler assembler(view);
 //   for (const SendUnit& unit : assembler.assembleTextTransfer(rows)) ...
 class TextTransferAssembler {
 public:

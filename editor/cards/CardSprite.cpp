@@ -1,6 +1,6 @@
 #include "editor/cards/CardSprite.h"
 
-#include "catalogue/DeviceManager.h"
+#include "catalogue/CatalogueView.h"
 #include "engine/2d/Sprite.h"
 #include "engine/2d/actions/CallFunc.h"
 #include "engine/2d/actions/RotateTo.h"
@@ -28,13 +28,12 @@ CardSprite* CardSprite::create(const std::string& image, const std::string& back
     return nullptr;
 }
 
-CardSprite* CardSprite::createForCard(int set, int index) {
-    const pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
-    const std::string image = catalogue->getCardFaceImage(index, set);
+CardSprite* CardSprite::createForCard(const pavlune::CatalogueView& catalogue, int set, int index) {
+    const std::string image = catalogue.getCardFaceImage(index, set);
     if (image.empty()) {
         return nullptr;
     }
-    CardSprite* card = create(image, catalogue->getCardBackImage(index, set));
+    CardSprite* card = create(image, catalogue.getCardBackImage(index, set));
     if (card) {
         card->setCardKey(set, index);
     }
@@ -144,6 +143,10 @@ void CardSprite::setBackImage(const std::string& backImage) {
     if (faceShowsBack_) {
         face_->setTexture(backImage_);
     }
+}
+
+void CardSprite::showDialect(const pavlune::CatalogueView& catalogue) {
+    setBackImage(catalogue.getCardBackImage(getCardIndex(), getCardSet()));
 }
 
 void CardSprite::setValue(const std::string& value) {

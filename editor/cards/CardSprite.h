@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <string>
 
+namespace pavlune {
+class CatalogueView;
+} // namespace pavlune
+
 namespace engine {
 class EventListener;
 class EventListenerTouchOneByOne;
@@ -31,9 +35,9 @@ public:
     static CardSprite* create(const std::string& image);
     // An empty `backImage` makes a card that cannot be turned over.
     static CardSprite* create(const std::string& image, const std::string& backImage);
-    // The card (set, index) of the catalogue, with the current dialect's back
-    // image, its key already set. Null for a card the catalogue lacks.
-    static CardSprite* createForCard(int set, int index);
+    // The card (set, index) with its back in `catalogue`'s dialect, its key
+    // already set. Null for a card the catalogue lacks.
+    static CardSprite* createForCard(const pavlune::CatalogueView& catalogue, int set, int index);
 
     using engine::Node::init;
     virtual bool init(const std::string& image, const std::string& backImage);
@@ -43,7 +47,9 @@ public:
     void setColor(const engine::Color3B& color) override;
 
     // Sets the back image; a card showing its back shows the new one at once.
-    virtual void setBackImage(const std::string& backImage);
+    void setBackImage(const std::string& backImage);
+    // Shows the card's code in `catalogue`'s dialect (its back image).
+    virtual void showDialect(const pavlune::CatalogueView& catalogue);
     virtual void setValue(const std::string& value);
     // Called when the face has changed between front and back.
     virtual void refreshFace();

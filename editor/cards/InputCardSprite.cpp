@@ -1,6 +1,6 @@
 #include "editor/cards/InputCardSprite.h"
 
-#include "catalogue/DeviceManager.h"
+#include "catalogue/CatalogueView.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/LabelAtlas.h"
 #include "engine/2d/LayerColor.h"
@@ -18,9 +18,10 @@ using engine::LabelAtlas;
 using engine::Vec2;
 
 InputCardSprite* InputCardSprite::create(const std::string& image, const std::string& backImage,
-                                         std::vector<engine::Rect> inputRects, float multiplier) {
+                                         std::vector<engine::Rect> inputRects, float multiplier,
+                                         const std::string& backDigits) {
     auto* card = new (std::nothrow) InputCardSprite();
-    if (card && card->init(image, backImage, std::move(inputRects), multiplier)) {
+    if (card && card->init(image, backImage, std::move(inputRects), multiplier, backDigits)) {
         card->autorelease();
         return card;
     }
@@ -28,15 +29,14 @@ InputCardSprite* InputCardSprite::create(const std::string& image, const std::st
     return nullptr;
 }
 
-InputCardSprite* InputCardSprite::createForCard(int set, int index) {
-    const pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
-    const std::string image = catalogue->getCardFaceImage(index, set);
+InputCardSprite* InputCardSprite::createForCard(const pavlune::CatalogueView& catalogue, int set, int index) {
+    const std::string image = catalogue.getCardFaceImage(index, set);
     if (image.empty()) {
         return nullptr;
     }
     InputCardSprite* card =
-        create(image, catalogue->getCardBackImage(index, set), catalogue->getInputRects(index, set),
-               catalogue->getCardCode(index, set).multiplier);
+        create(image, catalogue.getCardBackImage(index, set), catalogue.getInputRects(index, set),
+               catalogue.getCardCode(index, set).multiplier, catalogue.getInputNumberImage());
     if (card) {
         card->setCardKey(set, index);
     }
@@ -44,7 +44,8 @@ InputCardSprite* InputCardSprite::createForCard(int set, int index) {
 }
 
 bool InputCardSprite::init(const std::string& image, const std::string& backImage,
-                           std::vector<engine::Rect> inputRects, float multiplier) {
+                           std::vector<engine::Rect> inputRects, float multiplier,
+                           const std::string& backDigits) {
     if (!CardSprite::init(image, backImage)) {
         return false;
     }
@@ -53,7 +54,6 @@ bool InputCardSprite::init(const std::string& image, const std::string& backImag
     if (inputRects_.size() < kRectCount) {
         return true; // nothing to draw the number in
     }
-    const std::string backDigits = pavlune::DeviceManager::getInstance()->getInputNumberImage();
     frontLarge_ = LabelAtlas::create(value_, kFrontLargeDigits, kLargeDigitWidth, kLargeDigitHeight,
                                      kFirstDigitMapChar);
     frontSmall_ = LabelAtlas::create(value_, kFrontSmallDigits, kSmallDigitWidth, kSmallDigitHeight,
@@ -153,18 +153,17 @@ void InputCardSprite::refreshFace() {
     backLabel_->setVisible(back);
 }
 
-void InputCardSprite::setBackImage(const std::string& backImage) {
-    CardSprite::setBackImage(backImage);
-    const pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
+void InputCardSprite::showDialect(const pavlune::CatalogueView& catalogue) {
+    CardSprite::showDialect(catalogue);
     if (backLabel_) {
         engine::Texture2D* digits =
-            engine::Director::getInstance()->getTextureCache()->addImage(catalogue->getInputNumberImage());
+            engine::Director::getInstance()->getTextureCache()->addImage(catalogue.getInputNumberImage());
         backLabel_->setTexture(digits);
     }
-    inputRects_ = catalogue->getInputRects(getCardIndex(), getCardSet());
+    inputRects_ = catalogue.getInputRects(getCardIndex(), getCardSet());
     if (backLabel_ && inputRects_.size() >= kRectCount) {
         backLabel_->setPosition(labelPosition(2));
     }
-    multiplier_ = catalogue->getCardCode(getCardIndex(), getCardSet()).multiplier;
+    multiplier_ = catalogue.getCardCode(getCardIndex(), getCardSet()).multiplier;
     setValue(value_);
 }

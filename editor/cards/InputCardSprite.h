@@ -31,21 +31,23 @@ public:
     static constexpr float kWrongMarkWidth = 6;
     static constexpr int kWrongMarkZOrder = 10;
 
-    // `multiplier` scales the typed number for the back. The back label uses
-    // the current dialect's digit map. Null when a picture cannot be loaded.
+    // `multiplier` scales the typed number for the back, whose label draws
+    // with `backDigits` (the dialect's digit map). Null when a picture cannot
+    // be loaded.
     static InputCardSprite* create(const std::string& image, const std::string& backImage,
-                                   std::vector<engine::Rect> inputRects, float multiplier);
-    // The number card (set, index) as the current dialect shows it, its key
+                                   std::vector<engine::Rect> inputRects, float multiplier,
+                                   const std::string& backDigits);
+    // The number card (set, index) as `catalogue`'s dialect shows it, its key
     // already set. Null for a card the catalogue lacks.
-    static InputCardSprite* createForCard(int set, int index);
+    static InputCardSprite* createForCard(const pavlune::CatalogueView& catalogue, int set, int index);
 
     using CardSprite::init;
     virtual bool init(const std::string& image, const std::string& backImage,
-                      std::vector<engine::Rect> inputRects, float multiplier);
+                      std::vector<engine::Rect> inputRects, float multiplier, const std::string& backDigits);
 
-    // Also takes the current dialect's digit map, input rectangles and
-    // multiplier for this card's key, and redraws the number with them.
-    void setBackImage(const std::string& backImage) override;
+    // Also takes the dialect's digit map, input rectangles and multiplier
+    // for this card's key, and redraws the number with them.
+    void showDialect(const pavlune::CatalogueView& catalogue) override;
     // The empty text shows nothing on either side. A value that the card's
     // number rule refuses (read so from a program file) is kept as it is
     // but not drawn: a red frame round the card marks it as wrong.

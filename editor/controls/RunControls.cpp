@@ -1,5 +1,6 @@
 #include "editor/controls/RunControls.h"
 
+#include "editor/EditorSession.h"
 #include "editor/cards/CardSprite.h"
 #include "engine/2d/Sprite.h"
 #include "widgets/Design.h"
@@ -49,4 +50,8 @@ bool RunControls::build(engine::Node* scene, const Size& visible) {
         stopButton, [this] { callIfSet(onStop); }, [this, stop] { return onStop && stop->isVisible(); });
     PressedButton::attach(backButton, [this] { callIfSet(onBack); });
     return true;
+}
+
+void RunControls::registerWith(EditorSession& session) {
+    session.bind(EditorSession::Command::play, [this] { callIfSet(onPlay); });
 }

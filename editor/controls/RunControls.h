@@ -10,6 +10,7 @@ class Sprite;
 } // namespace engine
 
 class CardSprite;
+class EditorSession;
 
 // The controls on the right of the editor: the panel behind the run
 // buttons, the play and stop buttons, and the back button at the top right
@@ -21,6 +22,8 @@ public:
     // Adds the nodes to `scene` (its children, in drawing order). False when
     // a picture is missing.
     bool build(engine::Node* scene, const engine::Size& visibleSize);
+    // The keys play as the play button does.
+    void registerWith(EditorSession& session);
 
     std::function<void()> onPlay;
     std::function<void()> onStop;

@@ -1,6 +1,7 @@
 #include "editor/field/FieldBoard.h"
 
-#include "catalogue/DeviceManager.h"
+#include "catalogue/CatalogueView.h"
+#include "editor/EditorChoices.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/cards/InputCardSprite.h"
 #include "editor/field/PlacingScroller.h"
@@ -48,12 +49,11 @@ Size pictureSize(const char* file) {
 }
 
 // A number card carries an InputCardSprite, every other card a CardSprite.
-CardSprite* makeCardSprite(int cardSet, int cardIndex) {
-    const pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
-    if (catalogue->getCardCode(cardIndex, cardSet).kind == pavlune::CardCode::input) {
-        return InputCardSprite::createForCard(cardSet, cardIndex);
+CardSprite* makeCardSprite(const pavlune::CatalogueView& catalogue, int cardSet, int cardIndex) {
+    if (catalogue.getCardCode(cardIndex, cardSet).kind == pavlune::CardCode::input) {
+        return InputCardSprite::createForCard(catalogue, cardSet, cardIndex);
     }
-    return CardSprite::createForCard(cardSet, cardIndex);
+    return CardSprite::createForCard(catalogue, cardSet, cardIndex);
 }
 
 // Snapped: a loose card has neither connector attached.
@@ -65,8 +65,9 @@ bool isAttached(const pavlune::PlacedCard& card) {
 
 FieldBoard::~FieldBoard() = default;
 
-std::unique_ptr<FieldBoard> FieldBoard::create(FieldScrollView* view, TrashCan* trash) {
-    std::unique_ptr<FieldBoard> board(new FieldBoard(view, trash));
+std::unique_ptr<FieldBoard> FieldBoard::create(FieldScrollView* view, TrashCan* trash,
+                                               const EditorChoices& choices) {
+    std::unique_ptr<FieldBoard> board(new FieldBoard(view, trash, choices));
     if (!board->buildRows()) {
         return nullptr;
     }
@@ -82,8 +83,7 @@ bool FieldBoard::buildRows() {
     }
     const pavlune::FieldGeometry geometry(engine::Director::getInstance()->getVisibleSize(), plateSize,
                                           slotSize, buttonSize);
-    model_ =
-        std::make_unique<pavlune::FieldModel>(geometry, pavlune::DeviceManager::getInstance()->getView());
+    model_ = std::make_unique<pavlune::FieldModel>(geometry, choices_.catalogue());
 
     for (int row = 0; row < pavlune::kFieldRowCount; ++row) {
         const pavlune::FieldRowLayout layout = geometry.row(row);
@@ -161,7 +161,7 @@ pavlune::FieldViewport FieldBoard::viewport() const {
 
 CardSprite* FieldBoard::makeNode(int cardId, std::uint8_t opacity) {
     const pavlune::PlacedCard* card = model_->findCard(cardId);
-    CardSprite* node = card ? makeCardSprite(card->cardSet, card->cardIndex) : nullptr;
+    CardSprite* node = card ? makeCardSprite(choices_.catalogue(), card->cardSet, card->cardIndex) : nullptr;
     if (!node) {
         return nullptr;
     }
@@ -181,8 +181,7 @@ CardSprite* FieldBoard::addCard(int cardSet, int cardIndex, Vec2 position, std::
     if (!model_->isCatalogueCard(cardSet, cardIndex)) {
         return nullptr;
     }
-    const Size size =
-        pictureSize(pavlune::DeviceManager::getInstance()->getCardFaceImage(cardIndex, cardSet).c_str());
+    const Size size = pictureSize(choices_.catalogue().getCardFaceImage(cardIndex, cardSet).c_str());
     const int id = model_->addCard(cardSet, cardIndex, position, size);
     // A number card shows the number every board will use from the start,
     // never an empty field that the dialects read differently.
@@ -502,9 +501,9 @@ void FieldBoard::reload(const engine::ValueVector& elements) {
 }
 
 void FieldBoard::placeCards(const engine::ValueVector& elements) {
-    const pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
-    const std::vector<int> ids = document_.load(elements, *model_, [catalogue](int cardSet, int cardIndex) {
-        return pictureSize(catalogue->getCardFaceImage(cardIndex, cardSet).c_str());
+    const pavlune::CatalogueView catalogue = choices_.catalogue();
+    const std::vector<int> ids = document_.load(elements, *model_, [&catalogue](int cardSet, int cardIndex) {
+        return pictureSize(catalogue.getCardFaceImage(cardIndex, cardSet).c_str());
     });
     for (int id : ids) {
         CardSprite* node = makeNode(id, 255);

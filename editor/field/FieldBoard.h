@@ -24,6 +24,7 @@ class Touch;
 } // namespace engine
 
 class CardSprite;
+class EditorChoices;
 class FieldScrollView;
 class PlacingScroller;
 class TrashCan;
@@ -49,8 +50,10 @@ public:
 
     // Builds the rows, their numbers and their + and - buttons on `view`'s
     // content (the scene sizes and scrolls it), and an empty model. `trash`
-    // receives removed cards. Null when a picture is missing.
-    static std::unique_ptr<FieldBoard> create(FieldScrollView* view, TrashCan* trash);
+    // receives removed cards; cards show `choices`' dialect (not owned).
+    // Null when a picture is missing.
+    static std::unique_ptr<FieldBoard> create(FieldScrollView* view, TrashCan* trash,
+                                              const EditorChoices& choices);
     ~FieldBoard() override;
     FieldBoard(const FieldBoard&) = delete;
     FieldBoard& operator=(const FieldBoard&) = delete;
@@ -145,7 +148,8 @@ public:
     CardSprite* slotNode(int row) const { return slots_.at(static_cast<std::size_t>(row)); }
 
 private:
-    FieldBoard(FieldScrollView* view, TrashCan* trash) : view_(view), trash_(trash) {}
+    FieldBoard(FieldScrollView* view, TrashCan* trash, const EditorChoices& choices)
+        : view_(view), trash_(trash), choices_(choices) {}
     bool buildRows();
     void listenToRowButtons();
     // Whether a touch hits a row button (its box enlarged by the zoom).
@@ -169,6 +173,7 @@ private:
 
     FieldScrollView* view_;
     TrashCan* trash_;
+    const EditorChoices& choices_;
     std::unique_ptr<pavlune::FieldModel> model_;
     pavlune::ProgramDocument document_;
     std::map<int, engine::RefPtr<CardSprite>> nodes_;

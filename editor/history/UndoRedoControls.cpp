@@ -1,5 +1,6 @@
 #include "editor/history/UndoRedoControls.h"
 
+#include "editor/EditorSession.h"
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/Sprite.h"
 #include "widgets/PressedButton.h"
@@ -48,6 +49,11 @@ bool UndoRedoControls::build(engine::Node* scene, const engine::Node* backButton
 void UndoRedoControls::start() {
     history_.reset(hooks_.program ? hooks_.program() : engine::ValueVector());
     refreshButtons();
+}
+
+void UndoRedoControls::registerWith(EditorSession& session) {
+    session.bind(EditorSession::Command::undo, [this] { undo(); });
+    session.bind(EditorSession::Command::redo, [this] { redo(); });
 }
 
 void UndoRedoControls::recordEdit() {

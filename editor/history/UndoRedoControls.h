@@ -11,6 +11,8 @@ class Node;
 class Sprite;
 } // namespace engine
 
+class EditorSession;
+
 // What undo and redo need from the editor around them.
 struct UndoRedoHooks {
     std::function<engine::ValueVector()> program;                // the field as the program file holds it
@@ -40,6 +42,8 @@ public:
     bool build(engine::Node* scene, const engine::Node* backButton);
     // Starts the history from the program on the field (once it is loaded).
     void start();
+    // Undo and redo are also the session's commands (the keys').
+    void registerWith(EditorSession& session);
     // After every save: a changed program becomes a step.
     void recordEdit();
     // False when there is no step or an edit is under way.

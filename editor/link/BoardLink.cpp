@@ -1,10 +1,10 @@
 #include "editor/link/BoardLink.h"
 
-#include "catalogue/DeviceManager.h"
 #include "catalogue/Dialect.h"
 #include "device/PavluneCardSerialManager.h"
 #include "device/web/SerialPage.h"
 #include "device/web/WebSerialBackend.h"
+#include "editor/EditorSession.h"
 #include "editor/EditorTexts.h"
 #include "editor/link/ChooseBoardButton.h"
 #include "editor/link/LinkChannel.h"
@@ -116,6 +116,28 @@ BoardLink::BoardLink(engine::Node* scene, engine::Layer* bar, BoardLinkHooks hoo
             }
         });
     }
+}
+
+void BoardLink::registerWith(EditorSession& session) {
+    session.addPopup({"port list", [this] { return portList_ != nullptr; },
+                      [this] {
+                          closePortList();
+                          return true;
+                      }});
+    // The sending overlay's stop button; its finished panel is left to a tap.
+    session.addPopup({"sending overlay", [this] { return sending_ != nullptr; },
+                      [this] {
+                          if (sending_->isPanel() || !sending_->onStop) {
+                              return false;
+                          }
+                          sending_->onStop();
+                          return true;
+                      }});
+    session.addPopup({"loading overlay", [this] { return loading_ != nullptr; }, nullptr});
+}
+
+pavlune::CatalogueView BoardLink::catalogue() const {
+    return hooks_.catalogue ? hooks_.catalogue() : pavlune::CatalogueView(pavlune::jam, pavlune::basic);
 }
 
 BoardLink::~BoardLink() {
@@ -289,7 +311,7 @@ void BoardLink::runOnBoard() {
     }
     transferring_ = true;
     stopAfterSend_ = false;
-    const pavlune::CatalogueView view = pavlune::DeviceManager::getInstance()->getView();
+    const pavlune::CatalogueView view = catalogue();
     sending_ = std::make_unique<SendingOverlay>(scene_, view.getDialect() == pavlune::jam);
     sending_->onStop = [this] {
         // The send ends at its next check; then the board is stopped too, so
@@ -399,7 +421,7 @@ void BoardLink::stopOnBoard() {
     }
     transferring_ = true;
     showLoadingOverlay();
-    const pavlune::CatalogueView view = pavlune::DeviceManager::getInstance()->getView();
+    const pavlune::CatalogueView view = catalogue();
     if (setup_.page) {
         startPageTransfer(view, nullptr);
         return;

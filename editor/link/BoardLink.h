@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/CatalogueView.h"
 #include "device/PortIdentity.h"
 #include "editor/link/LinkSetup.h"
 #include "editor/link/PavluneAppsError.h"
@@ -16,11 +17,11 @@ class Node;
 } // namespace engine
 
 namespace pavlune {
-class CatalogueView;
 class WebBoardTransfer;
 } // namespace pavlune
 
 class ChooseBoardButton;
+class EditorSession;
 class LinkChannel;
 class LoadingOverlay;
 class PortControls;
@@ -31,6 +32,9 @@ struct BoardLinkHooks {
     std::function<void()> openBar;                               // slide the bottom bar up
     std::function<void(std::function<void()>)> captureThumbnail; // draw and write the program's picture
     std::function<pavlune::FieldRows()> fieldRows;               // the program as it stands
+    // The dialect and card set a send or stop starting now uses (jam and
+    // basic when unset).
+    std::function<pavlune::CatalogueView()> catalogue;
 };
 
 // The editor's side of the serial link: the port controls and the port list,
@@ -52,6 +56,10 @@ public:
 
     BoardLink(const BoardLink&) = delete;
     BoardLink& operator=(const BoardLink&) = delete;
+
+    // The port list and the two overlays are popups: Escape closes the list
+    // and stops a running send; the loading overlay no key closes.
+    void registerWith(EditorSession& session);
 
     // The play button: draws the program's picture, then runs the program
     // on the board.
@@ -107,6 +115,7 @@ private:
     static Reports sendReports(const std::shared_ptr<LinkChannel>& channel);
     static Reports stopReports(const std::shared_ptr<LinkChannel>& channel);
 
+    pavlune::CatalogueView catalogue() const;
     void startSearchWorker(bool activateFirst);
     void searchEnded();
     // Hands the chosen port's identity to onPortChosen.

@@ -1,6 +1,6 @@
 #include "editor/palette/CardPalette.h"
 
-#include "catalogue/DeviceManager.h"
+#include "editor/EditorChoices.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/field/FieldBoard.h"
 #include "engine/2d/Director.h"
@@ -10,7 +10,6 @@
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
 #include "engine/2d/events/Touch.h"
-#include "store/AppSettings.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
 #include "widgets/HitTest.h"
@@ -29,8 +28,8 @@ constexpr float kViewWidth = design::kPaletteWidth - 2 * CardPalette::kBorder;
 
 } // namespace
 
-CardPalette* CardPalette::create(FieldBoard* board, engine::Node* floatLayer) {
-    auto* palette = new (std::nothrow) CardPalette(board, floatLayer);
+CardPalette* CardPalette::create(FieldBoard* board, engine::Node* floatLayer, EditorChoices& choices) {
+    auto* palette = new (std::nothrow) CardPalette(board, floatLayer, choices);
     if (palette && board && floatLayer && palette->initPalette()) {
         palette->autorelease();
         return palette;
@@ -39,8 +38,8 @@ CardPalette* CardPalette::create(FieldBoard* board, engine::Node* floatLayer) {
     return nullptr;
 }
 
-CardPalette::CardPalette(FieldBoard* board, engine::Node* floatLayer)
-    : board_(board), drag_(board, floatLayer) {}
+CardPalette::CardPalette(FieldBoard* board, engine::Node* floatLayer, EditorChoices& choices)
+    : board_(board), choices_(choices), drag_(board, floatLayer) {}
 
 CardPalette::~CardPalette() = default;
 
@@ -107,9 +106,9 @@ void CardPalette::addScrollButtons(const Size& visible) {
 }
 
 void CardPalette::addTabs(const Size& visible) {
-    const pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
+    const pavlune::CatalogueView catalogue = choices_.catalogue();
     for (int set = 0; set < static_cast<int>(tabs_.size()); ++set) {
-        engine::Sprite* tab = engine::Sprite::create(catalogue->getCardSetTabImage(set));
+        engine::Sprite* tab = engine::Sprite::create(catalogue.getCardSetTabImage(set));
         if (!tab) {
             continue;
         }
@@ -137,15 +136,15 @@ void CardPalette::buildPalette() {
     cards_.clear();
     countLabels_.clear();
 
-    const pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
-    const int cardSet = catalogue->getCurrentCardSet();
-    const int count = catalogue->getCardCount(cardSet);
+    const pavlune::CatalogueView catalogue = choices_.catalogue();
+    const int cardSet = catalogue.getCardSet();
+    const int count = catalogue.getCardCount(cardSet);
     cards_.resize(static_cast<std::size_t>(count));
     countLabels_.resize(static_cast<std::size_t>(count));
     float y = kCardGap;
     // From the last card up, so that the first one ends at the top.
     for (int index = count - 1; index >= 0; --index) {
-        CardSprite* card = CardSprite::create(catalogue->getCardFaceImage(index, cardSet));
+        CardSprite* card = CardSprite::create(catalogue.getCardFaceImage(index, cardSet));
         engine::Sprite* badge = engine::Sprite::create(kBadgeImage);
         const std::string uses = std::to_string(board_->model().useCount(cardSet, index));
         auto* label =
@@ -212,20 +211,19 @@ void CardPalette::selectCardSet(int cardSet) {
     if (!chosen || cardSet >= static_cast<int>(tabs_.size())) {
         return;
     }
-    pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
-    savedOffsets_[static_cast<std::size_t>(catalogue->getCurrentCardSet())] = view_->getContentOffset().y;
-    catalogue->setCurrentCardSet(*chosen);
-    AppSettings::getInstance()->setCardSet(*chosen); // the next start opens on it
+    savedOffsets_[static_cast<std::size_t>(choices_.cardSet())] = view_->getContentOffset().y;
+    choices_.chooseCardSet(*chosen);
+    const pavlune::CatalogueView catalogue = choices_.catalogue();
     for (int set = 0; set < static_cast<int>(tabs_.size()); ++set) {
         if (engine::Sprite* tab = tabs_[static_cast<std::size_t>(set)]) {
-            tab->setTexture(catalogue->getCardSetTabImage(set));
+            tab->setTexture(catalogue.getCardSetTabImage(set));
         }
     }
     buildPalette();
 }
 
 void CardPalette::updateUseCount(int cardSet, int cardIndex) {
-    if (cardSet != pavlune::DeviceManager::getInstance()->getCurrentCardSet()) {
+    if (cardSet != choices_.cardSet()) {
         return;
     }
     if (engine::LabelAtlas* label = countLabel(cardIndex)) {

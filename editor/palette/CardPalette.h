@@ -14,6 +14,7 @@ class Touch;
 } // namespace engine
 
 class CardSprite;
+class EditorChoices;
 class FieldBoard;
 class FieldScrollView;
 
@@ -23,8 +24,8 @@ class FieldScrollView;
 // buttons that scroll the list by a page. Dragging a card out of the list
 // places a copy on the field (PaletteDrag).
 //
-// The current card set is DeviceManager's, so it survives leaving the
-// editor; the list's scroll position is kept per set while the palette lives.
+// The card set is the editor's choice (EditorChoices), so it survives leaving
+// the editor; the list's scroll position is kept per set while the palette lives.
 class CardPalette : public engine::LayerColor {
 public:
     static constexpr float kTabStripHeight = 53;
@@ -44,8 +45,9 @@ public:
     static constexpr const char* kDownImage = "res/menudown.png";
 
     // `board` receives the dragged cards and gives the counts; `floatLayer`
-    // (the scene, at the origin) carries the floating card. Neither is owned.
-    static CardPalette* create(FieldBoard* board, engine::Node* floatLayer);
+    // (the scene, at the origin) carries the floating card; `choices` holds
+    // the card set shown. None is owned.
+    static CardPalette* create(FieldBoard* board, engine::Node* floatLayer, EditorChoices& choices);
 
     // Refills the list with the current set's cards.
     void buildPalette();
@@ -72,7 +74,7 @@ public:
     PaletteDrag& getDrag() { return drag_; }
 
 protected:
-    CardPalette(FieldBoard* board, engine::Node* floatLayer);
+    CardPalette(FieldBoard* board, engine::Node* floatLayer, EditorChoices& choices);
     ~CardPalette() override;
     bool initPalette();
 
@@ -89,6 +91,7 @@ private:
     void scrollTo(float y);
 
     FieldBoard* board_;
+    EditorChoices& choices_;
     PaletteDrag drag_;
     FieldScrollView* view_ = nullptr;
     engine::Sprite* upButton_ = nullptr;

@@ -1,7 +1,6 @@
 #include "editor/palette/DialectChooser.h"
 
 #include "catalogue/CatalogueView.h"
-#include "catalogue/DeviceManager.h"
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/Sprite.h"
 #include "engine/2d/actions/CallFunc.h"
@@ -34,8 +33,8 @@ std::string buttonImage(int dialect, bool bright) {
 
 } // namespace
 
-DialectChooser* DialectChooser::create(Vec2 togglePosition) {
-    auto* chooser = new (std::nothrow) DialectChooser(togglePosition);
+DialectChooser* DialectChooser::create(Vec2 togglePosition, int current) {
+    auto* chooser = new (std::nothrow) DialectChooser(togglePosition, current);
     if (chooser && chooser->initChooser()) {
         chooser->autorelease();
         return chooser;
@@ -63,10 +62,9 @@ bool DialectChooser::initChooser() {
 }
 
 void DialectChooser::addOptions() {
-    const int current = pavlune::DeviceManager::getInstance()->getCurrentDialect();
     float x = togglePosition_.x;
     for (int dialect = 0; dialect < kDialectCount; ++dialect) {
-        engine::Sprite* option = engine::Sprite::create(buttonImage(dialect, dialect != current));
+        engine::Sprite* option = engine::Sprite::create(buttonImage(dialect, dialect != current_));
         if (!option) {
             continue;
         }

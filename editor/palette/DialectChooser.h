@@ -28,8 +28,8 @@ public:
     static constexpr std::uint8_t kPressedOpacity = 128;
     static const engine::Color4B kVeilColour;
 
-    // The options for the dialect that is current when it opens; fades in.
-    static DialectChooser* create(engine::Vec2 togglePosition);
+    // The options, `current` among them shown as chosen; fades in.
+    static DialectChooser* create(engine::Vec2 togglePosition, int current);
 
     // Fades out and removes itself, then runs `then`. Takes no more touches.
     void fadeAway(const std::function<void()>& then);
@@ -42,7 +42,8 @@ public:
     std::function<void()> onCloseRequested;
 
 protected:
-    explicit DialectChooser(engine::Vec2 togglePosition) : togglePosition_(togglePosition) {}
+    DialectChooser(engine::Vec2 togglePosition, int current)
+        : togglePosition_(togglePosition), current_(current) {}
     ~DialectChooser() override;
     bool initChooser();
 
@@ -54,6 +55,7 @@ private:
     void requestClose();
 
     engine::Vec2 togglePosition_;
+    int current_;
     std::array<engine::Sprite*, kDialectCount> options_{};
     bool closing_ = false;
     // An option was tapped; the others no longer react.

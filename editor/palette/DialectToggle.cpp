@@ -1,19 +1,19 @@
 #include "editor/palette/DialectToggle.h"
 
-#include "catalogue/DeviceManager.h"
+#include "editor/EditorChoices.h"
+#include "editor/EditorSession.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/palette/DialectChooser.h"
 #include "engine/2d/Director.h"
-#include "store/AppSettings.h"
 #include "widgets/PressedButton.h"
 
 #include <new>
 
 using engine::Size;
 
-DialectToggle* DialectToggle::create(FieldBoard* board) {
-    auto* toggle = new (std::nothrow) DialectToggle(board);
+DialectToggle* DialectToggle::create(FieldBoard* board, EditorChoices& choices) {
+    auto* toggle = new (std::nothrow) DialectToggle(board, choices);
     if (toggle && toggle->initToggle()) {
         toggle->autorelease();
         return toggle;
@@ -22,13 +22,13 @@ DialectToggle* DialectToggle::create(FieldBoard* board) {
     return nullptr;
 }
 
-DialectToggle::DialectToggle(FieldBoard* board) : board_(board) {}
+DialectToggle::DialectToggle(FieldBoard* board, EditorChoices& choices) : board_(board), choices_(choices) {}
 
 DialectToggle::~DialectToggle() = default;
 
 bool DialectToggle::initToggle() {
-    const pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
-    if (!initWithFile(catalogue->getDialectButtonImage(catalogue->getCurrentDialect()))) {
+    const pavlune::CatalogueView catalogue = choices_.catalogue();
+    if (!initWithFile(catalogue.getDialectButtonImage(catalogue.getDialect()))) {
         return false;
     }
     const Size visible = engine::Director::getInstance()->getVisibleSize();
@@ -40,8 +40,8 @@ bool DialectToggle::initToggle() {
 }
 
 void DialectToggle::refreshDialect() {
-    const pavlune::DeviceManager* catalogue = pavlune::DeviceManager::getInstance();
-    setTexture(catalogue->getDialectButtonImage(catalogue->getCurrentDialect()));
+    const pavlune::CatalogueView catalogue = choices_.catalogue();
+    setTexture(catalogue.getDialectButtonImage(catalogue.getDialect()));
     if (stopButton_) {
         stopButton_->setVisible(true);
     }
@@ -49,7 +49,7 @@ void DialectToggle::refreshDialect() {
         return;
     }
     for (CardSprite* card : board_->cardNodes()) {
-        card->setBackImage(catalogue->getCardBackImage(card->getCardIndex(), card->getCardSet()));
+        card->showDialect(catalogue);
     }
 }
 
@@ -58,14 +58,13 @@ void DialectToggle::showDialectChooser() {
     if (chooser_ || !parent || (isBlocked && isBlocked())) {
         return;
     }
-    DialectChooser* chooser = DialectChooser::create(getPosition());
+    DialectChooser* chooser = DialectChooser::create(getPosition(), choices_.dialect());
     if (!chooser) {
         return;
     }
-    chooser->onChosen = [](int dialect) {
+    chooser->onChosen = [this](int dialect) {
         if (const std::optional<pavlune::Dialect> chosen = pavlune::dialectFromIndex(dialect)) {
-            pavlune::DeviceManager::getInstance()->setCurrentDialect(*chosen);
-            AppSettings::getInstance()->setDialect(*chosen); // the next start opens in it
+            choices_.chooseDialect(*chosen);
         }
     };
     chooser->onCloseRequested = [this] { closeDialectChooser(); };
@@ -81,4 +80,17 @@ void DialectToggle::closeDialectChooser() {
     engine::RefPtr<DialectToggle> self(this);
     chooser_->fadeAway([self] { self->refreshDialect(); });
     chooser_ = nullptr;
+}
+
+void DialectToggle::registerWith(EditorSession& session) {
+    isBlocked = [&session] { return session.isModalOpen(); };
+    // Still open while it fades away after a choice; Escape has nothing to do then.
+    session.addPopup({"dialect chooser", [this] { return chooser_ != nullptr; },
+                      [this] {
+                          if (chooser_->isClosing()) {
+                              return false;
+                          }
+                          closeDialectChooser();
+                          return true;
+                      }});
 }

@@ -6,11 +6,13 @@
 #include <functional>
 
 class DialectChooser;
+class EditorChoices;
+class EditorSession;
 class FieldBoard;
 
 // The button on the right of the editor that shows the current dialect and
-// opens the chooser. The dialect is DeviceManager's (process-wide); after a
-// choice every card on the field shows its code in the new dialect.
+// opens the chooser. The dialect is the editor's choice (EditorChoices); after
+// a choice every card on the field shows its code in the new dialect.
 class DialectToggle : public engine::Sprite {
 public:
     // Above the run controls' panel, whichever of them is added first.
@@ -21,8 +23,9 @@ public:
     static constexpr float kRaise = 120;
 
     // At its place on the right of the visible area, showing the current
-    // dialect. `board` (not owned) holds the cards whose backs follow the dialect.
-    static DialectToggle* create(FieldBoard* board);
+    // dialect. `board` (not owned) holds the cards whose backs follow the
+    // dialect of `choices` (not owned).
+    static DialectToggle* create(FieldBoard* board, EditorChoices& choices);
 
     // Made visible by every refresh (the link room hands it over when it exists).
     void setStopButton(engine::Sprite* stopButton) { stopButton_ = stopButton; }
@@ -40,9 +43,11 @@ public:
     // While it answers true (a popup or an overlay is open), the toggle
     // takes no touch and opens nothing.
     std::function<bool()> isBlocked;
+    // The chooser is a popup; the toggle is blocked while any popup is open.
+    void registerWith(EditorSession& session);
 
 protected:
-    explicit DialectToggle(FieldBoard* board);
+    DialectToggle(FieldBoard* board, EditorChoices& choices);
     ~DialectToggle() override;
     bool initToggle();
 
@@ -51,6 +56,7 @@ private:
     using engine::Sprite::initWithFile;
 
     FieldBoard* board_;
+    EditorChoices& choices_;
     engine::Sprite* stopButton_ = nullptr;
     engine::RefPtr<DialectChooser> chooser_;
 };

@@ -1,6 +1,7 @@
 #include "editor/panel/ProgramPanel.h"
 
-#include "catalogue/DeviceManager.h"
+#include "editor/EditorChoices.h"
+#include "editor/EditorSession.h"
 #include "editor/EditorTexts.h"
 #include "editor/panel/ListingView.h"
 #include "engine/2d/Label.h"
@@ -49,8 +50,8 @@ const char* dialectName(pavlune::Dialect dialect) {
 } // namespace
 
 ProgramPanel::ProgramPanel(engine::Node* scene, const engine::Node* playerPanel,
-                           std::function<pavlune::FieldRows()> fieldRows)
-    : scene_(scene), fieldRows_(std::move(fieldRows)) {
+                           std::function<pavlune::FieldRows()> fieldRows, const EditorChoices& choices)
+    : scene_(scene), fieldRows_(std::move(fieldRows)), choices_(choices) {
     button_ = engine::Sprite::create(kButtonImage);
     if (!button_ || !scene || !playerPanel) {
         button_ = nullptr;
@@ -72,7 +73,7 @@ void ProgramPanel::open() {
         return;
     }
     // The same view and assemblers as a send: what shows is what goes.
-    const pavlune::CatalogueView view = pavlune::DeviceManager::getInstance()->getView();
+    const pavlune::CatalogueView view = choices_.catalogue();
     const std::vector<pavlune::ListingLine> lines =
         pavlune::ProgramListing::linesOf(view, fieldRows_ ? fieldRows_() : pavlune::FieldRows());
     layer_ = engine::LayerColor::create(design::kDimming, design::kWidth, design::kHeight);
@@ -188,6 +189,10 @@ bool ProgramPanel::closeIfOpen() {
     const bool wasOpen = isOpen();
     close();
     return wasOpen;
+}
+
+void ProgramPanel::registerWith(EditorSession& session) {
+    session.addPopup({"program panel", [this] { return isOpen(); }, [this] { return closeIfOpen(); }});
 }
 
 void ProgramPanel::copy() {

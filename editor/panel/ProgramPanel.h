@@ -14,6 +14,8 @@ class Node;
 class Sprite;
 } // namespace engine
 
+class EditorChoices;
+class EditorSession;
 class ListingView;
 
 // The whole program at a glance: a button under the run controls opens a
@@ -21,8 +23,7 @@ class ListingView;
 // it (jam with its line numbers, latte indented, que one instruction a line
 // with its bytes and reading), scrolled by a drag or the wheel, with a copy
 // button (or Ctrl+C) that puts the text on the clipboard. A tap outside the
-// panel closes it; so does Escape, through the editor's keyboard, which asks
-// closeIfOpen.
+// panel closes it; so does Escape (the panel is one of the session's popups).
 class ProgramPanel {
 public:
     static constexpr const char* kButtonImage = "res/r_program.png";
@@ -38,9 +39,10 @@ public:
 
     // Adds the button to `scene` centred under `playerPanel`, the run controls'
     // panel, where neither the rows nor the trash can reach.
-    // `fieldRows` gives the field's program when the panel opens.
+    // `fieldRows` gives the field's program when the panel opens, in the
+    // dialect `choices` (not owned) holds then.
     ProgramPanel(engine::Node* scene, const engine::Node* playerPanel,
-                 std::function<pavlune::FieldRows()> fieldRows);
+                 std::function<pavlune::FieldRows()> fieldRows, const EditorChoices& choices);
     ~ProgramPanel();
 
     ProgramPanel(const ProgramPanel&) = delete;
@@ -52,6 +54,8 @@ public:
     void close();
     // For the keyboard's Escape: closes the panel if it is open, saying whether it was.
     bool closeIfOpen();
+    // The panel is a popup: nothing beneath answers while it is open.
+    void registerWith(EditorSession& session);
     // Puts the shown text on the clipboard.
     void copy();
 
@@ -71,6 +75,7 @@ private:
 
     engine::Node* scene_ = nullptr;
     std::function<pavlune::FieldRows()> fieldRows_;
+    const EditorChoices& choices_;
     engine::Sprite* button_ = nullptr;
     engine::LayerColor* layer_ = nullptr;
     engine::LayerColor* sheet_ = nullptr;

@@ -30,29 +30,29 @@ TEST_F(DeviceManagerTest, InitStartsWithJamAndBasic) {
 TEST_F(DeviceManagerTest, LookupsFollowTheCurrentSelections) {
     manager->setCurrentDialect(latte);
     manager->setCurrentCardSet(full);
-    EXPECT_EQ(manager->getCardCode(0, basic).code, "led(1);");
-    EXPECT_EQ(manager->getCardFaceImage(3), "res/cards/full/r_beep.png");
-    EXPECT_EQ(manager->getCardSetTabImage(full), "res/cards/r_full_on.png");
-    EXPECT_EQ(manager->getCardSetTabImage(basic), "res/cards/r_basic_off.png");
-    EXPECT_EQ(manager->getCharPacing(), 5);
+    EXPECT_EQ(manager->getView().getCardCode(0, basic).code, "led(1);");
+    EXPECT_EQ(manager->getView().getCardFaceImage(3), "res/cards/full/r_beep.png");
+    EXPECT_EQ(manager->getView().getCardSetTabImage(full), "res/cards/r_full_on.png");
+    EXPECT_EQ(manager->getView().getCardSetTabImage(basic), "res/cards/r_basic_off.png");
+    EXPECT_EQ(manager->getView().getCharPacing(), 5);
 
     manager->setCurrentDialect(que);
-    EXPECT_EQ(manager->getCardCode(0, basic).code, "LEDを つける");
+    EXPECT_EQ(manager->getView().getCardCode(0, basic).code, "LEDを つける");
 
     const CatalogueView view = manager->getView();
     manager->setCurrentDialect(jam);
     // A view keeps the selection it was taken with.
     EXPECT_EQ(view.getDialect(), que);
     EXPECT_EQ(view.getCardCode(0, basic).code, "LEDを つける");
-    EXPECT_EQ(manager->getCardCode(0, basic).code, "LED 1");
+    EXPECT_EQ(manager->getView().getCardCode(0, basic).code, "LED 1");
 }
 
 TEST_F(DeviceManagerTest, BadSelectionIsARangeErrorAndChangesNothing) {
     manager->setCurrentDialect(latte);
     EXPECT_EQ(manager->getCurrentDialect(), latte);
     EXPECT_EQ(manager->getCurrentCardSet(), basic);
-    EXPECT_THROW(manager->getCardCode(0, 3), std::out_of_range);
-    EXPECT_EQ(manager->getCardCode(6, basic), CardCode{});
+    EXPECT_THROW(manager->getView().getCardCode(0, 3), std::out_of_range);
+    EXPECT_EQ(manager->getView().getCardCode(6, basic), CardCode{});
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 // a clock that never waits. Message boxes are recorded, not shown.
 
 #include "device/PavluneCardSerialManager.h"
+#include "editor/EditorChoices.h"
 #include "editor/link/BoardLink.h"
 #include "editor/link/LinkChannel.h"
 #include "editor/link/LinkSetup.h"
@@ -60,7 +61,8 @@ protected:
 
     std::unique_ptr<BoardLink> makeLink() {
         BoardLinkHooks hooks{[this] { ++barOpenings; }, [](std::function<void()> done) { done(); },
-                             [] { return pavlune::FieldRows(40); }};
+                             [] { return pavlune::FieldRows(40); },
+                             [] { return EditorChoices().catalogue(); }};
         return std::make_unique<BoardLink>(scene, bar, std::move(hooks), setup);
     }
 

@@ -2,6 +2,7 @@
 // page's serial link (a fake here), on the main thread, polled once a frame.
 #include "device/PavluneCardSerialManager.h"
 #include "device/web/WebSerialBackend.h"
+#include "editor/EditorChoices.h"
 #include "editor/link/BoardLink.h"
 #include "editor/link/ChooseBoardButton.h"
 #include "editor/link/LinkChannel.h"
@@ -56,7 +57,8 @@ protected:
         scene->addChild(bar);
         driver->runWithScene(scene);
         BoardLinkHooks hooks{[] {}, [](std::function<void()> done) { done(); },
-                             [] { return pavlune::FieldRows(40); }};
+                             [] { return pavlune::FieldRows(40); },
+                             [] { return EditorChoices().catalogue(); }};
         link = std::make_unique<BoardLink>(scene, bar, std::move(hooks), setup);
         link->startSerial();
         settle();

@@ -9,6 +9,7 @@
 #include "device/PavluneCardSerialManager.h"
 #include "device/PlatformSerialBackend.h"
 #include "device/posix/PtyBoard.h"
+#include "editor/EditorChoices.h"
 #include "editor/EditorTexts.h"
 #include "editor/link/BoardLink.h"
 #include "editor/link/LinkSetup.h"
@@ -53,7 +54,10 @@ struct PtyLink {
     engine::Scene* scene = engine::Scene::create();
     engine::Layer* bar = engine::Layer::create();
     const FieldRows rows{{CardSlot{basic, 0, ""}}, {}, {CardSlot{basic, 1, ""}}};
-    BoardLink link{scene, bar, BoardLinkHooks{nullptr, nullptr, [this] { return rows; }}, setup};
+    BoardLink link{
+        scene, bar,
+        BoardLinkHooks{nullptr, nullptr, [this] { return rows; }, [] { return EditorChoices().catalogue(); }},
+        setup};
 };
 
 TEST(BoardLinkPtyTest, TheBoardReceivesTheProgramByteForByte) {

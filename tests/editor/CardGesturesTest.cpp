@@ -4,6 +4,7 @@
 
 #include "editor/gestures/CardGestures.h"
 
+#include "editor/EditorSession.h"
 #include "editor/FieldScene.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/cards/NumberEditor.h"
@@ -72,7 +73,7 @@ protected:
         constexpr float kWholeOffset = -4400;
         card.screenY -= kStartOffsetY + kWholeOffset;
         openWith({card});
-        editor->getFieldView()->setContentOffset(Vec2(0, kWholeOffset));
+        editor->getSession().rooms().fieldView->setContentOffset(Vec2(0, kWholeOffset));
         return editor;
     }
     FieldScene* openWithThreeRowCards() {
@@ -82,13 +83,13 @@ protected:
     }
 
     CardSprite* node(std::size_t creationIndex) const {
-        return editor->getBoard()->cardNodes().at(creationIndex);
+        return editor->getSession().rooms().board->cardNodes().at(creationIndex);
     }
     float screenY(const CardSprite* card) const {
-        return editor->getBoard()->viewport().toScreen(card->getPosition()).y;
+        return editor->getSession().rooms().board->viewport().toScreen(card->getPosition()).y;
     }
-    float offsetY() const { return editor->getFieldView()->getContentOffset().y; }
-    int cardOnRow(int row) const { return editor->getBoard()->model().cardOnRow(row); }
+    float offsetY() const { return editor->getSession().rooms().fieldView->getContentOffset().y; }
+    int cardOnRow(int row) const { return editor->getSession().rooms().board->model().cardOnRow(row); }
 
     // The finger goes from `from` to `to` in steps of about `stepLength`, a frame apart.
     void slide(Vec2 from, Vec2 to, float stepLength = 20) {
@@ -116,15 +117,15 @@ TEST_F(CardGesturesTest, AStillPressLiftsTheCardAfter50msAndTheBlockBelowItAfter
     CardSprite* below = node(2);
     driver->touchBegan(Vec2(kRowCardX, rowScreenY(1)));
     driver->advance(0.03f);
-    EXPECT_FALSE(editor->getGestures()->isDragging());
+    EXPECT_FALSE(editor->getSession().rooms().gestures->isDragging());
     EXPECT_EQ(pressed->getOpacity(), 255);
 
     driver->advance(0.05f); // 0.08 s
-    EXPECT_TRUE(editor->getGestures()->isDragging());
+    EXPECT_TRUE(editor->getSession().rooms().gestures->isDragging());
     EXPECT_EQ(pressed->getOpacity(), CardGestures::kLiftedOpacity);
     EXPECT_EQ(below->getOpacity(), 255);
     driver->advance(0.1f);
-    EXPECT_GT(editor->getTrash()->getSprite()->getOpacity(), 0);
+    EXPECT_GT(editor->getSession().rooms().trash->getSprite()->getOpacity(), 0);
 
     driver->advance(0.25f); // 0.43 s
     EXPECT_EQ(pressed->getOpacity(), CardGestures::kLiftedOpacity);
@@ -132,7 +133,7 @@ TEST_F(CardGesturesTest, AStillPressLiftsTheCardAfter50msAndTheBlockBelowItAfter
     EXPECT_EQ(pressed->getOpacity(), CardGestures::kBlockOpacity);
     EXPECT_EQ(below->getOpacity(), CardGestures::kBlockOpacity);
     EXPECT_EQ(above->getOpacity(), 255);
-    EXPECT_EQ(editor->getBoard()->model().dragGroup().size(), 2u);
+    EXPECT_EQ(editor->getSession().rooms().board->model().dragGroup().size(), 2u);
 }
 
 // Catches a move that does not disarm the lift (the card would lift at
@@ -148,9 +149,9 @@ TEST_F(CardGesturesTest, APressThatMovesBeforeTheLiftScrollsTheFieldAndNeverLift
     driver->step();
     driver->touchMoved(start + Vec2(0, 1));
     driver->advance(0.5f);
-    EXPECT_FALSE(editor->getGestures()->isDragging());
+    EXPECT_FALSE(editor->getSession().rooms().gestures->isDragging());
     EXPECT_EQ(card->getOpacity(), 255);
-    EXPECT_EQ(editor->getTrash()->getSprite()->getOpacity(), 0);
+    EXPECT_EQ(editor->getSession().rooms().trash->getSprite()->getOpacity(), 0);
 
     slide(start + Vec2(0, 1), start + Vec2(0, 101));
     EXPECT_GT(offsetY(), before + 50);
@@ -183,7 +184,7 @@ TEST_F(CardGesturesTest, DraggingTheTopCardOfThreeAfterTheBlockLiftMovesAllThree
     }
     EXPECT_EQ(node(0)->getOpacity(), 255);
     EXPECT_EQ(node(2)->getOpacity(), 255);
-    EXPECT_TRUE(editor->getBoard()->model().dragGroup().empty());
+    EXPECT_TRUE(editor->getSession().rooms().board->model().dragGroup().empty());
 }
 
 // Catches a drop that tests only the card under the finger, and a drop that
@@ -196,18 +197,18 @@ TEST_F(CardGesturesTest, ReleasingOverTheTrashRemovesEveryDraggedCardAndSaves) {
     driver->touchBegan(start);
     driver->advance(0.5f);
     slide(start, overTrash);
-    EXPECT_TRUE(editor->getGestures()->isOverTrash());
+    EXPECT_TRUE(editor->getSession().rooms().gestures->isOverTrash());
     driver->touchEnded(overTrash);
     driver->step();
 
-    EXPECT_EQ(editor->getBoard()->cardNodes().size(), 1u);
+    EXPECT_EQ(editor->getSession().rooms().board->cardNodes().size(), 1u);
     const ValueVector saved = programFile();
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(engine::valueForKey(saved[0].asValueMap(), "index").asInt(), 0);
     // The lid closes over the cards before the trash fades.
-    EXPECT_EQ(editor->getTrash()->getSprite()->getOpacity(), 255);
+    EXPECT_EQ(editor->getSession().rooms().trash->getSprite()->getOpacity(), 255);
     driver->advance(0.6f);
-    EXPECT_EQ(editor->getTrash()->getSprite()->getOpacity(), 0);
+    EXPECT_EQ(editor->getSession().rooms().trash->getSprite()->getOpacity(), 0);
 }
 
 // Deleting is deliberate: a lifted block of two goes only over the trash or
@@ -238,7 +239,7 @@ TEST_F(CardGesturesTest, CardsAreDeletedOnlyOverTheTrashOrThePaletteInsideTheWin
         const Vec2 start(kRowCardX, rowScreenY(1));
         driver->touchBegan(start);
         driver->advance(0.5f); // the block: rows 2 and 3
-        ASSERT_EQ(editor->getBoard()->model().dragGroup().size(), 2u);
+        ASSERT_EQ(editor->getSession().rooms().board->model().dragGroup().size(), 2u);
         slide(start, c.release);
         driver->touchEnded(c.release);
         driver->step();
@@ -246,11 +247,11 @@ TEST_F(CardGesturesTest, CardsAreDeletedOnlyOverTheTrashOrThePaletteInsideTheWin
         const ValueVector saved = programFile();
         EXPECT_EQ(cardOnRow(0), ids[0]);
         if (c.deleted) {
-            EXPECT_EQ(editor->getBoard()->cardNodes().size(), 1u);
+            EXPECT_EQ(editor->getSession().rooms().board->cardNodes().size(), 1u);
             EXPECT_EQ(saved.size(), 1u);
             continue;
         }
-        ASSERT_EQ(editor->getBoard()->cardNodes().size(), 3u);
+        ASSERT_EQ(editor->getSession().rooms().board->cardNodes().size(), 3u);
         EXPECT_EQ(saved.size(), 3u);
         EXPECT_EQ(cardOnRow(1), ids[1]);
         EXPECT_EQ(cardOnRow(2), ids[2]);
@@ -258,9 +259,10 @@ TEST_F(CardGesturesTest, CardsAreDeletedOnlyOverTheTrashOrThePaletteInsideTheWin
         // have scrolled at the edge).
         EXPECT_FLOAT_EQ(screenY(node(1)) - screenY(node(0)), lifted[1] - lifted[0]);
         EXPECT_FLOAT_EQ(screenY(node(2)) - screenY(node(0)), lifted[2] - lifted[0]);
-        EXPECT_FLOAT_EQ(editor->getBoard()->viewport().toScreen(node(1)->getPosition()).x, kRowCardX);
+        EXPECT_FLOAT_EQ(editor->getSession().rooms().board->viewport().toScreen(node(1)->getPosition()).x,
+                        kRowCardX);
         EXPECT_EQ(node(1)->getOpacity(), 255);
-        EXPECT_TRUE(editor->getBoard()->model().dragGroup().empty());
+        EXPECT_TRUE(editor->getSession().rooms().board->model().dragGroup().empty());
     }
 }
 
@@ -291,11 +293,13 @@ TEST_F(CardGesturesTest, ALooseCardLetGoWithTheFingerOverAFreeRowTakesIt) {
         driver->step();
         EXPECT_EQ(cardOnRow(c.row), c.placed ? loose : node(0)->modelId);
         if (c.placed) {
-            const Vec2 shown = editor->getBoard()->viewport().toScreen(node(1)->getPosition());
+            const Vec2 shown =
+                editor->getSession().rooms().board->viewport().toScreen(node(1)->getPosition());
             EXPECT_FLOAT_EQ(shown.x, kRowCardX);
             EXPECT_NEAR(shown.y, rowScreenY(c.row), 0.01);
         } else {
-            EXPECT_FALSE(editor->getBoard()->model().findCard(loose)->connectors[0].isAttached());
+            EXPECT_FALSE(
+                editor->getSession().rooms().board->model().findCard(loose)->connectors[0].isAttached());
         }
     }
 }
@@ -329,12 +333,12 @@ TEST_F(CardGesturesTest, ALooseCardLetGoLiesClearOfEveryControlAndRowCard) {
                       {0, 0, kRowCardX, rowScreenY(1)},
                       {0, 0, kRowCardX, rowScreenY(2)},
                       {0, 1, kLooseX, rowScreenY(1)}});
-            FieldScrollView* view = editor->getFieldView();
+            FieldScrollView* view = editor->getSession().rooms().fieldView;
             view->setZoomScale(zoom);
             ASSERT_EQ(view->getZoomScale(), zoom);
             view->setContentOffset(Vec2(560, 384) - node(1)->getPosition() * zoom);
             driver->step();
-            const pavlune::FieldViewport shown = editor->getBoard()->viewport();
+            const pavlune::FieldViewport shown = editor->getSession().rooms().board->viewport();
             const Vec2 grab = shown.toScreen(node(3)->getPosition());
             ASSERT_GT(grab.x, 300);
             ASSERT_LT(grab.x, 870);
@@ -346,7 +350,7 @@ TEST_F(CardGesturesTest, ALooseCardLetGoLiesClearOfEveryControlAndRowCard) {
             driver->step();
 
             ASSERT_EQ(cardOnRow(1), node(1)->modelId);
-            const pavlune::FieldViewport now = editor->getBoard()->viewport();
+            const pavlune::FieldViewport now = editor->getSession().rooms().board->viewport();
             const auto area = [&](const CardSprite* card) {
                 const Vec2 centre = now.toScreen(card->getPosition());
                 return engine::Rect(centre.x - 100 * zoom, centre.y - 60 * zoom, 200 * zoom, 120 * zoom);
@@ -402,7 +406,7 @@ TEST_F(CardGesturesTest, ATapOpensTheNumberEditorOnlyWhenShortStillAndOnACardAtR
         driver->advance(c.hold);
         driver->touchEnded(start + Vec2(c.travel, 0));
         driver->step();
-        EXPECT_EQ(editor->getNumberEditor() != nullptr, c.opens) << c.name;
+        EXPECT_EQ(editor->getSession().rooms().numberEditor != nullptr, c.opens) << c.name;
     }
 }
 
@@ -427,7 +431,7 @@ TEST_F(CardGesturesTest, ACardWhoseLowerReferenceLineIsAtScreenY3ScrollsTheField
     }
     driver->touchEnded(atEdge);
     driver->step();
-    EXPECT_FALSE(editor->getGestures()->isAutoScrolling());
+    EXPECT_FALSE(editor->getSession().rooms().gestures->isAutoScrolling());
 }
 
 // Catches edge scrolling that acts at once for a card picked up in the band,
@@ -439,7 +443,7 @@ TEST_F(CardGesturesTest, ADragThatBeginsInTheBottomBandScrollsOnlyAfterTheCardHa
     const Vec2 start(kLooseX, 20);
     driver->touchBegan(start);
     driver->advance(0.3f);
-    EXPECT_TRUE(editor->getGestures()->isDragging());
+    EXPECT_TRUE(editor->getSession().rooms().gestures->isDragging());
     EXPECT_EQ(offsetY(), before);
 
     driver->touchMoved(start + Vec2(0, 50)); // lower line at 40: out of the band
@@ -487,15 +491,15 @@ TEST_F(CardGesturesTest, ACardRemovedWhileHeldDoesNotBlockTheNextPress) {
     CardSprite* second = node(1);
     driver->touchBegan(Vec2(kRowCardX, rowScreenY(0)));
     driver->step();
-    editor->getBoard()->deleteRow(0);
+    editor->getSession().rooms().board->deleteRow(0);
     driver->touchEnded(Vec2(kRowCardX, rowScreenY(0)));
     driver->advance(0.5f);
 
     // The second card slid up to row 0.
     driver->touchBegan(Vec2(kRowCardX, rowScreenY(0)));
     driver->advance(0.1f);
-    EXPECT_EQ(editor->getGestures()->getPressedCard(), second);
-    EXPECT_TRUE(editor->getGestures()->isDragging());
+    EXPECT_EQ(editor->getSession().rooms().gestures->getPressedCard(), second);
+    EXPECT_TRUE(editor->getSession().rooms().gestures->isDragging());
     driver->touchEnded(Vec2(kRowCardX, rowScreenY(0)));
     driver->step();
 }

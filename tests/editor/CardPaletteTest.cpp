@@ -3,8 +3,10 @@
 
 #include "editor/palette/CardPalette.h"
 
+#include "editor/EditorSession.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/cards/InputCardSprite.h"
+#include "editor/controls/RunControls.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/gestures/CardGestures.h"
 #include "engine/2d/Director.h"
@@ -27,7 +29,7 @@ class CardPaletteTest : public PaletteFixture {
 protected:
     void SetUp() override {
         PaletteFixture::SetUp();
-        palette = editor->getPalette();
+        palette = editor->getSession().rooms().palette;
         ASSERT_NE(palette, nullptr);
     }
 
@@ -42,7 +44,7 @@ protected:
     // Drags palette card `index` in 30 moves to 20 left of and 15 above the
     // slot of `row`, and lets go there.
     void dragOntoRow(int index, int row) {
-        FieldBoard* board = editor->getBoard();
+        FieldBoard* board = editor->getSession().rooms().board.get();
         const Vec2 card = worldPosition(palette->paletteCard(index));
         const Vec2 drop = board->viewport().toScreen(board->model().rowSlot(row).position) + Vec2(-20, 15);
         driver->touchBegan(card);
@@ -113,16 +115,16 @@ TEST_F(CardPaletteTest, ACopyReleasedWhileStillPartlyOverThePaletteCreatesNothin
     driver->touchMoved(end + Vec2(0, 1));
     driver->touchEnded(end + Vec2(0, 1));
     driver->step();
-    EXPECT_TRUE(editor->getBoard()->cardNodes().empty());
+    EXPECT_TRUE(editor->getSession().rooms().board->cardNodes().empty());
     EXPECT_EQ(floating(), nullptr);
-    EXPECT_EQ(editor->getBoard()->model().useCount(0, 0), 0);
+    EXPECT_EQ(editor->getSession().rooms().board->model().useCount(0, 0), 0);
 }
 
 // Catches the field card put at the copy's screen position without the
 // field's offset (it would land far away and snap nowhere), a card left
 // translucent, and a drag that ends without saving the program.
 TEST_F(CardPaletteTest, DraggingACardOntoTheFieldSnapsItToTheRowItReachesAndSavesTheProgram) {
-    FieldBoard* board = editor->getBoard();
+    FieldBoard* board = editor->getSession().rooms().board.get();
     const Vec2 card = worldPosition(palette->paletteCard(0));
     const Vec2 slot = board->viewport().toScreen(board->model().rowSlot(1).position);
     driver->touchBegan(card);
@@ -152,7 +154,7 @@ TEST_F(CardPaletteTest, DraggingACardOntoTheFieldSnapsItToTheRowItReachesAndSave
 // palette drop that skips the finger's rule: the card stayed loose beside
 // the row.
 TEST_F(CardPaletteTest, ACardLetGoWithTheFingerOverAFreeRowTakesItThoughItsEdgeIsFar) {
-    FieldBoard* board = editor->getBoard();
+    FieldBoard* board = editor->getSession().rooms().board.get();
     const Vec2 card = worldPosition(palette->paletteCard(0));
     const Vec2 drop = board->viewport().toScreen(board->model().rowSlot(2).position) + Vec2(100, 40);
     driver->touchBegan(card);
@@ -179,7 +181,7 @@ TEST_F(CardPaletteTest, ANumberCardComesOutOfThePaletteWithItsStartingNumber) {
     tapOn(palette->tabSprite(2));
     ASSERT_EQ(pavlune::DeviceManager::getInstance()->getCurrentCardSet(), 2);
     dragOntoRow(2, 1); // the wait card: the first cards of a set are in view
-    FieldBoard* board = editor->getBoard();
+    FieldBoard* board = editor->getSession().rooms().board.get();
     const pavlune::FieldRows rows = board->fieldRows();
     EXPECT_EQ(rows[1].front(), (pavlune::CardSlot{2, 2, "1"}));
     ASSERT_EQ(board->cardNodes().size(), 1u);
@@ -200,8 +202,8 @@ TEST_F(CardPaletteTest, ANumberCardComesOutOfThePaletteWithItsStartingNumber) {
 // controls, while the row keeps its card. Catches a placed card that edge
 // scrolling does not follow, and a drop that takes a taken row.
 TEST_F(CardPaletteTest, APlacedCardScrollsTheFieldAtTheEdgeAndLiesBesideATakenRow) {
-    FieldBoard* board = editor->getBoard();
-    FieldScrollView* field = editor->getFieldView();
+    FieldBoard* board = editor->getSession().rooms().board.get();
+    FieldScrollView* field = editor->getSession().rooms().fieldView;
     const Vec2 card = worldPosition(palette->paletteCard(0));
     const auto carryTo = [&](Vec2 to) {
         driver->touchBegan(card);
@@ -250,14 +252,14 @@ TEST_F(CardPaletteTest, APlacedCardScrollsTheFieldAtTheEdgeAndLiesBesideATakenRo
     }
     driver->touchEnded(atEdge);
     driver->step();
-    EXPECT_FALSE(editor->getGestures()->isAutoScrolling());
+    EXPECT_FALSE(editor->getSession().rooms().gestures->isAutoScrolling());
     EXPECT_EQ(placed->getOpacity(), 255);
 }
 
 // Catches a palette card let go beyond the window's top right corner that
 // stays under the back button, where no finger can grab it again.
 TEST_F(CardPaletteTest, ACardLetGoBeyondTheWindowsCornerEndsWhereItCanBeGrabbed) {
-    FieldBoard* board = editor->getBoard();
+    FieldBoard* board = editor->getSession().rooms().board.get();
     const engine::Size visible = engine::Director::getInstance()->getVisibleSize();
     const Vec2 card = worldPosition(palette->paletteCard(0));
     const Vec2 outside(visible.width + 300, visible.height + 300);
@@ -273,7 +275,8 @@ TEST_F(CardPaletteTest, ACardLetGoBeyondTheWindowsCornerEndsWhereItCanBeGrabbed)
     EXPECT_GE(centre.x, 275.0f);
     EXPECT_GE(centre.y, 0.0f);
     EXPECT_LE(centre.y, visible.height);
-    EXPECT_FALSE(HitTest::worldBoundingBox(editor->getBackButton()).containsPoint(centre));
+    EXPECT_FALSE(HitTest::worldBoundingBox(editor->getSession().rooms().runControls->getBackButton())
+                     .containsPoint(centre));
 }
 
 // Catches the offset kept under the set being entered instead of the one
@@ -299,7 +302,7 @@ TEST_F(CardPaletteTest, EachSetKeepsItsScrollPositionAndOpensAtItsFirstCardTheFi
 // Catches a badge that is not updated, one updated from another set's count
 // and a rebuilt palette that forgets the counts.
 TEST_F(CardPaletteTest, TheBadgeCountsTheCardsOfItsKindOnTheField) {
-    FieldBoard* board = editor->getBoard();
+    FieldBoard* board = editor->getSession().rooms().board.get();
     const Vec2 somewhere(700, board->model().rowSlot(3).position.y);
     CardSprite* first = board->addCard(0, 2, somewhere, 255);
     board->addCard(0, 2, somewhere + Vec2(0, -300), 255);

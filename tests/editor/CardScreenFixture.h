@@ -1,9 +1,10 @@
 #pragma once
 
 // Shared set-up of the card tests: a headless engine with an empty scene, the
-// jam dialect selected, and taps at design points.
+// jam dialect that the cards are made in, and taps at design points.
 
-#include "catalogue/DeviceManager.h"
+#include "catalogue/CardSet.h"
+#include "catalogue/CatalogueView.h"
 #include "catalogue/Dialect.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/Scene.h"
@@ -19,15 +20,13 @@
 class CardScreenTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        pavlune::DeviceManager::getInstance()->setCurrentDialect(pavlune::jam);
         driver = std::make_unique<engine::HeadlessDriver>();
         scene = made(engine::Scene::create());
         driver->runWithScene(scene);
     }
-    void TearDown() override {
-        driver.reset();
-        pavlune::DeviceManager::getInstance()->setCurrentDialect(pavlune::jam);
-    }
+    void TearDown() override { driver.reset(); }
+
+    static pavlune::CatalogueView jamView() { return pavlune::CatalogueView(pavlune::jam, pavlune::basic); }
 
     void tap(const engine::Vec2& point) {
         driver->touchBegan(point);

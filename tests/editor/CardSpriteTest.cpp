@@ -29,8 +29,7 @@ protected:
 };
 
 TEST_F(CardSpriteTest, CornerTurnsTheCardOverAndBack) {
-    const auto* catalogue = pavlune::DeviceManager::getInstance();
-    CardSprite* card = place(made(CardSprite::createForCard(pavlune::basic, 0)));
+    CardSprite* card = place(made(CardSprite::createForCard(jamView(), pavlune::basic, 0)));
     engine::Sprite* face = card->getFace();
     engine::Sprite* corner = made(card->getFlickCorner());
 
@@ -49,7 +48,7 @@ TEST_F(CardSpriteTest, CornerTurnsTheCardOverAndBack) {
     driver->advance(0.15f);
     EXPECT_EQ(face->getTexture(), texture(card->getImage())) << "still the front before edge-on";
     driver->advance(0.15f);
-    EXPECT_EQ(face->getTexture(), texture(catalogue->getCardBackImage(0, pavlune::basic)));
+    EXPECT_EQ(face->getTexture(), texture(jamView().getCardBackImage(0, pavlune::basic)));
     EXPECT_TRUE(card->isFlipping());
     EXPECT_FALSE(card->turnOver()) << "a second turn may not start halfway";
     driver->advance(0.0999f);
@@ -68,8 +67,7 @@ TEST_F(CardSpriteTest, CornerTurnsTheCardOverAndBack) {
 }
 
 TEST_F(CardSpriteTest, CardWithoutBackImageCannotTurn) {
-    CardSprite* card = place(
-        made(CardSprite::create(pavlune::DeviceManager::getInstance()->getCardFaceImage(0, pavlune::basic))));
+    CardSprite* card = place(made(CardSprite::create(jamView().getCardFaceImage(0, pavlune::basic))));
     EXPECT_EQ(card->getFlickCorner(), nullptr);
     EXPECT_EQ(card->getChildrenCount(), 1u);
     tap(kCorner);
@@ -80,7 +78,7 @@ TEST_F(CardSpriteTest, CardWithoutBackImageCannotTurn) {
 }
 
 TEST_F(CardSpriteTest, FadesAndTintsReachTheFace) {
-    CardSprite* card = place(made(CardSprite::createForCard(pavlune::basic, 0)));
+    CardSprite* card = place(made(CardSprite::createForCard(jamView(), pavlune::basic, 0)));
     card->setColor(engine::Color3B(32, 32, 32));
     EXPECT_EQ(card->getFace()->getColor(), engine::Color3B(32, 32, 32));
     card->setOpacity(0);
@@ -92,7 +90,7 @@ TEST_F(CardSpriteTest, FadesAndTintsReachTheFace) {
 }
 
 TEST_F(CardSpriteTest, NumberShowsAsTypedOnTheFrontAndScaledOnTheBack) {
-    InputCardSprite* card = place(made(InputCardSprite::createForCard(pavlune::full, kWaitCard)));
+    InputCardSprite* card = place(made(InputCardSprite::createForCard(jamView(), pavlune::full, kWaitCard)));
     engine::LabelAtlas* large = made(card->getFrontLargeLabel());
     engine::LabelAtlas* back = made(card->getBackLabel());
     card->setValue("1.5");
@@ -120,15 +118,13 @@ TEST_F(CardSpriteTest, NumberShowsAsTypedOnTheFrontAndScaledOnTheBack) {
 }
 
 TEST_F(CardSpriteTest, DialectChangeRescalesATurnedCard) {
-    auto* catalogue = pavlune::DeviceManager::getInstance();
-    InputCardSprite* card = place(made(InputCardSprite::createForCard(pavlune::full, kWaitCard)));
+    InputCardSprite* card = place(made(InputCardSprite::createForCard(jamView(), pavlune::full, kWaitCard)));
     card->setValue("1.5");
     card->turnOver();
     driver->advance(0.45f);
     ASSERT_EQ(card->getBackLabel()->getString(), "90");
 
-    catalogue->setCurrentDialect(pavlune::latte);
-    card->setBackImage(catalogue->getCardBackImage(kWaitCard, pavlune::full));
+    card->showDialect(pavlune::CatalogueView(pavlune::latte, pavlune::basic));
     EXPECT_EQ(card->getBackLabel()->getString(), "1500");
     EXPECT_EQ(card->getFace()->getTexture(), texture("res/cards/full/latte/r_waita_latte.png"));
     EXPECT_EQ(card->getBackLabel()->getTexture(), texture("res/r_input_num_latte_l.png"));
@@ -153,7 +149,7 @@ TEST_F(CardSpriteTest, AWrongNumberIsMarkedRedAndNotDrawn) {
     const Vec2 centre(500, 400);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
-        InputCardSprite* card = made(InputCardSprite::createForCard(pavlune::full, c.index));
+        InputCardSprite* card = made(InputCardSprite::createForCard(jamView(), pavlune::full, c.index));
         card->setPosition(centre);
         card->setValue(c.value);
         scene->addChild(card);

@@ -3,6 +3,7 @@
 // opened and at each undo and redo, on the headless engine with the
 // process-wide store.
 
+#include "editor/EditorSession.h"
 #include "editor/FieldScene.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/controls/RunControls.h"
@@ -112,7 +113,7 @@ TEST_F(ControlsOverCardsTest, LooseCardsOfAnOpenedProgramLieClearOfTheControls) 
             pavlune::ProgramDocument::elementFor(0, 1, at + Vec2(0, kStartOffsetY), z++, ""));
     }
     openProgram(elements);
-    FieldBoard* board = editor->getBoard();
+    FieldBoard* board = editor->getSession().rooms().board.get();
     ASSERT_EQ(board->cardNodes().size(), 6u);
     ASSERT_EQ(board->model().cardOnRow(1), board->cardNodes().front()->modelId);
     expectLooseCardsClear(board);
@@ -143,12 +144,12 @@ TEST_F(ControlsOverCardsTest, UndoAndRedoShowLooseCardsClearOfTheControlsAtEachZ
             elements.emplace_back(pavlune::ProgramDocument::elementFor(0, 1, later.toContent(at), z++, ""));
         }
         openProgram(elements);
-        FieldBoard* board = editor->getBoard();
+        FieldBoard* board = editor->getSession().rooms().board.get();
         ASSERT_EQ(board->cardNodes().size(), 5u);
         ASSERT_NE(board->addCard(0, 0, board->viewport().toContent({400, 300}), 255), nullptr);
         editor->saveField();
 
-        FieldScrollView* view = editor->getFieldView();
+        FieldScrollView* view = editor->getSession().rooms().fieldView;
         view->maxScale = 2;
         view->setZoomScale(zoom);
         view->setContentOffset(later.offset());
@@ -156,7 +157,8 @@ TEST_F(ControlsOverCardsTest, UndoAndRedoShowLooseCardsClearOfTheControlsAtEachZ
         ASSERT_EQ(board->viewport().offset(), later.offset());
         for (const bool undo : {true, false}) {
             SCOPED_TRACE(undo ? "undo" : "redo");
-            ASSERT_TRUE(undo ? editor->getUndoRedo()->undo() : editor->getUndoRedo()->redo());
+            ASSERT_TRUE(undo ? editor->getSession().rooms().undoRedo.get()->undo()
+                             : editor->getSession().rooms().undoRedo.get()->redo());
             driver->step();
             ASSERT_EQ(board->cardNodes().size(), undo ? 5u : 6u);
             expectLooseCardsClear(board);
@@ -176,17 +178,17 @@ TEST_F(ControlsOverCardsTest, TheControlsAreDrawnAboveLooseCardsUnderThem) {
     openProgram(elements);
     engine::Node* scene = editor->getParent();
     driver->advance(1);
-    FieldBoard* board = editor->getBoard();
+    FieldBoard* board = editor->getSession().rooms().board.get();
     ASSERT_EQ(board->cardNodes().size(), 240u);
 
-    UndoRedoControls* undoRedo = editor->getUndoRedo();
+    UndoRedoControls* undoRedo = editor->getSession().rooms().undoRedo.get();
     const struct {
         const char* name;
         engine::Sprite* control;
     } controls[] = {
         {"undo", undoRedo->getUndoButton()},
         {"redo", undoRedo->getRedoButton()},
-        {"back", editor->getBackButton()},
+        {"back", editor->getSession().rooms().runControls->getBackButton()},
     };
     for (const auto& c : controls) {
         SCOPED_TRACE(c.name);
@@ -217,11 +219,11 @@ TEST_F(ControlsOverCardsTest, TheControlsAreDrawnAboveLooseCardsUnderThem) {
 // a zoom that leaves it there (taps on it would go to play).
 TEST_F(ControlsOverCardsTest, AZoomThatBringsALooseCardUnderAControlSettlesIt) {
     openProgram({engine::Value(pavlune::ProgramDocument::elementFor(0, 1, {1300, 5100}, 1, ""))});
-    FieldBoard* board = editor->getBoard();
+    FieldBoard* board = editor->getSession().rooms().board.get();
     ASSERT_EQ(board->cardNodes().size(), 1u);
     EXPECT_EQ(board->model().placedCards().front().position, Vec2(1300, 5100)) << "out of sight, not moved";
 
-    editor->getFieldView()->setZoomScale(0.5f);
+    editor->getSession().rooms().fieldView->setZoomScale(0.5f);
     const engine::Rect before = HitTest::worldBoundingBox(board->cardNodes().front());
     ASSERT_GT(before.getMaxX(), 874) << "under the run panel";
     ASSERT_LT(before.getMinX(), 1024);

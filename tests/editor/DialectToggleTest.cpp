@@ -23,7 +23,7 @@ class DialectToggleTest : public PaletteFixture {
 protected:
     void SetUp() override {
         PaletteFixture::SetUp();
-        toggle = editor->getDialectToggle();
+        toggle = editor->getSession().rooms().dialectToggle;
         ASSERT_NE(toggle, nullptr);
     }
 
@@ -61,7 +61,7 @@ TEST_F(DialectToggleTest, ChoosingADialectTurnsEveryPlacedCardsBackOnceThePopupH
         SCOPED_TRACE(pick.dialect);
         resetSelections();
         toggle->refreshDialect();
-        FieldBoard* board = editor->getBoard();
+        FieldBoard* board = editor->getSession().rooms().board.get();
         const float row = board->model().rowSlot(2).position.y;
         const std::vector<CardSprite*> cards = {board->addCard(0, 1, Vec2(700, row), 255),
                                                 board->addCard(2, 2, Vec2(700, row - 300), 255)};

@@ -2,6 +2,7 @@
 // card and says why, and undo and redo of a program longer than the limit say
 // again that only its first elements show, on the headless engine.
 
+#include "editor/EditorSession.h"
 #include "editor/EditorTexts.h"
 #include "editor/FieldScene.h"
 #include "editor/cards/CardSprite.h"
@@ -69,7 +70,7 @@ protected:
     }
     // Carries palette card 0 onto the field in 30 moves and lets go there.
     void carryFromPalette(Vec2 to) {
-        const engine::Node* card = editor->getPalette()->paletteCard(0);
+        const engine::Node* card = editor->getSession().rooms().palette->paletteCard(0);
         const Vec2 from = card->getParent()->convertToWorldSpace(card->getPosition());
         driver->touchBegan(from);
         for (int step = 1; step <= 30; ++step) {
@@ -91,14 +92,14 @@ protected:
 // holds on once a card was removed.
 TEST_F(ElementLimitOnScreenTest, ThePaletteRefusesACardAtTheLimitAndSaysWhy) {
     openWith(kLimit);
-    FieldBoard* board = editor->getBoard();
+    FieldBoard* board = editor->getSession().rooms().board.get();
     ASSERT_EQ(board->cardNodes().size(), kLimit);
     ASSERT_EQ(shownNotice(), "") << "a program of exactly the limit opens whole";
 
     carryFromPalette({500, 300});
     EXPECT_EQ(shownNotice(), notice(EditorTexts::kNoRoomForCardsMessage));
     EXPECT_EQ(board->cardNodes().size(), kLimit);
-    EXPECT_EQ(editor->getPalette()->getDrag().floatingCard(), nullptr);
+    EXPECT_EQ(editor->getSession().rooms().palette->getDrag().floatingCard(), nullptr);
     EXPECT_EQ(elementsInFile(), kLimit);
     closeNotice();
 
@@ -118,7 +119,7 @@ TEST_F(ElementLimitOnScreenTest, ThePaletteRefusesACardAtTheLimitAndSaysWhy) {
 // without the notice, and one that pulls the kept element into the program.
 TEST_F(ElementLimitOnScreenTest, UndoAndRedoOfAProgramPastTheLimitSayAgainWhatShows) {
     openWith(kLimit + 1);
-    FieldBoard* board = editor->getBoard();
+    FieldBoard* board = editor->getSession().rooms().board.get();
     ASSERT_EQ(board->cardNodes().size(), kLimit);
     ASSERT_EQ(shownNotice(), notice(EditorTexts::kTooManyCardsMessage));
     closeNotice();
@@ -127,7 +128,7 @@ TEST_F(ElementLimitOnScreenTest, UndoAndRedoOfAProgramPastTheLimitSayAgainWhatSh
     driver->advance(0.3f);
     ASSERT_EQ(shownNotice(), "") << "an edit says nothing";
 
-    UndoRedoControls* undoRedo = editor->getUndoRedo();
+    UndoRedoControls* undoRedo = editor->getSession().rooms().undoRedo.get();
     const struct {
         const char* name;
         const engine::Sprite* button;

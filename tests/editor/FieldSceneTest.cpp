@@ -4,6 +4,7 @@
 #include "editor/FieldScene.h"
 
 #include "device/PavluneCardSerialManager.h"
+#include "editor/EditorSession.h"
 #include "editor/EditorTexts.h"
 #include "editor/FieldThumbnail.h"
 #include "editor/cards/CardSprite.h"
@@ -99,7 +100,7 @@ protected:
 TEST_F(FieldSceneTest, AProgramWrittenByAnotherPlistWriterOpensOnItsRowsAndLosesNothingWhenSaved) {
     SaveData* record = programFrom(kPlistlibProgram);
     FieldScene* editor = open(record);
-    const pavlune::FieldRows rows = editor->getBoard()->fieldRows();
+    const pavlune::FieldRows rows = editor->getSession().rooms().board->fieldRows();
     ASSERT_EQ(rows.size(), 40u);
     const std::vector<std::optional<pavlune::CardSlot>> expected = {
         pavlune::CardSlot{0, 0, ""}, pavlune::CardSlot{2, 2, "1.5"}, pavlune::CardSlot{0, 1, ""},
@@ -107,7 +108,7 @@ TEST_F(FieldSceneTest, AProgramWrittenByAnotherPlistWriterOpensOnItsRowsAndLoses
     for (std::size_t row = 0; row < expected.size(); ++row) {
         EXPECT_EQ(rows[row].front(), expected[row]) << "row " << row + 1;
     }
-    const std::vector<CardSprite*> nodes = editor->getBoard()->cardNodes();
+    const std::vector<CardSprite*> nodes = editor->getSession().rooms().board->cardNodes();
     ASSERT_EQ(nodes.size(), 5u); // the card from a newer version is not shown
     EXPECT_EQ(nodes[1]->getLocalZOrder(), 4);
     EXPECT_EQ(nodes[1]->getValue(), "1.5");
@@ -127,17 +128,17 @@ TEST_F(FieldSceneTest, AProgramWrittenByAnotherPlistWriterOpensOnItsRowsAndLoses
 // start-new entry's), and a picture redrawn at every save.
 TEST_F(FieldSceneTest, TheFirstSaveOfANewProgramWritesItsPictureAndLaterSavesOnlyItsFile) {
     FieldScene* editor = open(nullptr);
-    ASSERT_NE(editor->getBoard()->addCard(0, 0, Vec2(652.5f, 5514.44f), 255), nullptr);
+    ASSERT_NE(editor->getSession().rooms().board->addCard(0, 0, Vec2(652.5f, 5514.44f), 255), nullptr);
     editor->saveField();
     driver->step();
-    SaveData* record = editor->getSaveData();
+    SaveData* record = editor->getSession().record();
     ASSERT_FALSE(record->imagepath.empty());
     const std::string picture = fullPath(record->imagepath);
     ASSERT_TRUE(fs::exists(picture));
     EXPECT_EQ(programFile(record).size(), 1u);
 
     fs::remove(picture);
-    editor->getBoard()->addCard(0, 1, Vec2(652.5f, 5384.44f), 255);
+    editor->getSession().rooms().board->addCard(0, 1, Vec2(652.5f, 5384.44f), 255);
     editor->saveField();
     driver->step();
     EXPECT_FALSE(fs::exists(picture));
@@ -153,13 +154,13 @@ TEST_F(FieldSceneTest, APictureNotWrittenIsLoggedAndWrittenAtTheNextSave) {
     const fs::path blocked = fullPath(record->imagepath);
     fs::create_directories(blocked);
     const engine::Log::Capture log;
-    ASSERT_NE(editor->getBoard()->addCard(0, 0, Vec2(652.5f, 5514.44f), 255), nullptr);
+    ASSERT_NE(editor->getSession().rooms().board.get()->addCard(0, 0, Vec2(652.5f, 5514.44f), 255), nullptr);
     editor->captureThumbnail(nullptr); // as play draws it
     driver->step();
     EXPECT_EQ(log.linesWith({"warning editor", record->imagepath, std::strerror(EISDIR)}).size(), 1u);
 
     fs::remove(blocked);
-    editor->getBoard()->addCard(0, 1, Vec2(652.5f, 5384.44f), 255);
+    editor->getSession().rooms().board.get()->addCard(0, 1, Vec2(652.5f, 5384.44f), 255);
     editor->saveField();
     driver->step();
     engine::Image picture;
@@ -181,18 +182,18 @@ TEST_F(FieldSceneTest, AFailedSaveIsReportedOnceUntilASaveSucceedsAgain) {
     std::vector<std::string> messages;
     engine::setMessageBoxHandler(
         [&](const std::string& message, const std::string&) { messages.push_back(message); });
-    ASSERT_NE(editor->getBoard()->addCard(0, 0, Vec2(652.5f, 5514.44f), 255), nullptr);
+    ASSERT_NE(editor->getSession().rooms().board->addCard(0, 0, Vec2(652.5f, 5514.44f), 255), nullptr);
     {
         WritesFail full;
         editor->saveField();
         editor->saveField();
     }
     EXPECT_EQ(messages, std::vector<std::string>{EditorTexts::kNotSavedMessage});
-    EXPECT_TRUE(editor->getSaveData()->path.empty()); // not listed: the next save starts it over
+    EXPECT_TRUE(editor->getSession().record()->path.empty()); // not listed: the next save starts it over
 
     editor->saveField();
     driver->step();
-    EXPECT_EQ(programFile(editor->getSaveData()).size(), 1u);
+    EXPECT_EQ(programFile(editor->getSession().record()).size(), 1u);
     {
         WritesFail full;
         editor->saveField();
@@ -208,7 +209,7 @@ TEST_F(FieldSceneTest, AFailedBackgroundSaveIsReportedOnce) {
     std::vector<std::string> messages;
     engine::setMessageBoxHandler(
         [&](const std::string& message, const std::string&) { messages.push_back(message); });
-    ASSERT_NE(editor->getBoard()->addCard(0, 0, Vec2(652.5f, 5514.44f), 255), nullptr);
+    ASSERT_NE(editor->getSession().rooms().board->addCard(0, 0, Vec2(652.5f, 5514.44f), 255), nullptr);
     editor->saveField(); // the first save is written at once
     SaveDataManager* store = SaveDataManager::getInstance();
     store->writeInBackground([](std::function<void()> closure) {
@@ -223,11 +224,11 @@ TEST_F(FieldSceneTest, AFailedBackgroundSaveIsReportedOnce) {
     }
     driver->step();
     EXPECT_EQ(messages, std::vector<std::string>{EditorTexts::kNotSavedMessage});
-    editor->getBoard()->addCard(0, 1, Vec2(652.5f, 5384.44f), 255);
+    editor->getSession().rooms().board->addCard(0, 1, Vec2(652.5f, 5384.44f), 255);
     editor->saveField();
     store->writeInBackground(nullptr);
     driver->step();
-    EXPECT_EQ(programFile(editor->getSaveData()).size(), 2u);
+    EXPECT_EQ(programFile(editor->getSession().record()).size(), 2u);
     EXPECT_EQ(messages.size(), 1u);
     engine::setMessageBoxHandler(nullptr);
 }
@@ -237,8 +238,8 @@ TEST_F(FieldSceneTest, AFailedBackgroundSaveIsReportedOnce) {
 TEST_F(FieldSceneTest, InsertingARowSavesTheCardsWhereTheyEndUp) {
     SaveData* record = programFrom(kPlistlibProgram);
     FieldScene* editor = open(record);
-    const float secondRowY = editor->getBoard()->model().rowSlot(1).position.y;
-    editor->getBoard()->insertRow(0);
+    const float secondRowY = editor->getSession().rooms().board->model().rowSlot(1).position.y;
+    editor->getSession().rooms().board->insertRow(0);
     const ValueVector saved = programFile(record);
     ASSERT_GE(saved.size(), 1u);
     EXPECT_EQ(engine::valueForKey(saved[0].asValueMap(), "y").asInt(), static_cast<int>(secondRowY));
@@ -256,7 +257,7 @@ protected:
         }
         EXPECT_TRUE(written);
         engine::Image image;
-        EXPECT_TRUE(image.initWithImageFile(fullPath(editor->getSaveData()->imagepath)));
+        EXPECT_TRUE(image.initWithImageFile(fullPath(editor->getSession().record()->imagepath)));
         EXPECT_EQ(image.getWidth(), 570); // 285 units at the content scale of 2
         return image;
     }
@@ -278,7 +279,7 @@ protected:
     }
     // Basic cards 0, 1, 2 ... on the rows from `first`, in their slots.
     static void cardsOnRows(FieldScene* editor, int first, int count) {
-        FieldBoard* board = editor->getBoard();
+        FieldBoard* board = editor->getSession().rooms().board.get();
         for (int i = 0; i < count; ++i) {
             ASSERT_NE(board->addCard(0, i, board->model().rowSlot(first + i).position, 255), nullptr);
         }
@@ -306,7 +307,7 @@ TEST_F(FieldPictureTest, AProgramOnTheFirstRowsLooksTheSameWhereverTheFieldIsScr
     EXPECT_NE(band(atTop, kColumnLeft, kColumnRight), band(empty, kColumnLeft, kColumnRight))
         << "the cards are in the picture";
 
-    FieldScrollView* view = editor->getFieldView();
+    FieldScrollView* view = editor->getSession().rooms().fieldView;
     const Vec2 top = view->getContentOffset();
     const struct {
         float zoom;
@@ -340,8 +341,8 @@ TEST_F(FieldPictureTest, AProgramOnlyFarDownIsFramedFromItsTopmostCardsRow) {
     const engine::Image empty = pictureNow(editor);
     cardsOnRows(editor, 0, 4);
     const engine::Image nearTop = pictureNow(editor);
-    for (CardSprite* card : editor->getBoard()->cardNodes()) {
-        editor->getBoard()->removeCard(card);
+    for (CardSprite* card : editor->getSession().rooms().board->cardNodes()) {
+        editor->getSession().rooms().board->removeCard(card);
     }
     driver->advance(0.5f);
     cardsOnRows(editor, 30, 4);
@@ -369,7 +370,7 @@ TEST_F(FieldPictureTest, AProgramOnlyFarDownIsFramedFromItsTopmostCardsRow) {
 // the palette or only one way.
 TEST_F(FieldSceneTest, TheWheelScrollsWhatIsUnderItAndTheMiddleButtonTogglesTheZoom) {
     FieldScene* editor = open(nullptr);
-    FieldScrollView* view = editor->getFieldView();
+    FieldScrollView* view = editor->getSession().rooms().fieldView;
     std::vector<float> paletteSteps;
     editor->onPaletteWheel = [&](float steps) { paletteSteps.push_back(steps); };
     const float top = view->getContentOffset().y;
@@ -404,7 +405,7 @@ TEST_F(FieldSceneTest, TheBackButtonWaitsForTheSerialLinkInHalfSecondChecks) {
     int waitsShown = 0;
     editor->linkIsIdle = [&] { return idle; };
     editor->showWaitingForLink = [&] { ++waitsShown; };
-    tap(editor->getBackButton()->getPosition());
+    tap(editor->getSession().rooms().runControls->getBackButton()->getPosition());
     EXPECT_EQ(waitsShown, 1) << "shown with the tap";
     driver->advance(1.2f);
     EXPECT_FALSE(listShown());
@@ -421,7 +422,7 @@ TEST_F(FieldSceneTest, TheBackButtonAnswersOnTheNextFrameThenDrawsThePictureAndO
     SaveData* record = addPrograms(1).front();
     FieldScene* editor = open(record);
     editor->linkIsIdle = [] { return true; };
-    engine::Sprite* back = editor->getBackButton();
+    engine::Sprite* back = editor->getSession().rooms().runControls->getBackButton();
     const Vec2 paper(600, 300);
     const engine::Color4B before = driver->pixelAt(paper);
     ASSERT_GT(before.r, 240);
@@ -430,7 +431,7 @@ TEST_F(FieldSceneTest, TheBackButtonAnswersOnTheNextFrameThenDrawsThePictureAndO
 
     tap(back->getPosition());
     EXPECT_EQ(back->getOpacity(), design::kPressedOpacity);
-    ASSERT_NE(editor->getBoardLink()->getLoadingOverlay(), nullptr);
+    ASSERT_NE(editor->getSession().rooms().link->getLoadingOverlay(), nullptr);
     EXPECT_LT(driver->pixelAt(paper).r, 225) << "the overlay greys the screen";
     EXPECT_FALSE(fs::exists(picture));
     EXPECT_FALSE(listShown());
@@ -446,18 +447,18 @@ TEST_F(FieldSceneTest, TheBackButtonStandsDownWhenTheListCannotOpen) {
     editor->linkIsIdle = [] { return true; };
     ScreenNavigator* navigator = ScreenNavigator::get();
     ScreenNavigator::install(nullptr);
-    tap(editor->getBackButton()->getPosition());
+    tap(editor->getSession().rooms().runControls->getBackButton()->getPosition());
     driver->advance(0.2f);
     ScreenNavigator::install(navigator);
-    EXPECT_EQ(editor->getBoardLink()->getLoadingOverlay(), nullptr);
-    EXPECT_EQ(editor->getBackButton()->getOpacity(), 255);
+    EXPECT_EQ(editor->getSession().rooms().link->getLoadingOverlay(), nullptr);
+    EXPECT_EQ(editor->getSession().rooms().runControls->getBackButton()->getOpacity(), 255);
 }
 
 // Catches the bar starting open, or the settings button sliding it the
 // wrong way.
 TEST_F(FieldSceneTest, TheSettingsButtonSlidesTheBottomBarOpenAndClosed) {
     FieldScene* editor = open(nullptr);
-    BottomBar* bar = editor->getBottomBar();
+    BottomBar* bar = editor->getSession().rooms().bottomBar;
     EXPECT_FLOAT_EQ(bar->getPositionY(), BottomBar::kClosedY);
     const Vec2 settings = bar->convertToWorldSpace(bar->getSettingsButton()->getPosition());
     tap(settings);
@@ -489,7 +490,7 @@ protected:
     FieldScene* openWithPorts(std::vector<pavlune::SerialPortInfo> ports) {
         script->present = std::move(ports);
         FieldScene* editor = open(nullptr);
-        editor->getBoardLink()->waitForWorkers();
+        editor->getSession().rooms().link->waitForWorkers();
         driver->step();
         return editor;
     }
@@ -501,10 +502,10 @@ protected:
 // Catches a play that starts without a port instead of showing the port status.
 TEST_F(FieldSceneLinkTest, PlayWithoutAPortSlidesTheBottomBarUp) {
     FieldScene* editor = openWithPorts({});
-    EXPECT_FLOAT_EQ(editor->getBottomBar()->getPositionY(), -92);
+    EXPECT_FLOAT_EQ(editor->getSession().rooms().bottomBar->getPositionY(), -92);
     tap(Vec2(944, 384));
     driver->advance(0.25f);
-    EXPECT_FLOAT_EQ(editor->getBottomBar()->getPositionY(), 0);
+    EXPECT_FLOAT_EQ(editor->getSession().rooms().bottomBar->getPositionY(), 0);
 }
 
 // Catches a back button that leaves while a send still reports to the
@@ -517,11 +518,11 @@ TEST_F(FieldSceneLinkTest, TheBackButtonWaitsForASendAndLeavesAtTheNextCheck) {
     gate.waitForFirstWrite();
     editor->goBack();
     driver->advance(1.2f);
-    EXPECT_NE(editor->getBoardLink()->getLoadingOverlay(), nullptr);
+    EXPECT_NE(editor->getSession().rooms().link->getLoadingOverlay(), nullptr);
     EXPECT_EQ(engine::Director::getInstance()->getRunningScene(), editing);
 
     gate.release();
-    editor->getBoardLink()->waitForWorkers();
+    editor->getSession().rooms().link->waitForWorkers();
     driver->advance(0.5f + 1.0f); // the next check, then the slide to the list
     EXPECT_NE(engine::Director::getInstance()->getRunningScene(), editing);
 }
@@ -531,7 +532,7 @@ TEST_F(FieldSceneLinkTest, TheBackButtonWaitsForASendAndLeavesAtTheNextCheck) {
 // play button does.
 TEST_F(FieldSceneLinkTest, F5PlaysAndEachEscapeClosesThePortListFirstThenStopsTheSend) {
     FieldScene* editor = openWithPorts({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
-    BoardLink* link = editor->getBoardLink();
+    BoardLink* link = editor->getSession().rooms().link.get();
     script->onWrite = [gate = &gate](std::uint8_t, bool) { gate->onWrite(); };
     driver->keyPress(SDLK_F5);
     gate.waitForFirstWrite();
@@ -568,26 +569,29 @@ TEST_F(FieldSceneLinkTest, WhileAPopupOrAnOverlayIsOpenTheFieldRestsAndEscapeClo
         OnEscape escape;
     } rows[] = {
         {"nothing open", nullptr, OnEscape::nothingOpen},
-        {"the port list", [](FieldScene* editor) { editor->getBoardLink()->showPortList(); },
+        {"the port list", [](FieldScene* editor) { editor->getSession().rooms().link->showPortList(); },
          OnEscape::closes},
-        {"the dialect chooser", [](FieldScene* editor) { editor->getDialectToggle()->showDialectChooser(); },
+        {"the dialect chooser",
+         [](FieldScene* editor) { editor->getSession().rooms().dialectToggle->showDialectChooser(); },
          OnEscape::closes},
         {"the number editor",
          [](FieldScene* editor) {
-             editor->openNumberEditor(dynamic_cast<InputCardSprite*>(editor->getBoard()->cardNodes().at(1)));
+             editor->openNumberEditor(
+                 dynamic_cast<InputCardSprite*>(editor->getSession().rooms().board->cardNodes().at(1)));
          },
          OnEscape::closes},
-        {"the program panel", [](FieldScene* editor) { editor->getProgramPanel()->open(); },
+        {"the program panel", [](FieldScene* editor) { editor->getSession().rooms().programPanel->open(); },
          OnEscape::closes},
         {"an alert box", [](FieldScene* editor) { Notice::show(editor, "ほんぶん", "おしらせ"); },
          OnEscape::closes},
         {"the stop's loading overlay",
-         [](FieldScene* editor) { editor->getBoardLink()->showLoadingOverlay(); }, OnEscape::stays},
+         [](FieldScene* editor) { editor->getSession().rooms().link->showLoadingOverlay(); },
+         OnEscape::stays},
         // Last: its send is held at the first write until the test ends.
         {"the sending overlay",
          [this](FieldScene* editor) {
              script->onWrite = [gate = &gate](std::uint8_t, bool) { gate->onWrite(); };
-             editor->getBoardLink()->runOnBoard();
+             editor->getSession().rooms().link->runOnBoard();
              gate.waitForFirstWrite();
          },
          OnEscape::stopsTheSend},
@@ -601,26 +605,27 @@ TEST_F(FieldSceneLinkTest, WhileAPopupOrAnOverlayIsOpenTheFieldRestsAndEscapeClo
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         FieldScene* editor = openWithPorts({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}});
-        link = editor->getBoardLink();
+        link = editor->getSession().rooms().link.get();
         int plays = 0;
-        editor->getRunControls()->onPlay = [&plays] { ++plays; };
-        editor->getBoard()->addCard(0, 0, Vec2(652.5f, 523 + 768 * 6.33f), 255);
-        editor->getBoard()->addCard(2, 2, Vec2(652.5f, 653 + 768 * 6.33f), 255);
+        editor->getSession().rooms().runControls->onPlay = [&plays] { ++plays; };
+        editor->getSession().rooms().board->addCard(0, 0, Vec2(652.5f, 523 + 768 * 6.33f), 255);
+        editor->getSession().rooms().board->addCard(2, 2, Vec2(652.5f, 653 + 768 * 6.33f), 255);
         editor->saveField();
         if (row.open) {
             row.open(editor);
         }
         driver->advance(0.2f);
         const bool fieldMoves = !row.open;
-        ASSERT_EQ(editor->isModalOpen(), !fieldMoves);
-        const std::size_t undoSteps = editor->getUndoRedo()->history().undoSteps();
+        ASSERT_EQ(editor->getSession().isModalOpen(), !fieldMoves);
+        const std::size_t undoSteps = editor->getSession().rooms().undoRedo->history().undoSteps();
         ASSERT_GT(undoSteps, 0u);
-        FieldScrollView* field = editor->getFieldView();
+        FieldScrollView* field = editor->getSession().rooms().fieldView;
 
         press(SDLK_F5);
         EXPECT_EQ(plays, fieldMoves ? 1 : 0);
         press(SDLK_z, KMOD_LCTRL);
-        EXPECT_EQ(editor->getUndoRedo()->history().undoSteps(), fieldMoves ? undoSteps - 1 : undoSteps);
+        EXPECT_EQ(editor->getSession().rooms().undoRedo->history().undoSteps(),
+                  fieldMoves ? undoSteps - 1 : undoSteps);
         Vec2 offset = field->getContentOffset();
         press(SDLK_DOWN);
         EXPECT_EQ(field->getContentOffset() != offset, fieldMoves) << "arrow";
@@ -642,10 +647,10 @@ TEST_F(FieldSceneLinkTest, WhileAPopupOrAnOverlayIsOpenTheFieldRestsAndEscapeClo
         switch (row.escape) {
         case OnEscape::nothingOpen:
         case OnEscape::closes:
-            EXPECT_FALSE(editor->isModalOpen());
+            EXPECT_FALSE(editor->getSession().isModalOpen());
             break;
         case OnEscape::stays:
-            EXPECT_TRUE(editor->isModalOpen());
+            EXPECT_TRUE(editor->getSession().isModalOpen());
             break;
         case OnEscape::stopsTheSend:
             EXPECT_TRUE(link->isStopRequested());
@@ -656,14 +661,14 @@ TEST_F(FieldSceneLinkTest, WhileAPopupOrAnOverlayIsOpenTheFieldRestsAndEscapeClo
         // on a tap beside it) and never opens the chooser over it. The
         // chooser's own veil lies over the toggle.
         if (row.open && std::string(row.name) != "the dialect chooser") {
-            if (!editor->isModalOpen()) {
+            if (!editor->getSession().isModalOpen()) {
                 row.open(editor);
                 driver->advance(0.2f);
             }
-            ASSERT_TRUE(editor->isModalOpen());
-            tap(editor->getDialectToggle()->getPosition()); // a child of the scene
+            ASSERT_TRUE(editor->getSession().isModalOpen());
+            tap(editor->getSession().rooms().dialectToggle->getPosition()); // a child of the scene
             driver->advance(0.3f);
-            EXPECT_EQ(editor->getDialectToggle()->getChooser(), nullptr);
+            EXPECT_EQ(editor->getSession().rooms().dialectToggle->getChooser(), nullptr);
         }
     }
     gate.release();

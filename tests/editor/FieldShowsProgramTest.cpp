@@ -1,11 +1,13 @@
 // On the real editor screen: what the field shows is what the rows hold
 // after a drop on a taken row, an undo and redo and a reopening; popups
 // hold everything beneath them; small gesture faults stay mended.
+#include "editor/EditorSession.h"
 #include "editor/FieldScene.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/cards/InputCardSprite.h"
 #include "editor/cards/NumberEditor.h"
 #include "editor/controls/BottomBar.h"
+#include "editor/controls/RunControls.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/field/TrashCan.h"
 #include "editor/gestures/CardGestures.h"
@@ -85,7 +87,7 @@ protected:
     }
     std::vector<std::pair<int, int>> rows(int count) const {
         std::vector<std::pair<int, int>> kinds;
-        const pavlune::FieldModel& model = editor->getBoard()->model();
+        const pavlune::FieldModel& model = editor->getSession().rooms().board->model();
         for (int row = 0; row < count; ++row) {
             const pavlune::PlacedCard* card = model.findCard(model.cardOnRow(row));
             kinds.emplace_back(card ? card->cardSet : -1, card ? card->cardIndex : -1);
@@ -93,7 +95,7 @@ protected:
         return kinds;
     }
     CardSprite* node(std::size_t creationIndex) const {
-        return editor->getBoard()->cardNodes().at(creationIndex);
+        return editor->getSession().rooms().board->cardNodes().at(creationIndex);
     }
     static Vec2 screenOf(const engine::Node* node) {
         const engine::Rect box = HitTest::worldBoundingBox(node);
@@ -131,9 +133,9 @@ TEST_F(FieldShowsProgramTest, ACardDroppedOnATakenRowStaysBesideItAndTheRowKeeps
     // The row card is seen as before, not the dropped one.
     EXPECT_EQ(driver->pixelAt(Vec2(kRowCardX - 60, rowScreenY(1) + 30)), rowCardPixel);
 
-    editor->getUndoRedo()->undo();
+    editor->getSession().rooms().undoRedo->undo();
     driver->step();
-    editor->getUndoRedo()->redo();
+    editor->getSession().rooms().undoRedo->redo();
     driver->step();
     EXPECT_EQ(rows(3), program);
     reopen();
@@ -155,7 +157,7 @@ TEST_F(FieldShowsProgramTest, ATakenRowsSlotIsDrawnDarkAndAFreedOneLightAgain) {
     EXPECT_GT(free, 3 * 200) << "an empty slot is light";
     EXPECT_LT(taken, 3 * 64) << "a taken slot is dark";
 
-    editor->getBoard()->deleteRow(1);
+    editor->getSession().rooms().board->deleteRow(1);
     driver->advance(0.5f);
     EXPECT_GT(brightness(driver->pixelAt(takenStrip)), 3 * 200);
 }
@@ -164,22 +166,22 @@ TEST_F(FieldShowsProgramTest, ATakenRowsSlotIsDrawnDarkAndAFreedOneLightAgain) {
 // them tinted, translucent or off their rows.
 TEST_F(FieldShowsProgramTest, ACancelledDragOverTheTrashPutsTheCardsBack) {
     openWith({{0, 0, kRowCardX, rowScreenY(0)}, {0, 1, kRowCardX, rowScreenY(1)}});
-    const Vec2 trash = screenOf(editor->getTrash()->getSprite());
-    const ValueVector before = editor->getBoard()->save();
+    const Vec2 trash = screenOf(editor->getSession().rooms().trash->getSprite());
+    const ValueVector before = editor->getSession().rooms().board->save();
     driver->touchBegan(Vec2(kRowCardX, rowScreenY(0)));
     driver->advance(0.5f); // the block of both cards
-    ASSERT_EQ(editor->getBoard()->model().dragGroup().size(), 2u);
+    ASSERT_EQ(editor->getSession().rooms().board->model().dragGroup().size(), 2u);
     for (int i = 1; i <= 10; ++i) {
         driver->touchMoved(Vec2(kRowCardX, rowScreenY(0)) +
                            (trash - Vec2(kRowCardX, rowScreenY(0))) * (i / 10.0f));
         driver->step();
     }
-    ASSERT_TRUE(editor->getGestures()->isOverTrash());
+    ASSERT_TRUE(editor->getSession().rooms().gestures->isOverTrash());
     driver->windowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
     driver->advance(0.5f);
 
     EXPECT_EQ(rows(2), (std::vector<std::pair<int, int>>{{0, 0}, {0, 1}}));
-    EXPECT_EQ(editor->getBoard()->save(), before);
+    EXPECT_EQ(editor->getSession().rooms().board->save(), before);
     for (std::size_t k = 0; k < 2; ++k) {
         EXPECT_EQ(node(k)->getColor(), engine::Color3B::WHITE);
         EXPECT_EQ(node(k)->getOpacity(), 255);
@@ -190,7 +192,7 @@ TEST_F(FieldShowsProgramTest, ACancelledDragOverTheTrashPutsTheCardsBack) {
 TEST_F(FieldShowsProgramTest, AQuickTapOnACardInTheTrashAreaLeavesItUntinted) {
     openWith({{0, 0, 880, 560}});
     const Vec2 at(880, 560);
-    ASSERT_TRUE(editor->getTrash()->contains(at));
+    ASSERT_TRUE(editor->getSession().rooms().trash->contains(at));
     driver->touchBegan(at);
     driver->step();
     driver->touchEnded(at);
@@ -203,15 +205,15 @@ TEST_F(FieldShowsProgramTest, ATapOnTheMiddleOfARowButtonCountsAtEveryZoom) {
     for (const float zoom : {1.0f, 0.5f}) {
         SCOPED_TRACE(zoom);
         openWith({{0, 0, kRowCardX, rowScreenY(0)}});
-        editor->getFieldView()->setZoomScale(zoom);
+        editor->getSession().rooms().fieldView->setZoomScale(zoom);
         driver->step();
-        const Vec2 middle = screenOf(editor->getBoard()->deleteButtons().at(0));
+        const Vec2 middle = screenOf(editor->getSession().rooms().board->deleteButtons().at(0));
         ASSERT_GT(middle.y, 0);
         driver->touchBegan(middle);
         driver->step();
         driver->touchEnded(middle);
         driver->advance(0.5f);
-        EXPECT_EQ(editor->getBoard()->model().placedCards().size(), 0u);
+        EXPECT_EQ(editor->getSession().rooms().board->model().placedCards().size(), 0u);
     }
 }
 
@@ -219,12 +221,12 @@ TEST_F(FieldShowsProgramTest, ATapOnTheMiddleOfARowButtonCountsAtEveryZoom) {
 // the card behind it.
 TEST_F(FieldShowsProgramTest, TheOpenBottomBarTakesPressesOnItsWholeArea) {
     openWith({{0, 0, 700, 40}});
-    editor->getBottomBar()->open();
+    editor->getSession().rooms().bottomBar->open();
     driver->advance(0.5f);
     driver->touchBegan(Vec2(700, 40));
     driver->advance(0.2f);
-    EXPECT_FALSE(editor->getGestures()->isDragging());
-    EXPECT_EQ(editor->getGestures()->getPressedCard(), nullptr);
+    EXPECT_FALSE(editor->getSession().rooms().gestures->isDragging());
+    EXPECT_EQ(editor->getSession().rooms().gestures->getPressedCard(), nullptr);
     driver->touchEnded(Vec2(700, 40));
     driver->step();
 }
@@ -236,15 +238,17 @@ TEST_F(FieldShowsProgramTest, CardsNeverEndWhereTheyCannotBeGrabbed) {
     carry(screenOf(node(0)), Vec2(150, rowScreenY(3)));
     driver->touchEnded(Vec2(150, rowScreenY(3)));
     driver->advance(0.5f);
-    EXPECT_EQ(editor->getBoard()->model().placedCards().size(), 1u);
+    EXPECT_EQ(editor->getSession().rooms().board->model().placedCards().size(), 1u);
 
     carry(screenOf(node(0)), Vec2(960, 790));
     driver->touchEnded(Vec2(960, 790));
     driver->advance(0.5f);
     const Vec2 centre = screenOf(node(0));
     EXPECT_LT(centre.y, 768);
-    EXPECT_FALSE(HitTest::worldBoundingBox(editor->getBackButton()).containsPoint(centre));
-    EXPECT_FALSE(HitTest::worldBoundingBox(editor->getUndoRedo()->getUndoButton()).containsPoint(centre));
+    EXPECT_FALSE(HitTest::worldBoundingBox(editor->getSession().rooms().runControls->getBackButton())
+                     .containsPoint(centre));
+    EXPECT_FALSE(HitTest::worldBoundingBox(editor->getSession().rooms().undoRedo->getUndoButton())
+                     .containsPoint(centre));
 }
 
 } // namespace
@@ -262,10 +266,11 @@ TEST_F(FieldShowsProgramTest, WrongNumbersFromTheFileAreMarkedAndPlayRefusesThem
         EXPECT_FALSE(static_cast<InputCardSprite*>(node(0))->isValueWrong());
         EXPECT_FALSE(editor->playIfNumbersFit());
         driver->step();
-        EXPECT_EQ(editor->getBoardLink()->getSendingOverlay(), nullptr);
+        EXPECT_EQ(editor->getSession().rooms().link->getSendingOverlay(), nullptr);
         // Kept as written for the file.
         editor->saveField();
-        EXPECT_EQ(editor->getBoard()->save().at(1).asValueMap().at("value").asString(), wrong);
+        EXPECT_EQ(editor->getSession().rooms().board->save().at(1).asValueMap().at("value").asString(),
+                  wrong);
     }
 }
 

@@ -27,7 +27,7 @@ protected:
     void SetUp() override {
         CardScreenTest::SetUp();
         scene->addChild(made(engine::LayerColor::create(engine::Color4B(255, 255, 255, 255))));
-        card = made(InputCardSprite::createForCard(pavlune::full, kWaitCard));
+        card = made(InputCardSprite::createForCard(jamView(), pavlune::full, kWaitCard));
         card->setValue("3");
         card->setPosition(kCardCentre);
         scene->addChild(card);
@@ -220,7 +220,7 @@ TEST(EditorTextsTest, PlayNamesTheRowWithAWrongNumberByItsLine) {
 TEST_F(NumberEditorTest, TheLoopCardTakesWholeTurnsUpTo65535) {
     TearDown();
     CardScreenTest::SetUp();
-    auto* loop = made(InputCardSprite::createForCard(pavlune::full, 8));
+    auto* loop = made(InputCardSprite::createForCard(jamView(), pavlune::full, 8));
     loop->setPosition(kCardCentre);
     scene->addChild(loop);
     auto* loopEditor = made(NumberEditor::create(loop));

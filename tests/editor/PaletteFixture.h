@@ -4,6 +4,7 @@
 // dialect `jam` (both process-wide, so every test starts and ends there).
 
 #include "catalogue/DeviceManager.h"
+#include "editor/EditorSession.h"
 #include "editor/FieldScene.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/Sprite.h"
@@ -37,7 +38,7 @@ protected:
     static bool shows(const engine::Sprite* sprite, const std::string& file) {
         return sprite->getTexture() == engine::Director::getInstance()->getTextureCache()->addImage(file);
     }
-    std::string programFilePath() const { return root() + editor->getSaveData()->path; }
+    std::string programFilePath() const { return root() + editor->getSession().record()->path; }
 
     FieldScene* editor = nullptr;
 };

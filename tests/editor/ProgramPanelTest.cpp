@@ -5,6 +5,7 @@
 #include "editor/panel/ProgramPanel.h"
 
 #include "catalogue/DeviceManager.h"
+#include "editor/EditorSession.h"
 #include "editor/FieldScene.h"
 #include "editor/panel/ListingView.h"
 #include "engine/2d/LayerColor.h"
@@ -102,7 +103,7 @@ TEST_F(ProgramPanelTest, ShowsAndCopiesWhatTheExportToolPrintsForTheSavedProgram
     // A loop with a number card inside, an empty row, a card after it.
     FieldScene* editor = openProgram(
         {Card{2, 4, ""}, Card{0, 0, ""}, Card{2, 2, "2"}, Card{2, 5, ""}, std::nullopt, Card{0, 1, ""}});
-    ProgramPanel* panel = editor->getProgramPanel();
+    ProgramPanel* panel = editor->getSession().rooms().programPanel.get();
     ASSERT_NE(panel, nullptr);
     for (const auto& [dialect, name] : {std::pair{pavlune::jam, "jam"}, std::pair{pavlune::latte, "latte"},
                                         std::pair{pavlune::que, "que"}}) {
@@ -132,7 +133,7 @@ TEST_F(ProgramPanelTest, ShowsAndCopiesWhatTheExportToolPrintsForTheSavedProgram
 // panel that keeps the window's keys once closed.
 TEST_F(ProgramPanelTest, ATapOutsideTheSheetOrEscapeClosesItAndATapOnItDoesNot) {
     FieldScene* editor = openProgram({Card{0, 0, ""}});
-    ProgramPanel* panel = editor->getProgramPanel();
+    ProgramPanel* panel = editor->getSession().rooms().programPanel.get();
     engine::GLView* view = engine::Director::getInstance()->getOpenGLView();
     for (const bool byKey : {false, true}) {
         SCOPED_TRACE(byKey ? "Escape" : "tap");
@@ -161,17 +162,17 @@ TEST_F(ProgramPanelTest, ATapOutsideTheSheetOrEscapeClosesItAndATapOnItDoesNot) 
 TEST_F(ProgramPanelTest, TheWheelScrollsTheLinesAndNotTheFieldBeneath) {
     std::vector<std::optional<Card>> rows(40, Card{0, 0, ""});
     FieldScene* editor = openProgram(rows);
-    ProgramPanel* panel = editor->getProgramPanel();
+    ProgramPanel* panel = editor->getSession().rooms().programPanel.get();
     tap(centreOf(panel->getButton()));
     ASSERT_TRUE(panel->isOpen());
     FieldScrollView* lines = panel->getListing()->getScrollView();
     const float top = lines->getContentOffset().y;
-    const float field = editor->getFieldView()->getContentOffset().y;
+    const float field = editor->getSession().rooms().fieldView->getContentOffset().y;
     driver->mouseScroll(centreOf(panel->getSheet()), -2); // towards the user: later lines
     driver->step();
     EXPECT_FLOAT_EQ(lines->getContentOffset().y,
                     top + 2 * ProgramPanel::kWheelLines * ListingView::kLineHeight);
-    EXPECT_FLOAT_EQ(editor->getFieldView()->getContentOffset().y, field);
+    EXPECT_FLOAT_EQ(editor->getSession().rooms().fieldView->getContentOffset().y, field);
 }
 
 } // namespace

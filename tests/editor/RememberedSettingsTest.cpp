@@ -2,6 +2,7 @@
 // and the chosen port, read back as a new process reads them.
 
 #include "device/PavluneCardSerialManager.h"
+#include "editor/EditorChoices.h"
 #include "editor/controls/BottomBar.h"
 #include "editor/link/BoardLink.h"
 #include "editor/link/LinkSetup.h"
@@ -61,12 +62,12 @@ protected:
     // read from the file, and the first editor opens.
     FieldScene* startAgain() {
         resetSelections();
-        FieldScene::restoreSettings();
+        EditorChoices::restore();
         editor = made(FieldScene::create(nullptr));
         engine::Scene* scene = made(engine::Scene::create());
         scene->addChild(editor);
         present(scene);
-        editor->getBoardLink()->waitForWorkers();
+        editor->getSession().rooms().link->waitForWorkers();
         driver->step();
         return editor;
     }
@@ -75,9 +76,9 @@ protected:
 
     // What the user sees of the selections in the editor.
     void expectEditorIn(const char* toggleImage, int cardSet, const char* tabImage, int paletteCards) {
-        EXPECT_TRUE(shows(editor->getDialectToggle(), toggleImage));
-        EXPECT_TRUE(shows(editor->getPalette()->tabSprite(cardSet), tabImage));
-        EXPECT_EQ(editor->getPalette()->paletteCardCount(), paletteCards);
+        EXPECT_TRUE(shows(editor->getSession().rooms().dialectToggle, toggleImage));
+        EXPECT_TRUE(shows(editor->getSession().rooms().palette->tabSprite(cardSet), tabImage));
+        EXPECT_EQ(editor->getSession().rooms().palette->paletteCardCount(), paletteCards);
     }
 
     std::shared_ptr<pavlune::PavluneCardSerialManager> serial;
@@ -93,13 +94,13 @@ TEST_F(RememberedSettingsTest, AFreshDataFolderStartsInJamWithTheBasicSet) {
 // Catches a choice that is not written, a start-up that does not read the
 // file, and one that reads it but does not select what it says.
 TEST_F(RememberedSettingsTest, AfterChoosingLatteAndTheFullSetANewProcessStartsInThem) {
-    tapOn(editor->getDialectToggle());
-    DialectChooser* chooser = editor->getDialectToggle()->getChooser();
+    tapOn(editor->getSession().rooms().dialectToggle);
+    DialectChooser* chooser = editor->getSession().rooms().dialectToggle->getChooser();
     ASSERT_NE(chooser, nullptr);
     driver->advance(0.1f);
     tapOn(chooser->option(1), 0.02f);
     driver->advance(0.3f);
-    tapOn(editor->getPalette()->tabSprite(2));
+    tapOn(editor->getSession().rooms().palette->tabSprite(2));
     driver->advance(0.1f);
     expectEditorIn("res/r_to_latte_on.png", 2, "res/cards/r_full_on.png", 22);
 
@@ -137,15 +138,15 @@ TEST_F(RememberedSettingsTest, TheChosenPortIsTakenAgainWhenItIsPresent) {
     portsPresent({a, b});
     startAgain();
     ASSERT_EQ(serial->getSelectedPort()->name, a.name);
-    editor->getBottomBar()->open();
+    editor->getSession().rooms().bottomBar->open();
     driver->advance(0.3f);
-    editor->getBoardLink()->showPortList();
-    PortListPopup* list = editor->getBoardLink()->getPortList();
+    editor->getSession().rooms().link->showPortList();
+    PortListPopup* list = editor->getSession().rooms().link->getPortList();
     ASSERT_NE(list, nullptr);
     engine::Node* second = list->getLayer()->getChildByTag(1);
     ASSERT_NE(second, nullptr);
     tap(second->getParent()->convertToWorldSpace(second->getPosition()));
-    editor->getBoardLink()->waitForWorkers();
+    editor->getSession().rooms().link->waitForWorkers();
     driver->advance(0.3f);
     ASSERT_EQ(serial->getSelectedPort()->name, b.name);
     EXPECT_EQ(engine::valueForKey(settingsOnDisk(), "port"), Value(b.name));

@@ -2,6 +2,7 @@
 // engine's virtual clock with the process-wide store.
 
 #include "editor/EditorKeys.h"
+#include "editor/EditorSession.h"
 #include "editor/FieldScene.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/cards/NumberEditor.h"
@@ -94,7 +95,7 @@ protected:
         driver->keyPress(code, modifiers);
         driver->step();
     }
-    UndoRedoControls* undoRedo() const { return editor->getUndoRedo(); }
+    UndoRedoControls* undoRedo() const { return editor->getSession().rooms().undoRedo.get(); }
 
     SaveData* record = nullptr;
     FieldScene* editor = nullptr;
@@ -115,7 +116,7 @@ TEST_F(UndoRedoTest, UndoGivesBackTheFileOfBeforeEachKindOfEditAndRedoTheFileOfA
     } cases[] = {
         {"card placed from the palette",
          [this] {
-             const CardSprite* card = editor->getPalette()->paletteCard(3);
+             const CardSprite* card = editor->getSession().rooms().palette->paletteCard(3);
              const Vec2 from = card->getParent()->convertToWorldSpace(card->getPosition());
              driver->touchBegan(from);
              for (int step = 1; step <= 30; ++step) {
@@ -138,14 +139,14 @@ TEST_F(UndoRedoTest, UndoGivesBackTheFileOfBeforeEachKindOfEditAndRedoTheFileOfA
          }},
         {"number entered",
          [this] {
-             NumberEditor* numbers = editor->getNumberEditor();
+             NumberEditor* numbers = editor->getSession().rooms().numberEditor;
              ASSERT_NE(numbers, nullptr);
              numbers->getEditBox()->setText("25");
              ASSERT_TRUE(numbers->commit());
          },
          [this] { tap(Vec2(kRowCardX, rowScreenY(1))); }},
-        {"row inserted", [this] { tap(centreOf(editor->getBoard()->insertButtons()[0])); }},
-        {"row deleted", [this] { tap(centreOf(editor->getBoard()->deleteButtons()[1])); }},
+        {"row inserted", [this] { tap(centreOf(editor->getSession().rooms().board->insertButtons()[0])); }},
+        {"row deleted", [this] { tap(centreOf(editor->getSession().rooms().board->deleteButtons()[1])); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -155,19 +156,19 @@ TEST_F(UndoRedoTest, UndoGivesBackTheFileOfBeforeEachKindOfEditAndRedoTheFileOfA
         }
         const std::size_t stepsBefore = undoRedo()->history().undoSteps();
         const std::string before = fileBytes();
-        const pavlune::FieldRows rowsBefore = editor->getBoard()->fieldRows();
+        const pavlune::FieldRows rowsBefore = editor->getSession().rooms().board->fieldRows();
         c.edit();
         driver->advance(0.6f);
         const std::string after = fileBytes();
         ASSERT_NE(after, before);
         ASSERT_EQ(undoRedo()->history().undoSteps(), stepsBefore + 1);
         // Undone at the other zoom: the file alone decides where cards snap.
-        editor->getFieldView()->setZoomScale(0.5f);
+        editor->getSession().rooms().fieldView->setZoomScale(0.5f);
         tap(centreOf(undoRedo()->getUndoButton()));
         EXPECT_EQ(fileBytes(), before);
-        EXPECT_EQ(editor->getBoard()->fieldRows(), rowsBefore);
-        EXPECT_EQ(editor->getBoard()->model().useCount(0, 0), 1);
-        EXPECT_EQ(editor->getBoard()->cardNodes().size(), 4u);
+        EXPECT_EQ(editor->getSession().rooms().board->fieldRows(), rowsBefore);
+        EXPECT_EQ(editor->getSession().rooms().board->model().useCount(0, 0), 1);
+        EXPECT_EQ(editor->getSession().rooms().board->cardNodes().size(), 4u);
         tap(centreOf(undoRedo()->getRedoButton()));
         EXPECT_EQ(fileBytes(), after);
         EXPECT_EQ(undoRedo()->history().undoSteps(), stepsBefore + 1);
@@ -178,7 +179,7 @@ TEST_F(UndoRedoTest, UndoGivesBackTheFileOfBeforeEachKindOfEditAndRedoTheFileOfA
 // edit does not cut off from its redo.
 TEST_F(UndoRedoTest, AHundredStepsGoBackAndANewEditDropsRedo) {
     openEditor();
-    FieldBoard* board = editor->getBoard();
+    FieldBoard* board = editor->getSession().rooms().board.get();
     for (int edit = 0; edit < 101; ++edit) {
         edit % 2 == 0 ? board->insertRow(0) : board->deleteRow(0);
         driver->step();
@@ -206,7 +207,7 @@ TEST_F(UndoRedoTest, TheButtonsAreDimmedWithNothingToDoAndUndoWaitsForAHeldCard)
     tap(centreOf(undo));
     EXPECT_EQ(fileBytes(), loaded);
 
-    editor->getBoard()->insertRow(0);
+    editor->getSession().rooms().board->insertRow(0);
     EXPECT_FALSE(UndoRedoControls::isDimmed(undo));
     EXPECT_TRUE(UndoRedoControls::isDimmed(redo));
 
@@ -214,7 +215,7 @@ TEST_F(UndoRedoTest, TheButtonsAreDimmedWithNothingToDoAndUndoWaitsForAHeldCard)
     // Pressed, not yet lifted (a lift would raise the card: an edit of its own).
     driver->touchBegan(Vec2(kRowCardX, rowScreenY(1)));
     driver->advance(0.02f);
-    ASSERT_NE(editor->getGestures()->getPressedCard(), nullptr);
+    ASSERT_NE(editor->getSession().rooms().gestures->getPressedCard(), nullptr);
     EXPECT_FALSE(undoRedo()->undo());
     driver->touchEnded(Vec2(kRowCardX, rowScreenY(1)));
     driver->step();
@@ -224,12 +225,14 @@ TEST_F(UndoRedoTest, TheButtonsAreDimmedWithNothingToDoAndUndoWaitsForAHeldCard)
     EXPECT_FALSE(UndoRedoControls::isDimmed(redo));
     // Clear of the field's rows at zoom 1.0 (right of every slot), of the
     // trash that appears during a drag, and of the back button.
-    const engine::Rect slot = HitTest::worldBoundingBox(editor->getBoard()->slotNode(0));
+    const engine::Rect slot = HitTest::worldBoundingBox(editor->getSession().rooms().board->slotNode(0));
     EXPECT_GT(HitTest::worldBoundingBox(undo).getMinX(), slot.getMaxX());
     for (const engine::Sprite* button : {undo, redo}) {
         const engine::Rect box = HitTest::worldBoundingBox(button);
-        EXPECT_FALSE(box.intersectsRect(HitTest::worldBoundingBox(editor->getTrash()->getSprite())));
-        EXPECT_FALSE(box.intersectsRect(HitTest::worldBoundingBox(editor->getBackButton())));
+        EXPECT_FALSE(
+            box.intersectsRect(HitTest::worldBoundingBox(editor->getSession().rooms().trash->getSprite())));
+        EXPECT_FALSE(box.intersectsRect(
+            HitTest::worldBoundingBox(editor->getSession().rooms().runControls->getBackButton())));
     }
 }
 
@@ -259,9 +262,9 @@ TEST_F(UndoRedoTest, EachKeyDoesItsOneThing) {
         SCOPED_TRACE(c.name);
         openEditor();
         int plays = 0;
-        editor->getRunControls()->onPlay = [&plays] { ++plays; };
-        editor->getBoard()->insertRow(0);
-        editor->getBoard()->insertRow(0);
+        editor->getSession().rooms().runControls->onPlay = [&plays] { ++plays; };
+        editor->getSession().rooms().board->insertRow(0);
+        editor->getSession().rooms().board->insertRow(0);
         undoRedo()->undo();
         key(c.key, c.modifiers);
         EXPECT_EQ(plays, c.plays);
@@ -270,7 +273,7 @@ TEST_F(UndoRedoTest, EachKeyDoesItsOneThing) {
     }
 
     openEditor();
-    FieldScrollView* field = editor->getFieldView();
+    FieldScrollView* field = editor->getSession().rooms().fieldView;
     const Vec2 centre(field->viewSize.width / 2, field->viewSize.height / 2);
     const auto contentAtCentre = [field, centre] { return field->container->convertToNodeSpace(centre); };
     const struct {

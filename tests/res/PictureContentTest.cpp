@@ -56,14 +56,14 @@ TEST_F(NumberCards, LeaveTheirNumberPlacesFree) {
     int checked = 0;
     for (Dialect dialect : {jam, latte}) {
         manager->setCurrentDialect(dialect);
-        for (int card = 0; card < manager->getCardCount(full); ++card) {
-            const CardCode code = manager->getCardCode(card, full);
-            const auto rects = manager->getInputRects(card, full);
+        for (int card = 0; card < manager->getView().getCardCount(full); ++card) {
+            const CardCode code = manager->getView().getCardCode(card, full);
+            const auto rects = manager->getView().getInputRects(card, full);
             if (code.kind != CardCode::input || rects.size() < 3)
                 continue;
-            SCOPED_TRACE(manager->getCardBackImage(card, full));
-            Picture front(sourceRoot() / manager->getCardFaceImage(card, full));
-            Picture back(sourceRoot() / manager->getCardBackImage(card, full));
+            SCOPED_TRACE(manager->getView().getCardBackImage(card, full));
+            Picture front(sourceRoot() / manager->getView().getCardFaceImage(card, full));
+            Picture back(sourceRoot() / manager->getView().getCardBackImage(card, full));
             ASSERT_TRUE(front.ok() && back.ok());
             EXPECT_GT(lightShare(front, rects[0], false), 0.9);
             EXPECT_GT(lightShare(front, rects[1], false), 0.9);

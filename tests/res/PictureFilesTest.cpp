@@ -74,9 +74,9 @@ TEST_F(CatalogueSelection, EveryCardPictureOfEveryDialectIsPresent) {
     for (int dialect = 0; dialect < kDialectCount; ++dialect) {
         manager->setCurrentDialect(*dialectFromIndex(dialect));
         for (int set = 0; set < kCardSetCount; ++set) {
-            for (int card = 0; card < manager->getCardCount(set); ++card) {
-                expectListedPicture(manager->getCardFaceImage(card, set));
-                expectListedPicture(manager->getCardBackImage(card, set));
+            for (int card = 0; card < manager->getView().getCardCount(set); ++card) {
+                expectListedPicture(manager->getView().getCardFaceImage(card, set));
+                expectListedPicture(manager->getView().getCardBackImage(card, set));
                 if (dialect == 0)
                     ++cards;
             }
@@ -88,12 +88,12 @@ TEST_F(CatalogueSelection, EveryCardPictureOfEveryDialectIsPresent) {
 TEST_F(CatalogueSelection, FrontAndBothBacksOfACardHaveOneSize) {
     DeviceManager* manager = DeviceManager::getInstance();
     for (int set = 0; set < kCardSetCount; ++set) {
-        for (int card = 0; card < manager->getCardCount(set); ++card) {
+        for (int card = 0; card < manager->getView().getCardCount(set); ++card) {
             PngHeader front, back;
-            ASSERT_TRUE(readPngHeader(sourceRoot() / manager->getCardFaceImage(card, set), front));
+            ASSERT_TRUE(readPngHeader(sourceRoot() / manager->getView().getCardFaceImage(card, set), front));
             for (int dialect = 0; dialect < kDialectCount; ++dialect) {
                 manager->setCurrentDialect(*dialectFromIndex(dialect));
-                const std::string path = manager->getCardBackImage(card, set);
+                const std::string path = manager->getView().getCardBackImage(card, set);
                 SCOPED_TRACE(path);
                 ASSERT_TRUE(readPngHeader(sourceRoot() / path, back));
                 EXPECT_EQ(back.width, front.width);
@@ -109,13 +109,13 @@ TEST_F(CatalogueSelection, TabsDialectButtonsAndNumberMapsArePresent) {
     for (int current = 0; current < kCardSetCount; ++current) {
         manager->setCurrentCardSet(*cardSetFromIndex(current));
         for (int set = 0; set < kCardSetCount; ++set)
-            tabs.insert(manager->getCardSetTabImage(set));
+            tabs.insert(manager->getView().getCardSetTabImage(set));
     }
     for (int current = 0; current < kDialectCount; ++current) {
         manager->setCurrentDialect(*dialectFromIndex(current));
         for (int dialect = 0; dialect < kDialectCount; ++dialect)
-            buttons.insert(manager->getDialectButtonImage(dialect));
-        maps.insert(manager->getInputNumberImage());
+            buttons.insert(manager->getView().getDialectButtonImage(dialect));
+        maps.insert(manager->getView().getInputNumberImage());
     }
     EXPECT_EQ(tabs.size(), 6u); // selected and unselected of three sets
     EXPECT_EQ(buttons.size(), 6u);

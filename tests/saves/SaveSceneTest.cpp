@@ -1,6 +1,7 @@
 #include "saves/SaveScene.h"
 
 #include "SaveScreenFixture.h"
+#include "editor/EditorSession.h"
 #include "editor/FieldScene.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/field/FieldBoard.h"
@@ -332,7 +333,7 @@ TEST_F(SaveSceneTest, EntriesOpenTheEditorAndItsBackButtonReturnsToTheSamePlace)
     driver->advance(0.7f);
     FieldScene* editor = shown<FieldScene>();
     ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->getSaveData(), records[3]);
+    EXPECT_EQ(editor->getSession().record(), records[3]);
 
     tap(kBackButton);
     driver->advance(1.2f); // the back button's 0.5 s check, the picture, the slide
@@ -345,9 +346,9 @@ TEST_F(SaveSceneTest, EntriesOpenTheEditorAndItsBackButtonReturnsToTheSamePlace)
     driver->advance(0.7f);
     editor = shown<FieldScene>();
     ASSERT_NE(editor, nullptr);
-    ASSERT_NE(editor->getSaveData(), nullptr);
-    EXPECT_EQ(editor->getSaveData()->identifier, 0);
-    EXPECT_FALSE(SaveDataManager::getInstance()->getDatas().contains(editor->getSaveData()));
+    ASSERT_NE(editor->getSession().record(), nullptr);
+    EXPECT_EQ(editor->getSession().record()->identifier, 0);
+    EXPECT_FALSE(SaveDataManager::getInstance()->getDatas().contains(editor->getSession().record()));
 }
 
 // Counts the screen changes asked for, and makes them.
@@ -428,7 +429,7 @@ TEST_F(SaveSceneTest, ArrowKeysMoveAFocusFrameIntoViewAndReturnOpensTheFocusedPr
     driver->advance(0.7f);
     FieldScene* editor = shown<FieldScene>();
     ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->getSaveData(), records[2]);
+    EXPECT_EQ(editor->getSession().record(), records[2]);
 }
 
 #ifndef _WIN32
@@ -477,7 +478,7 @@ TEST_F(SaveSceneTest, AFifoInAPicturesPlaceNeitherHoldsTheListNorLosesTheEdit) {
     driver->advance(0.7f);
     FieldScene* editor = shown<FieldScene>();
     if (editor) {
-        editor->getBoard()->addCard(0, 0, Vec2(652.5f, 5514.44f), 255);
+        editor->getSession().rooms().board->addCard(0, 0, Vec2(652.5f, 5514.44f), 255);
         editor->saveField();
         SaveDataManager::getInstance()->finishWrites();
     }
@@ -493,7 +494,7 @@ TEST_F(SaveSceneTest, AFifoInAPicturesPlaceNeitherHoldsTheListNorLosesTheEdit) {
     EXPECT_FALSE(rescued) << "a read waited on a pipe";
     EXPECT_LT(elapsed, std::chrono::seconds(5));
     EXPECT_EQ(SaveDataManager::getInstance()->loadProgram(records[1]).size(), 1u) << "the edit is saved";
-    EXPECT_EQ(editor->getSaveData(), records[1]);
+    EXPECT_EQ(editor->getSession().record(), records[1]);
 }
 #endif // FIFOs and symlinks: POSIX only
 

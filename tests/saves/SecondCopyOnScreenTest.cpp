@@ -3,6 +3,7 @@
 // are refused with the same words, and an edit in the editor is put back
 // with its own.
 #include "SaveScreenFixture.h"
+#include "editor/EditorSession.h"
 #include "editor/EditorTexts.h"
 #include "editor/FieldScene.h"
 #include "editor/cards/CardSprite.h"
@@ -128,11 +129,12 @@ TEST_F(SecondCopyOnScreenTest, AnEditInTheEditorIsPutBackAndTold) {
     driver->advance(0.6f);
     const std::size_t told = shown.size();
 
-    ASSERT_NE(editor->getBoard()->addCard(0, 0, Vec2(300, 300), 255), nullptr);
+    ASSERT_NE(editor->getSession().rooms().board->addCard(0, 0, Vec2(300, 300), 255), nullptr);
     editor->saveField();
     driver->step();
     driver->step();
-    EXPECT_TRUE(editor->getBoard()->cardNodes().empty()) << "the card that could not be saved is gone";
+    EXPECT_TRUE(editor->getSession().rooms().board->cardNodes().empty())
+        << "the card that could not be saved is gone";
     ASSERT_EQ(shown.size(), told + 1);
     EXPECT_EQ(shown.back(), EditorTexts::kReadOnlyMessage);
     EXPECT_EQ(readBytes(SaveDataManager::getInstance()->getProgramFullPath(record)), programBefore);

@@ -2,6 +2,7 @@
 // on the list screen once, a program's when the editor opens it; the screens
 // stay usable.
 #include "SaveScreenFixture.h"
+#include "editor/EditorSession.h"
 #include "editor/EditorTexts.h"
 #include "editor/FieldScene.h"
 #include "editor/cards/CardSprite.h"
@@ -152,7 +153,7 @@ TEST_F(StoreProblemsOnScreenTest, AnUnreadableProgramIsToldAndNeverSavedOver) {
         UnreadableFile locked(file(record->path));
         FieldScene* editor = openEditor(record);
         driver->advance(0.6f);
-        ASSERT_NE(editor->getBoard()->addCard(0, 0, Vec2(652.5f, 5514.44f), 255), nullptr);
+        ASSERT_NE(editor->getSession().rooms().board->addCard(0, 0, Vec2(652.5f, 5514.44f), 255), nullptr);
         editor->saveField();
         editor->captureThumbnail(nullptr);
         driver->step();
