@@ -76,9 +76,9 @@ run_tests() {
   python3 "$root/tests/web/tabs_test.py" --site "$site"
   # The board over Web Serial, on a stand-in for the browser's serial ports.
   python3 "$root/tests/web/serial_page_test.py" --site "$site" --export "$native/bin/pavlune-export"
-  # The same sends made by the program's own C++ schedule built with em++,
-  # polled once a frame in a real page, in real time.
-  "$here/serial/tests/build_transfer_page.sh" "$root" "$build_dir/transfer-page"
+  # The same sends made by the program's own C++ schedule (the test program
+  # pavlune-transfer-page, built with the site), polled once a frame in a real
+  # page, in real time.
   python3 "$here/serial/tests/run_browser_test.py" --wasm "$build_dir/transfer-page" \
     "$native/bin/pavlune-export" "$root/tests/program/golden" basic.jam basic.latte basic.que full.jam paprika.latte
 }

@@ -6,7 +6,8 @@ than nominal. Prints how much longer than nominal the pauses were.
 
 usage: run_browser_test.py [--wasm DIR] PAVLUNE_EXPORT GOLDEN_DIR [PROGRAM.DIALECT ...]
 With --wasm, DIR holds transfer.js and transfer.wasm, the test program
-(TransferPageMain.cpp) built with em++: the program itself makes the
+(TransferPageMain.cpp, the browser build's target pavlune-transfer-page,
+which puts them in its folder transfer-page/): the program itself makes the
 schedule and polls the send, as a browser build of the editor does.
 Exits 77 (skipped) when no Chromium is installed, or with --wasm when
 DIR holds no transfer.js (its build was skipped).
@@ -77,7 +78,7 @@ def main():
         print('SKIP: Chromium is not installed (package chromium)')
         return 77
     if wasm_dir and not os.path.isfile(FILES['/transfer.js']):
-        print('SKIP: %s was not built (the build step was skipped: no em++)' % FILES['/transfer.js'])
+        print('SKIP: %s was not built (pavlune-transfer-page, a target of the browser build)' % FILES['/transfer.js'])
         return 77
     all_cases = cases(export, golden_dir, names)
     served = json.dumps([{k: c[k] for k in ('name', 'dialect', 'rows', 'steps')} for c in all_cases]).encode()
