@@ -7,21 +7,16 @@ storage: refused, the child is told once to keep a file; granted, nothing.
 
     tabs_test.py --site build-web/site [--shots DIR]
 """
-import argparse
 import os
 import sys
-import threading
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "proj.web", "site"))
 
 import browser_test as common  # noqa: E402
-from DevTools import Browser  # noqa: E402
 from e2e_support import LIST_NEW, SNAPPED_X, row_y  # noqa: E402
 from offline_test import notice  # noqa: E402
-from serve import make_server  # noqa: E402
 
 STORE = common.STORE
 ADVICE = "この ブラウザは プログラムを けすことが あるよ。「かきだす」で とっておいてね"
@@ -32,18 +27,9 @@ def cards_in(page, name):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--site", required=True)
-    parser.add_argument("--shots")
-    args = parser.parse_args()
-    if args.shots:
-        os.makedirs(args.shots, exist_ok=True)
-    server = make_server(args.site)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    url = f"http://127.0.0.1:{server.server_address[1]}/"
-    browser = Browser()
+    args = common.arguments(export=False)
     check = common.check
-    try:
+    with common.site_in_browser(args.site) as (browser, url):
         first = common.Page(browser, url, args.shots)
         first.open()
         check(ADVICE in notice(browser), f"storage not kept: the child is told to keep a file ({notice(browser)!r})")
@@ -91,9 +77,6 @@ def main():
         check(tab.evaluate("window.pavlunePersisted") is True and ADVICE not in notice(tab),
               "storage kept: no advice")
         browser.close_tab(tab)
-    finally:
-        browser.close()
-        server.shutdown()
     print(f"{common.passed} passed, {common.failed} failed")
     return 1 if common.failed else 0
 

@@ -23,6 +23,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 SERIAL = os.path.dirname(HERE)
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(SERIAL)), 'tests', 'support'))
 from chromium_process import ChromiumProcess, chromium_binary  # noqa: E402
+from serial_pauses import nominal_gaps, over_nominal  # noqa: E402
 FILES = {
     '/': os.path.join(HERE, 'pacer-page.html'),
     '/serial-pacer.js': os.path.join(SERIAL, 'serial-pacer.js'),
@@ -45,19 +46,6 @@ def cases(export, golden_dir, names):
         result.append({'name': name, 'dialect': dialect, 'rows': rows, 'steps': json.loads(out.stdout)['steps'],
                        'expected': expected})
     return result
-
-
-def nominal_gaps(steps):
-    """The pauses between consecutive writes (as serial-pacer.js's nominalGaps)."""
-    gaps, pending = [], None
-    for step in steps:
-        if step[0] == 0:
-            if pending is not None:
-                gaps.append(pending)
-            pending = 0
-        elif step[0] == 1 and pending is not None:
-            pending += step[1]
-    return gaps
 
 
 def main():
@@ -117,8 +105,7 @@ def main():
     server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), Handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     url = 'http://127.0.0.1:%d/' % server.server_address[1]
-    with ChromiumProcess(['--headless=new', '--disable-gpu', '--no-first-run', '--disable-background-networking',
-                          '--disable-component-update', '--disable-sync', url], prefix='pavlune-pacer-'):
+    with ChromiumProcess(['--disable-gpu', url], prefix='pavlune-pacer-'):
         finished = done.wait(TIMEOUT_S)
     server.shutdown()
     if not finished:
@@ -147,7 +134,7 @@ def main():
         if wasm_dir and c['name'].split('.')[1] != 'que' and not got.get('shown'):
             problems.append('the overlay showed nothing')
         nominal = got['nominal'] if got['nominal'] is not None else nominal_gaps(c['steps'])
-        over = [g - n for g, n in zip(got['gaps'], nominal)]
+        over = over_nominal(got['gaps'], nominal)
         short = [(k, o) for k, o in enumerate(over) if o < 0]
         if short:
             problems.append('%d pauses shorter than nominal, first after byte %d by %.3f ms' %
