@@ -22,38 +22,11 @@ export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
 export NODE_OPTIONS="${NODE_OPTIONS:---no-experimental-fetch}"
 site="$build_dir/site"
 
-as_root() {
-  if [ "$(id -u)" -ne 0 ]; then sudo "$@"; else "$@"; fi
-}
-
-# apt-get source needs deb-src entries; a stock Debian 12 has only deb ones.
-ensure_source_packages() {
-  if apt-get source --print-uris -qq libplist >/dev/null 2>&1; then
-    return 0
-  fi
-  echo "Adding deb-src entries for apt-get source"
-  local list=/etc/apt/sources.list.d/pavlune-deb-src
-  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    sed -e 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | as_root tee "$list.sources" >/dev/null
-  else
-    grep -h '^deb ' /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
-      sed 's/^deb /deb-src /' | as_root tee "$list.list" >/dev/null
-  fi
-  as_root apt-get update -qq
-}
-
-# The libraries' folder is named after their recipe's key (the recipe, the
-# compiler and the source versions), so that checkouts with different recipes
-# on one machine each keep their own.
-libraries_folder() {
-  ensure_source_packages
-  deps="${PAVLUNE_WEB_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/pavlune-cards/web-deps-$("$here/build-deps.sh" --key | cut -c1-12)}"
-}
+# shellcheck source-path=SCRIPTDIR/.. source=tools/libraries/driver-steps.sh
+. "$root/tools/libraries/driver-steps.sh"
 
 libraries() {
-  libraries_folder
-  mkdir -p "$(dirname "$deps")"
-  "$here/build-deps.sh" "$deps"
+  build_libraries "$here/build-deps.sh" web-deps "${PAVLUNE_WEB_DEPS:-}"
 }
 
 build_site() {
@@ -103,9 +76,9 @@ run_tests() {
   python3 "$root/tests/web/tabs_test.py" --site "$site"
   # The board over Web Serial, on a stand-in for the browser's serial ports.
   python3 "$root/tests/web/serial_page_test.py" --site "$site" --export "$native/bin/pavlune-export"
-  # The same sends made by the program's own C++ schedule built with em++,
-  # polled once a frame in a real page, in real time.
-  "$here/serial/tests/build_transfer_page.sh" "$root" "$build_dir/transfer-page"
+  # The same sends made by the program's own C++ schedule (the test program
+  # pavlune-transfer-page, built with the site), polled once a frame in a real
+  # page, in real time.
   python3 "$here/serial/tests/run_browser_test.py" --wasm "$build_dir/transfer-page" \
     "$native/bin/pavlune-export" "$root/tests/program/golden" basic.jam basic.latte basic.que full.jam paprika.latte
 }

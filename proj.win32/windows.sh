@@ -7,44 +7,22 @@
 #   proj.win32/windows.sh libraries the libraries only
 #
 # BUILD_DIR (default build-win), PAVLUNE_WIN_DEPS (the libraries' prefix,
-# default ~/.cache/pavlune-cards/win64-deps, reused by later runs) and
+# default ~/.cache/pavlune-cards/win64-deps-<recipe>, reused by later runs) and
 # CMAKE_ARGS may be set in the environment.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(dirname "$here")"
 build_dir="${BUILD_DIR:-$root/build-win}"
-deps="${PAVLUNE_WIN_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/pavlune-cards/win64-deps}"
-export WINEPREFIX="${WINEPREFIX:-$(dirname "$deps")/wine64}"
+# shellcheck source-path=SCRIPTDIR/.. source=tools/libraries/driver-steps.sh
+. "$root/tools/libraries/driver-steps.sh"
+export WINEPREFIX="${WINEPREFIX:-$(dirname "${PAVLUNE_WIN_DEPS:-$pavlune_cache/win64-deps}")/wine64}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko download prompts: nothing here needs them.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
-as_root() {
-  if [ "$(id -u)" -ne 0 ]; then sudo "$@"; else "$@"; fi
-}
-
-# apt-get source needs deb-src entries; a stock Debian 12 has only deb ones.
-# The same mirrors and suites are added for sources.
-ensure_source_packages() {
-  if apt-get source --print-uris -qq libplist >/dev/null 2>&1; then
-    return 0
-  fi
-  echo "Adding deb-src entries for apt-get source"
-  local list=/etc/apt/sources.list.d/pavlune-deb-src
-  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    sed -e 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | as_root tee "$list.sources" >/dev/null
-  else
-    grep -h '^deb ' /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
-      sed 's/^deb /deb-src /' | as_root tee "$list.list" >/dev/null
-  fi
-  as_root apt-get update -qq
-}
-
 libraries() {
-  ensure_source_packages
-  mkdir -p "$(dirname "$deps")"
-  "$here/build-deps.sh" "$deps"
+  build_libraries "$here/build-deps.sh" win64-deps "${PAVLUNE_WIN_DEPS:-}"
 }
 
 build() {

@@ -47,7 +47,6 @@ def main():
             ({"xdotool"}, [sys.executable, e2e / "field_truth_e2e.py", "/bin/false"], "xdotool"),
             (browsers, [sys.executable, serial / "run_browser_test.py", "/bin/false", golden, "basic.jam"],
              "Chromium"),
-            ({"em++"}, ["sh", serial / "build_transfer_page.sh", root, os.path.join(work, "page")], "em++"),
             # The page's build was skipped: its test skips too, naming the file.
             (set(), [sys.executable, serial / "run_browser_test.py", "--wasm", empty_page, "/bin/false", golden,
                      "basic.jam"], "transfer.js"),

@@ -149,12 +149,10 @@ class Browser(Tab):
         self.timeout = timeout
         if profile and os.path.exists(os.path.join(profile, "DevToolsActivePort")):
             os.remove(os.path.join(profile, "DevToolsActivePort"))  # the last start's port
-        self.chromium = ChromiumProcess(profile=profile, arguments=["--headless=new", "--remote-debugging-port=0", "--no-first-run",
-                                         "--no-default-browser-check", "--disable-gpu-sandbox",
+        self.chromium = ChromiumProcess(profile=profile, arguments=["--remote-debugging-port=0", "--disable-gpu-sandbox",
                                          "--enable-unsafe-swiftshader", "--use-angle=swiftshader",
-                                         "--ignore-gpu-blocklist", "--disable-background-networking",
-                                         "--disable-component-update", "--disable-sync",
-                                         f"--window-size={width},{height}", "about:blank"])
+                                         "--ignore-gpu-blocklist", f"--window-size={width},{height}",
+                                         "about:blank"])
         self.profile = self.chromium.profile
         self.process = self.chromium.process
         port_file = os.path.join(self.profile, "DevToolsActivePort")

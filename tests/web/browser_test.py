@@ -9,6 +9,7 @@ in through the page's import control and a damaged one is told.
     browser_test.py --site build-web/site --export build/bin/pavlune-export [--shots DIR]
 """
 import argparse
+import contextlib
 import os
 import subprocess
 import sys
@@ -148,11 +149,41 @@ def taken(colour, row):
     return max(colour(SLOT_STRIP_X, row_y(row))) < 64
 
 
-def serve(site):
-    """The site as proj.web/site/serve.py serves it: gzipped, revalidated."""
-    server = make_server(site)
+def serve(site, port=0):
+    """The site as proj.web/site/serve.py serves it (gzipped, revalidated), on
+    127.0.0.1 from a thread of its own."""
+    server = make_server(site, port=port)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
+
+
+def arguments(export=True):
+    """--site, --export (unless `export` is false) and --shots (a folder for
+    the screenshots, made here)."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--site", required=True)
+    if export:
+        parser.add_argument("--export", required=True)
+    parser.add_argument("--shots")
+    args = parser.parse_args()
+    if args.shots:
+        os.makedirs(args.shots, exist_ok=True)
+    return args
+
+
+@contextlib.contextmanager
+def site_in_browser(site):
+    """The site served and a browser for it, as (browser, url). At the end the
+    page's last console lines are printed and both are closed."""
+    server = serve(site)
+    browser = Browser()
+    try:
+        yield browser, f"http://127.0.0.1:{server.server_address[1]}/"
+    finally:
+        if browser.console:
+            print("console:", *browser.console[-10:], sep="\n  ")
+        browser.close()
+        server.shutdown()
 
 
 def export_lines(tool, program_xml):
@@ -166,17 +197,8 @@ def export_lines(tool, program_xml):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--site", required=True)
-    parser.add_argument("--export", required=True)
-    parser.add_argument("--shots")
-    args = parser.parse_args()
-    if args.shots:
-        os.makedirs(args.shots, exist_ok=True)
-    server = serve(args.site)
-    url = f"http://127.0.0.1:{server.server_address[1]}/"
-    browser = Browser()
-    try:
+    args = arguments()
+    with site_in_browser(args.site) as (browser, url):
         browser.call("Browser.grantPermissions", origin=url.rstrip("/"),
                      permissions=["clipboardReadWrite", "clipboardSanitizedWrite"])
         # The clipboard takes text only from a focused page.
@@ -255,9 +277,6 @@ def main():
         os.unlink(program_file)
         errors = [line for line in browser.console if "exception" in line or "Aborted" in line]
         check(not errors, f"no errors on the page's console {errors[:3]}")
-    finally:
-        browser.close()
-        server.shutdown()
     print(f"{passed} passed, {failed} failed")
     return 1 if failed else 0
 

@@ -7,30 +7,20 @@ announced while the page runs and again when it is next opened.
 
     offline_test.py --site build-web/site [--shots DIR]
 """
-import argparse
 import os
 import shutil
 import sys
 import tempfile
-import threading
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "proj.web", "site"))
 
 import browser_test as common  # noqa: E402
 from DevTools import Browser  # noqa: E402
 from e2e_support import LIST_NEW, SNAPPED_X, row_y  # noqa: E402
-from serve import make_server  # noqa: E402
 
 NEW_VERSION = "feedfacefeedface"
-
-
-def start(site, port=0):
-    server = make_server(site, port=port)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    return server
 
 
 def stop(server):
@@ -63,17 +53,12 @@ def notice(browser):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--site", required=True)
-    parser.add_argument("--shots")
-    args = parser.parse_args()
+    args = common.arguments(export=False)
     if not os.path.isfile(os.path.join(args.site, "sw.js")):
         print(f"SKIP: {args.site} has no sw.js (the site was not finished)")
         return 77
-    if args.shots:
-        os.makedirs(args.shots, exist_ok=True)
     folder = tempfile.mkdtemp(prefix="pavlune-offline-")
-    server = start(args.site)
+    server = common.serve(args.site)
     port = server.server_address[1]
     page_url = f"http://127.0.0.1:{port}/"
     browser = Browser()
@@ -117,7 +102,7 @@ def main():
         # The next build on the same address: fetched in the background, told.
         browser.call("Network.emulateNetworkConditions", offline=False, latency=0, downloadThroughput=-1,
                      uploadThroughput=-1)
-        server = start(newer_copy(args.site, folder), port)
+        server = common.serve(newer_copy(args.site, folder), port)
         page.open()
         browser.wait_for("document.getElementById('notice').textContent.includes('とどいたよ')",
                          "the page to say a new version came", 60)

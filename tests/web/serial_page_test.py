@@ -8,7 +8,6 @@ sends break and reset.
 
     serial_page_test.py --site build-web/site --export build/bin/pavlune-export
 """
-import argparse
 import json
 import os
 import subprocess
@@ -16,10 +15,11 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 
-from browser_test import LED_ON, Page, serve  # noqa: E402
-from DevTools import Browser  # noqa: E402
+from browser_test import LED_ON, Page, arguments, site_in_browser  # noqa: E402
 from e2e_support import LIST_NEW, PLAY, SETTINGS_CLOSED, SNAPPED_X, STOP, palette_y, row_y  # noqa: E402
+from serial_pauses import arrival_gaps, nominal_gaps, over_nominal  # noqa: E402
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 FAKE = os.path.join(ROOT, "proj.web", "serial", "tests", "fake-serial.js")
@@ -64,28 +64,9 @@ def export(tool, rows, *options):
         os.unlink(f.name)
 
 
-def nominal_gaps(steps):
-    gaps, pending = [], None
-    for step in steps:
-        if step[0] == 0:
-            if pending is not None:
-                gaps.append(pending)
-            pending = 0
-        elif step[0] == 1 and pending is not None:
-            pending += step[1]
-    return gaps
-
-
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--site", required=True)
-    parser.add_argument("--export", required=True)
-    parser.add_argument("--shots")
-    args = parser.parse_args()
-    server = serve(args.site)
-    url = f"http://127.0.0.1:{server.server_address[1]}/"
-    browser = Browser()
-    try:
+    args = arguments()
+    with site_in_browser(args.site) as (browser, url):
         with open(FAKE, encoding="utf-8") as f:
             browser.call("Page.addScriptToEvaluateOnNewDocument", source=f.read() + INSTALL_FAKE)
         page = Page(browser, url, args.shots)
@@ -109,8 +90,7 @@ def main():
         expected = export(args.export, "basic 0\n")
         check(sent == expected, f"the board receives what pavlune-export prints ({len(sent)} of {len(expected)} bytes)")
         steps = json.loads(export(args.export, "basic 0\n", "--schedule"))["steps"]
-        over = [arrivals[k + 1]["at"] - arrivals[k]["at"] - gap for k, gap in enumerate(nominal_gaps(steps))
-                if k + 1 < len(arrivals)]
+        over = over_nominal(arrival_gaps([a["at"] for a in arrivals]), nominal_gaps(steps))
         check(over and min(over) >= 0, "no pause shorter than nominal")
         if over:
             over.sort()
@@ -125,11 +105,6 @@ def main():
         browser.wait_for("pavluneFake.port.closeCount >= 2", "the stop to end", 30)
         stop = bytes(a["byte"] for a in browser.evaluate("pavluneFake.port.arrivals.slice(pavluneFake.sends[1])"))
         check(stop == b"\x1b\nOUT0\n", "stop sends break and reset")
-    finally:
-        if browser.console:
-            print("console:", *browser.console[-10:], sep="\n  ")
-        browser.close()
-        server.shutdown()
     return 1 if failures else 0
 
 

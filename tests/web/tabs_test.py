@@ -9,25 +9,21 @@ imported into a fresh browser profile, every program and title intact.
 
     tabs_test.py --site build-web/site [--shots DIR]
 """
-import argparse
 import os
 import re
 import shutil
 import sys
 import tempfile
-import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "proj.web", "site"))
 
 import browser_test as common  # noqa: E402
-from DevTools import Browser  # noqa: E402
 from e2e_support import LIST_NEW, SNAPPED_X, row_y  # noqa: E402
+from DevTools import Browser  # noqa: E402
 from offline_test import notice  # noqa: E402
-from serve import make_server  # noqa: E402
 
 STORE = common.STORE
 ADVICE = "この ブラウザは プログラムを けすことが あるよ。「かきだす」で とっておいてね"
@@ -42,18 +38,9 @@ def cards_in(page, name):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--site", required=True)
-    parser.add_argument("--shots")
-    args = parser.parse_args()
-    if args.shots:
-        os.makedirs(args.shots, exist_ok=True)
-    server = make_server(args.site)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    url = f"http://127.0.0.1:{server.server_address[1]}/"
-    browser = Browser()
+    args = common.arguments(export=False)
     check = common.check
-    try:
+    with common.site_in_browser(args.site) as (browser, url):
         first = common.Page(browser, url, args.shots)
         first.open()
         check(ADVICE in notice(browser), f"storage not kept: the child is told to keep a file ({notice(browser)!r})")
@@ -113,24 +100,23 @@ def main():
             time.sleep(0.2)
         check(os.path.exists(class_file), "the class file is downloaded")
         browser.close_tab(tab)
-        browser.close()
 
-        browser = Browser()  # a fresh profile: another Chromebook
-        fresh = common.Page(browser, url, args.shots)
-        fresh.open()
-        document = browser.call("DOM.getDocument")
-        node = browser.call("DOM.querySelector", nodeId=document["root"]["nodeId"], selector="#file")
-        browser.call("DOM.setFileInputFiles", files=[class_file], nodeId=node["nodeId"])
-        browser.wait_for(f"FS.analyzePath('{STORE}/2.plist').exists", "the class's programs")
-        # Numbered anew in the same order: the newest (2) first, as it was listed.
-        check(fresh.read("2.plist") == programs["2.plist"] and fresh.read("1.plist") == programs["1.plist"],
-              "each program arrives with its cards")
-        check(titles_of(fresh.read("list.plist")) == titles_of(listed) and len(titles_of(listed)) == 2,
-              f"and with its title, in the list's order ({titles_of(fresh.read('list.plist'))})")
-        shutil.rmtree(downloads, ignore_errors=True)
-    finally:
-        browser.close()
-        server.shutdown()
+        fresh_browser = Browser()  # a fresh profile: another Chromebook
+        try:
+            fresh = common.Page(fresh_browser, url, args.shots)
+            fresh.open()
+            document = fresh_browser.call("DOM.getDocument")
+            node = fresh_browser.call("DOM.querySelector", nodeId=document["root"]["nodeId"], selector="#file")
+            fresh_browser.call("DOM.setFileInputFiles", files=[class_file], nodeId=node["nodeId"])
+            fresh_browser.wait_for(f"FS.analyzePath('{STORE}/2.plist').exists", "the class's programs")
+            # Numbered anew in the same order: the newest (2) first, as it was listed.
+            check(fresh.read("2.plist") == programs["2.plist"] and fresh.read("1.plist") == programs["1.plist"],
+                  "each program arrives with its cards")
+            check(titles_of(fresh.read("list.plist")) == titles_of(listed) and len(titles_of(listed)) == 2,
+                  f"and with its title, in the list's order ({titles_of(fresh.read('list.plist'))})")
+        finally:
+            fresh_browser.close()
+            shutil.rmtree(downloads, ignore_errors=True)
     print(f"{common.passed} passed, {common.failed} failed")
     return 1 if common.failed else 0
 

@@ -6,7 +6,8 @@ than nominal. Prints how much longer than nominal the pauses were.
 
 usage: run_browser_test.py [--wasm DIR] PAVLUNE_EXPORT GOLDEN_DIR [PROGRAM.DIALECT ...]
 With --wasm, DIR holds transfer.js and transfer.wasm, the test program
-(TransferPageMain.cpp) built with em++: the program itself makes the
+(TransferPageMain.cpp, the browser build's target pavlune-transfer-page,
+which puts them in its folder transfer-page/): the program itself makes the
 schedule and polls the send, as a browser build of the editor does.
 Exits 77 (skipped) when no Chromium is installed, or with --wasm when
 DIR holds no transfer.js (its build was skipped).
@@ -22,6 +23,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 SERIAL = os.path.dirname(HERE)
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(SERIAL)), 'tests', 'support'))
 from chromium_process import ChromiumProcess, chromium_binary  # noqa: E402
+from serial_pauses import nominal_gaps, over_nominal  # noqa: E402
 FILES = {
     '/': os.path.join(HERE, 'pacer-page.html'),
     '/serial-pacer.js': os.path.join(SERIAL, 'serial-pacer.js'),
@@ -46,19 +48,6 @@ def cases(export, golden_dir, names):
     return result
 
 
-def nominal_gaps(steps):
-    """The pauses between consecutive writes (as serial-pacer.js's nominalGaps)."""
-    gaps, pending = [], None
-    for step in steps:
-        if step[0] == 0:
-            if pending is not None:
-                gaps.append(pending)
-            pending = 0
-        elif step[0] == 1 and pending is not None:
-            pending += step[1]
-    return gaps
-
-
 def main():
     args = sys.argv[1:]
     wasm_dir = None
@@ -77,7 +66,7 @@ def main():
         print('SKIP: Chromium is not installed (package chromium)')
         return 77
     if wasm_dir and not os.path.isfile(FILES['/transfer.js']):
-        print('SKIP: %s was not built (the build step was skipped: no em++)' % FILES['/transfer.js'])
+        print('SKIP: %s was not built (pavlune-transfer-page, a target of the browser build)' % FILES['/transfer.js'])
         return 77
     all_cases = cases(export, golden_dir, names)
     served = json.dumps([{k: c[k] for k in ('name', 'dialect', 'rows', 'steps')} for c in all_cases]).encode()
@@ -116,8 +105,7 @@ def main():
     server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), Handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     url = 'http://127.0.0.1:%d/' % server.server_address[1]
-    with ChromiumProcess(['--headless=new', '--disable-gpu', '--no-first-run', '--disable-background-networking',
-                          '--disable-component-update', '--disable-sync', url], prefix='pavlune-pacer-'):
+    with ChromiumProcess(['--disable-gpu', url], prefix='pavlune-pacer-'):
         finished = done.wait(TIMEOUT_S)
     server.shutdown()
     if not finished:
@@ -146,7 +134,7 @@ def main():
         if wasm_dir and c['name'].split('.')[1] != 'que' and not got.get('shown'):
             problems.append('the overlay showed nothing')
         nominal = got['nominal'] if got['nominal'] is not None else nominal_gaps(c['steps'])
-        over = [g - n for g, n in zip(got['gaps'], nominal)]
+        over = over_nominal(got['gaps'], nominal)
         short = [(k, o) for k, o in enumerate(over) if o < 0]
         if short:
             problems.append('%d pauses shorter than nominal, first after byte %d by %.3f ms' %
