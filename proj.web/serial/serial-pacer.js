@@ -1,10 +1,12 @@
 // Carries out a transfer schedule (TransferSchedule::toJson) on a Web Serial
 // writer against absolute deadlines, like the desktop's PacedPortWriter: each
 // pause ends at the schedule's deadline, or its nominal length after the last
-// write began when that is later, so the time a write takes and a late
-// wake-up are taken back by the following pauses, and no write follows the
-// one before sooner than the pause between them. Everything is awaited: the
-// page keeps drawing frames while a send runs.
+// write ended when that is later, so a late wake-up is taken back by the
+// following pauses and no pause is ever shorter than nominal. Unlike the
+// desktop's, a pause runs from the write's end: the page cannot see when a
+// byte leaves (a write resolves when the stream takes it), and counted from
+// its start the bytes arrived up to 0.4 ms closer than nominal in Chromium.
+// Everything is awaited: the page keeps drawing frames while a send runs.
 //
 // Steps: [0, byte] a write, [1, ms, dueMicroseconds] a pause, [2] an echo (the
 // page shows the text the schedule holds for it), [3] a stop check. A pause
@@ -29,13 +31,12 @@
             const step = steps[i];
             if (step[0] === WRITE) {
                 let ok = false;
-                const began = io.now();
                 try {
                     ok = await io.write(step[1]);
                 } catch (e) {
                     ok = false;
                 }
-                pauseFrom = began;
+                pauseFrom = io.now();
                 if (!ok) {
                     return { outcome: 'writeFailed', position: i };
                 }
