@@ -15,6 +15,7 @@ bool SingleInstance::claim() {
     return true;
 }
 
+// NOLINTNEXTLINE(performance-unnecessary-value-param): the desktop files keep the callback they are given
 void SingleInstance::listen(std::function<void()> /*request*/) {}
 
 void SingleInstance::stopListening() {}

@@ -15,6 +15,7 @@
 
 #include <cstdlib>
 #include <emscripten.h>
+#include <exception>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -99,13 +100,18 @@ void frame() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        report("usage: DIALECT ROWS");
+    try {
+        if (argc < 3) {
+            report("usage: DIALECT ROWS");
+            return 1;
+        }
+        const std::string dialect = argv[1];
+        run.dialect = dialect == "latte" ? latte : dialect == "que" ? que : jam;
+        run.rows = parseRows(argv[2]);
+    } catch (const std::exception&) {
+        pavlune_test_report("the page could not start", "");
         return 1;
     }
-    const std::string dialect = argv[1];
-    run.dialect = dialect == "latte" ? latte : dialect == "que" ? que : jam;
-    run.rows = parseRows(argv[2]);
     emscripten_set_main_loop(frame, 0, 0);
     return 0;
 }
