@@ -14,13 +14,11 @@ import os
 import statistics
 import sys
 import tempfile
-import threading
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "web"))
-sys.path.insert(0, os.path.join(HERE, "..", "proj.web", "site"))
+from browser_test import serve  # noqa: E402
 from DevTools import Browser  # noqa: E402
-from serve import make_server  # noqa: E402
 
 CHROMEBOOK = {"cpu": 4, "down": 10e6 / 8, "up": 5e6 / 8, "latency": 40}
 
@@ -66,8 +64,7 @@ def main():
     parser.add_argument("--site", required=True)
     parser.add_argument("--runs", type=int, default=3)
     args = parser.parse_args()
-    server = make_server(args.site)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
+    server = serve(args.site)
     url = f"http://127.0.0.1:{server.server_address[1]}/"
     goals = {"first": 5.0, "second": 2.0, "reopened": 2.0}
     try:

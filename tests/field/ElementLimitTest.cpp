@@ -21,7 +21,6 @@ using engine::ValueMap;
 using engine::ValueVector;
 
 constexpr std::size_t kLimit = ProgramDocument::kMaxElements;
-const ProgramDocument::CardSizer kDesignCards = [](int, int) { return kCard; };
 
 Value card(int index, engine::Vec2 centre, int zOrder) {
     return Value(ProgramDocument::elementFor(basic, index, centre, zOrder, ""));

@@ -19,7 +19,6 @@ using engine::Value;
 using engine::ValueMap;
 using engine::ValueVector;
 
-const ProgramDocument::CardSizer kDesignCards = [](int, int) { return kCard; };
 // The slots' right edge (507.5 + 40 + 230) plus the 20-unit gap and half a card.
 constexpr float kBesideColumnX = 777.5f + 20 + 100;
 // A card centred on row r (its left edge on the slot's snap point).

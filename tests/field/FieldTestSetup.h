@@ -7,6 +7,7 @@
 #include "catalogue/Dialect.h"
 #include "field/FieldGeometry.h"
 #include "field/FieldModel.h"
+#include "field/ProgramDocument.h"
 
 namespace pavlune::test {
 
@@ -15,6 +16,8 @@ inline const engine::Size kPlate{80, 130};
 inline const engine::Size kSlot{230, 130};
 inline const engine::Size kButton{40, 40};
 inline const engine::Size kCard{200, 120};
+// Every card at its design size, for reading a program file.
+inline const ProgramDocument::CardSizer kDesignCards = [](int, int) { return kCard; };
 // The top row's plate: (768 x 7.33 - 50) - 130 / 2.
 inline constexpr float kTopRowY = 5514.44f;
 inline constexpr float kRowPitch = 130;
