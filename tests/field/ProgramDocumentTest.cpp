@@ -11,7 +11,6 @@ namespace {
 
 using namespace test;
 
-
 engine::Value element(int set, int index, int x, int y, int zOrder, const char* value) {
     return engine::Value(engine::ValueMap{{"tab", engine::Value(set)},
                                           {"index", engine::Value(index)},
