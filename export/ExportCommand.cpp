@@ -8,14 +8,19 @@
 #include "export/SerialExport.h"
 #include "export/TextEscaping.h"
 #include "export/TransferPrinter.h"
+#include "print/PaperSize.h"
+#include "print/ProgramPdf.h"
 #include "program/CardNumberRule.h"
 #include "program/ProgramListing.h"
 #include "program/QueProgramAssembler.h"
 #include "program/TextTransferAssembler.h"
 #include "program/TransferSchedule.h"
 
+#include "engine/base/FileUtils.h"
+
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <istream>
 #include <optional>
@@ -44,6 +49,14 @@ bool readAll(std::istream& in, std::size_t limit, std::string& text, bool& tooLo
     return !in.bad();
 }
 
+// The file's name without its folder and extension: the printout's title.
+std::string baseNameOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
 } // namespace
 
 ExportCommand::ExportCommand(std::istream& input, std::ostream& output, std::ostream& errors)
@@ -67,10 +80,11 @@ int ExportCommand::run(const std::vector<std::string>& arguments) {
     }
     const int serialActions = (options.sendDevice.empty() ? 0 : 1) + (options.stopDevice.empty() ? 0 : 1) +
                               (options.listPorts ? 1 : 0);
-    const int printModes = (options.listing ? 1 : 0) + (options.lines ? 1 : 0) + (options.schedule ? 1 : 0);
+    const int printModes = (options.listing ? 1 : 0) + (options.lines ? 1 : 0) + (options.schedule ? 1 : 0) +
+                           (options.printFile.empty() ? 0 : 1);
     if (serialActions + printModes > 1) {
-        return fail(std::string(kProgramName) +
-                    ": --send, --stop, --list-ports, --listing, --lines and --schedule exclude each other");
+        return fail(std::string(kProgramName) + ": --send, --stop, --list-ports, --listing, --lines, "
+                                                "--schedule and --print exclude each other");
     }
     if (options.listPorts) {
         return SerialExport(output_, errors_).listPorts();
@@ -119,7 +133,8 @@ bool ExportCommand::readProgramFile(const std::string& file, std::string& text, 
 }
 
 int ExportCommand::printProgram(const ExportOptions& options) {
-    if (!options.dialect) {
+    // Paper cards are the same in every dialect.
+    if (!options.dialect && options.printFile.empty()) {
         return fail(std::string(kProgramName) + ": --dialect jam|latte|que is required (see --help)");
     }
     if (options.file.empty() == options.program.empty()) {
@@ -150,6 +165,10 @@ int ExportCommand::printProgram(const ExportOptions& options) {
                     ": the number on its card is not one the card takes");
     }
 
+    if (!options.printFile.empty()) {
+        const std::string& source = options.program.empty() ? options.file : options.program;
+        return printCards(options.printFile, rows, source == "-" ? "" : baseNameOf(source));
+    }
     if (!options.sendDevice.empty()) {
         return SerialExport(output_, errors_).send(options.sendDevice, *options.dialect, rows);
     }
@@ -169,6 +188,22 @@ int ExportCommand::printProgram(const ExportOptions& options) {
     }
     output_.write(result.data(), static_cast<std::streamsize>(result.size()));
     output_.flush();
+    return kExitOk;
+}
+
+int ExportCommand::printCards(const std::string& pdfFile, const FieldRows& rows, const std::string& title) {
+    std::string pdf;
+    std::string error;
+    if (!ProgramPdf(rows, title, PaperSize::fromEnvironment()).write(pdf, error)) {
+        return fail(std::string(kProgramName) + ": " + error);
+    }
+    // Relative to the working directory, not to the resource folders.
+    std::error_code noWorkingDirectory;
+    const std::string path = std::filesystem::absolute(pdfFile, noWorkingDirectory).string();
+    int writeError = 0;
+    if (!engine::FileUtils::getInstance()->writeStringToFile(pdf, path, &writeError)) {
+        return fail(escapeText(pdfFile) + ": cannot write: " + std::strerror(writeError));
+    }
     return kExitOk;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/ExportOptions.h"
+#include "program/FieldRows.h"
 
 #include <iosfwd>
 #include <string>
@@ -28,6 +29,8 @@ public:
 
 private:
     int printProgram(const ExportOptions& options);
+    // Writes the program's paper cards to `pdfFile`.
+    int printCards(const std::string& pdfFile, const FieldRows& rows, const std::string& title);
     // Reads FILE whole; false with a one-line message naming the file.
     bool readProgramFile(const std::string& file, std::string& text, std::string& error);
     int fail(const std::string& message);
