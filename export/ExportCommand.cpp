@@ -3,6 +3,7 @@
 #include "catalogue/CardSet.h"
 #include "catalogue/CatalogueView.h"
 #include "catalogue/Dialect.h"
+#include "engine/base/FileUtils.h"
 #include "export/FieldProgramParser.h"
 #include "export/SavedProgramSource.h"
 #include "export/SerialExport.h"
@@ -15,8 +16,6 @@
 #include "program/QueProgramAssembler.h"
 #include "program/TextTransferAssembler.h"
 #include "program/TransferSchedule.h"
-
-#include "engine/base/FileUtils.h"
 
 #include <cerrno>
 #include <cstring>
@@ -194,7 +193,7 @@ int ExportCommand::printProgram(const ExportOptions& options) {
 int ExportCommand::printCards(const std::string& pdfFile, const FieldRows& rows, const std::string& title) {
     std::string pdf;
     std::string error;
-    if (!ProgramPdf(rows, title, PaperSize::fromEnvironment()).write(pdf, error)) {
+    if (!ProgramPdf::write(rows, title, PaperSize::fromEnvironment(), pdf, error)) {
         return fail(std::string(kProgramName) + ": " + error);
     }
     // Relative to the working directory, not to the resource folders.

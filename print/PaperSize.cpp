@@ -26,14 +26,18 @@ std::string_view territoryOf(std::string_view locale) {
 
 } // namespace
 
-PaperSize PaperSize::a4() { return {210 * kPointsPerMillimetre, 297 * kPointsPerMillimetre}; }
+PaperSize PaperSize::a4() {
+    return {210 * kPointsPerMillimetre, 297 * kPointsPerMillimetre};
+}
 
-PaperSize PaperSize::letter() { return {8.5 * 72, 11 * 72}; }
+PaperSize PaperSize::letter() {
+    return {8.5 * 72, 11 * 72};
+}
 
 PaperSize PaperSize::forLocale(std::string_view locale) {
     const std::string_view territory = territoryOf(locale);
-    const bool isLetter =
-        std::find(kLetterTerritories.begin(), kLetterTerritories.end(), territory) != kLetterTerritories.end();
+    const bool isLetter = std::find(kLetterTerritories.begin(), kLetterTerritories.end(), territory) !=
+                          kLetterTerritories.end();
     return isLetter ? letter() : a4();
 }
 

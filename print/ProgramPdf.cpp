@@ -4,16 +4,15 @@
 #include "engine/base/FileUtils.h"
 #include "program/CardNumberRule.h"
 
+#include <algorithm>
 #include <cairo-pdf.h>
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
-#include <pango/pangocairo.h>
-#include <pango/pangofc-fontmap.h>
-
-#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
+#include <pango/pangocairo.h>
+#include <pango/pangofc-fontmap.h>
 #include <utility>
 #include <vector>
 
@@ -61,7 +60,9 @@ template <typename T, void (*Free)(T*)> struct Freer {
     void operator()(T* p) const { Free(p); }
 };
 template <typename T, void (*Free)(T*)> using Owned = std::unique_ptr<T, Freer<T, Free>>;
-void unrefObject(void* object) { g_object_unref(object); }
+void unrefObject(void* object) {
+    g_object_unref(object);
+}
 using OwnedSurface = Owned<cairo_surface_t, cairo_surface_destroy>;
 using OwnedCairo = Owned<cairo_t, cairo_destroy>;
 using OwnedFontConfig = Owned<FcConfig, FcConfigDestroy>;
@@ -125,8 +126,8 @@ public:
     }
 
     // Text centred on (x, y), `size` points high, at most `maxWidth` wide.
-    void text(const std::string& words, const char* family, double size, double x, double y,
-              double maxWidth, bool bold = false) {
+    void text(const std::string& words, const char* family, double size, double x, double y, double maxWidth,
+              bool bold = false) {
         OwnedFont font(pango_font_description_new());
         pango_font_description_set_family(font.get(), family);
         pango_font_description_set_weight(font.get(), bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
@@ -175,8 +176,9 @@ public:
         // The large box and the small one on the caption line; the third is the back's.
         for (std::size_t i = 0; i < 2; ++i) {
             const engine::Rect& box = boxes[i];
-            text(card.value, kBoardFamily, box.size.height * kUnit * 0.8, x + kCardWidth / 2 + box.origin.x * kUnit,
-                 y + kCardHeight / 2 - box.origin.y * kUnit, box.size.width * kUnit * 0.9);
+            text(card.value, kBoardFamily, box.size.height * kUnit * 0.8,
+                 x + kCardWidth / 2 + box.origin.x * kUnit, y + kCardHeight / 2 - box.origin.y * kUnit,
+                 box.size.width * kUnit * 0.9);
         }
         return true;
     }
@@ -270,18 +272,18 @@ private:
 
 } // namespace
 
-ProgramPdf::ProgramPdf(const FieldRows& rows, std::string title, PaperSize paper)
-    : rows_(rows), title_(std::move(title)), paper_(paper) {}
+bool ProgramPdf::isAvailable() {
+    return true;
+}
 
-bool ProgramPdf::isAvailable() { return true; }
-
-bool ProgramPdf::write(std::string& pdf, std::string& error) const {
+bool ProgramPdf::write(const FieldRows& rows, const std::string& title, PaperSize paper, std::string& pdf,
+                       std::string& error) {
     pdf.clear();
     // Rows after the last card are left out; an empty row before it is part
     // of the program's shape and is printed as an empty slot.
     std::vector<std::optional<PrintedCard>> cards;
     std::vector<PrintedCard> cutOuts;
-    for (const FieldRow& row : rows_) {
+    for (const FieldRow& row : rows) {
         cards.push_back(cardOf(row));
         if (cards.back()) {
             cutOuts.push_back(*cards.back());
@@ -292,8 +294,8 @@ bool ProgramPdf::write(std::string& pdf, std::string& error) const {
     }
 
     const double top = kMargin + kHeaderHeight;
-    const double usableWidth = paper_.width - 2 * kMargin;
-    const double usableHeight = paper_.height - top - kMargin;
+    const double usableWidth = paper.width - 2 * kMargin;
+    const double usableHeight = paper.height - top - kMargin;
     const int rowsPerPage = std::max(1, static_cast<int>((usableHeight + kRowGap) / kRowPitch));
     const int columns = std::max(1, static_cast<int>(usableWidth / kCardWidth));
     const int cutRows = std::max(1, static_cast<int>(usableHeight / kCardHeight));
@@ -301,13 +303,13 @@ bool ProgramPdf::write(std::string& pdf, std::string& error) const {
     const int rowPages = std::max(1, (static_cast<int>(cards.size()) + rowsPerPage - 1) / rowsPerPage);
     const int cutPages = (static_cast<int>(cutOuts.size()) + perCutPage - 1) / perCutPage;
 
-    Sheets sheets(paper_, pdf);
+    Sheets sheets(paper, pdf);
     if (!sheets.loadFonts(error)) {
         return false;
     }
-    sheets.setTitle(title_);
+    sheets.setTitle(title);
     for (int page = 0; page < rowPages; ++page) {
-        sheets.heading(title_, kRowsHeading, page + 1, rowPages);
+        sheets.heading(title, kRowsHeading, page + 1, rowPages);
         const int first = page * rowsPerPage;
         const int end = std::min(static_cast<int>(cards.size()), first + rowsPerPage);
         for (int i = first; i < end; ++i) {
@@ -320,7 +322,7 @@ bool ProgramPdf::write(std::string& pdf, std::string& error) const {
     }
     const double left = kMargin + (usableWidth - columns * kCardWidth) / 2;
     for (int page = 0; page < cutPages; ++page) {
-        sheets.heading(title_, kCutOutHeading, page + 1, cutPages);
+        sheets.heading(title, kCutOutHeading, page + 1, cutPages);
         const int first = page * perCutPage;
         const int count = std::min(static_cast<int>(cutOuts.size()) - first, perCutPage);
         for (int i = 0; i < count; ++i) {

@@ -22,19 +22,13 @@ public:
     static constexpr double kCardWidthMm = 60;
     static constexpr double kCardHeightMm = 36;
 
-    ProgramPdf(const FieldRows& rows, std::string title, PaperSize paper);
-
     // False in builds without cairo, where write always fails.
     static bool isAvailable();
 
-    // The PDF's bytes. False with a one-line reason when a card picture or
-    // font is missing or cairo fails.
-    bool write(std::string& pdf, std::string& error) const;
-
-private:
-    const FieldRows& rows_;
-    std::string title_;
-    PaperSize paper_;
+    // The PDF's bytes in `pdf`, its pages headed by `title`. False with a
+    // one-line reason when a card picture or font is missing or cairo fails.
+    static bool write(const FieldRows& rows, const std::string& title, PaperSize paper, std::string& pdf,
+                      std::string& error);
 };
 
 } // namespace pavlune

@@ -133,9 +133,10 @@ TEST_F(ExportTool, LinesShowTheProgramAsTheProgramPanelDoes) {
         EXPECT_EQ(r.out, c.lines);
     }
     for (const char* other : {"--listing", "--schedule", "--print=cards.pdf"}) {
-        expectRejected(run({"--dialect", "jam", "--lines", other, "-"}, ""),
-                       "pavlune-export: --send, --stop, --list-ports, --listing, --lines, --schedule and --print "
-                       "exclude each other");
+        expectRejected(
+            run({"--dialect", "jam", "--lines", other, "-"}, ""),
+            "pavlune-export: --send, --stop, --list-ports, --listing, --lines, --schedule and --print "
+            "exclude each other");
     }
 }
 

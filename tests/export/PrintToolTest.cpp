@@ -54,7 +54,8 @@ std::vector<Word> wordsOf(const fs::path& pdf) {
     const std::string html = shell("pdftotext -bbox '" + pdf.string() + "' -").out;
     std::vector<Word> words;
     int page = 0;
-    const std::regex item(R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+    const std::regex item(
+        R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
     for (auto it = std::sregex_iterator(html.begin(), html.end(), item); it != std::sregex_iterator(); ++it) {
         const std::smatch& m = *it;
         if (m.str(0) == "<page ") {
@@ -85,7 +86,8 @@ struct Pixels {
     std::string rgb;
 
     const unsigned char* at(int x, int y) const {
-        return reinterpret_cast<const unsigned char*>(rgb.data()) + 3 * (static_cast<std::size_t>(y) * width + x);
+        return reinterpret_cast<const unsigned char*>(rgb.data()) +
+               3 * (static_cast<std::size_t>(y) * width + x);
     }
 };
 
@@ -93,7 +95,8 @@ Pixels readPpm(const std::string& bytes) {
     Pixels pixels;
     int maxValue = 0;
     int consumed = 0;
-    if (std::sscanf(bytes.c_str(), "P6 %d %d %d%n", &pixels.width, &pixels.height, &maxValue, &consumed) == 3) {
+    if (std::sscanf(bytes.c_str(), "P6 %d %d %d%n", &pixels.width, &pixels.height, &maxValue, &consumed) ==
+        3) {
         pixels.rgb = bytes.substr(static_cast<std::size_t>(consumed) + 1);
     }
     if (pixels.rgb.size() != 3u * pixels.width * pixels.height) {
@@ -163,7 +166,8 @@ TEST_F(PrintTool, RowsInOrderThenEveryUsedCardToCutOut) {
     EXPECT_EQ(numbers, expected);
     // The typed numbers in both boxes of their card's front, on the rows (30
     // on page 1, 140 on page 3) and on the cut-out cards.
-    EXPECT_EQ(typed, (std::vector<std::string>{"1:2.5", "1:2.5", "3:4", "3:4", "5:2.5", "5:2.5", "5:4", "5:4"}));
+    EXPECT_EQ(typed,
+              (std::vector<std::string>{"1:2.5", "1:2.5", "3:4", "3:4", "5:2.5", "5:2.5", "5:4", "5:4"}));
 }
 
 TEST_F(PrintTool, LetterPaperWhereTheLocaleUsesIt) {
@@ -174,11 +178,12 @@ TEST_F(PrintTool, LetterPaperWhereTheLocaleUsesIt) {
 TEST_F(PrintTool, TheFirstRowShowsItsNumberBesideTheCardPictureAtRealSize) {
     const fs::path pdf = print("C");
     // Where poppler finds the first picture, in points (zoom 1).
-    const std::string xml = shell("cd '" + dir_.string() + "' && pdftohtml -xml -zoom 1 -f 1 -l 1 -stdout '" +
-                                  pdf.string() + "'")
-                                .out;
+    const std::string xml =
+        shell("cd '" + dir_.string() + "' && pdftohtml -xml -zoom 1 -f 1 -l 1 -stdout '" + pdf.string() + "'")
+            .out;
     std::smatch m;
-    ASSERT_TRUE(std::regex_search(xml, m, std::regex(R"re(<image top="(\d+)" left="(\d+)" width="(\d+)" height="(\d+)")re")))
+    ASSERT_TRUE(std::regex_search(
+        xml, m, std::regex(R"re(<image top="(\d+)" left="(\d+)" width="(\d+)" height="(\d+)")re")))
         << xml;
     const double top = std::stod(m.str(1));
     const double left = std::stod(m.str(2));
@@ -195,10 +200,12 @@ TEST_F(PrintTool, TheFirstRowShowsItsNumberBesideTheCardPictureAtRealSize) {
     // Rendered so that the card has its picture's own 400 x 240 pixels.
     const double dpi = 400 / (60 / 25.4);
     const double scale = dpi / 72;
-    const Pixels page = readPpm(shell("pdftoppm -r " + std::to_string(dpi) + " -f 1 -l 1 '" + pdf.string() + "'").out);
+    const Pixels page =
+        readPpm(shell("pdftoppm -r " + std::to_string(dpi) + " -f 1 -l 1 '" + pdf.string() + "'").out);
     ASSERT_GT(page.width, 0);
     const auto picture = [](const std::string& resource) {
-        return readPpm(shell("convert '" + (kSource / resource).string() + "' -background white -flatten ppm:-").out);
+        return readPpm(
+            shell("convert '" + (kSource / resource).string() + "' -background white -flatten ppm:-").out);
     };
     // Row 1 holds card 0 of the full set: the five-second wait.
     const Pixels wait5 = picture("res/cards/full/r_wait5.png");

@@ -29,11 +29,22 @@ TEST(PaperSize, TheLocalesTerritoryChoosesLetterOrA4) {
         bool letter;
     };
     const Case cases[] = {
-        {"en_US.UTF-8", true},  {"en_US", true},         {"fr_CA.UTF-8", true}, {"en_CA@euro", true},
-        {"es_MX.UTF-8", true},  {"ja_JP.UTF-8", false},  {"en_GB.UTF-8", false}, {"de_DE@euro", false},
-        {"C", false},           {"POSIX", false},        {"", false},            {"C.UTF-8", false},
+        {"en_US.UTF-8", true},
+        {"en_US", true},
+        {"fr_CA.UTF-8", true},
+        {"en_CA@euro", true},
+        {"es_MX.UTF-8", true},
+        {"ja_JP.UTF-8", false},
+        {"en_GB.UTF-8", false},
+        {"de_DE@euro", false},
+        {"C", false},
+        {"POSIX", false},
+        {"", false},
+        {"C.UTF-8", false},
         // The territory is the part after the underscore, not any "US" in the name.
-        {"US", false},          {"en_USA.UTF-8", false}, {"us_JP", false},
+        {"US", false},
+        {"en_USA.UTF-8", false},
+        {"us_JP", false},
     };
     for (const Case& c : cases) {
         const PaperSize paper = PaperSize::forLocale(c.locale);
@@ -51,12 +62,13 @@ TEST(PaperSize, TheEnvironmentIsReadAsTheCLibraryReadsIt) {
     const Case cases[] = {
         {nullptr, nullptr, "en_US.UTF-8", true},
         {nullptr, "ja_JP.UTF-8", "en_US.UTF-8", false}, // LC_PAPER before LANG
-        {"en_GB.UTF-8", "en_US.UTF-8", nullptr, false},  // LC_ALL before LC_PAPER
-        {"", "en_CA.UTF-8", "ja_JP.UTF-8", true},        // an empty value is not set
+        {"en_GB.UTF-8", "en_US.UTF-8", nullptr, false}, // LC_ALL before LC_PAPER
+        {"", "en_CA.UTF-8", "ja_JP.UTF-8", true},       // an empty value is not set
         {nullptr, nullptr, nullptr, false},
     };
     for (const Case& c : cases) {
-        for (const auto& [name, value] : {std::pair{"LC_ALL", c.all}, {"LC_PAPER", c.paper}, {"LANG", c.lang}}) {
+        for (const auto& [name, value] :
+             {std::pair{"LC_ALL", c.all}, {"LC_PAPER", c.paper}, {"LANG", c.lang}}) {
             if (value) {
                 setenv(name, value, 1);
             } else {
