@@ -131,37 +131,49 @@ bool ExportCommand::readProgramFile(const std::string& file, std::string& text, 
     return true;
 }
 
-int ExportCommand::printProgram(const ExportOptions& options) {
-    // Paper cards are the same in every dialect.
-    if (!options.dialect && options.printFile.empty()) {
-        return fail(std::string(kProgramName) + ": --dialect jam|latte|que is required (see --help)");
-    }
+bool ExportCommand::readRows(const ExportOptions& options, FieldRows& rows) {
     if (options.file.empty() == options.program.empty()) {
-        return fail(std::string(kProgramName) +
-                    ": give either FILE (- for standard input) or --program ID|FILE.plist (see --help)");
+        fail(std::string(kProgramName) +
+             ": give either FILE (- for standard input) or --program ID|FILE.plist (see --help)");
+        return false;
     }
-    FieldRows rows;
     std::string error;
     if (!options.program.empty()) {
         if (!SavedProgramSource::fieldRowsOf(options.program, rows, error)) {
-            return fail(std::string(kProgramName) + ": " + error);
+            fail(std::string(kProgramName) + ": " + error);
+            return false;
         }
     } else {
         std::string text;
         if (!readProgramFile(options.file, text, error)) {
-            return fail(error);
+            fail(error);
+            return false;
         }
         FieldProgramParser::Error parseError;
         if (!FieldProgramParser().parse(text, rows, parseError)) {
             const std::string shownName = options.file == "-" ? "<stdin>" : escapeText(options.file);
-            return fail(shownName + ":" + std::to_string(parseError.line) + ": " + parseError.message);
+            fail(shownName + ":" + std::to_string(parseError.line) + ": " + parseError.message);
+            return false;
         }
     }
 
     // A number the editor would refuse to type never reaches the board.
     if (const std::optional<int> row = CardNumberRule::firstWrongRow(rows)) {
-        return fail(std::string(kProgramName) + ": line " + std::to_string(10 * (*row + 1)) +
-                    ": the number on its card is not one the card takes");
+        fail(std::string(kProgramName) + ": line " + std::to_string(10 * (*row + 1)) +
+             ": the number on its card is not one the card takes");
+        return false;
+    }
+    return true;
+}
+
+int ExportCommand::printProgram(const ExportOptions& options) {
+    // Paper cards are the same in every dialect.
+    if (!options.dialect && options.printFile.empty()) {
+        return fail(std::string(kProgramName) + ": --dialect jam|latte|que is required (see --help)");
+    }
+    FieldRows rows;
+    if (!readRows(options, rows)) {
+        return kExitBadInput;
     }
 
     if (!options.printFile.empty()) {

@@ -29,6 +29,8 @@ public:
 
 private:
     int printProgram(const ExportOptions& options);
+    // The rows of FILE or --program; false once a failure is reported.
+    bool readRows(const ExportOptions& options, FieldRows& rows);
     // Writes the program's paper cards to `pdfFile`.
     int printCards(const std::string& pdfFile, const FieldRows& rows, const std::string& title);
     // Reads FILE whole; false with a one-line message naming the file.

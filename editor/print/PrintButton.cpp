@@ -6,9 +6,9 @@
 #include "engine/2d/Label.h"
 #include "engine/2d/Layer.h"
 #include "engine/2d/LayerColor.h"
-#include "engine/2d/Scheduler.h"
 #include "engine/base/FileUtils.h"
 #include "engine/base/Log.h"
+#include "engine/base/Scheduler.h"
 #include "engine/platform/Application.h"
 #include "engine/platform/Worker.h"
 #include "print/PaperSize.h"
@@ -62,7 +62,7 @@ PrintButton::PrintButton(engine::Node* scene, engine::Layer* bar, PrintButtonHoo
         return;
     }
     button_->setPosition(kCentreX - kWidth / 2, kCentreY - kHeight / 2);
-    label->setTextColor(design::kThemeBlue);
+    label->setTextColor(engine::Color4B(design::kTextGrey, 255));
     label->setPosition(kWidth / 2, kHeight / 2);
     button_->addChild(label);
     bar->addChild(button_);

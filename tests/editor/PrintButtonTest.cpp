@@ -11,12 +11,13 @@
 #include "engine/2d/Label.h"
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/Sprite.h"
+#include "engine/base/Log.h"
 #include "engine/platform/Application.h"
 #include "tests/editor/ProgramEditorFixture.h"
+#include "tests/support/CommandOutput.h"
 #include "widgets/AlertView.h"
 #include "widgets/HitTest.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -35,15 +36,7 @@ struct App : engine::Application {
 };
 
 std::string output(const std::string& command) {
-    std::string text;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t n = 0; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-            text.append(buffer, n);
-        }
-        pclose(pipe);
-    }
-    return text;
+    return pavlune::test::runCommand(command).out;
 }
 
 class PrintButtonTest : public ProgramEditorTest {
@@ -154,9 +147,12 @@ TEST_F(PrintButtonTest, AFolderThatCannotTakeTheFileIsAFailureAndOpensNothing) {
     // No user-dirs file and no ~/Documents: the home folder, here missing.
     fs::remove_all(home_);
     openCards({{0, 0, ""}}, "どこにも");
+    const engine::Log::Capture log;
     pressPrint();
     EXPECT_EQ(shownNotice(), std::string(EditorTexts::kFailureCaption) + "\n" + EditorTexts::kNotPrinted);
     EXPECT_TRUE(opened_.empty());
+    // The log names the file and the system's reason.
+    EXPECT_EQ(log.linesWith({"editor", home_ + "/どこにも.pdf", "No such file or directory"}).size(), 1u);
 }
 
 TEST(PrintoutFolder, TheDesktopsDocumentsFolderElseDocumentsElseHome) {

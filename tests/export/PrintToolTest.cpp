@@ -1,9 +1,9 @@
 // pavlune-export --print: the golden program as paper cards, read back with
 // poppler's tools (page count, words and their places, the pictures drawn)
 // and rendered, its first card compared with the card picture's own pixels.
+#include "tests/support/CommandOutput.h"
 #include "tests/support/TestPaths.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -16,32 +16,14 @@
 namespace {
 
 namespace fs = std::filesystem;
+using pavlune::test::CommandOutput;
+using pavlune::test::runCommand;
 
 const std::string kTool = pavlune::test::binaryDir().string() + "/bin/pavlune-export";
 const fs::path kSource = pavlune::test::sourceRoot();
 // 22 cards on rows 1 to 23; row 12 is empty.
 const fs::path kGolden = kSource / "tests/program/golden/full.txt";
 constexpr double kMillimetre = 72 / 25.4;
-
-struct Shell {
-    int status = -1;
-    std::string out;
-};
-
-Shell shell(const std::string& command) {
-    Shell result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        return result;
-    }
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        result.out.append(buffer, n);
-    }
-    result.status = pclose(pipe);
-    return result;
-}
 
 // A word as pdftotext -bbox gives it, in points from the page's top left.
 struct Word {
@@ -51,7 +33,7 @@ struct Word {
 };
 
 std::vector<Word> wordsOf(const fs::path& pdf) {
-    const std::string html = shell("pdftotext -bbox '" + pdf.string() + "' -").out;
+    const std::string html = runCommand("pdftotext -bbox '" + pdf.string() + "' -").out;
     std::vector<Word> words;
     int page = 0;
     const std::regex item(
@@ -71,7 +53,7 @@ std::vector<Word> wordsOf(const fs::path& pdf) {
 // The pictures drawn on each page (their masks left out), by page number.
 std::map<int, int> picturesPerPage(const fs::path& pdf) {
     std::map<int, int> pictures;
-    const std::string list = shell("pdfimages -list '" + pdf.string() + "'").out;
+    const std::string list = runCommand("pdfimages -list '" + pdf.string() + "'").out;
     const std::regex row(R"(^\s*(\d+)\s+\d+\s+image\s)", std::regex::multiline);
     for (auto it = std::sregex_iterator(list.begin(), list.end(), row); it != std::sregex_iterator(); ++it) {
         ++pictures[std::stoi(it->str(1))];
@@ -117,8 +99,9 @@ protected:
     // Prints the golden program with the given locale; the PDF's path.
     fs::path print(const std::string& locale) {
         const fs::path pdf = dir_ / ("cards-" + locale + ".pdf");
-        const Shell run = shell("env -u LC_ALL -u LC_PAPER LANG=" + locale + " '" + kTool + "' --print '" +
-                                pdf.string() + "' '" + kGolden.string() + "' 2>&1");
+        const CommandOutput run =
+            runCommand("env -u LC_ALL -u LC_PAPER LANG=" + locale + " '" + kTool + "' --print '" +
+                       pdf.string() + "' '" + kGolden.string() + "' 2>&1");
         EXPECT_EQ(run.status, 0) << run.out;
         EXPECT_EQ(run.out, "");
         return pdf;
@@ -131,7 +114,7 @@ TEST_F(PrintTool, RowsInOrderThenEveryUsedCardToCutOut) {
     const fs::path pdf = print("ja_JP.UTF-8");
     // A4 holds six rows of 36 mm cards (four pages for 23 rows) and a 3 x 7
     // grid of cut-out cards (two pages for 22).
-    const std::string info = shell("pdfinfo '" + pdf.string() + "'").out;
+    const std::string info = runCommand("pdfinfo '" + pdf.string() + "'").out;
     EXPECT_NE(info.find("Pages:           6\n"), std::string::npos) << info;
     EXPECT_NE(info.find("(A4)"), std::string::npos) << info;
     EXPECT_EQ(picturesPerPage(pdf), (std::map<int, int>{{1, 6}, {2, 5}, {3, 6}, {4, 5}, {5, 21}, {6, 1}}));
@@ -171,16 +154,16 @@ TEST_F(PrintTool, RowsInOrderThenEveryUsedCardToCutOut) {
 }
 
 TEST_F(PrintTool, LetterPaperWhereTheLocaleUsesIt) {
-    const std::string info = shell("pdfinfo '" + print("en_US.UTF-8").string() + "'").out;
+    const std::string info = runCommand("pdfinfo '" + print("en_US.UTF-8").string() + "'").out;
     EXPECT_NE(info.find("612 x 792 pts (letter)"), std::string::npos) << info;
 }
 
 TEST_F(PrintTool, TheFirstRowShowsItsNumberBesideTheCardPictureAtRealSize) {
     const fs::path pdf = print("C");
     // Where poppler finds the first picture, in points (zoom 1).
-    const std::string xml =
-        shell("cd '" + dir_.string() + "' && pdftohtml -xml -zoom 1 -f 1 -l 1 -stdout '" + pdf.string() + "'")
-            .out;
+    const std::string xml = runCommand("cd '" + dir_.string() +
+                                       "' && pdftohtml -xml -zoom 1 -f 1 -l 1 -stdout '" + pdf.string() + "'")
+                                .out;
     std::smatch m;
     ASSERT_TRUE(std::regex_search(
         xml, m, std::regex(R"re(<image top="(\d+)" left="(\d+)" width="(\d+)" height="(\d+)")re")))
@@ -201,11 +184,12 @@ TEST_F(PrintTool, TheFirstRowShowsItsNumberBesideTheCardPictureAtRealSize) {
     const double dpi = 400 / (60 / 25.4);
     const double scale = dpi / 72;
     const Pixels page =
-        readPpm(shell("pdftoppm -r " + std::to_string(dpi) + " -f 1 -l 1 '" + pdf.string() + "'").out);
+        readPpm(runCommand("pdftoppm -r " + std::to_string(dpi) + " -f 1 -l 1 '" + pdf.string() + "'").out);
     ASSERT_GT(page.width, 0);
     const auto picture = [](const std::string& resource) {
         return readPpm(
-            shell("convert '" + (kSource / resource).string() + "' -background white -flatten ppm:-").out);
+            runCommand("convert '" + (kSource / resource).string() + "' -background white -flatten ppm:-")
+                .out);
     };
     // Row 1 holds card 0 of the full set: the five-second wait.
     const Pixels wait5 = picture("res/cards/full/r_wait5.png");
@@ -261,8 +245,8 @@ TEST_F(PrintTool, TheFirstRowShowsItsNumberBesideTheCardPictureAtRealSize) {
 }
 
 TEST_F(PrintTool, AnUnwritablePdfIsReportedAndExitsWithAnError) {
-    const Shell run = shell("'" + kTool + "' --print '" + (dir_ / "missing/cards.pdf").string() + "' '" +
-                            kGolden.string() + "' 2>&1");
+    const CommandOutput run = runCommand("'" + kTool + "' --print '" + (dir_ / "missing/cards.pdf").string() +
+                                         "' '" + kGolden.string() + "' 2>&1");
     EXPECT_EQ(WEXITSTATUS(run.status), 2);
     EXPECT_NE(run.out.find("cannot write"), std::string::npos) << run.out;
 }
