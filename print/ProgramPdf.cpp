@@ -326,8 +326,11 @@ bool ProgramPdf::write(const FieldRows& rows, const std::string& title, PaperSiz
         const int first = page * perCutPage;
         const int count = std::min(static_cast<int>(cutOuts.size()) - first, perCutPage);
         for (int i = 0; i < count; ++i) {
-            if (!sheets.card(cutOuts[static_cast<std::size_t>(first + i)], left + (i % columns) * kCardWidth,
-                             top + (i / columns) * kCardHeight, error)) {
+            const int column = i % columns;
+            const int gridRow = i / columns;
+            const PrintedCard& card =
+                cutOuts.at(static_cast<std::size_t>(first) + static_cast<std::size_t>(i));
+            if (!sheets.card(card, left + column * kCardWidth, top + gridRow * kCardHeight, error)) {
                 return false;
             }
         }

@@ -24,7 +24,7 @@ std::string documentsFolder(const std::string& home) {
         }
         std::string path = line.substr(key.size(), line.size() - key.size() - 1);
         if (path.rfind("$HOME", 0) == 0) {
-            path = home + path.substr(5);
+            path.replace(0, 5, home);
         }
         return path;
     }
