@@ -1,13 +1,12 @@
 // The bar's print button: the field's program written as paper cards to the
-// documents folder that the desktop names, opened in the viewer, and what
-// the child is told; the file's name made from the program's title.
+// documents folder that the desktop names (else the home folder), opened in
+// the viewer, and what the child is told; the file's name from the title.
 #include "editor/print/PrintButton.h"
 
 #include "editor/EditorRooms.h"
 #include "editor/EditorSession.h"
 #include "editor/EditorTexts.h"
 #include "editor/controls/BottomBar.h"
-#include "editor/print/PrintoutFolder.h"
 #include "engine/2d/Label.h"
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/Sprite.h"
@@ -121,11 +120,8 @@ TEST_F(PrintButtonTest, WritesTheFieldsCardsToTheDocumentsFolderAndOpensThem) {
     ASSERT_TRUE(fs::exists(pdf));
     // Three rows on one page, three cards to cut out on another.
     EXPECT_NE(output("pdfinfo '" + pdf + "'").find("Pages:           2\n"), std::string::npos);
-    const std::string text = output("pdftotext '" + pdf + "' -");
-    EXPECT_NE(text.find("ぼくの/プログラム"), std::string::npos) << text;
-    for (const char* line : {"10", "20", "30"}) {
-        EXPECT_NE(text.find(line), std::string::npos) << line;
-    }
+    // The title heads the pages as it stands.
+    EXPECT_NE(output("pdftotext '" + pdf + "' -").find("ぼくの/プログラム"), std::string::npos);
     // The path escaped byte by byte (UTF-8 of 書類, ぼくの, プログラム).
     EXPECT_EQ(opened_, std::vector<std::string>{"file://" + home_ +
                                                 "/%E6%9B%B8%E9%A1%9E/%E3%81%BC%E3%81%8F%E3%81%AE_"
@@ -155,36 +151,14 @@ TEST_F(PrintButtonTest, AFolderThatCannotTakeTheFileIsAFailureAndOpensNothing) {
     EXPECT_EQ(log.linesWith({"editor", home_ + "/どこにも.pdf", "No such file or directory"}).size(), 1u);
 }
 
-TEST(PrintoutFolder, TheDesktopsDocumentsFolderElseDocumentsElseHome) {
-    char pattern[] = "/tmp/pavlune-print-folder-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string home = pattern;
-    const std::string saved = std::getenv("HOME") ? std::getenv("HOME") : "";
-    setenv("HOME", home.c_str(), 1);
-    unsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(printoutFolder(), home + "/");
-    fs::create_directories(home + "/Documents");
-    EXPECT_EQ(printoutFolder(), home + "/Documents/");
-    fs::create_directories(home + "/.config");
-    fs::create_directories(home + "/papers");
-    std::ofstream(home + "/.config/user-dirs.dirs") << "XDG_DOCUMENTS_DIR=\"$HOME/papers\"\n";
-    EXPECT_EQ(printoutFolder(), home + "/papers/");
-    // A named folder that is missing falls back to the home folder.
-    std::ofstream(home + "/.config/user-dirs.dirs") << "XDG_DOCUMENTS_DIR=\"$HOME/gone\"\n";
-    EXPECT_EQ(printoutFolder(), home + "/");
-    setenv("HOME", saved.c_str(), 1);
-    fs::remove_all(home);
-}
-
 TEST(PrintButtonFileName, TheTitleNamesTheFileWithoutWhatAPathCannotHold) {
-    std::string a40;
-    for (int i = 0; i < 40; ++i) {
-        a40 += "あ";
-    }
-    std::string a33;
-    for (int i = 0; i < 33; ++i) {
-        a33 += "あ";
-    }
+    const auto repeated = [](const std::string& text, int times) {
+        std::string all;
+        for (int i = 0; i < times; ++i) {
+            all += text;
+        }
+        return all;
+    };
     const struct {
         std::string title;
         std::string file;
@@ -195,7 +169,7 @@ TEST(PrintButtonFileName, TheTitleNamesTheFileWithoutWhatAPathCannotHold) {
         {"", "PavluneCards.pdf"},
         {"..", "PavluneCards.pdf"},
         // 120 bytes cut to 99, before a character rather than inside one.
-        {a40, a33 + ".pdf"},
+        {repeated("あ", 40), repeated("あ", 33) + ".pdf"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(PrintButton::fileNameFor(c.title), c.file) << c.title;
