@@ -60,15 +60,12 @@ template <typename T, void (*Free)(T*)> struct Freer {
     void operator()(T* p) const { Free(p); }
 };
 template <typename T, void (*Free)(T*)> using Owned = std::unique_ptr<T, Freer<T, Free>>;
-void unrefObject(void* object) {
-    g_object_unref(object);
-}
 using OwnedSurface = Owned<cairo_surface_t, cairo_surface_destroy>;
 using OwnedCairo = Owned<cairo_t, cairo_destroy>;
 using OwnedFontConfig = Owned<FcConfig, FcConfigDestroy>;
 using OwnedFont = Owned<PangoFontDescription, pango_font_description_free>;
 struct GObjectFreer {
-    void operator()(void* p) const { unrefObject(p); }
+    void operator()(void* p) const { g_object_unref(p); }
 };
 template <typename T> using OwnedObject = std::unique_ptr<T, GObjectFreer>;
 
