@@ -177,8 +177,13 @@ int ExportCommand::printProgram(const ExportOptions& options) {
     }
 
     if (!options.printFile.empty()) {
+        // A saved program's title as the list gives it, else the file's name.
+        std::string title = options.program.empty() ? "" : SavedProgramSource::titleOf(options.program);
         const std::string& source = options.program.empty() ? options.file : options.program;
-        return printCards(options.printFile, rows, source == "-" ? "" : baseNameOf(source));
+        if (title.empty() && source != "-") {
+            title = baseNameOf(source);
+        }
+        return printCards(options.printFile, rows, title);
     }
     if (!options.sendDevice.empty()) {
         return SerialExport(output_, errors_).send(options.sendDevice, *options.dialect, rows);

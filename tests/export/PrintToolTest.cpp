@@ -232,6 +232,18 @@ TEST_F(PrintTool, TheFirstRowShowsItsNumberBesideTheCardPictureAtRealSize) {
     EXPECT_GT(ink, 200);
 }
 
+TEST_F(PrintTool, ASavedProgramIsTitledAsTheListNamesIt) {
+    fs::create_directories(dir_ / "data/PavluneApps");
+    fs::copy(kSource / "tests/store/data/plistlib_store/savedatas", dir_ / "data/PavluneApps/savedatas");
+    const fs::path pdf = dir_ / "saved.pdf";
+    ASSERT_EQ(runCommand("XDG_DATA_HOME='" + (dir_ / "data").string() + "' '" + kTool + "' --print '" +
+                         pdf.string() + "' --program 5")
+                  .status,
+              0);
+    const std::string info = runCommand("pdfinfo '" + pdf.string() + "'").out;
+    EXPECT_NE(info.find("Title:           ロボットカー & <LED>\n"), std::string::npos) << info;
+}
+
 TEST_F(PrintTool, AnUnwritablePdfIsReportedAndExitsWithAnError) {
     const CommandOutput run = runCommand("'" + kTool + "' --print '" + (dir_ / "missing/cards.pdf").string() +
                                          "' '" + kGolden.string() + "' 2>&1");
