@@ -80,6 +80,7 @@ public:
     static constexpr float kLeaveCheckInterval = 0.5f;
     static constexpr const char* kLeaveKey = "leave";
     static constexpr const char* kSettleKey = "settle";
+    static constexpr const char* kBuildingKey = "building";
     // Field units scrolled per wheel step.
     static constexpr float kWheelStep = 10;
 
@@ -102,6 +103,9 @@ private:
     void registerRooms();
     engine::Sprite* backButton() const;
     void listenToMouse();
+    // The busy overlay once the editor has slid in, while cards out of sight
+    // are still being built.
+    void showWhileBuilding();
     // One check of the back button's wait; true once leaving has started.
     bool tryToLeave();
     // The back button and the overlay as before the tap.
