@@ -3,6 +3,7 @@
 #include "catalogue/DeviceManager.h"
 #include "editor/EditorSession.h"
 #include "editor/FieldScene.h"
+#include "editor/cards/CardSprite.h"
 #include "editor/field/FieldBoard.h"
 #include "engine/base/Value.h"
 #include "tests/editor/FieldRowsOnScreen.h"
