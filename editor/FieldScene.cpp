@@ -335,6 +335,12 @@ void FieldScene::scrollViewDidZoom(FieldScrollView*) {
         0, kSettleKey);
 }
 
+void FieldScene::scrollViewDidScroll(FieldScrollView*) {
+    if (FieldBoard* board = session_->rooms().board.get()) {
+        board->finishBuilding();
+    }
+}
+
 bool FieldScene::playIfNumbersFit() {
     const EditorRooms& rooms = session_->rooms();
     if (!rooms.board || !rooms.link) {

@@ -73,6 +73,9 @@ public:
     // view has put its offset right; each step of a pinch puts it off), the
     // loose cards it brought under a control are settled.
     void scrollViewDidZoom(FieldScrollView* view) override;
+    // A field scrolled before every card node is built builds the rest at
+    // once, so a card scrolled into sight is there to be touched.
+    void scrollViewDidScroll(FieldScrollView* view) override;
 
     // The wheel over the palette scrolls it (wired to the palette in init).
     std::function<void(float scrollY)> onPaletteWheel;

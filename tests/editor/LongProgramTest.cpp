@@ -110,6 +110,23 @@ TEST_F(LongProgramTest, CardsOutOfSightAreBuiltAfterTheFirstFrameAndShowAndLiftW
     }
 }
 
+// Catches a card scrolled into sight before its node was built: the finger
+// would press on nothing there.
+TEST_F(LongProgramTest, ACardScrolledToAtOnceAfterOpeningIsThereToLift) {
+    openProgram(farDown(10, 100));
+    ASSERT_TRUE(board().isBuilding());
+    FieldScrollView* view = editor->getSession().rooms().fieldView;
+    const float contentY = rowScreenY(35) + kStartOffsetY;
+    view->setContentOffset(Vec2(0, 400 - contentY));
+    driver->step();
+    const Vec2 centre(kRowCardX, view->getContentOffset().y + contentY);
+    driver->touchBegan(centre);
+    driver->advance(0.6f);
+    ASSERT_FALSE(board().model().dragGroup().empty());
+    EXPECT_EQ(board().model().dragGroup().front(), board().model().cardOnRow(35));
+    driver->touchEnded(centre);
+}
+
 // Catches a picture drawn while the cards out of sight were still waiting:
 // a program far down the field would be listed with an empty picture.
 TEST_F(LongProgramTest, APictureDrawnWhileCardsWaitShowsThem) {
