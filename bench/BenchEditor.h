@@ -10,15 +10,12 @@ class Scene;
 class FieldScene;
 class SaveData;
 
-// The editor as the editor benchmarks use it: a store in a folder of their
-// own and a saved program, opened in FieldScene on the headless engine
-// (software renderer).
-//
-// The usual program has 80 cards: 40 row cards (number cards on 6 rows) and
-// 40 loose cards scattered right of the rows (4 of them number cards), 10
-// number cards in all (2 "wait any", 8 "loop any" with values). With a gap
-// row, that row's card lies loose instead, so a block lifted above it ends
-// there. The large program has 300 (260 loose), the small one 6 on rows.
+// The program a benchmark saves: cards on the rows from `firstRow` on and
+// loose ones scattered right of the rows, number cards among both. The usual
+// one has 80 cards: 40 row cards (number cards on 6 rows) and 40 loose (4 of
+// them number cards), 10 number cards in all (2 "wait any", 8 "loop any"
+// with values). With a gap row, that row's card lies loose instead, so a
+// block lifted above it ends there.
 struct BenchProgramShape {
     int firstRow = 0;
     int rowCards = 40;
@@ -28,6 +25,9 @@ struct BenchProgramShape {
     const char* name = "80 cards";
 };
 
+// The editor as the editor benchmarks use it: a store in a folder of their
+// own and a saved program, opened in FieldScene on the headless engine
+// (software renderer).
 class BenchEditor {
 public:
     using Shape = BenchProgramShape;

@@ -195,13 +195,18 @@ struct Figures {
 // A point on the field left of the row buttons, where no card lies.
 constexpr float kBareX = 290;
 
-// Frames while one finger drags the field up and down by `reach` units at 6
-// units a frame, from a bare spot of the field.
-void measureScrollDrag(engine::HeadlessDriver& driver, SaveData* record, BenchSamples& frames) {
-    FieldScene* editor = BenchEditor::open(driver, record);
-    FieldScrollView* view = editor->getSession().rooms().fieldView;
+// A fresh editor on the saved program, scrolled to the middle of the field.
+FieldScrollView* openAtTheMiddle(engine::HeadlessDriver& driver, SaveData* record) {
+    FieldScrollView* view = BenchEditor::open(driver, record)->getSession().rooms().fieldView;
     view->setContentOffset(Vec2(0, view->minContainerOffset().y / 2));
     driver.step();
+    return view;
+}
+
+// Frames while one finger drags the field up and down by kReach units at 6
+// units a frame, from a bare spot of the field.
+void measureScrollDrag(engine::HeadlessDriver& driver, SaveData* record, BenchSamples& frames) {
+    FieldScrollView* view = openAtTheMiddle(driver, record);
     constexpr float kReach = 300;
     const Vec2 start(kBareX, 400);
     driver.touchBegan(start);
@@ -230,10 +235,7 @@ void measureScrollDrag(engine::HeadlessDriver& driver, SaveData* record, BenchSa
 // Frames while two fingers pinch the field out to its smallest zoom and
 // back, over and over, from bare spots of the field.
 void measureZoom(engine::HeadlessDriver& driver, SaveData* record, BenchSamples& frames) {
-    FieldScene* editor = BenchEditor::open(driver, record);
-    FieldScrollView* view = editor->getSession().rooms().fieldView;
-    view->setContentOffset(Vec2(0, view->minContainerOffset().y / 2));
-    driver.step();
+    FieldScrollView* view = openAtTheMiddle(driver, record);
     constexpr float kNear = 100;
     constexpr float kFar = 300;
     const Vec2 centre(kBareX, 400);
