@@ -63,7 +63,12 @@ bool isAttached(const pavlune::PlacedCard& card) {
 
 } // namespace
 
-FieldBoard::~FieldBoard() = default;
+FieldBoard::~FieldBoard() {
+    // The view outlives the board (the scene's rooms go before its nodes).
+    if (!waiting_.empty()) {
+        view_->unschedule(kBuildKey);
+    }
+}
 
 std::unique_ptr<FieldBoard> FieldBoard::create(FieldScrollView* view, TrashCan* trash,
                                                const EditorChoices& choices) {
