@@ -58,7 +58,7 @@ std::vector<Kind> plainKinds() {
     return kinds;
 }
 
-engine::ValueVector makeProgram(const pavlune::FieldModel& model, int gapRow) {
+engine::ValueVector makeProgram(const pavlune::FieldModel& model, const BenchEditor::Shape& shape) {
     const std::vector<Kind> plain = plainKinds();
     const std::vector<int> numberRows{3, 7, 9, 12, 20, 31};
     const std::vector<int> numberLoose{2, 11, 25, 37};
@@ -76,8 +76,9 @@ engine::ValueVector makeProgram(const pavlune::FieldModel& model, int gapRow) {
     engine::ValueVector elements;
     int zOrder = 1;
     float rowsRight = 0;
-    for (int r = 0; r < pavlune::kFieldRowCount; ++r) {
-        if (r == gapRow) {
+    const int lastRow = std::min(shape.firstRow + shape.rowCards, pavlune::kFieldRowCount);
+    for (int r = shape.firstRow; r < lastRow; ++r) {
+        if (r == shape.gapRow) {
             continue;
         }
         const bool number = contains(numberRows, r);
@@ -92,9 +93,10 @@ engine::ValueVector makeProgram(const pavlune::FieldModel& model, int gapRow) {
     std::mt19937 random(2026);
     const float top = model.rowSlot(0).position.y;
     const float bottom = model.rowSlot(pavlune::kFieldRowCount - 1).position.y;
-    const int loose = gapRow >= 0 ? 41 : 40;
+    const bool gapTaken = shape.gapRow >= shape.firstRow && shape.gapRow < lastRow;
+    const int loose = shape.looseCards + (gapTaken ? 1 : 0);
     for (int n = 0; n < loose; ++n) {
-        const bool number = contains(numberLoose, n);
+        const bool number = contains(numberLoose, n % 40);
         const Kind kind = kindFor(number, n + 7);
         const engine::Size size = faceSize(kind);
         const float left = rowsRight + 20 + size.width / 2;
@@ -138,7 +140,7 @@ BenchEditor::~BenchEditor() {
     }
 }
 
-SaveData* BenchEditor::saveProgram(int gapRow) {
+SaveData* BenchEditor::saveProgram(const Shape& shape) {
     if (!record_) {
         record_ = SaveData::create();
         record_->retain();
@@ -150,7 +152,7 @@ SaveData* BenchEditor::saveProgram(int gapRow) {
     }
     engine::RefPtr<FieldScene> held(blank);
     SaveDataManager::getInstance()->saveProgram(
-        record_, makeProgram(blank->getSession().rooms().board->model(), gapRow));
+        record_, makeProgram(blank->getSession().rooms().board->model(), shape));
     return record_;
 }
 

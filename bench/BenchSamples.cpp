@@ -84,3 +84,35 @@ void BenchSamples::row(const char* what, double meanGoal, double p99Goal) const 
                 w.median, w.p99, w.max, c.mean, c.median, c.p99, goal.c_str(),
                 goal.empty() ? "" : (met ? "met" : "MISSED"));
 }
+
+void BenchSamples::compareHeader(const char* title, const char* smallName, const char* largeName) {
+    std::printf("\n%s\n%-40s | %-26s | %-26s | %-7s | %s\n%-40s | %8s %8s %8s | %8s %8s %8s | %7s |\n", title,
+                "  (milliseconds)", smallName, largeName, "ratio", "goal (wall time of the large one)", "",
+                "mean", "p99", "cpu p99", "mean", "p99", "cpu p99", "cpu");
+}
+
+void BenchSamples::compare(const char* what, const BenchSamples& small, const BenchSamples& large,
+                           Goal goal) {
+    const Summary s = small.wall();
+    const Summary l = large.wall();
+    const Summary sc = small.cpu();
+    const Summary lc = large.cpu();
+    const double smallCpu = goal.onP99 ? sc.p99 : sc.mean;
+    const double ratio = smallCpu > 0 ? (goal.onP99 ? lc.p99 : lc.mean) / smallCpu : 0;
+    std::string text;
+    bool met = true;
+    if (goal.ms > 0) {
+        text = std::string(goal.onP99 ? "p99" : "mean") + " < " + std::to_string(static_cast<int>(goal.ms)) +
+               " ms";
+        met = (goal.onP99 ? l.p99 : l.mean) < goal.ms;
+    }
+    if (goal.ratio > 0) {
+        char bound[32];
+        std::snprintf(bound, sizeof bound, "%sratio < %.1f", text.empty() ? "" : ", ", goal.ratio);
+        text += bound;
+        met = met && ratio < goal.ratio;
+    }
+    std::printf("%-40s | %8.2f %8.2f %8.2f | %8.2f %8.2f %8.2f | %7.2f | %s %s\n", what, s.mean, s.p99,
+                sc.p99, l.mean, l.p99, lc.p99, ratio, text.c_str(),
+                text.empty() ? "" : (met ? "met" : "MISSED"));
+}

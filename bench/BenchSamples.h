@@ -35,6 +35,18 @@ public:
     static void header(const char* title);
     void row(const char* what, double meanGoal = 0, double p99Goal = 0) const;
 
+    // Two programs side by side: a title line naming them, then one row per
+    // figure with the mean and p99 of each (wall, and the processor's p99),
+    // the ratio of the large to the small one in processor time, and the
+    // goal on the large one's p99 or mean (wall time) and on the ratio.
+    struct Goal {
+        double ms = 0;
+        bool onP99 = true;
+        double ratio = 0;
+    };
+    static void compareHeader(const char* title, const char* smallName, const char* largeName);
+    static void compare(const char* what, const BenchSamples& small, const BenchSamples& large, Goal goal);
+
 private:
     std::vector<double> wall_;
     std::vector<double> cpu_;

@@ -1,15 +1,17 @@
-// The editor screen with a program of 80 cards: 40 snapped on the 40 rows and
-// 40 lying loose right of them, 10 of all of them number cards (2 "wait any",
-// 8 "loop any" with values), in a store in a temporary folder. Drawn by the
-// software renderer (headless). Measures:
+// The editor screen with a program of 300 cards (40 snapped on the 40 rows,
+// 260 lying loose right of them, number cards among them) beside one of 6
+// cards on rows, in a store in a temporary folder. Drawn by the software
+// renderer (headless). Measures, for each:
 //  1. opening the program to its first drawn frame (create, present, frame),
 //     with the texture cache warm and emptied first;
-//  2. editor frames while a block of 10 row cards is dragged (the finger goes
-//     a few units a frame; moveCards then the frame);
-//  3. saving the program, already listed (no picture);
+//  2. editor frames while a block of row cards (10, or the small program's 6)
+//     is dragged (the finger goes a few units a frame; moveCards then the frame);
+//  3. saving the program, already listed (no picture), written on the
+//     store's worker as the application does;
 //  4. the program's picture: capture and write.
-// Prints mean / median / p99 / max wall time beside the goals, with the
-// thread's processor time, as other work may share the machine.
+// Prints the two programs' mean and p99 wall time side by side beside the
+// goals, with the thread's processor time and the ratio, as other work may
+// share the machine.
 //
 // Usage: pavlune-bench-editor-field [--short] [folder]   (a new folder below /tmp
 // by default; --short: a few repetitions each, for running under a profiler)
@@ -26,6 +28,7 @@
 #include "engine/2d/Renderer.h"
 #include "engine/2d/Scene.h"
 #include "engine/2d/TextureCache.h"
+#include "engine/base/Scheduler.h"
 #include "engine/platform/HeadlessDriver.h"
 #include "engine/platform/Image.h"
 #include "store/SaveData.h"
@@ -36,6 +39,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -61,11 +65,26 @@ constexpr Repetitions kShortRuns{3, 2, 5, 60, 5, 3};
 
 using Samples = BenchSamples;
 
-void measureOpening(engine::HeadlessDriver& driver, SaveData* record) {
-    Samples total;
+// What one program gave.
+struct Figures {
+    Samples open;
     Samples create;
     Samples frame;
     Samples cold;
+    Samples drag;
+    Samples moveOnly;
+    Samples save;
+    Samples document;
+    Samples picture;
+    Samples capture;
+    Samples write;
+};
+
+void measureOpening(engine::HeadlessDriver& driver, SaveData* record, Figures& figures) {
+    Samples& total = figures.open;
+    Samples& create = figures.create;
+    Samples& frame = figures.frame;
+    Samples& cold = figures.cold;
     for (int run = 0; run < runs.open + runs.coldOpen; ++run) {
         const bool emptyCache = run >= runs.open;
         BenchEditor::show(driver, engine::Scene::create()); // the previous editor goes, untimed
@@ -88,11 +107,6 @@ void measureOpening(engine::HeadlessDriver& driver, SaveData* record) {
             frame.dropLast();
         }
     }
-    Samples::header("1. opening the program (FieldScene::create, present, first drawn frame)");
-    total.row("open, textures cached", 150);
-    create.row("  of which FieldScene::create");
-    frame.row("  of which present + first frame");
-    cold.row("open, texture cache emptied first", 150);
 }
 
 // Frames with the drag group following a finger that goes a few units a
@@ -144,7 +158,7 @@ FieldBoard& liftBlockInView(engine::HeadlessDriver& driver, SaveData* record, in
     return board;
 }
 
-void measureDrag(engine::HeadlessDriver& driver, SaveData* record) {
+void measureDrag(engine::HeadlessDriver& driver, SaveData* record, Figures& figures) {
     int top = 0;
     FieldBoard& board = liftBlockInView(driver, record, top);
     pavlune::FieldModel& model = board.model();
@@ -153,89 +167,74 @@ void measureDrag(engine::HeadlessDriver& driver, SaveData* record) {
     // block is its first ten cards.
     std::vector<int> block;
     for (int r = kBlockTopRow; r < kBlockTopRow + kBlockRows; ++r) {
-        block.push_back(model.cardOnRow(r));
+        if (model.cardOnRow(r) != pavlune::FieldModel::kNoCard) {
+            block.push_back(model.cardOnRow(r));
+        }
     }
     model.setDragGroup(block);
     board.raiseCards();
-    std::printf("\nliftBlock on row %d's card lifts %zu cards; the group is cut to rows %d..%d (%zu cards)\n",
-                kBlockTopRow, lifted, kBlockTopRow, kBlockTopRow + kBlockRows - 1, block.size());
+    std::printf("  liftBlock on row %d's card lifts %zu cards; the group is cut to %zu cards\n", kBlockTopRow,
+                lifted, block.size());
     drag(driver, board, top, runs.dragWarmup, nullptr);
-    Samples moveOnly;
-    const Samples frames = drag(driver, board, top, runs.drag, &moveOnly);
+    figures.drag = drag(driver, board, top, runs.drag, &figures.moveOnly);
     const engine::Renderer::Stats stats = engine::Director::getInstance()->getRenderer()->getStats();
     model.endDrag();
-
-    // The whole block down to the last row, for comparison.
-    FieldBoard& wholeBoard = liftBlockInView(driver, record, top);
-    wholeBoard.raiseCards();
-    const std::size_t wholeBlock = wholeBoard.model().dragGroup().size();
-    drag(driver, wholeBoard, top, runs.dragWarmup, nullptr);
-    Samples wholeMoveOnly;
-    const Samples whole = drag(driver, wholeBoard, top, runs.drag / 2, &wholeMoveOnly);
-    wholeBoard.model().endDrag();
-
-    Samples::header("2. editor frames while a block is dragged (moveCards, then the frame)");
-    frames.row("frame, 10-card block", 8, 12);
-    moveOnly.row("  of which FieldBoard::moveCards");
-    const std::string wholeLabel = "frame, " + std::to_string(wholeBlock) + "-card block (no goal)";
-    whole.row(wholeLabel.c_str());
-    wholeMoveOnly.row("  of which FieldBoard::moveCards");
-    std::printf("  last frame of the 10-card drag: %llu quads drawn, %llu culled, %llu draw calls\n",
+    std::printf("  last frame of the drag: %llu quads drawn, %llu culled, %llu draw calls\n",
                 static_cast<unsigned long long>(stats.quadsDrawn),
                 static_cast<unsigned long long>(stats.quadsCulled),
                 static_cast<unsigned long long>(stats.drawCalls));
 }
 
-void measureSaving(engine::HeadlessDriver& driver, SaveData* record) {
+void measureSaving(engine::HeadlessDriver& driver, SaveData* record, Figures& figures) {
     FieldScene* editor = BenchEditor::open(driver, record);
-    Samples save;
-    Samples document;
+    // As the application saves: the file is written on the store's worker.
+    SaveDataManager* store = SaveDataManager::getInstance();
+    store->writeInBackground([](std::function<void()> closure) {
+        engine::Director::getInstance()->getScheduler()->performFunctionInCocosThread(std::move(closure));
+    });
     for (int run = 0; run < runs.save; ++run) {
-        save.time([&] { editor->saveField(); });
-        document.time([&] { (void)editor->getSession().rooms().board->save(); });
+        figures.save.time([&] { editor->saveField(); });
+        figures.document.time([&] { (void)editor->getSession().rooms().board->save(); });
         driver.step();
     }
+    store->writeInBackground(nullptr); // drains the queue
 
-    Samples capture;
-    Samples write;
-    Samples captureAndWrite;
-    Samples untilDone;
     const std::string file = SaveDataManager::getInstance()->getImageFullPath(record);
     for (int run = 0; run < runs.picture; ++run) {
         fs::remove(file);
         bool done = false;
-        untilDone.time([&] {
-            captureAndWrite.time([&] {
-                engine::RenderTexture* picture = nullptr;
-                capture.time([&] {
-                    const engine::Size visible = engine::Director::getInstance()->getVisibleSize();
-                    picture = FieldThumbnail::capture(
-                        editor->getSession().rooms().fieldView->container, visible,
-                        FieldThumbnail::pictureOffset(editor->getSession().rooms().board->model(), visible));
-                });
-                write.time([&] {
-                    FieldThumbnail::write(SaveDataManager::getInstance(), record, picture,
-                                          [&done](const std::string&) { done = true; });
-                });
+        figures.picture.time([&] {
+            engine::RenderTexture* picture = nullptr;
+            figures.capture.time([&] {
+                const engine::Size visible = engine::Director::getInstance()->getVisibleSize();
+                picture = FieldThumbnail::capture(
+                    editor->getSession().rooms().fieldView->container, visible,
+                    FieldThumbnail::pictureOffset(editor->getSession().rooms().board->model(), visible));
             });
-            while (!done) {
-                driver.step();
-            }
+            figures.write.time([&] {
+                FieldThumbnail::write(SaveDataManager::getInstance(), record, picture,
+                                      [&done](const std::string&) { done = true; });
+            });
         });
+        while (!done) {
+            driver.step();
+        }
     }
     engine::Image written;
     const bool readable = written.initWithImageFile(file);
-
-    Samples::header("3. saving the program, already listed (FieldScene::saveField, no picture)");
-    save.row("saveField", 5);
-    document.row("  FieldBoard::save alone (the elements)");
-    Samples::header("4. the program's picture (FieldThumbnail::capture + write)");
-    captureAndWrite.row("capture + write (file written)", 30);
-    capture.row("  of which capture");
-    write.row("  of which write (PNG, 570 x 570)");
-    untilDone.row("until done is called (next frame)");
     std::printf("  picture %s: %s, %d x %d\n", file.c_str(), readable ? "readable" : "NOT READABLE",
                 readable ? written.getWidth() : 0, readable ? written.getHeight() : 0);
+}
+
+Figures measure(engine::HeadlessDriver& driver, BenchEditor& bench, const BenchEditor::Shape& shape) {
+    SaveData* record = bench.saveProgram(shape);
+    std::printf("\n%s: ", shape.name);
+    BenchEditor::describe(BenchEditor::open(driver, record));
+    Figures figures;
+    measureOpening(driver, record, figures);
+    measureDrag(driver, record, figures);
+    measureSaving(driver, record, figures);
+    return figures;
 }
 
 } // namespace
@@ -254,16 +253,39 @@ int main(int argc, char** argv) {
     BenchEditor bench(folder);
     engine::HeadlessDriver driver;
     driver.runWithScene(engine::Scene::create());
-    SaveData* record = bench.saveProgram();
-    BenchEditor::describe(BenchEditor::open(driver, record));
-    std::printf("program %s, store in %s\n", record->path.c_str(), bench.folder().c_str());
+    std::printf("store in %s\n", bench.folder().c_str());
     std::printf(
         "headless 1024 x 768 at content scale 2, software renderer; figures are wall time, cpu = this "
         "thread's processor time\n");
 
-    measureOpening(driver, record);
-    measureDrag(driver, record);
-    measureSaving(driver, record);
+    const BenchEditor::Shape smallShape = BenchEditor::small(kBlockTopRow);
+    const BenchEditor::Shape largeShape = BenchEditor::large();
+    const Figures small = measure(driver, bench, smallShape);
+    const Figures large = measure(driver, bench, largeShape);
+
+    const auto compare = [&](const char* what, Samples Figures::*figure, Samples::Goal goal) {
+        Samples::compare(what, small.*figure, large.*figure, goal);
+    };
+    Samples::compareHeader("1. opening the program (FieldScene::create, present, first drawn frame)",
+                           smallShape.name, largeShape.name);
+    compare("open, textures cached", &Figures::open, {300, false});
+    compare("  of which FieldScene::create", &Figures::create, {});
+    compare("  of which present + first frame", &Figures::frame, {});
+    compare("open, texture cache emptied first", &Figures::cold, {300, false});
+    Samples::compareHeader("2. editor frames while a block is dragged (moveCards, then the frame)",
+                           smallShape.name, largeShape.name);
+    compare("frame, block drag", &Figures::drag, {12, true, 1.5});
+    compare("  of which FieldBoard::moveCards", &Figures::moveOnly, {});
+    Samples::compareHeader(
+        "3. saving the program, already listed (FieldScene::saveField; written on the worker)",
+        smallShape.name, largeShape.name);
+    compare("saveField", &Figures::save, {5, false});
+    compare("  FieldBoard::save alone (the elements)", &Figures::document, {});
+    Samples::compareHeader("4. the program's picture (FieldThumbnail::capture + write, PNG 570 x 570)",
+                           smallShape.name, largeShape.name);
+    compare("capture + write (file written)", &Figures::picture, {30, false});
+    compare("  of which capture", &Figures::capture, {});
+    compare("  of which write", &Figures::write, {});
 
     BenchEditor::show(driver, engine::Scene::create());
     std::printf("\nload average at the end: %s\n", BenchSamples::loadAverage().c_str());

@@ -1,9 +1,12 @@
-// The editor's own gestures on a program of 80 cards, driven by touches
-// through the engine's input path (headless, software renderer, frames on the
-// virtual clock, timed on the wall clock):
-//  1. frames while a finger drags a block of 10 snapped cards, held against
-//     the bottom and the top edge of the screen so that the field scrolls
-//     under it (touch move, then the frame);
+// The editor's own gestures, driven by touches through the engine's input
+// path (headless, software renderer, frames on the virtual clock, timed on
+// the wall clock), on a program of 300 cards beside one of 6:
+//  0. frames while a finger drags the field up and down, and while two
+//     fingers zoom it out and in;
+//  1. frames while a finger drags a block of snapped cards (10, or the small
+//     program's 6), held against the bottom and the top edge of the screen so
+//     that the field scrolls under it (touch move, then the frame);
+// and on the program of 300 cards alone:
 //  2. frames while a card is dragged out of the palette across the field and
 //     against the bottom edge;
 //  3. from the release of a dragged block, and of a palette card, to the
@@ -32,6 +35,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -180,17 +184,96 @@ private:
     float top_;
 };
 
-void measureBlockDrag(engine::HeadlessDriver& driver, BenchEditor& bench, const std::string& framePath) {
+// What one program gave in 0. and 1.
+struct Figures {
+    BenchSamples scroll;
+    BenchSamples zoom;
+    BenchSamples blockDrag;
+    BenchSamples edgeScrolling;
+};
+
+// A point on the field left of the row buttons, where no card lies.
+constexpr float kBareX = 290;
+
+// A fresh editor on the saved program, scrolled to the middle of the field.
+FieldScrollView* openAtTheMiddle(engine::HeadlessDriver& driver, SaveData* record) {
+    FieldScrollView* view = BenchEditor::open(driver, record)->getSession().rooms().fieldView;
+    view->setContentOffset(Vec2(0, view->minContainerOffset().y / 2));
+    driver.step();
+    return view;
+}
+
+// Frames while one finger drags the field up and down by kReach units at 6
+// units a frame, from a bare spot of the field.
+void measureScrollDrag(engine::HeadlessDriver& driver, SaveData* record, BenchSamples& frames) {
+    FieldScrollView* view = openAtTheMiddle(driver, record);
+    constexpr float kReach = 300;
+    const Vec2 start(kBareX, 400);
+    driver.touchBegan(start);
+    driver.step();
+    const float offsetBefore = view->getContentOffset().y;
+    bool scrolled = false;
+    for (int f = 1; f <= runs.dragWarmup + runs.drag; ++f) {
+        const float t = std::fmod(static_cast<float>(f) * 6, 4 * kReach);
+        const float dy = t < kReach ? t : (t < 3 * kReach ? 2 * kReach - t : t - 4 * kReach);
+        frames.time([&] {
+            driver.touchMoved(start + Vec2(0, dy));
+            driver.step();
+        });
+        if (f <= runs.dragWarmup) {
+            frames.dropLast();
+        }
+        scrolled = scrolled || view->getContentOffset().y != offsetBefore;
+    }
+    driver.touchEnded(start);
+    driver.advance(1.0f);
+    if (!scrolled) {
+        std::printf("  THE FIELD DID NOT SCROLL under the finger\n");
+    }
+}
+
+// Frames while two fingers pinch the field out to its smallest zoom and
+// back, over and over, from bare spots of the field.
+void measureZoom(engine::HeadlessDriver& driver, SaveData* record, BenchSamples& frames) {
+    FieldScrollView* view = openAtTheMiddle(driver, record);
+    constexpr float kNear = 100;
+    constexpr float kFar = 300;
+    const Vec2 centre(kBareX, 400);
+    driver.fingerDown(1, centre + Vec2(0, kFar));
+    driver.fingerDown(2, centre - Vec2(0, kFar));
+    driver.step();
+    float smallest = view->getZoomScale();
+    for (int f = 1; f <= runs.dragWarmup + runs.drag; ++f) {
+        const float t = std::fmod(static_cast<float>(f) * 4, 2 * (kFar - kNear));
+        const float half = t < kFar - kNear ? kFar - t : kNear + (t - (kFar - kNear));
+        frames.time([&] {
+            driver.fingerMoved(1, centre + Vec2(0, half));
+            driver.fingerMoved(2, centre - Vec2(0, half));
+            driver.step();
+        });
+        if (f <= runs.dragWarmup) {
+            frames.dropLast();
+        }
+        smallest = std::min(smallest, view->getZoomScale());
+    }
+    driver.fingerUp(1, centre + Vec2(0, kFar));
+    driver.fingerUp(2, centre - Vec2(0, kFar));
+    driver.advance(0.5f);
+    std::printf("  pinch: the zoom went down to %.2f\n", static_cast<double>(smallest));
+}
+
+void measureBlockDrag(engine::HeadlessDriver& driver, SaveData* record, const std::string& framePath,
+                      Figures& figures) {
     FieldScene* editor = nullptr;
-    const Vec2 point = openWithBlockInView(driver, bench.record(), editor);
+    const Vec2 point = openWithBlockInView(driver, record, editor);
     const std::size_t lifted = liftBlock(driver, editor, point);
     FieldBoard& board = *editor->getSession().rooms().board.get();
     const float cardHeight = board.nodeFor(board.model().dragGroup().front())->getContentSize().height;
     const EdgeDragPath path(point, cardHeight);
     FieldScrollView* view = editor->getSession().rooms().fieldView;
 
-    BenchSamples frames;
-    BenchSamples scrolling;
+    BenchSamples& frames = figures.blockDrag;
+    BenchSamples& scrolling = figures.edgeScrolling;
     Vec2 finger = point;
     for (int f = 0; f < runs.dragWarmup + runs.drag; ++f) {
         bool moved = false;
@@ -217,17 +300,26 @@ void measureBlockDrag(engine::HeadlessDriver& driver, BenchEditor& bench, const 
     driver.touchEnded(finger);
     driver.step();
 
-    BenchSamples::header("1. frames while a finger drags a block of cards against the screen's edges");
     std::printf("  block lift on row %d: %zu cards lifted, %zu dragged to the end\n", kBlockTopRow, lifted,
                 dragged);
-    frames.row("frame, block drag with edge scrolling", 8, 12);
-    scrolling.row("  of which frames that scrolled the field");
+}
+
+Figures measure(engine::HeadlessDriver& driver, BenchEditor& bench, const BenchEditor::Shape& shape,
+                const std::string& framePath) {
+    SaveData* record = bench.saveProgram(shape);
+    std::printf("\n%s: ", shape.name);
+    BenchEditor::describe(BenchEditor::open(driver, record));
+    Figures figures;
+    measureScrollDrag(driver, record, figures.scroll);
+    measureZoom(driver, record, figures.zoom);
+    measureBlockDrag(driver, record, framePath, figures);
+    return figures;
 }
 
 void measureReleases(engine::HeadlessDriver& driver, BenchEditor& bench, BenchSamples& samples) {
     RenameWatch watch(SaveDataManager::getInstance()->getProgramFullPath(bench.record()));
     for (int run = 0; run < runs.releases; ++run) {
-        bench.saveProgram(kGapRow); // the block back on its rows
+        bench.saveProgram(BenchEditor::large(kGapRow)); // the block back on its rows
         FieldScene* editor = nullptr;
         const Vec2 point = openWithBlockInView(driver, bench.record(), editor);
         liftBlock(driver, editor, point);
@@ -255,7 +347,7 @@ void measureDropFrames(engine::HeadlessDriver& driver, BenchEditor& bench, bool 
     }
     FieldScene* editor = nullptr;
     for (int run = 0; run < runs.releases; ++run) {
-        bench.saveProgram(kGapRow);
+        bench.saveProgram(BenchEditor::large(kGapRow));
         const Vec2 point = openWithBlockInView(driver, bench.record(), editor);
         liftBlock(driver, editor, point);
         for (int f = 1; f <= 40; ++f) {
@@ -281,7 +373,7 @@ engine::Vec2 worldPosition(const engine::Node* node) {
 }
 
 void measurePaletteDrag(engine::HeadlessDriver& driver, BenchEditor& bench, BenchSamples& releases) {
-    bench.saveProgram(kGapRow);
+    bench.saveProgram(BenchEditor::large(kGapRow));
     FieldScene* editor = BenchEditor::open(driver, bench.record());
     RenameWatch watch(SaveDataManager::getInstance()->getProgramFullPath(bench.record()));
     const std::size_t before = editor->getSession().rooms().board->cardNodes().size();
@@ -342,12 +434,26 @@ int main(int argc, char** argv) {
     BenchEditor bench(folder);
     engine::HeadlessDriver driver;
     driver.runWithScene(engine::Scene::create());
-    bench.saveProgram(kGapRow);
-    BenchEditor::describe(BenchEditor::open(driver, bench.record()));
     std::printf(
         "headless 1024 x 768 at content scale 2, software renderer; wall time, cpu = this thread's\n");
 
-    measureBlockDrag(driver, bench, framePath);
+    const BenchEditor::Shape smallShape = BenchEditor::small(kBlockTopRow, kGapRow);
+    const BenchEditor::Shape largeShape = BenchEditor::large(kGapRow);
+    const Figures small = measure(driver, bench, smallShape, "");
+    const Figures large = measure(driver, bench, largeShape, framePath);
+    const auto compare = [&](const char* what, BenchSamples Figures::*figure, BenchSamples::Goal goal) {
+        BenchSamples::compare(what, small.*figure, large.*figure, goal);
+    };
+    BenchSamples::compareHeader("0. frames while the field is dragged and pinched", smallShape.name,
+                                largeShape.name);
+    compare("frame, one finger drags the field", &Figures::scroll, {12, true, 1.5});
+    compare("frame, two fingers zoom", &Figures::zoom, {12, true, 1.5});
+    BenchSamples::compareHeader("1. frames while a finger drags a block of cards against the screen's edges",
+                                smallShape.name, largeShape.name);
+    compare("frame, block drag with edge scrolling", &Figures::blockDrag, {12, true, 1.5});
+    compare("  of which frames that scrolled the field", &Figures::edgeScrolling, {});
+
+    std::printf("\nThe rest on the program of %s:\n", largeShape.name);
     BenchSamples paletteReleases;
     measurePaletteDrag(driver, bench, paletteReleases);
     BenchSamples blockReleases;

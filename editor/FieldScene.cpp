@@ -288,6 +288,8 @@ bool FieldScene::buildField() {
     fieldView->minScale = 0.5f;
     fieldView->maxScale = 1.0f;
     fieldView->bounceable = false;
+    // Of a long program only a screenful shows: the rest costs no frame.
+    fieldView->setCullingChildren(true);
     if (auto* paper = engine::LayerColor::create(engine::Color4B::WHITE, visible.width * 2, sheetHeight)) {
         paper->setPosition(-visible.width / 2, 0);
         fieldView->addChild(paper);
@@ -336,6 +338,12 @@ void FieldScene::scrollViewDidZoom(FieldScrollView*) {
             }
         },
         0, kSettleKey);
+}
+
+void FieldScene::scrollViewDidScroll(FieldScrollView*) {
+    if (FieldBoard* board = session_->rooms().board.get()) {
+        board->finishBuilding();
+    }
 }
 
 bool FieldScene::playIfNumbersFit() {
@@ -397,6 +405,9 @@ void FieldScene::loadField() {
     }
     std::optional<SaveDataManager::Problem> problem;
     board->load(SaveDataManager::getInstance()->loadProgram(session_->record(), &problem));
+    if (board->isBuilding()) {
+        showWhileBuilding();
+    }
     if (board->leftElementsOff()) {
         Notice::show(this, EditorTexts::kTooManyCardsMessage, EditorTexts::kNoticeCaption);
     }
@@ -414,9 +425,30 @@ void FieldScene::loadField() {
         engine::CallFunc::create([this, message, title] { Notice::show(this, message, title); })));
 }
 
+void FieldScene::showWhileBuilding() {
+    // The cards out of sight are built while the editor slides in; should
+    // that take longer, the busy overlay says so and holds the touches.
+    FieldBoard* board = session_->rooms().board.get();
+    auto overlaid = std::make_shared<bool>(false);
+    board->onBuilt = [this, overlaid] {
+        if (*overlaid && hideWaitingForLink) {
+            hideWaitingForLink();
+        }
+    };
+    scheduleOnce(
+        [this, overlaid](float) {
+            if (session_->rooms().board->isBuilding() && showWaitingForLink) {
+                *overlaid = true;
+                showWaitingForLink();
+            }
+        },
+        design::kSceneTransitionDuration, kBuildingKey);
+}
+
 void FieldScene::captureThumbnail(std::function<void()> done) {
     const Size visible = engine::Director::getInstance()->getVisibleSize();
     const EditorRooms& rooms = session_->rooms();
+    rooms.board->finishBuilding(); // never a picture of half the cards
     engine::RenderTexture* picture = FieldThumbnail::capture(
         rooms.fieldView->container, visible, FieldThumbnail::pictureOffset(rooms.board->model(), visible));
     engine::RefPtr<FieldScene> self(this);

@@ -73,6 +73,9 @@ public:
     // view has put its offset right; each step of a pinch puts it off), the
     // loose cards it brought under a control are settled.
     void scrollViewDidZoom(FieldScrollView* view) override;
+    // A field scrolled before every card node is built builds the rest at
+    // once, so a card scrolled into sight is there to be touched.
+    void scrollViewDidScroll(FieldScrollView* view) override;
 
     // The wheel over the palette scrolls it (wired to the palette in init).
     std::function<void(float scrollY)> onPaletteWheel;
@@ -80,6 +83,7 @@ public:
     static constexpr float kLeaveCheckInterval = 0.5f;
     static constexpr const char* kLeaveKey = "leave";
     static constexpr const char* kSettleKey = "settle";
+    static constexpr const char* kBuildingKey = "building";
     // Field units scrolled per wheel step.
     static constexpr float kWheelStep = 10;
 
@@ -102,6 +106,9 @@ private:
     void registerRooms();
     engine::Sprite* backButton() const;
     void listenToMouse();
+    // The busy overlay once the editor has slid in, while cards out of sight
+    // are still being built.
+    void showWhileBuilding();
     // One check of the back button's wait; true once leaving has started.
     bool tryToLeave();
     // The back button and the overlay as before the tap.

@@ -2,7 +2,7 @@
 
 #include "engine/2d/Director.h"
 #include "engine/2d/RenderTexture.h"
-#include "engine/2d/Sprite.h"
+#include "engine/2d/Renderer.h"
 #include "engine/base/Scheduler.h"
 #include "field/FieldGeometry.h"
 #include "field/FieldModel.h"
@@ -40,30 +40,28 @@ engine::Vec2 FieldThumbnail::pictureOffset(const pavlune::FieldModel& model,
 
 engine::RenderTexture* FieldThumbnail::capture(engine::Node* content, const engine::Size& visibleSize,
                                                engine::Vec2 offset) {
-    auto* screen = engine::RenderTexture::create(static_cast<int>(visibleSize.width),
-                                                 static_cast<int>(visibleSize.height),
-                                                 engine::Texture2D::PixelFormat::RGB888);
     auto* picture = engine::RenderTexture::create(kSide, kSide);
-    if (!screen || !picture || !content) {
+    engine::Renderer* renderer = engine::Director::getInstance()->getRenderer();
+    if (!picture || !content || !renderer) {
         return nullptr;
     }
+    // The screen, scaled to kSide high, drawn straight into the picture: a
+    // screenful of pixels drawn and then shrunk cost four times as much.
+    const float scale = static_cast<float>(kSide) / visibleSize.height;
+    const engine::Vec2 screenCorner(kSide / 2.0f - (visibleSize.width / 2 + kCentreShift) * scale,
+                                    kSide / 2.0f - visibleSize.height / 2 * scale);
     const engine::Vec2 position = content->getPosition();
     const float zoom = content->getScale();
-    content->setScale(1.0f);
-    content->setPosition(offset);
-    screen->begin();
+    content->setScale(scale);
+    content->setPosition(screenCorner + offset * scale);
+    picture->begin();
+    // Only what the screen would show; the rest of the picture stays clear.
+    renderer->pushClip(engine::Rect(screenCorner, visibleSize * scale));
     content->visit();
-    screen->end();
+    renderer->popClip();
+    picture->end();
     content->setScale(zoom);
     content->setPosition(position);
-
-    const float scale = static_cast<float>(kSide) / visibleSize.height;
-    engine::Sprite* shot = screen->getSprite();
-    shot->setPosition(kSide / 2.0f - kCentreShift * scale, kSide / 2.0f);
-    shot->setScale(scale);
-    picture->begin();
-    shot->visit();
-    picture->end();
     return picture;
 }
 

@@ -35,8 +35,8 @@ public:
     // takes the first row's place (a program far down is still seen).
     static engine::Vec2 pictureOffset(const pavlune::FieldModel& model, const engine::Size& visibleSize);
     // Draws `content` (the field's scrolled content, without palette and
-    // buttons) at zoom 1 and `offset` as a screen of `visibleSize`, then
-    // scales that to kSide high about the field's middle. The content's own
+    // buttons) as a screen of `visibleSize` shows it at zoom 1 and `offset`,
+    // scaled to kSide high about the field's middle, in one pass. The content's own
     // position and scale are put back before returning, so the user never
     // sees the field move. Null when no render texture can be made.
     static engine::RenderTexture* capture(engine::Node* content, const engine::Size& visibleSize,

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 namespace pavlune {
 
@@ -111,8 +112,14 @@ bool SavedProgramSource::fieldRowsOf(const std::string& program, FieldRows& rows
     const CatalogueView catalogue(jam, basic);
     FieldModel model(geometry, catalogue);
     ProgramDocument document;
-    document.load(root->asValueVector(), model, [&catalogue](int cardSet, int cardIndex) {
-        return pictureDesignSize(catalogue.getCardFaceImage(cardIndex, cardSet));
+    // A long program holds few kinds of card: each picture's size is read once.
+    std::map<std::pair<int, int>, engine::Size> sizes;
+    document.load(root->asValueVector(), model, [&catalogue, &sizes](int cardSet, int cardIndex) {
+        const auto [known, added] = sizes.try_emplace({cardSet, cardIndex});
+        if (added) {
+            known->second = pictureDesignSize(catalogue.getCardFaceImage(cardIndex, cardSet));
+        }
+        return known->second;
     });
     rows = model.fieldRows();
     engine::AutoreleasePool::current().clear();

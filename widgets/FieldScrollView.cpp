@@ -11,6 +11,7 @@
 #include "engine/2d/events/Touch.h"
 #include "engine/platform/Device.h"
 #include "engine/platform/GLView.h"
+#include "widgets/CullingLayer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -76,7 +77,7 @@ bool FieldScrollView::initWithViewSize(const Size& size) {
     if (!Layer::init()) {
         return false;
     }
-    container = engine::Layer::create();
+    container = CullingLayer::create();
     if (!container) {
         return false;
     }
@@ -239,6 +240,10 @@ void FieldScrollView::updateTweenAction(float value, const std::string&) {
 }
 
 // --- content size and children ---
+
+void FieldScrollView::setCullingChildren(bool culling) {
+    static_cast<CullingLayer*>(container)->setCulling(culling);
+}
 
 void FieldScrollView::setContentSize(const Size& size) {
     if (!container) {

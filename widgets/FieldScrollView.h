@@ -88,6 +88,9 @@ public:
     bool isBounceable() const { return bounceable; }
     void setClippingToBounds(bool clipping) { clippingToBounds = clipping; }
     bool isClippingToBounds() const { return clippingToBounds; }
+    // Children wholly outside the window are not drawn (off by default: for
+    // children that each draw within their own content rectangle).
+    void setCullingChildren(bool culling);
     const engine::Vec2& getVelocity() const { return velocity; }
     // Per axis: 0 free, 1 below the smallest offset, -1 above the largest.
     std::int8_t getBounceStateX() const { return bounceState[0]; }

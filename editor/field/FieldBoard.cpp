@@ -63,7 +63,12 @@ bool isAttached(const pavlune::PlacedCard& card) {
 
 } // namespace
 
-FieldBoard::~FieldBoard() = default;
+FieldBoard::~FieldBoard() {
+    // The view outlives the board (the scene's rooms go before its nodes).
+    if (!waiting_.empty()) {
+        view_->unschedule(kBuildKey);
+    }
+}
 
 std::unique_ptr<FieldBoard> FieldBoard::create(FieldScrollView* view, TrashCan* trash,
                                                const EditorChoices& choices) {
@@ -202,7 +207,8 @@ CardSprite* FieldBoard::nodeFor(int cardId) const {
     return found == nodes_.end() ? nullptr : found->second.get();
 }
 
-std::vector<CardSprite*> FieldBoard::cardNodes() const {
+std::vector<CardSprite*> FieldBoard::cardNodes() {
+    finishBuilding();
     std::vector<CardSprite*> nodes;
     for (const pavlune::PlacedCard& card : model_->placedCards()) {
         if (CardSprite* node = nodeFor(card.id)) {
@@ -218,11 +224,13 @@ void FieldBoard::raiseCards() {
 }
 
 void FieldBoard::liftCard(CardSprite* card) {
+    finishBuilding(); // the nodes of the cards it moves with
     model_->liftCard(card->modelId);
     syncAll();
 }
 
 void FieldBoard::liftBlock(CardSprite* card) {
+    finishBuilding();
     model_->liftBlock(card->modelId);
     syncAll();
 }
@@ -480,7 +488,7 @@ engine::ValueVector FieldBoard::save() const {
 }
 
 void FieldBoard::load(const engine::ValueVector& elements) {
-    placeCards(elements);
+    placeCards(elements, true);
 }
 
 void FieldBoard::reload(const engine::ValueVector& elements) {
@@ -490,9 +498,16 @@ void FieldBoard::reload(const engine::ValueVector& elements) {
         node->getEventDispatcher()->removeEventListenersForTarget(node.get());
         node->removeFromParent();
     }
+    for (int id : waiting_) {
+        if (const pavlune::PlacedCard* card = model_->findCard(id)) {
+            kinds.emplace(card->cardSet, card->cardIndex);
+        }
+    }
+    waiting_.clear();
+    view_->unschedule(kBuildKey);
     nodes_.clear();
     model_->clear();
-    placeCards(elements);
+    placeCards(elements, false);
     if (onUseCountChanged) {
         for (const auto& [cardSet, cardIndex] : kinds) {
             onUseCountChanged(cardSet, cardIndex);
@@ -500,17 +515,74 @@ void FieldBoard::reload(const engine::ValueVector& elements) {
     }
 }
 
-void FieldBoard::placeCards(const engine::ValueVector& elements) {
+void FieldBoard::placeCards(const engine::ValueVector& elements, bool staged) {
     const pavlune::CatalogueView catalogue = choices_.catalogue();
     const std::vector<int> ids = document_.load(elements, *model_, [&catalogue](int cardSet, int cardIndex) {
         return pictureSize(catalogue.getCardFaceImage(cardIndex, cardSet).c_str());
     });
+    // The counts come from the model, so they are right before every node is.
+    std::set<std::pair<int, int>> kinds;
+    const engine::Rect screen(Vec2::ZERO, engine::Director::getInstance()->getVisibleSize());
+    std::vector<std::pair<float, int>> later; // distance from the screen, id
     for (int id : ids) {
-        CardSprite* node = makeNode(id, 255);
-        if (node && onUseCountChanged) {
-            onUseCountChanged(node->getCardSet(), node->getCardIndex());
+        const pavlune::PlacedCard* card = model_->findCard(id);
+        if (!card) {
+            continue;
+        }
+        kinds.emplace(card->cardSet, card->cardIndex);
+        const engine::Rect area = screenArea(*card);
+        if (!staged || area.intersectsRect(screen)) {
+            makeNode(id, 255);
+        } else {
+            const float below = std::max(0.0f, screen.getMinY() - area.getMaxY());
+            const float above = std::max(0.0f, area.getMinY() - screen.getMaxY());
+            later.emplace_back(std::max(below, above), id);
+        }
+    }
+    // Nearest last, as the list is built from its end.
+    std::stable_sort(later.begin(), later.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const auto& [distance, id] : later) {
+        waiting_.push_back(id);
+    }
+    if (waiting_.size() <= kCardsPerFrame) {
+        buildWaiting(waiting_.size()); // not worth a frame
+    } else {
+        view_->schedule(
+            [this](float) {
+                buildWaiting(kCardsPerFrame);
+                if (waiting_.empty() && onBuilt) {
+                    onBuilt();
+                }
+            },
+            kBuildKey);
+    }
+    if (onUseCountChanged) {
+        for (const auto& [cardSet, cardIndex] : kinds) {
+            onUseCountChanged(cardSet, cardIndex);
         }
     }
     syncAll();
     settleShownCards();
+}
+
+void FieldBoard::buildWaiting(std::size_t count) {
+    for (; count > 0 && !waiting_.empty(); --count) {
+        const int id = waiting_.back();
+        waiting_.pop_back();
+        makeNode(id, 255);
+    }
+    if (waiting_.empty()) {
+        view_->unschedule(kBuildKey);
+    }
+}
+
+void FieldBoard::finishBuilding() {
+    if (waiting_.empty()) {
+        return;
+    }
+    buildWaiting(waiting_.size());
+    if (onBuilt) {
+        onBuilt();
+    }
 }

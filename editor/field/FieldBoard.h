@@ -67,10 +67,10 @@ public:
     // A new card with its centre at `position` (content units), on top; null
     // for a card the catalogue lacks.
     CardSprite* addCard(int cardSet, int cardIndex, engine::Vec2 position, std::uint8_t opacity);
-    // The node of a model card, or null.
+    // The node of a model card, or null (also while it waits to be built).
     CardSprite* nodeFor(int cardId) const;
-    // Every card node, in the model's creation order.
-    std::vector<CardSprite*> cardNodes() const;
+    // Every card node, in the model's creation order (built first if some wait).
+    std::vector<CardSprite*> cardNodes();
 
     // The drag group on top (the model's z-orders, applied to the nodes).
     void raiseCards();
@@ -122,8 +122,21 @@ public:
     void setPlacingScroller(PlacingScroller* scroller) { placingScroller_ = scroller; }
 
     // The program file's elements for the cards on the field, and back.
+    // Loading puts every card into the model at once, but builds only the
+    // nodes of the cards in sight; the others follow kCardsPerFrame a frame,
+    // nearest to the screen first, so a long program shows its first screen
+    // without waiting for the rest. The file is saved from the model, so a
+    // save while nodes wait is whole.
     engine::ValueVector save() const;
     void load(const engine::ValueVector& elements);
+    // Whether card nodes still wait to be built, and building them now (before
+    // a picture is drawn or a block is lifted).
+    bool isBuilding() const { return !waiting_.empty(); }
+    void finishBuilding();
+    // The last waiting node was built (not called when none waited).
+    std::function<void()> onBuilt;
+    static constexpr std::size_t kCardsPerFrame = 40;
+    static constexpr const char* kBuildKey = "buildCards";
     // Replaces every card on the field by the elements' cards at once (undo
     // and redo): they lie and attach as when the program file is opened.
     void reload(const engine::ValueVector& elements);
@@ -156,7 +169,10 @@ private:
     bool rowButtonHit(const engine::Node* button, const engine::Touch* touch) const;
     CardSprite* makeNode(int cardId, std::uint8_t opacity);
     void applyRowEdit(const pavlune::RowEdit& edit);
-    void placeCards(const engine::ValueVector& elements);
+    // Every element's card into the model; nodes for all of them, or with
+    // `staged` only for those in sight (the rest wait).
+    void placeCards(const engine::ValueVector& elements, bool staged);
+    void buildWaiting(std::size_t count);
     void animateIntoTrash(CardSprite* node);
     // Where a card shows on the screen.
     engine::Rect screenArea(const pavlune::PlacedCard& card) const;
@@ -182,4 +198,6 @@ private:
     std::vector<engine::Sprite*> deleteButtons_;
     PlacingScroller* placingScroller_ = nullptr;
     int placingId_ = pavlune::FieldModel::kNoCard;
+    // Cards whose nodes wait to be built, the next one last.
+    std::vector<int> waiting_;
 };

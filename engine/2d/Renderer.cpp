@@ -27,9 +27,14 @@ void Renderer::updateTextureDownscale() {
     // A software renderer scales pictures slowly on every draw; pictures are
     // uploaded at the size they appear at instead (pixels per design unit
     // over the pixels per design unit the pictures were drawn for).
+    // A render target keeps the window's scale: uploading every picture
+    // again for it, and back for the next frame, cost more than the drawing.
+    const Target& window = savedTargets_.empty() || savedTargets_.front().designSize.width <= 0
+                               ? current_
+                               : savedTargets_.front();
     textureDownscale_ = 1.0f;
-    if (software_ && current_.designSize.width > 0) {
-        const float pixelsPerUnit = current_.viewport.w / current_.designSize.width;
+    if (software_ && window.designSize.width > 0) {
+        const float pixelsPerUnit = window.viewport.w / window.designSize.width;
         textureDownscale_ = std::min(1.0f, pixelsPerUnit / Director::getInstance()->getContentScaleFactor());
     }
 }

@@ -241,7 +241,8 @@ std::optional<Value> PlistXmlReader::read(const char* data, std::size_t size, in
         return std::nullopt;
     }
     // Neither XML_PARSE_HUGE, nor XML_PARSE_NOENT, nor XML_PARSE_DTDLOAD.
-    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    const int options =
+        XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOBLANKS | XML_PARSE_COMPACT;
     const std::unique_ptr<xmlDoc, DocumentDeleter> document(
         xmlReadMemory(data, static_cast<int>(size), nullptr, nullptr, options));
     const xmlNode* top = document ? xmlDocGetRootElement(document.get()) : nullptr;

@@ -34,9 +34,16 @@ int Application::run() {
         }
         if (!director->isAnimating() || !director->needsFrame()) {
             // Nothing moves (or the window cannot be seen): sleep until an
-            // event comes. The timeout only bounds a wake-up that got lost.
+            // event comes. The timeout only bounds a wake-up that got lost;
+            // when nothing waits for a frame after it, none is drawn (a
+            // screenful of cards once a second was an idle editor's cost).
             SDL_Event event;
-            if (SDL_WaitEventTimeout(&event, kIdleWaitMilliseconds) != 0) {
+            bool woken = false;
+            do {
+                woken = SDL_WaitEventTimeout(&event, kIdleWaitMilliseconds) != 0;
+            } while (!woken && !director->needsFrame() && !view->windowShouldClose() &&
+                     !director->isEnding());
+            if (woken) {
                 view->handleEvent(event);
                 view->pollEvents();
                 director->requestRedraw();
