@@ -80,8 +80,8 @@ public:
     static constexpr float kLeaveCheckInterval = 0.5f;
     static constexpr const char* kLeaveKey = "leave";
     static constexpr const char* kSettleKey = "settle";
-    // Field units scrolled per wheel step.
-    static constexpr float kWheelStep = 10;
+    // Field units scrolled per wheel step: half a row.
+    static constexpr float kWheelStep = 65;
 
 protected:
     FieldScene();
