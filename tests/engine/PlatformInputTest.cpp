@@ -150,6 +150,12 @@ TEST_F(PlatformInputTest, FingersAreSeparateTouchesWithTheirOwnIds) {
     for (std::size_t i = 1; i < touches.size(); ++i) {
         EXPECT_TRUE(touches[i].finger) << i;
     }
+    // A pen that comes as the mouse, as the browser says, is a finger too.
+    driver.touchEnded(Vec2(10, 10));
+    driver.getView()->getInputTranslator().setMouseIsPen(true);
+    driver.touchBegan(Vec2(20, 20));
+    ASSERT_EQ(touches.size(), 9u);
+    EXPECT_TRUE(touches[8].finger);
 }
 
 TEST_F(PlatformInputTest, MouseEventsSynthesisedFromFingersAreIgnored) {
