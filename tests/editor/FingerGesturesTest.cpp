@@ -1,8 +1,9 @@
 // Fingers on the editor, injected as SDL finger events through the engine on
 // the virtual clock, each first finger followed by the mouse event SDL makes
 // up from it (which the engine must ignore): tap and drag thresholds, the
-// block's hold, pinch and pan on the field, a second finger during a drag,
-// the palette's flick, the wheel and the buttons' touch areas.
+// block's hold, a second finger during a drag, the palette's flick and the
+// buttons' touch areas. The pinch is FieldScrollView's (its own tests; the
+// page's touch test pinches the editor to its limits).
 
 #include "editor/cards/NumberEditor.h"
 #include "editor/controls/BottomBar.h"
@@ -163,52 +164,6 @@ TEST_F(FingerGesturesTest, ABlockLiftsOnlyAfterAHeldSecondWhileTheCardsBelowLigh
         c.finger ? up(start) : driver->touchEnded(start);
         driver->step();
     }
-}
-
-// Catches a pinch about the window's centre (the content under the fingers
-// would slide away), a pinch that does not pan, limits other than the
-// editor's half to full size, and a second finger refused once the first
-// has scrolled.
-TEST_F(FingerGesturesTest, TwoFingersOnTheFieldZoomBetweenHalfAndFullSizeAndPanWithTheirMidpoint) {
-    openWith({});
-    FieldScrollView* view = field();
-    // Halfway down the rows, so the field can pan either way.
-    view->setContentOffset(Vec2(0, -2500));
-    const Vec2 left(500, 300);
-    const Vec2 right(700, 300);
-    down(left);
-    fingerSlide(left, left + Vec2(0, 30)); // the first finger scrolls a little
-    down(right + Vec2(0, 30), 2);
-    ASSERT_EQ(view->touches.size(), 2u);
-    const Vec2 midpoint = (left + right) / 2 + Vec2(0, 30);
-    const Vec2 under = view->container->convertToNodeSpace(midpoint);
-
-    struct Step {
-        float halfSpread;
-        float panY;
-        float zoom;
-    };
-    const Step steps[] = {
-        {75, 0, 0.75f},  // three quarters of the distance
-        {40, 0, 0.5f},   // further in: held at half size
-        {50, 40, 0.5f},  // both fingers up by 40: the content goes along
-        {150, 40, 1.0f}, // far out: held at full size
-    };
-    for (const Step& step : steps) {
-        const Vec2 centre = midpoint + Vec2(0, step.panY);
-        moveTo(centre - Vec2(step.halfSpread, 0));
-        moveTo(centre + Vec2(step.halfSpread, 0), 2);
-        driver->step();
-        EXPECT_NEAR(view->getZoomScale(), step.zoom, 1e-3f) << step.halfSpread;
-        // The content that lay under the fingers' midpoint is still under it.
-        const Vec2 now = view->container->convertToWorldSpace(under);
-        EXPECT_NEAR(now.x, centre.x, 1.0f) << step.halfSpread;
-        EXPECT_NEAR(now.y, centre.y, 1.0f) << step.halfSpread;
-    }
-    up(midpoint + Vec2(-150, 40));
-    up(midpoint + Vec2(150, 40), 2);
-    driver->advance(0.5f);
-    EXPECT_TRUE(view->touches.empty());
 }
 
 // Catches a field that takes the second finger while a card is dragged: it

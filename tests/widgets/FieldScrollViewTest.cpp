@@ -324,10 +324,14 @@ TEST_F(FieldScrollViewTest, PinchZoomsWithinLimitsAboutTheFingersMidpoint) {
     driver.fingerMoved(2, Vec2(700, 250)); // far out: held at the maximum
     EXPECT_NEAR(view->getZoomScale(), 1.0f, 1e-4f);
     EXPECT_NEAR(view->container->convertToWorldSpace(underFingers).y, 250, 1e-2f);
+    // Both fingers up by 30: a pan, the content goes along.
+    driver.fingerMoved(1, Vec2(200, 280));
+    driver.fingerMoved(2, Vec2(700, 280));
+    EXPECT_NEAR(view->container->convertToWorldSpace(underFingers).y, 280, 1e-2f);
 
     // Lifting a finger of the pair relocates the content into bounds.
-    driver.fingerUp(2, Vec2(700, 250));
-    driver.fingerUp(1, Vec2(200, 250));
+    driver.fingerUp(2, Vec2(700, 280));
+    driver.fingerUp(1, Vec2(200, 280));
     driver.advance(0.5f);
     const Vec2 offset = view->getContentOffset();
     EXPECT_GE(offset.x, view->minContainerOffset().x - 1e-3f);
