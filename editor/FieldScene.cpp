@@ -164,6 +164,12 @@ bool FieldScene::buildPalette() {
         Notice::show(this, EditorTexts::kNoRoomForCardsMessage, EditorTexts::kNoticeCaption);
     };
     onPaletteWheel = [palette](float scrollY) { palette->scrollByWheel(scrollY); };
+    // A card held by one finger stays under it: another finger neither
+    // scrolls nor pinches the field meanwhile.
+    rooms.fieldView->heldElsewhere = [this](const engine::Touch* touch) {
+        const EditorRooms& built = session_->rooms();
+        return built.gestures->holdsCardAgainst(touch) || built.palette->getDrag().holdsCardAgainst(touch);
+    };
     addChild(rooms.dialectToggle);
     rooms.dialectToggle->setStopButton(rooms.runControls->getStopButton());
     rooms.dialectToggle->refreshDialect();

@@ -84,8 +84,8 @@ public:
     static constexpr const char* kLeaveKey = "leave";
     static constexpr const char* kSettleKey = "settle";
     static constexpr const char* kBuildingKey = "building";
-    // Field units scrolled per wheel step.
-    static constexpr float kWheelStep = 10;
+    // Field units scrolled per wheel step: half a row.
+    static constexpr float kWheelStep = 65;
 
 protected:
     FieldScene();

@@ -192,19 +192,24 @@ void FieldModel::cancelDrag() {
 }
 
 void FieldModel::collectBlock(int cardId) {
-    dragGroup_.clear();
-    visitBlock(cardId);
+    dragGroup_ = blockOf(cardId);
 }
 
-void FieldModel::visitBlock(int cardId) {
-    if (inDragGroup(cardId)) {
+std::vector<int> FieldModel::blockOf(int cardId) const {
+    std::vector<int> block;
+    visitBlock(cardId, block);
+    return block;
+}
+
+void FieldModel::visitBlock(int cardId, std::vector<int>& block) const {
+    if (std::find(block.begin(), block.end(), cardId) != block.end()) {
         return;
     }
     const PlacedCard* visited = findCard(cardId);
     if (!visited) {
         return;
     }
-    dragGroup_.push_back(cardId);
+    block.push_back(cardId);
     // Never up: the block is the card and what lies below and beside it.
     constexpr int kFollowed[] = {PlacedCard::right, PlacedCard::down, PlacedCard::left};
     const int row = visited->connectors[0].attached;
@@ -212,11 +217,11 @@ void FieldModel::visitBlock(int cardId) {
     for (const int link : kFollowed) {
         if (row == kNoRow) {
             if (links[static_cast<std::size_t>(link)] != kNoCard) {
-                visitBlock(links[static_cast<std::size_t>(link)]);
+                visitBlock(links[static_cast<std::size_t>(link)], block);
             }
         } else if (const int next = neighbourRow(row, link); next != kNoRow) {
             if (const int below = cardOnRow(next); below != kNoCard) {
-                visitBlock(below);
+                visitBlock(below, block);
             }
         }
     }

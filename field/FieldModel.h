@@ -85,6 +85,8 @@ public:
     void liftBlock(int cardId);
     // The drag group := the card and the block below it.
     void collectBlock(int cardId);
+    // The card and the block that liftBlock would take, changing nothing.
+    std::vector<int> blockOf(int cardId) const;
     // Puts the drag group on top: from its last card to its first, every card
     // above the dragged one comes down by one and the dragged one gets z-order
     // N, the number of placed cards. The first card ends on top.
@@ -166,7 +168,7 @@ private:
     std::optional<SnapPair> findSnap(const PlacedCard& card, float zoom) const;
     void attach(PlacedCard& card, const SnapPair& pair);
     void unlink(PlacedCard& card);
-    void visitBlock(int cardId);
+    void visitBlock(int cardId, std::vector<int>& block) const;
     void rememberLift();
 
     engine::Size contentSize_;

@@ -219,10 +219,14 @@ float FieldScrollView::getZoomScale() const {
 }
 
 void FieldScrollView::setZoomScale(float scale) {
+    setZoomScale(scale, Vec2(viewSize.width / 2, viewSize.height / 2));
+}
+
+void FieldScrollView::setZoomScale(float scale, const Vec2& pivot) {
     if (scale == container->getScale()) {
         return;
     }
-    const Vec2 centre = convertToWorldSpace(Vec2(viewSize.width / 2, viewSize.height / 2));
+    const Vec2 centre = convertToWorldSpace(pivot);
     const Vec2 pinned = container->convertToNodeSpace(centre);
     container->setScale(clampAxis(scale, minScale, maxScale));
     const Vec2 moved = container->convertToWorldSpace(pinned);
@@ -339,7 +343,8 @@ bool FieldScrollView::onTouchBegan(Touch* touch, Event*) {
     if (!isVisibleInTree()) {
         return false;
     }
-    if (touches.size() > 2 || touchMoved || !getViewRect().containsPoint(touch->getLocation())) {
+    if (touches.size() > 2 || (heldElsewhere && heldElsewhere(touch)) ||
+        !getViewRect().containsPoint(touch->getLocation())) {
         return false;
     }
     if (!touches.contains(touch)) {
@@ -355,10 +360,17 @@ bool FieldScrollView::onTouchBegan(Touch* touch, Event*) {
         velocity = Vec2::ZERO;
         bounceState[0] = bounceState[1] = 0;
     } else if (touches.size() == 2) {
+        // A second finger, even after the first has scrolled: a pinch, which
+        // hands no fling to the finger left at its end.
         touchPoint = (convertTouchToNodeSpace(touches.at(0)) + convertTouchToNodeSpace(touches.at(1))) / 2;
+        pinchAnchor = container->convertToNodeSpace(convertToWorldSpace(touchPoint));
         touchLength = container->convertTouchToNodeSpace(touches.at(0))
                           .distance(container->convertTouchToNodeSpace(touches.at(1)));
+        stopAnimatedScroll();
+        unschedule(kInertiaKey);
+        velocity = Vec2::ZERO;
         dragging = false;
+        touchMoved = false;
     }
     return true;
 }
@@ -370,12 +382,7 @@ void FieldScrollView::onTouchMoved(Touch* touch, Event*) {
     if (touches.size() == 1 && dragging) {
         dragContent(touch);
     } else if (touches.size() == 2 && !dragging) {
-        const float length = container->convertTouchToNodeSpace(touches.at(0))
-                                 .distance(container->convertTouchToNodeSpace(touches.at(1)));
-        // Two fingers that began on one point give no ratio to zoom by.
-        if (touchLength > 0) {
-            setZoomScale(container->getScale() * length / touchLength);
-        }
+        pinch();
     }
 }
 
@@ -423,6 +430,24 @@ void FieldScrollView::dragContent(Touch* touch) {
     }
     scrollDistance = sample;
     setContentOffset(position + move);
+}
+
+void FieldScrollView::pinch() {
+    const Vec2 midpoint =
+        (convertTouchToNodeSpace(touches.at(0)) + convertTouchToNodeSpace(touches.at(1))) / 2;
+    const float length = container->convertTouchToNodeSpace(touches.at(0))
+                             .distance(container->convertTouchToNodeSpace(touches.at(1)));
+    // Two fingers that began on one point give no ratio to zoom by.
+    if (touchLength > 0) {
+        setZoomScale(container->getScale() * length / touchLength, midpoint);
+    }
+    // Then the pan: the content that was under the midpoint follows it.
+    const Vec2 anchorNow = convertToNodeSpace(container->convertToWorldSpace(pinchAnchor));
+    const Vec2 shift(scrollsX() ? midpoint.x - anchorNow.x : 0.0f,
+                     scrollsY() ? midpoint.y - anchorNow.y : 0.0f);
+    if (!shift.isZero()) {
+        setContentOffset(container->getPosition() + shift);
+    }
 }
 
 Vec2 FieldScrollView::releaseVelocity() const {

@@ -6,6 +6,7 @@
 #include "widgets/FieldScrollViewDelegate.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace engine {
@@ -17,9 +18,11 @@ class Touch;
 
 // The scrolling, clipping container of the screens: a window of `viewSize`
 // onto `container`, dragged with one finger (with inertia after release and a
-// spring back past the ends when `bounceable`), zoomed with two fingers
-// between `minScale` and `maxScale` about the window's centre, and drawn only
-// inside its window (intersected with any clip already in force).
+// spring back past the ends when `bounceable`), pinched with two fingers
+// (zoomed between `minScale` and `maxScale`, the content under the fingers'
+// midpoint staying under it as it moves, so the pinch also pans), and drawn
+// only inside its window (intersected with any clip already in force). A
+// second finger turns a one-finger drag into a pinch.
 //
 // The content offset is the container's position: 0 at the bottom-left, and
 // negative to show content further up or right. All speeds are in design
@@ -69,6 +72,8 @@ public:
     // Clamped to [minScale, maxScale]; the content under the window's centre
     // stays in place.
     void setZoomScale(float scale);
+    // The same about `pivot`, a point in the view's own space.
+    void setZoomScale(float scale, const engine::Vec2& pivot);
     float getZoomScale() const;
     // The tween key is ignored: the only tweened value is the zoom.
     void updateTweenAction(float value, const std::string& key) override;
@@ -126,6 +131,10 @@ public:
     engine::Size viewSize;
     // Touches claimed by this view, retained while held.
     engine::Vector<engine::Touch*> touches;
+    // Asked for each new touch: true when another touch holds something on
+    // the view (a card stays under the finger that drags it), and the new
+    // touch is refused.
+    std::function<bool(const engine::Touch*)> heldElsewhere;
 
 protected:
     FieldScrollView();
@@ -134,6 +143,8 @@ protected:
 private:
     // One finger: the content follows it once it has moved far enough.
     void dragContent(engine::Touch* touch);
+    // Two fingers: the zoom follows their distance, the content their midpoint.
+    void pinch();
     // Slows the move along an axis where the content lies out of bounds;
     // returns how far the finger went in the scroll direction.
     float dampOutOfBounds(engine::Vec2& move, engine::Vec2& sample) const;
@@ -161,6 +172,8 @@ private:
     bool dragging = false;
     bool touchMoved = false;
     engine::Vec2 touchPoint;
+    // The content point under the pinching fingers' midpoint.
+    engine::Vec2 pinchAnchor;
     engine::Vec2 lastTouchPoint;
     engine::Vec2 scrollDistance;
     bool clippingToBounds = true;

@@ -10,7 +10,7 @@ void PressedButton::attach(engine::Node* node, std::function<void()> action, std
     auto* listener = engine::EventListenerTouchOneByOne::create();
     listener->setSwallowTouches(true);
     listener->onTouchBegan = [node, enabled = std::move(enabled)](engine::Touch* touch, engine::Event*) {
-        if ((enabled && !enabled()) || !HitTest::contains(node, touch)) {
+        if ((enabled && !enabled()) || !HitTest::containsTouchArea(node, touch)) {
             return false;
         }
         node->setOpacity(design::kPressedOpacity);
@@ -18,7 +18,7 @@ void PressedButton::attach(engine::Node* node, std::function<void()> action, std
     };
     listener->onTouchEnded = [node, action = std::move(action)](engine::Touch* touch, engine::Event*) {
         node->setOpacity(255);
-        if (HitTest::contains(node, touch) && action) {
+        if (HitTest::containsTouchArea(node, touch) && action) {
             action();
         }
     };

@@ -71,7 +71,7 @@ bool NumberEditor::init(InputCardSprite* card) {
     editBox_->setFont(kFont, kFontSize);
     editBox_->setFontColor(engine::Color3B::BLACK);
     editBox_->setText(card->getValue().c_str());
-    editBox_->setInputMode(EditBox::InputMode::SINGLE_LINE);
+    editBox_->setInputMode(EditBox::InputMode::DECIMAL);
     editBox_->setReturnType(EditBox::KeyboardReturnType::GO);
     editBox_->setPosition(picture_->getPosition() + offset);
     editBox_->setDelegate(this);

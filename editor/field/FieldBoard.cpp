@@ -151,13 +151,9 @@ void FieldBoard::listenToRowButtons() {
 
 bool FieldBoard::rowButtonHit(const engine::Node* button, const engine::Touch* touch) const {
     // The small buttons get a larger target: the drawn box (which shrinks
-    // with the zoom) grown by half about its centre, so a tap on the middle
-    // of the button always counts.
-    const engine::Rect box = HitTest::worldBoundingBox(button);
-    const Size grown(box.size.width * kRowButtonTarget, box.size.height * kRowButtonTarget);
-    const engine::Rect target(box.getMidX() - grown.width / 2, box.getMidY() - grown.height / 2, grown.width,
-                              grown.height);
-    return target.containsPoint(touch->getLocation());
+    // with the zoom) grown by half about its centre, and never less than a
+    // fingertip, so a tap on the middle of the button always counts.
+    return HitTest::touchArea(button, kRowButtonTarget).containsPoint(touch->getLocation());
 }
 
 pavlune::FieldViewport FieldBoard::viewport() const {

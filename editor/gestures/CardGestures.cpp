@@ -16,6 +16,8 @@
 #include "engine/base/Scheduler.h"
 #include "widgets/FieldScrollView.h"
 
+#include <algorithm>
+
 using engine::Touch;
 using engine::Vec2;
 
@@ -63,19 +65,32 @@ bool CardGestures::press(CardSprite* card, engine::EventListenerTouchOneByOne* l
     press_.listener = listener;
     press_.startTime = now();
     press_.travel = 0;
+    press_.finger = touch->isFinger();
+    press_.touchId = touch->getID();
     // The trash tints only a lifted card: a tap near it leaves the card as it is.
     press_.overTrash = false;
+    if (press_.finger) {
+        // A finger on a card means the card: the field below never scrolls
+        // under it (the swallowing is read after this handler).
+        listener->setSwallowTouches(true);
+    }
     const int serial = serial_;
     runAfter(kLiftDelay, [this, serial] { lift(serial); });
     return true;
 }
 
+bool CardGestures::holdsCardAgainst(const Touch* touch) const {
+    return press_.card && press_.touchId != touch->getID();
+}
+
 bool CardGestures::liftStillDue(int serial) const {
-    return press_.card && press_.liftArmed && serial == serial_;
+    // A card that a row edit took off the field meanwhile is not lifted.
+    return press_.card && press_.liftArmed && serial == serial_ &&
+           board_->nodeFor(press_.card->modelId) == press_.card;
 }
 
 void CardGestures::lift(int serial) {
-    if (!liftStillDue(serial)) {
+    if (!liftStillDue(serial) || press_.dragging) {
         return;
     }
     CardSprite* card = press_.card;
@@ -89,13 +104,46 @@ void CardGestures::lift(int serial) {
         trash_->appear();
         press_.overTrash = trash_->updateHover(card, lastLocation_);
     }
-    runAfter(kBlockLiftDelay, [this, serial] { liftBlock(serial); });
+    const std::vector<int> block = board_->model().blockOf(card->modelId);
+    press_.below.assign(block.begin() + (block.empty() ? 0 : 1), block.end());
+    host_->schedule([this](float) { holdStep(); }, kHoldKey);
 }
 
-void CardGestures::liftBlock(int serial) {
-    if (!liftStillDue(serial)) {
+void CardGestures::holdStep() {
+    if (!press_.card || !press_.liftArmed) {
+        endHold();
         return;
     }
+    const double held = now() - press_.startTime;
+    if (held >= kBlockHoldTime) {
+        liftBlock();
+        return;
+    }
+    // The cards below light up one after another, the last just before the
+    // block lifts, so the child sees the hold coming to an end.
+    const double share = (held - kLiftDelay) / (kBlockHoldTime - kLiftDelay);
+    const auto count = static_cast<double>(press_.below.size() + 1);
+    const int lit = std::clamp(static_cast<int>(share * count), 0, static_cast<int>(press_.below.size()));
+    for (int i = press_.lit; i < lit; ++i) {
+        if (CardSprite* node = board_->nodeFor(press_.below[static_cast<std::size_t>(i)])) {
+            node->setColor(kHoldTint);
+        }
+    }
+    press_.lit = std::max(press_.lit, lit);
+}
+
+void CardGestures::endHold() {
+    host_->unschedule(kHoldKey);
+    for (int i = 0; i < press_.lit; ++i) {
+        if (CardSprite* node = board_->nodeFor(press_.below[static_cast<std::size_t>(i)])) {
+            node->setColor(engine::Color3B::WHITE);
+        }
+    }
+    press_.lit = 0;
+}
+
+void CardGestures::liftBlock() {
+    endHold();
     board_->liftBlock(press_.card);
     for (const int id : board_->model().dragGroup()) {
         if (CardSprite* node = board_->nodeFor(id)) {
@@ -104,14 +152,33 @@ void CardGestures::liftBlock(int serial) {
     }
 }
 
+bool CardGestures::fingerStillHolding(Touch* touch) {
+    const float away = touch->getLocation().distance(touch->getStartLocation());
+    press_.travel = std::max(press_.travel, away);
+    if (away < CardTap::kFingerSlop) {
+        return true;
+    }
+    lift(serial_);
+    return false;
+}
+
 void CardGestures::move(CardSprite* card, Touch* touch) {
     // A second finger on the field is a pinch: the card waits.
     if (card != press_.card || view_->touches.size() >= 2) {
         return;
     }
-    const Vec2 delta = touch->getDelta() / view_->getZoomScale();
     lastLocation_ = touch->getLocation();
-    press_.travel += delta.length();
+    Vec2 delta = touch->getDelta() / view_->getZoomScale();
+    if (press_.finger && press_.liftArmed) {
+        if (fingerStillHolding(touch)) {
+            return;
+        }
+        // Past the slop the card (or the block the hold lifted) catches up
+        // with the finger at once.
+        delta = (touch->getLocation() - touch->getStartLocation()) / view_->getZoomScale();
+    } else if (!press_.finger) {
+        press_.travel += delta.length();
+    }
     if (delta.isZero()) {
         return;
     }
@@ -125,8 +192,10 @@ void CardGestures::move(CardSprite* card, Touch* touch) {
             }
         }
     }
-    // A press that has moved is a scroll of the field and never lifts.
+    // A press that has moved is a scroll of the field (or a drag of the one
+    // card) and never lifts a block.
     press_.liftArmed = false;
+    endHold();
 }
 
 void CardGestures::release(CardSprite* card, Touch* touch, bool cancelled) {
@@ -134,8 +203,9 @@ void CardGestures::release(CardSprite* card, Touch* touch, bool cancelled) {
         return;
     }
     stopAutoScroll();
+    // A finger swallowed from its press, the mouse from its lift.
+    press_.listener->setSwallowTouches(false);
     if (press_.dragging) {
-        press_.listener->setSwallowTouches(false);
         if (cancelled || !CardDrop::onScreen(touch->getLocation())) {
             // Not the finger's choice on the screen (a cancel, or a release
             // past the window's edge): nothing is thrown away or moved.
@@ -144,9 +214,14 @@ void CardGestures::release(CardSprite* card, Touch* touch, bool cancelled) {
             putDown(touch->getLocation());
         }
     }
-    press_.travel += touch->getDelta().length();
+    if (press_.finger) {
+        press_.travel = std::max(press_.travel, touch->getLocation().distance(touch->getStartLocation()));
+    } else {
+        press_.travel += touch->getDelta().length();
+    }
     InputCardSprite* tapped =
-        cancelled ? nullptr : CardTap::editorTarget(card, press_.travel, now() - press_.startTime);
+        cancelled ? nullptr
+                  : CardTap::editorTarget(card, press_.travel, now() - press_.startTime, press_.finger);
     if (tapped && board_->nodeFor(tapped->modelId) != tapped) {
         tapped = nullptr; // it went into the trash
     }
@@ -178,6 +253,7 @@ void CardGestures::putDown(const Vec2& location) {
 }
 
 void CardGestures::endPress() {
+    endHold();
     press_ = Press();
     serial_ = (serial_ + 1) % kSerialCount;
 }

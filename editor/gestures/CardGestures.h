@@ -2,6 +2,7 @@
 
 #include "editor/field/PlacingScroller.h"
 #include "editor/gestures/EdgeScroller.h"
+#include "engine/base/Color.h"
 #include "engine/base/Geometry.h"
 #include "engine/base/RefPtr.h"
 
@@ -22,14 +23,19 @@ class FieldScrollView;
 class InputCardSprite;
 class TrashCan;
 
-// The touch on a card lying on the field. A press held still for 0.05 s lifts
-// the card (translucent, the trash appears, the field stops scrolling under
-// that finger); held still 0.4 s more it lifts the block of snapped cards
-// below it too. The lifted cards follow the finger, snapping to rows, and go
-// into the trash when let go over it; the field is saved after every drag. A
-// press that moves before the lift scrolls the field instead. A short touch
-// on a number card opens its number editor. While a card is dragged, the
-// field scrolls when the card is held against the top or bottom edge.
+// The touch on a card lying on the field. A mouse press held still for 0.05 s
+// lifts the card (translucent, the trash appears, the field stops scrolling
+// under it); a press that moves before the lift scrolls the field instead. A
+// finger or pen claims the card at once (a finger on a card never scrolls the
+// field) and lifts it at 0.05 s too, but the card follows only once the
+// finger has wandered past CardTap::kFingerSlop, and then jumps under it.
+// Held still until kBlockHoldTime, the press lifts the block of snapped cards
+// below the card too; meanwhile the cards below light up one after another
+// as the hold grows, and a drag before it completes takes the one card. The
+// lifted cards follow the finger, snapping to rows, and go into the trash
+// when let go over it; the field is saved after every drag. A short touch on
+// a number card opens its number editor. While a card is dragged, the field
+// scrolls when the card is held against the top or bottom edge.
 //
 // Only one field card is pressed at a time. Each touch advances a serial
 // number, so delayed lifts that belong to a finished touch do nothing.
@@ -39,10 +45,14 @@ class TrashCan;
 class CardGestures : public PlacingScroller {
 public:
     static constexpr float kLiftDelay = 0.05f;
-    // After the lift, so the block comes 0.45 s after the press.
-    static constexpr float kBlockLiftDelay = 0.4f;
+    // From the press: well past the half second a child rests a finger
+    // while thinking, so a block is only ever lifted on purpose.
+    static constexpr float kBlockHoldTime = 1.2f;
     static constexpr std::uint8_t kLiftedOpacity = 150;
     static constexpr std::uint8_t kBlockOpacity = 100;
+    // The tint of a card below that the growing hold has reached.
+    static constexpr engine::Color3B kHoldTint{255, 214, 90};
+    static constexpr const char* kHoldKey = "CardGestures.holdStep";
     static constexpr int kSerialCount = 10;
     static constexpr const char* kAutoScrollKey = "CardGestures.autoScrollStep";
 
@@ -67,9 +77,13 @@ public:
     CardSprite* getPlacingCard() const { return placing_.get(); }
 
     CardSprite* getPressedCard() const { return press_.card.get(); }
+    // Whether a card is pressed by a touch other than `touch`.
+    bool holdsCardAgainst(const engine::Touch* touch) const;
     bool isDragging() const { return press_.dragging; }
     bool isLiftArmed() const { return press_.liftArmed; }
     bool isOverTrash() const { return press_.overTrash; }
+    // Cards below the pressed one that the hold has lit so far.
+    int getHoldLitCount() const { return press_.lit; }
     int getTouchSerial() const { return serial_; }
 
     // Opens the number editor over a tapped number card.
@@ -86,9 +100,17 @@ private:
         bool liftArmed = true;
         bool dragging = false;
         bool overTrash = false;
-        // Finger movement so far (content units while moving, plus the last
-        // step in screen units at the release).
+        // A finger or pen rather than the mouse.
+        bool finger = false;
+        int touchId = -1;
+        // Mouse: movement so far (content units while moving, plus the last
+        // step in screen units at the release). Finger: the farthest it went
+        // from where it began (screen units).
         float travel = 0;
+        // The cards below that a held press would lift with it, and how many
+        // of them are lit.
+        std::vector<int> below;
+        int lit = 0;
     };
 
     bool press(CardSprite* card, engine::EventListenerTouchOneByOne* listener, engine::Touch* touch);
@@ -96,7 +118,16 @@ private:
     // The end of the touch; a cancelled touch is never a tap.
     void release(CardSprite* card, engine::Touch* touch, bool cancelled);
     void lift(int serial);
-    void liftBlock(int serial);
+    // One frame of the hold after the lift: lights the cards below as the
+    // hold grows and lifts the block when it is complete.
+    void holdStep();
+    void liftBlock();
+    // Takes the hold's light off the cards below and stops it.
+    void endHold();
+    // Whether a finger that has not dragged yet is still within the slop (its
+    // move is a wobble); on the move that goes past it, the card lifts if it
+    // had not.
+    bool fingerStillHolding(engine::Touch* touch);
     // Whether a delayed lift captured at `serial` still belongs to the press.
     bool liftStillDue(int serial) const;
     void runAfter(float delay, const std::function<void()>& action);

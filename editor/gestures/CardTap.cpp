@@ -2,9 +2,11 @@
 
 #include "editor/cards/InputCardSprite.h"
 
-InputCardSprite* CardTap::editorTarget(CardSprite* card, float travel, double seconds) {
+InputCardSprite* CardTap::editorTarget(CardSprite* card, float travel, double seconds, bool finger) {
     auto* numberCard = dynamic_cast<InputCardSprite*>(card);
-    if (!numberCard || numberCard->isFlipping() || travel >= kMaxTravel || seconds >= kMaxDuration) {
+    const float maxTravel = finger ? kFingerSlop : kMaxTravel;
+    const double maxDuration = finger ? kFingerMaxDuration : kMaxDuration;
+    if (!numberCard || numberCard->isFlipping() || travel >= maxTravel || seconds >= maxDuration) {
         return nullptr;
     }
     return numberCard;

@@ -54,6 +54,8 @@ bool CardPalette::initPalette() {
     }
     view_->setPosition(kBorder, kBorder);
     view_->bounceable = false;
+    // A flick that is not quite straight still only scrolls the list.
+    view_->setDirection(FieldScrollView::VERTICAL);
     addChild(view_);
     buildPalette();
     addDecorations(visible);
@@ -88,12 +90,17 @@ void CardPalette::addScrollButtons(const Size& visible) {
     downButton_->setPosition(middle, downButton_->getContentSize().height / 2);
     addChild(upButton_);
     addChild(downButton_);
-    // They act at once on the press and do not dim.
+    // They act at once on the press and do not dim. Their fingertip's square
+    // reaches into the list only: the up button lies right under the tabs.
     auto listen = [](engine::Sprite* button, std::function<void()> scroll) {
         auto* listener = engine::EventListenerTouchOneByOne::create();
         listener->setSwallowTouches(true);
         listener->onTouchBegan = [button, scroll = std::move(scroll)](engine::Touch* touch, engine::Event*) {
-            if (!HitTest::contains(button, touch)) {
+            const engine::Rect box = HitTest::worldBoundingBox(button);
+            engine::Rect area = HitTest::touchArea(button);
+            const bool atTop = box.getMidY() > design::kHeight / 2;
+            area.origin.y = atTop ? box.getMaxY() - area.size.height : box.getMinY();
+            if (!area.containsPoint(touch->getLocation())) {
                 return false;
             }
             scroll();
@@ -116,7 +123,7 @@ void CardPalette::addTabs(const Size& visible) {
         const float x = set == 0   ? size.width / 2 + kBorder
                         : set == 1 ? design::kPaletteWidth / 2
                                    : design::kPaletteWidth - size.width / 2 - kBorder;
-        tab->setPosition(x, visible.height - size.height / 2 - kBorder);
+        tab->setPosition(x, visible.height - size.height / 2 - kTabTopGap);
         tab->setTag(set);
         addChild(tab);
         tabs_[static_cast<std::size_t>(set)] = tab;

@@ -30,11 +30,15 @@ class CardPalette : public engine::LayerColor {
 public:
     static constexpr float kTabStripHeight = 53;
     static constexpr float kBorder = 5;
+    // Above the tabs: half the border, so that the fingertip squares of the
+    // tabs and of the page button under them meet without overlapping.
+    static constexpr float kTabTopGap = 2.5f;
     // Free space between cards, and below the last and above the first.
     static constexpr float kCardGap = 20;
     static constexpr float kEndGap = 40;
     static constexpr float kPageStep = 300;
-    static constexpr float kWheelStep = 10;
+    // As on the field: half a row a wheel step.
+    static constexpr float kWheelStep = 65;
     // A saved offset of this value means the set was never shown.
     static constexpr float kNoSavedOffset = 9999;
     static constexpr const char* kBadgeImage = "res/r_card_num.png";

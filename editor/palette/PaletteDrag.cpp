@@ -92,6 +92,10 @@ void PaletteDrag::abandon() {
     }
 }
 
+bool PaletteDrag::holdsCardAgainst(const engine::Touch* touch) const {
+    return isActive() && touchId_ != touch->getID();
+}
+
 CardSprite* PaletteDrag::placingCard() const {
     return placing_ ? field_->placingCard() : nullptr;
 }

@@ -59,6 +59,8 @@ public:
     void abandon();
 
     bool isActive() const { return paletteCard_ != nullptr; }
+    // Whether a touch other than `touch` carries a palette card.
+    bool holdsCardAgainst(const engine::Touch* touch) const;
     CardSprite* floatingCard() const { return floating_.get(); }
     // The field card this drag created, or null.
     CardSprite* placingCard() const;

@@ -6,9 +6,13 @@
 #include "engine/base/Scheduler.h"
 #include "engine/platform/Application.h"
 #include "engine/platform/GLView.h"
+#include "engine/platform/InputTranslator.h"
+#include "engine/ui/EditBox.h"
 
 #include <SDL.h>
 #include <emscripten.h>
+#include <string>
+#include <string_view>
 
 namespace engine {
 
@@ -18,7 +22,9 @@ struct WebLoop {
     Director* director = nullptr;
     GLView* view = nullptr;
     bool paused = false;
-    bool textInput = false;
+    // What the page was last told: text input off (empty), or the keyboard
+    // it should offer ("text", "decimal").
+    const char* keyboard = "";
 };
 
 WebLoop& webLoop() {
@@ -37,15 +43,23 @@ int resumeOnEvent(void* /*userdata*/, SDL_Event* /*event*/) {
 }
 
 // The page puts the browser's input method to work while a text box is
-// open: it is told when text input starts and ends.
+// open: it is told when text input starts and ends, and whether the box
+// takes a number (an on-screen keyboard then offers digits).
 void tellTextInput(WebLoop& loop) {
-    const bool active = SDL_IsTextInputActive() == SDL_TRUE;
-    if (active == loop.textInput) {
+    const char* keyboard = "";
+    if (SDL_IsTextInputActive() == SDL_TRUE) {
+        const ui::EditBox* box = ui::EditBox::getFocused();
+        const bool number = box && (box->getInputMode() == ui::EditBox::InputMode::DECIMAL ||
+                                    box->getInputMode() == ui::EditBox::InputMode::NUMERIC);
+        keyboard = number ? "decimal" : "text";
+    }
+    if (std::string_view(keyboard) == loop.keyboard) {
         return;
     }
-    loop.textInput = active;
-    emscripten_run_script(active ? "if (Module.pavluneTextInput) Module.pavluneTextInput(true);"
-                                 : "if (Module.pavluneTextInput) Module.pavluneTextInput(false);");
+    loop.keyboard = keyboard;
+    const std::string script =
+        std::string("if (Module.pavluneTextInput) Module.pavluneTextInput('") + keyboard + "');";
+    emscripten_run_script(script.c_str());
 }
 
 void frame() {
@@ -67,6 +81,29 @@ void frame() {
 }
 
 } // namespace
+
+// The page calls this from its own touch and mouse handlers, after SDL's: the
+// release that opens a text box is handled inside the browser's event, so the
+// page focuses its input there, and an on-screen keyboard opens (browsers open
+// one only for a focus inside the user's event).
+extern "C" EMSCRIPTEN_KEEPALIVE void pavlune_web_input_now() {
+    WebLoop& loop = webLoop();
+    if (!loop.view) {
+        return;
+    }
+    if (loop.view->pollEvents()) {
+        loop.director->requestRedraw();
+    }
+    tellTextInput(loop);
+}
+
+// The page's pointer listener: whether the press now coming as mouse events
+// is a pen's.
+extern "C" EMSCRIPTEN_KEEPALIVE void pavlune_web_pen(int pen) {
+    if (GLView* view = webLoop().view) {
+        view->getInputTranslator().setMouseIsPen(pen != 0);
+    }
+}
 
 int Application::run() {
     GLView* view = startRunning();

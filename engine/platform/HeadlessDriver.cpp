@@ -57,11 +57,11 @@ void HeadlessDriver::send(SDL_Event& event) {
     view_->handleEvent(event);
 }
 
-void HeadlessDriver::mouseButton(Uint32 type, int button, const Vec2& point) {
+void HeadlessDriver::mouseButton(Uint32 type, int button, const Vec2& point, Uint32 mouseId) {
     const Vec2 frame = toFrame(point);
     SDL_Event event{};
     event.type = type;
-    event.button.which = 0;
+    event.button.which = mouseId;
     event.button.button = static_cast<Uint8>(button);
     event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
     event.button.clicks = 1;
@@ -110,6 +110,27 @@ void HeadlessDriver::fingerMoved(SDL_FingerID id, const Vec2& point) {
 }
 void HeadlessDriver::fingerUp(SDL_FingerID id, const Vec2& point) {
     finger(SDL_FINGERUP, id, point);
+}
+
+void HeadlessDriver::mouseFromFinger(Uint32 type, const Vec2& point) {
+    if (type == SDL_MOUSEBUTTONDOWN || type == SDL_MOUSEBUTTONUP) {
+        mouseButton(type, SDL_BUTTON_LEFT, point, SDL_TOUCH_MOUSEID);
+        return;
+    }
+    const Vec2 frame = toFrame(point);
+    SDL_Event event{};
+    event.type = type;
+    if (type == SDL_MOUSEWHEEL) {
+        event.wheel.which = SDL_TOUCH_MOUSEID;
+        event.wheel.y = 1;
+        event.wheel.preciseY = 1;
+    } else {
+        event.motion.which = SDL_TOUCH_MOUSEID;
+        event.motion.state = SDL_BUTTON_LMASK;
+        event.motion.x = static_cast<Sint32>(std::lround(frame.x));
+        event.motion.y = static_cast<Sint32>(std::lround(frame.y));
+    }
+    send(event);
 }
 
 void HeadlessDriver::mouseDown(int button, const Vec2& point) {

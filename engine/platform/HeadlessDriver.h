@@ -46,6 +46,10 @@ public:
     void fingerDown(SDL_FingerID finger, const Vec2& point);
     void fingerMoved(SDL_FingerID finger, const Vec2& point);
     void fingerUp(SDL_FingerID finger, const Vec2& point);
+    // The mouse event SDL makes up from a finger (`type` SDL_MOUSEBUTTONDOWN,
+    // SDL_MOUSEMOTION or SDL_MOUSEBUTTONUP of the left button, or
+    // SDL_MOUSEWHEEL), marked as coming from a touch.
+    void mouseFromFinger(Uint32 type, const Vec2& point);
     // Mouse events; `button` is SDL's (1 left, 2 middle, 3 right).
     void mouseDown(int button, const Vec2& point);
     void mouseUp(int button, const Vec2& point);
@@ -72,7 +76,7 @@ public:
 
 private:
     void send(SDL_Event& event);
-    void mouseButton(Uint32 type, int button, const Vec2& point);
+    void mouseButton(Uint32 type, int button, const Vec2& point, Uint32 mouseId = 0);
     void finger(Uint32 type, SDL_FingerID finger, const Vec2& point);
     void key(Uint32 type, SDL_Keycode key, Uint16 modifiers, bool repeat);
 

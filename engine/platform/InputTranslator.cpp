@@ -222,6 +222,9 @@ void InputTranslator::dispatchTouch(int id, const Vec2& framePoint, Phase phase)
             return;
         }
         touch = new Touch();
+        // Touch 0 is the mouse (or a pen the browser reports as one); every
+        // other one comes from a finger or pen.
+        touch->setFinger(id != 0 || mouseIsPen_);
         touches_.emplace(id, touch);
     } else {
         if (it == touches_.end()) {

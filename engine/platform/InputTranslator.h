@@ -29,6 +29,9 @@ public:
     // Ends every held touch with a cancel (focus lost, window minimised).
     void cancelAllTouches();
     std::size_t getActiveTouchCount() const { return touches_.size(); }
+    // Whether the mouse's touch comes from a pen (the browser says so where
+    // a pen arrives as mouse events): it is then a finger to the gestures.
+    void setMouseIsPen(bool pen) { mouseIsPen_ = pen; }
 
 private:
     enum class Phase { BEGAN, MOVED, ENDED, CANCELLED };
@@ -49,6 +52,7 @@ private:
     std::map<int, Touch*> touches_; // held touches by id, retained
     std::map<SDL_FingerID, int> fingerIds_;
     bool mouseTouchHeld_ = false;
+    bool mouseIsPen_ = false;
     Vec2 mouseFramePoint_;
 };
 

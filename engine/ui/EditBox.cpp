@@ -171,7 +171,8 @@ void EditBox::rebuildLabels() {
 
 void EditBox::setText(const char* text) {
     std::string value = text ? text : "";
-    if (inputMode_ == InputMode::SINGLE_LINE) {
+    // Only ANY takes line breaks; every other mode is one line.
+    if (inputMode_ != InputMode::ANY) {
         value.erase(std::remove_if(value.begin(), value.end(), [](char c) { return c == '\n' || c == '\r'; }),
                     value.end());
     }
@@ -395,7 +396,7 @@ void EditBox::textChanged() {
 
 void EditBox::insertText(const std::string& input) {
     std::string text = input;
-    if (inputMode_ == InputMode::SINGLE_LINE) {
+    if (inputMode_ != InputMode::ANY) {
         text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }),
                    text.end());
     }

@@ -109,7 +109,7 @@ def edit(s):
     wait_until(lambda: s.colour_at(*EMPTY_FIELD_POINT) == white, "the number editor to close")
 
     # Held still, the top card lifts the block below it; both move three rows down.
-    s.drag((SNAPPED_X, row_y(1)), (SNAPPED_X, row_y(4)), hold=0.7)
+    s.drag((SNAPPED_X, row_y(1)), (SNAPPED_X, row_y(4)), hold=1.5)
     s.wait_for_program([(4, BASIC, LED_ON, ""), (5, FULL, WAIT_ANY, "1.5")], "the block on rows 4 and 5")
 
     # Lifted alone (moved before the block lift) and dropped on the trash.

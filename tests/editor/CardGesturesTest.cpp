@@ -13,7 +13,7 @@
 #include "engine/2d/Sprite.h"
 #include "engine/base/Scheduler.h"
 #include "engine/base/Value.h"
-#include "tests/editor/FieldRowsOnScreen.h"
+#include "tests/editor/CardGesturesFixture.h"
 #include "tests/saves/SaveScreenFixture.h"
 #include "widgets/FieldScrollView.h"
 
@@ -21,96 +21,15 @@
 #include <gtest/gtest.h>
 #include <optional>
 
-using engine::Value;
-using engine::ValueMap;
 using engine::ValueVector;
 using engine::Vec2;
 
 namespace {
 
-// Far right of the rows: a card here is loose and snaps to nothing.
-constexpr float kLooseX = 880;
-constexpr int kNumberCardSet = 2;
-constexpr int kNumberCardIndex = 2;
-
-class CardGesturesTest : public SaveScreenTest {
-protected:
-    struct Card {
-        int set;
-        int index;
-        float screenX;
-        float screenY;
-    };
-
-    // An editor on a listed program holding `cards` (snapped where they lie).
-    FieldScene* openWith(const std::vector<Card>& cards) {
-        SaveData* saved = addPrograms(1).front();
-        ValueVector elements;
-        int z = 1;
-        for (const Card& card : cards) {
-            ValueMap fields;
-            fields["tab"] = Value(card.set);
-            fields["index"] = Value(card.index);
-            fields["x"] = Value(static_cast<int>(std::lround(card.screenX)));
-            fields["y"] = Value(static_cast<int>(std::lround(card.screenY + kStartOffsetY)));
-            fields["zorder"] = Value(z++);
-            fields["value"] = Value("");
-            elements.push_back(Value(fields));
-        }
-        EXPECT_EQ(SaveDataManager::getInstance()->saveProgram(saved, elements),
-                  SaveDataManager::SaveResult::Updated);
-        record = saved;
-        editor = made(FieldScene::create(saved));
-        engine::Scene* scene = made(engine::Scene::create());
-        scene->addChild(editor);
-        present(scene);
-        return editor;
-    }
-    // An editor with one card at `card`'s screen point once the field is
-    // scrolled to a whole offset (touches land on whole design units). The
-    // card is out of sight when the program opens, so nothing settles it.
-    FieldScene* openScrolledWith(Card card) {
-        constexpr float kWholeOffset = -4400;
-        card.screenY -= kStartOffsetY + kWholeOffset;
-        openWith({card});
-        editor->getSession().rooms().fieldView->setContentOffset(Vec2(0, kWholeOffset));
-        return editor;
-    }
-    FieldScene* openWithThreeRowCards() {
-        return openWith({{0, 0, kRowCardX, rowScreenY(0)},
-                         {0, 1, kRowCardX, rowScreenY(1)},
-                         {0, 2, kRowCardX, rowScreenY(2)}});
-    }
-
-    CardSprite* node(std::size_t creationIndex) const {
-        return editor->getSession().rooms().board->cardNodes().at(creationIndex);
-    }
-    float screenY(const CardSprite* card) const {
-        return editor->getSession().rooms().board->viewport().toScreen(card->getPosition()).y;
-    }
-    float offsetY() const { return editor->getSession().rooms().fieldView->getContentOffset().y; }
-    int cardOnRow(int row) const { return editor->getSession().rooms().board->model().cardOnRow(row); }
-
-    // The finger goes from `from` to `to` in steps of about `stepLength`, a frame apart.
-    void slide(Vec2 from, Vec2 to, float stepLength = 20) {
-        const int steps = std::max(1, static_cast<int>(std::ceil(from.distance(to) / stepLength)));
-        for (int i = 1; i <= steps; ++i) {
-            driver->touchMoved(from + (to - from) * (static_cast<float>(i) / static_cast<float>(steps)));
-            driver->step();
-        }
-    }
-    ValueVector programFile() const {
-        return engine::FileUtils::getInstance()->getValueVectorFromFile(root() + record->path);
-    }
-
-    FieldScene* editor = nullptr;
-    SaveData* record = nullptr;
-};
-
-// Catches a wrong lift or block delay (the block comes 0.4 s after the lift,
-// not after the press), a block that also takes the card above, and a lift
-// that leaves the trash hidden.
-TEST_F(CardGesturesTest, AStillPressLiftsTheCardAfter50msAndTheBlockBelowItAfter450ms) {
+// Catches a wrong lift or block hold (the block comes 1.2 s after the
+// press), a block that also takes the card above, and a lift that leaves
+// the trash hidden.
+TEST_F(CardGesturesTest, AStillPressLiftsTheCardAfter50msAndTheBlockBelowItAfter1200ms) {
     openWithThreeRowCards();
     CardSprite* above = node(0);
     CardSprite* pressed = node(1);
@@ -127,9 +46,10 @@ TEST_F(CardGesturesTest, AStillPressLiftsTheCardAfter50msAndTheBlockBelowItAfter
     driver->advance(0.1f);
     EXPECT_GT(editor->getSession().rooms().trash->getSprite()->getOpacity(), 0);
 
-    driver->advance(0.25f); // 0.43 s
+    driver->advance(0.99f); // 1.17 s
     EXPECT_EQ(pressed->getOpacity(), CardGestures::kLiftedOpacity);
-    driver->advance(0.07f); // 0.5 s
+    EXPECT_EQ(below->getOpacity(), 255);
+    driver->advance(0.05f); // 1.22 s
     EXPECT_EQ(pressed->getOpacity(), CardGestures::kBlockOpacity);
     EXPECT_EQ(below->getOpacity(), CardGestures::kBlockOpacity);
     EXPECT_EQ(above->getOpacity(), 255);
@@ -171,7 +91,7 @@ TEST_F(CardGesturesTest, DraggingTheTopCardOfThreeAfterTheBlockLiftMovesAllThree
     const Vec2 below = aside - Vec2(0, 390);
     const Vec2 end(kRowCardX, rowScreenY(3));
     driver->touchBegan(start);
-    driver->advance(0.5f);
+    driver->advance(CardGestures::kBlockHoldTime + 0.05f);
     slide(start, aside);
     slide(aside, below);
     slide(below, end);
@@ -195,7 +115,7 @@ TEST_F(CardGesturesTest, ReleasingOverTheTrashRemovesEveryDraggedCardAndSaves) {
     // Inside the doubled trash area, left of the picture itself.
     const Vec2 overTrash(840, 650);
     driver->touchBegan(start);
-    driver->advance(0.5f);
+    driver->advance(CardGestures::kBlockHoldTime + 0.05f);
     slide(start, overTrash);
     EXPECT_TRUE(editor->getSession().rooms().gestures->isOverTrash());
     driver->touchEnded(overTrash);
@@ -238,7 +158,7 @@ TEST_F(CardGesturesTest, CardsAreDeletedOnlyOverTheTrashOrThePaletteInsideTheWin
         const float lifted[] = {screenY(node(0)), screenY(node(1)), screenY(node(2))};
         const Vec2 start(kRowCardX, rowScreenY(1));
         driver->touchBegan(start);
-        driver->advance(0.5f); // the block: rows 2 and 3
+        driver->advance(CardGestures::kBlockHoldTime + 0.05f); // the block: rows 2 and 3
         ASSERT_EQ(editor->getSession().rooms().board->model().dragGroup().size(), 2u);
         slide(start, c.release);
         driver->touchEnded(c.release);

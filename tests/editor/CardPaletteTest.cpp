@@ -321,10 +321,10 @@ TEST_F(CardPaletteTest, TheBadgeCountsTheCardsOfItsKindOnTheField) {
 
 // Catches a wrong sign or step, and a wheel that sets the offset without the
 // clamp (past the last card).
-TEST_F(CardPaletteTest, TheWheelTurnedTowardsTheUserShowsLaterCardsTenUnitsAStep) {
+TEST_F(CardPaletteTest, TheWheelTurnedTowardsTheUserShowsLaterCardsHalfARowAStep) {
     const float top = paletteOffset();
-    palette->scrollByWheel(3);
-    EXPECT_EQ(paletteOffset(), top + 30);
+    palette->scrollByWheel(1);
+    EXPECT_EQ(paletteOffset(), top + 65);
     palette->scrollByWheel(1000);
     EXPECT_EQ(paletteOffset(), 0);
 }

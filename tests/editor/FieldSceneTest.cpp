@@ -378,12 +378,12 @@ TEST_F(FieldSceneTest, TheWheelScrollsWhatIsUnderItAndTheMiddleButtonTogglesTheZ
     driver->mouseScroll(Vec2(600, 400), 1); // away from the user at the top: nothing above
     driver->step();
     EXPECT_FLOAT_EQ(view->getContentOffset().y, top);
-    driver->mouseScroll(Vec2(600, 400), -3); // towards the user: later rows
+    driver->mouseScroll(Vec2(600, 400), -3); // towards the user: later rows, half a row (65) a step
     driver->step();
-    EXPECT_FLOAT_EQ(view->getContentOffset().y, top + 30);
+    EXPECT_FLOAT_EQ(view->getContentOffset().y, top + 195);
     driver->mouseScroll(Vec2(100, 400), -1);
     driver->step();
-    EXPECT_FLOAT_EQ(view->getContentOffset().y, top + 30);
+    EXPECT_FLOAT_EQ(view->getContentOffset().y, top + 195);
     EXPECT_EQ(paletteSteps, std::vector<float>{1});
 
     for (float expected : {0.5f, 1.0f}) {

@@ -169,7 +169,7 @@ TEST_F(FieldShowsProgramTest, ACancelledDragOverTheTrashPutsTheCardsBack) {
     const Vec2 trash = screenOf(editor->getSession().rooms().trash->getSprite());
     const ValueVector before = editor->getSession().rooms().board->save();
     driver->touchBegan(Vec2(kRowCardX, rowScreenY(0)));
-    driver->advance(0.5f); // the block of both cards
+    driver->advance(CardGestures::kBlockHoldTime + 0.05f); // the block of both cards
     ASSERT_EQ(editor->getSession().rooms().board->model().dragGroup().size(), 2u);
     for (int i = 1; i <= 10; ++i) {
         driver->touchMoved(Vec2(kRowCardX, rowScreenY(0)) +

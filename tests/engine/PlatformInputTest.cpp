@@ -43,6 +43,7 @@ struct TouchRecord {
     std::string phase;
     int id;
     Vec2 location;
+    bool finger;
 };
 
 // Listens on a window-sized node and records every touch it claims.
@@ -56,17 +57,17 @@ protected:
         scene->addChild(target);
         auto* listener = EventListenerTouchOneByOne::create();
         listener->onTouchBegan = [this](Touch* t, Event*) {
-            touches.push_back({"began", t->getID(), t->getLocation()});
+            touches.push_back({"began", t->getID(), t->getLocation(), t->isFinger()});
             return true;
         };
         listener->onTouchMoved = [this](Touch* t, Event*) {
-            touches.push_back({"moved", t->getID(), t->getLocation()});
+            touches.push_back({"moved", t->getID(), t->getLocation(), t->isFinger()});
         };
         listener->onTouchEnded = [this](Touch* t, Event*) {
-            touches.push_back({"ended", t->getID(), t->getLocation()});
+            touches.push_back({"ended", t->getID(), t->getLocation(), t->isFinger()});
         };
         listener->onTouchCancelled = [this](Touch* t, Event*) {
-            touches.push_back({"cancelled", t->getID(), t->getLocation()});
+            touches.push_back({"cancelled", t->getID(), t->getLocation(), t->isFinger()});
         };
         Director::getInstance()->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener,
                                                                                               target);
@@ -144,18 +145,35 @@ TEST_F(PlatformInputTest, FingersAreSeparateTouchesWithTheirOwnIds) {
     expectTouch(5, "began", 1, Vec2(500, 500));
     expectTouch(6, "ended", 2, Vec2(620, 300));
     EXPECT_EQ(driver.getView()->getInputTranslator().getActiveTouchCount(), 2u);
+    // Gestures tell a finger from the mouse by the touch itself.
+    EXPECT_FALSE(touches[0].finger);
+    for (std::size_t i = 1; i < touches.size(); ++i) {
+        EXPECT_TRUE(touches[i].finger) << i;
+    }
+    // A pen that comes as the mouse, as the browser says, is a finger too.
+    driver.touchEnded(Vec2(10, 10));
+    driver.getView()->getInputTranslator().setMouseIsPen(true);
+    driver.touchBegan(Vec2(20, 20));
+    ASSERT_EQ(touches.size(), 9u);
+    EXPECT_TRUE(touches[8].finger);
 }
 
 TEST_F(PlatformInputTest, MouseEventsSynthesisedFromFingersAreIgnored) {
-    SDL_Event event{};
-    event.type = SDL_MOUSEBUTTONDOWN;
-    event.button.which = SDL_TOUCH_MOUSEID;
-    event.button.button = SDL_BUTTON_LEFT;
-    event.button.x = 100;
-    event.button.y = 100;
-    driver.getView()->handleEvent(event);
-    EXPECT_TRUE(touches.empty());
+    // A finger as SDL reports it: its own events, each followed by the mouse
+    // event SDL makes up from it. Only the finger counts, once.
+    driver.fingerDown(4, Vec2(100, 100));
+    driver.mouseFromFinger(SDL_MOUSEBUTTONDOWN, Vec2(100, 100));
+    driver.fingerMoved(4, Vec2(140, 120));
+    driver.mouseFromFinger(SDL_MOUSEMOTION, Vec2(140, 120));
+    driver.mouseFromFinger(SDL_MOUSEWHEEL, Vec2(140, 120));
+    driver.fingerUp(4, Vec2(140, 120));
+    driver.mouseFromFinger(SDL_MOUSEBUTTONUP, Vec2(140, 120));
+    ASSERT_EQ(touches.size(), 3u);
+    expectTouch(0, "began", 1, Vec2(100, 100));
+    expectTouch(1, "moved", 1, Vec2(140, 120));
+    expectTouch(2, "ended", 1, Vec2(140, 120));
     EXPECT_TRUE(mice.empty());
+    EXPECT_EQ(driver.getView()->getInputTranslator().getActiveTouchCount(), 0u);
 }
 
 TEST_F(PlatformInputTest, LosingFocusCancelsHeldTouchesAndOnlyAnUnseenWindowIsInTheBackground) {

@@ -130,9 +130,13 @@ class Page:
             raw = subprocess.run(["convert", f.name, "rgb:-"], capture_output=True, check=True).stdout
         width = int(size[0])
         ratio = self.browser.evaluate("window.devicePixelRatio")
+        # The canvas's place, asked once: a colour is then read without the browser.
+        left, top = self.to_page(0, DESIGN_HEIGHT)
+        right, bottom = self.to_page(DESIGN_WIDTH, 0)
 
         def colour(x, y):
-            px, py = self.to_page(x, y)
+            px = left + x / DESIGN_WIDTH * (right - left)
+            py = top + (DESIGN_HEIGHT - y) / DESIGN_HEIGHT * (bottom - top)
             i = (int(py * ratio) * width + int(px * ratio)) * 3
             return tuple(raw[i:i + 3])
         return colour

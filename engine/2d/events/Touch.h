@@ -5,7 +5,7 @@
 
 namespace engine {
 
-// One finger (or the mouse's first button). Locations are in design units:
+// One finger or pen (or the mouse's first button). Locations are in design units:
 // `getLocation` with y up as in the scene graph, `getLocationInView` with y
 // down as the window reports it. The platform layer converts both from window
 // pixels before it fills the touch.
@@ -21,6 +21,10 @@ public:
     void setTouchInfo(int id, const Vec2& locationInView, const Vec2& location);
 
     int getID() const { return id_; }
+    // A finger or a pen on a touch screen rather than the mouse: gestures
+    // allow it a wider wobble before it counts as a move.
+    bool isFinger() const { return finger_; }
+    void setFinger(bool finger) { finger_ = finger; }
     Vec2 getLocation() const { return location_; }
     Vec2 getPreviousLocation() const { return previousLocation_; }
     Vec2 getStartLocation() const { return startLocation_; }
@@ -32,6 +36,7 @@ public:
 private:
     int id_ = 0;
     bool startCaptured_ = false;
+    bool finger_ = false;
     Vec2 location_;
     Vec2 previousLocation_;
     Vec2 startLocation_;
