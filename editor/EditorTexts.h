@@ -46,6 +46,20 @@ public:
     static constexpr const char* kScreenBoardFailed = "シミュレータを はじめられなかったよ。";
     static constexpr const char* kOfferScreenBoardMessage =
         "ボードが みつからないよ。\nシミュレータで うごかしてみる？";
+    // A browser without serial ports: which ones reach a board, in the
+    // child's words, then the teacher's.
+    static constexpr const char* kNoSerialCaption = "ボードに つなぐには";
+    static constexpr const char* kNoSerialMessage =
+        "この ブラウザでは ボードに つなげないよ。\n"
+        "パソコンや クロームブックの クロームか エッジで ひらいてね。\n"
+        "（先生へ：ボードへの接続はシリアルポートが使えるブラウザ（パソコン・クロームブックのクロームかエッジ"
+        "）が必要です）";
+    // Follows kNoSerialMessage when the board on the screen can stand in.
+    static constexpr const char* kTryScreenBoard = "\nシミュレータで うごかしてみる？";
+    // The school's settings forbid serial ports (a managed browser's policy).
+    static constexpr const char* kBoardsBlockedMessage =
+        "がっこうの せっていで、ボードに つなげないように なっているよ。\n"
+        "（先生へ：管理者の設定でシリアルポートが禁止されています）";
     // The board on the screen, as the port list names it.
     static constexpr const char* kScreenBoardName = "シミュレータ";
 
@@ -92,6 +106,8 @@ inline std::string EditorTexts::portNotOpened(const pavlune::PortOpenError& erro
         return "";
     case Kind::permissionDenied:
         return "ポートを ひらけないよ（dialout グループに はいっていますか）。";
+    case Kind::blocked:
+        return kBoardsBlockedMessage;
     case Kind::busy:
         return "ほかの プログラムが ポートを つかっているよ。";
     case Kind::noSuchDevice:

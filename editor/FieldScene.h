@@ -102,6 +102,7 @@ private:
     void registerRooms();
     engine::Sprite* backButton() const;
     void listenToMouse();
+    void listenForHiding();
     // One check of the back button's wait; true once leaving has started.
     bool tryToLeave();
     // The back button and the overlay as before the tap.
