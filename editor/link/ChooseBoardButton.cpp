@@ -22,9 +22,10 @@ namespace {
 constexpr float kLeft = 847;
 constexpr float kCentreY = 61;
 const Size kButtonSize(150, 40);
-// The theme's blue darkened until the caption reads on the white button
-// (contrast about 7.9:1; the theme's own is 1.8:1).
-const engine::Color4B kCaptionColour(0, 84, 140, 255);
+// A dark navy, so that the caption reads on the white button even where
+// its thin strokes are drawn half-covered (14:1 at full cover; the theme's
+// light blue is 1.8:1).
+const engine::Color4B kCaptionColour(0, 40, 90, 255);
 
 // The button's background, which reports each time it is drawn.
 class DrawnLayer : public engine::LayerColor {

@@ -42,9 +42,18 @@
         return { folder, name: parts[parts.length - 1] };
     }
 
-    // Every file under `folder`, as {path: Uint8Array}.
+    // Every file under `folder`, as {path: Uint8Array}. (No destructuring
+    // or for-await in loop heads: Emscripten's optimiser of the program's
+    // script, which this file joins, drops them.)
     async function readFolder(folder, prefix, into) {
-        for await (const [name, handle] of folder.entries()) {
+        const entries = folder.entries();
+        for (;;) {
+            const next = await entries.next();
+            if (next.done) {
+                break;
+            }
+            const name = next.value[0];
+            const handle = next.value[1];
             if (handle.kind === 'directory') {
                 await readFolder(handle, prefix + name + '/', into);
             } else {
@@ -79,8 +88,8 @@
             const there = await readFolder(top, '', {});
             if (!holdsPrograms(Object.keys(here)) && holdsPrograms(Object.keys(there))) {
                 this.store.put(there);
-                for (const [path, bytes] of Object.entries(there)) {
-                    this.written.set(path, bytes);
+                for (const path of Object.keys(there)) {
+                    this.written.set(path, there[path]);
                 }
                 this.top = top;
                 return 'restored';
@@ -116,7 +125,8 @@
 
         async copyChanges() {
             const files = this.store.files();
-            for (const [path, bytes] of Object.entries(files)) {
+            for (const path of Object.keys(files)) {
+                const bytes = files[path];
                 if (sameBytes(this.written.get(path), bytes)) {
                     continue;
                 }

@@ -14,6 +14,7 @@
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/Scene.h"
 #include "engine/platform/HeadlessDriver.h"
+#include "engine/platform/Image.h"
 #include "engine/platform/MessageBox.h"
 #include "program/VirtualTransferClock.h"
 #include "tests/device/FakeSerialPage.h"
@@ -192,11 +193,15 @@ TEST_F(BoardLinkPageTest, TheChooserCaptionReadsOnItsWhiteButton) {
         };
         return 0.2126 * linear(c.r) + 0.7152 * linear(c.g) + 0.0722 * linear(c.b);
     };
+    engine::Image frame;
+    ASSERT_TRUE(driver->capture(frame));
     double darkest = 1;
     // The button's inside (847..997 by 41..81, y up), a unit in from its edges.
-    for (float x = 848; x < 997; x += 0.5f) {
-        for (float y = 42; y < 81; y += 0.5f) {
-            darkest = std::min(darkest, luminance(driver->pixelAt({x, y})));
+    const engine::Vec2 topLeft = driver->toFrame({848, 80});
+    const engine::Vec2 bottomRight = driver->toFrame({996, 42});
+    for (int x = static_cast<int>(topLeft.x); x < static_cast<int>(bottomRight.x); ++x) {
+        for (int y = static_cast<int>(topLeft.y); y < static_cast<int>(bottomRight.y); ++y) {
+            darkest = std::min(darkest, luminance(frame.getPixel(x, y)));
         }
     }
     EXPECT_LT(darkest, 0.9) << "no caption drawn";

@@ -59,6 +59,7 @@ def hidden_tab_keeps_the_picture(browser, url, shots):
     browser.evaluate("window.dispatchEvent(new PageTransitionEvent('pagehide', { persisted: false }))")
     browser.wait_for("!window.pavluneSyncPending", "the store's copy after the page was hidden")
     browser.call("Page.navigate", url="about:blank")  # the editor's page gone
+    browser.wait_for("location.href === 'about:blank'", "the page to be gone")
     page.open()
     after_close = picture(page.shot("list-after-close"))
     check(differing(after_close, one_card) > 10,
@@ -90,7 +91,7 @@ def folder_brings_programs_back(browser, url, shots):
     page.open()
     check(browser.evaluate("!document.getElementById('folder').hidden"), "the folder button shows")
     browser.evaluate("document.getElementById('folder').click()")
-    browser.wait_for("document.getElementById('folder').textContent.includes('✓')", "the folder taken")
+    browser.wait_for("document.getElementById('folder').textContent.includes('ちゅう')", "the folder taken")
     page.click(*LIST_NEW)
     page.settle(60)
     page.drag_from_palette(common.LED_ON, (SNAPPED_X, row_y(1)))
