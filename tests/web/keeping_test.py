@@ -102,7 +102,7 @@ def folder_brings_programs_back(browser, url, shots):
     page.click(*BACK)
     page.settle(60)
     browser.wait_for(f"!window.pavluneSyncPending && window.pavluneTestFolder.dump()"
-                     f"['PavluneCards/savedatas/1.png'] !== undefined", "its picture in the folder")
+                     f"['PavluneCards/savedatas/img1.png'] !== undefined", "its picture in the folder")
     kept = browser.evaluate("window.pavluneTestFolder.dump()")
     listed = page.read("list.plist")
     saved = page.read("1.plist")
