@@ -46,14 +46,11 @@ public:
     static constexpr const char* kScreenBoardFailed = "シミュレータを はじめられなかったよ。";
     static constexpr const char* kOfferScreenBoardMessage =
         "ボードが みつからないよ。\nシミュレータで うごかしてみる？";
-    // A browser without serial ports: which ones reach a board, in the
-    // child's words, then the teacher's.
+    // A browser without serial ports: which ones reach a board, short
+    // enough for the box (the README tells the teacher more).
     static constexpr const char* kNoSerialCaption = "ボードに つなぐには";
     static constexpr const char* kNoSerialMessage =
-        "この ブラウザでは ボードに つなげないよ。\n"
-        "パソコンや クロームブックの クロームか エッジで ひらいてね。\n"
-        "（先生へ：ボードへの接続はシリアルポートが使えるブラウザ（パソコン・クロームブックのクロームかエッジ"
-        "）が必要です）";
+        "この ブラウザでは ボードに つなげないよ。\nクロームか エッジで ひらいてね。";
     // Follows kNoSerialMessage when the board on the screen can stand in.
     static constexpr const char* kTryScreenBoard = "\nシミュレータで うごかしてみる？";
     // The school's settings forbid serial ports (a managed browser's policy).
