@@ -9,6 +9,7 @@
             this.kind = 'file';
             this.name = name;
             this.bytes = new Uint8Array(0);
+            this.writes = 0;
         }
 
         async getFile() {
@@ -17,6 +18,7 @@
         }
 
         async createWritable() {
+            ++this.writes;
             const parts = [];
             return {
                 write: async (data) => {
@@ -89,14 +91,14 @@
             return this.permission;
         }
 
-        // {path: [bytes]}: every file below, for the test to read and to
-        // carry across a reload.
-        dump(prefix = '', into = {}) {
+        // {path: [bytes]} (or what `of` tells of each file): every file
+        // below, for the test to read and to carry across a reload.
+        dump(of = (file) => Array.from(file.bytes), prefix = '', into = {}) {
             for (const [name, entry] of this.children) {
                 if (entry instanceof FakeFolder) {
-                    entry.dump(prefix + name + '/', into);
+                    entry.dump(of, prefix + name + '/', into);
                 } else {
-                    into[prefix + name] = Array.from(entry.bytes);
+                    into[prefix + name] = of(entry);
                 }
             }
             return into;
