@@ -43,7 +43,6 @@
             this.kind = 'directory';
             this.name = name || '';
             this.children = new Map();
-            this.permission = 'granted';
         }
 
         async *entries() {
@@ -55,9 +54,6 @@
         child(name, Kind, create) {
             const found = this.children.get(name);
             if (found) {
-                if (!(found instanceof Kind)) {
-                    throw Object.assign(new Error(name), { name: 'TypeMismatchError' });
-                }
                 return found;
             }
             if (!create) {
@@ -80,15 +76,6 @@
             if (!this.children.delete(name)) {
                 throw Object.assign(new Error(name), { name: 'NotFoundError' });
             }
-        }
-
-        async queryPermission() {
-            return this.permission;
-        }
-
-        async requestPermission() {
-            this.permission = 'granted';
-            return this.permission;
         }
 
         // {path: [bytes]} (or what `of` tells of each file): every file
