@@ -5,7 +5,8 @@ copy), and a visit after the browser was closed and opened again on the same
 profile. Each on a cheap Chromebook's terms (the processor slowed 4x, a
 10 Mbit/s network with 40 ms latency) and unthrottled; prints seconds from
 the navigation to the first frame of the list, and the bytes that came over
-the network.
+the network, and when the card pictures (fetched after the first screen)
+are in.
 
     web_load_bench.py --site build-web/site [--runs 3]
 """
@@ -35,10 +36,13 @@ def visit(browser, url, terms):
     browser.call("Page.navigate", url=url)
     browser.wait_for("typeof window.pavluneFirstFrameAt === 'number'", "the first frame", 120)
     seconds = browser.evaluate("window.pavluneFirstFrameAt") / 1000
+    # The card pictures follow the first screen; the editor waits for them.
+    browser.wait_for("typeof window.pavlunePicturesAt === 'number'", "the card pictures", 120)
+    pictures = browser.evaluate("window.pavlunePicturesAt") / 1000
     received = browser.evaluate("performance.getEntriesByType('navigation').concat("
                                 "performance.getEntriesByType('resource'))"
                                 ".reduce((sum, e) => sum + (e.transferSize || 0), 0)")
-    return seconds, received
+    return seconds, received, pictures
 
 
 def run(url, terms, profile):
@@ -74,10 +78,11 @@ def main():
             for i, visit_name in enumerate(("first", "second", "reopened")):
                 seconds = [r[i][0] for r in results]
                 received = statistics.median(r[i][1] for r in results)
+                pictures = statistics.median(r[i][2] for r in results)
                 goal = f"   goal {goals[visit_name]:.1f} s" if terms else ""
                 print(f"  {visit_name:9} median {statistics.median(seconds):5.2f} s"
                       f"  (min {min(seconds):.2f}, max {max(seconds):.2f})  {received / 1e6:6.2f} MB over the network"
-                      + goal)
+                      f"  cards in {pictures:5.2f} s" + goal)
     finally:
         server.shutdown()
 

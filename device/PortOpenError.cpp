@@ -45,6 +45,9 @@ std::string PortOpenError::describe() const {
     case Kind::permissionDenied:
         words = "permission denied";
         break;
+    case Kind::blocked:
+        words = "blocked by policy";
+        break;
     case Kind::busy:
         words = "busy, held by another program";
         break;

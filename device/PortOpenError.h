@@ -11,6 +11,7 @@ struct PortOpenError {
         none,             // opened
         noSuchDevice,     // absent or unplugged
         permissionDenied, // the user may not open it (a missing group, say)
+        blocked,          // the system's policy forbids serial ports (a managed browser)
         busy,             // another program holds it
         notATerminal,     // a regular file, a directory, /dev/null: never written to
         notSelected,      // no port is chosen, or the chosen one is not listed

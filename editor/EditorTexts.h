@@ -46,6 +46,17 @@ public:
     static constexpr const char* kScreenBoardFailed = "シミュレータを はじめられなかったよ。";
     static constexpr const char* kOfferScreenBoardMessage =
         "ボードが みつからないよ。\nシミュレータで うごかしてみる？";
+    // A browser without serial ports: which ones reach a board, short
+    // enough for the box (the README tells the teacher more).
+    static constexpr const char* kNoSerialCaption = "ボードに つなぐには";
+    static constexpr const char* kNoSerialMessage =
+        "この ブラウザでは ボードに つなげないよ。\nクロームか エッジで ひらいてね。";
+    // Follows kNoSerialMessage when the board on the screen can stand in.
+    static constexpr const char* kTryScreenBoard = "\nシミュレータで うごかしてみる？";
+    // The school's settings forbid serial ports (a managed browser's policy).
+    static constexpr const char* kBoardsBlockedMessage =
+        "がっこうの せっていで、ボードに つなげないように なっているよ。\n"
+        "（先生へ：管理者の設定でシリアルポートが禁止されています）";
     // The board on the screen, as the port list names it.
     static constexpr const char* kScreenBoardName = "シミュレータ";
 
@@ -100,6 +111,8 @@ inline std::string EditorTexts::portNotOpened(const pavlune::PortOpenError& erro
         return "";
     case Kind::permissionDenied:
         return "ポートを ひらけないよ（dialout グループに はいっていますか）。";
+    case Kind::blocked:
+        return kBoardsBlockedMessage;
     case Kind::busy:
         return "ほかの プログラムが ポートを つかっているよ。";
     case Kind::noSuchDevice:

@@ -25,7 +25,9 @@
 #include "engine/2d/actions/CallFunc.h"
 #include "engine/2d/actions/DelayTime.h"
 #include "engine/2d/actions/Sequence.h"
+#include "engine/2d/events/EventCustom.h"
 #include "engine/2d/events/EventDispatcher.h"
+#include "engine/2d/events/EventListenerCustom.h"
 #include "engine/2d/events/EventListenerMouse.h"
 #include "engine/2d/events/EventMouse.h"
 #include "engine/base/Log.h"
@@ -124,7 +126,22 @@ bool FieldScene::init(SaveData* data) {
     session_->rooms().undoRedo->start();
     registerRooms();
     rooms.keys = std::make_unique<EditorKeys>(this, rooms.fieldView, *session_);
+    listenForHiding();
     return true;
+}
+
+void FieldScene::listenForHiding() {
+    // A tab closed in the editor never reaches もどる: the list's picture is
+    // drawn now, or the list would show the program as it was opened.
+    auto* hiding =
+        engine::EventListenerCustom::create(ScreenNavigator::kHidingEvent, [this](engine::EventCustom*) {
+            SaveDataManager* store = SaveDataManager::getInstance();
+            if (!leaving && !store->isReadOnly()) {
+                store->finishWrites();
+                captureThumbnail(nullptr);
+            }
+        });
+    getEventDispatcher()->addEventListenerWithSceneGraphPriority(hiding, this);
 }
 
 void FieldScene::registerRooms() {

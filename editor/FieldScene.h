@@ -109,6 +109,7 @@ private:
     // The busy overlay once the editor has slid in, while cards out of sight
     // are still being built.
     void showWhileBuilding();
+    void listenForHiding();
     // One check of the back button's wait; true once leaving has started.
     bool tryToLeave();
     // The back button and the overlay as before the tap.

@@ -2,6 +2,8 @@
 
 #include "engine/2d/Director.h"
 #include "engine/2d/Scene.h"
+#include "engine/2d/events/EventCustom.h"
+#include "engine/2d/events/EventDispatcher.h"
 #include "engine/platform/GLView.h"
 #include "engine/platform/InputTranslator.h"
 #include "saves/SaveScene.h"
@@ -9,6 +11,7 @@
 #include "store/ProgramExchange.h"
 #include "store/SaveDataManager.h"
 #include "widgets/Notice.h"
+#include "widgets/ScreenNavigator.h"
 
 #include <SDL.h>
 #include <algorithm>
@@ -148,6 +151,11 @@ void WebPage::cancelTouches() {
     wakeFrames();
 }
 
+void WebPage::pageHidden() {
+    engine::EventCustom event(ScreenNavigator::kHidingEvent);
+    engine::Director::getInstance()->getEventDispatcher()->dispatchEvent(&event);
+}
+
 void WebPage::text(const std::string& utf8, bool composing) {
     pushText(utf8, composing);
 }
@@ -173,6 +181,10 @@ EMSCRIPTEN_KEEPALIVE void pavlune_web_import(const char* path, const char* fileN
 
 EMSCRIPTEN_KEEPALIVE void pavlune_web_touch_cancel() {
     WebPage::cancelTouches();
+}
+
+EMSCRIPTEN_KEEPALIVE void pavlune_web_page_hidden() {
+    WebPage::pageHidden();
 }
 
 EMSCRIPTEN_KEEPALIVE void pavlune_web_text(const char* utf8, int composing) {

@@ -21,6 +21,9 @@ public:
     // A touch the browser took away (a system gesture): every held touch
     // ends as cancelled, so that what it dragged goes back.
     static void cancelTouches();
+    // The page is hidden and may be closed without another frame: the shown
+    // screen writes what the list would miss (ScreenNavigator::kHidingEvent).
+    static void pageHidden();
     // Text from the input method: the composition as it stands (`composing`)
     // or the committed text, as the window's text events.
     static void text(const std::string& utf8, bool composing);

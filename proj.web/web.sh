@@ -45,7 +45,8 @@ build_site() {
   rm -rf "$site"
   mkdir -p "$site/licences"
   cp "$build_dir/bin/pavlune-cards.html" "$site/index.html"
-  cp "$build_dir/bin/pavlune-cards.js" "$build_dir/bin/pavlune-cards.wasm" "$build_dir/bin/pavlune-cards.data" "$site/"
+  cp "$build_dir/bin/pavlune-cards.js" "$build_dir/bin/pavlune-cards.wasm" "$build_dir/bin/pavlune-cards.data" \
+    "$build_dir/bin/pavlune-pictures.data" "$site/"
   cp "$deps"/share/licences/* "$site/licences/"
   cp /usr/share/doc/fonts-noto-cjk/copyright "$site/licences/fonts-noto-cjk.txt"
   cp "$root/copyright" "$site/licences/PavluneCards.txt" 2>/dev/null || cp -r "$root/copyright" "$site/licences/"
@@ -76,6 +77,8 @@ run_tests() {
   python3 "$root/tests/web/tabs_test.py" --site "$site"
   # A program built, edited and zoomed with fingers alone.
   python3 "$root/tests/web/touch_test.py" --site "$site"
+  # A hidden tab's list picture; the store's copy in a folder, and back.
+  python3 "$root/tests/web/keeping_test.py" --site "$site"
   # The board over Web Serial, on a stand-in for the browser's serial ports.
   python3 "$root/tests/web/serial_page_test.py" --site "$site" --export "$native/bin/pavlune-export"
   # The same sends made by the program's own C++ schedule (the test program

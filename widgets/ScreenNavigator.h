@@ -15,6 +15,11 @@ public:
     // Replaces the running scene by a new list of saved programs.
     virtual bool openList() = 0;
 
+    // Sent when the application may end without another frame (a browser
+    // tab hidden or closed): the shown screen writes what the list would
+    // otherwise miss, such as the open program's picture.
+    static constexpr const char* kHidingEvent = "PAVLUNE_EVENT_HIDING";
+
     // The installed navigator, or null before start-up (then the screens
     // cannot leave).
     static ScreenNavigator* get() { return instance; }

@@ -65,6 +65,10 @@ EM_JS(int, pavlune_serial_chosen_index, (), {
     return globalThis.pavluneSerialLink.chosenIndex;
 });
 
+EM_JS(int, pavlune_serial_refusals, (), {
+    return globalThis.pavluneSerialLink.refusals;
+});
+
 EM_JS(void, pavlune_serial_set_choose_area, (float left, float top, float right, float bottom), {
     globalThis.pavluneSerialLink.setChooseArea(left, top, right, bottom);
 });
@@ -148,6 +152,10 @@ int EmscriptenSerialPage::choices() {
 
 int EmscriptenSerialPage::chosenIndex() {
     return available() ? pavlune_serial_chosen_index() : -1;
+}
+
+int EmscriptenSerialPage::refusals() {
+    return available() ? pavlune_serial_refusals() : 0;
 }
 
 void EmscriptenSerialPage::setChooseArea(float left, float top, float right, float bottom) {

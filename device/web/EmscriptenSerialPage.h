@@ -19,6 +19,7 @@ public:
     void choose() override;
     int choices() override;
     int chosenIndex() override;
+    int refusals() override;
     void setChooseArea(float left, float top, float right, float bottom) override;
     void setOnChange(std::function<void()> handler) override;
     int startTransfer(int index, const std::string& stepsJson) override;

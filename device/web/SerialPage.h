@@ -47,6 +47,9 @@ public:
     virtual void choose() = 0;
     virtual int choices() = 0;
     virtual int chosenIndex() = 0;
+    // Counts the chooser's refusals by the browser's settings (a school's
+    // policy that blocks serial ports); a chooser the user closed is none.
+    virtual int refusals() = 0;
     // Where the program's "choose a board" button is, in fractions of the
     // canvas from its top left; an empty area when it is not shown. The page
     // opens the chooser itself when a press on it ends there (choose() from a

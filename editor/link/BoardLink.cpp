@@ -110,6 +110,8 @@ BoardLink::BoardLink(engine::Node* scene, engine::Layer* bar, BoardLinkHooks hoo
             bar, setup_.page, [this] { return !transferring_ && !sending_ && !loading_ && !portList_; });
         pageChanges_ = setup_.page->changes();
         pageChoices_ = setup_.page->choices();
+        pageRefusals_ = setup_.page->refusals();
+        chooseButton_->onUnavailable = [this] { explainNoSerial(); };
         setup_.page->setOnChange([channel = std::weak_ptr<LinkChannel>(channel_)] {
             if (auto open = channel.lock()) {
                 open->post([](BoardLink& link) { link.pageChanged(); });
@@ -274,6 +276,11 @@ bool BoardLink::mayStartTransfer(bool offerScreenBoard) {
 }
 
 void BoardLink::offerScreenBoardInstead() {
+    // With none to offer, the bar says already that no board was found.
+    offerScreenBoard(EditorTexts::kOfferScreenBoardMessage, true);
+}
+
+bool BoardLink::offerScreenBoard(const std::string& message, bool runAfter) {
     std::string screenBoard;
     for (const pavlune::SerialPortInfo& port : setup_.serial->getPorts()) {
         if (port.transport == pavlune::SerialPortInfo::Transport::screen) {
@@ -281,17 +288,19 @@ void BoardLink::offerScreenBoardInstead() {
         }
     }
     if (screenBoard.empty() || !scene_) {
-        return; // nothing to offer: the bar says that no board was found
+        return false;
     }
-    AlertView* box = AlertView::create(EditorTexts::kOfferScreenBoardMessage);
+    AlertView* box = AlertView::create(message);
     if (!box) {
-        return;
+        return false;
     }
-    box->onOk = [this, screenBoard](AlertView* shown) {
+    box->onOk = [this, screenBoard, runAfter](AlertView* shown) {
         shown->close();
         if (setup_.serial->choosePort(screenBoard)) {
             updatePortStatus();
-            runOnBoard();
+            if (runAfter) {
+                runOnBoard();
+            }
         }
     };
     box->onCancel = [](AlertView* shown) { shown->close(); };
@@ -299,6 +308,14 @@ void BoardLink::offerScreenBoardInstead() {
     scene_->addChild(box);
     box->setOpacity(0);
     box->runAction(engine::FadeIn::create(AlertView::kFadeDuration));
+    return true;
+}
+
+void BoardLink::explainNoSerial() {
+    const std::string message = EditorTexts::kNoSerialMessage;
+    if (!offerScreenBoard(message + EditorTexts::kTryScreenBoard, false)) {
+        Notice::show(scene_, message, EditorTexts::kNoSerialCaption);
+    }
 }
 
 void BoardLink::runOnBoard() {
@@ -468,6 +485,11 @@ void BoardLink::pollPageTransfer() {
 void BoardLink::pageChanged() {
     const int changes = setup_.page->changes();
     const int choices = setup_.page->choices();
+    if (const int refusals = setup_.page->refusals(); refusals != pageRefusals_) {
+        // A chooser the browser's settings refused; a closed one says nothing.
+        pageRefusals_ = refusals;
+        Notice::show(scene_, EditorTexts::kBoardsBlockedMessage, EditorTexts::kNoticeCaption);
+    }
     if (choices != pageChoices_) {
         // The user chose in the browser's chooser: that port is the board,
         // whatever was chosen before. The page's list is at hand, so the

@@ -130,6 +130,9 @@ private:
     // at all: the simulator is offered).
     bool mayStartTransfer(bool offerScreenBoard);
     void offerScreenBoardInstead();
+    // Offers the board on the screen with `message` (OK chooses it; with
+    // `runAfter`, then runs the program); false when there is none to offer.
+    bool offerScreenBoard(const std::string& message, bool runAfter);
     void startScreenBoard();
     void screenBoardStarted(const std::string& device);
     // The editor's window as "x,y,width,height", for the simulator's window
@@ -141,8 +144,12 @@ private:
     // and their ends are posted like a worker's reports.
     void startPageTransfer(const pavlune::CatalogueView& view, const pavlune::FieldRows* rows);
     void pollPageTransfer();
-    // The page's list or the user's choice in its chooser changed.
+    // The page's list or the user's choice in its chooser changed, or the
+    // browser refused its chooser.
     void pageChanged();
+    // The board button pressed in a browser without serial ports: which
+    // browsers reach a board, and the board on the screen where there is one.
+    void explainNoSerial();
 
     engine::Node* scene_;
     BoardLinkHooks hooks_;
@@ -160,4 +167,5 @@ private:
     bool pageStopAsked_ = false;
     int pageChanges_ = 0;
     int pageChoices_ = 0;
+    int pageRefusals_ = 0;
 };

@@ -5,7 +5,7 @@
 #include "engine/2d/Label.h"
 #include "engine/2d/Layer.h"
 #include "engine/2d/LayerColor.h"
-#include "widgets/Design.h"
+#include "engine/base/Color.h"
 #include "widgets/HitTest.h"
 #include "widgets/PressedButton.h"
 
@@ -22,6 +22,10 @@ namespace {
 constexpr float kLeft = 847;
 constexpr float kCentreY = 61;
 const Size kButtonSize(150, 40);
+// A dark navy, so that the caption reads on the white button even where
+// its thin strokes are drawn half-covered (14:1 at full cover; the theme's
+// light blue is 1.8:1).
+const engine::Color4B kCaptionColour(0, 40, 90, 255);
 
 // The button's background, which reports each time it is drawn.
 class DrawnLayer : public engine::LayerColor {
@@ -59,14 +63,18 @@ ChooseBoardButton::ChooseBoardButton(engine::Layer* bar, std::shared_ptr<pavlune
     button_->setPosition(kLeft, kCentreY - kButtonSize.height / 2);
     bar->addChild(button_);
     if (auto* label = engine::Label::createWithSystemFont(kCaption, "Helvetica", 16)) {
-        label->setTextColor(design::kThemeBlue);
+        label->setTextColor(kCaptionColour);
         label->setPosition(kButtonSize.width / 2, kButtonSize.height / 2);
         button_->addChild(label);
     }
     // The press shows here; the page opens the chooser on the release. A
-    // browser without Web Serial has nothing to choose from: no button.
-    PressedButton::attach(button_, [] {});
-    button_->setVisible(page_ && page_->available());
+    // browser without Web Serial has nothing to choose from: the press
+    // explains that instead.
+    PressedButton::attach(button_, [this] {
+        if (page_ && !page_->available() && onUnavailable) {
+            onUnavailable();
+        }
+    });
     layer->onDraw = [this] { publishArea(); };
 }
 
@@ -87,7 +95,7 @@ void ChooseBoardButton::publishArea() {
     const engine::Rect box = button_ ? HitTest::worldBoundingBox(button_) : engine::Rect();
     const Size screen = engine::Director::getInstance()->getVisibleSize();
     const bool onScreen = box.size.width > 0 && box.getMinY() >= 0 && box.getMaxY() <= screen.height;
-    if (!onScreen || !button_->isVisible() || (usable_ && !usable_())) {
+    if (!onScreen || !button_->isVisible() || !page_->available() || (usable_ && !usable_())) {
         page_->setChooseArea(0, 0, 0, 0);
         return;
     }

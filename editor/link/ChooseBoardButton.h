@@ -17,7 +17,8 @@ class SerialPage;
 // it handles the user's press, so the page itself opens its chooser when a
 // press on the button ends (SerialPage::setChooseArea). Whenever it is
 // drawn, the button tells the page where it is, or that it cannot be
-// pressed now; an idle editor draws nothing and asks nothing.
+// pressed now; an idle editor draws nothing and asks nothing. A browser
+// without serial ports keeps the button, and a press says why it cannot help.
 class ChooseBoardButton {
 public:
     static constexpr const char* kCaption = "ボードを えらぶ";
@@ -34,6 +35,10 @@ public:
     // Tells the page where the button is now.
     void publishArea();
     engine::LayerColor* getNode() const { return button_; }
+
+    // Called when the button is pressed in a browser without serial ports,
+    // where the page has no chooser to open: the press is explained instead.
+    std::function<void()> onUnavailable;
 
 private:
     std::shared_ptr<pavlune::SerialPage> page_;

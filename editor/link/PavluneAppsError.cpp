@@ -8,6 +8,10 @@ PavluneAppsError PavluneAppsError::forFailure(const pavlune::TransferFailure& fa
     switch (failure.kind) {
     case Kind::portNotOpened: {
         using PortKind = pavlune::PortOpenError::Kind;
+        if (failure.port.kind == PortKind::blocked) {
+            // Neither reconnecting nor a new search helps: only the school can.
+            return {EditorTexts::kNoticeCaption, EditorTexts::kBoardsBlockedMessage, true, false, false};
+        }
         if (failure.port.kind == PortKind::other || failure.port.kind == PortKind::notATerminal) {
             // No words of the box's own fit: the system's text is for the log.
             engine::Log::error("link", "the port did not open: " + failure.port.osText);

@@ -24,6 +24,9 @@ PortOpenError::Kind openFailureKind(const std::string& kind) {
     if (kind == "permissionDenied") {
         return PortOpenError::Kind::permissionDenied;
     }
+    if (kind == "blocked") {
+        return PortOpenError::Kind::blocked;
+    }
     return PortOpenError::Kind::other;
 }
 

@@ -42,10 +42,18 @@
         if (name === 'NotFoundError') {
             return 'noSuchDevice';
         }
-        if (name === 'SecurityError' || name === 'NotAllowedError') {
-            return 'permissionDenied';
+        if (refusedByPolicy(error)) {
+            return 'blocked';
         }
         return 'other';
+    }
+
+    // The browser's settings (a school's policy, a frame without the
+    // permission) forbid serial ports; a user who closed the chooser is no
+    // refusal (NotFoundError).
+    function refusedByPolicy(error) {
+        const name = error && error.name;
+        return name === 'SecurityError' || name === 'NotAllowedError';
     }
 
     class WebSerialLink {
@@ -57,6 +65,7 @@
             this.ports = [];
             this.changes = 0; // counts every change of the list
             this.choices = 0; // counts the user's choices in the browser's chooser
+            this.refusals = 0; // counts the choosers the browser's settings refused
             this.chooseArea = null;
             this.onChange = null; // told when changes or choices count up
             this.chosenIndex = -1; // the last chosen port's place in the list
@@ -136,7 +145,8 @@
 
         // Must be called while the page handles the user's press: the browser
         // shows its port chooser only then. Resolves to the chosen port's index
-        // in the list, or -1 when the user closed the chooser.
+        // in the list, or -1 when the user closed the chooser or the browser
+        // refused it (then refusals counts up).
         async choose() {
             if (!this.serial) {
                 return -1;
@@ -145,6 +155,10 @@
             try {
                 port = await this.serial.requestPort();
             } catch (e) {
+                if (refusedByPolicy(e)) {
+                    ++this.refusals;
+                    this.changed();
+                }
                 return -1;
             }
             await this.refresh();

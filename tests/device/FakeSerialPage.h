@@ -24,6 +24,7 @@ public:
     int chooseCalls = 0;
     int choiceCount = 0;
     int chosen = -1;
+    int refusalCount = 0;
     std::vector<float> chooseArea;
     std::function<void()> onChange;
     std::vector<Started> started;
@@ -38,6 +39,7 @@ public:
     void choose() override { ++chooseCalls; }
     int choices() override { return choiceCount; }
     int chosenIndex() override { return chosen; }
+    int refusals() override { return refusalCount; }
     void setOnChange(std::function<void()> handler) override { onChange = std::move(handler); }
     void setChooseArea(float left, float top, float right, float bottom) override {
         chooseArea = {left, top, right, bottom};

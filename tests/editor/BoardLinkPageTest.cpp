@@ -14,10 +14,14 @@
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/Scene.h"
 #include "engine/platform/HeadlessDriver.h"
+#include "engine/platform/Image.h"
 #include "engine/platform/MessageBox.h"
 #include "program/VirtualTransferClock.h"
 #include "tests/device/FakeSerialPage.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <memory>
 #include <regex>
@@ -159,7 +163,8 @@ TEST_F(BoardLinkPageTest, TheChooserButtonIsWhereItIsDrawnAndOnlyWhileNothingCov
     driver->step();
     EXPECT_EQ(page->chooseArea, (std::vector<float>{0, 0, 0, 0}));
 
-    // A browser without Web Serial: no button, and nowhere to press.
+    // A browser without Web Serial: the button stays, the page has nowhere
+    // to open a chooser, and a press says which browsers reach a board.
     page->isAvailable = false;
     bar->setPositionY(0);
     link.reset();
@@ -167,8 +172,54 @@ TEST_F(BoardLinkPageTest, TheChooserButtonIsWhereItIsDrawnAndOnlyWhileNothingCov
     EXPECT_EQ(page->chooseArea, (std::vector<float>{0, 0, 0, 0}));
     link = std::make_unique<BoardLink>(scene, bar, BoardLinkHooks{}, setup);
     driver->step();
-    EXPECT_FALSE(link->getChooseButton()->getNode()->isVisible());
+    EXPECT_TRUE(link->getChooseButton()->getNode()->isVisible());
     EXPECT_EQ(page->chooseArea, (std::vector<float>{0, 0, 0, 0}));
+    driver->touchBegan({922, 61});
+    driver->touchEnded({922, 61});
+    ASSERT_EQ(messages.size(), 1U);
+    EXPECT_EQ(messages[0].first, "ボードに つなぐには");
+    EXPECT_NE(messages[0].second.find("クロームか エッジで ひらいてね"), std::string::npos);
+    EXPECT_EQ(page->chooseCalls, 0);
+}
+
+// The caption must read on the white button: its darkest pixel against the
+// white, by the contrast ratio of relative luminances, at least 4.5 : 1.
+TEST_F(BoardLinkPageTest, TheChooserCaptionReadsOnItsWhiteButton) {
+    driver->step();
+    const auto luminance = [](const engine::Color4B& c) {
+        const auto linear = [](std::uint8_t v) {
+            const double s = v / 255.0;
+            return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.r) + 0.7152 * linear(c.g) + 0.0722 * linear(c.b);
+    };
+    engine::Image frame;
+    ASSERT_TRUE(driver->capture(frame));
+    double darkest = 1;
+    // The button's inside (847..997 by 41..81, y up), a unit in from its edges.
+    const engine::Vec2 topLeft = driver->toFrame({848, 80});
+    const engine::Vec2 bottomRight = driver->toFrame({996, 42});
+    for (int x = static_cast<int>(topLeft.x); x < static_cast<int>(bottomRight.x); ++x) {
+        for (int y = static_cast<int>(topLeft.y); y < static_cast<int>(bottomRight.y); ++y) {
+            darkest = std::min(darkest, luminance(frame.getPixel(x, y)));
+        }
+    }
+    EXPECT_LT(darkest, 0.9) << "no caption drawn";
+    EXPECT_GE((1.0 + 0.05) / (darkest + 0.05), 4.5);
+}
+
+TEST_F(BoardLinkPageTest, AChooserTheSchoolBlocksIsToldAndAClosedOneIsNot) {
+    page->onChange(); // nothing counted up: the user closed the chooser
+    settle();
+    EXPECT_TRUE(messages.empty());
+    page->refusalCount = 1;
+    page->onChange();
+    settle();
+    ASSERT_EQ(messages.size(), 1U);
+    EXPECT_EQ(messages[0].first, "おしらせ");
+    EXPECT_EQ(messages[0].second, "がっこうの せっていで、ボードに つなげないように なっているよ。\n"
+                                  "（先生へ：管理者の設定でシリアルポートが禁止されています）");
+    EXPECT_EQ(status(), "\u25CF USB 2341:0043 [ Web Serial ]") << "the chosen board stays";
 }
 
 TEST_F(BoardLinkPageTest, ABoardChosenInTheBrowserBecomesTheOneThatIsRunOn) {

@@ -185,6 +185,11 @@ TEST(PavluneAppsErrorTest, EachFailureKindHasItsWordsAndActions) {
         {{TransferFailure::Kind::portNotOpened,
           {PortOpenError::Kind::notATerminal, "Inappropriate ioctl for device"}},
          {"しっぱい", "せつぞくしなおしてください。\nポートを ひらけなかったよ。", true, true, true}},
+        {{TransferFailure::Kind::portNotOpened, {PortOpenError::Kind::blocked, "Access denied."}},
+         {"おしらせ",
+          "がっこうの せっていで、ボードに つなげないように なっているよ。\n"
+          "（先生へ：管理者の設定でシリアルポートが禁止されています）",
+          true, false, false}},
         {{TransferFailure::Kind::writeFailed, {}},
          {"しっぱい", "せつぞくにしっぱいしました。", true, true, true}},
         {{TransferFailure::Kind::cannotStop, {}},

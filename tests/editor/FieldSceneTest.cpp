@@ -20,8 +20,11 @@
 #include "editor/link/SendingOverlay.h"
 #include "editor/palette/DialectToggle.h"
 #include "editor/panel/ProgramPanel.h"
+#include "engine/2d/Director.h"
 #include "engine/2d/RenderTexture.h"
 #include "engine/2d/Sprite.h"
+#include "engine/2d/events/EventCustom.h"
+#include "engine/2d/events/EventDispatcher.h"
 #include "engine/base/Log.h"
 #include "engine/base/Scheduler.h"
 #include "engine/base/Value.h"
@@ -143,6 +146,22 @@ TEST_F(FieldSceneTest, TheFirstSaveOfANewProgramWritesItsPictureAndLaterSavesOnl
     driver->step();
     EXPECT_FALSE(fs::exists(picture));
     EXPECT_EQ(programFile(record).size(), 2u);
+}
+
+// Catches a page closed in the editor leaving the list with the picture of
+// the program as it was opened: told it is hidden, the editor draws the
+// picture at once, without waiting for a frame that may never come.
+TEST_F(FieldSceneTest, HiddenTheEditorDrawsTheProgramsPictureAtOnce) {
+    SaveData* record = addPrograms(1).front();
+    FieldScene* editor = open(record);
+    ASSERT_NE(editor->getSession().rooms().board->addCard(0, 0, Vec2(652.5f, 5514.44f), 255), nullptr);
+    editor->saveField();
+    driver->step();
+    const fs::path picture = fullPath(record->imagepath);
+    fs::remove(picture);
+    engine::EventCustom hiding(ScreenNavigator::kHidingEvent);
+    engine::Director::getInstance()->getEventDispatcher()->dispatchEvent(&hiding);
+    EXPECT_TRUE(fs::exists(picture));
 }
 
 // Catches a picture whose failed write nobody hears of (the list would show

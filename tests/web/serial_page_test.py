@@ -4,7 +4,8 @@ navigator.serial (proj.web/serial/tests/fake-serial.js) stands in for the
 browser's. The board is chosen with the bar's "ボードを えらぶ" button, a
 program with one card is played: the fake port must receive the bytes of
 `pavlune-export` with no pause shorter than nominal; the stop button then
-sends break and reset.
+sends break and reset. Without Web Serial the button stays and explains;
+a chooser the browser refuses is told, one the child closes is not.
 
     serial_page_test.py --site build-web/site --export build/bin/pavlune-export
 """
@@ -64,8 +65,55 @@ def export(tool, rows, *options):
         os.unlink(f.name)
 
 
+# Whether a message box covers the middle of the field after `action`.
+def box_after(page, name, action):
+    before = page.shot(name + "-before")(512, 384)
+    action()
+    page.settle(40)
+    shown = page.shot(name)(512, 384) != before
+    if shown:
+        page.click(512, 300)  # its OK
+    return shown
+
+
+def without_a_board_the_button_explains(args):
+    """No Web Serial: the button stays and a press explains; a chooser the
+    browser refuses is told; one the child closes is not."""
+    refusal = "(name) => () => Promise.reject(Object.assign(new Error('refused'), { name }))"
+    with site_in_browser(args.site) as (browser, url):
+        browser.call("Page.addScriptToEvaluateOnNewDocument",
+                     source="Object.defineProperty(navigator, 'serial', { value: undefined, configurable: true });")
+        page = Page(browser, url, args.shots)
+        page.open()
+        page.click(*LIST_NEW)
+        page.settle(60)
+        page.click(*SETTINGS_CLOSED)
+        page.settle(40)
+        caption = page.shot("no-serial-bar")
+        check(min(min(caption(x, y)) for x in range(860, 985, 2) for y in range(55, 68)) < 96,
+              "without Web Serial the chooser button shows its dark caption")
+        check(box_after(page, "no-serial", lambda: page.click(*CHOOSE_BOARD)),
+              "and a press on it explains which browsers reach a board")
+    with site_in_browser(args.site) as (browser, url):
+        with open(FAKE, encoding="utf-8") as f:
+            browser.call("Page.addScriptToEvaluateOnNewDocument", source=f.read() + INSTALL_FAKE)
+        page = Page(browser, url, args.shots)
+        page.open()
+        page.click(*LIST_NEW)
+        page.settle(60)
+        page.click(*SETTINGS_CLOSED)
+        page.settle(40)
+        browser.evaluate(f"pavluneFake.serial.requestPort = ({refusal})('NotFoundError')")
+        check(not box_after(page, "chooser-closed", lambda: page.click(*CHOOSE_BOARD)),
+              "a chooser the child closes says nothing")
+        browser.evaluate(f"pavluneFake.serial.requestPort = ({refusal})('SecurityError')")
+        check(box_after(page, "chooser-blocked", lambda: page.click(*CHOOSE_BOARD)),
+              "a chooser the school's settings refuse is told")
+
+
 def main():
     args = arguments()
+    without_a_board_the_button_explains(args)
     with site_in_browser(args.site) as (browser, url):
         with open(FAKE, encoding="utf-8") as f:
             browser.call("Page.addScriptToEvaluateOnNewDocument", source=f.read() + INSTALL_FAKE)

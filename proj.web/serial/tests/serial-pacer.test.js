@@ -227,7 +227,8 @@ test('open failures are named as the program names them', () => {
     const named = (name) => Object.assign(new Error(''), { name });
     assert.equal(openFailureKind(named('InvalidStateError')), 'busy');
     assert.equal(openFailureKind(named('NotFoundError')), 'noSuchDevice');
-    assert.equal(openFailureKind(named('SecurityError')), 'permissionDenied');
+    assert.equal(openFailureKind(named('SecurityError')), 'blocked');
+    assert.equal(openFailureKind(named('NotAllowedError')), 'blocked');
     assert.equal(openFailureKind(named('TypeError')), 'other');
 });
 
@@ -254,6 +255,23 @@ test('choosing a port and ports coming and going are counted once each', async (
     await link.refresh(); // nothing new
     assert.equal(link.changes, 3);
     assert.equal(told, 5, 'each change and each choice told once');
+});
+
+test('a chooser refused by the browser\'s settings is counted, a closed one is not', async () => {
+    const { link, serial } = fakeLink();
+    let told = 0;
+    link.onChange = () => ++told;
+    const refusing = (name) => () => Promise.reject(Object.assign(new Error('refused'), { name }));
+    const table = [
+        ['NotFoundError', 0],
+        ['SecurityError', 1],
+        ['NotAllowedError', 2],
+    ];
+    for (const [name, refusals] of table) {
+        serial.requestPort = refusing(name);
+        assert.equal(await link.choose(), -1, name);
+        assert.deepEqual([link.refusals, link.choices, told], [refusals, 0, refusals], name);
+    }
 });
 
 test('the choose button opens the chooser inside the release that ends a press on it', () => {
