@@ -29,6 +29,9 @@ public:
     std::optional<BoardClock::TimePoint> advance();
     const BoardOutputs& outputs() const { return outputs_; }
     Dialect dialect() const { return dialect_; }
+    // Where the running program is (ProgramSlot::runningLine), in the
+    // numbering of the current dialect; nothing while none runs.
+    std::optional<int> runningLine() const { return slot_.runningLine(); }
 
 private:
     Dialect dialectFor(char byte) const;
