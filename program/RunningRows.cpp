@@ -24,7 +24,8 @@ int firstLatteProgramLine(const CatalogueView& view) {
     const std::vector<CardCode> prologue = view.getPrologue();
     int line = 1;
     for (std::size_t i = 1; i < prologue.size(); ++i) {
-        line += lineEndsIn(prologue[i].code) + (prologue[i].appendLineEnd ? lineEndsIn(view.getLineEnd()) : 0);
+        line +=
+            lineEndsIn(prologue[i].code) + (prologue[i].appendLineEnd ? lineEndsIn(view.getLineEnd()) : 0);
     }
     return line;
 }

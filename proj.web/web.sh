@@ -74,6 +74,8 @@ run_tests() {
   python3 "$root/tests/web/offline_test.py" --site "$site"
   # Two tabs on one store.
   python3 "$root/tests/web/tabs_test.py" --site "$site"
+  # A program run on the page's own board simulator, its rows lit as it runs.
+  python3 "$root/tests/web/simulator_test.py" --site "$site"
   # The board over Web Serial, on a stand-in for the browser's serial ports.
   python3 "$root/tests/web/serial_page_test.py" --site "$site" --export "$native/bin/pavlune-export"
   # The same sends made by the program's own C++ schedule (the test program

@@ -93,8 +93,9 @@ bool BoardPanel::build() {
     addChild(body);
     wheels_[0] = lamp(134, 34, 16, 60, "");
     wheels_[1] = lamp(198, 34, 16, 60, "");
-    for (engine::Node* node : {static_cast<engine::Node*>(led_), static_cast<engine::Node*>(buzzer_),
-                               static_cast<engine::Node*>(wheels_[0]), static_cast<engine::Node*>(wheels_[1])}) {
+    for (engine::Node* node :
+         {static_cast<engine::Node*>(led_), static_cast<engine::Node*>(buzzer_),
+          static_cast<engine::Node*>(wheels_[0]), static_cast<engine::Node*>(wheels_[1])}) {
         if (!node) {
             return false;
         }

@@ -24,7 +24,8 @@ void InProcessTransfer::startStop(const pavlune::CatalogueView& view, ErrorCallb
     start(std::move(*schedule), std::move(onError), std::move(onDone));
 }
 
-void InProcessTransfer::start(pavlune::TransferSchedule schedule, ErrorCallback onError, DoneCallback onDone) {
+void InProcessTransfer::start(pavlune::TransferSchedule schedule, ErrorCallback onError,
+                              DoneCallback onDone) {
     schedule_ = std::move(schedule);
     onError_ = std::move(onError);
     onDone_ = std::move(onDone);

@@ -27,15 +27,17 @@ LinkSetup LinkSetup::current() {
     static const std::shared_ptr<InProcessBoard> inProcess =
         ScreenBoard::canStart() ? nullptr
                                 : std::shared_ptr<InProcessBoard>(new InProcessBoard, [](InProcessBoard*) {});
-    static const bool listed = (inProcess ? inProcess->listIn(*pavlune::PavluneCardSerialManager::getInstance())
-                                          : ScreenBoard::get().listIn(*pavlune::PavluneCardSerialManager::getInstance()),
-                                true);
+    static const bool listed =
+        (inProcess ? inProcess->listIn(*pavlune::PavluneCardSerialManager::getInstance())
+                   : ScreenBoard::get().listIn(*pavlune::PavluneCardSerialManager::getInstance()),
+         true);
     (void)listed;
     // The process-wide manager is never destroyed, so nothing is released.
     LinkSetup setup{
         std::shared_ptr<pavlune::PavluneCardSerialManager>(pavlune::PavluneCardSerialManager::getInstance(),
                                                            [](pavlune::PavluneCardSerialManager*) {}),
-        [] { return std::make_unique<pavlune::SteadyTransferClock>(); }, pavlune::platformSerialPage(), inProcess};
+        [] { return std::make_unique<pavlune::SteadyTransferClock>(); }, pavlune::platformSerialPage(),
+        inProcess};
     return setup;
 }
 

@@ -3,8 +3,8 @@
 #include "catalogue/CatalogueView.h"
 #include "device/PavluneCardSerialManager.h"
 #include "device/web/SerialPage.h"
-#include "program/PolledTransfer.h"
 #include "program/FieldRows.h"
+#include "program/PolledTransfer.h"
 #include "program/TransferFailure.h"
 #include "program/TransferSchedule.h"
 

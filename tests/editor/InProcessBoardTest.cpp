@@ -1,13 +1,14 @@
 // The board simulator in the editor's own process, on the real editor screen
 // and the virtual clock: a program sent to it runs, the field lights the row
 // whose card is running as it advances, and the board's panel shows the LED.
+#include "editor/link/InProcessBoard.h"
+
 #include "device/PavluneCardSerialManager.h"
 #include "editor/EditorSession.h"
 #include "editor/FieldScene.h"
 #include "editor/link/BoardLink.h"
 #include "editor/link/BoardPanel.h"
 #include "editor/link/BoardWatch.h"
-#include "editor/link/InProcessBoard.h"
 #include "editor/link/LinkSetup.h"
 #include "engine/base/Value.h"
 #include "program/VirtualTransferClock.h"
@@ -39,11 +40,13 @@ protected:
     void SetUp() override {
         SaveScreenTest::SetUp();
         auto script = std::make_shared<pavlune::FakeSerialBackend::Script>();
-        auto* manager = new pavlune::PavluneCardSerialManager(std::make_unique<pavlune::FakeSerialBackend>(script));
+        auto* manager =
+            new pavlune::PavluneCardSerialManager(std::make_unique<pavlune::FakeSerialBackend>(script));
         board = std::make_shared<InProcessBoard>();
         board->listIn(*manager);
-        setup = LinkSetup{std::shared_ptr<pavlune::PavluneCardSerialManager>(manager, [](auto* m) { m->release(); }),
-                          [] { return std::make_unique<pavlune::VirtualTransferClock>(); }, nullptr, board};
+        setup = LinkSetup{
+            std::shared_ptr<pavlune::PavluneCardSerialManager>(manager, [](auto* m) { m->release(); }),
+            [] { return std::make_unique<pavlune::VirtualTransferClock>(); }, nullptr, board};
         LinkSetup::install(&setup);
     }
     void TearDown() override {
@@ -61,13 +64,13 @@ protected:
         ValueVector elements;
         int z = 1;
         for (std::size_t row = 0; row < cards.size(); ++row) {
-            elements.push_back(Value(ValueMap{
-                {"tab", Value(0)},
-                {"index", Value(cards[row])},
-                {"x", Value(static_cast<int>(std::lround(kRowCardX)))},
-                {"y", Value(static_cast<int>(std::lround(rowScreenY(static_cast<int>(row)) + kStartOffsetY)))},
-                {"zorder", Value(z++)},
-                {"value", Value("")}}));
+            elements.push_back(Value(ValueMap{{"tab", Value(0)},
+                                              {"index", Value(cards[row])},
+                                              {"x", Value(static_cast<int>(std::lround(kRowCardX)))},
+                                              {"y", Value(static_cast<int>(std::lround(
+                                                        rowScreenY(static_cast<int>(row)) + kStartOffsetY)))},
+                                              {"zorder", Value(z++)},
+                                              {"value", Value("")}}));
         }
         EXPECT_EQ(SaveDataManager::getInstance()->saveProgram(record, elements),
                   SaveDataManager::SaveResult::Updated);

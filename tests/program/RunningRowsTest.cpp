@@ -1,7 +1,8 @@
 // Which field row the board's running line belongs to, checked against the
 // lines the card reference says each dialect sends for the same field.
-#include "catalogue/CardSet.h"
 #include "program/RunningRows.h"
+
+#include "catalogue/CardSet.h"
 #include "tests/program/FieldRowsBuilder.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +31,8 @@ struct Expected {
 // "cat" line or from 0, a card of two lines that owns only its first, and
 // que's empty lines given to the card after them.
 TEST(RunningRowsTest, EachDialectsLinesLeadToTheRowsThatWroteThem) {
-    const FieldRows rows = testing::oneSlotRows({none(), card(basic, 0), card(basic, 2), none(), card(basic, 1)});
+    const FieldRows rows =
+        testing::oneSlotRows({none(), card(basic, 0), card(basic, 2), none(), card(basic, 1)});
     FieldRows loops = rows;
     for (const auto& slot : {card(full, 4), card(basic, 0), card(full, 5)}) {
         loops.push_back(FieldRow{slot});

@@ -140,7 +140,6 @@ TEST(RunningProgramTest, QueJumpsToTheLastInstructionAndBeyond) {
     EXPECT_TRUE(bench.recorder.complaints.empty());
 }
 
-
 // The line the board is on while the four blinks run, in each dialect's own
 // numbering (jam line number, latte file line from 1, que instruction from
 // 0): during the first half second the first wait, then the second, and
