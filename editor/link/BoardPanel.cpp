@@ -71,28 +71,28 @@ engine::LayerColor* BoardPanel::lamp(float x, float y, float width, float height
 }
 
 bool BoardPanel::build() {
-    engine::Label* title = caption(EditorTexts::kScreenBoardName, 14);
+    engine::Label* title = caption(EditorTexts::kScreenBoardName, 12);
     if (!title) {
         return false;
     }
     title->setPosition(kWidth / 2, kHeight - 14);
     addChild(title);
-    led_ = lamp(16, 100, 34, 34, "LED");
-    buzzer_ = lamp(66, 100, 34, 34, "ブザー");
+    led_ = lamp(8, 260, 30, 30, "LED");
+    buzzer_ = lamp(46, 260, 30, 30, "ブザー");
     static const char* const kNumbers[] = {"1", "2", "3", "4", "5", "6"};
     for (std::size_t i = 0; i < outputs_.size(); ++i) {
-        outputs_[i] = lamp(16 + 34 * static_cast<float>(i % 3), 46 - 38 * static_cast<float>(i / 3), 24, 24,
+        outputs_[i] = lamp(12 + 36 * static_cast<float>(i % 2), 205 - 38 * static_cast<float>(i / 2), 24, 24,
                            kNumbers[i]);
     }
     // The car from above, driving up: its left wheel on the left.
-    engine::LayerColor* body = engine::LayerColor::create(Color4B(kCarBody, 255), 44, 90);
+    engine::LayerColor* body = engine::LayerColor::create(Color4B(kCarBody, 255), 36, 70);
     if (!body) {
         return false;
     }
-    body->setPosition(152, 26);
+    body->setPosition(24, 20);
     addChild(body);
-    wheels_[0] = lamp(134, 34, 16, 60, "");
-    wheels_[1] = lamp(198, 34, 16, 60, "");
+    wheels_[0] = lamp(10, 30, 12, 50, "");
+    wheels_[1] = lamp(62, 30, 12, 50, "");
     for (engine::Node* node :
          {static_cast<engine::Node*>(led_), static_cast<engine::Node*>(buzzer_),
           static_cast<engine::Node*>(wheels_[0]), static_cast<engine::Node*>(wheels_[1])}) {

@@ -18,8 +18,9 @@ class InProcessBoard;
 // controls (`keepOff`, world units), where it would hide play and stop.
 class BoardPanel : public engine::LayerColor {
 public:
-    static constexpr float kWidth = 230;
-    static constexpr float kHeight = 170;
+    // Narrow, to fit between the column of rows and the run buttons.
+    static constexpr float kWidth = 84;
+    static constexpr float kHeight = 330;
 
     static BoardPanel* create(InProcessBoard& board, std::function<engine::Rect()> keepOff);
 

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr float kGap = 10;
+constexpr float kGap = 2;
 
 // What the panel keeps clear of: the run buttons' panel and the back button.
 engine::Rect runControlsArea(const RunControls& controls) {
@@ -27,10 +27,10 @@ BoardWatch::BoardWatch(InProcessBoard& board, engine::Node* scene, FieldScrollVi
     : board_(board), light_(std::make_unique<RowLight>(view, field)) {
     panel_ = BoardPanel::create(board, [&runControls] { return runControlsArea(runControls); });
     if (panel_) {
-        // Left of the run buttons, at the foot of the screen: over the field's
-        // lower rows, clear of every control; the child moves it where it suits.
+        // Just left of the run buttons, level with their foot: between them and
+        // the column of rows, above the bottom bar; the child moves it where it suits.
         const engine::Rect run = runControlsArea(runControls);
-        panel_->setPosition(run.getMinX() - BoardPanel::kWidth - kGap, kGap);
+        panel_->setPosition(run.getMinX() - BoardPanel::kWidth - kGap, run.getMinY());
         panel_->setVisible(false);
         scene->addChild(panel_.get());
     }

@@ -22,7 +22,7 @@ LED_ON, LED_OFF, WAIT_3 = 0, 1, 3  # the basic set's palette cards
 OK = (362, 284)  # the message box's OK button
 LIT = (255, 214, 0)
 SLOT_HALF_WIDTH, LIGHT_MARGIN = 115, 14
-PANEL_LED = (634 + 16 + 17, 10 + 100 + 17)  # left of the run panel at the foot of the screen
+PANEL_LED = (874 - 84 - 2 + 8 + 15, 184 + 260 + 15)  # the panel left of the run panel, level with its foot
 LED_RED = (240, 30, 30)
 
 
