@@ -80,8 +80,11 @@ bool BoardPanel::build() {
     led_ = lamp(8, 260, 30, 30, "LED");
     buzzer_ = lamp(46, 260, 30, 30, "ブザー");
     static const char* const kNumbers[] = {"1", "2", "3", "4", "5", "6"};
+    // Two columns, three rows: 1 2 / 3 4 / 5 6.
     for (std::size_t i = 0; i < outputs_.size(); ++i) {
-        outputs_[i] = lamp(12 + 36 * static_cast<float>(i % 2), 205 - 38 * static_cast<float>(i / 2), 24, 24,
+        const std::size_t column = i % 2;
+        const std::size_t row = i / 2;
+        outputs_[i] = lamp(12 + 36 * static_cast<float>(column), 205 - 38 * static_cast<float>(row), 24, 24,
                            kNumbers[i]);
     }
     // The car from above, driving up: its left wheel on the left.
