@@ -35,7 +35,7 @@ def wait_for_rows(page, rows, wanted, seconds):
     """Screenshots until exactly `wanted` rows are lit; the last picture."""
     deadline = time.monotonic() + seconds
     while True:
-        colour = page.shot("simulator")
+        colour = page.shot("simulator-lit-" + "-".join(map(str, wanted)))
         if lit_rows(colour, rows) == wanted or time.monotonic() > deadline:
             return colour
         time.sleep(0.2)
