@@ -48,6 +48,11 @@ void InProcessBoard::receive(char byte) {
     wake();
 }
 
+void InProcessBoard::pressReset() {
+    board_.pressReset();
+    wake();
+}
+
 void InProcessBoard::expectProgram(const pavlune::CatalogueView& view, const pavlune::FieldRows& rows) {
     rows_ = pavlune::RunningRows(view, rows);
 }

@@ -41,6 +41,8 @@ public:
 
     // One byte on the line, and what follows from it at once.
     void receive(char byte);
+    // What a child does to a real board that has no stop sequence (que).
+    void pressReset();
     // Which field row wrote each line of the program about to be sent.
     void expectProgram(const pavlune::CatalogueView& view, const pavlune::FieldRows& rows);
     // The field row whose card the board is running; nothing while no program

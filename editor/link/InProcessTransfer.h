@@ -14,7 +14,8 @@ class InProcessBoard;
 // A send or stop into the board in this process: the same TransferSchedule
 // that a board on a port gets, carried out as the engine's clock reaches
 // each step (a pause holds the rest back until its deadline), so nothing
-// blocks and nothing runs on another thread. The line never fails.
+// blocks and nothing runs on another thread. The line never fails, and a
+// stop in que, which has no stop sequence, presses the board's reset button.
 class InProcessTransfer : public pavlune::PolledTransfer {
 public:
     InProcessTransfer(InProcessBoard& board, std::function<void(const std::string&)> showText);

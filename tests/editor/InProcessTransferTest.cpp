@@ -73,8 +73,9 @@ TEST_F(InProcessTransferTest, TheSendKeepsTheSchedulesPaceAndTheProgramRuns) {
     for (const Case& c : {Case{pavlune::jam, 3.41}, Case{pavlune::latte, 4.42}, Case{pavlune::que, 5.12}}) {
         fresh();
         const pavlune::CatalogueView view(c.dialect, pavlune::basic);
-        transfer->startSend(view, pavlune::testing::oneSlotRows({card(pavlune::basic, 0)}),
-                            [this](const pavlune::TransferFailure& f) { failure = f.kind; }, [this] { ++done; });
+        transfer->startSend(
+            view, pavlune::testing::oneSlotRows({card(pavlune::basic, 0)}),
+            [this](const pavlune::TransferFailure& f) { failure = f.kind; }, [this] { ++done; });
         const double took = runToEnd();
         EXPECT_NEAR(took, c.seconds, 0.08) << c.dialect;
         EXPECT_EQ(done, 1) << c.dialect;
@@ -87,9 +88,10 @@ TEST_F(InProcessTransferTest, TheSendKeepsTheSchedulesPaceAndTheProgramRuns) {
 // the next frame, not when the pause is over, and the program never runs.
 // Catches a stop honoured only after the pause.
 TEST_F(InProcessTransferTest, AStopDuringAPauseEndsTheSendAtOnce) {
-    transfer->startSend(pavlune::CatalogueView(pavlune::jam, pavlune::basic),
-                        pavlune::testing::oneSlotRows({card(pavlune::basic, 0)}),
-                        [this](const pavlune::TransferFailure& f) { failure = f.kind; }, [this] { ++done; });
+    transfer->startSend(
+        pavlune::CatalogueView(pavlune::jam, pavlune::basic),
+        pavlune::testing::oneSlotRows({card(pavlune::basic, 0)}),
+        [this](const pavlune::TransferFailure& f) { failure = f.kind; }, [this] { ++done; });
     driver->step(0.1f);
     ASSERT_TRUE(transfer->poll());
     transfer->requestStop();
@@ -98,6 +100,22 @@ TEST_F(InProcessTransferTest, AStopDuringAPauseEndsTheSendAtOnce) {
     EXPECT_EQ(failure, pavlune::TransferFailure::Kind::stopped);
     EXPECT_EQ(done, 0);
     driver->step(1.0f);
+    EXPECT_FALSE(board->outputs().led());
+}
+
+// A que board hears no stop on the line; the one in the editor is reset
+// instead of the child being told to press a button it does not have.
+// Catches the real board's "press reset" failure shown for the simulator.
+TEST_F(InProcessTransferTest, StopInQueResetsTheBoard) {
+    const pavlune::CatalogueView view(pavlune::que, pavlune::basic);
+    transfer->startSend(view, pavlune::testing::oneSlotRows({card(pavlune::basic, 0)}), nullptr, [] {});
+    runToEnd();
+    driver->step(0.01f);
+    ASSERT_TRUE(board->outputs().led());
+    transfer->startStop(
+        view, [this](const pavlune::TransferFailure& f) { failure = f.kind; }, [this] { ++done; });
+    EXPECT_EQ(done, 1);
+    EXPECT_EQ(failure, std::nullopt);
     EXPECT_FALSE(board->outputs().led());
 }
 
