@@ -14,7 +14,7 @@
 #include "program/VirtualTransferClock.h"
 #include "tests/device/FakeSerialBackend.h"
 #include "tests/editor/FieldRowsOnScreen.h"
-#include "tests/saves/SaveScreenFixture.h"
+#include "tests/editor/ProgramEditorFixture.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -35,10 +35,10 @@ Vec2 lightSpot(int row) {
     return {kRowCardX + 115 + 7, rowScreenY(row)};
 }
 
-class InProcessBoardTest : public SaveScreenTest {
+class InProcessBoardTest : public ProgramEditorTest {
 protected:
     void SetUp() override {
-        SaveScreenTest::SetUp();
+        ProgramEditorTest::SetUp();
         auto script = std::make_shared<pavlune::FakeSerialBackend::Script>();
         auto* manager =
             new pavlune::PavluneCardSerialManager(std::make_unique<pavlune::FakeSerialBackend>(script));
@@ -54,13 +54,12 @@ protected:
             editor->getSession().rooms().link->waitForWorkers();
         }
         LinkSetup::install(nullptr);
-        SaveScreenTest::TearDown();
+        ProgramEditorTest::TearDown();
         board.reset();
     }
 
     // Cards of the basic set on rows 0, 1, 2, ...
-    FieldScene* openWithRows(const std::vector<int>& cards) {
-        SaveData* record = addPrograms(1).front();
+    void openWithRows(const std::vector<int>& cards) {
         ValueVector elements;
         int z = 1;
         for (std::size_t row = 0; row < cards.size(); ++row) {
@@ -72,16 +71,9 @@ protected:
                                               {"zorder", Value(z++)},
                                               {"value", Value("")}}));
         }
-        EXPECT_EQ(SaveDataManager::getInstance()->saveProgram(record, elements),
-                  SaveDataManager::SaveResult::Updated);
-        editor = made(FieldScene::create(record));
-        engine::Scene* scene = made(engine::Scene::create());
-        scene->addChild(editor);
-        present(scene);
+        openProgram(elements);
         editor->getSession().rooms().link->waitForWorkers();
         driver->step();
-        driver->step();
-        return editor;
     }
 
     BoardLink& link() const { return *editor->getSession().rooms().link; }
@@ -89,7 +81,6 @@ protected:
 
     LinkSetup setup;
     std::shared_ptr<InProcessBoard> board;
-    FieldScene* editor = nullptr;
 };
 
 // LED on, wait a second, LED off, wait a second: while the first wait runs,
