@@ -365,7 +365,7 @@ void BoardLink::sendEnded(const PavluneAppsError* error, const SendingOverlay::E
     if (error) {
         handleAppsError(*error);
     }
-    if (!error && setup_.simulator && setup_.simulator->isChosen(*setup_.serial)) {
+    if (!error && simulatorChosen()) {
         // The simulator in this process answers on the screen: the field and
         // its panel show the program running, so nothing stays over them.
         removeSendingOverlay();
@@ -441,8 +441,12 @@ void BoardLink::stopOnBoard() {
     });
 }
 
+bool BoardLink::simulatorChosen() const {
+    return setup_.simulator && setup_.simulator->isChosen(*setup_.serial);
+}
+
 bool BoardLink::onMainThread() const {
-    return setup_.page || (setup_.simulator && setup_.simulator->isChosen(*setup_.serial));
+    return setup_.page || simulatorChosen();
 }
 
 void BoardLink::startPageTransfer(const pavlune::CatalogueView& view, const pavlune::FieldRows* rows) {
@@ -450,7 +454,7 @@ void BoardLink::startPageTransfer(const pavlune::CatalogueView& view, const pavl
     auto showText = [channel](const std::string& text) {
         channel->post([text](BoardLink& link) { link.appendSendingText(text); });
     };
-    if (setup_.simulator && setup_.simulator->isChosen(*setup_.serial)) {
+    if (simulatorChosen()) {
         pageTransfer_ = setup_.simulator->makeTransfer(showText);
     } else {
         pageTransfer_ = std::make_unique<pavlune::WebBoardTransfer>(*setup_.serial, setup_.page, showText);

@@ -144,6 +144,7 @@ private:
     // them, pollPageTransfer asks how far they got each frame, and their
     // ends are posted like a worker's reports.
     bool onMainThread() const;
+    bool simulatorChosen() const;
     void startPageTransfer(const pavlune::CatalogueView& view, const pavlune::FieldRows* rows);
     void pollPageTransfer();
     // The page's list or the user's choice in its chooser changed.
