@@ -8,6 +8,7 @@
 #include "editor/gestures/CardGestures.h"
 #include "editor/history/UndoRedoControls.h"
 #include "editor/link/BoardLink.h"
+#include "editor/link/BoardWatch.h"
 #include "editor/panel/ProgramPanel.h"
 #include "editor/print/PrintButton.h"
 

@@ -7,6 +7,7 @@ class Layer;
 } // namespace engine
 
 class BoardLink;
+class BoardWatch;
 class BottomBar;
 class CardGestures;
 class CardPalette;
@@ -45,4 +46,6 @@ struct EditorRooms {
     std::unique_ptr<ProgramPanel> programPanel;
     std::unique_ptr<UndoRedoControls> undoRedo;
     std::unique_ptr<EditorKeys> keys;
+    // Only with the board simulator in this process.
+    std::unique_ptr<BoardWatch> boardWatch;
 };

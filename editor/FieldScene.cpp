@@ -14,6 +14,7 @@
 #include "editor/gestures/CardGestures.h"
 #include "editor/history/UndoRedoControls.h"
 #include "editor/link/BoardLink.h"
+#include "editor/link/BoardWatch.h"
 #include "editor/palette/CardPalette.h"
 #include "editor/palette/DialectToggle.h"
 #include "editor/panel/ProgramPanel.h"
@@ -211,6 +212,10 @@ void FieldScene::buildLink() {
     showWaitingForLink = [boardLink] { boardLink->showLoadingOverlay(); };
     hideWaitingForLink = [boardLink] { boardLink->removeLoadingOverlay(); };
     boardLink->startSerial();
+    if (InProcessBoard* simulator = boardLink->getInProcessBoard()) {
+        rooms.boardWatch =
+            std::make_unique<BoardWatch>(*simulator, this, rooms.fieldView, *rooms.board, *rooms.runControls);
+    }
 }
 
 bool FieldScene::buildHistory() {

@@ -63,8 +63,10 @@ std::vector<SendUnit> TextTransferAssembler::assembleRows(const FieldRows& rows)
     const std::string lineEnd = view_.getLineEnd();
     const std::string separator = view_.getStatementSeparator();
     std::vector<SendUnit> units;
+    unitRows_.clear();
     // Every row has its number, cards or not, so numbers keep their place.
     int lineNumber = kLineNumberStep;
+    int rowIndex = 0;
     for (const FieldRow& row : rows) {
         std::string rowText;
         int rowPause = pacing;
@@ -96,8 +98,10 @@ std::vector<SendUnit> TextTransferAssembler::assembleRows(const FieldRows& rows)
             const int level = std::max(0, indentLevel(rowText));
             units.push_back(
                 {std::string(static_cast<std::size_t>(level) * 2, ' ') + rowText, rowPause, true});
+            unitRows_.push_back(rowIndex);
         }
         lineNumber += kLineNumberStep;
+        ++rowIndex;
     }
     return units;
 }

@@ -28,6 +28,8 @@ public:
     // Only the program: one unit per row holding cards, as in the transfer.
     // Starts the brace depth afresh.
     std::vector<SendUnit> assembleRows(const FieldRows& rows);
+    // For each unit of the last assembleRows, the index of its field row.
+    const std::vector<int>& unitRows() const { return unitRows_; }
 
     // The latte indentation level of a row text, in levels of two spaces,
     // and moves the brace depth by the braces of the text; 0 in any other
@@ -46,6 +48,7 @@ private:
 
     CatalogueView view_;
     int braceDepth_ = 0;
+    std::vector<int> unitRows_;
 };
 
 } // namespace pavlune

@@ -34,11 +34,17 @@ public:
     std::optional<BoardClock::TimePoint> advance(BoardClock::TimePoint now);
     // A character that reached the board while the program runs.
     virtual void input(char) {}
+    // The line of the statement run last (the one still waiting, during a
+    // wait): the jam line number, the line of the latte file counted from
+    // 1, the que instruction counted from 0. Nothing before the first.
+    std::optional<int> runningLine() const { return runningLine_; }
 
 protected:
     virtual Step step() = 0;
+    void runningAt(int line) { runningLine_ = line; }
 
 private:
+    std::optional<int> runningLine_;
     BoardClock::TimePoint wake_{};
     bool ended_ = false;
 };

@@ -27,8 +27,13 @@ public:
     // Runs what is due now; the moment of the next turn, or nothing while
     // only a byte from the line can change anything.
     std::optional<BoardClock::TimePoint> advance();
+    // The board's reset button: the program stops and everything is switched off.
+    void pressReset() { slot_.reset(); }
     const BoardOutputs& outputs() const { return outputs_; }
     Dialect dialect() const { return dialect_; }
+    // Where the running program is (ProgramSlot::runningLine), in the
+    // numbering of the current dialect; nothing while none runs.
+    std::optional<int> runningLine() const { return slot_.runningLine(); }
 
 private:
     Dialect dialectFor(char byte) const;

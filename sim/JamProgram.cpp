@@ -231,6 +231,7 @@ BoardProgram::Step JamProgram::step() {
     }
     const std::size_t index = pc_++;
     const Statement& statement = statements_[index];
+    runningAt(statement.line);
     switch (statement.kind) {
     case Kind::label:
         break;

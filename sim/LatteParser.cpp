@@ -99,11 +99,14 @@ private:
         return tokens_[at_++].text;
     }
 
-    void emit(LatteOperation::Kind kind, LatteExpression expression = {}, std::size_t target = 0) {
-        operations_.push_back({kind, std::move(expression), target});
+    void emit(int line, LatteOperation::Kind kind, LatteExpression expression = {}, std::size_t target = 0) {
+        operations_.push_back({kind, std::move(expression), target, line});
     }
 
     void statement() {
+        // A statement's operations belong to the line it starts on: a loop's
+        // jump back too, though its body may end lines later.
+        const int line = peek().line;
         if (accept(";")) {
             return;
         }
@@ -121,7 +124,7 @@ private:
             do {
                 LatteExpression assign{LatteExpression::Kind::assign, 0, name(), "", {}};
                 assign.operands.push_back(accept("=") ? expression() : LatteExpression{});
-                emit(LatteOperation::Kind::evaluate, std::move(assign));
+                emit(line, LatteOperation::Kind::evaluate, std::move(assign));
             } while (accept(","));
             expect(";");
             return;
@@ -130,14 +133,14 @@ private:
             ++at_;
             expect("(");
             const std::size_t top = operations_.size();
-            emit(LatteOperation::Kind::jumpUnless, expression());
+            emit(line, LatteOperation::Kind::jumpUnless, expression());
             expect(")");
             statement();
-            emit(LatteOperation::Kind::jump, {}, top);
+            emit(line, LatteOperation::Kind::jump, {}, top);
             operations_[top].target = operations_.size();
             return;
         }
-        emit(LatteOperation::Kind::evaluate, expression());
+        emit(line, LatteOperation::Kind::evaluate, expression());
         expect(";");
     }
 

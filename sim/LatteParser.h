@@ -24,6 +24,7 @@ struct LatteOperation {
     Kind kind = Kind::evaluate;
     LatteExpression expression;
     std::size_t target = 0;
+    int line = 1; // where the statement starts in the script, counted from 1
 };
 
 // Reads the script language the latte cards write: statements ending in ';',

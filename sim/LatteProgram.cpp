@@ -20,6 +20,7 @@ BoardProgram::Step LatteProgram::step() {
         return Step::end();
     }
     const LatteOperation& operation = operations_[pc_++];
+    runningAt(operation.line);
     switch (operation.kind) {
     case LatteOperation::Kind::jump:
         pc_ = operation.target;

@@ -30,6 +30,10 @@ void ProgramSlot::reset() {
     outputs_.switchOff();
 }
 
+std::optional<int> ProgramSlot::runningLine() const {
+    return program_ && visible_ ? program_->runningLine() : std::nullopt;
+}
+
 std::optional<BoardClock::TimePoint> ProgramSlot::advance() {
     if (!program_) {
         return std::nullopt;

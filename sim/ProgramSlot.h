@@ -23,6 +23,9 @@ public:
     void reset();
     bool running() const { return program_ != nullptr; }
     BoardProgram* program() const { return program_.get(); }
+    // The running line of a visible program (BoardProgram::runningLine); a
+    // statement typed at the prompt is no line of the program.
+    std::optional<int> runningLine() const;
 
     // Runs what is due; the moment the running program next needs a turn.
     std::optional<BoardClock::TimePoint> advance();

@@ -54,6 +54,7 @@ BoardProgram::Step QueImageProgram::step() {
     if (image_[line * instructionSize_] == padByte_) {
         return Step::end(); // the padding after the last instruction
     }
+    runningAt(static_cast<int>(line));
     switch (opcode) {
     case kEmpty:
         break;

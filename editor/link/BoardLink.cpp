@@ -7,6 +7,7 @@
 #include "editor/EditorSession.h"
 #include "editor/EditorTexts.h"
 #include "editor/link/ChooseBoardButton.h"
+#include "editor/link/InProcessBoard.h"
 #include "editor/link/LinkChannel.h"
 #include "editor/link/LoadingOverlay.h"
 #include "editor/link/PortControls.h"
@@ -145,8 +146,8 @@ pavlune::CatalogueView BoardLink::catalogue() const {
 BoardLink::~BoardLink() {
     if (setup_.page) {
         setup_.page->setOnChange(nullptr);
-        engine::Director::getInstance()->getScheduler()->unschedule(kPagePollKey, this);
     }
+    engine::Director::getInstance()->getScheduler()->unschedule(kPagePollKey, this);
     channel_->close();
 }
 
@@ -341,7 +342,7 @@ void BoardLink::runOnBoard() {
     };
     sending_->onClose = [this] { removeSendingOverlay(); };
     pavlune::FieldRows rows = hooks_.fieldRows ? hooks_.fieldRows() : pavlune::FieldRows();
-    if (setup_.page) {
+    if (onMainThread()) {
         startPageTransfer(view, &rows);
         return;
     }
@@ -380,6 +381,12 @@ void BoardLink::sendEnded(const PavluneAppsError* error, const SendingOverlay::E
     }
     if (error) {
         handleAppsError(*error);
+    }
+    if (!error && simulatorChosen()) {
+        // The simulator in this process answers on the screen: the field and
+        // its panel show the program running, so nothing stays over them.
+        removeSendingOverlay();
+        return;
     }
     if (sending_) {
         sending_->finish(ending);
@@ -439,7 +446,7 @@ void BoardLink::stopOnBoard() {
     transferring_ = true;
     showLoadingOverlay();
     const pavlune::CatalogueView view = catalogue();
-    if (setup_.page) {
+    if (onMainThread()) {
         startPageTransfer(view, nullptr);
         return;
     }
@@ -451,12 +458,24 @@ void BoardLink::stopOnBoard() {
     });
 }
 
+bool BoardLink::simulatorChosen() const {
+    return setup_.simulator && setup_.simulator->isChosen(*setup_.serial);
+}
+
+bool BoardLink::onMainThread() const {
+    return setup_.page || simulatorChosen();
+}
+
 void BoardLink::startPageTransfer(const pavlune::CatalogueView& view, const pavlune::FieldRows* rows) {
     std::shared_ptr<LinkChannel> channel = channel_;
-    pageTransfer_ = std::make_unique<pavlune::WebBoardTransfer>(
-        *setup_.serial, setup_.page, [channel](const std::string& text) {
-            channel->post([text](BoardLink& link) { link.appendSendingText(text); });
-        });
+    auto showText = [channel](const std::string& text) {
+        channel->post([text](BoardLink& link) { link.appendSendingText(text); });
+    };
+    if (simulatorChosen()) {
+        pageTransfer_ = setup_.simulator->makeTransfer(showText);
+    } else {
+        pageTransfer_ = std::make_unique<pavlune::WebBoardTransfer>(*setup_.serial, setup_.page, showText);
+    }
     pageStopAsked_ = false;
     const Reports reports = rows ? sendReports(channel) : stopReports(channel);
     if (rows) {

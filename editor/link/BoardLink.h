@@ -17,11 +17,12 @@ class Node;
 } // namespace engine
 
 namespace pavlune {
-class WebBoardTransfer;
+class PolledTransfer;
 } // namespace pavlune
 
 class ChooseBoardButton;
 class EditorSession;
+class InProcessBoard;
 class LinkChannel;
 class LoadingOverlay;
 class PortControls;
@@ -97,6 +98,8 @@ public:
     PortListPopup* getPortList() const { return portList_.get(); }
     LoadingOverlay* getLoadingOverlay() const { return loading_.get(); }
     SendingOverlay* getSendingOverlay() const { return sending_.get(); }
+    // The board simulator in this process, where there is one.
+    InProcessBoard* getInProcessBoard() const { return setup_.simulator.get(); }
     // Blocks until every worker of this link has returned (tests).
     void waitForWorkers();
     std::shared_ptr<LinkChannel> getChannel() const { return channel_; }
@@ -139,9 +142,12 @@ private:
     // to open beside it; empty when there is none.
     std::string windowBeside() const;
 
-    // With a page (browser builds), transfers run on the main thread: the
-    // page paces them, pollPageTransfer asks how far they got each frame,
-    // and their ends are posted like a worker's reports.
+    // With a page (browser builds) or to the simulator in this process,
+    // transfers run on the main thread: the page or the engine's clock paces
+    // them, pollPageTransfer asks how far they got each frame, and their
+    // ends are posted like a worker's reports.
+    bool onMainThread() const;
+    bool simulatorChosen() const;
     void startPageTransfer(const pavlune::CatalogueView& view, const pavlune::FieldRows* rows);
     void pollPageTransfer();
     // The page's list or the user's choice in its chooser changed, or the
@@ -163,7 +169,7 @@ private:
     bool transferring_ = false;
     bool stopAfterSend_ = false; // the overlay's stop was tapped: stop the board once the send has ended
     std::unique_ptr<ChooseBoardButton> chooseButton_;
-    std::unique_ptr<pavlune::WebBoardTransfer> pageTransfer_;
+    std::unique_ptr<pavlune::PolledTransfer> pageTransfer_;
     bool pageStopAsked_ = false;
     int pageChanges_ = 0;
     int pageChoices_ = 0;

@@ -2,6 +2,7 @@
 
 #include "device/PavluneCardSerialManager.h"
 #include "device/PlatformSerialBackend.h"
+#include "editor/link/InProcessBoard.h"
 #include "editor/link/ScreenBoard.h"
 #include "program/SteadyTransferClock.h"
 
@@ -20,15 +21,23 @@ LinkSetup LinkSetup::current() {
     if (installed()) {
         return *installed();
     }
-    // The application's port list always offers the board on the screen.
+    // The application's port list always offers the board on the screen: the
+    // simulator's own process where it can start, otherwise one in this
+    // process (never destroyed, like the manager).
+    static const std::shared_ptr<InProcessBoard> inProcess =
+        ScreenBoard::canStart() ? nullptr
+                                : std::shared_ptr<InProcessBoard>(new InProcessBoard, [](InProcessBoard*) {});
     static const bool listed =
-        (ScreenBoard::get().listIn(*pavlune::PavluneCardSerialManager::getInstance()), true);
+        (inProcess ? inProcess->listIn(*pavlune::PavluneCardSerialManager::getInstance())
+                   : ScreenBoard::get().listIn(*pavlune::PavluneCardSerialManager::getInstance()),
+         true);
     (void)listed;
     // The process-wide manager is never destroyed, so nothing is released.
     LinkSetup setup{
         std::shared_ptr<pavlune::PavluneCardSerialManager>(pavlune::PavluneCardSerialManager::getInstance(),
                                                            [](pavlune::PavluneCardSerialManager*) {}),
-        [] { return std::make_unique<pavlune::SteadyTransferClock>(); }, pavlune::platformSerialPage()};
+        [] { return std::make_unique<pavlune::SteadyTransferClock>(); }, pavlune::platformSerialPage(),
+        inProcess};
     return setup;
 }
 

@@ -3,6 +3,8 @@
 #include <functional>
 #include <memory>
 
+class InProcessBoard;
+
 namespace pavlune {
 class PavluneCardSerialManager;
 class SerialPage;
@@ -21,6 +23,9 @@ struct LinkSetup {
     // transfers (on the main thread, polled each frame, instead of workers),
     // with the board chooser's button on the bar. Null on the desktop.
     std::shared_ptr<pavlune::SerialPage> page = nullptr;
+    // The board simulator in this process, where the manager lists it (the
+    // browser and Windows, which cannot start the one on a pseudo-terminal).
+    std::shared_ptr<InProcessBoard> simulator = nullptr;
 
     // The installed setup, or the application's.
     static LinkSetup current();

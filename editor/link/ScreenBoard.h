@@ -17,6 +17,8 @@ public:
     static constexpr const char* kProgram = "pavlune-board-sim";
 
     static ScreenBoard& get();
+    // Whether this platform can start the simulator's process at all.
+    static bool canStart();
     ~ScreenBoard();
 
     ScreenBoard(const ScreenBoard&) = delete;

@@ -3,6 +3,10 @@
 // nothing can choose it.
 #include "editor/link/ScreenBoard.h"
 
+bool ScreenBoard::canStart() {
+    return false;
+}
+
 ScreenBoard& ScreenBoard::get() {
     static ScreenBoard board;
     return board;

@@ -4,6 +4,7 @@
 #include "device/PavluneCardSerialManager.h"
 #include "device/web/SerialPage.h"
 #include "program/FieldRows.h"
+#include "program/PolledTransfer.h"
 #include "program/TransferFailure.h"
 #include "program/TransferSchedule.h"
 
@@ -22,10 +23,8 @@ namespace pavlune {
 //   WebBoardTransfer transfer(serial, page, [](const std::string& text) { /* append to the overlay */ });
 //   transfer.startSend(view, rows, onError, onDone);
 //   ... every frame: if (!transfer.poll()) { /* ended */ }
-class WebBoardTransfer {
+class WebBoardTransfer : public PolledTransfer {
 public:
-    using ErrorCallback = std::function<void(TransferFailure)>;
-    using DoneCallback = std::function<void()>;
     using TextSink = std::function<void(const std::string&)>;
 
     WebBoardTransfer(PavluneCardSerialManager& serial, std::shared_ptr<SerialPage> page, TextSink showText);
@@ -33,16 +32,16 @@ public:
     // Break, reset and the program, on the selected port. A port that is not
     // there any more ends it at once (the error callback, from here).
     void startSend(const CatalogueView& view, const FieldRows& rows, ErrorCallback onError,
-                   DoneCallback onDone);
+                   DoneCallback onDone) override;
     // Break and reset; in que, which has none, the error says to press the
     // board's reset button and nothing is started.
-    void startStop(const CatalogueView& view, ErrorCallback onError, DoneCallback onDone);
+    void startStop(const CatalogueView& view, ErrorCallback onError, DoneCallback onDone) override;
 
     // The page ends the transfer at its next stop check.
-    void requestStop();
+    void requestStop() override;
     // True while the transfer runs.
-    bool poll();
-    bool isRunning() const { return id_ >= 0; }
+    bool poll() override;
+    bool isRunning() const override { return id_ >= 0; }
 
 private:
     void start(const TransferSchedule& schedule, ErrorCallback onError, DoneCallback onDone);

@@ -140,5 +140,30 @@ TEST(RunningProgramTest, QueJumpsToTheLastInstructionAndBeyond) {
     EXPECT_TRUE(bench.recorder.complaints.empty());
 }
 
+// The line the board is on while the four blinks run, in each dialect's own
+// numbering (jam line number, latte file line from 1, que instruction from
+// 0): during the first half second the first wait, then the second, and
+// nothing once the program has ended. Catches a line taken after the
+// statement moved on (the next statement's line), a dialect that never
+// says, and a line still reported after the end.
+TEST(RunningProgramTest, TheRunningLineIsTheStatementThatIsWaiting) {
+    struct Case {
+        const Blinks& blinks;
+        int firstWait;
+        int secondWait;
+    };
+    const Case cases[] = {{kFourBlinks[0], 20, 20}, {kFourBlinks[1], 4, 6}, {kFourBlinks[2], 2, 4}};
+    for (const Case& c : cases) {
+        Bench bench;
+        bench.feed(c.blinks.program);
+        bench.runFor(250ms);
+        EXPECT_EQ(bench.board.runningLine(), c.firstWait) << c.blinks.name;
+        bench.runFor(500ms);
+        EXPECT_EQ(bench.board.runningLine(), c.secondWait) << c.blinks.name;
+        bench.runFor(10s);
+        EXPECT_EQ(bench.board.runningLine(), std::nullopt) << c.blinks.name;
+    }
+}
+
 } // namespace
 } // namespace pavlune

@@ -45,7 +45,8 @@ RULES: dict[str, set[str] | None] = {
     "print": {"catalogue", "program", "engine/base"},
     "widgets": {"engine"},
     "saves": {"widgets", "store", "catalogue", "engine"},
-    "editor": {"widgets", "field", "print", "store", "program", "device", "catalogue", "engine"},
+    # The editor runs the display-free board simulator in its own process.
+    "editor": {"widgets", "field", "print", "store", "program", "device", "catalogue", "engine", "sim"},
     "app": {"saves", "editor", "widgets", "store", "engine"},
     "export": {"field", "print", "store", "program", "device", "catalogue", "engine/base"},
     "proj.linux": {"app", "export", "device", "engine"},
