@@ -40,15 +40,14 @@ struct SaveListTexts {
     static constexpr const char* kUnreadableProgramMessage = "この プログラムを よめませんでした。";
     static constexpr const char* kSkippedMessage = "よめない プログラムは いれなかったよ。";
     static constexpr const char* kNotAProgramMessage =
-        "この ファイルは プログラムでは ないので、よみこみませんでした。\n"
-        "（先生へ：壊れているか、別のアプリのファイルです。何も追加していません）";
+        "プログラムの ファイルでは "
+        "ないよ。\n（先生へ：壊れているか別の種類のファイルです。何も変えていません）";
     static constexpr const char* kProgramNotSavedMessage = "プログラムを保存できませんでした。";
     static constexpr const char* kNotWrittenMessage =
-        "ファイルに かきこめませんでした。\n（先生へ：書き込めない場所です。別の場所を選んでください）";
+        "ファイルに かきこめなかったよ。\n（先生へ：別の場所を選んでください）";
     static constexpr const char* kNotReadMessage =
-        "ファイルを よめませんでした。\n（先生へ：開けないファイルか、大きすぎるファイルです）";
+        "ファイルを よめなかったよ。\n（先生へ：開けないか、大きすぎるファイルです）";
     static constexpr const char* kNoChooserMessage =
-        "ファイルを えらぶ がめんが ひらけませんでした。\n"
-        "（先生へ：ファイルを選ぶ仕組み（デスクトップ ポータル）が応答しません）";
+        "ファイルを えらぶ がめんが でないよ。\n（先生へ：デスクトップ ポータルが応答しません）";
     static constexpr const char* kChooserOpenMessage = "ファイルを えらぶ がめんが もう ひらいているよ。";
 };

@@ -2,13 +2,19 @@
 // fake portal, written here with libdbus, answers as the real one does.
 #include "engine/platform/PortalFileChooser.h"
 
+#include "engine/platform/HeadlessDriver.h"
+
 #include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <dbus/dbus.h>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <mutex>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -359,4 +365,45 @@ TEST_F(PortalFileChooserTest, AChooserThatNeverAnswersIsClosedAtTheDeadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     EXPECT_TRUE(portal.asked().closed);
+}
+
+TEST_F(PortalFileChooserTest, TheChosenFileIsWrittenAndReadOffTheFrameLoopAndToldOnIt) {
+    engine::HeadlessDriver driver;
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("pavlune-portal-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string file = (folder / "う a.plist").string();
+    const std::string bytes = "<plist version=\"1.0\"><array/></plist>\n";
+    PortalFileChooser chooser;
+    const std::thread::id mainThread = std::this_thread::get_id();
+    // Steps frames (the answer comes from a worker) until `done` was told.
+    auto answered = [&](std::optional<FileChoice>& choice) {
+        for (int frame = 0; frame < 500 && !choice; ++frame) {
+            driver.step();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return choice.has_value();
+    };
+
+    FakePortal saving(bus_->address(), {0, "file://" + (folder / "%E3%81%86%20a.plist").string()});
+    std::optional<FileChoice> saved;
+    chooser.save("t", "x.plist", bytes, [&](const FileChoice& choice) {
+        EXPECT_EQ(std::this_thread::get_id(), mainThread);
+        saved = choice;
+    });
+    EXPECT_TRUE(chooser.isAsking());
+    ASSERT_TRUE(answered(saved));
+    EXPECT_FALSE(chooser.isAsking());
+    EXPECT_EQ(saved->outcome, FileChoice::Outcome::Chosen) << saved->reason;
+    EXPECT_EQ(saved->name, "う a.plist");
+    std::ostringstream written;
+    written << std::ifstream(file, std::ios::binary).rdbuf();
+    EXPECT_EQ(written.str(), bytes);
+
+    std::optional<FileChoice> opened;
+    chooser.open("t", [&](const FileChoice& choice) { opened = choice; });
+    ASSERT_TRUE(answered(opened));
+    EXPECT_EQ(opened->outcome, FileChoice::Outcome::Chosen) << opened->reason;
+    EXPECT_EQ(opened->bytes, bytes);
+    std::filesystem::remove_all(folder);
 }
