@@ -29,10 +29,9 @@ public:
     void exportAll() override;
     void importFile() override;
 
+private:
     // Adds the programs of a chosen file (`name` as it came) and tells how it went.
     void add(const std::string& bytes, const std::string& name);
-
-private:
     // What an open came to: the file's programs added, or why not.
     void added(const engine::FileChoice& choice);
     // False, with the message, while another question waits for the user.

@@ -7,7 +7,7 @@
 
 using engine::Size;
 
-void FileButtons::add(BottomBar* bar, std::function<SaveData*()> program) {
+void FileButtons::add(BottomBar* bar, const std::function<SaveData*()>& program) {
     if (!bar || !ProgramSharing::get()) {
         return;
     }

@@ -18,5 +18,5 @@ public:
 
     // Adds the buttons to `bar`; `program` gives the program shown. Nothing
     // when no sharing is installed.
-    static void add(BottomBar* bar, std::function<SaveData*()> program);
+    static void add(BottomBar* bar, const std::function<SaveData*()>& program);
 };
