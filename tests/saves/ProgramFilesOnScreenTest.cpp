@@ -89,21 +89,6 @@ protected:
         SaveScreenTest::TearDown();
     }
 
-    void tap(const Vec2& point) {
-        driver->touchBegan(point);
-        driver->touchEnded(point);
-        driver->step();
-    }
-
-    SaveScene* showList() {
-        auto* scene = made(engine::Scene::create());
-        auto* list = made(SaveScene::create());
-        scene->addChild(list);
-        present(scene);
-        driver->step();
-        return list;
-    }
-
     // Imports `bytes` as a file named `name`, with the frames its pictures take.
     void import(const std::string& name, const std::string& bytes) {
         chooser.next = chosen(name, bytes);
@@ -131,7 +116,7 @@ protected:
 } // namespace
 
 TEST_F(ProgramFilesOnScreenTest, AProgramFromAnotherMachineComesInAndGoesOutByteForByte) {
-    showList();
+    showStoredList();
     import("/media/usb/うさぎ.plist", foreignProgram());
     SaveDataManager* store = SaveDataManager::getInstance();
     ASSERT_EQ(store->getDatas().size(), 1u);
@@ -150,7 +135,7 @@ TEST_F(ProgramFilesOnScreenTest, AProgramFromAnotherMachineComesInAndGoesOutByte
 }
 
 TEST_F(ProgramFilesOnScreenTest, AnImportedProgramHasThePictureTheEditorWouldDraw) {
-    showList();
+    showStoredList();
     import("うさぎ.plist", foreignProgram());
     SaveData* added = SaveDataManager::getInstance()->getDatas().at(0);
     const std::string picture = root() + added->imagepath;
@@ -188,7 +173,7 @@ TEST_F(ProgramFilesOnScreenTest, AnImportedProgramHasThePictureTheEditorWouldDra
 }
 
 TEST_F(ProgramFilesOnScreenTest, AClassGoesOutAndComesBackWithItsTitlesInOrder) {
-    showList();
+    showStoredList();
     import("ねこ.plist", foreignProgram());
     import("いぬ.plist",
            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><array/></plist>\n");
@@ -215,7 +200,7 @@ TEST_F(ProgramFilesOnScreenTest, AClassGoesOutAndComesBackWithItsTitlesInOrder) 
 }
 
 TEST_F(ProgramFilesOnScreenTest, FilesThatAreNoProgramsAreRefusedAndChangeNothing) {
-    showList();
+    showStoredList();
     import("ねこ.plist", foreignProgram());
     const auto before = storeFiles();
     const std::string program = foreignProgram();
@@ -240,7 +225,7 @@ TEST_F(ProgramFilesOnScreenTest, FilesThatAreNoProgramsAreRefusedAndChangeNothin
 }
 
 TEST_F(ProgramFilesOnScreenTest, WhatTheChooserAnswersIsToldInTheListsWords) {
-    showList();
+    showStoredList();
     SaveData* record = addPrograms(1).front();
     struct Case {
         const char* what;
@@ -288,7 +273,7 @@ TEST_F(ProgramFilesOnScreenTest, WhatTheChooserAnswersIsToldInTheListsWords) {
 
 TEST_F(ProgramFilesOnScreenTest, TheListsButtonsAskForTheFiles) {
     const std::vector<SaveData*> records = addPrograms(2);
-    SaveScene* list = showList();
+    SaveScene* list = showStoredList();
     // Bottom right: every program out, then a file in (hand-placed from the
     // design: 170 x 56 buttons, 16 from the edges).
     const Vec2 exportAll(1024 - 16 - 170 - 16 - 85, 16 + 28);
