@@ -36,7 +36,7 @@ packages=(
   libcairo2-dev libpango1.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk fonts-dejavu-core
-  xvfb xdotool x11-utils imagemagick xclip desktop-file-utils
+  xvfb xdotool x11-utils imagemagick xclip desktop-file-utils poppler-utils
   dbus rtkit polkitd
   python3 ccache
   nodejs chromium

@@ -9,6 +9,7 @@
 #include "editor/history/UndoRedoControls.h"
 #include "editor/link/BoardLink.h"
 #include "editor/panel/ProgramPanel.h"
+#include "editor/print/PrintButton.h"
 
 EditorRooms::EditorRooms() = default;
 

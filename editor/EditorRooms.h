@@ -15,6 +15,7 @@ class EditorKeys;
 class FieldBoard;
 class FieldScrollView;
 class NumberEditor;
+class PrintButton;
 class ProgramPanel;
 class RunControls;
 class TrashCan;
@@ -40,6 +41,7 @@ struct EditorRooms {
     CardPalette* palette = nullptr;
     DialectToggle* dialectToggle = nullptr;
     std::unique_ptr<BoardLink> link;
+    std::unique_ptr<PrintButton> printButton;
     std::unique_ptr<ProgramPanel> programPanel;
     std::unique_ptr<UndoRedoControls> undoRedo;
     std::unique_ptr<EditorKeys> keys;

@@ -70,6 +70,14 @@ public:
     static constexpr const char* kStopping = "とめているよ";
     static constexpr const char* kClose = "とじる";
 
+    // The bar's print button and what it tells. The teacher's part says
+    // where the file went, after the path.
+    static constexpr const char* kPrintButton = "いんさつ";
+    static constexpr const char* kNothingToPrint = "カードを ならべてから いんさつしてね。";
+    static constexpr const char* kNotPrinted = "いんさつする ファイルを つくれなかったよ。";
+    static constexpr const char* kPrinted = "いんさつする カードを つくったよ。\n（先生へ：";
+    static constexpr const char* kPrintedEnd = " に保存しました）";
+
     // The program panel.
     static constexpr const char* kCodeTitle = "コード  "; // followed by the dialect's name
     static constexpr const char* kCopied = "コピーしたよ";

@@ -18,6 +18,7 @@
 #include "editor/palette/CardPalette.h"
 #include "editor/palette/DialectToggle.h"
 #include "editor/panel/ProgramPanel.h"
+#include "editor/print/PrintButton.h"
 #include "engine/2d/Director.h"
 #include "engine/2d/LayerColor.h"
 #include "engine/2d/RenderTexture.h"
@@ -112,6 +113,10 @@ bool FieldScene::init(SaveData* data) {
     rooms.programPanel = std::make_unique<ProgramPanel>(
         this, rooms.runControls->getPlayerPanel(), [this] { return session_->rooms().board->fieldRows(); },
         session_->choices());
+    rooms.printButton = std::make_unique<PrintButton>(
+        this, rooms.bottomBar,
+        PrintButtonHooks{[this] { return session_->rooms().board->fieldRows(); },
+                         [this] { return session_->record() ? session_->record()->title : std::string(); }});
     // The bottom bar slides up over that button, so it comes after it.
     reorderChild(rooms.bottomBar, rooms.bottomBar->getLocalZOrder());
     if (!buildHistory()) {

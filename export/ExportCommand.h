@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/ExportOptions.h"
+#include "program/FieldRows.h"
 
 #include <iosfwd>
 #include <string>
@@ -28,6 +29,10 @@ public:
 
 private:
     int printProgram(const ExportOptions& options);
+    // The rows of FILE or --program; false once a failure is reported.
+    bool readRows(const ExportOptions& options, FieldRows& rows);
+    // Writes the program's paper cards to `pdfFile`.
+    int printCards(const std::string& pdfFile, const FieldRows& rows, const std::string& title);
     // Reads FILE whole; false with a one-line message naming the file.
     bool readProgramFile(const std::string& file, std::string& text, std::string& error);
     int fail(const std::string& message);

@@ -68,6 +68,16 @@ ExportArgumentParser::ExportArgumentParser() {
                             options.stopDevice = value;
                             return true;
                         }});
+    options_.push_back({"--print", "FILE.pdf",
+                        "write the program as paper cards to print (no --dialect needed)",
+                        [](ExportOptions& options, const std::string& value, std::string& error) {
+                            if (value.empty()) {
+                                error = "option --print needs a FILE.pdf, not an empty name";
+                                return false;
+                            }
+                            options.printFile = value;
+                            return true;
+                        }});
     options_.push_back({"--list-ports", "", "list the serial ports that a search finds",
                         [](ExportOptions& options, const std::string&, std::string&) {
                             options.listPorts = true;
@@ -154,6 +164,7 @@ std::string ExportArgumentParser::usage() const {
     std::string text = "usage: pavlune-export --dialect jam|latte|que [--listing|--lines|--schedule] FILE\n"
                        "       pavlune-export --dialect jam|latte|que --send DEVICE FILE\n"
                        "       pavlune-export --dialect jam|latte|que --stop DEVICE\n"
+                       "       pavlune-export --print FILE.pdf FILE\n"
                        "       pavlune-export --list-ports\n"
                        "Prints what a field program sends to the board. FILE (\"-\" for standard input)\n"
                        "holds one line per field row: empty, or \"SET INDEX [VALUE]\".\n"

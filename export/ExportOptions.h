@@ -25,6 +25,8 @@ struct ExportOptions {
     std::string sendDevice;
     std::string stopDevice;
     bool listPorts = false;
+    // Print the program as paper cards into this PDF file instead.
+    std::string printFile;
     // A saved program instead of FILE: its identifier or its program file;
     // or the list of saved programs.
     std::string program;

@@ -63,6 +63,18 @@ void SavedProgramSource::listPrograms(std::ostream& out) {
     engine::AutoreleasePool::current().clear();
 }
 
+std::string SavedProgramSource::titleOf(const std::string& program) {
+    std::string title;
+    SaveDataManager* store = SaveDataManager::create(nullptr, SaveDataManager::Access::ReadOnly);
+    for (const SaveData* data : store->getDatas()) {
+        if (std::to_string(data->identifier) == program) {
+            title = data->title;
+        }
+    }
+    engine::AutoreleasePool::current().clear();
+    return title;
+}
+
 engine::Size SavedProgramSource::pictureDesignSize(const std::string& resource) {
     const std::string path = engine::FileUtils::getInstance()->fullPathForFilename(resource);
     std::ifstream in(path, std::ios::binary);

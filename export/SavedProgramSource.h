@@ -22,6 +22,10 @@ public:
     // saved program or the file cannot be read as a program.
     static bool fieldRowsOf(const std::string& program, FieldRows& rows, std::string& error);
 
+    // The title the list gives the saved program with this identifier; empty
+    // for a program file or an identifier that names none.
+    static std::string titleOf(const std::string& program);
+
     // The design size of a picture (half its pixel size), read from the PNG
     // header; (0, 0) when the file is missing or no PNG.
     static engine::Size pictureDesignSize(const std::string& resource);

@@ -132,11 +132,11 @@ TEST_F(ExportTool, LinesShowTheProgramAsTheProgramPanelDoes) {
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, c.lines);
     }
-    for (const char* other : {"--listing", "--schedule"}) {
+    for (const char* other : {"--listing", "--schedule", "--print=cards.pdf"}) {
         expectRejected(
             run({"--dialect", "jam", "--lines", other, "-"}, ""),
-            "pavlune-export: --send, --stop, --list-ports, --listing, --lines and --schedule exclude "
-            "each other");
+            "pavlune-export: --send, --stop, --list-ports, --listing, --lines, --schedule and --print "
+            "exclude each other");
     }
 }
 

@@ -41,11 +41,13 @@ RULES: dict[str, set[str] | None] = {
     "store": {"engine/base"},
     "program": {"catalogue", "device", "engine/base"},
     "field": {"catalogue", "program", "engine/base"},
+    # Paper cards of a program (cairo, no screen).
+    "print": {"catalogue", "program", "engine/base"},
     "widgets": {"engine"},
     "saves": {"widgets", "store", "catalogue", "engine"},
-    "editor": {"widgets", "field", "store", "program", "device", "catalogue", "engine"},
+    "editor": {"widgets", "field", "print", "store", "program", "device", "catalogue", "engine"},
     "app": {"saves", "editor", "widgets", "store", "engine"},
-    "export": {"field", "store", "program", "device", "catalogue", "engine/base"},
+    "export": {"field", "print", "store", "program", "device", "catalogue", "engine/base"},
     "proj.linux": {"app", "export", "device", "engine"},
     "proj.win32": {"app", "export", "device", "engine"},
     # The page's calls: programs in and out of the store, the list shown anew.
@@ -62,7 +64,7 @@ RULES: dict[str, set[str] | None] = {
 }
 
 # Units that must build and run without a display: no SDL headers either.
-DISPLAY_FREE = {"engine/base", "catalogue", "device", "store", "program", "field", "export", "sim",
+DISPLAY_FREE = {"engine/base", "catalogue", "device", "store", "program", "field", "print", "export", "sim",
                 "sim/main.cpp"}
 
 # A test folder is held to the rule of the unit it tests (tests/<unit>/...),

@@ -56,7 +56,7 @@ import time
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 # The product: everything that ships. Tests, benchmarks and the developer
 # tools are held only to the compiler's warnings.
-PRODUCT = ("engine", "catalogue", "device", "store", "program", "field", "widgets", "saves", "editor",
+PRODUCT = ("engine", "catalogue", "device", "store", "program", "field", "print", "widgets", "saves", "editor",
            "app", "export", "sim", "proj.linux", "proj.win32", "proj.web")
 OTHERS = ("tests", "tools", "bench")
 FINDING = re.compile(r"^(?P<where>[^\s:][^:]*:\d+:\d+): (?P<kind>warning|error): (?P<text>.*)$")

@@ -1,0 +1,6 @@
+// Builds that cannot print write no printouts.
+#include "editor/print/PrintoutFolder.h"
+
+std::string printoutFolder() {
+    return {};
+}
