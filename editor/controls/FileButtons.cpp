@@ -11,27 +11,23 @@ void FileButtons::add(BottomBar* bar, const std::function<SaveData*()>& program)
     if (!bar || !ProgramSharing::get()) {
         return;
     }
-    const float halfWidth = (kRight - kLeft - kGap) / 2;
-    const float lowerRowY = kTopRowY - kGap - kRowHeight;
-    // Upper row: this program out, a file in; lower row: every program out.
     struct Place {
         const char* text;
-        float x, y, width;
+        float width;
         std::function<void()> action;
     };
     const Place places[] = {
-        {EditorTexts::kExportButton, kLeft, kTopRowY, halfWidth,
+        {EditorTexts::kExportButton, kShortWidth,
          [program] { ProgramSharing::get()->exportPrograms({program()}); }},
-        {EditorTexts::kImportButton, kLeft + halfWidth + kGap, kTopRowY, halfWidth,
-         [] { ProgramSharing::get()->importFile(); }},
-        {EditorTexts::kExportAllButton, kLeft, lowerRowY, kRight - kLeft,
-         [] { ProgramSharing::get()->exportAll(); }},
+        {EditorTexts::kExportAllButton, kLongWidth, [] { ProgramSharing::get()->exportAll(); }},
+        {EditorTexts::kImportButton, kShortWidth, [] { ProgramSharing::get()->importFile(); }},
     };
+    float x = kLeft;
     for (const Place& place : places) {
-        if (engine::Node* button =
-                TextButton::create(place.text, Size(place.width, kRowHeight), place.action)) {
-            button->setPosition(place.x, place.y);
+        if (engine::Node* button = TextButton::create(place.text, Size(place.width, kHeight), place.action)) {
+            button->setPosition(x, kY);
             bar->addChild(button);
         }
+        x += place.width + kGap;
     }
 }

@@ -304,14 +304,14 @@ TEST_F(ProgramFilesOnScreenTest, TheEditorsBarExportsTheProgramItShows) {
     editor->getSession().rooms().bottomBar->open();
     driver->advance(0.5f);
     chooser.next.outcome = Outcome::Cancelled;
-    // Right of the port controls, from x 848 to 1016: this program and a
-    // file in side by side above, every program below.
-    tap(Vec2(848 + 20, 64 + 14));
+    // On the bar's white strip from x 470, 24 high: this program (100 wide),
+    // every program (140) and a file in (100), 8 apart.
+    tap(Vec2(470 + 50, 3 + 12));
     EXPECT_EQ(chooser.asked, std::vector<std::string>{SaveListTexts::kExportTitle});
     EXPECT_EQ(chooser.savedBytes, readBytes(root() + shown->path));
-    tap(Vec2(1016 - 20, 64 + 14));
-    EXPECT_EQ(chooser.asked.back(), SaveListTexts::kImportTitle);
-    tap(Vec2(932, 32 + 14));
+    tap(Vec2(578 + 70, 3 + 12));
     EXPECT_EQ(chooser.asked.back(), SaveListTexts::kExportAllTitle);
+    tap(Vec2(726 + 50, 3 + 12));
+    EXPECT_EQ(chooser.asked.back(), SaveListTexts::kImportTitle);
     EXPECT_EQ(chooser.asked.size(), 3u);
 }
