@@ -7,6 +7,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <dbus/dbus.h>
 #include <filesystem>
 #include <fstream>
@@ -16,7 +17,6 @@
 #include <optional>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -45,37 +45,24 @@ public:
             "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>";
         const bool written = write(file, text.data(), text.size()) == static_cast<ssize_t>(text.size());
         close(file);
-        const std::string option = "--config-file=" + config_;
-        int out[2];
-        if (!written || pipe(out) != 0) {
-            return;
-        }
-        if (pipe(out) != 0) {
-            return;
-        }
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            execlp("dbus-daemon", "dbus-daemon", option.c_str(), "--nofork", "--nopidfile", "--print-address",
-                   static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(out[1]);
-        char line[512] = {};
-        FILE* read = fdopen(out[0], "r");
-        if (read && std::fgets(line, sizeof line, read)) {
-            address_ = line;
+        // Its address and its process id, a line each.
+        const std::string command =
+            "dbus-daemon --nofork --nopidfile --print-address=1 --print-pid=1 --config-file=" + config_;
+        daemon_ = written ? popen(command.c_str(), "r") : nullptr;
+        char address[512] = {};
+        char pid[32] = {};
+        if (daemon_ && std::fgets(address, sizeof address, daemon_) && std::fgets(pid, sizeof pid, daemon_)) {
+            address_ = address;
             address_.erase(address_.find_last_not_of("\r\n") + 1);
-        }
-        if (read) {
-            std::fclose(read);
+            pid_ = static_cast<pid_t>(std::atoi(pid));
         }
     }
     ~PrivateBus() {
         if (pid_ > 0) {
             kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
+        }
+        if (daemon_) {
+            pclose(daemon_);
         }
         if (!config_.empty()) {
             unlink(config_.c_str());
@@ -84,6 +71,7 @@ public:
     const std::string& address() const { return address_; }
 
 private:
+    FILE* daemon_ = nullptr;
     pid_t pid_ = -1;
     std::string config_;
     std::string address_;
