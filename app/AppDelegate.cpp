@@ -16,6 +16,9 @@ AppDelegate::~AppDelegate() {
     if (ScreenNavigator::get() == &navigator_) {
         ScreenNavigator::install(nullptr);
     }
+    if (ProgramSharing::get() == &programFiles_) {
+        ProgramSharing::install(nullptr);
+    }
 }
 
 bool AppDelegate::applicationDidFinishLaunching() {
@@ -42,6 +45,7 @@ bool AppDelegate::applicationDidFinishLaunching() {
         });
     }
     ScreenNavigator::install(&navigator_);
+    ProgramSharing::install(&programFiles_);
     EditorChoices::restore();
     engine::Scene* scene = engine::Scene::create();
     SaveScene* list = SaveScene::create();

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "app/AppNavigator.h"
+#include "app/ProgramFiles.h"
 #include "app/SingleInstance.h"
 #include "engine/platform/Application.h"
+#include "engine/platform/FileChooser.h"
 #include "widgets/Design.h"
 
 // The application object: opens the window, sets the frame rate and the
@@ -37,5 +39,6 @@ public:
 
 private:
     AppNavigator navigator_;
+    ProgramFiles programFiles_{engine::FileChooser::system()};
     SingleInstance* onlyCopy_ = nullptr;
 };

@@ -16,6 +16,11 @@ public:
     static constexpr const char* kFailureCaption = "しっぱい";
     static constexpr const char* kNoticeCaption = "おしらせ";
 
+    // The bar's buttons for programs as files.
+    static constexpr const char* kExportButton = "かきだす";
+    static constexpr const char* kExportAllButton = "みんな かきだす";
+    static constexpr const char* kImportButton = "よみこむ";
+
     // The program file.
     static constexpr const char* kNotSavedMessage = "プログラムを保存できませんでした。";
     static constexpr const char* kTooManyCardsMessage =

@@ -8,6 +8,7 @@
 #include "editor/cards/InputCardSprite.h"
 #include "editor/cards/NumberEditor.h"
 #include "editor/controls/BottomBar.h"
+#include "editor/controls/FileButtons.h"
 #include "editor/controls/RunControls.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/field/TrashCan.h"
@@ -98,6 +99,7 @@ bool FieldScene::init(SaveData* data) {
     addChild(rooms.fieldView);
     addChild(paletteLayer);
     addChild(rooms.bottomBar);
+    FileButtons::add(rooms.bottomBar, [this] { return session_->record(); });
 
     rooms.runControls = std::make_unique<RunControls>();
     if (!rooms.runControls->build(this, visible)) {

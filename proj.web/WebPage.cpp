@@ -6,39 +6,17 @@
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/platform/GLView.h"
 #include "engine/platform/InputTranslator.h"
-#include "saves/SaveScene.h"
-#include "store/ClassFile.h"
-#include "store/ProgramExchange.h"
 #include "store/SaveDataManager.h"
-#include "widgets/Notice.h"
+#include "widgets/ProgramSharing.h"
 #include "widgets/ScreenNavigator.h"
 
 #include <SDL.h>
 #include <algorithm>
 #include <cstring>
 #include <emscripten.h>
-#include <fstream>
-#include <iterator>
+#include <vector>
 
 namespace {
-
-constexpr const char* kFailureCaption = "しっぱい";
-constexpr const char* kUnreadableMessage = "この プログラムを よめませんでした。";
-constexpr const char* kNotSavedMessage = "プログラムを保存できませんでした。";
-constexpr const char* kSkippedMessage = "よめない プログラムは いれなかったよ。";
-
-SaveScene* shownList() {
-    engine::Scene* scene = engine::Director::getInstance()->getRunningScene();
-    if (!scene) {
-        return nullptr;
-    }
-    for (engine::Node* child : scene->getChildren()) {
-        if (auto* list = dynamic_cast<SaveScene*>(child)) {
-            return list;
-        }
-    }
-    return nullptr;
-}
 
 // SDL's text events hold at most this many bytes: longer text goes in pieces
 // cut between characters.
@@ -81,69 +59,20 @@ void wakeFrames() {
 
 } // namespace
 
-std::string WebPage::exportNewest(const std::string& path) {
-    SaveDataManager* store = SaveDataManager::getInstance();
-    const auto& entries = store->getDatas();
-    if (entries.empty()) {
-        return {};
-    }
-    const std::optional<ProgramExchange::Exported> file =
-        ProgramExchange::exportProgram(*store, entries.at(0));
-    if (!file) {
-        Notice::show(engine::Director::getInstance()->getRunningScene(), kUnreadableMessage, kFailureCaption);
-        wakeFrames();
-        return {};
-    }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << file->bytes;
-    return out.good() ? file->fileName : std::string();
-}
-
-std::string WebPage::exportClass(const std::string& path) {
-    SaveDataManager* store = SaveDataManager::getInstance();
-    if (store->getDatas().empty()) {
-        return {};
-    }
-    const ClassFile::Exported file = ClassFile::exportAll(*store);
-    if (file.skipped > 0) {
-        Notice::show(engine::Director::getInstance()->getRunningScene(), kSkippedMessage, kFailureCaption);
+void WebPage::exportNewest() {
+    if (ProgramSharing* sharing = ProgramSharing::get()) {
+        const auto& listed = SaveDataManager::getInstance()->getDatas();
+        sharing->exportPrograms(listed.empty() ? std::vector<SaveData*>()
+                                               : std::vector<SaveData*>{listed.at(0)});
         wakeFrames();
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << file.bytes;
-    return out.good() ? ClassFile::kFileName : std::string();
 }
 
-void WebPage::importFile(const std::string& path, const std::string& fileName) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    SaveDataManager* store = SaveDataManager::getInstance();
-    ProgramExchange::ImportResult result = ProgramExchange::importProgram(*store, bytes, fileName);
-    if (result == ProgramExchange::ImportResult::Unreadable) {
-        // Not one program: perhaps a whole class.
-        const ClassFile::Imported imported = ClassFile::importAll(*store, bytes);
-        if (imported.result != ClassFile::Result::Unreadable) {
-            result = imported.result == ClassFile::Result::Added ? ProgramExchange::ImportResult::Added
-                                                                 : ProgramExchange::ImportResult::NotSaved;
-        }
+void WebPage::exportClass() {
+    if (ProgramSharing* sharing = ProgramSharing::get()) {
+        sharing->exportAll();
+        wakeFrames();
     }
-    engine::Scene* scene = engine::Director::getInstance()->getRunningScene();
-    switch (result) {
-    case ProgramExchange::ImportResult::Added:
-        // The newest program is first in the list: show the list's start.
-        if (SaveScene* list = shownList()) {
-            SaveScene::setSavedListOffset(0);
-            list->reloadList();
-        }
-        break;
-    case ProgramExchange::ImportResult::Unreadable:
-        Notice::show(scene, kUnreadableMessage, kFailureCaption);
-        break;
-    case ProgramExchange::ImportResult::NotSaved:
-        Notice::show(scene, kNotSavedMessage, kFailureCaption);
-        break;
-    }
-    wakeFrames();
 }
 
 void WebPage::cancelTouches() {
@@ -163,20 +92,12 @@ void WebPage::text(const std::string& utf8, bool composing) {
 // The page's entry points (shell.html).
 extern "C" {
 
-EMSCRIPTEN_KEEPALIVE const char* pavlune_web_export(const char* path) {
-    static std::string name;
-    name = WebPage::exportNewest(path);
-    return name.c_str();
+EMSCRIPTEN_KEEPALIVE void pavlune_web_export() {
+    WebPage::exportNewest();
 }
 
-EMSCRIPTEN_KEEPALIVE const char* pavlune_web_export_class(const char* path) {
-    static std::string name;
-    name = WebPage::exportClass(path);
-    return name.c_str();
-}
-
-EMSCRIPTEN_KEEPALIVE void pavlune_web_import(const char* path, const char* fileName) {
-    WebPage::importFile(path, fileName);
+EMSCRIPTEN_KEEPALIVE void pavlune_web_export_class() {
+    WebPage::exportClass();
 }
 
 EMSCRIPTEN_KEEPALIVE void pavlune_web_touch_cancel() {

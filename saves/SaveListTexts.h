@@ -21,4 +21,33 @@ struct SaveListTexts {
     static constexpr const char* kReadOnlyMessage =
         "もう ひとつ ひらいているので、ここでは みるだけだよ。\n"
         "（先生へ：別のウィンドウが使用中のため、読み取り専用です）";
+
+    // Programs as files (the list's buttons, its selection's and the
+    // editor's bar). The buttons:
+    static constexpr const char* kExportButton = "かきだす";
+    static constexpr const char* kExportAllButton = "みんな かきだす";
+    static constexpr const char* kImportButton = "よみこむ";
+    // The chooser's titles.
+    static constexpr const char* kExportTitle = "プログラムを かきだす";
+    static constexpr const char* kExportAllTitle = "みんなの プログラムを かきだす";
+    static constexpr const char* kImportTitle = "プログラムを よみこむ";
+    // What came of it. A file name follows "exported" and "imported".
+    static constexpr const char* kExportedMessage = "かきだしたよ：";
+    static constexpr const char* kImportedMessage = "よみこんだよ。リストの はじめに あるよ：";
+    static constexpr const char* kImportedCountMessage =
+        " この プログラムを よみこんだよ。リストの はじめに あるよ。";
+    static constexpr const char* kNothingToExportMessage = "かきだす プログラムが ないよ。";
+    static constexpr const char* kUnreadableProgramMessage = "この プログラムを よめませんでした。";
+    static constexpr const char* kSkippedMessage = "よめない プログラムは いれなかったよ。";
+    static constexpr const char* kNotAProgramMessage =
+        "プログラムの ファイルでは "
+        "ないよ。\n（先生へ：壊れているか別の種類のファイルです。何も変えていません）";
+    static constexpr const char* kProgramNotSavedMessage = "プログラムを保存できませんでした。";
+    static constexpr const char* kNotWrittenMessage =
+        "ファイルに かきこめなかったよ。\n（先生へ：別の場所を選んでください）";
+    static constexpr const char* kNotReadMessage =
+        "ファイルを よめなかったよ。\n（先生へ：開けないか、大きすぎるファイルです）";
+    static constexpr const char* kNoChooserMessage =
+        "ファイルを えらぶ がめんが でないよ。\n（先生へ：デスクトップ ポータルが応答しません）";
+    static constexpr const char* kChooserOpenMessage = "ファイルを えらぶ がめんが もう ひらいているよ。";
 };

@@ -23,7 +23,9 @@
 #include "widgets/FieldScrollView.h"
 #include "widgets/Notice.h"
 #include "widgets/PressedButton.h"
+#include "widgets/ProgramSharing.h"
 #include "widgets/ScreenNavigator.h"
+#include "widgets/TextButton.h"
 
 #include <algorithm>
 #include <cmath>
@@ -83,6 +85,7 @@ bool SaveScene::init() {
     addChild(scrollView);
     thumbnails = std::make_shared<ThumbnailLoader>(engine::Director::getInstance()->getScheduler());
     reloadList();
+    addFileButtons();
     keys = std::make_unique<SaveListKeys>(this);
     announceStoreProblems();
     return true;
@@ -116,6 +119,32 @@ void SaveScene::announceStoreProblems() {
                                                Notice::show(this, message, title);
                                            }
                                        })));
+}
+
+void SaveScene::addFileButtons() {
+    if (!ProgramSharing::get()) {
+        return;
+    }
+    const std::pair<const char*, void (*)()> buttons[] = {
+        {SaveListTexts::kExportAllButton, [] { ProgramSharing::get()->exportAll(); }},
+        {SaveListTexts::kImportButton, [] { ProgramSharing::get()->importFile(); }},
+    };
+    // Bottom right, under the strip, the last one at the edge.
+    float right = kViewWidth - kFileButtonMargin;
+    for (auto it = std::rbegin(buttons); it != std::rend(buttons); ++it) {
+        if (engine::Node* button = TextButton::create(it->first, kFileButtonSize, it->second)) {
+            right -= kFileButtonSize.width;
+            button->setPosition(right, kFileButtonMargin);
+            addChild(button);
+            right -= kFileButtonMargin;
+        }
+    }
+}
+
+void SaveScene::exportSelection() {
+    if (ProgramSharing* sharing = ProgramSharing::get(); sharing && !selection.empty()) {
+        sharing->exportPrograms(std::vector<SaveData*>(selection.begin(), selection.end()));
+    }
 }
 
 // --- the strip ---
@@ -339,6 +368,15 @@ void SaveScene::setDeleteMode(bool on) {
         if (auto* cancel = makeButton("res/r_recode_clean_cancel.png", centre + Vec2(100, 250),
                                       &SaveScene::cancelDeleteMode)) {
             deleteLayer->addChild(cancel);
+        }
+        // Beside them, the chosen programs out as a file.
+        if (ProgramSharing::get()) {
+            if (engine::Node* save = TextButton::create(SaveListTexts::kExportButton, kSelectionButtonSize,
+                                                        [this] { exportSelection(); })) {
+                save->setPosition(centre + Vec2(300, 250) -
+                                  Vec2(kSelectionButtonSize.width / 2, kSelectionButtonSize.height / 2));
+                deleteLayer->addChild(save);
+            }
         }
         addChild(deleteLayer);
         return;

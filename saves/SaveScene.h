@@ -26,7 +26,8 @@ class SaveListKeys;
 // The list of saved programs, the first screen: a horizontal strip with the
 // start-new entry first and then one entry per saved program, newest first.
 // Tapping a picture opens the program in the editor; holding it selects it
-// for deletion; tapping a title renames the program.
+// for deletion or export; tapping a title renames the program. Buttons at
+// the bottom export every program and import a file.
 //
 // Only the entries in view are nodes in the strip; entries scrolled out are
 // kept in a pool and rebound as others scroll in. The strip's offset is kept
@@ -43,6 +44,11 @@ public:
     // Left edge of the first entry: it sits in the middle of the view.
     static constexpr float kFirstEntryLeft = kViewWidth / 2 - kEntryWidth / 2;
     static constexpr float kApplyTitleDelay = 0.1f;
+    // Programs as files: the list's buttons at the bottom right, and the
+    // selection's beside its delete and cancel buttons (their size).
+    static inline const engine::Size kFileButtonSize{170, 56};
+    static constexpr float kFileButtonMargin = 16;
+    static inline const engine::Size kSelectionButtonSize{180, 80};
 
     CREATE_FUNC(SaveScene);
     bool init() override;
@@ -105,6 +111,9 @@ private:
     engine::Sprite* makeButton(const std::string& picture, const engine::Vec2& position,
                                void (SaveScene::*action)());
     void cancelDeleteMode();
+    void addFileButtons();
+    // The selected programs out as one file.
+    void exportSelection();
     void closeTitleEditor();
     void reportUnsaved();
     // Tells, on the first frame, what the store could not read.

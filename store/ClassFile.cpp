@@ -57,9 +57,14 @@ std::optional<std::vector<Program>> readPrograms(const std::string& bytes) {
 } // namespace
 
 ClassFile::Exported ClassFile::exportAll(SaveDataManager& store) {
+    const auto& listed = store.getDatas();
+    return exportPrograms(store, std::vector<SaveData*>(listed.begin(), listed.end()));
+}
+
+ClassFile::Exported ClassFile::exportPrograms(SaveDataManager& store, const std::vector<SaveData*>& records) {
     Exported exported;
     ValueVector programs;
-    for (SaveData* data : store.getDatas()) {
+    for (SaveData* data : records) {
         std::optional<SaveDataManager::Problem> problem;
         ValueVector cards = store.loadProgram(data, &problem);
         if (problem) {

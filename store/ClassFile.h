@@ -1,7 +1,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+class SaveData;
 class SaveDataManager;
 
 // Every program of a store in one file, so that a teacher can carry a whole
@@ -25,6 +27,8 @@ public:
         int skipped = 0;  // listed, but their files could not be read
     };
     static Exported exportAll(SaveDataManager& store);
+    // The same file with only the programs of `records`, in their order.
+    static Exported exportPrograms(SaveDataManager& store, const std::vector<SaveData*>& records);
 
     enum class Result {
         Added,      // every program of the file is a new entry

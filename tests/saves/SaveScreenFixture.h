@@ -9,6 +9,7 @@
 #include "engine/base/FileUtils.h"
 #include "engine/platform/HeadlessDriver.h"
 #include "engine/platform/Image.h"
+#include "saves/SaveScene.h"
 #include "store/SaveData.h"
 #include "store/SaveDataManager.h"
 #include "tests/support/Made.h"
@@ -99,6 +100,16 @@ protected:
         driver->advance(hold);
         driver->touchEnded(point);
         driver->step();
+    }
+
+    // A new list of saved programs, shown and drawn once.
+    SaveScene* showStoredList() {
+        auto* scene = made(engine::Scene::create());
+        auto* list = made(SaveScene::create());
+        scene->addChild(list);
+        present(scene);
+        driver->step();
+        return list;
     }
 
     std::unique_ptr<engine::HeadlessDriver> driver;

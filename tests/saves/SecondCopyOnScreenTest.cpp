@@ -60,15 +60,6 @@ protected:
         SaveScreenTest::TearDown();
     }
 
-    SaveScene* showList() {
-        auto* scene = made(engine::Scene::create());
-        auto* list = made(SaveScene::create());
-        scene->addChild(list);
-        present(scene);
-        driver->step();
-        return list;
-    }
-
     std::string folder;
     StoreLock::Attempt firstCopyLock;
     std::string listBefore;
@@ -85,12 +76,12 @@ const Vec2 kSavedTitle(SaveScene::entryLeft(1) + SaveItemView::kPictureSide / 2,
 // stays), and each way of writing the list that the list screen offers left
 // open to a copy that must not write.
 TEST_F(SecondCopyOnScreenTest, TheListSaysItOnlyReadsAndRefusesEveryChange) {
-    SaveScene* list = showList();
+    SaveScene* list = showStoredList();
     ASSERT_EQ(shown.size(), 1u) << "told when the list first shows";
     EXPECT_EQ(shown[0], SaveListTexts::kReadOnlyMessage);
-    showList();
+    showStoredList();
     EXPECT_EQ(shown.size(), 1u) << "told once, not at every return to the list";
-    list = showList();
+    list = showStoredList();
 
     struct Refused {
         const char* what;
