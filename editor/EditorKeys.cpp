@@ -1,6 +1,7 @@
 #include "editor/EditorKeys.h"
 
 #include "editor/EditorSession.h"
+#include "editor/focus/EditorFocus.h"
 #include "engine/2d/Node.h"
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventKeyboard.h"
@@ -32,17 +33,31 @@ bool EditorKeys::keyPressed(const EventKeyboard& key) {
     const KeyCode code = key.getKeyCode();
     const bool ctrl = key.ctrl();
     const float page = field_->viewSize.height * kPageFraction;
-    if (code != KeyCode::KEY_ESCAPE && session_.isModalOpen()) {
-        return false;
+    const bool enter = code == KeyCode::KEY_ENTER || code == KeyCode::KEY_KP_ENTER;
+    // Held keys repeat only where repeating makes sense: moving, zoom, undo.
+    if (key.isRepeat() &&
+        (code == KeyCode::KEY_ESCAPE || code == KeyCode::KEY_F5 || enter || code == KeyCode::KEY_SPACE)) {
+        return true;
     }
-    // Held keys repeat only where repeating makes sense: scrolling, zoom, undo.
-    if (key.isRepeat() && (code == KeyCode::KEY_ESCAPE || code == KeyCode::KEY_F5 ||
-                           code == KeyCode::KEY_ENTER || code == KeyCode::KEY_KP_ENTER)) {
+    if (code != KeyCode::KEY_ESCAPE && session_.isModalOpen()) {
+        // Return answers the popup on top as its OK would.
+        return enter && !ctrl && session_.confirmPopup();
+    }
+    EditorFocus* focus = session_.rooms().focus.get();
+    if (!ctrl && focus && focus->keyPressed(key)) {
         return true;
     }
     switch (code) {
     case KeyCode::KEY_ESCAPE:
-        return session_.closeOnePopup();
+        if (session_.closeOnePopup()) {
+            return true;
+        }
+        // With nothing to close, the focus frame goes (the arrows scroll again).
+        if (focus && focus->isShown()) {
+            focus->hide();
+            return true;
+        }
+        return false;
     case KeyCode::KEY_F5:
         session_.run(Command::play);
         return true;
@@ -58,12 +73,14 @@ bool EditorKeys::keyPressed(const EventKeyboard& key) {
             return false;
         }
         session_.run(key.shift() ? Command::redo : Command::undo);
+        refreshFocus();
         return true;
     case KeyCode::KEY_Y:
         if (!ctrl) {
             return false;
         }
         session_.run(Command::redo);
+        refreshFocus();
         return true;
     case KeyCode::KEY_EQUAL:
     case KeyCode::KEY_PLUS:
@@ -108,6 +125,13 @@ bool EditorKeys::keyPressed(const EventKeyboard& key) {
         return true;
     default:
         return false;
+    }
+}
+
+void EditorKeys::refreshFocus() const {
+    // A step changes the cards the frame goes around.
+    if (EditorFocus* focus = session_.rooms().focus.get()) {
+        focus->refresh();
     }
 }
 

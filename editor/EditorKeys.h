@@ -11,13 +11,15 @@ class Node;
 class EditorSession;
 class FieldScrollView;
 
-// The editor's keyboard: Ctrl+Enter or F5 plays, Ctrl+Z undoes, Ctrl+Shift+Z
+// The editor's keyboard: Tab, the arrows, Return, Space and Delete build the
+// program through the focus frame (EditorFocus) once Tab has shown it;
+// Ctrl+Enter or F5 plays, Ctrl+Z undoes, Ctrl+Shift+Z
 // and Ctrl+Y redo, Escape closes one thing, Ctrl+= (or Ctrl+;) / Ctrl+- / Ctrl+0 zoom
 // the field in, out and back to 1.0 about the view's centre, and the arrow
 // keys and Page Up / Page Down scroll the field. Keys reach it only while no
 // text box (the number editor) has them, and while one of the session's popups
-// or overlays is open only Escape acts (it closes one): nothing may change
-// behind it. Play, undo and redo are the session's commands, done by the
+// or overlays is open only Escape (it closes one) and Return (the popup's OK)
+// act: nothing may change behind it. Play, undo and redo are the session's commands, done by the
 // rooms that bound them.
 class EditorKeys {
 public:
@@ -38,6 +40,7 @@ public:
 
 private:
     void zoomTo(float zoom);
+    void refreshFocus() const;
     // By `delta` field units, clamped to the field.
     void scrollBy(engine::Vec2 delta);
 

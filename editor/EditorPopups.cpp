@@ -19,3 +19,10 @@ bool EditorPopups::closeOne() {
         return popup.isOpen && popup.close && popup.isOpen() && popup.close();
     });
 }
+
+bool EditorPopups::confirmTop() {
+    const std::vector<Popup> popups = popups_;
+    const auto top = std::find_if(popups.begin(), popups.end(),
+                                  [](const Popup& popup) { return popup.isOpen && popup.isOpen(); });
+    return top != popups.end() && top->confirm && top->confirm();
+}

@@ -17,6 +17,9 @@ public:
         // Escape, asked only while it is open: closes it as its own way out
         // does; false when Escape leaves it (null: no key ever closes it).
         std::function<bool()> close;
+        // Return: answers it as its OK does; false when Return leaves it
+        // (null: it has no OK to give).
+        std::function<bool()> confirm = nullptr;
     };
 
     void add(Popup popup);
@@ -25,6 +28,9 @@ public:
     // Escape: asks the open popups in the order they were added; the first
     // that closes ends the press. False when none closed.
     bool closeOne();
+    // Return: the first open popup (the one on top) confirms; false when it
+    // has nothing to confirm or none is open.
+    bool confirmTop();
 
 private:
     std::vector<Popup> popups_;

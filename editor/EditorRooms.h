@@ -11,6 +11,7 @@ class BottomBar;
 class CardGestures;
 class CardPalette;
 class DialectToggle;
+class EditorFocus;
 class EditorKeys;
 class FieldBoard;
 class FieldScrollView;
@@ -42,5 +43,6 @@ struct EditorRooms {
     std::unique_ptr<BoardLink> link;
     std::unique_ptr<ProgramPanel> programPanel;
     std::unique_ptr<UndoRedoControls> undoRedo;
+    std::unique_ptr<EditorFocus> focus;
     std::unique_ptr<EditorKeys> keys;
 };

@@ -132,8 +132,20 @@ void BoardLink::registerWith(EditorSession& session) {
                           }
                           sending_->onStop();
                           return true;
+                      },
+                      // Its finished panel only tells: Return closes it as its button does.
+                      [this] {
+                          if (!sending_->isPanel() || !sending_->onClose) {
+                              return false;
+                          }
+                          // A copy: closing destroys the overlay, onClose with it.
+                          const std::function<void()> close = sending_->onClose;
+                          close();
+                          return true;
                       }});
     session.addPopup({"loading overlay", [this] { return loading_ != nullptr; }, nullptr});
+    session.addControl({controls_->getPortField(), [this] { controls_->onOpenList(); }});
+    session.addControl({controls_->getReloadIcon(), [this] { controls_->onReload(); }});
 }
 
 pavlune::CatalogueView BoardLink::catalogue() const {

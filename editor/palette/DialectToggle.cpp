@@ -93,4 +93,6 @@ void DialectToggle::registerWith(EditorSession& session) {
                           closeDialectChooser();
                           return true;
                       }});
+    session.addControl(
+        {this, [this] { showDialectChooser(); }, [this] { return !isBlocked || !isBlocked(); }});
 }
