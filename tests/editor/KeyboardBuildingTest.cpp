@@ -18,7 +18,7 @@
 #include "editor/palette/DialectToggle.h"
 #include "engine/base/Value.h"
 #include "tests/editor/FieldRowsOnScreen.h"
-#include "tests/saves/SaveScreenFixture.h"
+#include "tests/editor/ProgramEditorFixture.h"
 #include "widgets/AlertView.h"
 #include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
@@ -67,29 +67,17 @@ std::map<int, std::pair<int, int>> rowsOf(const ValueVector& elements) {
     return rows;
 }
 
-class KeyboardBuildingTest : public SaveScreenTest {
+class KeyboardBuildingTest : public ProgramEditorTest {
 protected:
     void openEditor(const std::vector<Card>& cards) {
         // The card set is the process's choice: each case starts from the first.
         EditorChoices().chooseCardSet(pavlune::basic);
-        record = addPrograms(1).front();
         ValueVector elements;
         int z = 1;
         for (const Card& card : cards) {
-            elements.push_back(Value(
-                ValueMap{{"tab", Value(card.set)},
-                         {"index", Value(card.index)},
-                         {"x", Value(static_cast<int>(kRowCardX))},
-                         {"y", Value(static_cast<int>(std::lround(rowScreenY(card.row) + kStartOffsetY)))},
-                         {"zorder", Value(z++)},
-                         {"value", Value(card.value)}}));
+            elements.push_back(rowCardElement(card.set, card.index, card.row, card.value, z++));
         }
-        ASSERT_NE(SaveDataManager::getInstance()->saveProgram(record, elements),
-                  SaveDataManager::SaveResult::Failed);
-        editor = made(FieldScene::create(record));
-        engine::Scene* scene = made(engine::Scene::create());
-        scene->addChild(editor);
-        present(scene);
+        openProgram(elements);
         driver->advance(0.1f);
     }
     void keys(const std::vector<std::pair<SDL_Keycode, Uint16>>& presses) {
@@ -106,9 +94,6 @@ protected:
     }
     EditorRooms& rooms() const { return editor->getSession().rooms(); }
     EditorFocus& focus() const { return *rooms().focus; }
-
-    SaveData* record = nullptr;
-    FieldScene* editor = nullptr;
 };
 
 constexpr Uint16 kNone = KMOD_NONE;
