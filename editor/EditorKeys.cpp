@@ -9,6 +9,7 @@
 #include "widgets/FieldScrollView.h"
 
 #include <algorithm>
+#include <optional>
 
 using engine::EventKeyboard;
 using engine::Vec2;
@@ -29,10 +30,8 @@ EditorKeys::~EditorKeys() {
     listener_->release();
 }
 
-bool EditorKeys::keyPressed(const EventKeyboard& key) {
+std::optional<bool> EditorKeys::answeredFirst(const EventKeyboard& key) {
     const KeyCode code = key.getKeyCode();
-    const bool ctrl = key.ctrl();
-    const float page = field_->viewSize.height * kPageFraction;
     const bool enter = code == KeyCode::KEY_ENTER || code == KeyCode::KEY_KP_ENTER;
     // Held keys repeat only where repeating makes sense: moving, zoom, undo.
     if (key.isRepeat() &&
@@ -41,23 +40,38 @@ bool EditorKeys::keyPressed(const EventKeyboard& key) {
     }
     if (code != KeyCode::KEY_ESCAPE && session_.isModalOpen()) {
         // Return answers the popup on top as its OK would.
-        return enter && !ctrl && session_.confirmPopup();
+        return enter && !key.ctrl() && session_.confirmPopup();
     }
     EditorFocus* focus = session_.rooms().focus.get();
-    if (!ctrl && focus && focus->keyPressed(key)) {
+    if (!key.ctrl() && focus && focus->keyPressed(key)) {
         return true;
     }
+    return std::nullopt;
+}
+
+bool EditorKeys::escape() {
+    if (session_.closeOnePopup()) {
+        return true;
+    }
+    // With nothing to close, the focus frame goes (the arrows scroll again).
+    EditorFocus* focus = session_.rooms().focus.get();
+    if (focus && focus->isShown()) {
+        focus->hide();
+        return true;
+    }
+    return false;
+}
+
+bool EditorKeys::keyPressed(const EventKeyboard& key) {
+    if (const std::optional<bool> answer = answeredFirst(key)) {
+        return *answer;
+    }
+    const KeyCode code = key.getKeyCode();
+    const bool ctrl = key.ctrl();
+    const float page = field_->viewSize.height * kPageFraction;
     switch (code) {
     case KeyCode::KEY_ESCAPE:
-        if (session_.closeOnePopup()) {
-            return true;
-        }
-        // With nothing to close, the focus frame goes (the arrows scroll again).
-        if (focus && focus->isShown()) {
-            focus->hide();
-            return true;
-        }
-        return false;
+        return escape();
     case KeyCode::KEY_F5:
         session_.run(Command::play);
         return true;

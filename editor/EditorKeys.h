@@ -2,6 +2,8 @@
 
 #include "engine/base/Geometry.h"
 
+#include <optional>
+
 namespace engine {
 class EventKeyboard;
 class EventListenerKeyboard;
@@ -39,6 +41,12 @@ public:
     bool keyPressed(const engine::EventKeyboard& key);
 
 private:
+    // What a key does before the editor's own commands: nothing for a held
+    // Return, Escape, Space or F5; the popup's answer while one is open; the
+    // focus's move or action. None: the commands decide.
+    std::optional<bool> answeredFirst(const engine::EventKeyboard& key);
+    // Closes a popup, else hides the focus frame.
+    bool escape();
     void zoomTo(float zoom);
     void refreshFocus() const;
     // By `delta` field units, clamped to the field.

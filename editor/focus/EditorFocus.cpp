@@ -51,13 +51,6 @@ bool showsOnScreen(const engine::Node* node) {
     return Rect(0, 0, visible.width, visible.height).containsPoint(Vec2(box.getMidX(), box.getMidY()));
 }
 
-Rect unionOf(const Rect& a, const Rect& b) {
-    const float left = std::min(a.getMinX(), b.getMinX());
-    const float bottom = std::min(a.getMinY(), b.getMinY());
-    return {left, bottom, std::max(a.getMaxX(), b.getMaxX()) - left,
-            std::max(a.getMaxY(), b.getMaxY()) - bottom};
-}
-
 } // namespace
 
 EditorFocus::EditorFocus(EditorSession& session) : session_(session) {}
@@ -310,16 +303,6 @@ void EditorFocus::scrollIntoView(FieldScrollView* view, const engine::Node* node
                                 std::clamp(offset.y, std::min(low.y, high.y), std::max(low.y, high.y))));
 }
 
-Rect EditorFocus::rowArea() const {
-    const FieldBoard* board = session_.rooms().board.get();
-    const CardSprite* slot = board->slotNode(row_);
-    Rect area = slot->getBoundingBox();
-    if (const CardSprite* card = board->nodeFor(board->model().cardOnRow(row_))) {
-        area = unionOf(area, card->getBoundingBox());
-    }
-    return area;
-}
-
 void EditorFocus::showFrame() {
     const EditorRooms& rooms = session_.rooms();
     const engine::Node* target = nullptr;
@@ -337,9 +320,10 @@ void EditorFocus::showFrame() {
     }
     case Area::field:
         if (rooms.board) {
+            // The slot: a card on the row lies within it.
             target = rooms.board->slotNode(row_);
             scrollIntoView(rooms.fieldView, target);
-            area = rowArea();
+            area = target->getBoundingBox();
         }
         break;
     case Area::controls: {

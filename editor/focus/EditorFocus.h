@@ -65,8 +65,6 @@ private:
     int freeRowFrom(int from) const;
     // Brings `node`'s box inside `view`'s window, as far as the view scrolls.
     static void scrollIntoView(FieldScrollView* view, const engine::Node* node);
-    // The focused row's slot and the card on it, in the field content's space.
-    engine::Rect rowArea() const;
     void showFrame();
 
     EditorSession& session_;

@@ -297,7 +297,6 @@ TEST_F(KeyboardBuildingTest, TheButtonsAreReachedTopToBottomAndPressedWithReturn
     EXPECT_EQ(plays, 2);
     key(SDLK_LEFT);
     key(SDLK_LEFT);
-    key(SDLK_LEFT);
     EXPECT_EQ(focus().focusedControl(), rooms().runControls->getBackButton()) << "Left is Up";
     key(SDLK_UP);
     EXPECT_NE(focus().focusedControl(), rooms().runControls->getBackButton()) << "wraps to the last";
@@ -325,16 +324,15 @@ TEST_F(KeyboardBuildingTest, TheFrameIsDrawnAroundTheFocusAsWideAtEveryZoom) {
         driver->advance(0.1f);
         keys({{SDLK_TAB, kNone}, {SDLK_TAB, kNone}, {SDLK_DOWN, kNone}});
         driver->step();
-        // Row 1 holds a card: the frame goes round it.
-        const engine::Rect card =
-            HitTest::worldBoundingBox(rooms().board->nodeFor(rooms().board->model().cardOnRow(1)));
-        const float y = card.getMidY();
-        EXPECT_TRUE(near(driver->pixelAt(Vec2(card.getMinX() - inBlue, y)), blue));
-        EXPECT_TRUE(near(driver->pixelAt(Vec2(card.getMinX() - inYellow, y)), yellow));
-        EXPECT_FALSE(near(driver->pixelAt(Vec2(card.getMinX() - outside, y)), blue));
-        EXPECT_TRUE(near(driver->pixelAt(Vec2(card.getMaxX() + inBlue, y)), blue));
+        // Row 1 holds a card: the frame goes round its slot, card and all.
+        const engine::Rect slot = HitTest::worldBoundingBox(rooms().board->slotNode(1));
+        const float y = slot.getMidY();
+        EXPECT_TRUE(near(driver->pixelAt(Vec2(slot.getMinX() - inBlue, y)), blue));
+        EXPECT_TRUE(near(driver->pixelAt(Vec2(slot.getMinX() - inYellow, y)), yellow));
+        EXPECT_FALSE(near(driver->pixelAt(Vec2(slot.getMinX() - outside, y)), blue));
+        EXPECT_TRUE(near(driver->pixelAt(Vec2(slot.getMaxX() + inBlue, y)), blue));
         key(SDLK_UP); // the frame leaves row 1
-        EXPECT_FALSE(near(driver->pixelAt(Vec2(card.getMinX() - inBlue, y)), blue));
+        EXPECT_FALSE(near(driver->pixelAt(Vec2(slot.getMinX() - inBlue, y)), blue));
     }
 
     // Over a palette card too.

@@ -26,8 +26,6 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
-using engine::Value;
-using engine::ValueMap;
 using engine::ValueVector;
 using engine::Vec2;
 
