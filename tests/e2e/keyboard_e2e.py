@@ -13,7 +13,7 @@ program; the focus frame must show where the keys act.
 import subprocess
 import sys
 
-from e2e_support import (BASIC, CARD_HEIGHT, CARD_WIDTH, FULL, PALETTE_X, PLAY, SNAPPED_X, Failure, Session,
+from e2e_support import (BASIC, CARD_WIDTH, FULL, PALETTE_X, PLAY, SNAPPED_X, Failure, Session,
                          SKIP, palette_y, row_y, run, settle, skip_unless_tools, wait_until)
 from pty_board import PtyBoard
 
@@ -21,10 +21,12 @@ LED_ON, LED_OFF = 0, 1
 WAIT_ANY = 2                  # full set: a wait for the number typed on it
 DIALECT = "jam"               # a new store's dialect
 FOCUS_BLUE = (11, 110, 153)   # the frame's outer band
+FOCUS_YELLOW = (255, 214, 0)  # its inner band, a colour no button here has
 # From a framed box's left edge to the middle of that band: the gap (2),
 # the yellow band (4) and half the blue one (6).
 BLUE_BAND = 2 + 4 + 3
 PANEL_POINT = (600, 500)      # inside the finished send's panel
+SLOT_LEFT = SNAPPED_X - CARD_WIDTH / 2 - 5  # a row card lies 5 inside its slot
 
 
 def export(tool, *args):
@@ -68,9 +70,10 @@ def frame_left_of(s, x, y, what):
 
 
 def frame_within(s, area):
+    """Whether the frame's yellow band shows in the area (a line of it, not a stray pixel)."""
     picture = s.region(*area)
-    return any(near(picture.colour(x, y), FOCUS_BLUE, 12)
-               for y in range(0, picture.height, 2) for x in range(0, picture.width, 2))
+    return sum(near(picture.colour(x, y), FOCUS_YELLOW, 12)
+               for y in range(picture.height) for x in range(picture.width)) > 50
 
 
 def build_and_send(s, board, tool):
@@ -94,7 +97,7 @@ def build_and_send(s, board, tool):
 
     s.key("Tab")  # the field, on the row just laid
     settle(0.3)
-    frame_left_of(s, SNAPPED_X - CARD_WIDTH / 2, row_y(3), "row 3's card")
+    frame_left_of(s, SLOT_LEFT, row_y(3), "row 3's slot")
     s.shot("field-focus")
     s.key("Return")
     settle(0.8)
@@ -110,7 +113,8 @@ def build_and_send(s, board, tool):
     settle(0.3)
 
     # The buttons, read top to bottom: down to play.
-    play_area = (PLAY[0] - 120, PLAY[1] - CARD_HEIGHT, PLAY[0] + 79, PLAY[1] + CARD_HEIGHT)
+    # Round the play button (about 90 by 100), short of the dialect button above it.
+    play_area = (PLAY[0] - 70, PLAY[1] - 62, PLAY[0] + 70, PLAY[1] + 62)
     if frame_within(s, play_area):
         raise Failure("a focus frame shows at play before the keys got there")
     s.key("Tab")
