@@ -420,13 +420,14 @@ TEST_F(SaveSceneTest, ArrowKeysMoveAFocusFrameIntoViewAndReturnOpensTheFocusedPr
     // tap beside it, and neither opens a program.
     for (const auto& [answer, expected] : {std::pair{SDLK_RETURN, "ok"}, std::pair{SDLK_ESCAPE, "outside"}}) {
         list->confirmDelete();
-        ASSERT_NE(alert(), nullptr);
+        AlertView* question = alert();
+        ASSERT_NE(question, nullptr);
         std::string answered;
-        alert()->onOk = [&answered](AlertView* box) {
+        question->onOk = [&answered](AlertView* box) {
             answered += "ok";
             box->close();
         };
-        alert()->onOutside = [&answered](AlertView* box) {
+        question->onOutside = [&answered](AlertView* box) {
             answered += "outside";
             box->close();
         };
