@@ -39,7 +39,15 @@ std::optional<bool> EditorKeys::answeredFirst(const EventKeyboard& key) {
         return true;
     }
     if (code != KeyCode::KEY_ESCAPE && session_.isModalOpen()) {
-        // Return answers the popup on top as its OK would.
+        // Return answers the popup on top as its OK would; the arrows move within it.
+        if (code == KeyCode::KEY_UP_ARROW || code == KeyCode::KEY_LEFT_ARROW) {
+            session_.moveInPopup(-1);
+            return true;
+        }
+        if (code == KeyCode::KEY_DOWN_ARROW || code == KeyCode::KEY_RIGHT_ARROW) {
+            session_.moveInPopup(1);
+            return true;
+        }
         return enter && !key.ctrl() && session_.confirmPopup();
     }
     EditorFocus* focus = session_.rooms().focus.get();

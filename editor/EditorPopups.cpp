@@ -20,9 +20,23 @@ bool EditorPopups::closeOne() {
     });
 }
 
+const EditorPopups::Popup* EditorPopups::top() const {
+    const auto open = std::find_if(popups_.begin(), popups_.end(),
+                                   [](const Popup& popup) { return popup.isOpen && popup.isOpen(); });
+    return open == popups_.end() ? nullptr : &*open;
+}
+
 bool EditorPopups::confirmTop() {
-    const std::vector<Popup> popups = popups_;
-    const auto top = std::find_if(popups.begin(), popups.end(),
-                                  [](const Popup& popup) { return popup.isOpen && popup.isOpen(); });
-    return top != popups.end() && top->confirm && top->confirm();
+    // A copy: confirming may add to the list.
+    const Popup* open = top();
+    const std::function<bool()> confirm = open ? open->confirm : nullptr;
+    return confirm && confirm();
+}
+
+void EditorPopups::moveInTop(int step) {
+    const Popup* open = top();
+    const std::function<void(int)> move = open ? open->move : nullptr;
+    if (move) {
+        move(step);
+    }
 }

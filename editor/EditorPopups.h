@@ -20,6 +20,9 @@ public:
         // Return: answers it as its OK does; false when Return leaves it
         // (null: it has no OK to give).
         std::function<bool()> confirm = nullptr;
+        // The arrows: +1 Down or Right, -1 Up or Left, within the popup
+        // (null: they do nothing there).
+        std::function<void(int step)> move = nullptr;
     };
 
     void add(Popup popup);
@@ -31,7 +34,12 @@ public:
     // Return: the first open popup (the one on top) confirms; false when it
     // has nothing to confirm or none is open.
     bool confirmTop();
+    // The arrows: the first open popup moves within itself.
+    void moveInTop(int step);
 
 private:
+    // The first open popup, or null.
+    const Popup* top() const;
+
     std::vector<Popup> popups_;
 };

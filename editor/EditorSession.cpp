@@ -29,6 +29,10 @@ bool EditorSession::confirmPopup() {
     return popups_.confirmTop();
 }
 
+void EditorSession::moveInPopup(int step) {
+    popups_.moveInTop(step);
+}
+
 void EditorSession::addControl(Control control) {
     controls_.push_back(std::move(control));
 }

@@ -46,6 +46,8 @@ public:
     bool closeOnePopup();
     // Return: the popup on top answers as its OK does; false when it has none.
     bool confirmPopup();
+    // The arrows while a popup is open: +1 Down or Right, -1 Up or Left.
+    void moveInPopup(int step);
 
     // A button the keyboard can reach and press (Return or Space) as a tap
     // on it would: each room adds its own buttons.

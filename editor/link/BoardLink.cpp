@@ -123,7 +123,9 @@ void BoardLink::registerWith(EditorSession& session) {
                       [this] {
                           closePortList();
                           return true;
-                      }});
+                      },
+                      [this] { return portList_->chooseFocused(); },
+                      [this](int step) { portList_->moveFocus(step); }});
     // The sending overlay's stop button; its finished panel is left to a tap.
     session.addPopup({"sending overlay", [this] { return sending_ != nullptr; },
                       [this] {
