@@ -45,7 +45,7 @@ def main():
     listed = [line for line in export(tool, "--list-ports").decode().splitlines()
               if not line[2:].startswith("/dev/ttyS")]
     if listed:
-        print(f"other boards are listed ({listed}): the keys cannot choose the terminal")
+        print(f"other boards are listed ({listed}): a search would choose one of them, not the terminal")
         sys.exit(SKIP)
     board = PtyBoard()
     session = None
