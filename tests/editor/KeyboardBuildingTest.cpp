@@ -46,6 +46,9 @@ constexpr int kFull = 2;
 constexpr int kLastBasicCard = 5;
 constexpr int kNumberCard = 2;
 
+// Shift+Tab in a list of keys.
+constexpr SDL_Keycode kShiftTab = -1;
+
 struct Card {
     int set, index, row;
     const char* value;
@@ -80,13 +83,17 @@ protected:
         openProgram(elements);
         driver->advance(0.1f);
     }
-    void keys(const std::vector<std::pair<SDL_Keycode, Uint16>>& presses) {
-        for (const auto& [code, modifiers] : presses) {
-            driver->keyPress(code, modifiers);
+    void keys(const std::vector<SDL_Keycode>& presses) {
+        for (const SDL_Keycode code : presses) {
+            driver->keyPress(code == kShiftTab ? SDLK_TAB : code,
+                             code == kShiftTab ? KMOD_LSHIFT : KMOD_NONE);
             driver->step();
         }
     }
-    void key(SDL_Keycode code, Uint16 modifiers = KMOD_NONE) { keys({{code, modifiers}}); }
+    void key(SDL_Keycode code, Uint16 modifiers = KMOD_NONE) {
+        driver->keyPress(code, modifiers);
+        driver->step();
+    }
     std::map<int, std::pair<int, int>> savedRows() const {
         SaveDataManager* store = SaveDataManager::getInstance();
         store->finishWrites();
@@ -96,9 +103,6 @@ protected:
     EditorFocus& focus() const { return *rooms().focus; }
 };
 
-constexpr Uint16 kNone = KMOD_NONE;
-constexpr Uint16 kShift = KMOD_LSHIFT;
-
 // One row per way of moving. Catches a first Tab that already moves, Tab
 // going the wrong way round or not wrapping, Shift ignored, an arrow that
 // steps off either end instead of wrapping (a negative index), Left and Right
@@ -107,62 +111,22 @@ constexpr Uint16 kShift = KMOD_LSHIFT;
 TEST_F(KeyboardBuildingTest, TabAndTheArrowsMoveTheFocusAndWrapAtTheEnds) {
     const struct {
         const char* name;
-        std::vector<std::pair<SDL_Keycode, Uint16>> presses;
+        std::vector<SDL_Keycode> presses;
         Area area;
         int paletteIndex;
         int row;
         int cardSet;
     } cases[] = {
-        {"the first Tab shows the palette's first card", {{SDLK_TAB, kNone}}, Area::palette, 0, 0, kBasic},
-        {"Tab goes on to the field", {{SDLK_TAB, kNone}, {SDLK_TAB, kNone}}, Area::field, 0, 0, kBasic},
-        {"Tab goes round to the palette",
-         {{SDLK_TAB, kNone}, {SDLK_TAB, kNone}, {SDLK_TAB, kNone}, {SDLK_TAB, kNone}},
-         Area::palette,
-         0,
-         0,
-         kBasic},
-        {"Shift+Tab goes back round to the buttons",
-         {{SDLK_TAB, kNone}, {SDLK_TAB, kShift}},
-         Area::controls,
-         0,
-         0,
-         kBasic},
-        {"Up from the first card wraps to the last",
-         {{SDLK_TAB, kNone}, {SDLK_UP, kNone}},
-         Area::palette,
-         kLastBasicCard,
-         0,
-         kBasic},
-        {"Down past the last card wraps to the first",
-         {{SDLK_TAB, kNone}, {SDLK_UP, kNone}, {SDLK_DOWN, kNone}},
-         Area::palette,
-         0,
-         0,
-         kBasic},
-        {"Down moves to the next row",
-         {{SDLK_TAB, kNone}, {SDLK_TAB, kNone}, {SDLK_DOWN, kNone}},
-         Area::field,
-         0,
-         1,
-         kBasic},
-        {"Up from the first row wraps to row 40",
-         {{SDLK_TAB, kNone}, {SDLK_TAB, kNone}, {SDLK_UP, kNone}},
-         Area::field,
-         0,
-         39,
-         kBasic},
-        {"Right shows the next card set",
-         {{SDLK_TAB, kNone}, {SDLK_DOWN, kNone}, {SDLK_RIGHT, kNone}},
-         Area::palette,
-         0,
-         0,
-         1},
-        {"Left from the first set wraps to the last",
-         {{SDLK_TAB, kNone}, {SDLK_LEFT, kNone}},
-         Area::palette,
-         0,
-         0,
-         kFull},
+        {"first Tab: the first card", {SDLK_TAB}, Area::palette, 0, 0, kBasic},
+        {"Tab: the field", {SDLK_TAB, SDLK_TAB}, Area::field, 0, 0, kBasic},
+        {"Tab round", {SDLK_TAB, SDLK_TAB, SDLK_TAB, SDLK_TAB}, Area::palette, 0, 0, kBasic},
+        {"Shift+Tab round back", {SDLK_TAB, kShiftTab}, Area::controls, 0, 0, kBasic},
+        {"Up past the first card", {SDLK_TAB, SDLK_UP}, Area::palette, kLastBasicCard, 0, kBasic},
+        {"Down past the last card", {SDLK_TAB, SDLK_UP, SDLK_DOWN}, Area::palette, 0, 0, kBasic},
+        {"Down: the next row", {SDLK_TAB, SDLK_TAB, SDLK_DOWN}, Area::field, 0, 1, kBasic},
+        {"Up past row 1", {SDLK_TAB, SDLK_TAB, SDLK_UP}, Area::field, 0, 39, kBasic},
+        {"Right: the next set", {SDLK_TAB, SDLK_DOWN, SDLK_RIGHT}, Area::palette, 0, 0, 1},
+        {"Left past the first set", {SDLK_TAB, SDLK_LEFT}, Area::palette, 0, 0, kFull},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -183,7 +147,7 @@ TEST_F(KeyboardBuildingTest, TabAndTheArrowsMoveTheFocusAndWrapAtTheEnds) {
     FieldScrollView* field = rooms().fieldView;
     for (const bool tabbed : {false, true}) {
         if (tabbed) {
-            keys({{SDLK_TAB, kNone}, {SDLK_ESCAPE, kNone}});
+            keys({SDLK_TAB, SDLK_ESCAPE});
         }
         const Vec2 before = field->getContentOffset();
         key(SDLK_DOWN);
@@ -211,11 +175,11 @@ TEST_F(KeyboardBuildingTest, ReturnLaysThePaletteCardOnTheFocusedRowOrTheFirstFr
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         openEditor(c.program);
-        keys({{SDLK_TAB, kNone}, {SDLK_TAB, kNone}});
+        keys({SDLK_TAB, SDLK_TAB});
         for (int row = 0; row < c.focusedRow; ++row) {
             key(SDLK_DOWN);
         }
-        keys({{SDLK_TAB, kNone}, {SDLK_TAB, kNone}, {SDLK_RETURN, kNone}});
+        keys({SDLK_TAB, SDLK_TAB, SDLK_RETURN});
 
         std::map<int, std::pair<int, int>> expected;
         for (const Card& card : c.program) {
@@ -234,7 +198,7 @@ TEST_F(KeyboardBuildingTest, DeleteTakesTheRowsCardOffAndUndoPutsItBack) {
     for (const SDL_Keycode removal : {SDLK_DELETE, SDLK_BACKSPACE}) {
         SCOPED_TRACE(removal == SDLK_DELETE ? "Delete" : "Backspace");
         openEditor({{0, 0, 0, ""}, {0, 1, 1, ""}, {0, 2, 2, ""}});
-        keys({{SDLK_TAB, kNone}, {SDLK_TAB, kNone}, {SDLK_DOWN, kNone}, {removal, kNone}});
+        keys({SDLK_TAB, SDLK_TAB, SDLK_DOWN, removal});
         EXPECT_EQ(savedRows(), (std::map<int, std::pair<int, int>>{{0, {0, 0}}, {2, {0, 2}}}));
         key(SDLK_z, KMOD_LCTRL);
         EXPECT_EQ(savedRows(), (std::map<int, std::pair<int, int>>{{0, {0, 0}}, {1, {0, 1}}, {2, {0, 2}}}));
@@ -247,7 +211,7 @@ TEST_F(KeyboardBuildingTest, DeleteTakesTheRowsCardOffAndUndoPutsItBack) {
 // typed but not saved, and Escape keeping what was typed.
 TEST_F(KeyboardBuildingTest, ReturnOnANumberCardOpensItsEditorWhereReturnKeepsAndEscapeDropsTheNumber) {
     openEditor({{kBasic, 0, 0, ""}, {kFull, kNumberCard, 1, "1"}});
-    keys({{SDLK_TAB, kNone}, {SDLK_TAB, kNone}, {SDLK_RETURN, kNone}});
+    keys({SDLK_TAB, SDLK_TAB, SDLK_RETURN});
     EXPECT_EQ(rooms().numberEditor, nullptr) << "LED 1 has no number";
 
     const auto savedValue = [this] {
@@ -285,18 +249,16 @@ TEST_F(KeyboardBuildingTest, TheButtonsAreReachedTopToBottomAndPressedWithReturn
     openEditor({{kBasic, 0, 0, ""}});
     int plays = 0;
     rooms().runControls->onPlay = [&plays] { ++plays; };
-    keys({{SDLK_TAB, kNone}, {SDLK_TAB, kNone}, {SDLK_TAB, kNone}});
+    keys({SDLK_TAB, SDLK_TAB, SDLK_TAB});
     // Nothing to undo or redo yet: the top line is the back button alone.
     EXPECT_EQ(focus().focusedControl(), rooms().runControls->getBackButton());
     key(SDLK_DOWN);
     EXPECT_EQ(focus().focusedControl(), rooms().dialectToggle);
     key(SDLK_DOWN);
     EXPECT_EQ(focus().focusedControl(), static_cast<engine::Node*>(rooms().runControls->getPlayButton()));
-    key(SDLK_RETURN);
-    key(SDLK_SPACE);
+    keys({SDLK_RETURN, SDLK_SPACE});
     EXPECT_EQ(plays, 2);
-    key(SDLK_LEFT);
-    key(SDLK_LEFT);
+    keys({SDLK_LEFT, SDLK_LEFT});
     EXPECT_EQ(focus().focusedControl(), rooms().runControls->getBackButton()) << "Left is Up";
     key(SDLK_UP);
     EXPECT_NE(focus().focusedControl(), rooms().runControls->getBackButton()) << "wraps to the last";
@@ -322,7 +284,7 @@ TEST_F(KeyboardBuildingTest, TheFrameIsDrawnAroundTheFocusAsWideAtEveryZoom) {
         openEditor({{kBasic, 0, 1, ""}});
         rooms().fieldView->setZoomScale(zoom);
         driver->advance(0.1f);
-        keys({{SDLK_TAB, kNone}, {SDLK_TAB, kNone}, {SDLK_DOWN, kNone}});
+        keys({SDLK_TAB, SDLK_TAB, SDLK_DOWN});
         driver->step();
         // Row 1 holds a card: the frame goes round its slot, card and all.
         const engine::Rect slot = HitTest::worldBoundingBox(rooms().board->slotNode(1));
@@ -336,8 +298,7 @@ TEST_F(KeyboardBuildingTest, TheFrameIsDrawnAroundTheFocusAsWideAtEveryZoom) {
     }
 
     // Over a palette card too.
-    key(SDLK_TAB);
-    key(SDLK_TAB);
+    keys({SDLK_TAB, SDLK_TAB});
     const engine::Rect first = HitTest::worldBoundingBox(rooms().palette->paletteCard(0));
     EXPECT_TRUE(near(driver->pixelAt(Vec2(first.getMinX() - inBlue, first.getMidY())), blue));
 }
