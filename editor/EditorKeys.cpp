@@ -1,6 +1,7 @@
 #include "editor/EditorKeys.h"
 
 #include "editor/EditorSession.h"
+#include "editor/focus/EditorFocus.h"
 #include "engine/2d/Node.h"
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventKeyboard.h"
@@ -8,6 +9,7 @@
 #include "widgets/FieldScrollView.h"
 
 #include <algorithm>
+#include <optional>
 
 using engine::EventKeyboard;
 using engine::Vec2;
@@ -28,21 +30,56 @@ EditorKeys::~EditorKeys() {
     listener_->release();
 }
 
+std::optional<bool> EditorKeys::answeredFirst(const EventKeyboard& key) {
+    const KeyCode code = key.getKeyCode();
+    const bool enter = code == KeyCode::KEY_ENTER || code == KeyCode::KEY_KP_ENTER;
+    // Held keys repeat only where repeating makes sense: moving, zoom, undo.
+    if (key.isRepeat() &&
+        (code == KeyCode::KEY_ESCAPE || code == KeyCode::KEY_F5 || enter || code == KeyCode::KEY_SPACE)) {
+        return true;
+    }
+    if (code != KeyCode::KEY_ESCAPE && session_.isModalOpen()) {
+        // Return answers the popup on top as its OK would; the arrows move within it.
+        if (code == KeyCode::KEY_UP_ARROW || code == KeyCode::KEY_LEFT_ARROW) {
+            session_.moveInPopup(-1);
+            return true;
+        }
+        if (code == KeyCode::KEY_DOWN_ARROW || code == KeyCode::KEY_RIGHT_ARROW) {
+            session_.moveInPopup(1);
+            return true;
+        }
+        return enter && !key.ctrl() && session_.confirmPopup();
+    }
+    EditorFocus* focus = session_.rooms().focus.get();
+    if (!key.ctrl() && focus && focus->keyPressed(key)) {
+        return true;
+    }
+    return std::nullopt;
+}
+
+bool EditorKeys::escape() {
+    if (session_.closeOnePopup()) {
+        return true;
+    }
+    // With nothing to close, the focus frame goes (the arrows scroll again).
+    EditorFocus* focus = session_.rooms().focus.get();
+    if (focus && focus->isShown()) {
+        focus->hide();
+        return true;
+    }
+    return false;
+}
+
 bool EditorKeys::keyPressed(const EventKeyboard& key) {
+    if (const std::optional<bool> answer = answeredFirst(key)) {
+        return *answer;
+    }
     const KeyCode code = key.getKeyCode();
     const bool ctrl = key.ctrl();
     const float page = field_->viewSize.height * kPageFraction;
-    if (code != KeyCode::KEY_ESCAPE && session_.isModalOpen()) {
-        return false;
-    }
-    // Held keys repeat only where repeating makes sense: scrolling, zoom, undo.
-    if (key.isRepeat() && (code == KeyCode::KEY_ESCAPE || code == KeyCode::KEY_F5 ||
-                           code == KeyCode::KEY_ENTER || code == KeyCode::KEY_KP_ENTER)) {
-        return true;
-    }
     switch (code) {
     case KeyCode::KEY_ESCAPE:
-        return session_.closeOnePopup();
+        return escape();
     case KeyCode::KEY_F5:
         session_.run(Command::play);
         return true;
@@ -58,12 +95,14 @@ bool EditorKeys::keyPressed(const EventKeyboard& key) {
             return false;
         }
         session_.run(key.shift() ? Command::redo : Command::undo);
+        refreshFocus();
         return true;
     case KeyCode::KEY_Y:
         if (!ctrl) {
             return false;
         }
         session_.run(Command::redo);
+        refreshFocus();
         return true;
     case KeyCode::KEY_EQUAL:
     case KeyCode::KEY_PLUS:
@@ -108,6 +147,13 @@ bool EditorKeys::keyPressed(const EventKeyboard& key) {
         return true;
     default:
         return false;
+    }
+}
+
+void EditorKeys::refreshFocus() const {
+    // A step changes the cards the frame goes around.
+    if (EditorFocus* focus = session_.rooms().focus.get()) {
+        focus->refresh();
     }
 }
 

@@ -19,3 +19,24 @@ bool EditorPopups::closeOne() {
         return popup.isOpen && popup.close && popup.isOpen() && popup.close();
     });
 }
+
+const EditorPopups::Popup* EditorPopups::top() const {
+    const auto open = std::find_if(popups_.begin(), popups_.end(),
+                                   [](const Popup& popup) { return popup.isOpen && popup.isOpen(); });
+    return open == popups_.end() ? nullptr : &*open;
+}
+
+bool EditorPopups::confirmTop() {
+    // A copy: confirming may add to the list.
+    const Popup* open = top();
+    const std::function<bool()> confirm = open ? open->confirm : nullptr;
+    return confirm && confirm();
+}
+
+void EditorPopups::moveInTop(int step) {
+    const Popup* open = top();
+    const std::function<void(int)> move = open ? open->move : nullptr;
+    if (move) {
+        move(step);
+    }
+}

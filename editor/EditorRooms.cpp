@@ -5,6 +5,7 @@
 #include "editor/controls/RunControls.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/field/TrashCan.h"
+#include "editor/focus/EditorFocus.h"
 #include "editor/gestures/CardGestures.h"
 #include "editor/history/UndoRedoControls.h"
 #include "editor/link/BoardLink.h"

@@ -12,6 +12,7 @@ class BottomBar;
 class CardGestures;
 class CardPalette;
 class DialectToggle;
+class EditorFocus;
 class EditorKeys;
 class FieldBoard;
 class FieldScrollView;
@@ -45,6 +46,7 @@ struct EditorRooms {
     std::unique_ptr<PrintButton> printButton;
     std::unique_ptr<ProgramPanel> programPanel;
     std::unique_ptr<UndoRedoControls> undoRedo;
+    std::unique_ptr<EditorFocus> focus;
     std::unique_ptr<EditorKeys> keys;
     // Only with the board simulator in this process.
     std::unique_ptr<BoardWatch> boardWatch;

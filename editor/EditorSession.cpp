@@ -7,7 +7,8 @@
 
 EditorSession::EditorSession(engine::Node* scene, SaveData* record) : record_(record) {
     popups_.add({"alert", [scene] { return AlertView::shownIn(scene) != nullptr; },
-                 [scene] { return AlertView::shownIn(scene)->dismiss(); }});
+                 [scene] { return AlertView::shownIn(scene)->dismiss(); },
+                 [scene] { return AlertView::shownIn(scene)->confirm(); }});
 }
 
 EditorSession::~EditorSession() = default;
@@ -22,6 +23,18 @@ bool EditorSession::isModalOpen() const {
 
 bool EditorSession::closeOnePopup() {
     return popups_.closeOne();
+}
+
+bool EditorSession::confirmPopup() {
+    return popups_.confirmTop();
+}
+
+void EditorSession::moveInPopup(int step) {
+    popups_.moveInTop(step);
+}
+
+void EditorSession::addControl(Control control) {
+    controls_.push_back(std::move(control));
 }
 
 void EditorSession::bind(Command command, std::function<void()> action) {

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 
 namespace engine {
 class Node;
@@ -43,6 +44,21 @@ public:
     bool isModalOpen() const;
     // Escape: closes one popup; false when none closed.
     bool closeOnePopup();
+    // Return: the popup on top answers as its OK does; false when it has none.
+    bool confirmPopup();
+    // The arrows while a popup is open: +1 Down or Right, -1 Up or Left.
+    void moveInPopup(int step);
+
+    // A button the keyboard can reach and press (Return or Space) as a tap
+    // on it would: each room adds its own buttons.
+    struct Control {
+        engine::Node* node = nullptr;
+        std::function<void()> press;
+        // Asked before the keyboard reaches it (null: while it shows).
+        std::function<bool()> enabled = nullptr;
+    };
+    void addControl(Control control);
+    const std::vector<Control>& controls() const { return controls_; }
 
     // The last binding of a command wins.
     void bind(Command command, std::function<void()> action);
@@ -61,4 +77,5 @@ private:
     // Declared after the rooms that its entries ask, so that it goes first.
     EditorPopups popups_;
     std::array<std::function<void()>, 3> commands_;
+    std::vector<Control> controls_;
 };

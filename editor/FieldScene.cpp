@@ -12,6 +12,7 @@
 #include "editor/controls/RunControls.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/field/TrashCan.h"
+#include "editor/focus/EditorFocus.h"
 #include "editor/gestures/CardGestures.h"
 #include "editor/history/UndoRedoControls.h"
 #include "editor/link/BoardLink.h"
@@ -128,6 +129,7 @@ bool FieldScene::init(SaveData* data) {
     loadField();
     session_->rooms().undoRedo->start();
     registerRooms();
+    rooms.focus = std::make_unique<EditorFocus>(*session_);
     rooms.keys = std::make_unique<EditorKeys>(this, rooms.fieldView, *session_);
     listenForHiding();
     return true;
@@ -165,6 +167,10 @@ void FieldScene::registerRooms() {
                         }});
     rooms.runControls->registerWith(*session_);
     rooms.undoRedo->registerWith(*session_);
+    BottomBar* bar = rooms.bottomBar;
+    if (bar->getSettingsButton()) {
+        session_->addControl({bar->getSettingsButton(), [bar] { bar->toggle(); }});
+    }
 }
 
 bool FieldScene::buildPalette() {
@@ -365,6 +371,10 @@ void FieldScene::scrollViewDidZoom(FieldScrollView*) {
         [this](float) {
             if (FieldBoard* board = session_->rooms().board.get()) {
                 board->settleShownCards();
+            }
+            // Its frame keeps its width on the screen.
+            if (EditorFocus* focus = session_->rooms().focus.get()) {
+                focus->refresh();
             }
         },
         0, kSettleKey);

@@ -8,6 +8,7 @@
 #include "saves/SaveScene.h"
 #include "store/SaveDataManager.h"
 #include "widgets/AlertView.h"
+#include "widgets/Design.h"
 #include "widgets/FieldScrollView.h"
 
 #include <algorithm>
@@ -18,7 +19,6 @@ using KeyCode = engine::EventKeyboard::KeyCode;
 
 namespace {
 
-const engine::Color4B kFrameColour(11, 110, 153, 255); // the pictures' deep blue
 // The picture's bottom edge in an entry.
 constexpr float kPictureBottom = 234;
 
@@ -39,7 +39,7 @@ SaveListKeys::SaveListKeys(SaveScene* scene) : scene_(scene) {
                  {0, 0, kFrameWidth, side},
                  {inner, 0, kFrameWidth, side}};
     for (const auto& band : bands) {
-        if (auto* colour = engine::LayerColor::create(kFrameColour, band.width, band.height)) {
+        if (auto* colour = engine::LayerColor::create(design::kFocusBlue, band.width, band.height)) {
             colour->setPosition(band.x, band.y);
             frame_->addChild(colour);
         }
@@ -73,9 +73,18 @@ bool SaveListKeys::isCovered() const {
 }
 
 bool SaveListKeys::keyPressed(const engine::EventKeyboard& key) {
-    // The question over the list (or the title editor) has the screen.
+    // The question over the list (or the title editor) has the screen:
+    // Return answers it as OK, Escape as a tap beside it.
     if (isCovered()) {
-        return false;
+        AlertView* question = AlertView::shownIn(scene_);
+        if (!question || key.isRepeat()) {
+            return false;
+        }
+        const KeyCode code = key.getKeyCode();
+        if (code == KeyCode::KEY_ENTER || code == KeyCode::KEY_KP_ENTER) {
+            return question->confirm();
+        }
+        return code == KeyCode::KEY_ESCAPE && question->dismiss();
     }
     switch (key.getKeyCode()) {
     case KeyCode::KEY_LEFT_ARROW:

@@ -12,7 +12,8 @@ class SaveScene;
 // frame through the entries, scrolling the focused one into view, and
 // Return opens it as a tap on its picture would. The frame shows from the
 // first arrow key on, first around the entry nearest the middle of the view.
-// Keys do nothing while a question or the title editor covers the list.
+// While a question covers the list Return answers it as OK and Escape as a
+// tap beside it; the title editor keeps the keys to itself.
 class SaveListKeys {
 public:
     static constexpr float kFrameWidth = 8;

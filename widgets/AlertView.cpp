@@ -113,6 +113,14 @@ bool AlertView::dismiss() {
     return true;
 }
 
+bool AlertView::confirm() {
+    if (closing_ || !onOk) {
+        return false;
+    }
+    invoke(onOk);
+    return true;
+}
+
 AlertView* AlertView::shownIn(const engine::Node* parent) {
     AlertView* top = nullptr;
     if (!parent) {

@@ -41,6 +41,8 @@ public:
 
     // Escape: what a tap beside the window does. False when that is nothing.
     bool dismiss();
+    // Return: what the OK button does. False when the box is closing.
+    bool confirm();
     // The box on top among `parent`'s children that is not closing, or null.
     static AlertView* shownIn(const engine::Node* parent);
 

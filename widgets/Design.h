@@ -22,5 +22,7 @@ inline constexpr float kSceneTransitionDuration = 0.5f;
 inline const engine::Color4B kThemeBlue(105, 208, 238, 255);
 inline const engine::Color3B kTextGrey(30, 30, 30);
 inline const engine::Color4B kDimming(0, 0, 0, 128);
+// The keyboard's focus frame, on the list and in the editor: the pictures' deep blue.
+inline const engine::Color4B kFocusBlue(11, 110, 153, 255);
 
 } // namespace design

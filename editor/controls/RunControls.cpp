@@ -54,4 +54,10 @@ bool RunControls::build(engine::Node* scene, const Size& visible) {
 
 void RunControls::registerWith(EditorSession& session) {
     session.bind(EditorSession::Command::play, [this] { callIfSet(onPlay); });
+    // The keys reach the buttons in the order they are read (top to bottom).
+    session.addControl(
+        {playButton, [this] { callIfSet(onPlay); }, [this] { return static_cast<bool>(onPlay); }});
+    session.addControl(
+        {stopButton, [this] { callIfSet(onStop); }, [this] { return static_cast<bool>(onStop); }});
+    session.addControl({backButton, [this] { callIfSet(onBack); }});
 }

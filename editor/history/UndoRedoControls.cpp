@@ -54,6 +54,8 @@ void UndoRedoControls::start() {
 void UndoRedoControls::registerWith(EditorSession& session) {
     session.bind(EditorSession::Command::undo, [this] { undo(); });
     session.bind(EditorSession::Command::redo, [this] { redo(); });
+    session.addControl({undoButton_, [this] { undo(); }, [this] { return history_.canUndo(); }});
+    session.addControl({redoButton_, [this] { redo(); }, [this] { return history_.canRedo(); }});
 }
 
 void UndoRedoControls::recordEdit() {

@@ -126,7 +126,9 @@ void BoardLink::registerWith(EditorSession& session) {
                       [this] {
                           closePortList();
                           return true;
-                      }});
+                      },
+                      [this] { return portList_->chooseFocused(); },
+                      [this](int step) { portList_->moveFocus(step); }});
     // The sending overlay's stop button; its finished panel is left to a tap.
     session.addPopup({"sending overlay", [this] { return sending_ != nullptr; },
                       [this] {
@@ -135,8 +137,20 @@ void BoardLink::registerWith(EditorSession& session) {
                           }
                           sending_->onStop();
                           return true;
+                      },
+                      // Its finished panel only tells: Return closes it as its button does.
+                      [this] {
+                          if (!sending_->isPanel() || !sending_->onClose) {
+                              return false;
+                          }
+                          // A copy: closing destroys the overlay, onClose with it.
+                          const std::function<void()> close = sending_->onClose;
+                          close();
+                          return true;
                       }});
     session.addPopup({"loading overlay", [this] { return loading_ != nullptr; }, nullptr});
+    session.addControl({controls_->getPortField(), [this] { controls_->onOpenList(); }});
+    session.addControl({controls_->getReloadIcon(), [this] { controls_->onReload(); }});
 }
 
 pavlune::CatalogueView BoardLink::catalogue() const {

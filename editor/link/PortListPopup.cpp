@@ -139,6 +139,25 @@ void PortListPopup::addRow(int index, const pavlune::SerialPortInfo& port, float
     label->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, label);
     listener->retain();
     rowListeners_.push_back(listener);
+    rows_.emplace_back(Rect(left, bottom, width, height), port.name);
+}
+
+void PortListPopup::moveFocus(int step) {
+    if (rows_.empty() || !layer_) {
+        return;
+    }
+    const int count = static_cast<int>(rows_.size());
+    // Up (-1) goes away from the box, up the list.
+    focused_ = focused_ < 0 ? 0 : ((focused_ - step) % count + count) % count;
+    frame_.show(layer_, rows_[static_cast<std::size_t>(focused_)].first, 1.0f);
+}
+
+bool PortListPopup::chooseFocused() {
+    if (focused_ < 0 || !layer_ || !onChoose) {
+        return false;
+    }
+    onChoose(rows_[static_cast<std::size_t>(focused_)].second);
+    return true;
 }
 
 void PortListPopup::fadeAway() {

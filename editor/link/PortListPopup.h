@@ -1,9 +1,12 @@
 #pragma once
 
 #include "device/SerialPortInfo.h"
+#include "editor/focus/FocusFrame.h"
+#include "engine/base/Geometry.h"
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace engine {
@@ -38,6 +41,14 @@ public:
     engine::Layer* getLayer() const { return layer_; }
     int rowCount() const { return static_cast<int>(rowListeners_.size()); }
 
+    // The keys: the first move frames the row on the box, later ones move
+    // the frame one row (+1 towards the box), round at the ends; choosing
+    // reports the framed row as a tap on it would. False with no row framed.
+    void moveFocus(int step);
+    bool chooseFocused();
+    // The framed row (0 on the box), -1 before the first move.
+    int focusedRow() const { return focused_; }
+
 private:
     void addRow(int index, const pavlune::SerialPortInfo& port, float left, float bottom, float width,
                 float height, float textX);
@@ -45,4 +56,8 @@ private:
 
     engine::Layer* layer_ = nullptr;
     std::vector<engine::EventListener*> rowListeners_; // retained while the list is open
+    // Each row's area (the layer's space) and port name, row 0 on the box.
+    std::vector<std::pair<engine::Rect, std::string>> rows_;
+    int focused_ = -1;
+    FocusFrame frame_;
 };

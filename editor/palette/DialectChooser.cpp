@@ -93,16 +93,9 @@ void DialectChooser::listenToOption(engine::Sprite* option) {
     };
     listener->onTouchEnded = [this, option](engine::Touch* touch, engine::Event*) {
         option->setOpacity(255);
-        if (closing_ || chosen_ || !HitTest::contains(option, touch)) {
-            return;
+        if (HitTest::contains(option, touch)) {
+            choose(option);
         }
-        chosen_ = true;
-        if (onChosen) {
-            onChosen(option->getTag());
-        }
-        // The chosen option lands on the toggle, which then shows it.
-        option->runAction(engine::Sequence::create(engine::MoveTo::create(kSlideDuration, togglePosition_),
-                                                   engine::CallFunc::create([this] { requestClose(); })));
     };
     listener->onTouchCancelled = [option](engine::Touch*, engine::Event*) { option->setOpacity(255); };
     getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, option);
@@ -127,6 +120,40 @@ void DialectChooser::requestClose() {
     if (!closing_ && onCloseRequested) {
         onCloseRequested();
     }
+}
+
+void DialectChooser::choose(engine::Sprite* option) {
+    if (closing_ || chosen_) {
+        return;
+    }
+    chosen_ = true;
+    frame_.hide();
+    if (onChosen) {
+        onChosen(option->getTag());
+    }
+    // The chosen option lands on the toggle, which then shows it.
+    option->runAction(engine::Sequence::create(engine::MoveTo::create(kSlideDuration, togglePosition_),
+                                               engine::CallFunc::create([this] { requestClose(); })));
+}
+
+void DialectChooser::moveFocus(int step) {
+    if (closing_ || chosen_) {
+        return;
+    }
+    // Laid leftwards from jam: Right (+1) goes to the dialect before.
+    focused_ = focused_ < 0 ? current_ : ((focused_ - step) % kDialectCount + kDialectCount) % kDialectCount;
+    if (const engine::Sprite* shown = option(focused_)) {
+        frame_.show(this, shown->getBoundingBox(), 1.0f);
+    }
+}
+
+bool DialectChooser::chooseFocused() {
+    engine::Sprite* focused = option(focused_);
+    if (!focused || closing_ || chosen_) {
+        return false;
+    }
+    choose(focused);
+    return true;
 }
 
 void DialectChooser::fadeAway(const std::function<void()>& then) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/focus/FocusFrame.h"
 #include "engine/2d/Layer.h"
 
 #include <array>
@@ -38,6 +39,14 @@ public:
     engine::Sprite* option(int dialect) const;
     bool isClosing() const { return closing_; }
 
+    // The keys: the first move frames the current dialect, later ones move
+    // the frame one option (+1 rightwards), round at the ends; choosing takes
+    // the framed option as a tap on it would. False with none framed.
+    void moveFocus(int step);
+    bool chooseFocused();
+    // The framed dialect, -1 before the first move.
+    int focusedDialect() const { return focused_; }
+
     std::function<void(int dialect)> onChosen;
     std::function<void()> onCloseRequested;
 
@@ -53,6 +62,7 @@ private:
     void listenToOption(engine::Sprite* option);
     void listenToVeil();
     void requestClose();
+    void choose(engine::Sprite* option);
 
     engine::Vec2 togglePosition_;
     int current_;
@@ -60,4 +70,6 @@ private:
     bool closing_ = false;
     // An option was tapped; the others no longer react.
     bool chosen_ = false;
+    int focused_ = -1;
+    FocusFrame frame_;
 };

@@ -92,5 +92,9 @@ void DialectToggle::registerWith(EditorSession& session) {
                           }
                           closeDialectChooser();
                           return true;
-                      }});
+                      },
+                      [this] { return chooser_->chooseFocused(); },
+                      [this](int step) { chooser_->moveFocus(step); }});
+    session.addControl(
+        {this, [this] { showDialectChooser(); }, [this] { return !isBlocked || !isBlocked(); }});
 }

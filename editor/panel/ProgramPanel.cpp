@@ -193,6 +193,7 @@ bool ProgramPanel::closeIfOpen() {
 
 void ProgramPanel::registerWith(EditorSession& session) {
     session.addPopup({"program panel", [this] { return isOpen(); }, [this] { return closeIfOpen(); }});
+    session.addControl({button_, [this] { open(); }});
 }
 
 void ProgramPanel::copy() {

@@ -50,6 +50,8 @@ EventKeyboard::KeyCode toKeyCode(SDL_Keycode key) {
         return KeyCode::KEY_SPACE;
     case SDLK_BACKSPACE:
         return KeyCode::KEY_BACKSPACE;
+    case SDLK_DELETE:
+        return KeyCode::KEY_DELETE;
     case SDLK_TAB:
         return KeyCode::KEY_TAB;
     case SDLK_F5:

@@ -4,6 +4,7 @@
 #include "catalogue/DeviceManager.h"
 #include "catalogue/Dialect.h"
 #include "editor/EditorTexts.h"
+#include "editor/focus/FocusFrame.h"
 #include "editor/link/LoadingOverlay.h"
 #include "editor/link/PortListPopup.h"
 #include "editor/link/ScreenBoard.h"
@@ -110,6 +111,48 @@ TEST_F(BoardLinkTest, TheListShowsEveryPortAndTheChosenOneBecomesActive) {
     driver->advance(0.2f);
     EXPECT_EQ(link->getPortList(), nullptr);
     EXPECT_EQ(serial->getSelectedIndex(), 1);
+}
+
+// The keys on the open list (the editor's arrows and Return reach it through
+// the session). Catches the first arrow skipping the row on the box, Up and
+// Down swapped, a frame that steps off either end instead of going round,
+// Return choosing with no row framed, and a frame drawn elsewhere than on
+// the row: row 0 lies 86 + 5 up to 86 + 5 + 50, the frame's yellow band
+// 2 to 6 outside it.
+TEST_F(BoardLinkTest, TheArrowsFrameAPortRowAndReturnChoosesIt) {
+    const struct {
+        std::vector<int> steps;
+        const char* chosen;
+    } cases[] = {
+        {{}, nullptr},
+        {{1}, "/dev/ttyUSB0"},
+        {{-1, -1}, "/dev/ttyUSB1"},
+        {{-1, -1, -1, -1}, "/dev/ttyUSB0"},
+        {{1, 1}, "/dev/ttyUSB2"},
+    };
+    present({{"/dev/ttyUSB0", "A", false}, {"/dev/ttyUSB1", "B", false}, {"/dev/ttyUSB2", "C", false}});
+    link->startSerial();
+    settle();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.steps.size());
+        tap(kPortField);
+        PortListPopup* list = link->getPortList();
+        ASSERT_NE(list, nullptr);
+        std::string chosen;
+        list->onChoose = [&chosen](const std::string& name) { chosen = name; };
+        for (const int step : c.steps) {
+            list->moveFocus(step);
+        }
+        driver->step();
+        if (c.chosen && c.steps.size() == 1) {
+            const engine::Color4B yellow = driver->pixelAt(Vec2(610, 86 + 5 + 50 + 4));
+            EXPECT_EQ(yellow, FocusFrame::kInnerColour);
+        }
+        EXPECT_EQ(list->chooseFocused(), c.chosen != nullptr);
+        EXPECT_EQ(chosen, c.chosen ? c.chosen : "");
+        tap(kOutside);
+        driver->advance(0.2f);
+    }
 }
 
 // Catches a guard that lets a command start without a port, or fails to

@@ -99,6 +99,43 @@ TEST_F(DialectToggleTest, ChoosingADialectTurnsEveryPlacedCardsBackOnceThePopupH
     }
 }
 
+// The editor's keys on the open chooser, whose options run leftwards from
+// jam. Catches Left and Right swapped, a frame that does not go round at the
+// ends, a first arrow that does not start at the current dialect, and Return
+// choosing with no option framed.
+TEST_F(DialectToggleTest, TheArrowsFrameAnOptionAndReturnChoosesIt) {
+    const struct {
+        std::vector<SDL_Keycode> keys;
+        int dialect;
+    } cases[] = {
+        {{SDLK_RETURN}, -1},
+        {{SDLK_LEFT, SDLK_RETURN}, pavlune::jam},
+        {{SDLK_LEFT, SDLK_LEFT, SDLK_RETURN}, pavlune::latte},
+        {{SDLK_RIGHT, SDLK_RIGHT, SDLK_RETURN}, pavlune::que},
+        {{SDLK_DOWN, SDLK_LEFT, SDLK_LEFT, SDLK_LEFT, SDLK_RETURN}, pavlune::jam},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dialect);
+        resetSelections();
+        toggle->refreshDialect();
+        DialectChooser* chooser = openChooser();
+        ASSERT_NE(chooser, nullptr);
+        driver->advance(0.1f);
+        std::vector<int> chosen;
+        chooser->onChosen = [&chosen](int dialect) { chosen.push_back(dialect); };
+        for (const SDL_Keycode key : c.keys) {
+            driver->keyPress(key);
+            driver->step();
+        }
+        EXPECT_EQ(chosen, c.dialect < 0 ? std::vector<int>() : std::vector<int>{c.dialect});
+        driver->advance(0.5f);
+        if (chooserOnScreen()) {
+            driver->keyPress(SDLK_ESCAPE);
+            driver->advance(0.5f);
+        }
+    }
+}
+
 // Catches a veil that chooses an option or does not close the popup, and an
 // Escape that does not close it or keeps the keys afterwards.
 TEST_F(DialectToggleTest, ATapOnTheGreyAreaOrEscapeClosesTheChooserAndKeepsTheDialect) {

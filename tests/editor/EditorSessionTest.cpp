@@ -81,6 +81,38 @@ TEST_F(EditorSessionTest, EscapeClosesTheFirstOpenPopupThatClosesInTheOrderTheyW
     EXPECT_FALSE(session.isModalOpen());
 }
 
+// Return answers the popup on top only. Catches Return reaching a popup
+// beneath the alert box, the alert's Cancel taken for its OK, and a popup
+// without an OK confirmed by the next one down.
+TEST_F(EditorSessionTest, ReturnGivesTheOkOfThePopupOnTopAndOfNoOtherOne) {
+    EditorSession session(scene, nullptr);
+    std::vector<std::string> answered;
+    bool panelOpen = true;
+    bool listOpen = true;
+    session.addPopup({"panel", [&panelOpen] { return panelOpen; }, nullptr, nullptr});
+    session.addPopup({"port list", [&listOpen] { return listOpen; }, nullptr,
+                      [&answered] {
+                          answered.emplace_back("list");
+                          return true;
+                      }});
+    AlertView* box = AlertView::create("?");
+    ASSERT_NE(box, nullptr);
+    box->onOk = [&answered](AlertView* shown) {
+        answered.emplace_back("ok");
+        shown->close();
+    };
+    box->onCancel = [&answered](AlertView*) { answered.emplace_back("cancel"); };
+    scene->addChild(box);
+
+    EXPECT_TRUE(session.confirmPopup());
+    EXPECT_EQ(answered, (std::vector<std::string>{"ok"}));
+    // The panel on top has no OK: Return does nothing, the list beneath keeps its own.
+    EXPECT_FALSE(session.confirmPopup());
+    panelOpen = false;
+    EXPECT_TRUE(session.confirmPopup());
+    EXPECT_EQ(answered, (std::vector<std::string>{"ok", "list"}));
+}
+
 TEST_F(EditorSessionTest, ACommandRunsWhatItsRoomBoundLastAndNothingElse) {
     EditorSession session(scene, nullptr);
     std::vector<std::string> ran;

@@ -26,8 +26,6 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
-using engine::Value;
-using engine::ValueMap;
 using engine::ValueVector;
 using engine::Vec2;
 
@@ -48,13 +46,7 @@ protected:
         ValueVector elements;
         int z = 1;
         for (const auto& card : cards) {
-            elements.push_back(Value(
-                ValueMap{{"tab", Value(card.set)},
-                         {"index", Value(card.index)},
-                         {"x", Value(static_cast<int>(kRowCardX + card.shift))},
-                         {"y", Value(static_cast<int>(std::lround(rowScreenY(card.row) + kStartOffsetY)))},
-                         {"zorder", Value(z++)},
-                         {"value", Value(card.value)}}));
+            elements.push_back(rowCardElement(card.set, card.index, card.row, card.value, z++, card.shift));
         }
         ASSERT_NE(SaveDataManager::getInstance()->saveProgram(record, elements),
                   SaveDataManager::SaveResult::Failed);

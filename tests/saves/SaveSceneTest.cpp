@@ -20,6 +20,7 @@
 #include <condition_variable>
 #include <fcntl.h>
 #include <mutex>
+#include <string>
 #include <sys/stat.h>
 #include <thread>
 
@@ -388,7 +389,7 @@ TEST_F(SaveSceneTest, ADoubleClickAndTapsDuringTheSlideOpenOneEditor) {
 // Catches a focus that starts away from the entry in the middle, walks past
 // either end or out of view, a frame that does not follow it, Return
 // opening another program than the focused one, and keys acting under the
-// delete question.
+// delete question, where Return and Escape answer it.
 TEST_F(SaveSceneTest, ArrowKeysMoveAFocusFrameIntoViewAndReturnOpensTheFocusedProgram) {
     std::vector<SaveData*> records = addPrograms(5); // listed newest first
     showList();
@@ -415,15 +416,29 @@ TEST_F(SaveSceneTest, ArrowKeysMoveAFocusFrameIntoViewAndReturnOpensTheFocusedPr
     EXPECT_FLOAT_EQ(list->getScrollView()->getContentOffset().x, 0);
     press(SDLK_DOWN, 3);
 
-    list->confirmDelete();
-    ASSERT_NE(alert(), nullptr);
-    press(SDLK_LEFT);
-    EXPECT_EQ(keys->focusedIndex(), 3);
-    press(SDLK_RETURN);
-    driver->advance(0.7f);
-    EXPECT_EQ(shown<FieldScene>(), nullptr);
-    alert()->close();
-    driver->advance(0.2f);
+    // Under the question the arrows do nothing; Return is its OK, Escape a
+    // tap beside it, and neither opens a program.
+    for (const auto& [answer, expected] : {std::pair{SDLK_RETURN, "ok"}, std::pair{SDLK_ESCAPE, "outside"}}) {
+        list->confirmDelete();
+        AlertView* question = alert();
+        ASSERT_NE(question, nullptr);
+        std::string answered;
+        question->onOk = [&answered](AlertView* box) {
+            answered += "ok";
+            box->close();
+        };
+        question->onOutside = [&answered](AlertView* box) {
+            answered += "outside";
+            box->close();
+        };
+        press(SDLK_LEFT);
+        EXPECT_EQ(keys->focusedIndex(), 3);
+        press(answer);
+        driver->advance(0.7f);
+        EXPECT_EQ(answered, expected);
+        EXPECT_EQ(shown<FieldScene>(), nullptr);
+        EXPECT_EQ(alert(), nullptr);
+    }
 
     press(SDLK_RETURN);
     driver->advance(0.7f);

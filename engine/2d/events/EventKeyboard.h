@@ -17,6 +17,7 @@ public:
         KEY_KP_ENTER,
         KEY_SPACE,
         KEY_BACKSPACE,
+        KEY_DELETE,
         KEY_TAB,
         KEY_F5,
         KEY_LEFT_ARROW,
