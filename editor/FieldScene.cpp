@@ -100,7 +100,7 @@ bool FieldScene::init(SaveData* data) {
     addChild(rooms.fieldView);
     addChild(paletteLayer);
     addChild(rooms.bottomBar);
-    FileButtons::add(rooms.bottomBar, [this] { return session_->record(); });
+    FileButtons::add(rooms.bottomBar, *session_, [this] { return session_->record(); });
 
     rooms.runControls = std::make_unique<RunControls>();
     if (!rooms.runControls->build(this, visible)) {
@@ -170,6 +170,11 @@ void FieldScene::registerRooms() {
     BottomBar* bar = rooms.bottomBar;
     if (bar->getSettingsButton()) {
         session_->addControl({bar->getSettingsButton(), [bar] { bar->toggle(); }});
+    }
+    PrintButton* print = rooms.printButton.get();
+    if (print->getButton()) {
+        session_->addControl(
+            {print->getButton(), [print] { print->print(); }, [print] { return !print->isPrinting(); }});
     }
 }
 

@@ -1,5 +1,6 @@
 #include "editor/controls/FileButtons.h"
 
+#include "editor/EditorSession.h"
 #include "editor/EditorTexts.h"
 #include "editor/controls/BottomBar.h"
 #include "widgets/ProgramSharing.h"
@@ -7,7 +8,7 @@
 
 using engine::Size;
 
-void FileButtons::add(BottomBar* bar, const std::function<SaveData*()>& program) {
+void FileButtons::add(BottomBar* bar, EditorSession& session, const std::function<SaveData*()>& program) {
     if (!bar || !ProgramSharing::get()) {
         return;
     }
@@ -27,6 +28,7 @@ void FileButtons::add(BottomBar* bar, const std::function<SaveData*()>& program)
         if (engine::Node* button = TextButton::create(place.text, Size(place.width, kHeight), place.action)) {
             button->setPosition(x, kY);
             bar->addChild(button);
+            session.addControl({button, place.action});
         }
         x += place.width + kGap;
     }

@@ -3,6 +3,7 @@
 #include <functional>
 
 class BottomBar;
+class EditorSession;
 class SaveData;
 
 // Programs as files from the editor's bar: this program out, every program
@@ -17,7 +18,8 @@ public:
     static constexpr float kShortWidth = 100;
     static constexpr float kLongWidth = 140;
 
-    // Adds the buttons to `bar`; `program` gives the program shown. Nothing
-    // when no sharing is installed.
-    static void add(BottomBar* bar, const std::function<SaveData*()>& program);
+    // Adds the buttons to `bar`, and to the session's controls for the
+    // keyboard; `program` gives the program shown. Nothing when no sharing
+    // is installed.
+    static void add(BottomBar* bar, EditorSession& session, const std::function<SaveData*()>& program);
 };

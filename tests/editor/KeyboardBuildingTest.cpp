@@ -9,6 +9,7 @@
 #include "editor/FieldScene.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/cards/NumberEditor.h"
+#include "editor/controls/BottomBar.h"
 #include "editor/controls/RunControls.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/focus/EditorFocus.h"
@@ -16,6 +17,7 @@
 #include "editor/history/UndoRedoControls.h"
 #include "editor/palette/CardPalette.h"
 #include "editor/palette/DialectToggle.h"
+#include "editor/print/PrintButton.h"
 #include "engine/base/Value.h"
 #include "tests/editor/FieldRowsOnScreen.h"
 #include "tests/editor/ProgramEditorFixture.h"
@@ -262,6 +264,28 @@ TEST_F(KeyboardBuildingTest, TheButtonsAreReachedTopToBottomAndPressedWithReturn
     EXPECT_EQ(focus().focusedControl(), rooms().runControls->getBackButton()) << "Left is Up";
     key(SDLK_UP);
     EXPECT_NE(focus().focusedControl(), rooms().runControls->getBackButton()) << "wraps to the last";
+}
+
+// Catches a button on the bar that the keys never reach: the print button
+// sits on the bar only while it is open.
+TEST_F(KeyboardBuildingTest, TheOpenBarsPrintButtonIsReached) {
+    openEditor({{kBasic, 0, 0, ""}});
+    engine::Node* print = rooms().printButton->getButton();
+    ASSERT_NE(print, nullptr);
+    keys({SDLK_TAB, SDLK_TAB, SDLK_TAB});
+    const auto reached = [this, print] {
+        for (std::size_t step = 0; step <= editor->getSession().controls().size(); ++step) {
+            if (focus().focusedControl() == print) {
+                return true;
+            }
+            key(SDLK_DOWN);
+        }
+        return false;
+    };
+    EXPECT_FALSE(reached()) << "hidden with the bar";
+    rooms().bottomBar->toggle();
+    driver->advance(BottomBar::kSlideDuration + 0.1f);
+    EXPECT_TRUE(reached());
 }
 
 // The frame as the user sees it: its deep blue band and its yellow band
