@@ -139,8 +139,10 @@ bool BoardPanel::moveBy(const Vec2& delta) {
 void BoardPanel::listenForDrags() {
     auto* listener = engine::EventListenerTouchOneByOne::create();
     listener->setSwallowTouches(true);
+    // Hidden until something is sent, and then it must not take the field's touches.
     listener->onTouchBegan = [this](engine::Touch* touch, engine::Event*) {
-        return getBoundingBox().containsPoint(getParent()->convertToNodeSpace(touch->getLocation()));
+        return isVisible() &&
+               getBoundingBox().containsPoint(getParent()->convertToNodeSpace(touch->getLocation()));
     };
     // Each axis on its own, so the panel slides along what it meets.
     listener->onTouchMoved = [this](engine::Touch* touch, engine::Event*) {
