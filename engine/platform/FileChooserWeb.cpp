@@ -57,7 +57,10 @@ public:
             choice = readChosen(path);
             choice.name = name;
         }
-        done(choice);
+        // Answered on the frame loop, which this wakes: called straight from
+        // the page, a refusal's box would wait unseen for the next event.
+        Director::getInstance()->getScheduler()->performFunctionInCocosThread(
+            [choice = std::move(choice), done = std::move(done)] { done(choice); });
     }
 
 private:
