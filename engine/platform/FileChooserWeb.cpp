@@ -22,6 +22,13 @@ EM_JS(void, pageChooseFile, (), {
 });
 // clang-format on
 
+// Answers on the frame loop, which this wakes: called straight from the
+// page, an answer's box would wait unseen for the next event.
+void answerLater(FileChoice choice, FileChooser::Done done) {
+    Director::getInstance()->getScheduler()->performFunctionInCocosThread(
+        [choice = std::move(choice), done = std::move(done)] { done(choice); });
+}
+
 class WebFileChooser : public FileChooser {
 public:
     void save(const std::string&, const std::string& fileName, std::string bytes, Done done) override {
@@ -29,8 +36,7 @@ public:
         FileChoice choice;
         choice.outcome = FileChoice::Outcome::Chosen;
         choice.name = fileName;
-        Director::getInstance()->getScheduler()->performFunctionInCocosThread(
-            [choice, done = std::move(done)] { done(choice); });
+        answerLater(std::move(choice), std::move(done));
     }
 
     // Only the page's own event may open its chooser; a later question
@@ -57,10 +63,7 @@ public:
             choice = readChosen(path);
             choice.name = name;
         }
-        // Answered on the frame loop, which this wakes: called straight from
-        // the page, a refusal's box would wait unseen for the next event.
-        Director::getInstance()->getScheduler()->performFunctionInCocosThread(
-            [choice = std::move(choice), done = std::move(done)] { done(choice); });
+        answerLater(std::move(choice), std::move(done));
     }
 
 private:

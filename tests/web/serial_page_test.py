@@ -9,6 +9,7 @@ a chooser the browser refuses is told, one the child closes is not.
 
     serial_page_test.py --site build-web/site --export build/bin/pavlune-export
 """
+import contextlib
 import json
 import os
 import subprocess
@@ -76,17 +77,29 @@ def box_after(page, name, action):
     return shown
 
 
-def without_a_board_the_button_explains(args):
-    """No Web Serial: the button stays and a press explains; a chooser the
-    browser refuses is told; one the child closes is not."""
-    refusal = "(name) => () => Promise.reject(Object.assign(new Error('refused'), { name }))"
+# A new program open in the page, with `script` run before the page's own.
+@contextlib.contextmanager
+def editor_page(args, script):
     with site_in_browser(args.site) as (browser, url):
-        browser.call("Page.addScriptToEvaluateOnNewDocument",
-                     source="Object.defineProperty(navigator, 'serial', { value: undefined, configurable: true });")
+        browser.call("Page.addScriptToEvaluateOnNewDocument", source=script)
         page = Page(browser, url, args.shots)
         page.open()
         page.click(*LIST_NEW)
         page.settle(60)
+        yield browser, page
+
+
+def fake_serial():
+    with open(FAKE, encoding="utf-8") as f:
+        return f.read() + INSTALL_FAKE
+
+
+def without_a_board_the_button_explains(args):
+    """No Web Serial: the button stays and a press explains; a chooser the
+    browser refuses is told; one the child closes is not."""
+    refusal = "(name) => () => Promise.reject(Object.assign(new Error('refused'), { name }))"
+    with editor_page(args, "Object.defineProperty(navigator, 'serial', { value: undefined, configurable: true });") \
+            as (browser, page):
         page.click(*SETTINGS_CLOSED)
         page.settle(40)
         caption = page.shot("no-serial-bar")
@@ -94,13 +107,7 @@ def without_a_board_the_button_explains(args):
               "without Web Serial the chooser button shows its dark caption")
         check(box_after(page, "no-serial", lambda: page.click(*CHOOSE_BOARD)),
               "and a press on it explains which browsers reach a board")
-    with site_in_browser(args.site) as (browser, url):
-        with open(FAKE, encoding="utf-8") as f:
-            browser.call("Page.addScriptToEvaluateOnNewDocument", source=f.read() + INSTALL_FAKE)
-        page = Page(browser, url, args.shots)
-        page.open()
-        page.click(*LIST_NEW)
-        page.settle(60)
+    with editor_page(args, fake_serial()) as (browser, page):
         page.click(*SETTINGS_CLOSED)
         page.settle(40)
         browser.evaluate(f"pavluneFake.serial.requestPort = ({refusal})('NotFoundError')")
@@ -114,13 +121,7 @@ def without_a_board_the_button_explains(args):
 def main():
     args = arguments()
     without_a_board_the_button_explains(args)
-    with site_in_browser(args.site) as (browser, url):
-        with open(FAKE, encoding="utf-8") as f:
-            browser.call("Page.addScriptToEvaluateOnNewDocument", source=f.read() + INSTALL_FAKE)
-        page = Page(browser, url, args.shots)
-        page.open()
-        page.click(*LIST_NEW)
-        page.settle(60)
+    with editor_page(args, fake_serial()) as (browser, page):
         page.drag_from_palette(LED_ON, (SNAPPED_X, row_y(1)))
         page.settle(30)
 
