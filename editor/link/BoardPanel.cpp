@@ -9,8 +9,10 @@
 #include "engine/2d/events/Touch.h"
 #include "widgets/Design.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
+#include <optional>
 #include <string>
 
 using engine::Color3B;
@@ -44,10 +46,23 @@ engine::Label* caption(const std::string& text, float size) {
     return label;
 }
 
+Rect visibleScreen() {
+    const engine::Director* director = engine::Director::getInstance();
+    return {director->getVisibleOrigin(), director->getVisibleSize()};
+}
+
+// On the screen and clear of every kept area (an edge shared counts as met).
+bool isClear(const Rect& area, const Rect& screen, const std::vector<Rect>& kept) {
+    return area.getMinX() >= screen.getMinX() && area.getMinY() >= screen.getMinY() &&
+           area.getMaxX() <= screen.getMaxX() && area.getMaxY() <= screen.getMaxY() &&
+           std::none_of(kept.begin(), kept.end(),
+                        [&area](const Rect& other) { return area.intersectsRect(other); });
+}
+
 } // namespace
 
-BoardPanel* BoardPanel::create(InProcessBoard& board, std::function<Rect()> keepOff) {
-    auto* panel = new (std::nothrow) BoardPanel(board, std::move(keepOff));
+BoardPanel* BoardPanel::create(InProcessBoard& board, Areas keepClear) {
+    auto* panel = new (std::nothrow) BoardPanel(board, std::move(keepClear));
     if (panel && panel->initWithColor(kPanelColour, kWidth, kHeight) && panel->build()) {
         panel->autorelease();
         return panel;
@@ -125,15 +140,40 @@ void BoardPanel::refresh() {
 }
 
 bool BoardPanel::moveBy(const Vec2& delta) {
-    const Vec2 to = getPosition() + delta;
-    const engine::Size screen = engine::Director::getInstance()->getVisibleSize();
-    const Rect area(to.x, to.y, kWidth, kHeight);
-    if (to.x < 0 || to.y < 0 || area.getMaxX() > screen.width || area.getMaxY() > screen.height ||
-        (keepOff_ && area.intersectsRect(keepOff_()))) {
+    const Rect to(getPosition() + delta, getContentSize());
+    if (!isClear(to, visibleScreen(), keepClear_ ? keepClear_() : std::vector<Rect>{})) {
         return false;
     }
-    setPosition(to);
+    setPosition(to.origin);
     return true;
+}
+
+void BoardPanel::settle() {
+    const std::vector<Rect> kept = keepClear_ ? keepClear_() : std::vector<Rect>{};
+    const Rect screen = visibleScreen();
+    const Vec2 from = getPosition();
+    // On each axis the nearest clear place is where the panel is, or against
+    // an edge of the screen or of a kept area: only those are tried.
+    std::vector<float> xs{from.x, screen.getMinX(), screen.getMaxX() - kWidth};
+    std::vector<float> ys{from.y, screen.getMinY(), screen.getMaxY() - kHeight};
+    for (const Rect& area : kept) {
+        xs.insert(xs.end(), {area.getMinX() - kWidth - kGap, area.getMaxX() + kGap});
+        ys.insert(ys.end(), {area.getMinY() - kHeight - kGap, area.getMaxY() + kGap});
+    }
+    std::optional<Vec2> nearest;
+    for (const float x : xs) {
+        for (const float y : ys) {
+            const Vec2 to(x, y);
+            if (isClear(Rect(to, getContentSize()), screen, kept) &&
+                (!nearest || to.distance(from) < nearest->distance(from))) {
+                nearest = to;
+            }
+        }
+    }
+    // With no clear place at all, at least on the screen.
+    setPosition(nearest ? *nearest
+                        : Vec2(std::clamp(from.x, screen.getMinX(), screen.getMaxX() - kWidth),
+                               std::clamp(from.y, screen.getMinY(), screen.getMaxY() - kHeight)));
 }
 
 void BoardPanel::listenForDrags() {

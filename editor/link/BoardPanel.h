@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 
 namespace engine {
 class Label;
@@ -14,20 +15,26 @@ class InProcessBoard;
 
 // The board simulator's face in the editor: its LED, its buzzer, the six
 // outputs and the car on their wheels, drawn from the board's state each time
-// it changes. A child can drag it anywhere on the screen except over the run
-// controls (`keepOff`, world units), where it would hide play and stop.
+// it changes. A child can drag it anywhere on the screen except over the
+// areas `keepClear` gives (world units: the controls, which it would hide).
 class BoardPanel : public engine::LayerColor {
 public:
     // Narrow, to fit between the column of rows and the run buttons.
     static constexpr float kWidth = 84;
     static constexpr float kHeight = 330;
+    // Between the panel and what it keeps clear of.
+    static constexpr float kGap = 2;
 
-    static BoardPanel* create(InProcessBoard& board, std::function<engine::Rect()> keepOff);
+    using Areas = std::function<std::vector<engine::Rect>()>;
+    static BoardPanel* create(InProcessBoard& board, Areas keepClear);
 
     // Shows the board as it is now.
     void refresh();
     // Moves by `delta` unless that would leave the screen or cover what is kept clear.
     bool moveBy(const engine::Vec2& delta);
+    // Moves to the clear place on the screen nearest to where it is (nothing
+    // when that is clear already); a drag keeps it clear from then on.
+    void settle();
 
     engine::Node* led() const { return led_; }
     engine::Node* buzzer() const { return buzzer_; }
@@ -36,14 +43,13 @@ public:
     engine::Node* rightWheel() const { return wheels_[1]; }
 
 private:
-    BoardPanel(InProcessBoard& board, std::function<engine::Rect()> keepOff)
-        : board_(board), keepOff_(std::move(keepOff)) {}
+    BoardPanel(InProcessBoard& board, Areas keepClear) : board_(board), keepClear_(std::move(keepClear)) {}
     bool build();
     engine::LayerColor* lamp(float x, float y, float width, float height, const char* caption);
     void listenForDrags();
 
     InProcessBoard& board_;
-    std::function<engine::Rect()> keepOff_;
+    Areas keepClear_;
     engine::LayerColor* led_ = nullptr;
     engine::LayerColor* buzzer_ = nullptr;
     std::array<engine::LayerColor*, 6> outputs_{};
