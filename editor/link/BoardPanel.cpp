@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
-#include <optional>
 #include <string>
 
 using engine::Color3B;
@@ -146,34 +145,6 @@ bool BoardPanel::moveBy(const Vec2& delta) {
     }
     setPosition(to.origin);
     return true;
-}
-
-void BoardPanel::settle() {
-    const std::vector<Rect> kept = keepClear_ ? keepClear_() : std::vector<Rect>{};
-    const Rect screen = visibleScreen();
-    const Vec2 from = getPosition();
-    // On each axis the nearest clear place is where the panel is, or against
-    // an edge of the screen or of a kept area: only those are tried.
-    std::vector<float> xs{from.x, screen.getMinX(), screen.getMaxX() - kWidth};
-    std::vector<float> ys{from.y, screen.getMinY(), screen.getMaxY() - kHeight};
-    for (const Rect& area : kept) {
-        xs.insert(xs.end(), {area.getMinX() - kWidth - kGap, area.getMaxX() + kGap});
-        ys.insert(ys.end(), {area.getMinY() - kHeight - kGap, area.getMaxY() + kGap});
-    }
-    std::optional<Vec2> nearest;
-    for (const float x : xs) {
-        for (const float y : ys) {
-            const Vec2 to(x, y);
-            if (isClear(Rect(to, getContentSize()), screen, kept) &&
-                (!nearest || to.distance(from) < nearest->distance(from))) {
-                nearest = to;
-            }
-        }
-    }
-    // With no clear place at all, at least on the screen.
-    setPosition(nearest ? *nearest
-                        : Vec2(std::clamp(from.x, screen.getMinX(), screen.getMaxX() - kWidth),
-                               std::clamp(from.y, screen.getMinY(), screen.getMaxY() - kHeight)));
 }
 
 void BoardPanel::listenForDrags() {

@@ -22,8 +22,6 @@ public:
     // Narrow, to fit between the column of rows and the run buttons.
     static constexpr float kWidth = 84;
     static constexpr float kHeight = 330;
-    // Between the panel and what it keeps clear of.
-    static constexpr float kGap = 2;
 
     using Areas = std::function<std::vector<engine::Rect>()>;
     static BoardPanel* create(InProcessBoard& board, Areas keepClear);
@@ -32,9 +30,6 @@ public:
     void refresh();
     // Moves by `delta` unless that would leave the screen or cover what is kept clear.
     bool moveBy(const engine::Vec2& delta);
-    // Moves to the clear place on the screen nearest to where it is (nothing
-    // when that is clear already); a drag keeps it clear from then on.
-    void settle();
 
     engine::Node* led() const { return led_; }
     engine::Node* buzzer() const { return buzzer_; }

@@ -16,6 +16,8 @@ using engine::Rect;
 
 namespace {
 
+constexpr float kGap = 2;
+
 bool shows(const engine::Node* node) {
     for (const engine::Node* up = node; up; up = up->getParent()) {
         if (!up->isVisible()) {
@@ -62,7 +64,7 @@ BoardWatch::BoardWatch(InProcessBoard& board, EditorSession& session, engine::No
         // Just left of the run buttons, level with their foot: between them and
         // the column of rows; the child moves it where it suits.
         const Rect run = HitTest::worldBoundingBox(session.rooms().runControls->getPlayerPanel());
-        panel_->setPosition(run.getMinX() - BoardPanel::kWidth - BoardPanel::kGap, run.getMinY());
+        panel_->setPosition(run.getMinX() - BoardPanel::kWidth - kGap, run.getMinY());
         panel_->setVisible(false);
         scene->addChild(panel_.get());
     }
@@ -81,9 +83,8 @@ BoardWatch::~BoardWatch() {
 void BoardWatch::changed() {
     if (panel_) {
         // A program left running here after another board was chosen shows nothing.
-        if (!panel_->isVisible() && session_.rooms().link->simulatorChosen()) {
+        if (session_.rooms().link->simulatorChosen()) {
             panel_->setVisible(true);
-            panel_->settle();
         }
         panel_->refresh();
     }

@@ -20,7 +20,6 @@
 #include "editor/palette/DialectToggle.h"
 #include "editor/panel/ProgramPanel.h"
 #include "engine/2d/Label.h"
-#include "engine/base/RefPtr.h"
 #include "engine/base/Value.h"
 #include "engine/platform/Image.h"
 #include "program/VirtualTransferClock.h"
@@ -173,9 +172,10 @@ TEST_F(InProcessBoardTest, TheRowOfTheRunningCardIsLitAsTheProgramAdvances) {
 // Every control on the screen, and the bar once it is open: the panel's
 // first place and each place a drag towards one of them (or off the screen)
 // leaves it, sliding along what it meets, overlap none of them, stay on the
-// screen, and leave each control's middle drawn as it was. Catches a control
-// left out of what the panel keeps clear of (the gear, コード, undo and redo
-// were), a bar that opens over the panel, and a panel dragged off the screen.
+// screen, and leave each control's middle drawn as it was. Catches a first
+// place over the run panel, a control left out of what the panel keeps clear
+// of (the gear, コード, undo and redo were), a bar that opens over the panel,
+// and a panel dragged off the screen.
 TEST_F(InProcessBoardTest, ThePanelsPlaceKeepsClearOfEveryControlAfterEachDrag) {
     openWithRows({0});
     ASSERT_TRUE(setup.serial->choosePort(InProcessBoard::kPortName));
@@ -187,6 +187,7 @@ TEST_F(InProcessBoardTest, ThePanelsPlaceKeepsClearOfEveryControlAfterEachDrag) 
         const engine::Node* node;
         bool barOpen;
     } controls[] = {
+        {"run panel", rooms.runControls->getPlayerPanel(), false},
         {"play", rooms.runControls->getPlayButton(), false},
         {"stop", rooms.runControls->getStopButton(), false},
         {"dialect", rooms.dialectToggle, false},
@@ -230,33 +231,6 @@ TEST_F(InProcessBoardTest, ThePanelsPlaceKeepsClearOfEveryControlAfterEachDrag) 
     }
     dragPanel(Vec2(-400, -400));
     expectClear("a drag off the screen");
-}
-
-// Put where it would cover a kept area (or off the screen), the panel
-// (84 x 330) moves to the nearest clear place, 2 units from what it meets;
-// from a clear place it stays. Catches a gap on the wrong side, a screen
-// edge never tried, and the first clear place taken instead of the nearest.
-TEST_F(InProcessBoardTest, SettlingMovesThePanelToTheNearestClearPlace) {
-    const struct {
-        const char* name;
-        std::vector<engine::Rect> kept;
-        Vec2 from;
-        Vec2 to;
-    } cases[] = {
-        {"already clear", {{500, 200, 100, 100}}, {100, 100}, {100, 100}},
-        {"over a square: left is nearest", {{500, 200, 100, 100}}, {450, 100}, {414, 100}},
-        {"over a bar along the foot: up", {{0, 0, 1024, 100}}, {300, 50}, {300, 102}},
-        {"across a wall: right is nearest", {{400, 0, 40, 768}}, {380, 200}, {442, 200}},
-        {"off the screen", {}, {-50, 800}, {0, 438}},
-    };
-    for (const auto& place : cases) {
-        const std::vector<engine::Rect> kept = place.kept;
-        engine::RefPtr<BoardPanel> moved = BoardPanel::create(*board, [kept] { return kept; });
-        ASSERT_TRUE(moved);
-        moved->setPosition(place.from);
-        moved->settle();
-        EXPECT_EQ(moved->getPosition(), place.to) << place.name;
-    }
 }
 
 // Sent to, the panel shows; once a real board is chosen in the port list (its
