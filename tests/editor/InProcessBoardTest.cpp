@@ -145,7 +145,6 @@ TEST_F(InProcessBoardTest, TheRowOfTheRunningCardIsLitAsTheProgramAdvances) {
     ASSERT_FALSE(link().isTransferring());
 
     driver->advance(0.5f);
-    driver->saveFrame("/tmp/sim-lit1.png");
     EXPECT_TRUE(lit(1));
     EXPECT_FALSE(lit(3));
     const BoardPanel* panel = editor->getSession().rooms().boardWatch->panel();
@@ -155,7 +154,6 @@ TEST_F(InProcessBoardTest, TheRowOfTheRunningCardIsLitAsTheProgramAdvances) {
     EXPECT_EQ(driver->pixelAt(ledCentre), Color4B(240, 30, 30, 255));
 
     driver->advance(1.0f);
-    driver->saveFrame("/tmp/sim-lit3.png");
     EXPECT_FALSE(lit(1));
     EXPECT_TRUE(lit(3));
     EXPECT_NE(driver->pixelAt(ledCentre), Color4B(240, 30, 30, 255));
