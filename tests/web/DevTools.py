@@ -86,6 +86,7 @@ class Tab:
         self.socket = WebSocket(websocket_url, timeout)
         self.next_id = 0
         self.console = []
+        self.events = {}  # method: the params of its events not yet taken, for the methods watched
         self.call("Page.enable")
         self.call("Runtime.enable")
 
@@ -99,11 +100,31 @@ class Tab:
                 if "error" in message:
                     raise RuntimeError(f"{method}: {message['error']}")
                 return message.get("result", {})
-            if message.get("method") == "Runtime.consoleAPICalled":
-                args = message["params"]["args"]
-                self.console.append(" ".join(str(a.get("value", a.get("description", ""))) for a in args))
-            elif message.get("method") == "Runtime.exceptionThrown":
-                self.console.append("exception: " + json.dumps(message["params"]["exceptionDetails"])[:500])
+            self._note(message)
+
+    def _note(self, message):
+        kind = message.get("method")
+        if kind == "Runtime.consoleAPICalled":
+            args = message["params"]["args"]
+            self.console.append(" ".join(str(a.get("value", a.get("description", ""))) for a in args))
+        elif kind == "Runtime.exceptionThrown":
+            self.console.append("exception: " + json.dumps(message["params"]["exceptionDetails"])[:500])
+        elif kind in self.events:
+            self.events[kind].append(message["params"])
+
+    def watch(self, method):
+        """Keeps `method`'s events from now on, for next_event."""
+        self.events.setdefault(method, [])
+
+    def next_event(self, method):
+        """The params of the first watched `method` event not yet taken,
+        waiting for it as long as the connection's timeout."""
+        deadline = time.monotonic() + self.timeout
+        while not self.events[method]:
+            if time.monotonic() > deadline:
+                raise AssertionError(f"timed out waiting for {method}")
+            self._note(json.loads(self.socket.receive()))
+        return self.events[method].pop(0)
 
     def evaluate(self, expression, await_promise=False):
         result = self.call("Runtime.evaluate", expression=expression, returnByValue=True,

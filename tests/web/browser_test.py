@@ -110,6 +110,16 @@ class Page:
             self.browser.mouse("mouseReleased", px, py, True)
         self.settle()
 
+    def press_button(self, element_id):
+        """One of the page's own buttons beside the canvas, clicked with the mouse."""
+        x, y = self.browser.evaluate(f"(() => {{ const r = document.getElementById('{element_id}')"
+                                     ".getBoundingClientRect();"
+                                     " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
+        self.browser.mouse("mouseMoved", x, y, False)
+        self.browser.mouse("mousePressed", x, y, True)
+        self.browser.mouse("mouseReleased", x, y, True)
+        self.settle()
+
     def key(self, key, code, key_code, modifiers=0):
         for kind in ("rawKeyDown", "keyUp"):
             self.browser.call("Input.dispatchKeyEvent", type=kind, key=key, code=code,
@@ -153,12 +163,32 @@ def taken(colour, row):
     return max(colour(SLOT_STRIP_X, row_y(row))) < 64
 
 
+BOX_PINK = (240, 98, 146)  # the message box's frame and its OK button
+
+
+def box_ok(colour):
+    """The centre of the message box's OK button in design units, found as the
+    solid area of the box's pink (the frame around it is thin), or None."""
+    def pink(x, y):
+        return all(abs(a - b) <= 12 for a, b in zip(colour(x, y), BOX_PINK))
+    inside = [(x, y) for x in range(0, 1024, 4) for y in range(0, 768, 4)
+              if pink(x, y) and pink(x - 16, y) and pink(x + 16, y) and pink(x, y - 12) and pink(x, y + 12)]
+    if not inside:
+        return None
+    return (sum(x for x, _ in inside) / len(inside), sum(y for _, y in inside) / len(inside))
+
+
 def serve(site, port=0):
     """The site as proj.web/site/serve.py serves it (gzipped, revalidated), on
     127.0.0.1 from a thread of its own."""
     server = make_server(site, port=port)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
+
+
+def stop(server):
+    server.shutdown()
+    server.server_close()
 
 
 def arguments(export=True):

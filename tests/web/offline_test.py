@@ -23,11 +23,6 @@ from e2e_support import LIST_NEW, SNAPPED_X, row_y  # noqa: E402
 NEW_VERSION = "feedfacefeedface"
 
 
-def stop(server):
-    server.shutdown()
-    server.server_close()
-
-
 def newer_copy(site, folder):
     """The same site under another version, as the next build would be."""
     copy = os.path.join(folder, "next")
@@ -70,7 +65,7 @@ def main():
         online = page.shot("online-list")
         check(online(*LIST_NEW) != online(100, 700), "online, the list shows its start-new entry")
 
-        stop(server)
+        common.stop(server)
         server = None
         browser.call("Network.enable")
         browser.call("Network.emulateNetworkConditions", offline=True, latency=0, downloadThroughput=-1,
@@ -116,7 +111,7 @@ def main():
     finally:
         browser.close()
         if server:
-            stop(server)
+            common.stop(server)
         shutil.rmtree(folder, ignore_errors=True)
     print(f"{common.passed} passed, {common.failed} failed")
     return 1 if common.failed else 0
