@@ -79,8 +79,10 @@ run_tests() {
   python3 "$root/tests/web/touch_test.py" --site "$site"
   # A hidden tab's list picture; the store's copy in a folder, and back.
   python3 "$root/tests/web/keeping_test.py" --site "$site"
-  # A program run on the page's own board simulator, its rows lit as it runs.
-  python3 "$root/tests/web/simulator_test.py" --site "$site"
+  # A school day: offline after one visit, a program built and run on the
+  # page's own board simulator with its rows lit in turn, the class exported
+  # and imported in a fresh profile.
+  python3 "$root/tests/web/school_day_test.py" --site "$site"
   # The board over Web Serial, on a stand-in for the browser's serial ports.
   python3 "$root/tests/web/serial_page_test.py" --site "$site" --export "$native/bin/pavlune-export"
   # The same sends made by the program's own C++ schedule (the test program
