@@ -166,7 +166,7 @@ void ProgramFiles::add(const std::string& bytes, const std::string& name) {
     drawPictures(imported.added);
     switch (imported.result) {
     case ClassFile::Result::Added:
-        tell(std::to_string(imported.added) + Texts::kImportedCountMessage);
+        tell(Texts::kImportedCountBefore + std::to_string(imported.added) + Texts::kImportedCountAfter);
         break;
     case ClassFile::Result::NotSaved:
         tellFailure(Texts::kProgramNotSavedMessage);

@@ -196,7 +196,7 @@ TEST_F(ProgramFilesOnScreenTest, AClassGoesOutAndComesBackWithItsTitlesInOrder) 
     EXPECT_EQ(readBytes(root() + store->getDatas().at(1)->path), programs[1]);
     EXPECT_TRUE(std::filesystem::exists(root() + store->getDatas().at(1)->imagepath));
     ASSERT_EQ(told.size(), 1u);
-    EXPECT_EQ(told[0].message, std::string("2") + SaveListTexts::kImportedCountMessage);
+    EXPECT_EQ(told[0].message, "プログラムを 2こ よみこんだよ。リストの はじめに あるよ。");
 }
 
 TEST_F(ProgramFilesOnScreenTest, FilesThatAreNoProgramsAreRefusedAndChangeNothing) {
