@@ -17,6 +17,8 @@
 #include "editor/history/UndoRedoControls.h"
 #include "editor/link/BoardLink.h"
 #include "editor/link/BoardWatch.h"
+#include "editor/link/ScreenBoard.h"
+#include "editor/link/ScreenBoardWatch.h"
 #include "editor/palette/CardPalette.h"
 #include "editor/palette/DialectToggle.h"
 #include "editor/panel/ProgramPanel.h"
@@ -228,6 +230,9 @@ void FieldScene::buildLink() {
     if (InProcessBoard* simulator = boardLink->getInProcessBoard()) {
         rooms.boardWatch =
             std::make_unique<BoardWatch>(*simulator, this, rooms.fieldView, *rooms.board, *rooms.runControls);
+    } else if (ScreenBoard::canStart()) {
+        rooms.screenBoardWatch =
+            std::make_unique<ScreenBoardWatch>(ScreenBoard::get(), rooms.fieldView, *rooms.board);
     }
 }
 

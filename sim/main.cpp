@@ -33,7 +33,8 @@ struct Options {
 };
 
 void usage(std::ostream& out) {
-    out << "usage: pavlune-board-sim [--trace] [--lines] [--window [--screenshot PNG]] [--dialect jam|latte|que]\n"
+    out << "usage: pavlune-board-sim [--trace] [--lines] [--window [--screenshot PNG]]\n"
+           "                         [--dialect jam|latte|que]\n"
            "  --trace       one line per change on standard output, seconds since RUN\n"
            "  --lines       \"line P N\" on standard output when program P goes to line N, \"line P -\"\n"
            "                when it ends, stops or is replaced (programs counted from 1)\n"

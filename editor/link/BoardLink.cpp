@@ -356,6 +356,9 @@ void BoardLink::runOnBoard() {
     };
     sending_->onClose = [this] { removeSendingOverlay(); };
     pavlune::FieldRows rows = hooks_.fieldRows ? hooks_.fieldRows() : pavlune::FieldRows();
+    if (ScreenBoard::get().isChosen(*setup_.serial)) {
+        ScreenBoard::get().expectProgram(view, rows);
+    }
     if (onMainThread()) {
         startPageTransfer(view, &rows);
         return;

@@ -18,7 +18,10 @@
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <thread>
 #include <unistd.h>
 
@@ -566,7 +569,9 @@ TEST_F(BoardLinkTest, ComingBackToTheForegroundSearchesAgain) {
 namespace {
 
 // Catches a simulator looked for in the wrong place, a row the search drops,
-// and a send that goes to the row's name before the simulator is there.
+// a send that goes to the row's name before the simulator is there, a
+// simulator started without its line reports or not listened to, and a send
+// that does not say which rows it wrote.
 TEST_F(BoardLinkTest, PlayOnTheScreenBoardStartsTheSimulatorAndSendsThroughItsLink) {
     setenv("SDL_VIDEODRIVER", "dummy", 1); // the simulator's window, off screen
     ScreenBoard& board = ScreenBoard::get();
@@ -578,6 +583,8 @@ TEST_F(BoardLinkTest, PlayOnTheScreenBoardStartsTheSimulatorAndSendsThroughItsLi
     ASSERT_EQ(ports.size(), 2u);
     EXPECT_EQ(ports[1].description, EditorTexts::kScreenBoardName);
     serial->setSelectedIndex(1);
+    rows[0] = {pavlune::CardSlot{pavlune::basic, 0, ""}}; // LED on
+    rows[1] = {pavlune::CardSlot{pavlune::basic, 2, ""}}; // wait
 
     link->runOnBoard();
     settle();
@@ -586,9 +593,33 @@ TEST_F(BoardLinkTest, PlayOnTheScreenBoardStartsTheSimulatorAndSendsThroughItsLi
     std::array<char, 256> target{};
     ASSERT_GT(readlink(ports[1].name.c_str(), target.data(), target.size() - 1), 0);
     EXPECT_EQ(std::string(target.data()).rfind("/dev/pts/", 0), 0u) << target.data();
-    std::lock_guard lock(script->mutex);
-    ASSERT_FALSE(script->opens.empty());
-    EXPECT_EQ(script->opens.back(), ports[1].name);
+    {
+        std::lock_guard lock(script->mutex);
+        ASSERT_FALSE(script->opens.empty());
+        EXPECT_EQ(script->opens.back(), ports[1].name);
+    }
+
+    // What the fake port took in, written to the simulator's line by hand:
+    // the simulator says that it waits on line 20, the row of the wait card
+    // sent, until the break stops it.
+    auto runningRowBecomes = [&board, this](std::optional<int> row) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (board.runningRow() != row && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            driver->step();
+        }
+        return board.runningRow() == row;
+    };
+    const int line = open(ports[1].name.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(line, 0) << std::strerror(errno);
+    const std::string program = "\x1B"
+                                "10 LED 1\r\n20 WAIT 600\r\nRUN\r\n";
+    ASSERT_EQ(write(line, program.data(), program.size()), static_cast<ssize_t>(program.size()));
+    EXPECT_TRUE(runningRowBecomes(1));
+    ASSERT_EQ(write(line, "\x1B", 1), 1);
+    EXPECT_TRUE(runningRowBecomes(std::nullopt));
+    close(line);
+    board.listen(-1); // it reads no more into this test's engine
 }
 
 } // namespace

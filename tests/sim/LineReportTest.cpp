@@ -1,6 +1,7 @@
 // The --lines reports an editor follows to light the running card: written
 // as the board goes from line to line of hand-written programs, and read back.
 #include "sim/LineReport.h"
+
 #include "tests/sim/SimBench.h"
 
 #include <chrono>
@@ -92,17 +93,10 @@ TEST(LineReportTest, ParsesReportsAndNothingElse) {
         std::optional<Line> expected;
     };
     const Case cases[] = {
-        {"line 1 20", Line{1, 20}},
-        {"line 12 -", Line{12, std::nullopt}},
-        {"line 3 0", Line{3, 0}},
-        {"0.500 LED 0", std::nullopt},
-        {"line 0 10", std::nullopt},
-        {"line 1", std::nullopt},
-        {"line 1 ", std::nullopt},
-        {"line 1 20 4", std::nullopt},
-        {"line x 20", std::nullopt},
-        {"lines 1 20", std::nullopt},
-        {"/dev/pts/7", std::nullopt},
+        {"line 1 20", Line{1, 20}},    {"line 12 -", Line{12, std::nullopt}}, {"line 3 0", Line{3, 0}},
+        {"0.500 LED 0", std::nullopt}, {"line 0 10", std::nullopt},           {"line 1", std::nullopt},
+        {"line 1 ", std::nullopt},     {"line 1 20 4", std::nullopt},         {"line x 20", std::nullopt},
+        {"lines 1 20", std::nullopt},  {"/dev/pts/7", std::nullopt},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(LineReport::parse(c.text), c.expected) << c.text;
