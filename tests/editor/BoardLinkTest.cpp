@@ -570,8 +570,8 @@ namespace {
 
 // Catches a simulator looked for in the wrong place, a row the search drops,
 // a send that goes to the row's name before the simulator is there, a
-// simulator started without its line reports or not listened to, and a send
-// that does not say which rows it wrote.
+// simulator started without its line reports or not listened to, a send
+// that does not say which rows it wrote, and a finished panel left over the field.
 TEST_F(BoardLinkTest, PlayOnTheScreenBoardStartsTheSimulatorAndSendsThroughItsLink) {
     setenv("SDL_VIDEODRIVER", "dummy", 1); // the simulator's window, off screen
     ScreenBoard& board = ScreenBoard::get();
@@ -598,6 +598,7 @@ TEST_F(BoardLinkTest, PlayOnTheScreenBoardStartsTheSimulatorAndSendsThroughItsLi
         ASSERT_FALSE(script->opens.empty());
         EXPECT_EQ(script->opens.back(), ports[1].name);
     }
+    EXPECT_EQ(link->getSendingOverlay(), nullptr) << "the finished panel would hide the lit row";
 
     // What the fake port took in, written to the simulator's line by hand:
     // the simulator says that it waits on line 20, the row of the wait card
