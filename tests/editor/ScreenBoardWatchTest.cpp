@@ -5,18 +5,12 @@
 #include "editor/link/ScreenBoardWatch.h"
 
 #include "catalogue/CatalogueView.h"
-#include "device/PavluneCardSerialManager.h"
 #include "editor/EditorSession.h"
-#include "editor/FieldScene.h"
 #include "editor/cards/CardSprite.h"
 #include "editor/field/FieldBoard.h"
 #include "editor/link/BoardLink.h"
-#include "editor/link/LinkSetup.h"
 #include "editor/link/ScreenBoard.h"
 #include "engine/2d/Director.h"
-#include "engine/base/Scheduler.h"
-#include "program/VirtualTransferClock.h"
-#include "tests/device/FakeSerialBackend.h"
 #include "tests/editor/FieldRowsOnScreen.h"
 #include "tests/editor/ProgramEditorFixture.h"
 
@@ -24,7 +18,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <fcntl.h>
-#include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <unistd.h>
@@ -46,13 +39,6 @@ class ScreenBoardWatchTest : public ProgramEditorTest {
 protected:
     void SetUp() override {
         ProgramEditorTest::SetUp();
-        auto script = std::make_shared<pavlune::FakeSerialBackend::Script>();
-        setup = LinkSetup{
-            std::shared_ptr<pavlune::PavluneCardSerialManager>(
-                new pavlune::PavluneCardSerialManager(std::make_unique<pavlune::FakeSerialBackend>(script)),
-                [](auto* m) { m->release(); }),
-            [] { return std::make_unique<pavlune::VirtualTransferClock>(); }};
-        LinkSetup::install(&setup);
         // Counts what is posted to the main thread: one post for each line read.
         engine::Director::getInstance()->getScheduler()->setWakeUpHandler([this] {
             std::lock_guard lock(mutex);
@@ -61,7 +47,6 @@ protected:
         });
         ASSERT_EQ(pipe2(pipe, O_CLOEXEC), 0);
         ScreenBoard::get().listen(pipe[0]);
-
         // LED 1, WAIT, LED 0, WAIT on rows 0 to 3: jam lines 10, 20, 30, 40.
         openProgram({rowCardElement(0, 0, 0, "", 1), rowCardElement(0, 2, 1, "", 2),
                      rowCardElement(0, 1, 2, "", 3), rowCardElement(0, 2, 3, "", 4)});
@@ -72,10 +57,7 @@ protected:
         ScreenBoard::get().listen(-1);
         close(pipe[1]);
         close(pipe[0]);
-        if (editor) {
-            editor->getSession().rooms().link->waitForWorkers();
-        }
-        LinkSetup::install(nullptr);
+        editor->getSession().rooms().link->waitForWorkers();
         ProgramEditorTest::TearDown();
     }
 
@@ -84,22 +66,18 @@ protected:
         ScreenBoard::get().expectProgram(pavlune::CatalogueView(pavlune::jam, pavlune::basic),
                                          editor->getSession().rooms().board->fieldRows());
     }
-    // The simulator says `text`; the frame after its lines have been read.
-    void say(const std::string& text) {
-        afterPosts(static_cast<int>(std::count(text.begin(), text.end(), '\n')), [&] {
-            ASSERT_EQ(write(pipe[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
-        });
-    }
-    // The simulator quits; the frame after its end has been read.
-    void quit() {
-        afterPosts(1, [this] { close(std::exchange(pipe[1], -1)); });
-    }
-    // Runs `act`, waits until the reader has posted `count` more times, and runs a frame.
-    void afterPosts(int count, const std::function<void()>& act) {
+    // The simulator says `text` (null: it quits); the frame after that has been read.
+    void say(const char* text) {
+        const std::string said = text ? text : "";
         std::unique_lock lock(mutex);
-        const int expected = posts + count;
+        const int expected =
+            posts + (text ? static_cast<int>(std::count(said.begin(), said.end(), '\n')) : 1);
         lock.unlock();
-        act();
+        if (text) {
+            ASSERT_EQ(write(pipe[1], said.data(), said.size()), static_cast<ssize_t>(said.size()));
+        } else {
+            close(std::exchange(pipe[1], -1));
+        }
         lock.lock();
         // A bound on another thread's reading, not a timing: it takes microseconds.
         ASSERT_TRUE(posted.wait_for(lock, std::chrono::seconds(5), [&] { return posts >= expected; }));
@@ -117,57 +95,47 @@ protected:
         return rows;
     }
 
-    LinkSetup setup;
     int pipe[2] = {-1, -1};
     std::mutex mutex;
     std::condition_variable posted;
     int posts = 0;
 };
 
-using Rows = std::vector<int>;
-
-// Catches a line mapped to the row after (or before) its card, a light left
-// on after the program ends, and a report split across two reads taken as two.
-TEST_F(ScreenBoardWatchTest, TheRowOfTheReportedLineIsLitUntilTheProgramEnds) {
-    ASSERT_TRUE(editor->getSession().rooms().screenBoardWatch);
-    send();
-    say("line 1 20\n");
-    EXPECT_EQ(litRows(), Rows{1});
-    say("line 1 4");
-    say("0\n");
-    EXPECT_EQ(litRows(), Rows{3});
-    say("line 1 -\n");
-    EXPECT_EQ(litRows(), Rows{});
-}
-
-// Catches lines lit from a program this editor did not send: one running
-// before the send, one that replaced the sent one, and one still running
-// when this editor was opened; and a light left on when the simulator quits.
-TEST_F(ScreenBoardWatchTest, OnlyTheProgramSentFromThisEditorIsLit) {
-    say("line 1 20\n");
-    EXPECT_EQ(litRows(), Rows{}) << "before any send";
-    send();
-    say("line 1 40\n");
-    EXPECT_EQ(litRows(), Rows{}) << "the program that ran before the send";
-    say("line 2 20\n");
-    EXPECT_EQ(litRows(), Rows{1});
-    say("line 3 40\n");
-    EXPECT_EQ(litRows(), Rows{}) << "a program that replaced the one sent";
-
-    send();
-    say("line 4 20\n");
-    EXPECT_EQ(litRows(), Rows{1});
-    // Another editor opened over the same field view: the program running was not its.
-    const ScreenBoardWatch other(ScreenBoard::get(), editor->getSession().rooms().fieldView,
+// Each step: a send from this editor first or not, what the simulator says,
+// and the rows lit once it has been read.
+TEST_F(ScreenBoardWatchTest, OnlyTheProgramSentFromThisEditorLightsItsRunningRow) {
+    struct Step {
+        bool send;
+        const char* says;
+        std::vector<int> lit;
+    };
+    const Step steps[] = {
+        {false, "line 1 20\n", {}},            // not sent from here
+        {true, "line 1 40\n", {}},             // still the program from before the send
+        {false, "line 2 20\n", {1}},           // the send's: line 20 is row 1's (not row 2's)
+        {false, "line 2 -\n", {}},             // it ended
+        {true, "line 3 4", {}},                // half a report is none
+        {false, "0\n", {3}},                   // ... until its end arrives
+        {false, "line 4 20\n", {}},            // another program replaced it
+        {true, "line 5 40\nline 5 20\n", {1}}, // two reports in one read
+    };
+    for (const Step& step : steps) {
+        if (step.send) {
+            send();
+        }
+        say(step.says);
+        EXPECT_EQ(litRows(), step.lit) << step.says;
+    }
+    // An editor opened while a program it did not send runs; then the simulator quits.
+    const ScreenBoardWatch later(ScreenBoard::get(), editor->getSession().rooms().fieldView,
                                  *editor->getSession().rooms().board);
-    say("line 4 40\n");
-    EXPECT_EQ(other.light().shown(), std::nullopt);
-
+    say("line 5 40\n");
+    EXPECT_EQ(later.light().shown(), std::nullopt);
     send();
-    say("line 5 20\n");
-    EXPECT_EQ(other.light().shown(), 1);
-    quit();
-    EXPECT_EQ(other.light().shown(), std::nullopt);
+    say("line 6 20\n");
+    EXPECT_EQ(later.light().shown(), 1);
+    say(nullptr);
+    EXPECT_EQ(later.light().shown(), std::nullopt);
 }
 
 } // namespace

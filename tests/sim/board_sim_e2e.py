@@ -5,8 +5,7 @@ with --trace: each program's trace lines come at the times the program means
 may wake the simulator late but the board keeps to its own schedule), a typed
 wait of 1.5 s lasts 1.5 s in every dialect, a stop resets the board (its
 program stops and the LED goes off), and something the
-board does not know is reported on standard error while it keeps running;
-with --lines, the running line is reported.
+board does not know is reported on standard error while it keeps running.
 
 Usage: board_sim_e2e.py SIMULATOR EXPORT. The cases run side by side, each on
 its own simulator, in real time (about 15 s)."""
@@ -56,8 +55,8 @@ CASES = [
 
 
 class Simulator:
-    def __init__(self, program, option="--trace"):
-        self.process = subprocess.Popen([program, option], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+    def __init__(self, program):
+        self.process = subprocess.Popen([program, "--trace"], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                         text=True)
         self.device = self.process.stdout.readline().strip()
         self.lines = []
@@ -135,27 +134,6 @@ def run_unknown(simulator_path, problems):
         board.close()
 
 
-def run_lines(simulator_path, export_path, folder, problems):
-    """With --lines, a card program sent twice says the line it waits on (row
-    2 of the field: jam line 20), then that it is over, each time with the
-    next program's number."""
-    rows_file = os.path.join(folder, "lines.txt")
-    with open(rows_file, "w") as out:
-        out.write("basic 0\nfull 2 1.5\nbasic 1\n")
-    board = Simulator(simulator_path, "--lines")
-    expected = ["line 1 20", "line 1 -", "line 2 20", "line 2 -"]
-    try:
-        for run in (1, 2):
-            subprocess.run([export_path, "--dialect", "jam", "--send", board.device, rows_file], check=True,
-                           stdout=subprocess.DEVNULL, timeout=60)
-            board.wait_for(lambda: f"line {run} -" in board.lines, 10)
-        time.sleep(0.5)  # nothing more may follow
-        if board.lines != expected or board.errors:
-            problems.append(f"lines: {board.lines} is not {expected}; complaints {board.errors}")
-    finally:
-        board.close()
-
-
 def main():
     simulator_path, export_path = sys.argv[1], sys.argv[2]
     problems = []
@@ -163,7 +141,6 @@ def main():
         threads = [threading.Thread(target=run_case, args=(case, simulator_path, export_path, folder, problems))
                    for case in CASES]
         threads.append(threading.Thread(target=run_unknown, args=(simulator_path, problems)))
-        threads.append(threading.Thread(target=run_lines, args=(simulator_path, export_path, folder, problems)))
         for thread in threads:
             thread.start()
         for thread in threads:
