@@ -230,7 +230,8 @@ void FieldScene::buildLink() {
     if (InProcessBoard* simulator = boardLink->getInProcessBoard()) {
         rooms.boardWatch =
             std::make_unique<BoardWatch>(*simulator, this, rooms.fieldView, *rooms.board, *rooms.runControls);
-    } else if (ScreenBoard::canStart()) {
+    }
+    if (!rooms.boardWatch && ScreenBoard::canStart()) {
         rooms.screenBoardWatch =
             std::make_unique<ScreenBoardWatch>(ScreenBoard::get(), rooms.fieldView, *rooms.board);
     }

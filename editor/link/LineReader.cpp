@@ -19,7 +19,8 @@ LineReader::LineReader(int fd, engine::Scheduler* scheduler, std::function<void(
         engine::Log::error("link", std::string("eventfd: ") + std::strerror(errno));
         return; // nothing is read: no line can light anything
     }
-    thread_ = std::thread([this, fd, handlers = std::weak_ptr<Handlers>(handlers_)] { read(fd, handlers); });
+    thread_ =
+        std::thread([this, fd, handlers = std::weak_ptr<Handlers>(handlers_)] { readLines(fd, handlers); });
 }
 
 LineReader::~LineReader() {
@@ -35,7 +36,7 @@ LineReader::~LineReader() {
     }
 }
 
-void LineReader::read(int fd, const std::weak_ptr<Handlers>& handlers) {
+void LineReader::readLines(int fd, const std::weak_ptr<Handlers>& handlers) {
     std::string pending;
     std::array<char, 512> buffer{};
     for (;;) {
@@ -49,7 +50,7 @@ void LineReader::read(int fd, const std::weak_ptr<Handlers>& handlers) {
         if (ready[1].revents != 0) {
             return; // stopped by the main thread, which no longer listens
         }
-        const ssize_t count = ::read(fd, buffer.data(), buffer.size());
+        const ssize_t count = read(fd, buffer.data(), buffer.size());
         if (count < 0 && errno == EINTR) {
             continue;
         }

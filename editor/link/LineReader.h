@@ -29,7 +29,7 @@ private:
         std::function<void()> onEnd;
     };
 
-    void read(int fd, const std::weak_ptr<Handlers>& handlers);
+    void readLines(int fd, const std::weak_ptr<Handlers>& handlers);
     void post(const std::weak_ptr<Handlers>& handlers, std::function<void(Handlers&)> call);
 
     std::shared_ptr<Handlers> handlers_; // main thread; the posts hold it weakly

@@ -74,7 +74,8 @@ private:
     std::string link_;
     pid_t child_ = -1;
     int output_ = -1; // the simulator's standard output, kept open so it never meets a closed pipe
-    // Shared only so that where no simulator runs (no LineReader), nothing needs its destructor.
+    // Shared, so that the builds without the simulator's process (and without
+    // LineReader) need no destructor of it.
     std::shared_ptr<LineReader> reader_;
     pavlune::RunningRows rows_;
     int newest_ = 0;                // the newest program the simulator has named
