@@ -228,8 +228,7 @@ void FieldScene::buildLink() {
     hideWaitingForLink = [boardLink] { boardLink->removeLoadingOverlay(); };
     boardLink->startSerial();
     if (InProcessBoard* simulator = boardLink->getInProcessBoard()) {
-        rooms.boardWatch =
-            std::make_unique<BoardWatch>(*simulator, this, rooms.fieldView, *rooms.board, *rooms.runControls);
+        rooms.boardWatch = std::make_unique<BoardWatch>(*simulator, *session_, this);
     }
     if (!rooms.boardWatch && ScreenBoard::canStart()) {
         rooms.screenBoardWatch =

@@ -66,6 +66,7 @@ bool AlertView::init(const std::string& message) {
     addChild(window);
     ok->setPosition(kCentre + kOkOffset);
     addChild(ok);
+    ok_ = ok;
     cancel->setPosition(kCentre + kCancelOffset);
     addChild(cancel);
     cancel_ = cancel;
@@ -91,6 +92,8 @@ void AlertView::informOnly() {
     cancel_->removeFromParent();
     cancel_ = nullptr;
     onCancel = nullptr;
+    // Left where it was, a lone OK would sit off the window's middle.
+    ok_->setPositionX(kCentre.x);
 }
 
 void AlertView::close() {

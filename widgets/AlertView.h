@@ -31,7 +31,8 @@ public:
     using engine::Node::init;
     virtual bool init(const std::string& message);
 
-    // A box that only tells something: the Cancel button goes, OK stays.
+    // A box that only tells something: the Cancel button goes, and OK moves
+    // to the middle of the window.
     void informOnly();
 
     // Drops the callbacks at once (so taps during the fade do nothing), then
@@ -57,6 +58,7 @@ protected:
     ~AlertView() override;
 
 private:
+    engine::Node* ok_ = nullptr;
     engine::Node* cancel_ = nullptr; // a child while shown
     bool closing_ = false;
 

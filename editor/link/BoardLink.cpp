@@ -235,6 +235,9 @@ void BoardLink::updatePortStatus() {
                                                    setup_.serial->getSelectedIndex(),
                                                    setup_.serial->getMissingPortName()),
                           PortControls::turnsInState(state));
+    if (onBoardChosen) {
+        onBoardChosen();
+    }
 }
 
 void BoardLink::showPortList() {

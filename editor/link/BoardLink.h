@@ -106,6 +106,10 @@ public:
 
     // The user chose this port (to remember it).
     std::function<void(const pavlune::PortIdentity& port)> onPortChosen;
+    // The port status was shown again: the chosen board may be another.
+    std::function<void()> onBoardChosen;
+    // The board simulator in this process is the chosen board.
+    bool simulatorChosen() const;
 
 private:
     // How a send and a stop report their end, from a worker or from the
@@ -147,7 +151,6 @@ private:
     // them, pollPageTransfer asks how far they got each frame, and their
     // ends are posted like a worker's reports.
     bool onMainThread() const;
-    bool simulatorChosen() const;
     void startPageTransfer(const pavlune::CatalogueView& view, const pavlune::FieldRows* rows);
     void pollPageTransfer();
     // The page's list or the user's choice in its chooser changed, or the

@@ -9,6 +9,7 @@
 #include "engine/2d/events/Touch.h"
 #include "widgets/Design.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 #include <string>
@@ -44,10 +45,23 @@ engine::Label* caption(const std::string& text, float size) {
     return label;
 }
 
+Rect visibleScreen() {
+    const engine::Director* director = engine::Director::getInstance();
+    return {director->getVisibleOrigin(), director->getVisibleSize()};
+}
+
+// On the screen and clear of every kept area (an edge shared counts as met).
+bool isClear(const Rect& area, const Rect& screen, const std::vector<Rect>& kept) {
+    return area.getMinX() >= screen.getMinX() && area.getMinY() >= screen.getMinY() &&
+           area.getMaxX() <= screen.getMaxX() && area.getMaxY() <= screen.getMaxY() &&
+           std::none_of(kept.begin(), kept.end(),
+                        [&area](const Rect& other) { return area.intersectsRect(other); });
+}
+
 } // namespace
 
-BoardPanel* BoardPanel::create(InProcessBoard& board, std::function<Rect()> keepOff) {
-    auto* panel = new (std::nothrow) BoardPanel(board, std::move(keepOff));
+BoardPanel* BoardPanel::create(InProcessBoard& board, Areas keepClear) {
+    auto* panel = new (std::nothrow) BoardPanel(board, std::move(keepClear));
     if (panel && panel->initWithColor(kPanelColour, kWidth, kHeight) && panel->build()) {
         panel->autorelease();
         return panel;
@@ -125,14 +139,11 @@ void BoardPanel::refresh() {
 }
 
 bool BoardPanel::moveBy(const Vec2& delta) {
-    const Vec2 to = getPosition() + delta;
-    const engine::Size screen = engine::Director::getInstance()->getVisibleSize();
-    const Rect area(to.x, to.y, kWidth, kHeight);
-    if (to.x < 0 || to.y < 0 || area.getMaxX() > screen.width || area.getMaxY() > screen.height ||
-        (keepOff_ && area.intersectsRect(keepOff_()))) {
+    const Rect to(getPosition() + delta, getContentSize());
+    if (!isClear(to, visibleScreen(), keepClear_ ? keepClear_() : std::vector<Rect>{})) {
         return false;
     }
-    setPosition(to);
+    setPosition(to.origin);
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 
 namespace engine {
 class Label;
@@ -14,15 +15,16 @@ class InProcessBoard;
 
 // The board simulator's face in the editor: its LED, its buzzer, the six
 // outputs and the car on their wheels, drawn from the board's state each time
-// it changes. A child can drag it anywhere on the screen except over the run
-// controls (`keepOff`, world units), where it would hide play and stop.
+// it changes. A child can drag it anywhere on the screen except over the
+// areas `keepClear` gives (world units: the controls, which it would hide).
 class BoardPanel : public engine::LayerColor {
 public:
     // Narrow, to fit between the column of rows and the run buttons.
     static constexpr float kWidth = 84;
     static constexpr float kHeight = 330;
 
-    static BoardPanel* create(InProcessBoard& board, std::function<engine::Rect()> keepOff);
+    using Areas = std::function<std::vector<engine::Rect>()>;
+    static BoardPanel* create(InProcessBoard& board, Areas keepClear);
 
     // Shows the board as it is now.
     void refresh();
@@ -36,14 +38,13 @@ public:
     engine::Node* rightWheel() const { return wheels_[1]; }
 
 private:
-    BoardPanel(InProcessBoard& board, std::function<engine::Rect()> keepOff)
-        : board_(board), keepOff_(std::move(keepOff)) {}
+    BoardPanel(InProcessBoard& board, Areas keepClear) : board_(board), keepClear_(std::move(keepClear)) {}
     bool build();
     engine::LayerColor* lamp(float x, float y, float width, float height, const char* caption);
     void listenForDrags();
 
     InProcessBoard& board_;
-    std::function<engine::Rect()> keepOff_;
+    Areas keepClear_;
     engine::LayerColor* led_ = nullptr;
     engine::LayerColor* buzzer_ = nullptr;
     std::array<engine::LayerColor*, 6> outputs_{};

@@ -1,44 +1,80 @@
 #include "editor/link/BoardWatch.h"
 
+#include "editor/EditorSession.h"
+#include "editor/controls/BottomBar.h"
 #include "editor/controls/RunControls.h"
 #include "editor/field/RowLight.h"
+#include "editor/link/BoardLink.h"
 #include "editor/link/BoardPanel.h"
 #include "editor/link/InProcessBoard.h"
 #include "engine/2d/Sprite.h"
+#include "widgets/HitTest.h"
+
+#include <vector>
+
+using engine::Rect;
 
 namespace {
 
 constexpr float kGap = 2;
 
-// What the panel keeps clear of: the run buttons' panel and the back button.
-engine::Rect runControlsArea(const RunControls& controls) {
-    const engine::Rect run = controls.getPlayerPanel()->getBoundingBox();
-    const engine::Rect back = controls.getBackTab()->getBoundingBox();
-    const float left = std::min(run.getMinX(), back.getMinX());
-    const float bottom = std::min(run.getMinY(), back.getMinY());
-    return {left, bottom, std::max(run.getMaxX(), back.getMaxX()) - left,
-            std::max(run.getMaxY(), back.getMaxY()) - bottom};
+bool shows(const engine::Node* node) {
+    for (const engine::Node* up = node; up; up = up->getParent()) {
+        if (!up->isVisible()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// What the panel keeps clear of: where each control the session lists takes
+// a touch, the run buttons' panel and the back tab, and the bottom bar as
+// far as it reaches open (its settings tab over its whole slide). Popups
+// need no place here: they come over the panel.
+std::vector<Rect> controlAreas(const EditorSession& session) {
+    const EditorRooms& rooms = session.rooms();
+    std::vector<Rect> areas{HitTest::worldBoundingBox(rooms.runControls->getPlayerPanel()),
+                            HitTest::worldBoundingBox(rooms.runControls->getBackTab())};
+    for (const EditorSession::Control& control : session.controls()) {
+        if (control.node && shows(control.node)) {
+            areas.push_back(HitTest::touchArea(control.node));
+        }
+    }
+    const BottomBar* bar = rooms.bottomBar;
+    const float shut = bar->getPositionY();
+    Rect open = HitTest::worldBoundingBox(bar->getPanel());
+    open.origin.y -= shut;
+    areas.push_back(open);
+    if (const engine::Node* tab = bar->getSettingsTab()) {
+        Rect slide = HitTest::worldBoundingBox(tab);
+        slide.origin.y += BottomBar::kClosedY - shut;
+        slide.size.height -= BottomBar::kClosedY;
+        areas.push_back(slide);
+    }
+    return areas;
 }
 
 } // namespace
 
-BoardWatch::BoardWatch(InProcessBoard& board, engine::Node* scene, FieldScrollView* view,
-                       const FieldBoard& field, const RunControls& runControls)
-    : board_(board), light_(std::make_unique<RowLight>(view, field)) {
-    panel_ = BoardPanel::create(board, [&runControls] { return runControlsArea(runControls); });
+BoardWatch::BoardWatch(InProcessBoard& board, EditorSession& session, engine::Node* scene)
+    : board_(board), session_(session),
+      light_(std::make_unique<RowLight>(session.rooms().fieldView, *session.rooms().board)) {
+    panel_ = BoardPanel::create(board, [&session] { return controlAreas(session); });
     if (panel_) {
         // Just left of the run buttons, level with their foot: between them and
-        // the column of rows, above the bottom bar; the child moves it where it suits.
-        const engine::Rect run = runControlsArea(runControls);
+        // the column of rows; the child moves it where it suits.
+        const Rect run = HitTest::worldBoundingBox(session.rooms().runControls->getPlayerPanel());
         panel_->setPosition(run.getMinX() - BoardPanel::kWidth - kGap, run.getMinY());
         panel_->setVisible(false);
         scene->addChild(panel_.get());
     }
     board_.onChange = [this] { changed(); };
+    session.rooms().link->onBoardChosen = [this] { boardChosen(); };
 }
 
 BoardWatch::~BoardWatch() {
     board_.onChange = nullptr;
+    session_.rooms().link->onBoardChosen = nullptr;
     if (panel_) {
         panel_->removeFromParent();
     }
@@ -46,8 +82,17 @@ BoardWatch::~BoardWatch() {
 
 void BoardWatch::changed() {
     if (panel_) {
-        panel_->setVisible(true);
+        // A program left running here after another board was chosen shows nothing.
+        if (session_.rooms().link->simulatorChosen()) {
+            panel_->setVisible(true);
+        }
         panel_->refresh();
     }
     light_->show(board_.runningRow());
+}
+
+void BoardWatch::boardChosen() {
+    if (panel_ && !session_.rooms().link->simulatorChosen()) {
+        panel_->setVisible(false);
+    }
 }

@@ -9,19 +9,17 @@ class Node;
 } // namespace engine
 
 class BoardPanel;
-class FieldBoard;
-class FieldScrollView;
+class EditorSession;
 class InProcessBoard;
 class RowLight;
-class RunControls;
 
 // Watching the simulator in this process from the editor: its panel (shown
-// from the first thing sent to it on) and the lit row of the card it runs.
-// Both follow the board only when it changes.
+// from the first thing sent to it on, while it is the chosen board) and the
+// lit row of the card it runs. Both follow the board only when it changes.
 class BoardWatch {
 public:
-    BoardWatch(InProcessBoard& board, engine::Node* scene, FieldScrollView* view, const FieldBoard& field,
-               const RunControls& runControls);
+    // The session's rooms are built up to its board link.
+    BoardWatch(InProcessBoard& board, EditorSession& session, engine::Node* scene);
     ~BoardWatch();
     BoardWatch(const BoardWatch&) = delete;
     BoardWatch& operator=(const BoardWatch&) = delete;
@@ -31,8 +29,10 @@ public:
 
 private:
     void changed();
+    void boardChosen();
 
     InProcessBoard& board_;
+    EditorSession& session_;
     engine::RefPtr<BoardPanel> panel_;
     std::unique_ptr<RowLight> light_;
 };

@@ -33,7 +33,7 @@ FAILURE_CAPTION = "しっぱい"
 QUE_STOP_CAPTION = "ボードを とめるには"
 IN_SCENE = "in the scene"
 ALERT_INSIDE = (220, 540)     # the pink inside of the editor's own box, left of its text
-ALERT_OK = (362, 284)
+ALERT_OK = (512, 284)  # a box that only informs: its one OK in the middle
 LISTING_LINE = re.compile(r'^\s*(\d+) ms\s+(?:silent|echo)\s+"(.*)"$')
 
 

@@ -274,7 +274,7 @@ def main():
         # box must then be a new one.
         page.settle(40)
         told = page.shot("imported")(512, 384)
-        page.click(362, 282)  # the box's OK
+        page.click(512, 282)  # the box's one OK, in its middle
         page.settle(40)
         with open(program_file, "w") as f:
             f.write("<plist><array><dict>")

@@ -8,6 +8,7 @@
 #include "engine/2d/events/EventDispatcher.h"
 #include "engine/2d/events/EventListenerTouchOneByOne.h"
 #include "engine/platform/HeadlessDriver.h"
+#include "engine/platform/Image.h"
 #include "tests/support/Made.h"
 #include "widgets/Design.h"
 
@@ -104,14 +105,35 @@ TEST_F(AlertViewTest, EachPlaceCallsOnlyItsOwnCallbackAndNothingBeneathReacts) {
 }
 
 // Catches a Cancel button left on a box that only informs, or one that is
-// hidden yet still answers.
-TEST_F(AlertViewTest, ABoxThatOnlyInformsHasOnlyOk) {
+// hidden yet still answers, and a lone OK left where it sat beside Cancel:
+// the button's pink, read across its middle row, spans 240 units centred on
+// the window's centre line (x = 512).
+TEST_F(AlertViewTest, ABoxThatOnlyInformsHasOnlyOkInTheMiddle) {
     const std::size_t children = alert->getChildren().size();
     alert->informOnly();
+    driver.step();
     EXPECT_EQ(alert->getChildren().size(), children - 1);
+    Image frame;
+    ASSERT_TRUE(driver.capture(frame));
+    const auto at = [&](float x) {
+        const Vec2 pixel = driver.toFrame(Vec2(x, kOk.y));
+        return frame.getPixel(static_cast<int>(pixel.x), static_cast<int>(pixel.y));
+    };
+    const Color4B window = driver.pixelAt(kWindowOnly);
+    float left = 0;
+    float right = 0;
+    for (float x = 212; x < 812; ++x) {
+        if (at(x) != window) {
+            left = left > 0 ? left : x;
+            right = x;
+        }
+    }
+    EXPECT_NEAR((left + right) / 2, 512, 1);
+    EXPECT_NEAR(right - left, 240, 4);
     tap(kCancel);
     tap(kOk);
-    EXPECT_EQ(calls, (std::vector<std::string>{"ok"})) << "where Cancel was is now the window";
+    tap(Vec2(512, kOk.y));
+    EXPECT_EQ(calls, (std::vector<std::string>{"ok"})) << "where Cancel and OK were is now the window";
     EXPECT_EQ(touchesBeneath, 0);
 }
 
