@@ -23,17 +23,7 @@
 #include <unistd.h>
 #include <utility>
 
-using engine::Color4B;
-using engine::Vec2;
-
 namespace {
-
-// The light's colour, and where it shows for row r: right of the slot
-// (230 units wide, centred on the card's x), inside the light's 14-unit margin.
-const Color4B kLit(255, 214, 0, 255);
-Vec2 lightSpot(int row) {
-    return {kRowCardX + 115 + 7, rowScreenY(row)};
-}
 
 class ScreenBoardWatchTest : public ProgramEditorTest {
 protected:
@@ -88,7 +78,7 @@ protected:
     std::vector<int> litRows() const {
         std::vector<int> rows;
         for (int row = 0; row < 4; ++row) {
-            if (driver->pixelAt(lightSpot(row)) == kLit) {
+            if (driver->pixelAt(rowLightSpot(row)) == kRowLit) {
                 rows.push_back(row);
             }
         }
