@@ -34,6 +34,7 @@ namespace {
 const Vec2 kPortField(610, 61); // the port box on the open bar
 const Vec2 kOutside(100, 600);
 const Vec2 kAlertOk(362, 284);
+const Vec2 kLoneOk(512, 284); // a box that only informs has its OK in the middle
 
 // Catches a wrong marker, a state that is not shown, and an index past the
 // list taken as a record.
@@ -285,7 +286,7 @@ TEST_F(BoardLinkTest, AFailureNoSystemBoxCanShowAppearsInTheEditorsOwnBox) {
     }
     EXPECT_EQ(said.rfind("しっぱい\nせつぞくしなおしてください。", 0), 0u);
 
-    tap(kAlertOk);
+    tap(kLoneOk);
     driver->advance(0.2f);
     EXPECT_EQ(alertIn(scene), nullptr);
     EXPECT_EQ(link->getSendingOverlay(), nullptr) << "one tap on OK and the editor is back";
