@@ -361,6 +361,8 @@ void BoardLink::runOnBoard() {
     pavlune::FieldRows rows = hooks_.fieldRows ? hooks_.fieldRows() : pavlune::FieldRows();
     if (ScreenBoard::get().isChosen(*setup_.serial)) {
         ScreenBoard::get().expectProgram(view, rows);
+    } else {
+        ScreenBoard::get().forgetProgram(); // the field's program runs on another board now
     }
     if (onMainThread()) {
         startPageTransfer(view, &rows);

@@ -603,7 +603,8 @@ TEST_F(BoardLinkTest, PlayOnTheScreenBoardStartsTheSimulatorAndSendsThroughItsLi
 
     // What the fake port took in, written to the simulator's line by hand:
     // the simulator says that it waits on line 20, the row of the wait card
-    // sent, until the break stops it.
+    // sent, until the break stops it; sent again and then to a real board,
+    // the row is no more lit while the simulator runs on.
     auto runningRowBecomes = [&board, this](std::optional<int> row) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         while (board.runningRow() != row && std::chrono::steady_clock::now() < deadline) {
@@ -620,6 +621,14 @@ TEST_F(BoardLinkTest, PlayOnTheScreenBoardStartsTheSimulatorAndSendsThroughItsLi
     EXPECT_TRUE(runningRowBecomes(1));
     ASSERT_EQ(write(line, "\x1B", 1), 1);
     EXPECT_TRUE(runningRowBecomes(std::nullopt));
+    link->runOnBoard();
+    settle();
+    ASSERT_EQ(write(line, program.data(), program.size()), static_cast<ssize_t>(program.size()));
+    EXPECT_TRUE(runningRowBecomes(1));
+    serial->setSelectedIndex(0);
+    link->runOnBoard();
+    settle();
+    EXPECT_EQ(board.runningRow(), std::nullopt);
     close(line);
     board.listen(-1); // it reads no more into this test's engine
 }
