@@ -359,11 +359,7 @@ void BoardLink::runOnBoard() {
     };
     sending_->onClose = [this] { removeSendingOverlay(); };
     pavlune::FieldRows rows = hooks_.fieldRows ? hooks_.fieldRows() : pavlune::FieldRows();
-    if (ScreenBoard::get().isChosen(*setup_.serial)) {
-        ScreenBoard::get().expectProgram(view, rows);
-    } else {
-        ScreenBoard::get().forgetProgram(); // the field's program runs on another board now
-    }
+    ScreenBoard::get().sendStarts(*setup_.serial, view, rows);
     if (onMainThread()) {
         startPageTransfer(view, &rows);
         return;

@@ -176,6 +176,15 @@ void ScreenBoard::expectProgram(const pavlune::CatalogueView& view, const pavlun
     show(std::nullopt);
 }
 
+void ScreenBoard::sendStarts(const pavlune::PavluneCardSerialManager& serial,
+                             const pavlune::CatalogueView& view, const pavlune::FieldRows& rows) {
+    if (isChosen(serial)) {
+        expectProgram(view, rows);
+    } else {
+        forgetProgram(); // the field's program runs on another board now
+    }
+}
+
 void ScreenBoard::forgetProgram() {
     claimAbove_.reset();
     ours_.reset();

@@ -57,6 +57,10 @@ public:
     void listen(int fd);
     // A send of `rows` to the simulator starts: the next program it starts is this one.
     void expectProgram(const pavlune::CatalogueView& view, const pavlune::FieldRows& rows);
+    // A send of `rows` to the board chosen in `serial` starts: this simulator
+    // expects it, or, when another board is chosen, forgets its program.
+    void sendStarts(const pavlune::PavluneCardSerialManager& serial, const pavlune::CatalogueView& view,
+                    const pavlune::FieldRows& rows);
     // Nothing it runs now was sent from the editor now open.
     void forgetProgram();
     // The field row whose card the simulator runs, while it runs the program

@@ -55,4 +55,7 @@ void ScreenBoard::listen(int /*fd*/) {}
 
 void ScreenBoard::expectProgram(const pavlune::CatalogueView& /*view*/, const pavlune::FieldRows& /*rows*/) {}
 
+void ScreenBoard::sendStarts(const pavlune::PavluneCardSerialManager& /*serial*/,
+                             const pavlune::CatalogueView& /*view*/, const pavlune::FieldRows& /*rows*/) {}
+
 void ScreenBoard::forgetProgram() {}
