@@ -83,7 +83,7 @@ private:
     std::shared_ptr<LineReader> reader_;
     pavlune::RunningRows rows_;
     int newest_ = 0;                // the newest program the simulator has named
-    std::optional<int> claimAbove_; // a send is under way: the first program after this one is its
+    std::optional<int> claimAbove_; // a send is under way: the first program after this one is the send's
     std::optional<int> ours_;       // the program that send started
     std::optional<int> row_;
 };
