@@ -10,6 +10,7 @@
 #include "editor/history/UndoRedoControls.h"
 #include "editor/link/BoardLink.h"
 #include "editor/link/BoardWatch.h"
+#include "editor/link/ScreenBoardWatch.h"
 #include "editor/panel/ProgramPanel.h"
 #include "editor/print/PrintButton.h"
 

@@ -20,6 +20,7 @@ class NumberEditor;
 class PrintButton;
 class ProgramPanel;
 class RunControls;
+class ScreenBoardWatch;
 class TrashCan;
 class UndoRedoControls;
 
@@ -50,4 +51,6 @@ struct EditorRooms {
     std::unique_ptr<EditorKeys> keys;
     // Only with the board simulator in this process.
     std::unique_ptr<BoardWatch> boardWatch;
+    // Only with the simulator's own process.
+    std::unique_ptr<ScreenBoardWatch> screenBoardWatch;
 };

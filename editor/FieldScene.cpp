@@ -17,6 +17,8 @@
 #include "editor/history/UndoRedoControls.h"
 #include "editor/link/BoardLink.h"
 #include "editor/link/BoardWatch.h"
+#include "editor/link/ScreenBoard.h"
+#include "editor/link/ScreenBoardWatch.h"
 #include "editor/palette/CardPalette.h"
 #include "editor/palette/DialectToggle.h"
 #include "editor/panel/ProgramPanel.h"
@@ -227,6 +229,10 @@ void FieldScene::buildLink() {
     boardLink->startSerial();
     if (InProcessBoard* simulator = boardLink->getInProcessBoard()) {
         rooms.boardWatch = std::make_unique<BoardWatch>(*simulator, *session_, this);
+    }
+    if (!rooms.boardWatch && ScreenBoard::canStart()) {
+        rooms.screenBoardWatch =
+            std::make_unique<ScreenBoardWatch>(ScreenBoard::get(), rooms.fieldView, *rooms.board);
     }
 }
 

@@ -2,6 +2,7 @@
 // pseudo-terminal, prints its device path on the first line, and answers the
 // line as the board does as far as the cards go.
 #include "sim/BoardSimulator.h"
+#include "sim/LineReport.h"
 #include "sim/PseudoTerminal.h"
 #include "sim/TraceWriter.h"
 #include "sim/window/BoardWindow.h"
@@ -24,6 +25,7 @@ volatile std::sig_atomic_t gQuit = 0;
 
 struct Options {
     bool trace = false;
+    bool lines = false;
     bool window = false;
     std::optional<WindowPlacement::Rect> beside; // the editor's window, to open beside
     std::string screenshot;
@@ -31,8 +33,11 @@ struct Options {
 };
 
 void usage(std::ostream& out) {
-    out << "usage: pavlune-board-sim [--trace] [--window [--screenshot PNG]] [--dialect jam|latte|que]\n"
+    out << "usage: pavlune-board-sim [--trace] [--lines] [--window [--screenshot PNG]]\n"
+           "                         [--dialect jam|latte|que]\n"
            "  --trace       one line per change on standard output, seconds since RUN\n"
+           "  --lines       \"line P N\" on standard output when program P goes to line N, \"line P -\"\n"
+           "                when it ends, stops or is replaced (programs counted from 1)\n"
            "  --window      draw the board, its outputs, the car and what it received\n"
            "  --screenshot  with --window: write the window to PNG as it changes (twice a second at most)\n"
            "  --beside=X,Y,W,H  with --window: open beside this screen rectangle, never over it\n"
@@ -52,6 +57,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
         const bool hasValue = i + 1 < argc;
         if (argument == "--trace") {
             options.trace = true;
+        } else if (argument == "--lines") {
+            options.lines = true;
         } else if (argument == "--window") {
             options.window = true;
         } else if (argument.rfind("--beside=", 0) == 0) {
@@ -81,12 +88,16 @@ bool parseOptions(int argc, char** argv, Options& options) {
 // the line and standard error.
 class Fanout : public BoardObserver {
 public:
-    Fanout(PseudoTerminal& line, TraceWriter* trace) : line_(line), trace_(trace) {}
+    Fanout(PseudoTerminal& line, TraceWriter* trace, LineReport* lines)
+        : line_(line), trace_(trace), lines_(lines) {}
     void setWindow(BoardWindow* window) { window_ = window; }
 
     void boardChanged(const BoardChange& change) override {
         if (trace_) {
             trace_->write(change);
+        }
+        if (lines_) {
+            lines_->changed(change);
         }
         if (window_) {
             window_->changed(change);
@@ -103,6 +114,7 @@ public:
 private:
     PseudoTerminal& line_;
     TraceWriter* trace_;
+    LineReport* lines_;
     BoardWindow* window_ = nullptr;
 };
 
@@ -135,7 +147,11 @@ int main(int argc, char** argv) {
     if (options.trace) {
         trace = std::make_unique<TraceWriter>(std::cout, clock.now());
     }
-    Fanout fanout(line, trace.get());
+    std::unique_ptr<LineReport> lines;
+    if (options.lines) {
+        lines = std::make_unique<LineReport>(std::cout);
+    }
+    Fanout fanout(line, trace.get(), lines.get());
     BoardSimulator board(clock, fanout, options.dialect);
     std::unique_ptr<BoardWindow> window;
     if (options.window) {
@@ -150,6 +166,9 @@ int main(int argc, char** argv) {
     const int longest = window ? 16 : 1000;
     while (!gQuit) {
         const auto next = board.advance();
+        if (lines) {
+            lines->update(board.runningLine());
+        }
         const auto now = clock.now();
         if (window && !window->frame(now, next ? *next - now : std::chrono::hours(1))) {
             break;

@@ -11,7 +11,8 @@ class FieldScrollView;
 
 // A band of light over one field row's slot, framing the card on it:
 // the row whose card the board is running. Only a board that can say so
-// lights it (the simulator in this process); a real board never does.
+// lights it (the simulator, in this process or reporting from its own); a
+// real board never does.
 class RowLight {
 public:
     static constexpr float kMargin = 14; // content units beyond the slot on every side

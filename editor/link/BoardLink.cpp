@@ -359,6 +359,7 @@ void BoardLink::runOnBoard() {
     };
     sending_->onClose = [this] { removeSendingOverlay(); };
     pavlune::FieldRows rows = hooks_.fieldRows ? hooks_.fieldRows() : pavlune::FieldRows();
+    ScreenBoard::get().sendStarts(*setup_.serial, view, rows);
     if (onMainThread()) {
         startPageTransfer(view, &rows);
         return;
@@ -399,9 +400,9 @@ void BoardLink::sendEnded(const PavluneAppsError* error, const SendingOverlay::E
     if (error) {
         handleAppsError(*error);
     }
-    if (!error && simulatorChosen()) {
-        // The simulator in this process answers on the screen: the field and
-        // its panel show the program running, so nothing stays over them.
+    if (!error && (simulatorChosen() || ScreenBoard::get().isChosen(*setup_.serial))) {
+        // A simulator answers on the screen: the field lights the running card
+        // and its panel or window shows the board, so nothing stays over them.
         removeSendingOverlay();
         return;
     }

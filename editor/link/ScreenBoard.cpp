@@ -2,7 +2,11 @@
 
 #include "device/PavluneCardSerialManager.h"
 #include "editor/EditorTexts.h"
+#include "editor/link/LineReader.h"
+#include "engine/2d/Director.h"
+#include "sim/LineReport.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -77,6 +81,8 @@ bool ScreenBoard::isReady() {
 }
 
 void ScreenBoard::stop() {
+    reader_.reset(); // before the descriptor it reads is closed
+    forgetProgram();
     if (isRunning()) {
         kill(child_, SIGTERM);
         waitpid(child_, nullptr, 0);
@@ -119,7 +125,8 @@ int ScreenBoard::spawn(const std::string& beside, std::string& failure) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipe[1], STDOUT_FILENO);
-    std::vector<char*> argv{const_cast<char*>(program.c_str()), const_cast<char*>("--window")};
+    std::vector<char*> argv{const_cast<char*>(program.c_str()), const_cast<char*>("--window"),
+                            const_cast<char*>("--lines")};
     const std::string besideArgument = "--beside=" + beside;
     if (!beside.empty()) {
         argv.push_back(const_cast<char*>(besideArgument.c_str()));
@@ -146,5 +153,62 @@ bool ScreenBoard::attach(const std::string& device, std::string& failure) {
         stop();
         return false;
     }
+    listen(output_);
     return true;
+}
+
+void ScreenBoard::listen(int fd) {
+    reader_.reset();
+    forgetProgram();
+    newest_ = 0; // another simulator counts its programs from 1 again
+    if (fd < 0) {
+        return;
+    }
+    reader_ = std::make_shared<LineReader>(
+        fd, engine::Director::getInstance()->getScheduler(),
+        [this](const std::string& report) { heard(report); }, [this] { forgetProgram(); });
+}
+
+void ScreenBoard::expectProgram(const pavlune::CatalogueView& view, const pavlune::FieldRows& rows) {
+    rows_ = pavlune::RunningRows(view, rows);
+    claimAbove_ = newest_;
+    ours_.reset();
+    show(std::nullopt);
+}
+
+void ScreenBoard::sendStarts(const pavlune::PavluneCardSerialManager& serial,
+                             const pavlune::CatalogueView& view, const pavlune::FieldRows& rows) {
+    if (isChosen(serial)) {
+        expectProgram(view, rows);
+    } else {
+        forgetProgram(); // the field's program runs on another board now
+    }
+}
+
+void ScreenBoard::forgetProgram() {
+    claimAbove_.reset();
+    ours_.reset();
+    show(std::nullopt);
+}
+
+void ScreenBoard::heard(const std::string& report) {
+    const std::optional<pavlune::LineReport::Line> line = pavlune::LineReport::parse(report);
+    if (!line) {
+        return; // not a report (the simulator's other output)
+    }
+    newest_ = std::max(newest_, line->program);
+    if (claimAbove_ && line->program > *claimAbove_) {
+        ours_ = line->program;
+        claimAbove_.reset();
+    }
+    show(ours_ == line->program && line->line ? rows_.rowOf(*line->line) : std::nullopt);
+}
+
+void ScreenBoard::show(std::optional<int> row) {
+    if (row != row_) {
+        row_ = row;
+        if (onChange) {
+            onChange();
+        }
+    }
 }

@@ -1,5 +1,12 @@
 #pragma once
 
+#include "catalogue/CatalogueView.h"
+#include "program/FieldRows.h"
+#include "program/RunningRows.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 
@@ -7,11 +14,15 @@ namespace pavlune {
 class PavluneCardSerialManager;
 } // namespace pavlune
 
+class LineReader;
+
 // The board on the screen (pavlune-board-sim, found beside this program) as
 // the last row of the port list. Its row names a link that stays the same
 // while the simulator comes and goes, so a choice survives every search; the
 // simulator starts, with its window, when the program is first run on it, and
-// the link then leads to its pseudo-terminal. Main thread only.
+// the link then leads to its pseudo-terminal. It reports on its standard
+// output which line it runs (--lines), so that the editor that sent the
+// program can light the card being run. Main thread only.
 class ScreenBoard {
 public:
     static constexpr const char* kProgram = "pavlune-board-sim";
@@ -38,13 +49,41 @@ public:
     // for that name, a few seconds at most; attach leads the row's link to it.
     int spawn(const std::string& beside, std::string& failure);
     static std::string readFirstLine(int fd);
+    // Also starts listening to the simulator's reports.
     bool attach(const std::string& device, std::string& failure);
+
+    // Reads the simulator's line reports from `fd` from now on (attach gives
+    // its standard output), in place of any earlier simulator's; -1: none.
+    void listen(int fd);
+    // A send of `rows` to the simulator starts: the next program it starts is this one.
+    void expectProgram(const pavlune::CatalogueView& view, const pavlune::FieldRows& rows);
+    // A send of `rows` to the board chosen in `serial` starts: this simulator
+    // expects it, or, when another board is chosen, forgets its program.
+    void sendStarts(const pavlune::PavluneCardSerialManager& serial, const pavlune::CatalogueView& view,
+                    const pavlune::FieldRows& rows);
+    // Nothing it runs now was sent from the editor now open.
+    void forgetProgram();
+    // The field row whose card the simulator runs, while it runs the program
+    // expected last; nothing otherwise.
+    std::optional<int> runningRow() const { return row_; }
+    // Called when runningRow changes.
+    std::function<void()> onChange;
 
 private:
     ScreenBoard();
     void stop();
+    void heard(const std::string& report);
+    void show(std::optional<int> row);
 
     std::string link_;
     pid_t child_ = -1;
     int output_ = -1; // the simulator's standard output, kept open so it never meets a closed pipe
+    // Shared, so that the builds without the simulator's process (and without
+    // LineReader) need no destructor of it.
+    std::shared_ptr<LineReader> reader_;
+    pavlune::RunningRows rows_;
+    int newest_ = 0;                // the newest program the simulator has named
+    std::optional<int> claimAbove_; // a send is under way: the first program after this one is the send's
+    std::optional<int> ours_;       // the program that send started
+    std::optional<int> row_;
 };

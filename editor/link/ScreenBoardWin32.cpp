@@ -16,6 +16,7 @@ ScreenBoard& ScreenBoard::get() {
 ScreenBoard::ScreenBoard() {
     static_cast<void>(child_);
     static_cast<void>(output_);
+    static_cast<void>(newest_);
 }
 
 ScreenBoard::~ScreenBoard() = default;
@@ -49,3 +50,12 @@ bool ScreenBoard::attach(const std::string& /*device*/, std::string& failure) {
     failure = kProgram;
     return false;
 }
+
+void ScreenBoard::listen(int /*fd*/) {}
+
+void ScreenBoard::expectProgram(const pavlune::CatalogueView& /*view*/, const pavlune::FieldRows& /*rows*/) {}
+
+void ScreenBoard::sendStarts(const pavlune::PavluneCardSerialManager& /*serial*/,
+                             const pavlune::CatalogueView& /*view*/, const pavlune::FieldRows& /*rows*/) {}
+
+void ScreenBoard::forgetProgram() {}

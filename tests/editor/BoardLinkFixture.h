@@ -61,8 +61,7 @@ protected:
 
     std::unique_ptr<BoardLink> makeLink() {
         BoardLinkHooks hooks{[this] { ++barOpenings; }, [](std::function<void()> done) { done(); },
-                             [] { return pavlune::FieldRows(40); },
-                             [] { return EditorChoices().catalogue(); }};
+                             [this] { return rows; }, [] { return EditorChoices().catalogue(); }};
         return std::make_unique<BoardLink>(scene, bar, std::move(hooks), setup);
     }
 
@@ -101,6 +100,7 @@ protected:
     engine::Scene* scene = nullptr;
     engine::Layer* bar = nullptr;
     std::unique_ptr<BoardLink> link;
+    pavlune::FieldRows rows = pavlune::FieldRows(40); // what play sends
     WriteGate gate;
     int barOpenings = 0;
     std::vector<std::pair<std::string, std::string>> messages; // (caption, text)

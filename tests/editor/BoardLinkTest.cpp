@@ -18,7 +18,10 @@
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <thread>
 #include <unistd.h>
 
@@ -31,6 +34,7 @@ namespace {
 const Vec2 kPortField(610, 61); // the port box on the open bar
 const Vec2 kOutside(100, 600);
 const Vec2 kAlertOk(362, 284);
+const Vec2 kLoneOk(512, 284); // a box that only informs has its OK in the middle
 
 // Catches a wrong marker, a state that is not shown, and an index past the
 // list taken as a record.
@@ -282,7 +286,7 @@ TEST_F(BoardLinkTest, AFailureNoSystemBoxCanShowAppearsInTheEditorsOwnBox) {
     }
     EXPECT_EQ(said.rfind("しっぱい\nせつぞくしなおしてください。", 0), 0u);
 
-    tap(kAlertOk);
+    tap(kLoneOk);
     driver->advance(0.2f);
     EXPECT_EQ(alertIn(scene), nullptr);
     EXPECT_EQ(link->getSendingOverlay(), nullptr) << "one tap on OK and the editor is back";
@@ -566,7 +570,9 @@ TEST_F(BoardLinkTest, ComingBackToTheForegroundSearchesAgain) {
 namespace {
 
 // Catches a simulator looked for in the wrong place, a row the search drops,
-// and a send that goes to the row's name before the simulator is there.
+// a send that goes to the row's name before the simulator is there, a
+// simulator started without its line reports or not listened to, a send
+// that does not say which rows it wrote, and a finished panel left over the field.
 TEST_F(BoardLinkTest, PlayOnTheScreenBoardStartsTheSimulatorAndSendsThroughItsLink) {
     setenv("SDL_VIDEODRIVER", "dummy", 1); // the simulator's window, off screen
     ScreenBoard& board = ScreenBoard::get();
@@ -578,6 +584,8 @@ TEST_F(BoardLinkTest, PlayOnTheScreenBoardStartsTheSimulatorAndSendsThroughItsLi
     ASSERT_EQ(ports.size(), 2u);
     EXPECT_EQ(ports[1].description, EditorTexts::kScreenBoardName);
     serial->setSelectedIndex(1);
+    rows[0] = {pavlune::CardSlot{pavlune::basic, 0, ""}}; // LED on
+    rows[1] = {pavlune::CardSlot{pavlune::basic, 2, ""}}; // wait
 
     link->runOnBoard();
     settle();
@@ -586,9 +594,43 @@ TEST_F(BoardLinkTest, PlayOnTheScreenBoardStartsTheSimulatorAndSendsThroughItsLi
     std::array<char, 256> target{};
     ASSERT_GT(readlink(ports[1].name.c_str(), target.data(), target.size() - 1), 0);
     EXPECT_EQ(std::string(target.data()).rfind("/dev/pts/", 0), 0u) << target.data();
-    std::lock_guard lock(script->mutex);
-    ASSERT_FALSE(script->opens.empty());
-    EXPECT_EQ(script->opens.back(), ports[1].name);
+    {
+        std::lock_guard lock(script->mutex);
+        ASSERT_FALSE(script->opens.empty());
+        EXPECT_EQ(script->opens.back(), ports[1].name);
+    }
+    EXPECT_EQ(link->getSendingOverlay(), nullptr) << "the finished panel would hide the lit row";
+
+    // What the fake port took in, written to the simulator's line by hand:
+    // the simulator says that it waits on line 20, the row of the wait card
+    // sent, until the break stops it; sent again and then to a real board,
+    // the row is no more lit while the simulator runs on.
+    auto runningRowBecomes = [&board, this](std::optional<int> row) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (board.runningRow() != row && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            driver->step();
+        }
+        return board.runningRow() == row;
+    };
+    const int line = open(ports[1].name.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(line, 0) << std::strerror(errno);
+    const std::string program = "\x1B"
+                                "10 LED 1\r\n20 WAIT 600\r\nRUN\r\n";
+    ASSERT_EQ(write(line, program.data(), program.size()), static_cast<ssize_t>(program.size()));
+    EXPECT_TRUE(runningRowBecomes(1));
+    ASSERT_EQ(write(line, "\x1B", 1), 1);
+    EXPECT_TRUE(runningRowBecomes(std::nullopt));
+    link->runOnBoard();
+    settle();
+    ASSERT_EQ(write(line, program.data(), program.size()), static_cast<ssize_t>(program.size()));
+    EXPECT_TRUE(runningRowBecomes(1));
+    serial->setSelectedIndex(0);
+    link->runOnBoard();
+    settle();
+    EXPECT_EQ(board.runningRow(), std::nullopt);
+    close(line);
+    board.listen(-1); // it reads no more into this test's engine
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/base/Color.h"
+#include "engine/base/Geometry.h"
 #include "engine/base/Value.h"
 
 #include <cmath>
@@ -11,6 +13,13 @@
 constexpr float kRowCardX = 652.5f;
 inline float rowScreenY(int row) {
     return 653.0f - 130.0f * static_cast<float>(row);
+}
+// The running row's light (RowLight), and a point where it shows for row r:
+// right of the slot (230 units wide, centred on the card's x), inside the
+// light's 14-unit margin.
+const engine::Color4B kRowLit(255, 214, 0, 255);
+inline engine::Vec2 rowLightSpot(int row) {
+    return {kRowCardX + 115 + 7, rowScreenY(row)};
 }
 // Content y = screen y + 4861.44 at the start (the offset is -H x 6.33).
 constexpr float kStartOffsetY = 768.0f * 6.33f;

@@ -40,13 +40,6 @@ using engine::Vec2;
 
 namespace {
 
-// The light's colour, and where it shows for row r: right of the slot
-// (230 units wide, centred on the card's x), inside the light's 14-unit margin.
-const Color4B kLit(255, 214, 0, 255);
-Vec2 lightSpot(int row) {
-    return {kRowCardX + 115 + 7, rowScreenY(row)};
-}
-
 class InProcessBoardTest : public ProgramEditorTest {
 protected:
     void SetUp() override {
@@ -89,7 +82,7 @@ protected:
     }
 
     BoardLink& link() const { return *editor->getSession().rooms().link; }
-    bool lit(int row) const { return driver->pixelAt(lightSpot(row)) == kLit; }
+    bool lit(int row) const { return driver->pixelAt(rowLightSpot(row)) == kRowLit; }
     BoardPanel* panel() const { return editor->getSession().rooms().boardWatch->panel(); }
 
     // Runs the field's program on the simulator to its end, in frames of a

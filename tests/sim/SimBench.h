@@ -6,6 +6,7 @@
 #include "program/QueProgramAssembler.h"
 #include "program/TextTransferAssembler.h"
 #include "sim/BoardSimulator.h"
+#include "sim/LineReport.h"
 
 #include <algorithm>
 #include <chrono>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,11 +49,15 @@ public:
         char time[32];
         std::snprintf(time, sizeof time, "%.3f ", std::chrono::duration<double>(change.at - run_).count());
         lines.push_back(time + change.describe());
+        if (reports) {
+            reports->changed(change);
+        }
     }
     void boardComplained(const std::string& message) override { complaints.push_back(message); }
 
     std::vector<std::string> lines;
     std::vector<std::string> complaints;
+    LineReport* reports = nullptr; // told as the simulator's loop tells it
 
 private:
     BoardClock::TimePoint run_{};
@@ -80,7 +86,7 @@ struct Bench {
         const auto end = clock.now() + until;
         // A loop that never waits would hold the board forever: a failure, not a hang.
         int turns = 0;
-        for (auto next = board.advance(); next && *next <= end; next = board.advance()) {
+        for (auto next = turn(); next && *next <= end; next = turn()) {
             if (++turns > kMostTurns) {
                 ADD_FAILURE() << "the board took more than " << kMostTurns << " turns";
                 break;
@@ -88,6 +94,14 @@ struct Bench {
             clock.set(std::max(*next + late, clock.now()));
         }
         clock.set(std::max(end, clock.now()));
+    }
+
+    std::optional<BoardClock::TimePoint> turn() {
+        const auto next = board.advance();
+        if (recorder.reports) {
+            recorder.reports->update(board.runningLine());
+        }
+        return next;
     }
 
     static constexpr int kMostTurns = 100'000;
