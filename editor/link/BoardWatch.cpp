@@ -68,12 +68,13 @@ BoardWatch::BoardWatch(InProcessBoard& board, EditorSession& session, engine::No
         panel_->setVisible(false);
         scene->addChild(panel_.get());
     }
-    board_.onChange = [this] { changed(); };
+    board_.forgetProgram(); // a program still running from an editor opened earlier lights nothing here
+    board_.onChange.take(this, [this] { changed(); });
     session.rooms().link->onBoardChosen = [this] { boardChosen(); };
 }
 
 BoardWatch::~BoardWatch() {
-    board_.onChange = nullptr;
+    board_.onChange.release(this);
     session_.rooms().link->onBoardChosen = nullptr;
     if (panel_) {
         panel_->removeFromParent();
@@ -88,11 +89,16 @@ void BoardWatch::changed() {
         }
         panel_->refresh();
     }
-    light_->show(board_.runningRow());
+    // Only the board in use is lit: after a real board is chosen, nothing
+    // knows which card runs.
+    light_->show(session_.rooms().link->simulatorChosen() ? board_.runningRow() : std::nullopt);
 }
 
 void BoardWatch::boardChosen() {
-    if (panel_ && !session_.rooms().link->simulatorChosen()) {
-        panel_->setVisible(false);
+    if (!session_.rooms().link->simulatorChosen()) {
+        if (panel_) {
+            panel_->setVisible(false);
+        }
+        light_->show(std::nullopt);
     }
 }

@@ -57,6 +57,11 @@ void InProcessBoard::expectProgram(const pavlune::CatalogueView& view, const pav
     rows_ = pavlune::RunningRows(view, rows);
 }
 
+void InProcessBoard::forgetProgram() {
+    rows_ = pavlune::RunningRows();
+    wake(); // the next tick puts out a lit row
+}
+
 std::optional<int> InProcessBoard::runningRow() const {
     const std::optional<int> line = board_.runningLine();
     return line ? rows_.rowOf(*line) : std::nullopt;
@@ -84,9 +89,7 @@ void InProcessBoard::tick() {
     }
     if (changed_) {
         changed_ = false;
-        if (onChange) {
-            onChange();
-        }
+        onChange();
     }
     // Idle: no frames until a byte arrives.
     if (!next && !beeping() && !shownRow_) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/CatalogueView.h"
+#include "editor/link/WatcherHook.h"
 #include "program/FieldRows.h"
 #include "program/PolledTransfer.h"
 #include "program/RunningRows.h"
@@ -45,6 +46,9 @@ public:
     void pressReset();
     // Which field row wrote each line of the program about to be sent.
     void expectProgram(const pavlune::CatalogueView& view, const pavlune::FieldRows& rows);
+    // Forgets which rows wrote the program it runs: that field is gone, or its
+    // program went to another board.
+    void forgetProgram();
     // The field row whose card the board is running; nothing while no program
     // from the field runs.
     std::optional<int> runningRow() const;
@@ -57,7 +61,7 @@ public:
 
     // Called after each frame in which something that can be seen changed:
     // the outputs, the buzzer or the running row. Main thread.
-    std::function<void()> onChange;
+    WatcherHook onChange;
 
     static constexpr double kBeepSeconds = 0.3;
 

@@ -207,8 +207,6 @@ void ScreenBoard::heard(const std::string& report) {
 void ScreenBoard::show(std::optional<int> row) {
     if (row != row_) {
         row_ = row;
-        if (onChange) {
-            onChange();
-        }
+        onChange();
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/CatalogueView.h"
+#include "editor/link/WatcherHook.h"
 #include "program/FieldRows.h"
 #include "program/RunningRows.h"
 
@@ -67,7 +68,7 @@ public:
     // expected last; nothing otherwise.
     std::optional<int> runningRow() const { return row_; }
     // Called when runningRow changes.
-    std::function<void()> onChange;
+    WatcherHook onChange;
 
 private:
     ScreenBoard();

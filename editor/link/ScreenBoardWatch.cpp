@@ -6,9 +6,9 @@ ScreenBoardWatch::ScreenBoardWatch(ScreenBoard& board, FieldScrollView* view, co
     : board_(board), light_(view, field) {
     // A program still running from an editor left earlier wrote other rows.
     board_.forgetProgram();
-    board_.onChange = [this] { light_.show(board_.runningRow()); };
+    board_.onChange.take(this, [this] { light_.show(board_.runningRow()); });
 }
 
 ScreenBoardWatch::~ScreenBoardWatch() {
-    board_.onChange = nullptr;
+    board_.onChange.release(this);
 }

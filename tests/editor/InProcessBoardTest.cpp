@@ -230,6 +230,7 @@ TEST_F(InProcessBoardTest, ThePanelGoesWhenARealBoardIsChosenAndReturnsWithTheNe
     ASSERT_TRUE(setup.serial->choosePort(InProcessBoard::kPortName));
     sendToSimulator();
     EXPECT_TRUE(panelDrawn());
+    EXPECT_TRUE(lit(1)) << "the wait runs";
 
     const auto chooseInList = [this](const std::string& shown) {
         editor->getSession().rooms().bottomBar->open();
@@ -250,6 +251,7 @@ TEST_F(InProcessBoardTest, ThePanelGoesWhenARealBoardIsChosenAndReturnsWithTheNe
     chooseInList("A");
     ASSERT_FALSE(link().simulatorChosen());
     EXPECT_FALSE(panelDrawn());
+    EXPECT_FALSE(lit(1)) << "a real board chosen: nothing knows which card runs";
     driver->advance(3.0f); // the simulator's program turns its LED off meanwhile
     EXPECT_FALSE(panelDrawn());
 
@@ -258,6 +260,21 @@ TEST_F(InProcessBoardTest, ThePanelGoesWhenARealBoardIsChosenAndReturnsWithTheNe
     EXPECT_FALSE(panelDrawn()) << "shown before anything was sent to it";
     sendToSimulator();
     EXPECT_TRUE(panelDrawn());
+}
+
+// The simulator runs on while the child leaves and opens the editor again:
+// the new editor's field did not send that program, so nothing is lit.
+// Catches rows lit from an earlier editor's send.
+TEST_F(InProcessBoardTest, AnEditorOpenedWhileTheSimulatorRunsLightsNothing) {
+    const std::vector<int> rows{0, 3, 1, 3}; // LED 1, WAIT 3 s, LED 0, WAIT 3 s
+    openWithRows(rows);
+    ASSERT_TRUE(setup.serial->choosePort(InProcessBoard::kPortName));
+    sendToSimulator();
+    ASSERT_TRUE(lit(1));
+    openWithRows(rows);
+    driver->advance(3.0f);
+    ASSERT_FALSE(board->outputs().led()) << "the program should be in its second wait";
+    EXPECT_FALSE(lit(1) || lit(3));
 }
 
 } // namespace
