@@ -613,7 +613,7 @@ TEST_F(BoardLinkTest, PlayOnTheScreenBoardStartsTheSimulatorAndSendsThroughItsLi
         }
         return board.runningRow() == row;
     };
-    const int line = open(ports[1].name.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    const int line = open(ports[1].name.c_str(), O_WRONLY);
     ASSERT_GE(line, 0) << std::strerror(errno);
     const std::string program = "\x1B"
                                 "10 LED 1\r\n20 WAIT 600\r\nRUN\r\n";
