@@ -154,7 +154,7 @@ void ProgramFiles::add(const std::string& bytes, const std::string& name) {
     const ProgramExchange::ImportResult result = ProgramExchange::importProgram(*store, bytes, name, &added);
     if (result == ProgramExchange::ImportResult::Added) {
         drawPictures(1);
-        tell(Texts::kImportedMessage + added->title);
+        tell(Texts::kImportedMessage + added->title + Texts::kImportedWhere);
         return;
     }
     if (result == ProgramExchange::ImportResult::NotSaved) {
@@ -166,7 +166,8 @@ void ProgramFiles::add(const std::string& bytes, const std::string& name) {
     drawPictures(imported.added);
     switch (imported.result) {
     case ClassFile::Result::Added:
-        tell(Texts::kImportedCountBefore + std::to_string(imported.added) + Texts::kImportedCountAfter);
+        tell(Texts::kImportedCountBefore + std::to_string(imported.added) + Texts::kImportedCountAfter +
+             Texts::kImportedWhere);
         break;
     case ClassFile::Result::NotSaved:
         tellFailure(Texts::kProgramNotSavedMessage);

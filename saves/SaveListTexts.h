@@ -33,10 +33,13 @@ struct SaveListTexts {
     static constexpr const char* kImportTitle = "プログラムを よみこむ";
     // What came of it. A file name follows "exported" and "imported".
     static constexpr const char* kExportedMessage = "かきだしたよ：";
-    static constexpr const char* kImportedMessage = "よみこんだよ。リストの はじめに あるよ：";
+    static constexpr const char* kImportedMessage = "よみこんだよ：";
+    // Follows the imported title or count, on a line of its own (a box wraps
+    // anywhere in a line of kana).
+    static constexpr const char* kImportedWhere = "\nリストの はじめに あるよ。";
     // The count goes between these two ("2こ": two of them).
     static constexpr const char* kImportedCountBefore = "プログラムを ";
-    static constexpr const char* kImportedCountAfter = "こ よみこんだよ。リストの はじめに あるよ。";
+    static constexpr const char* kImportedCountAfter = "こ よみこんだよ。";
     static constexpr const char* kNothingToExportMessage = "かきだす プログラムが ないよ。";
     static constexpr const char* kUnreadableProgramMessage = "この プログラムを よめませんでした。";
     static constexpr const char* kSkippedMessage = "よめない プログラムは いれなかったよ。";

@@ -123,7 +123,7 @@ TEST_F(ProgramFilesOnScreenTest, AProgramFromAnotherMachineComesInAndGoesOutByte
     SaveData* added = store->getDatas().at(0);
     EXPECT_EQ(added->title, "うさぎ");
     ASSERT_EQ(told.size(), 1u);
-    EXPECT_EQ(told[0].message, std::string(SaveListTexts::kImportedMessage) + "うさぎ");
+    EXPECT_EQ(told[0].message, "よみこんだよ：うさぎ\nリストの はじめに あるよ。");
     // The store keeps the file as it came, and gives it back as it came.
     EXPECT_EQ(readBytes(root() + added->path), foreignProgram());
     files.exportPrograms({added});
@@ -196,7 +196,7 @@ TEST_F(ProgramFilesOnScreenTest, AClassGoesOutAndComesBackWithItsTitlesInOrder) 
     EXPECT_EQ(readBytes(root() + store->getDatas().at(1)->path), programs[1]);
     EXPECT_TRUE(std::filesystem::exists(root() + store->getDatas().at(1)->imagepath));
     ASSERT_EQ(told.size(), 1u);
-    EXPECT_EQ(told[0].message, "プログラムを 2こ よみこんだよ。リストの はじめに あるよ。");
+    EXPECT_EQ(told[0].message, "プログラムを 2こ よみこんだよ。\nリストの はじめに あるよ。");
 }
 
 TEST_F(ProgramFilesOnScreenTest, FilesThatAreNoProgramsAreRefusedAndChangeNothing) {
