@@ -162,6 +162,7 @@ TEST_F(FieldSceneTest, HiddenTheEditorDrawsTheProgramsPictureAtOnce) {
     engine::EventCustom hiding(ScreenNavigator::kHidingEvent);
     engine::Director::getInstance()->getEventDispatcher()->dispatchEvent(&hiding);
     EXPECT_TRUE(fs::exists(picture));
+    driver->step(); // the write's report, which keeps the picture until it is heard
 }
 
 // Catches a picture whose failed write nobody hears of (the list would show
