@@ -126,9 +126,10 @@ TEST_F(StoreProblemsOnScreenTest, AnUnreadableListIsNamedWithoutTheSystemsWordsA
         box = box ? box : dynamic_cast<AlertView*>(child);
     }
     ASSERT_NE(box, nullptr);
+    const engine::RefPtr<AlertView> held(box); // closed, the box goes
     box->onOk(box);
     driver->advance(0.2f);
-    EXPECT_EQ(box->getParent(), nullptr);
+    EXPECT_EQ(held->getParent(), nullptr);
 }
 
 TEST_F(StoreProblemsOnScreenTest, ADamagedProgramIsToldWhenTheEditorOpensIt) {
