@@ -126,10 +126,11 @@ TEST_F(StoreProblemsOnScreenTest, AnUnreadableListIsNamedWithoutTheSystemsWordsA
         box = box ? box : dynamic_cast<AlertView*>(child);
     }
     ASSERT_NE(box, nullptr);
-    const engine::RefPtr<AlertView> held(box); // closed, the box goes
+    box->retain(); // closed, the box goes: kept for the check
     box->onOk(box);
     driver->advance(0.2f);
-    EXPECT_EQ(held->getParent(), nullptr);
+    EXPECT_EQ(box->getParent(), nullptr);
+    box->release();
 }
 
 TEST_F(StoreProblemsOnScreenTest, ADamagedProgramIsToldWhenTheEditorOpensIt) {
