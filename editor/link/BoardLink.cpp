@@ -235,6 +235,9 @@ void BoardLink::updatePortStatus() {
                                                    setup_.serial->getSelectedIndex(),
                                                    setup_.serial->getMissingPortName()),
                           PortControls::turnsInState(state));
+    if (!ScreenBoard::get().isChosen(*setup_.serial)) {
+        ScreenBoard::get().forgetProgram(); // another board in use: nothing knows which card it runs
+    }
     if (onBoardChosen) {
         onBoardChosen();
     }

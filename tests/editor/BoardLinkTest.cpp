@@ -603,7 +603,7 @@ TEST_F(BoardLinkTest, PlayOnTheScreenBoardStartsTheSimulatorAndSendsThroughItsLi
 
     // What the fake port took in, written to the simulator's line by hand:
     // the simulator says that it waits on line 20, the row of the wait card
-    // sent, until the break stops it; sent again and then to a real board,
+    // sent, until the break stops it; sent again, then a real board chosen and sent to,
     // the row is no more lit while the simulator runs on.
     auto runningRowBecomes = [&board, this](std::optional<int> row) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -626,6 +626,8 @@ TEST_F(BoardLinkTest, PlayOnTheScreenBoardStartsTheSimulatorAndSendsThroughItsLi
     ASSERT_EQ(write(line, program.data(), program.size()), static_cast<ssize_t>(program.size()));
     EXPECT_TRUE(runningRowBecomes(1));
     serial->setSelectedIndex(0);
+    link->updatePortStatus(); // as every choice in the list ends
+    EXPECT_EQ(board.runningRow(), std::nullopt) << "a real board chosen";
     link->runOnBoard();
     settle();
     EXPECT_EQ(board.runningRow(), std::nullopt);
